@@ -1,0 +1,60 @@
+#include "common/Dialogs.h"
+
+#include "common/Format.h"
+
+#include <cstdio>
+
+namespace {
+IMessageSink *g_sink = nullptr;
+StderrMessageSink g_stderrSink;
+} // namespace
+
+void SetMessageSink(IMessageSink *sink)
+{
+    g_sink = sink;
+}
+
+IMessageSink &CurrentMessageSink()
+{
+    return g_sink ? *g_sink : g_stderrSink;
+}
+
+int StderrMessageSink::show(const QString &caption, const QString &text, unsigned flags)
+{
+    const QByteArray line = (caption + u": " + MessageToDisplay(text)).toUtf8();
+    std::fprintf(stderr, "%s\n", line.constData());
+    std::fflush(stderr);
+    return (flags & 0xF) == MB_YESNO ? IDNO : IDOK;
+}
+
+QString ErrorCaption() { return QStringLiteral("Ошибка"); }
+QString InfoCaption() { return QStringLiteral("Информация"); }
+QString AttentionCaption() { return QStringLiteral("Внимание!"); }
+QString WarningCaption() { return QStringLiteral("Предупреждение"); }
+QString ConfirmCaption() { return QStringLiteral("Подтверждение"); }
+
+int ShowErrorBox(const QString &text) { return CurrentMessageSink().show(ErrorCaption(), text, MB_OK | MB_ICONERROR); }
+int ShowInfoBox(const QString &text) { return CurrentMessageSink().show(InfoCaption(), text, MB_OK | MB_ICONINFORMATION); }
+int ShowAttentionBox(const QString &text) { return CurrentMessageSink().show(AttentionCaption(), text, MB_OK | MB_ICONWARNING); }
+int ShowWarningBox(const QString &text) { return CurrentMessageSink().show(WarningCaption(), text, MB_OK | MB_ICONWARNING); }
+
+int AskYesNo(const QString &caption, const QString &text)
+{
+    return CurrentMessageSink().show(caption, text, MB_YESNO | MB_ICONQUESTION);
+}
+
+int AskYesNoDefaultNo(const QString &caption, const QString &text)
+{
+    return CurrentMessageSink().show(caption, text, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+}
+
+int ConfirmBox(const QString &text) { return AskYesNo(ConfirmCaption(), text); }
+int ConfirmBoxDefaultNo(const QString &text) { return AskYesNoDefaultNo(ConfirmCaption(), text); }
+
+bool ConfirmDeleteRecords(int count)
+{
+    const QString text = count == 1
+        ? QStringLiteral("Удалить выделенную запись?")
+        : Format(u"Удалить все выделенные записи (всего будет удалено %d записи(ей))?", {count});
+    return AskYesNoDefaultNo(WarningCaption(), text) == IDYES;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+// An ini file held in memory and written whole: sections and keys keep their order and are found
+// without regard to case. Bad values read as the caller's default. Reading a damaged file never
+// fails: lines that are neither a section nor a key are skipped.
+class IniFile {
+public:
+    IniFile() = default;
+    // Loads the file when it exists; a missing or unreadable file gives an empty ini.
+    explicit IniFile(const QString &fileName);
+
+    const QString &fileName() const { return m_fileName; }
+    void setFileName(const QString &fileName) { m_fileName = fileName; }
+
+    // Replaces the contents with the text of an ini file.
+    void setText(const QString &text);
+    // The ini file's text, CRLF line ends.
+    QString text() const;
+
+    QString readString(const QString &section, const QString &key, const QString &defaultValue = {}) const;
+    int readInteger(const QString &section, const QString &key, int defaultValue) const;
+    bool readBool(const QString &section, const QString &key, bool defaultValue) const;
+    double readFloat(const QString &section, const QString &key, double defaultValue) const;
+
+    void writeString(const QString &section, const QString &key, const QString &value);
+    void writeInteger(const QString &section, const QString &key, int value);
+    void writeBool(const QString &section, const QString &key, bool value);
+    void writeFloat(const QString &section, const QString &key, double value);
+
+    bool sectionExists(const QString &section) const;
+    bool valueExists(const QString &section, const QString &key) const;
+    QStringList readSections() const;
+    QStringList readSection(const QString &section) const;   // key names
+    QStringList readSectionValues(const QString &section) const; // "key=value"
+    void eraseSection(const QString &section);
+    void deleteKey(const QString &section, const QString &key);
+    void clear() { m_sections.clear(); }
+
+    // Writes the whole file atomically in Windows-1251; raises EInOutError on failure.
+    void updateFile() const;
+    // Restricts the written file to its owner (for files that hold passwords).
+    void setOwnerOnly(bool ownerOnly) { m_ownerOnly = ownerOnly; }
+
+private:
+    struct Entry {
+        QString key;
+        QString value;
+    };
+    struct Section {
+        QString name;
+        std::vector<Entry> entries;
+    };
+
+    const Section *findSection(const QString &name) const;
+    Section &sectionFor(const QString &name);
+    const Entry *findEntry(const QString &section, const QString &key) const;
+
+    QString m_fileName;
+    std::vector<Section> m_sections;
+    bool m_ownerOnly = false;
+};

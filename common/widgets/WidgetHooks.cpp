@@ -1,0 +1,83 @@
+#include "common/widgets/WidgetHooks.h"
+
+#include "common/BusyCursor.h"
+#include "common/Format.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QStatusBar>
+
+int WidgetMessageSink::show(const QString &caption, const QString &text, unsigned flags)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(caption);
+    box.setText(MessageToDisplay(text));
+    switch (flags & 0xF0) {
+    case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
+    case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
+    case MB_ICONWARNING: box.setIcon(QMessageBox::Warning); break;
+    case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
+    default: break;
+    }
+    if ((flags & 0xF) == MB_YESNO) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton((flags & MB_DEFBUTTON2) ? QMessageBox::No : QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes ? IDYES : IDNO;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return IDOK;
+}
+
+namespace {
+
+QMainWindow *mainWindow()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *mw = qobject_cast<QMainWindow *>(w))
+            return mw;
+    return nullptr;
+}
+
+} // namespace
+
+void WriteMainStatusBar(const QString &text)
+{
+    QMainWindow *mw = mainWindow();
+    if (!mw)
+        return;
+    auto *bar = mw->findChild<QStatusBar *>(QStringLiteral("StatusBar"));
+    if (!bar)
+        return;
+    const QList<QLabel *> labels = bar->findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
+    if (labels.isEmpty()) {
+        bar->showMessage(text);
+        return;
+    }
+    const int tag = bar->property("Tag").toInt();
+    for (QLabel *label : labels)
+        if (label->property("panelIndex").toInt() == tag) {
+            label->setText(text);
+            label->repaint();
+            return;
+        }
+}
+
+void InstallWidgetHooks()
+{
+    static WidgetMessageSink sink;
+    SetMessageSink(&sink);
+    SetBusyCursorHook([](bool busy) {
+        if (busy) {
+            if (!QApplication::overrideCursor())
+                QApplication::setOverrideCursor(Qt::WaitCursor);
+        } else {
+            while (QApplication::overrideCursor())
+                QApplication::restoreOverrideCursor();
+        }
+    });
+    SetStatusTextHook(&WriteMainStatusBar);
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "common/Dialogs.h"
+
+// Shows the program's message boxes as the application's modal boxes.
+class WidgetMessageSink : public IMessageSink {
+public:
+    int show(const QString &caption, const QString &text, unsigned flags) override;
+};
+
+// Connects the busy cursor, the status text and the message boxes to the widgets: the hourglass is
+// the application's override cursor, the status text goes to the main window's "StatusBar", and the
+// boxes are the application's modal boxes.
+void InstallWidgetHooks();
+
+// Writes the text into the status bar named "StatusBar" of the application's main window: into its
+// panel whose index is the bar's "Tag" property when it has panels, else as its simple text.
+// Without such a window or bar nothing changes.
+void WriteMainStatusBar(const QString &text);

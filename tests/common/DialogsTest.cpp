@@ -1,0 +1,80 @@
+#include "common/BusyCursor.h"
+#include "common/Dialogs.h"
+#include "tests/support/ScriptedMessages.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+TEST(Dialogs, FixedCaptionsAndFlags)
+{
+    ScriptedMessages boxes;
+    EXPECT_EQ(ShowErrorBox(u"e"_s), IDOK);
+    ShowInfoBox(u"i"_s);
+    ShowAttentionBox(u"a"_s);
+    ShowWarningBox(u"w"_s);
+    ConfirmBox(u"c"_s);
+    ConfirmBoxDefaultNo(u"d"_s);
+    ASSERT_EQ(boxes.count(), 6);
+    EXPECT_EQ(boxes.boxes()[0].caption, u"Ошибка");
+    EXPECT_EQ(boxes.boxes()[0].flags, 0x10u);
+    EXPECT_EQ(boxes.boxes()[1].caption, u"Информация");
+    EXPECT_EQ(boxes.boxes()[1].flags, 0x40u);
+    EXPECT_EQ(boxes.boxes()[2].caption, u"Внимание!");
+    EXPECT_EQ(boxes.boxes()[2].flags, 0x30u);
+    EXPECT_EQ(boxes.boxes()[3].caption, u"Предупреждение");
+    EXPECT_EQ(boxes.boxes()[4].caption, u"Подтверждение");
+    EXPECT_EQ(boxes.boxes()[4].flags, 0x24u);
+    EXPECT_EQ(boxes.boxes()[5].flags, 0x124u);
+}
+
+TEST(Dialogs, ConfirmDeleteRecords)
+{
+    ScriptedMessages boxes;
+    boxes.answer(IDYES);
+    EXPECT_TRUE(ConfirmDeleteRecords(1));
+    EXPECT_EQ(boxes.last().text, u"Удалить выделенную запись?");
+    EXPECT_EQ(boxes.last().caption, u"Предупреждение");
+    EXPECT_EQ(boxes.last().flags, 0x124u);
+    boxes.answer(IDNO);
+    EXPECT_FALSE(ConfirmDeleteRecords(5));
+    EXPECT_EQ(boxes.last().text, u"Удалить все выделенные записи (всего будет удалено 5 записи(ей))?");
+    EXPECT_FALSE(ConfirmDeleteRecords(2)); // no scripted answer: the safe No
+}
+
+TEST(BusyCursor, NestsAndNeverGoesBelowZero)
+{
+    std::vector<bool> shown;
+    SetBusyCursorHook([&](bool busy) { shown.push_back(busy); });
+    EndBusyCursor();
+    EXPECT_TRUE(IsNotBusy());
+    EXPECT_EQ(shown, std::vector<bool>{false});
+    BeginBusyCursor();
+    BeginBusyCursor();
+    EndBusyCursor();
+    EXPECT_FALSE(IsNotBusy());
+    EndBusyCursor();
+    EXPECT_TRUE(IsNotBusy());
+    EXPECT_EQ(BusyCount(), 0);
+    EXPECT_EQ(shown, (std::vector<bool>{false, true, true, false}));
+    SetBusyCursorHook({});
+}
+
+TEST(BusyCursor, StatusTextProcessesMessagesWithoutWindow)
+{
+    bool ran = false;
+    QTimer::singleShot(0, qApp, [&] { ran = true; });
+    SetStatusText(u"text"_s);
+    EXPECT_TRUE(ran);
+}
+
+TEST(BusyCursor, DelayWaitsAtLeastTheTime)
+{
+    QElapsedTimer t;
+    t.start();
+    DelayWithMessages(120);
+    EXPECT_GE(t.elapsed(), 115);
+}

@@ -1,0 +1,74 @@
+#include "common/Cp1251.h"
+#include "common/IniFile.h"
+#include "tests/support/TempDataFolder.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+TEST(IniFile, ReadsTypedValuesWithDefaults)
+{
+    IniFile ini;
+    ini.setText(u"[GLOBAL]\r\nMatrixCols=7\r\nbad=12x\r\nFlag=1\r\nF=0,25\r\n\r\n[other]\r\nk = v \r\n"_s);
+    EXPECT_EQ(ini.readInteger(u"global"_s, u"matrixcols"_s, 5), 7);
+    EXPECT_EQ(ini.readInteger(u"GLOBAL"_s, u"bad"_s, 5), 5);
+    EXPECT_EQ(ini.readInteger(u"GLOBAL"_s, u"missing"_s, 9), 9);
+    EXPECT_TRUE(ini.readBool(u"GLOBAL"_s, u"Flag"_s, false));
+    EXPECT_DOUBLE_EQ(ini.readFloat(u"GLOBAL"_s, u"F"_s, 0), 0.25);
+    EXPECT_EQ(ini.readString(u"other"_s, u"k"_s), u"v");
+    EXPECT_EQ(ini.readSections(), (QStringList{u"GLOBAL"_s, u"other"_s}));
+}
+
+TEST(IniFile, DamagedTextStillReads)
+{
+    IniFile ini;
+    ini.setText(u"garbage line\n=novalue\n[S]\nA=1\n[broken\nB=2\nC=3"_s);
+    EXPECT_EQ(ini.readInteger(u"S"_s, u"A"_s, 0), 1);
+    EXPECT_EQ(ini.readInteger(u"S"_s, u"B"_s, 0), 2); // a broken header is skipped
+    EXPECT_EQ(ini.readInteger(u"S"_s, u"C"_s, 0), 3); // a last line without line end
+}
+
+TEST(IniFile, WritesWholeFileAtomicallyInCp1251)
+{
+    TempDataFolder folder;
+    const QString path = folder.file(u"Vendra.ini"_s);
+    {
+        IniFile ini(path);
+        ini.writeString(u"Раздел"_s, u"Имя"_s, u"Значение"_s);
+        ini.writeInteger(u"Раздел"_s, u"N"_s, -3);
+        ini.writeBool(u"Раздел"_s, u"B"_s, true);
+        ini.writeFloat(u"Раздел"_s, u"F"_s, 0.001);
+        ini.writeString(u"Раздел"_s, u"Multi"_s, u"a\r\nb"_s);
+        ini.updateFile();
+    }
+    const QByteArray bytes = folder.read(u"Vendra.ini"_s);
+    EXPECT_EQ(bytes, Cp1251::encode(u"[Раздел]\r\nИмя=Значение\r\nN=-3\r\nB=1\r\nF=0.001\r\nMulti=a  b\r\n\r\n"));
+    IniFile back(path);
+    EXPECT_EQ(back.readString(u"раздел"_s, u"имя"_s), u"Значение");
+    EXPECT_EQ(back.readInteger(u"Раздел"_s, u"N"_s, 0), -3);
+}
+
+TEST(IniFile, OwnerOnlyFile)
+{
+    TempDataFolder folder;
+    IniFile ini(folder.file(u"p.ini"_s));
+    ini.setOwnerOnly(true);
+    ini.writeString(u"PROXY"_s, u"Password"_s, u"x"_s);
+    ini.updateFile();
+    const auto perms = QFile(folder.file(u"p.ini"_s)).permissions();
+    EXPECT_FALSE(perms & (QFileDevice::ReadGroup | QFileDevice::ReadOther));
+}
+
+TEST(IniFile, EditsSectionsAndKeys)
+{
+    IniFile ini;
+    ini.writeString(u"A"_s, u"x"_s, u"1"_s);
+    ini.writeString(u"a"_s, u"X"_s, u"2"_s);
+    ini.writeString(u"B"_s, u"y"_s, u"3"_s);
+    EXPECT_EQ(ini.readSectionValues(u"A"_s), QStringList{u"x=2"_s});
+    ini.deleteKey(u"A"_s, u"X"_s);
+    EXPECT_FALSE(ini.valueExists(u"A"_s, u"x"_s));
+    ini.eraseSection(u"b"_s);
+    EXPECT_FALSE(ini.sectionExists(u"B"_s));
+}
