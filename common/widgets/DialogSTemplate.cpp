@@ -1,0 +1,106 @@
+#include "common/widgets/DialogSTemplate.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QPalette>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace {
+
+DialogPlayer g_player;
+
+QPushButton *makeButton(const QString &caption, const QString &hint, const QString &name,
+                        QStyle::StandardPixmap icon, QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setToolTip(hint);
+    button->setIcon(parent->style()->standardIcon(icon));
+    button->setFixedSize(97, 25);
+    return button;
+}
+
+} // namespace
+
+TDialogSTemplate::TDialogSTemplate(QWidget *parent)
+    : QDialog(parent)
+    , m_clientArea(new QWidget(this))
+    , m_bvlButtons(new QFrame(this))
+    , m_buttonsPanel(new QFrame(this))
+{
+    setObjectName(QStringLiteral("DialogSTemplate"));
+    // Dialogs use the menu font, as the rest of the program's windows.
+    setFont(QApplication::font("QMenu"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    m_clientArea->setObjectName(QStringLiteral("ClientWidget"));
+    m_bvlButtons->setObjectName(QStringLiteral("ButtonsBevelFrame"));
+    m_bvlButtons->setFrameShape(QFrame::HLine);
+    m_bvlButtons->setFrameShadow(QFrame::Sunken);
+
+    m_buttonsPanel->setObjectName(QStringLiteral("ButtonsPanel"));
+    m_buttonsPanel->setFixedHeight(49);
+    m_buttonsPanel->setAutoFillBackground(true);
+    m_buttonsPanel->setBackgroundRole(QPalette::Base);
+
+    auto *movedPanel = new QWidget(m_buttonsPanel);
+    movedPanel->setObjectName(QStringLiteral("ButtonsMovedPanel"));
+    movedPanel->setFixedWidth(222);
+    m_okBtn = makeButton(QStringLiteral("ОК"), QStringLiteral("Сохранить изменения"), QStringLiteral("OkButton"),
+                         QStyle::SP_DialogOkButton, movedPanel);
+    m_cancelBtn = makeButton(QStringLiteral("Отмена"), QStringLiteral("Отменить изменения и закрыть окно"),
+                             QStringLiteral("CancelButton"), QStyle::SP_DialogCancelButton, movedPanel);
+    m_okBtn->setDefault(true);
+    m_okBtn->setAutoDefault(true);
+    m_cancelBtn->setAutoDefault(false);
+
+    auto *movedLayout = new QHBoxLayout(movedPanel);
+    movedLayout->setContentsMargins(0, 0, 12, 0);
+    movedLayout->setSpacing(8);
+    movedLayout->addWidget(m_okBtn);
+    movedLayout->addWidget(m_cancelBtn);
+
+    auto *panelLayout = new QHBoxLayout(m_buttonsPanel);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+    panelLayout->addStretch(1);
+    panelLayout->addWidget(movedPanel);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_clientArea, 1);
+    layout->addWidget(m_bvlButtons);
+    layout->addWidget(m_buttonsPanel);
+
+    // Escape reaches reject() through QDialog itself; the Cancel button does the same.
+    connect(m_okBtn, &QPushButton::clicked, this, &TDialogSTemplate::accept);
+    connect(m_cancelBtn, &QPushButton::clicked, this, &TDialogSTemplate::reject);
+}
+
+void TDialogSTemplate::accept()
+{
+    if (!validate())
+        return;
+    QDialog::accept();
+}
+
+bool TDialogSTemplate::pressOk()
+{
+    m_okBtn->click();
+    return result() == QDialog::Accepted;
+}
+
+void SetDialogPlayer(DialogPlayer player)
+{
+    g_player = std::move(player);
+}
+
+int ExecDialog(TDialogSTemplate &dialog)
+{
+    if (g_player)
+        return g_player(dialog);
+    return dialog.exec();
+}
