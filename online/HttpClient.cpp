@@ -1,0 +1,312 @@
+#include "online/HttpClient.h"
+
+#include "common/Format.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <arpa/inet.h>
+#include <curl/curl.h>
+#include <memory>
+#include <mutex>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// How often the window gets to process its events while a request waits for the network.
+constexpr int kPollIntervalMs = 40;
+
+void globalInit()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+void processPendingEvents()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+struct EasyDeleter {
+    void operator()(CURL *easy) const { curl_easy_cleanup(easy); }
+};
+struct MultiDeleter {
+    void operator()(CURLM *multi) const { curl_multi_cleanup(multi); }
+};
+struct SlistDeleter {
+    void operator()(curl_slist *list) const { curl_slist_free_all(list); }
+};
+
+bool isHostNameChar(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-' ||
+           c == u'.' || c == u'_';
+}
+
+} // namespace
+
+bool IsValidProxyHost(QStringView host)
+{
+    if (host.isEmpty() || host.size() > 253)
+        return false;
+    if (host.contains(u':')) {
+        QString bare = host.toString();
+        if (bare.startsWith(u'[') && bare.endsWith(u']'))
+            bare = bare.mid(1, bare.size() - 2);
+        in6_addr addr{};
+        return inet_pton(AF_INET6, bare.toLatin1().constData(), &addr) == 1 &&
+               bare.toLatin1() == bare.toUtf8(); // ASCII only
+    }
+    for (QChar c : host)
+        if (!isHostNameChar(c))
+            return false;
+    return host.front() != u'.' && host.front() != u'-';
+}
+
+// The state of one request, shared with curl's callbacks.
+struct THttpClient::Transfer {
+    QByteArray *body = nullptr;
+    QSaveFile *file = nullptr;
+    qint64 received = 0;
+    qint64 limit = 0;
+    bool overLimit = false;
+    bool fileFailed = false;
+    int status = 0;
+    QByteArray statusLine;
+    QElapsedTimer activity;
+
+    // A new reply begins (after a redirect or an interim reply): what came before is dropped.
+    void restart()
+    {
+        received = 0;
+        if (body)
+            body->clear();
+        if (file && file->pos() > 0) {
+            file->seek(0);
+            file->resize(0);
+        }
+    }
+
+    static size_t onHeader(char *data, size_t size, size_t count, void *self)
+    {
+        auto *t = static_cast<Transfer *>(self);
+        const size_t n = size * count;
+        t->activity.restart();
+        const QByteArray line = QByteArray(data, static_cast<qsizetype>(n)).trimmed();
+        if (line.startsWith("HTTP/")) {
+            t->statusLine = line;
+            const QList<QByteArray> parts = line.split(' ');
+            t->status = parts.size() > 1 ? parts[1].toInt() : 0;
+            t->restart();
+        }
+        return n;
+    }
+
+    static size_t onBody(char *data, size_t size, size_t count, void *self)
+    {
+        auto *t = static_cast<Transfer *>(self);
+        const size_t n = size * count;
+        t->activity.restart();
+        t->received += static_cast<qint64>(n);
+        if (t->received > t->limit) {
+            t->overLimit = true;
+            return 0;
+        }
+        // An error reply's body is never taken as the result.
+        if (t->status >= 400)
+            return n;
+        if (t->file) {
+            if (t->file->write(data, static_cast<qint64>(n)) != static_cast<qint64>(n)) {
+                t->fileFailed = true;
+                return 0;
+            }
+        } else if (t->body) {
+            t->body->append(data, static_cast<qsizetype>(n));
+        }
+        return n;
+    }
+};
+
+THttpClient::THttpClient() : m_pump(&processPendingEvents) {}
+
+QByteArray THttpClient::encodeForm(const QStringList &fields)
+{
+    QByteArray form;
+    for (const QString &field : fields) {
+        const qsizetype eq = field.indexOf(u'=');
+        const QByteArray key = (eq < 0 ? field : field.left(eq)).toUtf8();
+        if (!form.isEmpty())
+            form += '&';
+        form += key.toPercentEncoding();
+        if (eq >= 0)
+            form += '=' + field.mid(eq + 1).toUtf8().toPercentEncoding();
+    }
+    return form;
+}
+
+QByteArray THttpClient::get(const QString &url)
+{
+    QByteArray body;
+    Transfer transfer;
+    transfer.body = &body;
+    perform(url, nullptr, transfer);
+    return body;
+}
+
+void THttpClient::getToFile(const QString &url, const QString &fileName)
+{
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        throw EHttpError(Format(u"Не удалось создать файл \"%s\":\r%s", {fileName, file.errorString()}));
+    Transfer transfer;
+    transfer.file = &file;
+    try {
+        perform(url, nullptr, transfer);
+    } catch (...) {
+        file.cancelWriting();
+        throw;
+    }
+    if (!file.commit())
+        throw EHttpError(Format(u"Не удалось записать файл \"%s\":\r%s", {fileName, file.errorString()}));
+}
+
+QByteArray THttpClient::post(const QString &url, const QStringList &fields)
+{
+    const QByteArray form = encodeForm(fields);
+    QByteArray body;
+    Transfer transfer;
+    transfer.body = &body;
+    perform(url, &form, transfer);
+    return body;
+}
+
+void THttpClient::perform(const QString &url, const QByteArray *postBody, Transfer &transfer)
+{
+    globalInit();
+    m_lastStatus = 0;
+    m_lastStatusLine.clear();
+    transfer.limit = m_maxReplySize;
+
+    std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
+    std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
+    if (!easy || !multi)
+        throw EHttpError(u"Не удалось создать HTTP-клиент"_s);
+    CURL *h = easy.get();
+
+    const bool https = url.startsWith(u"https://", Qt::CaseInsensitive);
+    const QByteArray urlBytes = url.toUtf8();
+    char errorText[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
+    curl_easy_setopt(h, CURLOPT_URL, urlBytes.constData());
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, m_tlsEnabled ? "http,https" : "http");
+    // A redirect never leaves HTTPS for plain HTTP.
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, https ? "https" : (m_tlsEnabled ? "http,https" : "http"));
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, m_followRedirects ? 1L : 0L);
+    curl_easy_setopt(h, CURLOPT_MAXREDIRS, static_cast<long>(m_maxRedirects));
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_connectTimeoutMs));
+    curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
+    curl_easy_setopt(h, CURLOPT_FRESH_CONNECT, 1L);
+    curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(m_maxReplySize));
+
+    // TLS: the peer's certificate and name are checked, TLS 1.2 or later.
+    curl_easy_setopt(h, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
+    curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+    const QByteArray caFile = m_caFile.toLocal8Bit();
+    if (!caFile.isEmpty())
+        curl_easy_setopt(h, CURLOPT_CAINFO, caFile.constData());
+
+    // Headers: curl writes Accept-Encoding itself and decodes what it announces.
+    curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, kHttpAcceptEncoding);
+    curl_easy_setopt(h, CURLOPT_USERAGENT, m_userAgent.constData());
+    const QByteArray acceptHeader = "Accept: " + m_accept;
+    std::unique_ptr<curl_slist, SlistDeleter> headers(curl_slist_append(nullptr, acceptHeader.constData()));
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+
+    // Proxy: an empty proxy string also keeps the environment's proxy variables out.
+    QByteArray proxyUrl;
+    const QByteArray proxyUser = m_proxy.username.toUtf8();
+    const QByteArray proxyPassword = m_proxy.password.toUtf8();
+    if (m_proxy.isSet()) {
+        if (!IsValidProxyHost(m_proxy.server) || m_proxy.port > 65535)
+            throw EHttpError(Format(u"Некорректный адрес proxy-сервера: \"%s : %d\"", {m_proxy.server, m_proxy.port}));
+        const bool v6 = m_proxy.server.contains(u':') && !m_proxy.server.startsWith(u'[');
+        proxyUrl = "http://" + (v6 ? '[' + m_proxy.server.toLatin1() + ']' : m_proxy.server.toLatin1());
+        curl_easy_setopt(h, CURLOPT_PROXYPORT, static_cast<long>(m_proxy.port));
+        if (!proxyUser.isEmpty()) {
+            curl_easy_setopt(h, CURLOPT_PROXYUSERNAME, proxyUser.constData());
+            curl_easy_setopt(h, CURLOPT_PROXYPASSWORD, proxyPassword.constData());
+            curl_easy_setopt(h, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_ANY));
+        }
+        curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    }
+    curl_easy_setopt(h, CURLOPT_PROXY, proxyUrl.constData());
+
+    if (postBody) {
+        curl_easy_setopt(h, CURLOPT_POST, 1L);
+        curl_easy_setopt(h, CURLOPT_POSTFIELDS, postBody->constData());
+        curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(postBody->size()));
+    }
+
+    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &Transfer::onHeader);
+    curl_easy_setopt(h, CURLOPT_HEADERDATA, &transfer);
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Transfer::onBody);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
+
+    // The transfer runs in small steps so that the window keeps painting and the read time-out can
+    // be watched: it counts from the moment the connection stands and restarts with every byte.
+    curl_multi_add_handle(multi.get(), h);
+    transfer.activity.start();
+    bool connected = false;
+    bool timedOut = false;
+    int running = 1;
+    while (running) {
+        if (curl_multi_perform(multi.get(), &running) != CURLM_OK)
+            break;
+        if (!running)
+            break;
+        curl_multi_poll(multi.get(), nullptr, 0, kPollIntervalMs, nullptr);
+        if (m_pump)
+            m_pump();
+        if (!connected) {
+            curl_off_t connectTime = 0;
+            if (curl_easy_getinfo(h, CURLINFO_CONNECT_TIME_T, &connectTime) == CURLE_OK && connectTime > 0) {
+                connected = true;
+                transfer.activity.restart();
+            }
+        } else if (transfer.activity.elapsed() > m_readTimeoutMs) {
+            timedOut = true;
+            break;
+        }
+    }
+    CURLcode result = CURLE_OK;
+    int msgsLeft = 0;
+    while (CURLMsg *msg = curl_multi_info_read(multi.get(), &msgsLeft))
+        if (msg->msg == CURLMSG_DONE && msg->easy_handle == h)
+            result = msg->data.result;
+    curl_multi_remove_handle(multi.get(), h);
+
+    m_lastStatus = transfer.status;
+    m_lastStatusLine = transfer.statusLine;
+    if (timedOut)
+        throw EHttpError(Format(u"Превышено время ожидания ответа сервера (%d мс)", {m_readTimeoutMs}));
+    if (transfer.overLimit || result == CURLE_FILESIZE_EXCEEDED)
+        throw EHttpError(Format(u"Ответ сервера больше допустимого размера (%d байт)", {m_maxReplySize}));
+    if (transfer.fileFailed)
+        throw EHttpError(Format(u"Не удалось записать файл \"%s\":\r%s",
+                                {transfer.file->fileName(), transfer.file->errorString()}));
+    if (result != CURLE_OK) {
+        const QString detail = errorText[0] ? QString::fromUtf8(errorText) : QString::fromUtf8(curl_easy_strerror(result));
+        throw EHttpError(detail);
+    }
+    if (transfer.status >= 400)
+        throw EHttpError(QString::fromLatin1(transfer.statusLine), transfer.status);
+    if (transfer.status == 0)
+        throw EHttpError(u"Сервер не прислал ответа"_s);
+}

@@ -1,0 +1,120 @@
+#pragma once
+
+#include "common/Exception.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <functional>
+
+// A proxy server for one request: server, port, user name and password. An empty server or a
+// port of 0 means a direct connection.
+struct THttpProxy {
+    QString server;
+    int port = 0;
+    QString username;
+    QString password;
+
+    bool isSet() const { return !server.isEmpty() && port > 0; }
+    bool operator==(const THttpProxy &o) const = default;
+};
+
+// A request that failed: no connection, a TLS failure, a time-out, an HTTP error status, a reply
+// over the size limit or a file that could not be written. The status is the HTTP status of an
+// error reply, 0 for the other failures.
+class EHttpError : public Exception {
+public:
+    EHttpError(QString message, int status = 0) : Exception(std::move(message)), m_status(status) {}
+    int status() const { return m_status; }
+
+private:
+    int m_status;
+};
+
+// The request headers every client sends unless told otherwise.
+inline constexpr char kHttpAccept[] = "text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8";
+// Only the encodings the client decodes are offered.
+inline constexpr char kHttpAcceptEncoding[] = "gzip, deflate";
+inline constexpr char kHttpUserAgent[] = "Mozilla/5.0 (Windows NT 6.1; WOW64) AppleWebKit/537.36 (KHTML, like Gecko) "
+                                         "Chrome/47.0.2526.80 Safari/537.36";
+
+// True for a host name, an IPv4 or an IPv6 address that may be given to the client as a proxy
+// server: nothing that could smuggle a scheme, credentials, a path or a second header line.
+bool IsValidProxyHost(QStringView host);
+
+// One HTTP client: GET into a string or a file, POST of form fields, redirects, a proxy server,
+// gzip and deflate decoding and HTTPS. TLS peers are verified against the system's certificate
+// store (or the given CA file), TLS 1.2 at least. Every request has a connect time-out and a read
+// time-out (the longest silence of the server once connected); HTTP error statuses raise.
+// Nothing is kept between requests: no cookies and no connection reuse.
+//
+// The calls block the calling thread, but the window keeps painting: while a request runs, the
+// pending events are processed (user input is held back until the request ends) every few
+// dozen milliseconds.
+class THttpClient {
+public:
+    THttpClient();
+
+    int connectTimeout() const { return m_connectTimeoutMs; }
+    void setConnectTimeout(int milliseconds) { m_connectTimeoutMs = milliseconds; }
+    int readTimeout() const { return m_readTimeoutMs; }
+    void setReadTimeout(int milliseconds) { m_readTimeoutMs = milliseconds; }
+
+    bool followRedirects() const { return m_followRedirects; }
+    void setFollowRedirects(bool follow) { m_followRedirects = follow; }
+    void setMaxRedirects(int count) { m_maxRedirects = count; }
+
+    const THttpProxy &proxy() const { return m_proxy; }
+    void setProxy(const THttpProxy &proxy) { m_proxy = proxy; }
+    void clearProxy() { m_proxy = {}; }
+
+    // A file of trusted certificate authorities in place of the system's store (tests use it).
+    const QString &caFile() const { return m_caFile; }
+    void setCaFile(const QString &fileName) { m_caFile = fileName; }
+    // False: plain HTTP only, an "https://" address fails.
+    void setTlsEnabled(bool enabled) { m_tlsEnabled = enabled; }
+
+    void setAccept(const QByteArray &value) { m_accept = value; }
+    void setUserAgent(const QByteArray &value) { m_userAgent = value; }
+
+    // The largest reply body taken; a longer one fails the request.
+    qint64 maxReplySize() const { return m_maxReplySize; }
+    void setMaxReplySize(qint64 bytes) { m_maxReplySize = bytes; }
+
+    // Called while a request runs; by default processes the pending events except user input.
+    void setEventPump(std::function<void()> pump) { m_pump = std::move(pump); }
+
+    // GET; the body, decoded from gzip or deflate.
+    QByteArray get(const QString &url);
+    // GET into a file: the body goes to a temporary file in the same folder that replaces the file
+    // once complete; after a failure the file is as it was.
+    void getToFile(const QString &url, const QString &fileName);
+    // POST of "key=value" lines as an URL-encoded form (UTF-8); the reply body.
+    QByteArray post(const QString &url, const QStringList &fields);
+
+    // The status and status line of the last reply (0 and empty when none arrived).
+    int lastStatus() const { return m_lastStatus; }
+    const QByteArray &lastStatusLine() const { return m_lastStatusLine; }
+
+    // The body of an URL-encoded form made of "key=value" lines.
+    static QByteArray encodeForm(const QStringList &fields);
+
+private:
+    struct Transfer;
+    void perform(const QString &url, const QByteArray *postBody, Transfer &transfer);
+
+    int m_connectTimeoutMs = 15000;
+    int m_readTimeoutMs = 30000;
+    bool m_followRedirects = true;
+    int m_maxRedirects = 10;
+    THttpProxy m_proxy;
+    QString m_caFile;
+    bool m_tlsEnabled = true;
+    QByteArray m_accept = kHttpAccept;
+    QByteArray m_userAgent = kHttpUserAgent;
+    qint64 m_maxReplySize = 32 * 1024 * 1024;
+    std::function<void()> m_pump;
+    int m_lastStatus = 0;
+    QByteArray m_lastStatusLine;
+};

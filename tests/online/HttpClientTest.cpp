@@ -1,0 +1,281 @@
+#include "online/HttpClient.h"
+#include "online/HttpRoutines.h"
+#include "tests/support/LocalHttpServer.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QUrlQuery>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString url(const LocalHttpServer &server, const char *path)
+{
+    return server.baseUrl() + QString::fromLatin1(path);
+}
+
+// A client as the tests use it: short time-outs, the test authority trusted.
+THttpClient testClient()
+{
+    THttpClient client;
+    client.setConnectTimeout(2000);
+    client.setReadTimeout(2000);
+    if (const TestCertificates *certs = TestCertificates::instance())
+        client.setCaFile(certs->caFile());
+    return client;
+}
+
+QString errorOf(const std::function<void()> &call, int *status = nullptr)
+{
+    try {
+        call();
+    } catch (const EHttpError &e) {
+        if (status)
+            *status = e.status();
+        return e.message();
+    }
+    return {};
+}
+
+} // namespace
+
+TEST(HttpRoutines, UrlHelpers)
+{
+    EXPECT_EQ(AddUrlParam(QString(), u"a=1"_s), u"a=1");
+    EXPECT_EQ(AddUrlParam(u"a=1"_s, u"b=2"_s), u"a=1&b=2");
+    EXPECT_EQ(AddUrlParam(u"a=1"_s, QString()), u"a=1");
+    EXPECT_TRUE(IsHttpsUrl(u"HTTPS://host/"));
+    EXPECT_FALSE(IsHttpsUrl(u"http://host/"));
+    EXPECT_FALSE(IsHttpsUrl(u"https:/"));
+    EXPECT_EQ(ExtractUrlPath(u"https://h/a/b.cfg"_s), u"https://h/a/");
+    EXPECT_EQ(ExtractUrlPath(u"file.cfg"_s), QString());
+    EXPECT_EQ(SslMethodOf(0), TSslMethod::None);
+    EXPECT_EQ(SslMethodOf(6), TSslMethod::TLSv1_2);
+    EXPECT_EQ(SslMethodOf(9), TSslMethod::TLSv1);
+}
+
+TEST(HttpClient, ProxyHostsThatCouldSmuggleAnythingAreRefused)
+{
+    EXPECT_TRUE(IsValidProxyHost(u"proxy.example.org"));
+    EXPECT_TRUE(IsValidProxyHost(u"10.0.0.1"));
+    EXPECT_TRUE(IsValidProxyHost(u"::1"));
+    EXPECT_FALSE(IsValidProxyHost(u""));
+    EXPECT_FALSE(IsValidProxyHost(u"user@host"));
+    EXPECT_FALSE(IsValidProxyHost(u"host/path"));
+    EXPECT_FALSE(IsValidProxyHost(u"socks5://host"));
+    EXPECT_FALSE(IsValidProxyHost(u"host name"));
+    EXPECT_FALSE(IsValidProxyHost(u"host\r\nX: y"));
+    EXPECT_FALSE(IsValidProxyHost(u"1.2.3.4:80"));
+}
+
+TEST(HttpClient, DecodesGzipAndDeflateAndSendsTheFixedHeaders)
+{
+    LocalHttpServer server;
+    ASSERT_TRUE(server.start());
+    LocalHttpReply gz = LocalHttpReply::text(QByteArray(5000, 'g') + "end");
+    gz.encoding = LocalHttpReply::Encoding::Gzip;
+    LocalHttpReply df = LocalHttpReply::text("deflated body");
+    df.encoding = LocalHttpReply::Encoding::Deflate;
+    server.route("/gz", gz);
+    server.route("/df", df);
+
+    THttpClient client = testClient();
+    EXPECT_EQ(client.get(url(server, "/gz")), QByteArray(5000, 'g') + "end");
+    EXPECT_EQ(client.get(url(server, "/df")), "deflated body");
+    EXPECT_EQ(client.lastStatus(), 200);
+
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    const LocalHttpRequest &r = requests[0];
+    EXPECT_EQ(r.method, "GET");
+    EXPECT_EQ(r.header("Accept"), "text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8");
+    EXPECT_EQ(r.header("Accept-Encoding"), "gzip, deflate");
+    EXPECT_EQ(r.header("User-Agent"), "Mozilla/5.0 (Windows NT 6.1; WOW64) AppleWebKit/537.36 (KHTML, like Gecko) "
+                                      "Chrome/47.0.2526.80 Safari/537.36");
+    EXPECT_FALSE(r.hasHeader("Cookie"));
+}
+
+TEST(HttpClient, PostsFormFieldsInOrderAndEncoded)
+{
+    LocalHttpServer server;
+    ASSERT_TRUE(server.start());
+    server.route("/scripts/post.php", LocalHttpReply::text("<result>ok</result>"));
+
+    QByteArray reply;
+    HttpRoutineSettings().connectTimeoutMs = 2000;
+    HttpPost(url(server, "/scripts/post.php"), {u"a=x&y"_s, u"b=1+1"_s, u"c=пробел"_s, u"d=a=b"_s}, true, reply);
+    EXPECT_EQ(reply, "<result>ok</result>");
+
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].method, "POST");
+    EXPECT_EQ(requests[0].header("Content-Type"), "application/x-www-form-urlencoded");
+    EXPECT_EQ(requests[0].body, "a=x%26y&b=1%2B1&c=%D0%BF%D1%80%D0%BE%D0%B1%D0%B5%D0%BB&d=a%3Db");
+    const QUrlQuery decoded(QString::fromLatin1(requests[0].body));
+    EXPECT_EQ(decoded.queryItemValue(u"c"_s, QUrl::FullyDecoded), u"пробел");
+    EXPECT_EQ(decoded.queryItemValue(u"a"_s, QUrl::FullyDecoded), u"x&y");
+}
+
+TEST(HttpClient, RedirectsAreFollowedOnlyWhenAskedAndNeverDowngradeTls)
+{
+    LocalHttpServer server;
+    ASSERT_TRUE(server.start());
+    server.route("/old", LocalHttpReply::redirect("/new"));
+    server.route("/new", LocalHttpReply::text("new page"));
+
+    THttpClient client = testClient();
+    EXPECT_EQ(client.get(url(server, "/old")), "new page");
+    EXPECT_EQ(server.paths(), (QList<QByteArray>{"/old", "/new"}));
+
+    server.clearRequests();
+    client.setFollowRedirects(false);
+    EXPECT_EQ(client.get(url(server, "/old")), "moved");
+    EXPECT_EQ(client.lastStatus(), 302);
+    EXPECT_EQ(server.paths(), (QList<QByteArray>{"/old"}));
+
+    const TestCertificates *certs = TestCertificates::instance();
+    ASSERT_NE(certs, nullptr);
+    LocalHttpServer secure;
+    ASSERT_TRUE(secure.startTls(certs->serverCert(), certs->serverKey()));
+    secure.route("/down", LocalHttpReply::redirect(server.baseUrl().toLatin1() + "/new"));
+    server.clearRequests();
+    THttpClient follower = testClient();
+    EXPECT_TRUE(errorOf([&] { follower.get(url(secure, "/down")); }).contains(u"http"_s, Qt::CaseInsensitive));
+    EXPECT_EQ(server.requestCount(), 0);
+}
+
+TEST(HttpClient, ErrorStatusesFailAndNeverReachTheTargetFile)
+{
+    LocalHttpServer server;
+    ASSERT_TRUE(server.start());
+    server.route("/missing", LocalHttpReply::text("no such page", 404));
+    server.route("/broken", LocalHttpReply::text("oops", 500));
+    server.route("/short", LocalHttpReply::text("new"));
+
+    THttpClient client = testClient();
+    int status = 0;
+    EXPECT_EQ(errorOf([&] { client.get(url(server, "/missing")); }, &status), u"HTTP/1.1 404 Not Found");
+    EXPECT_EQ(status, 404);
+    EXPECT_EQ(errorOf([&] { client.get(url(server, "/broken")); }, &status), u"HTTP/1.1 500 Internal Server Error");
+    EXPECT_EQ(status, 500);
+
+    QTemporaryDir dir;
+    const QString target = dir.filePath(u"package.bin"_s);
+    QFile old(target);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("a much longer old content");
+    old.close();
+
+    EXPECT_FALSE(errorOf([&] { client.getToFile(url(server, "/broken"), target); }).isEmpty());
+    QFile check(target);
+    ASSERT_TRUE(check.open(QIODevice::ReadOnly));
+    EXPECT_EQ(check.readAll(), "a much longer old content");
+    check.close();
+
+    client.getToFile(url(server, "/short"), target);
+    ASSERT_TRUE(check.open(QIODevice::ReadOnly));
+    EXPECT_EQ(check.readAll(), "new");
+    check.close();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{u"package.bin"_s});
+
+    const QString fresh = dir.filePath(u"fresh.bin"_s);
+    EXPECT_FALSE(errorOf([&] { HttpGetToFile(url(server, "/missing"), fresh, false); }).isEmpty());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{u"package.bin"_s});
+}
+
+TEST(HttpClient, TlsPeersAreVerified)
+{
+    const TestCertificates *certs = TestCertificates::instance();
+    ASSERT_NE(certs, nullptr);
+    LocalHttpServer trusted;
+    ASSERT_TRUE(trusted.startTls(certs->serverCert(), certs->serverKey()));
+    trusted.route("/page", LocalHttpReply::text("secret"));
+    LocalHttpServer selfSigned;
+    ASSERT_TRUE(selfSigned.startTls(certs->selfSignedCert(), certs->selfSignedKey()));
+    selfSigned.route("/page", LocalHttpReply::text("forged"));
+
+    THttpClient client = testClient();
+    EXPECT_EQ(client.get(url(trusted, "/page")), "secret");
+    EXPECT_FALSE(errorOf([&] { client.get(url(selfSigned, "/page")); }).isEmpty());
+    EXPECT_EQ(selfSigned.requestCount(), 0);
+
+    // The system's store does not know the test authority.
+    THttpClient systemStore;
+    systemStore.setConnectTimeout(2000);
+    systemStore.setReadTimeout(2000);
+    EXPECT_FALSE(errorOf([&] { systemStore.get(url(trusted, "/page")); }).isEmpty());
+
+    // TLS code 0 gives no TLS layer at all: an https address fails.
+    HttpRoutineSettings().caFile = certs->caFile();
+    QByteArray text;
+    EXPECT_FALSE(errorOf([&] { HttpGetTextEx(nullptr, url(trusted, "/page"), 0, text, true); }).isEmpty());
+    HttpGetTextEx(nullptr, url(trusted, "/page"), 4, text, true);
+    EXPECT_EQ(text, "secret");
+    HttpRoutineSettings().caFile.clear();
+}
+
+TEST(HttpClient, SilentServersAndOversizedRepliesFailInTime)
+{
+    LocalHttpServer server;
+    ASSERT_TRUE(server.start());
+    LocalHttpReply never;
+    never.delayMs = -1;
+    server.route("/never", never);
+    server.route("/big", LocalHttpReply::text(QByteArray(100000, 'x')));
+
+    THttpClient client = testClient();
+    client.setReadTimeout(400);
+    int pumped = 0;
+    client.setEventPump([&pumped] { ++pumped; });
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(errorOf([&] { client.get(url(server, "/never")); }), u"Превышено время ожидания ответа сервера (400 мс)");
+    EXPECT_LT(timer.elapsed(), 3000);
+    EXPECT_GE(pumped, 5); // the window kept working while the server was silent
+
+    client.setMaxReplySize(1000);
+    EXPECT_EQ(errorOf([&] { client.get(url(server, "/big")); }), u"Ответ сервера больше допустимого размера (1000 байт)");
+
+    THttpClient refused = testClient();
+    EXPECT_FALSE(errorOf([&] { refused.get(u"http://127.0.0.1:"_s + QString::number(ClosedLocalPort()) + u"/"_s); })
+                     .isEmpty());
+}
+
+TEST(HttpClient, GoesThroughAProxyWhenOneIsSet)
+{
+    const TestCertificates *certs = TestCertificates::instance();
+    ASSERT_NE(certs, nullptr);
+    LocalHttpServer origin;
+    ASSERT_TRUE(origin.startTls(certs->serverCert(), certs->serverKey()));
+    origin.route("/page", LocalHttpReply::text("through the tunnel"));
+    LocalHttpServer proxy;
+    proxy.setProxyEnabled(true);
+    proxy.setProxyCredentials("user", "pa:ss");
+    proxy.route("/plain", LocalHttpReply::text("from the proxy"));
+    ASSERT_TRUE(proxy.start());
+
+    THttpClient client = testClient();
+    client.setProxy({u"127.0.0.1"_s, proxy.port(), u"user"_s, u"pa:ss"_s});
+    EXPECT_EQ(client.get(url(origin, "/page")), "through the tunnel");
+    EXPECT_EQ(client.get(u"http://results.invalid:81/plain"_s), "from the proxy");
+    const QList<QByteArray> seen = proxy.paths();
+    EXPECT_TRUE(seen.contains(origin.hostAndPort().toLatin1()));
+    EXPECT_TRUE(seen.contains("/plain"));
+    EXPECT_EQ(proxy.requests().back().target, "http://results.invalid:81/plain");
+    EXPECT_EQ(origin.paths(), (QList<QByteArray>{"/page"}));
+
+    // Wrong credentials: the proxy's refusal is a failure.
+    client.setProxy({u"127.0.0.1"_s, proxy.port(), u"user"_s, u"wrong"_s});
+    EXPECT_FALSE(errorOf([&] { client.get(u"http://results.invalid:81/plain"_s); }).isEmpty());
+
+    // A proxy with an empty server or port 0 means a direct connection.
+    client.setProxy({QString(), proxy.port(), {}, {}});
+    origin.clearRequests();
+    EXPECT_EQ(client.get(url(origin, "/page")), "through the tunnel");
+    client.setProxy({u"bad host"_s, 8080, {}, {}});
+    EXPECT_EQ(errorOf([&] { client.get(url(origin, "/page")); }), u"Некорректный адрес proxy-сервера: \"bad host : 8080\"");
+}
