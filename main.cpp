@@ -1,10 +1,37 @@
+#include "common/Dialogs.h"
+#include "common/widgets/WidgetHooks.h"
+#include "ui/FormMain.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <clocale>
 
 int main(int argc, char **argv)
 {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const TStartSwitches switches = TStartSwitches::fromArguments(arguments);
+
+    // A batch run works without a user and may run where there is no display.
+    if (switches.isBatch() && qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.show();
+    QApplication::setApplicationName(QString());
+    // Numbers in files are written and read with "." whatever the user's locale.
+    std::setlocale(LC_NUMERIC, "C");
+
+    InstallWidgetHooks();
+    // In a batch run no box may wait for an answer: messages go to standard error and questions
+    // take their safe answer.
+    StderrMessageSink batchSink;
+    if (switches.isBatch())
+        SetMessageSink(&batchSink);
+
+    TFormMain window(switches);
+    window.FormCreate();
+    if (!switches.isBatch())
+        window.show();
     return app.exec();
 }

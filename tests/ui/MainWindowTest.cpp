@@ -1,0 +1,206 @@
+#include "lottery/DrawDates.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/TempDataFolder.h"
+#include "ui/DrawsPanel.h"
+#include "ui/FormMain.h"
+#include "ui/logic/DrawsArchive.h"
+#include "ui/logic/ResultsSiteDates.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QSpinBox>
+#include <QTableView>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A real-looking archive: draws numbered up to the newest, weekly dates, numbers from a fixed sequence.
+TDrawsArray realLookingDraws(int count, int newest)
+{
+    TDrawsArray draws;
+    uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) % 45 + 1; };
+    for (int i = 0; i < count; ++i) {
+        TDrawRec d;
+        d.number = newest - count + 1 + i;
+        std::array<bool, 46> used{};
+        for (int k = 0; k < 8; ++k) {
+            uint32_t n;
+            do
+                n = next();
+            while (used[n]);
+            used[n] = true;
+            if (k < 6)
+                d.main[static_cast<size_t>(k)] = static_cast<uint8_t>(n);
+            else
+                d.extra[static_cast<size_t>(k - 6)] = static_cast<uint8_t>(n);
+        }
+        d.setDateText(FormatResultsDate(EncodeDate(1986, 1, 4) + 7 * i));
+        draws.push_back(d);
+    }
+    return draws;
+}
+
+struct Started {
+    explicit Started(const TStartSwitches &switches = {}) : window(switches)
+    {
+        window.FormCreate();
+        window.tmrInitTimer();
+    }
+    TFormMain window;
+};
+
+} // namespace
+
+TEST(MainWindow, EmptyFolderStartsWithDesignedPanels)
+{
+    TempDataFolder folder;
+    ScriptedMessages boxes;
+    Started s;
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_TRUE(s.window.windowTitle().startsWith(u"Анализ статистики лотереи \"Vendra 6 из 45\" версия "));
+    EXPECT_EQ(s.window.statusPanel(0)->text(), u"Архив тиражей: 0");
+    EXPECT_EQ(s.window.statusPanel(1)->text(), u"Следующий тираж: 0");
+    EXPECT_EQ(s.window.statusPanel(3)->text(), u"Комбинаций: 0");
+    EXPECT_EQ(s.window.allCombinationsCount(), 8145060);
+    EXPECT_EQ(s.window.matchCounts()[0], 3262623);
+    EXPECT_EQ(s.window.matchCounts()[6], 1);
+    // No archive is written by starting; the stakes file is the one the program holds open.
+    EXPECT_FALSE(folder.exists(u"Vendra.ldr"_s));
+    EXPECT_TRUE(folder.exists(u"Vendra.lsk"_s));
+}
+
+TEST(MainWindow, ArchiveShownNewestFirst)
+{
+    TempDataFolder folder;
+    const TDrawsArray draws = realLookingDraws(2000, 4100);
+    folder.write(u"Vendra.ldr"_s, SerializeDraws(draws));
+    ScriptedMessages boxes;
+    Started s;
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_EQ(s.window.statusPanel(0)->text(), u"Архив тиражей: 2000");
+    EXPECT_EQ(s.window.statusPanel(1)->text(), u"Следующий тираж: 4102");
+    QAbstractItemModel *model = s.window.drawsPanel()->list()->model();
+    ASSERT_EQ(model->rowCount(), 2000);
+    const TDrawRec &newest = draws.back();
+    EXPECT_EQ(model->index(0, 0).data().toInt(), 4100);
+    EXPECT_EQ(model->index(0, 1).data().toInt(), newest.main[0]);
+    EXPECT_EQ(model->index(0, 9).data().toInt(), newest.mainSum());
+    EXPECT_EQ(model->index(0, 10).data().toString(), newest.dateText());
+    EXPECT_EQ(model->index(1999, 0).data().toInt(), 2101);
+    EXPECT_EQ(model->headerData(10, Qt::Horizontal).toString(), u"Дата тиража");
+    // The row at the offset is highlighted.
+    EXPECT_EQ(model->index(0, 0).data(Qt::BackgroundRole).value<QColor>(), QColor(255, 170, 170));
+}
+
+TEST(MainWindow, OffsetHidesNewestDraws)
+{
+    TempDataFolder folder;
+    const TDrawsArray draws = realLookingDraws(10, 100);
+    folder.write(u"Vendra.ldr"_s, SerializeDraws(draws));
+    ScriptedMessages boxes;
+    Started s;
+    int refreshed = 0;
+    s.window.addView([&](bool) { ++refreshed; });
+    s.window.drawsPanel()->offsetEdit()->setValue(3);
+    EXPECT_EQ(refreshed, 1);
+    EXPECT_EQ(s.window.statusPanel(1)->text(), u"Следующий тираж: 99"); // the 4th newest (97) + 2
+    EXPECT_EQ(s.window.statusPanel(2)->text(), DrawNumbersText(draws, 3));
+    const auto &hidden = s.window.drawsPanel()->hiddenDrawNumbers();
+    EXPECT_EQ(static_cast<int>(hidden.count()), 6);
+    for (uint8_t n : draws[7].main)
+        EXPECT_TRUE(hidden.test(n));
+    QAbstractItemModel *model = s.window.drawsPanel()->list()->model();
+    EXPECT_EQ(model->index(3, 0).data(Qt::BackgroundRole).value<QColor>(), QColor(255, 170, 170));
+    EXPECT_EQ(s.window.drawsPanel()->offsetEdit()->maximum(), 9);
+}
+
+TEST(MainWindow, AddEditDeleteChangeTheFile)
+{
+    TempDataFolder folder;
+    folder.write(u"Vendra.ldr"_s, SerializeDraws(realLookingDraws(5, 50)));
+    ScriptedMessages boxes;
+    Started s;
+    TDrawsPanel *panel = s.window.drawsPanel();
+    QString caption;
+    panel->setDrawDialog([&](const QString &c, TDrawRec &d) {
+        caption = c;
+        EXPECT_EQ(d.number, 52);
+        d.main = {1, 2, 3, 4, 5, 6};
+        d.extra = {7, 8};
+        d.setDateText(u"5 Jan 2015"_s);
+        return true;
+    });
+    panel->drawsAdd();
+    EXPECT_EQ(caption, u"Введите данные следующего тиража");
+    TDrawsArray onDisk = ParseDrawsFile(folder.read(u"Vendra.ldr"_s));
+    ASSERT_EQ(onDisk.size(), 6u);
+    EXPECT_EQ(onDisk.back().number, 52);
+    EXPECT_EQ(onDisk.back().dateText(), u"5 Jan 2015");
+    EXPECT_EQ(s.window.statusPanel(0)->text(), u"Архив тиражей: 6");
+
+    // Two draws with one number: deleting the selected row removes that row, not the other one.
+    panel->setDrawDialog([](const QString &, TDrawRec &d) {
+        d.number = 49;
+        return true;
+    });
+    panel->list()->selectRow(0); // the newest, now numbered 52
+    panel->drawsEdit();
+    onDisk = ParseDrawsFile(folder.read(u"Vendra.ldr"_s));
+    EXPECT_EQ(onDisk.back().number, 49);
+    EXPECT_EQ(onDisk.back().main, (std::array<uint8_t, 6>{1, 2, 3, 4, 5, 6}));
+
+    panel->list()->clearSelection();
+    panel->list()->selectRow(0);
+    boxes.answer(IDYES);
+    panel->drawsDel();
+    EXPECT_EQ(boxes.last().text, u"Удалить выделенную запись?");
+    onDisk = ParseDrawsFile(folder.read(u"Vendra.ldr"_s));
+    ASSERT_EQ(onDisk.size(), 5u);
+    EXPECT_EQ(onDisk.back().number, 50);
+    EXPECT_EQ(onDisk[3].number, 49); // the original draw 49 stays
+
+    // No answer Yes: nothing deleted.
+    panel->list()->selectRow(1);
+    panel->drawsDel();
+    EXPECT_EQ(ParseDrawsFile(folder.read(u"Vendra.ldr"_s)).size(), 5u);
+}
+
+TEST(MainWindow, SortedOptionChangesDisplayOnly)
+{
+    TempDataFolder folder;
+    TDrawsArray draws = realLookingDraws(3, 10);
+    draws.back().main = {40, 3, 22, 1, 9, 17};
+    folder.write(u"Vendra.ldr"_s, SerializeDraws(draws));
+    const QByteArray before = folder.read(u"Vendra.ldr"_s);
+    ScriptedMessages boxes;
+    Started s;
+    int full = 0;
+    s.window.addView([&](bool f) { full += f; });
+    QAbstractItemModel *model = s.window.drawsPanel()->list()->model();
+    EXPECT_EQ(model->index(0, 1).data().toInt(), 40);
+    s.window.drawsPanel()->drawsSorted();
+    EXPECT_EQ(model->index(0, 1).data().toInt(), 1);
+    EXPECT_EQ(model->index(0, 6).data().toInt(), 40);
+    EXPECT_EQ(full, 1);
+    EXPECT_EQ(folder.read(u"Vendra.ldr"_s), before);
+}
+
+TEST(MainWindow, SecondCopyOnTheSameFolderIsRefused)
+{
+    TempDataFolder folder;
+    folder.write(u"Vendra.ldr"_s, SerializeDraws(realLookingDraws(3, 10)));
+    const QByteArray before = folder.read(u"Vendra.ldr"_s);
+    ScriptedMessages boxes;
+    Started first;
+    Started second;
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().caption, u"Ошибка");
+    EXPECT_TRUE(boxes.last().text.startsWith(u"Невозможно получить монопольный доступ к файлам данных!\r\r"));
+    EXPECT_TRUE(boxes.last().text.endsWith(u"Программа будет закрыта!"));
+    EXPECT_TRUE(second.window.batchFailed());
+    EXPECT_EQ(second.window.drawsPanel()->list()->model()->rowCount(), 0);
+    EXPECT_EQ(folder.read(u"Vendra.ldr"_s), before);
+}

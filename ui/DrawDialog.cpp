@@ -1,0 +1,135 @@
+#include "ui/DrawDialog.h"
+
+#include "common/DateTime.h"
+#include "common/Dialogs.h"
+#include "common/Exception.h"
+#include "lottery/DrawDates.h"
+#include "ui/logic/DrawEntry.h"
+
+#include <QDateEdit>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimeEdit>
+#include <QVBoxLayout>
+#include <climits>
+
+using namespace Qt::StringLiterals;
+
+TFormDraw::TFormDraw(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(u"FormDraw"_s);
+    auto *layout = new QVBoxLayout(this);
+
+    auto *numberLabel = new QLabel(u"Номер тиража:"_s, this);
+    m_number = new QSpinBox(this);
+    m_number->setObjectName(u"edDrawNumber"_s);
+    m_number->setRange(1, INT_MAX);
+    numberLabel->setBuddy(m_number);
+
+    auto *dataLabel = new QLabel(u"Выпавшие числа, разделенные точкой с запятой или запятой:"_s, this);
+    m_data = new QLineEdit(this);
+    m_data->setObjectName(u"edDrawData"_s);
+    dataLabel->setBuddy(m_data);
+
+    m_dateLabel = new QLabel(u"Дата и время тиража:"_s, this);
+    m_dateLabel->setObjectName(u"lblDrawDate"_s);
+    m_date = new QDateEdit(this);
+    m_date->setObjectName(u"edDrawDate"_s);
+    m_date->setCalendarPopup(true);
+    m_date->setDisplayFormat(u"d MMMM yyyy"_s);
+    m_time = new QTimeEdit(this);
+    m_time->setObjectName(u"edDrawTime"_s);
+    m_time->setDisplayFormat(u"HH:mm:ss"_s);
+    auto *dateRow = new QHBoxLayout;
+    dateRow->addWidget(m_date, 2);
+    dateRow->addWidget(m_time, 1);
+
+    layout->addWidget(numberLabel);
+    layout->addWidget(m_number);
+    layout->addWidget(dataLabel);
+    layout->addWidget(m_data);
+    layout->addWidget(m_dateLabel);
+    layout->addLayout(dateRow);
+    layout->addStretch(1);
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(u"OK"_s);
+    buttons->button(QDialogButtonBox::Cancel)->setText(u"Отмена"_s);
+    connect(buttons, &QDialogButtonBox::accepted, this, &TFormDraw::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &TFormDraw::reject);
+    layout->addWidget(buttons);
+
+    connect(m_date, &QDateEdit::dateChanged, this, [this] { m_dateTouched = true; });
+    connect(m_time, &QTimeEdit::timeChanged, this, [this] { m_dateTouched = true; });
+    resize(420, 260);
+}
+
+void TFormDraw::fill(const TDrawRec &draw, bool withDate)
+{
+    m_withDate = withDate;
+    m_number->setValue(std::max(1, draw.number));
+    m_data->setText(DrawEntryText(draw));
+    m_dateLabel->setVisible(withDate);
+    m_date->setVisible(withDate);
+    m_time->setVisible(withDate);
+    m_originalDate = draw.dateText();
+    QDateTime shown = QDateTime::currentDateTime();
+    if (withDate && !m_originalDate.trimmed().isEmpty()) {
+        try {
+            const TDateTime value = TextToDrawDate(m_originalDate);
+            if (value > 0)
+                shown = DateTimeToQDateTime(value);
+        } catch (const Exception &) {
+            // An unreadable stored date stays as it is unless the user picks a new one.
+        }
+    }
+    m_date->setDate(shown.date());
+    m_time->setTime(shown.time());
+    m_dateTouched = m_originalDate.trimmed().isEmpty();
+    if (!withDate)
+        resize(width(), 200);
+}
+
+bool TFormDraw::validate()
+{
+    TDrawRec probe;
+    if (ParseDrawEntryText(m_data->text(), probe))
+        return true;
+    ShowErrorBox(u"Введена некорректная комбинация!"_s);
+    m_data->setFocus();
+    return false;
+}
+
+void TFormDraw::readBack(TDrawRec &draw) const
+{
+    draw.number = m_number->value();
+    ParseDrawEntryText(m_data->text(), draw);
+    if (m_withDate) {
+        if (m_dateTouched) {
+            const TDateTime value = QDateTimeToDateTime(QDateTime(m_date->date(), m_time->time()));
+            draw.setDateText(DrawDateToText(value));
+        } else {
+            draw.setDateText(m_originalDate);
+        }
+    }
+}
+
+void TFormDraw::accept()
+{
+    if (validate())
+        QDialog::accept();
+}
+
+bool ShowDrawDialog(QWidget *parent, const QString &caption, TDrawRec &draw, bool withDate)
+{
+    TFormDraw dialog(parent);
+    dialog.setWindowTitle(caption);
+    dialog.fill(draw, withDate);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    dialog.readBack(draw);
+    return true;
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "lottery/DrawTypes.h"
+
+#include <QDialog>
+
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QSpinBox;
+class QTimeEdit;
+
+// The draw entry dialog: number, the eight numbers as one line of text and, when asked for, the date
+// and time of the draw.
+class TFormDraw : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFormDraw(QWidget *parent = nullptr);
+
+    // Fills the controls from the draw; without date the date controls are hidden.
+    void fill(const TDrawRec &draw, bool withDate);
+    // Checks the typed numbers; shows "Введена некорректная комбинация!" and returns false when they
+    // are not a draw.
+    bool validate();
+    // Copies the controls back into the draw (call after validate succeeded).
+    void readBack(TDrawRec &draw) const;
+
+    QSpinBox *numberEdit() const { return m_number; }
+    QLineEdit *dataEdit() const { return m_data; }
+    QDateEdit *dateEdit() const { return m_date; }
+    QTimeEdit *timeEdit() const { return m_time; }
+
+    void accept() override;
+
+private:
+    QSpinBox *m_number;
+    QLineEdit *m_data;
+    QLabel *m_dateLabel;
+    QDateEdit *m_date;
+    QTimeEdit *m_time;
+    bool m_withDate = false;
+    bool m_dateTouched = false;
+    QString m_originalDate;
+};
+
+// Shows the dialog with the caption; on OK the draw holds what was entered and the result is true.
+bool ShowDrawDialog(QWidget *parent, const QString &caption, TDrawRec &draw, bool withDate);

@@ -1,0 +1,23 @@
+#include "ui/FormMain.h"
+
+#include "ui/logic/ResultsSiteDates.h"
+
+using namespace Qt::StringLiterals;
+
+TFormMain::TFormMain(const TStartSwitches &switches, QWidget *parent) : TTemplateMain(switches, parent)
+{
+    setWindowTitle(u"Анализ статистики лотереи \"Vendra 6 из 45\""_s);
+}
+
+void TFormMain::FormCreate()
+{
+    InstallResultsDateHooks();
+    TTemplateMain::FormCreate();
+}
+
+int TFormMain::DownloadMonth(int month, int dateLimit)
+{
+    Q_UNUSED(month);
+    Q_UNUSED(dateLimit);
+    return 0;
+}

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "common/ExclusiveFile.h"
+#include "ui/logic/CommandLine.h"
+#include "ui/logic/DrawsArchive.h"
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <vector>
+
+class QAction;
+class QLabel;
+class QSplitter;
+class QTabWidget;
+class QTimer;
+class TDrawsPanel;
+
+// The main window of the program: it owns the draws archive and the other in-memory data, runs the
+// start-up sequence, and hosts one widget per feature. The game's own window class derives from it.
+class TTemplateMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TTemplateMain(const TStartSwitches &switches, QWidget *parent = nullptr);
+    ~TTemplateMain() override;
+
+    // The window creation steps; the game's class installs its own parts first.
+    virtual void FormCreate();
+
+    // Fetches and parses one month of results (yyyymm) and appends the draws not before the date
+    // limit (yyyymmdd) to the draws array; returns the number appended.
+    virtual int DownloadMonth(int month, int dateLimit) = 0;
+    // Downloads every month from the newest stored draw to today; returns the number appended.
+    virtual int DownloadDraws();
+
+    TDrawsArchive &archive() { return m_archive; }
+    TDrawsPanel *drawsPanel() const { return m_drawsPanel; }
+    QTabWidget *mainPages() const { return m_mainPages; }
+    QLabel *statusPanel(int index) const { return m_statusPanels[static_cast<size_t>(index)]; }
+    const TStartSwitches &switches() const { return m_switches; }
+
+    // Writes a text into the free status panel and lets the window paint it.
+    void ShowStatusText(const QString &text);
+    // Recomputes the analysis views unless the views are locked.
+    void RefreshViews(bool full);
+    // Each analysis view registers how it refreshes itself.
+    void addView(std::function<void(bool full)> refresh) { m_views.push_back(std::move(refresh)); }
+    void setViewsLocked(bool locked) { m_viewsLocked = locked; }
+
+    // The number of combinations that share 0..6 numbers with a draw, and their shares.
+    const std::array<int64_t, 7> &matchCounts() const { return m_matchCounts; }
+    const std::array<long double, 7> &matchShares() const { return m_matchShares; }
+    int allCombinationsCount() const { return m_allCombs; }
+
+    // The one-shot initialisation that follows the window's creation (run by its timer).
+    void tmrInitTimer();
+    // True once the start-up failed in a way that a batch run must report.
+    bool batchFailed() const { return m_batchFailed; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
+    // The close query: false while a scenario runs and no stop was requested.
+    bool FormCloseQuery();
+    // Saves what the window owns in the settings store and frees the lists.
+    void FormDestroy();
+    // Ends the program; a batch run ends with a failure status when its work failed.
+    void terminateApplication();
+    void setBatchFailed() { m_batchFailed = true; }
+
+private:
+    void buildWindow();
+    void buildActions();
+    void updateActions();
+    void loadDraws();
+    void setDrawsStatus(int count, int nextDraw, const QString &numbersText);
+
+    TStartSwitches m_switches;
+    TDrawsArchive m_archive;
+    ExclusiveFile m_stakesFile;
+
+    QSplitter *m_splitter = nullptr;
+    QTabWidget *m_leftPages = nullptr;
+    QTabWidget *m_mainPages = nullptr;
+    TDrawsPanel *m_drawsPanel = nullptr;
+    std::array<QLabel *, 7> m_statusPanels{};
+    QTimer *m_initTimer = nullptr;
+    QTimer *m_actionTimer = nullptr;
+    QAction *m_actExit = nullptr;
+
+    std::vector<std::function<void(bool)>> m_views;
+    std::array<int64_t, 7> m_matchCounts{};
+    std::array<long double, 7> m_matchShares{};
+    int m_allCombs = 0;
+
+    bool m_scriptRunning = false;
+    bool m_scriptStopRequested = false;
+    bool m_viewsLocked = false;
+    bool m_batchFailed = false;
+    bool m_destroyed = false;
+    bool m_terminating = false;
+};

@@ -1,0 +1,186 @@
+#include "ui/logic/DrawsArchive.h"
+
+#include "common/AtomicFile.h"
+#include "common/Exception.h"
+#include "common/Format.h"
+#include "lottery/DrawDates.h"
+
+#include <QFile>
+#include <QtEndian>
+#include <algorithm>
+
+void ReadDrawRecord(const char *bytes, TDrawRec &draw)
+{
+    draw.number = qFromLittleEndian<int32_t>(bytes);
+    for (int i = 0; i < kMainCount; ++i)
+        draw.main[static_cast<size_t>(i)] = static_cast<uint8_t>(bytes[4 + i]);
+    for (int i = 0; i < kExtraCount; ++i)
+        draw.extra[static_cast<size_t>(i)] = static_cast<uint8_t>(bytes[10 + i]);
+    // A damaged length byte never reads past the date field.
+    draw.dateLen = std::min<uint8_t>(static_cast<uint8_t>(bytes[12]), kDrawDateMaxLen);
+    draw.date.fill(0);
+    std::copy(bytes + 13, bytes + 13 + draw.dateLen, draw.date.begin());
+}
+
+void WriteDrawRecord(const TDrawRec &draw, char *bytes)
+{
+    std::fill(bytes, bytes + kDrawRecordSize, 0);
+    qToLittleEndian<int32_t>(draw.number, bytes);
+    for (int i = 0; i < kMainCount; ++i)
+        bytes[4 + i] = static_cast<char>(draw.main[static_cast<size_t>(i)]);
+    for (int i = 0; i < kExtraCount; ++i)
+        bytes[10 + i] = static_cast<char>(draw.extra[static_cast<size_t>(i)]);
+    const uint8_t len = std::min<uint8_t>(draw.dateLen, kDrawDateMaxLen);
+    bytes[12] = static_cast<char>(len);
+    std::copy(draw.date.begin(), draw.date.begin() + len, bytes + 13);
+}
+
+TDrawsArray ParseDrawsFile(const QByteArray &bytes)
+{
+    TDrawsArray draws(static_cast<size_t>(bytes.size() / kDrawRecordSize));
+    for (size_t i = 0; i < draws.size(); ++i)
+        ReadDrawRecord(bytes.constData() + i * kDrawRecordSize, draws[i]);
+    return draws;
+}
+
+QByteArray SerializeDraws(const TDrawsArray &draws)
+{
+    QByteArray bytes(static_cast<qsizetype>(draws.size()) * kDrawRecordSize, '\0');
+    for (size_t i = 0; i < draws.size(); ++i)
+        WriteDrawRecord(draws[i], bytes.data() + i * kDrawRecordSize);
+    return bytes;
+}
+
+int FindDrawIndex(const TDrawsArray &draws, int32_t number)
+{
+    const int count = static_cast<int>(draws.size());
+    if (count == 0)
+        return -1;
+    const int last = count - 1;
+    if (draws.front().number == number)
+        return 0;
+    if (draws.back().number == number)
+        return last;
+    const int64_t first = draws.front().number;
+    const int64_t span = static_cast<int64_t>(draws.back().number) - first + 1;
+    if (span > 1) {
+        // Interpolate on an ascending archive, then walk towards the number.
+        int64_t estimate = count * (static_cast<int64_t>(number) - first) / span;
+        if (estimate < 0 || estimate > last)
+            estimate = last;
+        int i = static_cast<int>(estimate);
+        if (draws[static_cast<size_t>(i)].number == number)
+            return i;
+        const int step = number > draws[static_cast<size_t>(i)].number ? 1 : -1;
+        for (i += step; i >= 0 && i <= last; i += step)
+            if (draws[static_cast<size_t>(i)].number == number)
+                return i;
+    }
+    for (int i = last; i >= 0; --i)
+        if (draws[static_cast<size_t>(i)].number == number)
+            return i;
+    return -1;
+}
+
+int NextDrawNumber(const TDrawsArray &draws, int index)
+{
+    if (draws.empty())
+        return 1;
+    const int i = static_cast<int>(draws.size()) - 1 - index;
+    if (index < 0 || i < 0)
+        return -1;
+    return draws[static_cast<size_t>(i)].number + 2;
+}
+
+QString DrawNumbersText(const TDrawsArray &draws, int index)
+{
+    const int count = static_cast<int>(draws.size());
+    if (count == 0 || index < 1 || index > count - 1)
+        return {};
+    const TDrawRec &d = draws[static_cast<size_t>(count - index)];
+    QString text;
+    for (int k = 0; k < kMainCount; ++k) {
+        if (k)
+            text += u';';
+        text += QString::number(d.main[static_cast<size_t>(k)]);
+    }
+    return text;
+}
+
+int DrawDateYMD(const TDrawsArray &draws, int index, int days)
+{
+    constexpr int kNoDate = 20011201;
+    const int count = static_cast<int>(draws.size());
+    const int i = count - 1 - index;
+    if (count == 0 || index < 0 || i < 0)
+        return kNoDate;
+    try {
+        const TDateTime date = TextToDrawDate(draws[static_cast<size_t>(i)].dateText());
+        if (date <= 0)
+            return kNoDate;
+        return DateToYMD(date + days);
+    } catch (const Exception &) {
+        return kNoDate;
+    }
+}
+
+TDrawsArchive::TDrawsArchive(QString fileName) : m_fileName(std::move(fileName)) {}
+
+void TDrawsArchive::load()
+{
+    m_draws.clear();
+    ++m_revision;
+    m_loadFailed = false;
+    QFile file(m_fileName);
+    if (!file.exists())
+        return;
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_loadFailed = true;
+        throw EInOutError(FileReadErrorText(m_fileName, file.errorString()));
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        m_loadFailed = true;
+        throw EInOutError(FileReadErrorText(m_fileName, file.errorString()));
+    }
+    TDrawsArray loaded = ParseDrawsFile(bytes);
+    m_draws.swap(loaded);
+}
+
+void TDrawsArchive::save()
+{
+    if (m_loadFailed)
+        throw Exception(Format(u"Файл тиражей \"%s\" не был прочитан при запуске программы, поэтому "
+                               u"изменения не могут быть в него записаны (иначе архив тиражей был бы потерян).\r\r"
+                               u"Закройте программу, проверьте файл и запустите программу снова.",
+                               {m_fileName}));
+    WriteFileAtomically(m_fileName, SerializeDraws(m_draws));
+}
+
+void TDrawsArchive::append(const TDrawRec &draw)
+{
+    m_draws.push_back(draw);
+    ++m_revision;
+}
+
+void TDrawsArchive::replace(int index, const TDrawRec &draw)
+{
+    if (index < 0 || index >= count())
+        throw Exception(Format(u"Запись со индексом %d в файле данных не найдена!", {index}));
+    m_draws[static_cast<size_t>(index)] = draw;
+    ++m_revision;
+}
+
+void TDrawsArchive::deleteDraw(int index)
+{
+    if (index < 0 || index >= count())
+        throw Exception(Format(u"Запись со индексом %d в файле данных не найдена!", {index}));
+    m_draws.erase(m_draws.begin() + index);
+    ++m_revision;
+}
+
+void TDrawsArchive::clear()
+{
+    m_draws.clear();
+    ++m_revision;
+}
