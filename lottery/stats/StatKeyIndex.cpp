@@ -1,0 +1,42 @@
+#include "lottery/stats/StatKeyIndex.h"
+
+#include <bit>
+
+void TStatKeyIndex::insert(uint64_t key, int pos)
+{
+    // Keep the table at most half full.
+    if ((m_count + 1) * 2 > m_slots.size())
+        grow(m_slots.empty() ? 16 : m_slots.size() * 2);
+    size_t i = slotOf(key);
+    while (m_slots[i].pos >= 0)
+        i = (i + 1) & m_mask;
+    m_slots[i] = Slot{key, pos};
+    ++m_count;
+}
+
+void TStatKeyIndex::clear()
+{
+    for (Slot &s : m_slots)
+        s.pos = -1;
+    m_count = 0;
+}
+
+void TStatKeyIndex::reserve(size_t count)
+{
+    const size_t wanted = std::bit_ceil(count * 2 + 2);
+    if (wanted > m_slots.size())
+        grow(wanted);
+}
+
+void TStatKeyIndex::grow(size_t capacity)
+{
+    std::vector<Slot> old;
+    old.swap(m_slots);
+    m_slots.assign(capacity, Slot{});
+    m_mask = capacity - 1;
+    m_shift = 64 - static_cast<unsigned>(std::countr_zero(capacity));
+    m_count = 0;
+    for (const Slot &s : old)
+        if (s.pos >= 0)
+            insert(s.key, s.pos);
+}

@@ -1,0 +1,225 @@
+#pragma once
+
+#include "lottery/DrawTypes.h"
+#include "lottery/stats/StatKeyIndex.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// The four 16-bit keys that identify a statistic value. The same eight bytes are also read as eight byte
+// keys or as two 32-bit keys (key 1 = bytes 1-4, key 2 = bytes 5-8, little-endian).
+struct TStatKeys {
+    std::array<uint16_t, 4> w{};
+
+    // 16-bit key n (1..4), byte key n (1..8), 32-bit key n (1..2); 0 for any other n.
+    uint16_t word(int n) const { return n >= 1 && n <= 4 ? w[size_t(n - 1)] : 0; }
+    uint8_t byte(int n) const
+    {
+        if (n < 1 || n > 8)
+            return 0;
+        const uint16_t v = w[size_t((n - 1) / 2)];
+        return static_cast<uint8_t>((n - 1) % 2 == 0 ? v & 0xFF : v >> 8);
+    }
+    uint32_t dword(int n) const
+    {
+        if (n < 1 || n > 2)
+            return 0;
+        return uint32_t(w[size_t(2 * n - 2)]) | (uint32_t(w[size_t(2 * n - 1)]) << 16);
+    }
+    void setWord(int n, uint16_t v)
+    {
+        if (n >= 1 && n <= 4)
+            w[size_t(n - 1)] = v;
+    }
+    void setByte(int n, uint8_t v)
+    {
+        if (n < 1 || n > 8)
+            return;
+        uint16_t &k = w[size_t((n - 1) / 2)];
+        k = (n - 1) % 2 == 0 ? uint16_t((k & 0xFF00) | v) : uint16_t((k & 0x00FF) | (uint16_t(v) << 8));
+    }
+    void setDWord(int n, uint32_t v)
+    {
+        if (n < 1 || n > 2)
+            return;
+        w[size_t(2 * n - 2)] = static_cast<uint16_t>(v & 0xFFFF);
+        w[size_t(2 * n - 1)] = static_cast<uint16_t>(v >> 16);
+    }
+    void set(uint16_t k1, uint16_t k2 = 0, uint16_t k3 = 0, uint16_t k4 = 0) { w = {k1, k2, k3, k4}; }
+    void clear() { w = {}; }
+    // The eight bytes as one number, for hashing and equality.
+    uint64_t packed() const
+    {
+        return uint64_t(w[0]) | (uint64_t(w[1]) << 16) | (uint64_t(w[2]) << 32) | (uint64_t(w[3]) << 48);
+    }
+    bool operator==(const TStatKeys &o) const = default;
+};
+
+inline uint64_t PackStatKeys(uint16_t k1, uint16_t k2, uint16_t k3, uint16_t k4)
+{
+    return uint64_t(k1) | (uint64_t(k2) << 16) | (uint64_t(k3) << 32) | (uint64_t(k4) << 48);
+}
+
+// One value of a statistic: how often it occurred, how recently, and the shortest and longest interval
+// between its occurrences.
+struct TStatValueRec {
+    int32_t LastDraw = 0;      // draw number of the most recent occurrence (the smallest depth); 0 = never
+    int32_t Depth = 0;         // draws back from the last draw of the sample, 1 = that draw; 0 = never
+    int32_t PrevDraw = 0;      // draw number of the occurrence merged last: the base of the next interval
+    uint16_t MinInterval = 0;  // in draw numbers; 0 = none yet
+    uint16_t MaxInterval = 0;
+    int32_t Count = 0;         // number of occurrences
+    int32_t Norm = 0;          // the expected count, filled in by the statistics view; never set by merging
+    TStatKeys Keys;
+
+    bool operator==(const TStatValueRec &o) const = default;
+};
+static_assert(sizeof(TStatValueRec) == 32, "a statistic value is 32 bytes");
+
+class TStatLookupCache;
+
+// The values of a statistic in order of first merge (unless sorted). Records are found by their keys
+// through a hash index, so merging stays fast for statistics with tens of thousands of values.
+// Filters ask many "is this key selected" questions of one small array; those lookups build their
+// tables on first use and are dropped whenever the array changes.
+class TStatDrawArray {
+public:
+    TStatDrawArray();
+    ~TStatDrawArray();
+    TStatDrawArray(const TStatDrawArray &other);
+    TStatDrawArray &operator=(const TStatDrawArray &other);
+    TStatDrawArray(TStatDrawArray &&other) noexcept;
+    TStatDrawArray &operator=(TStatDrawArray &&other) noexcept;
+
+    int size() const { return static_cast<int>(m_recs.size()); }
+    bool empty() const { return m_recs.empty(); }
+    const TStatValueRec &operator[](int i) const { return m_recs[size_t(i)]; }
+    std::vector<TStatValueRec>::const_iterator begin() const { return m_recs.begin(); }
+    std::vector<TStatValueRec>::const_iterator end() const { return m_recs.end(); }
+    const std::vector<TStatValueRec> &records() const { return m_recs; }
+
+    // Position of the first record with these keys; -1 when there is none.
+    int indexOf(uint64_t packedKeys) const { return m_index.find(packedKeys); }
+    int indexOf(const TStatKeys &keys) const { return m_index.find(keys.packed()); }
+
+    // Appends the record as it stands (a selected value, a row read back); a record whose keys are
+    // already present is appended too, but lookups find the first one.
+    void append(const TStatValueRec &rec);
+    void removeAt(int i);
+    void clear();
+    void reserve(int count);
+    // The fields that are not keys may be changed in place.
+    void setNorm(int i, int32_t norm) { m_recs[size_t(i)].Norm = norm; }
+    void setCount(int i, int32_t count) { m_recs[size_t(i)].Count = count; }
+
+    // Reorders the records with a strict weak ordering, keeping equal records in their order.
+    template <class Less>
+    void stableSort(Less less);
+
+    // Lookups of the selected values of a filter (any record, any key view).
+    bool hasWordKey(int n, uint16_t w) const;
+    bool hasByteKey(int n, uint8_t b) const;
+    bool hasDWordKey(int n, uint32_t d) const;
+
+private:
+    friend void AddStatValue(TStatDrawArray &values, const TStatValueRec &rec, bool withIntervals);
+    void rebuildIndex();
+    void changed();
+    // The lookup tables, or nullptr while a plain scan is cheaper (a small array, or one that changes
+    // between the questions asked of it).
+    const TStatLookupCache *cache() const;
+
+    std::vector<TStatValueRec> m_recs;
+    TStatKeyIndex m_index;
+    mutable std::unique_ptr<TStatLookupCache> m_cache;
+    mutable int m_queries = 0;
+};
+
+// Merges rec into values: a new value is appended; a known one adds rec's count, takes rec's last draw and
+// depth when rec lies nearer the last draw (the smallest positive depth wins, on equal depth the newer
+// merge), and with intervals updates the shortest and longest gap to the occurrence merged before.
+void AddStatValue(TStatDrawArray &values, const TStatValueRec &rec, bool withIntervals);
+
+// Key 1, then keys 2, 3 and 4, as unsigned numbers: negative, 0 or positive.
+int CompareStatKeys(const TStatValueRec &a, const TStatValueRec &b);
+// Ascending by keys; records with equal keys keep their order.
+void SortStatValues(TStatDrawArray &values);
+
+struct TStatValuesSummary {
+    int32_t MinCount = 2147483647;
+    int32_t MaxCount = 0;
+    int32_t MaxDepth = 0;
+    int64_t Total = 0;
+    bool operator==(const TStatValuesSummary &o) const = default;
+};
+TStatValuesSummary StatValuesSummary(const TStatDrawArray &values);
+
+// The weight by which values are ranked for selection (count, deviation from the norm, depth);
+// -999.99 when the arithmetic fails.
+long double StatValueWeight(const TWeightCoefs &coefs, bool normsKnown, int32_t count, int32_t norm, int32_t depth,
+                            int64_t total, int32_t maxDepth);
+inline constexpr long double kBadStatWeight = -999.99L;
+
+// ---- Simple key counts (small lists: at most one entry per number, channel or segment) ----
+struct TStatSimpleRec {
+    int32_t Key = 0;
+    int32_t Count = 0;
+    bool operator==(const TStatSimpleRec &o) const = default;
+};
+using TStatSimpleArray = std::vector<TStatSimpleRec>;
+
+// Adds count to the entry of the key (only when count >= 1); a missing key is appended whatever count is.
+void AddSimpleStat(TStatSimpleArray &list, int32_t key, int32_t count);
+void SortSimpleStat(TStatSimpleArray &list);
+
+// ---- The draw where each value was last seen during one pass over a sample ----
+struct TLastValueRec {
+    int32_t DrawNumber = 0;
+    TStatKeys Keys;
+};
+
+class TLastValueArray {
+public:
+    int size() const { return static_cast<int>(m_recs.size()); }
+    const TLastValueRec &operator[](int i) const { return m_recs[size_t(i)]; }
+    void clear()
+    {
+        m_recs.clear();
+        m_index.clear();
+    }
+
+private:
+    friend int UpdateLastValue(const TLastValueRec &rec, TLastValueArray &list);
+    std::vector<TLastValueRec> m_recs;
+    TStatKeyIndex m_index;
+};
+
+// The gap from the draw where rec's value was last seen to rec's draw, storing rec's draw as the new
+// last sighting; -1 (and the value is added) when the value was not seen before.
+int UpdateLastValue(const TLastValueRec &rec, TLastValueArray &list);
+
+// ---- Records of the prefetch files: the four keys, then the count ----
+struct TPrefetchRec {
+    std::array<uint16_t, 4> Keys{};
+    int32_t Count = 0;
+    bool operator==(const TPrefetchRec &o) const = default;
+};
+static_assert(sizeof(TPrefetchRec) == 12, "a prefetch record is 12 bytes");
+inline constexpr int kPrefetchRecSize = 12;
+
+TPrefetchRec StatValueToPrefetch(const TStatValueRec &value);
+TStatValueRec PrefetchToStatValue(const TPrefetchRec &rec);
+// The record as it is stored: little-endian, 12 bytes.
+void WritePrefetchRec(const TPrefetchRec &rec, uint8_t *out);
+TPrefetchRec ReadPrefetchRec(const uint8_t *in);
+
+template <class Less>
+void TStatDrawArray::stableSort(Less less)
+{
+    std::stable_sort(m_recs.begin(), m_recs.end(), less);
+    rebuildIndex();
+    changed();
+}
