@@ -7,10 +7,8 @@
 #include "ui/logic/DrawEntry.h"
 
 #include <QDateEdit>
-#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QSpinBox>
 #include <QTimeEdit>
 #include <QVBoxLayout>
@@ -18,29 +16,29 @@
 
 using namespace Qt::StringLiterals;
 
-TFormDraw::TFormDraw(QWidget *parent) : QDialog(parent)
+TFormDraw::TFormDraw(QWidget *parent) : TDialogSTemplate(parent)
 {
     setObjectName(u"FormDraw"_s);
-    auto *layout = new QVBoxLayout(this);
+    auto *layout = new QVBoxLayout(clientArea());
 
-    auto *numberLabel = new QLabel(u"Номер тиража:"_s, this);
-    m_number = new QSpinBox(this);
+    auto *numberLabel = new QLabel(u"Номер тиража:"_s, clientArea());
+    m_number = new QSpinBox(clientArea());
     m_number->setObjectName(u"edDrawNumber"_s);
     m_number->setRange(1, INT_MAX);
     numberLabel->setBuddy(m_number);
 
-    auto *dataLabel = new QLabel(u"Выпавшие числа, разделенные точкой с запятой или запятой:"_s, this);
-    m_data = new QLineEdit(this);
+    auto *dataLabel = new QLabel(u"Выпавшие числа, разделенные точкой с запятой или запятой:"_s, clientArea());
+    m_data = new QLineEdit(clientArea());
     m_data->setObjectName(u"edDrawData"_s);
     dataLabel->setBuddy(m_data);
 
-    m_dateLabel = new QLabel(u"Дата и время тиража:"_s, this);
+    m_dateLabel = new QLabel(u"Дата и время тиража:"_s, clientArea());
     m_dateLabel->setObjectName(u"lblDrawDate"_s);
-    m_date = new QDateEdit(this);
+    m_date = new QDateEdit(clientArea());
     m_date->setObjectName(u"edDrawDate"_s);
     m_date->setCalendarPopup(true);
     m_date->setDisplayFormat(u"d MMMM yyyy"_s);
-    m_time = new QTimeEdit(this);
+    m_time = new QTimeEdit(clientArea());
     m_time->setObjectName(u"edDrawTime"_s);
     m_time->setDisplayFormat(u"HH:mm:ss"_s);
     auto *dateRow = new QHBoxLayout;
@@ -54,13 +52,6 @@ TFormDraw::TFormDraw(QWidget *parent) : QDialog(parent)
     layout->addWidget(m_dateLabel);
     layout->addLayout(dateRow);
     layout->addStretch(1);
-
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(u"OK"_s);
-    buttons->button(QDialogButtonBox::Cancel)->setText(u"Отмена"_s);
-    connect(buttons, &QDialogButtonBox::accepted, this, &TFormDraw::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &TFormDraw::reject);
-    layout->addWidget(buttons);
 
     connect(m_date, &QDateEdit::dateChanged, this, [this] { m_dateTouched = true; });
     connect(m_time, &QTimeEdit::timeChanged, this, [this] { m_dateTouched = true; });
@@ -117,18 +108,12 @@ void TFormDraw::readBack(TDrawRec &draw) const
     }
 }
 
-void TFormDraw::accept()
-{
-    if (validate())
-        QDialog::accept();
-}
-
 bool ShowDrawDialog(QWidget *parent, const QString &caption, TDrawRec &draw, bool withDate)
 {
     TFormDraw dialog(parent);
     dialog.setWindowTitle(caption);
     dialog.fill(draw, withDate);
-    if (dialog.exec() != QDialog::Accepted)
+    if (ExecDialog(dialog) != QDialog::Accepted)
         return false;
     dialog.readBack(draw);
     return true;

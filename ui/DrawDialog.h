@@ -2,7 +2,7 @@
 
 #include "lottery/DrawTypes.h"
 
-#include <QDialog>
+#include "common/widgets/DialogSTemplate.h"
 
 class QDateEdit;
 class QLabel;
@@ -12,16 +12,13 @@ class QTimeEdit;
 
 // The draw entry dialog: number, the eight numbers as one line of text and, when asked for, the date
 // and time of the draw.
-class TFormDraw : public QDialog {
+class TFormDraw : public TDialogSTemplate {
     Q_OBJECT
 public:
     explicit TFormDraw(QWidget *parent = nullptr);
 
     // Fills the controls from the draw; without date the date controls are hidden.
     void fill(const TDrawRec &draw, bool withDate);
-    // Checks the typed numbers; shows "Введена некорректная комбинация!" and returns false when they
-    // are not a draw.
-    bool validate();
     // Copies the controls back into the draw (call after validate succeeded).
     void readBack(TDrawRec &draw) const;
 
@@ -30,7 +27,10 @@ public:
     QDateEdit *dateEdit() const { return m_date; }
     QTimeEdit *timeEdit() const { return m_time; }
 
-    void accept() override;
+protected:
+    // Checks the typed numbers; shows "Введена некорректная комбинация!" and keeps the dialog open
+    // when they are not a draw.
+    bool validate() override;
 
 private:
     QSpinBox *m_number;

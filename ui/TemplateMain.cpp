@@ -95,7 +95,7 @@ void TTemplateMain::buildWindow()
     m_splitter->addWidget(m_leftPages);
     m_splitter->addWidget(m_mainPages);
     m_splitter->setStretchFactor(1, 1);
-    m_splitter->setSizes({380, 620});
+    m_splitter->setSizes({420, 580});
     setCentralWidget(m_splitter);
 
     connect(m_drawsPanel, &TDrawsPanel::drawsInfoChanged, this, &TTemplateMain::setDrawsStatus);

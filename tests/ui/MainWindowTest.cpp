@@ -1,12 +1,15 @@
 #include "lottery/DrawDates.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDataFolder.h"
+#include "ui/DrawDialog.h"
 #include "ui/DrawsPanel.h"
 #include "ui/FormMain.h"
 #include "ui/logic/DrawsArchive.h"
 #include "ui/logic/ResultsSiteDates.h"
 
 #include <QAction>
+#include <QDateEdit>
+#include <QLineEdit>
 #include <QLabel>
 #include <QSpinBox>
 #include <QTableView>
@@ -203,4 +206,53 @@ TEST(MainWindow, SecondCopyOnTheSameFolderIsRefused)
     EXPECT_TRUE(second.window.batchFailed());
     EXPECT_EQ(second.window.drawsPanel()->list()->model()->rowCount(), 0);
     EXPECT_EQ(folder.read(u"Vendra.ldr"_s), before);
+}
+
+TEST(DrawDialog, ValidationKeepsTheDialogOpenAndReadsBack)
+{
+    InstallResultsDateHooks();
+    ScriptedMessages boxes;
+    TFormDraw dialog;
+    TDrawRec draw;
+    draw.number = 4102;
+    draw.main = {5, 12, 18, 30, 33, 41};
+    draw.extra = {7, 22};
+    draw.setDateText(u"5 Jan 2015"_s);
+    dialog.fill(draw, true);
+    EXPECT_EQ(dialog.dataEdit()->text(), u"5;12;18;30;33;41;7;22");
+    EXPECT_EQ(dialog.dateEdit()->date(), QDate(2015, 1, 5));
+
+    dialog.dataEdit()->setText(u"5;12;18;30;33;33;7;22"_s);
+    EXPECT_FALSE(dialog.pressOk());
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, u"Введена некорректная комбинация!");
+    EXPECT_EQ(boxes.last().caption, u"Ошибка");
+
+    dialog.dataEdit()->setText(u"1,2,3,4,5,6,1,2"_s);
+    EXPECT_TRUE(dialog.pressOk());
+    TDrawRec back = draw;
+    dialog.readBack(back);
+    EXPECT_EQ(back.main, (std::array<uint8_t, 6>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(back.extra, (std::array<uint8_t, 2>{1, 2}));
+    EXPECT_EQ(back.dateText(), u"5 Jan 2015"); // the date is kept unless the pickers change it
+
+    dialog.dateEdit()->setDate(QDate(2016, 2, 29));
+    dialog.readBack(back);
+    EXPECT_EQ(back.dateText(), u"29 Feb 2016");
+}
+
+TEST(DrawDialog, UnreadableStoredDateIsKept)
+{
+    InstallResultsDateHooks();
+    TFormDraw dialog;
+    TDrawRec draw;
+    draw.number = 7;
+    draw.main = {1, 2, 3, 4, 5, 6};
+    draw.extra = {7, 8};
+    draw.setDateText(u"?? bad ??"_s);
+    dialog.fill(draw, true);
+    TDrawRec back;
+    dialog.readBack(back);
+    EXPECT_EQ(back.dateText(), u"?? bad ??");
+    EXPECT_EQ(back.number, 7);
 }
