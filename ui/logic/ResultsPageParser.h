@@ -1,0 +1,20 @@
+#pragma once
+
+#include "lottery/DrawTypes.h"
+
+#include <QString>
+
+// The draws of one month's results page, as the results site writes them: an object "drawsPast"
+// whose items each hold "drawNo", "drawDate" ("2024-03-04T..."), and "numberSets" with the sets
+// "Main numbers" and "Supplementary", the page listing the newest draw first.
+//
+// Returns the draws dated on or after the limit (yyyymmdd), oldest first, each taken once (an item
+// that repeats the previous item's number is skipped). Nothing is returned unless the whole page
+// is sound: a page without "drawsPast" raises, and so does a taken item whose number is not above
+// 0, whose main numbers are not six different numbers 1..45, whose supplementary numbers are not
+// two numbers 1..45 or whose date is not a date.
+TDrawsArray ParseResultsPage(const QString &page, int dateLimit);
+
+// Why a draw cannot go into the archive (empty when it can): a number not above 0, main numbers
+// that are not six different numbers 1..45, supplementary numbers outside 1..45.
+QString DrawRecordProblem(const TDrawRec &draw);
