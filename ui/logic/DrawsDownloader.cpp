@@ -1,0 +1,168 @@
+#include "ui/logic/DrawsDownloader.h"
+
+#include "common/BusyCursor.h"
+#include "common/Dialogs.h"
+#include "common/Exception.h"
+#include "common/Format.h"
+#include "common/IniFile.h"
+#include "lottery/DrawDates.h"
+#include "ui/logic/DrawsArchive.h"
+#include "ui/logic/ResultsPageParser.h"
+#include "ui/logic/ResultsSiteDates.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kConnectTimeoutMs = 5000;
+constexpr int kReadTimeoutMs = 10000;
+constexpr char kPageAccept[] = "text/html,application/xhtml+xml,application/xml;q=0.9,image/webp,*/*;q=0.8";
+
+int nextMonth(int yearMonth)
+{
+    return yearMonth % 100 < 12 ? yearMonth + 1 : (yearMonth / 100 + 1) * 100 + 1;
+}
+
+bool isValidResultsHost(const QString &host)
+{
+    QString name = host;
+    const qsizetype colon = host.lastIndexOf(u':');
+    const bool bracketed = host.startsWith(u'[');
+    if (colon > 0 && (!host.contains(u']') || colon > host.indexOf(u']'))) {
+        bool ok = false;
+        const int port = host.mid(colon + 1).toInt(&ok);
+        if (!ok || port < 1 || port > 65535 || (!bracketed && host.left(colon).contains(u':')))
+            return false;
+        name = host.left(colon);
+    }
+    if (bracketed) {
+        if (!name.endsWith(u']'))
+            return false;
+        name = name.mid(1, name.size() - 2);
+    } else if (name.contains(u':')) {
+        return false;
+    }
+    return IsValidProxyHost(name);
+}
+
+} // namespace
+
+TDownloadSettings LoadDownloadSettings(const QString &iniFileName)
+{
+    const IniFile ini(iniFileName);
+    TDownloadSettings settings;
+    settings.resultsHost = ini.readString(u"DOWNLOAD"_s, u"ResultsHost"_s, settings.resultsHost).trimmed();
+    settings.caFile = ini.readString(u"DOWNLOAD"_s, u"CaFile"_s).trimmed();
+    return settings;
+}
+
+QString ResultsPageUrl(const QString &resultsHost, int yearMonth)
+{
+    if (!isValidResultsHost(resultsHost))
+        throw Exception(Format(u"Некорректное имя сервера результатов: \"%s\" (ключ ResultsHost раздела DOWNLOAD "
+                               u"файла Vendra.ini).",
+                               {resultsHost}));
+    return u"https://"_s + resultsHost + Format(u"/vendra/results/%s", {ResultsArchiveMonthKey(yearMonth)});
+}
+
+TDrawsDownloader::TDrawsDownloader(TDrawsArchive &archive, TProxy &proxy, IProxyCandidateSource &candidates,
+                                   TDownloadSettings settings, QString iniFileName)
+    : m_archive(archive), m_proxy(proxy), m_proxyManager(proxy, candidates), m_settings(std::move(settings)),
+      m_iniFileName(std::move(iniFileName)), m_today(&TodayDate)
+{
+    m_client.setConnectTimeout(kConnectTimeoutMs);
+    m_client.setReadTimeout(kReadTimeoutMs);
+    m_client.setFollowRedirects(true);
+    m_client.setAccept(kPageAccept);
+    m_client.setCaFile(m_settings.caFile);
+    m_saveArchive = [this] { m_archive.save(); };
+}
+
+void TDrawsDownloader::setWaitTextSink(std::function<void(const QString &)> sink)
+{
+    m_proxyManager.setWaitTextSink(std::move(sink));
+}
+
+QString TDrawsDownloader::HttpGetText(const QString &url, bool decodeUtf8)
+{
+    // A proxy that cannot be set up fails the request: an empty page would pass the month over.
+    if (!m_proxyManager.SetupProxy(m_client, url, m_attempt))
+        throw Exception(m_proxyManager.lastError());
+    const QByteArray bytes = m_httpGet ? m_httpGet(url) : m_client.get(url);
+    return decodeUtf8 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+}
+
+int TDrawsDownloader::DownloadMonth(int yearMonth, int dateLimit)
+{
+    const QString key = ResultsArchiveMonthKey(yearMonth);
+    SetStatusText(Format(u"Загрузка тиражей за %s...", {key}));
+    const QString page = HttpGetText(ResultsPageUrl(m_settings.resultsHost, yearMonth), true);
+    const TDrawsArray draws = ParseResultsPage(page, dateLimit);
+    SetStatusText(u"Сохранение файла тиражей..."_s);
+    for (const TDrawRec &draw : draws)
+        m_archive.append(draw);
+    return static_cast<int>(draws.size());
+}
+
+bool TDrawsDownloader::askRetry(const QString &error)
+{
+    const QString question = Format(u"Ошибка загрузки архива тиражей с сайта: \"%s\"\r\rПовторить попытку?", {error});
+    if (m_batch) {
+        StderrMessageSink().show(ErrorCaption(), question, MB_YESNO | MB_ICONERROR);
+        return false;
+    }
+    return AskYesNo(ErrorCaption(), question) == IDYES;
+}
+
+int TDrawsDownloader::DownloadDraws()
+{
+    m_result = {};
+    m_attempt = 1;
+    int total = 0;
+    bool unsaved = false; // draws appended whose save failed: written with the next save
+    int month = DrawDateYMD(m_archive.draws(), 0, 1) / 100;
+    try {
+        do {
+            try {
+                const int added = DownloadMonth(month, DrawDateYMD(m_archive.draws(), 0, 1));
+                total += added;
+                if (added > 0)
+                    unsaved = true;
+                if (!m_proxy.saved)
+                    SaveProxySettings(m_proxy, false, m_iniFileName);
+                if (unsaved) {
+                    m_saveArchive();
+                    unsaved = false;
+                    if (m_refreshViews)
+                        m_refreshViews();
+                }
+                month = nextMonth(month);
+            } catch (const Exception &e) {
+                ++m_attempt;
+                if (m_proxyManager.NextProxyCandidate())
+                    continue;
+                if (askRetry(e.message()))
+                    continue;
+                m_result.ok = false;
+                m_result.error = e.message();
+                break;
+            }
+        } while (DateToYMD(m_today()) / 100 >= month);
+    } catch (...) {
+        m_proxyManager.freeCandidates();
+        m_result.total = total;
+        throw;
+    }
+    m_proxyManager.freeCandidates();
+    m_result.total = total;
+    return total;
+}
+
+TDownloadResult TDrawsDownloader::run()
+{
+    BusySection busy;
+    SetStatusText(u"Загрузка архива тиражей..."_s);
+    DownloadDraws();
+    SetStatusText(QString());
+    return m_result;
+}
