@@ -20,6 +20,8 @@ IProcessRunner *g_runner = nullptr;
 SystemProcessRunner g_systemRunner;
 
 constexpr int kWaitStepMs = 100;
+// The desktop's own "open this file or address" command.
+constexpr char16_t kDesktopOpener[] = u"xdg-open";
 
 // The errno that best explains why the program could not be started.
 int StartFailureCode(const ProcessCommand &command)
@@ -148,6 +150,10 @@ int SystemProcessRunner::run(const ProcessCommand &command, const QString &waitN
 {
     if (command.program.isEmpty())
         throw ESystemError(SysErrorText(ENOENT, true));
+    if (command.program == QStringView(kDesktopOpener) && QStandardPaths::findExecutable(command.program).isEmpty())
+        throw ESystemError(Format(u"Не удалось открыть \"%s\": в системе не найдена программа \"%s\", "
+                                  u"которая открывает файлы и адреса программами рабочего стола.",
+                                  {command.arguments.value(0), command.program}));
     if (!wait) {
         // A detached process is not a child of ours: it outlives us and leaves no zombie behind.
         if (!QProcess::startDetached(command.program, command.arguments, command.folder))
@@ -228,7 +234,7 @@ int ShellRunAndWait(const QString &verb, const QString &fileName, const QString 
         command.arguments = QProcess::splitCommand(parameters);
         command.folder = info.absolutePath();
     } else {
-        command.program = QStringLiteral("xdg-open");
+        command.program = QString::fromUtf16(kDesktopOpener);
         command.arguments = {fileName};
     }
     return CurrentProcessRunner().run(command, ProcessWaitName(fileName), timeoutSeconds, onAbortQuery, wait);

@@ -4,6 +4,7 @@
 #include "tests/support/TempDataFolder.h"
 
 #include <QDir>
+#include <QStandardPaths>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -133,4 +134,17 @@ TEST_F(HelpFiles, OtherDocumentsOpenWithTheirProgram)
     EXPECT_EQ(runner.last().command.program, u"xdg-open");
     EXPECT_EQ(runner.last().command.arguments, QStringList{folder.file(u"manual.pdf"_s)});
     EXPECT_FALSE(runner.last().wait);
+}
+
+TEST(OpenAddresses, NoDesktopOpenerIsAClearError)
+{
+    if (!QStandardPaths::findExecutable(u"xdg-open"_s).isEmpty())
+        GTEST_SKIP() << "this system has xdg-open; the test must not open a browser";
+    try {
+        OpenUrl(u"example.com"_s);
+        FAIL() << "no exception";
+    } catch (const ESystemError &e) {
+        EXPECT_EQ(e.message(), u"Не удалось открыть \"http://example.com\": в системе не найдена программа "
+                               u"\"xdg-open\", которая открывает файлы и адреса программами рабочего стола.");
+    }
 }
