@@ -1,9 +1,17 @@
 #include "lottery/stats/StatKeyIndex.h"
 
+#include <algorithm>
 #include <bit>
 
 void TStatKeyIndex::insert(uint64_t key, int pos)
 {
+    if (key < kDirectKeys) {
+        if (m_direct.empty())
+            m_direct.assign(kDirectKeys, -1);
+        m_direct[size_t(key)] = pos;
+        ++m_directCount;
+        return;
+    }
     // Keep the table at most half full.
     if ((m_count + 1) * 2 > m_slots.size())
         grow(m_slots.empty() ? 16 : m_slots.size() * 2);
@@ -16,6 +24,9 @@ void TStatKeyIndex::insert(uint64_t key, int pos)
 
 void TStatKeyIndex::clear()
 {
+    if (m_directCount > 0)
+        std::fill(m_direct.begin(), m_direct.end(), -1);
+    m_directCount = 0;
     for (Slot &s : m_slots)
         s.pos = -1;
     m_count = 0;

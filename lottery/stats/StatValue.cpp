@@ -4,39 +4,24 @@
 #include <cstdlib>
 #include <limits>
 
-// Lookup tables of one array: a bit per possible 16-bit key for each key position, a bit per possible
-// byte for each byte position, and a set of the 32-bit keys for each of the two positions.
-class TStatLookupCache {
-public:
-    explicit TStatLookupCache(const std::vector<TStatValueRec> &recs)
-    {
-        for (int n = 0; n < 4; ++n)
-            m_words[size_t(n)].assign(65536 / 64, 0);
-        for (const TStatValueRec &r : recs) {
-            for (int n = 1; n <= 4; ++n) {
-                const uint16_t w = r.Keys.word(n);
-                m_words[size_t(n - 1)][w >> 6] |= uint64_t(1) << (w & 63);
-            }
-            for (int n = 1; n <= 8; ++n) {
-                const uint8_t b = r.Keys.byte(n);
-                m_bytes[size_t(n - 1)][b >> 6] |= uint64_t(1) << (b & 63);
-            }
-            for (int n = 1; n <= 2; ++n) {
-                const uint32_t d = r.Keys.dword(n);
-                if (m_dwords[size_t(n - 1)].find(d) < 0)
-                    m_dwords[size_t(n - 1)].insert(d, 0);
-            }
+TStatLookupCache::TStatLookupCache(const std::vector<TStatValueRec> &recs) : m_words(4 * 1024, 0)
+{
+    for (const TStatValueRec &r : recs) {
+        for (int n = 1; n <= 4; ++n) {
+            const uint16_t w = r.Keys.word(n);
+            m_words[size_t(n - 1) * 1024 + (w >> 6)] |= uint64_t(1) << (w & 63);
+        }
+        for (int n = 1; n <= 8; ++n) {
+            const uint8_t b = r.Keys.byte(n);
+            m_bytes[size_t(n - 1) * 4 + (b >> 6)] |= uint64_t(1) << (b & 63);
+        }
+        for (int n = 1; n <= 2; ++n) {
+            const uint32_t d = r.Keys.dword(n);
+            if (m_dwords[size_t(n - 1)].find(d) < 0)
+                m_dwords[size_t(n - 1)].insert(d, 0);
         }
     }
-    bool word(int n, uint16_t w) const { return (m_words[size_t(n - 1)][w >> 6] >> (w & 63)) & 1; }
-    bool byte(int n, uint8_t b) const { return (m_bytes[size_t(n - 1)][b >> 6] >> (b & 63)) & 1; }
-    bool dword(int n, uint32_t d) const { return m_dwords[size_t(n - 1)].find(d) >= 0; }
-
-private:
-    std::array<std::vector<uint64_t>, 4> m_words;
-    std::array<std::array<uint64_t, 4>, 8> m_bytes{};
-    std::array<TStatKeyIndex, 2> m_dwords;
-};
+}
 
 TStatDrawArray::TStatDrawArray() = default;
 TStatDrawArray::~TStatDrawArray() = default;
@@ -114,7 +99,7 @@ const TStatLookupCache *TStatDrawArray::cache() const
     return m_cache.get();
 }
 
-bool TStatDrawArray::hasWordKey(int n, uint16_t w) const
+bool TStatDrawArray::scanWordKey(int n, uint16_t w) const
 {
     if (n < 1 || n > 4)
         return false;
@@ -126,7 +111,7 @@ bool TStatDrawArray::hasWordKey(int n, uint16_t w) const
     return false;
 }
 
-bool TStatDrawArray::hasByteKey(int n, uint8_t b) const
+bool TStatDrawArray::scanByteKey(int n, uint8_t b) const
 {
     if (n < 1 || n > 8)
         return false;
@@ -138,7 +123,7 @@ bool TStatDrawArray::hasByteKey(int n, uint8_t b) const
     return false;
 }
 
-bool TStatDrawArray::hasDWordKey(int n, uint32_t d) const
+bool TStatDrawArray::scanDWordKey(int n, uint32_t d) const
 {
     if (n < 1 || n > 2)
         return false;
@@ -266,13 +251,14 @@ int UpdateLastValue(const TLastValueRec &rec, TLastValueArray &list)
 
 TPrefetchRec StatValueToPrefetch(const TStatValueRec &value)
 {
-    return TPrefetchRec{value.Keys.w, value.Count};
+    const TStatKeys &k = value.Keys;
+    return TPrefetchRec{{k.word(1), k.word(2), k.word(3), k.word(4)}, value.Count};
 }
 
 TStatValueRec PrefetchToStatValue(const TPrefetchRec &rec)
 {
     TStatValueRec v;
-    v.Keys.w = rec.Keys;
+    v.Keys.set(rec.Keys[0], rec.Keys[1], rec.Keys[2], rec.Keys[3]);
     v.Count = rec.Count;
     return v;
 }

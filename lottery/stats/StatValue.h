@@ -9,59 +9,41 @@
 #include <memory>
 #include <vector>
 
-// The four 16-bit keys that identify a statistic value. The same eight bytes are also read as eight byte
-// keys or as two 32-bit keys (key 1 = bytes 1-4, key 2 = bytes 5-8, little-endian).
-struct TStatKeys {
-    std::array<uint16_t, 4> w{};
-
-    // 16-bit key n (1..4), byte key n (1..8), 32-bit key n (1..2); 0 for any other n.
-    uint16_t word(int n) const { return n >= 1 && n <= 4 ? w[size_t(n - 1)] : 0; }
-    uint8_t byte(int n) const
-    {
-        if (n < 1 || n > 8)
-            return 0;
-        const uint16_t v = w[size_t((n - 1) / 2)];
-        return static_cast<uint8_t>((n - 1) % 2 == 0 ? v & 0xFF : v >> 8);
-    }
-    uint32_t dword(int n) const
-    {
-        if (n < 1 || n > 2)
-            return 0;
-        return uint32_t(w[size_t(2 * n - 2)]) | (uint32_t(w[size_t(2 * n - 1)]) << 16);
-    }
-    void setWord(int n, uint16_t v)
-    {
-        if (n >= 1 && n <= 4)
-            w[size_t(n - 1)] = v;
-    }
-    void setByte(int n, uint8_t v)
-    {
-        if (n < 1 || n > 8)
-            return;
-        uint16_t &k = w[size_t((n - 1) / 2)];
-        k = (n - 1) % 2 == 0 ? uint16_t((k & 0xFF00) | v) : uint16_t((k & 0x00FF) | (uint16_t(v) << 8));
-    }
-    void setDWord(int n, uint32_t v)
-    {
-        if (n < 1 || n > 2)
-            return;
-        w[size_t(2 * n - 2)] = static_cast<uint16_t>(v & 0xFFFF);
-        w[size_t(2 * n - 1)] = static_cast<uint16_t>(v >> 16);
-    }
-    void set(uint16_t k1, uint16_t k2 = 0, uint16_t k3 = 0, uint16_t k4 = 0) { w = {k1, k2, k3, k4}; }
-    void clear() { w = {}; }
-    // The eight bytes as one number, for hashing and equality.
-    uint64_t packed() const
-    {
-        return uint64_t(w[0]) | (uint64_t(w[1]) << 16) | (uint64_t(w[2]) << 32) | (uint64_t(w[3]) << 48);
-    }
-    bool operator==(const TStatKeys &o) const = default;
-};
-
-inline uint64_t PackStatKeys(uint16_t k1, uint16_t k2, uint16_t k3, uint16_t k4)
+inline constexpr uint64_t PackStatKeys(uint16_t k1, uint16_t k2, uint16_t k3, uint16_t k4)
 {
     return uint64_t(k1) | (uint64_t(k2) << 16) | (uint64_t(k3) << 32) | (uint64_t(k4) << 48);
 }
+
+// The four 16-bit keys that identify a statistic value. The same eight bytes are also read as eight byte
+// keys or as two 32-bit keys (key 1 = bytes 1-4, key 2 = bytes 5-8, little-endian). They are held as one
+// 64-bit number (key 1 in the low bits), so that a value is compared and hashed in one step.
+struct TStatKeys {
+    uint64_t bits = 0;
+
+    static constexpr TStatKeys of(uint16_t k1, uint16_t k2 = 0, uint16_t k3 = 0, uint16_t k4 = 0)
+    {
+        return TStatKeys{PackStatKeys(k1, k2, k3, k4)};
+    }
+
+    // 16-bit key n (1..4), byte key n (1..8), 32-bit key n (1..2); 0 for any other n.
+    uint16_t word(int n) const { return n >= 1 && n <= 4 ? uint16_t(bits >> (16 * (n - 1))) : 0; }
+    uint8_t byte(int n) const { return n >= 1 && n <= 8 ? uint8_t(bits >> (8 * (n - 1))) : 0; }
+    uint32_t dword(int n) const { return n >= 1 && n <= 2 ? uint32_t(bits >> (32 * (n - 1))) : 0; }
+    void setWord(int n, uint16_t v) { setBits(16 * (n - 1), 0xFFFF, v, n >= 1 && n <= 4); }
+    void setByte(int n, uint8_t v) { setBits(8 * (n - 1), 0xFF, v, n >= 1 && n <= 8); }
+    void setDWord(int n, uint32_t v) { setBits(32 * (n - 1), 0xFFFFFFFF, v, n >= 1 && n <= 2); }
+    void set(uint16_t k1, uint16_t k2 = 0, uint16_t k3 = 0, uint16_t k4 = 0) { bits = PackStatKeys(k1, k2, k3, k4); }
+    void clear() { bits = 0; }
+    uint64_t packed() const { return bits; }
+    bool operator==(const TStatKeys &o) const = default;
+
+private:
+    void setBits(int shift, uint64_t mask, uint64_t v, bool valid)
+    {
+        if (valid)
+            bits = (bits & ~(mask << shift)) | ((v & mask) << shift);
+    }
+};
 
 // One value of a statistic: how often it occurred, how recently, and the shortest and longest interval
 // between its occurrences.
@@ -79,7 +61,21 @@ struct TStatValueRec {
 };
 static_assert(sizeof(TStatValueRec) == 32, "a statistic value is 32 bytes");
 
-class TStatLookupCache;
+// The lookup tables of one array of selected values: a bit per possible 16-bit key for each key
+// position, a bit per possible byte for each byte position, and a set of the 32-bit keys of each of the
+// two positions.
+class TStatLookupCache {
+public:
+    explicit TStatLookupCache(const std::vector<TStatValueRec> &recs);
+    bool word(int n, uint16_t w) const { return (m_words[size_t(n - 1) * 1024 + (w >> 6)] >> (w & 63)) & 1; }
+    bool byte(int n, uint8_t b) const { return (m_bytes[size_t(n - 1) * 4 + (b >> 6)] >> (b & 63)) & 1; }
+    bool dword(int n, uint32_t d) const { return m_dwords[size_t(n - 1)].find(d) >= 0; }
+
+private:
+    std::vector<uint64_t> m_words;
+    std::array<uint64_t, 32> m_bytes{};
+    std::array<TStatKeyIndex, 2> m_dwords;
+};
 
 // The values of a statistic in order of first merge (unless sorted). Records are found by their keys
 // through a hash index, so merging stays fast for statistics with tens of thousands of values.
@@ -120,9 +116,24 @@ public:
     void stableSort(Less less);
 
     // Lookups of the selected values of a filter (any record, any key view).
-    bool hasWordKey(int n, uint16_t w) const;
-    bool hasByteKey(int n, uint8_t b) const;
-    bool hasDWordKey(int n, uint32_t d) const;
+    bool hasWordKey(int n, uint16_t w) const
+    {
+        if (m_cache && n >= 1 && n <= 4)
+            return m_cache->word(n, w);
+        return scanWordKey(n, w);
+    }
+    bool hasByteKey(int n, uint8_t b) const
+    {
+        if (m_cache && n >= 1 && n <= 8)
+            return m_cache->byte(n, b);
+        return scanByteKey(n, b);
+    }
+    bool hasDWordKey(int n, uint32_t d) const
+    {
+        if (m_cache && n >= 1 && n <= 2)
+            return m_cache->dword(n, d);
+        return scanDWordKey(n, d);
+    }
 
 private:
     friend void AddStatValue(TStatDrawArray &values, const TStatValueRec &rec, bool withIntervals);
@@ -131,6 +142,9 @@ private:
     // The lookup tables, or nullptr while a plain scan is cheaper (a small array, or one that changes
     // between the questions asked of it).
     const TStatLookupCache *cache() const;
+    bool scanWordKey(int n, uint16_t w) const;
+    bool scanByteKey(int n, uint8_t b) const;
+    bool scanDWordKey(int n, uint32_t d) const;
 
     std::vector<TStatValueRec> m_recs;
     TStatKeyIndex m_index;

@@ -119,7 +119,7 @@ TEST_F(NumberStats, AgreeWithTheReferenceComputation)
             const QStringList &w = want[size_t(i)];
             const TStatValueRec &v = values[i];
             const std::string where = QString(key.first + u' ' + key.second + u' ' + w[2]).toStdString();
-            EXPECT_EQ(v.Keys, (TStatKeys{{uint16_t(w[2].toInt()), 0, 0, 0}})) << where;
+            EXPECT_EQ(v.Keys, TStatKeys::of(uint16_t(w[2].toInt()))) << where;
             EXPECT_EQ(v.Count, w[3].toInt()) << where;
             EXPECT_EQ(v.LastDraw, w[4].toInt()) << where;
             EXPECT_EQ(v.Depth, w[5].toInt()) << where;

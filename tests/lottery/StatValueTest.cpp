@@ -116,6 +116,27 @@ TEST(StatValueMerge, ManyValuesKeepFirstMergeOrderAndCounts)
     }
 }
 
+TEST(StatValueMerge, SmallAndLargeKeysAcrossAClear)
+{
+    TStatDrawArray v;
+    for (int round = 0; round < 2; ++round) {
+        for (int k = 300; k >= 0; --k)
+            AddStatValue(v, occurrence(uint16_t(k), 10, 1), true);
+        for (int k = 0; k <= 300; ++k)
+            AddStatValue(v, occurrence(uint16_t(k), 12, 1), true);
+        ASSERT_EQ(v.size(), 301);
+        for (int k = 0; k <= 300; ++k) {
+            const int i = v.indexOf(PackStatKeys(uint16_t(k), 0, 0, 0));
+            ASSERT_EQ(i, 300 - k);
+            ASSERT_EQ(v[i].Count, 2);
+            ASSERT_EQ(v[i].MinInterval, 2);
+        }
+        v.clear();
+        EXPECT_EQ(v.indexOf(PackStatKeys(5, 0, 0, 0)), -1);
+        EXPECT_EQ(v.indexOf(PackStatKeys(299, 0, 0, 0)), -1);
+    }
+}
+
 TEST(StatValueKeys, ByteAndDoubleWordViewsAreLittleEndian)
 {
     TStatKeys k;
