@@ -14,10 +14,3 @@ void TFormMain::FormCreate()
     InstallResultsDateHooks();
     TTemplateMain::FormCreate();
 }
-
-int TFormMain::DownloadMonth(int month, int dateLimit)
-{
-    Q_UNUSED(month);
-    Q_UNUSED(dateLimit);
-    return 0;
-}

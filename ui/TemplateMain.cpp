@@ -4,11 +4,19 @@
 #include "common/Dialogs.h"
 #include "common/Exception.h"
 #include "common/Format.h"
+#include "common/FormStore.h"
+#include "common/Languages.h"
+#include "common/ProcessUtils.h"
 #include "common/ProgramFiles.h"
+#include "common/widgets/FormLayouts.h"
+#include "common/widgets/WaitWindow.h"
 #include "lottery/Combinatorics.h"
+#include "lottery/stats/StatList.h"
 #include "ui/DrawsPanel.h"
+#include "ui/ProxyDialog.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
@@ -18,7 +26,9 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTimer>
+#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
@@ -125,6 +135,41 @@ void TTemplateMain::buildActions()
             close();
     });
 
+    m_actDownload = new QAction(u"Загрузить новые тиражи с сайта"_s, this);
+    m_actDownload->setObjectName(u"DrawsDownload"_s);
+    m_actDownload->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    connect(m_actDownload, &QAction::triggered, this, &TTemplateMain::drawsDownload);
+
+    m_actProxy = new QAction(u"Настройки прокси-сервера..."_s, this);
+    m_actProxy->setObjectName(u"EditProxy"_s);
+    connect(m_actProxy, &QAction::triggered, this, [this] {
+        if (IsNotBusy())
+            EditProxySettings(m_proxy, this, GetIniFileName());
+    });
+
+    m_actAutoUpdates = new QAction(u"Проверять обновления при запуске"_s, this);
+    m_actAutoUpdates->setObjectName(u"AutoSelfUpdate"_s);
+    m_actAutoUpdates->setCheckable(true);
+    connect(m_actAutoUpdates, &QAction::triggered, this, [this] {
+        BusySection busy;
+        m_options.toggle(&MainOptions::autoUpdates);
+    });
+
+    const std::array<QString, 3> autoDownloadCaptions = {u"Спрашивать о загрузке тиражей при запуске"_s,
+                                                          u"Загружать новые тиражи при запуске"_s,
+                                                          u"Не загружать тиражи при запуске"_s};
+    auto *autoDownloadGroup = new QActionGroup(this);
+    for (int i = 0; i < 3; ++i) {
+        QAction *a = new QAction(autoDownloadCaptions[static_cast<size_t>(i)], autoDownloadGroup);
+        a->setObjectName(u"AutoDownload%1"_s.arg(i));
+        a->setCheckable(true);
+        connect(a, &QAction::triggered, this, [this, i] {
+            BusySection busy;
+            m_options.setDownloadDrawsOnStart(i);
+        });
+        m_actAutoDownload[static_cast<size_t>(i)] = a;
+    }
+
     QMenu *fileMenu = menuBar()->addMenu(u"&Файл"_s);
     fileMenu->setObjectName(u"menuFile"_s);
     fileMenu->addAction(m_actExit);
@@ -137,11 +182,34 @@ void TTemplateMain::buildActions()
     drawsMenu->addSeparator();
     drawsMenu->addAction(m_drawsPanel->sortedAction());
     drawsMenu->addAction(m_drawsPanel->colorAction());
+    drawsMenu->addSeparator();
+    drawsMenu->addAction(m_actDownload);
+
+    QMenu *optionsMenu = menuBar()->addMenu(u"&Параметры"_s);
+    optionsMenu->setObjectName(u"menuOptions"_s);
+    optionsMenu->addAction(m_actProxy);
+    optionsMenu->addSeparator();
+    for (QAction *a : m_actAutoDownload)
+        optionsMenu->addAction(a);
+    optionsMenu->addSeparator();
+    optionsMenu->addAction(m_actAutoUpdates);
+
+    connect(m_drawsPanel, &TDrawsPanel::sortedDrawsToggled, this,
+            [this](bool sorted) { m_options.set(&MainOptions::sortedDraws, sorted); });
+    connect(m_drawsPanel, &TDrawsPanel::colorDrawsToggled, this,
+            [this](bool colored) { m_options.set(&MainOptions::colorDraws, colored); });
 }
 
 void TTemplateMain::updateActions()
 {
-    m_actExit->setEnabled(IsNotBusy());
+    const bool idle = IsNotBusy();
+    for (QAction *a : {m_actExit, m_actDownload, m_actProxy, m_actAutoUpdates})
+        a->setEnabled(idle);
+    m_actAutoUpdates->setChecked(m_options.autoUpdates);
+    for (size_t i = 0; i < m_actAutoDownload.size(); ++i) {
+        m_actAutoDownload[i]->setEnabled(idle);
+        m_actAutoDownload[i]->setChecked(m_options.downloadDrawsOnStart == static_cast<int>(i));
+    }
     m_drawsPanel->updateActions();
 }
 
@@ -149,10 +217,74 @@ void TTemplateMain::FormCreate()
 {
     // Steps that belong to features not present in this build are left to them: each feature adds
     // its own set-up here when it is built.
+    if (m_switches.restart && !waitForPreviousCopy()) {
+        terminateApplication();
+        return;
+    }
+    InitLanguages(1049, m_options.startLanguage(m_switches.noLanguage));
+
     m_scriptRunning = false;
     m_scriptStopRequested = false;
     m_viewsLocked = false;
+
+    RestoreFormPlacement(MainFormSection(), this, true, true);
+    m_options.load();
+    m_sizes.leftPanelWidth = m_splitter->sizes().value(0);
+    m_sizes.load(FormStore());
+    applyOptions();
+    RestoreListViewSettings(MainFormSection(), m_drawsPanel->list(), false);
+    m_options.initPrefetchs();
+
+    TStatList &stats = StatList();
+    stats.LoadStatSettings();
+    LoadProxySettings(m_proxy, GetIniFileName());
+    stats.SetDraws(&m_archive.draws());
+    stats.RebuildMethods();
+    stats.LoadFilterSettings(TStatList::FavoritesFileName(), true);
+    m_drawsPanel->setChannelSize(stats.Config.channelSize);
+
     m_initTimer->start();
+}
+
+bool TTemplateMain::waitForPreviousCopy()
+{
+    // Only a copy of this same program file counts, not any process of that name.
+    const QString program = GetProgramFileName();
+    for (int i = 0; i < 601; ++i) {
+        if (!IsProgramRunning(program, true))
+            return true;
+        DelayWithMessages(100);
+    }
+    if (!IsProgramRunning(program, true))
+        return true;
+    std::fprintf(stderr, "%s\n",
+                 qPrintable(u"Предыдущая копия программы не завершила работу; перезапуск отменен."_s));
+    return false;
+}
+
+void TTemplateMain::applyOptions()
+{
+    if (m_sizes.leftPanelWidth > 0) {
+        const int total = std::max(m_splitter->width(), m_sizes.leftPanelWidth + 100);
+        m_splitter->setSizes({m_sizes.leftPanelWidth, total - m_sizes.leftPanelWidth});
+    }
+    m_drawsPanel->setSortedDraws(m_options.sortedDraws);
+    m_drawsPanel->setColorDraws(m_options.colorDraws);
+    updateActions();
+}
+
+void TTemplateMain::saveSettings()
+{
+    try {
+        FormStore store;
+        SaveFormPlacement(store, MainFormSection(), this);
+        m_sizes.leftPanelWidth = m_splitter->sizes().value(0);
+        m_sizes.save(store);
+        SaveListViewSettings(store, MainFormSection(), m_drawsPanel->list(), false);
+        store.save();
+    } catch (const Exception &e) {
+        std::fprintf(stderr, "%s\n", qPrintable(MessageToDisplay(e.message())));
+    }
 }
 
 void TTemplateMain::setDrawsStatus(int count, int nextDraw, const QString &numbersText)
@@ -216,6 +348,8 @@ void TTemplateMain::tmrInitTimer()
 
         if (m_switches.loadOnly) {
             DownloadDraws();
+            if (!m_lastDownload.ok)
+                setBatchFailed();
             if (!m_switches.fullRecreate && !m_switches.fullRefresh) {
                 terminateApplication();
                 return;
@@ -225,6 +359,7 @@ void TTemplateMain::tmrInitTimer()
             terminateApplication();
             return;
         }
+        startDownload();
     } catch (const Exception &e) {
         SetStatusText({});
         ShowErrorBox(Format(u"Ошибка инициализации программы!\r\r%s", {e.message()}));
@@ -240,9 +375,44 @@ void TTemplateMain::tmrInitTimer()
     }
 }
 
+void TTemplateMain::startDownload()
+{
+    switch (m_options.startDownload()) {
+    case StartDownload::Ask:
+        if (ConfirmBox(u"Обновить список тиражей?\r\rДля выполнения обновления необходимо действующее "
+                       u"подключение к сети Интернет."_s) == IDYES)
+            drawsDownload();
+        break;
+    case StartDownload::Download: drawsDownload(); break;
+    case StartDownload::Nothing: break;
+    }
+}
+
 int TTemplateMain::DownloadDraws()
 {
-    return 0;
+    TNoProxyCandidates candidates;
+    TDrawsDownloader downloader(m_archive, m_proxy, candidates, LoadDownloadSettings(GetIniFileName()),
+                                GetIniFileName());
+    downloader.setRefreshViews([this] {
+        m_drawsPanel->updateDrawsInfo(true);
+        RefreshViews(false);
+    });
+    downloader.setWaitTextSink(&UpdateWait);
+    downloader.setBatch(m_switches.isBatch());
+    m_lastDownload = downloader.run();
+    m_drawsPanel->updateDrawsInfo(false);
+    return m_lastDownload.total;
+}
+
+void TTemplateMain::drawsDownload()
+{
+    if (!IsNotBusy())
+        return;
+    BusySection busy;
+    WaitGuard wait(u"Загрузка архива тиражей..."_s);
+    SetStatusText(u"Загрузка архива тиражей..."_s);
+    DownloadDraws();
+    SetStatusText({});
 }
 
 bool TTemplateMain::event(QEvent *event)
@@ -276,6 +446,9 @@ void TTemplateMain::FormDestroy()
     if (m_destroyed)
         return;
     m_destroyed = true;
+    // A copy that did not get the data folder leaves the settings to the copy that has it.
+    if (m_stakesFile.isOpen())
+        saveSettings();
     m_archive.clear();
     m_stakesFile.close();
 }

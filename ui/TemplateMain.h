@@ -3,6 +3,9 @@
 #include "common/ExclusiveFile.h"
 #include "ui/logic/CommandLine.h"
 #include "ui/logic/DrawsArchive.h"
+#include "ui/logic/DrawsDownloader.h"
+#include "ui/logic/MainOptions.h"
+#include "ui/logic/ProxySettings.h"
 
 #include <QMainWindow>
 #include <array>
@@ -27,17 +30,18 @@ public:
     // The window creation steps; the game's class installs its own parts first.
     virtual void FormCreate();
 
-    // Fetches and parses one month of results (yyyymm) and appends the draws not before the date
-    // limit (yyyymmdd) to the draws array; returns the number appended.
-    virtual int DownloadMonth(int month, int dateLimit) = 0;
-    // Downloads every month from the newest stored draw to today; returns the number appended.
+    // Downloads every month from the newest stored draw to today, saving the archive after each
+    // month with new draws; returns the number appended.
     virtual int DownloadDraws();
+    const TDownloadResult &lastDownload() const { return m_lastDownload; }
 
     TDrawsArchive &archive() { return m_archive; }
     TDrawsPanel *drawsPanel() const { return m_drawsPanel; }
     QTabWidget *mainPages() const { return m_mainPages; }
     QLabel *statusPanel(int index) const { return m_statusPanels[static_cast<size_t>(index)]; }
     const TStartSwitches &switches() const { return m_switches; }
+    MainOptions &options() { return m_options; }
+    TProxy &proxy() { return m_proxy; }
 
     // Writes a text into the free status panel and lets the window paint it.
     void ShowStatusText(const QString &text);
@@ -73,11 +77,20 @@ private:
     void buildActions();
     void updateActions();
     void loadDraws();
+    bool waitForPreviousCopy();
+    void applyOptions();
+    void saveSettings();
+    void drawsDownload();
+    void startDownload();
     void setDrawsStatus(int count, int nextDraw, const QString &numbersText);
 
     TStartSwitches m_switches;
     TDrawsArchive m_archive;
     ExclusiveFile m_stakesFile;
+    MainOptions m_options;
+    MainLayoutSizes m_sizes;
+    TProxy m_proxy;
+    TDownloadResult m_lastDownload;
 
     QSplitter *m_splitter = nullptr;
     QTabWidget *m_leftPages = nullptr;
@@ -87,6 +100,10 @@ private:
     QTimer *m_initTimer = nullptr;
     QTimer *m_actionTimer = nullptr;
     QAction *m_actExit = nullptr;
+    QAction *m_actDownload = nullptr;
+    QAction *m_actProxy = nullptr;
+    QAction *m_actAutoUpdates = nullptr;
+    std::array<QAction *, 3> m_actAutoDownload{};
 
     std::vector<std::function<void(bool)>> m_views;
     std::array<int64_t, 7> m_matchCounts{};

@@ -1,4 +1,6 @@
 #include "lottery/DrawDates.h"
+#include "common/IniFile.h"
+#include "tests/support/LocalHttpServer.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDataFolder.h"
 #include "ui/DrawDialog.h"
@@ -46,6 +48,13 @@ TDrawsArray realLookingDraws(int count, int newest)
     return draws;
 }
 
+// Options of a test run: no download and no update check at start unless a test asks for them.
+void seedQuietStart(const TempDataFolder &folder)
+{
+    if (!folder.exists(u"Vendra.frm"_s))
+        folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\n");
+}
+
 struct Started {
     explicit Started(const TStartSwitches &switches = {}) : window(switches)
     {
@@ -60,6 +69,7 @@ struct Started {
 TEST(MainWindow, EmptyFolderStartsWithDesignedPanels)
 {
     TempDataFolder folder;
+    seedQuietStart(folder);
     ScriptedMessages boxes;
     Started s;
     EXPECT_EQ(boxes.count(), 0);
@@ -73,11 +83,13 @@ TEST(MainWindow, EmptyFolderStartsWithDesignedPanels)
     // No archive is written by starting; the stakes file is the one the program holds open.
     EXPECT_FALSE(folder.exists(u"Vendra.ldr"_s));
     EXPECT_TRUE(folder.exists(u"Vendra.lsk"_s));
+    EXPECT_FALSE(folder.exists(u"Vendra.ini"_s));
 }
 
 TEST(MainWindow, ArchiveShownNewestFirst)
 {
     TempDataFolder folder;
+    seedQuietStart(folder);
     const TDrawsArray draws = realLookingDraws(2000, 4100);
     folder.write(u"Vendra.ldr"_s, SerializeDraws(draws));
     ScriptedMessages boxes;
@@ -101,6 +113,7 @@ TEST(MainWindow, ArchiveShownNewestFirst)
 TEST(MainWindow, OffsetHidesNewestDraws)
 {
     TempDataFolder folder;
+    seedQuietStart(folder);
     const TDrawsArray draws = realLookingDraws(10, 100);
     folder.write(u"Vendra.ldr"_s, SerializeDraws(draws));
     ScriptedMessages boxes;
@@ -123,6 +136,7 @@ TEST(MainWindow, OffsetHidesNewestDraws)
 TEST(MainWindow, AddEditDeleteChangeTheFile)
 {
     TempDataFolder folder;
+    seedQuietStart(folder);
     folder.write(u"Vendra.ldr"_s, SerializeDraws(realLookingDraws(5, 50)));
     ScriptedMessages boxes;
     Started s;
@@ -174,6 +188,7 @@ TEST(MainWindow, AddEditDeleteChangeTheFile)
 TEST(MainWindow, SortedOptionChangesDisplayOnly)
 {
     TempDataFolder folder;
+    seedQuietStart(folder);
     TDrawsArray draws = realLookingDraws(3, 10);
     draws.back().main = {40, 3, 22, 1, 9, 17};
     folder.write(u"Vendra.ldr"_s, SerializeDraws(draws));
@@ -194,10 +209,12 @@ TEST(MainWindow, SortedOptionChangesDisplayOnly)
 TEST(MainWindow, SecondCopyOnTheSameFolderIsRefused)
 {
     TempDataFolder folder;
+    seedQuietStart(folder);
     folder.write(u"Vendra.ldr"_s, SerializeDraws(realLookingDraws(3, 10)));
     const QByteArray before = folder.read(u"Vendra.ldr"_s);
     ScriptedMessages boxes;
     Started first;
+    const QByteArray frmBefore = folder.read(u"Vendra.frm"_s);
     Started second;
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_EQ(boxes.last().caption, u"Ошибка");
@@ -206,6 +223,76 @@ TEST(MainWindow, SecondCopyOnTheSameFolderIsRefused)
     EXPECT_TRUE(second.window.batchFailed());
     EXPECT_EQ(second.window.drawsPanel()->list()->model()->rowCount(), 0);
     EXPECT_EQ(folder.read(u"Vendra.ldr"_s), before);
+    // The refused copy leaves the settings of the folder to the copy that runs there.
+    second.window.close();
+    EXPECT_EQ(folder.read(u"Vendra.frm"_s), frmBefore);
+}
+
+TEST(MainWindow, StartDownloadQuestionAnsweredNo)
+{
+    TempDataFolder folder;
+    folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nAutoUpdates=0\r\n");
+    folder.write(u"Vendra.ini"_s, "[DOWNLOAD]\r\nResultsHost=127.0.0.1:" + QByteArray::number(ClosedLocalPort()) + "\r\n");
+    ScriptedMessages boxes;
+    Started s;
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().caption, u"Подтверждение");
+    EXPECT_EQ(boxes.last().text,
+              u"Обновить список тиражей?\r\rДля выполнения обновления необходимо действующее подключение к сети Интернет.");
+    EXPECT_EQ(s.window.lastDownload().total, 0);
+    EXPECT_FALSE(folder.exists(u"Vendra.ldr"_s));
+}
+
+TEST(MainWindow, LoadOnlyWithServerDownFailsWithoutTouchingTheArchive)
+{
+    TempDataFolder folder;
+    seedQuietStart(folder);
+    folder.write(u"Vendra.ldr"_s, SerializeDraws(realLookingDraws(3, 10)));
+    const QByteArray before = folder.read(u"Vendra.ldr"_s);
+    folder.write(u"Vendra.ini"_s, "[DOWNLOAD]\r\nResultsHost=127.0.0.1:" + QByteArray::number(ClosedLocalPort()) + "\r\n");
+    ScriptedMessages boxes; // stands for standard error: no question may wait for an answer
+    TStartSwitches batch;
+    batch.loadOnly = true;
+    Started s(batch);
+    EXPECT_FALSE(s.window.lastDownload().ok);
+    EXPECT_TRUE(s.window.batchFailed());
+    EXPECT_EQ(folder.read(u"Vendra.ldr"_s), before);
+}
+
+TEST(MainWindow, PlacementOptionsAndLayoutSurviveARestart)
+{
+    TempDataFolder folder;
+    seedQuietStart(folder);
+    folder.write(u"Vendra.ldr"_s, SerializeDraws(realLookingDraws(3, 10)));
+    ScriptedMessages boxes;
+    {
+        Started s;
+        s.window.resize(900, 640);
+        s.window.drawsPanel()->list()->setColumnWidth(0, 77);
+        s.window.drawsPanel()->drawsSorted();
+        s.window.close();
+    }
+    const IniFile frm(folder.file(u"Vendra.frm"_s));
+    EXPECT_TRUE(frm.readBool(u"TTemplateMain"_s, u"SortedDraws"_s, false));
+    EXPECT_EQ(frm.readString(u"TTemplateMain"_s, u"lvDraws.Column0"_s), u"77");
+    EXPECT_TRUE(frm.valueExists(u"TTemplateMain"_s, u"NormPos"_s));
+    EXPECT_TRUE(frm.valueExists(u"TTemplateMain"_s, u"LeftPanelWidth"_s));
+    Started again;
+    EXPECT_EQ(again.window.drawsPanel()->list()->columnWidth(0), 77);
+    EXPECT_TRUE(again.window.drawsPanel()->sortedAction()->isChecked());
+    EXPECT_EQ(again.window.size(), QSize(900, 640));
+}
+
+TEST(MainWindow, DamagedSettingsStillStart)
+{
+    TempDataFolder folder;
+    folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nDownloadDrawsOnStart=5\r\nSortedDraws=yes\r\nLeftPanelWidth=-4\r\n"
+                                  "lvDraws.SortType=99,7\r\nlvDraws.Column0=abc\r\nNormPos=1,2,x\r\nShowCmd=3\r\n[broken");
+    ScriptedMessages boxes;
+    Started s;
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_FALSE(s.window.drawsPanel()->sortedAction()->isChecked());
+    EXPECT_EQ(s.window.drawsPanel()->list()->columnWidth(0), 54);
 }
 
 TEST(DrawDialog, ValidationKeepsTheDialogOpenAndReadsBack)
