@@ -54,15 +54,7 @@ std::vector<int> ReadWidths(const FormStore &store, const QString &section, cons
 
 FormStore::FormStore() : FormStore(GetFormFileName()) {}
 
-FormStore::FormStore(const QString &fileName)
-{
-    m_ini.setFileName(fileName);
-    QFile file(fileName);
-    if (file.open(QIODevice::ReadOnly))
-        m_ini.setText(DecodeTextFile(file.readAll()));
-    else if (QFileInfo::exists(fileName))
-        m_unreadable = true;
-}
+FormStore::FormStore(const QString &fileName) : m_ini(fileName) {}
 
 bool FormStore::readBool(const QString &section, const QString &key, bool defaultValue) const
 {
@@ -106,9 +98,6 @@ void FormStore::writeString(const QString &section, const QString &key, const QS
 
 void FormStore::save()
 {
-    if (m_unreadable)
-        throw EInOutError(FileWriteErrorText(
-            fileName(), QStringLiteral("файл существует, но его не удалось прочитать; он оставлен без изменений")));
     m_ini.updateFile();
 }
 

@@ -45,7 +45,6 @@ public:
 
 private:
     IniFile m_ini;
-    bool m_unreadable = false;
 };
 
 // The section of a window: its class name, with ".MDIChildren" for an MDI child.

@@ -2,6 +2,7 @@
 
 #include "common/AtomicFile.h"
 #include "common/Cp1251.h"
+#include "common/Exception.h"
 #include "common/TextUtils.h"
 
 #include <QFile>
@@ -9,8 +10,18 @@
 IniFile::IniFile(const QString &fileName) : m_fileName(fileName)
 {
     QFile file(fileName);
-    if (file.open(QIODevice::ReadOnly))
-        setText(DecodeTextFile(file.readAll()));
+    if (!file.exists())
+        return;
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_readError = file.errorString();
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        m_readError = file.errorString();
+        return;
+    }
+    setText(DecodeTextFile(bytes));
 }
 
 void IniFile::setText(const QString &text)
@@ -194,6 +205,9 @@ void IniFile::deleteKey(const QString &section, const QString &key)
 
 void IniFile::updateFile() const
 {
+    if (unreadable())
+        throw EInOutError(FileWriteErrorText(
+            m_fileName, u"файл существует, но его не удалось прочитать (" + m_readError + u"); он оставлен без изменений"));
     std::optional<QFileDevice::Permissions> perms;
     if (m_ownerOnly)
         perms = QFileDevice::ReadOwner | QFileDevice::WriteOwner;

@@ -10,7 +10,9 @@
 class IniFile {
 public:
     IniFile() = default;
-    // Loads the file when it exists; a missing or unreadable file gives an empty ini.
+    // Loads the file when it exists; a missing file gives an empty ini. A file that exists but cannot
+    // be read also gives an empty ini, marked unreadable: it is never written over, so the settings
+    // in it are not lost.
     explicit IniFile(const QString &fileName);
 
     const QString &fileName() const { return m_fileName; }
@@ -40,7 +42,12 @@ public:
     void deleteKey(const QString &section, const QString &key);
     void clear() { m_sections.clear(); }
 
-    // Writes the whole file atomically in Windows-1251; raises EInOutError on failure.
+    // The file exists but could not be read; readError() says why.
+    bool unreadable() const { return !m_readError.isEmpty(); }
+    const QString &readError() const { return m_readError; }
+
+    // Writes the whole file atomically in Windows-1251; raises EInOutError on failure, and when the
+    // file was unreadable.
     void updateFile() const;
     // Restricts the written file to its owner (for files that hold passwords).
     void setOwnerOnly(bool ownerOnly) { m_ownerOnly = ownerOnly; }
@@ -61,5 +68,6 @@ private:
 
     QString m_fileName;
     std::vector<Section> m_sections;
+    QString m_readError;
     bool m_ownerOnly = false;
 };

@@ -84,12 +84,9 @@ QString TStatList::FavoritesFileName()
 bool TStatList::LoadFilterSettings(const QString &fileName, bool withFavorites)
 {
     try {
-        if (QFileInfo::exists(fileName)) {
-            QFile probe(fileName);
-            if (!probe.open(QIODevice::ReadOnly))
-                throw EInOutError(Format(u"Не удалось открыть файл \"%s\": %s", {fileName, probe.errorString()}));
-        }
         const IniFile ini(fileName);
+        if (ini.unreadable())
+            throw EInOutError(Format(u"Не удалось открыть файл \"%s\": %s", {fileName, ini.readError()}));
         const QString section = u"STRINGS_"_s + LanguageAbbrev;
         if (withFavorites) {
             TextToFavorites(ini.readString(kFilters, u"Favorites"_s, FavoritesToText()));

@@ -1,8 +1,11 @@
 #include "common/Cp1251.h"
+#include "common/Exception.h"
 #include "common/IniFile.h"
 #include "tests/support/TempDataFolder.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -71,4 +74,20 @@ TEST(IniFile, EditsSectionsAndKeys)
     EXPECT_FALSE(ini.valueExists(u"A"_s, u"x"_s));
     ini.eraseSection(u"b"_s);
     EXPECT_FALSE(ini.sectionExists(u"B"_s));
+}
+
+TEST(IniFile, UnreadableFileIsNeverWrittenOver)
+{
+    // A settings file that exists but cannot be read (here a folder stands in its place) reads as
+    // empty, and writing it back is refused so that whatever it holds is not lost.
+    TempDataFolder folder;
+    const QString path = folder.file(u"Vendra.ini"_s);
+    ASSERT_TRUE(QDir().mkdir(path));
+    IniFile ini(path);
+    EXPECT_TRUE(ini.unreadable());
+    EXPECT_EQ(ini.readInteger(u"GLOBAL"_s, u"MatrixCols"_s, 5), 5);
+    ini.writeInteger(u"GLOBAL"_s, u"MatrixCols"_s, 7);
+    EXPECT_THROW(ini.updateFile(), EInOutError);
+    EXPECT_TRUE(QFileInfo(path).isDir());
+    EXPECT_FALSE(IniFile(folder.file(u"missing.ini"_s)).unreadable());
 }

@@ -23,15 +23,6 @@ const QString kKeyPassword = u"ProxyPassword"_s;
 
 const QString kDownloadText = u"Загрузка архива тиражей..."_s;
 
-// An ini file that exists but cannot be read must not be replaced by one that holds only our
-// section: the other settings in it would be lost.
-void ensureReadable(const QString &fileName)
-{
-    QFile file(fileName);
-    if (file.exists() && !file.open(QIODevice::ReadOnly))
-        throw EInOutError(FileReadErrorText(fileName, file.errorString()));
-}
-
 } // namespace
 
 void ReadProxySection(const IniFile &ini, TProxy &proxy)
@@ -62,8 +53,9 @@ void LoadProxySettings(TProxy &proxy, const QString &iniFileName)
     BusySection busy;
     SetStatusText(u"Загрузка файла конфигурации..."_s);
     try {
-        ensureReadable(iniFileName);
         const IniFile ini(iniFileName);
+        if (ini.unreadable())
+            throw EInOutError(FileReadErrorText(iniFileName, ini.readError()));
         ReadProxySection(ini, proxy);
         proxy.saved = true;
     } catch (const Exception &e) {
@@ -81,7 +73,6 @@ bool SaveProxySettings(TProxy &proxy, bool interactive, const QString &iniFileNa
     }
     bool ok = true;
     try {
-        ensureReadable(iniFileName);
         IniFile ini(iniFileName);
         WriteProxySection(ini, proxy);
         // The password is stored as typed: nobody else may read the file.
