@@ -1,45 +1,14 @@
 #include "lottery/stats/StatList.h"
+#include "tests/ui/DrawsStatTestData.h"
 #include "ui/logic/DrawsStatCalc.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTextStream>
 #include <gtest/gtest.h>
 
 #include <map>
 
 using namespace Qt::StringLiterals;
 
-// Expected figures come from tests/ui/data/draws_stat_reference.py, which computes the table from the
-// column rules with exact fractions.
-
 namespace {
-
-TDrawRec makeDraw(int number, std::array<uint8_t, 6> main)
-{
-    TDrawRec d;
-    d.number = number;
-    d.main = main;
-    return d;
-}
-
-// Ten draws 101..110, numbers in drawn order.
-TDrawsArray handMadeDraws()
-{
-    return {
-        makeDraw(101, {3, 14, 25, 36, 41, 7}),  makeDraw(102, {5, 14, 22, 30, 41, 9}),
-        makeDraw(103, {1, 2, 3, 4, 5, 6}),      makeDraw(104, {14, 20, 33, 41, 44, 45}),
-        makeDraw(105, {7, 8, 9, 10, 11, 12}),   makeDraw(106, {3, 14, 19, 28, 37, 40}),
-        makeDraw(107, {2, 13, 24, 35, 41, 45}), makeDraw(108, {6, 14, 21, 29, 38, 43}),
-        makeDraw(109, {14, 41, 3, 8, 22, 30}),  makeDraw(110, {1, 19, 27, 33, 40, 45}),
-    };
-}
-
-QString dataFile(const QString &name)
-{
-    return QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath(u"data/"_s + name);
-}
 
 QString joined(const TDrawsStatRow &row)
 {
@@ -283,7 +252,7 @@ TEST_F(DrawsStatCalc, ChartWithoutNormsInKeyOrder)
     EXPECT_EQ(r.chart.actual[13], QPointF(14, 6));
 
     // One value alone is not charted.
-    draws = {makeDraw(1, {2, 4, 6, 8, 10, 12})};
+    draws = {makeStatDraw(1, {2, 4, 6, 8, 10, 12})};
     const TDrawsStatResult one = calc(u"POE1"_s, 10, 0);
     EXPECT_EQ(one.rows.size(), 1u);
     EXPECT_TRUE(one.chart.empty());
@@ -357,30 +326,9 @@ TEST(DrawsStatRules, CacheNoticesEveryInput)
 // A real-looking archive of 2,000 draws (3001..5000) against the reference computation.
 TEST_F(DrawsStatCalc, AgreesWithTheReferenceOnTwoThousandDraws)
 {
-    QFile archive(dataFile(u"DrawsStatArchive.txt"_s));
-    ASSERT_TRUE(archive.open(QIODevice::ReadOnly | QIODevice::Text));
-    QTextStream in(&archive);
-    while (!in.atEnd()) {
-        const QStringList f = in.readLine().split(u';');
-        ASSERT_EQ(f.size(), 9);
-        TDrawRec d;
-        d.number = f[0].toInt();
-        for (int k = 0; k < 6; ++k)
-            d.main[size_t(k)] = uint8_t(f[k + 1].toInt());
-        d.extra = {uint8_t(f[7].toInt()), uint8_t(f[8].toInt())};
-        draws.push_back(d);
-    }
+    draws = referenceArchive();
     ASSERT_EQ(draws.size(), 2000u);
-
-    QFile expectedFile(dataFile(u"DrawsStatExpected.txt"_s));
-    ASSERT_TRUE(expectedFile.open(QIODevice::ReadOnly | QIODevice::Text));
-    std::map<QString, QStringList> expected; // case -> rows
-    QTextStream ex(&expectedFile);
-    while (!ex.atEnd()) {
-        const QString line = ex.readLine();
-        const qsizetype cut = line.indexOf(u';');
-        expected[line.left(cut)].append(line.mid(cut + 1));
-    }
+    const std::map<QString, QStringList> expected = referenceRows();
     ASSERT_EQ(expected.size(), 4u);
     for (const auto &[name, rows] : expected) {
         const QStringList parts = name.split(u'/');
