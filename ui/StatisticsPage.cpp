@@ -117,6 +117,8 @@ TStatisticsPage::TStatisticsPage(TDrawsArchive &archive, TStatList &list, MainOp
     m_splitter->setStretchFactor(0, 3);
     m_splitter->setStretchFactor(1, 2);
     m_splitter->setChildrenCollapsible(false);
+    // Three fifths for the table, two for the chart, until the saved height is applied.
+    m_splitter->setSizes({600, 400});
 
     buildActions();
 
@@ -487,7 +489,11 @@ void TStatisticsPage::showChart()
             axisX->append(label, k + 1);
         }
     }
-    if (step > 1 || count > 12)
+    // Long value texts (masks, pairs) stand upright so that they do not run into each other.
+    qsizetype longest = 0;
+    for (const QString &label : chartData.labels)
+        longest = std::max(longest, label.size());
+    if (longest > 4)
         axisX->setLabelsAngle(-90);
 
     double maxY = 0;
@@ -498,6 +504,7 @@ void TStatisticsPage::showChart()
     auto *axisY = new QValueAxis;
     axisY->setRange(0, maxY > 0 ? maxY * 1.05 : 1);
     axisY->setLabelFormat(u"%g"_s);
+    axisY->applyNiceNumbers();
 
     m_chart->addAxis(axisX, Qt::AlignBottom);
     m_chart->addAxis(axisY, Qt::AlignLeft);
