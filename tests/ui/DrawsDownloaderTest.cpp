@@ -213,6 +213,28 @@ TEST_F(DrawsDownload, ServerErrorAndNoLeavesTheArchiveAlone)
     EXPECT_EQ(refreshes, 0);
 }
 
+TEST_F(DrawsDownload, NewestDrawWithoutAReadableDateFetchesNothing)
+{
+    // Such a draw once made the download start in December 2001 and append the whole site again.
+    for (const QString &date : {QString(), u"2024-03-01"_s}) {
+        SCOPED_TRACE(date.toStdString());
+        storeArchive({storedDraw(4099, u"26 Feb 2024"_s), storedDraw(4100, date)});
+        const QByteArray before = folder.read(u"Vendra.ldr"_s);
+        site.clearRequests();
+        boxes.clear();
+        const TDownloadResult result = downloader().run();
+        EXPECT_FALSE(result.ok);
+        EXPECT_EQ(result.total, 0);
+        EXPECT_EQ(site.requestCount(), 0);
+        ASSERT_EQ(boxes.count(), 1);
+        EXPECT_EQ(boxes.last().caption, u"Ошибка");
+        EXPECT_EQ(boxes.last().text, result.error);
+        EXPECT_TRUE(result.error.contains(u"тираж № 4100"_s)) << result.error.toStdString();
+        EXPECT_EQ(numbersOf(archive.draws()), (std::vector<int>{4099, 4100}));
+        EXPECT_EQ(folder.read(u"Vendra.ldr"_s), before);
+    }
+}
+
 TEST_F(DrawsDownload, BadPagesAppendNothingOfTheirMonth)
 {
     const QByteArray badDraw = page({item(4104, "2024-03-08", "7,12,19,23,36,44", "2,40"),

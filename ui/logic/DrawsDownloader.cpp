@@ -114,11 +114,39 @@ bool TDrawsDownloader::askRetry(const QString &error)
     return AskYesNo(ErrorCaption(), question) == IDYES;
 }
 
+bool TDrawsDownloader::newestDateKnown()
+{
+    if (m_archive.draws().empty())
+        return true;
+    const TDrawRec &newest = m_archive.draws().back();
+    TDateTime date = 0;
+    try {
+        date = TextToDrawDate(newest.dateText());
+    } catch (const Exception &) {
+    }
+    if (date > 0)
+        return true;
+    // Without the newest draw's date the download would start in December 2001 and append every
+    // draw of the site again.
+    m_result.ok = false;
+    m_result.error = Format(u"Не удалось определить дату последнего тиража архива (тираж № %d, дата \"%s\"), "
+                            u"поэтому неизвестно, с какого месяца загружать новые тиражи.\r\r"
+                            u"Исправьте дату этого тиража и повторите загрузку.",
+                            {newest.number, newest.dateText()});
+    if (m_batch)
+        StderrMessageSink().show(ErrorCaption(), m_result.error, MB_OK | MB_ICONERROR);
+    else
+        ShowErrorBox(m_result.error);
+    return false;
+}
+
 int TDrawsDownloader::DownloadDraws()
 {
     m_result = {};
     m_attempt = 1;
     int total = 0;
+    if (!newestDateKnown())
+        return 0;
     bool unsaved = false; // draws appended whose save failed: written with the next save
     int month = DrawDateYMD(m_archive.draws(), 0, 1) / 100;
     try {

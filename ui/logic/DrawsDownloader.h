@@ -74,6 +74,9 @@ public:
 
 private:
     bool askRetry(const QString &error);
+    // False, with the failure reported, when the archive has draws but the newest one's date cannot
+    // be read: the first month to fetch is then unknown.
+    bool newestDateKnown();
 
     TDrawsArchive &m_archive;
     TProxy &m_proxy;
