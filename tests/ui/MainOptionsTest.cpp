@@ -1,6 +1,9 @@
+#include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDataFolder.h"
 #include "ui/logic/MainOptions.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -182,6 +185,31 @@ TEST(MainOptions, PrefetchOptionInitialisedOnce)
     next.load();
     EXPECT_TRUE(next.prefetchsInit);
     EXPECT_FALSE(next.initPrefetchs());
+}
+
+TEST(MainOptions, AStoreThatCannotBeWrittenIsReportedNotThrown)
+{
+    // A settings store that exists but cannot be read is never written over; the writes of the
+    // options once threw out of the window's commands and ended the program.
+    TempDataFolder folder;
+    ASSERT_TRUE(QDir(folder.path()).mkdir(u"Vendra.frm"_s));
+    ScriptedMessages boxes;
+    MainOptions options;
+    options.load();
+    EXPECT_TRUE(options.initPrefetchs());
+    EXPECT_TRUE(options.prefetchsInit);
+    EXPECT_TRUE(options.toggle(&MainOptions::sortedDraws));
+    EXPECT_EQ(options.cycleWeekChartMode(), 1);
+    options.setDownloadDrawsOnStart(2);
+    EXPECT_EQ(options.startDownload(), StartDownload::Nothing);
+    options.setRatingsEffMode(0);
+    options.setLanguage(1049);
+    ASSERT_EQ(boxes.count(), 6);
+    for (const auto &box : boxes.boxes()) {
+        EXPECT_EQ(box.caption, u"Ошибка");
+        EXPECT_TRUE(box.text.startsWith(u"Ошибка записи файла"_s)) << box.text.toStdString();
+    }
+    EXPECT_TRUE(QFileInfo(folder.file(u"Vendra.frm"_s)).isDir());
 }
 
 TEST(MainLayoutSizes, DesignedValuesStoredValuesAndShutdownSave)

@@ -1,5 +1,7 @@
 #include "ui/logic/MainOptions.h"
 
+#include "common/Dialogs.h"
+#include "common/Exception.h"
 #include "common/Languages.h"
 
 #include <array>
@@ -60,6 +62,19 @@ const std::array<IntKey, 17> kSizeKeys{{
 QString Key(const char16_t *key)
 {
     return QString::fromUtf16(key);
+}
+
+// Writes an option into the store. A store that cannot be written (a read-only folder, a file that
+// exists but cannot be read) must not end the program: the option keeps its new value for this run
+// and the user is told why it is not remembered.
+template <typename Write>
+void WriteOrReport(Write write)
+{
+    try {
+        write();
+    } catch (const Exception &e) {
+        ShowErrorBox(e.message());
+    }
 }
 
 // A stored mode inside its range, else the default.
@@ -125,20 +140,20 @@ bool MainOptions::toggle(bool MainOptions::*option)
 void MainOptions::set(bool MainOptions::*option, bool value)
 {
     this->*option = value;
-    WriteFormBool(MainFormSection(), keyOf(option), value);
+    WriteOrReport([&] { WriteFormBool(MainFormSection(), keyOf(option), value); });
 }
 
 int MainOptions::cycleWeekChartMode()
 {
     weekChartMode = weekChartMode >= 1 ? 0 : weekChartMode + 1;
-    WriteFormInteger(MainFormSection(), QStringLiteral("WeekChartMode"), weekChartMode);
+    WriteOrReport([&] { WriteFormInteger(MainFormSection(), QStringLiteral("WeekChartMode"), weekChartMode); });
     return weekChartMode;
 }
 
 void MainOptions::setDownloadDrawsOnStart(int mode)
 {
     downloadDrawsOnStart = mode;
-    WriteFormInteger(MainFormSection(), QStringLiteral("DownloadDrawsOnStart"), mode);
+    WriteOrReport([&] { WriteFormInteger(MainFormSection(), QStringLiteral("DownloadDrawsOnStart"), mode); });
 }
 
 StartDownload MainOptions::startDownload() const
@@ -156,13 +171,13 @@ StartDownload MainOptions::startDownload() const
 void MainOptions::setRatingsEffMode(int tag)
 {
     ratingsEffMode = tag;
-    WriteFormInteger(MainFormSection(), QStringLiteral("RatingsEffMode"), tag);
+    WriteOrReport([&] { WriteFormInteger(MainFormSection(), QStringLiteral("RatingsEffMode"), tag); });
 }
 
 void MainOptions::setLanguage(int lcid)
 {
     language = lcid;
-    WriteFormInteger(MainFormSection(), QStringLiteral("Language"), lcid);
+    WriteOrReport([&] { WriteFormInteger(MainFormSection(), QStringLiteral("Language"), lcid); });
 }
 
 int MainOptions::startLanguage(bool noLanguageSwitch) const
@@ -179,10 +194,12 @@ bool MainOptions::initPrefetchs()
 {
     if (prefetchsInit)
         return false;
-    FormStore store;
-    store.writeBool(MainFormSection(), keyOf(&MainOptions::prefetchsInit), true);
-    store.writeBool(MainFormSection(), keyOf(&MainOptions::prefetchsEnabled), prefetchsEnabled);
-    store.save();
+    WriteOrReport([&] {
+        FormStore store;
+        store.writeBool(MainFormSection(), keyOf(&MainOptions::prefetchsInit), true);
+        store.writeBool(MainFormSection(), keyOf(&MainOptions::prefetchsEnabled), prefetchsEnabled);
+        store.save();
+    });
     prefetchsInit = true;
     return true;
 }

@@ -40,7 +40,8 @@ struct MainLayoutSizes {
 };
 
 // The main window's options. The Boolean and mode options are written the moment they change, each
-// write landing in the store file at once; load() reads them all at window creation.
+// write landing in the store file at once; load() reads them all at window creation. A write that
+// fails is reported in an error box and the option keeps its new value for this run.
 struct MainOptions {
     int weekChartMode = 0;          // 0 or 1
     bool weekChartType = false;
