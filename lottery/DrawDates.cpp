@@ -17,20 +17,25 @@ namespace {
 constexpr std::array<char16_t[4], 12> kMonthNames{
     {u"Jan", u"Feb", u"Mar", u"Apr", u"May", u"Jun", u"Jul", u"Aug", u"Sep", u"Oct", u"Nov", u"Dec"}};
 
-int MonthOfName(QStringView name)
-{
-    for (size_t i = 0; i < kMonthNames.size(); ++i)
-        if (name.compare(QStringView(kMonthNames[i]), Qt::CaseInsensitive) == 0)
-            return static_cast<int>(i) + 1;
-    return 0;
-}
-
 [[noreturn]] void RaiseBadDate(QStringView text)
 {
     throw EConvertError(Format(u"Некорректная дата тиража: \"%s\"!", {text}));
 }
 
 } // namespace
+
+QString DrawMonthAbbrev(int month)
+{
+    return month >= 1 && month <= 12 ? QString::fromUtf16(kMonthNames[static_cast<size_t>(month - 1)]) : QString();
+}
+
+int DrawMonthOfAbbrev(QStringView name)
+{
+    for (size_t i = 0; i < kMonthNames.size(); ++i)
+        if (name.compare(QStringView(kMonthNames[i]), Qt::CaseInsensitive) == 0)
+            return static_cast<int>(i) + 1;
+    return 0;
+}
 
 int DateToYMD(TDateTime date)
 {
@@ -53,8 +58,7 @@ QString DefaultDrawDateToText(TDateTime date)
     const QDate d = DateTimeToQDate(date);
     if (!d.isValid())
         return {};
-    return QString::number(d.day()).rightJustified(2, u'0') + u' '
-        + QStringView(kMonthNames[static_cast<size_t>(d.month() - 1)]) + u' '
+    return QString::number(d.day()).rightJustified(2, u'0') + u' ' + DrawMonthAbbrev(d.month()) + u' '
         + QString::number(d.year()).rightJustified(4, u'0');
 }
 
@@ -67,7 +71,7 @@ TDateTime DefaultTextToDrawDate(QStringView text)
     bool okDay = false, okYear = false;
     const int day = TextToIntDef(parts[0], 0, &okDay);
     const int year = TextToIntDef(parts[2], 0, &okYear);
-    const int month = MonthOfName(parts[1]);
+    const int month = DrawMonthOfAbbrev(parts[1]);
     TDateTime r = 0;
     if (!okDay || !okYear || month == 0 || !TryEncodeDate(year, month, day, r))
         RaiseBadDate(t);

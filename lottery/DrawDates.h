@@ -21,6 +21,11 @@ using TDrawTextToDateProc = std::function<TDateTime(const QString &)>;
 extern TDrawDateToTextProc DrawDateToTextProc;
 extern TDrawTextToDateProc DrawTextToDateProc;
 
+// The English three-letter month names of draw dates, never the locale's: "Jan" for 1 ... "Dec"
+// for 12, "" outside; and back, in any letter case (0 for a text that is no month name).
+QString DrawMonthAbbrev(int month);
+int DrawMonthOfAbbrev(QStringView name);
+
 // The text of a draw date; "" for a date not above 0.
 QString DrawDateToText(TDateTime date);
 // The date of a draw date text; 0 for a text that is empty after trimming. A text that is no date

@@ -4,6 +4,7 @@
 #include "common/Exception.h"
 #include "common/Format.h"
 #include "lottery/DrawDates.h"
+#include "lottery/DrawTexts.h"
 
 #include <QFile>
 #include <QtEndian>
@@ -97,14 +98,7 @@ QString DrawNumbersText(const TDrawsArray &draws, int index)
     const int count = static_cast<int>(draws.size());
     if (count == 0 || index < 1 || index > count - 1)
         return {};
-    const TDrawRec &d = draws[static_cast<size_t>(count - index)];
-    QString text;
-    for (int k = 0; k < kMainCount; ++k) {
-        if (k)
-            text += u';';
-        text += QString::number(d.main[static_cast<size_t>(k)]);
-    }
-    return text;
+    return CombToText(DrawToComb(draws[static_cast<size_t>(count - index)]));
 }
 
 int DrawDateYMD(const TDrawsArray &draws, int index, int days)

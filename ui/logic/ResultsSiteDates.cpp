@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr std::array<const char16_t *, 12> kMonthAbbrevs = {u"Jan", u"Feb", u"Mar", u"Apr", u"May", u"Jun",
-                                                            u"Jul", u"Aug", u"Sep", u"Oct", u"Nov", u"Dec"};
 constexpr std::array<const char16_t *, 12> kMonthNames = {u"january", u"february", u"march",     u"april",
                                                           u"may",     u"june",     u"july",      u"august",
                                                           u"september", u"october", u"november", u"december"};
@@ -36,11 +34,7 @@ TDateTime ParseResultsDate(const QString &text)
     if (text.size() < 10)
         badDate(text);
     const int day = strictInt(text.left(text.size() - 9), text);
-    const QString month = text.mid(text.size() - 8, 3);
-    int m = 0;
-    for (size_t i = 0; i < kMonthAbbrevs.size(); ++i)
-        if (month.compare(QString::fromUtf16(kMonthAbbrevs[i]), Qt::CaseInsensitive) == 0)
-            m = static_cast<int>(i) + 1;
+    const int m = DrawMonthOfAbbrev(QStringView(text).mid(text.size() - 8, 3));
     if (m == 0)
         badDate(text);
     const int year = strictInt(text.right(4), text);
@@ -55,7 +49,7 @@ QString FormatResultsDate(TDateTime date)
     const QDate d = DateTimeToQDate(date);
     if (!d.isValid())
         return {};
-    return QString::number(d.day()) + u' ' + QString::fromUtf16(kMonthAbbrevs[static_cast<size_t>(d.month() - 1)]) +
+    return QString::number(d.day()) + u' ' + DrawMonthAbbrev(d.month()) +
            u' ' + QString::number(d.year());
 }
 
