@@ -192,12 +192,12 @@ bool HasValuePair(const TStatDrawArray &values, uint16_t a, uint16_t b)
 TSampleBounds SampleBounds(int drawCount, int offset, int length)
 {
     TSampleBounds s;
-    s.Last = drawCount - 1 - std::max(offset, 0);
-    s.First = std::max(s.Last - length + 1, 0);
-    if (length < 1 || s.Last < 0) {
-        s.First = 0;
-        s.Last = -1;
-    }
+    // In 64 bits: an offset or a length near the largest integer must not overflow.
+    const int64_t last = int64_t(drawCount) - 1 - std::max(offset, 0);
+    if (length < 1 || last < 0)
+        return s;
+    s.Last = static_cast<int>(last);
+    s.First = static_cast<int>(std::max<int64_t>(last - length + 1, 0));
     return s;
 }
 

@@ -5,6 +5,7 @@
 #include "common/Exception.h"
 #include "common/Format.h"
 #include "common/IniFile.h"
+#include "common/Languages.h"
 #include "common/ProgramFiles.h"
 #include "common/TextUtils.h"
 
@@ -76,6 +77,16 @@ void TStatList::TextToFavorites(QStringView text)
         SelectAllMethods();
 }
 
+QString TStatList::CaptionsSection() const
+{
+    QString abbrev = LanguageAbbrev;
+    if (abbrev.isEmpty())
+        abbrev = GetLanguageAbbrev(CurrentLanguageId());
+    if (abbrev.isEmpty())
+        abbrev = GetLanguageAbbrev(kRussianLcid);
+    return u"STRINGS_"_s + abbrev;
+}
+
 QString TStatList::FavoritesFileName()
 {
     return GetProgramBasePath() + u".flt"_s;
@@ -87,7 +98,7 @@ bool TStatList::LoadFilterSettings(const QString &fileName, bool withFavorites)
         const IniFile ini(fileName);
         if (ini.unreadable())
             throw EInOutError(Format(u"Не удалось открыть файл \"%s\": %s", {fileName, ini.readError()}));
-        const QString section = u"STRINGS_"_s + LanguageAbbrev;
+        const QString section = CaptionsSection();
         if (withFavorites) {
             TextToFavorites(ini.readString(kFilters, u"Favorites"_s, FavoritesToText()));
             Ordered = ini.readBool(kFilters, u"Ordered"_s, Ordered);
@@ -113,7 +124,7 @@ bool TStatList::SaveFilterSettings(const QString &fileName, bool allTitles)
         ini.writeBool(kFilters, u"Ordered"_s, Ordered);
         ini.writeBool(kFilters, u"ShowGroupName"_s, ShowGroupName);
         ini.writeBool(kFilters, u"ShowMethodFlags"_s, ShowMethodFlags);
-        const QString section = u"STRINGS_"_s + LanguageAbbrev;
+        const QString section = CaptionsSection();
         ini.eraseSection(section);
         for (const TStatMethod &m : m_methods) {
             if (allTitles)

@@ -96,11 +96,15 @@ public:
     bool ShowGroupName = false;
     bool ShowMethodFlags = false;
     bool AllFavorites = false;
-    // The user-interface language's three-letter abbreviation: the captions section of the favourites
-    // file is "STRINGS_" followed by it.
-    QString LanguageAbbrev = QStringLiteral("RUS");
+    // The three-letter abbreviation of the language whose captions the favourites file holds for us: the
+    // captions section is "STRINGS_" followed by it. Empty: the current user-interface language.
+    QString LanguageAbbrev;
 
 private:
+    // "STRINGS_" and the abbreviation of LanguageAbbrev, else of the current user-interface language, else
+    // of the built-in Russian.
+    QString CaptionsSection() const;
+
     const TDrawsArray *m_draws = nullptr;
     std::vector<TStatMethod> m_methods;
     QHash<QString, int> m_byCode; // upper-case code -> method

@@ -7,6 +7,7 @@
 #include <QSet>
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <map>
 
 using namespace Qt::StringLiterals;
@@ -158,4 +159,8 @@ TEST(StatFramework, SampleBounds)
     EXPECT_TRUE(SampleBounds(0, 0, 5).empty());
     EXPECT_TRUE(SampleBounds(10, 10, 5).empty());
     EXPECT_TRUE(SampleBounds(10, 0, 0).empty());
+    // Extreme settings stay within integer range (checked by the sanitizer build).
+    EXPECT_TRUE(SampleBounds(10, 100, std::numeric_limits<int>::max()).empty());
+    EXPECT_TRUE(SampleBounds(0, std::numeric_limits<int>::max(), 5).empty());
+    EXPECT_EQ(bounds(10, 0, std::numeric_limits<int>::max()), std::make_pair(0, 9));
 }

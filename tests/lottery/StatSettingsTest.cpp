@@ -1,5 +1,6 @@
 #include "common/Cp1251.h"
 #include "common/IniFile.h"
+#include "common/Languages.h"
 #include "common/ProgramFiles.h"
 #include "lottery/stats/StatList.h"
 #include "tests/support/ScriptedMessages.h"
@@ -232,6 +233,30 @@ TEST(StatFavouritesFile, MissingKeysKeepTheCurrentState)
     list.LanguageAbbrev = u"ENU"_s;
     ASSERT_TRUE(list.LoadFilterSettings(folder.file(u"user.flt"_s), false));
     EXPECT_EQ(list.GetMethod(0).MethodDisplayTitle(), u"Numbers");
+}
+
+TEST(StatFavouritesFile, CaptionsFollowTheUserInterfaceLanguage)
+{
+    TempDataFolder folder;
+    const QString file = folder.file(u"user.flt"_s);
+    folder.write(u"user.flt"_s, Cp1251::encode(u"[STRINGS_RUS]\r\nNUMS=Числа\r\n[STRINGS_ENU]\r\nNUMS=Numbers\r\n"_s));
+    TStatList list;
+    list.RebuildMethods();
+    FinalizeLanguages();
+    ASSERT_TRUE(list.LoadFilterSettings(file, false));
+    EXPECT_EQ(list.GetMethod(0).Caption, u"Числа");
+
+    // With English as the user-interface language the English captions are read, and saving writes them
+    // there, leaving the Russian ones alone.
+    InitLanguages(kEnglishLcid, kEnglishLcid);
+    ASSERT_TRUE(list.LoadFilterSettings(file, false));
+    EXPECT_EQ(list.GetMethod(0).Caption, u"Numbers");
+    list.GetMethod(0).Caption = u"All numbers"_s;
+    ASSERT_TRUE(list.SaveFilterSettings(file, false));
+    FinalizeLanguages();
+    const IniFile saved(file);
+    EXPECT_EQ(saved.readString(u"STRINGS_ENU"_s, u"NUMS"_s), u"All numbers");
+    EXPECT_EQ(saved.readString(u"STRINGS_RUS"_s, u"NUMS"_s), u"Числа");
 }
 
 TEST(StatFavouritesFile, FailuresAreShownAndReported)
