@@ -3,12 +3,15 @@
 #include "common/Exception.h"
 #include "common/Format.h"
 #include "common/TextUtils.h"
+#include "lottery/NumberGeometry.h"
 
 #include <QStringBuilder>
 
 #include <algorithm>
 #include <functional>
 #include <span>
+
+using namespace Qt::StringLiterals;
 
 TComb DrawToComb(const TDrawRec &draw)
 {
@@ -244,4 +247,19 @@ void SortNumSet(TNumSet &set)
 void SortIntsDesc(TIntArray &list)
 {
     std::sort(list.begin(), list.end(), std::greater<>());
+}
+
+QString DrawRecordProblem(const TDrawRec &draw)
+{
+    if (draw.number <= 0)
+        return u"номер тиража"_s;
+    for (size_t i = 0; i < draw.main.size(); ++i) {
+        if (!IsGameNumber(draw.main[i]) || std::find(draw.main.begin(), draw.main.begin() + i, draw.main[i]) !=
+                                          draw.main.begin() + i)
+            return u"основные числа"_s;
+    }
+    for (uint8_t n : draw.extra)
+        if (!IsGameNumber(n))
+            return u"дополнительные числа"_s;
+    return {};
 }

@@ -54,3 +54,7 @@ void SortComb(TComb &comb);
 void SortDrawNumbers(TDrawRec &draw);
 void SortNumSet(TNumSet &set);
 void SortIntsDesc(TIntArray &list);
+
+// Why a draw cannot go into the archive (empty when it can): a number not above 0, main numbers
+// that are not six different numbers 1..45, supplementary numbers outside 1..45.
+QString DrawRecordProblem(const TDrawRec &draw);

@@ -60,7 +60,7 @@ TDrawsPanel::TDrawsPanel(TDrawsArchive &archive, QWidget *parent)
     m_top = new QWidget(this);
     m_top->setObjectName(u"pnlDrawsTop"_s);
     m_top->setFixedHeight(28);
-    m_offsetLabel = new QLabel(u"Смещение:"_s, m_top);
+    m_offsetLabel = new QLabel(u"Смещение назад:"_s, m_top);
     m_offsetLabel->setObjectName(u"lblDrawsOffset"_s);
     m_offsetEdit = new QSpinBox(m_top);
     m_offsetEdit->setObjectName(u"edDrawsOffset"_s);
@@ -115,10 +115,6 @@ TDrawsPanel::TDrawsPanel(TDrawsArchive &archive, QWidget *parent)
     connect(m_actDelete, &QAction::triggered, this, &TDrawsPanel::drawsDel);
     connect(m_actSorted, &QAction::triggered, this, &TDrawsPanel::drawsSorted);
     connect(m_actColor, &QAction::triggered, this, &TDrawsPanel::drawsColor);
-    connect(m_list, &QTableView::doubleClicked, this, [this] {
-        if (IsNotBusy())
-            drawsEdit();
-    });
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TDrawsPanel::updateActions);
 
     m_dialog = [this](const QString &caption, TDrawRec &draw) { return ShowDrawDialog(this, caption, draw, true); };

@@ -14,6 +14,7 @@
 #include "lottery/stats/StatList.h"
 #include "ui/DrawsPanel.h"
 #include "ui/ProxyDialog.h"
+#include "ui/StatisticsPage.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -57,6 +58,7 @@ constexpr std::array<StatusPanelSpec, 7> kStatusPanels = {{
     {u"", 50},
 }};
 constexpr int kFreeStatusPanel = 6;
+constexpr int kDesignedLeftPanelWidth = 420;
 
 } // namespace
 
@@ -102,10 +104,14 @@ void TTemplateMain::buildWindow()
     m_leftPages->addTab(m_drawsPanel, u"Тиражи"_s);
     m_mainPages = new QTabWidget(m_splitter);
     m_mainPages->setObjectName(u"pcMain"_s);
+    m_statisticsPage = new TStatisticsPage(m_archive, StatList(), m_options, m_mainPages);
+    m_statisticsPage->setDrawsOffsetSource([this] { return m_drawsPanel->drawsOffset(); });
+    m_mainPages->addTab(m_statisticsPage, TStatisticsPage::caption());
+    addView([this](bool full) { m_statisticsPage->refresh(full); });
     m_splitter->addWidget(m_leftPages);
     m_splitter->addWidget(m_mainPages);
     m_splitter->setStretchFactor(1, 1);
-    m_splitter->setSizes({420, 580});
+    m_splitter->setSizes({kDesignedLeftPanelWidth, 1000 - kDesignedLeftPanelWidth});
     setCentralWidget(m_splitter);
 
     connect(m_drawsPanel, &TDrawsPanel::drawsInfoChanged, this, &TTemplateMain::setDrawsStatus);
@@ -185,6 +191,15 @@ void TTemplateMain::buildActions()
     drawsMenu->addSeparator();
     drawsMenu->addAction(m_actDownload);
 
+    QMenu *statMenu = menuBar()->addMenu(u"&Статистика"_s);
+    statMenu->setObjectName(u"menuStat"_s);
+    statMenu->addAction(m_statisticsPage->calcAction());
+    statMenu->addSeparator();
+    statMenu->addAction(m_statisticsPage->prefetchsAction());
+    statMenu->addAction(m_statisticsPage->totalLineAction());
+    statMenu->addSeparator();
+    statMenu->addAction(m_statisticsPage->exportAction());
+
     QMenu *optionsMenu = menuBar()->addMenu(u"&Параметры"_s);
     optionsMenu->setObjectName(u"menuOptions"_s);
     optionsMenu->addAction(m_actProxy);
@@ -211,6 +226,7 @@ void TTemplateMain::updateActions()
         m_actAutoDownload[i]->setChecked(m_options.downloadDrawsOnStart == static_cast<int>(i));
     }
     m_drawsPanel->updateActions();
+    m_statisticsPage->updateActions();
 }
 
 void TTemplateMain::FormCreate()
@@ -221,28 +237,45 @@ void TTemplateMain::FormCreate()
         terminateApplication();
         return;
     }
-    InitLanguages(1049, m_options.startLanguage(m_switches.noLanguage));
+    try {
+        m_options.load();
+        InitLanguages(1049, m_options.startLanguage(m_switches.noLanguage));
 
-    m_scriptRunning = false;
-    m_scriptStopRequested = false;
-    m_viewsLocked = false;
+        m_scriptRunning = false;
+        m_scriptStopRequested = false;
+        m_viewsLocked = false;
 
-    RestoreFormPlacement(MainFormSection(), this, true, true);
-    m_options.load();
-    m_sizes.leftPanelWidth = m_splitter->sizes().value(0);
-    m_sizes.load(FormStore());
-    applyOptions();
-    RestoreListViewSettings(MainFormSection(), m_drawsPanel->list(), false);
-    m_options.initPrefetchs();
+        RestoreFormPlacement(MainFormSection(), this, true, true);
+        m_sizes.leftPanelWidth = kDesignedLeftPanelWidth;
+        m_sizes.drawsStatLen = m_statisticsPage->sampleLength();
+        m_sizes.drawsStatHeight = m_statisticsPage->chartHeight();
+        m_sizes.load(FormStore());
+        applyOptions();
+        RestoreListViewSettings(MainFormSection(), m_drawsPanel->list(), false);
+        RestoreListViewSettings(MainFormSection(), m_statisticsPage->table(), false);
+        m_options.initPrefetchs();
 
-    TStatList &stats = StatList();
-    stats.LoadStatSettings();
-    LoadProxySettings(m_proxy, GetIniFileName());
-    stats.SetDraws(&m_archive.draws());
-    stats.RebuildMethods();
-    stats.LoadFilterSettings(TStatList::FavoritesFileName(), true);
-    m_drawsPanel->setChannelSize(stats.Config.channelSize);
-
+        TStatList &stats = StatList();
+        stats.LoadGenerateSettings();
+        stats.LoadStatSettings();
+        stats.LoadShreddingFormulas();
+        LoadProxySettings(m_proxy, GetIniFileName());
+        stats.SetDraws(&m_archive.draws());
+        stats.RebuildMethods();
+        stats.LoadFilterSettings(TStatList::FavoritesFileName(), true);
+        m_drawsPanel->setChannelSize(stats.Config.channelSize);
+        m_statisticsPage->FillMethodCombos(false, false);
+    } catch (const std::exception &e) {
+        // The window still opens with what was set up; a batch run reports the failure.
+        const auto *own = dynamic_cast<const Exception *>(&e);
+        ShowErrorBox(Format(u"Ошибка инициализации программы!\r\r%s",
+                            {own ? own->message() : QString::fromLocal8Bit(e.what())}));
+        if (m_switches.isBatch()) {
+            setBatchFailed();
+            terminateApplication();
+            return;
+        }
+    }
     m_initTimer->start();
 }
 
@@ -265,9 +298,13 @@ bool TTemplateMain::waitForPreviousCopy()
 void TTemplateMain::applyOptions()
 {
     if (m_sizes.leftPanelWidth > 0) {
-        const int total = std::max(m_splitter->width(), m_sizes.leftPanelWidth + 100);
+        const int total = std::max(width(), m_sizes.leftPanelWidth + 100);
         m_splitter->setSizes({m_sizes.leftPanelWidth, total - m_sizes.leftPanelWidth});
     }
+    if (m_sizes.drawsStatLen > 0)
+        m_statisticsPage->setSampleLength(m_sizes.drawsStatLen);
+    if (m_sizes.drawsStatHeight > 0)
+        m_statisticsPage->setChartHeight(m_sizes.drawsStatHeight);
     m_drawsPanel->setSortedDraws(m_options.sortedDraws);
     m_drawsPanel->setColorDraws(m_options.colorDraws);
     updateActions();
@@ -279,8 +316,11 @@ void TTemplateMain::saveSettings()
         FormStore store;
         SaveFormPlacement(store, MainFormSection(), this);
         m_sizes.leftPanelWidth = m_splitter->sizes().value(0);
+        m_sizes.drawsStatLen = m_statisticsPage->sampleLength();
+        m_sizes.drawsStatHeight = m_statisticsPage->chartHeight();
         m_sizes.save(store);
         SaveListViewSettings(store, MainFormSection(), m_drawsPanel->list(), false);
+        SaveListViewSettings(store, MainFormSection(), m_statisticsPage->table(), false);
         store.save();
     } catch (const Exception &e) {
         std::fprintf(stderr, "%s\n", qPrintable(MessageToDisplay(e.message())));

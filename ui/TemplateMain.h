@@ -18,6 +18,7 @@ class QSplitter;
 class QTabWidget;
 class QTimer;
 class TDrawsPanel;
+class TStatisticsPage;
 
 // The main window of the program: it owns the draws archive and the other in-memory data, runs the
 // start-up sequence, and hosts one widget per feature. The game's own window class derives from it.
@@ -37,6 +38,7 @@ public:
 
     TDrawsArchive &archive() { return m_archive; }
     TDrawsPanel *drawsPanel() const { return m_drawsPanel; }
+    TStatisticsPage *statisticsPage() const { return m_statisticsPage; }
     QTabWidget *mainPages() const { return m_mainPages; }
     QLabel *statusPanel(int index) const { return m_statusPanels[static_cast<size_t>(index)]; }
     const TStartSwitches &switches() const { return m_switches; }
@@ -96,6 +98,7 @@ private:
     QTabWidget *m_leftPages = nullptr;
     QTabWidget *m_mainPages = nullptr;
     TDrawsPanel *m_drawsPanel = nullptr;
+    TStatisticsPage *m_statisticsPage = nullptr;
     std::array<QLabel *, 7> m_statusPanels{};
     QTimer *m_initTimer = nullptr;
     QTimer *m_actionTimer = nullptr;

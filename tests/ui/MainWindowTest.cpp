@@ -6,6 +6,8 @@
 #include "ui/DrawDialog.h"
 #include "ui/DrawsPanel.h"
 #include "ui/FormMain.h"
+#include "ui/StatisticsPage.h"
+#include <QComboBox>
 #include "ui/logic/DrawsArchive.h"
 #include "ui/logic/ResultsSiteDates.h"
 
@@ -342,4 +344,34 @@ TEST(DrawDialog, UnreadableStoredDateIsKept)
     dialog.readBack(back);
     EXPECT_EQ(back.dateText(), u"?? bad ??");
     EXPECT_EQ(back.number, 7);
+}
+
+TEST(MainWindow, StatisticsTabFollowsTheArchive)
+{
+    TempDataFolder folder;
+    seedQuietStart(folder);
+    folder.write(u"Vendra.ldr"_s, SerializeDraws(realLookingDraws(200, 300)));
+    ScriptedMessages boxes;
+    Started s;
+    s.window.show();
+    TStatisticsPage *page = s.window.statisticsPage();
+    ASSERT_GT(page->methodCombo()->count(), 0);
+    page->CalcDrawsStat(false);
+    ASSERT_GT(page->rowCount(), 0);
+    int total = 0;
+    for (int r = 0; r < page->rowCount(); ++r)
+        total += page->rowAt(r)->rec.Count;
+    const int computed = page->computations();
+
+    // Hiding the newest draw through the offset recomputes the table over the draws before it.
+    s.window.drawsPanel()->offsetEdit()->setValue(1);
+    EXPECT_GT(page->computations(), computed);
+    // Deleting a draw changes the archive and the table with it.
+    const int beforeDelete = page->computations();
+    s.window.drawsPanel()->list()->selectRow(150);
+    boxes.answer(IDYES);
+    s.window.drawsPanel()->drawsDel();
+    EXPECT_GT(page->computations(), beforeDelete);
+    EXPECT_GT(total, 0);
+    EXPECT_EQ(boxes.count(), 1);
 }

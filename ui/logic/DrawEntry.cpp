@@ -1,6 +1,7 @@
 #include "ui/logic/DrawEntry.h"
 
 #include "common/TextUtils.h"
+#include "lottery/DrawTexts.h"
 
 #include <QRegularExpression>
 
@@ -20,19 +21,21 @@ bool ParseDrawEntryText(const QString &text, TDrawRec &draw)
     const QStringList words = text.split(separators);
     if (words.size() != kMainCount + kExtraCount)
         return false;
-    std::array<uint8_t, kMainCount + kExtraCount> numbers{};
+    // The numbers are checked by the same rule as every draw that enters the archive; the number of
+    // the draw is the dialog's own field and is not part of this text.
+    TDrawRec typed;
+    typed.number = 1;
     for (int i = 0; i < words.size(); ++i) {
         bool ok = false;
         const int n = TextToIntDef(words[i], 0, &ok);
-        if (!ok || n < 1 || n > kMaxNumber)
+        if (!ok || n < 0 || n > 255)
             return false;
-        numbers[static_cast<size_t>(i)] = static_cast<uint8_t>(n);
+        (i < kMainCount ? typed.main[static_cast<size_t>(i)] : typed.extra[static_cast<size_t>(i - kMainCount)]) =
+            static_cast<uint8_t>(n);
     }
-    for (int i = 0; i < kMainCount; ++i)
-        for (int j = i + 1; j < kMainCount; ++j)
-            if (numbers[static_cast<size_t>(i)] == numbers[static_cast<size_t>(j)])
-                return false;
-    std::copy(numbers.begin(), numbers.begin() + kMainCount, draw.main.begin());
-    std::copy(numbers.begin() + kMainCount, numbers.end(), draw.extra.begin());
+    if (!DrawRecordProblem(typed).isEmpty())
+        return false;
+    draw.main = typed.main;
+    draw.extra = typed.extra;
     return true;
 }

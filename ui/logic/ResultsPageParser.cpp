@@ -21,11 +21,6 @@ const QString kMainSet = u"\"name\":\"Main numbers\""_s;
 const QString kExtraSet = u"\"name\":\"Supplementary\""_s;
 const QString kNumber = u"\"number\":"_s;
 
-bool inRange(int n)
-{
-    return n >= 1 && n <= kMaxNumber;
-}
-
 [[noreturn]] void badItem(int number, const QString &problem)
 {
     throw Exception(Format(u"Тираж %d на странице результатов содержит некорректные данные: %s.", {number, problem}));
@@ -59,21 +54,6 @@ TDrawRec parseItem(const QString &item, int &ymd)
 }
 
 } // namespace
-
-QString DrawRecordProblem(const TDrawRec &draw)
-{
-    if (draw.number <= 0)
-        return u"номер тиража"_s;
-    for (size_t i = 0; i < draw.main.size(); ++i) {
-        if (!inRange(draw.main[i]) || std::find(draw.main.begin(), draw.main.begin() + i, draw.main[i]) !=
-                                          draw.main.begin() + i)
-            return u"основные числа"_s;
-    }
-    for (uint8_t n : draw.extra)
-        if (!inRange(n))
-            return u"дополнительные числа"_s;
-    return {};
-}
 
 TDrawsArray ParseResultsPage(const QString &page, int dateLimit)
 {

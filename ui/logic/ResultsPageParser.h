@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lottery/DrawTexts.h"
 #include "lottery/DrawTypes.h"
 
 #include <QString>
@@ -15,6 +16,3 @@
 // two numbers 1..45 or whose date is not a date.
 TDrawsArray ParseResultsPage(const QString &page, int dateLimit);
 
-// Why a draw cannot go into the archive (empty when it can): a number not above 0, main numbers
-// that are not six different numbers 1..45, supplementary numbers outside 1..45.
-QString DrawRecordProblem(const TDrawRec &draw);
