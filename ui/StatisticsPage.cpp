@@ -79,7 +79,7 @@ TStatisticsPage::TStatisticsPage(TDrawsArchive &archive, TStatList &list, MainOp
     m_combo = new QComboBox(this);
     m_combo->setObjectName(u"cbDrawsStatType"_s);
     m_combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    m_combo->setMinimumContentsLength(30);
+    m_combo->setMinimumContentsLength(16);
     m_combo->setMaxVisibleItems(30);
 
     auto *lengthLabel = new QLabel(u"Тиражей:"_s, this);

@@ -77,7 +77,7 @@ TTemplateMain::~TTemplateMain()
 
 void TTemplateMain::buildWindow()
 {
-    resize(1000, 700);
+    resize(1200, 760);
 
     auto *bar = new QStatusBar(this);
     bar->setObjectName(u"StatusBar"_s);
@@ -111,7 +111,7 @@ void TTemplateMain::buildWindow()
     m_splitter->addWidget(m_leftPages);
     m_splitter->addWidget(m_mainPages);
     m_splitter->setStretchFactor(1, 1);
-    m_splitter->setSizes({kDesignedLeftPanelWidth, 1000 - kDesignedLeftPanelWidth});
+    m_splitter->setSizes({kDesignedLeftPanelWidth, 1200 - kDesignedLeftPanelWidth});
     setCentralWidget(m_splitter);
 
     connect(m_drawsPanel, &TDrawsPanel::drawsInfoChanged, this, &TTemplateMain::setDrawsStatus);
