@@ -6,6 +6,7 @@
 #include "ui/DrawDialog.h"
 #include "ui/DrawsPanel.h"
 #include "ui/FormMain.h"
+#include "common/widgets/ListView.h"
 #include "ui/StatisticsPage.h"
 #include <QComboBox>
 #include "ui/logic/DrawsArchive.h"
@@ -272,6 +273,7 @@ TEST(MainWindow, PlacementOptionsAndLayoutSurviveARestart)
         s.window.resize(900, 640);
         s.window.drawsPanel()->list()->setColumnWidth(0, 77);
         s.window.drawsPanel()->drawsSorted();
+        s.window.statisticsPage()->table()->setSort(6, sdDescending);
         s.window.close();
     }
     const IniFile frm(folder.file(u"Vendra.frm"_s));
@@ -283,6 +285,8 @@ TEST(MainWindow, PlacementOptionsAndLayoutSurviveARestart)
     EXPECT_EQ(again.window.drawsPanel()->list()->columnWidth(0), 77);
     EXPECT_TRUE(again.window.drawsPanel()->sortedAction()->isChecked());
     EXPECT_EQ(again.window.size(), QSize(900, 640));
+    EXPECT_EQ(again.window.statisticsPage()->table()->sortColumn(), 6);
+    EXPECT_EQ(again.window.statisticsPage()->table()->sortDirection(), sdDescending);
 }
 
 TEST(MainWindow, DamagedSettingsStillStart)
