@@ -1,0 +1,211 @@
+#pragma once
+
+#include "lottery/DrawTypes.h"
+#include "lottery/stats/StatSettings.h"
+
+#include <QObject>
+#include <QString>
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+// Images of the filter log rows.
+enum TFilterLogImage : int { fliUndo = 11, fliKeep = 12, fliDelete = 13 };
+
+// One row of the filter log: the step, its values or argument, and the list's count after it.
+struct TFilterLogRow {
+    int image = fliKeep;
+    QString caption;
+    QString values;
+    int64_t count = 0;
+    bool operator==(const TFilterLogRow &o) const = default;
+};
+
+// A run of list rows, both ends included.
+struct TRowRange {
+    int64_t first = 0;
+    int64_t last = -1;
+    bool operator==(const TRowRange &o) const = default;
+};
+using TRowRanges = std::vector<TRowRange>;
+// Sorted by first row, overlapping or touching runs joined, empty runs dropped.
+TRowRanges NormalizeRowRanges(TRowRanges ranges);
+int64_t RowRangesCount(const TRowRanges &ranges);
+
+// The six numbers of a combination as a mask (bit n for number n); 0 when a number is not one of
+// the game's. Six different numbers 1..45 give a mask with six bits.
+uint64_t CombMask(const TComb &comb);
+bool IsValidComb(const TComb &comb);
+
+// The generation modes, in the order of the generation dialog.
+inline constexpr int kGenerateModeCount = 5;
+enum TGenerateMode : int { gmAll = 0, gmAnyOf = 1, gmOnlyFrom = 2, gmNoneOf = 3, gmFromFile = 4 };
+// The caption of a mode in the dialog.
+QString GenerateModeCaption(int mode);
+// A mode byte outside 0..4 (a damaged settings file) is taken as the full list.
+int NormalizeGenerateMode(int mode);
+// The numbers of modes 1 to 3: the parameter's words (split at "," and ";", trimmed, 0 for a word that
+// is not a number) as a mask of the numbers 1..45 among them; other values are accepted but match
+// nothing.
+uint64_t GenerateNumbersMask(QStringView parameters);
+
+// What a combinations text file gave: the valid combinations and the number of lines that were not
+// taken (blank lines are not counted).
+struct TCombsTextResult {
+    TCombsArray combs;
+    int64_t skipped = 0;
+};
+// Reads the lines of a combinations file: six words split at "," and ";" (runs of separators count as
+// one, blanks around a number do not matter), each a number 1..45 and all six different. Lines end in
+// CR LF, LF or CR; a UTF-8 byte order mark is passed over, a UTF-16 one decodes the text first.
+TCombsTextResult ParseCombsText(const QByteArray &bytes);
+// One line per combination: "1;2;3;4;5;6" with CR LF.
+QByteArray CombsToText(const TComb *combs, int64_t count);
+
+// The pasted text: one combination per line (any separators of TextToComb); blank lines are passed
+// over. Raises "Некорректная комбинация..." for the first bad line.
+TCombsArray ParsePastedCombs(QStringView text);
+
+// The working list of combinations with its one-level undo copy, the filter log and the buffer file
+// that keeps a prepared list between runs of a scenario.
+//
+// The storage of the list (and of the undo copy) is its capacity: it grows, never shrinks while the
+// program runs, so the list view can always read a row below its old count while a long step
+// processes window messages. The count is the list.
+class TCombsList : public QObject {
+    Q_OBJECT
+public:
+    explicit TCombsList(QObject *parent = nullptr);
+
+    // ---- The list ----
+    int64_t count() const { return m_count; }
+    int64_t capacity() const { return static_cast<int64_t>(m_combs.size()); }
+    bool empty() const { return m_count == 0; }
+    const TComb &at(int64_t i) const { return m_combs[static_cast<size_t>(i)]; }
+    const TComb *data() const { return m_combs.data(); }
+
+    void ClearCombs();
+    // Grows the capacity to n when it is smaller and sets the count (held to the capacity).
+    void SetCombsCapacity(int64_t n, int64_t count);
+    void FreeCombs();
+    // Appends one combination, growing the capacity when the list is full.
+    void append(const TComb &comb);
+    // Replaces the list with the combinations given.
+    void assign(const TCombsArray &combs);
+
+    // Linear search comparing all six numbers in their order.
+    bool IsCombInList(const TComb &comb) const;
+
+    // ---- Undo ----
+    int64_t undoCount() const { return m_undoCount; }
+    const TComb &undoAt(int64_t i) const { return m_undo[static_cast<size_t>(i)]; }
+    void SaveUndo(bool interactive);
+    void RestoreUndo(bool interactive);
+    void ClearUndo();
+    void SetUndoCapacity(int64_t n, int64_t count);
+    void ClearUndoCount();
+
+    // ---- Building the list ----
+    // Generates the list as the settings say (busy cursor and status when interactive). Failures are
+    // reported; a file that cannot be read keeps the list as it was. Returns false on failure.
+    bool GenerateCombinations(bool interactive, const TGenerateSettings &settings);
+
+    // Rebuilds the list from the undo copy without the combinations equal to one of the n draws before
+    // the draws offset (last = draws - 1 - offset); n of 0 keeps every combination. The step is logged.
+    void RemoveLastDrawsCombs(int n, const TDrawsArray &draws, int drawsOffset);
+    // Rebuilds the list from the undo copy without the rows given. The step is logged.
+    void DeleteSelectedCombs(const TRowRanges &selected);
+
+    // Rebuilds the list from the undo copy: the combinations for which keep is true, in order. Every
+    // one per cent the status shows progressText(percent) when it is given.
+    template <class Keep>
+    void rebuildFromUndo(Keep &&keep, const std::function<QString(double)> &progressText = {});
+
+    // ---- Text files and the clipboard ----
+    // Replaces the list with the combinations of the file; lines without a valid combination are skipped
+    // and counted in a warning. A file that cannot be read, or holds lines but no combination, is
+    // reported and leaves the list as it was (false).
+    bool LoadCombsFromText(const QString &fileName);
+    // Writes the list through a temporary file that replaces the old one only when complete.
+    bool SaveCombsToText(const QString &fileName);
+    // Replaces the list with the pasted combinations; a bad line raises and nothing is replaced. A text
+    // without lines changes nothing (false).
+    bool PasteCombs(QStringView text);
+    // The rows as text lines "01 02 03 04 05 06", one per row.
+    QString CombsText(const TRowRanges &rows) const;
+
+    // ---- The buffer file ----
+    // The program's path with the extension ".~buff", unless another name was set.
+    QString bufferFileName() const;
+    void setBufferFileName(const QString &fileName) { m_bufferFile = fileName; }
+    int32_t bufferKey1() const { return m_key1; }
+    int32_t bufferKey2() const { return m_key2; }
+    void SaveCombsBuffer(int32_t key1, int32_t key2);
+    bool LoadCombsBuffer(int32_t key1, int32_t key2);
+    void DeleteCombsBuffer();
+    void ResetCombsBufferKeys();
+
+    // ---- The filter log ----
+    const std::vector<TFilterLogRow> &filterLog() const { return m_log; }
+    void ClearFilterLog();
+    void AddFilterLog(bool deleting, const QString &caption, const QString &values);
+    void AddUndoLog();
+    void RemoveLastFilterLog();
+
+    // Announces the count (the list view and the status panel follow it).
+    void RefreshCombsCount();
+
+signals:
+    void countRefreshed(qint64 count);
+    void filterLogChanged();
+
+private:
+    void ensureCapacity(int64_t n);
+    void setCountFromUndo();
+
+    TCombsArray m_combs;
+    int64_t m_count = 0;
+    TCombsArray m_undo;
+    int64_t m_undoCount = 0;
+    std::vector<TFilterLogRow> m_log;
+    QString m_bufferFile;
+    int32_t m_key1 = -1;
+    int32_t m_key2 = -1;
+};
+
+// Shows the progress text every one per cent of count steps.
+class TStepProgress {
+public:
+    TStepProgress(int64_t count, std::function<QString(double)> text);
+    // True when step k ends one more per cent.
+    bool due(int64_t k) const { return m_text && (k + 1) % m_every == 0; }
+    // Shows the text for step k.
+    void show(int64_t k);
+
+private:
+    int64_t m_count;
+    int64_t m_every;
+    std::function<QString(double)> m_text;
+};
+
+template <class Keep>
+void TCombsList::rebuildFromUndo(Keep &&keep, const std::function<QString(double)> &progressText)
+{
+    ensureCapacity(m_undoCount);
+    TStepProgress progress(m_undoCount, progressText);
+    int64_t count = 0;
+    m_count = 0;
+    for (int64_t k = 0; k < m_undoCount; ++k) {
+        const TComb &c = m_undo[static_cast<size_t>(k)];
+        if (keep(c))
+            m_combs[static_cast<size_t>(count++)] = c;
+        // The view reads the list while messages are processed: the count follows the rebuild.
+        if (progress.due(k)) {
+            m_count = count;
+            progress.show(k);
+        }
+    }
+    m_count = count;
+}
