@@ -2,6 +2,7 @@
 
 #include "common/Format.h"
 #include "lottery/stats/NumberStats.h"
+#include "lottery/stats/SeriesStats.h"
 
 namespace {
 
@@ -233,17 +234,17 @@ const std::array<TStatClass, kStatClassCount> kStatClasses{{
     // 107
     {u"TstSgmValCnt", u"SGM%d", u"Количество чисел в %0:d сегменте матрицы", {}, sgSgm, skN, stGraph, TParamKind::Segments, 0, 0, u"SGMx", nullptr, nullptr},
     // 108
-    {u"TstNumGroups", u"GRPV", u"Повторы чисел в нескольких тиражах подряд", {}, sgSer, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstNumGroups", u"GRPV", u"Повторы чисел в нескольких тиражах подряд", {}, sgSer, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstNumGroups>},
     // 109
-    {u"TstNumPauses", u"GRPP", u"Интервалы между повторениями чисел", {}, sgSer, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstNumPauses", u"GRPP", u"Интервалы между повторениями чисел", {}, sgSer, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstNumPauses>},
     // 110
-    {u"TstChnGroups", u"GRCV", u"Повторы каналов в нескольких тиражах подряд", {}, sgSer, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstChnGroups", u"GRCV", u"Повторы каналов в нескольких тиражах подряд", {}, sgSer, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstChnGroups>},
     // 111
-    {u"TstChnPauses", u"GRCP", u"Интервалы между повторениями каналов", {}, sgSer, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstChnPauses", u"GRCP", u"Интервалы между повторениями каналов", {}, sgSer, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstChnPauses>},
     // 112
-    {u"TstSgmGroups", u"GRSV", u"Повторы сегментов в нескольких тиражах подряд", {}, sgSer, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstSgmGroups", u"GRSV", u"Повторы сегментов в нескольких тиражах подряд", {}, sgSer, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstSgmGroups>},
     // 113
-    {u"TstSgmPauses", u"GRSP", u"Интервалы между повторениями сегментов", {}, sgSer, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstSgmPauses", u"GRSP", u"Интервалы между повторениями сегментов", {}, sgSer, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstSgmPauses>},
     // 114
     {u"TstNumPeriods", u"PRDV", u"Периоды повторения чисел", {}, sgPer, skP, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
     // 115
