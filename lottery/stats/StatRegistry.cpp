@@ -3,6 +3,7 @@
 #include "common/Format.h"
 #include "lottery/stats/NumberStats.h"
 #include "lottery/stats/SeriesStats.h"
+#include "lottery/stats/PeriodStats.h"
 
 namespace {
 
@@ -246,11 +247,11 @@ const std::array<TStatClass, kStatClassCount> kStatClasses{{
     // 113
     {u"TstSgmPauses", u"GRSP", u"Интервалы между повторениями сегментов", {}, sgSer, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstSgmPauses>},
     // 114
-    {u"TstNumPeriods", u"PRDV", u"Периоды повторения чисел", {}, sgPer, skP, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstNumPeriods", u"PRDV", u"Периоды повторения чисел", {}, sgPer, skP, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstNumPeriods>},
     // 115
-    {u"TstChnPeriods", u"PRDC", u"Периоды повторения каналов", {}, sgPer, skP, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstChnPeriods", u"PRDC", u"Периоды повторения каналов", {}, sgPer, skP, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstChnPeriods>},
     // 116
-    {u"TstSgmPeriods", u"PRDG", u"Периоды повторения сегментов", {}, sgPer, skP, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstSgmPeriods", u"PRDG", u"Периоды повторения сегментов", {}, sgPer, skP, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstSgmPeriods>},
     // 117
     {u"TstChain2DrawsAll", u"SDV2", u"Переходы чисел между %0:d тиражами без учета позиции", {TClassArg::Int, 2, nullptr}, sgMov, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
     // 118
