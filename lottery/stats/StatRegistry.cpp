@@ -4,6 +4,7 @@
 #include "lottery/stats/NumberStats.h"
 #include "lottery/stats/SeriesStats.h"
 #include "lottery/stats/PeriodStats.h"
+#include "lottery/stats/TransitionStats.h"
 
 namespace {
 
@@ -253,51 +254,51 @@ const std::array<TStatClass, kStatClassCount> kStatClasses{{
     // 116
     {u"TstSgmPeriods", u"PRDG", u"Периоды повторения сегментов", {}, sgPer, skP, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstSgmPeriods>},
     // 117
-    {u"TstChain2DrawsAll", u"SDV2", u"Переходы чисел между %0:d тиражами без учета позиции", {TClassArg::Int, 2, nullptr}, sgMov, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstChain2DrawsAll", u"SDV2", u"Переходы чисел между %0:d тиражами без учета позиции", {TClassArg::Int, 2, nullptr}, sgMov, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstChain2DrawsAll>},
     // 118
-    {u"TstChain2DrawsPos", u"SDP2", u"Переходы чисел между %0:d тиражами с учетом позиции", {TClassArg::Int, 2, nullptr}, sgMov, skS | skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstChain2DrawsPos", u"SDP2", u"Переходы чисел между %0:d тиражами с учетом позиции", {TClassArg::Int, 2, nullptr}, sgMov, skS | skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstChain2DrawsPos>},
     // 119
-    {u"TstChain2Pos", u"SDN%d", u"Переходы чисел между %0:d тиражами в %%d позиции", {TClassArg::Int, 2, nullptr}, sgMov, skS | skD, stNoTextValue, TParamKind::Fixed, 1, 6, u"SDNx", nullptr, nullptr},
+    {u"TstChain2Pos", u"SDN%d", u"Переходы чисел между %0:d тиражами в %%d позиции", {TClassArg::Int, 2, nullptr}, sgMov, skS | skD, stNoTextValue, TParamKind::Fixed, 1, 6, u"SDNx", nullptr, &StatFactory<TstChain2Pos>},
     // 120
-    {u"TstChain3DrawsPos", u"SDP3", u"Переходы чисел между %0:d тиражами с учетом позиции", {TClassArg::Int, 3, nullptr}, sgMov, skS | skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstChain3DrawsPos", u"SDP3", u"Переходы чисел между %0:d тиражами с учетом позиции", {TClassArg::Int, 3, nullptr}, sgMov, skS | skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstChain3DrawsPos>},
     // 121
-    {u"TstChain3Pos", u"SDM%d", u"Переходы чисел между %0:d тиражами в %%d позиции", {TClassArg::Int, 3, nullptr}, sgMov, skS | skD, stNoTextValue, TParamKind::Fixed, 1, 6, u"SDMx", nullptr, nullptr},
+    {u"TstChain3Pos", u"SDM%d", u"Переходы чисел между %0:d тиражами в %%d позиции", {TClassArg::Int, 3, nullptr}, sgMov, skS | skD, stNoTextValue, TParamKind::Fixed, 1, 6, u"SDMx", nullptr, &StatFactory<TstChain3Pos>},
     // 122
-    {u"TstChain2ChannelsAll", u"SCV2", u"Переходы каналов между %0:d тиражами без учета позиции", {TClassArg::Int, 2, nullptr}, sgMov, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstChain2ChannelsAll", u"SCV2", u"Переходы каналов между %0:d тиражами без учета позиции", {TClassArg::Int, 2, nullptr}, sgMov, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstChain2ChannelsAll>},
     // 123
-    {u"TstChain2ChannelsPos", u"SCP2", u"Переходы каналов между %0:d тиражами с учетом позиции", {TClassArg::Int, 2, nullptr}, sgMov, skS | skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstChain2ChannelsPos", u"SCP2", u"Переходы каналов между %0:d тиражами с учетом позиции", {TClassArg::Int, 2, nullptr}, sgMov, skS | skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstChain2ChannelsPos>},
     // 124
-    {u"TstChain2Channel", u"SCN%d", u"Переходы каналов между %0:d тиражами в %%d позиции", {TClassArg::Int, 2, nullptr}, sgMov, skS | skD, stNoTextValue, TParamKind::Fixed, 1, 6, u"SCNx", nullptr, nullptr},
+    {u"TstChain2Channel", u"SCN%d", u"Переходы каналов между %0:d тиражами в %%d позиции", {TClassArg::Int, 2, nullptr}, sgMov, skS | skD, stNoTextValue, TParamKind::Fixed, 1, 6, u"SCNx", nullptr, &StatFactory<TstChain2Channel>},
     // 125
-    {u"TstChain3ChannelsPos", u"SCP3", u"Переходы каналов между %0:d тиражами с учетом позиции", {TClassArg::Int, 3, nullptr}, sgMov, skS | skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstChain3ChannelsPos", u"SCP3", u"Переходы каналов между %0:d тиражами с учетом позиции", {TClassArg::Int, 3, nullptr}, sgMov, skS | skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstChain3ChannelsPos>},
     // 126
-    {u"TstChain3Channel", u"SCM%d", u"Переходы каналов между %0:d тиражами в %%d позиции", {TClassArg::Int, 3, nullptr}, sgMov, skS | skD, stNoTextValue, TParamKind::Fixed, 1, 6, u"SCMx", nullptr, nullptr},
+    {u"TstChain3Channel", u"SCM%d", u"Переходы каналов между %0:d тиражами в %%d позиции", {TClassArg::Int, 3, nullptr}, sgMov, skS | skD, stNoTextValue, TParamKind::Fixed, 1, 6, u"SCMx", nullptr, &StatFactory<TstChain3Channel>},
     // 127
-    {u"TstChain2CnlCnt", u"SC2C%d", u"Переходы кол-ва чисел в %%d канале между %0:d тиражами", {TClassArg::Int, 2, nullptr}, sgMov, skD, stNoTextValue, TParamKind::Channels, 0, 0, u"SC2Cx", nullptr, nullptr},
+    {u"TstChain2CnlCnt", u"SC2C%d", u"Переходы кол-ва чисел в %%d канале между %0:d тиражами", {TClassArg::Int, 2, nullptr}, sgMov, skD, stNoTextValue, TParamKind::Channels, 0, 0, u"SC2Cx", nullptr, &StatFactory<TstChain2CnlCnt>},
     // 128
-    {u"TstChain3CnlCnt", u"SC3C%d", u"Переходы кол-ва чисел в %%d канале между %0:d тиражами", {TClassArg::Int, 3, nullptr}, sgMov, skD, stNoTextValue, TParamKind::Channels, 0, 0, u"SC3Cx", nullptr, nullptr},
+    {u"TstChain3CnlCnt", u"SC3C%d", u"Переходы кол-ва чисел в %%d канале между %0:d тиражами", {TClassArg::Int, 3, nullptr}, sgMov, skD, stNoTextValue, TParamKind::Channels, 0, 0, u"SC3Cx", nullptr, &StatFactory<TstChain3CnlCnt>},
     // 129
-    {u"TstChainChannels2InsideAll", u"SDA2", u"Переходы чисел в пределах каналов (все)", {}, sgMov, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstChainChannels2InsideAll", u"SDA2", u"Переходы чисел в пределах каналов (все)", {}, sgMov, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstChainChannels2InsideAll>},
     // 130
-    {u"TstChainChannels2InsideSuc", u"SDG2", u"Переходы чисел в пределах каналов (N-M, удачные)", {}, sgMov, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstChainChannels2InsideSuc", u"SDG2", u"Переходы чисел в пределах каналов (N-M, удачные)", {}, sgMov, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstChainChannels2InsideSuc>},
     // 131
-    {u"TstChainChannels2InsideBad", u"SDZ2", u"Переходы чисел в пределах каналов (N-0, не удачные)", {}, sgMov, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstChainChannels2InsideBad", u"SDZ2", u"Переходы чисел в пределах каналов (N-0, не удачные)", {}, sgMov, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstChainChannels2InsideBad>},
     // 132
-    {u"TstChainChannels2InsideCnt", u"SDC2", u"Переходы чисел в пределах каналов (количество)", {}, sgMov, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstChainChannels2InsideCnt", u"SDC2", u"Переходы чисел в пределах каналов (количество)", {}, sgMov, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstChainChannels2InsideCnt>},
     // 133
-    {u"TstChain2SegmentsAll", u"SSV2", u"Переходы сегментов между %0:d тиражами без учета позиции", {TClassArg::Int, 2, nullptr}, sgMov, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstChain2SegmentsAll", u"SSV2", u"Переходы сегментов между %0:d тиражами без учета позиции", {TClassArg::Int, 2, nullptr}, sgMov, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstChain2SegmentsAll>},
     // 134
-    {u"TstChain2SegmentsPos", u"SSP2", u"Переходы сегментов между %0:d тиражами с учетом позиции", {TClassArg::Int, 2, nullptr}, sgMov, skS | skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstChain2SegmentsPos", u"SSP2", u"Переходы сегментов между %0:d тиражами с учетом позиции", {TClassArg::Int, 2, nullptr}, sgMov, skS | skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstChain2SegmentsPos>},
     // 135
-    {u"TstChain2Segment", u"SSN%d", u"Переходы сегментов между %0:d тиражами в %%d позиции", {TClassArg::Int, 2, nullptr}, sgMov, skS | skD, stNoTextValue, TParamKind::Fixed, 1, 6, u"SSNx", nullptr, nullptr},
+    {u"TstChain2Segment", u"SSN%d", u"Переходы сегментов между %0:d тиражами в %%d позиции", {TClassArg::Int, 2, nullptr}, sgMov, skS | skD, stNoTextValue, TParamKind::Fixed, 1, 6, u"SSNx", nullptr, &StatFactory<TstChain2Segment>},
     // 136
-    {u"TstChain3SegmentsPos", u"SSP3", u"Переходы сегментов между %0:d тиражами с учетом позиции", {TClassArg::Int, 3, nullptr}, sgMov, skS | skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstChain3SegmentsPos", u"SSP3", u"Переходы сегментов между %0:d тиражами с учетом позиции", {TClassArg::Int, 3, nullptr}, sgMov, skS | skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstChain3SegmentsPos>},
     // 137
-    {u"TstChain3Segment", u"SSM%d", u"Переходы сегментов между %0:d тиражами в %%d позиции", {TClassArg::Int, 3, nullptr}, sgMov, skS | skD, stNoTextValue, TParamKind::Fixed, 1, 6, u"SSMx", nullptr, nullptr},
+    {u"TstChain3Segment", u"SSM%d", u"Переходы сегментов между %0:d тиражами в %%d позиции", {TClassArg::Int, 3, nullptr}, sgMov, skS | skD, stNoTextValue, TParamKind::Fixed, 1, 6, u"SSMx", nullptr, &StatFactory<TstChain3Segment>},
     // 138
-    {u"TstChain2SgmCnt", u"SS2C%d", u"Переходы кол-ва чисел в %%d сегменте между %0:d тиражами", {TClassArg::Int, 2, nullptr}, sgMov, skD, stNoTextValue, TParamKind::Segments, 0, 0, u"SS2Cx", nullptr, nullptr},
+    {u"TstChain2SgmCnt", u"SS2C%d", u"Переходы кол-ва чисел в %%d сегменте между %0:d тиражами", {TClassArg::Int, 2, nullptr}, sgMov, skD, stNoTextValue, TParamKind::Segments, 0, 0, u"SS2Cx", nullptr, &StatFactory<TstChain2SgmCnt>},
     // 139
-    {u"TstChain3SgmCnt", u"SS3C%d", u"Переходы кол-ва чисел в %%d сегменте между %0:d тиражами", {TClassArg::Int, 3, nullptr}, sgMov, skD, stNoTextValue, TParamKind::Segments, 0, 0, u"SS3Cx", nullptr, nullptr},
+    {u"TstChain3SgmCnt", u"SS3C%d", u"Переходы кол-ва чисел в %%d сегменте между %0:d тиражами", {TClassArg::Int, 3, nullptr}, sgMov, skD, stNoTextValue, TParamKind::Segments, 0, 0, u"SS3Cx", nullptr, &StatFactory<TstChain3SgmCnt>},
     // 140
     {u"TstTalvik1", u"HCO1", u"Число Талвика 1 (только разность)", {TClassArg::Int, 1, nullptr}, sgTlk, skS | skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
     // 141
