@@ -2,6 +2,7 @@
 
 #include "common/Format.h"
 #include "lottery/stats/NumberStats.h"
+#include "lottery/stats/ChannelStats.h"
 #include "lottery/stats/SeriesStats.h"
 #include "lottery/stats/PeriodStats.h"
 #include "lottery/stats/TransitionStats.h"
@@ -64,11 +65,11 @@ const std::array<TStatClass, kStatClassCount> kStatClasses{{
     // 21
     {u"TstDiffSameCnt", u"DIFK", u"Количество одинаковых разностей между соседними позициями", {}, sgDif, skS | skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
     // 22
-    {u"TstChannels", u"CHAN", u"Каналы", {}, sgGrp, skN, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstChannels", u"CHAN", u"Каналы", {}, sgGrp, skN, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstChannels>},
     // 23
-    {u"TstChanValues", u"CHNV", u"Количество чисел в канале", {}, sgGrp, skN, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstChanValues", u"CHNV", u"Количество чисел в канале", {}, sgGrp, skN, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstChanValues>},
     // 24
-    {u"TstChanCount", u"CHNC", u"Количество каналов в тираже", {}, sgGrp, skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstChanCount", u"CHNC", u"Количество каналов в тираже", {}, sgGrp, skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstChanCount>},
     // 25
     {u"TstColumns", u"COLS", u"Столбцы матрицы (не пустые)", {}, sgMtx, skN, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
     // 26
@@ -228,7 +229,7 @@ const std::array<TStatClass, kStatClassCount> kStatClasses{{
     // 103
     {u"TstPosExt", u"POE%d", u"Extra (Bonus, Star...) - число (!без фильтра!)", {}, sgNum, 0, stGraph, TParamKind::Fixed, 1, 2, u"POSx", nullptr, &StatFactory<TstPosExt>},
     // 104
-    {u"TstChnValCnt", u"CHN%d", u"Количество чисел в %0:d канале", {}, sgGrp, skN, stGraph, TParamKind::Channels, 0, 0, u"CHNx", nullptr, nullptr},
+    {u"TstChnValCnt", u"CHN%d", u"Количество чисел в %0:d канале", {}, sgGrp, skN, stGraph, TParamKind::Channels, 0, 0, u"CHNx", nullptr, &StatFactory<TstChnValCnt>},
     // 105
     {u"TstColValCnt", u"COL%d", u"Количество чисел в %0:d столбце матрицы", {}, sgMtx, skN, stGraph, TParamKind::Columns, 0, 0, u"COLx", nullptr, nullptr},
     // 106
