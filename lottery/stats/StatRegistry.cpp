@@ -3,6 +3,7 @@
 #include "common/Format.h"
 #include "lottery/stats/NumberStats.h"
 #include "lottery/stats/ChannelStats.h"
+#include "lottery/stats/MatrixStats.h"
 #include "lottery/stats/SeriesStats.h"
 #include "lottery/stats/PeriodStats.h"
 #include "lottery/stats/TransitionStats.h"
@@ -71,29 +72,29 @@ const std::array<TStatClass, kStatClassCount> kStatClasses{{
     // 24
     {u"TstChanCount", u"CHNC", u"Количество каналов в тираже", {}, sgGrp, skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstChanCount>},
     // 25
-    {u"TstColumns", u"COLS", u"Столбцы матрицы (не пустые)", {}, sgMtx, skN, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstColumns", u"COLS", u"Столбцы матрицы (не пустые)", {}, sgMtx, skN, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstColumns>},
     // 26
-    {u"TstRows", u"ROWS", u"Строки матрицы (не пустые)", {}, sgMtx, skN, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstRows", u"ROWS", u"Строки матрицы (не пустые)", {}, sgMtx, skN, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstRows>},
     // 27
-    {u"TstColValues", u"COLV", u"Количество чисел в столбце матрицы", {}, sgMtx, skN, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstColValues", u"COLV", u"Количество чисел в столбце матрицы", {}, sgMtx, skN, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstColValues>},
     // 28
-    {u"TstRowValues", u"ROWV", u"Количество чисел в строке матрицы", {}, sgMtx, skN, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstRowValues", u"ROWV", u"Количество чисел в строке матрицы", {}, sgMtx, skN, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstRowValues>},
     // 29
-    {u"TstColCount", u"COLN", u"Количество не пустых столбцов в матрице", {}, sgMtx, skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstColCount", u"COLN", u"Количество не пустых столбцов в матрице", {}, sgMtx, skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstColCount>},
     // 30
-    {u"TstRowCount", u"ROWN", u"Количество не пустых строк в матрице", {}, sgMtx, skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstRowCount", u"ROWN", u"Количество не пустых строк в матрице", {}, sgMtx, skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstRowCount>},
     // 31
-    {u"TstColMask", u"COLM", u"Сочетания столбцов матрицы", {}, sgMtx, skN, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstColMask", u"COLM", u"Сочетания столбцов матрицы", {}, sgMtx, skN, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstColMask>},
     // 32
-    {u"TstRowMask", u"ROWM", u"Сочетания строк матрицы", {}, sgMtx, skN, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstRowMask", u"ROWM", u"Сочетания строк матрицы", {}, sgMtx, skN, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstRowMask>},
     // 33
-    {u"TstColAjacent", u"COLA", u"Столбцы матрицы со смежными числами", {}, sgMtx, skN, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstColAjacent", u"COLA", u"Столбцы матрицы со смежными числами", {}, sgMtx, skN, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstColAjacent>},
     // 34
-    {u"TstRowAjacent", u"ROWA", u"Строки матрицы со смежными числами", {}, sgMtx, skN, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstRowAjacent", u"ROWA", u"Строки матрицы со смежными числами", {}, sgMtx, skN, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstRowAjacent>},
     // 35
-    {u"TstColAjacentCnt", u"COLC", u"Количество столбцов матрицы со смежными числами", {}, sgMtx, skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstColAjacentCnt", u"COLC", u"Количество столбцов матрицы со смежными числами", {}, sgMtx, skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstColAjacentCnt>},
     // 36
-    {u"TstRowAjacentCnt", u"ROWC", u"Количество строк матрицы со смежными числами", {}, sgMtx, skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstRowAjacentCnt", u"ROWC", u"Количество строк матрицы со смежными числами", {}, sgMtx, skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstRowAjacentCnt>},
     // 37
     {u"TstSegments", u"SGMS", u"Сегменты матрицы", {}, sgSgm, skN, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
     // 38
@@ -231,9 +232,9 @@ const std::array<TStatClass, kStatClassCount> kStatClasses{{
     // 104
     {u"TstChnValCnt", u"CHN%d", u"Количество чисел в %0:d канале", {}, sgGrp, skN, stGraph, TParamKind::Channels, 0, 0, u"CHNx", nullptr, &StatFactory<TstChnValCnt>},
     // 105
-    {u"TstColValCnt", u"COL%d", u"Количество чисел в %0:d столбце матрицы", {}, sgMtx, skN, stGraph, TParamKind::Columns, 0, 0, u"COLx", nullptr, nullptr},
+    {u"TstColValCnt", u"COL%d", u"Количество чисел в %0:d столбце матрицы", {}, sgMtx, skN, stGraph, TParamKind::Columns, 0, 0, u"COLx", nullptr, &StatFactory<TstColValCnt>},
     // 106
-    {u"TstRowValCnt", u"ROW%d", u"Количество чисел в %0:d строке матрицы", {}, sgMtx, skN, stGraph, TParamKind::Rows, 0, 0, u"ROWx", nullptr, nullptr},
+    {u"TstRowValCnt", u"ROW%d", u"Количество чисел в %0:d строке матрицы", {}, sgMtx, skN, stGraph, TParamKind::Rows, 0, 0, u"ROWx", nullptr, &StatFactory<TstRowValCnt>},
     // 107
     {u"TstSgmValCnt", u"SGM%d", u"Количество чисел в %0:d сегменте матрицы", {}, sgSgm, skN, stGraph, TParamKind::Segments, 0, 0, u"SGMx", nullptr, nullptr},
     // 108
