@@ -4,6 +4,7 @@
 #include "lottery/stats/NumberStats.h"
 #include "lottery/stats/ChannelStats.h"
 #include "lottery/stats/MatrixStats.h"
+#include "lottery/stats/SegmentStats.h"
 #include "lottery/stats/SeriesStats.h"
 #include "lottery/stats/PeriodStats.h"
 #include "lottery/stats/TransitionStats.h"
@@ -96,11 +97,11 @@ const std::array<TStatClass, kStatClassCount> kStatClasses{{
     // 36
     {u"TstRowAjacentCnt", u"ROWC", u"Количество строк матрицы со смежными числами", {}, sgMtx, skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstRowAjacentCnt>},
     // 37
-    {u"TstSegments", u"SGMS", u"Сегменты матрицы", {}, sgSgm, skN, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstSegments", u"SGMS", u"Сегменты матрицы", {}, sgSgm, skN, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstSegments>},
     // 38
-    {u"TstSegmValues", u"SGMV", u"Количество чисел в сегменте матрицы", {}, sgSgm, skN, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstSegmValues", u"SGMV", u"Количество чисел в сегменте матрицы", {}, sgSgm, skN, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstSegmValues>},
     // 39
-    {u"TstSegmCount", u"SGMC", u"Количество не пустых сегментов в матрице", {}, sgSgm, skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstSegmCount", u"SGMC", u"Количество не пустых сегментов в матрице", {}, sgSgm, skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstSegmCount>},
     // 40
     {u"TstSequenceLen", u"SEQL", u"Длина последовательности в тираже", {}, sgSeq, skS | skN, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
     // 41
@@ -236,7 +237,7 @@ const std::array<TStatClass, kStatClassCount> kStatClasses{{
     // 106
     {u"TstRowValCnt", u"ROW%d", u"Количество чисел в %0:d строке матрицы", {}, sgMtx, skN, stGraph, TParamKind::Rows, 0, 0, u"ROWx", nullptr, &StatFactory<TstRowValCnt>},
     // 107
-    {u"TstSgmValCnt", u"SGM%d", u"Количество чисел в %0:d сегменте матрицы", {}, sgSgm, skN, stGraph, TParamKind::Segments, 0, 0, u"SGMx", nullptr, nullptr},
+    {u"TstSgmValCnt", u"SGM%d", u"Количество чисел в %0:d сегменте матрицы", {}, sgSgm, skN, stGraph, TParamKind::Segments, 0, 0, u"SGMx", nullptr, &StatFactory<TstSgmValCnt>},
     // 108
     {u"TstNumGroups", u"GRPV", u"Повторы чисел в нескольких тиражах подряд", {}, sgSer, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstNumGroups>},
     // 109
