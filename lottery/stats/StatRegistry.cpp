@@ -5,6 +5,7 @@
 #include "lottery/stats/ChannelStats.h"
 #include "lottery/stats/MatrixStats.h"
 #include "lottery/stats/SegmentStats.h"
+#include "lottery/stats/SubCombStats.h"
 #include "lottery/stats/SeriesStats.h"
 #include "lottery/stats/PeriodStats.h"
 #include "lottery/stats/TransitionStats.h"
@@ -149,29 +150,29 @@ const std::array<TStatClass, kStatClassCount> kStatClasses{{
     // 62
     {u"TstRepCount2N2", u"PRC-2", u"Количество совпадений \"значений %s\"", {TClassArg::Text, 0, u"- 2"}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
     // 63
-    {u"TstCombValMix2", u"KNM2", u"Сочетания из %0:d чисел по всем числам тиража", {TClassArg::Int, 2, nullptr}, sgNum, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombValMix2", u"KNM2", u"Сочетания из %0:d чисел по всем числам тиража", {TClassArg::Int, 2, nullptr}, sgNum, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombValMix2>},
     // 64
-    {u"TstCombValMix3", u"KNM3", u"Сочетания из %0:d чисел по всем числам тиража", {TClassArg::Int, 3, nullptr}, sgNum, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombValMix3", u"KNM3", u"Сочетания из %0:d чисел по всем числам тиража", {TClassArg::Int, 3, nullptr}, sgNum, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombValMix3>},
     // 65
-    {u"TstCombValMix4", u"KNM4", u"Сочетания из %0:d чисел по всем числам тиража", {TClassArg::Int, 4, nullptr}, sgNum, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombValMix4", u"KNM4", u"Сочетания из %0:d чисел по всем числам тиража", {TClassArg::Int, 4, nullptr}, sgNum, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombValMix4>},
     // 66
-    {u"TstCombValSeq2", u"KNS2", u"Сочетания из %0:d соседних чисел тиража", {TClassArg::Int, 2, nullptr}, sgNum, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombValSeq2", u"KNS2", u"Сочетания из %0:d соседних чисел тиража", {TClassArg::Int, 2, nullptr}, sgNum, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombValSeq2>},
     // 67
-    {u"TstCombValSeq3", u"KNS3", u"Сочетания из %0:d соседних чисел тиража", {TClassArg::Int, 3, nullptr}, sgNum, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombValSeq3", u"KNS3", u"Сочетания из %0:d соседних чисел тиража", {TClassArg::Int, 3, nullptr}, sgNum, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombValSeq3>},
     // 68
-    {u"TstCombValSeq4", u"KNS4", u"Сочетания из %0:d соседних чисел тиража", {TClassArg::Int, 4, nullptr}, sgNum, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombValSeq4", u"KNS4", u"Сочетания из %0:d соседних чисел тиража", {TClassArg::Int, 4, nullptr}, sgNum, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombValSeq4>},
     // 69
-    {u"TstCombValPos2", u"KNP2%d", u"Сочетания из 2-х чисел тиража начиная с %0:d позиции", {}, sgNum, skS, stNoTextValue, TParamKind::Fixed, 1, 5, u"KNP2", nullptr, nullptr},
+    {u"TstCombValPos2", u"KNP2%d", u"Сочетания из 2-х чисел тиража начиная с %0:d позиции", {}, sgNum, skS, stNoTextValue, TParamKind::Fixed, 1, 5, u"KNP2", nullptr, &StatFactory<TstCombValPos2>},
     // 70
-    {u"TstCombValPos3", u"KNP3%d", u"Сочетания из 3-х чисел тиража начиная с %0:d позиции", {}, sgNum, skS, stNoTextValue, TParamKind::Fixed, 1, 4, u"KNP3", nullptr, nullptr},
+    {u"TstCombValPos3", u"KNP3%d", u"Сочетания из 3-х чисел тиража начиная с %0:d позиции", {}, sgNum, skS, stNoTextValue, TParamKind::Fixed, 1, 4, u"KNP3", nullptr, &StatFactory<TstCombValPos3>},
     // 71
-    {u"TstCombValPos4", u"KNP4%d", u"Сочетания из 4-х чисел тиража начиная с %0:d позиции", {}, sgNum, skS, stNoTextValue, TParamKind::Fixed, 1, 3, u"KNP4", nullptr, nullptr},
+    {u"TstCombValPos4", u"KNP4%d", u"Сочетания из 4-х чисел тиража начиная с %0:d позиции", {}, sgNum, skS, stNoTextValue, TParamKind::Fixed, 1, 3, u"KNP4", nullptr, &StatFactory<TstCombValPos4>},
     // 72
-    {u"TstCombValSort2", u"KNO2", u"Сочетания из %0:d чисел тиража по возрастанию", {TClassArg::Int, 2, nullptr}, sgNum, 0, stNoTextValue | stNeverAvailable, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombValSort2", u"KNO2", u"Сочетания из %0:d чисел тиража по возрастанию", {TClassArg::Int, 2, nullptr}, sgNum, 0, stNoTextValue | stNeverAvailable, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombValSort2>},
     // 73
-    {u"TstCombValSort3", u"KNO3", u"Сочетания из %0:d чисел тиража по возрастанию", {TClassArg::Int, 3, nullptr}, sgNum, 0, stNoTextValue | stNeverAvailable, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombValSort3", u"KNO3", u"Сочетания из %0:d чисел тиража по возрастанию", {TClassArg::Int, 3, nullptr}, sgNum, 0, stNoTextValue | stNeverAvailable, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombValSort3>},
     // 74
-    {u"TstCombValSort4", u"KNO4", u"Сочетания из %0:d чисел тиража по возрастанию", {TClassArg::Int, 4, nullptr}, sgNum, 0, stNoTextValue | stNeverAvailable, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombValSort4", u"KNO4", u"Сочетания из %0:d чисел тиража по возрастанию", {TClassArg::Int, 4, nullptr}, sgNum, 0, stNoTextValue | stNeverAvailable, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombValSort4>},
     // 75
     {u"TstCombDiffSeq2", u"KDS2", u"Сочетания из %0:d разностей между числами", {TClassArg::Int, 2, nullptr}, sgDif, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
     // 76
@@ -179,53 +180,53 @@ const std::array<TStatClass, kStatClassCount> kStatClasses{{
     // 77
     {u"TstCombDiffSeq4", u"KDS4", u"Сочетания из %0:d разностей между числами", {TClassArg::Int, 4, nullptr}, sgDif, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
     // 78
-    {u"TstCombChnMix2", u"KCM2", u"Сочетания из %0:d каналов по всем числам тиража", {TClassArg::Int, 2, nullptr}, sgGrp, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombChnMix2", u"KCM2", u"Сочетания из %0:d каналов по всем числам тиража", {TClassArg::Int, 2, nullptr}, sgGrp, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombChnMix2>},
     // 79
-    {u"TstCombChnMix3", u"KCM3", u"Сочетания из %0:d каналов по всем числам тиража", {TClassArg::Int, 3, nullptr}, sgGrp, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombChnMix3", u"KCM3", u"Сочетания из %0:d каналов по всем числам тиража", {TClassArg::Int, 3, nullptr}, sgGrp, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombChnMix3>},
     // 80
-    {u"TstCombChnMix4", u"KCM4", u"Сочетания из %0:d каналов по всем числам тиража", {TClassArg::Int, 4, nullptr}, sgGrp, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombChnMix4", u"KCM4", u"Сочетания из %0:d каналов по всем числам тиража", {TClassArg::Int, 4, nullptr}, sgGrp, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombChnMix4>},
     // 81
-    {u"TstCombChnSeq2", u"KCS2", u"Сочетания из %0:d каналов по соседним числам", {TClassArg::Int, 2, nullptr}, sgGrp, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombChnSeq2", u"KCS2", u"Сочетания из %0:d каналов по соседним числам", {TClassArg::Int, 2, nullptr}, sgGrp, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombChnSeq2>},
     // 82
-    {u"TstCombChnSeq3", u"KCS3", u"Сочетания из %0:d каналов по соседним числам", {TClassArg::Int, 3, nullptr}, sgGrp, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombChnSeq3", u"KCS3", u"Сочетания из %0:d каналов по соседним числам", {TClassArg::Int, 3, nullptr}, sgGrp, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombChnSeq3>},
     // 83
-    {u"TstCombChnSeq4", u"KCS4", u"Сочетания из %0:d каналов по соседним числам", {TClassArg::Int, 4, nullptr}, sgGrp, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombChnSeq4", u"KCS4", u"Сочетания из %0:d каналов по соседним числам", {TClassArg::Int, 4, nullptr}, sgGrp, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombChnSeq4>},
     // 84
-    {u"TstCombColMix2", u"KFM2", u"Сочетания из %0:d столбцов по всем числам тиража", {TClassArg::Int, 2, nullptr}, sgMtx, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombColMix2", u"KFM2", u"Сочетания из %0:d столбцов по всем числам тиража", {TClassArg::Int, 2, nullptr}, sgMtx, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombColMix2>},
     // 85
-    {u"TstCombColMix3", u"KFM3", u"Сочетания из %0:d столбцов по всем числам тиража", {TClassArg::Int, 3, nullptr}, sgMtx, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombColMix3", u"KFM3", u"Сочетания из %0:d столбцов по всем числам тиража", {TClassArg::Int, 3, nullptr}, sgMtx, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombColMix3>},
     // 86
-    {u"TstCombColMix4", u"KFM4", u"Сочетания из %0:d столбцов по всем числам тиража", {TClassArg::Int, 4, nullptr}, sgMtx, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombColMix4", u"KFM4", u"Сочетания из %0:d столбцов по всем числам тиража", {TClassArg::Int, 4, nullptr}, sgMtx, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombColMix4>},
     // 87
-    {u"TstCombColSeq2", u"KFS2", u"Сочетания из %0:d столбцов по соседним числам", {TClassArg::Int, 2, nullptr}, sgMtx, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombColSeq2", u"KFS2", u"Сочетания из %0:d столбцов по соседним числам", {TClassArg::Int, 2, nullptr}, sgMtx, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombColSeq2>},
     // 88
-    {u"TstCombColSeq3", u"KFS3", u"Сочетания из %0:d столбцов по соседним числам", {TClassArg::Int, 3, nullptr}, sgMtx, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombColSeq3", u"KFS3", u"Сочетания из %0:d столбцов по соседним числам", {TClassArg::Int, 3, nullptr}, sgMtx, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombColSeq3>},
     // 89
-    {u"TstCombColSeq4", u"KFS4", u"Сочетания из %0:d столбцов по соседним числам", {TClassArg::Int, 4, nullptr}, sgMtx, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombColSeq4", u"KFS4", u"Сочетания из %0:d столбцов по соседним числам", {TClassArg::Int, 4, nullptr}, sgMtx, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombColSeq4>},
     // 90
-    {u"TstCombRowMix2", u"KRM2", u"Сочетания из %0:d строк по всем числам тиража", {TClassArg::Int, 2, nullptr}, sgMtx, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombRowMix2", u"KRM2", u"Сочетания из %0:d строк по всем числам тиража", {TClassArg::Int, 2, nullptr}, sgMtx, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombRowMix2>},
     // 91
-    {u"TstCombRowMix3", u"KRM3", u"Сочетания из %0:d строк по всем числам тиража", {TClassArg::Int, 3, nullptr}, sgMtx, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombRowMix3", u"KRM3", u"Сочетания из %0:d строк по всем числам тиража", {TClassArg::Int, 3, nullptr}, sgMtx, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombRowMix3>},
     // 92
-    {u"TstCombRowMix4", u"KRM4", u"Сочетания из %0:d строк по всем числам тиража", {TClassArg::Int, 4, nullptr}, sgMtx, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombRowMix4", u"KRM4", u"Сочетания из %0:d строк по всем числам тиража", {TClassArg::Int, 4, nullptr}, sgMtx, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombRowMix4>},
     // 93
-    {u"TstCombRowSeq2", u"KRS2", u"Сочетания из %0:d строк по соседним числам", {TClassArg::Int, 2, nullptr}, sgMtx, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombRowSeq2", u"KRS2", u"Сочетания из %0:d строк по соседним числам", {TClassArg::Int, 2, nullptr}, sgMtx, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombRowSeq2>},
     // 94
-    {u"TstCombRowSeq3", u"KRS3", u"Сочетания из %0:d строк по соседним числам", {TClassArg::Int, 3, nullptr}, sgMtx, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombRowSeq3", u"KRS3", u"Сочетания из %0:d строк по соседним числам", {TClassArg::Int, 3, nullptr}, sgMtx, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombRowSeq3>},
     // 95
-    {u"TstCombRowSeq4", u"KRS4", u"Сочетания из %0:d строк по соседним числам", {TClassArg::Int, 4, nullptr}, sgMtx, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombRowSeq4", u"KRS4", u"Сочетания из %0:d строк по соседним числам", {TClassArg::Int, 4, nullptr}, sgMtx, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombRowSeq4>},
     // 96
-    {u"TstCombSegmMix2", u"KGM2", u"Сочетания из %0:d сегментов по всем числам тиража", {TClassArg::Int, 2, nullptr}, sgSgm, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombSegmMix2", u"KGM2", u"Сочетания из %0:d сегментов по всем числам тиража", {TClassArg::Int, 2, nullptr}, sgSgm, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombSegmMix2>},
     // 97
-    {u"TstCombSegmMix3", u"KGM3", u"Сочетания из %0:d сегментов по всем числам тиража", {TClassArg::Int, 3, nullptr}, sgSgm, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombSegmMix3", u"KGM3", u"Сочетания из %0:d сегментов по всем числам тиража", {TClassArg::Int, 3, nullptr}, sgSgm, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombSegmMix3>},
     // 98
-    {u"TstCombSegmMix4", u"KGM4", u"Сочетания из %0:d сегментов по всем числам тиража", {TClassArg::Int, 4, nullptr}, sgSgm, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombSegmMix4", u"KGM4", u"Сочетания из %0:d сегментов по всем числам тиража", {TClassArg::Int, 4, nullptr}, sgSgm, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombSegmMix4>},
     // 99
-    {u"TstCombSegmSeq2", u"KGS2", u"Сочетания из %0:d сегментов по соседним числам", {TClassArg::Int, 2, nullptr}, sgSgm, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombSegmSeq2", u"KGS2", u"Сочетания из %0:d сегментов по соседним числам", {TClassArg::Int, 2, nullptr}, sgSgm, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombSegmSeq2>},
     // 100
-    {u"TstCombSegmSeq3", u"KGS3", u"Сочетания из %0:d сегментов по соседним числам", {TClassArg::Int, 3, nullptr}, sgSgm, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombSegmSeq3", u"KGS3", u"Сочетания из %0:d сегментов по соседним числам", {TClassArg::Int, 3, nullptr}, sgSgm, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombSegmSeq3>},
     // 101
-    {u"TstCombSegmSeq4", u"KGS4", u"Сочетания из %0:d сегментов по соседним числам", {TClassArg::Int, 4, nullptr}, sgSgm, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstCombSegmSeq4", u"KGS4", u"Сочетания из %0:d сегментов по соседним числам", {TClassArg::Int, 4, nullptr}, sgSgm, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombSegmSeq4>},
     // 102
     {u"TstPosVal", u"POS%d", u"Число в %0:d позиции тиража", {}, sgNum, skS | skN, stGraph, TParamKind::Fixed, 1, 6, u"POSx", nullptr, &StatFactory<TstPosVal>},
     // 103
