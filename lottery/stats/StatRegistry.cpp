@@ -8,6 +8,8 @@
 #include "lottery/stats/SubCombStats.h"
 #include "lottery/stats/SeriesStats.h"
 #include "lottery/stats/PeriodStats.h"
+#include "lottery/stats/RepeatStats.h"
+#include "lottery/stats/CharacteristicStats.h"
 #include "lottery/stats/TransitionStats.h"
 #include "lottery/stats/ShreddingStats.h"
 
@@ -111,45 +113,45 @@ const std::array<TStatClass, kStatClassCount> kStatClasses{{
     // 42
     {u"TstSequenceLenMax", u"LENS", u"Макс. длина последовательности в тираже", {}, sgSeq, skS | skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
     // 43
-    {u"TstRepValues2", u"RPV2", u"Повторяющиеся числа в 2-х тиражах подряд", {}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstRepValues2", u"RPV2", u"Повторяющиеся числа в 2-х тиражах подряд", {}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstRepValues2>},
     // 44
-    {u"TstRepValues3", u"RPV3", u"Повторяющиеся числа в 3-х тиражах подряд", {}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstRepValues3", u"RPV3", u"Повторяющиеся числа в 3-х тиражах подряд", {}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstRepValues3>},
     // 45
-    {u"TstRepValues2B3", u"PRL2", u"Повторяющиеся числа не более чем в 2-х тиражах", {}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstRepValues2B3", u"PRL2", u"Повторяющиеся числа не более чем в 2-х тиражах", {}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstRepValues2B3>},
     // 46
-    {u"TstRepValues2over1", u"PRV2O1", u"Повторяющиеся числа в 2-х тиражах через %d тираж(а)", {TClassArg::Int, 1, nullptr}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstRepValues2over1", u"PRV2O1", u"Повторяющиеся числа в 2-х тиражах через %d тираж(а)", {TClassArg::Int, 1, nullptr}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstRepValues2over1>},
     // 47
-    {u"TstRepValues2over2", u"PRV2O2", u"Повторяющиеся числа в 2-х тиражах через %d тираж(а)", {TClassArg::Int, 2, nullptr}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstRepValues2over2", u"PRV2O2", u"Повторяющиеся числа в 2-х тиражах через %d тираж(а)", {TClassArg::Int, 2, nullptr}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstRepValues2over2>},
     // 48
-    {u"TstRepValues2over3", u"PRV2O3", u"Повторяющиеся числа в 2-х тиражах через %d тираж(а)", {TClassArg::Int, 3, nullptr}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstRepValues2over3", u"PRV2O3", u"Повторяющиеся числа в 2-х тиражах через %d тираж(а)", {TClassArg::Int, 3, nullptr}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstRepValues2over3>},
     // 49
-    {u"TstRepValues2P1", u"PRV+1", u"Данные предыдущего тиража %s", {TClassArg::Text, 0, u"+ 1"}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstRepValues2P1", u"PRV+1", u"Данные предыдущего тиража %s", {TClassArg::Text, 0, u"+ 1"}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstRepValues2P1>},
     // 50
-    {u"TstRepValues2N1", u"PRV-1", u"Данные предыдущего тиража %s", {TClassArg::Text, 0, u"- 1"}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstRepValues2N1", u"PRV-1", u"Данные предыдущего тиража %s", {TClassArg::Text, 0, u"- 1"}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstRepValues2N1>},
     // 51
-    {u"TstRepValues2P2", u"PRV+2", u"Данные предыдущего тиража %s", {TClassArg::Text, 0, u"+ 2"}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstRepValues2P2", u"PRV+2", u"Данные предыдущего тиража %s", {TClassArg::Text, 0, u"+ 2"}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstRepValues2P2>},
     // 52
-    {u"TstRepValues2N2", u"PRV-2", u"Данные предыдущего тиража %s", {TClassArg::Text, 0, u"- 2"}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstRepValues2N2", u"PRV-2", u"Данные предыдущего тиража %s", {TClassArg::Text, 0, u"- 2"}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstRepValues2N2>},
     // 53
-    {u"TstRepCount2", u"RPC2", u"Количество повторов в 2-х тиражах подряд", {}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstRepCount2", u"RPC2", u"Количество повторов в 2-х тиражах подряд", {}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstRepCount2>},
     // 54
-    {u"TstRepCount3", u"RPC3", u"Количество повторов в 3-х тиражах подряд", {}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstRepCount3", u"RPC3", u"Количество повторов в 3-х тиражах подряд", {}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstRepCount3>},
     // 55
-    {u"TstRepCount2B3", u"PRB2", u"Количество повторов не более чем в 2-х тиражах", {}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstRepCount2B3", u"PRB2", u"Количество повторов не более чем в 2-х тиражах", {}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstRepCount2B3>},
     // 56
-    {u"TstRepCount2over1", u"RPO1", u"Количество повторов в 2-х тиражах через %d тираж(а)", {TClassArg::Int, 1, nullptr}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstRepCount2over1", u"RPO1", u"Количество повторов в 2-х тиражах через %d тираж(а)", {TClassArg::Int, 1, nullptr}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstRepCount2over1>},
     // 57
-    {u"TstRepCount2over2", u"PRC2O2", u"Количество повторов в 2-х тиражах через %d тираж(а)", {TClassArg::Int, 2, nullptr}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstRepCount2over2", u"PRC2O2", u"Количество повторов в 2-х тиражах через %d тираж(а)", {TClassArg::Int, 2, nullptr}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstRepCount2over2>},
     // 58
-    {u"TstRepCount2over3", u"PRC2O3", u"Количество повторов в 2-х тиражах через %d тираж(а)", {TClassArg::Int, 3, nullptr}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstRepCount2over3", u"PRC2O3", u"Количество повторов в 2-х тиражах через %d тираж(а)", {TClassArg::Int, 3, nullptr}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstRepCount2over3>},
     // 59
-    {u"TstRepCount2P1", u"PRC+1", u"Количество совпадений \"значений %s\"", {TClassArg::Text, 0, u"+ 1"}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstRepCount2P1", u"PRC+1", u"Количество совпадений \"значений %s\"", {TClassArg::Text, 0, u"+ 1"}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstRepCount2P1>},
     // 60
-    {u"TstRepCount2N1", u"PRC-1", u"Количество совпадений \"значений %s\"", {TClassArg::Text, 0, u"- 1"}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstRepCount2N1", u"PRC-1", u"Количество совпадений \"значений %s\"", {TClassArg::Text, 0, u"- 1"}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstRepCount2N1>},
     // 61
-    {u"TstRepCount2P2", u"PRC+2", u"Количество совпадений \"значений %s\"", {TClassArg::Text, 0, u"+ 2"}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstRepCount2P2", u"PRC+2", u"Количество совпадений \"значений %s\"", {TClassArg::Text, 0, u"+ 2"}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstRepCount2P2>},
     // 62
-    {u"TstRepCount2N2", u"PRC-2", u"Количество совпадений \"значений %s\"", {TClassArg::Text, 0, u"- 2"}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstRepCount2N2", u"PRC-2", u"Количество совпадений \"значений %s\"", {TClassArg::Text, 0, u"- 2"}, sgRep, skD, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstRepCount2N2>},
     // 63
     {u"TstCombValMix2", u"KNM2", u"Сочетания из %0:d чисел по всем числам тиража", {TClassArg::Int, 2, nullptr}, sgNum, skS, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstCombValMix2>},
     // 64
@@ -305,11 +307,11 @@ const std::array<TStatClass, kStatClassCount> kStatClasses{{
     // 139
     {u"TstChain3SgmCnt", u"SS3C%d", u"Переходы кол-ва чисел в %%d сегменте между %0:d тиражами", {TClassArg::Int, 3, nullptr}, sgMov, skD, stNoTextValue, TParamKind::Segments, 0, 0, u"SS3Cx", nullptr, &StatFactory<TstChain3SgmCnt>},
     // 140
-    {u"TstTalvik1", u"HCO1", u"Число Талвика 1 (только разность)", {TClassArg::Int, 1, nullptr}, sgTlk, skS | skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstTalvik1", u"HCO1", u"Число Талвика 1 (только разность)", {TClassArg::Int, 1, nullptr}, sgTlk, skS | skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstTalvik1>},
     // 141
-    {u"TstTalvik2", u"HCO2", u"Число Талвика 2 (разность + сложение, если {0,1})", {TClassArg::Int, 2, nullptr}, sgTlk, skS | skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstTalvik2", u"HCO2", u"Число Талвика 2 (разность + сложение, если {0,1})", {TClassArg::Int, 2, nullptr}, sgTlk, skS | skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstTalvik2>},
     // 142
-    {u"TstTalvik3", u"HCO3", u"Числа Талвика 3 (динамический, только фильтр)", {TClassArg::Int, 3, nullptr}, sgTlk, skS | skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstTalvik3", u"HCO3", u"Числа Талвика 3 (динамический, только фильтр)", {TClassArg::Int, 3, nullptr}, sgTlk, skS | skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstTalvik3>},
     // 143
     {u"TstShreddingStat", u"SHR%d", u"Метод шинковки %0:d: %%s", {}, sgShr, skS | skN, stGraph, TParamKind::Fixed, 1, 3, u"SHRx", nullptr, &StatFactory<TstShreddingStat>},
 }};
