@@ -12,6 +12,7 @@
 #include "lottery/stats/CharacteristicStats.h"
 #include "lottery/stats/TransitionStats.h"
 #include "lottery/stats/ShreddingStats.h"
+#include "lottery/stats/SumStats.h"
 
 namespace {
 
@@ -45,21 +46,21 @@ const std::array<TStatClass, kStatClassCount> kStatClasses{{
     // 8
     {u"TstPrimeValues", u"PRMV", u"Простые и составные числа (ПС..СП)", {}, sgNum, skS | skN, 0, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstPrimeValues>},
     // 9
-    {u"TstSumValues", u"SUMS", u"Сумма тиража: все значения", {}, sgSum, skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstSumValues", u"SUMS", u"Сумма тиража: все значения", {}, sgSum, skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstSumValues>},
     // 10
-    {u"TstSumRanges", u"SUM%d", u"Сумма тиража: диапазон %d (%d/%d)", {}, sgSum, skN, stGraph | stNoTextValue, TParamKind::Fixed, 1, 3, nullptr, SumRangeTitle, nullptr},
+    {u"TstSumRanges", u"SUM%d", u"Сумма тиража: диапазон %d (%d/%d)", {}, sgSum, skN, stGraph | stNoTextValue, TParamKind::Fixed, 1, 3, nullptr, SumRangeTitle, &StatFactory<TstSumRanges>},
     // 11
-    {u"TstSumChange", u"SUMC", u"Сумма тиража: изменения (точно)", {}, sgSum, skD, stGraph | stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstSumChange", u"SUMC", u"Сумма тиража: изменения (точно)", {}, sgSum, skD, stGraph | stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstSumChange>},
     // 12
-    {u"TstSumChangeSome", u"SUMV", u"Сумма тиража: изменения (диапазон)", {}, sgSum, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstSumChangeSome", u"SUMV", u"Сумма тиража: изменения (диапазон)", {}, sgSum, skD, stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstSumChangeSome>},
     // 13
-    {u"TstSumTrend", u"SUMT", u"Сумма тиража: направление изменения", {}, sgSum, skD, stGraph | stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstSumTrend", u"SUMT", u"Сумма тиража: направление изменения", {}, sgSum, skD, stGraph | stNoTextValue, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstSumTrend>},
     // 14
-    {u"TstSumEvenValues", u"SUME", u"Сумма тиража: только четные", {}, sgSum, skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstSumEvenValues", u"SUME", u"Сумма тиража: только четные", {}, sgSum, skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstSumEvenValues>},
     // 15
-    {u"TstSumPrimeValues", u"SUMP", u"Сумма тиража: только простые", {}, sgSum, skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstSumPrimeValues", u"SUMP", u"Сумма тиража: только простые", {}, sgSum, skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstSumPrimeValues>},
     // 16
-    {u"TstSum2To3", u"S2T3", u"Сумма двух чисел тиража равна третьему числу", {}, sgSum, skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
+    {u"TstSum2To3", u"S2T3", u"Сумма двух чисел тиража равна третьему числу", {}, sgSum, skN, stGraph, TParamKind::None, 0, 0, nullptr, nullptr, &StatFactory<TstSum2To3>},
     // 17
     {u"TstDiffTotal", u"DIFA", u"Все разности между соседними позициями", {}, sgDif, skS | skN, 0, TParamKind::None, 0, 0, nullptr, nullptr, nullptr},
     // 18
