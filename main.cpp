@@ -1,4 +1,5 @@
 #include "common/Dialogs.h"
+#include "common/OperationLog.h"
 #include "common/widgets/WidgetHooks.h"
 #include "ui/FormMain.h"
 
@@ -26,8 +27,10 @@ int main(int argc, char **argv)
     // In a batch run no box may wait for an answer: messages go to standard error and questions
     // take their safe answer.
     StderrMessageSink batchSink;
-    if (switches.isBatch())
+    if (switches.isBatch()) {
         SetMessageSink(&batchSink);
+        SetLogViewerHook({});
+    }
 
     TFormMain window(switches);
     window.FormCreate();

@@ -2,6 +2,7 @@
 
 #include "common/BusyCursor.h"
 #include "common/Format.h"
+#include "common/widgets/MessageViewer.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -80,4 +81,5 @@ void InstallWidgetHooks()
         }
     });
     SetStatusTextHook(&WriteMainStatusBar);
+    InstallMessageViewer();
 }

@@ -10,7 +10,7 @@ public:
 
 // Connects the busy cursor, the status text and the message boxes to the widgets: the hourglass is
 // the application's override cursor, the status text goes to the main window's "StatusBar", and the
-// boxes are the application's modal boxes.
+// boxes are the application's modal boxes; the messages of long operations go to the message viewer.
 void InstallWidgetHooks();
 
 // Writes the text into the status bar named "StatusBar" of the application's main window: into its
