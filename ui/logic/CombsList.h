@@ -85,6 +85,8 @@ public:
     bool empty() const { return m_count == 0; }
     const TComb &at(int64_t i) const { return m_combs[static_cast<size_t>(i)]; }
     const TComb *data() const { return m_combs.data(); }
+    // The storage: the list is its first count() entries.
+    const TCombsArray &storage() const { return m_combs; }
 
     void ClearCombs();
     // Grows the capacity to n when it is smaller and sets the count (held to the capacity).
