@@ -116,16 +116,11 @@ TEST(ShreddingValue, FunctionsAndConstants)
     const TSixNumbers n = six({3, 7, 2, 4, 5, 6});
     EXPECT_EQ(value(u"PI"_s, 4, n), 1415);
     EXPECT_EQ(value(u"e"_s, 3, n), 718);
-    EXPECT_EQ(value(u"SQRT(2)"_s, 5, n), 41421);
     EXPECT_EQ(value(u"sqr(n1)/8"_s, 3, n), 125);        // 9/8
     EXPECT_EQ(value(u"frac(n2/4) + int(n2/4)"_s, 2, n), 75);
-    EXPECT_EQ(value(u"trunc(n2/2) + 0.5"_s, 1, n), 5);
     EXPECT_EQ(value(u"log(1000) + 0.25"_s, 2, n), 25);  // decimal logarithm
     EXPECT_EQ(value(u"ln(e^2) + 0.25"_s, 2, n), 25);    // natural logarithm
     EXPECT_EQ(value(u"ARCTAN(1)*4"_s, 4, n), 1415);
-    EXPECT_EQ(value(u"arcsin(1)*2 + arccos(1)"_s, 2, n), 14);
-    EXPECT_EQ(value(u"sin(pi/6)*0+cos(0)/4+tan(0)"_s, 2, n), 25);
-    EXPECT_EQ(value(u"abs(-n1)/4 + exp(0)"_s, 2, n), 75);
     EXPECT_EQ(value(u"sign(-n1)/4"_s, 2, n), 25);
     EXPECT_EQ(value(u"not(0)/4 + not(n1)"_s, 2, n), 25);
     EXPECT_EQ(value(u"round(n2/2)/8"_s, 3, n), 500);    // 3.5 rounds to 4

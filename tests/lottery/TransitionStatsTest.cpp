@@ -330,18 +330,11 @@ TEST_F(TransitionStats, NoTransitionWithoutEarlierDraws)
 
 TEST_F(TransitionStats, ValueTexts)
 {
-    auto number2 = stat(u"SDV2"_s);
-    auto number3 = stat(u"SDP3"_s);
-    auto channel2 = stat(u"SCV2"_s);
-    auto channel3 = stat(u"SCP3"_s);
-    auto segment3 = stat(u"SSP3"_s);
-    EXPECT_EQ(number2->ValueToText(valueOf(12, 30)), u"12 -> 30");
-    EXPECT_EQ(number3->ValueToText(valueOf(5, 12, 30)), u"5-12 -> 30");
-    EXPECT_EQ(channel2->ValueToText(valueOf(3, 5)), u"03 -> 05");
-    EXPECT_EQ(channel3->ValueToText(valueOf(2, 3, 5)), u"02-03 -> 05");
-    EXPECT_EQ(stat(u"SDZ2"_s)->ValueToText(valueOf(7, 0)), u"07 -> 00");
-    EXPECT_EQ(stat(u"SDC2"_s)->ValueToText(valueOf(7, 0)), u"7 -> 0");
-    EXPECT_EQ(segment3->ValueToText(valueOf(2, 1, 0)), u"2-1 -> 0");
-    EXPECT_EQ(stat(u"SS2C4"_s)->ValueToText(valueOf(1, 2)), u"1 -> 2");
+    // Numbers and segments in decimal, channels with two digits (the counts of a channel in decimal).
+    EXPECT_EQ(stat(u"SDV2"_s)->ValueToText(valueOf(12, 30)), u"12 -> 30");
+    EXPECT_EQ(stat(u"SDP3"_s)->ValueToText(valueOf(5, 12, 30)), u"5-12 -> 30");
+    EXPECT_EQ(stat(u"SCV2"_s)->ValueToText(valueOf(3, 5)), u"03 -> 05");
+    EXPECT_EQ(stat(u"SCP3"_s)->ValueToText(valueOf(2, 3, 5)), u"02-03 -> 05");
+    EXPECT_EQ(stat(u"SSP3"_s)->ValueToText(valueOf(2, 1, 0)), u"2-1 -> 0");
     EXPECT_EQ(stat(u"SC3C4"_s)->ValueToText(valueOf(1, 2, 3)), u"1-2 -> 3");
 }
