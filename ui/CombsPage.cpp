@@ -131,6 +131,9 @@ void TCombsPage::buildLists()
     for (int i = 1; i <= kNumberColumns; ++i)
         m_lvCombs->addColumn(QString::number(i), 28, Qt::AlignHCenter);
     m_lvCombs->addColumn(u"S"_s, 36, Qt::AlignHCenter);
+    // The column captions never show a selection: with the list's own selection model every repaint of
+    // the captions would ask, for each column, whether all its millions of rows are selected.
+    m_lvCombs->horizontalHeader()->setSelectionModel(new QItemSelectionModel(model, m_lvCombs->horizontalHeader()));
 
     m_lvFilters = new TQSortListView(this);
     m_lvFilters->setObjectName(u"lvFilters"_s);
