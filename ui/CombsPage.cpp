@@ -125,7 +125,8 @@ void TCombsPage::buildLists()
         if (!m_options.colorCombs || column < 1 || column > kNumberColumns || row < 0 || row >= m_combs.count())
             return {};
         const TRgbColor color = NumberColor(m_combs.at(row)[size_t(column - 1)], m_stats.Config.channelSize);
-        return {QColor(Qt::black), color.isSystemWindow ? QColor(Qt::white) : QColor(color.red, color.green, color.blue)};
+        return {QColor(Qt::black),
+                color.isSystemWindow ? QColor(Qt::white) : QColor(color.red, color.green, color.blue)};
     });
     m_lvCombs->addColumn(u"№"_s, 64, Qt::AlignRight);
     for (int i = 1; i <= kNumberColumns; ++i)
@@ -146,9 +147,12 @@ void TCombsPage::buildLists()
             return {};
         const TFilterLogRow &r = rows[size_t(row)];
         switch (column) {
-        case 0: return r.caption;
-        case 1: return r.values;
-        default: return QString::number(r.count);
+        case 0:
+            return r.caption;
+        case 1:
+            return r.values;
+        default:
+            return QString::number(r.count);
         }
     });
     log->setCellColors([this](int row, int) -> TCellColors {
@@ -195,8 +199,8 @@ void TCombsPage::buildActions()
                                 &TCombsPage::combsDelExists);
     m_actDelSelected = makeAction(u"Удалить выделенные"_s, u"CombsDelSelected"_s,
                                   QKeySequence(Qt::CTRL | Qt::Key_Delete), &TCombsPage::combsDelSelected);
-    m_actCopy = makeAction(u"Копировать в буфер"_s, u"CombsCopy"_s, QKeySequence(Qt::CTRL | Qt::Key_C),
-                           &TCombsPage::combsCopy);
+    m_actCopy =
+        makeAction(u"Копировать в буфер"_s, u"CombsCopy"_s, QKeySequence(Qt::CTRL | Qt::Key_C), &TCombsPage::combsCopy);
     m_actPaste = makeAction(u"Вставить из буфера"_s, u"CombsPaste"_s, QKeySequence(Qt::CTRL | Qt::Key_V),
                             &TCombsPage::combsPaste);
     m_actSelectAll = makeAction(u"Выделить все"_s, u"CombsSelectAll"_s, QKeySequence(Qt::CTRL | Qt::Key_A),
@@ -355,7 +359,8 @@ void TCombsPage::updateActions()
 
 void TCombsPage::combsGen()
 {
-    TGenerateSettings settings{uint8_t(NormalizeGenerateMode(m_stats.CombsGenerateMode)), m_stats.CombsGenerateParameters};
+    TGenerateSettings settings{uint8_t(NormalizeGenerateMode(m_stats.CombsGenerateMode)),
+                               m_stats.CombsGenerateParameters};
     bool saveAsDefault = true;
     if (!ShowGenCombsDialog(settings, saveAsDefault, this))
         return;
@@ -490,7 +495,8 @@ void TCombsPage::attachStatisticsPage(TStatisticsPage *page)
         action->setShortcut(shortcut);
         action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         action->setToolTip(action->text());
-        connect(action, &QAction::triggered, this, [this, deleting] { guarded([this, deleting] { statFilter(deleting); }); });
+        connect(action, &QAction::triggered, this,
+                [this, deleting] { guarded([this, deleting] { statFilter(deleting); }); });
         page->addAction(action);
         return action;
     };

@@ -65,7 +65,8 @@ TFormGenCombs::TFormGenCombs(QWidget *parent) : TDialogSTemplate(parent)
     m_btnFile->setObjectName(u"btnGenerateFile"_s);
     m_btnFile->setFixedWidth(30);
 
-    m_cbSaveDefault = new QCheckBox(u"Сохранить эти параметры для генерации комбинаций \"по умолчанию\""_s, clientArea());
+    m_cbSaveDefault =
+        new QCheckBox(u"Сохранить эти параметры для генерации комбинаций \"по умолчанию\""_s, clientArea());
     m_cbSaveDefault->setObjectName(u"cbSaveDefault"_s);
     m_cbSaveDefault->setChecked(true);
 

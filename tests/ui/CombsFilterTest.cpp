@@ -1,9 +1,9 @@
+#include "ui/logic/CombsFilter.h"
+#include "common/Exception.h"
 #include "lottery/NumberGeometry.h"
 #include "lottery/stats/CustomStat.h"
 #include "lottery/stats/StatList.h"
 #include "lottery/stats/StatRegistry.h"
-#include "common/Exception.h"
-#include "ui/logic/CombsFilter.h"
 #include "ui/logic/CombsList.h"
 
 #include <gtest/gtest.h>
@@ -163,8 +163,8 @@ TEST(CombsFilterValues, ViewSelectionsCollectEachNumberOnce)
     EXPECT_EQ(c.values[0].Keys, TStatKeys::of(7));
     EXPECT_EQ(c.values[1].Keys, TStatKeys::of(12));
 
-    const TFilterSelection l = LayoutSelection(
-        [](int col, int) { return col == 0 ? u"3, [17], 22"_s : u"[3],, 5"_s; }, QRect(0, 0, 2, 1));
+    const TFilterSelection l =
+        LayoutSelection([](int col, int) { return col == 0 ? u"3, [17], 22"_s : u"[3],, 5"_s; }, QRect(0, 0, 2, 1));
     EXPECT_EQ(l.text, u"3; 17; 22; 5");
 
     EXPECT_EQ(WeekSelection(5, 7).text, u"5; 6; 7");

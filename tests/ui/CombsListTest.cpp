@@ -1,8 +1,9 @@
+#include "ui/logic/CombsList.h"
+#include "common/BusyCursor.h"
 #include "common/Exception.h"
 #include "lottery/DrawTexts.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDataFolder.h"
-#include "ui/logic/CombsList.h"
 
 #include <QDir>
 #include <QFile>
@@ -59,8 +60,8 @@ TEST(CombsGenerate, FullListIsEveryCombinationOnceInOrder)
     EXPECT_EQ(list.at(kAll - 1), comb({40, 41, 42, 43, 44, 45}));
     // Strictly ascending lexicographic order makes every combination distinct.
     for (int64_t i = 1; i < list.count(); ++i)
-        ASSERT_TRUE(std::lexicographical_compare(list.at(i - 1).n.begin(), list.at(i - 1).n.end(),
-                                                 list.at(i).n.begin(), list.at(i).n.end()))
+        ASSERT_TRUE(std::lexicographical_compare(list.at(i - 1).n.begin(), list.at(i - 1).n.end(), list.at(i).n.begin(),
+                                                 list.at(i).n.end()))
             << i;
     // A mode byte from a damaged settings file is the full list.
     EXPECT_EQ(generated(7, u"1"_s), kAll);
@@ -165,7 +166,8 @@ TEST(CombsText, LineEndsByteOrderMarksAndBlankLines)
     const std::vector<TComb> two = {comb({1, 2, 3, 4, 5, 6}), comb({6, 5, 4, 3, 2, 1})};
     for (const QByteArray &text : {QByteArray("1;2;3;4;5;6\r\n6;5;4;3;2;1\r\n"), QByteArray("1;2;3;4;5;6\n6;5;4;3;2;1"),
                                    QByteArray("1;2;3;4;5;6\r6;5;4;3;2;1\r"),
-                                   QByteArray("\xEF\xBB\xBF" "1;2;3;4;5;6\r\n\r\n   \n6;5;4;3;2;1\r\n")}) {
+                                   QByteArray("\xEF\xBB\xBF"
+                                              "1;2;3;4;5;6\r\n\r\n   \n6;5;4;3;2;1\r\n")}) {
         const TCombsTextResult r = ParseCombsText(text);
         EXPECT_EQ(r.combs, two) << text.toStdString();
         EXPECT_EQ(r.skipped, 0) << text.toStdString();
@@ -294,15 +296,23 @@ TEST(CombsRemoveDraws, RemovesTheCombinationsOfTheDrawsBeforeTheOffset)
     TCombsList list;
     list.GenerateCombinations(false, TGenerateSettings{gmOnlyFrom, u"1,2,3,4,5,6,7,8,9,10"_s});
     const TDrawsArray draws = {
-        draw(1, {1, 2, 3, 4, 5, 6}),    draw(2, {10, 9, 8, 7, 6, 5}), // drawn order, not sorted
-        draw(3, {1, 2, 3, 4, 5, 44}),   draw(4, {2, 3, 4, 5, 6, 7}),
-        draw(5, {3, 4, 5, 6, 7, 8}),
+        draw(1, {1, 2, 3, 4, 5, 6}),  draw(2, {10, 9, 8, 7, 6, 5}), // drawn order, not sorted
+        draw(3, {1, 2, 3, 4, 5, 44}), draw(4, {2, 3, 4, 5, 6, 7}),  draw(5, {3, 4, 5, 6, 7, 8}),
     };
     auto has = [&](std::initializer_list<int> n) { return list.IsCombInList(comb(n)); };
 
     list.SaveUndo(false);
+    QStringList status;
+    SetStatusTextHook([&](const QString &text) { status.append(text); });
     list.RemoveLastDrawsCombs(2, draws, 0); // draws 4 and 5
+    SetStatusTextHook({});
     EXPECT_EQ(list.count(), 208);
+    // One step per cent of the 210 combinations, then the status is cleared.
+    ASSERT_EQ(status.size(), 1 + 105 + 1);
+    EXPECT_EQ(status.front(), u"Удаление из списка комбинаций 2 последних тиражей...");
+    EXPECT_EQ(status[1], u"Удаление из списка комбинаций 2 последних тиражей ( завершено 1 % )...");
+    EXPECT_EQ(status[105], u"Удаление из списка комбинаций 2 последних тиражей ( завершено 100 % )...");
+    EXPECT_EQ(status.back(), u"");
     EXPECT_FALSE(has({2, 3, 4, 5, 6, 7}));
     EXPECT_FALSE(has({3, 4, 5, 6, 7, 8}));
     EXPECT_TRUE(has({1, 2, 3, 4, 5, 6}));

@@ -1,3 +1,4 @@
+#include "ui/CombsPage.h"
 #include "common/BusyCursor.h"
 #include "common/IniFile.h"
 #include "common/ProgramFiles.h"
@@ -6,7 +7,6 @@
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDataFolder.h"
 #include "tests/ui/DrawsStatTestData.h"
-#include "ui/CombsPage.h"
 #include "ui/GenCombsDialog.h"
 #include "ui/StatisticsPage.h"
 #include "ui/logic/DrawsArchive.h"
@@ -173,8 +173,8 @@ TEST_F(CombsPage, RowsShowNumberNumbersAndSumInChannelColours)
     list.Config.channelSize = 5;
     const QColor first = model()->index(0, 1).data(Qt::BackgroundRole).value<QColor>();
     EXPECT_TRUE(first.isValid());
-    EXPECT_EQ(model()->index(0, 5).data(Qt::BackgroundRole).value<QColor>(), first);   // 5: channel 1
-    EXPECT_NE(model()->index(0, 6).data(Qt::BackgroundRole).value<QColor>(), first);   // 6: channel 2
+    EXPECT_EQ(model()->index(0, 5).data(Qt::BackgroundRole).value<QColor>(), first); // 5: channel 1
+    EXPECT_NE(model()->index(0, 6).data(Qt::BackgroundRole).value<QColor>(), first); // 6: channel 2
     EXPECT_FALSE(model()->index(0, 0).data(Qt::BackgroundRole).isValid());
     EXPECT_FALSE(model()->index(0, 7).data(Qt::BackgroundRole).isValid());
     options.colorCombs = false;

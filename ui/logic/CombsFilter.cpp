@@ -67,8 +67,8 @@ bool FilterCombsStep(TCombsList &list, TCustomStat &stat, const TFilterSelection
     return true;
 }
 
-void FilterCombsByNumbers(TCombsList &list, const TStatList &stats, const TFilterSelection &selection,
-                          bool deleting, const TFilterDraws &draws, const QString &caption)
+void FilterCombsByNumbers(TCombsList &list, const TStatList &stats, const TFilterSelection &selection, bool deleting,
+                          const TFilterDraws &draws, const QString &caption)
 {
     if (selection.empty())
         throw Exception(u"В выделенном диапазоне нет значений для фильтра!"_s);

@@ -42,8 +42,8 @@ bool FilterCombsStep(TCombsList &list, TCustomStat &stat, const TFilterSelection
 
 // The step of the card, layout and week views: the numbers statistic with the numbers of the selection.
 // Raises "В выделенном диапазоне нет значений для фильтра!" when the selection holds no number.
-void FilterCombsByNumbers(TCombsList &list, const TStatList &stats, const TFilterSelection &selection,
-                          bool deleting, const TFilterDraws &draws, const QString &caption);
+void FilterCombsByNumbers(TCombsList &list, const TStatList &stats, const TFilterSelection &selection, bool deleting,
+                          const TFilterDraws &draws, const QString &caption);
 
 // ---- The values of a view's selected cells ----
 // The text of a grid cell by column and row.

@@ -89,8 +89,7 @@ private:
 };
 
 // Enumerates the combinations in lexicographic order and appends those that pass the mode's test.
-template <int Mode>
-void enumerateCombs(TCombsArray &out, int64_t &count, uint64_t set)
+template <int Mode> void enumerateCombs(TCombsArray &out, int64_t &count, uint64_t set)
 {
     TComb c;
     auto passes = [set](uint64_t m) {
@@ -278,12 +277,18 @@ bool IsValidComb(const TComb &comb)
 QString GenerateModeCaption(int mode)
 {
     switch (mode) {
-    case gmAll: return u"Полный список (все возможные для данного лото варианты)"_s;
-    case gmAnyOf: return u"Мои числа - должно присутствовать любое из указанных"_s;
-    case gmOnlyFrom: return u"Мои числа - комбинации только из списка указанных"_s;
-    case gmNoneOf: return u"Мои числа - исключить комбинации с любым из указанных"_s;
-    case gmFromFile: return u"Загрузить список из заранее подготовленного CSV-файла"_s;
-    default: return u"#ERROR#"_s;
+    case gmAll:
+        return u"Полный список (все возможные для данного лото варианты)"_s;
+    case gmAnyOf:
+        return u"Мои числа - должно присутствовать любое из указанных"_s;
+    case gmOnlyFrom:
+        return u"Мои числа - комбинации только из списка указанных"_s;
+    case gmNoneOf:
+        return u"Мои числа - исключить комбинации с любым из указанных"_s;
+    case gmFromFile:
+        return u"Загрузить список из заранее подготовленного CSV-файла"_s;
+    default:
+        return u"#ERROR#"_s;
     }
 }
 
@@ -331,9 +336,14 @@ TCombsTextResult ParseCombsText(const QByteArray &input)
         while (end < size && data[end] != '\n' && data[end] != '\r')
             ++end;
         switch (parseLine(data + pos, data + end, comb)) {
-        case LineKind::Comb: result.combs.push_back(comb); break;
-        case LineKind::Other: ++result.skipped; break;
-        case LineKind::Blank: break;
+        case LineKind::Comb:
+            result.combs.push_back(comb);
+            break;
+        case LineKind::Other:
+            ++result.skipped;
+            break;
+        case LineKind::Blank:
+            break;
         }
         if (end < size && data[end] == '\r' && end + 1 < size && data[end + 1] == '\n')
             ++end;
@@ -388,7 +398,9 @@ void TStepProgress::show(int64_t k)
 
 // ---- The list ----
 
-TCombsList::TCombsList(QObject *parent) : QObject(parent) {}
+TCombsList::TCombsList(QObject *parent) : QObject(parent)
+{
+}
 
 void TCombsList::ensureCapacity(int64_t n)
 {
@@ -507,10 +519,18 @@ bool TCombsList::GenerateCombinations(bool interactive, const TGenerateSettings 
             const uint64_t set = mode == gmAll ? 0 : GenerateNumbersMask(settings.Parameters);
             m_count = 0;
             switch (mode) {
-            case gmAnyOf: enumerateCombs<gmAnyOf>(m_combs, m_count, set); break;
-            case gmOnlyFrom: enumerateCombs<gmOnlyFrom>(m_combs, m_count, set); break;
-            case gmNoneOf: enumerateCombs<gmNoneOf>(m_combs, m_count, set & kAllNumbers); break;
-            default: enumerateCombs<gmAll>(m_combs, m_count, set); break;
+            case gmAnyOf:
+                enumerateCombs<gmAnyOf>(m_combs, m_count, set);
+                break;
+            case gmOnlyFrom:
+                enumerateCombs<gmOnlyFrom>(m_combs, m_count, set);
+                break;
+            case gmNoneOf:
+                enumerateCombs<gmNoneOf>(m_combs, m_count, set & kAllNumbers);
+                break;
+            default:
+                enumerateCombs<gmAll>(m_combs, m_count, set);
+                break;
             }
         }
     } catch (const std::exception &e) {
@@ -548,7 +568,8 @@ void TCombsList::RemoveLastDrawsCombs(int n, const TDrawsArray &draws, int draws
     for (int64_t i = first; i <= last; ++i)
         drawMasks.insert(CombMask(DrawToComb(draws[size_t(i)])));
 
-    const QString pattern = Format(u"Удаление из списка комбинаций %d последних тиражей ( завершено %%.0f %%%% )...", {n});
+    const QString pattern =
+        Format(u"Удаление из списка комбинаций %d последних тиражей ( завершено %%.0f %%%% )...", {n});
     rebuildFromUndo([&drawMasks](const TComb &c) { return !drawMasks.contains(CombMask(c)); },
                     [&pattern](double percent) { return percentText(pattern, percent); });
     AddFilterLog(true, u"Последние тиражи"_s, QString::number(n));
@@ -596,7 +617,8 @@ bool TCombsList::LoadCombsFromText(const QString &fileName)
             throw EInOutError(file.errorString());
         const TCombsTextResult result = ParseCombsText(bytes);
         if (result.combs.empty() && result.skipped > 0)
-            throw EConvertError(u"В файле нет ни одной строки с корректной комбинацией (шесть разных чисел от 1 до 45)."_s);
+            throw EConvertError(
+                u"В файле нет ни одной строки с корректной комбинацией (шесть разных чисел от 1 до 45)."_s);
         assign(result.combs);
         if (result.skipped > 0)
             ShowWarningBox(Format(u"Из файла \"%s\" загружено комбинаций: %d.\r\r"
@@ -740,7 +762,7 @@ bool TCombsList::LoadCombsBuffer(int32_t key1, int32_t key2)
             block.resize(qsizetype(n * kMainCount));
             if (!readFully(file, block.data(), block.size()))
                 throw EInOutError(file.error() != QFileDevice::NoError ? file.errorString()
-                                                                        : u"Файл буфера прочитан не полностью."_s);
+                                                                       : u"Файл буфера прочитан не полностью."_s);
             const char *p = block.constData();
             for (int64_t k = 0; k < n; ++k) {
                 TComb &c = combs[size_t(i + k)];

@@ -122,8 +122,7 @@ public:
 
     // Rebuilds the list from the undo copy: the combinations for which keep is true, in order. Every
     // one per cent the status shows progressText(percent) when it is given.
-    template <class Keep>
-    void rebuildFromUndo(Keep &&keep, const std::function<QString(double)> &progressText = {});
+    template <class Keep> void rebuildFromUndo(Keep &&keep, const std::function<QString(double)> &progressText = {});
 
     // ---- Text files and the clipboard ----
     // Replaces the list with the combinations of the file; lines without a valid combination are skipped
@@ -192,8 +191,7 @@ private:
     std::function<QString(double)> m_text;
 };
 
-template <class Keep>
-void TCombsList::rebuildFromUndo(Keep &&keep, const std::function<QString(double)> &progressText)
+template <class Keep> void TCombsList::rebuildFromUndo(Keep &&keep, const std::function<QString(double)> &progressText)
 {
     ensureCapacity(m_undoCount);
     TStepProgress progress(m_undoCount, progressText);
