@@ -12,6 +12,7 @@
 #include "common/widgets/WaitWindow.h"
 #include "lottery/Combinatorics.h"
 #include "lottery/stats/StatList.h"
+#include "ui/CombsPage.h"
 #include "ui/DrawsPanel.h"
 #include "ui/ProxyDialog.h"
 #include "ui/StatisticsPage.h"
@@ -108,6 +109,15 @@ void TTemplateMain::buildWindow()
     m_statisticsPage->setDrawsOffsetSource([this] { return m_drawsPanel->drawsOffset(); });
     m_mainPages->addTab(m_statisticsPage, TStatisticsPage::caption());
     addView([this](bool full) { m_statisticsPage->refresh(full); });
+
+    m_combsPage = new TCombsPage(m_archive, StatList(), m_options, m_leftPages);
+    m_leftPages->addTab(m_combsPage, TCombsPage::caption());
+    m_combsPage->setDrawsOffsetSource([this] { return m_drawsPanel->drawsOffset(); });
+    m_combsPage->attachStatisticsPage(m_statisticsPage);
+    // The exclusion of the newest draws from the list also sets the draws offset.
+    connect(m_combsPage, &TCombsPage::drawsExcludeChanged, m_drawsPanel, &TDrawsPanel::setDrawsOffset);
+    connect(m_combsPage, &TCombsPage::combsCountChanged, this,
+            [this](qint64 n) { m_statusPanels[3]->setText(TCombsPage::countText(n)); });
     m_splitter->addWidget(m_leftPages);
     m_splitter->addWidget(m_mainPages);
     m_splitter->setStretchFactor(1, 1);
@@ -191,9 +201,22 @@ void TTemplateMain::buildActions()
     drawsMenu->addSeparator();
     drawsMenu->addAction(m_actDownload);
 
+    QMenu *combsMenu = menuBar()->addMenu(u"&Комбинации"_s);
+    combsMenu->setObjectName(u"menuCombs"_s);
+    combsMenu->addActions({m_combsPage->genAction(), m_combsPage->openAction(), m_combsPage->saveAction()});
+    combsMenu->addSeparator();
+    combsMenu->addActions({m_combsPage->undoAction(), m_combsPage->delExistsAction(), m_combsPage->delSelectedAction()});
+    combsMenu->addSeparator();
+    combsMenu->addActions({m_combsPage->copyAction(), m_combsPage->pasteAction(), m_combsPage->selectAllAction()});
+    combsMenu->addSeparator();
+    combsMenu->addActions({m_combsPage->checkNumsAction(), m_combsPage->findInDrawsAction(), m_combsPage->infoAction()});
+
     QMenu *statMenu = menuBar()->addMenu(u"&Статистика"_s);
     statMenu->setObjectName(u"menuStat"_s);
     statMenu->addAction(m_statisticsPage->calcAction());
+    statMenu->addSeparator();
+    statMenu->addAction(m_combsPage->statIncludeAction());
+    statMenu->addAction(m_combsPage->statExcludeAction());
     statMenu->addSeparator();
     statMenu->addAction(m_statisticsPage->prefetchsAction());
     statMenu->addAction(m_statisticsPage->totalLineAction());
@@ -227,6 +250,7 @@ void TTemplateMain::updateActions()
     }
     m_drawsPanel->updateActions();
     m_statisticsPage->updateActions();
+    m_combsPage->updateActions();
 }
 
 void TTemplateMain::FormCreate()
@@ -249,10 +273,13 @@ void TTemplateMain::FormCreate()
         m_sizes.leftPanelWidth = kDesignedLeftPanelWidth;
         m_sizes.drawsStatLen = m_statisticsPage->sampleLength();
         m_sizes.drawsStatHeight = m_statisticsPage->chartHeight();
+        m_sizes.drawsExclude = m_combsPage->drawsExclude();
         m_sizes.load(FormStore());
         applyOptions();
         RestoreListViewSettings(MainFormSection(), m_drawsPanel->list(), false);
         RestoreListViewSettings(MainFormSection(), m_statisticsPage->table(), false);
+        RestoreListViewSettings(MainFormSection(), m_combsPage->combsList(), false);
+        RestoreListViewSettings(MainFormSection(), m_combsPage->filtersList(), false);
         m_options.initPrefetchs();
 
         TStatList &stats = StatList();
@@ -305,6 +332,7 @@ void TTemplateMain::applyOptions()
         m_statisticsPage->setSampleLength(m_sizes.drawsStatLen);
     if (m_sizes.drawsStatHeight > 0)
         m_statisticsPage->setChartHeight(m_sizes.drawsStatHeight);
+    m_combsPage->setDrawsExclude(m_sizes.drawsExclude);
     m_drawsPanel->setSortedDraws(m_options.sortedDraws);
     m_drawsPanel->setColorDraws(m_options.colorDraws);
     updateActions();
@@ -318,9 +346,12 @@ void TTemplateMain::saveSettings()
         m_sizes.leftPanelWidth = m_splitter->sizes().value(0);
         m_sizes.drawsStatLen = m_statisticsPage->sampleLength();
         m_sizes.drawsStatHeight = m_statisticsPage->chartHeight();
+        m_sizes.drawsExclude = m_combsPage->drawsExclude();
         m_sizes.save(store);
         SaveListViewSettings(store, MainFormSection(), m_drawsPanel->list(), false);
         SaveListViewSettings(store, MainFormSection(), m_statisticsPage->table(), false);
+        SaveListViewSettings(store, MainFormSection(), m_combsPage->combsList(), false);
+        SaveListViewSettings(store, MainFormSection(), m_combsPage->filtersList(), false);
         store.save();
     } catch (const Exception &e) {
         std::fprintf(stderr, "%s\n", qPrintable(MessageToDisplay(e.message())));
@@ -373,6 +404,7 @@ void TTemplateMain::tmrInitTimer()
             m_matchShares[static_cast<size_t>(m)] =
                 static_cast<long double>(m_matchCounts[static_cast<size_t>(m)]) / m_allCombs;
         }
+        m_combsPage->initCapacity(m_allCombs);
         setWindowTitle(windowTitle() + u" версия " + QStringLiteral(VENDRA_VERSION));
         m_drawsPanel->setDrawsOffset(0);
 
@@ -384,6 +416,7 @@ void TTemplateMain::tmrInitTimer()
         }
 
         loadDraws();
+        m_combsPage->generateDefault();
         RefreshViews(false);
 
         if (m_switches.loadOnly) {

@@ -17,6 +17,7 @@ class QLabel;
 class QSplitter;
 class QTabWidget;
 class QTimer;
+class TCombsPage;
 class TDrawsPanel;
 class TStatisticsPage;
 
@@ -39,6 +40,7 @@ public:
     TDrawsArchive &archive() { return m_archive; }
     TDrawsPanel *drawsPanel() const { return m_drawsPanel; }
     TStatisticsPage *statisticsPage() const { return m_statisticsPage; }
+    TCombsPage *combsPage() const { return m_combsPage; }
     QTabWidget *mainPages() const { return m_mainPages; }
     QLabel *statusPanel(int index) const { return m_statusPanels[static_cast<size_t>(index)]; }
     const TStartSwitches &switches() const { return m_switches; }
@@ -99,6 +101,7 @@ private:
     QTabWidget *m_mainPages = nullptr;
     TDrawsPanel *m_drawsPanel = nullptr;
     TStatisticsPage *m_statisticsPage = nullptr;
+    TCombsPage *m_combsPage = nullptr;
     std::array<QLabel *, 7> m_statusPanels{};
     QTimer *m_initTimer = nullptr;
     QTimer *m_actionTimer = nullptr;

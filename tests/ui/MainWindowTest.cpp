@@ -79,7 +79,7 @@ TEST(MainWindow, EmptyFolderStartsWithDesignedPanels)
     EXPECT_TRUE(s.window.windowTitle().startsWith(u"Анализ статистики лотереи \"Vendra 6 из 45\" версия "));
     EXPECT_EQ(s.window.statusPanel(0)->text(), u"Архив тиражей: 0");
     EXPECT_EQ(s.window.statusPanel(1)->text(), u"Следующий тираж: 0");
-    EXPECT_EQ(s.window.statusPanel(3)->text(), u"Комбинаций: 0");
+    EXPECT_EQ(s.window.statusPanel(3)->text(), u"Комбинаций: 8145060"); // the full list by default
     EXPECT_EQ(s.window.allCombinationsCount(), 8145060);
     EXPECT_EQ(s.window.matchCounts()[0], 3262623);
     EXPECT_EQ(s.window.matchCounts()[6], 1);
