@@ -293,15 +293,9 @@ void TTemplateMain::FormCreate()
         m_drawsPanel->setChannelSize(stats.Config.channelSize);
         m_statisticsPage->FillMethodCombos(false, false);
     } catch (const std::exception &e) {
-        // The window still opens with what was set up; a batch run reports the failure.
-        const auto *own = dynamic_cast<const Exception *>(&e);
-        ShowErrorBox(Format(u"Ошибка инициализации программы!\r\r%s",
-                            {own ? own->message() : QString::fromLocal8Bit(e.what())}));
-        if (m_switches.isBatch()) {
-            setBatchFailed();
-            terminateApplication();
+        reportInitError(e);
+        if (m_switches.isBatch())
             return;
-        }
     }
     m_initTimer->start();
 }
@@ -433,18 +427,21 @@ void TTemplateMain::tmrInitTimer()
             return;
         }
         startDownload();
-    } catch (const Exception &e) {
-        SetStatusText({});
-        ShowErrorBox(Format(u"Ошибка инициализации программы!\r\r%s", {e.message()}));
-        setBatchFailed();
-        if (m_switches.isBatch())
-            terminateApplication();
     } catch (const std::exception &e) {
         SetStatusText({});
-        ShowErrorBox(Format(u"Ошибка инициализации программы!\r\r%s", {QString::fromLocal8Bit(e.what())}));
+        reportInitError(e);
+    }
+}
+
+void TTemplateMain::reportInitError(const std::exception &e)
+{
+    // The window stays open with what was loaded; a batch run ends with a failure status.
+    const auto *own = dynamic_cast<const Exception *>(&e);
+    ShowErrorBox(Format(u"Ошибка инициализации программы!\r\r%s",
+                        {own ? own->message() : QString::fromLocal8Bit(e.what())}));
+    if (m_switches.isBatch()) {
         setBatchFailed();
-        if (m_switches.isBatch())
-            terminateApplication();
+        terminateApplication();
     }
 }
 

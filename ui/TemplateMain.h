@@ -81,6 +81,7 @@ private:
     void buildActions();
     void updateActions();
     void loadDraws();
+    void reportInitError(const std::exception &e);
     bool waitForPreviousCopy();
     void applyOptions();
     void saveSettings();
