@@ -25,7 +25,9 @@ QStringList ExportAlignmentNames()
 
 QString ExportWidthText(double width, const QLocale &locale)
 {
-    return locale.toString(width, 'f', 2);
+    QLocale plain = locale;
+    plain.setNumberOptions(plain.numberOptions() | QLocale::OmitGroupSeparator);
+    return plain.toString(width, 'f', 2);
 }
 
 QString ExportWidthTextOfPixels(int pixels, const QLocale &locale)

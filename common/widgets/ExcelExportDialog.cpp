@@ -1,0 +1,664 @@
+#include "common/widgets/ExcelExportDialog.h"
+
+#include "common/BusyCursor.h"
+#include "common/Dialogs.h"
+#include "common/Exception.h"
+#include "common/FormStore.h"
+#include "common/ProgramFiles.h"
+#include "common/TextUtils.h"
+#include "common/widgets/FormLayouts.h"
+#include "common/widgets/ListView.h"
+#include "common/widgets/ListViewRoutines.h"
+#include "common/widgets/NumericEdit.h"
+#include "common/widgets/ProgressWindow.h"
+#include "common/widgets/StringGrid.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <memory>
+#include <set>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kFormSection = u"TFormExpExcel"_s;
+
+QString ExpFileFilter()
+{
+    return u"Файлы параметров экспорта (*.exp);;Все файлы (*)"_s;
+}
+
+TListItem ItemOf(const TExportField &f)
+{
+    TListItem item;
+    item.texts = {f.caption, ExportAlignmentName(f.alignment), f.widthText, f.physical};
+    item.checked = f.checked;
+    item.id = f.sourceIndex;
+    item.data = f.alignment;
+    return item;
+}
+
+TExportField FieldOf(const TListItem &item)
+{
+    TExportField f;
+    f.sourceIndex = item.id;
+    f.caption = item.texts.value(0);
+    f.widthText = item.texts.value(2);
+    f.physical = item.texts.value(3);
+    f.checked = item.checked;
+    f.alignment = item.data.toInt();
+    return f;
+}
+
+int AlignmentOf(Qt::Alignment alignment)
+{
+    if (alignment & Qt::AlignRight)
+        return eaRight;
+    if (alignment & Qt::AlignHCenter)
+        return eaCenter;
+    return eaLeft;
+}
+
+QAction *MakeAction(QWidget *owner, const QString &text, const QString &hint, const QKeySequence &keys)
+{
+    auto *a = new QAction(text, owner);
+    a->setToolTip(hint);
+    a->setStatusTip(hint);
+    a->setShortcut(keys);
+    a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    owner->addAction(a);
+    return a;
+}
+
+} // namespace
+
+// --- Field properties ----------------------------------------------------------------------------
+
+TFormExpExcelParam::TFormExpExcelParam(QWidget *parent) : TDialogSTemplate(parent)
+{
+    setWindowTitle(u"Параметры поля"_s);
+    auto *form = new QFormLayout(clientArea());
+    m_edCaption = new QLineEdit(clientArea());
+    m_edCaption->setObjectName(u"edCaption"_s);
+    m_edAlign = new QComboBox(clientArea());
+    m_edAlign->setObjectName(u"edAlign"_s);
+    m_edAlign->addItems(ExportAlignmentNames());
+    m_edWidth = new TQFloatEdit(clientArea());
+    m_edWidth->setObjectName(u"edWidth"_s);
+    m_edWidth->setDisplayFormat(u",0.00"_s);
+    form->addRow(u"Заголовок столбца:"_s, m_edCaption);
+    form->addRow(u"Выравнивание данных:"_s, m_edAlign);
+    form->addRow(u"Ширина:"_s, m_edWidth);
+}
+
+void TFormExpExcelParam::fill(const TExportField &field)
+{
+    m_edCaption->setText(field.caption);
+    m_edAlign->setCurrentIndex(std::clamp(field.alignment, 0, 2));
+    m_edWidth->setValue(DotTextToFloatDef(field.widthText, 10));
+}
+
+void TFormExpExcelParam::readBack(TExportField &field) const
+{
+    field.caption = m_edCaption->text();
+    field.alignment = m_edAlign->currentIndex();
+    field.widthText = ExportWidthText(m_edWidth->value());
+}
+
+bool TFormExpExcelParam::validate()
+{
+    // The saved line of the field is split at ";": a heading with one would lose its settings.
+    if (m_edCaption->text().contains(u';')) {
+        ShowErrorBox(u"Заголовок столбца не может содержать символ \";\"!"_s);
+        m_edCaption->setFocus();
+        return false;
+    }
+    m_edWidth->parseText();
+    return true;
+}
+
+// --- The export dialog ---------------------------------------------------------------------------
+
+TFormExpExcel::TFormExpExcel(QWidget *parent) : TDialogSTemplate(parent)
+{
+    setObjectName(u"FormExpExcel"_s);
+    setWindowTitle(u"Экспорт в Microsoft Excel"_s);
+    okButton()->setToolTip(u"Начать экспорт"_s);
+    cancelButton()->setToolTip(u"Закрыть окно"_s);
+
+    auto *layout = new QVBoxLayout(clientArea());
+    m_pages = new QTabWidget(clientArea());
+    m_pages->setObjectName(u"pcPages"_s);
+    m_pages->addTab(buildSheetPage(), u"Параметры листа"_s);
+    m_pages->addTab(buildFieldsPage(), u"Столбцы таблицы"_s);
+    layout->addWidget(m_pages);
+
+    auto *bottom = new QHBoxLayout;
+    m_saveCheckBox = new QCheckBox(u"Сохранить параметры экспорта в файле конфигурации"_s, clientArea());
+    m_saveCheckBox->setObjectName(u"SaveCheckBox"_s);
+    m_saveCheckBox->setChecked(true);
+    m_btnParams = new QPushButton(u"Параметры"_s, clientArea());
+    m_btnParams->setObjectName(u"btnParams"_s);
+    m_btnParams->setToolTip(u"Сохранение параметров экспорта в файле"_s);
+    m_actLoad = MakeAction(this, u"Загрузить из файла"_s, u"Загрузить параметры экспорта из файла"_s,
+                           QKeySequence(u"Ctrl+O"_s));
+    m_actLoad->setObjectName(u"actLoadParams"_s);
+    m_actSave = MakeAction(this, u"Сохранить в файле"_s, u"Сохранить параметры экспорта в файле"_s,
+                           QKeySequence(u"Ctrl+S"_s));
+    m_actSave->setObjectName(u"actSaveParams"_s);
+    auto *paramsMenu = new QMenu(m_btnParams);
+    paramsMenu->addActions({m_actLoad, m_actSave});
+    m_btnParams->setMenu(paramsMenu);
+    bottom->addWidget(m_saveCheckBox);
+    bottom->addStretch();
+    bottom->addWidget(m_btnParams);
+    layout->addLayout(bottom);
+
+    connect(m_actLoad, &QAction::triggered, this, [this] { loadFromFile(); });
+    connect(m_actSave, &QAction::triggered, this, [this] { saveToFile(); });
+    connect(m_pages, &QTabWidget::currentChanged, this, [this](int page) {
+        if (page == 0)
+            m_edTitle->setFocus();
+        else
+            m_lvFields->setFocus();
+    });
+    connect(m_edSendMode, &QComboBox::currentIndexChanged, this, [this] { updateRecordCount(); });
+    connect(m_saveCheckBox, &QCheckBox::toggled, this, [this] { updateCommands(); });
+
+    try {
+        RestoreListViewSettings(kFormSection, m_lvFields, false);
+    } catch (const std::exception &) {
+        // A damaged settings store leaves the built-in layout.
+    }
+    resize(620, 420);
+    updateCommands();
+}
+
+TFormExpExcel::~TFormExpExcel()
+{
+    try {
+        SaveListViewSettings(kFormSection, m_lvFields, false);
+    } catch (const std::exception &) {
+        // The layout is a convenience: a store that cannot be written keeps the old one.
+    }
+}
+
+QWidget *TFormExpExcel::buildSheetPage()
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    auto *form = new QFormLayout;
+    m_edTitle = new QLineEdit(page);
+    m_edTitle->setObjectName(u"edTitle"_s);
+    m_edTitle->setToolTip(u"Название отчета"_s);
+    m_edNotes = new QLineEdit(page);
+    m_edNotes->setObjectName(u"edNotes"_s);
+    m_edNotes->setToolTip(u"Дополнительная информация"_s);
+    form->addRow(u"Наименование отчета:"_s, m_edTitle);
+    form->addRow(u"Дополнительные сведения:"_s, m_edNotes);
+    layout->addLayout(form);
+    m_dateCreateCheckBox =
+        new QCheckBox(u"Добавить строку с датой и временем формирования отчета (экспорта)."_s, page);
+    m_dateCreateCheckBox->setObjectName(u"DateCreateCheckBox"_s);
+    m_dateCreateCheckBox->setChecked(true);
+    layout->addWidget(m_dateCreateCheckBox);
+
+    auto *sheetBox = new QGroupBox(u" Параметры листа Microsoft Excel "_s, page);
+    auto *sheetForm = new QFormLayout(sheetBox);
+    m_edOrientation = new QComboBox(sheetBox);
+    m_edOrientation->setObjectName(u"edOrientation"_s);
+    m_edOrientation->addItems({u"Не устанавливать"_s, u"Книжная"_s, u"Альбомная"_s});
+    m_edOrientation->setToolTip(u"Ориентация страницы"_s);
+    m_edFontSize = new QSpinBox(sheetBox);
+    m_edFontSize->setObjectName(u"edFontSize"_s);
+    m_edFontSize->setRange(1, 100);
+    m_edFontSize->setValue(8);
+    m_edFontSize->setToolTip(u"Базовый размер шрифта"_s);
+    m_edPageName = new QLineEdit(sheetBox);
+    m_edPageName->setObjectName(u"edPageName"_s);
+    m_edPageName->setMaxLength(128);
+    m_edPageName->setToolTip(u"Наименование листа"_s);
+    sheetForm->addRow(u"Ориентация:"_s, m_edOrientation);
+    sheetForm->addRow(u"Базовый размер шрифта:"_s, m_edFontSize);
+    sheetForm->addRow(u"Наименование листа:"_s, m_edPageName);
+    layout->addWidget(sheetBox);
+
+    auto *sendBox = new QGroupBox(u" Режим передачи данных "_s, page);
+    auto *sendForm = new QFormLayout(sendBox);
+    m_edSendMode = new QComboBox(sendBox);
+    m_edSendMode->setObjectName(u"edSendMode"_s);
+    m_edSendMode->addItems({u"Экспортировать все отображенные записи"_s, u"Экспортировать выделенные записи"_s});
+    m_edSendMode->setToolTip(u"Режим передачи данных в Microsoft Excel"_s);
+    m_edRecNum = new QLineEdit(sendBox);
+    m_edRecNum->setObjectName(u"edRecNum"_s);
+    m_edRecNum->setReadOnly(true);
+    m_edRecNum->setToolTip(u"Число строк, которые будут переданы в Microsoft Excel"_s);
+    sendForm->addRow(u"Число строк:"_s, m_edSendMode);
+    sendForm->addRow(QString(), m_edRecNum);
+    layout->addWidget(sendBox);
+    layout->addStretch();
+    return page;
+}
+
+QWidget *TFormExpExcel::buildFieldsPage()
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    layout->addWidget(new QLabel(u"Перечень экспортируемых полей:"_s, page));
+    auto *row = new QHBoxLayout;
+    m_lvFields = new TQSortListView(page);
+    m_lvFields->setObjectName(u"lvFields"_s);
+    m_lvFields->addColumn(u"Наименование столбца"_s, 250);
+    m_lvFields->addColumn(u"Выравнивание"_s, 134, Qt::AlignHCenter);
+    m_lvFields->addColumn(u"Ширина"_s, 60, Qt::AlignHCenter);
+    m_lvFields->addColumn(u"Физическое поле"_s, 150);
+    m_lvFields->listModel()->setCheckBoxes(true);
+    m_lvFields->setShowGrid(true);
+    // The order of the list is the order of the export: no sorting by the captions.
+    m_lvFields->setSortingEnabled(false);
+    m_lvFields->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    m_lvFields->horizontalHeader()->setSortIndicatorShown(false);
+    m_lvFields->horizontalHeader()->setSectionsClickable(false);
+    row->addWidget(m_lvFields, 1);
+
+    m_actUp = MakeAction(this, u"Вверх"_s, u"Переместить на одну строку вверх"_s, QKeySequence(u"Ctrl+Up"_s));
+    m_actUp->setObjectName(u"actUp"_s);
+    m_actDown = MakeAction(this, u"Вниз"_s, u"Переместить на одну строку вниз"_s, QKeySequence(u"Ctrl+Down"_s));
+    m_actDown->setObjectName(u"actDown"_s);
+    m_actProperties = MakeAction(this, u"Свойства"_s, u"Изменить свойства экспортируемого поля"_s,
+                                 QKeySequence(u"Ctrl+Return"_s));
+    m_actProperties->setObjectName(u"actProperties"_s);
+    auto *buttons = new QVBoxLayout;
+    auto button = [&](QAction *action, const QString &name) {
+        auto *b = new QPushButton(action->text(), page);
+        b->setObjectName(name);
+        b->setToolTip(action->toolTip());
+        connect(b, &QPushButton::clicked, action, &QAction::trigger);
+        buttons->addWidget(b);
+        return b;
+    };
+    m_btnUp = button(m_actUp, u"btnUp"_s);
+    m_btnDown = button(m_actDown, u"btnDown"_s);
+    m_btnProperties = button(m_actProperties, u"btnProperties"_s);
+    buttons->addStretch();
+    row->addLayout(buttons);
+    layout->addLayout(row);
+
+    m_lvFields->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_lvFields->addActions({m_actUp, m_actDown, m_actProperties});
+
+    connect(m_actUp, &QAction::triggered, this, [this] { moveFieldUp(); });
+    connect(m_actDown, &QAction::triggered, this, [this] { moveFieldDown(); });
+    connect(m_actProperties, &QAction::triggered, this, [this] { editFieldProperties(); });
+    connect(m_lvFields, &QAbstractItemView::doubleClicked, this, [this] { editFieldProperties(); });
+    connect(m_lvFields->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { updateCommands(); });
+    // A check box ticked with the mouse or the space bar: the list is rearranged once the click is over.
+    connect(m_lvFields->listModel(), &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex &topLeft, const QModelIndex &, const QList<int> &roles) {
+                if (m_updating || !roles.contains(Qt::CheckStateRole))
+                    return;
+                const int id = ListItemId(*m_lvFields, topLeft.row());
+                QMetaObject::invokeMethod(this, [this, id] { fieldCheckToggled(id); }, Qt::QueuedConnection);
+            });
+    return page;
+}
+
+std::vector<TExportField> TFormExpExcel::fields() const
+{
+    std::vector<TExportField> result;
+    for (const TListItem &item : m_lvFields->listModel()->items())
+        result.push_back(FieldOf(item));
+    return result;
+}
+
+void TFormExpExcel::setFields(const std::vector<TExportField> &fields)
+{
+    const int selectedId = ListItemId(*m_lvFields, m_lvFields->selectedRow());
+    m_updating = true;
+    TListViewModel *model = m_lvFields->listModel();
+    model->clearItems();
+    for (const TExportField &f : fields)
+        model->addItem(ItemOf(f));
+    m_updating = false;
+    if (selectedId >= 0)
+        m_lvFields->setSelectedRow(FindListItemById(*m_lvFields, selectedId));
+    updateCommands();
+}
+
+void TFormExpExcel::fill(const TExportDialogData &record)
+{
+    m_ownerName = record.ownerName;
+    m_sourceName = record.sourceName;
+    m_totalRows = record.totalRows;
+    m_selectedRows = record.selectedRows;
+    const TExportParams &p = record.params;
+    m_edTitle->setText(p.title);
+    m_edNotes->setText(p.notes);
+    m_dateCreateCheckBox->setChecked(p.showCreateTime);
+    m_edOrientation->setCurrentIndex(std::clamp(p.orientation, 0, 2));
+    m_edFontSize->setValue(p.baseFontSize);
+    m_edPageName->setText(p.sheetName);
+    m_saveCheckBox->setEnabled(record.useSavedParams);
+    m_saveCheckBox->setChecked(record.useSavedParams && p.restoreParameters);
+    m_btnParams->setVisible(record.useSavedParams);
+    m_edSendMode->setCurrentIndex(record.selectedMode ? 1 : 0);
+    updateRecordCount();
+    setFields(p.fields);
+}
+
+void TFormExpExcel::readBack(TExportDialogData &record) const
+{
+    record.ownerName = m_ownerName;
+    record.sourceName = m_sourceName;
+    record.totalRows = m_totalRows;
+    record.selectedRows = m_selectedRows;
+    record.selectedMode = m_edSendMode->currentIndex() == 1;
+    record.useSavedParams = m_saveCheckBox->isEnabled();
+    TExportParams &p = record.params;
+    p.title = m_edTitle->text();
+    p.notes = m_edNotes->text();
+    p.showCreateTime = m_dateCreateCheckBox->isChecked();
+    p.orientation = std::max(m_edOrientation->currentIndex(), 0);
+    p.baseFontSize = m_edFontSize->value();
+    p.sheetName = m_edPageName->text();
+    p.restoreParameters = m_saveCheckBox->isChecked();
+    p.fields = fields();
+}
+
+void TFormExpExcel::updateRecordCount()
+{
+    m_edRecNum->setText(QString::number(m_edSendMode->currentIndex() == 1 ? m_selectedRows : m_totalRows));
+}
+
+bool TFormExpExcel::loadExportParams(const QString &fileName, bool useRestoreFlag, bool force)
+{
+    TExportDialogData record;
+    readBack(record);
+    const bool loaded = LoadExportParams(fileName, sectionName(), record.params, useRestoreFlag, force);
+    fill(record);
+    return loaded;
+}
+
+bool TFormExpExcel::saveExportParams(const QString &fileName, bool writeRestoreFlag)
+{
+    TExportDialogData record;
+    readBack(record);
+    return SaveExportParams(fileName, sectionName(), record.params, writeRestoreFlag);
+}
+
+void TFormExpExcel::arrangeFields()
+{
+    m_updating = true;
+    MoveCheckedItemsToTop(*m_lvFields);
+    m_updating = false;
+    if (m_lvFields->listModel()->rowCount() > 0)
+        m_lvFields->setSelectedRow(0);
+    updateCommands();
+}
+
+void TFormExpExcel::moveFieldUp()
+{
+    if (!IsNotBusy())
+        return;
+    MoveSelectedItemUp(*m_lvFields);
+    MoveCheckedItemsToTop(*m_lvFields);
+    ScrollSelectedIntoView(*m_lvFields);
+    m_lvFields->setFocus();
+    updateCommands();
+}
+
+void TFormExpExcel::moveFieldDown()
+{
+    if (!IsNotBusy())
+        return;
+    MoveSelectedItemDown(*m_lvFields);
+    MoveCheckedItemsToTop(*m_lvFields);
+    ScrollSelectedIntoView(*m_lvFields);
+    m_lvFields->setFocus();
+    updateCommands();
+}
+
+bool TFormExpExcel::editFieldProperties()
+{
+    const int row = m_lvFields->selectedRow();
+    if (!IsNotBusy() || row < 0)
+        return false;
+    TExportField field = FieldOf(m_lvFields->listModel()->item(row));
+    if (!EditInDialog<TFormExpExcelParam>(field, this))
+        return false;
+    m_lvFields->listModel()->setItem(row, ItemOf(field));
+    m_lvFields->setFocus();
+    return true;
+}
+
+void TFormExpExcel::fieldCheckToggled(int sourceIndex)
+{
+    const int row = FindListItemById(*m_lvFields, sourceIndex);
+    if (row < 0)
+        return;
+    m_lvFields->setSelectedRow(row);
+    MoveCheckedItemsToTop(*m_lvFields);
+    ScrollSelectedIntoView(*m_lvFields);
+    updateCommands();
+}
+
+void TFormExpExcel::updateCommands()
+{
+    const bool idle = IsNotBusy();
+    const int row = m_lvFields->selectedRow();
+    const int count = m_lvFields->listModel()->rowCount();
+    m_actUp->setEnabled(idle && row > 0);
+    m_actDown->setEnabled(idle && row >= 0 && row < count - 1);
+    m_actProperties->setEnabled(idle && row >= 0);
+    m_btnUp->setEnabled(m_actUp->isEnabled());
+    m_btnDown->setEnabled(m_actDown->isEnabled());
+    m_btnProperties->setEnabled(m_actProperties->isEnabled());
+    m_actLoad->setEnabled(idle && m_saveCheckBox->isEnabled());
+    m_actSave->setEnabled(idle && m_saveCheckBox->isEnabled());
+}
+
+bool TFormExpExcel::validate()
+{
+    const auto &items = m_lvFields->listModel()->items();
+    if (std::none_of(items.begin(), items.end(), [](const TListItem &i) { return i.checked; })) {
+        ShowErrorBox(u"Не выбрано ни одного столбца для экспорта!"_s);
+        m_pages->setCurrentIndex(1);
+        return false;
+    }
+    return true;
+}
+
+void TFormExpExcel::loadFromFile()
+{
+    if (!IsNotBusy() || !m_saveCheckBox->isEnabled())
+        return;
+    const QString fileName = QFileDialog::getOpenFileName(this, m_actLoad->toolTip(), GetProgramFolder(), ExpFileFilter());
+    if (!fileName.isEmpty())
+        loadExportParams(fileName, false, true);
+}
+
+void TFormExpExcel::saveToFile()
+{
+    if (!IsNotBusy() || !m_saveCheckBox->isEnabled())
+        return;
+    QFileDialog dialog(this, m_actSave->toolTip(), GetProgramFolder(), ExpFileFilter());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(u"exp"_s);
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        saveExportParams(dialog.selectedFiles().constFirst(), false);
+}
+
+// --- Entry routines ------------------------------------------------------------------------------
+
+std::vector<TExportField> FieldsFromListView(const TQSortListView &view)
+{
+    std::vector<TExportField> result;
+    const TListViewModel &model = *view.listModel();
+    for (int i = 0; i < model.columnCount(); ++i) {
+        TExportField f;
+        f.sourceIndex = i;
+        f.caption = f.physical = model.columnCaption(i);
+        f.alignment = AlignmentOf(model.columnAlignment(i));
+        f.widthText = ExportWidthTextOfPixels(view.columnWidth(i));
+        result.push_back(f);
+    }
+    return result;
+}
+
+std::vector<TExportField> FieldsFromGrid(const TQOwnerDrawGrid &grid)
+{
+    std::vector<TExportField> result;
+    for (int i = 0; i < grid.colCount(); ++i) {
+        TExportField f;
+        f.sourceIndex = i;
+        f.caption = f.physical = grid.getCellText(i, 0);
+        f.widthText = ExportWidthTextOfPixels(grid.colWidth(i));
+        result.push_back(f);
+    }
+    return result;
+}
+
+namespace {
+
+class ProgressWindowAdapter : public IExportProgress {
+public:
+    void show(const QString &text, int maximum) override { ShowProgress(text, maximum, false); }
+    void setText(const QString &text) override { SetProgressText(text); }
+    void step() override { StepProgress(1); }
+    void close() override { CloseProgress(); }
+};
+
+struct SourceRows {
+    int total = 0;
+    int selectedCount = 0;
+    bool selectedMode = false;
+    // The source row of a sent row in either mode.
+    std::function<int(int)> allRow;
+    std::function<int(int)> selectedRow;
+};
+
+bool RunExportDialog(QWidget *source, std::vector<TExportField> fields, const SourceRows &rows,
+                     const std::function<QString(int sourceRow, int column)> &text, const QString &title,
+                     const QString &sheetName, const QString &headLine, const QString &notes, int orientation,
+                     bool useSavedParams)
+{
+    try {
+        TExportDialogData data;
+        data.ownerName = source->window()->objectName();
+        data.sourceName = source->objectName();
+        data.params.title = title;
+        data.params.notes = notes;
+        data.params.sheetName = sheetName;
+        data.params.orientation = orientation;
+        data.params.baseFontSize = 8;
+        data.params.restoreParameters = useSavedParams;
+        data.params.fields = std::move(fields);
+        data.totalRows = rows.total;
+        data.selectedRows = rows.selectedCount;
+        data.selectedMode = rows.selectedMode;
+        data.useSavedParams = useSavedParams;
+
+        std::unique_ptr<TFormExpExcel> dialog;
+        {
+            BusySection busy;
+            dialog = std::make_unique<TFormExpExcel>(source->window());
+            dialog->fill(data);
+            if (useSavedParams)
+                dialog->loadExportParams(GetIniFileName(), true, false);
+            dialog->arrangeFields();
+        }
+        if (ExecDialog(*dialog) != QDialog::Accepted)
+            return false;
+        dialog->readBack(data);
+
+        BusySection busy;
+        if (useSavedParams)
+            SaveExportParams(GetIniFileName(), dialog->sectionName(), data.params, true);
+        TExportJob job;
+        job.headLine = headLine;
+        job.params = data.params;
+        job.rows = data.selectedMode ? rows.selectedCount : rows.total;
+        const std::function<int(int)> rowOf = data.selectedMode ? rows.selectedRow : rows.allRow;
+        job.cellText = [&](int row, int column) { return text(rowOf(row), column); };
+        ProgressWindowAdapter progress;
+        return RunExcelExport(job, &progress);
+    } catch (const Exception &e) {
+        ShowErrorBox(e.message());
+        return false;
+    }
+}
+
+} // namespace
+
+bool ExportListViewToExcel(TQSortListView *source, const QString &title, const QString &sheetName,
+                           const QString &headLine, const QString &notes, int orientation, bool useSavedParams)
+{
+    if (!source)
+        return false;
+    SourceRows rows;
+    rows.total = source->listModel()->rowCount();
+    // Only the rows really selected are sent: none selected sends the headings alone.
+    const std::vector<int> selected = source->selectedRows();
+    rows.selectedCount = int(selected.size());
+    rows.selectedMode = source->multiSelect() && selected.size() > 1;
+    rows.allRow = [](int row) { return row; };
+    rows.selectedRow = [selected](int row) { return selected[size_t(row)]; };
+    const TListViewModel *model = source->listModel();
+    return RunExportDialog(
+        source, FieldsFromListView(*source), rows,
+        [model](int row, int column) { return model->cellText(row, column); }, title, sheetName, headLine, notes,
+        orientation, useSavedParams);
+}
+
+bool ExportOwnerDrawGridToExcel(TQOwnerDrawGrid *source, const QString &title, const QString &sheetName,
+                                const QString &headLine, const QString &notes, int orientation, bool useSavedParams)
+{
+    if (!source)
+        return false;
+    // Row 0 holds the headings; the selection is taken as the span from its top to its bottom row.
+    SourceRows rows;
+    rows.total = std::max(source->rowCount() - 1, 0);
+    int top = -1;
+    int bottom = -1;
+    std::set<int> selected;
+    for (const QModelIndex &i : source->selectionModel()->selectedIndexes())
+        selected.insert(i.row() + source->fixedRows());
+    if (!selected.empty()) {
+        top = *selected.begin();
+        bottom = *selected.rbegin();
+    } else if (source->row() >= 0) {
+        top = bottom = source->row();
+    }
+    top = std::max(top, 1);
+    rows.selectedCount = bottom >= top ? bottom - top + 1 : 0;
+    rows.selectedMode = rows.selectedCount > 1;
+    rows.allRow = [](int row) { return row + 1; };
+    rows.selectedRow = [top](int row) { return top + row; };
+    return RunExportDialog(
+        source, FieldsFromGrid(*source), rows,
+        [source](int row, int column) { return source->getCellText(column, row); }, title, sheetName, headLine,
+        notes, orientation, useSavedParams);
+}
+
+bool ExportStringGridToExcel(TStringGrid *source, const QString &title, const QString &sheetName,
+                             const QString &headLine, const QString &notes, int orientation, bool useSavedParams)
+{
+    return ExportOwnerDrawGridToExcel(source, title, sheetName, headLine, notes, orientation, useSavedParams);
+}
