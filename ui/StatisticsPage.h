@@ -60,6 +60,9 @@ public:
     void refresh(bool full);
     // Enables and checks the actions for the current state.
     void updateActions();
+    // Shows the norm and deviation columns (80 pixels each) while the prefetch option is on, hides them
+    // while it is off. The main window applies it at start, after the option and the layout are read.
+    void applyPrefetchColumns();
 
     const TStatMethod *selectedMethod() const;
     // Selects the method with that code without computing (the caller computes); false when the list
@@ -94,7 +97,6 @@ private:
     void showChart();
     void sortRows(int column, TSortDirection direction);
     void restoreSelection();
-    void applyPrefetchColumns();
     void togglePrefetchs();
     void toggleTotalLine();
     TDrawsStatKey currentKey() const;

@@ -1,0 +1,272 @@
+#include "ui/logic/PrefetchCache.h"
+
+#include "common/AtomicFile.h"
+#include "common/BusyCursor.h"
+#include "common/Dialogs.h"
+#include "common/Exception.h"
+#include "common/Format.h"
+#include "common/ProgramFiles.h"
+#include "lottery/stats/CustomStat.h"
+#include "lottery/stats/StatList.h"
+#include "ui/logic/MainOptions.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QtEndian>
+
+#include <filesystem>
+#include <system_error>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A file of the cache could not be written: the message names the file, the reason is the system's.
+class EPrefetchWriteError : public EInOutError {
+public:
+    EPrefetchWriteError(const QString &path, const QString &reason)
+        : EInOutError(FileWriteErrorText(path, reason)), m_reason(reason)
+    {
+    }
+    const QString &reason() const { return m_reason; }
+
+private:
+    QString m_reason;
+};
+
+constexpr int64_t kIdleEvery = 65536;
+
+void ensureFolder(const QString &folder)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(folder.toStdString()), ec);
+    if (ec)
+        throw EPrefetchWriteError(folder, QString::fromLocal8Bit(ec.message()));
+}
+
+void writeWhole(const QString &path, const QByteArray &data)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw EPrefetchWriteError(path, file.errorString());
+    if (file.write(data) != data.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        throw EPrefetchWriteError(path, reason);
+    }
+    if (!file.commit())
+        throw EPrefetchWriteError(path, file.errorString());
+}
+
+bool keysBelow(const TPrefetchRec &a, const TPrefetchRec &b)
+{
+    return a.Keys < b.Keys; // key 1 first, each compared as unsigned
+}
+
+// Holds a flag set for its lifetime.
+class FlagGuard {
+public:
+    explicit FlagGuard(bool &flag) : m_flag(flag) { m_flag = true; }
+    ~FlagGuard() { m_flag = false; }
+    FlagGuard(const FlagGuard &) = delete;
+    FlagGuard &operator=(const FlagGuard &) = delete;
+
+private:
+    bool &m_flag;
+};
+
+} // namespace
+
+QString PrefetchFolder()
+{
+    return GetProgramFolder() + u"Prefetchs/"_s;
+}
+
+QString PrefetchFileName(const TStatMethod &method)
+{
+    const QString baseName = QFileInfo(GetProgramBasePath()).fileName();
+    return PrefetchFolder() + baseName + u'_' + method.MethodCode() + u".dfc"_s;
+}
+
+bool MethodHasPrefetch(const TStatMethod &method)
+{
+    return method.StatClass && method.StatClass->Available() && method.StatClass->HasKindN();
+}
+
+TStatPrefetch ComputePrefetch(TCustomStat &stat, const std::function<void()> &idle)
+{
+    TStatDrawArray values;
+    TComb comb;
+    int64_t done = 0;
+    // Every combination of the full set in ascending order, as the generated list holds them.
+    for (int a = 1; a <= kMaxNumber - 5; ++a) {
+        comb[0] = uint8_t(a);
+        for (int b = a + 1; b <= kMaxNumber - 4; ++b) {
+            comb[1] = uint8_t(b);
+            for (int c = b + 1; c <= kMaxNumber - 3; ++c) {
+                comb[2] = uint8_t(c);
+                for (int d = c + 1; d <= kMaxNumber - 2; ++d) {
+                    comb[3] = uint8_t(d);
+                    for (int e = d + 1; e <= kMaxNumber - 1; ++e) {
+                        comb[4] = uint8_t(e);
+                        for (int f = e + 1; f <= kMaxNumber; ++f) {
+                            comb[5] = uint8_t(f);
+                            stat.ValuesOfComb(comb, values);
+                            if (++done % kIdleEvery == 0 && idle)
+                                idle();
+                        }
+                    }
+                }
+            }
+        }
+    }
+    SortStatValues(values);
+    const TStatValuesSummary summary = StatValuesSummary(values);
+    TStatPrefetch prefetch;
+    prefetch.records.reserve(size_t(values.size()));
+    for (const TStatValueRec &v : values)
+        prefetch.records.push_back(StatValueToPrefetch(v));
+    prefetch.minCount = summary.MinCount;
+    prefetch.maxCount = summary.MaxCount;
+    return prefetch;
+}
+
+QByteArray EncodePrefetch(const TStatPrefetch &prefetch)
+{
+    QByteArray bytes((qsizetype(prefetch.records.size()) + 1) * kPrefetchRecSize, '\0');
+    auto *out = reinterpret_cast<uint8_t *>(bytes.data());
+    for (const TPrefetchRec &r : prefetch.records) {
+        WritePrefetchRec(r, out);
+        out += kPrefetchRecSize;
+    }
+    qToLittleEndian<int32_t>(prefetch.minCount, out);
+    qToLittleEndian<int32_t>(prefetch.maxCount, out + 4);
+    qToLittleEndian<int32_t>(0, out + 8);
+    return bytes;
+}
+
+bool DecodePrefetch(const QByteArray &bytes, TStatPrefetch &prefetch)
+{
+    if (bytes.size() < kPrefetchRecSize || bytes.size() % kPrefetchRecSize != 0)
+        return false;
+    const auto *in = reinterpret_cast<const uint8_t *>(bytes.constData());
+    const qsizetype n = bytes.size() / kPrefetchRecSize - 1;
+    const uint8_t *trailer = in + n * kPrefetchRecSize;
+    const int32_t minCount = qFromLittleEndian<int32_t>(trailer);
+    const int32_t maxCount = qFromLittleEndian<int32_t>(trailer + 4);
+    if (qFromLittleEndian<int32_t>(trailer + 8) != 0)
+        return false;
+
+    TStatPrefetch p;
+    p.records.reserve(size_t(n));
+    for (qsizetype i = 0; i < n; ++i) {
+        const TPrefetchRec r = ReadPrefetchRec(in + i * kPrefetchRecSize);
+        if (r.Count < 0 || (!p.records.empty() && !keysBelow(p.records.back(), r)))
+            return false;
+        p.minCount = std::min(p.minCount, r.Count);
+        p.maxCount = std::max(p.maxCount, r.Count);
+        p.records.push_back(r);
+    }
+    // The trailer is the summary of the records (2147483647 and 0 for none).
+    if (p.minCount != minCount || p.maxCount != maxCount)
+        return false;
+    prefetch = std::move(p);
+    return true;
+}
+
+bool ReadPrefetchFile(const QString &fileName, TStatPrefetch &prefetch)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    return DecodePrefetch(file.readAll(), prefetch);
+}
+
+// ---- The cache ----
+
+TPrefetchCache::TPrefetchCache(const TStatList &list, const MainOptions &options)
+    : m_list(list), m_options(options), m_idle(&ProcessMessages)
+{
+}
+
+TStatPrefetch TPrefetchCache::CreatePrefetchFile(const TStatMethod &method)
+{
+    BusySection busy;
+    const QString fileName = PrefetchFileName(method);
+    SetStatusText(Format(u"Создание файла предварительной выборки %s...", {QFileInfo(fileName).fileName()}));
+    const std::unique_ptr<TCustomStat> stat = method.CreateStat(m_list);
+    if (!stat)
+        throw Exception(Format(u"Метод \"%s\" недоступен!", {method.MethodCode()}));
+    ensureFolder(PrefetchFolder());
+
+    TStatPrefetch prefetch;
+    {
+        FlagGuard building(m_busy);
+        prefetch = ComputePrefetch(*stat, m_idle);
+    }
+    writeWhole(fileName, EncodePrefetch(prefetch));
+    ++m_built;
+    return prefetch;
+}
+
+bool TPrefetchCache::OpenPrefetchFile(const TStatMethod &method, TStatPrefetch &prefetch)
+{
+    if (!m_options.prefetchsEnabled || !MethodHasPrefetch(method))
+        return false;
+    const QString fileName = PrefetchFileName(method);
+    if (ReadPrefetchFile(fileName, prefetch))
+        return true;
+    // Asked again from a window message while a file is being built: no second build inside the first.
+    if (m_busy)
+        return false;
+    try {
+        prefetch = CreatePrefetchFile(method);
+        return true;
+    } catch (const EPrefetchWriteError &e) {
+        ShowErrorBox(Format(u"Ошибка открытия файла данных для полного набора вариантов!\r\rИмя файла: %s\r\r%s",
+                            {fileName, e.reason()}));
+    } catch (const Exception &e) {
+        ShowErrorBox(Format(u"Ошибка открытия файла данных для полного набора вариантов!\r\rИмя файла: %s\r\r%s",
+                            {fileName, e.message()}));
+    } catch (const std::exception &e) {
+        ShowErrorBox(Format(u"Ошибка открытия файла данных для полного набора вариантов!\r\rИмя файла: %s\r\r%s",
+                            {fileName, QString::fromLocal8Bit(e.what())}));
+    }
+    return false;
+}
+
+void TPrefetchCache::RebuildPrefetchFiles(bool force, uint32_t groups)
+{
+    if ((!force && !m_options.prefetchsEnabled) || m_busy)
+        return;
+    const QString text = u"Создание файлов для полного набора комбинаций..."_s;
+    BusySection busy;
+    struct Release {
+        const TPrefetchProgress &progress;
+        bool shown = false;
+        ~Release()
+        {
+            SetStatusText({});
+            if (shown && progress.close)
+                progress.close();
+        }
+    } release{m_progress};
+
+    const int count = m_list.MethodCount();
+    if (m_progress.show)
+        m_progress.show(text, count);
+    release.shown = true;
+    SetStatusText(text);
+    for (int i = 0; i < count; ++i) {
+        const TStatMethod &method = m_list.GetMethod(i);
+        if (MethodHasPrefetch(method)) {
+            TStatPrefetch existing;
+            const bool present = ReadPrefetchFile(PrefetchFileName(method), existing);
+            if (!present || (groups & StatGroupBit(method.StatClass->Group)) != 0)
+                CreatePrefetchFile(method);
+        }
+        if (m_progress.step)
+            m_progress.step();
+    }
+}
