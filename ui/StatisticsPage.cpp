@@ -1,5 +1,7 @@
 #include "ui/StatisticsPage.h"
 
+#include "common/widgets/ExcelExportDialog.h"
+
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
@@ -170,11 +172,14 @@ void TStatisticsPage::buildActions()
     m_actTotalLine->setCheckable(true);
     connect(m_actTotalLine, &QAction::triggered, this, [this] { guarded([this] { toggleTotalLine(); }); });
 
-    // The export to a spreadsheet comes with its own feature; until then the command stays disabled.
     m_actExport = new QAction(u"Экспорт статистики в Microsoft Excel"_s, this);
     m_actExport->setObjectName(u"DrawsStatExportToExcel"_s);
     m_actExport->setIconText(u"Excel"_s);
     m_actExport->setEnabled(false);
+    connect(m_actExport, &QAction::triggered, this, [this] {
+        if (IsNotBusy() && rowCount() > 0)
+            guarded([this] { ExportListViewToExcel(m_table, caption(), caption(), {}, {}, 0, true); });
+    });
 
     for (QAction *a : {m_actCalc, m_actPrefetchs, m_actTotalLine, m_actExport})
         a->setToolTip(a->text());
@@ -598,5 +603,5 @@ void TStatisticsPage::updateActions()
     m_actPrefetchs->setChecked(m_options.prefetchsEnabled);
     m_actTotalLine->setEnabled(notBusy && m_options.prefetchsEnabled);
     m_actTotalLine->setChecked(m_options.showTotalLine);
-    m_actExport->setEnabled(false);
+    m_actExport->setEnabled(notBusy && rowCount() > 0);
 }
