@@ -247,10 +247,15 @@ TEST_F(PrefetchCache, OpenReportsAFileThatCannotBeWritten)
 TEST_F(PrefetchCache, RebuildFollowsOptionForceAndGroups)
 {
     placeholdersExcept({u"EVEN"_s});
-    // Off and not forced: nothing at all, not even the progress window.
-    cache.RebuildPrefetchFiles(false, kAllStatGroups);
+    // Off and not forced: nothing is built, no progress window; the files of the groups whose settings
+    // changed are dropped, so that they cannot give old norms once the option is on.
+    cache.RebuildPrefetchFiles(false, StatGroupBit(6));
     EXPECT_TRUE(shown.empty());
     EXPECT_FALSE(QFile::exists(fileOf(u"EVEN"_s)));
+    EXPECT_FALSE(QFile::exists(fileOf(u"SEQL"_s)));
+    EXPECT_TRUE(QFile::exists(fileOf(u"NUMS"_s)));
+    EXPECT_EQ(cache.builtFiles(), 0);
+    placeholdersExcept({u"EVEN"_s});
 
     // Forced with no group ("fullrefresh"): only the missing file is made; every method is one step.
     cache.RebuildPrefetchFiles(true, 0);

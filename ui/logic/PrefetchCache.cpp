@@ -238,8 +238,18 @@ bool TPrefetchCache::OpenPrefetchFile(const TStatMethod &method, TStatPrefetch &
 
 void TPrefetchCache::RebuildPrefetchFiles(bool force, uint32_t groups)
 {
-    if ((!force && !m_options.prefetchsEnabled) || m_busy)
+    if (m_busy)
         return;
+    if (!force && !m_options.prefetchsEnabled) {
+        // Not rebuilt now, the files of the changed groups would keep the old settings' distributions
+        // and give wrong norms once the option is on: they go, and are built when next needed.
+        for (int i = 0; groups != 0 && i < m_list.MethodCount(); ++i) {
+            const TStatMethod &method = m_list.GetMethod(i);
+            if (MethodHasPrefetch(method) && (groups & StatGroupBit(method.StatClass->Group)) != 0)
+                QFile::remove(PrefetchFileName(method));
+        }
+        return;
+    }
     const QString text = u"Создание файлов для полного набора комбинаций..."_s;
     BusySection busy;
     struct Release {

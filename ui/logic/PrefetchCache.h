@@ -74,7 +74,9 @@ public:
     // "Ошибка открытия файла данных для полного набора вариантов!..." is shown and false returned.
     bool OpenPrefetchFile(const TStatMethod &method, TStatPrefetch &prefetch);
 
-    // Nothing unless force is set or the option is on. Otherwise, for every method with a file, in
+    // Unless force is set or the option is on, nothing is built: the files of the groups given are
+    // removed (they were made under other settings) and built when next needed. Otherwise, for every
+    // method with a file, in
     // registry order: a missing (or empty, or damaged) file is built, an existing one is built anew
     // when its group is in groups (a set of StatGroupBit). The progress window counts the methods.
     // Failures are raised to the caller; the progress window, status and busy cursor are released.
