@@ -149,6 +149,10 @@ TEST(StakesFileOpen, SecondOpenIsRefusedWhileTheFirstHoldsIt)
     ASSERT_TRUE(first.appendStake(stake(11)));
     ASSERT_TRUE(first.deleteRows(1, 1));
     EXPECT_THROW(second.open(), EInOutError);
+    // Reopening after a check keeps the hold.
+    EXPECT_TRUE(first.reopen());
+    EXPECT_THROW(second.open(), EInOutError);
+    EXPECT_EQ(first.count(), 1);
     first.close();
     EXPECT_NO_THROW(second.open());
 }

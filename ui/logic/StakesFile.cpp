@@ -117,6 +117,17 @@ void TStakesFile::close()
 
 bool TStakesFile::reopen()
 {
+    // While the open stream is still the file of that name, the lock is kept: closing and opening
+    // again would leave a moment in which a second copy of the program could take the file.
+    if (m_fd >= 0) {
+        struct stat held {};
+        struct stat named {};
+        if (::fstat(m_fd, &held) == 0 && ::stat(QFile::encodeName(m_fileName).constData(), &named) == 0
+            && held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
+            resetCache();
+            return true;
+        }
+    }
     close();
     try {
         open();

@@ -34,7 +34,9 @@ public:
     // Closes and unlocks; no effect when not open.
     void close();
     bool isOpen() const { return m_fd >= 0; }
-    // Closes and opens again; a failure to open shows "Ошибка чтения файла ставок!\r\r%s" and gives false.
+    // Starts afresh after a change: the read cache is reset, and the stream is opened again unless it
+    // still holds the file of its name (the lock is then never let go). A failure to open shows
+    // "Ошибка чтения файла ставок!\r\r%s" and gives false.
     bool reopen();
 
     // Start-up: opens the file and checks its version. A file of whole version-2 records is kept as it
