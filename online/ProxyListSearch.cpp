@@ -34,8 +34,7 @@ bool parseRow(QStringView row, int offset, TProxyListEntry &entry)
     QString base64;
     for (const QString &piece : escaped.split(u"\\x"_s, Qt::SkipEmptyParts, Qt::CaseInsensitive))
         base64 += HexCodeToChar(piece);
-    const auto decoded =
-        QByteArray::fromBase64Encoding(base64.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+    const auto decoded = QByteArray::fromBase64Encoding(base64.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
     if (!decoded)
         return false;
     host += QString::fromLatin1(*decoded);
@@ -69,7 +68,7 @@ QString HexCodeToChar(QStringView hex)
         return {};
     char32_t code = 0;
     for (QChar c : hex) {
-        const int digit = c.isDigit() ? c.unicode() - u'0'
+        const int digit = c.isDigit()                ? c.unicode() - u'0'
                           : (c >= u'a' && c <= u'f') ? c.unicode() - u'a' + 10
                           : (c >= u'A' && c <= u'F') ? c.unicode() - u'A' + 10
                                                      : -1;
@@ -157,7 +156,9 @@ QString LoadProxyListUrl(const QString &iniFileName)
     return url.isEmpty() ? QString::fromUtf16(kDefaultProxyListUrl) : url;
 }
 
-TProxyListSearch::TProxyListSearch(QString siteUrl) : m_siteUrl(std::move(siteUrl)) {}
+TProxyListSearch::TProxyListSearch(QString siteUrl) : m_siteUrl(std::move(siteUrl))
+{
+}
 
 int TProxyListSearch::FetchProxyListPage(int page, QStringList &list, const TProxyListFilter &filter)
 {
@@ -168,8 +169,8 @@ int TProxyListSearch::FetchProxyListPage(int page, QStringList &list, const TPro
 
     const TProxyListPage parsed = ParseProxyListPage(QString::fromLatin1(bytes));
     if (!parsed.hasTable)
-        throw Exception(Format(u"Страница списка proxy-серверов \"%s\" не распознана: на ней нет таблицы серверов.",
-                               {url}));
+        throw Exception(
+            Format(u"Страница списка proxy-серверов \"%s\" не распознана: на ней нет таблицы серверов.", {url}));
     if (parsed.rows > 0 && parsed.badRows == parsed.rows)
         throw Exception(Format(u"Страница списка proxy-серверов \"%s\" не распознана: не удалось прочитать "
                                u"ни одного адреса сервера.",

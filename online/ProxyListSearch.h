@@ -24,10 +24,10 @@ enum TProxyProtocol : uint8_t {
 struct TProxyListFilter {
     uint8_t protocols = 0;
     uint8_t anonymityLevels = 0;
-    QString countries;      // country codes separated by "," or ";"
-    int port = 0;           // 0, or the port the servers must have
-    int minUptime = 0;      // percent; 0 = any
-    int maxResponseMs = 0;  // milliseconds (sent in whole seconds); 0 = any
+    QString countries;     // country codes separated by "," or ";"
+    int port = 0;          // 0, or the port the servers must have
+    int minUptime = 0;     // percent; 0 = any
+    int maxResponseMs = 0; // milliseconds (sent in whole seconds); 0 = any
 };
 
 inline constexpr int kProxyListPageRows = 15;
@@ -54,9 +54,9 @@ struct TProxyListEntry {
 
 // What one page holds.
 struct TProxyListPage {
-    bool hasTable = false;               // the page has the servers table at all
-    int rows = 0;                        // table rows seen, read or not
-    int badRows = 0;                     // rows without a usable address and port
+    bool hasTable = false;                // the page has the servers table at all
+    int rows = 0;                         // table rows seen, read or not
+    int badRows = 0;                      // rows without a usable address and port
     std::vector<TProxyListEntry> entries; // the readable rows, in page order
 };
 // Reads a page. Only a host name or an IPv4 address with a port 1..65535 is taken: a row whose

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "lottery/DrawTypes.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <vector>
+
+class TDrawsArchive;
+
+// Draws CSV files: one draw a line, fields separated by ";", a field optionally in double quotes
+// (a quote inside doubled). Two line forms are read, told apart by their number of fields:
+//   10 fields: number; date; six main numbers; two supplementary numbers
+//    9 fields: date; six main numbers; two supplementary numbers (the number is given on import)
+// The export writes the 10-field form, oldest draw first, in Windows-1251 with CRLF line ends:
+//   4102;"5 Jan 2015";3;11;17;25;30;41;8;44
+
+// The fields of one line. A ";" inside quotes belongs to the field; "" inside quotes is one quote.
+// Fields outside quotes are trimmed; the text of a quoted field is kept as it stands.
+QStringList SplitCsvFields(QStringView line);
+// The field in double quotes with every quote inside doubled.
+QString QuoteCsvField(QStringView text);
+
+// The line of one draw, without the line break.
+QString DrawToCsvLine(const TDrawRec &draw);
+// The bytes of a whole export file.
+QByteArray DrawsToCsv(const TDrawsArray &draws);
+
+// A line of the file that was not imported because it could not be read or holds no valid draw.
+struct TCsvLineProblem {
+    int line = 0; // 1-based line number in the file
+    QString reason;
+};
+
+// What a CSV file brings to the archive.
+struct TCsvImportResult {
+    TDrawsArray added;                     // new draws, in file order
+    int duplicates = 0;                    // lines whose draw the archive (or an earlier line) already has
+    int badLines = 0;                      // lines that were skipped as unreadable or invalid
+    std::vector<TCsvLineProblem> problems; // the first kMaxCsvProblems of them, with the reason
+};
+inline constexpr int kMaxCsvProblems = 10;
+// A draws file is small; anything far larger is not one.
+inline constexpr qint64 kMaxDrawsCsvSize = 32 * 1024 * 1024;
+
+// The draws of a CSV text that are not yet in the stored array. Every draw is checked as any draw
+// entering the archive is (number above 0, six different main numbers 1..45, supplementary numbers
+// 1..45), and its date must be empty or a date in the game's form ("5 Jan 2015"). A line whose
+// number is stored already (or was on an earlier line) is a duplicate. A 9-field line gets the
+// number after the highest one stored or imported so far; it is a duplicate when a draw with the
+// same date and the same eight numbers is there already.
+TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored);
+
+// Adds the imported draws to the array, which stays ordered by draw number (oldest first): a draw
+// imported out of order takes its place by its number. Draws of equal numbers keep their order.
+void MergeImportedDraws(TDrawsArray &draws, const TDrawsArray &added);
+
+// Reads the file, adds its new draws to the archive and saves the archive. Raises EInOutError when
+// the file cannot be read or the archive cannot be saved; the archive in memory is then as it was
+// and its file untouched. Nothing is saved when the file brings no new draw.
+TCsvImportResult ImportDrawsCsv(TDrawsArchive &archive, const QString &fileName);
+// Writes every draw into the file (replaced whole only once written); raises EInOutError.
+void ExportDrawsCsv(const TDrawsArray &draws, const QString &fileName);
+
+// The report of an import that skipped lines or brought nothing new; empty when every line of the
+// file became a new draw.
+QString CsvImportReport(const TCsvImportResult &result, const QString &fileName);
