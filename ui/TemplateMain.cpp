@@ -13,9 +13,16 @@
 #include "lottery/Combinatorics.h"
 #include "lottery/stats/StatList.h"
 #include "ui/CombsPage.h"
+#include "ui/DrawsCsvActions.h"
+#include "ui/PrefetchFeature.h"
+#include "ui/logic/PrefetchCache.h"
+#include "ui/ScenarioPage.h"
+#include "ui/StatSettingsActions.h"
+#include "ui/logic/ProxyListCandidates.h"
 #include "ui/DrawsPanel.h"
 #include "ui/ProxyDialog.h"
 #include "ui/StatisticsPage.h"
+#include "ui/logic/StakesCheck.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -109,6 +116,7 @@ void TTemplateMain::buildWindow()
     m_statisticsPage->setDrawsOffsetSource([this] { return m_drawsPanel->drawsOffset(); });
     m_mainPages->addTab(m_statisticsPage, TStatisticsPage::caption());
     addView([this](bool full) { m_statisticsPage->refresh(full); });
+    m_prefetch = new TPrefetchFeature(StatList(), m_options, *m_statisticsPage, this);
 
     m_combsPage = new TCombsPage(m_archive, StatList(), m_options, m_leftPages);
     m_leftPages->addTab(m_combsPage, TCombsPage::caption());
@@ -118,6 +126,10 @@ void TTemplateMain::buildWindow()
     connect(m_combsPage, &TCombsPage::drawsExcludeChanged, m_drawsPanel, &TDrawsPanel::setDrawsOffset);
     connect(m_combsPage, &TCombsPage::combsCountChanged, this,
             [this](qint64 n) { m_statusPanels[3]->setText(TCombsPage::countText(n)); });
+
+    m_scenarioPage = new TScenarioPage(StatList(), m_mainPages);
+    m_mainPages->addTab(m_scenarioPage, TScenarioPage::caption());
+    m_scenarioPage->setDefaultDrawsSource([this] { return m_combsPage->drawsExclude(); });
     m_splitter->addWidget(m_leftPages);
     m_splitter->addWidget(m_mainPages);
     m_splitter->setStretchFactor(1, 1);
@@ -186,6 +198,26 @@ void TTemplateMain::buildActions()
         m_actAutoDownload[static_cast<size_t>(i)] = a;
     }
 
+    m_drawsCsv = new TDrawsCsvActions(m_archive, this);
+    connect(m_drawsCsv, &TDrawsCsvActions::drawsImported, this, [this](int) {
+        m_drawsPanel->updateDrawsInfo(true);
+        RefreshViews(false);
+    });
+
+    m_statActions = new TStatSettingsActions(StatList(), m_statisticsPage, this);
+    connect(m_statActions, &TStatSettingsActions::configChanged, this, [this](int flags) {
+        rebuildPrefetchs(flags);
+        m_drawsPanel->setChannelSize(StatList().Config.channelSize);
+        m_drawsPanel->model()->repaintAll();
+        m_combsPage->refreshList();
+        RefreshViews(true);
+    });
+    connect(m_statActions, &TStatSettingsActions::shreddingChanged, this, [this](int flags) {
+        rebuildPrefetchs(flags);
+        RefreshViews(true);
+    });
+    connect(m_statActions, &TStatSettingsActions::favouritesChanged, this, [this] { RefreshViews(true); });
+
     QMenu *fileMenu = menuBar()->addMenu(u"&Файл"_s);
     fileMenu->setObjectName(u"menuFile"_s);
     fileMenu->addAction(m_actExit);
@@ -198,6 +230,9 @@ void TTemplateMain::buildActions()
     drawsMenu->addSeparator();
     drawsMenu->addAction(m_drawsPanel->sortedAction());
     drawsMenu->addAction(m_drawsPanel->colorAction());
+    drawsMenu->addSeparator();
+    drawsMenu->addAction(m_drawsCsv->importAction());
+    drawsMenu->addAction(m_drawsCsv->exportAction());
     drawsMenu->addSeparator();
     drawsMenu->addAction(m_actDownload);
 
@@ -222,9 +257,27 @@ void TTemplateMain::buildActions()
     statMenu->addAction(m_statisticsPage->totalLineAction());
     statMenu->addSeparator();
     statMenu->addAction(m_statisticsPage->exportAction());
+    statMenu->addSeparator();
+    statMenu->addActions({m_statActions->filtersManagerAction(), m_statActions->filtersResetAction(),
+                          m_statActions->filtersInfoAction()});
+
+    QMenu *scenarioMenu = menuBar()->addMenu(u"С&ценарий"_s);
+    scenarioMenu->setObjectName(u"menuScript"_s);
+    scenarioMenu->addActions({m_scenarioPage->openAction(), m_scenarioPage->saveAction(), m_scenarioPage->loadAction()});
+    scenarioMenu->addSeparator();
+    scenarioMenu->addActions({m_scenarioPage->addLineAction(), m_scenarioPage->emptyAction(),
+                              m_scenarioPage->cloneAction(), m_scenarioPage->editAction()});
+    scenarioMenu->addSeparator();
+    scenarioMenu->addActions({m_scenarioPage->delAction(), m_scenarioPage->clrAction()});
+    scenarioMenu->addSeparator();
+    scenarioMenu->addActions({m_scenarioPage->upAction(), m_scenarioPage->downAction()});
+    scenarioMenu->addSeparator();
+    scenarioMenu->addActions({m_scenarioPage->copyAction(), m_scenarioPage->pasteAction()});
 
     QMenu *optionsMenu = menuBar()->addMenu(u"&Параметры"_s);
     optionsMenu->setObjectName(u"menuOptions"_s);
+    optionsMenu->addActions({m_statActions->editConfigAction(), m_statActions->editShreddingAction()});
+    optionsMenu->addSeparator();
     optionsMenu->addAction(m_actProxy);
     optionsMenu->addSeparator();
     for (QAction *a : m_actAutoDownload)
@@ -251,6 +304,9 @@ void TTemplateMain::updateActions()
     m_drawsPanel->updateActions();
     m_statisticsPage->updateActions();
     m_combsPage->updateActions();
+    m_scenarioPage->updateActions();
+    m_statActions->updateActions();
+    m_drawsCsv->updateActions();
 }
 
 void TTemplateMain::FormCreate()
@@ -281,6 +337,7 @@ void TTemplateMain::FormCreate()
         RestoreListViewSettings(MainFormSection(), m_combsPage->combsList(), false);
         RestoreListViewSettings(MainFormSection(), m_combsPage->filtersList(), false);
         m_options.initPrefetchs();
+        m_statisticsPage->applyPrefetchColumns();
 
         TStatList &stats = StatList();
         stats.LoadGenerateSettings();
@@ -402,19 +459,22 @@ void TTemplateMain::tmrInitTimer()
         setWindowTitle(windowTitle() + u" версия " + QStringLiteral(VENDRA_VERSION));
         m_drawsPanel->setDrawsOffset(0);
 
-        if (!m_stakesFile.open(ProgramFilePath(u"Vendra.lsk"_s))) {
+        if (!m_stakes.load()) {
             ShowErrorBox(kExclusiveAccessMessage);
             setBatchFailed();
             terminateApplication();
             return;
         }
 
+        refreshStakesCount();
         loadDraws();
         m_combsPage->generateDefault();
         RefreshViews(false);
+        m_scenarioPage->LoadScenarioList();
 
         if (m_switches.loadOnly) {
             DownloadDraws();
+            checkStakes();
             if (!m_lastDownload.ok)
                 setBatchFailed();
             if (!m_switches.fullRecreate && !m_switches.fullRefresh) {
@@ -422,7 +482,13 @@ void TTemplateMain::tmrInitTimer()
                 return;
             }
         }
-        if (m_switches.fullRecreate || m_switches.fullRefresh) {
+        if (m_switches.fullRecreate) {
+            m_prefetch->RebuildPrefetchFiles(true, kAllStatGroups);
+            terminateApplication();
+            return;
+        }
+        m_prefetch->RebuildPrefetchFiles(m_switches.fullRefresh, 0);
+        if (m_switches.fullRefresh) {
             terminateApplication();
             return;
         }
@@ -460,7 +526,7 @@ void TTemplateMain::startDownload()
 
 int TTemplateMain::DownloadDraws()
 {
-    TNoProxyCandidates candidates;
+    TProxyListCandidates candidates(LoadProxyListUrl(GetIniFileName()));
     TDrawsDownloader downloader(m_archive, m_proxy, candidates, LoadDownloadSettings(GetIniFileName()),
                                 GetIniFileName());
     downloader.setRefreshViews([this] {
@@ -482,7 +548,34 @@ void TTemplateMain::drawsDownload()
     WaitGuard wait(u"Загрузка архива тиражей..."_s);
     SetStatusText(u"Загрузка архива тиражей..."_s);
     DownloadDraws();
+    checkStakes();
     SetStatusText({});
+}
+
+void TTemplateMain::rebuildPrefetchs(int groups)
+{
+    // The distributions of the groups whose settings changed are made anew.
+    try {
+        m_prefetch->RebuildPrefetchFiles(false, static_cast<uint32_t>(groups));
+    } catch (const std::exception &e) {
+        const auto *own = dynamic_cast<const Exception *>(&e);
+        ShowErrorBox(own ? own->message() : QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void TTemplateMain::checkStakes()
+{
+    TStakeCheckContext context;
+    context.draws = &m_archive.draws();
+    context.config = &StatList().Config;
+    context.log.enabled = m_options.stakesLogEnabled;
+    CheckStakes(m_stakes, context);
+    refreshStakesCount();
+}
+
+void TTemplateMain::refreshStakesCount()
+{
+    m_statusPanels[4]->setText(Format(u"Ставок: %d", {static_cast<long long>(m_stakes.count())}));
 }
 
 bool TTemplateMain::event(QEvent *event)
@@ -517,10 +610,10 @@ void TTemplateMain::FormDestroy()
         return;
     m_destroyed = true;
     // A copy that did not get the data folder leaves the settings to the copy that has it.
-    if (m_stakesFile.isOpen())
+    if (m_stakes.isOpen())
         saveSettings();
     m_archive.clear();
-    m_stakesFile.close();
+    m_stakes.closeForShutdown();
 }
 
 void TTemplateMain::terminateApplication()

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "common/ExclusiveFile.h"
 #include "ui/logic/CommandLine.h"
 #include "ui/logic/DrawsArchive.h"
 #include "ui/logic/DrawsDownloader.h"
 #include "ui/logic/MainOptions.h"
 #include "ui/logic/ProxySettings.h"
+#include "ui/logic/StakesFile.h"
 
 #include <QMainWindow>
 #include <array>
@@ -18,6 +18,10 @@ class QSplitter;
 class QTabWidget;
 class QTimer;
 class TCombsPage;
+class TDrawsCsvActions;
+class TPrefetchFeature;
+class TScenarioPage;
+class TStatSettingsActions;
 class TDrawsPanel;
 class TStatisticsPage;
 
@@ -41,9 +45,14 @@ public:
     TDrawsPanel *drawsPanel() const { return m_drawsPanel; }
     TStatisticsPage *statisticsPage() const { return m_statisticsPage; }
     TCombsPage *combsPage() const { return m_combsPage; }
+    TScenarioPage *scenarioPage() const { return m_scenarioPage; }
     QTabWidget *mainPages() const { return m_mainPages; }
     QLabel *statusPanel(int index) const { return m_statusPanels[static_cast<size_t>(index)]; }
     const TStartSwitches &switches() const { return m_switches; }
+    TStakesFile &stakes() { return m_stakes; }
+    // Checks the stakes against the draws of the archive and shows their count.
+    void checkStakes();
+    void refreshStakesCount();
     MainOptions &options() { return m_options; }
     TProxy &proxy() { return m_proxy; }
 
@@ -82,6 +91,7 @@ private:
     void updateActions();
     void loadDraws();
     void reportInitError(const std::exception &e);
+    void rebuildPrefetchs(int groups);
     bool waitForPreviousCopy();
     void applyOptions();
     void saveSettings();
@@ -91,7 +101,7 @@ private:
 
     TStartSwitches m_switches;
     TDrawsArchive m_archive;
-    ExclusiveFile m_stakesFile;
+    TStakesFile m_stakes;
     MainOptions m_options;
     MainLayoutSizes m_sizes;
     TProxy m_proxy;
@@ -103,6 +113,10 @@ private:
     TDrawsPanel *m_drawsPanel = nullptr;
     TStatisticsPage *m_statisticsPage = nullptr;
     TCombsPage *m_combsPage = nullptr;
+    TScenarioPage *m_scenarioPage = nullptr;
+    TStatSettingsActions *m_statActions = nullptr;
+    TDrawsCsvActions *m_drawsCsv = nullptr;
+    TPrefetchFeature *m_prefetch = nullptr;
     std::array<QLabel *, 7> m_statusPanels{};
     QTimer *m_initTimer = nullptr;
     QTimer *m_actionTimer = nullptr;

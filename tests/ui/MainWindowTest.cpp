@@ -219,7 +219,9 @@ TEST(MainWindow, SecondCopyOnTheSameFolderIsRefused)
     Started first;
     const QByteArray frmBefore = folder.read(u"Vendra.frm"_s);
     Started second;
-    ASSERT_EQ(boxes.count(), 1);
+    // The stakes file cannot be read by a second copy, and the program says why it closes.
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_TRUE(boxes.boxes()[0].text.startsWith(u"Ошибка чтения файла ставок!"));
     EXPECT_EQ(boxes.last().caption, u"Ошибка");
     EXPECT_TRUE(boxes.last().text.startsWith(u"Невозможно получить монопольный доступ к файлам данных!\r\r"));
     EXPECT_TRUE(boxes.last().text.endsWith(u"Программа будет закрыта!"));
