@@ -307,6 +307,13 @@ void TTemplateMain::updateActions()
     m_scenarioPage->updateActions();
     m_statActions->updateActions();
     m_drawsCsv->updateActions();
+    for (const auto &update : m_actionUpdaters)
+        update();
+}
+
+QMenu *TTemplateMain::findMenu(const QString &objectName) const
+{
+    return menuBar()->findChild<QMenu *>(objectName);
 }
 
 void TTemplateMain::FormCreate()

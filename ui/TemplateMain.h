@@ -14,6 +14,7 @@
 
 class QAction;
 class QLabel;
+class QMenu;
 class QSplitter;
 class QTabWidget;
 class QTimer;
@@ -47,6 +48,10 @@ public:
     TCombsPage *combsPage() const { return m_combsPage; }
     TScenarioPage *scenarioPage() const { return m_scenarioPage; }
     QTabWidget *mainPages() const { return m_mainPages; }
+    QTabWidget *leftPages() const { return m_leftPages; }
+    // A menu of the menu bar by its object name ("menuDraws", "menuCombs", "menuStat", "menuScript",
+    // "menuOptions", "menuFile"); nullptr when there is none.
+    QMenu *findMenu(const QString &objectName) const;
     QLabel *statusPanel(int index) const { return m_statusPanels[static_cast<size_t>(index)]; }
     const TStartSwitches &switches() const { return m_switches; }
     TStakesFile &stakes() { return m_stakes; }
@@ -62,6 +67,8 @@ public:
     void RefreshViews(bool full);
     // Each analysis view registers how it refreshes itself.
     void addView(std::function<void(bool full)> refresh) { m_views.push_back(std::move(refresh)); }
+    // Each feature registers how its commands are enabled; run with the window's own commands.
+    void addActionUpdater(std::function<void()> update) { m_actionUpdaters.push_back(std::move(update)); }
     void setViewsLocked(bool locked) { m_viewsLocked = locked; }
 
     // The number of combinations that share 0..6 numbers with a draw, and their shares.
@@ -127,6 +134,7 @@ private:
     std::array<QAction *, 3> m_actAutoDownload{};
 
     std::vector<std::function<void(bool)>> m_views;
+    std::vector<std::function<void()>> m_actionUpdaters;
     std::array<int64_t, 7> m_matchCounts{};
     std::array<long double, 7> m_matchShares{};
     int m_allCombs = 0;
