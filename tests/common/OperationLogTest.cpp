@@ -194,7 +194,7 @@ TEST(OperationLog, PauseWithCountdown)
     QElapsedTimer timer;
     timer.start();
     PauseWithCountdown(5, abort, {}, [](bool &a) { a = true; }, recorder(lines));
-    EXPECT_LT(timer.elapsed(), 100);
+    EXPECT_LT(timer.elapsed(), 1000); // at once, far below the five seconds
     EXPECT_TRUE(abort);
     EXPECT_TRUE(lines.empty());
 
