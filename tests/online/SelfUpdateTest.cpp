@@ -1,0 +1,273 @@
+#include "online/SelfUpdate.h"
+#include "common/Crc32.h"
+#include "tests/support/LocalHttpServer.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/TempDataFolder.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QByteArray kIndexPath = "/files/autoupdates/Kenvo_AU.cfg";
+
+// Records what the update shows and answers its question.
+class FakeUpdateUi : public ISelfUpdateUi {
+public:
+    FakeUpdateUi() { SetSelfUpdateUi(this); }
+    ~FakeUpdateUi() override { SetSelfUpdateUi(nullptr); }
+    void showProgress(const QString &text, int steps) override { progress << text + u'/' + QString::number(steps); }
+    void stepProgress() override { ++stepCount; }
+    void closeProgress() override {}
+    bool confirmUpdate(const QString &current, const TrSU_VerData &data, const QStringList &lines) override
+    {
+        ++asked;
+        shownCurrent = current;
+        shownData = data;
+        shownLines = lines;
+        return accept;
+    }
+
+    bool accept = true;
+    int asked = 0;
+    int stepCount = 0;
+    QStringList progress;
+    QString shownCurrent;
+    TrSU_VerData shownData;
+    QStringList shownLines;
+};
+
+class SelfUpdateTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        certs = TestCertificates::instance();
+        if (!certs)
+            GTEST_SKIP() << "no openssl command for the test certificates";
+        ASSERT_TRUE(server.startTls(certs->serverCert(), certs->serverKey()));
+        settings.programFolder = folder.path() + u'/';
+        settings.programFile = u"Vendra"_s;
+        settings.currentVersion = u"1.0.0.5"_s;
+        settings.caFile = certs->caFile();
+        settings.programTimeoutSeconds = 20;
+        folder.write(u"Vendra.dat"_s, "old program data");
+        folder.write(u"Vendra.ldr"_s, "draws of the user");
+    }
+
+    QString indexUrl() const { return server.baseUrl() + QString::fromLatin1(kIndexPath); }
+    void serveIndex(const QByteArray &text) { server.route(kIndexPath, LocalHttpReply::text(text)); }
+    // An index offering build 6 with a package at /pkg/setup.upd.
+    QByteArray offer(const QByteArray &extra, const QByteArray &crc) const
+    {
+        return "[Vendra]\r\nVerId=1.0.0.6\r\nDescription=Vendra 1.0.0.6\r\nDownloadUrl=" +
+               server.baseUrl().toLatin1() + "/pkg/setup.upd\r\nOriginalFileName=setup.sh\r\nChecksumCRC32=" + crc +
+               "\r\n" + extra;
+    }
+    void servePackage(const QByteArray &script) { server.route("/pkg/setup.upd", LocalHttpReply::text(script)); }
+    static QByteArray crcOf(const QByteArray &bytes)
+    {
+        return QByteArray::number(Crc32Of(bytes.constData(), static_cast<size_t>(bytes.size())), 16);
+    }
+    int packageRequests() const { return static_cast<int>(server.paths().count("/pkg/setup.upd")); }
+    int run(bool silent = false, int langId = 0) { return SelfUpdate(indexUrl(), silent, langId, settings); }
+    bool untouched() const
+    {
+        return folder.read(u"Vendra.dat"_s) == "old program data" && folder.read(u"Vendra.ldr"_s) == "draws of the user";
+    }
+
+    const TestCertificates *certs = nullptr;
+    LocalHttpServer server;
+    TempDataFolder folder;
+    TSelfUpdateSettings settings;
+    ScriptedMessages messages;
+    FakeUpdateUi ui;
+};
+
+} // namespace
+
+TEST(SelfUpdateVersions, OnlyTheFourthNumberCounts)
+{
+    EXPECT_EQ(VersionBuild(u"1.2.3.40"), 40);
+    EXPECT_EQ(VersionBuild(u"2,0-0_39"), 39);
+    EXPECT_EQ(VersionBuild(u"1.2.3. 7 .9"), 7);
+    EXPECT_EQ(VersionBuild(u"1.2.3"), 0);
+    EXPECT_EQ(VersionBuild(u"1.2.3.x"), 0);
+    EXPECT_LT(VersionBuild(u"2.0.0.39"), VersionBuild(u"1.2.3.40")); // a higher version with a lower build
+    EXPECT_EQ(VersionBuild(GetProgramVersion()), 0);
+    EXPECT_EQ(GetProgramVersion().count(u'.'), 3);
+
+    EXPECT_EQ(UpdateSourceKind(u"HTTPS://host/x"), 0);
+    EXPECT_EQ(UpdateSourceKind(u"Http://host/x"), 0);
+    EXPECT_EQ(UpdateSourceKind(u"/srv/updates/Kenvo_AU.cfg"), 1);
+}
+
+TEST(SelfUpdateVersions, UserFilesAreNeverTheUpdatesToReplace)
+{
+    for (const char16_t *name : {u"Vendra.ldr", u"vendra.LSK", u"Vendra.ini", u"Vendra.frm", u"Vendra.lss",
+                                 u"my.lcv", u"a.lsc", u"Vendra-3.log", u"Systems/6-45.dat", u"Prefetchs/x.dfc"})
+        EXPECT_TRUE(IsUserDataFile(QString::fromUtf16(name))) << QString::fromUtf16(name).toStdString();
+    for (const char16_t *name : {u"Vendra", u"Vendra.chm", u"lib/libx.so", u"Vendra_ENU.lng"})
+        EXPECT_FALSE(IsUserDataFile(QString::fromUtf16(name))) << QString::fromUtf16(name).toStdString();
+}
+
+TEST_F(SelfUpdateTest, NoUpdateWhenTheIndexOffersNoNewerBuildWithAPackage)
+{
+    folder.write(u"Vendra.~"_s, "replaced last time");
+    serveIndex("[Other.exe]\r\nVerId=9.9.9.99\r\nDownloadUrl=https://x/y\r\n");
+    EXPECT_EQ(run(), suNothing);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_EQ(messages.last().text, u"Обновлений не найдено!");
+    EXPECT_EQ(ui.asked, 0);
+    EXPECT_FALSE(folder.exists(u"SelfUpdates.inf"_s));
+    EXPECT_FALSE(folder.exists(u"Vendra.~"_s));
+    EXPECT_EQ(ui.progress, QStringList{u"Поиск доступных обновлений.../5"_s});
+    EXPECT_EQ(ui.stepCount, 5);
+
+    messages.clear();
+    serveIndex("[Vendra]\r\nVerId=1.0.0.6\r\nDownloadUrl=\r\n");
+    EXPECT_EQ(run(true), suNothing);
+    EXPECT_EQ(messages.count(), 0);
+    serveIndex("[Vendra]\r\nVerId=2.0.0.4\r\nDownloadUrl=https://x/y\r\n");
+    EXPECT_EQ(run(true), suNothing);
+    EXPECT_EQ(ui.asked, 0);
+}
+
+TEST_F(SelfUpdateTest, SearchFailuresAreReportedUnlessSilent)
+{
+    EXPECT_EQ(run(true), suFailed); // no index served: 404
+    EXPECT_EQ(messages.count(), 0);
+    EXPECT_EQ(run(false), suFailed);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_TRUE(messages.last().text.startsWith(u"Ошибка поиска обновлений!\r\r")) << messages.last().text.toStdString();
+
+    // An index over plain HTTP is not taken.
+    messages.clear();
+    EXPECT_EQ(SelfUpdate(u"http://127.0.0.1:1/Kenvo_AU.cfg"_s, false, 0, settings), suFailed);
+    EXPECT_TRUE(messages.last().text.contains(u"https"_s));
+}
+
+TEST_F(SelfUpdateTest, DescriptionInTheUsersLanguageFallsBackToThePlainName)
+{
+    serveIndex(offer({}, "00000000"));
+    server.route("/files/autoupdates/UpdDescr/UpdDescr_1.0.0.6.txt",
+                 LocalHttpReply::text(u"Исправления.\r\nНовые методы.\r\n"_s.toUtf8()));
+    ui.accept = false;
+    EXPECT_EQ(run(false, 1049), suNothing);
+    const QList<QByteArray> paths = server.paths();
+    ASSERT_EQ(paths.size(), 4);
+    EXPECT_EQ(paths[1], "/files/autoupdates/UpdDescr/UpdDescr_RUS_1.0.0.6.txt");
+    EXPECT_EQ(paths[2], "/files/autoupdates/UpdDescr/UpdDescr_1049_1.0.0.6.txt");
+    EXPECT_EQ(paths[3], "/files/autoupdates/UpdDescr/UpdDescr_1.0.0.6.txt");
+    EXPECT_EQ(ui.shownLines, (QStringList{u"Исправления."_s, u"Новые методы."_s}));
+    EXPECT_EQ(ui.shownCurrent, u"1.0.0.5");
+    EXPECT_EQ(ui.shownData.description, u"Vendra 1.0.0.6");
+    EXPECT_EQ(messages.count(), 0); // declining is no error
+    EXPECT_FALSE(folder.exists(u"UpdDescr_1.0.0.6.txt"_s));
+    EXPECT_EQ(packageRequests(), 0);
+
+    server.clearRequests();
+    server.route("/files/autoupdates/UpdDescr/UpdDescr_1.0.0.6.txt", LocalHttpReply::text("", 404));
+    EXPECT_EQ(run(false, 0), suNothing);
+    ASSERT_EQ(server.paths().size(), 2);
+    EXPECT_EQ(ui.shownLines, QStringList{u"< Описание обновления не доступно >"_s});
+}
+
+TEST_F(SelfUpdateTest, PackageWithAWrongChecksumIsFetchedThreeTimesAndNeverRun)
+{
+    folder.write(u"ran.txt"_s, "");
+    servePackage("#!/bin/sh\necho ran > ../ran.txt\n");
+    serveIndex(offer({}, "DEADBEEF"));
+    EXPECT_EQ(run(true), suFailed); // install failures show even in a silent run
+    EXPECT_EQ(packageRequests(), 3);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_EQ(messages.last().text, u"Ошибка установки обновления!\r\rНеверная контрольная сумма скачанного файла.");
+    EXPECT_EQ(folder.read(u"ran.txt"_s), "");
+    EXPECT_TRUE(untouched());
+    EXPECT_FALSE(folder.exists(u"SelfUpdate/SelfUpdate_1.0.0.6.upd"_s));
+}
+
+TEST_F(SelfUpdateTest, UnsafeIndexEntriesAreRefusedBeforeAnythingIsTouched)
+{
+    const QByteArray url = server.baseUrl().toLatin1() + "/pkg/setup.upd";
+    const QByteArray cases[] = {
+        "[Vendra]\r\nVerId=1.0.0.6../x\r\nDownloadUrl=" + url + "\r\nOriginalFileName=setup.sh\r\n",
+        "[Vendra]\r\nVerId=1.0.0.6\r\nDownloadUrl=" + url + "\r\nOriginalFileName=../../evil\r\n",
+        "[Vendra]\r\nVerId=1.0.0.6\r\nDownloadUrl=" + url + "\r\nOriginalFileName=\r\n",
+        offer("DeleteBefore=old.tmp; *.ldr\r\n", ""),
+        offer("[GlobalOptions]\r\nDeleteAfter=../*\r\n", ""),
+        offer("ExecBefore=/bin/rm\r\n", ""),
+        "[Vendra]\r\nVerId=1.0.0.6\r\nDownloadUrl=/bin/sh\r\nOriginalFileName=setup.sh\r\n",
+        "[Vendra]\r\nVerId=1.0.0.6\r\nDownloadUrl=http://127.0.0.1:1/p\r\nOriginalFileName=setup.sh\r\n",
+    };
+    for (const QByteArray &index : cases) {
+        messages.clear();
+        serveIndex(index);
+        EXPECT_EQ(run(), suFailed) << index.toStdString();
+        ASSERT_EQ(messages.count(), 1);
+        EXPECT_TRUE(messages.last().text.startsWith(u"Ошибка поиска обновлений!\r\r")) << index.toStdString();
+    }
+    EXPECT_EQ(ui.asked, 0);
+    EXPECT_EQ(packageRequests(), 0);
+    EXPECT_TRUE(untouched());
+}
+
+TEST_F(SelfUpdateTest, GoodPackageReplacesTheProgramFilesButNotTheUsersData)
+{
+    folder.write(u"old.tmp"_s, "to delete before");
+    folder.write(u"gone.log"_s, "to delete after");
+    folder.write(u"Vendra-1.log"_s, "stakes log of the user");
+    const QByteArray script = "#!/bin/sh\n"
+                              "printf 'new program data' > Vendra.dat\n"
+                              "mkdir -p lib && printf 'library' > lib/libnew.so\n"
+                              "printf 'archive from the package' > Vendra.ldr\n"
+                              "printf '#!/bin/sh\\necho global >> ../order.txt\\n' > g.sh\n"
+                              "printf '#!/bin/sh\\necho own >> ../order.txt\\n' > own.sh\n"
+                              "chmod +x g.sh own.sh\n";
+    servePackage(script);
+    serveIndex(offer("DeleteBefore=old.tmp\r\nExecBefore=own.sh\r\n[GlobalOptions]\r\nExecBefore=g.sh\r\n"
+                     "DeleteAfter=*.log\r\n",
+                     crcOf(script).toUpper()));
+    EXPECT_EQ(run(true), suInstalled);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_EQ(messages.last().text, u"Установка обновления \"Vendra 1.0.0.6\" успешно выполнена.\r\r"
+                                    u"Для завершения установки необходимо перезапустить программу!");
+    EXPECT_EQ(folder.read(u"Vendra.dat"_s), "new program data");
+    EXPECT_EQ(folder.read(u"lib/libnew.so"_s), "library");
+    EXPECT_EQ(folder.read(u"Vendra.ldr"_s), "draws of the user");
+    EXPECT_EQ(folder.read(u"order.txt"_s), "global\nown\n");
+    EXPECT_FALSE(folder.exists(u"old.tmp"_s));
+    EXPECT_FALSE(folder.exists(u"gone.log"_s));
+    EXPECT_EQ(folder.read(u"Vendra-1.log"_s), "stakes log of the user");
+    EXPECT_FALSE(folder.exists(u"SelfUpdate"_s));
+    EXPECT_FALSE(folder.exists(u"SelfUpdates.inf"_s));
+    EXPECT_TRUE(QDir(folder.path()).entryList({u"*.~*"_s}, QDir::Files).isEmpty());
+    EXPECT_EQ(ui.progress.last(), u"Загрузка и установка обновления \"1.0.0.6\".../14");
+    EXPECT_EQ(ui.stepCount, 5 + 14);
+}
+
+TEST_F(SelfUpdateTest, FailedPackageOrCopyLeavesTheInstalledProgramAsItWas)
+{
+    const QByteArray failing = "#!/bin/sh\nprintf 'new' > Vendra.dat\nexit 3\n";
+    servePackage(failing);
+    serveIndex(offer({}, crcOf(failing)));
+    EXPECT_EQ(run(), suFailed);
+    EXPECT_EQ(messages.last().text,
+              u"Ошибка установки обновления!\r\rПрограмма установки \"setup.sh\" завершилась с кодом 3.");
+    EXPECT_TRUE(untouched());
+
+    // The second file cannot be placed (a file stands where its folder should be): the first one,
+    // though ready, must not replace the old one either.
+    folder.write(u"z"_s, "a file, not a folder");
+    const QByteArray halfway = "#!/bin/sh\nprintf 'new' > Vendra.dat\nmkdir z && printf 'b' > z/b.dat\n";
+    servePackage(halfway);
+    serveIndex(offer({}, crcOf(halfway)));
+    messages.clear();
+    EXPECT_EQ(run(), suFailed);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_TRUE(messages.last().text.startsWith(u"Ошибка установки обновления!\r\r")) << messages.last().text.toStdString();
+    EXPECT_TRUE(untouched());
+    EXPECT_TRUE(QDir(folder.path()).entryList({u"*.~*"_s}, QDir::Files).isEmpty());
+}
