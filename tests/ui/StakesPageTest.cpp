@@ -166,3 +166,32 @@ TEST_F(StakesPage, DeleteByConditionThenSelectedRowsThenAll)
     EXPECT_EQ(page->grid()->rowCount(), 2);
     EXPECT_TRUE(cell(0, 1).isEmpty());
 }
+
+#include "common/widgets/ListView.h"
+#include "ui/FormMain.h"
+#include "ui/RatingsPage.h"
+#include "ui/StakesFeature.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QTabWidget>
+
+TEST(StakesFeature, InstalledTabsMenuAndRatingsFromChecks)
+{
+    TempDataFolder folder;
+    ScriptedMessages boxes;
+    folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\n");
+    TFormMain window({});
+    window.FormCreate();
+    TStakesFeature *feature = InstallStakes(window);
+    window.tmrInitTimer();
+    feature->LoadRatings();
+
+    EXPECT_GE(window.mainPages()->indexOf(feature->stakesPage()), 0);
+    EXPECT_EQ(window.mainPages()->indexOf(feature->ratingsPage()), window.mainPages()->indexOf(feature->stakesPage()) + 1);
+    EXPECT_NE(window.findChild<QMenu *>(u"menuStakes"_s), nullptr);
+    EXPECT_EQ(window.statusPanel(5)->text(), u"Рейтинг: 0"_s);
+    EXPECT_EQ(feature->ratingsPage()->ratingsList()->sortColumn(), 3);
+    // Setting up the list sorts nothing and writes no file.
+    EXPECT_FALSE(folder.exists(u"Vendra.lrt"_s));
+}
