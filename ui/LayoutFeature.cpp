@@ -49,8 +49,6 @@ TLayoutFeature::TLayoutFeature(TTemplateMain &window) : QObject(&window), m_wind
     m_actExport = MakeAction(u"Экспорт схемы в Microsoft Excel"_s, u"LayoutXlsExport"_s, this);
     m_actTab = MakeAction(u"Вкладка \"Схема\""_s, u"TabLayout"_s, this);
     m_actTab->setCheckable(true);
-    m_actGradient = MakeAction(u"Градиентная раскраска схемы"_s, u"ViewShemaGradient"_s, this);
-    m_actGradient->setCheckable(true);
     m_actRepeats = MakeAction(TRepeatsWindow::caption(), u"AnalyzeRepeats"_s, this);
 
     connect(m_actInclude, &QAction::triggered, this, [this] { layoutFilter(false); });
@@ -62,13 +60,6 @@ TLayoutFeature::TLayoutFeature(TTemplateMain &window) : QObject(&window), m_wind
     connect(m_actTab, &QAction::triggered, this, [this] {
         if (IsNotBusy())
             setTabEnabled(!m_tabOn);
-    });
-    connect(m_actGradient, &QAction::triggered, this, [this] {
-        if (!IsNotBusy())
-            return;
-        BusySection busy;
-        m_window.options().toggle(&MainOptions::layoutGradient);
-        m_page->grid()->viewport()->update();
     });
     connect(m_actRepeats, &QAction::triggered, this, [this] {
         if (IsNotBusy() && m_window.archive().count() > 0)
@@ -85,7 +76,6 @@ TLayoutFeature::TLayoutFeature(TTemplateMain &window) : QObject(&window), m_wind
     if (QMenu *menu = window.findMenu(u"menuStat"_s)) {
         menu->addSeparator();
         menu->addAction(m_actTab);
-        menu->addAction(m_actGradient);
         menu->addAction(m_actExport);
         menu->addSeparator();
         menu->addAction(m_actRepeats);
@@ -183,8 +173,11 @@ void TLayoutFeature::updateActions()
     m_actExport->setEnabled(shown && m_page->grid()->rowCount() > 2);
     m_actTab->setEnabled(idle);
     m_actTab->setChecked(m_tabOn);
-    m_actGradient->setEnabled(idle);
-    m_actGradient->setChecked(m_window.options().layoutGradient);
+    // The gradient option is toggled with the other colour options: repaint when it changed.
+    if (m_gradient != m_window.options().layoutGradient) {
+        m_gradient = m_window.options().layoutGradient;
+        m_page->grid()->viewport()->update();
+    }
     m_actRepeats->setEnabled(idle && hasDraws);
 }
 

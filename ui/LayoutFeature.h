@@ -34,18 +34,17 @@ public:
     QAction *filterExcludeAction() const { return m_actExclude; }
     QAction *exportAction() const { return m_actExport; }
     QAction *tabAction() const { return m_actTab; }
-    QAction *gradientAction() const { return m_actGradient; }
     QAction *repeatsAction() const { return m_actRepeats; }
 
 private:
     TTemplateMain &m_window;
     TLayoutPage *m_page;
     bool m_tabOn = true;
+    bool m_gradient = true;
     QAction *m_actInclude;
     QAction *m_actExclude;
     QAction *m_actExport;
     QAction *m_actTab;
-    QAction *m_actGradient;
     QAction *m_actRepeats;
 };
 
