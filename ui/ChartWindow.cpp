@@ -1,0 +1,191 @@
+#include "ui/ChartWindow.h"
+
+#include "common/BusyCursor.h"
+#include "common/Dialogs.h"
+#include "common/FormStore.h"
+#include "common/widgets/FormLayouts.h"
+#include "ui/TemplateMain.h"
+#include "ui/logic/SumsDistribution.h"
+
+#include <QAction>
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QLegend>
+#include <QLineSeries>
+#include <QValueAxis>
+#include <QVBoxLayout>
+#include <exception>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+FormGraphShower &shower()
+{
+    static FormGraphShower s;
+    return s;
+}
+
+QString FormGraphSection()
+{
+    return FormSection(u"TFormGraph"_s);
+}
+
+// Keeps a little room around the points so that markers and labels at the ends stay visible.
+void setPadded(QValueAxis *axis, double lo, double hi)
+{
+    const double pad = hi > lo ? (hi - lo) * 0.05 : 1.0;
+    axis->setRange(lo - pad, hi + pad);
+}
+
+} // namespace
+
+TFormGraph::TFormGraph(QWidget *parent)
+    : QDialog(parent), m_chart(new QChart), m_view(new QChartView(m_chart, this)),
+      m_labels(new QCheckBox(u"Отображать метки на графиках"_s, this)), m_axisX(new QValueAxis(m_chart)),
+      m_axisY(new QValueAxis(m_chart))
+{
+    setObjectName(u"FormGraph"_s);
+    setWindowTitle(u"График"_s);
+    setWindowFlag(Qt::Tool);
+    setSizeGripEnabled(true);
+    resize(800, 500);
+
+    m_view->setObjectName(u"crtGraph"_s);
+    m_view->setRenderHint(QPainter::Antialiasing);
+    m_chart->legend()->setAlignment(Qt::AlignBottom);
+    m_axisX->setLabelFormat(u"%d"_s);
+    m_axisY->setLabelFormat(u"%d"_s);
+    m_chart->addAxis(m_axisX, Qt::AlignBottom);
+    m_chart->addAxis(m_axisY, Qt::AlignLeft);
+
+    m_labels->setObjectName(u"cbShowMarks"_s);
+    m_labels->setChecked(true);
+    connect(m_labels, &QCheckBox::toggled, this, &TFormGraph::applyLabels);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_view, 1);
+    layout->addWidget(m_labels);
+
+    try {
+        RestoreFormPlacement(FormGraphSection(), this, false, true);
+    } catch (const std::exception &) {
+        // An unreadable settings store leaves the designed placement.
+    }
+}
+
+void TFormGraph::AddGraphPoint(double x, const QString &title, double y, bool markers, bool labels,
+                               const QColor &colour)
+{
+    QLineSeries *s = m_series.value(title);
+    if (!s) {
+        s = new QLineSeries(m_chart);
+        s->setName(title);
+        m_chart->addSeries(s);
+        s->attachAxis(m_axisX);
+        s->attachAxis(m_axisY);
+        QPen pen = s->pen();
+        pen.setWidth(2);
+        if (colour.isValid())
+            pen.setColor(colour);
+        s->setPen(pen);
+        s->setPointsVisible(markers);
+        s->setMarkerSize(3);
+        s->setPointLabelsFormat(u"@xPoint"_s);
+        s->setPointLabelsClipping(false);
+        s->setPointLabelsVisible(labels && m_labels->isChecked());
+        if (labels)
+            m_labelControlled.append(s);
+        m_series.insert(title, s);
+        m_order.append(s);
+    }
+    s->append(x, y);
+    extendRanges(x, y);
+}
+
+bool TFormGraph::isLabelControlled(const QLineSeries *series) const
+{
+    return m_labelControlled.contains(const_cast<QLineSeries *>(series));
+}
+
+void TFormGraph::applyLabels()
+{
+    for (QLineSeries *s : std::as_const(m_labelControlled))
+        s->setPointLabelsVisible(m_labels->isChecked());
+}
+
+void TFormGraph::extendRanges(double x, double y)
+{
+    if (!m_hasPoints) {
+        m_minX = m_maxX = x;
+        m_minY = m_maxY = y;
+        m_hasPoints = true;
+    } else {
+        m_minX = std::min(m_minX, x);
+        m_maxX = std::max(m_maxX, x);
+        m_minY = std::min(m_minY, y);
+        m_maxY = std::max(m_maxY, y);
+    }
+    setPadded(m_axisX, m_minX, m_maxX);
+    setPadded(m_axisY, m_minY, m_maxY);
+}
+
+void TFormGraph::done(int result)
+{
+    try {
+        SaveFormPlacement(FormGraphSection(), this);
+    } catch (const std::exception &e) {
+        ShowErrorBox(QString::fromUtf8(e.what()));
+    }
+    QDialog::done(result);
+}
+
+void SetFormGraphShower(FormGraphShower s)
+{
+    shower() = std::move(s);
+}
+
+void ShowFormGraph(TFormGraph &window)
+{
+    if (shower())
+        shower()(window);
+    else
+        window.exec();
+}
+
+void FillSumsDistributionChart(TFormGraph &window, const TSumsDistribution &d)
+{
+    for (const TStatSimpleRec &r : d.actual)
+        window.AddGraphPoint(r.Key, ActualSumsTitle(), r.Count, true, true, QColor(255, 0, 0));
+    static const QColor rangeColours[] = {QColor(0, 128, 0), QColor(0, 0, 255), QColor(255, 0, 255)};
+    for (const TStatSimpleRec &r : d.theoretical) {
+        window.AddGraphPoint(r.Key, TheoreticalSumsTitle(), d.scaled(r.Count), false, false, QColor(128, 0, 0));
+        for (int k = 0; k < 3; ++k)
+            window.AddGraphPoint(r.Key, SumsRangeTitle(d, k), d.scaled(d.threshold[size_t(k)]), false, false,
+                                 rangeColours[k]);
+    }
+}
+
+QAction *CreateTotalSumCombsAction(TTemplateMain &window)
+{
+    auto *action = new QAction(u"Распределение сумм тиражей и всех возможных комбинаций"_s, &window);
+    action->setObjectName(u"TotalSumCombs"_s);
+    QObject::connect(action, &QAction::triggered, &window, [&window, action] {
+        if (!IsNotBusy())
+            return;
+        TSumsDistribution distribution;
+        {
+            const BusySection busy;
+            SetStatusText(u"Идет сбор статистики...."_s);
+            distribution = CalcSumsDistribution(window.archive().draws());
+            SetStatusText(QString());
+        }
+        TFormGraph chart(&window);
+        chart.setWindowTitle(action->text());
+        FillSumsDistributionChart(chart, distribution);
+        ShowFormGraph(chart);
+    });
+    window.addActionUpdater([action] { action->setEnabled(IsNotBusy()); });
+    return action;
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QColor>
+#include <QDialog>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <functional>
+
+class QChart;
+class QChartView;
+class QCheckBox;
+class QLineSeries;
+class QValueAxis;
+class TTemplateMain;
+class QAction;
+struct TSumsDistribution;
+
+// A general chart window: named line series that the caller fills point by point, then shows the
+// window modally. The check box shows or hides the value labels of the series that were created
+// with labels; the others never show any.
+class TFormGraph : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFormGraph(QWidget *parent = nullptr);
+
+    // Adds the point (x, y), labelled with x, to the series of that title, creating it at the first
+    // point: a line of width 2 in the colour (the chart's own when invalid), with point markers of
+    // size 3 when markers is set and value labels when labels is set.
+    void AddGraphPoint(double x, const QString &title, double y, bool markers, bool labels,
+                       const QColor &colour = QColor());
+
+    QChart *chart() const { return m_chart; }
+    QChartView *chartView() const { return m_view; }
+    QCheckBox *labelsCheck() const { return m_labels; }
+    QLineSeries *series(const QString &title) const { return m_series.value(title); }
+    QList<QLineSeries *> allSeries() const { return m_order; }
+    bool isLabelControlled(const QLineSeries *series) const;
+
+    void done(int result) override;
+
+private:
+    void applyLabels();
+    void extendRanges(double x, double y);
+
+    QChart *m_chart;
+    QChartView *m_view;
+    QCheckBox *m_labels;
+    QValueAxis *m_axisX;
+    QValueAxis *m_axisY;
+    QHash<QString, QLineSeries *> m_series;
+    QList<QLineSeries *> m_order;
+    QList<QLineSeries *> m_labelControlled;
+    bool m_hasPoints = false;
+    double m_minX = 0, m_maxX = 0, m_minY = 0, m_maxY = 0;
+};
+
+// Shows the window modally (exec()) unless a test installs its own way; nullptr restores exec().
+using FormGraphShower = std::function<void(TFormGraph &window)>;
+void SetFormGraphShower(FormGraphShower shower);
+void ShowFormGraph(TFormGraph &window);
+
+// The sums distribution drawn into a chart window.
+void FillSumsDistributionChart(TFormGraph &window, const TSumsDistribution &distribution);
+
+// The command "Распределение сумм тиражей и всех возможных комбинаций": counts the sums and shows the
+// chart window. Created by the graphs feature; enabled while no busy section is open.
+QAction *CreateTotalSumCombsAction(TTemplateMain &window);
