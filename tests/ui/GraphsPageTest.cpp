@@ -2,7 +2,9 @@
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDataFolder.h"
 #include "tests/ui/DrawsStatTestData.h"
+#include "common/FormStore.h"
 #include "ui/ChartWindow.h"
+#include "ui/FormMain.h"
 #include "ui/GraphsPage.h"
 #include "ui/StatisticsPage.h"
 #include "ui/logic/DrawsArchive.h"
@@ -14,7 +16,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineSeries>
+#include <QMenu>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -176,6 +180,47 @@ TEST(FormGraph, SumsDistributionSeries)
     QLineSeries *range = window.series(u"Диапазон 2 (от 1/2 и выше по оси Y) - суммы 102-174"_s);
     ASSERT_NE(range, nullptr);
     EXPECT_DOUBLE_EQ(range->at(0).y(), 52846.0 * 2 / 105690);
+}
+
+} // namespace
+
+namespace {
+
+TEST(GraphsFeature, TabToggleAndSumsCommandInTheMainWindow)
+{
+    TempDataFolder folder;
+    folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\nFirstRun=0\r\nTabGraphs=0\r\n");
+    ScriptedMessages boxes;
+    TFormMain window{TStartSwitches{}};
+    window.FormCreate();
+    TGraphsFeature *feature = InstallGraphs(window);
+    QTabWidget *pages = window.mainPages();
+    const int index = pages->indexOf(feature->page);
+    ASSERT_GE(index, 0);
+    EXPECT_EQ(pages->tabText(index), u"Графики"_s);
+    // The stored option hides the tab at start.
+    EXPECT_FALSE(pages->isTabVisible(index));
+    EXPECT_FALSE(feature->tabAction->isChecked());
+    EXPECT_TRUE(window.findMenu(u"menuStat"_s)->actions().contains(feature->tabAction));
+
+    window.show();
+    feature->tabAction->trigger();
+    EXPECT_TRUE(pages->isTabVisible(index));
+    EXPECT_EQ(pages->currentIndex(), index);
+    EXPECT_TRUE(ReadFormBool(MainFormSection(), u"TabGraphs"_s, false));
+    feature->tabAction->trigger();
+    EXPECT_FALSE(ReadFormBool(MainFormSection(), u"TabGraphs"_s, true));
+
+    int shown = 0;
+    SetFormGraphShower([&shown](TFormGraph &chart) {
+        ++shown;
+        EXPECT_EQ(chart.windowTitle(), u"Распределение сумм тиражей и всех возможных комбинаций"_s);
+        EXPECT_EQ(chart.allSeries().size(), 4); // no draws: no actual series
+    });
+    feature->totalSumsAction->trigger();
+    SetFormGraphShower(nullptr);
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(boxes.count(), 0);
 }
 
 } // namespace
