@@ -13,7 +13,14 @@
 #include "lottery/Combinatorics.h"
 #include "lottery/stats/StatList.h"
 #include "ui/CombsPage.h"
+#include "ui/CardWeekFeature.h"
 #include "ui/DrawsCsvActions.h"
+#include "ui/GraphsPage.h"
+#include "ui/HelpFeature.h"
+#include "ui/LayoutFeature.h"
+#include "ui/ScenarioLineDialog.h"
+#include "ui/StakesFeature.h"
+#include "ui/UpdateFeature.h"
 #include "ui/PrefetchFeature.h"
 #include "ui/logic/PrefetchCache.h"
 #include "ui/ScenarioPage.h"
@@ -22,7 +29,6 @@
 #include "ui/DrawsPanel.h"
 #include "ui/ProxyDialog.h"
 #include "ui/StatisticsPage.h"
-#include "ui/logic/StakesCheck.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -76,6 +82,18 @@ TTemplateMain::TTemplateMain(const TStartSwitches &switches, QWidget *parent)
     setObjectName(u"TTemplateMain"_s);
     buildWindow();
     buildActions();
+    installFeatures();
+}
+
+void TTemplateMain::installFeatures()
+{
+    m_stakesFeature = InstallStakes(*this);
+    m_graphs = InstallGraphs(*this);
+    m_cardWeek = InstallCardWeek(*this);
+    m_layoutFeature = InstallLayoutFeature(*this);
+    m_helpFeature = InstallHelpFeature(*this);
+    InstallScenarioDialogs(*this);
+    m_update = InstallUpdate(*this);
 }
 
 TTemplateMain::~TTemplateMain()
@@ -327,6 +345,7 @@ void TTemplateMain::FormCreate()
     try {
         m_options.load();
         InitLanguages(1049, m_options.startLanguage(m_switches.noLanguage));
+        m_helpFeature->BuildLanguageMenu();
 
         m_scriptRunning = false;
         m_scriptStopRequested = false;
@@ -337,6 +356,9 @@ void TTemplateMain::FormCreate()
         m_sizes.drawsStatLen = m_statisticsPage->sampleLength();
         m_sizes.drawsStatHeight = m_statisticsPage->chartHeight();
         m_sizes.drawsExclude = m_combsPage->drawsExclude();
+        m_layoutFeature->storeSizes(m_sizes);
+        m_cardWeek->readSizes(m_sizes);
+        m_sizes.drawsGraphLen = m_graphs->page->graphLength();
         m_sizes.load(FormStore());
         applyOptions();
         RestoreListViewSettings(MainFormSection(), m_drawsPanel->list(), false);
@@ -391,6 +413,10 @@ void TTemplateMain::applyOptions()
     if (m_sizes.drawsStatHeight > 0)
         m_statisticsPage->setChartHeight(m_sizes.drawsStatHeight);
     m_combsPage->setDrawsExclude(m_sizes.drawsExclude);
+    m_layoutFeature->applySizes(m_sizes);
+    m_cardWeek->applySizes(m_sizes);
+    if (m_sizes.drawsGraphLen > 0)
+        m_graphs->page->setGraphLength(m_sizes.drawsGraphLen);
     m_drawsPanel->setSortedDraws(m_options.sortedDraws);
     m_drawsPanel->setColorDraws(m_options.colorDraws);
     updateActions();
@@ -405,6 +431,9 @@ void TTemplateMain::saveSettings()
         m_sizes.drawsStatLen = m_statisticsPage->sampleLength();
         m_sizes.drawsStatHeight = m_statisticsPage->chartHeight();
         m_sizes.drawsExclude = m_combsPage->drawsExclude();
+        m_layoutFeature->storeSizes(m_sizes);
+        m_cardWeek->readSizes(m_sizes);
+        m_sizes.drawsGraphLen = m_graphs->page->graphLength();
         m_sizes.save(store);
         SaveListViewSettings(store, MainFormSection(), m_drawsPanel->list(), false);
         SaveListViewSettings(store, MainFormSection(), m_statisticsPage->table(), false);
@@ -478,6 +507,7 @@ void TTemplateMain::tmrInitTimer()
         m_combsPage->generateDefault();
         RefreshViews(false);
         m_scenarioPage->LoadScenarioList();
+        m_stakesFeature->LoadRatings();
 
         if (m_switches.loadOnly) {
             DownloadDraws();
@@ -488,6 +518,10 @@ void TTemplateMain::tmrInitTimer()
                 terminateApplication();
                 return;
             }
+        }
+        if (m_update->AutoUpdateOnStart() == 1) {
+            RestartProgram([this] { terminateApplication(); });
+            return;
         }
         if (m_switches.fullRecreate) {
             m_prefetch->RebuildPrefetchFiles(true, kAllStatGroups);
@@ -500,6 +534,7 @@ void TTemplateMain::tmrInitTimer()
             return;
         }
         startDownload();
+        m_helpFeature->ShowFirstRun();
     } catch (const std::exception &e) {
         SetStatusText({});
         reportInitError(e);
@@ -572,11 +607,8 @@ void TTemplateMain::rebuildPrefetchs(int groups)
 
 void TTemplateMain::checkStakes()
 {
-    TStakeCheckContext context;
-    context.draws = &m_archive.draws();
-    context.config = &StatList().Config;
-    context.log.enabled = m_options.stakesLogEnabled;
-    CheckStakes(m_stakes, context);
+    // Checked stakes go to the ratings and the logs, and the stakes list and counts follow.
+    m_stakesFeature->CheckStakes();
     refreshStakesCount();
 }
 

@@ -21,6 +21,12 @@ class QTimer;
 class TCombsPage;
 class TDrawsCsvActions;
 class TPrefetchFeature;
+class TCardWeekFeature;
+class TGraphsFeature;
+class THelpFeature;
+class TUpdateFeature;
+class TLayoutFeature;
+class TStakesFeature;
 class TScenarioPage;
 class TStatSettingsActions;
 class TDrawsPanel;
@@ -95,6 +101,7 @@ protected:
 private:
     void buildWindow();
     void buildActions();
+    void installFeatures();
     void updateActions();
     void loadDraws();
     void reportInitError(const std::exception &e);
@@ -124,6 +131,12 @@ private:
     TStatSettingsActions *m_statActions = nullptr;
     TDrawsCsvActions *m_drawsCsv = nullptr;
     TPrefetchFeature *m_prefetch = nullptr;
+    TStakesFeature *m_stakesFeature = nullptr;
+    TLayoutFeature *m_layoutFeature = nullptr;
+    THelpFeature *m_helpFeature = nullptr;
+    TCardWeekFeature *m_cardWeek = nullptr;
+    TUpdateFeature *m_update = nullptr;
+    TGraphsFeature *m_graphs = nullptr;
     std::array<QLabel *, 7> m_statusPanels{};
     QTimer *m_initTimer = nullptr;
     QTimer *m_actionTimer = nullptr;

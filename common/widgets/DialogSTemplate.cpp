@@ -1,5 +1,7 @@
 #include "common/widgets/DialogSTemplate.h"
 
+#include <QGuiApplication>
+
 #include <QApplication>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -102,5 +104,8 @@ int ExecDialog(TDialogSTemplate &dialog)
 {
     if (g_player)
         return g_player(dialog);
+    // Without a screen (a batch run or a headless test) nobody could answer: the dialog is cancelled.
+    if (QGuiApplication::platformName() == u"offscreen")
+        return QDialog::Rejected;
     return dialog.exec();
 }

@@ -46,7 +46,8 @@ private:
 
 // Shows the dialog modally and returns QDialog::Accepted or QDialog::Rejected. A test may install
 // a player that acts on the dialog instead (it should end with pressOk() or pressCancel() and
-// return dialog.result()); nullptr restores exec().
+// return dialog.result()); nullptr restores exec(). Without a screen (the offscreen platform of batch
+// runs and tests) a dialog with no player is cancelled at once instead of waiting for an answer.
 using DialogPlayer = std::function<int(TDialogSTemplate &dialog)>;
 void SetDialogPlayer(DialogPlayer player);
 int ExecDialog(TDialogSTemplate &dialog);
