@@ -1,5 +1,7 @@
 #include "ui/GraphsPage.h"
 
+#include "common/widgets/WidgetHooks.h"
+
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
@@ -328,4 +330,9 @@ TGraphsFeature *InstallGraphs(TTemplateMain &window)
     window.addView([page](bool full) { page->refresh(full); });
     window.addActionUpdater([page] { page->updateActions(); });
     return feature;
+}
+
+TGraphsPage::~TGraphsPage()
+{
+    DisconnectChildrenFrom(this);
 }

@@ -23,6 +23,7 @@ class TGraphsPage : public QWidget {
     Q_OBJECT
 public:
     TGraphsPage(TDrawsArchive &archive, TStatList &list, MainOptions &options, QWidget *parent = nullptr);
+    ~TGraphsPage() override;
 
     static QString caption();
 

@@ -1,5 +1,7 @@
 #include "ui/StatisticsPage.h"
 
+#include "common/widgets/WidgetHooks.h"
+
 #include "common/widgets/ExcelExportDialog.h"
 
 #include "common/BusyCursor.h"
@@ -604,4 +606,9 @@ void TStatisticsPage::updateActions()
     m_actTotalLine->setEnabled(notBusy && m_options.prefetchsEnabled);
     m_actTotalLine->setChecked(m_options.showTotalLine);
     m_actExport->setEnabled(notBusy && rowCount() > 0);
+}
+
+TStatisticsPage::~TStatisticsPage()
+{
+    DisconnectChildrenFrom(this);
 }

@@ -25,6 +25,7 @@ class TStatisticsPage : public QWidget {
     Q_OBJECT
 public:
     TStatisticsPage(TDrawsArchive &archive, TStatList &list, MainOptions &options, QWidget *parent = nullptr);
+    ~TStatisticsPage() override;
 
     static QString caption();
 

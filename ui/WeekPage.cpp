@@ -1,5 +1,7 @@
 #include "ui/WeekPage.h"
 
+#include "common/widgets/WidgetHooks.h"
+
 #include "common/BusyCursor.h"
 #include "common/Exception.h"
 #include "common/widgets/StringGrid.h"
@@ -276,4 +278,9 @@ void TWeekPage::FilterCombsByWeek(TCombsList &list, bool deleting, const TFilter
         throw Exception(u"В выделенном диапазоне нет значений для фильтра!"_s);
     list.SaveUndo(true);
     FilterCombsByNumbers(list, m_stats, values, deleting, draws, caption());
+}
+
+TWeekPage::~TWeekPage()
+{
+    DisconnectChildrenFrom(this);
 }

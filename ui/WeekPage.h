@@ -23,6 +23,7 @@ class TWeekPage : public QWidget {
 public:
     TWeekPage(const TDrawsArchive &archive, const TStatList &stats, const MainOptions &options,
               QWidget *parent = nullptr);
+    ~TWeekPage() override;
 
     static QString caption();
 

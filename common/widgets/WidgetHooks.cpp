@@ -83,3 +83,9 @@ void InstallWidgetHooks()
     SetStatusTextHook(&WriteMainStatusBar);
     InstallMessageViewer();
 }
+
+void DisconnectChildrenFrom(QObject *receiver)
+{
+    for (QObject *child : receiver->findChildren<QObject *>())
+        QObject::disconnect(child, nullptr, receiver, nullptr);
+}

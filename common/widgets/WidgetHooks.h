@@ -17,3 +17,9 @@ void InstallWidgetHooks();
 // panel whose index is the bar's "Tag" property when it has panels, else as its simple text.
 // Without such a window or bar nothing changes.
 void WriteMainStatusBar(const QString &text);
+
+class QObject;
+// Cuts every connection from the receiver's own children to it. A page calls it first thing in its
+// destructor: children that are destroyed later may still signal (a spin box losing the focus ends its
+// editing), and the page's part of the object is gone by then.
+void DisconnectChildrenFrom(QObject *receiver);
