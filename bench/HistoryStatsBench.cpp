@@ -1,56 +1,17 @@
 // Timings of the statistics that look across draws: the filter test over every combination of the game
 // (periods, repeat counts, series, characteristic numbers) and one pass of the series and periods over a
 // long archive.
+#include "bench/BenchData.h"
 #include "lottery/stats/CustomStat.h"
 #include "lottery/stats/StatList.h"
 
 #include <benchmark/benchmark.h>
 
-#include <random>
 
 namespace {
 
-TDrawsArray historyDraws(int count)
-{
-    std::mt19937 rng(777);
-    TDrawsArray draws(static_cast<size_t>(count));
-    int number = 1;
-    for (int i = 0; i < count; ++i) {
-        std::array<uint8_t, kMaxNumber> pool;
-        for (int n = 0; n < kMaxNumber; ++n)
-            pool[size_t(n)] = uint8_t(n + 1);
-        std::shuffle(pool.begin(), pool.end(), rng);
-        TDrawRec &d = draws[size_t(i)];
-        d.number = number;
-        number += (i % 10 == 9) ? 3 : 1; // an occasional gap in the numbering
-        std::copy_n(pool.begin(), kMainCount, d.main.begin());
-        d.extra = {pool[6], pool[7]};
-    }
-    return draws;
-}
-
-const TCombsArray &historyCombs()
-{
-    static const TCombsArray combs = [] {
-        TCombsArray list;
-        list.reserve(8145060);
-        TComb c;
-        for (int a = 1; a <= 40; ++a)
-            for (int b = a + 1; b <= 41; ++b)
-                for (int e = b + 1; e <= 42; ++e)
-                    for (int f = e + 1; f <= 43; ++f)
-                        for (int g = f + 1; g <= 44; ++g)
-                            for (int h = g + 1; h <= 45; ++h) {
-                                c.n = {uint8_t(a), uint8_t(b), uint8_t(e), uint8_t(f), uint8_t(g), uint8_t(h)};
-                                list.push_back(c);
-                            }
-        return list;
-    }();
-    return combs;
-}
-
 struct HistoryRegistry {
-    explicit HistoryRegistry(int draws) : archive(historyDraws(draws))
+    explicit HistoryRegistry(int draws) : archive(RandomDraws(draws, 777, true))
     {
         list.SetDraws(&archive);
         list.RebuildMethods();
@@ -71,7 +32,7 @@ void filterOverAll(benchmark::State &state, const char16_t *code,
         r.Keys.set(k1, k2);
         selected.append(r);
     }
-    const TCombsArray &combs = historyCombs();
+    const TCombsArray &combs = AllCombinations();
     const int last = 999;
     stat->LoadDraw(-1, last, false);
     int64_t kept = 0;

@@ -1,5 +1,6 @@
 // Timings of the shredding formulas: the filter test of SHR1 (the default formula, two digits) over every
 // combination of the game, and the same formula valued through its substituted text for comparison.
+#include "bench/BenchData.h"
 #include "lottery/stats/CustomStat.h"
 #include "lottery/stats/ShreddingStats.h"
 #include "lottery/stats/StatList.h"
@@ -20,27 +21,6 @@ TDrawsArray shreddingDraws()
     return draws;
 }
 
-// Every combination of six numbers out of 45, ascending.
-const TCombsArray &everyComb()
-{
-    static const TCombsArray combs = [] {
-        TCombsArray list;
-        list.reserve(8145060);
-        TComb c;
-        for (int a = 1; a <= 40; ++a)
-            for (int b = a + 1; b <= 41; ++b)
-                for (int e = b + 1; e <= 42; ++e)
-                    for (int f = e + 1; f <= 43; ++f)
-                        for (int g = f + 1; g <= 44; ++g)
-                            for (int h = g + 1; h <= 45; ++h) {
-                                c.n = {uint8_t(a), uint8_t(b), uint8_t(e), uint8_t(f), uint8_t(g), uint8_t(h)};
-                                list.push_back(c);
-                            }
-        return list;
-    }();
-    return combs;
-}
-
 void BM_ShreddingCombMatchesOverAll(benchmark::State &state)
 {
     TDrawsArray draws = shreddingDraws();
@@ -54,7 +34,7 @@ void BM_ShreddingCombMatchesOverAll(benchmark::State &state)
         r.Keys.setDWord(1, v);
         selected.append(r);
     }
-    const TCombsArray &combs = everyComb();
+    const TCombsArray &combs = AllCombinations();
     const int last = static_cast<int>(draws.size()) - 1;
     for (auto _ : state) {
         int64_t matched = 0;
@@ -73,7 +53,7 @@ void BM_ShreddingValueByText(benchmark::State &state)
     const QString formula = DefaultShredding().Formulas[0];
     const TSixNumbers p{2, 9, 15, 27, 33, 41};
     const TSixNumbers t{4, 17, 23, 30, 38, 44};
-    const TCombsArray &combs = everyComb();
+    const TCombsArray &combs = AllCombinations();
     size_t i = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(ShreddingValue(combs[i].n, p, t, 2, formula));
