@@ -1,4 +1,5 @@
 #include "tests/lottery/GeometryStatsFixture.h"
+#include "tests/lottery/ReferenceData.h"
 
 #include "lottery/DrawTexts.h"
 #include "lottery/stats/StatClass.h"
@@ -81,21 +82,7 @@ TComb GeometryStats::makeComb(std::array<uint8_t, 6> n)
 
 TDrawsArray GeometryStats::referenceArchive()
 {
-    TDrawsArray archive;
-    QFile file(QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath(u"data/NumberStatsArchive.txt"_s));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
-    QTextStream in(&file);
-    while (!in.atEnd()) {
-        const QStringList f = in.readLine().split(u';');
-        if (f.size() != 9)
-            continue;
-        TDrawRec d;
-        d.number = f[0].toInt();
-        for (int i = 0; i < 6; ++i)
-            d.main[size_t(i)] = uint8_t(f[i + 1].toInt());
-        archive.push_back(d);
-    }
-    return archive;
+    return LoadReferenceArchive();
 }
 
 void GeometryStats::expectConsistent(const QString &code, bool sorted, int drawCount)

@@ -1,4 +1,5 @@
 #include "tests/lottery/GeometryStatsFixture.h"
+#include "tests/lottery/ReferenceData.h"
 
 #include "lottery/stats/StatClass.h"
 
@@ -117,12 +118,7 @@ TEST_F(GeometryStats, AgreeWithTheReferenceComputation)
                 ASSERT_EQ(v.Keys, TStatKeys::of(uint16_t(w[2].toUInt()), uint16_t(w[3].toUInt()),
                                                 uint16_t(w[4].toUInt()), uint16_t(w[5].toUInt())))
                     << row;
-                EXPECT_EQ(v.Count, w[6].toInt()) << row;
-                EXPECT_EQ(v.LastDraw, w[7].toInt()) << row;
-                EXPECT_EQ(v.Depth, w[8].toInt()) << row;
-                EXPECT_EQ(v.PrevDraw, w[9].toInt()) << row;
-                EXPECT_EQ(v.MinInterval, w[10].toInt()) << row;
-                EXPECT_EQ(v.MaxInterval, w[11].toInt()) << row;
+                ExpectReferenceRecord(v, w, 6, row);
             }
         }
     }

@@ -1,4 +1,5 @@
 #include "HistoryStatsFixture.h"
+#include "tests/lottery/ReferenceData.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,11 +12,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QString dataFile(const QString &name)
-{
-    return QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath(u"data/"_s + name);
-}
 
 } // namespace
 
@@ -99,20 +95,7 @@ const TStatValueRec *HistoryStats::find(const TStatDrawArray &values, uint16_t k
 
 void HistoryStats::loadReferenceArchive()
 {
-    QFile archive(dataFile(u"NumberStatsArchive.txt"_s));
-    ASSERT_TRUE(archive.open(QIODevice::ReadOnly)) << archive.fileName().toStdString();
-    QTextStream in(&archive);
-    draws.clear();
-    while (!in.atEnd()) {
-        const QStringList f = in.readLine().split(u';');
-        ASSERT_EQ(f.size(), 9);
-        TDrawRec d;
-        d.number = f[0].toInt();
-        for (int i = 0; i < 6; ++i)
-            d.main[size_t(i)] = uint8_t(f[i + 1].toInt());
-        d.extra = {uint8_t(f[7].toInt()), uint8_t(f[8].toInt())};
-        draws.push_back(d);
-    }
+    draws = LoadReferenceArchive();
     ASSERT_EQ(draws.size(), 420u);
     list.Config.channelSize = 6;
     for (int n = 1; n <= kMaxNumber; ++n)
@@ -122,7 +105,7 @@ void HistoryStats::loadReferenceArchive()
 
 void HistoryStats::checkAgainstReference(const QStringList &codes)
 {
-    QFile expected(dataFile(u"HistoryStatsExpected.txt"_s));
+    QFile expected(LotteryDataFile(u"HistoryStatsExpected.txt"_s));
     ASSERT_TRUE(expected.open(QIODevice::ReadOnly));
     QTextStream lines(&expected);
     // sample -> (offset, length, sorted); (sample, code) -> rows in order of first merge
@@ -154,12 +137,7 @@ void HistoryStats::checkAgainstReference(const QStringList &codes)
                 EXPECT_EQ(v.Keys, TStatKeys::of(uint16_t(w[2].toInt()), uint16_t(w[3].toInt()),
                                                 uint16_t(w[4].toInt()), uint16_t(w[5].toInt())))
                     << at;
-                EXPECT_EQ(v.Count, w[6].toInt()) << at;
-                EXPECT_EQ(v.LastDraw, w[7].toInt()) << at;
-                EXPECT_EQ(v.Depth, w[8].toInt()) << at;
-                EXPECT_EQ(v.PrevDraw, w[9].toInt()) << at;
-                EXPECT_EQ(v.MinInterval, w[10].toInt()) << at;
-                EXPECT_EQ(v.MaxInterval, w[11].toInt()) << at;
+                ExpectReferenceRecord(v, w, 6, at);
             }
         }
     }

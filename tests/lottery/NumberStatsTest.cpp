@@ -1,4 +1,5 @@
 #include "lottery/stats/CustomStat.h"
+#include "tests/lottery/ReferenceData.h"
 #include "lottery/stats/NumberStats.h"
 #include "lottery/stats/StatList.h"
 
@@ -28,11 +29,6 @@ TComb makeComb(std::array<uint8_t, 6> n)
     TComb c;
     c.n = n;
     return c;
-}
-
-QString dataFile(const QString &name)
-{
-    return QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath(u"data/"_s + name);
 }
 
 // A registry over an archive of our own.
@@ -73,22 +69,10 @@ protected:
 
 TEST_F(NumberStats, AgreeWithTheReferenceComputation)
 {
-    QFile archive(dataFile(u"NumberStatsArchive.txt"_s));
-    ASSERT_TRUE(archive.open(QIODevice::ReadOnly)) << archive.fileName().toStdString();
-    QTextStream in(&archive);
-    while (!in.atEnd()) {
-        const QStringList f = in.readLine().split(u';');
-        ASSERT_EQ(f.size(), 9);
-        TDrawRec d;
-        d.number = f[0].toInt();
-        for (int i = 0; i < 6; ++i)
-            d.main[size_t(i)] = uint8_t(f[i + 1].toInt());
-        d.extra = {uint8_t(f[7].toInt()), uint8_t(f[8].toInt())};
-        draws.push_back(d);
-    }
+    draws = LoadReferenceArchive();
     ASSERT_EQ(draws.size(), 420u);
 
-    QFile expected(dataFile(u"NumberStatsExpected.txt"_s));
+    QFile expected(LotteryDataFile(u"NumberStatsExpected.txt"_s));
     ASSERT_TRUE(expected.open(QIODevice::ReadOnly));
     QTextStream lines(&expected);
     // sample -> (offset, length, sorted); (sample, code) -> rows in order
@@ -120,12 +104,7 @@ TEST_F(NumberStats, AgreeWithTheReferenceComputation)
             const TStatValueRec &v = values[i];
             const std::string where = QString(key.first + u' ' + key.second + u' ' + w[2]).toStdString();
             EXPECT_EQ(v.Keys, TStatKeys::of(uint16_t(w[2].toInt()))) << where;
-            EXPECT_EQ(v.Count, w[3].toInt()) << where;
-            EXPECT_EQ(v.LastDraw, w[4].toInt()) << where;
-            EXPECT_EQ(v.Depth, w[5].toInt()) << where;
-            EXPECT_EQ(v.PrevDraw, w[6].toInt()) << where;
-            EXPECT_EQ(v.MinInterval, w[7].toInt()) << where;
-            EXPECT_EQ(v.MaxInterval, w[8].toInt()) << where;
+            ExpectReferenceRecord(v, w, 3, where);
         }
     }
 

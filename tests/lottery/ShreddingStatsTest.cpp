@@ -1,4 +1,5 @@
 #include "lottery/DrawTexts.h"
+#include "tests/lottery/ReferenceData.h"
 #include "lottery/stats/CustomStat.h"
 #include "lottery/stats/FormulaEvaluator.h"
 #include "lottery/stats/ShreddingStats.h"
@@ -30,11 +31,6 @@ int value(const QString &formula, int digits, TSixNumbers n, TSixNumbers p = kNo
     // The prepared formula must agree with the substituted text in every case.
     EXPECT_EQ(prepared.Value(n, p, t), byText) << formula.toStdString();
     return byText;
-}
-
-QString dataFile(const QString &name)
-{
-    return QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath(u"data/"_s + name);
 }
 
 TStatDrawArray selectedValue(uint32_t v)
@@ -143,20 +139,10 @@ TEST(ShreddingValue, VariablesGluedToOtherCharactersReadAsTheirText)
 
 TEST_F(ShreddingStats, AgreeWithTheReferenceComputation)
 {
-    QFile archive(dataFile(u"NumberStatsArchive.txt"_s));
-    ASSERT_TRUE(archive.open(QIODevice::ReadOnly));
-    QTextStream in(&archive);
-    while (!in.atEnd()) {
-        const QStringList f = in.readLine().split(u';');
-        TDrawRec d;
-        d.number = f[0].toInt();
-        for (int i = 0; i < 6; ++i)
-            d.main[size_t(i)] = uint8_t(f[i + 1].toInt());
-        draws.push_back(d);
-    }
+    draws = LoadReferenceArchive();
     ASSERT_EQ(draws.size(), 420u);
 
-    QFile expected(dataFile(u"ShreddingStatsExpected.txt"_s));
+    QFile expected(LotteryDataFile(u"ShreddingStatsExpected.txt"_s));
     ASSERT_TRUE(expected.open(QIODevice::ReadOnly));
     QTextStream lines(&expected);
     std::map<QString, std::tuple<int, int, bool>> samples;
@@ -177,12 +163,7 @@ TEST_F(ShreddingStats, AgreeWithTheReferenceComputation)
                 ASSERT_EQ(v.Keys.dword(1), w[4].toUInt()) << where;
                 EXPECT_EQ(v.Keys.dword(2), 0u) << where;
                 EXPECT_EQ(s->ValueToText(v), w[4]) << where;
-                EXPECT_EQ(v.Count, w[5].toInt()) << where;
-                EXPECT_EQ(v.LastDraw, w[6].toInt()) << where;
-                EXPECT_EQ(v.Depth, w[7].toInt()) << where;
-                EXPECT_EQ(v.PrevDraw, w[8].toInt()) << where;
-                EXPECT_EQ(v.MinInterval, w[9].toInt()) << where;
-                EXPECT_EQ(v.MaxInterval, w[10].toInt()) << where;
+                ExpectReferenceRecord(v, w, 5, where);
                 ++checkedValues;
             }
         }

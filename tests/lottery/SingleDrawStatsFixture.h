@@ -5,6 +5,7 @@
 // the values of a draw, of a combination and the filter test agree.
 
 #include "lottery/DrawTexts.h"
+#include "tests/lottery/ReferenceData.h"
 #include "lottery/stats/CustomStat.h"
 #include "lottery/stats/StatList.h"
 
@@ -32,11 +33,6 @@ inline TComb makeComb(std::array<uint8_t, 6> n)
     TComb c;
     c.n = n;
     return c;
-}
-
-inline QString dataFile(const QString &name)
-{
-    return QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath(QStringLiteral("data/") + name);
 }
 
 // Selected values of a filter with the given keys.
@@ -113,19 +109,7 @@ protected:
 
     void loadReferenceArchive()
     {
-        QFile archive(dataFile(QStringLiteral("NumberStatsArchive.txt")));
-        ASSERT_TRUE(archive.open(QIODevice::ReadOnly)) << archive.fileName().toStdString();
-        QTextStream in(&archive);
-        draws.clear();
-        while (!in.atEnd()) {
-            const QStringList f = in.readLine().split(u';');
-            ASSERT_EQ(f.size(), 9);
-            TDrawRec d;
-            d.number = f[0].toInt();
-            for (int i = 0; i < 6; ++i)
-                d.main[size_t(i)] = uint8_t(f[i + 1].toInt());
-            draws.push_back(d);
-        }
+        draws = LoadReferenceArchive();
         ASSERT_EQ(draws.size(), 420u);
     }
 
@@ -133,7 +117,7 @@ protected:
     // previous draw and intervals, in the order of first merge.
     void expectReferenceValues(const std::set<QString> &codes)
     {
-        QFile expected(dataFile(QStringLiteral("SumDiffSeqExpected.txt")));
+        QFile expected(LotteryDataFile(QStringLiteral("SumDiffSeqExpected.txt")));
         ASSERT_TRUE(expected.open(QIODevice::ReadOnly));
         QTextStream lines(&expected);
         std::map<QString, std::tuple<int, int, bool>> samples;
@@ -167,12 +151,7 @@ protected:
                     EXPECT_EQ(v.Keys, TStatKeys::of(uint16_t(k[0].toUInt()), uint16_t(k[1].toUInt()),
                                                     uint16_t(k[2].toUInt()), uint16_t(k[3].toUInt())))
                         << at;
-                    EXPECT_EQ(v.Count, w[3].toInt()) << at;
-                    EXPECT_EQ(v.LastDraw, w[4].toInt()) << at;
-                    EXPECT_EQ(v.Depth, w[5].toInt()) << at;
-                    EXPECT_EQ(v.PrevDraw, w[6].toInt()) << at;
-                    EXPECT_EQ(v.MinInterval, w[7].toInt()) << at;
-                    EXPECT_EQ(v.MaxInterval, w[8].toInt()) << at;
+                    ExpectReferenceRecord(v, w, 3, at);
                 }
             }
     }
@@ -180,7 +159,7 @@ protected:
     // The graph value of every draw of the reference archive, in drawn and in ascending order.
     void expectReferenceGraphs(const std::set<QString> &codes)
     {
-        QFile file(dataFile(QStringLiteral("SumDiffSeqGraphs.txt")));
+        QFile file(LotteryDataFile(QStringLiteral("SumDiffSeqGraphs.txt")));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         QTextStream lines(&file);
         const QStringList header = lines.readLine().split(u' ');

@@ -84,7 +84,7 @@ TEST_F(SumStats, RangeFilterKeepsWhatIsSelected)
                                           selection({TStatKeys::of(0), TStatKeys::of(1)})};
     const char16_t *names[3] = {u"1", u"0", u"01"};
     std::map<QString, long long> expected;
-    QFile file(dataFile(u"SumDiffSeqFullSet.txt"_s));
+    QFile file(LotteryDataFile(u"SumDiffSeqFullSet.txt"_s));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     QTextStream lines(&file);
     while (!lines.atEnd()) {

@@ -1,4 +1,5 @@
 #include "lottery/DrawTexts.h"
+#include "tests/lottery/ReferenceData.h"
 #include "lottery/stats/CustomStat.h"
 #include "lottery/stats/StatList.h"
 #include "lottery/stats/TransitionStats.h"
@@ -45,11 +46,6 @@ TStatDrawArray selected(std::initializer_list<TStatValueRec> recs)
     return a;
 }
 
-QString dataFile(const QString &name)
-{
-    return QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath(u"data/"_s + name);
-}
-
 // The segments of the reference computation: (n * 7) mod 9 + 1.
 std::array<uint8_t, kMaxNumber> referenceSegments()
 {
@@ -94,17 +90,7 @@ protected:
     }
     void loadReferenceArchive()
     {
-        QFile archive(dataFile(u"NumberStatsArchive.txt"_s));
-        ASSERT_TRUE(archive.open(QIODevice::ReadOnly));
-        QTextStream in(&archive);
-        while (!in.atEnd()) {
-            const QStringList f = in.readLine().split(u';');
-            TDrawRec d;
-            d.number = f[0].toInt();
-            for (int i = 0; i < 6; ++i)
-                d.main[size_t(i)] = uint8_t(f[i + 1].toInt());
-            draws.push_back(d);
-        }
+        draws = LoadReferenceArchive();
         ASSERT_EQ(draws.size(), 420u);
     }
 
@@ -128,7 +114,7 @@ protected:
 TEST_F(TransitionStats, AgreeWithTheReferenceComputation)
 {
     loadReferenceArchive();
-    QFile expected(dataFile(u"TransitionStatsExpected.txt"_s));
+    QFile expected(LotteryDataFile(u"TransitionStatsExpected.txt"_s));
     ASSERT_TRUE(expected.open(QIODevice::ReadOnly));
     QTextStream lines(&expected);
     std::map<QString, int> channelSizes;
@@ -173,12 +159,7 @@ TEST_F(TransitionStats, AgreeWithTheReferenceComputation)
             const std::string where = what + ' ' + QString(w[3] + u' ' + w[4] + u' ' + w[5]).toStdString();
             ASSERT_EQ(v.Keys, TStatKeys::of(uint16_t(w[3].toInt()), uint16_t(w[4].toInt()), uint16_t(w[5].toInt())))
                 << where;
-            EXPECT_EQ(v.Count, w[6].toInt()) << where;
-            EXPECT_EQ(v.LastDraw, w[7].toInt()) << where;
-            EXPECT_EQ(v.Depth, w[8].toInt()) << where;
-            EXPECT_EQ(v.PrevDraw, w[9].toInt()) << where;
-            EXPECT_EQ(v.MinInterval, w[10].toInt()) << where;
-            EXPECT_EQ(v.MaxInterval, w[11].toInt()) << where;
+            ExpectReferenceRecord(v, w, 6, where);
         }
     }
 }
