@@ -1,15 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Vendra need (only those missing).
+# The list is scripts/packages.txt.
 set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
 
-packages=(
-  build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-charts-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
-  libcurl4-openssl-dev libssl-dev zlib1g-dev openssl ca-certificates
-  libmuparser-dev libxlsxwriter-dev
-  googletest libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth
-)
+mapfile -t packages < <(sed -e 's/#.*//' "$root/scripts/packages.txt" | tr -s ' \t' '\n' | sed '/^$/d')
 
 missing=()
 for p in "${packages[@]}"; do
