@@ -1,5 +1,7 @@
 #include "common/Format.h"
 
+#include "common/Translate.h"
+
 #include <QLocale>
 #include <charconv>
 #include <cmath>
@@ -109,8 +111,10 @@ bool isType(QChar c)
 
 } // namespace
 
-QString Format(QStringView pattern, std::initializer_list<FormatArg> args)
+QString Format(QStringView source, std::initializer_list<FormatArg> args)
 {
+    const QString translated = Tr(source);
+    const QStringView pattern = translated;
     const std::vector<const FormatArg *> list = [&] {
         std::vector<const FormatArg *> v;
         for (const auto &a : args)

@@ -5,6 +5,7 @@
 #include "common/Format.h"
 #include "common/ProgramFiles.h"
 #include "common/SysUtils.h"
+#include "common/Translate.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -81,6 +82,7 @@ void InstallModule(std::unique_ptr<LanguageModule> module, int lcid)
     s.module = std::move(module);
     if (s.module && QCoreApplication::instance())
         QCoreApplication::installTranslator(&s.module->translator);
+    SetTranslationActive(s.module != nullptr);
     s.shown = lcid;
 }
 
