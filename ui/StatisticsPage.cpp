@@ -7,7 +7,6 @@
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
-#include "common/TextCompare.h"
 #include "lottery/stats/CustomStat.h"
 #include "lottery/stats/StatList.h"
 #include "ui/logic/DrawsArchive.h"
@@ -338,6 +337,7 @@ TDrawsStatKey TStatisticsPage::currentKey() const
         key.method = m->MethodCode();
     key.sortedDraws = m_options.sortedDraws;
     key.prefetchs = m_options.prefetchsEnabled;
+    key.weights = m_list.Config.weights;
     return key;
 }
 
@@ -429,15 +429,7 @@ void TStatisticsPage::sortRows(int column, TSortDirection direction)
             m_reselect.push_back(m_order[size_t(row)]);
     m_reselectPending = true;
 
-    const auto &rows = m_result.rows;
-    auto textOf = [&](int i, int c) -> const QString & { return rows[size_t(i)].texts[size_t(c)]; };
-    // Numbers compare as numbers, texts as texts; equal texts are ordered by their values' texts.
-    std::stable_sort(m_order.begin(), m_order.end(), [&](int a, int b) {
-        int compare = CompareTexts(textOf(a, column), textOf(b, column));
-        if (compare == 0 && column != dscValue)
-            compare = CompareTexts(textOf(a, dscValue), textOf(b, dscValue));
-        return direction == sdDescending ? compare > 0 : compare < 0;
-    });
+    SortDrawsStatRows(m_order, m_result.rows, column, direction == sdDescending);
 }
 
 void TStatisticsPage::restoreSelection()

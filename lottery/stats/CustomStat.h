@@ -63,6 +63,13 @@ public:
     // Whether the combination has one of the selected values.
     virtual bool CombMatches(const TComb &comb, const TStatDrawArray &values, int last, bool sorted,
                              bool deleteMode) = 0;
+    // True when CombMatches asks the selected values only through their key lookups (HasValue,
+    // HasValuePair, HasWordKey, HasByteKey, HasDWordKey, indexOf), the questions it asks depend only on
+    // the combination and on what came before, and it matches as soon as one lookup finds a value and
+    // only then. The lookups a combination makes against an array that answers "not found" to all
+    // (TStatProbeRecorder) then tell which values it matches, so that a filter can be worked out for
+    // many sets of values from one recorded pass.
+    virtual bool TestsByKeyLookups() const { return true; }
 
     // Draw index as a copy, its six numbers ascending when sorted; an all-zero draw outside the array.
     TDrawRec GetDraw(int index, bool sorted) const;

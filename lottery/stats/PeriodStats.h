@@ -26,6 +26,8 @@ public:
                       TLastValueArray &lastValues) override;
     bool CombMatches(const TComb &comb, const TStatDrawArray &values, int last, bool sorted,
                      bool deleteMode) override;
+    // The test reads the selected records themselves (which periods are due), not their key lookups.
+    bool TestsByKeyLookups() const override { return false; }
 
 protected:
     // The text of the value in "<value> x <period>".

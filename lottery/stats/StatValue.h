@@ -77,6 +77,45 @@ private:
     std::array<TStatKeyIndex, 2> m_dwords;
 };
 
+// The key lookups a combination test can ask of the selected values: the four keys together
+// (HasValue, HasValuePair, indexOf), or one 16-bit, byte or 32-bit key at its position.
+enum class TStatProbeKind : uint8_t { Keys, Word, Byte, DWord };
+struct TStatProbe {
+    TStatProbeKind kind = TStatProbeKind::Keys;
+    uint8_t n = 0;     // the key position (1..4, 1..8 or 1..2); unused for Keys
+    uint64_t key = 0;  // the key looked for
+};
+
+// Notes the lookups a combination test makes instead of answering them: an array with a recorder
+// answers every lookup with "not selected", so the test asks every question it would ask before it
+// finds a selected value. For a test that matches as soon as one of its lookups finds a value, the
+// questions noted tell which values the combination has (see TCustomStat::TestsByKeyLookups).
+class TStatProbeRecorder {
+public:
+    static constexpr int kCapacity = 96;
+    void clear()
+    {
+        m_count = 0;
+        m_overflow = false;
+    }
+    void add(TStatProbeKind kind, int n, uint64_t key)
+    {
+        if (m_count < kCapacity)
+            m_probes[size_t(m_count++)] = TStatProbe{kind, uint8_t(n), key};
+        else
+            m_overflow = true;
+    }
+    int count() const { return m_count; }
+    const TStatProbe &operator[](int i) const { return m_probes[size_t(i)]; }
+    // More lookups than the recorder holds were asked: the record is incomplete.
+    bool overflow() const { return m_overflow; }
+
+private:
+    std::array<TStatProbe, kCapacity> m_probes{};
+    int m_count = 0;
+    bool m_overflow = false;
+};
+
 // The values of a statistic in order of first merge (unless sorted). Records are found by their keys
 // through a hash index, so merging stays fast for statistics with tens of thousands of values.
 // Filters ask many "is this key selected" questions of one small array; those lookups build their
@@ -98,8 +137,17 @@ public:
     const std::vector<TStatValueRec> &records() const { return m_recs; }
 
     // Position of the first record with these keys; -1 when there is none.
-    int indexOf(uint64_t packedKeys) const { return m_index.find(packedKeys); }
-    int indexOf(const TStatKeys &keys) const { return m_index.find(keys.packed()); }
+    int indexOf(uint64_t packedKeys) const
+    {
+        if (m_recorder) [[unlikely]]
+            return record(TStatProbeKind::Keys, 0, packedKeys);
+        return m_index.find(packedKeys);
+    }
+    int indexOf(const TStatKeys &keys) const { return indexOf(keys.packed()); }
+
+    // An array that notes the lookups asked of it instead of answering them (nullptr: answers them).
+    // Meant for an empty array that stands for the selected values while a test is recorded.
+    void setRecorder(TStatProbeRecorder *recorder) { m_recorder = recorder; }
 
     // Appends the record as it stands (a selected value, a row read back); a record whose keys are
     // already present is appended too, but lookups find the first one.
@@ -118,18 +166,24 @@ public:
     // Lookups of the selected values of a filter (any record, any key view).
     bool hasWordKey(int n, uint16_t w) const
     {
+        if (m_recorder) [[unlikely]]
+            return n >= 1 && n <= 4 && record(TStatProbeKind::Word, n, w) >= 0;
         if (m_cache && n >= 1 && n <= 4)
             return m_cache->word(n, w);
         return scanWordKey(n, w);
     }
     bool hasByteKey(int n, uint8_t b) const
     {
+        if (m_recorder) [[unlikely]]
+            return n >= 1 && n <= 8 && record(TStatProbeKind::Byte, n, b) >= 0;
         if (m_cache && n >= 1 && n <= 8)
             return m_cache->byte(n, b);
         return scanByteKey(n, b);
     }
     bool hasDWordKey(int n, uint32_t d) const
     {
+        if (m_recorder) [[unlikely]]
+            return n >= 1 && n <= 2 && record(TStatProbeKind::DWord, n, d) >= 0;
         if (m_cache && n >= 1 && n <= 2)
             return m_cache->dword(n, d);
         return scanDWordKey(n, d);
@@ -145,11 +199,18 @@ private:
     bool scanWordKey(int n, uint16_t w) const;
     bool scanByteKey(int n, uint8_t b) const;
     bool scanDWordKey(int n, uint32_t d) const;
+    // Notes a lookup; always "not found" (-1).
+    int record(TStatProbeKind kind, int n, uint64_t key) const
+    {
+        m_recorder->add(kind, n, key);
+        return -1;
+    }
 
     std::vector<TStatValueRec> m_recs;
     TStatKeyIndex m_index;
     mutable std::unique_ptr<TStatLookupCache> m_cache;
     mutable int m_queries = 0;
+    TStatProbeRecorder *m_recorder = nullptr; // never copied
 };
 
 // Merges rec into values: a new value is appended; a known one adds rec's count, takes rec's last draw and

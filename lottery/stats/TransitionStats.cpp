@@ -214,8 +214,9 @@ bool TCustomChainChannels2Inside::insideMatches(const TComb &comb, const TStatDr
     const bool counting = InsideMode() == 3;
     const TDrawRec z = GetDraw(last, false);
     for (uint8_t x : z.main) {
-        const bool wholeChannel = counting ? HasWordKey(values, 1, x) : x != 0 && HasDWordKey(values, 1, x);
-        if (wholeChannel && hasMapped(comb.n, MapTable(), Map(x)))
+        // The combination's side first: the selection is only asked about x when the answer decides.
+        if (hasMapped(comb.n, MapTable(), Map(x))
+            && (counting ? HasWordKey(values, 1, x) : x != 0 && HasDWordKey(values, 1, x)))
             return true;
         if (counting)
             continue;

@@ -809,7 +809,12 @@ void TCombsList::ClearFilterLog()
 
 void TCombsList::AddFilterLog(bool deleting, const QString &caption, const QString &values)
 {
-    m_log.push_back({deleting ? fliDelete : fliKeep, caption, values, m_count});
+    AddFilterLog(deleting, caption, values, m_count);
+}
+
+void TCombsList::AddFilterLog(bool deleting, const QString &caption, const QString &values, int64_t count)
+{
+    m_log.push_back({deleting ? fliDelete : fliKeep, caption, values, count});
     emit filterLogChanged();
 }
 

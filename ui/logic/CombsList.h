@@ -87,6 +87,10 @@ public:
     const TComb *data() const { return m_combs.data(); }
     // The storage: the list is its first count() entries.
     const TCombsArray &storage() const { return m_combs; }
+    // The list's entries for a step that rebuilds the list in place (it then calls truncate).
+    TComb *mutableData() { return m_combs.data(); }
+    // The list becomes its first n entries (n held to 0..count).
+    void truncate(int64_t n) { m_count = std::clamp<int64_t>(n, 0, m_count); }
 
     void ClearCombs();
     // Grows the capacity to n when it is smaller and sets the count (held to the capacity).
@@ -152,6 +156,8 @@ public:
     const std::vector<TFilterLogRow> &filterLog() const { return m_log; }
     void ClearFilterLog();
     void AddFilterLog(bool deleting, const QString &caption, const QString &values);
+    // The same with the count the step left (a scenario step notes it before the list is rebuilt).
+    void AddFilterLog(bool deleting, const QString &caption, const QString &values, int64_t count);
     void AddUndoLog();
     void RemoveLastFilterLog();
 

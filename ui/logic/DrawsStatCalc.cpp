@@ -1,6 +1,7 @@
 #include "ui/logic/DrawsStatCalc.h"
 
 #include "common/Format.h"
+#include "common/TextCompare.h"
 #include "lottery/DrawTexts.h"
 #include "lottery/stats/CustomStat.h"
 #include "lottery/stats/StatList.h"
@@ -243,7 +244,7 @@ TDrawsStatResult CalcDrawsStat(const TDrawsStatParams &p)
     result.rows.resize(size_t(values.size()));
     // The fact of a value is the first draw after the sample that has it: only the draws left out by
     // the offset can hold one, so there is nothing to look for without them.
-    const bool hiddenDraws = !sample.empty() && sample.Last + 1 < drawCount;
+    const bool hiddenDraws = p.withFacts && !sample.empty() && sample.Last + 1 < drawCount;
     for (int i = 0; i < values.size(); ++i) {
         TDrawsStatRow &row = result.rows[size_t(i)];
         row.rec = values[i];
@@ -252,9 +253,22 @@ TDrawsStatResult CalcDrawsStat(const TDrawsStatParams &p)
             fillFact(row, stat->FindDrawWithValue(row.rec, sample.Last + 1, sample.Last, p.sortedDraws));
     }
 
-    if (values.size() > 1)
+    if (p.withChart && values.size() > 1)
         buildChart(p, *stat, values, result.rows, scale, result.normsKnown, result.chart);
     return result;
+}
+
+void SortDrawsStatRows(std::vector<int> &order, const std::vector<TDrawsStatRow> &rows, int column, bool descending)
+{
+    if (column < 0 || column >= kDrawsStatColumns)
+        return;
+    auto textOf = [&](int i, int c) -> const QString & { return rows[size_t(i)].texts[size_t(c)]; };
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        int compare = CompareTexts(textOf(a, column), textOf(b, column));
+        if (compare == 0 && column != dscValue)
+            compare = CompareTexts(textOf(a, dscValue), textOf(b, dscValue));
+        return descending ? compare > 0 : compare < 0;
+    });
 }
 
 TStatValues StatRowForExport(const TDrawsStatRow *row)

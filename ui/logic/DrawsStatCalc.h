@@ -49,6 +49,8 @@ struct TDrawsStatParams {
     bool sortedDraws = false;
     const TStatPrefetch *prefetch = nullptr; // none: the norms are not known
     bool showTotalLine = false;          // chart the all-combinations curve (with norms only)
+    bool withFacts = true;               // the fact columns (16-19): a search of the hidden draws per value
+    bool withChart = true;
 };
 
 struct TDrawsStatRow {
@@ -83,6 +85,12 @@ TDrawsStatResult CalcDrawsStat(const TDrawsStatParams &params);
 // Round half to even, as the expectation columns round.
 int64_t RoundHalfEven(long double x);
 
+// Orders rows of the table (order holds indexes into rows) by the texts of a column as the table
+// shows them: numbers as numbers before other texts, equal texts by the value's text; the order of
+// rows that are still equal is kept. Column -1 (or any column outside the table) leaves the order.
+// The statistics page and the scenario steps both order their rows with it.
+void SortDrawsStatRows(std::vector<int> &order, const std::vector<TDrawsStatRow> &rows, int column, bool descending);
+
 // The texts the scenario selection reads from a row: value, count, count %, deviation, deviation %,
 // depth, depth %, weight, period min, period, period max. No row gives every text empty.
 TStatValues StatRowForExport(const TDrawsStatRow *row);
@@ -98,6 +106,7 @@ struct TDrawsStatKey {
     QString method; // the method's code with its parameter ("POS1")
     bool sortedDraws = false;
     bool prefetchs = false;
+    TWeightCoefs weights; // the weight column follows them
     bool operator==(const TDrawsStatKey &o) const = default;
 };
 

@@ -1,0 +1,157 @@
+// The step filter against the plain filtering it stands for: the statistic's own combination test
+// applied to a copy of the list, one selected row at a time, a row that would empty the list undone.
+#include "ui/logic/StatStepFilter.h"
+
+#include "DrawsStatTestData.h"
+#include "lottery/stats/CustomStat.h"
+#include "lottery/stats/StatList.h"
+#include "ui/logic/CombsList.h"
+#include "ui/logic/DrawsStatCalc.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Mode = TStatStepFilter::Mode;
+
+class StepFilterFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        draws = referenceArchive();
+        ASSERT_EQ(draws.size(), 2000u);
+        stats.SetDraws(&draws);
+        stats.RebuildMethods();
+    }
+
+    // The table of a method over the 40 draws before the offset, its rows' records in table order.
+    std::vector<TStatValueRec> tableRows(int method, int offset)
+    {
+        TDrawsStatParams p;
+        p.list = &stats;
+        p.method = &stats.GetMethod(method);
+        p.sampleLength = 40;
+        p.offset = offset;
+        p.withChart = false;
+        p.withFacts = false;
+        std::vector<TStatValueRec> recs;
+        for (const TDrawsStatRow &row : CalcDrawsStat(p).rows)
+            recs.push_back(row.rec);
+        return recs;
+    }
+
+    // The plain step: the combinations of ref that the test keeps; when none is left ref stays.
+    static int64_t plainApply(TCustomStat &stat, std::vector<TComb> &ref, const std::vector<TStatValueRec> &rows,
+                              const std::vector<int> &selected, bool deleting, int last)
+    {
+        TStatDrawArray values;
+        for (int r : selected)
+            values.append(rows[size_t(r)]);
+        std::vector<TComb> kept;
+        for (const TComb &c : ref)
+            if (stat.CombMatches(c, values, last, false, deleting) != deleting)
+                kept.push_back(c);
+        if (!kept.empty())
+            ref.swap(kept);
+        return int64_t(kept.empty() ? 0 : ref.size());
+    }
+
+    // Walks rows of the table with both filters and compares every count and the final list.
+    Mode compareWalk(int method, TCombsList &list, int offset, int rowsToWalk)
+    {
+        const std::vector<TStatValueRec> rows = tableRows(method, offset);
+        const int last = int(draws.size()) - 1 - offset;
+        std::vector<TComb> ref(list.data(), list.data() + list.count());
+        const auto stat = stats.CreateMethodStat(method);
+        stat->LoadDraw(-1, last, false);
+
+        TStatStepFilter filter;
+        filter.begin(list, rows, TStatStepFilter::TSource{&stats, &stats.GetMethod(method), last, false, {}});
+        const QString code = stats.GetMethod(method).MethodCode();
+        const int n = int(rows.size());
+        const int stride = std::max(1, n / std::max(1, rowsToWalk));
+        int op = 0;
+        for (int r = 0; r < n; r += stride, ++op) {
+            // Keeps and deletes by turns, from the top and from the bottom of the table.
+            const int row = op % 3 == 2 ? n - 1 - r : r;
+            const bool deleting = op % 2 == 0;
+            const int64_t expected = plainApply(*stat, ref, rows, {row}, deleting, last);
+            EXPECT_EQ(filter.apply({row}, deleting), expected) << code.toStdString() << " row " << row;
+        }
+        if (n >= 3) {
+            const std::vector<int> several = {0, n / 2, n - 1};
+            EXPECT_EQ(filter.apply(several, false), plainApply(*stat, ref, rows, several, false, last))
+                << code.toStdString() << " several rows";
+        }
+        const Mode mode = filter.mode();
+        filter.finish();
+        EXPECT_EQ(list.count(), int64_t(ref.size())) << code.toStdString();
+        EXPECT_TRUE(std::equal(ref.begin(), ref.end(), list.data())) << code.toStdString();
+        EXPECT_EQ(list.undoCount(), 0);
+        return mode;
+    }
+
+    TDrawsArray draws;
+    TStatList stats;
+};
+
+TEST_F(StepFilterFixture, EveryMethodFiltersAsItsOwnTestDoes)
+{
+    std::map<Mode, int> modes;
+    for (int m = 0; m < stats.MethodCount(); ++m) {
+        if (!stats.MethodAvailable(m) || !stats.MethodSelectable(m))
+            continue;
+        TCombsList list;
+        // 24 numbers over the whole range: 134,596 combinations in several chunks of the parallel passes.
+        list.GenerateCombinations(false, TGenerateSettings{gmOnlyFrom, u"3,4,5,8,9,11,14,15,16,19,21,22,"
+                                                                       u"24,27,28,30,33,35,36,38,40,41,44,45"_s});
+        ASSERT_EQ(list.count(), 134596);
+        ++modes[compareWalk(m, list, 7, 8)];
+    }
+    // Every way of working the step is met by the registry's methods.
+    EXPECT_GT(modes[Mode::Single], 0);
+    EXPECT_GT(modes[Mode::Mask], 0);
+    EXPECT_GT(modes[Mode::Direct], 0);
+}
+
+TEST_F(StepFilterFixture, WaysOfWorkingByKindOfStatistic)
+{
+    auto modeOf = [&](const char16_t *code) {
+        TCombsList list;
+        list.GenerateCombinations(false, TGenerateSettings{gmOnlyFrom, u"1,2,3,4,5,6,7,8,9,10,11,12,13,14,15"_s});
+        return compareWalk(stats.FindMethod(code), list, 0, 30);
+    };
+    // One sum per combination; six numbers; periods read the selected records themselves.
+    EXPECT_EQ(modeOf(u"SUMS"), Mode::Single);
+    EXPECT_EQ(modeOf(u"NUMS"), Mode::Mask);
+    EXPECT_EQ(modeOf(u"PRDV"), Mode::Direct);
+}
+
+TEST_F(StepFilterFixture, RowThatWouldEmptyTheListLeavesItAsItWas)
+{
+    TCombsList list;
+    list.GenerateCombinations(false, TGenerateSettings{gmOnlyFrom, u"1,2,3,4,5,6,7"_s});
+    const int method = stats.FindMethod(u"NUMS");
+    std::vector<TStatValueRec> rows(45);
+    for (int n = 1; n <= 45; ++n)
+        rows[size_t(n - 1)].Keys.set(uint16_t(n));
+    TStatStepFilter filter;
+    filter.begin(list, rows, TStatStepFilter::TSource{&stats, &stats.GetMethod(method), 0, false, {}});
+    // 8 is in none of the seven combinations of 1..7; 1 is in six of them.
+    EXPECT_EQ(filter.apply({7}, false), 0);
+    EXPECT_EQ(filter.count(), 7);
+    EXPECT_EQ(filter.apply({0}, true), 1);
+    // Deleting 2 from the one combination left (2..7) would empty the list.
+    EXPECT_EQ(filter.apply({1}, true), 0);
+    // No row selected: nothing changes.
+    EXPECT_EQ(filter.apply({}, false), 1);
+    filter.finish();
+    ASSERT_EQ(list.count(), 1);
+    EXPECT_EQ(list.at(0), (TComb{{2, 3, 4, 5, 6, 7}}));
+}
+
+} // namespace
