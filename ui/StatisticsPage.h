@@ -46,6 +46,7 @@ public:
     // has one. Without a source the norms are not known.
     using PrefetchSource = std::function<bool(const TStatMethod &method, TStatPrefetch &prefetch)>;
     void setPrefetchSource(PrefetchSource source) { m_prefetchSource = std::move(source); }
+    const PrefetchSource &prefetchSource() const { return m_prefetchSource; }
     // A second method list filled along with this one, with the graph methods only (the graphs view).
     void setGraphCombo(QComboBox *combo) { m_graphCombo = combo; }
 

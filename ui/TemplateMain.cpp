@@ -24,6 +24,7 @@
 #include "ui/PrefetchFeature.h"
 #include "ui/logic/PrefetchCache.h"
 #include "ui/ScenarioPage.h"
+#include "ui/ScenarioRunFeature.h"
 #include "ui/StatSettingsActions.h"
 #include "ui/logic/ProxyListCandidates.h"
 #include "ui/DrawsPanel.h"
@@ -93,6 +94,7 @@ void TTemplateMain::installFeatures()
     m_layoutFeature = InstallLayoutFeature(*this);
     m_helpFeature = InstallHelpFeature(*this);
     InstallScenarioDialogs(*this);
+    m_scenarioRun = InstallScenarioRun(*this);
     m_update = InstallUpdate(*this);
 }
 
@@ -347,8 +349,6 @@ void TTemplateMain::FormCreate()
         InitLanguages(1049, m_options.startLanguage(m_switches.noLanguage));
         m_helpFeature->BuildLanguageMenu();
 
-        m_scriptRunning = false;
-        m_scriptStopRequested = false;
         m_viewsLocked = false;
 
         RestoreFormPlacement(MainFormSection(), this, true, true);
@@ -630,13 +630,14 @@ bool TTemplateMain::event(QEvent *event)
 
 bool TTemplateMain::FormCloseQuery()
 {
-    return !m_scriptRunning || m_scriptStopRequested;
+    return !m_scenarioRun || m_scenarioRun->closeQuery();
 }
 
 void TTemplateMain::closeEvent(QCloseEvent *event)
 {
-    // Closing in the middle of a long operation would pull the window from under it.
-    if (!m_terminating && (!IsNotBusy() || !FormCloseQuery())) {
+    // Closing in the middle of a long operation would pull the window from under it; a scenario run is
+    // asked to stop first and closes the window once it has ended.
+    if (!m_terminating && (!FormCloseQuery() || !IsNotBusy())) {
         event->ignore();
         return;
     }

@@ -28,6 +28,7 @@ class TUpdateFeature;
 class TLayoutFeature;
 class TStakesFeature;
 class TScenarioPage;
+class TScenarioRunFeature;
 class TStatSettingsActions;
 class TDrawsPanel;
 class TStatisticsPage;
@@ -53,6 +54,7 @@ public:
     TStatisticsPage *statisticsPage() const { return m_statisticsPage; }
     TCombsPage *combsPage() const { return m_combsPage; }
     TScenarioPage *scenarioPage() const { return m_scenarioPage; }
+    TScenarioRunFeature *scenarioRun() const { return m_scenarioRun; }
     QTabWidget *mainPages() const { return m_mainPages; }
     QTabWidget *leftPages() const { return m_leftPages; }
     // A menu of the menu bar by its object name ("menuDraws", "menuCombs", "menuStat", "menuScript",
@@ -90,7 +92,8 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
-    // The close query: false while a scenario runs and no stop was requested.
+    // The close query: false while a scenario runs (it is asked to stop, and the window closes once it
+    // has ended).
     bool FormCloseQuery();
     // Saves what the window owns in the settings store and frees the lists.
     void FormDestroy();
@@ -137,6 +140,7 @@ private:
     TCardWeekFeature *m_cardWeek = nullptr;
     TUpdateFeature *m_update = nullptr;
     TGraphsFeature *m_graphs = nullptr;
+    TScenarioRunFeature *m_scenarioRun = nullptr;
     std::array<QLabel *, 7> m_statusPanels{};
     QTimer *m_initTimer = nullptr;
     QTimer *m_actionTimer = nullptr;
@@ -152,8 +156,6 @@ private:
     std::array<long double, 7> m_matchShares{};
     int m_allCombs = 0;
 
-    bool m_scriptRunning = false;
-    bool m_scriptStopRequested = false;
     bool m_viewsLocked = false;
     bool m_batchFailed = false;
     bool m_destroyed = false;

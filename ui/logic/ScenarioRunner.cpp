@@ -184,6 +184,14 @@ void TScenarioRunner::run(const QStringList &lines, const TOptions &options, int
     m_pumpClock.invalidate();
 
     BusySection busy;
+    // Running before the first message is served: a command that arrives meanwhile sees the run.
+    m_running = true;
+    m_stopFlag = false;
+    m_cycle = testCount > 0 ? 0 : 1;
+    m_stakesAdded = 0;
+    m_line = 0;
+    if (m_host.setRunning)
+        m_host.setRunning(true);
     SetStatusText(Tr(u"Выполнение сценария..."));
     m_options = options;
     m_log.setEnabled(options.logEnabled);
@@ -193,11 +201,6 @@ void TScenarioRunner::run(const QStringList &lines, const TOptions &options, int
     }
     // The weights are the user's again however the run ends.
     WeightsGuard weights(*m_host.stats);
-    m_running = true;
-    m_stopFlag = false;
-    m_cycle = testCount > 0 ? 0 : 1;
-    m_stakesAdded = 0;
-    m_line = 0;
     m_step.reset();
     m_stepContext = TStatStep::TContext{};
     m_stepContext.stats = m_host.stats;
@@ -209,8 +212,6 @@ void TScenarioRunner::run(const QStringList &lines, const TOptions &options, int
     m_stepContext.idle = [this] { pump(); };
     m_stepContext.log = &m_log;
     showStatus(Tr(u"Выполнение сценария..."));
-    if (m_host.setRunning)
-        m_host.setRunning(true);
 
     try {
         if (testCount <= 0) {
@@ -252,6 +253,7 @@ void TScenarioRunner::run(const QStringList &lines, const TOptions &options, int
     if (!m_stopFlag || testCount > 0)
         showStatus(Tr(u"Сценарий завершен!"));
     m_cycle = 0;
+    m_stakesAdded = 0;
     m_running = false;
     m_stopFlag = false;
     m_step.reset();

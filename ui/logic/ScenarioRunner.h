@@ -93,6 +93,9 @@ public:
 
     TScenarioRunner(THost host, TScenarioRunLog &log);
 
+    // The system game of SYSA and SYSC (nullptr: no system is ever found).
+    void setSystemGame(TSystemGameFn game) { m_host.systemGame = game ? std::move(game) : TSystemGameFn(&NoSystemGame); }
+
     // ---- The commands ----
     // "Прогноз": the scenario once at the current draws offset.
     void runForecast(const QStringList &lines, const TOptions &options);

@@ -88,7 +88,14 @@ void WriteStakeLog(const TStakeRec &rec, const TStakeLogOptions &options)
 void DeleteStakeLogs(const QString &folder)
 {
     const QString dir = LogFolder(folder);
-    const QString mask = QFileInfo(StakeLogFileName(0, dir)).fileName().replace(u"0"_s, u"*"_s);
+    DeleteLogFiles(dir, QFileInfo(StakeLogFileName(0, dir)).fileName().replace(u"0"_s, u"*"_s));
+}
+
+void DeleteLogFiles(const QString &folder, const QString &mask)
+{
+    QString dir = folder;
+    if (!dir.endsWith(u'/'))
+        dir += u'/';
     if (QDir(dir).entryList({mask}, QDir::Files).isEmpty()) {
         ShowInfoBox(u"Файлы журналов не найдены!"_s);
         return;

@@ -42,6 +42,10 @@ QString StakeLogLine(const TStakeRec &rec, const QDateTime &time);
 void WriteStakeLog(const TStakeRec &rec, const TStakeLogOptions &options);
 // Deletes every stake log in the folder with its report; "Файлы журналов не найдены!" when there is none.
 void DeleteStakeLogs(const QString &folder = {});
+// Deletes the log files of the folder that match the mask ("Vendra-*.log", "ScriptLog_*.txt") and
+// shows the report: an information box when every file went, else a warning box; "Файлы журналов не
+// найдены!" when no file matches.
+void DeleteLogFiles(const QString &folder, const QString &mask);
 
 // ---- Checking ----
 struct TStakeCheckContext {

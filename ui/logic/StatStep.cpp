@@ -7,6 +7,7 @@
 #include "lottery/stats/StatList.h"
 #include "lottery/stats/StatMethod.h"
 #include "ui/logic/CombsFilter.h"
+#include "ui/logic/FilterCheck.h"
 #include "ui/logic/CombsList.h"
 #include "ui/logic/ScenarioRunLog.h"
 
@@ -254,7 +255,7 @@ void TStatStep::run(const TFilterPart &part, const QString &methodText, TContext
     }
     const TStatMethod &method = stats.GetMethod(mi);
     if (part.LevelMode == LevelModes::LVA && !method.MethodHasTextValue())
-        throw Exception(Tr(u"Для данного вида статистики не доступен режим выделения по списку значений!"));
+        throw Exception(FilterNoValueListMessage());
     // 2. The order of the rows and the sample.
     if (part.SortColumn < -1 || part.SortColumn >= kDrawsStatColumns)
         throw Exception(Format(u"Некорректное занчение номера столбца сортировки (%d)", {part.SortColumn}));
