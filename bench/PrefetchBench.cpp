@@ -75,3 +75,25 @@ void BM_PrefetchAllKindN(benchmark::State &state)
 BENCHMARK(BM_PrefetchAllKindN)->Unit(benchmark::kSecond)->Iterations(1);
 
 } // namespace
+
+namespace {
+
+// The same distributions worked out on all cores, as the rebuild of the files does.
+void BM_PrefetchAllKindNParallel(benchmark::State &state)
+{
+    TStatList &list = registry();
+    for (auto _ : state) {
+        int methods = 0;
+        for (int i = 0; i < list.MethodCount(); ++i) {
+            if (!MethodHasPrefetch(list.GetMethod(i)))
+                continue;
+            const TStatPrefetch p = ComputePrefetchParallel(list.GetMethod(i), list);
+            benchmark::DoNotOptimize(p.maxCount);
+            ++methods;
+        }
+        state.counters["methods"] = methods;
+    }
+}
+BENCHMARK(BM_PrefetchAllKindNParallel)->Unit(benchmark::kSecond)->Iterations(1);
+
+} // namespace

@@ -163,6 +163,8 @@ void TScenarioRunFeature::setRunning(bool running)
     // The pages that could change the data while the run reads it.
     m_window.drawsPanel()->setEnabled(!running);
     m_window.combsPage()->setEnabled(!running);
+    // The steps rebuild the list in place while the window is served: its view does not paint meanwhile.
+    m_window.combsPage()->combsList()->viewport()->setUpdatesEnabled(!running);
     m_window.statisticsPage()->setEnabled(!running);
     m_window.scenarioPage()->setRunning(running);
     updateActions();

@@ -164,31 +164,6 @@ void TCustomMaskStat::EnumAllValues(int /*last*/, TStatDrawArray &values)
     EnumRange(values, 0, 63);
 }
 
-bool HasValue(const TStatDrawArray &values, uint16_t k1, uint16_t k2, uint16_t k3, uint16_t k4)
-{
-    return values.indexOf(PackStatKeys(k1, k2, k3, k4)) >= 0;
-}
-
-bool HasWordKey(const TStatDrawArray &values, int n, uint16_t w)
-{
-    return values.hasWordKey(n, w);
-}
-
-bool HasByteKey(const TStatDrawArray &values, int n, uint8_t b)
-{
-    return values.hasByteKey(n, b);
-}
-
-bool HasDWordKey(const TStatDrawArray &values, int n, uint32_t d)
-{
-    return values.hasDWordKey(n, d);
-}
-
-bool HasValuePair(const TStatDrawArray &values, uint16_t a, uint16_t b)
-{
-    return HasValue(values, a, 0, b, 0);
-}
-
 TSampleBounds SampleBounds(int drawCount, int offset, int length)
 {
     TSampleBounds s;

@@ -143,12 +143,28 @@ public:
 };
 
 // ---- Lookups in the selected values of a filter ----
-bool HasValue(const TStatDrawArray &values, uint16_t k1, uint16_t k2, uint16_t k3, uint16_t k4);
-bool HasWordKey(const TStatDrawArray &values, int n, uint16_t w);
-bool HasByteKey(const TStatDrawArray &values, int n, uint8_t b);
-bool HasDWordKey(const TStatDrawArray &values, int n, uint32_t d);
+// (Inline: every combination of a filtering pass asks them several times.)
+inline bool HasValue(const TStatDrawArray &values, uint16_t k1, uint16_t k2, uint16_t k3, uint16_t k4)
+{
+    return values.indexOf(PackStatKeys(k1, k2, k3, k4)) >= 0;
+}
+inline bool HasWordKey(const TStatDrawArray &values, int n, uint16_t w)
+{
+    return values.hasWordKey(n, w);
+}
+inline bool HasByteKey(const TStatDrawArray &values, int n, uint8_t b)
+{
+    return values.hasByteKey(n, b);
+}
+inline bool HasDWordKey(const TStatDrawArray &values, int n, uint32_t d)
+{
+    return values.hasDWordKey(n, d);
+}
 // 32-bit key 1 equal to a and 32-bit key 2 equal to b (both 16-bit, zero-extended).
-bool HasValuePair(const TStatDrawArray &values, uint16_t a, uint16_t b);
+inline bool HasValuePair(const TStatDrawArray &values, uint16_t a, uint16_t b)
+{
+    return HasValue(values, a, 0, b, 0);
+}
 
 // ---- The computation over a sample ----
 

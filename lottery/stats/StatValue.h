@@ -84,6 +84,7 @@ struct TStatProbe {
     TStatProbeKind kind = TStatProbeKind::Keys;
     uint8_t n = 0;     // the key position (1..4, 1..8 or 1..2); unused for Keys
     uint64_t key = 0;  // the key looked for
+    bool operator==(const TStatProbe &o) const = default;
 };
 
 // Notes the lookups a combination test makes instead of answering them: an array with a recorder
@@ -93,18 +94,30 @@ struct TStatProbe {
 class TStatProbeRecorder {
 public:
     static constexpr int kCapacity = 96;
+    // A recorder may hand each lookup at once to a resolver, which answers with bits that the recorder
+    // gathers (bits()); nothing is kept then.
+    using Resolver = uint64_t (*)(const void *context, TStatProbeKind kind, int n, uint64_t key);
+    void setResolver(Resolver resolver, const void *context)
+    {
+        m_resolver = resolver;
+        m_context = context;
+    }
     void clear()
     {
         m_count = 0;
+        m_bits = 0;
         m_overflow = false;
     }
     void add(TStatProbeKind kind, int n, uint64_t key)
     {
-        if (m_count < kCapacity)
+        if (m_resolver)
+            m_bits |= m_resolver(m_context, kind, n, key);
+        else if (m_count < kCapacity)
             m_probes[size_t(m_count++)] = TStatProbe{kind, uint8_t(n), key};
         else
             m_overflow = true;
     }
+    uint64_t bits() const { return m_bits; }
     int count() const { return m_count; }
     const TStatProbe &operator[](int i) const { return m_probes[size_t(i)]; }
     // More lookups than the recorder holds were asked: the record is incomplete.
@@ -114,6 +127,9 @@ private:
     std::array<TStatProbe, kCapacity> m_probes{};
     int m_count = 0;
     bool m_overflow = false;
+    Resolver m_resolver = nullptr;
+    const void *m_context = nullptr;
+    uint64_t m_bits = 0;
 };
 
 // The values of a statistic in order of first merge (unless sorted). Records are found by their keys

@@ -302,7 +302,7 @@ TEST(DrawsStatRules, RowForExport)
 TEST(DrawsStatRules, CacheNoticesEveryInput)
 {
     TDrawsStatCache cache;
-    TDrawsStatKey key{2000, 7, 0, 1000, u"NUMS"_s, false, false};
+    TDrawsStatKey key{2000, 7, 0, 1000, u"NUMS"_s, false, false, TWeightCoefs{}};
     EXPECT_TRUE(cache.update(key));
     EXPECT_FALSE(cache.update(key));
     auto changed = [&](auto edit) {
@@ -313,6 +313,7 @@ TEST(DrawsStatRules, CacheNoticesEveryInput)
         return r;
     };
     EXPECT_TRUE(changed([](TDrawsStatKey &k) { k.revision = 8; })); // a draw edited in place
+    EXPECT_TRUE(changed([](TDrawsStatKey &k) { k.weights.count = 2; })); // the weight column follows them
     EXPECT_TRUE(changed([](TDrawsStatKey &k) { k.drawCount = 2001; }));
     EXPECT_TRUE(changed([](TDrawsStatKey &k) { k.offset = 3; }));
     EXPECT_TRUE(changed([](TDrawsStatKey &k) { k.sampleLength = 999; }));

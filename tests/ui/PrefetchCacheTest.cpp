@@ -1,4 +1,5 @@
 #include "ui/logic/PrefetchCache.h"
+#include "lottery/stats/CustomStat.h"
 #include "common/Exception.h"
 #include "lottery/stats/StatList.h"
 #include "tests/support/ScriptedMessages.h"
@@ -13,6 +14,8 @@
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+
+#include <set>
 
 #include <map>
 
@@ -303,4 +306,22 @@ TEST_F(PrefetchCache, StatisticsViewNormsFromTheCache)
     EXPECT_TRUE(page.table()->isColumnHidden(dscNorm));
     EXPECT_TRUE(QFile::exists(fileOf(u"EVEN"_s)));
     EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST_F(PrefetchCache, WorkOnAllCoresGivesTheSameFileAsOnePass)
+{
+    // One method of each of several groups: the counts shared out among the workers and added up give
+    // the very bytes of the one-pass distribution.
+    std::set<int> groups;
+    int compared = 0;
+    for (int i = 0; i < list.MethodCount(); ++i) {
+        const TStatMethod &m = list.GetMethod(i);
+        if (!MethodHasPrefetch(m) || !groups.insert(m.StatClass->Group).second || groups.size() > 6)
+            continue;
+        const auto stat = list.CreateMethodStat(i);
+        EXPECT_EQ(EncodePrefetch(ComputePrefetchParallel(m, list)), EncodePrefetch(ComputePrefetch(*stat)))
+            << m.MethodCode().toStdString();
+        ++compared;
+    }
+    EXPECT_EQ(compared, 6);
 }

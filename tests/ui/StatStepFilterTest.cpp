@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <numeric>
 
 using namespace Qt::StringLiterals;
 
@@ -60,8 +61,10 @@ protected:
         return int64_t(kept.empty() ? 0 : ref.size());
     }
 
-    // Walks rows of the table with both filters and compares every count and the final list.
-    Mode compareWalk(int method, TCombsList &list, int offset, int rowsToWalk)
+    // Walks rows of the table with both filters and compares every count and the final list. The
+    // candidates are the rows walked, or every row of the table.
+    Mode compareWalk(int method, TCombsList &list, int offset, int rowsToWalk, bool everyRowCandidate,
+                     bool alternate)
     {
         const std::vector<TStatValueRec> rows = tableRows(method, offset);
         const int last = int(draws.size()) - 1 - offset;
@@ -69,22 +72,33 @@ protected:
         const auto stat = stats.CreateMethodStat(method);
         stat->LoadDraw(-1, last, false);
 
-        TStatStepFilter filter;
-        filter.begin(list, rows, TStatStepFilter::TSource{&stats, &stats.GetMethod(method), last, false, {}});
-        const QString code = stats.GetMethod(method).MethodCode();
         const int n = int(rows.size());
         const int stride = std::max(1, n / std::max(1, rowsToWalk));
+        std::vector<int> walk;
+        for (int r = 0, op = 0; r < n; r += stride, ++op)
+            walk.push_back(op % 3 == 2 ? n - 1 - r : r); // from the top and from the bottom of the table
+        std::vector<int> candidates = walk;
+        if (n >= 3)
+            candidates.insert(candidates.end(), {0, n / 2, n - 1});
+        if (everyRowCandidate) {
+            candidates.resize(size_t(n));
+            std::iota(candidates.begin(), candidates.end(), 0);
+        }
+
+        TStatStepFilter filter;
+        filter.begin(list, rows, candidates,
+                     TStatStepFilter::TSource{&stats, &stats.GetMethod(method), last, false, {}});
+        const QString code = stats.GetMethod(method).MethodCode();
         int op = 0;
-        for (int r = 0; r < n; r += stride, ++op) {
-            // Keeps and deletes by turns, from the top and from the bottom of the table.
-            const int row = op % 3 == 2 ? n - 1 - r : r;
-            const bool deleting = op % 2 == 0;
+        for (int row : walk) {
+            // Deletes only (as a deleting filter does), or deletes and keeps by turns.
+            const bool deleting = !alternate || op++ % 2 == 0;
             const int64_t expected = plainApply(*stat, ref, rows, {row}, deleting, last);
             EXPECT_EQ(filter.apply({row}, deleting), expected) << code.toStdString() << " row " << row;
         }
         if (n >= 3) {
             const std::vector<int> several = {0, n / 2, n - 1};
-            EXPECT_EQ(filter.apply(several, false), plainApply(*stat, ref, rows, several, false, last))
+            EXPECT_EQ(filter.apply(several, alternate), plainApply(*stat, ref, rows, several, alternate, last))
                 << code.toStdString() << " several rows";
         }
         const Mode mode = filter.mode();
@@ -105,30 +119,39 @@ TEST_F(StepFilterFixture, EveryMethodFiltersAsItsOwnTestDoes)
     for (int m = 0; m < stats.MethodCount(); ++m) {
         if (!stats.MethodAvailable(m) || !stats.MethodSelectable(m))
             continue;
-        TCombsList list;
-        // 24 numbers over the whole range: 134,596 combinations in several chunks of the parallel passes.
-        list.GenerateCombinations(false, TGenerateSettings{gmOnlyFrom, u"3,4,5,8,9,11,14,15,16,19,21,22,"
-                                                                       u"24,27,28,30,33,35,36,38,40,41,44,45"_s});
-        ASSERT_EQ(list.count(), 134596);
-        ++modes[compareWalk(m, list, 7, 8)];
+        for (const bool everyRow : {false, true}) {
+            TCombsList list;
+            // 18 numbers over the whole range: 18,564 combinations.
+            list.GenerateCombinations(false, TGenerateSettings{gmOnlyFrom, u"3,5,8,9,11,14,16,19,22,"
+                                                                           u"24,27,30,33,36,40,41,44,45"_s});
+            ASSERT_EQ(list.count(), 18564);
+            ++modes[compareWalk(m, list, 7, 8, everyRow, !everyRow)];
+        }
     }
     // Every way of working the step is met by the registry's methods.
-    EXPECT_GT(modes[Mode::Single], 0);
     EXPECT_GT(modes[Mode::Mask], 0);
+    EXPECT_GT(modes[Mode::Index], 0);
     EXPECT_GT(modes[Mode::Direct], 0);
 }
 
 TEST_F(StepFilterFixture, WaysOfWorkingByKindOfStatistic)
 {
-    auto modeOf = [&](const char16_t *code) {
+    auto modeOf = [&](const char16_t *code, bool everyRow) {
+        // 376,740 combinations: several chunks of the parallel passes.
         TCombsList list;
-        list.GenerateCombinations(false, TGenerateSettings{gmOnlyFrom, u"1,2,3,4,5,6,7,8,9,10,11,12,13,14,15"_s});
-        return compareWalk(stats.FindMethod(code), list, 0, 30);
+        list.GenerateCombinations(false, TGenerateSettings{gmOnlyFrom, u"3,4,5,7,8,9,11,12,14,15,16,18,19,21,22,"
+                                                                       u"24,25,27,28,30,31,33,35,36,38,40,41,44"_s});
+        return compareWalk(stats.FindMethod(code), list, 0, 30, everyRow, false);
     };
-    // One sum per combination; six numbers; periods read the selected records themselves.
-    EXPECT_EQ(modeOf(u"SUMS"), Mode::Single);
-    EXPECT_EQ(modeOf(u"NUMS"), Mode::Mask);
-    EXPECT_EQ(modeOf(u"PRDV"), Mode::Direct);
+    // A few candidate rows: a mask per combination; one sum per combination among its 235 rows: its
+    // index; periods read the selected records themselves; the pairs of numbers, 990 rows of which a
+    // combination has 15: its own test.
+    EXPECT_EQ(modeOf(u"NUMS", false), Mode::Mask);
+    EXPECT_EQ(modeOf(u"NUMS", true), Mode::Mask);
+    EXPECT_EQ(modeOf(u"SUMS", true), Mode::Index);
+    EXPECT_EQ(modeOf(u"PRDV", false), Mode::Direct);
+    EXPECT_EQ(modeOf(u"KNM2", false), Mode::Mask);
+    EXPECT_EQ(modeOf(u"KNM2", true), Mode::Direct);
 }
 
 TEST_F(StepFilterFixture, RowThatWouldEmptyTheListLeavesItAsItWas)
@@ -140,7 +163,9 @@ TEST_F(StepFilterFixture, RowThatWouldEmptyTheListLeavesItAsItWas)
     for (int n = 1; n <= 45; ++n)
         rows[size_t(n - 1)].Keys.set(uint16_t(n));
     TStatStepFilter filter;
-    filter.begin(list, rows, TStatStepFilter::TSource{&stats, &stats.GetMethod(method), 0, false, {}});
+    std::vector<int> every(45);
+    std::iota(every.begin(), every.end(), 0);
+    filter.begin(list, rows, every, TStatStepFilter::TSource{&stats, &stats.GetMethod(method), 0, false, {}});
     // 8 is in none of the seven combinations of 1..7; 1 is in six of them.
     EXPECT_EQ(filter.apply({7}, false), 0);
     EXPECT_EQ(filter.count(), 7);

@@ -170,6 +170,7 @@ signals:
 
 private:
     void ensureCapacity(int64_t n);
+    void generateAll();
     void setCountFromUndo();
 
     TCombsArray m_combs;

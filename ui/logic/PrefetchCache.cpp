@@ -9,6 +9,7 @@
 #include "lottery/stats/CustomStat.h"
 #include "lottery/stats/StatList.h"
 #include "ui/logic/MainOptions.h"
+#include "ui/logic/ParallelWork.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -94,6 +95,23 @@ bool MethodHasPrefetch(const TStatMethod &method)
     return method.StatClass && method.StatClass->Available() && method.StatClass->HasKindN();
 }
 
+namespace {
+
+TStatPrefetch prefetchOf(TStatDrawArray &values)
+{
+    SortStatValues(values);
+    const TStatValuesSummary summary = StatValuesSummary(values);
+    TStatPrefetch prefetch;
+    prefetch.records.reserve(size_t(values.size()));
+    for (const TStatValueRec &v : values)
+        prefetch.records.push_back(StatValueToPrefetch(v));
+    prefetch.minCount = summary.MinCount;
+    prefetch.maxCount = summary.MaxCount;
+    return prefetch;
+}
+
+} // namespace
+
 TStatPrefetch ComputePrefetch(TCustomStat &stat, const std::function<void()> &idle)
 {
     TStatDrawArray values;
@@ -121,15 +139,56 @@ TStatPrefetch ComputePrefetch(TCustomStat &stat, const std::function<void()> &id
             }
         }
     }
-    SortStatValues(values);
-    const TStatValuesSummary summary = StatValuesSummary(values);
-    TStatPrefetch prefetch;
-    prefetch.records.reserve(size_t(values.size()));
-    for (const TStatValueRec &v : values)
-        prefetch.records.push_back(StatValueToPrefetch(v));
-    prefetch.minCount = summary.MinCount;
-    prefetch.maxCount = summary.MaxCount;
-    return prefetch;
+    return prefetchOf(values);
+}
+
+
+TStatPrefetch ComputePrefetchParallel(const TStatMethod &method, const TStatList &list,
+                                      const std::function<void()> &idle)
+{
+    // The tasks: every pair of first numbers that leaves room for four more.
+    std::vector<std::pair<uint8_t, uint8_t>> prefixes;
+    for (int a = 1; a <= kMaxNumber - 5; ++a)
+        for (int b = a + 1; b <= kMaxNumber - 4; ++b)
+            prefixes.push_back({uint8_t(a), uint8_t(b)});
+    struct Worker {
+        std::unique_ptr<TCustomStat> stat;
+        TStatDrawArray values;
+    };
+    std::vector<Worker> workers(size_t(ParallelWork::workerCount()));
+    for (Worker &w : workers) {
+        w.stat = method.CreateStat(list);
+        if (!w.stat)
+            throw Exception(Format(u"Метод \"%s\" недоступен!", {method.MethodCode()}));
+    }
+    ParallelWork::run(
+        int(prefixes.size()),
+        [&](int task, int wi) {
+            Worker &w = workers[size_t(wi)];
+            TComb comb;
+            comb[0] = prefixes[size_t(task)].first;
+            comb[1] = prefixes[size_t(task)].second;
+            for (int c = comb[1] + 1; c <= kMaxNumber - 3; ++c) {
+                comb[2] = uint8_t(c);
+                for (int d = c + 1; d <= kMaxNumber - 2; ++d) {
+                    comb[3] = uint8_t(d);
+                    for (int e = d + 1; e <= kMaxNumber - 1; ++e) {
+                        comb[4] = uint8_t(e);
+                        for (int f = e + 1; f <= kMaxNumber; ++f) {
+                            comb[5] = uint8_t(f);
+                            w.stat->ValuesOfComb(comb, w.values);
+                        }
+                    }
+                }
+            }
+        },
+        idle);
+    // The counts of every worker added up by the values' keys.
+    TStatDrawArray total = std::move(workers.front().values);
+    for (size_t i = 1; i < workers.size(); ++i)
+        for (const TStatValueRec &v : workers[i].values)
+            AddStatValue(total, v, false);
+    return prefetchOf(total);
 }
 
 QByteArray EncodePrefetch(const TStatPrefetch &prefetch)
@@ -203,7 +262,7 @@ TStatPrefetch TPrefetchCache::CreatePrefetchFile(const TStatMethod &method)
     TStatPrefetch prefetch;
     {
         FlagGuard building(m_busy);
-        prefetch = ComputePrefetch(*stat, m_idle);
+        prefetch = ComputePrefetchParallel(method, m_list, m_idle);
     }
     writeWhole(fileName, EncodePrefetch(prefetch));
     ++m_built;

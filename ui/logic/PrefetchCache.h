@@ -36,6 +36,12 @@ bool MethodHasPrefetch(const TStatMethod &method);
 // its smallest and largest count. idle is called every 65,536 combinations (to keep windows painting).
 TStatPrefetch ComputePrefetch(TCustomStat &stat, const std::function<void()> &idle = {});
 
+// The same distribution worked out on all cores: the combinations are shared out by their first two
+// numbers, every worker counts with its own statistic of the method, and the counts are added up. The
+// result is the one ComputePrefetch gives. idle is called on the calling thread while it waits.
+TStatPrefetch ComputePrefetchParallel(const TStatMethod &method, const TStatList &list,
+                                      const std::function<void()> &idle = {});
+
 // The bytes of a file.
 QByteArray EncodePrefetch(const TStatPrefetch &prefetch);
 // Reads the bytes of a file; false for anything a complete file cannot be: a length that is not a

@@ -312,16 +312,30 @@ void TStatStep::run(const TFilterPart &part, const QString &methodText, TContext
         throw Exception(Format(u"Метод \"%s\" недоступен!", {method.MethodCode()}));
 
     clock.restart();
+    // The rows as the walk reads them, and the ones that meet the condition: only those can be applied.
     std::vector<TStatValueRec> records(order.size());
-    for (size_t k = 0; k < order.size(); ++k)
+    std::vector<TStatValues> rowValues(order.size());
+    for (size_t k = 0; k < order.size(); ++k) {
         records[k] = table->rows[size_t(order[k])].rec;
+        rowValues[k] = StatRowForExport(&table->rows[size_t(order[k])]);
+        rowValues[k].Value = stat->ValueFromText(rowValues[k].ValueText);
+    }
+    std::vector<int> candidates;
+    try {
+        for (size_t k = 0; k < rowValues.size(); ++k)
+            if (RowMatches(part, rowValues[k]))
+                candidates.push_back(int(k));
+    } catch (const EConvertError &) {
+        // The condition cannot be read: the walk raises it at its first row.
+        candidates.clear();
+    }
     TStatStepFilter::TSource source;
     source.stats = &stats;
     source.method = &method;
     source.last = TFilterDraws{drawCount, ctx.drawsOffset, ctx.sortedDraws}.lastDraw();
     source.sorted = ctx.sortedDraws;
     source.idle = ctx.idle;
-    m_filter.begin(combs, std::move(records), source);
+    m_filter.begin(combs, std::move(records), std::move(candidates), source);
 
     const bool deleting = !part.KeepSelected;
     const QString keepText = part.KeepSelected ? Tr(u"Оставляем выделенные значения...")
@@ -347,8 +361,7 @@ void TStatStep::run(const TFilterPart &part, const QString &methodText, TContext
                 stopped = true;
                 break;
             }
-            TStatValues row = StatRowForExport(&table->rows[size_t(order[size_t(idx)])]);
-            row.Value = stat->ValueFromText(row.ValueText);
+            const TStatValues &row = rowValues[size_t(idx)];
             bool stopHere = false;
             switch (part.StopMode) {
             case StopModes::SC:

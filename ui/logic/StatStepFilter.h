@@ -19,18 +19,20 @@ struct TStatMethod;
 // have its value. The result is exactly that of filtering the list row by row with the statistic's
 // combination test, undoing a row that would empty the list; only the work differs:
 //
+// - only the rows that meet the step's condition can ever be applied (the candidates);
 // - the statistic's lookups are recorded once per combination in one pass over the list (on all
-//   cores), giving each combination the row it matches (one 16-bit index) or, when a combination can
-//   match several rows of a table of at most 64 rows, a 64-bit mask of its rows;
-// - from a count per row the filter knows how many combinations a keep or delete would leave before
-//   touching the list, so a row that would empty it is never applied and undone;
-// - with one row per combination the rows are applied to a set of allowed rows only, and the list is
-//   rebuilt once, in place, when the step ends;
-// - a statistic whose test does not work through key lookups, or a table too large for a mask, is
-//   filtered by its test directly, one pass per applied row (still on all cores).
+//   cores), giving each combination the candidates it matches: a mask of up to 64 candidates (8 to 64
+//   bits a combination), or the one candidate it matches when there are more;
+// - combinations with the same mask are counted together, so how many combinations a keep or delete
+//   would leave is known from the counts before the list is touched, and a row that would empty the
+//   list is never applied and undone;
+// - the rows applied only change a few masks; the list is rebuilt once, in place, when the step ends;
+// - a statistic whose test does not work through key lookups, or one with more than 64 candidates
+//   that a combination can match together, is filtered by its own test, one pass per applied row
+//   (still on all cores).
 class TStatStepFilter {
 public:
-    enum class Mode { Idle, Pending, Single, Mask, Direct };
+    enum class Mode { Idle, Pending, Mask, Index, Direct };
 
     TStatStepFilter();
     ~TStatStepFilter();
@@ -47,15 +49,17 @@ public:
         std::function<void()> idle;
     };
 
-    // Starts a step on the list with the table's rows (their records, in table order). Nothing is
-    // worked out until the first row is applied.
-    void begin(TCombsList &list, std::vector<TStatValueRec> rows, TSource source);
+    // Starts a step on the list with the table's rows (their records, in table order) and the rows
+    // that may be applied (indexes into rows). Nothing is worked out until the first row is applied.
+    void begin(TCombsList &list, std::vector<TStatValueRec> rows, std::vector<int> candidates, TSource source);
     // The number of combinations the list holds now.
     int64_t count() const { return m_count; }
     // Keeps (or, deleting, deletes) the combinations that have one of the values of the rows given
-    // (indexes into the table's rows) and returns how many combinations that leaves. When it would
-    // leave none, nothing changes and 0 is returned.
+    // (candidates, as indexes into the table's rows) and returns how many combinations that leaves.
+    // When it would leave none, nothing changes and 0 is returned. No row: nothing changes.
     int64_t apply(const std::vector<int> &rows, bool deleting);
+    // Works out the candidates of every combination now rather than at the first row applied.
+    void prepare();
     // Ends the step: the list holds the result and announces its count. The undo copy stays empty.
     void finish();
     // How the step was worked out (tests and benchmarks read it).
@@ -63,34 +67,45 @@ public:
 
 private:
     struct Worker;
-    class RowMaps;
+    class CandidateMaps;
 
-    void buildIndex(bool deleting);
-    bool recordPass(bool masks);
     void makeWorkers(bool withRecorder);
-    void compactSingle();
-    int64_t applyMask(const std::vector<int> &rows, bool deleting);
+    void buildIndex();
+    bool recordMasks();
+    bool recordIndexes();
+    int64_t applyMask(uint64_t selection, bool single, bool deleting);
+    int64_t applyIndex(const std::vector<int> &candidates, bool deleting);
     int64_t applyDirect(const std::vector<int> &rows, bool deleting);
-    // Keeps, in order and in place, the combinations for which keep(index) is true, moving the masks
-    // along (and counting the rows anew) with withMasks; the list's count is the caller's.
-    template <class Keep> void compact(Keep keep, bool withMasks);
+    template <class Keep> void compact(Keep keep);
+    template <class T> int64_t countMasks(uint64_t d, uint64_t a, uint64_t m) const;
+    template <class T> void compactMasks();
 
     TCombsList *m_list = nullptr;
     std::vector<TStatValueRec> m_rows;
+    std::vector<int> m_candidates;   // table rows
+    std::vector<int> m_candidateOf;  // table row -> candidate, -1 for the others
     TSource m_source;
     Mode m_mode = Mode::Idle;
     int64_t m_count = 0;
+    int64_t m_listCount = 0; // the list's count when the step began
     bool m_changed = false;
 
-    // Single: the row of each combination (kNoRow for none), the count of each row, the allowed rows.
-    std::vector<uint16_t> m_rowOf;
+    // Mask: the candidates of each combination, m_width bytes each; the counts of the distinct masks
+    // (empty when there are too many of them: each row is then counted over the list); the result so
+    // far: no candidate of m_deleted, every candidate of m_required, and one of m_anyOf when set.
+    std::vector<uint8_t> m_masks;
+    int m_width = 0;
+    std::vector<std::pair<uint64_t, int64_t>> m_classes;
+    uint64_t m_deleted = 0;
+    uint64_t m_required = 0;
+    uint64_t m_anyOf = 0;
+    // Index: the one candidate of each combination (kNone for none), the count of each, the allowed ones.
+    std::vector<uint16_t> m_index;
     std::vector<int64_t> m_hist;
     std::vector<uint8_t> m_allowed;
-    // Mask: the rows of each combination.
-    std::vector<uint64_t> m_masks;
     // Direct: a flag per combination.
     std::vector<uint8_t> m_flags;
 
     std::vector<std::unique_ptr<Worker>> m_workers;
-    std::unique_ptr<RowMaps> m_maps;
+    std::unique_ptr<CandidateMaps> m_maps;
 };
