@@ -217,6 +217,7 @@ void TTemplateMain::buildActions()
     }
 
     m_drawsCsv = new TDrawsCsvActions(m_archive, this);
+    m_drawsCsv->setLists(m_drawsPanel->list(), m_combsPage->combsList());
     connect(m_drawsCsv, &TDrawsCsvActions::drawsImported, this, [this](int) {
         m_drawsPanel->updateDrawsInfo(true);
         RefreshViews(false);
@@ -251,6 +252,7 @@ void TTemplateMain::buildActions()
     drawsMenu->addSeparator();
     drawsMenu->addAction(m_drawsCsv->importAction());
     drawsMenu->addAction(m_drawsCsv->exportAction());
+    drawsMenu->addAction(m_drawsCsv->drawsXlsExportAction());
     drawsMenu->addSeparator();
     drawsMenu->addAction(m_actDownload);
 
@@ -263,6 +265,8 @@ void TTemplateMain::buildActions()
     combsMenu->addActions({m_combsPage->copyAction(), m_combsPage->pasteAction(), m_combsPage->selectAllAction()});
     combsMenu->addSeparator();
     combsMenu->addActions({m_combsPage->checkNumsAction(), m_combsPage->findInDrawsAction(), m_combsPage->infoAction()});
+    combsMenu->addSeparator();
+    combsMenu->addAction(m_drawsCsv->combsXlsExportAction());
 
     QMenu *statMenu = menuBar()->addMenu(u"&Статистика"_s);
     statMenu->setObjectName(u"menuStat"_s);
@@ -508,6 +512,7 @@ void TTemplateMain::tmrInitTimer()
         RefreshViews(false);
         m_scenarioPage->LoadScenarioList();
         m_stakesFeature->LoadRatings();
+        m_stakesFeature->LoadTables();
 
         if (m_switches.loadOnly) {
             DownloadDraws();
