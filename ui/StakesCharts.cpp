@@ -44,6 +44,7 @@ void FillProfitChart(TFormGraph &window, const std::vector<TProfitChartPoint> &p
     const QString profit = Tr(u"Суммарный профит ставок по тиражу");
     const QString average = Tr(u"Среднее значение");
     const QString cumulative = Tr(u"Накопленное значение");
+    window.setYLabelFormat(u"%.2f"_s, false);
     for (const TProfitChartPoint &p : points) {
         window.AddGraphPoint(p.draw, profit, p.profit, true, true, kGreen);
         window.AddGraphPoint(p.draw, average, p.average, false, false, kBlue);
@@ -51,8 +52,10 @@ void FillProfitChart(TFormGraph &window, const std::vector<TProfitChartPoint> &p
     }
 }
 
-void FillRatingsChart(TFormGraph &window, const std::vector<TRatingChartPoint> &points)
+void FillRatingsChart(TFormGraph &window, const std::vector<TRatingChartPoint> &points, bool profit)
 {
+    if (profit)
+        window.setYLabelFormat(u"%.2f"_s, false);
     for (const TRatingChartPoint &p : points)
         window.AddGraphPoint(p.draw, p.series, p.value, true, true);
 }
@@ -61,6 +64,8 @@ void FillMatchesChart(TFormGraph &window, const std::vector<const TRatingRec *> 
 {
     const std::array<double, kMainCount + 1> normal = NormalMatchCounts(MostPlays(ratings));
     const QString normalTitle = Tr(u"Нормальные значения");
+    // The expected counts are fractions.
+    window.setYLabelFormat(u"%.1f"_s, false);
     for (int k = 0; k <= kMainCount; ++k)
         window.AddGraphPoint(k, normalTitle, normal[static_cast<size_t>(k)], true, false, kGrey);
     for (const TRatingRec *r : ratings)
@@ -150,7 +155,8 @@ void TStakesCharts::ratingsGraph(QAction *action, bool profit)
         StatusScope status(Tr(u"Создание графиков..."));
         points = RatingChartPoints(m_stakes, selectedNames(), profit);
     }
-    ShowChart(m_window, action->text(), [&points](TFormGraph &chart) { FillRatingsChart(chart, points); });
+    ShowChart(m_window, action->text(),
+              [&points, profit](TFormGraph &chart) { FillRatingsChart(chart, points, profit); });
 }
 
 void TStakesCharts::stakesGraphOverlap()

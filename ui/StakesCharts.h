@@ -54,5 +54,5 @@ private:
 
 // The series of the charts, as the window shows them.
 void FillProfitChart(TFormGraph &window, const std::vector<TProfitChartPoint> &points);
-void FillRatingsChart(TFormGraph &window, const std::vector<TRatingChartPoint> &points);
+void FillRatingsChart(TFormGraph &window, const std::vector<TRatingChartPoint> &points, bool profit);
 void FillMatchesChart(TFormGraph &window, const std::vector<const TRatingRec *> &ratings);

@@ -78,7 +78,7 @@ TStakesFeature::TStakesFeature(TTemplateMain &window) : QObject(&window), m_wind
 
     m_charts = new TStakesCharts(window.stakes(), [this] { return selectedRatings(); }, &window);
 
-    auto *menu = new QMenu(u"Ставки"_s, &window);
+    auto *menu = new QMenu(u"Ставки"_s, window.menuBar());
     menu->setObjectName(u"menuStakes"_s);
     TStakesPage *s = m_stakesPage;
     menu->addActions({s->addAction(), s->addRandomAction(), s->addSelectedAction(), s->addAllAction()});

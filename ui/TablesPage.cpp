@@ -72,12 +72,13 @@ TTablesPage::TTablesPage(TTablesPageLinks links, QWidget *parent) : QWidget(pare
     m_list->setObjectName(u"lvTables"_s);
     m_list->setMultiSelect(true);
     m_list->addColumn(Tr(u"Комментарий"), 260);
-    m_list->addColumn(Tr(u"Стартовая комбинация"), 140, Qt::AlignCenter);
-    m_list->addColumn(Tr(u"Текущая комбинация"), 140, Qt::AlignCenter);
+    m_list->addColumn(Tr(u"Стартовая комбинация"), 170, Qt::AlignCenter);
+    m_list->addColumn(Tr(u"Текущая комбинация"), 170, Qt::AlignCenter);
     m_list->addColumn(Tr(u"Шаг"), 50, Qt::AlignRight);
     m_list->addColumn(Tr(u"Ставок"), 60, Qt::AlignRight);
     // The tables stay in the order of the file.
     m_list->horizontalHeader()->setSectionsClickable(false);
+    m_list->horizontalHeader()->setSortIndicatorShown(false);
     m_list->listModel()->setOwnerData([this](int row, int column) -> QString {
         if (row < 0 || row >= m_tables.count())
             return {};

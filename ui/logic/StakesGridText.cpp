@@ -58,7 +58,7 @@ bool IsUncheckableStake(const TStakeRec &rec)
 
 QString UncheckableStakeText()
 {
-    return Tr(u"Некорректная ставка");
+    return Tr(u"Неверная ставка");
 }
 
 std::vector<int> StakeCellNumbers(const TStakeRec &rec, int column)
