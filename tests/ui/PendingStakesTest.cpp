@@ -2,6 +2,8 @@
 #include "common/widgets/DialogSTemplate.h"
 #include "common/widgets/ListView.h"
 #include "common/widgets/StringGrid.h"
+#include "tests/ui/StakesTestData.h"
+#include "tests/support/DialogPlayerScope.h"
 #include "tests/support/RecordingProcesses.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/Screenshots.h"
@@ -62,22 +64,6 @@ TStakeRec manualStake(int draw, std::array<uint8_t, 6> numbers)
     return r;
 }
 
-QByteArray fileOf(const std::vector<TStakeRec> &records)
-{
-    QByteArray bytes;
-    for (const TStakeRec &r : records) {
-        const TStakeBytes b = StakeToBytes(r);
-        bytes.append(reinterpret_cast<const char *>(b.data()), kStakeRecSize);
-    }
-    return bytes;
-}
-
-class PlayerScope {
-public:
-    explicit PlayerScope(DialogPlayer p) { SetDialogPlayer(std::move(p)); }
-    ~PlayerScope() { SetDialogPlayer({}); }
-};
-
 class Window : public ::testing::Test {
 protected:
     void start(const std::vector<TStakeRec> &stakes = {})
@@ -85,7 +71,7 @@ protected:
         folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\nFirstRun=0\r\n");
         folder.write(u"Vendra.ldr"_s, SerializeDraws(archiveDraws()));
         if (!stakes.empty())
-            folder.write(u"Vendra.lsk"_s, fileOf(stakes));
+            folder.write(u"Vendra.lsk"_s, StakesFileBytes(stakes));
         window = std::make_unique<TFormMain>(TStartSwitches{});
         window->FormCreate();
         window->tmrInitTimer();
@@ -239,7 +225,7 @@ TEST_F(Window, DrawsListExportedToASpreadsheetEqualsTheArchive)
     ASSERT_TRUE(drawsExport->isEnabled());
 
     QString title;
-    PlayerScope player([&](TDialogSTemplate &d) {
+    DialogPlayerScope player([&](TDialogSTemplate &d) {
         title = d.findChild<QLineEdit *>(u"edTitle"_s) ? d.findChild<QLineEdit *>(u"edTitle"_s)->text() : QString();
         d.pressOk();
         return d.result();
@@ -292,7 +278,7 @@ TEST_F(Window, CombinationsExportedFromTheirMenu)
     backend.setFolder(out.path());
     SetExcelBackend(&backend);
     RecordingUrlOpener opener;
-    PlayerScope player([&](TDialogSTemplate &d) {
+    DialogPlayerScope player([&](TDialogSTemplate &d) {
         d.pressOk();
         return d.result();
     });

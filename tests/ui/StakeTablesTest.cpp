@@ -1,4 +1,5 @@
 #include "common/Exception.h"
+#include "tests/ui/StakesTestData.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDataFolder.h"
 #include "ui/logic/DrawsArchive.h"
@@ -30,20 +31,6 @@ TTableRec fixedTable(const QString &name, const TComb &start, int step)
     t.start = t.current = start;
     t.step = step;
     return t;
-}
-
-// Draws numbered 100, 102, ... (the game numbers its draws in steps of two); draw i holds i+1..i+6.
-TDrawsArray drawsOf(int count)
-{
-    TDrawsArray draws;
-    for (int i = 0; i < count; ++i) {
-        TDrawRec d;
-        d.number = 100 + 2 * i;
-        for (int k = 0; k < kMainCount; ++k)
-            d.main[static_cast<size_t>(k)] = static_cast<uint8_t>(i + 1 + k);
-        draws.push_back(d);
-    }
-    return draws;
 }
 
 TConfigData config()
@@ -85,7 +72,7 @@ TEST(StakeTables, StepsWrapWithinTheNumbersAndSortTheResult)
 
 TEST(StakeTables, LatestDrawTablesStepTheDrawBehindTheOffset)
 {
-    const TDrawsArray draws = drawsOf(5); // the third-newest draw (offset 2) holds 3..8
+    const TDrawsArray draws = DrawsInStepsOfTwo(5); // the third-newest draw (offset 2) holds 3..8
     TTableRec t;
     t.name = u"Д"_s;
     t.mode = tmLatestDraw;
@@ -95,7 +82,7 @@ TEST(StakeTables, LatestDrawTablesStepTheDrawBehindTheOffset)
     EXPECT_EQ(t.start, TComb{}) << "a latest-draw table has no start";
 
     // Drawn order is not ascending: the result is sorted.
-    TDrawsArray shuffled = drawsOf(1);
+    TDrawsArray shuffled = DrawsInStepsOfTwo(1);
     shuffled[0].main = {45, 7, 28, 14, 35, 21};
     ASSERT_EQ(StepTable(t, shuffled, 0), TTableStep::Stepped);
     EXPECT_EQ(t.current, comb({1, 8, 15, 22, 29, 36}));
@@ -113,16 +100,16 @@ TEST(StakeTables, NoBaseDrawOrDamagedNumbersMakeNoStake)
 
     // An empty archive, or an offset beyond it: never six equal numbers, never draw -1.
     EXPECT_EQ(MakeTableStake(latest, {}, 0, 10, cfg, stake), TTableStep::NoDraw);
-    EXPECT_EQ(MakeTableStake(latest, drawsOf(3), 3, 10, cfg, stake), TTableStep::NoDraw);
+    EXPECT_EQ(MakeTableStake(latest, DrawsInStepsOfTwo(3), 3, 10, cfg, stake), TTableStep::NoDraw);
     TTableRec fixed = fixedTable(u"F"_s, comb({1, 2, 3, 4, 5, 6}), 1);
-    EXPECT_EQ(MakeTableStake(fixed, drawsOf(3), 5, 10, cfg, stake), TTableStep::NoDraw);
+    EXPECT_EQ(MakeTableStake(fixed, DrawsInStepsOfTwo(3), 5, 10, cfg, stake), TTableStep::NoDraw);
     EXPECT_EQ(latest, before);
     EXPECT_EQ(fixed.stakesMade, 0);
     EXPECT_EQ(stake.drawNumber, 77) << "nothing was built";
     EXPECT_TRUE(TableStepMessage(TTableStep::NoDraw, latest).contains(u"\"Д\""_s));
 
     // A draw with a repeated number, a damaged current combination.
-    TDrawsArray bad = drawsOf(2);
+    TDrawsArray bad = DrawsInStepsOfTwo(2);
     bad[1].main = {5, 5, 6, 7, 8, 9};
     EXPECT_EQ(MakeTableStake(latest, bad, 0, 10, cfg, stake), TTableStep::BadNumbers);
     TTableRec zeros = fixedTable(u"Z"_s, TComb{}, 1);
@@ -132,7 +119,7 @@ TEST(StakeTables, NoBaseDrawOrDamagedNumbersMakeNoStake)
 
 TEST(StakeTables, StakeOfATableIsARegularStakeForTheNextDraw)
 {
-    const TDrawsArray draws = drawsOf(3); // newest 104: the next draw is 106, behind offset 1 it is 104
+    const TDrawsArray draws = DrawsInStepsOfTwo(3); // newest 104: the next draw is 106, behind offset 1 it is 104
     TTableRec t = fixedTable(u"Регуляр"_s, comb({10, 11, 12, 13, 14, 15}), 2);
     TStakeRec stake;
     ASSERT_EQ(MakeTableStake(t, draws, 1, 8145060, config(), stake), TTableStep::Stepped);
@@ -255,7 +242,7 @@ TEST(StakeTables, DialogChecksAndTheTablesItAdds)
 
 TEST(StakeTables, TestOverPastDrawsStakesEachDrawAsTheNext)
 {
-    const TDrawsArray draws = drawsOf(8);
+    const TDrawsArray draws = DrawsInStepsOfTwo(8);
     TTablesArray tables{fixedTable(u"A"_s, comb({1, 2, 3, 4, 5, 6}), 1), fixedTable(u"skip"_s, comb({1, 2, 3, 4, 5, 6}), 1),
                         fixedTable(u"B"_s, comb({10, 20, 30, 40, 41, 42}), -1)};
     const TConfigData cfg = config();
@@ -308,7 +295,7 @@ TEST(StakeTables, TestNeedsTwoDrawsAndStopsOnATableWithoutItsDraw)
     EXPECT_EQ(TablesTestMaximum(100), 99);
 
     // A count beyond the archive is held to it: no stake for a draw number below 1.
-    const TDrawsArray draws = drawsOf(3);
+    const TDrawsArray draws = DrawsInStepsOfTwo(3);
     TTablesArray tables{fixedTable(u"A"_s, comb({1, 2, 3, 4, 5, 6}), 1)};
     const TConfigData cfg = config();
     std::vector<int32_t> drawNumbers;
@@ -322,7 +309,7 @@ TEST(StakeTables, TestNeedsTwoDrawsAndStopsOnATableWithoutItsDraw)
     RunTablesTest(tables, {0}, 10, links);
     EXPECT_EQ(drawNumbers, (std::vector<int32_t>{102, 104}));
 
-    TDrawsArray bad = drawsOf(3);
+    TDrawsArray bad = DrawsInStepsOfTwo(3);
     bad[0].main = {1, 1, 1, 1, 1, 1}; // the draw behind offset 2
     TTableRec latest;
     latest.name = u"L"_s;

@@ -1,5 +1,6 @@
 #include "common/Exception.h"
 #include "common/widgets/ListView.h"
+#include "tests/ui/StakesTestData.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/Screenshots.h"
 #include "tests/support/TempDataFolder.h"
@@ -35,16 +36,6 @@ TStakeRec stake(int draw, const QString &comment, TCurrency profit, int matches 
     r.profit = profit;
     r.setComment(comment);
     return r;
-}
-
-QByteArray fileOf(const std::vector<TStakeRec> &records)
-{
-    QByteArray bytes;
-    for (const TStakeRec &r : records) {
-        const TStakeBytes b = StakeToBytes(r);
-        bytes.append(reinterpret_cast<const char *>(b.data()), kStakeRecSize);
-    }
-    return bytes;
 }
 
 std::vector<QPointF> pointsOf(const QLineSeries *series)
@@ -108,7 +99,7 @@ TEST(StakesChartData, FromTheFileUncheckedStakesCountTheirCostAndSeparatorsNothi
 {
     TempDataFolder folder;
     ScriptedMessages boxes;
-    folder.write(u"Vendra.lsk"_s, fileOf({stake(102, u"A"_s, -10000, 1), EmptyStakeRecord(), stake(104, u"A"_s, -10000),
+    folder.write(u"Vendra.lsk"_s, StakesFileBytes({stake(102, u"A"_s, -10000, 1), EmptyStakeRecord(), stake(104, u"A"_s, -10000),
                                           EmptyStakeRecord(), stake(102, u"B"_s, 50000, 3), TStakeRec{}}));
     TStakesFile file;
     file.open();
@@ -118,6 +109,12 @@ TEST(StakesChartData, FromTheFileUncheckedStakesCountTheirCostAndSeparatorsNothi
     EXPECT_DOUBLE_EQ(points[0].profit, 4.0);
     EXPECT_EQ(points[1].draw, 104);
     EXPECT_DOUBLE_EQ(points[1].profit, -1.0);
+
+    // An empty file, and one of separator rows only, give the message.
+    file.clear();
+    EXPECT_THROW(ProfitChartPoints(file), Exception);
+    ASSERT_TRUE(file.appendStake(EmptyStakeRecord()));
+    EXPECT_THROW(ProfitChartPoints(file), Exception);
 }
 
 TEST(StakesChartData, RatingsChartsCoverTheNewestHundredCheckedDraws)
@@ -131,7 +128,7 @@ TEST(StakesChartData, RatingsChartsCoverTheNewestHundredCheckedDraws)
         records.push_back(stake(draw, u"Другой"_s, -10000, 0));
     }
     records.push_back(stake(302, u"Сценарий"_s, -10000)); // not checked yet
-    folder.write(u"Vendra.lsk"_s, fileOf(records));
+    folder.write(u"Vendra.lsk"_s, StakesFileBytes(records));
     TStakesFile file;
     file.open();
 
@@ -157,7 +154,7 @@ TEST(StakesChartData, OneCheckedDrawIsNoChart)
 {
     TempDataFolder folder;
     ScriptedMessages boxes;
-    folder.write(u"Vendra.lsk"_s, fileOf({stake(102, u"A"_s, -10000, 1), stake(102, u"A"_s, -10000, 2),
+    folder.write(u"Vendra.lsk"_s, StakesFileBytes({stake(102, u"A"_s, -10000, 1), stake(102, u"A"_s, -10000, 2),
                                           stake(104, u"A"_s, -10000)}));
     TStakesFile file;
     file.open();
@@ -204,7 +201,7 @@ protected:
         }
         folder.write(u"Vendra.ldr"_s, SerializeDraws(draws));
         if (!records.empty())
-            folder.write(u"Vendra.lsk"_s, fileOf(records));
+            folder.write(u"Vendra.lsk"_s, StakesFileBytes(records));
         window = std::make_unique<TFormMain>(TStartSwitches{});
         window->FormCreate();
         window->tmrInitTimer();

@@ -2,6 +2,8 @@
 #include "common/widgets/ListView.h"
 #include "lottery/DrawTexts.h"
 #include "lottery/stats/StatList.h"
+#include "tests/ui/StakesTestData.h"
+#include "tests/support/DialogPlayerScope.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDataFolder.h"
 #include "ui/CombsPage.h"
@@ -28,26 +30,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Draws 100, 102, ... (the game numbers its draws in steps of two); draw i holds i+1..i+6.
-TDrawsArray drawsOf(int count)
-{
-    TDrawsArray draws;
-    for (int i = 0; i < count; ++i) {
-        TDrawRec d;
-        d.number = 100 + 2 * i;
-        for (int k = 0; k < kMainCount; ++k)
-            d.main[static_cast<size_t>(k)] = static_cast<uint8_t>(i + 1 + k);
-        draws.push_back(d);
-    }
-    return draws;
-}
-
-class PlayerScope {
-public:
-    explicit PlayerScope(DialogPlayer p) { SetDialogPlayer(std::move(p)); }
-    ~PlayerScope() { SetDialogPlayer({}); }
-};
-
 class TablesPage : public ::testing::Test {
 protected:
     void start(int draws, const QByteArray &tablesFile = {}, bool tabShown = true)
@@ -57,7 +39,7 @@ protected:
             frm += "TabTables=0\r\n";
         folder.write(u"Vendra.frm"_s, frm);
         if (draws > 0)
-            folder.write(u"Vendra.ldr"_s, SerializeDraws(drawsOf(draws)));
+            folder.write(u"Vendra.ldr"_s, SerializeDraws(DrawsInStepsOfTwo(draws)));
         if (!tablesFile.isEmpty())
             folder.write(u"Vendra.ltb"_s, tablesFile);
         window = std::make_unique<TFormMain>(TStartSwitches{});
@@ -163,7 +145,7 @@ TEST_F(TablesPage, AddingFromSelectedCombinationsNamesEachByItsRow)
     start(3);
     selectCombs({0, 4, 9});
     int shown = 0;
-    PlayerScope player([&](TDialogSTemplate &d) {
+    DialogPlayerScope player([&](TDialogSTemplate &d) {
         auto &dialog = dynamic_cast<TFormTable &>(d);
         ++shown;
         EXPECT_EQ(dialog.windowTitle(), u"Добавление регулярной ставки"_s);
@@ -197,7 +179,7 @@ TEST_F(TablesPage, AddingFromSelectedCombinationsNamesEachByItsRow)
     // One combination selected: its numbers stand in the start edit; a taken name is refused and the
     // dialog stays open until another is given.
     selectCombs({2});
-    PlayerScope one([&](TDialogSTemplate &d) {
+    DialogPlayerScope one([&](TDialogSTemplate &d) {
         auto &dialog = dynamic_cast<TFormTable &>(d);
         EXPECT_TRUE(dialog.startEdit()->isEnabled());
         EXPECT_EQ(dialog.startEdit()->text(), CombToText(combs.at(2)));
@@ -233,7 +215,7 @@ TEST_F(TablesPage, WithNoCombinationSelectedTheStartIsTyped)
 {
     start(3);
     selectCombs({});
-    PlayerScope player([&](TDialogSTemplate &d) {
+    DialogPlayerScope player([&](TDialogSTemplate &d) {
         auto &dialog = dynamic_cast<TFormTable &>(d);
         EXPECT_TRUE(dialog.startEdit()->isEnabled());
         EXPECT_TRUE(dialog.startEdit()->text().isEmpty());
@@ -254,7 +236,7 @@ TEST_F(TablesPage, StakeFromATableAdvancesItOnlyWhenAccepted)
     ASSERT_TRUE(page->stakeAddAction()->isEnabled());
 
     TStakeRec seen;
-    PlayerScope cancel([&](TDialogSTemplate &d) {
+    DialogPlayerScope cancel([&](TDialogSTemplate &d) {
         auto &dialog = dynamic_cast<TFormStake &>(d);
         int draws = 0;
         dialog.readBack(seen, draws);
@@ -272,7 +254,7 @@ TEST_F(TablesPage, StakeFromATableAdvancesItOnlyWhenAccepted)
     // The offset hides the two newest draws: the stake is for 112, which is in the archive, and so is
     // checked at once (draw 112 holds 7..12).
     window->drawsPanel()->setDrawsOffset(2);
-    PlayerScope accept([&](TDialogSTemplate &d) {
+    DialogPlayerScope accept([&](TDialogSTemplate &d) {
         d.pressOk();
         return d.result();
     });
@@ -297,7 +279,7 @@ TEST_F(TablesPage, LatestDrawTableWithoutDrawsIsRefused)
     latest.step = 1;
     start(0, SerializeTables({latest}));
     selectTables({0});
-    PlayerScope never([&](TDialogSTemplate &d) {
+    DialogPlayerScope never([&](TDialogSTemplate &d) {
         ADD_FAILURE() << "no stake dialog for a table without its draw";
         d.pressCancel();
         return d.result();
@@ -318,7 +300,7 @@ TEST_F(TablesPage, TestOfFiveDrawsWithTwoTables)
     selectTables({0, 2});
     ASSERT_TRUE(page->stakeTestAction()->isEnabled());
     int maximum = 0;
-    PlayerScope player([&](TDialogSTemplate &d) {
+    DialogPlayerScope player([&](TDialogSTemplate &d) {
         auto &dialog = dynamic_cast<TFormTestCnt &>(d);
         maximum = dialog.countEdit()->maximum();
         EXPECT_EQ(dialog.countEdit()->value(), 7) << "10 held to the maximum";
@@ -356,7 +338,7 @@ TEST_F(TablesPage, TestNeedsTwoDraws)
     selectTables({0});
     EXPECT_TRUE(page->stakeAddAction()->isEnabled());
     EXPECT_FALSE(page->stakeTestAction()->isEnabled());
-    PlayerScope never([&](TDialogSTemplate &d) {
+    DialogPlayerScope never([&](TDialogSTemplate &d) {
         ADD_FAILURE() << "no count is asked for";
         d.pressCancel();
         return d.result();

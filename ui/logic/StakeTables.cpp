@@ -7,6 +7,7 @@
 #include "common/Exception.h"
 #include "common/Format.h"
 #include "common/ProgramFiles.h"
+#include "common/Translate.h"
 #include "lottery/DrawTexts.h"
 #include "lottery/NumberGeometry.h"
 #include "ui/logic/DrawsArchive.h"
@@ -297,7 +298,7 @@ bool TStakeTables::Load()
     if (!QFileInfo::exists(m_fileName))
         return true;
     BusySection busy;
-    StatusScope status(u"Загрузка файла регулярных ставок..."_s);
+    StatusScope status(Tr(u"Загрузка файла регулярных ставок..."));
     QFile file(m_fileName);
     if (!file.open(QIODevice::ReadOnly)) {
         m_saveBlocked = true;
@@ -337,7 +338,7 @@ bool TStakeTables::Load()
 bool TStakeTables::Save()
 {
     BusySection busy;
-    StatusScope status(u"Сохранение файла регулярных ставок..."_s);
+    StatusScope status(Tr(u"Сохранение файла регулярных ставок..."));
     if (m_saveBlocked) {
         // The file on disk holds tables this run could not read: it is kept as it is.
         ShowErrorBox(Format(u"Ошибка записи в файл регулярных ставок!\r\r%s",
