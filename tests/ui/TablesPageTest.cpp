@@ -5,6 +5,7 @@
 #include "tests/ui/StakesTestData.h"
 #include "tests/support/DialogPlayerScope.h"
 #include "tests/support/ScriptedMessages.h"
+#include "tests/support/Screenshots.h"
 #include "tests/support/TempDataFolder.h"
 #include "ui/CombsPage.h"
 #include "ui/DrawsPanel.h"
@@ -158,6 +159,7 @@ TEST_F(TablesPage, AddingFromSelectedCombinationsNamesEachByItsRow)
         EXPECT_EQ(dialog.stepEdit()->maximum(), 45);
         dialog.commentEdit()->setText(u"A"_s);
         dialog.stepEdit()->setValue(3);
+        SaveScreenshot(dialog, u"table-dialog-several"_s);
         dialog.pressOk();
         return dialog.result();
     });
@@ -191,6 +193,7 @@ TEST_F(TablesPage, AddingFromSelectedCombinationsNamesEachByItsRow)
         EXPECT_FALSE(dialog.pressOk());
         EXPECT_EQ(boxes.last().text, u"Введена некорректная комбинация!"_s);
         dialog.startEdit()->setText(u"45, 1, 20, 30, 40, 10"_s);
+        SaveScreenshot(dialog, u"table-dialog-one"_s);
         // The latest-draw mode takes no start.
         dialog.latestDrawButton()->setChecked(true);
         EXPECT_FALSE(dialog.startEdit()->isEnabled());
