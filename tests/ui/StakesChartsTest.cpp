@@ -338,6 +338,20 @@ TEST_F(StakesChartsWindow, MatchesAndProfitOfTheChosenRatings)
     charts->overlapAction()->trigger();
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(boxes.count(), 0) << (boxes.count() ? boxes.last().text.toStdString() : std::string());
+
+    // The profit of each checked stake in currency units: a prize of 15.00 for 3 matches and 100.00 for
+    // 4, less the cost of 5.00; nothing for 2 matches.
+    ShowerScope profits([&](TFormGraph &chart) {
+        ++shown;
+        EXPECT_EQ(chart.windowTitle(), u"График профита ставок"_s);
+        for (const QPointF &p : pointsOf(chart.series(u"Первый"_s)))
+            EXPECT_DOUBLE_EQ(p.y(), (int(p.x()) - 100) / 2 % 3 == 0 ? 10.0 : -5.0) << p.x();
+        for (const QPointF &p : pointsOf(chart.series(u"Второй"_s)))
+            EXPECT_DOUBLE_EQ(p.y(), 95.0);
+        SaveScreenshot(chart, u"chart-ratings-profit"_s);
+    });
+    charts->profitsAction()->trigger();
+    EXPECT_EQ(shown, 2);
 }
 
 TEST_F(StakesChartsWindow, DoubleClickOnARatingDrawsItsMatchesAgainstTheExpected)
