@@ -24,6 +24,7 @@
 #include "ui/PrefetchFeature.h"
 #include "ui/logic/PrefetchCache.h"
 #include "ui/ScenarioPage.h"
+#include "ui/ScriptCatalogPanel.h"
 #include "ui/StatSettingsActions.h"
 #include "ui/logic/ProxyListCandidates.h"
 #include "ui/DrawsPanel.h"
@@ -94,6 +95,7 @@ void TTemplateMain::installFeatures()
     m_helpFeature = InstallHelpFeature(*this);
     InstallScenarioDialogs(*this);
     m_update = InstallUpdate(*this);
+    m_scriptCatalog = InstallScriptCatalog(*this);
 }
 
 TTemplateMain::~TTemplateMain()
@@ -361,6 +363,8 @@ void TTemplateMain::FormCreate()
         m_sizes.drawsGraphLen = m_graphs->page->graphLength();
         m_sizes.load(FormStore());
         applyOptions();
+        m_scriptCatalog->applyOptions(m_options, m_sizes);
+        RestoreListViewSettings(MainFormSection(), m_scriptCatalog->list(), false);
         RestoreListViewSettings(MainFormSection(), m_drawsPanel->list(), false);
         RestoreListViewSettings(MainFormSection(), m_statisticsPage->table(), false);
         RestoreListViewSettings(MainFormSection(), m_combsPage->combsList(), false);
@@ -434,7 +438,9 @@ void TTemplateMain::saveSettings()
         m_layoutFeature->storeSizes(m_sizes);
         m_cardWeek->readSizes(m_sizes);
         m_sizes.drawsGraphLen = m_graphs->page->graphLength();
+        m_scriptCatalog->readSizes(m_sizes);
         m_sizes.save(store);
+        SaveListViewSettings(store, MainFormSection(), m_scriptCatalog->list(), false);
         SaveListViewSettings(store, MainFormSection(), m_drawsPanel->list(), false);
         SaveListViewSettings(store, MainFormSection(), m_statisticsPage->table(), false);
         SaveListViewSettings(store, MainFormSection(), m_combsPage->combsList(), false);
@@ -508,6 +514,8 @@ void TTemplateMain::tmrInitTimer()
         RefreshViews(false);
         m_scenarioPage->LoadScenarioList();
         m_stakesFeature->LoadRatings();
+        if (!m_switches.isBatch())
+            m_scriptCatalog->startUp();
 
         if (m_switches.loadOnly) {
             DownloadDraws();

@@ -28,6 +28,7 @@ class TUpdateFeature;
 class TLayoutFeature;
 class TStakesFeature;
 class TScenarioPage;
+class TScriptCatalogPanel;
 class TStatSettingsActions;
 class TDrawsPanel;
 class TStatisticsPage;
@@ -136,6 +137,7 @@ private:
     THelpFeature *m_helpFeature = nullptr;
     TCardWeekFeature *m_cardWeek = nullptr;
     TUpdateFeature *m_update = nullptr;
+    TScriptCatalogPanel *m_scriptCatalog = nullptr;
     TGraphsFeature *m_graphs = nullptr;
     std::array<QLabel *, 7> m_statusPanels{};
     QTimer *m_initTimer = nullptr;
