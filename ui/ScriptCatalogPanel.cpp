@@ -137,6 +137,15 @@ void SetScriptCommentInput(ScriptCommentInput input)
 TScriptCatalogPanel::TScriptCatalogPanel(TScenarioPage &page) : QWidget(nullptr), m_page(page)
 {
     setObjectName(u"pnlOnlineScripts"_s);
+    QSplitter *splitter = page.splitter();
+    splitter->addWidget(this);
+    // The list takes the room the window gains; the panel keeps its height.
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(splitter->indexOf(this), 0);
+    connect(splitter, &QSplitter::splitterMoved, this, [this] {
+        if (m_shown && isVisible() && height() > 0)
+            m_height = height();
+    });
 
     m_cbFilter = new QComboBox(this);
     m_cbFilter->setObjectName(u"cbOnlineScriptsFilter"_s);
@@ -281,21 +290,14 @@ bool TScriptCatalogPanel::idle() const
 
 void TScriptCatalogPanel::setPanelShown(bool shown)
 {
-    if (!shown && m_shown)
-        m_height = panelHeight() > 0 ? panelHeight() : m_height;
     m_shown = shown;
     setVisible(shown);
-    if (shown)
-        setPanelHeight(m_height);
     m_actLibrary->setChecked(shown);
 }
 
 int TScriptCatalogPanel::panelHeight() const
 {
-    const auto *splitter = qobject_cast<const QSplitter *>(parentWidget());
-    if (!splitter || !m_shown)
-        return m_height;
-    return splitter->sizes().value(splitter->indexOf(const_cast<TScriptCatalogPanel *>(this)));
+    return m_height;
 }
 
 void TScriptCatalogPanel::setPanelHeight(int height)
@@ -303,17 +305,28 @@ void TScriptCatalogPanel::setPanelHeight(int height)
     if (height <= 0)
         return;
     m_height = height;
-    auto *splitter = qobject_cast<QSplitter *>(parentWidget());
-    if (!splitter || !m_shown)
-        return;
+    // The splitter has no real sizes until it is laid out on the screen: then the height is applied.
+    if (isVisible())
+        applyHeight();
+}
+
+void TScriptCatalogPanel::applyHeight()
+{
+    QSplitter *splitter = m_page.splitter();
     QList<int> sizes = splitter->sizes();
     const int me = splitter->indexOf(this);
     if (me < 1 || me >= sizes.size())
         return;
-    const int total = std::max(sizes.value(me - 1) + sizes.value(me), height + 50);
-    sizes[me - 1] = total - height;
-    sizes[me] = height;
+    const int total = std::max(sizes.value(me - 1) + sizes.value(me), m_height + 50);
+    sizes[me - 1] = total - m_height;
+    sizes[me] = m_height;
     splitter->setSizes(sizes);
+}
+
+void TScriptCatalogPanel::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    applyHeight();
 }
 
 int TScriptCatalogPanel::filterIndex() const
@@ -608,9 +621,6 @@ TScriptCatalogPanel *InstallScriptCatalog(TTemplateMain &window)
 {
     TScenarioPage *page = window.scenarioPage();
     auto *panel = new TScriptCatalogPanel(*page);
-    page->splitter()->addWidget(panel);
-    page->splitter()->setStretchFactor(0, 1);
-    page->splitter()->setStretchFactor(1, 0);
     window.addAction(panel->libraryAction());
     if (QMenu *menu = window.findMenu(u"menuScript"_s)) {
         menu->addSeparator();

@@ -26,6 +26,7 @@ void SetScriptCommentInput(ScriptCommentInput input);
 class TScriptCatalogPanel : public QWidget {
     Q_OBJECT
 public:
+    // The panel puts itself under the page's scenario list.
     explicit TScriptCatalogPanel(TScenarioPage &page);
 
     // The filter items; an item's filter id is its index - 1.
@@ -88,7 +89,11 @@ public:
     void addScriptItem(const tScriptInfo &info);
     void refreshScriptItem(int row, const tScriptInfo &info);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    void applyHeight();
     QAction *makeAction(const QString &caption, const QString &name, void (TScriptCatalogPanel::*command)());
     void buildActions();
     void guarded(const std::function<void()> &command);
