@@ -156,7 +156,7 @@ TScriptCatalogPanel::TScriptCatalogPanel(TScenarioPage &page) : QWidget(nullptr)
     m_lvOnlineScripts = new TQSortListView(this);
     m_lvOnlineScripts->setObjectName(u"lvOnlineScripts"_s);
     const QStringList columns = ScriptListColumns();
-    const int widths[] = {60, 180, 110, 100, 60, 45, 125, 60, 55, 80, 65, 125, 300};
+    const int widths[] = {80, 180, 110, 110, 60, 45, 135, 75, 60, 95, 70, 135, 300};
     for (int i = 0; i < columns.size(); ++i)
         m_lvOnlineScripts->addColumn(columns.at(i), widths[i],
                                      i >= 4 && i <= 11 && i != 6 && i != 11 ? Qt::AlignCenter : Qt::AlignLeft);

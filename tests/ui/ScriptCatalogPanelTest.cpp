@@ -4,6 +4,7 @@
 #include "common/FormStore.h"
 #include "common/widgets/ListView.h"
 #include "lottery/stats/StatList.h"
+#include "online/CatalogueService.h"
 #include "tests/support/CatalogueStandIn.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDataFolder.h"
@@ -11,6 +12,7 @@
 #include "ui/ScenarioPage.h"
 #include "ui/TemplateMain.h"
 #include "ui/ScrPublicDialog.h"
+#include "ui/ScrRatesDialog.h"
 #include "ui/logic/MainOptions.h"
 
 #include <QAction>
@@ -460,4 +462,68 @@ TEST(ScriptCatalogWindow, TheWindowLoadsTheCatalogueAtStartWithItsStoredOptions)
     EXPECT_EQ(store.readInteger(MainFormSection(), u"ScriptLibraryFilter"_s, -1), 6);
     EXPECT_EQ(store.readInteger(MainFormSection(), u"ScriptLibraryHeight"_s, -1), 210);
     EXPECT_TRUE(store.valueExists(MainFormSection(), u"lvOnlineScripts.Column1"_s));
+}
+
+// The window with a catalogue from the stand-in, as a user sees it; with VENDRA_SCREENSHOT_DIR set the
+// picture is saved there for a look by eye.
+TEST(ScriptCatalogWindow, PanelUnderTheScenarioListWithAListFromTheService)
+{
+    TempDataFolder folder;
+    CatalogueStandIn standIn;
+    if (!standIn.ok())
+        GTEST_SKIP() << "no test certificates for the local HTTPS server";
+    standIn.configure(folder, "[USER]\r\nName=Иван\r\nMail=ivan@x.org\r\n");
+    auto item = [](int id, const char *title, const char *author, const char *mail, int uniapps, int publics,
+                   const char *created, const char *rating, int count, int mine, int downloads,
+                   const char *descr) -> QByteArray {
+        return "<row><id>" + QByteArray::number(id) + "</id><app_name>Vendra</app_name><app_ver>1.0.0.0</app_ver>"
+               "<key_cl_name>" + QByteArray(author) + "</key_cl_name><key_cl_mail>" + mail + "</key_cl_mail>"
+               "<key_cl_lcid>1049</key_cl_lcid><uniapps>" + QByteArray::number(uniapps) + "</uniapps><publics>" +
+               QByteArray::number(publics) + "</publics><created>" + created + "</created><rating_avg>" + rating +
+               "</rating_avg><rating_cnt>" + QByteArray::number(count) + "</rating_cnt><rating_you>" +
+               QByteArray::number(mine) + "</rating_you><downloads>" + QByteArray::number(downloads) +
+               "</downloads><last_download>2024-05-02 08:00:00</last_download><title>" +
+               QByteArray(title).toBase64() + "</title><descr>" + QByteArray(descr).toBase64() +
+               "</descr><app_guid>" + QString::fromUtf16(kCatalogueAppId).toUtf8() + "</app_guid></row>";
+    };
+    standIn.result(kList, item(11, "Суммы и чётность", "Иван", "ivan@x.org", 0, 1, "2024-03-05 21:30:00", "4.6", 5,
+                               0, 31, "Отбор по суммам за 10 тиражей") +
+                              item(12, "Горячие числа", "Мария", "m@x.org", 1, 1, "2024-02-11 10:00:00", "3.25", 8, 4,
+                                   120, "Числа, выпадавшие чаще всего") +
+                              item(13, "Без повторов", "Пётр", "p@x.org", 0, 1, "2023-12-30 18:45:10", "2", 2, -1, 7,
+                                   "") +
+                              item(14, "Личный черновик", "Иван", "ivan@x.org", 0, 0, "2024-04-20 06:05:00", "0", 0,
+                                   0, 0, "Только для меня"));
+    folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\nFirstRun=0\r\n"
+                                  "ScriptLibraryHeight=230\r\n");
+    folder.write(u"Vendra.lss"_s, "EXCL:3#RAND#NEX|TSF1#SUMS:10#CMV:5#SC:1| | | | | | |" + kSummaCp1251 +
+                                      "\r\nFULL:0#ALL| | | | | | | |\r\n");
+    ScriptedMessages boxes;
+    TFormMain window{TStartSwitches{}};
+    window.FormCreate();
+    window.tmrInitTimer();
+    auto *panel = window.findChild<TScriptCatalogPanel *>(u"pnlOnlineScripts"_s);
+    ASSERT_NE(panel, nullptr);
+    window.resize(1280, 800);
+    window.mainPages()->setCurrentWidget(window.scenarioPage());
+    window.show();
+    panel->selectScript(12);
+    QApplication::processEvents();
+    EXPECT_EQ(panel->list()->listModel()->rowCount(), 4);
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_TRUE(panel->isVisible());
+    const QString dir = qEnvironmentVariable("VENDRA_SCREENSHOT_DIR");
+    if (!dir.isEmpty()) {
+        EXPECT_TRUE(window.grab().save(dir + u"/catalogue-panel.png"_s));
+        TFormScrPublic properties(&window, {}, {});
+        properties.fill(ScriptInfoToData(*panel->selectedInfo()), 1049, false);
+        properties.show();
+        QApplication::processEvents();
+        EXPECT_TRUE(properties.grab().save(dir + u"/catalogue-properties.png"_s));
+        TFormScrRates rates(&window);
+        rates.addRate({u"Анна"_s, u"5"_s, u"2024-02-01 01:15:00"_s, u"Vendra"_s, u"1.0.0.0"_s, u"Спасибо, помогло"_s});
+        rates.show();
+        QApplication::processEvents();
+        EXPECT_TRUE(rates.grab().save(dir + u"/catalogue-rates.png"_s));
+    }
 }
