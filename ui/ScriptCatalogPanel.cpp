@@ -358,7 +358,9 @@ void TScriptCatalogPanel::startUp()
 {
     m_cbFilter->setEnabled(true);
     m_filterLive = true;
-    LoadScriptCatalog();
+    // Without a catalogue host the list stays quietly empty; a load the user asks for says why.
+    if (CatalogueConfigured())
+        LoadScriptCatalog();
 }
 
 const tScriptInfo *TScriptCatalogPanel::selectedInfo() const

@@ -61,7 +61,8 @@ public:
     // The window's stored options into the panel, and the panel's sizes back (at shutdown).
     void applyOptions(const MainOptions &options, const MainLayoutSizes &sizes);
     void readSizes(MainLayoutSizes &sizes) const;
-    // The start-up load (not in batch runs): the filter starts reloading the catalogue on a change.
+    // The start-up load (not in batch runs, nor while no catalogue host is set); from now on the filter
+    // reloads the catalogue when it changes.
     void startUp();
 
     // The selected scenario, nullptr without a selection.

@@ -287,7 +287,7 @@ TEST_F(CardWeekPages, WeekPageCountsTheWindowAndFiltersBySelectedColumns)
 TEST(CardWeekFeature, TabsOptionsAndCommandsFollowTheWindowState)
 {
     TempDataFolder folder;
-    folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\nScriptLibraryOn=0\r\nTabWeek=0\r\n");
+    folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\nTabWeek=0\r\n");
     ScriptedMessages boxes;
     TFormMain window(TStartSwitches{});
     window.FormCreate();

@@ -189,7 +189,7 @@ namespace {
 TEST(GraphsFeature, TabToggleAndSumsCommandInTheMainWindow)
 {
     TempDataFolder folder;
-    folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\nScriptLibraryOn=0\r\nFirstRun=0\r\nTabGraphs=0\r\n");
+    folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\nFirstRun=0\r\nTabGraphs=0\r\n");
     ScriptedMessages boxes;
     TFormMain window{TStartSwitches{}};
     window.FormCreate();

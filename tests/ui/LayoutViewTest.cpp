@@ -112,7 +112,7 @@ TEST(LayoutScheme, CellColours)
 TEST(LayoutView, SelectedCellsFilterTheCombinationsList)
 {
     TempDataFolder folder;
-    folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\nScriptLibraryOn=0\r\n");
+    folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\n");
     folder.write(u"Vendra.ldr"_s, SerializeDraws(handArchive()));
     ScriptedMessages boxes;
     TFormMain window({});

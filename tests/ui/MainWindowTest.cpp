@@ -55,7 +55,7 @@ TDrawsArray realLookingDraws(int count, int newest)
 void seedQuietStart(const TempDataFolder &folder)
 {
     if (!folder.exists(u"Vendra.frm"_s))
-        folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\nScriptLibraryOn=0\r\nFirstRun=0\r\n");
+        folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\nFirstRun=0\r\n");
 }
 
 struct Started {
@@ -236,7 +236,7 @@ TEST(MainWindow, SecondCopyOnTheSameFolderIsRefused)
 TEST(MainWindow, StartDownloadQuestionAnsweredNo)
 {
     TempDataFolder folder;
-    folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nAutoUpdates=0\r\nScriptLibraryOn=0\r\nFirstRun=0\r\n");
+    folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nAutoUpdates=0\r\nFirstRun=0\r\n");
     folder.write(u"Vendra.ini"_s, "[DOWNLOAD]\r\nResultsHost=127.0.0.1:" + QByteArray::number(ClosedLocalPort()) + "\r\n");
     ScriptedMessages boxes;
     Started s;
@@ -294,7 +294,7 @@ TEST(MainWindow, PlacementOptionsAndLayoutSurviveARestart)
 TEST(MainWindow, DamagedSettingsStillStart)
 {
     TempDataFolder folder;
-    folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nFirstRun=0\r\nAutoUpdates=0\r\nScriptLibraryOn=0\r\nDownloadDrawsOnStart=5\r\nSortedDraws=yes\r\nLeftPanelWidth=-4\r\n"
+    folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nFirstRun=0\r\nAutoUpdates=0\r\nDownloadDrawsOnStart=5\r\nSortedDraws=yes\r\nLeftPanelWidth=-4\r\n"
                                   "lvDraws.SortType=99,7\r\nlvDraws.Column0=abc\r\nNormPos=1,2,x\r\nShowCmd=3\r\n[broken");
     ScriptedMessages boxes;
     Started s;

@@ -133,6 +133,19 @@ TEST_F(ScriptCatalogPanelTest, FilterItemsSendTheirIdAndAHiddenPanelSendsNothing
     EXPECT_EQ(boxes.count(), 0);
 }
 
+TEST_F(ScriptCatalogPanelTest, WithoutACatalogueHostTheStartIsQuietAndARefreshSaysWhy)
+{
+    folder.write(u"Vendra.ini"_s, "[USER]\r\nName=Я\r\n");
+    panel->startUp();
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_TRUE(ids().isEmpty());
+    EXPECT_TRUE(panel->filterBox()->isEnabled());
+    panel->refreshAction()->trigger();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.startsWith(u"Ошибка загрузки каталога online-сценариев!\r\r"));
+    EXPECT_EQ(standIn.server().requestCount(), 0);
+}
+
 TEST_F(ScriptCatalogPanelTest, LibrarySwitchShowsThePanelWritesItsKeyAndReloads)
 {
     EXPECT_EQ(panel->libraryAction()->shortcut(), QKeySequence(u"Ctrl+L"_s));

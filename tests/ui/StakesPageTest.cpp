@@ -180,7 +180,7 @@ TEST(StakesFeature, InstalledTabsMenuAndRatingsFromChecks)
 {
     TempDataFolder folder;
     ScriptedMessages boxes;
-    folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\nScriptLibraryOn=0\r\n");
+    folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\n");
     TFormMain window({});
     window.FormCreate();
     TStakesFeature *feature = InstallStakes(window);

@@ -59,7 +59,7 @@ TEST(UpdateFeature, CheckUpdateCommandInstallsAfterConsentAndRestarts)
     ASSERT_TRUE(server.startTls(certs->serverCert(), certs->serverKey()));
     TempDataFolder folder;
     ScriptedMessages messages;
-    folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\nScriptLibraryOn=0\r\n");
+    folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\n");
     folder.write(u"Vendra.ini"_s, "[UPDATE]\r\nUrl=" + server.baseUrl().toUtf8() + "/u/Kenvo_AU.cfg\r\nCaFile=" +
                                       certs->caFile().toUtf8() + "\r\n");
 
