@@ -25,7 +25,6 @@
 #include <QMenu>
 #include <QPainter>
 #include <QSplitter>
-#include <QStyledItemDelegate>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -83,30 +82,6 @@ QIcon scriptIcon(int image)
     return image == kScriptImagePublic ? icons[0] : icons[1];
 }
 
-// Puts the image of the item's scenario before its caption.
-class ScriptItemDelegate : public QStyledItemDelegate {
-public:
-    ScriptItemDelegate(TQSortListView *list) : QStyledItemDelegate(list), m_list(list) {}
-
-protected:
-    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
-    {
-        QStyledItemDelegate::initStyleOption(option, index);
-        const TListViewModel *model = m_list->listModel();
-        if (index.column() != 0 || index.row() >= model->rowCount())
-            return;
-        const QVariant record = model->item(index.row()).data;
-        if (!record.canConvert<tScriptInfo>())
-            return;
-        option->icon = scriptIcon(ScriptItemImage(record.value<tScriptInfo>()));
-        option->features |= QStyleOptionViewItem::HasDecoration;
-        option->decorationSize = QSize(16, 16);
-    }
-
-private:
-    TQSortListView *m_list;
-};
-
 QString messageOf(const std::exception &e)
 {
     if (const auto *own = dynamic_cast<const Exception *>(&e))
@@ -160,7 +135,15 @@ TScriptCatalogPanel::TScriptCatalogPanel(TScenarioPage &page) : QWidget(nullptr)
     for (int i = 0; i < columns.size(); ++i)
         m_lvOnlineScripts->addColumn(columns.at(i), widths[i],
                                      i >= 4 && i <= 11 && i != 6 && i != 11 ? Qt::AlignCenter : Qt::AlignLeft);
-    m_lvOnlineScripts->setItemDelegate(new ScriptItemDelegate(m_lvOnlineScripts));
+    // The image of the scenario (public or private) stands before its caption.
+    m_lvOnlineScripts->listModel()->setDecoration([this](int row, int column) -> QVariant {
+        const TListViewModel *model = m_lvOnlineScripts->listModel();
+        if (column != 0 || row < 0 || row >= model->rowCount())
+            return {};
+        const QVariant &owned = model->item(row).data;
+        return owned.canConvert<tScriptInfo>() ? QVariant(scriptIcon(ScriptItemImage(owned.value<tScriptInfo>())))
+                                              : QVariant();
+    });
     m_lvOnlineScripts->setSortColumn(kScriptListSortColumn);
 
     buildActions();

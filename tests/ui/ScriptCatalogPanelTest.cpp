@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QTabWidget>
 #include <QComboBox>
+#include <QIcon>
 #include <QMenu>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -523,6 +524,12 @@ TEST(ScriptCatalogWindow, PanelUnderTheScenarioListWithAListFromTheService)
     panel->selectScript(12);
     QApplication::processEvents();
     EXPECT_EQ(panel->list()->listModel()->rowCount(), 4);
+    // Every caption has its image (public or private); the other columns have none.
+    const QAbstractItemModel *model = panel->list()->model();
+    for (int r = 0; r < 4; ++r) {
+        EXPECT_TRUE(model->index(r, 0).data(Qt::DecorationRole).canConvert<QIcon>());
+        EXPECT_FALSE(model->index(r, 1).data(Qt::DecorationRole).isValid());
+    }
     EXPECT_EQ(boxes.count(), 0);
     EXPECT_TRUE(panel->isVisible());
     const QString dir = qEnvironmentVariable("VENDRA_SCREENSHOT_DIR");
