@@ -441,7 +441,10 @@ void TScriptCatalogPanel::LoadScriptCatalog()
 void TScriptCatalogPanel::toggleLibrary()
 {
     setPanelShown(!m_shown);
-    WriteFormBool(MainFormSection(), MainOptions::keyOf(&MainOptions::scriptLibraryOn), m_shown);
+    if (m_options)
+        m_options->set(&MainOptions::scriptLibraryOn, m_shown);
+    else
+        WriteFormBool(MainFormSection(), MainOptions::keyOf(&MainOptions::scriptLibraryOn), m_shown);
     LoadScriptCatalog();
 }
 
@@ -606,6 +609,7 @@ TScriptCatalogPanel *InstallScriptCatalog(TTemplateMain &window)
 {
     TScenarioPage *page = window.scenarioPage();
     auto *panel = new TScriptCatalogPanel(*page);
+    panel->setOptions(&window.options());
     window.addAction(panel->libraryAction());
     if (QMenu *menu = window.findMenu(u"menuScript"_s)) {
         menu->addSeparator();

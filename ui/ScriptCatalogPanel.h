@@ -58,6 +58,9 @@ public:
     // Selects the filter item (an index outside the items takes the default) without loading.
     void setFilterIndex(int index);
 
+    // The window's options, which the panel switch keeps up to date (without them the switch writes its
+    // key alone).
+    void setOptions(MainOptions *options) { m_options = options; }
     // The window's stored options into the panel, and the panel's sizes back (at shutdown).
     void applyOptions(const MainOptions &options, const MainLayoutSizes &sizes);
     void readSizes(MainLayoutSizes &sizes) const;
@@ -101,6 +104,7 @@ private:
     bool idle() const;
 
     TScenarioPage &m_page;
+    MainOptions *m_options = nullptr;
     QComboBox *m_cbFilter;
     TQSortListView *m_lvOnlineScripts;
     bool m_shown = true;

@@ -470,6 +470,18 @@ TEST(ScriptCatalogWindow, TheWindowLoadsTheCatalogueAtStartWithItsStoredOptions)
         window.show();
         QApplication::processEvents();
         EXPECT_EQ(panel->height(), 210);
+        // The switch (Ctrl+L anywhere in the window) hides the panel and keeps the option.
+        EXPECT_TRUE(window.actions().contains(panel->libraryAction()));
+        panel->updateActions(); // as the window's periodic check does once the load is over
+        panel->libraryAction()->trigger();
+        EXPECT_FALSE(panel->isVisible());
+        EXPECT_FALSE(window.options().scriptLibraryOn);
+        EXPECT_FALSE(ReadFormBool(MainFormSection(), u"ScriptLibraryOn"_s, true));
+        EXPECT_EQ(panel->list()->listModel()->rowCount(), 0);
+        panel->updateActions();
+        panel->libraryAction()->trigger();
+        EXPECT_TRUE(panel->isVisible());
+        EXPECT_EQ(panel->height(), 210);
         panel->setFilterIndex(6);
     }
     const FormStore store;
