@@ -19,6 +19,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
@@ -38,6 +39,9 @@ bool askComment(QWidget *parent, QString &comment)
 {
     if (g_commentInput)
         return g_commentInput(parent, comment);
+    // Without a screen nobody could answer: the mark is not sent.
+    if (QGuiApplication::platformName() == u"offscreen")
+        return false;
     bool ok = false;
     const QString typed = QInputDialog::getText(parent, Tr(u"Комментарий"), Tr(u"Вы можете оставить свой комментарий:"),
                                                 QLineEdit::Normal, comment, &ok);
