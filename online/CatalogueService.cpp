@@ -36,15 +36,20 @@ TCatalogueSettings LoadCatalogueSettings(const QString &iniFileName)
 {
     const IniFile ini(iniFileName);
     TCatalogueSettings settings;
-    const QString host = ini.readString(u"CATALOGUE"_s, u"Host"_s).trimmed();
-    if (!host.isEmpty())
-        settings.host = host;
+    settings.host = ini.readString(u"CATALOGUE"_s, u"Host"_s).trimmed();
     settings.caFile = ini.readString(u"CATALOGUE"_s, u"CaFile"_s).trimmed();
     return settings;
 }
 
+bool CatalogueConfigured()
+{
+    return LoadCatalogueSettings().configured();
+}
+
 QString CatalogueUrl(const TCatalogueSettings &settings, QStringView path)
 {
+    if (!settings.configured())
+        throw ECatalogueError(u"Адрес сервера каталога не задан (ключ Host раздела CATALOGUE файла Vendra.ini)."_s);
     if (!IsValidHostAndPort(settings.host))
         throw ECatalogueError(Format(u"Некорректное имя сервера каталога: \"%s\" (ключ Host раздела CATALOGUE "
                                      u"файла Vendra.ini).",
