@@ -238,7 +238,11 @@ bool TSystemsLibrary::GetList()
         const TClientIdentity identity = LoadClientIdentity();
         m_userMail = identity.mail;
         m_userName = identity.name;
-        TCatalogueReply reply(CataloguePost(kSystemsListPath, SystemListFields(identity)));
+        // Without a catalogue there is no list, and nothing to report either.
+        const TCatalogueSettings settings = LoadCatalogueSettings();
+        TCatalogueReply reply(settings.configured()
+                                  ? CataloguePost(settings, kSystemsListPath, SystemListFields(identity))
+                                  : QString());
         if (reply.isEmpty()) {
             m_items.push_back({SystemsPlaceholder(), false});
             changed(-1);

@@ -51,8 +51,10 @@ QString askFileName(QWidget *parent, bool save)
 void setReadOnlyLook(QWidget *edit, bool readOnly)
 {
     // A read-only field takes the colour of the window it lies on.
-    edit->setBackgroundRole(readOnly ? QPalette::Window : QPalette::Base);
-    edit->setAutoFillBackground(readOnly);
+    const QPalette standard = QApplication::palette(edit);
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Base, standard.color(readOnly ? QPalette::Window : QPalette::Base));
+    edit->setPalette(palette);
 }
 
 } // namespace
@@ -125,36 +127,42 @@ TFormSystem::TFormSystem(QWidget *parent) : TDialogSTemplate(parent)
     });
 
     auto label = [area](const QString &text) { return new QLabel(text, area); };
+    // A row of fields after one caption: each further field with its own caption.
+    auto row = [&label](QWidget *first, std::initializer_list<std::pair<QString, QWidget *>> more) {
+        auto *box = new QHBoxLayout;
+        box->addWidget(first);
+        for (const auto &[caption, field] : more) {
+            box->addSpacing(10);
+            box->addWidget(label(caption));
+            box->addWidget(field);
+        }
+        box->addStretch(1);
+        return box;
+    };
+    for (QLineEdit *edit : {m_nums, m_clen, m_olap, m_downloads})
+        edit->setFixedWidth(50);
+    m_csize->setFixedWidth(80);
+    for (QLineEdit *edit : {m_created, m_lastDownload})
+        edit->setFixedWidth(150);
     grid->addWidget(label(u"Наименование:"_s), 0, 0);
-    grid->addWidget(m_title, 0, 1, 1, 7);
+    grid->addWidget(m_title, 0, 1);
     grid->addWidget(label(u"Описание:"_s), 1, 0, Qt::AlignTop);
-    grid->addWidget(m_descr, 1, 1, 1, 7);
+    grid->addWidget(m_descr, 1, 1);
     grid->addWidget(label(u"Автор:"_s), 2, 0);
-    grid->addWidget(m_author, 2, 1, 1, 7);
+    grid->addWidget(m_author, 2, 1);
     grid->addWidget(label(u"Ссылка:"_s), 3, 0);
     auto *urlRow = new QHBoxLayout;
     urlRow->addWidget(m_url, 1);
     urlRow->addWidget(m_urlButton);
-    grid->addLayout(urlRow, 3, 1, 1, 7);
+    grid->addLayout(urlRow, 3, 1);
     grid->addWidget(label(u"Числа:"_s), 4, 0);
-    grid->addWidget(m_nums, 4, 1);
-    grid->addWidget(label(u"Длина:"_s), 4, 2);
-    grid->addWidget(m_clen, 4, 3);
-    grid->addWidget(label(u"Блок:"_s), 4, 4);
-    grid->addWidget(m_olap, 4, 5);
-    grid->addWidget(label(u"Комбинаций:"_s), 4, 6);
-    grid->addWidget(m_csize, 4, 7);
+    grid->addLayout(row(m_nums, {{u"Длина:"_s, m_clen}, {u"Блок:"_s, m_olap}, {u"Комбинаций:"_s, m_csize}}), 4, 1);
     grid->addWidget(label(u"Создана:"_s), 5, 0);
-    grid->addWidget(m_created, 5, 1, 1, 3);
-    grid->addWidget(label(u"Последняя:"_s), 5, 4);
-    grid->addWidget(m_lastDownload, 5, 5);
-    grid->addWidget(label(u"Загрузок:"_s), 5, 6);
-    grid->addWidget(m_downloads, 5, 7);
-    grid->addWidget(label(u"Список комбинаций:"_s), 6, 0, 1, 8);
-    grid->addWidget(m_combs, 7, 0, 1, 8);
+    grid->addLayout(row(m_created, {{u"Последняя:"_s, m_lastDownload}, {u"Загрузок:"_s, m_downloads}}), 5, 1);
+    grid->addWidget(label(u"Список комбинаций:"_s), 6, 0, 1, 2);
+    grid->addWidget(m_combs, 7, 0, 1, 2);
     grid->setRowStretch(7, 1);
     grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(5, 1);
 
     connect(m_url, &QLineEdit::textChanged, this, &TFormSystem::updateLinkButton);
     connect(m_urlButton, &QPushButton::clicked, this, &TFormSystem::openLink);
@@ -207,7 +215,7 @@ void TFormSystem::fill(const tSystemData &system, bool editable)
     }
     for (QPlainTextEdit *edit : {m_descr, m_combs}) {
         edit->setReadOnly(readOnly);
-        setReadOnlyLook(edit->viewport(), readOnly);
+        setReadOnlyLook(edit, readOnly);
     }
     if (readOnly) {
         QTextCursor cursor = m_combs->textCursor();
