@@ -4,6 +4,7 @@
 #include "common/Dialogs.h"
 #include "common/Format.h"
 #include "common/TextUtils.h"
+#include "common/Translate.h"
 #include "online/SystemsFolder.h"
 
 using namespace Qt::StringLiterals;
@@ -109,7 +110,7 @@ bool SystemLibraryDownload(const tSystemInfo &system)
 {
     try {
         if (system.isPlaceholder())
-            throw Exception(u"Система не выбрана."_s);
+            throw Exception(Tr(u"Система не выбрана."));
         const QString text = SystemLibraryGetData(system);
         const QStringList lines = SplitSystemLines(text);
         if (text.isEmpty() || lines.size() != system.csize)
@@ -153,7 +154,7 @@ tSystemInfo SystemsPlaceholder()
 {
     tSystemInfo system;
     system.id = -1;
-    system.title = u"Список систем не доступен!"_s;
+    system.title = Tr(u"Список систем не доступен!");
     return system;
 }
 
@@ -168,7 +169,7 @@ QStringList SystemItemTexts(const tSystemInfo &system, bool filePresent)
             real ? numberText(system.olap) : QString(),
             real ? numberText(system.csize) : QString(),
             CatalogueTimeText(system.created),
-            filePresent ? u"Загружена"_s : QString(),
+            filePresent ? Tr(u"Загружена") : QString(),
             real ? numberText(system.downloads) : QString(),
             CatalogueTimeText(system.last_download),
             system.descr,
@@ -305,8 +306,8 @@ int TSystemsLibrary::AddSystem()
     try {
         refreshIdentity();
         if (m_userMail.isEmpty())
-            throw Exception(u"Не указан адрес электронной почты автора (ключ Mail раздела USER файла Vendra.ini): "
-                            u"по нему каталог узнает Ваши системы, чтобы их можно было изменить или удалить."_s);
+            throw Exception(Tr(u"Не указан адрес электронной почты автора (ключ Mail раздела USER файла Vendra.ini): "
+                               u"по нему каталог узнает Ваши системы, чтобы их можно было изменить или удалить."));
         tSystemData data;
         data.author = m_userName;
         data.cl_mail = m_userMail;
@@ -316,7 +317,7 @@ int TSystemsLibrary::AddSystem()
         if (!id)
             return -1;
         if (*id <= 0)
-            throw Exception(u"Каталог не выдал номер новой системы."_s);
+            throw Exception(Tr(u"Каталог не выдал номер новой системы."));
         data.id = *id;
         m_items.push_back({static_cast<const tSystemInfo &>(data), false});
         const int index = count() - 1;
@@ -348,7 +349,7 @@ bool TSystemsLibrary::EditSystem(int index)
         if (!id)
             return false;
         if (*id < 0)
-            throw Exception(u"Каталог не подтвердил сохранение системы."_s);
+            throw Exception(Tr(u"Каталог не подтвердил сохранение системы."));
         m_items[static_cast<size_t>(index)].system = data;
         RefreshItemState(index);
         return true;
@@ -366,7 +367,7 @@ bool TSystemsLibrary::DeleteSystem(int index)
         refreshIdentity();
         const tSystemInfo system = item(index).system;
         if (!IsOwnSystem(system, m_userMail)) {
-            ShowErrorBox(u"Вы можете удалять только свои системы!"_s);
+            ShowErrorBox(Tr(u"Вы можете удалять только свои системы!"));
             return false;
         }
         if (ConfirmBox(Format(u"Вы действительно хотите удалить систему \"%s\"?", {system.title})) != IDYES)
@@ -377,7 +378,7 @@ bool TSystemsLibrary::DeleteSystem(int index)
         if (!id)
             return false;
         if (*id != 0)
-            throw Exception(u"Каталог не подтвердил удаление системы."_s);
+            throw Exception(Tr(u"Каталог не подтвердил удаление системы."));
         DeleteSystemFile(system);
         m_items.erase(m_items.begin() + index);
         changed(-1);

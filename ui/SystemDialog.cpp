@@ -8,6 +8,7 @@
 #include "common/SysUtils.h"
 #include "common/TextUtils.h"
 #include "common/widgets/Clipboard.h"
+#include "common/Translate.h"
 #include "online/CatalogueReply.h"
 #include "online/SystemListCheck.h"
 #include "online/SystemsFolder.h"
@@ -35,7 +36,7 @@ SystemFileDialog g_fileDialog;
 QString runFileDialog(QWidget *parent, bool save)
 {
     QFileDialog dialog(parent);
-    dialog.setNameFilter(u"Текстовые файлы (*.txt);;Все файлы (*)"_s);
+    dialog.setNameFilter(Tr(u"Текстовые файлы (*.txt);;Все файлы (*)"));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -67,60 +68,60 @@ void SetSystemFileDialog(SystemFileDialog dialog)
 TFormSystem::TFormSystem(QWidget *parent) : TDialogSTemplate(parent)
 {
     setObjectName(u"FormSystem"_s);
-    setWindowTitle(u"Система"_s);
+    setWindowTitle(Tr(u"Система"));
     QWidget *area = clientArea();
     auto *grid = new QGridLayout(area);
 
     m_title = new QLineEdit(area);
     m_title->setObjectName(u"edTitle"_s);
-    m_title->setToolTip(u"Название системы"_s);
+    m_title->setToolTip(Tr(u"Название системы"));
     m_descr = new QPlainTextEdit(area);
     m_descr->setObjectName(u"edDescr"_s);
-    m_descr->setToolTip(u"Описание системы"_s);
+    m_descr->setToolTip(Tr(u"Описание системы"));
     m_descr->setTabChangesFocus(true);
     m_descr->setMaximumHeight(70);
     m_author = new QLineEdit(area);
     m_author->setObjectName(u"edAuthor"_s);
-    m_author->setToolTip(u"Имя автора системы"_s);
+    m_author->setToolTip(Tr(u"Имя автора системы"));
     m_url = new QLineEdit(area);
     m_url->setObjectName(u"edURL"_s);
-    m_url->setToolTip(u"Адрес страницы с описанием системы"_s);
+    m_url->setToolTip(Tr(u"Адрес страницы с описанием системы"));
     m_urlButton = new QPushButton(style()->standardIcon(QStyle::SP_ArrowRight), QString(), area);
     m_urlButton->setObjectName(u"btnURL"_s);
-    m_urlButton->setToolTip(u"Открыть ссылку в браузере"_s);
+    m_urlButton->setToolTip(Tr(u"Открыть ссылку в браузере"));
 
     m_nums = makeNumberEdit(u"edNums"_s);
-    m_nums->setToolTip(u"Количество чисел, для которых составлена система"_s);
+    m_nums->setToolTip(Tr(u"Количество чисел, для которых составлена система"));
     m_clen = makeNumberEdit(u"edCLen"_s);
-    m_clen->setToolTip(u"Длина комбинации"_s);
+    m_clen->setToolTip(Tr(u"Длина комбинации"));
     m_clen->setReadOnly(true);
     setReadOnlyLook(m_clen, true);
     m_olap = makeNumberEdit(u"edOlap"_s);
-    m_olap->setToolTip(u"Размер блока (гарантия) системы"_s);
+    m_olap->setToolTip(Tr(u"Размер блока (гарантия) системы"));
     m_created = makeReadOnly(u"edCreated"_s);
-    m_created->setToolTip(u"Дата создания системы"_s);
+    m_created->setToolTip(Tr(u"Дата создания системы"));
     m_lastDownload = makeReadOnly(u"edLastDownload"_s);
-    m_lastDownload->setToolTip(u"Дата последней загрузки системы"_s);
+    m_lastDownload->setToolTip(Tr(u"Дата последней загрузки системы"));
     m_csize = makeReadOnly(u"edCSize"_s);
-    m_csize->setToolTip(u"Количество комбинаций в системе"_s);
+    m_csize->setToolTip(Tr(u"Количество комбинаций в системе"));
     m_downloads = makeReadOnly(u"edDownloads"_s);
-    m_downloads->setToolTip(u"Количество загрузок системы"_s);
+    m_downloads->setToolTip(Tr(u"Количество загрузок системы"));
 
     m_combs = new QPlainTextEdit(area);
     m_combs->setObjectName(u"edCombs"_s);
-    m_combs->setToolTip(u"Комбинации системы: шесть номеров позиций в строке"_s);
+    m_combs->setToolTip(Tr(u"Комбинации системы: шесть номеров позиций в строке"));
     m_combs->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_combs->setContextMenuPolicy(Qt::CustomContextMenu);
     m_combs->installEventFilter(this);
 
     m_menu = new QMenu(this);
     m_menu->setObjectName(u"pmCombs"_s);
-    m_actCopy = m_menu->addAction(u"Копировать в буфер обмена"_s, this, &TFormSystem::copyList);
-    m_actPaste = m_menu->addAction(u"Вставить из буфера обмена"_s, this, &TFormSystem::pasteList);
-    m_actSelectAll = m_menu->addAction(u"Выделить все"_s, m_combs, &QPlainTextEdit::selectAll);
+    m_actCopy = m_menu->addAction(Tr(u"Копировать в буфер обмена"), this, &TFormSystem::copyList);
+    m_actPaste = m_menu->addAction(Tr(u"Вставить из буфера обмена"), this, &TFormSystem::pasteList);
+    m_actSelectAll = m_menu->addAction(Tr(u"Выделить все"), m_combs, &QPlainTextEdit::selectAll);
     m_menu->addSeparator();
-    m_actLoad = m_menu->addAction(u"Загрузить из файла"_s, this, &TFormSystem::loadList);
-    m_actSave = m_menu->addAction(u"Сохранить в файле"_s, this, &TFormSystem::saveList);
+    m_actLoad = m_menu->addAction(Tr(u"Загрузить из файла"), this, &TFormSystem::loadList);
+    m_actSave = m_menu->addAction(Tr(u"Сохранить в файле"), this, &TFormSystem::saveList);
     connect(m_combs, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         updateMenu();
         m_menu->exec(m_combs->mapToGlobal(pos));
@@ -144,22 +145,22 @@ TFormSystem::TFormSystem(QWidget *parent) : TDialogSTemplate(parent)
     m_csize->setFixedWidth(80);
     for (QLineEdit *edit : {m_created, m_lastDownload})
         edit->setFixedWidth(150);
-    grid->addWidget(label(u"Наименование:"_s), 0, 0);
+    grid->addWidget(label(Tr(u"Наименование:")), 0, 0);
     grid->addWidget(m_title, 0, 1);
-    grid->addWidget(label(u"Описание:"_s), 1, 0, Qt::AlignTop);
+    grid->addWidget(label(Tr(u"Описание:")), 1, 0, Qt::AlignTop);
     grid->addWidget(m_descr, 1, 1);
-    grid->addWidget(label(u"Автор:"_s), 2, 0);
+    grid->addWidget(label(Tr(u"Автор:")), 2, 0);
     grid->addWidget(m_author, 2, 1);
-    grid->addWidget(label(u"Ссылка:"_s), 3, 0);
+    grid->addWidget(label(Tr(u"Ссылка:")), 3, 0);
     auto *urlRow = new QHBoxLayout;
     urlRow->addWidget(m_url, 1);
     urlRow->addWidget(m_urlButton);
     grid->addLayout(urlRow, 3, 1);
-    grid->addWidget(label(u"Числа:"_s), 4, 0);
-    grid->addLayout(row(m_nums, {{u"Длина:"_s, m_clen}, {u"Блок:"_s, m_olap}, {u"Комбинаций:"_s, m_csize}}), 4, 1);
-    grid->addWidget(label(u"Создана:"_s), 5, 0);
-    grid->addLayout(row(m_created, {{u"Последняя:"_s, m_lastDownload}, {u"Загрузок:"_s, m_downloads}}), 5, 1);
-    grid->addWidget(label(u"Список комбинаций:"_s), 6, 0, 1, 2);
+    grid->addWidget(label(Tr(u"Числа:")), 4, 0);
+    grid->addLayout(row(m_nums, {{Tr(u"Длина:"), m_clen}, {Tr(u"Блок:"), m_olap}, {Tr(u"Комбинаций:"), m_csize}}), 4, 1);
+    grid->addWidget(label(Tr(u"Создана:")), 5, 0);
+    grid->addLayout(row(m_created, {{Tr(u"Последняя:"), m_lastDownload}, {Tr(u"Загрузок:"), m_downloads}}), 5, 1);
+    grid->addWidget(label(Tr(u"Список комбинаций:")), 6, 0, 1, 2);
     grid->addWidget(m_combs, 7, 0, 1, 2);
     grid->setRowStretch(7, 1);
     grid->setColumnStretch(1, 1);
@@ -288,20 +289,20 @@ bool TFormSystem::validate()
     if (!checkList())
         return false;
     if (m_title->text().trimmed().isEmpty())
-        return refuse(u"Название системы должно быть указано обязательно!"_s, m_title);
+        return refuse(Tr(u"Название системы должно быть указано обязательно!"), m_title);
     bool ok = false;
     const int nums = m_nums->text().trimmed().toInt(&ok);
     if (!ok || nums < 7 || nums > 45)
-        return refuse(u"Указано недопустмое количество используемых чисел!"_s, m_nums);
+        return refuse(Tr(u"Указано недопустмое количество используемых чисел!"), m_nums);
     const int olap = m_olap->text().trimmed().toInt(&ok);
     if (!ok || olap < 0 || olap > 5)
-        return refuse(u"Указан недопустмый размер блока!"_s, m_olap);
+        return refuse(Tr(u"Указан недопустмый размер блока!"), m_olap);
     if (m_author->text().trimmed().isEmpty())
-        return refuse(u"Имя автора должно быть указано обязательно!"_s, m_author);
+        return refuse(Tr(u"Имя автора должно быть указано обязательно!"), m_author);
     if (m_descr->toPlainText().trimmed().isEmpty())
-        return refuse(u"Описание системы должно быть указано обязательно!"_s, m_descr);
+        return refuse(Tr(u"Описание системы должно быть указано обязательно!"), m_descr);
     if (m_combs->toPlainText().trimmed().isEmpty())
-        return refuse(u"Содержимое системы должно быть указано обязательно!"_s, m_combs);
+        return refuse(Tr(u"Содержимое системы должно быть указано обязательно!"), m_combs);
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include "common/Dialogs.h"
 #include "common/Exception.h"
 #include "common/widgets/ListView.h"
+#include "common/Translate.h"
 #include "lottery/stats/StatList.h"
 #include "ui/CombsPage.h"
 #include "ui/DrawsPanel.h"
@@ -67,7 +68,7 @@ struct StatusClear {
 
 QString TSystemsPage::caption()
 {
-    return u"Системы"_s;
+    return Tr(u"Системы");
 }
 
 TSystemsPage::TSystemsPage(TTemplateMain &window) : QWidget(window.mainPages()), m_window(window)
@@ -105,17 +106,17 @@ void TSystemsPage::buildList()
     m_list = new TQSortListView(panel);
     m_list->setObjectName(u"lvSystems"_s);
     m_list->setMultiSelect(true);
-    m_list->addColumn(u"Название"_s, 180);
-    m_list->addColumn(u"Автор"_s, 100);
-    m_list->addColumn(u"Числа"_s, 60, Qt::AlignHCenter);
-    m_list->addColumn(u"Блок"_s, 50, Qt::AlignHCenter);
-    m_list->addColumn(u"Комбинаций"_s, 95, Qt::AlignRight);
-    m_list->addColumn(u"Дата создания"_s, 150, Qt::AlignHCenter);
-    m_list->addColumn(u"Статус"_s, 85, Qt::AlignHCenter);
-    m_list->addColumn(u"Загрузок"_s, 80, Qt::AlignRight);
-    m_list->addColumn(u"Последняя"_s, 150, Qt::AlignHCenter);
-    m_list->addColumn(u"Комментарии"_s, 250);
-    m_list->addColumn(u"Ссылка"_s, 150);
+    m_list->addColumn(Tr(u"Название"), 180);
+    m_list->addColumn(Tr(u"Автор"), 100);
+    m_list->addColumn(Tr(u"Числа"), 60, Qt::AlignHCenter);
+    m_list->addColumn(Tr(u"Блок"), 50, Qt::AlignHCenter);
+    m_list->addColumn(Tr(u"Комбинаций"), 95, Qt::AlignRight);
+    m_list->addColumn(Tr(u"Дата создания"), 150, Qt::AlignHCenter);
+    m_list->addColumn(Tr(u"Статус"), 85, Qt::AlignHCenter);
+    m_list->addColumn(Tr(u"Загрузок"), 80, Qt::AlignRight);
+    m_list->addColumn(Tr(u"Последняя"), 150, Qt::AlignHCenter);
+    m_list->addColumn(Tr(u"Комментарии"), 250);
+    m_list->addColumn(Tr(u"Ссылка"), 150);
     m_list->setSort(2, sdAscending);
     m_list->listModel()->setDecoration([this](int row, int column) -> QVariant {
         const int index = libraryIndex(row);
@@ -149,21 +150,21 @@ QAction *TSystemsPage::makeAction(const QString &caption, const QString &name, c
 
 void TSystemsPage::buildActions()
 {
-    m_actOn = makeAction(u"Системная игра"_s, u"SystemsOn"_s, QKeySequence(Qt::CTRL | Qt::Key_J),
+    m_actOn = makeAction(Tr(u"Системная игра"), u"SystemsOn"_s, QKeySequence(Qt::CTRL | Qt::Key_J),
                          &TSystemsPage::systemsOn);
     m_actOn->setCheckable(true);
-    m_actRefresh = makeAction(u"Обновить"_s, u"SystemsRefresh"_s, {}, &TSystemsPage::systemsRefresh);
-    m_actDownload = makeAction(u"Загрузить"_s, u"SystemsDownload"_s, {}, &TSystemsPage::systemsDownload);
-    m_actAdd = makeAction(u"Добавить"_s, u"SystemsAdd"_s, {}, &TSystemsPage::systemsAdd);
-    m_actProp = makeAction(u"Свойства"_s, u"SystemsProp"_s, {}, &TSystemsPage::systemsProp);
-    m_actDel = makeAction(u"Удалить"_s, u"SystemsDel"_s, {}, &TSystemsPage::systemsDel);
+    m_actRefresh = makeAction(Tr(u"Обновить"), u"SystemsRefresh"_s, {}, &TSystemsPage::systemsRefresh);
+    m_actDownload = makeAction(Tr(u"Загрузить"), u"SystemsDownload"_s, {}, &TSystemsPage::systemsDownload);
+    m_actAdd = makeAction(Tr(u"Добавить"), u"SystemsAdd"_s, {}, &TSystemsPage::systemsAdd);
+    m_actProp = makeAction(Tr(u"Свойства"), u"SystemsProp"_s, {}, &TSystemsPage::systemsProp);
+    m_actDel = makeAction(Tr(u"Удалить"), u"SystemsDel"_s, {}, &TSystemsPage::systemsDel);
     // The captions begin with a Latin capital C, as the program has always shown them.
-    m_actStakeAll = makeAction(u"Cистемная игра по списку системы"_s, u"SystemStakeAll"_s,
+    m_actStakeAll = makeAction(Tr(u"Cистемная игра по списку системы"), u"SystemStakeAll"_s,
                                QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_J), &TSystemsPage::systemStakeAll);
-    m_actStakeFilter = makeAction(u"Cистемная игра по списку комбинаций"_s, u"SystemStakeFilter"_s,
+    m_actStakeFilter = makeAction(Tr(u"Cистемная игра по списку комбинаций"), u"SystemStakeFilter"_s,
                                   QKeySequence(Qt::ALT | Qt::Key_J), &TSystemsPage::systemStakeFilter);
 
-    m_menu = new QMenu(u"Системы"_s, m_window.menuBar());
+    m_menu = new QMenu(Tr(u"Системы"), m_window.menuBar());
     m_menu->setObjectName(u"menuSystems"_s);
     m_menu->addAction(m_actOn);
     m_menu->addSeparator();
@@ -313,7 +314,7 @@ void TSystemsPage::LoadSystemsList()
 {
     BusySection busy;
     StatusClear clear;
-    SetStatusText(u"Загрузка списка систем..."_s);
+    SetStatusText(Tr(u"Загрузка списка систем..."));
     m_list->setUpdatesEnabled(false);
     int keepId = 0;
     const int index = m_shown ? selectedIndex() : -1;
@@ -333,7 +334,7 @@ void TSystemsPage::systemsOn()
     {
         BusySection busy;
         StatusClear clear;
-        SetStatusText(u"Подождите пожалуйста..."_s);
+        SetStatusText(Tr(u"Подождите пожалуйста..."));
         const bool shown = !m_shown;
         showPage(shown);
         m_window.options().set(&MainOptions::systemsEnabled, shown);

@@ -4,6 +4,7 @@
 #include "common/Dialogs.h"
 #include "common/Exception.h"
 #include "common/Format.h"
+#include "common/Translate.h"
 #include "lottery/NumberGeometry.h"
 #include "ui/logic/StakeRecord.h"
 #include "ui/logic/StakesFile.h"
@@ -152,7 +153,7 @@ TSystemGameResult StakeSystem(TSystemGameContext &context, bool filtered)
     {
         BusySection busy;
         StatusClear clear;
-        SetStatusText(u"Подождите пожалуйста..."_s);
+        SetStatusText(Tr(u"Подождите пожалуйста..."));
         numbers = CoveredNumbers(*context.list, listCount);
         system = context.findSystem ? context.findSystem(numbers) : FindSystemForNumbers(numbers);
     }
@@ -176,7 +177,7 @@ TSystemGameResult StakeSystem(TSystemGameContext &context, bool filtered)
     {
         BusySection busy;
         StatusClear clear;
-        SetStatusText(u"Создание ставок..."_s);
+        SetStatusText(Tr(u"Создание ставок..."));
         TStakesFile &stakes = *context.stakes;
         const TCombsArray combs = SystemGameCombs(system.combs, context.list->data(), listCount, filtered);
         // The game's stakes begin after a separator row.
