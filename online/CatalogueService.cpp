@@ -7,6 +7,7 @@
 #include "common/Languages.h"
 #include "common/ProgramFiles.h"
 #include "common/TextUtils.h"
+#include "common/Translate.h"
 #include "online/HttpClient.h"
 #include "online/HttpRoutines.h"
 #include "online/SelfUpdate.h"
@@ -49,7 +50,7 @@ bool CatalogueConfigured()
 QString CatalogueUrl(const TCatalogueSettings &settings, QStringView path)
 {
     if (!settings.configured())
-        throw ECatalogueError(u"Адрес сервера каталога не задан (ключ Host раздела CATALOGUE файла Vendra.ini)."_s);
+        throw ECatalogueError(Tr(u"Адрес сервера каталога не задан (ключ Host раздела CATALOGUE файла Vendra.ini)."));
     if (!IsValidHostAndPort(settings.host))
         throw ECatalogueError(Format(u"Некорректное имя сервера каталога: \"%s\" (ключ Host раздела CATALOGUE "
                                      u"файла Vendra.ini).",

@@ -443,6 +443,8 @@ TEST(ScriptCatalogWindow, TheWindowLoadsTheCatalogueAtStartWithItsStoredOptions)
         GTEST_SKIP() << "no test certificates for the local HTTPS server";
     standIn.configure(folder);
     standIn.result(kList, row(1) + row(2));
+    // The systems catalogue of the same service has nothing to show.
+    standIn.result("/scripts/sys_getlist.php", "");
     folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\nFirstRun=0\r\n"
                                   "ScriptLibraryFilter=5\r\nScriptLibraryHeight=210\r\n");
     ScriptedMessages boxes;
@@ -499,6 +501,7 @@ TEST(ScriptCatalogWindow, PanelUnderTheScenarioListWithAListFromTheService)
     if (!standIn.ok())
         GTEST_SKIP() << "no test certificates for the local HTTPS server";
     standIn.configure(folder, "[USER]\r\nName=Иван\r\nMail=ivan@x.org\r\n");
+    standIn.result("/scripts/sys_getlist.php", "");
     auto item = [](int id, const char *title, const char *author, const char *mail, int uniapps, int publics,
                    const char *created, const char *rating, int count, int mine, int downloads,
                    const char *descr) -> QByteArray {
