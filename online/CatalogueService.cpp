@@ -7,6 +7,7 @@
 #include "common/Languages.h"
 #include "common/ProgramFiles.h"
 #include "common/TextUtils.h"
+#include "common/Translate.h"
 #include "online/HttpClient.h"
 #include "online/HttpRoutines.h"
 #include "online/SelfUpdate.h"
@@ -36,15 +37,20 @@ TCatalogueSettings LoadCatalogueSettings(const QString &iniFileName)
 {
     const IniFile ini(iniFileName);
     TCatalogueSettings settings;
-    const QString host = ini.readString(u"CATALOGUE"_s, u"Host"_s).trimmed();
-    if (!host.isEmpty())
-        settings.host = host;
+    settings.host = ini.readString(u"CATALOGUE"_s, u"Host"_s).trimmed();
     settings.caFile = ini.readString(u"CATALOGUE"_s, u"CaFile"_s).trimmed();
     return settings;
 }
 
+bool CatalogueConfigured()
+{
+    return LoadCatalogueSettings().configured();
+}
+
 QString CatalogueUrl(const TCatalogueSettings &settings, QStringView path)
 {
+    if (!settings.configured())
+        throw ECatalogueError(Tr(u"Адрес сервера каталога не задан (ключ Host раздела CATALOGUE файла Vendra.ini)."));
     if (!IsValidHostAndPort(settings.host))
         throw ECatalogueError(Format(u"Некорректное имя сервера каталога: \"%s\" (ключ Host раздела CATALOGUE "
                                      u"файла Vendra.ini).",

@@ -14,7 +14,8 @@
 // Address: section "CATALOGUE" of "Vendra.ini":
 //   Host    the service's host with an optional port ("catalogue.example.org", "127.0.0.1:8443");
 //   CaFile  an optional PEM file of trusted certificate authorities in place of the system's store.
-// Requests always go over HTTPS with the peer's certificate verified.
+// Requests always go over HTTPS with the peer's certificate verified. While no host is set the
+// catalogues are off: nothing is sent, and the lists loaded at start-up stay quietly empty.
 //
 // Client identity, sent with the requests that name the client:
 //   appid   kCatalogueAppId, this program's own constant;
@@ -30,8 +31,6 @@
 
 // The program's own id in the catalogue (compared with the "app_guid" of a catalogue row).
 inline constexpr char16_t kCatalogueAppId[] = u"{7E3A41C2-5B9D-4F08-A6E1-2C84D0F95B37}";
-// The host used while "Vendra.ini" names none.
-inline constexpr char16_t kDefaultCatalogueHost[] = u"catalogue.vendra.example";
 
 // A failure of the catalogue service: an error row, a malformed reply, a text that cannot be sent.
 class ECatalogueError : public Exception {
@@ -40,15 +39,19 @@ public:
 };
 
 struct TCatalogueSettings {
-    QString host = QString::fromUtf16(kDefaultCatalogueHost);
+    QString host;   // empty: no catalogue is set up
     QString caFile; // empty: the system's certificate store
+
+    bool configured() const { return !host.isEmpty(); }
 };
 // The settings from "[CATALOGUE]" of the ini file (by default the program's "Vendra.ini").
 TCatalogueSettings LoadCatalogueSettings();
 TCatalogueSettings LoadCatalogueSettings(const QString &iniFileName);
 
-// "https://" + host + path ("/scripts/sys_getlist.php"); raises ECatalogueError when the host is
-// not a host name or address with an optional port.
+// True when "Vendra.ini" names a catalogue host.
+bool CatalogueConfigured();
+// "https://" + host + path ("/scripts/sys_getlist.php"); raises ECatalogueError when no host is set
+// or the host is not a host name or address with an optional port.
 QString CatalogueUrl(const TCatalogueSettings &settings, QStringView path);
 
 struct TClientIdentity {

@@ -20,10 +20,12 @@
 #include "ui/LayoutFeature.h"
 #include "ui/ScenarioLineDialog.h"
 #include "ui/StakesFeature.h"
+#include "ui/SystemsPage.h"
 #include "ui/UpdateFeature.h"
 #include "ui/PrefetchFeature.h"
 #include "ui/logic/PrefetchCache.h"
 #include "ui/ScenarioPage.h"
+#include "ui/ScriptCatalogPanel.h"
 #include "ui/StatSettingsActions.h"
 #include "ui/logic/ProxyListCandidates.h"
 #include "ui/DrawsPanel.h"
@@ -93,7 +95,9 @@ void TTemplateMain::installFeatures()
     m_layoutFeature = InstallLayoutFeature(*this);
     m_helpFeature = InstallHelpFeature(*this);
     InstallScenarioDialogs(*this);
+    m_systems = InstallSystems(*this);
     m_update = InstallUpdate(*this);
+    m_scriptCatalog = InstallScriptCatalog(*this);
 }
 
 TTemplateMain::~TTemplateMain()
@@ -365,6 +369,8 @@ void TTemplateMain::FormCreate()
         m_sizes.drawsGraphLen = m_graphs->page->graphLength();
         m_sizes.load(FormStore());
         applyOptions();
+        m_scriptCatalog->applyOptions(m_options, m_sizes);
+        RestoreListViewSettings(MainFormSection(), m_scriptCatalog->list(), false);
         RestoreListViewSettings(MainFormSection(), m_drawsPanel->list(), false);
         RestoreListViewSettings(MainFormSection(), m_statisticsPage->table(), false);
         RestoreListViewSettings(MainFormSection(), m_combsPage->combsList(), false);
@@ -438,7 +444,9 @@ void TTemplateMain::saveSettings()
         m_layoutFeature->storeSizes(m_sizes);
         m_cardWeek->readSizes(m_sizes);
         m_sizes.drawsGraphLen = m_graphs->page->graphLength();
+        m_scriptCatalog->readSizes(m_sizes);
         m_sizes.save(store);
+        SaveListViewSettings(store, MainFormSection(), m_scriptCatalog->list(), false);
         SaveListViewSettings(store, MainFormSection(), m_drawsPanel->list(), false);
         SaveListViewSettings(store, MainFormSection(), m_statisticsPage->table(), false);
         SaveListViewSettings(store, MainFormSection(), m_combsPage->combsList(), false);
@@ -513,6 +521,10 @@ void TTemplateMain::tmrInitTimer()
         m_scenarioPage->LoadScenarioList();
         m_stakesFeature->LoadRatings();
         m_stakesFeature->LoadTables();
+        // The online lists are not loaded in a batch run.
+        m_systems->InitSystemsPage(!m_switches.isBatch());
+        if (!m_switches.isBatch())
+            m_scriptCatalog->startUp();
 
         if (m_switches.loadOnly) {
             DownloadDraws();

@@ -32,18 +32,23 @@ protected:
 TEST(CatalogueSettings, HostAndAuthorityComeFromTheIniFileAndTheHostIsChecked)
 {
     TempDataFolder folder;
+    // Without a host nothing is sent anywhere.
     const TCatalogueSettings defaults = LoadCatalogueSettings();
-    EXPECT_EQ(defaults.host, QString::fromUtf16(kDefaultCatalogueHost));
+    EXPECT_FALSE(defaults.configured());
+    EXPECT_FALSE(CatalogueConfigured());
     EXPECT_TRUE(defaults.caFile.isEmpty());
+    EXPECT_THROW(CatalogueUrl(defaults, u"/a"), ECatalogueError);
+    EXPECT_THROW(CataloguePost(u"/scripts/sys_getlist.php", {}), ECatalogueError);
 
     folder.write(u"Vendra.ini"_s, "[CATALOGUE]\r\nHost= 127.0.0.1:8443 \r\nCaFile=/tmp/ca.pem\r\n");
     const TCatalogueSettings settings = LoadCatalogueSettings();
     EXPECT_EQ(settings.host, u"127.0.0.1:8443");
     EXPECT_EQ(settings.caFile, u"/tmp/ca.pem");
+    EXPECT_TRUE(CatalogueConfigured());
     EXPECT_EQ(CatalogueUrl(settings, u"/scripts/sys_getlist.php"), u"https://127.0.0.1:8443/scripts/sys_getlist.php");
     EXPECT_EQ(CatalogueUrl({u"[::1]:443"_s, {}}, u"/a"), u"https://[::1]:443/a");
 
-    for (const QString &bad : {u"user@evil.example"_s, u"host/path"_s, u"host:0"_s, u"host:70000"_s, u""_s,
+    for (const QString &bad : {u"user@evil.example"_s, u"host/path"_s, u"host:0"_s, u"host:70000"_s, u":443"_s,
                                u"http://host"_s, u"a b"_s})
         EXPECT_THROW(CatalogueUrl({bad, {}}, u"/a"), ECatalogueError) << bad.toStdString();
 }
