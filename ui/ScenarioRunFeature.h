@@ -29,8 +29,7 @@ public:
     TScenarioRunLog &log() { return m_log; }
     bool running() const { return m_runner->running(); }
 
-    // The system game of the stake choices SYSA and SYSC (the systems folder's); by default no system
-    // is found.
+    // The system of the stake choices SYSA and SYSC; by default the systems folder's.
     void setSystemGame(TSystemGameFn game);
     // The number of tests; by default the test-count dialog asks for it (0 cancels).
     void setTestCountQuery(std::function<int(int maximum)> query) { m_testCount = std::move(query); }

@@ -11,6 +11,7 @@
 #include "ui/logic/FilterVariants.h"
 #include "ui/logic/ScenarioRunLog.h"
 #include "ui/logic/ScenarioRunner.h"
+#include "ui/logic/StakeRecord.h"
 #include "ui/logic/StakesFile.h"
 
 #include <QDir>
@@ -316,11 +317,12 @@ TEST_F(StepFixture, SystemGameWithoutSystemsIsReportedAsMissing)
 
     // A system given by the systems folder: SYSC stakes only what the list holds, each sorted.
     boxes.clear();
-    runner.setSystemGame([](const TByteArray &numbers, TCombsArray &system, QString &text) {
+    runner.setSystemGame([](const std::vector<uint8_t> &numbers) {
         EXPECT_EQ(numbers.size(), 9u);
-        system = {TComb{{6, 5, 4, 3, 2, 1}}, TComb{{1, 2, 3, 4, 5, 44}}, TComb{{9, 8, 7, 6, 5, 4}}};
-        text = u"/somewhere/Systems/6-09-3_0012.dat"_s;
-        return true;
+        TSystemExpansion system;
+        system.combs = {TSystemComb{6, 5, 4, 3, 2, 1}, TSystemComb{1, 2, 3, 4, 5, 44}, TSystemComb{9, 8, 7, 6, 5, 4}};
+        system.path = u"/somewhere/Systems/6-09-3_0012.dat"_s;
+        return system;
     });
     runner.runForecast({u"FULL:0#SYSC| | | | | | | |"_s}, o);
     EXPECT_EQ(boxes.count(), 0);
@@ -329,6 +331,23 @@ TEST_F(StepFixture, SystemGameWithoutSystemsIsReportedAsMissing)
     EXPECT_EQ(NumSetToText(stakes.readRecord(TStakeOrigin::Begin, 1).numbers, u";"), u"4;5;6;7;8;9"_s);
     runner.runForecast({u"FULL:0#SYSA| | | | | | | |"_s}, o);
     EXPECT_EQ(stakes.count(), 2 + 1 + 3);
+
+    // The systems folder's own system for nine numbers: positions over the numbers 1..9 the list covers.
+    QDir(folder.path()).mkpath(u"Systems"_s);
+    folder.write(u"Systems/6-09-3_0012.dat"_s, "1 2 3 4 5 6\r\n9;8;7;6;5;4\r\n1 2 3 4 5 7\r\n");
+    runner.setSystemGame(nullptr);
+    stakes.clear();
+    runner.runForecast({u"FULL:0#SYSA| | | | | | | |"_s}, o);
+    EXPECT_EQ(boxes.count(), 0);
+    ASSERT_EQ(stakes.count(), 3);
+    EXPECT_EQ(NumSetToText(stakes.readRecord(TStakeOrigin::Begin, 1).numbers, u";"), u"4;5;6;7;8;9"_s);
+    EXPECT_EQ(stakes.readRecord(TStakeOrigin::Begin, 1).kind, STAKE_SCENARIO);
+    const QStringList logs2 = QDir(folder.path()).entryList({u"ScriptLog_*.txt"_s});
+    bool loaded = false;
+    for (const QString &name : logs2)
+        loaded = loaded || Cp1251::decode(folder.read(name))
+                               .contains(u"{#} Системная игра для 9 чисел [все система]: загружен файл \"6-09-3_0012\""_s);
+    EXPECT_TRUE(loaded);
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "ui/logic/ScenarioList.h"
 #include "ui/logic/StakeRecord.h"
 #include "ui/logic/StakesFile.h"
+#include "ui/logic/SystemGame.h"
 
 #include <QFileInfo>
 
@@ -52,15 +53,6 @@ uint64_t numbersMask(const TNumSet &set)
     return m;
 }
 
-// A combination's six numbers as they stand, packed into one key.
-uint64_t combKey(const TComb &c)
-{
-    uint64_t k = 0;
-    for (uint8_t n : c.n)
-        k = (k << 8) | n;
-    return k;
-}
-
 TNumSet sortedNumSet(const TComb &comb)
 {
     TComb c = comb;
@@ -83,23 +75,9 @@ private:
 
 } // namespace
 
-bool NoSystemGame(const TByteArray &numbers, TCombsArray &combs, QString &text)
-{
-    combs.clear();
-    const int n = int(numbers.size());
-    text = Format(u"Система для %d чисел не найдена или не загружена на компьютер!", {n});
-    ShowErrorBox(Format(u"Система для %d чисел не найдена или не загружена на компьютер!\r\rПеред системной игрой "
-                        u"необходимо предварительно загрузить системы на Ваш компьютер через меню \"Системы\" - "
-                        u"\"Загрузить\".",
-                        {n}));
-    return false;
-}
-
 TScenarioRunner::TScenarioRunner(THost host, TScenarioRunLog &log)
     : m_host(std::move(host)), m_log(log), m_rng(std::random_device{}())
 {
-    if (!m_host.systemGame)
-        m_host.systemGame = &NoSystemGame;
 }
 
 int TScenarioRunner::drawsOffset() const
@@ -607,37 +585,19 @@ void TScenarioRunner::stakeSystem(const TScenarioHeader &header, const QString &
     TCombsList &combs = *m_host.combs;
     const TByteArray numbers = CoveredNumbers(combs.storage(), combs.count());
     const int n = int(numbers.size());
-    TCombsArray system;
-    QString text;
-    if (!m_host.systemGame(numbers, system, text)) {
-        logLine(Format(u"{#} Системная игра для %d чисел [ОШИБКА]: \"%s\"", {n, text}));
+    const TSystemExpansion system = m_host.systemGame ? m_host.systemGame(numbers) : FindSystemForNumbers(numbers);
+    if (!system.ok()) {
+        // Shown as the system game shows a missing system.
+        ShowErrorBox(system.error == SystemNotFoundText(n) ? SystemNotFoundBoxText(n) : system.error);
+        logLine(Format(u"{#} Системная игра для %d чисел [ОШИБКА]: \"%s\"", {n, system.error}));
         return;
     }
-    const QString name = QFileInfo(text).completeBaseName();
+    const QString name = QFileInfo(system.path).completeBaseName();
     const bool whole = header.ResultCombsMode == StakeChoice::SysA;
     logLine(whole ? Format(u"{#} Системная игра для %d чисел [все система]: загружен файл \"%s\"", {n, name})
                   : Format(u"{#} Системная игра для %d чисел [система * комбинации]: загружен файл \"%s\"", {n, name}));
-    for (TComb &c : system)
-        SortComb(c);
-    std::vector<char> inList(system.size(), whole ? 1 : 0);
-    if (!whole) {
-        // The system's combinations are few; one pass over the list finds those it holds.
-        std::unordered_set<uint64_t> wanted;
-        for (const TComb &c : system)
-            wanted.insert(combKey(c));
-        std::unordered_set<uint64_t> found;
-        for (int64_t i = 0; i < combs.count(); ++i) {
-            const uint64_t k = combKey(combs.at(i));
-            if (wanted.count(k))
-                found.insert(k);
-        }
-        for (size_t i = 0; i < system.size(); ++i)
-            inList[i] = found.count(combKey(system[i])) ? 1 : 0;
-    }
-    for (size_t i = 0; i < system.size(); ++i) {
-        if (!inList[i])
-            continue;
-        if (!addStake(CombToNumSet(system[i]), header, stakeComment, sample, true))
+    // The system's combinations, each sorted; the filtered game only those the list holds.
+    for (const TComb &c : SystemGameCombs(system.combs, combs.data(), combs.count(), !whole))
+        if (!addStake(CombToNumSet(c), header, stakeComment, sample, true))
             break;
-    }
 }

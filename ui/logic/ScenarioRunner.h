@@ -2,6 +2,7 @@
 
 #include "lottery/DrawTypes.h"
 #include "lottery/ScenarioLine.h"
+#include "online/SystemsFolder.h"
 #include "ui/logic/ScenarioRunLog.h"
 #include "ui/logic/StatStep.h"
 
@@ -22,13 +23,10 @@ struct TStakeRec;
 struct TStatPrefetch;
 struct TStatMethod;
 
-// The system game of a scenario line: the numbers the combinations list covers, in the order they first
-// appear, give the combinations of the system for that many numbers and, in text, the system file's
-// path; false, with the reason in text, when there is no such system.
-using TSystemGameFn = std::function<bool(const TByteArray &numbers, TCombsArray &combs, QString &text)>;
-// The game without a systems folder: every count of numbers has no system, reported as a missing
-// system is ("Система для %d чисел не найдена или не загружена на компьютер!", with its error box).
-bool NoSystemGame(const TByteArray &numbers, TCombsArray &combs, QString &text);
+// The system of a scenario line's system game: the numbers the combinations list covers, in the order
+// they first appear, give the system for that many numbers expanded over them (by default the systems
+// folder's, FindSystemForNumbers).
+using TSystemGameFn = std::function<TSystemExpansion(const std::vector<uint8_t> &numbers)>;
 
 // What the runner shows in the scenario page's status panels 1..4.
 struct TScenarioRunStatus {
@@ -68,7 +66,7 @@ public:
         std::function<void(const QString &fileName)> openLog;
         // The all-combinations distribution of a method (the statistics page's source).
         std::function<bool(const TStatMethod &, TStatPrefetch &)> prefetch;
-        TSystemGameFn systemGame = &NoSystemGame;
+        TSystemGameFn systemGame;
         // A random index 0..count-1 (default: a seeded Mersenne twister).
         std::function<int64_t(int64_t count)> random;
     };
@@ -93,8 +91,8 @@ public:
 
     TScenarioRunner(THost host, TScenarioRunLog &log);
 
-    // The system game of SYSA and SYSC (nullptr: no system is ever found).
-    void setSystemGame(TSystemGameFn game) { m_host.systemGame = game ? std::move(game) : TSystemGameFn(&NoSystemGame); }
+    // The system of SYSA and SYSC (nullptr: the systems folder's).
+    void setSystemGame(TSystemGameFn game) { m_host.systemGame = std::move(game); }
 
     // ---- The commands ----
     // "Прогноз": the scenario once at the current draws offset.
