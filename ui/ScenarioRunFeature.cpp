@@ -109,8 +109,11 @@ TScenarioRunFeature::TScenarioRunFeature(TTemplateMain &window) : QObject(&windo
     }
     if (TScenarioPage *page = window.scenarioPage()) {
         if (auto *bar = page->findChild<QToolBar *>(u"tbScripts"_s)) {
-            bar->addSeparator();
-            bar->addActions({m_actRun, m_actTest, m_actStop});
+            // First on the page's bar, where a long bar does not hide them.
+            QAction *first = bar->actions().value(0);
+            bar->insertActions(first, {m_actRun, m_actTest, m_actStop});
+            if (first)
+                bar->insertSeparator(first);
         }
         if (QWidget *list = page->scriptsList()) {
             auto *separator = new QAction(list);

@@ -1,5 +1,8 @@
 // The scenario runs in the real main window (offscreen): the commands, the status panels, the stop and
 // the close query during a run.
+#include "common/Cp1251.h"
+#include "tests/support/RecordingProcesses.h"
+#include "tests/support/Screenshots.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDataFolder.h"
 #include "ui/CombsPage.h"
@@ -7,6 +10,8 @@
 #include "ui/FormMain.h"
 #include "ui/ScenarioPage.h"
 #include "ui/ScenarioRunFeature.h"
+#include "ui/StakesFeature.h"
+#include "ui/StakesPage.h"
 #include "ui/StatisticsPage.h"
 #include "ui/logic/DrawsArchive.h"
 
@@ -14,6 +19,8 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QDir>
+#include <QTabWidget>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -35,12 +42,15 @@ TDrawsArray smallArchive(int count)
     return draws;
 }
 
-// A data folder with an archive, a scenario and the universe of the numbers 1..8.
+// A data folder with an archive, a scenario and the universe of the numbers 1..8 (or every combination).
 struct Window {
-    explicit Window(int draws, const QStringList &lines)
+    explicit Window(int draws, const QStringList &lines, bool everyCombination = false, bool logging = false)
     {
-        folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\nFirstRun=0\r\n");
-        folder.write(u"Vendra.ini"_s, "[GLOBAL]\r\nCombsGenerateMode=2\r\nCombsGenerateParameters=1,2,3,4,5,6,7,8\r\n");
+        folder.write(u"Vendra.frm"_s, QByteArray("[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\nFirstRun=0\r\n")
+                                          + (logging ? "ScriptLogEnabled=1\r\n" : ""));
+        folder.write(u"Vendra.ini"_s, everyCombination ? QByteArray("[STAKES]\r\nCost=10\r\n")
+                                                       : QByteArray("[GLOBAL]\r\nCombsGenerateMode=2\r\n"
+                                                                    "CombsGenerateParameters=1,2,3,4,5,6,7,8\r\n"));
         if (draws > 0)
             folder.write(u"Vendra.ldr"_s, SerializeDraws(smallArchive(draws)));
         folder.write(u"Vendra.lss"_s, lines.join(u"\r\n"_s).toUtf8() + "\r\n");
@@ -173,4 +183,69 @@ TEST(ScenarioRunFeature, TestNeedsTwoDraws)
     ASSERT_EQ(w.boxes.count(), 1);
     EXPECT_EQ(w.boxes.last().text, u"Для теста сценария в архиве должно быть не менее двух тиражей!"_s);
     EXPECT_EQ(w.window->stakes().count(), 0);
+}
+
+TEST(ScenarioRunFeature, TestOverTwentyDrawsShowsItsProgressAndItsCheckedStakes)
+{
+    RecordingProcessRunner processes;
+    Window w(300,
+             {u"FULL:0#FIRST|TSD1#SUMS:100#CLV:0#SF:0|TSF1#EVEN:30#CMV:8#SZ:0| | | | | |Суммы и чётные"_s, QString(),
+              u"FULL:0#LAST|TSD1#NUMS:20#CLV:1#SF:0|TSF1#DIFM:50#CMV:5#ST:1| | | | | |Редкие числа"_s},
+             true, true);
+    w.window->resize(1400, 860);
+    w.window->show();
+    w.window->mainPages()->setCurrentWidget(w.window->scenarioPage());
+    QStringList seen;
+    bool stopped = false;
+    QTimer watch;
+    watch.setInterval(20);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        const int cycle = w.feature->runner().cycle();
+        if (cycle >= 4 && seen.isEmpty() && w.panel(4).startsWith(u"Фильтр"_s)) {
+            seen = {w.panel(1), w.panel(2), w.panel(3), w.panel(4)};
+            SaveScreenshot(*w.window, u"scenario-test-running"_s);
+        }
+        if (cycle >= 12 && !stopped) {
+            stopped = true;
+            w.boxes.answer(IDYES);
+            w.feature->stopAction()->trigger();
+        }
+    });
+    watch.start();
+    w.feature->setTestCountQuery([](int maximum) {
+        EXPECT_EQ(maximum, 299);
+        return 20;
+    });
+    w.feature->testAction()->trigger();
+    watch.stop();
+
+    // The panels showed the cycle, the line and the variant being run.
+    ASSERT_EQ(seen.size(), 4);
+    EXPECT_TRUE(seen[0].startsWith(u"Цикл: "_s));
+    EXPECT_TRUE(seen[1] == u"Строка: 1"_s || seen[1] == u"Строка: 3"_s) << seen[1].toStdString();
+    EXPECT_TRUE(seen[2].startsWith(u"Ставок: "_s));
+    EXPECT_TRUE(seen[3].startsWith(u"Фильтр 1 из 1: TSD#"_s)) << seen[3].toStdString();
+    // Stopped in its 12th cycle: the offset of that draw, the stakes of the cycles before it checked.
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(w.window->drawsPanel()->drawsOffset(), 20 - 12 + 1);
+    int checked = 0;
+    w.window->stakes().forEachRecord(0, [&](int64_t, const TStakeRec &r) {
+        checked += r.isStake() && r.isChecked();
+        return true;
+    });
+    EXPECT_GE(checked, 2 * 11);
+    w.window->mainPages()->setCurrentWidget(w.window->findChild<TStakesFeature *>()->stakesPage());
+    SaveScreenshot(*w.window, u"scenario-test-stakes"_s);
+
+    // The run log with its banners, handed to the desktop to open.
+    const QStringList logs = QDir(w.folder.path()).entryList({u"ScriptLog_*.txt"_s});
+    ASSERT_EQ(logs.size(), 1);
+    const QString log = Cp1251::decode(w.folder.read(logs.first()));
+    EXPECT_TRUE(log.contains(u"### ЗАПУСК СЦЕНАРИЯ "_s + QString(74, u'#')));
+    EXPECT_TRUE(log.contains(u"=== Выполнение сценария для смещения 000020 "_s));
+    EXPECT_TRUE(log.contains(u"### ВЫПОЛНЕНИЕ СЦЕНАРИЯ ПРЕРВАНО "_s));
+    EXPECT_TRUE(log.contains(u"### ЗАВЕРШЕНИЕ СЦЕНАРИЯ "_s + QString(70, u'#')));
+    ASSERT_FALSE(processes.starts().empty());
+    EXPECT_TRUE(processes.last().command.arguments.join(u' ').contains(logs.first()))
+        << processes.last().command.program.toStdString();
 }
