@@ -163,6 +163,8 @@ public:
     CandidateMaps(const std::vector<TStatValueRec> &rows, const std::vector<int> &candidates)
     {
         std::vector<std::pair<uint64_t, uint16_t>> pairs(candidates.size());
+        for (KeyBits &table : m_keyBits)
+            table.reserve(candidates.size());
         for (int m = 0; m < kMaps; ++m) {
             for (size_t c = 0; c < candidates.size(); ++c)
                 pairs[c] = {keyOf(rows[size_t(candidates[c])].Keys, m), uint16_t(c)};
@@ -186,6 +188,16 @@ public:
                 else
                     map.index.insert(pairs[i].first, int(map.groups.size()));
                 map.groups.push_back({int(m_flat.size()), int(j - i), bits});
+                if (m >= 1 && m <= 4) {
+                    std::vector<uint64_t> &table = m_wordBits[size_t(m - 1)];
+                    if (table.size() <= pairs[i].first)
+                        table.resize(size_t(pairs[i].first) + 1, 0);
+                    table[size_t(pairs[i].first)] = bits;
+                }
+                else if (m >= 5 && m <= 12)
+                    m_byteBits[size_t(m - 5)][size_t(pairs[i].first)] = bits;
+                else
+                    m_keyBits[m == 0 ? 0 : size_t(m - 12)].add(pairs[i].first, bits);
                 for (size_t k = i; k < j; ++k)
                     m_flat.push_back(pairs[k].second);
                 i = j;
@@ -214,13 +226,19 @@ public:
         return m_flat.data() + group.start;
     }
 
-    // The mask of the candidates a lookup finds (for a recorder's resolver).
+    // The mask of the candidates a lookup finds (for a recorder's resolver): a table by key for the
+    // 16-bit and byte keys, the index for the others.
     static uint64_t bitsOf(const void *self, TStatProbeKind kind, int n, uint64_t key)
     {
-        int count = 0;
-        uint64_t bits = 0;
-        static_cast<const CandidateMaps *>(self)->find(TStatProbe{kind, uint8_t(n), key}, count, bits);
-        return bits;
+        const auto *maps = static_cast<const CandidateMaps *>(self);
+        if (kind == TStatProbeKind::Word) {
+            // Sized by the largest key of a candidate: small and at hand for most statistics.
+            const std::vector<uint64_t> &table = maps->m_wordBits[size_t(n - 1)];
+            return key < table.size() ? table[size_t(key)] : 0;
+        }
+        if (kind == TStatProbeKind::Byte)
+            return maps->m_byteBits[size_t(n - 1)][size_t(key & 0xFF)];
+        return maps->m_keyBits[kind == TStatProbeKind::Keys ? 0 : size_t(n)].find(key);
     }
 
 private:
@@ -258,6 +276,51 @@ private:
 
     std::array<Map, kMaps> m_maps;
     std::vector<uint16_t> m_flat;
+    // The candidates of a key of the four keys together (0) or a 32-bit key (1, 2): keys and masks
+    // side by side in one open-addressing table.
+    class KeyBits {
+    public:
+        void reserve(size_t count)
+        {
+            size_t size = 16;
+            while (size < count * 2)
+                size *= 2;
+            m_keys.assign(size, 0);
+            m_bits.assign(size, 0);
+            m_used.assign(size, 0);
+            m_mask = size - 1;
+        }
+        void add(uint64_t key, uint64_t bits)
+        {
+            for (size_t i = slot(key);; i = (i + 1) & m_mask)
+                if (!m_used[i] || m_keys[i] == key) {
+                    m_used[i] = 1;
+                    m_keys[i] = key;
+                    m_bits[i] |= bits;
+                    return;
+                }
+        }
+        uint64_t find(uint64_t key) const
+        {
+            for (size_t i = slot(key);; i = (i + 1) & m_mask) {
+                if (!m_used[i])
+                    return 0;
+                if (m_keys[i] == key)
+                    return m_bits[i];
+            }
+        }
+
+    private:
+        size_t slot(uint64_t key) const { return size_t((key * 0x9E3779B97F4A7C15ull) >> 32) & m_mask; }
+        std::vector<uint64_t> m_keys;
+        std::vector<uint64_t> m_bits;
+        std::vector<uint8_t> m_used;
+        size_t m_mask = 0;
+    };
+
+    std::array<std::vector<uint64_t>, 4> m_wordBits;
+    std::array<std::array<uint64_t, 256>, 8> m_byteBits{};
+    std::array<KeyBits, 3> m_keyBits;
 };
 
 // ---- Per-worker state ----
