@@ -179,4 +179,106 @@ TEST_F(StepFilterFixture, RowThatWouldEmptyTheListLeavesItAsItWas)
     EXPECT_EQ(list.at(0), (TComb{{2, 3, 4, 5, 6, 7}}));
 }
 
+TEST_F(StepFilterFixture, TwoSelectionsOfSeveralRowsKeptOneAfterTheOther)
+{
+    // Not what a step does (it applies one such selection), but the filter stays exact: combinations
+    // with 1 or 2, then among them those with 7 or 8.
+    TCombsList list;
+    list.GenerateCombinations(false, TGenerateSettings{gmOnlyFrom, u"1,2,3,4,5,6,7,8"_s});
+    const int method = stats.FindMethod(u"NUMS");
+    std::vector<TStatValueRec> rows(45);
+    for (int n = 1; n <= 45; ++n)
+        rows[size_t(n - 1)].Keys.set(uint16_t(n));
+    std::vector<int> every(45);
+    std::iota(every.begin(), every.end(), 0);
+    TStatStepFilter filter;
+    filter.begin(list, rows, every, TStatStepFilter::TSource{&stats, &stats.GetMethod(method), 0, false, {}});
+    EXPECT_EQ(filter.apply({0, 1}, false), 27);
+    EXPECT_EQ(filter.apply({6, 7}, false), 26);
+    filter.finish();
+    ASSERT_EQ(list.count(), 26);
+    for (int64_t i = 0; i < list.count(); ++i) {
+        const uint64_t m = CombMask(list.at(i));
+        EXPECT_TRUE((m & 0b110) != 0 && (m & 0b110000000) != 0);
+    }
+}
+
+TEST_F(StepFilterFixture, StepsOverTheUntouchedFullListReadTheKeptLookups)
+{
+    // Methods whose values belong to the six numbers: the lookups of every combination of the full set
+    // are kept for the run and a step over the untouched full list reads them. Same counts and the
+    // same list as the statistic's own test.
+    TFullSetLookups kept;
+    int read = 0;
+    for (const char16_t *code : {u"SUMS", u"EVEN", u"DIFM", u"SEQL"}) {
+        const int m = stats.FindMethod(code);
+        ASSERT_GE(m, 0);
+        TCombsList list;
+        list.GenerateCombinations(false, TGenerateSettings{gmAll, {}});
+        ASSERT_TRUE(list.isFullSet());
+        const std::vector<TStatValueRec> rows = tableRows(m, 4);
+        const int last = int(draws.size()) - 1 - 4;
+        std::vector<int> candidates;
+        for (int r = 0; r < int(rows.size()); r += 2)
+            candidates.push_back(r);
+        std::vector<TComb> ref(list.data(), list.data() + list.count());
+        const auto stat = stats.CreateMethodStat(m);
+        stat->LoadDraw(-1, last, false);
+        TStatStepFilter filter;
+        filter.begin(list, rows, candidates,
+                     TStatStepFilter::TSource{&stats, &stats.GetMethod(m), last, false, {}, &kept});
+        for (size_t i = 0; i < candidates.size() && i < 4; ++i)
+            EXPECT_EQ(filter.apply({candidates[i]}, true), plainApply(*stat, ref, rows, {candidates[i]}, true, last))
+                << QString::fromUtf16(code).toStdString();
+        read += filter.mode() != TStatStepFilter::Mode::Direct && kept.get(stats.GetMethod(m), stats, false, {});
+        filter.finish();
+        EXPECT_FALSE(list.isFullSet());
+        ASSERT_EQ(list.count(), int64_t(ref.size()));
+        EXPECT_TRUE(std::equal(ref.begin(), ref.end(), list.data()));
+    }
+    EXPECT_GE(read, 3);
+    EXPECT_LE(kept.usedBytes(), size_t(8145060) * 3);
+}
+
+TEST_F(StepFilterFixture, ValuesOfTheNumbersAloneAskTheSameWhateverTheDraws)
+{
+    // What lets the lookups of these methods be kept for a whole run: the questions a combination asks
+    // do not change with the last draw.
+    TCombsArray sample;
+    for (int i = 0; i < 3000; ++i) {
+        TComb comb;
+        int n = 1 + (i * 7) % 20;
+        for (int k = 0; k < 6; ++k)
+            comb[size_t(k)] = uint8_t(n += 1 + (i >> k) % 4);
+        sample.push_back(comb);
+    }
+    int checked = 0;
+    for (int m = 0; m < stats.MethodCount(); ++m) {
+        const TStatMethod &method = stats.GetMethod(m);
+        if (!stats.MethodAvailable(m) || !method.StatClass->HasKindN())
+            continue;
+        const auto a = stats.CreateMethodStat(m);
+        const auto b = stats.CreateMethodStat(m);
+        if (!a->TestsByKeyLookups())
+            continue;
+        a->LoadDraw(-1, 0, false);
+        b->LoadDraw(-1, 1500, true);
+        TStatProbeRecorder ra, rb;
+        TStatDrawArray va, vb;
+        va.setRecorder(&ra);
+        vb.setRecorder(&rb);
+        for (const TComb &c : sample) {
+            ra.clear();
+            rb.clear();
+            a->CombMatches(c, va, 0, false, false);
+            b->CombMatches(c, vb, 1500, true, true);
+            ASSERT_EQ(ra.count(), rb.count()) << method.MethodCode().toStdString();
+            for (int i = 0; i < ra.count(); ++i)
+                ASSERT_EQ(ra[i], rb[i]) << method.MethodCode().toStdString();
+        }
+        ++checked;
+    }
+    EXPECT_GT(checked, 50);
+}
+
 } // namespace

@@ -411,12 +411,14 @@ void TCombsList::ensureCapacity(int64_t n)
 
 void TCombsList::ClearCombs()
 {
+    m_fullSet = false;
     TCombsArray().swap(m_combs);
     m_count = 0;
 }
 
 void TCombsList::SetCombsCapacity(int64_t n, int64_t count)
 {
+    m_fullSet = false;
     ensureCapacity(n);
     m_count = std::clamp<int64_t>(count, 0, capacity());
 }
@@ -428,6 +430,7 @@ void TCombsList::FreeCombs()
 
 void TCombsList::append(const TComb &comb)
 {
+    m_fullSet = false;
     if (m_count == capacity())
         m_combs.resize(m_combs.size() + 1);
     m_combs[size_t(m_count++)] = comb;
@@ -435,6 +438,7 @@ void TCombsList::append(const TComb &comb)
 
 void TCombsList::assign(const TCombsArray &combs)
 {
+    m_fullSet = false;
     ensureCapacity(static_cast<int64_t>(combs.size()));
     std::copy(combs.begin(), combs.end(), m_combs.begin());
     m_count = static_cast<int64_t>(combs.size());
@@ -464,6 +468,7 @@ void TCombsList::SaveUndo(bool interactive)
 
 void TCombsList::setCountFromUndo()
 {
+    m_fullSet = false;
     ensureCapacity(m_undoCount);
     std::copy(m_undo.begin(), m_undo.begin() + m_undoCount, m_combs.begin());
     m_count = m_undoCount;
@@ -517,6 +522,7 @@ void TCombsList::generateAll()
             total += left * (left - 1) * (left - 2) * (left - 3) / 24;
         }
     ensureCapacity(total);
+    m_fullSet = false;
     TComb *out = m_combs.data();
     ParallelWork::run(int(prefixes.size()), [&](int task, int) {
         TComb c;
@@ -538,6 +544,7 @@ void TCombsList::generateAll()
         }
     });
     m_count = total;
+    m_fullSet = true;
 }
 
 bool TCombsList::GenerateCombinations(bool interactive, const TGenerateSettings &settings)
@@ -550,6 +557,7 @@ bool TCombsList::GenerateCombinations(bool interactive, const TGenerateSettings 
     }
     bool ok = true;
     try {
+        m_fullSet = false;
         const int mode = NormalizeGenerateMode(settings.Mode);
         if (mode == gmFromFile) {
             // A file that cannot be read leaves the list as it was.
@@ -639,6 +647,7 @@ void TCombsList::DeleteSelectedCombs(const TRowRanges &selected)
     }
     keep(m_undoCount);
     m_count = out;
+    m_fullSet = false;
     AddFilterLog(true, u"Выделенные комбинации"_s, QString::number(RowRangesCount(rows)));
     RefreshCombsCount();
 }

@@ -88,9 +88,20 @@ public:
     // The storage: the list is its first count() entries.
     const TCombsArray &storage() const { return m_combs; }
     // The list's entries for a step that rebuilds the list in place (it then calls truncate).
-    TComb *mutableData() { return m_combs.data(); }
+    TComb *mutableData()
+    {
+        m_fullSet = false;
+        return m_combs.data();
+    }
     // The list becomes its first n entries (n held to 0..count).
-    void truncate(int64_t n) { m_count = std::clamp<int64_t>(n, 0, m_count); }
+    void truncate(int64_t n)
+    {
+        m_fullSet = m_fullSet && n >= m_count;
+        m_count = std::clamp<int64_t>(n, 0, m_count);
+    }
+    // True while the list is every combination of the game in the order of their generation (as the
+    // full generation left it, nothing changed since): entry i is then the combination of rank i.
+    bool isFullSet() const { return m_fullSet; }
 
     void ClearCombs();
     // Grows the capacity to n when it is smaller and sets the count (held to the capacity).
@@ -175,6 +186,7 @@ private:
 
     TCombsArray m_combs;
     int64_t m_count = 0;
+    bool m_fullSet = false;
     TCombsArray m_undo;
     int64_t m_undoCount = 0;
     std::vector<TFilterLogRow> m_log;
@@ -204,6 +216,7 @@ template <class Keep> void TCombsList::rebuildFromUndo(Keep &&keep, const std::f
     TStepProgress progress(m_undoCount, progressText);
     int64_t count = 0;
     m_count = 0;
+    m_fullSet = false;
     for (int64_t k = 0; k < m_undoCount; ++k) {
         const TComb &c = m_undo[static_cast<size_t>(k)];
         if (keep(c))

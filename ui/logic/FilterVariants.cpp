@@ -70,7 +70,7 @@ TFilterVariants::TFilterVariants(const std::vector<TFilterItem> &items)
 {
     m_filters.reserve(items.size());
     for (const TFilterItem &item : items) {
-        Filter f{&item, ParseIntList(item.DrawsLen), {}, {}, 1};
+        Filter f{item, ParseIntList(item.DrawsLen), {}, {}, 1};
         // A sample of no draws counts nothing: such a filter is refused like an unreadable one.
         if (f.draws.empty() || std::any_of(f.draws.begin(), f.draws.end(), [](int d) { return d < 1; }))
             badFilter(item);
@@ -110,7 +110,7 @@ TFilterRec TFilterVariants::variant(int64_t v) const
         const int64_t digit = v % f.span;
         v /= f.span;
         const int64_t valueCount = f.values.empty() ? 1 : int64_t(f.values.size());
-        const TFilterItem &item = *f.item;
+        const TFilterItem &item = f.item;
         TFilterPart &p = rec[k];
         p.Used = item.Used;
         p.Method = item.Method;

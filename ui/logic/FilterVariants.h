@@ -45,7 +45,7 @@ public:
 
 private:
     struct Filter {
-        const TFilterItem *item;
+        TFilterItem item;
         TIntArray draws;
         TIntArray values; // single-value conditions: one variant each
         QString levelText; // the other conditions: the text every variant tests

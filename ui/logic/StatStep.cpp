@@ -335,6 +335,7 @@ void TStatStep::run(const TFilterPart &part, const QString &methodText, TContext
     source.last = TFilterDraws{drawCount, ctx.drawsOffset, ctx.sortedDraws}.lastDraw();
     source.sorted = ctx.sortedDraws;
     source.idle = ctx.idle;
+    source.fullSet = &m_fullSet;
     m_filter.begin(combs, std::move(records), std::move(candidates), source);
 
     const bool deleting = !part.KeepSelected;

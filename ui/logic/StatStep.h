@@ -88,14 +88,19 @@ public:
     // applied before left.
     void run(const TFilterPart &part, const QString &methodText, TContext &ctx);
 
-    // Starts a run afresh: the tables of the previous run are forgotten.
-    void reset() { m_tables.clear(); }
+    // Starts a run afresh: the tables and the kept lookups of the previous run are forgotten.
+    void reset()
+    {
+        m_tables.clear();
+        m_fullSet.clear();
+    }
     const TTimings &timings() const { return m_timings; }
     TStatStepFilter::Mode lastMode() const { return m_lastMode; }
     int tableComputations() const { return m_tables.computations(); }
 
 private:
     TStatTableCache m_tables;
+    TFullSetLookups m_fullSet;
     TStatStepFilter m_filter;
     TTimings m_timings;
     TStatStepFilter::Mode m_lastMode = TStatStepFilter::Mode::Idle;

@@ -384,11 +384,62 @@ void TStatStepFilter::prepare()
         buildIndex();
 }
 
+bool TStatStepFilter::useFullSet()
+{
+    if (!m_source.fullSet || !m_list->isFullSet())
+        return false;
+    m_entry = m_source.fullSet->get(*m_source.method, *m_source.stats, m_source.sorted, m_source.idle);
+    if (!m_entry || int64_t(m_entry->ids.size()) < m_count * m_entry->width)
+        return false;
+    const size_t sets = m_entry->sets.size();
+    const size_t k = m_candidates.size();
+    const bool masks = k <= kMaxMaskCandidates;
+    m_setMask.assign(sets, 0);
+    m_setCandidate.assign(sets, -1);
+    for (size_t id = 0; id < sets; ++id) {
+        for (const TStatProbe &p : m_entry->sets[id]) {
+            int hits = 0;
+            uint64_t bits = 0;
+            const uint16_t *c = m_maps->find(p, hits, bits);
+            m_setMask[id] |= bits;
+            for (int h = 0; !masks && h < hits; ++h) {
+                if (m_setCandidate[id] < 0)
+                    m_setCandidate[id] = c[h];
+                else if (m_setCandidate[id] != c[h])
+                    return false; // two candidates together, and too many candidates for a mask
+            }
+        }
+    }
+    if (masks) {
+        std::unordered_map<uint64_t, int64_t> byMask;
+        for (size_t id = 0; id < sets; ++id)
+            if (m_entry->counts[id] > 0)
+                byMask[m_setMask[id]] += m_entry->counts[id];
+        m_classes.assign(byMask.begin(), byMask.end());
+        std::sort(m_classes.begin(), m_classes.end());
+        m_mode = Mode::Mask;
+    } else {
+        m_hist.assign(k + 1, 0);
+        for (size_t id = 0; id < sets; ++id)
+            m_hist[m_setCandidate[id] < 0 ? k : size_t(m_setCandidate[id])] += m_entry->counts[id];
+        m_allowed.assign(k + 1, 1);
+        m_mode = Mode::Index;
+    }
+    release(m_masks);
+    release(m_index);
+    release(m_flags);
+    return true;
+}
+
 void TStatStepFilter::buildIndex()
 {
     makeWorkers(true);
+    m_entry = nullptr;
     if (m_workers.front()->stat->TestsByKeyLookups() && !m_candidates.empty()) {
         m_maps = std::make_unique<CandidateMaps>(m_rows, m_candidates);
+        if (useFullSet())
+            return;
+        m_entry = nullptr;
         if (m_candidates.size() <= kMaxMaskCandidates) {
             if (recordMasks()) {
                 m_mode = Mode::Mask;
@@ -624,7 +675,7 @@ int64_t TStatStepFilter::applyMask(uint64_t selection, bool single, bool deletin
         }(), deleting);
 
     int64_t left = 0;
-    if (!m_classes.empty() || m_listCount == 0) {
+    if (!m_classes.empty() || m_listCount == 0 || m_entry) {
         for (const auto &[mask, count] : m_classes)
             if (survives(mask, d, a, m))
                 left += count;
@@ -757,7 +808,23 @@ void TStatStepFilter::finish()
 {
     if (!m_list)
         return;
-    if (m_changed) {
+    if (m_changed && m_entry) {
+        const TFullSetLookups::Entry *entry = m_entry;
+        if (m_mode == Mode::Mask) {
+            const uint64_t d = m_deleted, a = m_required, m = m_anyOf;
+            const uint64_t *setMask = m_setMask.data();
+            compact([=](int64_t i) { return survives(setMask[entry->idOf(i)], d, a, m); });
+        } else {
+            const int32_t *setCandidate = m_setCandidate.data();
+            const uint8_t *allowed = m_allowed.data();
+            const size_t none = m_candidates.size();
+            compact([=](int64_t i) {
+                const int32_t c = setCandidate[entry->idOf(i)];
+                return allowed[c < 0 ? none : size_t(c)] != 0;
+            });
+        }
+        m_list->truncate(m_count);
+    } else if (m_changed) {
         if (m_mode == Mode::Mask) {
             const uint64_t d = m_deleted, a = m_required, m = m_anyOf;
             const int64_t expected = m_count;
@@ -781,6 +848,7 @@ void TStatStepFilter::finish()
     m_workers.clear();
     m_maps.reset();
     m_classes.clear();
+    m_entry = nullptr;
     m_mode = Mode::Idle;
     m_list = nullptr;
 }

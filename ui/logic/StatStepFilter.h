@@ -1,6 +1,7 @@
 #pragma once
 
 #include "lottery/stats/StatValue.h"
+#include "ui/logic/FullSetLookups.h"
 
 #include <QString>
 
@@ -47,6 +48,8 @@ public:
         int last = 0;
         bool sorted = false;
         std::function<void()> idle;
+        // The run's lookups of the full set: a step over the untouched full list reads them.
+        TFullSetLookups *fullSet = nullptr;
     };
 
     // Starts a step on the list with the table's rows (their records, in table order) and the rows
@@ -71,6 +74,7 @@ private:
 
     void makeWorkers(bool withRecorder);
     void buildIndex();
+    bool useFullSet();
     bool recordMasks();
     bool recordIndexes();
     int64_t applyMask(uint64_t selection, bool single, bool deleting);
@@ -105,6 +109,11 @@ private:
     std::vector<uint8_t> m_allowed;
     // Direct: a flag per combination.
     std::vector<uint8_t> m_flags;
+    // Over the untouched full list: the kept sets of lookups, with the mask (Mask) or the one
+    // candidate (Index, -1 for none) of each set; no buffer of the step's own.
+    const TFullSetLookups::Entry *m_entry = nullptr;
+    std::vector<uint64_t> m_setMask;
+    std::vector<int32_t> m_setCandidate;
 
     std::vector<std::unique_ptr<Worker>> m_workers;
     std::unique_ptr<CandidateMaps> m_maps;
