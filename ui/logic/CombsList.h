@@ -123,6 +123,15 @@ public:
     void ClearUndo();
     void SetUndoCapacity(int64_t n, int64_t count);
     void ClearUndoCount();
+    // The undo copy's storage as scratch memory for a step that keeps no undo copy (the undo copy is
+    // emptied); nullptr when that storage is smaller than the bytes asked for.
+    uint8_t *undoScratch(size_t bytes)
+    {
+        m_undoCount = 0;
+        if (m_undo.size() * sizeof(TComb) < bytes)
+            return nullptr;
+        return reinterpret_cast<uint8_t *>(m_undo.data());
+    }
 
     // ---- Building the list ----
     // Generates the list as the settings say (busy cursor and status when interactive). Failures are

@@ -42,10 +42,16 @@ ChunkRange chunkRange(int chunk, int64_t n)
     return {b, std::min(n, b + kChunk)};
 }
 
-// Frees a buffer the step does not use, so that only one list-sized buffer is held at a time.
-template <class V> void release(V &v)
+// Values of the step's buffer, which may be the undo copy's storage: read and written byte-wise.
+template <class T> inline T loadAt(const uint8_t *p, int64_t i)
 {
-    V().swap(v);
+    T v;
+    std::memcpy(&v, p + size_t(i) * sizeof(T), sizeof(T));
+    return v;
+}
+template <class T> inline void storeAt(uint8_t *p, int64_t i, T v)
+{
+    std::memcpy(p + size_t(i) * sizeof(T), &v, sizeof(T));
 }
 
 // Calls f with a value of the unsigned type that is width bytes wide.
@@ -361,6 +367,16 @@ void TStatStepFilter::begin(TCombsList &list, std::vector<TStatValueRec> rows, s
     m_maps.reset();
 }
 
+uint8_t *TStatStepFilter::buffer(size_t bytes)
+{
+    if (uint8_t *scratch = m_list->undoScratch(bytes)) {
+        std::vector<uint8_t>().swap(m_ownBuffer);
+        return scratch;
+    }
+    m_ownBuffer.resize(bytes);
+    return m_ownBuffer.data();
+}
+
 void TStatStepFilter::makeWorkers(bool withRecorder)
 {
     m_workers.clear();
@@ -425,9 +441,6 @@ bool TStatStepFilter::useFullSet()
         m_allowed.assign(k + 1, 1);
         m_mode = Mode::Index;
     }
-    release(m_masks);
-    release(m_index);
-    release(m_flags);
     return true;
 }
 
@@ -443,14 +456,10 @@ void TStatStepFilter::buildIndex()
         if (m_candidates.size() <= kMaxMaskCandidates) {
             if (recordMasks()) {
                 m_mode = Mode::Mask;
-                release(m_index);
-                release(m_flags);
                 return;
             }
         } else if (m_candidates.size() <= kMaxIndexCandidates && recordIndexes()) {
             m_mode = Mode::Index;
-            release(m_masks);
-            release(m_flags);
             m_allowed.assign(m_candidates.size() + 1, 1);
             return;
         }
@@ -458,8 +467,6 @@ void TStatStepFilter::buildIndex()
     // Filtered by the statistic's own test.
     m_mode = Mode::Direct;
     m_maps.reset();
-    release(m_masks);
-    release(m_index);
     m_classes.clear();
     for (auto &w : m_workers)
         w->probeArray.setRecorder(nullptr);
@@ -471,7 +478,7 @@ bool TStatStepFilter::recordMasks()
     const TComb *combs = m_list->data();
     const int k = int(m_candidates.size());
     m_width = k <= 8 ? 1 : k <= 16 ? 2 : k <= 32 ? 4 : 8;
-    m_masks.resize(size_t(n) * size_t(m_width));
+    m_buffer = buffer(size_t(n) * size_t(m_width));
     for (auto &w : m_workers) {
         w->classes.reset(k);
         w->allCandidates = 0;
@@ -483,7 +490,7 @@ bool TStatStepFilter::recordMasks()
     const bool sorted = m_source.sorted;
     withWidth(m_width, [&](auto tag) {
         using T = decltype(tag);
-        T *masks = reinterpret_cast<T *>(m_masks.data());
+        uint8_t *masks = m_buffer;
         ParallelWork::run(
             chunkCount(n),
             [&](int chunk, int wi) {
@@ -495,7 +502,7 @@ bool TStatStepFilter::recordMasks()
                     w.recorder.clear();
                     w.stat->CombMatches(combs[i], w.probeArray, last, sorted, false);
                     const uint64_t m = w.recorder.bits();
-                    masks[i] = T(m);
+                    storeAt<T>(masks, i, T(m));
                     // The one mask a counter cannot hold as a key is counted apart.
                     if (m == ~uint64_t(0))
                         ++w.allCandidates;
@@ -541,7 +548,8 @@ bool TStatStepFilter::recordIndexes()
     const int64_t n = m_count;
     const TComb *combs = m_list->data();
     const size_t k = m_candidates.size();
-    m_index.resize(size_t(n));
+    m_buffer = buffer(size_t(n) * sizeof(uint16_t));
+    uint8_t *index = m_buffer;
     for (auto &w : m_workers)
         w->hist.assign(k + 1 + 2 * kPad, 0);
     std::atomic<bool> give_up{false};
@@ -577,7 +585,7 @@ bool TStatStepFilter::recordIndexes()
                         }
                     }
                 }
-                m_index[size_t(i)] = found < 0 ? kNone : uint16_t(found);
+                storeAt<uint16_t>(index, i, found < 0 ? kNone : uint16_t(found));
                 ++hist[found < 0 ? k : size_t(found)];
                 if ((i & 4095) == 4095 && give_up.load(std::memory_order_relaxed))
                     return;
@@ -626,7 +634,7 @@ int64_t TStatStepFilter::apply(const std::vector<int> &rows, bool deleting)
 template <class T> int64_t TStatStepFilter::countMasks(uint64_t d, uint64_t a, uint64_t m) const
 {
     const int64_t n = m_listCount;
-    const T *masks = reinterpret_cast<const T *>(m_masks.data());
+    const uint8_t *masks = m_buffer;
     std::vector<int64_t> counts(size_t(chunkCount(n)), 0);
     ParallelWork::run(
         chunkCount(n),
@@ -634,7 +642,7 @@ template <class T> int64_t TStatStepFilter::countMasks(uint64_t d, uint64_t a, u
             const ChunkRange range = chunkRange(chunk, n);
             int64_t c = 0;
             for (int64_t i = range.begin; i < range.end; ++i)
-                c += survives(masks[i], d, a, m);
+                c += survives(loadAt<T>(masks, i), d, a, m);
             counts[size_t(chunk)] = c;
         },
         m_source.idle);
@@ -667,7 +675,6 @@ int64_t TStatStepFilter::applyMask(uint64_t selection, bool single, bool deletin
             withWidth(m_width, [&](auto tag) { compactMasks<decltype(tag)>(); });
             m_mode = Mode::Direct;
             m_deleted = m_required = m_anyOf = 0;
-            release(m_masks);
             m_classes.clear();
             for (auto &w : m_workers)
                 w->probeArray.setRecorder(nullptr);
@@ -725,7 +732,8 @@ int64_t TStatStepFilter::applyDirect(const std::vector<int> &rows, bool deleting
         for (int r : rows)
             w->values.append(m_rows[size_t(r)]);
     }
-    m_flags.resize(size_t(n));
+    m_buffer = buffer(size_t(n));
+    uint8_t *flags = m_buffer;
     std::vector<int64_t> counts(size_t(chunkCount(n)), 0);
     const int last = m_source.last;
     const bool sorted = m_source.sorted;
@@ -737,7 +745,7 @@ int64_t TStatStepFilter::applyDirect(const std::vector<int> &rows, bool deleting
             int64_t kept = 0;
             for (int64_t i = range.begin; i < range.end; ++i) {
                 const bool keep = w.stat->CombMatches(combs[i], w.values, last, sorted, deleting) != deleting;
-                m_flags[size_t(i)] = keep;
+                flags[i] = keep;
                 kept += keep;
             }
             counts[size_t(chunk)] = kept;
@@ -749,7 +757,6 @@ int64_t TStatStepFilter::applyDirect(const std::vector<int> &rows, bool deleting
     if (left == 0)
         return 0;
     if (left != n) {
-        const uint8_t *flags = m_flags.data();
         compact([=](int64_t i) { return flags[i] != 0; });
         m_listCount = m_count;
         m_changed = true;
@@ -792,13 +799,14 @@ template <class T> void TStatStepFilter::compactMasks()
     // The masks move along with their combinations (the step goes on with them).
     const int64_t n = m_listCount;
     TComb *combs = m_list->mutableData();
-    T *masks = reinterpret_cast<T *>(m_masks.data());
+    uint8_t *masks = m_buffer;
     int64_t out = 0;
     for (int64_t i = 0; i < n; ++i) {
-        if (!survives(masks[i], m_deleted, m_required, m_anyOf))
+        const T mask = loadAt<T>(masks, i);
+        if (!survives(mask, m_deleted, m_required, m_anyOf))
             continue;
         combs[out] = combs[i];
-        masks[out] = masks[i];
+        storeAt<T>(masks, out, mask);
         ++out;
     }
     m_count = m_listCount = out;
@@ -830,16 +838,19 @@ void TStatStepFilter::finish()
             const int64_t expected = m_count;
             withWidth(m_width, [&](auto tag) {
                 using T = decltype(tag);
-                const T *masks = reinterpret_cast<const T *>(m_masks.data());
-                compact([=](int64_t i) { return survives(masks[i], d, a, m); });
+                const uint8_t *masks = m_buffer;
+                compact([=](int64_t i) { return survives(loadAt<T>(masks, i), d, a, m); });
             });
             Q_ASSERT(m_count == expected);
             (void)expected;
         } else if (m_mode == Mode::Index) {
-            const uint16_t *index = m_index.data();
+            const uint8_t *index = m_buffer;
             const uint8_t *allowed = m_allowed.data();
             const size_t none = m_candidates.size();
-            compact([=](int64_t i) { return allowed[index[i] == kNone ? none : index[i]] != 0; });
+            compact([=](int64_t i) {
+                const uint16_t c = loadAt<uint16_t>(index, i);
+                return allowed[c == kNone ? none : c] != 0;
+            });
         }
         m_list->truncate(m_count);
     }
@@ -849,6 +860,8 @@ void TStatStepFilter::finish()
     m_maps.reset();
     m_classes.clear();
     m_entry = nullptr;
+    m_buffer = nullptr;
+    std::vector<uint8_t>().swap(m_ownBuffer);
     m_mode = Mode::Idle;
     m_list = nullptr;
 }

@@ -94,21 +94,23 @@ private:
     int64_t m_listCount = 0; // the list's count when the step began
     bool m_changed = false;
 
+    // The step's buffer of one entry per combination (the masks, the indexes or the flags below): the
+    // undo copy's storage when it is large enough (a step keeps no undo copy), else its own.
+    uint8_t *buffer(size_t bytes);
+    uint8_t *m_buffer = nullptr;
+    std::vector<uint8_t> m_ownBuffer;
+
     // Mask: the candidates of each combination, m_width bytes each; the counts of the distinct masks
     // (empty when there are too many of them: each row is then counted over the list); the result so
     // far: no candidate of m_deleted, every candidate of m_required, and one of m_anyOf when set.
-    std::vector<uint8_t> m_masks;
     int m_width = 0;
     std::vector<std::pair<uint64_t, int64_t>> m_classes;
     uint64_t m_deleted = 0;
     uint64_t m_required = 0;
     uint64_t m_anyOf = 0;
     // Index: the one candidate of each combination (kNone for none), the count of each, the allowed ones.
-    std::vector<uint16_t> m_index;
     std::vector<int64_t> m_hist;
     std::vector<uint8_t> m_allowed;
-    // Direct: a flag per combination.
-    std::vector<uint8_t> m_flags;
     // Over the untouched full list: the kept sets of lookups, with the mask (Mask) or the one
     // candidate (Index, -1 for none) of each set; no buffer of the step's own.
     const TFullSetLookups::Entry *m_entry = nullptr;
