@@ -4,6 +4,8 @@
 #include "common/Dialogs.h"
 #include "common/FormStore.h"
 #include "common/widgets/FormLayouts.h"
+#include "ui/ChartAxes.h"
+#include "ui/ChartLegend.h"
 #include "ui/TemplateMain.h"
 #include "ui/logic/SumsDistribution.h"
 
@@ -32,18 +34,17 @@ QString FormGraphSection()
     return FormSection(u"TFormGraph"_s);
 }
 
-// Keeps a little room around the points so that markers and labels at the ends stay visible.
-void setPadded(QValueAxis *axis, double lo, double hi)
+bool IsWhole(double v)
 {
-    const double pad = hi > lo ? (hi - lo) * 0.05 : 1.0;
-    axis->setRange(lo - pad, hi + pad);
+    return v == static_cast<double>(static_cast<long long>(v));
 }
 
 } // namespace
 
 TFormGraph::TFormGraph(QWidget *parent)
     : QDialog(parent), m_chart(new QChart), m_view(new QChartView(m_chart, this)),
-      m_labels(new QCheckBox(u"Отображать метки на графиках"_s, this)), m_axisX(new QValueAxis(m_chart)),
+      m_labels(new QCheckBox(u"Отображать метки на графиках"_s, this)), m_legend(new TChartLegend(m_chart, this)),
+      m_axisX(new QValueAxis(m_chart)),
       m_axisY(new QValueAxis(m_chart))
 {
     setObjectName(u"FormGraph"_s);
@@ -54,7 +55,6 @@ TFormGraph::TFormGraph(QWidget *parent)
 
     m_view->setObjectName(u"crtGraph"_s);
     m_view->setRenderHint(QPainter::Antialiasing);
-    m_chart->legend()->setAlignment(Qt::AlignBottom);
     m_axisX->setLabelFormat(u"%d"_s);
     m_axisY->setLabelFormat(u"%d"_s);
     m_chart->addAxis(m_axisX, Qt::AlignBottom);
@@ -66,7 +66,9 @@ TFormGraph::TFormGraph(QWidget *parent)
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_view, 1);
+    layout->addWidget(m_legend);
     layout->addWidget(m_labels);
+    m_legend->hide();
 
     try {
         RestoreFormPlacement(FormGraphSection(), this, false, true);
@@ -92,13 +94,14 @@ void TFormGraph::AddGraphPoint(double x, const QString &title, double y, bool ma
         s->setPen(pen);
         s->setPointsVisible(markers);
         s->setMarkerSize(3);
-        s->setPointLabelsFormat(u"@xPoint"_s);
+        s->setPointLabelsFormat(u"@yPoint"_s);
         s->setPointLabelsClipping(false);
         s->setPointLabelsVisible(labels && m_labels->isChecked());
         if (labels)
             m_labelControlled.append(s);
         m_series.insert(title, s);
         m_order.append(s);
+        m_legend->refresh();
     }
     s->append(x, y);
     extendRanges(x, y);
@@ -115,6 +118,13 @@ void TFormGraph::applyLabels()
         s->setPointLabelsVisible(m_labels->isChecked());
 }
 
+void TFormGraph::setWholeNumbers(bool x, bool y)
+{
+    m_forceWholeX = x;
+    m_forceWholeY = y;
+    applyScales();
+}
+
 void TFormGraph::extendRanges(double x, double y)
 {
     if (!m_hasPoints) {
@@ -127,8 +137,18 @@ void TFormGraph::extendRanges(double x, double y)
         m_minY = std::min(m_minY, y);
         m_maxY = std::max(m_maxY, y);
     }
-    setPadded(m_axisX, m_minX, m_maxX);
-    setPadded(m_axisY, m_minY, m_maxY);
+    m_wholeX = m_wholeX && IsWhole(x);
+    m_wholeY = m_wholeY && IsWhole(y);
+    applyScales();
+}
+
+void TFormGraph::applyScales()
+{
+    if (!m_hasPoints)
+        return;
+    // Room above the highest point for its value label.
+    ApplyAxisScale(m_axisX, NiceAxisScale(m_minX, m_maxX, m_wholeX || m_forceWholeX, 13));
+    ApplyAxisScale(m_axisY, NiceAxisScale(m_minY, m_maxY, m_wholeY || m_forceWholeY, 9, true));
 }
 
 void TFormGraph::done(int result)
@@ -156,6 +176,8 @@ void ShowFormGraph(TFormGraph &window)
 
 void FillSumsDistributionChart(TFormGraph &window, const TSumsDistribution &d)
 {
+    // Sums across and numbers of draws up: both count whole things, whatever the scaled curves hold.
+    window.setWholeNumbers(true, true);
     for (const TStatSimpleRec &r : d.actual)
         window.AddGraphPoint(r.Key, ActualSumsTitle(), r.Count, true, true, QColor(255, 0, 0));
     static const QColor rangeColours[] = {QColor(0, 128, 0), QColor(0, 0, 255), QColor(255, 0, 255)};

@@ -7,6 +7,8 @@
 #include "common/Exception.h"
 #include "common/FormStore.h"
 #include "lottery/stats/StatList.h"
+#include "ui/ChartAxes.h"
+#include "ui/ChartLegend.h"
 #include "ui/ChartWindow.h"
 #include "ui/DrawsPanel.h"
 #include "ui/StatisticsPage.h"
@@ -22,7 +24,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLegend>
-#include <QLegendMarker>
 #include <QLineSeries>
 #include <QMenu>
 #include <QScatterSeries>
@@ -65,7 +66,7 @@ TGraphsPage::TGraphsPage(TDrawsArchive &archive, TStatList &list, MainOptions &o
     m_combo->setObjectName(u"cbDrawsGraphType"_s);
     m_combo->setToolTip(u"Тип графика"_s);
     m_combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    m_combo->setMinimumContentsLength(30);
+    m_combo->setMinimumContentsLength(12);
     m_showMarks->setObjectName(u"cbDrawsGraphShowMarks"_s);
     m_actDraw->setObjectName(u"DrawsGraphDraw"_s);
 
@@ -84,9 +85,13 @@ TGraphsPage::TGraphsPage(TDrawsArchive &archive, TStatList &list, MainOptions &o
     top->addWidget(m_combo, 1);
     top->addWidget(drawButton);
     top->addWidget(m_showMarks);
+    // The series' titles (the method's title is long) are listed whole under the chart.
+    m_legend = new TChartLegend(m_chart, this);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(m_chartView, 1);
+    layout->addWidget(m_legend);
+    m_legend->hide();
 
     connect(m_actDraw, &QAction::triggered, this, [this] {
         updateActions();
@@ -150,8 +155,8 @@ void TGraphsPage::updateActions()
 void TGraphsPage::clearChart()
 {
     m_chart->removeAllSeries();
-    for (QAbstractAxis *axis : m_chart->axes())
-        m_chart->removeAxis(axis), delete axis;
+    DeleteChartAxes(m_chart);
+    m_legend->refresh();
 }
 
 void TGraphsPage::DrawGraphs(bool force)
@@ -229,22 +234,17 @@ void TGraphsPage::showResult(const QString &title)
 
     for (QAbstractSeries *s : std::initializer_list<QAbstractSeries *>{values, mean, frequent, points})
         m_chart->addSeries(s);
-    for (QLegendMarker *marker : m_chart->legend()->markers(points))
-        marker->setVisible(false);
+    m_legend->refresh();
 
     double minY = m_result.values.first().y(), maxY = minY;
     for (const QPointF &p : std::as_const(m_result.values)) {
         minY = std::min(minY, p.y());
         maxY = std::max(maxY, p.y());
     }
-    const double minX = m_result.values.first().x(), maxX = m_result.values.last().x();
-    auto *axisX = new QValueAxis;
-    auto *axisY = new QValueAxis;
-    axisX->setLabelFormat(u"%d"_s);
-    axisY->setLabelFormat(u"%d"_s);
-    axisX->setRange(minX - (maxX > minX ? 0 : 1), maxX + (maxX > minX ? 0 : 1));
-    const double pad = maxY > minY ? (maxY - minY) * 0.05 : 1.0;
-    axisY->setRange(minY - pad, maxY + pad);
+    // The mean lies between the values; the axis is whole when the values are.
+    const bool wholeY = AllWholeNumbers(m_result.values, [](const QPointF &p) { return p.y(); });
+    auto *axisX = NewValueAxis(m_result.values.first().x(), m_result.values.last().x(), true, 11);
+    auto *axisY = NewValueAxis(minY, maxY, wholeY, 9, true);
     m_chart->addAxis(axisX, Qt::AlignBottom);
     m_chart->addAxis(axisY, Qt::AlignLeft);
     for (QAbstractSeries *s : m_chart->series()) {

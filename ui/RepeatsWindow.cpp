@@ -1,5 +1,8 @@
 #include "ui/RepeatsWindow.h"
 
+#include "ui/ChartAxes.h"
+#include "common/widgets/SplitterPane.h"
+
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
@@ -98,9 +101,9 @@ TRepeatsWindow::TRepeatsWindow(const TDrawsArray &draws, QWidget *parent) : QDia
     m_splitter->setObjectName(u"splRepeats"_s);
     m_splitter->addWidget(m_lvList);
     m_splitter->addWidget(m_chartView);
-    m_splitter->setStretchFactor(0, 1);
     m_splitter->setChildrenCollapsible(false);
-    m_splitter->setSizes({400, kDefaultGraphHeight});
+    // The chart keeps its height ("GraphHeight"); the list takes the rest of the window.
+    m_chartPane = new TSplitterPane(m_splitter, 1, kDefaultGraphHeight);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -168,8 +171,7 @@ void TRepeatsWindow::fillChart()
 {
     ProgressGuard progress(u"Создание графиков..."_s, static_cast<int>(m_result.rows.size()));
     m_chart->removeAllSeries();
-    for (QAbstractAxis *axis : m_chart->axes())
-        m_chart->removeAxis(axis);
+    DeleteChartAxes(m_chart);
 
     const std::vector<std::vector<QPointF>> points = RepeatsSeries(m_result);
     std::vector<QLineSeries *> series;
@@ -199,12 +201,9 @@ void TRepeatsWindow::fillChart()
             maxY = std::max(maxY, p.y());
             first = false;
         }
-    auto *axisX = new QValueAxis;
-    axisX->setLabelFormat(u"%d"_s);
-    axisX->setRange(minX, std::max(maxX, minX + 1));
-    auto *axisY = new QValueAxis;
-    axisY->setLabelFormat(u"%d"_s);
-    axisY->setRange(0, maxY);
+    // Draw numbers across, counts of repeats up: both whole.
+    auto *axisX = NewValueAxis(minX, maxX, true, 11);
+    auto *axisY = NewValueAxis(0, maxY, true, 9, true);
     m_chart->addAxis(axisX, Qt::AlignBottom);
     m_chart->addAxis(axisY, Qt::AlignLeft);
     for (QLineSeries *line : series) {
@@ -224,7 +223,7 @@ void TRepeatsWindow::loadSettings()
     m_edDeep->setValue(std::max(store.readInteger(section(), u"DrawsDeep"_s, kRepeatsDefaultDepth), 1));
     const int height = store.readInteger(section(), u"GraphHeight"_s, kDefaultGraphHeight);
     if (height > 0)
-        m_splitter->setSizes({std::max(m_splitter->height() - height, 100), height});
+        m_chartPane->setSize(height);
 }
 
 void TRepeatsWindow::saveSettings() const
@@ -235,7 +234,7 @@ void TRepeatsWindow::saveSettings() const
         SaveListViewSettings(store, section(), m_lvList, false);
         store.writeInteger(section(), u"DrawsLength"_s, m_edDrawsLen->value());
         store.writeInteger(section(), u"DrawsDeep"_s, m_edDeep->value());
-        store.writeInteger(section(), u"GraphHeight"_s, m_splitter->sizes().value(1));
+        store.writeInteger(section(), u"GraphHeight"_s, m_chartPane->size());
         store.save();
     } catch (const Exception &e) {
         ShowErrorBox(e.message());
