@@ -5,6 +5,7 @@
 #include "common/Exception.h"
 #include "common/Format.h"
 #include "common/widgets/Clipboard.h"
+#include "common/widgets/SplitterPane.h"
 #include "lottery/DrawTexts.h"
 #include "lottery/NumberGeometry.h"
 #include "lottery/stats/CustomStat.h"
@@ -25,6 +26,8 @@
 #include <QMimeData>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QToolButton>
+#include <QHBoxLayout>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -71,13 +74,23 @@ TCombsPage::TCombsPage(TDrawsArchive &archive, TStatList &stats, MainOptions &op
     bar->addAction(m_actOpen);
     bar->addAction(m_actSave);
     bar->addAction(m_actUndo);
-    bar->addSeparator();
-    bar->addWidget(m_edExclude);
-    bar->addAction(m_actDelExists);
+
+    // The exclusion of the newest draws has a row of its own, so that it stays reachable however
+    // narrow the panel is.
+    auto *excludeRow = new QHBoxLayout;
+    excludeRow->setContentsMargins(4, 0, 4, 0);
+    auto *excludeButton = new QToolButton(this);
+    excludeButton->setObjectName(u"btnCombsDelExists"_s);
+    excludeButton->setDefaultAction(m_actDelExists);
+    excludeButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    excludeRow->addWidget(m_edExclude);
+    excludeRow->addWidget(excludeButton);
+    excludeRow->addStretch(1);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addWidget(bar);
+    layout->addLayout(excludeRow);
     layout->addWidget(m_splitter, 1);
 
     connect(&m_combs, &TCombsList::countRefreshed, this, &TCombsPage::showCount);
@@ -170,9 +183,9 @@ void TCombsPage::buildLists()
     m_splitter->setObjectName(u"splCombs"_s);
     m_splitter->addWidget(m_lvCombs);
     m_splitter->addWidget(m_lvFilters);
-    m_splitter->setStretchFactor(0, 1);
     m_splitter->setChildrenCollapsible(false);
-    m_splitter->setSizes({500, 150});
+    // The filter log keeps its height ("FiltersHeight"); the list takes the rest.
+    m_filtersPane = new TSplitterPane(m_splitter, 1, 150);
 }
 
 QAction *TCombsPage::makeAction(const QString &caption, const QString &name, const QKeySequence &shortcut,
@@ -266,14 +279,12 @@ void TCombsPage::setDrawsExclude(int value)
 
 int TCombsPage::filtersHeight() const
 {
-    return m_splitter->sizes().value(1);
+    return m_filtersPane->size();
 }
 
 void TCombsPage::setFiltersHeight(int height)
 {
-    const QList<int> sizes = m_splitter->sizes();
-    const int total = std::max(sizes.value(0) + sizes.value(1), height + 50);
-    m_splitter->setSizes({total - height, height});
+    m_filtersPane->setSize(height);
 }
 
 void TCombsPage::refreshList()

@@ -81,7 +81,9 @@ TDrawsPanel::TDrawsPanel(TDrawsArchive &archive, QWidget *parent)
     m_list->setWordWrap(false);
     for (int c = 0; c < TDrawsListModel::ColumnCount; ++c)
         m_list->setColumnWidth(c, TDrawsListModel::columnWidth(c));
-    m_list->horizontalHeader()->setStretchLastSection(true);
+    // Every column keeps the width it was given, the last one too, so that a saved layout comes back
+    // as it was.
+    m_list->horizontalHeader()->setStretchLastSection(false);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

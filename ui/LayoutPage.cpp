@@ -2,6 +2,7 @@
 
 #include "common/BusyCursor.h"
 #include "common/widgets/ListView.h"
+#include "common/widgets/SplitterPane.h"
 #include "common/widgets/StringGrid.h"
 #include "ui/logic/DrawsArchive.h"
 #include "ui/logic/MainOptions.h"
@@ -124,8 +125,9 @@ TLayoutPage::TLayoutPage(const TDrawsArchive &archive, const MainOptions &option
     m_splitter->setObjectName(u"splLayout"_s);
     m_splitter->addWidget(m_grid);
     m_splitter->addWidget(m_comparePanel);
-    m_splitter->setStretchFactor(0, 1);
     m_splitter->setChildrenCollapsible(false);
+    // The comparison panel keeps its height ("LayoutCompareHeight"); the scheme takes the rest.
+    m_comparePane = new TSplitterPane(m_splitter, 1, m_comparePanel->sizeHint().height());
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -260,15 +262,13 @@ void TLayoutPage::setCompareLen(int k, int value)
 
 int TLayoutPage::compareHeight() const
 {
-    return m_splitter->sizes().value(1);
+    return m_comparePane->size();
 }
 
 void TLayoutPage::setCompareHeight(int height)
 {
-    if (height <= 0)
-        return;
-    const int total = std::max(m_splitter->height(), height + 100);
-    m_splitter->setSizes({total - height, height});
+    if (height > 0)
+        m_comparePane->setSize(height);
 }
 
 bool TLayoutPage::hasSelection() const

@@ -1,5 +1,8 @@
 #include "ui/StatisticsPage.h"
 
+#include "ui/ChartAxes.h"
+
+#include "common/widgets/SplitterPane.h"
 #include "common/widgets/WidgetHooks.h"
 
 #include "common/widgets/ExcelExportDialog.h"
@@ -50,6 +53,7 @@ constexpr int kPrefetchColumnWidth = 80;
 // The most value labels the chart's axis shows; with more values every k-th is labelled and the hint
 // of a point names its value.
 constexpr int kMaxAxisLabels = 40;
+constexpr int kDesignedChartHeight = 260;
 constexpr int kMarkerSize = 5;
 
 const QColor kActualColor(0, 128, 0);
@@ -83,7 +87,7 @@ TStatisticsPage::TStatisticsPage(TDrawsArchive &archive, TStatList &list, MainOp
     m_combo = new QComboBox(this);
     m_combo->setObjectName(u"cbDrawsStatType"_s);
     m_combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    m_combo->setMinimumContentsLength(16);
+    m_combo->setMinimumContentsLength(10);
     m_combo->setMaxVisibleItems(30);
 
     auto *lengthLabel = new QLabel(u"Тиражей:"_s, this);
@@ -118,11 +122,9 @@ TStatisticsPage::TStatisticsPage(TDrawsArchive &archive, TStatList &list, MainOp
     m_splitter->setObjectName(u"splDrawsStat"_s);
     m_splitter->addWidget(m_table);
     m_splitter->addWidget(m_chartView);
-    m_splitter->setStretchFactor(0, 3);
-    m_splitter->setStretchFactor(1, 2);
     m_splitter->setChildrenCollapsible(false);
-    // Three fifths for the table, two for the chart, until the saved height is applied.
-    m_splitter->setSizes({600, 400});
+    // The chart keeps its height ("DrawsStatHeight"); the table takes the rest of the window.
+    m_chartPane = new TSplitterPane(m_splitter, 1, kDesignedChartHeight);
 
     buildActions();
 
@@ -308,16 +310,13 @@ void TStatisticsPage::setSampleLength(int length)
 
 int TStatisticsPage::chartHeight() const
 {
-    const QList<int> sizes = m_splitter->sizes();
-    return sizes.size() > 1 ? sizes[1] : 0;
+    return m_chartPane->size();
 }
 
 void TStatisticsPage::setChartHeight(int height)
 {
-    if (height <= 0)
-        return;
-    const int total = std::max(m_splitter->height(), height + 100);
-    m_splitter->setSizes({total - height, height});
+    if (height > 0)
+        m_chartPane->setSize(height);
 }
 
 // ---- Computation ----
@@ -360,8 +359,7 @@ void TStatisticsPage::clearResult()
     m_table->listModel()->setRowCount(0);
     m_result = TDrawsStatResult{};
     m_chart->removeAllSeries();
-    for (QAbstractAxis *axis : m_chart->axes())
-        m_chart->removeAxis(axis);
+    DeleteChartAxes(m_chart);
 }
 
 void TStatisticsPage::CalcDrawsStat(bool force)
@@ -508,10 +506,8 @@ void TStatisticsPage::showChart()
         maxY = std::max(maxY, p.y());
     for (const QPointF &p : chartData.total)
         maxY = std::max(maxY, p.y());
-    auto *axisY = new QValueAxis;
-    axisY->setRange(0, maxY > 0 ? maxY * 1.05 : 1);
-    axisY->setLabelFormat(u"%g"_s);
-    axisY->applyNiceNumbers();
+    // Counts of draws: whole ticks from 0.
+    auto *axisY = NewValueAxis(0, maxY > 0 ? maxY : 1, true, 9, true);
 
     m_chart->addAxis(axisX, Qt::AlignBottom);
     m_chart->addAxis(axisY, Qt::AlignLeft);

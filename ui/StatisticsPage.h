@@ -13,6 +13,7 @@ class QChartView;
 class QComboBox;
 class QSpinBox;
 class QSplitter;
+class TSplitterPane;
 class TDrawsArchive;
 class TStatList;
 struct MainOptions;
@@ -113,6 +114,7 @@ private:
     QComboBox *m_graphCombo = nullptr;
     QSpinBox *m_length;
     QSplitter *m_splitter;
+    TSplitterPane *m_chartPane = nullptr;
     TQSortListView *m_table;
     QChartView *m_chartView;
     QChart *m_chart;

@@ -9,6 +9,7 @@
 #include "common/ProcessUtils.h"
 #include "common/ProgramFiles.h"
 #include "common/widgets/FormLayouts.h"
+#include "common/widgets/SplitterPane.h"
 #include "common/widgets/WaitWindow.h"
 #include "lottery/Combinatorics.h"
 #include "lottery/stats/StatList.h"
@@ -150,8 +151,8 @@ void TTemplateMain::buildWindow()
     m_scenarioPage->setDefaultDrawsSource([this] { return m_combsPage->drawsExclude(); });
     m_splitter->addWidget(m_leftPages);
     m_splitter->addWidget(m_mainPages);
-    m_splitter->setStretchFactor(1, 1);
-    m_splitter->setSizes({kDesignedLeftPanelWidth, 1200 - kDesignedLeftPanelWidth});
+    // The left panel keeps its width ("LeftPanelWidth"); the pages take the rest of the window.
+    m_leftPane = new TSplitterPane(m_splitter, 0, kDesignedLeftPanelWidth);
     setCentralWidget(m_splitter);
 
     connect(m_drawsPanel, &TDrawsPanel::drawsInfoChanged, this, &TTemplateMain::setDrawsStatus);
@@ -404,10 +405,8 @@ bool TTemplateMain::waitForPreviousCopy()
 
 void TTemplateMain::applyOptions()
 {
-    if (m_sizes.leftPanelWidth > 0) {
-        const int total = std::max(width(), m_sizes.leftPanelWidth + 100);
-        m_splitter->setSizes({m_sizes.leftPanelWidth, total - m_sizes.leftPanelWidth});
-    }
+    if (m_sizes.leftPanelWidth > 0)
+        m_leftPane->setSize(m_sizes.leftPanelWidth);
     if (m_sizes.drawsStatLen > 0)
         m_statisticsPage->setSampleLength(m_sizes.drawsStatLen);
     if (m_sizes.drawsStatHeight > 0)
@@ -427,7 +426,7 @@ void TTemplateMain::saveSettings()
     try {
         FormStore store;
         SaveFormPlacement(store, MainFormSection(), this);
-        m_sizes.leftPanelWidth = m_splitter->sizes().value(0);
+        m_sizes.leftPanelWidth = m_leftPane->size();
         m_sizes.drawsStatLen = m_statisticsPage->sampleLength();
         m_sizes.drawsStatHeight = m_statisticsPage->chartHeight();
         m_sizes.drawsExclude = m_combsPage->drawsExclude();

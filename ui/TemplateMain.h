@@ -16,6 +16,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QSplitter;
+class TSplitterPane;
 class QTabWidget;
 class QTimer;
 class TCombsPage;
@@ -122,6 +123,7 @@ private:
     TDownloadResult m_lastDownload;
 
     QSplitter *m_splitter = nullptr;
+    TSplitterPane *m_leftPane = nullptr;
     QTabWidget *m_leftPages = nullptr;
     QTabWidget *m_mainPages = nullptr;
     TDrawsPanel *m_drawsPanel = nullptr;

@@ -1,9 +1,12 @@
 #include "ui/WeekPage.h"
 
+#include "ui/ChartAxes.h"
+
 #include "common/widgets/WidgetHooks.h"
 
 #include "common/BusyCursor.h"
 #include "common/Exception.h"
+#include "common/widgets/SplitterPane.h"
 #include "common/widgets/StringGrid.h"
 #include "ui/logic/CombsList.h"
 #include "ui/logic/DrawsArchive.h"
@@ -31,7 +34,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 constexpr int kDesignedWeekLen = 1000;
-constexpr int kDesignedChartHeight = 200;
+constexpr int kDesignedChartHeight = 300;
+constexpr int kMinChartHeight = 150;
 
 // A small green point with a fuchsia outline.
 QImage WeekMarker()
@@ -91,8 +95,10 @@ TWeekPage::TWeekPage(const TDrawsArchive &archive, const TStatList &stats, const
     m_chartView->setObjectName(u"crtWeek"_s);
     m_splitter->addWidget(m_grid);
     m_splitter->addWidget(m_chartView);
-    m_splitter->setStretchFactor(0, 1);
-    setWeekHeight(kDesignedChartHeight);
+    m_splitter->setChildrenCollapsible(false);
+    m_chartView->setMinimumHeight(kMinChartHeight);
+    // The chart keeps its height ("WeekHeight"); the grid takes the rest.
+    m_chartPane = new TSplitterPane(m_splitter, 1, kDesignedChartHeight);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -125,16 +131,13 @@ void TWeekPage::setWeekLen(int value)
 
 int TWeekPage::weekHeight() const
 {
-    const QList<int> sizes = m_splitter->sizes();
-    return sizes.size() > 1 && sizes[1] > 0 ? sizes[1] : m_chartView->height();
+    return m_chartPane->size();
 }
 
 void TWeekPage::setWeekHeight(int height)
 {
-    height = std::max(height, 0);
-    const int total = std::max(m_splitter->height(), height + 100);
-    m_splitter->setSizes({total - height, height});
-    m_chartView->resize(m_chartView->width(), height);
+    // A strip saved by an older version is no chart: it gets the designed height back.
+    m_chartPane->setSize(height >= kMinChartHeight ? height : kDesignedChartHeight);
 }
 
 QString TWeekPage::cellText(int col, int row) const
@@ -213,8 +216,7 @@ void TWeekPage::DrawWeekChart(int column, int row)
     BusySection busy;
     SetStatusText(u"Построение статистики по дням недели..."_s);
     m_chart->removeAllSeries();
-    for (QAbstractAxis *axis : m_chart->axes())
-        m_chart->removeAxis(axis);
+    DeleteChartAxes(m_chart);
 
     const std::vector<TWeekChartPoint> points = WeekChartPoints(m_table, m_options.weekChartMode, column, row, m_dayNames);
     QStringList labels;
@@ -223,11 +225,9 @@ void TWeekPage::DrawWeekChart(int column, int row)
         labels << p.label;
         top = std::max(top, p.value);
     }
-    auto *axisX = new QBarCategoryAxis(m_chart);
+    auto *axisX = new QBarCategoryAxis;
     axisX->append(labels);
-    auto *axisY = new QValueAxis(m_chart);
-    axisY->setRange(0, std::max(top, 1));
-    axisY->setLabelFormat(u"%d"_s);
+    auto *axisY = NewValueAxis(0, std::max(top, 1), true, 6, true);
     m_chart->addAxis(axisX, Qt::AlignBottom);
     m_chart->addAxis(axisY, Qt::AlignLeft);
     const QColor green(0, 128, 0);
