@@ -34,7 +34,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 constexpr int kDesignedWeekLen = 1000;
-constexpr int kDesignedChartHeight = 300;
+constexpr int kDesignedChartHeight = 400;
 constexpr int kMinChartHeight = 150;
 
 // A small green point with a fuchsia outline.
@@ -91,6 +91,7 @@ TWeekPage::TWeekPage(const TDrawsArchive &archive, const TStatList &stats, const
 
     m_chart = new QChart();
     m_chart->legend()->hide();
+    m_chart->setMargins(QMargins(2, 2, 2, 2));
     m_chartView = new QChartView(m_chart, m_splitter);
     m_chartView->setObjectName(u"crtWeek"_s);
     m_splitter->addWidget(m_grid);
@@ -200,6 +201,9 @@ void TWeekPage::RefreshWeek(bool force)
     m_table.build(m_archive.draws(), key.drawsOffset, key.weekLen);
     m_grid->invalidateAll();
     SetStatusText({});
+    // As in any grid, a cell is current from the start: its row is charted until another is chosen.
+    if (m_grid->col() < 1 || m_grid->row() < 1)
+        m_grid->setCurrentCell(1, 1);
     redrawChart();
 }
 
@@ -227,6 +231,12 @@ void TWeekPage::DrawWeekChart(int column, int row)
     }
     auto *axisX = new QBarCategoryAxis;
     axisX->append(labels);
+    // The 45 numbers in a smaller type, so that each stays readable under its bar.
+    QFont font = axisX->labelsFont();
+    if (points.size() > 10)
+        font.setPointSizeF(7);
+    axisX->setLabelsFont(font);
+    axisX->setTruncateLabels(false);
     auto *axisY = NewValueAxis(0, std::max(top, 1), true, 6, true);
     m_chart->addAxis(axisX, Qt::AlignBottom);
     m_chart->addAxis(axisY, Qt::AlignLeft);
