@@ -110,8 +110,11 @@ TLayoutPage::TLayoutPage(const TDrawsArchive &archive, const MainOptions &option
             head->addWidget(MakeButton(m_actCmpCalc, m_comparePanel));
         auto *list = new TQSortListView(m_comparePanel);
         list->setObjectName(u"lvLayoutCmp%1"_s.arg(k + 1));
-        list->addColumn(u"Кол-во"_s, 50, Qt::AlignRight);
-        list->addColumn(QString(), 200);
+        // Five lists share the panel: no sort mark takes room from the captions (the lists still
+        // sort by a click), and the window's range fills the rest of each list.
+        list->horizontalHeader()->setSortIndicatorShown(false);
+        list->addColumn(u"Кол-во"_s, 40, Qt::AlignRight);
+        list->addColumn(QString(), 40);
         list->horizontalHeader()->setStretchLastSection(true);
         column->addLayout(head);
         column->addWidget(list, 1);
@@ -210,6 +213,8 @@ void TLayoutPage::RefreshLayoutLists(bool force)
         TListViewModel *model = compareList(k)->listModel();
         model->clearItems();
         model->setColumnCaption(1, built.caption);
+        TQSortListView *view = compareList(k);
+        view->setColumnWidth(1, std::max(view->columnWidth(1), HeaderCaptionWidth(view->horizontalHeader(), built.caption)));
         for (const TLayoutListRow &row : built.rows) {
             TListItem item;
             item.texts = {QString::number(row.count), row.numbers};

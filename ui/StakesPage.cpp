@@ -80,6 +80,7 @@ void TStakesPage::buildGrid()
             return StakesColumnCaptions().value(col);
         return StakeCellText(recordAt(row), col);
     });
+    m_grid->fitColumnsToCaptions();
     m_grid->setDefaultDrawing(false);
     m_grid->setOnDrawCell([this](QPainter *painter, const QRect &rect, int col, int row, bool selected) {
         drawCell(painter, rect, col, row, selected);

@@ -146,6 +146,9 @@ void TTemplateMain::buildWindow()
     connect(m_combsPage, &TCombsPage::combsCountChanged, this,
             [this](qint64 n) { m_statusPanels[3]->setText(TCombsPage::countText(n)); });
 
+    // The analysis pages filter the combinations list: Ctrl+Z undoes that from them too.
+    m_mainPages->addAction(m_combsPage->undoAction());
+
     m_scenarioPage = new TScenarioPage(StatList(), m_mainPages);
     m_mainPages->addTab(m_scenarioPage, TScenarioPage::caption());
     m_scenarioPage->setDefaultDrawsSource([this] { return m_combsPage->drawsExclude(); });

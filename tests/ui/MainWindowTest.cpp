@@ -17,7 +17,10 @@
 #include <QLineEdit>
 #include <QLabel>
 #include <QSpinBox>
+#include <QApplication>
 #include <QTableView>
+#include <QTest>
+#include "ui/CombsPage.h"
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -380,4 +383,32 @@ TEST(MainWindow, StatisticsTabFollowsTheArchive)
     EXPECT_GT(page->computations(), beforeDelete);
     EXPECT_GT(total, 0);
     EXPECT_EQ(boxes.count(), 1);
+}
+
+TEST(MainWindow, CtrlZInTheStatisticsTableUndoesItsFilter)
+{
+    TempDataFolder folder;
+    seedQuietStart(folder);
+    folder.write(u"Vendra.ldr"_s, SerializeDraws(realLookingDraws(200, 300)));
+    ScriptedMessages boxes;
+    Started s;
+    s.window.show();
+    QApplication::setActiveWindow(&s.window);
+    TStatisticsPage *page = s.window.statisticsPage();
+    page->CalcDrawsStat(false);
+    ASSERT_GT(page->rowCount(), 0);
+    QTableView *table = page->table();
+    table->selectRow(0);
+    QAction *keep = page->findChild<QAction *>(u"StatFilter_Include"_s);
+    ASSERT_NE(keep, nullptr);
+    s.window.combsPage()->updateActions();
+    keep->trigger();
+    const qint64 filtered = s.window.combsPage()->combsList()->model()->rowCount();
+    ASSERT_LT(filtered, 8145060);
+
+    // The key works where the user just filtered, as the menu command does.
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(s.window.combsPage()->combsList()->model()->rowCount(), 8145060);
+    EXPECT_EQ(boxes.count(), 0);
 }
