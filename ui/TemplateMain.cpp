@@ -21,6 +21,7 @@
 #include "ui/LayoutFeature.h"
 #include "ui/ScenarioLineDialog.h"
 #include "ui/StakesFeature.h"
+#include "ui/SystemsPage.h"
 #include "ui/UpdateFeature.h"
 #include "ui/PrefetchFeature.h"
 #include "ui/logic/PrefetchCache.h"
@@ -94,6 +95,7 @@ void TTemplateMain::installFeatures()
     m_layoutFeature = InstallLayoutFeature(*this);
     m_helpFeature = InstallHelpFeature(*this);
     InstallScenarioDialogs(*this);
+    m_systems = InstallSystems(*this);
     m_update = InstallUpdate(*this);
 }
 
@@ -510,6 +512,8 @@ void TTemplateMain::tmrInitTimer()
         RefreshViews(false);
         m_scenarioPage->LoadScenarioList();
         m_stakesFeature->LoadRatings();
+        // The online list is not loaded in a batch run.
+        m_systems->InitSystemsPage(!m_switches.isBatch());
 
         if (m_switches.loadOnly) {
             DownloadDraws();

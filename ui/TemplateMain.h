@@ -28,6 +28,7 @@ class THelpFeature;
 class TUpdateFeature;
 class TLayoutFeature;
 class TStakesFeature;
+class TSystemsPage;
 class TScenarioPage;
 class TStatSettingsActions;
 class TDrawsPanel;
@@ -134,6 +135,7 @@ private:
     TDrawsCsvActions *m_drawsCsv = nullptr;
     TPrefetchFeature *m_prefetch = nullptr;
     TStakesFeature *m_stakesFeature = nullptr;
+    TSystemsPage *m_systems = nullptr;
     TLayoutFeature *m_layoutFeature = nullptr;
     THelpFeature *m_helpFeature = nullptr;
     TCardWeekFeature *m_cardWeek = nullptr;
