@@ -1,6 +1,9 @@
 #include "common/ExcelWriter.h"
 
+#include "common/Dialogs.h"
 #include "common/Exception.h"
+#include "common/FileProcs.h"
+#include "common/Format.h"
 #include "common/SysUtils.h"
 
 #include <QDateTime>
@@ -315,6 +318,10 @@ void WriteWorkbookXlsx(const TExcelWorkbook &workbook, const QString &fileName)
             file.writeSheet(*workbook.sheet(i));
         file.close();
     }
+    // A report is a document like any other: the permissions the user's umask gives a new file (the
+    // temporary file was created for its owner alone), or those of the file it replaces.
+    QFile::setPermissions(temp.fileName(), target.exists() ? QFile::permissions(target.absoluteFilePath())
+                                                           : UsualFilePermissions());
     std::error_code ec;
     std::filesystem::rename(QFile::encodeName(temp.fileName()).toStdString(),
                             QFile::encodeName(target.absoluteFilePath()).toStdString(), ec);
@@ -358,7 +365,15 @@ void XlsxExcelBackend::show(const TExcelWorkbook &workbook)
         fileName = dir.filePath(base + u" (%1).xlsx"_s.arg(n));
     WriteWorkbookXlsx(workbook, fileName);
     m_lastFile = fileName;
-    CurrentUrlOpener().open(fileName);
+    // The report is written whatever happens next: a desktop without a program for it is told where
+    // the file is, never that the export failed.
+    try {
+        CurrentUrlOpener().open(fileName);
+    } catch (const Exception &e) {
+        ShowInfoBox(Format(u"Отчет сохранен в файле \"%s\".\r\rОткрыть его не удалось: на этом компьютере нет "
+                           u"программы, открывающей такие файлы.\r\r%s",
+                           {QDir::toNativeSeparators(fileName), e.message()}));
+    }
 }
 
 void SetExcelBackend(IExcelBackend *backend)

@@ -474,6 +474,12 @@ void TFormExpExcel::updateCommands()
     m_actSave->setEnabled(idle && m_saveCheckBox->isEnabled());
 }
 
+void TFormExpExcel::showEvent(QShowEvent *event)
+{
+    TDialogSTemplate::showEvent(event);
+    updateCommands();
+}
+
 bool TFormExpExcel::validate()
 {
     const auto &items = m_lvFields->listModel()->items();
@@ -584,6 +590,8 @@ bool RunExportDialog(QWidget *source, std::vector<TExportField> fields, const So
                 dialog->loadExportParams(GetIniFileName(), true, false);
             dialog->arrangeFields();
         }
+        // Prepared while busy, the commands are enabled now for the field selected at the start.
+        dialog->updateCommands();
         if (ExecDialog(*dialog) != QDialog::Accepted)
             return false;
         dialog->readBack(data);

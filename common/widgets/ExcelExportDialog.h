@@ -96,6 +96,7 @@ public:
 
 protected:
     bool validate() override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     QWidget *buildSheetPage();

@@ -18,6 +18,9 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QAction>
+#include <QFileInfo>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -481,4 +484,78 @@ TEST(ExcelExportDialog, AGridSelectionOfSeveralRowsIsSentAlone)
     EXPECT_EQ(sheet.text(5, 1), u"2");
     EXPECT_EQ(sheet.text(7, 2), u"40");
     EXPECT_EQ(sheet.usedRows(), 7);
+}
+
+TEST(ExcelExport, AReportWrittenWhereNothingOpensItIsReportedWithItsPath)
+{
+    QTemporaryDir dir;
+    XlsxExcelBackend files;
+    files.setFolder(dir.path());
+    SetExcelBackend(&files);
+    ScriptedMessages boxes;
+    // A fresh machine without a desktop: no program to hand the file to.
+    QTemporaryDir emptyBin;
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(emptyBin.path()));
+    const mode_t oldMask = ::umask(022);
+
+    TExportJob job;
+    job.params.fields = ThreeFields();
+    job.rows = 1;
+    job.cellText = [](int, int column) { return QString::number(column); };
+    const bool done = RunExcelExport(job);
+    const QString first = files.lastFile();
+    ::umask(077);
+    const bool privateDone = RunExcelExport(job);
+    const QString second = files.lastFile();
+
+    ::umask(oldMask);
+    qputenv("PATH", oldPath);
+    SetExcelBackend(nullptr);
+
+    EXPECT_TRUE(done);
+    EXPECT_TRUE(privateDone);
+    ASSERT_TRUE(QFileInfo::exists(first));
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_EQ(boxes.boxes().at(0).caption, u"Информация");
+    EXPECT_TRUE(boxes.boxes().at(0).text.startsWith(u"Отчет сохранен в файле \"" + QDir::toNativeSeparators(first) + u"\"."))
+        << boxes.boxes().at(0).text.toStdString();
+    EXPECT_FALSE(boxes.boxes().at(0).text.contains(u"Ошибка экспорта"));
+    // The permissions any new document gets under the user's umask: 0644, and 0600 under 077.
+    const auto mode = [](const QString &file) {
+        return QFile::permissions(file) & (QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                           QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                                           QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther);
+    };
+    EXPECT_EQ(mode(first), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                               QFileDevice::ReadOther);
+    EXPECT_EQ(mode(second), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+TEST(ExcelExportDialog, CommandsAreReadyForTheFieldSelectedAtTheStart)
+{
+    TempDataFolder folder;
+    ScriptedMessages boxes;
+    QWidget window;
+    window.setObjectName(u"FormTest"_s);
+    auto *list = new TQSortListView(&window);
+    list->setObjectName(u"lvTest"_s);
+    list->addColumn(u"Тираж"_s, 80);
+    list->addColumn(u"Дата"_s, 100);
+    list->addColumn(u"Сумма"_s, 60);
+    bool checked = false;
+    PlayerScope player([&](TDialogSTemplate &d) {
+        checked = true;
+        // The first field is selected: it can go down and have its properties edited, not go up.
+        EXPECT_FALSE(d.findChild<QPushButton *>(u"btnUp"_s)->isEnabled());
+        EXPECT_TRUE(d.findChild<QPushButton *>(u"btnDown"_s)->isEnabled());
+        EXPECT_TRUE(d.findChild<QPushButton *>(u"btnProperties"_s)->isEnabled());
+        EXPECT_TRUE(d.findChild<QAction *>(u"actProperties"_s)->isEnabled());
+        EXPECT_TRUE(d.findChild<QAction *>(u"actLoadParams"_s)->isEnabled());
+        EXPECT_TRUE(d.findChild<QAction *>(u"actSaveParams"_s)->isEnabled());
+        d.pressCancel();
+        return d.result();
+    });
+    EXPECT_FALSE(ExportListViewToExcel(list, u"Т"_s, u"Л"_s, {}, {}, 0, true));
+    EXPECT_TRUE(checked);
 }
