@@ -1,5 +1,6 @@
 #include "common/ExcelWriter.h"
 
+#include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
 #include "common/FileProcs.h"
@@ -284,15 +285,28 @@ void XlsxFile::writeSheet(const TExcelSheet &sheet)
         check(worksheet_set_column(ws, lxw_col_t(col - 1), lxw_col_t(col - 1),
                                    column.width.value_or(LXW_DEF_COL_WIDTH), format(column.format)));
 
+    // Cells of a data block share their format: it is looked up once per run of equal formats.
+    TExcelFormat merged;
+    lxw_format *fmt = nullptr;
+    bool haveFormat = false;
+    int lastColumn = 0;
+    TExcelFormat lastOwn;
+    int64_t written = 0;
     for (const auto &[key, cell] : sheet.cells()) {
         const auto row = lxw_row_t(key.first - 1);
         const auto col = lxw_col_t(key.second - 1);
-        const auto columnIt = sheet.columns().find(key.second);
-        // A cell's own format overrides its column's, field by field.
-        const TExcelFormat merged = columnIt == sheet.columns().end()
-                                        ? cell.format
-                                        : columnIt->second.format.mergedWith(cell.format);
-        lxw_format *fmt = format(merged);
+        if (!haveFormat || key.second != lastColumn || !(cell.format == lastOwn)) {
+            const auto columnIt = sheet.columns().find(key.second);
+            // A cell's own format overrides its column's, field by field.
+            merged = columnIt == sheet.columns().end() ? cell.format : columnIt->second.format.mergedWith(cell.format);
+            fmt = format(merged);
+            haveFormat = true;
+            lastColumn = key.second;
+            lastOwn = cell.format;
+        }
+        // A sheet of a million rows takes a while: the windows keep painting meanwhile.
+        if (++written % 8192 == 0)
+            ProcessMessages();
         double number = 0;
         if (cell.value.isEmpty())
             check(worksheet_write_blank(ws, row, col, fmt));

@@ -451,6 +451,9 @@ void TCombsPage::combsCopy()
 void TCombsPage::combsPaste()
 {
     // A bad line raises before the list is touched; the handler shows the message.
+    BusySection busy;
+    StatusReset reset;
+    SetStatusText(u"Вставка комбинаций из буфера..."_s);
     if (m_combs.PasteCombs(GetClipboardUnicodeText()))
         m_lvCombs->selectionModel()->clearSelection();
 }

@@ -390,8 +390,15 @@ void TStakesPage::addMany(bool selectedOnly)
         BusySection busy;
         StatusReset reset;
         SetStatusText(u"Создание ставок..."_s);
+        // A long list shows how far it got, and the window keeps painting.
+        TStepProgress progress(RowRangesCount(rows), [](double percent) {
+            return Format(u"Создание ставок ( завершено %.0f %% )...", {percent});
+        });
+        int64_t step = 0;
         for (const TRowRange &range : rows) {
-            for (int64_t i = range.first; i <= range.last && i < combs.count() && !failed; ++i) {
+            for (int64_t i = range.first; i <= range.last && i < combs.count() && !failed; ++i, ++step) {
+                if (progress.due(step))
+                    progress.show(step);
                 TStakeRec rec = newManualStake(&combs.at(i));
                 rec.drawNumber = drawNumber;
                 rec.setComment(comment);

@@ -2,6 +2,7 @@
 
 #include "ui/ChartAxes.h"
 
+#include "common/Format.h"
 #include "common/widgets/SplitterPane.h"
 #include "common/widgets/WidgetHooks.h"
 
@@ -40,6 +41,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -364,6 +366,12 @@ void TStatisticsPage::clearResult()
 
 void TStatisticsPage::CalcDrawsStat(bool force)
 {
+    // The window paints while a long table is computed; a request that comes meanwhile (another
+    // method, another length) is served once the running one has ended.
+    if (m_calculating) {
+        m_recalcPending = true;
+        return;
+    }
     if (!m_cache.update(currentKey()) && !force)
         return;
     const TStatMethod *method = selectedMethod();
@@ -394,12 +402,21 @@ void TStatisticsPage::CalcDrawsStat(bool force)
         params.sortedDraws = m_options.sortedDraws;
         params.prefetch = hasPrefetch ? &prefetch : nullptr;
         params.showTotalLine = m_options.showTotalLine;
+        params.progress = [](double percent) {
+            SetStatusText(Format(u"Анализ тиражей и расчет статистики ( завершено %.0f %% )...", {percent}));
+        };
+        struct Running {
+            bool &flag;
+            explicit Running(bool &f) : flag(f) { flag = true; }
+            ~Running() { flag = false; }
+        } running(m_calculating);
         try {
             m_result = ::CalcDrawsStat(params);
         } catch (...) {
             // The next request computes again rather than trusting a half-done result.
             m_cache.clear();
             m_result = TDrawsStatResult{};
+            m_recalcPending = false;
             updateActions();
             throw;
         }
@@ -408,6 +425,8 @@ void TStatisticsPage::CalcDrawsStat(bool force)
     }
     // Outside the busy section, so that the commands come back enabled.
     updateActions();
+    if (std::exchange(m_recalcPending, false))
+        CalcDrawsStat(false);
 }
 
 void TStatisticsPage::showRows()

@@ -115,6 +115,8 @@ private:
     QSpinBox *m_length;
     QSplitter *m_splitter;
     TSplitterPane *m_chartPane = nullptr;
+    bool m_calculating = false;
+    bool m_recalcPending = false;
     TQSortListView *m_table;
     QChartView *m_chartView;
     QChart *m_chart;

@@ -117,9 +117,14 @@ void StepProgress(int delta)
         return;
     QProgressBar *gauge = g_progressWindow->m_gauge;
     // Widened so that a huge delta cannot overflow.
-    const long long next = static_cast<long long>(gauge->value()) + delta;
-    gauge->setValue(static_cast<int>(std::clamp<long long>(next, 0, gauge->maximum())));
-    RepaintProgress();
+    const long long before = gauge->value();
+    const long long next = std::clamp<long long>(before + delta, 0, gauge->maximum());
+    gauge->setValue(static_cast<int>(next));
+    // The window is painted again when the gauge has moved by a visible step (a thousandth of its
+    // range): a million steps cost a thousand paints, not a million.
+    const long long range = std::max<long long>(gauge->maximum() - gauge->minimum(), 1);
+    if (range <= 1000 || before * 1000 / range != next * 1000 / range)
+        RepaintProgress();
 }
 
 void CloseProgress()

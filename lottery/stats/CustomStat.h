@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringView>
 #include <array>
+#include <functional>
 
 class TStatList;
 
@@ -157,3 +158,6 @@ TSampleBounds SampleBounds(int drawCount, int offset, int length);
 // Every value of the statistic over the draws first..last: the enumerated values first, then the values
 // of each draw, oldest first, with one work area and one last-value list for the pass.
 TStatDrawArray ComputeStatValues(TCustomStat &stat, const TSampleBounds &sample, bool sorted);
+// The same, calling progress(percent) once every one per cent of the draws of a long sample.
+TStatDrawArray ComputeStatValues(TCustomStat &stat, const TSampleBounds &sample, bool sorted,
+                                 const std::function<void(double percent)> &progress);

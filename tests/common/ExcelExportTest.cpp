@@ -21,6 +21,7 @@
 #include <QAction>
 #include <QFileInfo>
 #include <sys/stat.h>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -558,4 +559,28 @@ TEST(ExcelExportDialog, CommandsAreReadyForTheFieldSelectedAtTheStart)
     });
     EXPECT_FALSE(ExportListViewToExcel(list, u"Т"_s, u"Л"_s, {}, {}, 0, true));
     EXPECT_TRUE(checked);
+}
+
+TEST(ExcelExport, ALongSheetKeepsTheWindowsAlive)
+{
+    QTemporaryDir dir;
+    XlsxExcelBackend files;
+    files.setFolder(dir.path());
+    SetExcelBackend(&files);
+    RecordingUrlOpener opener;
+    ScriptedMessages boxes;
+    bool eventsRan = false;
+    QTimer::singleShot(0, [&] { eventsRan = true; });
+
+    TExportJob job;
+    job.params.fields = ThreeFields();
+    job.rows = 20000;
+    job.cellText = [](int row, int column) { return QString::number(row * 3 + column); };
+    const bool done = RunExcelExport(job);
+    SetExcelBackend(nullptr);
+    EXPECT_TRUE(done);
+    EXPECT_TRUE(eventsRan); // the windows were painted while the sheet was written
+    EXPECT_EQ(boxes.count(), 0);
+    ASSERT_EQ(opener.addresses().size(), 1u);
+    EXPECT_TRUE(Unzipped(opener.addresses()[0], u"xl/worksheets/sheet1.xml"_s).contains(u"<v>59999</v>"_s));
 }

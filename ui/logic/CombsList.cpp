@@ -312,7 +312,32 @@ uint64_t GenerateNumbersMask(QStringView parameters)
     return mask;
 }
 
-TCombsTextResult ParseCombsText(const QByteArray &input)
+namespace {
+// Calls the progress once every one per cent of a text of size characters.
+class TextProgress {
+public:
+    TextProgress(qsizetype size, const TTextProgress &progress)
+        : m_size(size), m_every(std::max<qsizetype>(size / 100, 1)), m_next(progress ? m_every : -1),
+          m_progress(progress)
+    {
+    }
+    void at(qsizetype pos)
+    {
+        if (m_next < 0 || pos < m_next)
+            return;
+        m_next = (pos / m_every + 1) * m_every;
+        m_progress(double(pos) * 100.0 / double(std::max<qsizetype>(m_size, 1)));
+    }
+
+private:
+    qsizetype m_size;
+    qsizetype m_every;
+    qsizetype m_next;
+    const TTextProgress &m_progress;
+};
+} // namespace
+
+TCombsTextResult ParseCombsText(const QByteArray &input, const TTextProgress &progress)
 {
     QByteArray converted;
     const QByteArray *bytes = &input;
@@ -330,8 +355,10 @@ TCombsTextResult ParseCombsText(const QByteArray &input)
     const qsizetype size = bytes->size();
     // The shortest line that holds a combination is 11 characters and its line end.
     result.combs.reserve(size_t((size - pos) / 12 + 1));
+    TextProgress report(size, progress);
     TComb comb;
     while (pos < size) {
+        report.at(pos);
         qsizetype end = pos;
         while (end < size && data[end] != '\n' && data[end] != '\r')
             ++end;
@@ -371,13 +398,15 @@ QByteArray CombsToText(const TComb *combs, int64_t count)
     return text;
 }
 
-TCombsArray ParsePastedCombs(QStringView text)
+TCombsArray ParsePastedCombs(QStringView text, const TTextProgress &progress)
 {
     TCombsArray combs;
+    TextProgress report(text.size(), progress);
     qsizetype start = 0;
     for (qsizetype i = 0; i <= text.size(); ++i) {
         if (i < text.size() && text[i] != u'\n' && text[i] != u'\r')
             continue;
+        report.at(i);
         const QStringView line = text.mid(start, i - start);
         start = i + 1;
         if (!line.trimmed().isEmpty())
@@ -615,7 +644,9 @@ bool TCombsList::LoadCombsFromText(const QString &fileName)
         const QByteArray bytes = file.readAll();
         if (file.error() != QFileDevice::NoError)
             throw EInOutError(file.errorString());
-        const TCombsTextResult result = ParseCombsText(bytes);
+        const TCombsTextResult result = ParseCombsText(bytes, [&fileName](double percent) {
+            SetStatusText(Format(u"Загрузка файла \"%s\" ( завершено %.0f %% )...", {fileName, percent}));
+        });
         if (result.combs.empty() && result.skipped > 0)
             throw EConvertError(
                 u"В файле нет ни одной строки с корректной комбинацией (шесть разных чисел от 1 до 45)."_s);
@@ -655,7 +686,9 @@ bool TCombsList::SaveCombsToText(const QString &fileName)
 bool TCombsList::PasteCombs(QStringView text)
 {
     // Every line is checked before the list is touched.
-    const TCombsArray combs = ParsePastedCombs(text);
+    const TCombsArray combs = ParsePastedCombs(text, [](double percent) {
+        SetStatusText(Format(u"Вставка комбинаций из буфера ( завершено %.0f %% )...", {percent}));
+    });
     if (combs.empty())
         return false;
     assign(combs);

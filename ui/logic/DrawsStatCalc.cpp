@@ -230,7 +230,7 @@ TDrawsStatResult CalcDrawsStat(const TDrawsStatParams &p)
     result.last = sample.Last;
     result.sampleSize = sample.empty() ? 0 : sample.Last - sample.First + 1;
 
-    TStatDrawArray values = ComputeStatValues(*stat, sample, p.sortedDraws);
+    TStatDrawArray values = ComputeStatValues(*stat, sample, p.sortedDraws, p.progress);
     result.summary = StatValuesSummary(values);
 
     long double scale = 0;

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class TStatList;
@@ -49,6 +50,7 @@ struct TDrawsStatParams {
     bool sortedDraws = false;
     const TStatPrefetch *prefetch = nullptr; // none: the norms are not known
     bool showTotalLine = false;          // chart the all-combinations curve (with norms only)
+    std::function<void(double percent)> progress; // told every one per cent of the sample's draws
 };
 
 struct TDrawsStatRow {
