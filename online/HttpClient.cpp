@@ -1,6 +1,7 @@
 #include "online/HttpClient.h"
 
 #include "common/Format.h"
+#include "common/Translate.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -49,6 +50,49 @@ bool isHostNameChar(QChar c)
 }
 
 } // namespace
+
+QString NetworkFailureText(int curlCode, const QString &detail, const THttpProxy &proxy, bool connected)
+{
+    const bool viaProxy = proxy.isSet();
+    const QString proxyName = viaProxy ? Format(u"%s : %d", {proxy.server, proxy.port}) : QString();
+    QString sentence;
+    switch (curlCode) {
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        sentence = Format(u"Proxy-сервер \"%s\" не найден: проверьте настройки proxy-сервера.", {proxy.server});
+        break;
+    case CURLE_COULDNT_RESOLVE_HOST:
+        sentence = Tr(u"Сервер не найден: проверьте адрес и подключение к сети Интернет.");
+        break;
+    case CURLE_COULDNT_CONNECT:
+        // Through a proxy the connection is made to the proxy: it is the one that did not answer.
+        sentence = viaProxy ? Format(u"Нет соединения с proxy-сервером \"%s\": он не отвечает или отказал в соединении.",
+                                     {proxyName})
+                            : Tr(u"Не удалось соединиться с сервером: он недоступен или отказал в соединении.");
+        break;
+    case CURLE_OPERATION_TIMEDOUT:
+        sentence = viaProxy && !connected
+                       ? Format(u"Proxy-сервер \"%s\" не ответил за отведенное время.", {proxyName})
+                       : Tr(u"Сервер не ответил за отведенное время: проверьте подключение к сети Интернет.");
+        break;
+    case CURLE_PROXY:
+        sentence = Format(u"Proxy-сервер \"%s\" отказал в соединении: проверьте настройки proxy-сервера.", {proxyName});
+        break;
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+    case CURLE_SSL_INVALIDCERTSTATUS:
+        sentence = Tr(u"Сертификат сервера не принят: защищенное соединение не установлено.");
+        break;
+    case CURLE_SSL_CONNECT_ERROR:
+        sentence = Tr(u"Не удалось установить защищенное соединение с сервером.");
+        break;
+    default:
+        return detail;
+    }
+    return detail.isEmpty() ? sentence : sentence + u'\r' + detail;
+}
 
 bool IsValidProxyHost(QStringView host)
 {
@@ -329,8 +373,16 @@ void THttpClient::perform(const QString &url, const QByteArray *postBody, Transf
                                 {transfer.file->fileName(), transfer.file->errorString()}));
     if (result != CURLE_OK) {
         const QString detail = errorText[0] ? QString::fromUtf8(errorText) : QString::fromUtf8(curl_easy_strerror(result));
-        throw EHttpError(detail);
+        // A tunnel the proxy would not open is the proxy's refusal, whatever code the library gives.
+        long tunnelStatus = 0;
+        if (m_proxy.isSet() && curl_easy_getinfo(h, CURLINFO_HTTP_CONNECTCODE, &tunnelStatus) == CURLE_OK &&
+            tunnelStatus >= 300)
+            result = CURLE_PROXY;
+        throw EHttpError(NetworkFailureText(result, detail, m_proxy, connected));
     }
+    if (transfer.status == 407 && m_proxy.isSet())
+        throw EHttpError(NetworkFailureText(CURLE_PROXY, QString::fromLatin1(transfer.statusLine), m_proxy, true),
+                         transfer.status);
     if (transfer.status >= 400)
         throw EHttpError(QString::fromLatin1(transfer.statusLine), transfer.status);
     if (transfer.status == 0)

@@ -32,6 +32,13 @@ private:
     int m_status;
 };
 
+// The message of a request that the network library could not complete: a sentence in the user's
+// language for the usual failures (no connection, host not found, time-out, certificate refused, the
+// proxy unreachable or refusing), followed on the next line by the library's own detail; the detail
+// alone for anything else. With a proxy set, a failure to reach the proxy names the proxy.
+// connected tells whether the connection (to the proxy, when one is set) had been made.
+QString NetworkFailureText(int curlCode, const QString &detail, const THttpProxy &proxy, bool connected);
+
 // The request headers every client sends unless told otherwise.
 inline constexpr char kHttpAccept[] = "text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8";
 // Only the encodings the client decodes are offered.
