@@ -17,6 +17,7 @@
 #include <QLineSeries>
 #include <QValueAxis>
 #include <QVBoxLayout>
+#include <cmath>
 #include <exception>
 
 using namespace Qt::StringLiterals;
@@ -107,6 +108,14 @@ void TFormGraph::AddGraphPoint(double x, const QString &title, double y, bool ma
     extendRanges(x, y);
 }
 
+void TFormGraph::setYLabelFormat(const QString &format, bool whole)
+{
+    m_yFormat = format;
+    m_yFormatWhole = whole;
+    m_axisY->setLabelFormat(format);
+    applyScales();
+}
+
 bool TFormGraph::isLabelControlled(const QLineSeries *series) const
 {
     return m_labelControlled.contains(const_cast<QLineSeries *>(series));
@@ -148,7 +157,10 @@ void TFormGraph::applyScales()
         return;
     // Room above the highest point for its value label.
     ApplyAxisScale(m_axisX, NiceAxisScale(m_minX, m_maxX, m_wholeX || m_forceWholeX, 13));
-    ApplyAxisScale(m_axisY, NiceAxisScale(m_minY, m_maxY, m_wholeY || m_forceWholeY, 9, true));
+    const bool wholeY = m_yFormat.isEmpty() ? m_wholeY || m_forceWholeY : m_yFormatWhole;
+    ApplyAxisScale(m_axisY, NiceAxisScale(m_minY, m_maxY, wholeY, 9, true));
+    if (!m_yFormat.isEmpty())
+        m_axisY->setLabelFormat(m_yFormat);
 }
 
 void TFormGraph::done(int result)

@@ -31,6 +31,9 @@ public:
     void AddGraphPoint(double x, const QString &title, double y, bool markers, bool labels,
                        const QColor &colour = QColor());
 
+    // The labels of the value axis: "%d" with whole steps unless set otherwise (money: "%.2f").
+    void setYLabelFormat(const QString &format, bool whole);
+
     QChart *chart() const { return m_chart; }
     QChartView *chartView() const { return m_view; }
     QCheckBox *labelsCheck() const { return m_labels; }
@@ -63,6 +66,8 @@ private:
     bool m_hasPoints = false;
     bool m_wholeX = true, m_wholeY = true;
     bool m_forceWholeX = false, m_forceWholeY = false;
+    QString m_yFormat;        // set by setYLabelFormat; empty: chosen from the scale
+    bool m_yFormatWhole = true;
     double m_minX = 0, m_maxX = 0, m_minY = 0, m_maxY = 0;
 };
 

@@ -30,6 +30,7 @@ class TLayoutFeature;
 class TStakesFeature;
 class TSystemsPage;
 class TScenarioPage;
+class TScriptCatalogPanel;
 class TStatSettingsActions;
 class TDrawsPanel;
 class TStatisticsPage;
@@ -140,6 +141,7 @@ private:
     THelpFeature *m_helpFeature = nullptr;
     TCardWeekFeature *m_cardWeek = nullptr;
     TUpdateFeature *m_update = nullptr;
+    TScriptCatalogPanel *m_scriptCatalog = nullptr;
     TGraphsFeature *m_graphs = nullptr;
     std::array<QLabel *, 7> m_statusPanels{};
     QTimer *m_initTimer = nullptr;

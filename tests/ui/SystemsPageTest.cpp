@@ -55,6 +55,8 @@ protected:
         if (!standIn.ok())
             GTEST_SKIP() << "no test certificates for the local HTTPS server";
         standIn.result(kListPath, kRows);
+        // The scenario catalogue of the same service has nothing to show.
+        standIn.result("/scripts/scr_getlist.php", "");
         standIn.result(kDataPath, "<row><clist>" + systemLines(4, 9).toBase64() + "</clist></row>");
         standIn.configure(folder, "[USER]\r\nName=Я\r\nMail=Me@Example.org\r\n");
         savedConfig = StatList().Config;
