@@ -6,7 +6,7 @@ using namespace Qt::StringLiterals;
 
 TFormMain::TFormMain(const TStartSwitches &switches, QWidget *parent) : TTemplateMain(switches, parent)
 {
-    setWindowTitle(u"Анализ статистики лотереи \"Vendra 6 из 45\""_s);
+    setProgramTitle(u"Анализ статистики лотереи \"Vendra 6 из 45\""_s);
 }
 
 void TFormMain::FormCreate()

@@ -131,6 +131,7 @@ TStakesFeature::TStakesFeature(TTemplateMain &window) : QObject(&window), m_wind
     // After downloads and other changes of the archive the list shows the checked stakes.
     window.addView([this](bool) { m_stakesPage->refreshList(true, false); });
     showRatingsCount();
+    connect(&window, &TTemplateMain::languageChanged, this, &TStakesFeature::showRatingsCount);
 }
 
 void TStakesFeature::showRatingsCount()

@@ -6,6 +6,7 @@
 #include "common/Format.h"
 #include "common/FormStore.h"
 #include "common/Languages.h"
+#include "common/Translate.h"
 #include "common/ProcessUtils.h"
 #include "common/ProgramFiles.h"
 #include "common/widgets/FormLayouts.h"
@@ -461,9 +462,40 @@ void TTemplateMain::saveSettings()
 
 void TTemplateMain::setDrawsStatus(int count, int nextDraw, const QString &numbersText)
 {
+    m_drawsStatus = {count, nextDraw, numbersText};
     m_statusPanels[0]->setText(Format(u"Архив тиражей: %d", {count}));
     m_statusPanels[1]->setText(Format(u"Следующий тираж: %d", {nextDraw}));
     m_statusPanels[2]->setText(numbersText);
+}
+
+void TTemplateMain::setProgramTitle(const QString &source)
+{
+    m_titleSource = source;
+    updateTitle();
+}
+
+void TTemplateMain::updateTitle()
+{
+    QString title = Tr(m_titleSource);
+    if (m_titleVersion)
+        title += Format(u" версия %s", {QStringLiteral(VENDRA_VERSION)});
+    setWindowTitle(title);
+}
+
+void TTemplateMain::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        retranslateStatus();
+    QMainWindow::changeEvent(event);
+}
+
+void TTemplateMain::retranslateStatus()
+{
+    updateTitle();
+    setDrawsStatus(m_drawsStatus.count, m_drawsStatus.nextDraw, m_drawsStatus.numbersText);
+    refreshStakesCount();
+    m_statusPanels[3]->setText(TCombsPage::countText(m_combsPage->combs().count()));
+    emit languageChanged();
 }
 
 void TTemplateMain::ShowStatusText(const QString &text)
@@ -506,7 +538,8 @@ void TTemplateMain::tmrInitTimer()
                 static_cast<long double>(m_matchCounts[static_cast<size_t>(m)]) / m_allCombs;
         }
         m_combsPage->initCapacity(m_allCombs);
-        setWindowTitle(windowTitle() + u" версия " + QStringLiteral(VENDRA_VERSION));
+        m_titleVersion = true;
+        updateTitle();
         m_drawsPanel->setDrawsOffset(0);
 
         if (!m_stakes.load()) {

@@ -87,11 +87,22 @@ public:
 
     // The one-shot initialisation that follows the window's creation (run by its timer).
     void tmrInitTimer();
+
+    // The window's caption (its source text): shown in the interface language, with the version once
+    // the start-up has run.
+    void setProgramTitle(const QString &source);
+
     // True once the start-up failed in a way that a batch run must report.
     bool batchFailed() const { return m_batchFailed; }
 
+signals:
+    // The interface language changed: texts made from data (counts in the status panels) are made
+    // again in the new language.
+    void languageChanged();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool event(QEvent *event) override;
     // The close query: false while a scenario runs and no stop was requested.
     bool FormCloseQuery();
@@ -115,6 +126,8 @@ private:
     void drawsDownload();
     void startDownload();
     void setDrawsStatus(int count, int nextDraw, const QString &numbersText);
+    void updateTitle();
+    void retranslateStatus();
 
     TStartSwitches m_switches;
     TDrawsArchive m_archive;
@@ -164,4 +177,11 @@ private:
     bool m_batchFailed = false;
     bool m_destroyed = false;
     bool m_terminating = false;
+    QString m_titleSource;
+    bool m_titleVersion = false;
+    struct {
+        int count = 0;
+        int nextDraw = 0;
+        QString numbersText;
+    } m_drawsStatus;
 };
