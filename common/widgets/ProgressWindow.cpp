@@ -3,6 +3,7 @@
 #include "common/BusyCursor.h"
 #include "common/Exception.h"
 #include "common/Format.h"
+#include "common/Translate.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -39,7 +40,7 @@ TFormProgress::TFormProgress(QWidget *parent)
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setGeometry(0, 0, kClientWidth, kHeightWithStop);
 
-    m_text = new QLabel(QStringLiteral("Подождите пожалуйста..."), panel);
+    m_text = new QLabel(Tr(u"Подождите пожалуйста..."), panel);
     m_text->setObjectName(QStringLiteral("TextLabel"));
     m_text->setAlignment(Qt::AlignCenter);
     m_text->setGeometry(11, 8, 393, 19);
@@ -50,9 +51,9 @@ TFormProgress::TFormProgress(QWidget *parent)
     m_gauge->setTextVisible(false);
     m_gauge->setRange(0, 0);
 
-    m_btnStop = new QPushButton(QStringLiteral("Отмена"), panel);
+    m_btnStop = new QPushButton(Tr(u"Отмена"), panel);
     m_btnStop->setObjectName(QStringLiteral("StopButton"));
-    m_btnStop->setToolTip(QStringLiteral("Прервать операцию"));
+    m_btnStop->setToolTip(Tr(u"Прервать операцию"));
     m_btnStop->setGeometry((kClientWidth - 97) / 2, 70, 97, 25);
     m_btnStop->hide();
     connect(m_btnStop, &QPushButton::clicked, this, &TFormProgress::onStopClicked);
@@ -96,7 +97,7 @@ int TFormProgress::maximum() const
 void ShowProgress(const QString &text, int maxValue, bool showStop)
 {
     if (g_progressWindow)
-        throw Exception(QStringLiteral("Окно индикатора уже создано!"));
+        throw Exception(Tr(u"Окно индикатора уже создано!"));
     g_progressWindow = new TFormProgress();
     g_progressWindow->setup(text, maxValue, showStop);
     g_progressWindow->show();
