@@ -53,26 +53,29 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kExclusiveAccessMessage =
-    u"Невозможно получить монопольный доступ к файлам данных!\r\r"
+QString ExclusiveAccessMessage()
+{
+    return Tr(u"Невозможно получить монопольный доступ к файлам данных!\r\r"
     u"Возможные причины данной ошибки: \r\r"
     u"1) Вы пытаетесь запустить вторую копию программы из одного и того же каталога. Корректная работа "
     u"нескольких копий программы возможна только из разных каталогов.\r\r"
     u"2) Для программы нет прав на запись в том каталоге, где она расположена. Например: в Windows 7 и выше "
     u"по умолчанию запрещена запись в c:\\Program Files.\r\r"
-    u"Программа будет закрыта!"_s;
+    u"Программа будет закрыта!");
+}
 
+// Each panel starts with its text for a count of 0.
 struct StatusPanelSpec {
     const char16_t *text;
     int width;
 };
 constexpr std::array<StatusPanelSpec, 7> kStatusPanels = {{
-    {u"Архив тиражей: 0", 150},
-    {u"Следующий тираж: 0", 180},
+    {u"Архив тиражей: %d", 150},
+    {u"Следующий тираж: %d", 180},
     {u"", 130},
-    {u"Комбинаций: 0", 150},
-    {u"Ставок: 0", 120},
-    {u"Рейтинг: 0", 125},
+    {u"Комбинаций: %d", 150},
+    {u"Ставок: %d", 120},
+    {u"Рейтинг: %d", 125},
     {u"", 50},
 }};
 constexpr int kFreeStatusPanel = 6;
@@ -116,7 +119,8 @@ void TTemplateMain::buildWindow()
     bar->setProperty("Tag", kFreeStatusPanel);
     bar->setSizeGripEnabled(true);
     for (size_t i = 0; i < kStatusPanels.size(); ++i) {
-        auto *label = new QLabel(QString::fromUtf16(kStatusPanels[i].text), bar);
+        const QStringView text(kStatusPanels[i].text);
+        auto *label = new QLabel(text.isEmpty() ? QString() : Format(text, {0}), bar);
         label->setObjectName(u"StatusPanel%1"_s.arg(i + 1));
         label->setProperty("panelIndex", static_cast<int>(i));
         label->setFrameShape(QFrame::StyledPanel);
@@ -133,7 +137,7 @@ void TTemplateMain::buildWindow()
     m_leftPages = new QTabWidget(m_splitter);
     m_leftPages->setObjectName(u"pcLeft"_s);
     m_drawsPanel = new TDrawsPanel(m_archive, m_leftPages);
-    m_leftPages->addTab(m_drawsPanel, u"Тиражи"_s);
+    m_leftPages->addTab(m_drawsPanel, Tr(u"Тиражи"));
     m_mainPages = new QTabWidget(m_splitter);
     m_mainPages->setObjectName(u"pcMain"_s);
     m_statisticsPage = new TStatisticsPage(m_archive, StatList(), m_options, m_mainPages);
@@ -182,7 +186,7 @@ void TTemplateMain::buildWindow()
 
 void TTemplateMain::buildActions()
 {
-    m_actExit = new QAction(u"Выход"_s, this);
+    m_actExit = new QAction(Tr(u"Выход"), this);
     m_actExit->setObjectName(u"ExitProgram"_s);
     m_actExit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
     connect(m_actExit, &QAction::triggered, this, [this] {
@@ -190,19 +194,19 @@ void TTemplateMain::buildActions()
             close();
     });
 
-    m_actDownload = new QAction(u"Загрузить новые тиражи с сайта"_s, this);
+    m_actDownload = new QAction(Tr(u"Загрузить новые тиражи с сайта"), this);
     m_actDownload->setObjectName(u"DrawsDownload"_s);
     m_actDownload->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     connect(m_actDownload, &QAction::triggered, this, &TTemplateMain::drawsDownload);
 
-    m_actProxy = new QAction(u"Настройки прокси-сервера..."_s, this);
+    m_actProxy = new QAction(Tr(u"Настройки прокси-сервера..."), this);
     m_actProxy->setObjectName(u"EditProxy"_s);
     connect(m_actProxy, &QAction::triggered, this, [this] {
         if (IsNotBusy())
             EditProxySettings(m_proxy, this, GetIniFileName());
     });
 
-    m_actAutoUpdates = new QAction(u"Проверять обновления при запуске"_s, this);
+    m_actAutoUpdates = new QAction(Tr(u"Проверять обновления при запуске"), this);
     m_actAutoUpdates->setObjectName(u"AutoSelfUpdate"_s);
     m_actAutoUpdates->setCheckable(true);
     connect(m_actAutoUpdates, &QAction::triggered, this, [this] {
@@ -210,9 +214,9 @@ void TTemplateMain::buildActions()
         m_options.toggle(&MainOptions::autoUpdates);
     });
 
-    const std::array<QString, 3> autoDownloadCaptions = {u"Спрашивать о загрузке тиражей при запуске"_s,
-                                                          u"Загружать новые тиражи при запуске"_s,
-                                                          u"Не загружать тиражи при запуске"_s};
+    const std::array<QString, 3> autoDownloadCaptions = {Tr(u"Спрашивать о загрузке тиражей при запуске"),
+                                                         Tr(u"Загружать новые тиражи при запуске"),
+                                                         Tr(u"Не загружать тиражи при запуске")};
     auto *autoDownloadGroup = new QActionGroup(this);
     for (int i = 0; i < 3; ++i) {
         QAction *a = new QAction(autoDownloadCaptions[static_cast<size_t>(i)], autoDownloadGroup);
@@ -246,11 +250,11 @@ void TTemplateMain::buildActions()
     });
     connect(m_statActions, &TStatSettingsActions::favouritesChanged, this, [this] { RefreshViews(true); });
 
-    QMenu *fileMenu = menuBar()->addMenu(u"&Файл"_s);
+    QMenu *fileMenu = menuBar()->addMenu(Tr(u"&Файл"));
     fileMenu->setObjectName(u"menuFile"_s);
     fileMenu->addAction(m_actExit);
 
-    QMenu *drawsMenu = menuBar()->addMenu(u"&Тиражи"_s);
+    QMenu *drawsMenu = menuBar()->addMenu(Tr(u"&Тиражи"));
     drawsMenu->setObjectName(u"menuDraws"_s);
     drawsMenu->addAction(m_drawsPanel->addAction());
     drawsMenu->addAction(m_drawsPanel->editAction());
@@ -265,7 +269,7 @@ void TTemplateMain::buildActions()
     drawsMenu->addSeparator();
     drawsMenu->addAction(m_actDownload);
 
-    QMenu *combsMenu = menuBar()->addMenu(u"&Комбинации"_s);
+    QMenu *combsMenu = menuBar()->addMenu(Tr(u"&Комбинации"));
     combsMenu->setObjectName(u"menuCombs"_s);
     combsMenu->addActions({m_combsPage->genAction(), m_combsPage->openAction(), m_combsPage->saveAction()});
     combsMenu->addSeparator();
@@ -277,7 +281,7 @@ void TTemplateMain::buildActions()
     combsMenu->addSeparator();
     combsMenu->addAction(m_drawsCsv->combsXlsExportAction());
 
-    QMenu *statMenu = menuBar()->addMenu(u"&Статистика"_s);
+    QMenu *statMenu = menuBar()->addMenu(Tr(u"&Статистика"));
     statMenu->setObjectName(u"menuStat"_s);
     statMenu->addAction(m_statisticsPage->calcAction());
     statMenu->addSeparator();
@@ -292,7 +296,7 @@ void TTemplateMain::buildActions()
     statMenu->addActions({m_statActions->filtersManagerAction(), m_statActions->filtersResetAction(),
                           m_statActions->filtersInfoAction()});
 
-    QMenu *scenarioMenu = menuBar()->addMenu(u"С&ценарий"_s);
+    QMenu *scenarioMenu = menuBar()->addMenu(Tr(u"С&ценарий"));
     scenarioMenu->setObjectName(u"menuScript"_s);
     scenarioMenu->addActions({m_scenarioPage->openAction(), m_scenarioPage->saveAction(), m_scenarioPage->loadAction()});
     scenarioMenu->addSeparator();
@@ -305,7 +309,7 @@ void TTemplateMain::buildActions()
     scenarioMenu->addSeparator();
     scenarioMenu->addActions({m_scenarioPage->copyAction(), m_scenarioPage->pasteAction()});
 
-    QMenu *optionsMenu = menuBar()->addMenu(u"&Параметры"_s);
+    QMenu *optionsMenu = menuBar()->addMenu(Tr(u"&Параметры"));
     optionsMenu->setObjectName(u"menuOptions"_s);
     optionsMenu->addActions({m_statActions->editConfigAction(), m_statActions->editShreddingAction()});
     optionsMenu->addSeparator();
@@ -413,7 +417,7 @@ bool TTemplateMain::waitForPreviousCopy()
     if (!IsProgramRunning(program, true))
         return true;
     std::fprintf(stderr, "%s\n",
-                 qPrintable(u"Предыдущая копия программы не завершила работу; перезапуск отменен."_s));
+                 qPrintable(Tr(u"Предыдущая копия программы не завершила работу; перезапуск отменен.")));
     return false;
 }
 
@@ -519,7 +523,7 @@ void TTemplateMain::loadDraws()
         return;
     }
     BusySection busy;
-    SetStatusText(u"Загрузка файла тиражей..."_s);
+    SetStatusText(Tr(u"Загрузка файла тиражей..."));
     m_archive.load();
     m_drawsPanel->updateDrawsInfo(false);
     SetStatusText({});
@@ -529,7 +533,7 @@ void TTemplateMain::tmrInitTimer()
 {
     m_initTimer->stop();
     try {
-        SetStatusText(u"Инициализация..."_s);
+        SetStatusText(Tr(u"Инициализация..."));
 
         m_allCombs = static_cast<int>(CombinationCount(kMaxNumber, kMainCount));
         for (int m = 0; m <= kMainCount; ++m) {
@@ -543,7 +547,7 @@ void TTemplateMain::tmrInitTimer()
         m_drawsPanel->setDrawsOffset(0);
 
         if (!m_stakes.load()) {
-            ShowErrorBox(kExclusiveAccessMessage);
+            ShowErrorBox(ExclusiveAccessMessage());
             setBatchFailed();
             terminateApplication();
             return;
@@ -609,8 +613,8 @@ void TTemplateMain::startDownload()
 {
     switch (m_options.startDownload()) {
     case StartDownload::Ask:
-        if (ConfirmBox(u"Обновить список тиражей?\r\rДля выполнения обновления необходимо действующее "
-                       u"подключение к сети Интернет."_s) == IDYES)
+        if (ConfirmBox(Tr(u"Обновить список тиражей?\r\rДля выполнения обновления необходимо действующее "
+                          u"подключение к сети Интернет.")) == IDYES)
             drawsDownload();
         break;
     case StartDownload::Download: drawsDownload(); break;
@@ -639,8 +643,8 @@ void TTemplateMain::drawsDownload()
     if (!IsNotBusy())
         return;
     BusySection busy;
-    WaitGuard wait(u"Загрузка архива тиражей..."_s);
-    SetStatusText(u"Загрузка архива тиражей..."_s);
+    WaitGuard wait(Tr(u"Загрузка архива тиражей..."));
+    SetStatusText(Tr(u"Загрузка архива тиражей..."));
     DownloadDraws();
     checkStakes();
     SetStatusText({});
