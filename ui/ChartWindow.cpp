@@ -3,6 +3,7 @@
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/FormStore.h"
+#include "common/Translate.h"
 #include "common/widgets/FormLayouts.h"
 #include "ui/ChartAxes.h"
 #include "ui/ChartLegend.h"
@@ -44,12 +45,11 @@ bool IsWhole(double v)
 
 TFormGraph::TFormGraph(QWidget *parent)
     : QDialog(parent), m_chart(new QChart), m_view(new QChartView(m_chart, this)),
-      m_labels(new QCheckBox(u"Отображать метки на графиках"_s, this)), m_legend(new TChartLegend(m_chart, this)),
-      m_axisX(new QValueAxis(m_chart)),
-      m_axisY(new QValueAxis(m_chart))
+      m_labels(new QCheckBox(Tr(u"Отображать метки на графиках"), this)), m_legend(new TChartLegend(m_chart, this)),
+      m_axisX(new QValueAxis(m_chart)), m_axisY(new QValueAxis(m_chart))
 {
     setObjectName(u"FormGraph"_s);
-    setWindowTitle(u"График"_s);
+    setWindowTitle(Tr(u"График"));
     setWindowFlag(Qt::Tool);
     setSizeGripEnabled(true);
     resize(800, 500);
@@ -203,7 +203,7 @@ void FillSumsDistributionChart(TFormGraph &window, const TSumsDistribution &d)
 
 QAction *CreateTotalSumCombsAction(TTemplateMain &window)
 {
-    auto *action = new QAction(u"Распределение сумм тиражей и всех возможных комбинаций"_s, &window);
+    auto *action = new QAction(Tr(u"Распределение сумм тиражей и всех возможных комбинаций"), &window);
     action->setObjectName(u"TotalSumCombs"_s);
     QObject::connect(action, &QAction::triggered, &window, [&window, action] {
         if (!IsNotBusy())
@@ -211,7 +211,7 @@ QAction *CreateTotalSumCombsAction(TTemplateMain &window)
         TSumsDistribution distribution;
         {
             const BusySection busy;
-            SetStatusText(u"Идет сбор статистики...."_s);
+            SetStatusText(Tr(u"Идет сбор статистики...."));
             distribution = CalcSumsDistribution(window.archive().draws());
             SetStatusText(QString());
         }

@@ -1,5 +1,6 @@
 #include "ui/GraphsPage.h"
 
+#include "common/Translate.h"
 #include "common/widgets/WidgetHooks.h"
 
 #include "common/BusyCursor.h"
@@ -55,16 +56,16 @@ QString TabGraphsKey()
 
 TGraphsPage::TGraphsPage(TDrawsArchive &archive, TStatList &list, MainOptions &options, QWidget *parent)
     : QWidget(parent), m_archive(archive), m_list(list), m_options(options), m_length(new QSpinBox(this)),
-      m_combo(new QComboBox(this)), m_showMarks(new QCheckBox(u"Отображать метки на графике"_s, this)),
-      m_chart(new QChart), m_actDraw(new QAction(u"Обновить"_s, this))
+      m_combo(new QComboBox(this)), m_showMarks(new QCheckBox(Tr(u"Отображать метки на графике"), this)),
+      m_chart(new QChart), m_actDraw(new QAction(Tr(u"Обновить"), this))
 {
     setObjectName(u"tsGraphs"_s);
     m_length->setObjectName(u"edDrawsGraphLen"_s);
     m_length->setRange(1, kMaxGraphLen);
     m_length->setValue(kDesignedGraphLen);
-    m_length->setToolTip(u"Количество тиражей, использующихся для построения графиков"_s);
+    m_length->setToolTip(Tr(u"Количество тиражей, использующихся для построения графиков"));
     m_combo->setObjectName(u"cbDrawsGraphType"_s);
-    m_combo->setToolTip(u"Тип графика"_s);
+    m_combo->setToolTip(Tr(u"Тип графика"));
     m_combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_combo->setMinimumContentsLength(12);
     m_showMarks->setObjectName(u"cbDrawsGraphShowMarks"_s);
@@ -79,9 +80,9 @@ TGraphsPage::TGraphsPage(TDrawsArchive &archive, TStatList &list, MainOptions &o
     drawButton->setDefaultAction(m_actDraw);
 
     auto *top = new QHBoxLayout;
-    top->addWidget(new QLabel(u"Тираж:"_s, this));
+    top->addWidget(new QLabel(Tr(u"Тираж:"), this));
     top->addWidget(m_length);
-    top->addWidget(new QLabel(u"Тип графика:"_s, this));
+    top->addWidget(new QLabel(Tr(u"Тип графика:"), this));
     top->addWidget(m_combo, 1);
     top->addWidget(drawButton);
     top->addWidget(m_showMarks);
@@ -116,7 +117,7 @@ TGraphsPage::TGraphsPage(TDrawsArchive &archive, TStatList &list, MainOptions &o
 
 QString TGraphsPage::caption()
 {
-    return u"Графики"_s;
+    return Tr(u"Графики");
 }
 
 int TGraphsPage::graphLength() const
@@ -182,7 +183,7 @@ void TGraphsPage::DrawGraphs(bool force)
     ++m_computations;
     {
         const BusySection busy;
-        SetStatusText(u"Анализ тиражей и построение графиков..."_s);
+        SetStatusText(Tr(u"Анализ тиражей и построение графиков..."));
         TDrawsGraphParams params;
         params.list = &m_list;
         params.method = method;
@@ -223,12 +224,12 @@ void TGraphsPage::showResult(const QString &title)
     points->append(m_result.values);
 
     auto *mean = new QLineSeries(m_chart);
-    mean->setName(u"Среднее значение"_s);
+    mean->setName(Tr(u"Среднее значение"));
     mean->setPen(QPen(QColor(0, 0, 255), 2));
     mean->append(m_result.mean);
 
     auto *frequent = new QLineSeries(m_chart);
-    frequent->setName(u"Наиболее часто встречающееся значение"_s);
+    frequent->setName(Tr(u"Наиболее часто встречающееся значение"));
     frequent->setPen(QPen(QColor(255, 0, 0), 2));
     frequent->append(m_result.mostFrequent);
 
@@ -303,7 +304,7 @@ TGraphsFeature *InstallGraphs(TTemplateMain &window)
     if (TStatisticsPage *stats = window.statisticsPage())
         stats->setGraphCombo(page->methodCombo());
 
-    feature->tabAction = new QAction(u"Вкладка \"Графики\""_s, &window);
+    feature->tabAction = new QAction(Tr(u"Вкладка \"Графики\""), &window);
     feature->tabAction->setObjectName(u"TabGraps"_s);
     feature->tabAction->setCheckable(true);
     bool shown = true;

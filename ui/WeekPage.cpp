@@ -2,6 +2,7 @@
 
 #include "ui/ChartAxes.h"
 
+#include "common/Translate.h"
 #include "common/widgets/WidgetHooks.h"
 
 #include "common/BusyCursor.h"
@@ -63,10 +64,10 @@ TWeekPage::TWeekPage(const TDrawsArchive &archive, const TStatList &stats, const
     m_edWeekLen->setObjectName(u"edWeekLen"_s);
     m_edWeekLen->setRange(1, 999999);
     m_edWeekLen->setValue(kDesignedWeekLen);
-    m_edWeekLen->setToolTip(u"Количество тиражей, использующихся для расчета статистики"_s);
-    m_btnCalc = new QPushButton(u"Обновить"_s, top);
+    m_edWeekLen->setToolTip(Tr(u"Количество тиражей, использующихся для расчета статистики"));
+    m_btnCalc = new QPushButton(Tr(u"Обновить"), top);
     m_btnCalc->setObjectName(u"btnWeekStatCalc"_s);
-    topLayout->addWidget(new QLabel(u"Тиражей:"_s, top));
+    topLayout->addWidget(new QLabel(Tr(u"Тиражей:"), top));
     topLayout->addWidget(m_edWeekLen);
     topLayout->addWidget(m_btnCalc);
     topLayout->addStretch(1);
@@ -117,7 +118,7 @@ TWeekPage::TWeekPage(const TDrawsArchive &archive, const TStatList &stats, const
 
 QString TWeekPage::caption()
 {
-    return u"Неделя"_s;
+    return Tr(u"Неделя");
 }
 
 int TWeekPage::weekLen() const
@@ -196,7 +197,7 @@ void TWeekPage::RefreshWeek(bool force)
         return;
     m_key = key;
     BusySection busy;
-    SetStatusText(u"Построение статистики по дням недели..."_s);
+    SetStatusText(Tr(u"Построение статистики по дням недели..."));
     m_dayNames = WeekDayNames();
     m_table.build(m_archive.draws(), key.drawsOffset, key.weekLen);
     m_grid->invalidateAll();
@@ -218,7 +219,7 @@ void TWeekPage::redrawChart()
 void TWeekPage::DrawWeekChart(int column, int row)
 {
     BusySection busy;
-    SetStatusText(u"Построение статистики по дням недели..."_s);
+    SetStatusText(Tr(u"Построение статистики по дням недели..."));
     m_chart->removeAllSeries();
     DeleteChartAxes(m_chart);
 
@@ -285,7 +286,7 @@ void TWeekPage::FilterCombsByWeek(TCombsList &list, bool deleting, const TFilter
 {
     const TFilterSelection values = selection();
     if (values.empty())
-        throw Exception(u"В выделенном диапазоне нет значений для фильтра!"_s);
+        throw Exception(Tr(u"В выделенном диапазоне нет значений для фильтра!"));
     list.SaveUndo(true);
     FilterCombsByNumbers(list, m_stats, values, deleting, draws, caption());
 }
