@@ -3,6 +3,7 @@
 #include "common/DateTime.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
+#include "common/Translate.h"
 #include "lottery/DrawDates.h"
 #include "ui/logic/DrawEntry.h"
 
@@ -21,18 +22,18 @@ TFormDraw::TFormDraw(QWidget *parent) : TDialogSTemplate(parent)
     setObjectName(u"FormDraw"_s);
     auto *layout = new QVBoxLayout(clientArea());
 
-    auto *numberLabel = new QLabel(u"Номер тиража:"_s, clientArea());
+    auto *numberLabel = new QLabel(Tr(u"Номер тиража:"), clientArea());
     m_number = new QSpinBox(clientArea());
     m_number->setObjectName(u"edDrawNumber"_s);
     m_number->setRange(1, INT_MAX);
     numberLabel->setBuddy(m_number);
 
-    auto *dataLabel = new QLabel(u"Выпавшие числа, разделенные точкой с запятой или запятой:"_s, clientArea());
+    auto *dataLabel = new QLabel(Tr(u"Выпавшие числа, разделенные точкой с запятой или запятой:"), clientArea());
     m_data = new QLineEdit(clientArea());
     m_data->setObjectName(u"edDrawData"_s);
     dataLabel->setBuddy(m_data);
 
-    m_dateLabel = new QLabel(u"Дата и время тиража:"_s, clientArea());
+    m_dateLabel = new QLabel(Tr(u"Дата и время тиража:"), clientArea());
     m_dateLabel->setObjectName(u"lblDrawDate"_s);
     m_date = new QDateEdit(clientArea());
     m_date->setObjectName(u"edDrawDate"_s);
@@ -89,7 +90,7 @@ bool TFormDraw::validate()
     TDrawRec probe;
     if (ParseDrawEntryText(m_data->text(), probe))
         return true;
-    ShowErrorBox(u"Введена некорректная комбинация!"_s);
+    ShowErrorBox(Tr(u"Введена некорректная комбинация!"));
     m_data->setFocus();
     return false;
 }
