@@ -3,6 +3,7 @@
 #include "ui/ChartAxes.h"
 
 #include "common/Format.h"
+#include "common/Translate.h"
 #include "common/widgets/SplitterPane.h"
 #include "common/widgets/WidgetHooks.h"
 
@@ -92,12 +93,12 @@ TStatisticsPage::TStatisticsPage(TDrawsArchive &archive, TStatList &list, MainOp
     m_combo->setMinimumContentsLength(10);
     m_combo->setMaxVisibleItems(30);
 
-    auto *lengthLabel = new QLabel(u"Тиражей:"_s, this);
+    auto *lengthLabel = new QLabel(Tr(u"Тиражей:"), this);
     m_length = new QSpinBox(this);
     m_length->setObjectName(u"edDrawsStatLen"_s);
     m_length->setRange(1, kMaxSampleLength);
     m_length->setValue(kDefaultSampleLength);
-    m_length->setToolTip(u"Количество тиражей, использующихся для расчета статистики"_s);
+    m_length->setToolTip(Tr(u"Количество тиражей, использующихся для расчета статистики"));
     lengthLabel->setBuddy(m_length);
 
     m_table = new TQSortListView(this);
@@ -155,30 +156,30 @@ TStatisticsPage::TStatisticsPage(TDrawsArchive &archive, TStatList &list, MainOp
 
 QString TStatisticsPage::caption()
 {
-    return u"Статистика"_s;
+    return Tr(u"Статистика");
 }
 
 void TStatisticsPage::buildActions()
 {
-    m_actCalc = new QAction(u"Обновить"_s, this);
+    m_actCalc = new QAction(Tr(u"Обновить"), this);
     m_actCalc->setObjectName(u"DrawsStatCalc"_s);
     m_actCalc->setShortcut(QKeySequence(Qt::Key_F5));
     m_actCalc->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     connect(m_actCalc, &QAction::triggered, this, [this] { guarded([this] { CalcDrawsStat(true); }); });
 
-    m_actPrefetchs = new QAction(u"Использовать сравнение с полным набором комбинаций"_s, this);
+    m_actPrefetchs = new QAction(Tr(u"Использовать сравнение с полным набором комбинаций"), this);
     m_actPrefetchs->setObjectName(u"DrawsStatePrefetchsEnabled"_s);
-    m_actPrefetchs->setIconText(u"Полный набор"_s);
+    m_actPrefetchs->setIconText(Tr(u"Полный набор"));
     m_actPrefetchs->setCheckable(true);
     connect(m_actPrefetchs, &QAction::triggered, this, [this] { guarded([this] { togglePrefetchs(); }); });
 
-    m_actTotalLine = new QAction(u"График идеального распределения"_s, this);
+    m_actTotalLine = new QAction(Tr(u"График идеального распределения"), this);
     m_actTotalLine->setObjectName(u"DrawsStatShowTotalLine"_s);
-    m_actTotalLine->setIconText(u"Идеальный график"_s);
+    m_actTotalLine->setIconText(Tr(u"Идеальный график"));
     m_actTotalLine->setCheckable(true);
     connect(m_actTotalLine, &QAction::triggered, this, [this] { guarded([this] { toggleTotalLine(); }); });
 
-    m_actExport = new QAction(u"Экспорт статистики в Microsoft Excel"_s, this);
+    m_actExport = new QAction(Tr(u"Экспорт статистики в Microsoft Excel"), this);
     m_actExport->setObjectName(u"DrawsStatExportToExcel"_s);
     m_actExport->setIconText(u"Excel"_s);
     m_actExport->setEnabled(false);
@@ -383,7 +384,7 @@ void TStatisticsPage::CalcDrawsStat(bool force)
 
     {
         BusySection busy;
-        SetStatusText(u"Анализ тиражей и расчет статистики..."_s);
+        SetStatusText(Tr(u"Анализ тиражей и расчет статистики..."));
         struct StatusReset {
             ~StatusReset() { SetStatusText({}); }
         } statusReset;
@@ -482,7 +483,7 @@ void TStatisticsPage::showChart()
         return;
 
     auto *actual = new QLineSeries;
-    actual->setName(u"Фактические данные"_s);
+    actual->setName(Tr(u"Фактические данные"));
     actual->setPen(QPen(kActualColor, 2));
     actual->setMarkerSize(kMarkerSize);
     actual->setLightMarker(actualMarker());
@@ -491,7 +492,7 @@ void TStatisticsPage::showChart()
     QLineSeries *total = nullptr;
     if (chartData.hasTotal) {
         total = new QLineSeries;
-        total->setName(u"Все возможные комбинации"_s);
+        total->setName(Tr(u"Все возможные комбинации"));
         total->setPen(QPen(kTotalColor, 1));
         total->replace(chartData.total);
         m_chart->addSeries(total);
@@ -605,7 +606,7 @@ void TStatisticsPage::togglePrefetchs()
 void TStatisticsPage::toggleTotalLine()
 {
     m_options.toggle(&MainOptions::showTotalLine);
-    SetStatusText(u"Создание графиков..."_s);
+    SetStatusText(Tr(u"Создание графиков..."));
     m_chart->removeAllSeries();
     updateActions();
     CalcDrawsStat(true);
