@@ -1,6 +1,7 @@
 #include "ui/LayoutPage.h"
 
 #include "common/BusyCursor.h"
+#include "common/Translate.h"
 #include "common/widgets/ListView.h"
 #include "common/widgets/SplitterPane.h"
 #include "common/widgets/StringGrid.h"
@@ -34,7 +35,7 @@ constexpr int kColWidth = 40;
 
 QString LengthHint()
 {
-    return u"Количество тиражей, использующихся для расчета статистики"_s;
+    return Tr(u"Количество тиражей, использующихся для расчета статистики");
 }
 
 QSpinBox *MakeLengthEdit(const QString &name, int value, QWidget *parent)
@@ -62,9 +63,9 @@ TLayoutPage::TLayoutPage(const TDrawsArchive &archive, const MainOptions &option
 {
     setObjectName(u"tsLayout"_s);
 
-    m_actCalc = new QAction(u"Обновить"_s, this);
+    m_actCalc = new QAction(Tr(u"Обновить"), this);
     m_actCalc->setObjectName(u"LayoutCalc"_s);
-    m_actCmpCalc = new QAction(u"Обновить"_s, this);
+    m_actCmpCalc = new QAction(Tr(u"Обновить"), this);
     m_actCmpCalc->setObjectName(u"LayoutCmpCalc"_s);
     connect(m_actCalc, &QAction::triggered, this, [this] {
         if (IsNotBusy())
@@ -76,7 +77,7 @@ TLayoutPage::TLayoutPage(const TDrawsArchive &archive, const MainOptions &option
     });
 
     auto *top = new QHBoxLayout;
-    top->addWidget(new QLabel(u"Тиражей:"_s, this));
+    top->addWidget(new QLabel(Tr(u"Тиражей:"), this));
     m_edLen = MakeLengthEdit(u"edLayoutLen"_s, kDefaultLayoutLen, this);
     m_edLen->installEventFilter(this);
     top->addWidget(m_edLen);
@@ -113,7 +114,7 @@ TLayoutPage::TLayoutPage(const TDrawsArchive &archive, const MainOptions &option
         // Five lists share the panel: no sort mark takes room from the captions (the lists still
         // sort by a click), and the window's range fills the rest of each list.
         list->horizontalHeader()->setSortIndicatorShown(false);
-        list->addColumn(u"Кол-во"_s, 40, Qt::AlignRight);
+        list->addColumn(Tr(u"Кол-во"), 40, Qt::AlignRight);
         list->addColumn(QString(), 40);
         list->horizontalHeader()->setStretchLastSection(true);
         column->addLayout(head);
@@ -139,7 +140,7 @@ TLayoutPage::TLayoutPage(const TDrawsArchive &archive, const MainOptions &option
 
 QString TLayoutPage::caption()
 {
-    return u"Схема"_s;
+    return Tr(u"Схема");
 }
 
 bool TLayoutPage::eventFilter(QObject *watched, QEvent *event)
@@ -170,7 +171,7 @@ void TLayoutPage::RefreshLayout(bool force)
     if (!force && now == m_schemeCache)
         return;
     BusySection busy;
-    SetStatusText(u"Построение схемы выпадения номеров..."_s);
+    SetStatusText(Tr(u"Построение схемы выпадения номеров..."));
     const int offset = drawsOffset();
     m_scheme = BuildLayoutScheme(m_archive.draws(), offset, m_edLen->value(),
                                  LayoutMarkedNumbers(m_archive.draws(), offset));
@@ -207,7 +208,7 @@ void TLayoutPage::RefreshLayoutLists(bool force)
     if (!force && now == m_listsCache)
         return;
     BusySection busy;
-    SetStatusText(u"Построение схемы выпадения номеров..."_s);
+    SetStatusText(Tr(u"Построение схемы выпадения номеров..."));
     for (int k = 0; k < kCompareLists; ++k) {
         const TLayoutList built = BuildLayoutList(m_archive.draws(), now.offset, compareLen(k));
         TListViewModel *model = compareList(k)->listModel();

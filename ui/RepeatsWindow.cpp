@@ -1,7 +1,8 @@
 #include "ui/RepeatsWindow.h"
 
-#include "ui/ChartAxes.h"
+#include "common/Translate.h"
 #include "common/widgets/SplitterPane.h"
+#include "ui/ChartAxes.h"
 
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
@@ -65,32 +66,32 @@ TRepeatsWindow::TRepeatsWindow(const TDrawsArray &draws, QWidget *parent) : QDia
     setWindowTitle(caption());
     resize(800, 600);
 
-    m_edDrawsLen = MakeEdit(u"edDrawsLen"_s, u"Количество тиражей, использующихся для расчета статистики"_s, this);
-    m_edDeep = MakeEdit(u"edDeep"_s,
-                        u"Количество тиражей, просматриваемых \"в глубину\" для поиска совпадений"_s, this);
+    m_edDrawsLen = MakeEdit(u"edDrawsLen"_s, Tr(u"Количество тиражей, использующихся для расчета статистики"), this);
+    m_edDeep =
+        MakeEdit(u"edDeep"_s, Tr(u"Количество тиражей, просматриваемых \"в глубину\" для поиска совпадений"), this);
     m_edDrawsLen->setValue(kRepeatsDefaultLength);
     m_edDeep->setValue(kRepeatsDefaultDepth);
     m_edDrawsLen->installEventFilter(this);
     m_edDeep->installEventFilter(this);
-    m_btnCalc = new QPushButton(u"Рассчитать"_s, this);
+    m_btnCalc = new QPushButton(Tr(u"Рассчитать"), this);
     m_btnCalc->setObjectName(u"btnCalc"_s);
     m_btnCalc->setAutoDefault(false);
     connect(m_btnCalc, &QPushButton::clicked, this, &TRepeatsWindow::RefreshAnalyze);
 
     auto *top = new QHBoxLayout;
-    top->addWidget(new QLabel(u"Тиражей:"_s, this));
+    top->addWidget(new QLabel(Tr(u"Тиражей:"), this));
     top->addWidget(m_edDrawsLen);
-    top->addWidget(new QLabel(u"Глубина:"_s, this));
+    top->addWidget(new QLabel(Tr(u"Глубина:"), this));
     top->addWidget(m_edDeep);
     top->addWidget(m_btnCalc);
     top->addStretch(1);
 
     m_lvList = new TQSortListView(this);
     m_lvList->setObjectName(u"lvList"_s);
-    m_lvList->addColumn(u"Тираж"_s, 60, Qt::AlignRight);
-    m_lvList->addColumn(u"Совпадений"_s, 80, Qt::AlignRight);
-    m_lvList->addColumn(u"Кол-во повторов"_s, 100, Qt::AlignRight);
-    m_lvList->addColumn(u"Список тиражей"_s, 400);
+    m_lvList->addColumn(Tr(u"Тираж"), 60, Qt::AlignRight);
+    m_lvList->addColumn(Tr(u"Совпадений"), 80, Qt::AlignRight);
+    m_lvList->addColumn(Tr(u"Кол-во повторов"), 100, Qt::AlignRight);
+    m_lvList->addColumn(Tr(u"Список тиражей"), 400);
 
     m_chart = new QChart;
     m_chart->legend()->setVisible(true);
@@ -112,7 +113,7 @@ TRepeatsWindow::TRepeatsWindow(const TDrawsArray &draws, QWidget *parent) : QDia
 
 QString TRepeatsWindow::caption()
 {
-    return u"Количество повторов в зависимости от тиража"_s;
+    return Tr(u"Количество повторов в зависимости от тиража");
 }
 
 QString TRepeatsWindow::section()
@@ -147,7 +148,7 @@ void TRepeatsWindow::RefreshAnalyze()
         m_result = {};
         const int analysed = std::min(static_cast<int>(m_draws.size()), std::max(m_edDrawsLen->value(), 1));
         {
-            ProgressGuard progress(u"Идет сбор статистики...."_s, analysed);
+            ProgressGuard progress(Tr(u"Идет сбор статистики...."), analysed);
             m_result = AnalyzeRepeats(m_draws, m_edDrawsLen->value(), m_edDeep->value(), [] {
                 StepProgress();
                 RepaintProgress();
@@ -163,13 +164,13 @@ void TRepeatsWindow::RefreshAnalyze()
     } catch (const Exception &e) {
         ShowErrorBox(e.message());
     } catch (const std::bad_alloc &) {
-        ShowErrorBox(u"Недостаточно памяти для выполнения операции!"_s);
+        ShowErrorBox(Tr(u"Недостаточно памяти для выполнения операции!"));
     }
 }
 
 void TRepeatsWindow::fillChart()
 {
-    ProgressGuard progress(u"Создание графиков..."_s, static_cast<int>(m_result.rows.size()));
+    ProgressGuard progress(Tr(u"Создание графиков..."), static_cast<int>(m_result.rows.size()));
     m_chart->removeAllSeries();
     DeleteChartAxes(m_chart);
 
