@@ -6,6 +6,7 @@
 #include "common/Format.h"
 #include "common/ProgramFiles.h"
 #include "common/TextUtils.h"
+#include "common/Translate.h"
 #include "lottery/DrawTexts.h"
 
 #include <QFile>
@@ -34,7 +35,7 @@ QString exceptionText(const std::exception &e)
     if (const auto *own = dynamic_cast<const Exception *>(&e))
         return own->message();
     if (dynamic_cast<const std::bad_alloc *>(&e))
-        return u"Недостаточно памяти"_s;
+        return Tr(u"Недостаточно памяти");
     return QString::fromLocal8Bit(e.what());
 }
 
@@ -278,15 +279,15 @@ QString GenerateModeCaption(int mode)
 {
     switch (mode) {
     case gmAll:
-        return u"Полный список (все возможные для данного лото варианты)"_s;
+        return Tr(u"Полный список (все возможные для данного лото варианты)");
     case gmAnyOf:
-        return u"Мои числа - должно присутствовать любое из указанных"_s;
+        return Tr(u"Мои числа - должно присутствовать любое из указанных");
     case gmOnlyFrom:
-        return u"Мои числа - комбинации только из списка указанных"_s;
+        return Tr(u"Мои числа - комбинации только из списка указанных");
     case gmNoneOf:
-        return u"Мои числа - исключить комбинации с любым из указанных"_s;
+        return Tr(u"Мои числа - исключить комбинации с любым из указанных");
     case gmFromFile:
-        return u"Загрузить список из заранее подготовленного CSV-файла"_s;
+        return Tr(u"Загрузить список из заранее подготовленного CSV-файла");
     default:
         return u"#ERROR#"_s;
     }
@@ -482,7 +483,7 @@ void TCombsList::SaveUndo(bool interactive)
     StatusReset reset{interactive};
     if (interactive) {
         busy.emplace();
-        SetStatusText(u"Создание файла отката..."_s);
+        SetStatusText(Tr(u"Создание файла отката..."));
     }
     if (m_undo.size() < m_combs.size())
         m_undo.resize(m_combs.size());
@@ -503,7 +504,7 @@ void TCombsList::RestoreUndo(bool interactive)
     StatusReset reset{interactive};
     if (interactive) {
         busy.emplace();
-        SetStatusText(u"Отмена изменений..."_s);
+        SetStatusText(Tr(u"Отмена изменений..."));
     }
     setCountFromUndo();
     m_undoCount = 0;
@@ -536,7 +537,7 @@ bool TCombsList::GenerateCombinations(bool interactive, const TGenerateSettings 
     StatusReset reset{interactive};
     if (interactive) {
         busy.emplace();
-        SetStatusText(u"Генерация возможных комбинаций..."_s);
+        SetStatusText(Tr(u"Генерация возможных комбинаций..."));
     }
     bool ok = true;
     try {
@@ -601,7 +602,7 @@ void TCombsList::RemoveLastDrawsCombs(int n, const TDrawsArray &draws, int draws
         Format(u"Удаление из списка комбинаций %d последних тиражей ( завершено %%.0f %%%% )...", {n});
     rebuildFromUndo([&drawMasks](const TComb &c) { return !drawMasks.contains(CombMask(c)); },
                     [&pattern](double percent) { return percentText(pattern, percent); });
-    AddFilterLog(true, u"Последние тиражи"_s, QString::number(n));
+    AddFilterLog(true, Tr(u"Последние тиражи"), QString::number(n));
     RefreshCombsCount();
 }
 
@@ -609,7 +610,7 @@ void TCombsList::DeleteSelectedCombs(const TRowRanges &selected)
 {
     BusySection busy;
     StatusReset reset;
-    SetStatusText(u"Удаление выделенных комбинаций..."_s);
+    SetStatusText(Tr(u"Удаление выделенных комбинаций..."));
 
     TRowRanges rows = NormalizeRowRanges(selected);
     for (TRowRange &r : rows)
@@ -629,7 +630,7 @@ void TCombsList::DeleteSelectedCombs(const TRowRanges &selected)
     }
     keep(m_undoCount);
     m_count = out;
-    AddFilterLog(true, u"Выделенные комбинации"_s, QString::number(RowRangesCount(rows)));
+    AddFilterLog(true, Tr(u"Выделенные комбинации"), QString::number(RowRangesCount(rows)));
     RefreshCombsCount();
 }
 
@@ -649,7 +650,7 @@ bool TCombsList::LoadCombsFromText(const QString &fileName)
         });
         if (result.combs.empty() && result.skipped > 0)
             throw EConvertError(
-                u"В файле нет ни одной строки с корректной комбинацией (шесть разных чисел от 1 до 45)."_s);
+                Tr(u"В файле нет ни одной строки с корректной комбинацией (шесть разных чисел от 1 до 45)."));
         assign(result.combs);
         if (result.skipped > 0)
             ShowWarningBox(Format(u"Из файла \"%s\" загружено комбинаций: %d.\r\r"
@@ -741,7 +742,7 @@ void TCombsList::SaveCombsBuffer(int32_t key1, int32_t key2)
     if (key1 == m_key1 && key2 == m_key2)
         return;
     StatusReset reset;
-    SetStatusText(u"Создание буфера комбинаций..."_s);
+    SetStatusText(Tr(u"Создание буфера комбинаций..."));
     const QString fileName = bufferFileName();
     // The keys name the file's list only once the whole list is in it.
     m_key1 = -1;
@@ -780,7 +781,7 @@ bool TCombsList::LoadCombsBuffer(int32_t key1, int32_t key2)
     if (key1 != m_key1 || key2 != m_key2 || !QFile::exists(fileName))
         return false;
     StatusReset reset;
-    SetStatusText(u"Загрузка буфера комбинаций..."_s);
+    SetStatusText(Tr(u"Загрузка буфера комбинаций..."));
     try {
         QFile file(fileName);
         if (!file.open(QIODevice::ReadOnly))
@@ -795,7 +796,7 @@ bool TCombsList::LoadCombsBuffer(int32_t key1, int32_t key2)
             block.resize(qsizetype(n * kMainCount));
             if (!readFully(file, block.data(), block.size()))
                 throw EInOutError(file.error() != QFileDevice::NoError ? file.errorString()
-                                                                       : u"Файл буфера прочитан не полностью."_s);
+                                                                       : Tr(u"Файл буфера прочитан не полностью."));
             const char *p = block.constData();
             for (int64_t k = 0; k < n; ++k) {
                 TComb &c = combs[size_t(i + k)];
@@ -848,7 +849,7 @@ void TCombsList::AddFilterLog(bool deleting, const QString &caption, const QStri
 
 void TCombsList::AddUndoLog()
 {
-    m_log.push_back({fliUndo, u"Отмена последней операции"_s, QString(), m_count});
+    m_log.push_back({fliUndo, Tr(u"Отмена последней операции"), QString(), m_count});
     emit filterLogChanged();
 }
 

@@ -5,6 +5,7 @@
 #include "common/Exception.h"
 #include "common/Format.h"
 #include "common/TextUtils.h"
+#include "common/Translate.h"
 #include "lottery/DrawTexts.h"
 #include "ui/logic/DrawsArchive.h"
 #include "ui/logic/ResultsSiteDates.h"
@@ -209,7 +210,7 @@ TCsvImportResult ImportDrawsCsv(TDrawsArchive &archive, const QString &fileName)
     if (!file.open(QIODevice::ReadOnly))
         throw EInOutError(FileReadErrorText(fileName, file.errorString()));
     if (file.size() > kMaxDrawsCsvSize)
-        throw EInOutError(FileReadErrorText(fileName, u"файл слишком велик для файла тиражей"_s));
+        throw EInOutError(FileReadErrorText(fileName, Tr(u"файл слишком велик для файла тиражей")));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw EInOutError(FileReadErrorText(fileName, file.errorString()));

@@ -5,6 +5,7 @@
 #include "common/Exception.h"
 #include "common/Format.h"
 #include "common/IniFile.h"
+#include "common/Translate.h"
 #include "lottery/DrawDates.h"
 #include "ui/logic/DrawsArchive.h"
 #include "ui/logic/ResultsPageParser.h"
@@ -76,7 +77,7 @@ int TDrawsDownloader::DownloadMonth(int yearMonth, int dateLimit)
     SetStatusText(Format(u"Загрузка тиражей за %s...", {key}));
     const QString page = HttpGetText(ResultsPageUrl(m_settings.resultsHost, yearMonth), true);
     const TDrawsArray draws = ParseResultsPage(page, dateLimit);
-    SetStatusText(u"Сохранение файла тиражей..."_s);
+    SetStatusText(Tr(u"Сохранение файла тиражей..."));
     for (const TDrawRec &draw : draws)
         m_archive.append(draw);
     return static_cast<int>(draws.size());
@@ -167,7 +168,7 @@ int TDrawsDownloader::DownloadDraws()
 TDownloadResult TDrawsDownloader::run()
 {
     BusySection busy;
-    SetStatusText(u"Загрузка архива тиражей..."_s);
+    SetStatusText(Tr(u"Загрузка архива тиражей..."));
     DownloadDraws();
     SetStatusText(QString());
     return m_result;

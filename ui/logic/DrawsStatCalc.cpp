@@ -1,6 +1,7 @@
 #include "ui/logic/DrawsStatCalc.h"
 
 #include "common/Format.h"
+#include "common/Translate.h"
 #include "lottery/DrawTexts.h"
 #include "lottery/stats/CustomStat.h"
 #include "lottery/stats/StatList.h"
@@ -189,8 +190,7 @@ void buildChart(const TDrawsStatParams &p, const TCustomStat &stat, const TStatD
 
 QString DrawsStatColumnCaption(int column)
 {
-    return column >= 0 && column < kDrawsStatColumns ? QString::fromUtf16(kColumns[size_t(column)].caption)
-                                                     : QString();
+    return column >= 0 && column < kDrawsStatColumns ? Tr(kColumns[size_t(column)].caption) : QString();
 }
 
 int DrawsStatColumnWidth(int column)

@@ -1,5 +1,6 @@
 #include "ui/logic/FilterCheck.h"
 
+#include "common/Translate.h"
 #include "lottery/DrawTexts.h"
 #include "lottery/stats/StatList.h"
 
@@ -9,23 +10,23 @@ using namespace Qt::StringLiterals;
 
 QString FilterRangeMessage()
 {
-    return u"Введен некорректный диапазон значений!"_s;
+    return Tr(u"Введен некорректный диапазон значений!");
 }
 
 QString FilterNoValueListMessage()
 {
-    return u"Для данного вида статистики не доступен режим выделения по списку значений!"_s;
+    return Tr(u"Для данного вида статистики не доступен режим выделения по списку значений!");
 }
 
 QString FilterMultiStopMessage()
 {
-    return u"В режиме мультивыделения остановка сценария по количеству комбинаций или чисел не может быть "
-           u"выполнена!\rВыберите другой способ останова."_s;
+    return Tr(u"В режиме мультивыделения остановка сценария по количеству комбинаций или чисел не может быть "
+              u"выполнена!\rВыберите другой способ останова.");
 }
 
 QString FilterNoMethodMessage()
 {
-    return u"Не выбран метод расчета статистики!"_s;
+    return Tr(u"Не выбран метод расчета статистики!");
 }
 
 TFilterProblem CheckFilterItem(const TFilterItem &item)

@@ -6,6 +6,7 @@
 #include "common/Exception.h"
 #include "common/Format.h"
 #include "common/ProgramFiles.h"
+#include "common/Translate.h"
 #include "lottery/stats/CustomStat.h"
 #include "lottery/stats/StatList.h"
 #include "ui/logic/MainOptions.h"
@@ -250,7 +251,7 @@ void TPrefetchCache::RebuildPrefetchFiles(bool force, uint32_t groups)
         }
         return;
     }
-    const QString text = u"Создание файлов для полного набора комбинаций..."_s;
+    const QString text = Tr(u"Создание файлов для полного набора комбинаций...");
     BusySection busy;
     struct Release {
         const TPrefetchProgress &progress;

@@ -7,6 +7,7 @@
 #include "common/Exception.h"
 #include "common/Format.h"
 #include "common/ProgramFiles.h"
+#include "common/Translate.h"
 #include "lottery/FilterItem.h"
 #include "lottery/ScenarioLine.h"
 #include "ui/logic/StakeRecord.h"
@@ -75,7 +76,8 @@ TMatchShares ExpectedMatchShares()
 
 QStringList RatingsColumnCaptions()
 {
-    QStringList captions{u"Комментарий"_s, u"Ставок"_s, u"Угадано"_s, u"Среднее"_s, u"Профит"_s, u"Ср. профит"_s};
+    QStringList captions{Tr(u"Комментарий"), Tr(u"Ставок"), Tr(u"Угадано"),
+                         Tr(u"Среднее"),     Tr(u"Профит"), Tr(u"Ср. профит")};
     for (int k = 0; k <= 6; ++k)
         captions << QString::number(k);
     for (int k = 0; k <= 6; ++k)
@@ -284,7 +286,7 @@ bool TRatings::Load()
     bool ok = true;
     {
         BusySection busy;
-        StatusScope status(u"Загрузка файла рейтинга..."_s);
+        StatusScope status(Tr(u"Загрузка файла рейтинга..."));
         QFile file(m_fileName);
         if (!file.open(QIODevice::ReadOnly)) {
             m_saveBlocked = true;
@@ -309,7 +311,7 @@ bool TRatings::Save()
     bool ok = true;
     {
         BusySection busy;
-        StatusScope status(u"Сохранение файла рейтинга..."_s);
+        StatusScope status(Tr(u"Сохранение файла рейтинга..."));
         if (m_saveBlocked) {
             // The file on disk holds ratings this run could not read: it is kept as it is.
             ok = false;
@@ -331,7 +333,7 @@ bool TRatings::Sort()
 {
     {
         BusySection busy;
-        StatusScope status(u"Сортировка рейтинга..."_s);
+        StatusScope status(Tr(u"Сортировка рейтинга..."));
         SortRatings(m_items, m_sortColumn, m_descending);
     }
     return Save();
@@ -340,12 +342,12 @@ bool TRatings::Sort()
 bool TRatings::Refresh(TStakesFile &stakes)
 {
     if ((!m_items.empty() || m_saveBlocked) &&
-        ConfirmBox(u"Пересчитать рейтинг только по текущим ставкам?\r\rНакопленные ранее данные по удаленным "
-                   u"ставкам будут потеряны."_s) != IDYES)
+        ConfirmBox(Tr(u"Пересчитать рейтинг только по текущим ставкам?\r\rНакопленные ранее данные по удаленным "
+                      u"ставкам будут потеряны.")) != IDYES)
         return false;
     {
         BusySection busy;
-        StatusScope status(u"Обновление рейтинга..."_s);
+        StatusScope status(Tr(u"Обновление рейтинга..."));
         TRatingsArray rebuilt;
         try {
             stakes.forEachRecord(0, [&rebuilt](int64_t, const TStakeRec &rec) {
@@ -368,7 +370,7 @@ bool TRatings::Refresh(TStakesFile &stakes)
 bool TRatings::ExportCsv(const QString &fileName) const
 {
     BusySection busy;
-    StatusScope status(u"Экспорт в CSV-файл..."_s);
+    StatusScope status(Tr(u"Экспорт в CSV-файл..."));
     try {
         WriteFileAtomically(fileName, RatingsCsv(m_items));
         return true;

@@ -7,6 +7,7 @@
 #include "common/FileProcs.h"
 #include "common/Format.h"
 #include "common/ProgramFiles.h"
+#include "common/Translate.h"
 #include "lottery/DrawTexts.h"
 #include "lottery/NumberGeometry.h"
 #include "ui/logic/DrawsArchive.h"
@@ -90,11 +91,11 @@ void DeleteStakeLogs(const QString &folder)
     const QString dir = LogFolder(folder);
     const QString mask = QFileInfo(StakeLogFileName(0, dir)).fileName().replace(u"0"_s, u"*"_s);
     if (QDir(dir).entryList({mask}, QDir::Files).isEmpty()) {
-        ShowInfoBox(u"Файлы журналов не найдены!"_s);
+        ShowInfoBox(Tr(u"Файлы журналов не найдены!"));
         return;
     }
     BusySection busy;
-    SetStatusText(u"Поиск файлов журналов..."_s);
+    SetStatusText(Tr(u"Поиск файлов журналов..."));
     TQfoContext ctx;
     TQOperation op;
     DeleteFilesByMask(dir + mask, 0, ctx, op);
@@ -113,7 +114,7 @@ bool CheckStakes(TStakesFile &file, const TStakeCheckContext &ctx)
 {
     bool result = false;
     BusySection busy;
-    SetStatusText(u"Проверка результатов ставок..."_s);
+    SetStatusText(Tr(u"Проверка результатов ставок..."));
     try {
         const int64_t records = file.count();
         if (records > 0) {

@@ -6,6 +6,7 @@
 #include "common/FileProcs.h"
 #include "common/Format.h"
 #include "common/ProgramFiles.h"
+#include "common/Translate.h"
 #include "lottery/NumberGeometry.h"
 
 #include <QFile>
@@ -33,7 +34,7 @@ QString SystemErrorText(int error)
 
 [[noreturn]] void RaiseNotOpen()
 {
-    throw Exception(u"Файл ставок не открыт!"_s);
+    throw Exception(Tr(u"Файл ставок не открыт!"));
 }
 
 [[noreturn]] void RaiseNoRecord(int64_t index)
@@ -171,7 +172,7 @@ bool TStakesFile::load()
 {
     bool ok = true;
     BusySection busy;
-    SetStatusText(u"Загрузка файла ставок..."_s);
+    SetStatusText(Tr(u"Загрузка файла ставок..."));
     try {
         open();
         repairOnLoad();
@@ -220,7 +221,7 @@ void TStakesFile::repairOnLoad()
 void TStakesFile::closeForShutdown()
 {
     BusySection busy;
-    SetStatusText(u"Сохранение файла ставок..."_s);
+    SetStatusText(Tr(u"Сохранение файла ставок..."));
     close();
     SetStatusText(QString());
 }
@@ -362,7 +363,7 @@ bool TStakesFile::appendStakeForDraws(const TStakeRec &rec, int draws)
     try {
         requireOpen();
         if (rec.isChecked())
-            throw Exception(u"Добавление в конец файла уже проверенной ставки!"_s);
+            throw Exception(Tr(u"Добавление в конец файла уже проверенной ставки!"));
         if (draws < 2) {
             if (!appendStake(rec))
                 return false;
