@@ -373,6 +373,7 @@ void TTemplateMain::FormCreate()
         m_sizes.drawsStatLen = m_statisticsPage->sampleLength();
         m_sizes.drawsStatHeight = m_statisticsPage->chartHeight();
         m_sizes.drawsExclude = m_combsPage->drawsExclude();
+        m_sizes.filtersHeight = m_combsPage->filtersHeight();
         m_layoutFeature->storeSizes(m_sizes);
         m_cardWeek->readSizes(m_sizes);
         m_sizes.drawsGraphLen = m_graphs->page->graphLength();
@@ -430,6 +431,8 @@ void TTemplateMain::applyOptions()
     if (m_sizes.drawsStatHeight > 0)
         m_statisticsPage->setChartHeight(m_sizes.drawsStatHeight);
     m_combsPage->setDrawsExclude(m_sizes.drawsExclude);
+    if (m_sizes.filtersHeight > 0)
+        m_combsPage->setFiltersHeight(m_sizes.filtersHeight);
     m_layoutFeature->applySizes(m_sizes);
     m_cardWeek->applySizes(m_sizes);
     if (m_sizes.drawsGraphLen > 0)
@@ -448,6 +451,7 @@ void TTemplateMain::saveSettings()
         m_sizes.drawsStatLen = m_statisticsPage->sampleLength();
         m_sizes.drawsStatHeight = m_statisticsPage->chartHeight();
         m_sizes.drawsExclude = m_combsPage->drawsExclude();
+        m_sizes.filtersHeight = m_combsPage->filtersHeight();
         m_layoutFeature->storeSizes(m_sizes);
         m_cardWeek->readSizes(m_sizes);
         m_sizes.drawsGraphLen = m_graphs->page->graphLength();

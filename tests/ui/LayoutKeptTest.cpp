@@ -6,6 +6,10 @@
 #include "ui/logic/DrawsArchive.h"
 
 #include <QApplication>
+#include <QSplitter>
+#include <QTableView>
+#include "ui/DrawsPanel.h"
+#include <functional>
 #include <QTabWidget>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -16,7 +20,7 @@ namespace {
 
 // Starts the program's window as a user does (created, initialised, shown, every tab looked at),
 // then closes it; the window writes its layout into the settings store when it goes.
-void StartLookAroundAndClose()
+void StartLookAroundAndClose(const std::function<void(TFormMain &)> &check = {})
 {
     TFormMain window{TStartSwitches{}};
     window.FormCreate();
@@ -31,6 +35,8 @@ void StartLookAroundAndClose()
         pages->setCurrentIndex(0);
     }
     QApplication::processEvents();
+    if (check)
+        check(window);
     window.close();
 }
 
@@ -58,7 +64,19 @@ TEST(LayoutKept, FiveRestartsMoveNothing)
                  "lvCombs.Column0=88\r\nlvFilters.Column1=133\r\n");
     ScriptedMessages boxes;
 
-    StartLookAroundAndClose();
+    // Every pane has the size saved for it, on the screen and not only in the file.
+    StartLookAroundAndClose([](TFormMain &window) {
+        const auto pane = [&window](const char *name, int index) {
+            const auto *splitter = window.findChild<QSplitter *>(QString::fromLatin1(name));
+            return splitter ? splitter->sizes().value(index) : -1;
+        };
+        EXPECT_EQ(pane("splLeft", 0), 377);
+        EXPECT_EQ(pane("splDrawsStat", 1), 233);
+        EXPECT_EQ(pane("splWeek", 1), 211);
+        EXPECT_EQ(pane("splCombs", 1), 97);
+        EXPECT_EQ(pane("splLayout", 1), 181);
+        EXPECT_EQ(window.drawsPanel()->list()->columnWidth(10), 95);
+    });
     const QString first = MainSection(folder);
     // What was saved came back exactly.
     EXPECT_EQ(Key(folder, u"LeftPanelWidth"_s), 377);
