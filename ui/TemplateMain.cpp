@@ -85,6 +85,11 @@ TTemplateMain::TTemplateMain(const TStartSwitches &switches, QWidget *parent)
     buildWindow();
     buildActions();
     installFeatures();
+    // The commands come back the moment the last busy section closes, not at the next periodic check.
+    SetBusyEndedHook([this] {
+        if (!m_destroyed)
+            updateActions();
+    });
 }
 
 void TTemplateMain::installFeatures()
@@ -102,6 +107,7 @@ void TTemplateMain::installFeatures()
 
 TTemplateMain::~TTemplateMain()
 {
+    SetBusyEndedHook({});
     FormDestroy();
 }
 
@@ -670,6 +676,9 @@ void TTemplateMain::FormDestroy()
         saveSettings();
     m_archive.clear();
     m_stakes.closeForShutdown();
+    // The registry outlives the window: it must not keep reading an archive that goes with it.
+    if (StatList().Draws() == &m_archive.draws())
+        StatList().SetDraws(nullptr);
 }
 
 void TTemplateMain::terminateApplication()
