@@ -3,30 +3,42 @@
 #include "common/AtomicFile.h"
 #include "common/Cp1251.h"
 #include "common/Exception.h"
+#include "common/RegularFile.h"
 #include "common/TextUtils.h"
 
-#include <QFile>
 
-IniFile::IniFile(const QString &fileName) : m_fileName(fileName)
+namespace {
+
+QString folded(const QString &name)
 {
-    QFile file(fileName);
-    if (!file.exists())
-        return;
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_readError = file.errorString();
-        return;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        m_readError = file.errorString();
+    return name.toCaseFolded();
+}
+
+} // namespace
+
+IniFile::IniFile(const QString &fileName, qint64 maxBytes) : m_fileName(fileName)
+{
+    QByteArray bytes;
+    try {
+        if (!ReadRegularFile(fileName, maxBytes < 0 ? FileBounds::kIni : maxBytes, bytes))
+            return;
+    } catch (const EFileReadError &e) {
+        m_readError = e.reason();
+        DeferFileReadFailure(e.message());
         return;
     }
     setText(DecodeTextFile(bytes));
 }
 
-void IniFile::setText(const QString &text)
+void IniFile::clear()
 {
     m_sections.clear();
+    m_sectionIndex.clear();
+}
+
+void IniFile::setText(const QString &text)
+{
+    clear();
     Section *current = nullptr;
     const QStringList lines = QString(text).replace(u'\r', u'\n').split(u'\n');
     for (const QString &raw : lines) {
@@ -41,16 +53,12 @@ void IniFile::setText(const QString &text)
         if (!current || eq <= 0)
             continue;
         const QString key = line.left(eq).trimmed();
-        const QString value = line.mid(eq + 1).trimmed();
-        bool replaced = false;
-        for (Entry &e : current->entries)
-            if (e.key.compare(key, Qt::CaseInsensitive) == 0) {
-                e.value = value;
-                replaced = true;
-                break;
-            }
-        if (!replaced)
-            current->entries.push_back({key, value});
+        // The first of two equal keys counts; the later one is dropped.
+        const QString foldedKey = folded(key);
+        if (current->index.contains(foldedKey))
+            continue;
+        current->index.insert(foldedKey, current->entries.size());
+        current->entries.push_back({key, line.mid(eq + 1).trimmed()});
     }
 }
 
@@ -68,18 +76,22 @@ QString IniFile::text() const
 
 const IniFile::Section *IniFile::findSection(const QString &name) const
 {
-    for (const Section &s : m_sections)
-        if (s.name.compare(name, Qt::CaseInsensitive) == 0)
-            return &s;
-    return nullptr;
+    const auto it = m_sectionIndex.constFind(folded(name));
+    return it == m_sectionIndex.cend() ? nullptr : &m_sections[*it];
+}
+
+IniFile::Section *IniFile::findSection(const QString &name)
+{
+    const auto it = m_sectionIndex.constFind(folded(name));
+    return it == m_sectionIndex.cend() ? nullptr : &m_sections[*it];
 }
 
 IniFile::Section &IniFile::sectionFor(const QString &name)
 {
-    for (Section &s : m_sections)
-        if (s.name.compare(name, Qt::CaseInsensitive) == 0)
-            return s;
-    m_sections.push_back({name, {}});
+    if (Section *s = findSection(name))
+        return *s;
+    m_sectionIndex.insert(folded(name), m_sections.size());
+    m_sections.push_back({name, {}, {}});
     return m_sections.back();
 }
 
@@ -88,10 +100,22 @@ const IniFile::Entry *IniFile::findEntry(const QString &section, const QString &
     const Section *s = findSection(section);
     if (!s)
         return nullptr;
-    for (const Entry &e : s->entries)
-        if (e.key.compare(key, Qt::CaseInsensitive) == 0)
-            return &e;
-    return nullptr;
+    const auto it = s->index.constFind(folded(key));
+    return it == s->index.cend() ? nullptr : &s->entries[*it];
+}
+
+void IniFile::reindex(Section &section)
+{
+    section.index.clear();
+    for (size_t i = 0; i < section.entries.size(); ++i)
+        section.index.insert(folded(section.entries[i].key), i);
+}
+
+void IniFile::reindexSections()
+{
+    m_sectionIndex.clear();
+    for (size_t i = 0; i < m_sections.size(); ++i)
+        m_sectionIndex.insert(folded(m_sections[i].name), i);
 }
 
 QString IniFile::readString(const QString &section, const QString &key, const QString &defaultValue) const
@@ -132,11 +156,13 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
     QString clean = value;
     clean.replace(u'\r', u' ').replace(u'\n', u' ');
     Section &s = sectionFor(section);
-    for (Entry &e : s.entries)
-        if (e.key.compare(key, Qt::CaseInsensitive) == 0) {
-            e.value = clean;
-            return;
-        }
+    const QString foldedKey = folded(key);
+    const auto it = s.index.constFind(foldedKey);
+    if (it != s.index.cend()) {
+        s.entries[*it].value = clean;
+        return;
+    }
+    s.index.insert(foldedKey, s.entries.size());
     s.entries.push_back({key, clean});
 }
 
@@ -193,14 +219,23 @@ QStringList IniFile::readSectionValues(const QString &section) const
 
 void IniFile::eraseSection(const QString &section)
 {
-    std::erase_if(m_sections, [&](const Section &s) { return s.name.compare(section, Qt::CaseInsensitive) == 0; });
+    const auto it = m_sectionIndex.constFind(folded(section));
+    if (it == m_sectionIndex.cend())
+        return;
+    m_sections.erase(m_sections.begin() + static_cast<std::ptrdiff_t>(*it));
+    reindexSections();
 }
 
 void IniFile::deleteKey(const QString &section, const QString &key)
 {
-    for (Section &s : m_sections)
-        if (s.name.compare(section, Qt::CaseInsensitive) == 0)
-            std::erase_if(s.entries, [&](const Entry &e) { return e.key.compare(key, Qt::CaseInsensitive) == 0; });
+    Section *s = findSection(section);
+    if (!s)
+        return;
+    const auto it = s->index.constFind(folded(key));
+    if (it == s->index.cend())
+        return;
+    s->entries.erase(s->entries.begin() + static_cast<std::ptrdiff_t>(*it));
+    reindex(*s);
 }
 
 void IniFile::updateFile() const

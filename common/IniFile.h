@@ -1,19 +1,23 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <vector>
 
 // An ini file held in memory and written whole: sections and keys keep their order and are found
-// without regard to case. Bad values read as the caller's default. Reading a damaged file never
-// fails: lines that are neither a section nor a key are skipped.
+// without regard to case, by hash, so that loading and looking up take time in proportion to the
+// file. Where a key stands twice in a section (or in two sections of one name) the first one counts.
+// Bad values read as the caller's default. Reading a damaged file never fails: lines that are neither
+// a section nor a key are skipped.
 class IniFile {
 public:
     IniFile() = default;
     // Loads the file when it exists; a missing file gives an empty ini. A file that exists but cannot
     // be read also gives an empty ini, marked unreadable: it is never written over, so the settings
     // in it are not lost.
-    explicit IniFile(const QString &fileName);
+    // The file is read only when it is a regular file of at most maxBytes (see ReadRegularFile).
+    explicit IniFile(const QString &fileName, qint64 maxBytes = -1);
 
     const QString &fileName() const { return m_fileName; }
     void setFileName(const QString &fileName) { m_fileName = fileName; }
@@ -40,7 +44,7 @@ public:
     QStringList readSectionValues(const QString &section) const; // "key=value"
     void eraseSection(const QString &section);
     void deleteKey(const QString &section, const QString &key);
-    void clear() { m_sections.clear(); }
+    void clear();
 
     // The file exists but could not be read; readError() says why.
     bool unreadable() const { return !m_readError.isEmpty(); }
@@ -60,14 +64,19 @@ private:
     struct Section {
         QString name;
         std::vector<Entry> entries;
+        QHash<QString, size_t> index; // folded key -> entry
     };
 
     const Section *findSection(const QString &name) const;
+    Section *findSection(const QString &name);
     Section &sectionFor(const QString &name);
     const Entry *findEntry(const QString &section, const QString &key) const;
+    static void reindex(Section &section);
+    void reindexSections();
 
     QString m_fileName;
     std::vector<Section> m_sections;
+    QHash<QString, size_t> m_sectionIndex; // folded name -> section
     QString m_readError;
     bool m_ownerOnly = false;
 };

@@ -8,6 +8,8 @@
 #include "common/Languages.h"
 #include "common/ProcessUtils.h"
 #include "common/ProgramFiles.h"
+#include "common/RegularFile.h"
+#include "common/TempFile.h"
 #include "common/widgets/FormLayouts.h"
 #include "common/widgets/WaitWindow.h"
 #include "lottery/Combinatorics.h"
@@ -77,8 +79,10 @@ constexpr int kDesignedLeftPanelWidth = 420;
 } // namespace
 
 TTemplateMain::TTemplateMain(const TStartSwitches &switches, QWidget *parent)
-    : QMainWindow(parent), m_switches(switches), m_archive(ProgramFilePath(u"Vendra.ldr"_s))
+    : QMainWindow(parent), m_switches(switches), m_readFailuresAtStart(FileReadFailureCount()),
+      m_archive(ProgramFilePath(u"Vendra.ldr"_s))
 {
+    TakeDeferredFileReadFailures(); // what came before the window is not the window's to show
     setObjectName(u"TTemplateMain"_s);
     buildWindow();
     buildActions();
@@ -342,6 +346,8 @@ void TTemplateMain::FormCreate()
         terminateApplication();
         return;
     }
+    if (!takeDataFolder())
+        return;
     try {
         m_options.load();
         InitLanguages(1049, m_options.startLanguage(m_switches.noLanguage));
@@ -383,7 +389,37 @@ void TTemplateMain::FormCreate()
         if (m_switches.isBatch())
             return;
     }
+    showDeferredReadFailures();
     m_initTimer->start();
+}
+
+bool TTemplateMain::takeDataFolder()
+{
+    if (m_folderLock.isLocked())
+        return true;
+    if (!m_folderLock.lock(GetProgramFolder())) {
+        // A second copy hears only why it closes; any other cause is named as it is.
+        ShowErrorBox(m_folderLock.heldElsewhere()
+                         ? kExclusiveAccessMessage
+                         : Format(u"Невозможно получить монопольный доступ к файлам данных!\r\r"
+                                  u"Каталог данных \"%s\": %s\r\rПрограмма будет закрыта!",
+                                  {GetProgramFolder(), m_folderLock.errorText()}));
+        setBatchFailed();
+        terminateApplication();
+        return false;
+    }
+    RemoveLeftoverTemporaries(GetProgramFolder());
+    RemoveLeftoverTemporaries(GetProgramFolder() + u"Prefetchs/"_s);
+    return true;
+}
+
+void TTemplateMain::showDeferredReadFailures()
+{
+    const QStringList failures = TakeDeferredFileReadFailures();
+    if (failures.isEmpty())
+        return;
+    ShowErrorBox(failures.join(u"\r\r"_s) +
+                 u"\r\rНастройки из этих файлов не использованы; сами файлы оставлены без изменений."_s);
 }
 
 bool TTemplateMain::waitForPreviousCopy()
@@ -482,6 +518,8 @@ void TTemplateMain::loadDraws()
 void TTemplateMain::tmrInitTimer()
 {
     m_initTimer->stop();
+    if (m_terminating || !takeDataFolder())
+        return;
     try {
         SetStatusText(u"Инициализация..."_s);
 
@@ -495,8 +533,11 @@ void TTemplateMain::tmrInitTimer()
         setWindowTitle(windowTitle() + u" версия " + QStringLiteral(VENDRA_VERSION));
         m_drawsPanel->setDrawsOffset(0);
 
-        if (!m_stakes.load()) {
-            ShowErrorBox(kExclusiveAccessMessage);
+        if (!m_stakes.load(u"Программа будет закрыта!"_s)) {
+            // Only a copy of another build, which does not lock the folder, can hold the stakes file;
+            // any other failure was named by the load itself.
+            if (m_stakes.lockedElsewhere())
+                ShowErrorBox(kExclusiveAccessMessage);
             setBatchFailed();
             terminateApplication();
             return;
@@ -508,6 +549,13 @@ void TTemplateMain::tmrInitTimer()
         RefreshViews(false);
         m_scenarioPage->LoadScenarioList();
         m_stakesFeature->LoadRatings();
+        showDeferredReadFailures();
+        // A batch run does its work only on data files it could read whole.
+        if (m_switches.isBatch() && FileReadFailureCount() > m_readFailuresAtStart) {
+            setBatchFailed();
+            terminateApplication();
+            return;
+        }
 
         if (m_switches.loadOnly) {
             DownloadDraws();
@@ -657,6 +705,9 @@ void TTemplateMain::FormDestroy()
 
 void TTemplateMain::terminateApplication()
 {
+    // A batch run that met a file it could not read ends with a failure status.
+    if (m_switches.isBatch() && FileReadFailureCount() > m_readFailuresAtStart)
+        m_batchFailed = true;
     m_terminating = true;
     m_initTimer->stop();
     QTimer::singleShot(0, qApp, [failed = m_batchFailed] { QCoreApplication::exit(failed ? 1 : 0); });

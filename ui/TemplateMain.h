@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/DataFolderLock.h"
 #include "ui/logic/CommandLine.h"
 #include "ui/logic/DrawsArchive.h"
 #include "ui/logic/DrawsDownloader.h"
@@ -107,6 +108,11 @@ private:
     void reportInitError(const std::exception &e);
     void rebuildPrefetchs(int groups);
     bool waitForPreviousCopy();
+    // Locks the data folder before any data file is touched and clears what killed saves left in it;
+    // false (with the message shown and the program ending) when the folder cannot be had.
+    bool takeDataFolder();
+    // Shows the files that readers went on without (settings read as their defaults).
+    void showDeferredReadFailures();
     void applyOptions();
     void saveSettings();
     void drawsDownload();
@@ -114,6 +120,8 @@ private:
     void setDrawsStatus(int count, int nextDraw, const QString &numbersText);
 
     TStartSwitches m_switches;
+    TDataFolderLock m_folderLock;
+    int m_readFailuresAtStart = 0; // read failures met before this window: a batch run counts its own
     TDrawsArchive m_archive;
     TStakesFile m_stakes;
     MainOptions m_options;

@@ -8,6 +8,8 @@
 #include "ui/UpdateFeature.h"
 
 #include <QAction>
+#include <QDir>
+#include <QTemporaryDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
@@ -66,6 +68,9 @@ TEST(UpdateFeature, CheckUpdateCommandInstallsAfterConsentAndRestarts)
     TFormMain window{TStartSwitches{}};
     window.FormCreate();
     TUpdateFeature *feature = InstallUpdate(window);
+    // The program's files live apart from the data folder (VENDRA_HOME).
+    QTemporaryDir programFolder;
+    feature->setProgramFolder(programFolder.path());
     QMenu *options = window.findMenu(u"menuOptions"_s);
     ASSERT_NE(options, nullptr);
     EXPECT_TRUE(options->actions().contains(feature->checkUpdateAction()));
@@ -103,6 +108,7 @@ TEST(UpdateFeature, CheckUpdateCommandInstallsAfterConsentAndRestarts)
     feature->checkUpdateAction()->trigger();
     EXPECT_EQ(shownVersion, u"Vendra 1.0.0.6");
     EXPECT_FALSE(folder.exists(u"Vendra.dat"_s));
+    EXPECT_FALSE(QFileInfo::exists(QDir(programFolder.path()).filePath(u"Vendra.dat"_s)));
     EXPECT_EQ(restarts, 0);
 
     SetDialogPlayer([](TDialogSTemplate &dialog) {
@@ -111,7 +117,10 @@ TEST(UpdateFeature, CheckUpdateCommandInstallsAfterConsentAndRestarts)
     });
     feature->checkUpdateAction()->trigger();
     SetDialogPlayer(nullptr);
-    EXPECT_EQ(folder.read(u"Vendra.dat"_s), "new");
+    QFile installed(QDir(programFolder.path()).filePath(u"Vendra.dat"_s));
+    ASSERT_TRUE(installed.open(QIODevice::ReadOnly));
+    EXPECT_EQ(installed.readAll(), "new");
+    EXPECT_FALSE(folder.exists(u"Vendra.dat"_s)); // nothing of the program goes to the data folder
     EXPECT_EQ(restarts, 1);
     EXPECT_TRUE(messages.last().text.startsWith(u"Установка обновления \"Vendra 1.0.0.6\" успешно выполнена."_s));
 }
