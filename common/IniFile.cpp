@@ -24,10 +24,24 @@ IniFile::IniFile(const QString &fileName, qint64 maxBytes) : m_fileName(fileName
             return;
     } catch (const EFileReadError &e) {
         m_readError = e.reason();
-        DeferFileReadFailure(e.message());
         return;
     }
     setText(DecodeTextFile(bytes));
+}
+
+IniFile::~IniFile()
+{
+    // Nobody asked whether the file could be read: the program still has to hear of it.
+    if (!m_readError.isEmpty() && !m_readErrorTaken)
+        DeferFileReadFailure(m_fileName, FileReadErrorText(m_fileName, m_readError));
+}
+
+bool IniFile::unreadable() const
+{
+    if (!m_readError.isEmpty() && !m_readErrorTaken)
+        MarkFileReadFailureReported(m_fileName);
+    m_readErrorTaken = true;
+    return !m_readError.isEmpty();
 }
 
 void IniFile::clear()
@@ -240,7 +254,7 @@ void IniFile::deleteKey(const QString &section, const QString &key)
 
 void IniFile::updateFile() const
 {
-    if (unreadable())
+    if (!m_readError.isEmpty())
         throw EInOutError(FileWriteErrorText(
             m_fileName, u"файл существует, но его не удалось прочитать (" + m_readError + u"); он оставлен без изменений"));
     std::optional<QFileDevice::Permissions> perms;

@@ -18,6 +18,11 @@ public:
     // in it are not lost.
     // The file is read only when it is a regular file of at most maxBytes (see ReadRegularFile).
     explicit IniFile(const QString &fileName, qint64 maxBytes = -1);
+    ~IniFile();
+    IniFile(const IniFile &) = default;
+    IniFile &operator=(const IniFile &) = default;
+    IniFile(IniFile &&) = default;
+    IniFile &operator=(IniFile &&) = default;
 
     const QString &fileName() const { return m_fileName; }
     void setFileName(const QString &fileName) { m_fileName = fileName; }
@@ -46,8 +51,10 @@ public:
     void deleteKey(const QString &section, const QString &key);
     void clear();
 
-    // The file exists but could not be read; readError() says why.
-    bool unreadable() const { return !m_readError.isEmpty(); }
+    // The file exists but could not be read; readError() says why. A caller that asks takes it on to
+    // report the failure; when nobody asks, the failure is left to the program to show
+    // (DeferFileReadFailure) as the object goes.
+    bool unreadable() const;
     const QString &readError() const { return m_readError; }
 
     // Writes the whole file atomically in Windows-1251; raises EInOutError on failure, and when the
@@ -78,5 +85,6 @@ private:
     std::vector<Section> m_sections;
     QHash<QString, size_t> m_sectionIndex; // folded name -> section
     QString m_readError;
+    mutable bool m_readErrorTaken = false;
     bool m_ownerOnly = false;
 };

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <utility>
+#include <vector>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -18,7 +19,9 @@ using namespace Qt::StringLiterals;
 namespace {
 
 std::atomic<int> g_readFailures{0};
-QStringList g_deferred; // user-interface thread only
+// User-interface thread only: the files whose failure waits to be shown, and those told already.
+std::vector<std::pair<QString, QString>> g_deferred;
+QStringList g_shown;
 
 struct FdCloser {
     int fd;
@@ -142,13 +145,35 @@ void NoteFileReadFailure()
     ++g_readFailures;
 }
 
-void DeferFileReadFailure(const QString &message)
+void DeferFileReadFailure(const QString &path, const QString &message)
 {
-    if (!g_deferred.contains(message))
-        g_deferred.append(message);
+    if (g_shown.contains(path))
+        return;
+    for (const auto &pending : g_deferred)
+        if (pending.first == path)
+            return;
+    g_deferred.emplace_back(path, message);
+}
+
+void MarkFileReadFailureReported(const QString &path)
+{
+    std::erase_if(g_deferred, [&](const auto &pending) { return pending.first == path; });
+    if (!g_shown.contains(path))
+        g_shown.append(path);
 }
 
 QStringList TakeDeferredFileReadFailures()
 {
-    return std::exchange(g_deferred, {});
+    QStringList messages;
+    for (const auto &[path, message] : std::exchange(g_deferred, {})) {
+        g_shown.append(path);
+        messages.append(message);
+    }
+    return messages;
+}
+
+void ResetDeferredFileReadFailures()
+{
+    g_deferred.clear();
+    g_shown.clear();
 }

@@ -57,6 +57,11 @@ int FileReadFailureCount();
 void NoteFileReadFailure();
 
 // A reader that goes on without its file (settings then read as their defaults) leaves the failure's
-// message here; the program shows the messages once, each file once.
-void DeferFileReadFailure(const QString &message);
+// message here; the program shows the messages, each file once in a run.
+void DeferFileReadFailure(const QString &path, const QString &message);
+// The caller reported the file's failure itself: it is not shown again.
+void MarkFileReadFailureReported(const QString &path);
+// The messages not shown yet.
 QStringList TakeDeferredFileReadFailures();
+// Forgets every message, shown or not (a new run begins).
+void ResetDeferredFileReadFailures();

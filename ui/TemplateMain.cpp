@@ -82,7 +82,7 @@ TTemplateMain::TTemplateMain(const TStartSwitches &switches, QWidget *parent)
     : QMainWindow(parent), m_switches(switches), m_readFailuresAtStart(FileReadFailureCount()),
       m_archive(ProgramFilePath(u"Vendra.ldr"_s))
 {
-    TakeDeferredFileReadFailures(); // what came before the window is not the window's to show
+    ResetDeferredFileReadFailures(); // what came before the window is not the window's to show
     setObjectName(u"TTemplateMain"_s);
     buildWindow();
     buildActions();
@@ -350,6 +350,7 @@ void TTemplateMain::FormCreate()
         return;
     try {
         m_options.load();
+        showDeferredReadFailures();
         InitLanguages(1049, m_options.startLanguage(m_switches.noLanguage));
         m_helpFeature->BuildLanguageMenu();
 
