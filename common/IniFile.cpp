@@ -14,6 +14,9 @@ QString folded(const QString &name)
     return name.toCaseFolded();
 }
 
+// A section with few keys is searched in order; a larger one gets a hash of its keys.
+constexpr size_t kIndexedSection = 16;
+
 } // namespace
 
 IniFile::IniFile(const QString &fileName, qint64 maxBytes) : m_fileName(fileName)
@@ -68,11 +71,10 @@ void IniFile::setText(const QString &text)
             continue;
         const QString key = line.left(eq).trimmed();
         // The first of two equal keys counts; the later one is dropped.
-        const QString foldedKey = folded(key);
-        if (current->index.contains(foldedKey))
+        QString foldedKey = folded(key);
+        if (position(*current, foldedKey) >= 0)
             continue;
-        current->index.insert(foldedKey, current->entries.size());
-        current->entries.push_back({key, line.mid(eq + 1).trimmed()});
+        append(*current, {key, line.mid(eq + 1).trimmed(), std::move(foldedKey)});
     }
 }
 
@@ -109,20 +111,45 @@ IniFile::Section &IniFile::sectionFor(const QString &name)
     return m_sections.back();
 }
 
+qsizetype IniFile::position(const Section &section, const QString &foldedKey)
+{
+    if (!section.index.isEmpty()) {
+        const auto it = section.index.constFind(foldedKey);
+        return it == section.index.cend() ? -1 : qsizetype(*it);
+    }
+    for (size_t i = 0; i < section.entries.size(); ++i)
+        if (section.entries[i].folded == foldedKey)
+            return qsizetype(i);
+    return -1;
+}
+
+void IniFile::append(Section &section, Entry entry)
+{
+    section.entries.push_back(std::move(entry));
+    if (section.entries.size() > kIndexedSection) {
+        if (section.index.isEmpty())
+            reindex(section);
+        else
+            section.index.insert(section.entries.back().folded, section.entries.size() - 1);
+    }
+}
+
 const IniFile::Entry *IniFile::findEntry(const QString &section, const QString &key) const
 {
     const Section *s = findSection(section);
     if (!s)
         return nullptr;
-    const auto it = s->index.constFind(folded(key));
-    return it == s->index.cend() ? nullptr : &s->entries[*it];
+    const qsizetype at = position(*s, folded(key));
+    return at < 0 ? nullptr : &s->entries[size_t(at)];
 }
 
 void IniFile::reindex(Section &section)
 {
     section.index.clear();
+    if (section.entries.size() <= kIndexedSection)
+        return;
     for (size_t i = 0; i < section.entries.size(); ++i)
-        section.index.insert(folded(section.entries[i].key), i);
+        section.index.insert(section.entries[i].folded, i);
 }
 
 void IniFile::reindexSections()
@@ -170,14 +197,13 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
     QString clean = value;
     clean.replace(u'\r', u' ').replace(u'\n', u' ');
     Section &s = sectionFor(section);
-    const QString foldedKey = folded(key);
-    const auto it = s.index.constFind(foldedKey);
-    if (it != s.index.cend()) {
-        s.entries[*it].value = clean;
+    QString foldedKey = folded(key);
+    const qsizetype at = position(s, foldedKey);
+    if (at >= 0) {
+        s.entries[size_t(at)].value = clean;
         return;
     }
-    s.index.insert(foldedKey, s.entries.size());
-    s.entries.push_back({key, clean});
+    append(s, {key, clean, std::move(foldedKey)});
 }
 
 void IniFile::writeInteger(const QString &section, const QString &key, int value)
@@ -245,10 +271,10 @@ void IniFile::deleteKey(const QString &section, const QString &key)
     Section *s = findSection(section);
     if (!s)
         return;
-    const auto it = s->index.constFind(folded(key));
-    if (it == s->index.cend())
+    const qsizetype at = position(*s, folded(key));
+    if (at < 0)
         return;
-    s->entries.erase(s->entries.begin() + static_cast<std::ptrdiff_t>(*it));
+    s->entries.erase(s->entries.begin() + static_cast<std::ptrdiff_t>(at));
     reindex(*s);
 }
 

@@ -67,12 +67,16 @@ private:
     struct Entry {
         QString key;
         QString value;
+        QString folded; // the key without regard to case
     };
     struct Section {
         QString name;
         std::vector<Entry> entries;
-        QHash<QString, size_t> index; // folded key -> entry
+        QHash<QString, size_t> index; // folded key -> entry, once the section has many keys
     };
+    // The entry of the folded key in the section, -1 when it has none.
+    static qsizetype position(const Section &section, const QString &foldedKey);
+    static void append(Section &section, Entry entry);
 
     const Section *findSection(const QString &name) const;
     Section *findSection(const QString &name);
