@@ -17,6 +17,7 @@ inline constexpr qint64 kIni = 32LL * 1024 * 1024;          // settings, the set
 inline constexpr qint64 kUpdateIndex = 512LL * 1024;        // the update index
 inline constexpr qint64 kArchive = 24LL * 1024 * 1024;      // one million draws
 inline constexpr qint64 kRatings = 64LL * 1024 * 1024;      // 220,000 ratings
+inline constexpr qint64 kTables = 64LL * 1024 * 1024;       // regular stakes tables
 inline constexpr qint64 kScenario = 16LL * 1024 * 1024;     // scenario list and files
 inline constexpr qint64 kCombsBuffer = 64LL * 1024 * 1024;  // the whole set of combinations, 6 bytes each
 inline constexpr qint64 kCombsText = 256LL * 1024 * 1024;   // the whole set as text, a line each

@@ -70,6 +70,28 @@ bool IsValidProxyHost(QStringView host)
     return host.front() != u'.' && host.front() != u'-';
 }
 
+bool IsValidHostAndPort(QStringView host)
+{
+    QStringView name = host;
+    const qsizetype colon = host.lastIndexOf(u':');
+    const bool bracketed = host.startsWith(u'[');
+    if (colon > 0 && (!host.contains(u']') || colon > host.indexOf(u']'))) {
+        bool ok = false;
+        const int port = host.mid(colon + 1).toInt(&ok);
+        if (!ok || port < 1 || port > 65535 || (!bracketed && host.left(colon).contains(u':')))
+            return false;
+        name = host.left(colon);
+    }
+    if (bracketed) {
+        if (!name.endsWith(u']'))
+            return false;
+        name = name.mid(1, name.size() - 2);
+    } else if (name.contains(u':')) {
+        return false;
+    }
+    return IsValidProxyHost(name);
+}
+
 // The state of one request, shared with curl's callbacks.
 struct THttpClient::Transfer {
     QByteArray *body = nullptr;
@@ -191,7 +213,11 @@ void THttpClient::getToFile(const QString &url, const QString &fileName)
 
 QByteArray THttpClient::post(const QString &url, const QStringList &fields)
 {
-    const QByteArray form = encodeForm(fields);
+    return postForm(url, encodeForm(fields));
+}
+
+QByteArray THttpClient::postForm(const QString &url, const QByteArray &form)
+{
     QByteArray body;
     Transfer transfer;
     transfer.body = &body;

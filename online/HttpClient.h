@@ -42,6 +42,9 @@ inline constexpr char kHttpUserAgent[] = "Mozilla/5.0 (Windows NT 6.1; WOW64) Ap
 // True for a host name, an IPv4 or an IPv6 address that may be given to the client as a proxy
 // server: nothing that could smuggle a scheme, credentials, a path or a second header line.
 bool IsValidProxyHost(QStringView host);
+// True for such a host with an optional port ("example.org", "127.0.0.1:8443", "[::1]:443"), as the
+// settings name the servers of the results site and the catalogues.
+bool IsValidHostAndPort(QStringView host);
 
 // One HTTP client: GET into a string or a file, POST of form fields, redirects, a proxy server,
 // gzip and deflate decoding and HTTPS. TLS peers are verified against the system's certificate
@@ -95,6 +98,8 @@ public:
     void getToFile(const QString &url, const QString &fileName);
     // POST of "key=value" lines as an URL-encoded form (UTF-8); the reply body.
     QByteArray post(const QString &url, const QStringList &fields);
+    // POST of a form body already encoded as "application/x-www-form-urlencoded"; the reply body.
+    QByteArray postForm(const QString &url, const QByteArray &form);
 
     // The status and status line of the last reply (0 and empty when none arrived).
     int lastStatus() const { return m_lastStatus; }

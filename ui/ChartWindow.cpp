@@ -15,6 +15,7 @@
 #include <QLineSeries>
 #include <QValueAxis>
 #include <QVBoxLayout>
+#include <cmath>
 #include <exception>
 
 using namespace Qt::StringLiterals;
@@ -32,11 +33,30 @@ QString FormGraphSection()
     return FormSection(u"TFormGraph"_s);
 }
 
-// Keeps a little room around the points so that markers and labels at the ends stay visible.
-void setPadded(QValueAxis *axis, double lo, double hi)
+// A step of 1, 2 or 5 times a power of ten that cuts the range into about five parts; at least 1
+// when the labels are whole numbers, so that no two ticks show the same label.
+double NiceStep(double range, bool whole)
+{
+    if (!(range > 0))
+        return 1;
+    const double raw = range / 5;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    const double m = raw / power;
+    double step = (m <= 1 ? 1 : m <= 2 ? 2 : m <= 5 ? 5 : 10) * power;
+    if (whole)
+        step = std::max(1.0, std::round(step));
+    return step;
+}
+
+// Keeps a little room around the points so that markers and labels at the ends stay visible; the
+// ticks stand on round values.
+void setPadded(QValueAxis *axis, double lo, double hi, bool whole)
 {
     const double pad = hi > lo ? (hi - lo) * 0.05 : 1.0;
     axis->setRange(lo - pad, hi + pad);
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0);
+    axis->setTickInterval(NiceStep(hi - lo + 2 * pad, whole));
 }
 
 } // namespace
@@ -104,6 +124,14 @@ void TFormGraph::AddGraphPoint(double x, const QString &title, double y, bool ma
     extendRanges(x, y);
 }
 
+void TFormGraph::setYLabelFormat(const QString &format, bool whole)
+{
+    m_axisY->setLabelFormat(format);
+    m_yWhole = whole;
+    if (m_hasPoints)
+        setPadded(m_axisY, m_minY, m_maxY, m_yWhole);
+}
+
 bool TFormGraph::isLabelControlled(const QLineSeries *series) const
 {
     return m_labelControlled.contains(const_cast<QLineSeries *>(series));
@@ -127,8 +155,8 @@ void TFormGraph::extendRanges(double x, double y)
         m_minY = std::min(m_minY, y);
         m_maxY = std::max(m_maxY, y);
     }
-    setPadded(m_axisX, m_minX, m_maxX);
-    setPadded(m_axisY, m_minY, m_maxY);
+    setPadded(m_axisX, m_minX, m_maxX, true);
+    setPadded(m_axisY, m_minY, m_maxY, m_yWhole);
 }
 
 void TFormGraph::done(int result)

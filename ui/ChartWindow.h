@@ -30,6 +30,9 @@ public:
     void AddGraphPoint(double x, const QString &title, double y, bool markers, bool labels,
                        const QColor &colour = QColor());
 
+    // The labels of the value axis: "%d" with whole steps unless set otherwise (money: "%.2f").
+    void setYLabelFormat(const QString &format, bool whole);
+
     QChart *chart() const { return m_chart; }
     QChartView *chartView() const { return m_view; }
     QCheckBox *labelsCheck() const { return m_labels; }
@@ -52,6 +55,7 @@ private:
     QList<QLineSeries *> m_order;
     QList<QLineSeries *> m_labelControlled;
     bool m_hasPoints = false;
+    bool m_yWhole = true;
     double m_minX = 0, m_maxX = 0, m_minY = 0, m_maxY = 0;
 };
 

@@ -4,10 +4,14 @@
 #include "common/Dialogs.h"
 #include "common/Exception.h"
 #include "common/Format.h"
+#include "common/Translate.h"
+#include "common/widgets/ExcelExportDialog.h"
+#include "common/widgets/ListView.h"
 #include "ui/logic/DrawsCsv.h"
 
 #include <QAction>
 #include <QFileDialog>
+#include <QTableView>
 
 using namespace Qt::StringLiterals;
 
@@ -57,7 +61,36 @@ TDrawsCsvActions::TDrawsCsvActions(TDrawsArchive &archive, QWidget *window)
     m_actExport->setObjectName(u"DrawsExport"_s);
     m_actExport->setStatusTip(u"Записать весь архив тиражей в текстовый файл CSV"_s);
     connect(m_actExport, &QAction::triggered, this, &TDrawsCsvActions::drawsExport);
+
+    m_actDrawsXls = new QAction(Tr(u"Экспорт тиражей в Microsoft Excel"), this);
+    m_actDrawsXls->setObjectName(u"DrawsXlsExport"_s);
+    connect(m_actDrawsXls, &QAction::triggered, this, &TDrawsCsvActions::drawsXlsExport);
+
+    m_actCombsXls = new QAction(Tr(u"Экспорт комбинаций в Microsoft Excel"), this);
+    m_actCombsXls->setObjectName(u"CombsXlsExport"_s);
+    connect(m_actCombsXls, &QAction::triggered, this, &TDrawsCsvActions::combsXlsExport);
     updateActions();
+}
+
+void TDrawsCsvActions::setLists(QTableView *draws, TQSortListView *combs)
+{
+    m_drawsList = draws;
+    m_combsList = combs;
+    if (m_drawsList)
+        m_drawsList->addAction(m_actDrawsXls);
+    if (m_combsList)
+        m_combsList->addAction(m_actCombsXls);
+    updateActions();
+}
+
+QString TDrawsCsvActions::drawsCaption()
+{
+    return Tr(u"Архив тиражей");
+}
+
+QString TDrawsCsvActions::combsCaption()
+{
+    return Tr(u"Комбинации");
 }
 
 void TDrawsCsvActions::updateActions()
@@ -65,6 +98,22 @@ void TDrawsCsvActions::updateActions()
     const bool idle = IsNotBusy();
     m_actImport->setEnabled(idle);
     m_actExport->setEnabled(idle && m_archive.count() > 0);
+    m_actDrawsXls->setEnabled(idle && m_drawsList && m_drawsList->model() && m_drawsList->model()->rowCount() > 0);
+    m_actCombsXls->setEnabled(idle && m_combsList && m_combsList->listModel()->rowCount() > 0);
+}
+
+void TDrawsCsvActions::drawsXlsExport()
+{
+    if (!IsNotBusy() || !m_drawsList || m_archive.count() == 0)
+        return;
+    ExportTableViewToExcel(m_drawsList, drawsCaption(), drawsCaption(), {}, {}, 0, true);
+}
+
+void TDrawsCsvActions::combsXlsExport()
+{
+    if (!IsNotBusy() || !m_combsList || m_combsList->listModel()->rowCount() == 0)
+        return;
+    ExportListViewToExcel(m_combsList, combsCaption(), combsCaption(), {}, {}, 0, true);
 }
 
 void TDrawsCsvActions::drawsImport()

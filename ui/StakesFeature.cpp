@@ -2,12 +2,15 @@
 
 #include "common/Format.h"
 #include "common/widgets/ListView.h"
+#include "common/widgets/StringGrid.h"
 #include "lottery/stats/StatList.h"
 #include "ui/CombsPage.h"
 #include "ui/DrawsPanel.h"
 #include "ui/RatingsPage.h"
 #include "ui/ScenarioPage.h"
+#include "ui/StakesCharts.h"
 #include "ui/StakesPage.h"
+#include "ui/TablesPage.h"
 #include "ui/TemplateMain.h"
 #include "ui/logic/StakesCheck.h"
 
@@ -45,6 +48,24 @@ TStakesFeature::TStakesFeature(TTemplateMain &window) : QObject(&window), m_wind
         showRatingsCount();
     });
 
+    TTablesPageLinks tables;
+    tables.archive = &window.archive();
+    tables.stakes = &window.stakes();
+    tables.combs = window.combsPage();
+    tables.pages = window.mainPages();
+    tables.drawsOffset = [&window] { return window.drawsPanel() ? window.drawsPanel()->drawsOffset() : 0; };
+    tables.setDrawsOffset = [&window](int offset) {
+        if (window.drawsPanel())
+            window.drawsPanel()->setDrawsOffset(offset);
+    };
+    tables.lockViews = [&window](bool locked) { window.setViewsLocked(locked); };
+    tables.addStake = [this](const TStakeRec &rec, int draws) { m_stakesPage->addStake(rec, draws); };
+    tables.checkStakes = [this] {
+        CheckStakes();
+        m_stakesPage->refreshList(true, true);
+    };
+    m_tablesPage = new TTablesPage(std::move(tables));
+
     if (QTabWidget *pages = window.mainPages()) {
         // Before the scenarios, as the page order of the window has it.
         int at = window.scenarioPage() ? pages->indexOf(window.scenarioPage()) : -1;
@@ -52,23 +73,44 @@ TStakesFeature::TStakesFeature(TTemplateMain &window) : QObject(&window), m_wind
             at = pages->count();
         pages->insertTab(at, m_stakesPage, TStakesPage::caption());
         pages->insertTab(at + 1, m_ratingsPage, TRatingsPage::caption());
+        pages->insertTab(at + 2, m_tablesPage, TTablesPage::caption());
     }
 
-    auto *menu = new QMenu(u"Ставки"_s, &window);
+    m_charts = new TStakesCharts(window.stakes(), [this] { return selectedRatings(); }, &window);
+
+    auto *menu = new QMenu(u"Ставки"_s, window.menuBar());
     menu->setObjectName(u"menuStakes"_s);
     TStakesPage *s = m_stakesPage;
     menu->addActions({s->addAction(), s->addRandomAction(), s->addSelectedAction(), s->addAllAction()});
     menu->addSeparator();
     menu->addActions({s->delAction(), s->filterAction(), s->clearAction()});
     menu->addSeparator();
+    menu->addAction(s->checkManualAction());
+    menu->addSeparator();
     menu->addAction(s->xlsExportAction());
+    menu->addSeparator();
+    TStakesCharts *c = m_charts;
+    menu->addActions({c->drawsAction(), c->overlapAction(), c->profitsAction()});
     menu->addSeparator();
     menu->addActions({s->logStakesAction(), s->scrollAction(), s->checkLineAction(), s->logStakesDeleteAction()});
     menu->addSeparator();
     TRatingsPage *r = m_ratingsPage;
     menu->addActions({r->refreshAction(), r->exportAction(), r->xlsExportAction(), r->toScriptAction()});
+    menu->addAction(c->ratingsOverlapAction());
     QMenu *effMenu = menu->addMenu(u"Эффективность в рейтинге"_s);
     effMenu->addActions({r->effModeAction(0), r->effModeAction(1), r->effModeAction(2)});
+    menu->addSeparator();
+    TTablesPage *t = m_tablesPage;
+    menu->addActions({t->tabAction(), t->addAction(), t->delAction(), t->stakeAddAction(), t->stakeTestAction()});
+
+    // The charts in the lists' own menus; a double click on a rating draws its matches.
+    s->grid()->addActions({c->drawsAction(), c->overlapAction(), c->profitsAction()});
+    r->ratingsList()->addActions({c->overlapAction(), c->profitsAction(), c->ratingsOverlapAction()});
+    connect(r->ratingsList(), &QAbstractItemView::doubleClicked, this, [c] {
+        c->updateActions();
+        if (c->ratingsOverlapAction()->isEnabled())
+            c->ratingsOverlapAction()->trigger();
+    });
     QMenu *options = window.findMenu(u"menuOptions"_s);
     window.menuBar()->insertMenu(options ? options->menuAction() : nullptr, menu);
 
@@ -83,6 +125,8 @@ TStakesFeature::TStakesFeature(TTemplateMain &window) : QObject(&window), m_wind
     window.addActionUpdater([this] {
         m_stakesPage->updateActions();
         m_ratingsPage->updateActions();
+        m_tablesPage->updateActions();
+        m_charts->updateActions();
     });
     // After downloads and other changes of the archive the list shows the checked stakes.
     window.addView([this](bool) { m_stakesPage->refreshList(true, false); });
@@ -100,6 +144,20 @@ void TStakesFeature::LoadRatings()
     m_ratings.Load();
     m_ratingsPage->refreshList();
     showRatingsCount();
+}
+
+void TStakesFeature::LoadTables()
+{
+    m_tablesPage->LoadTables();
+}
+
+std::vector<const TRatingRec *> TStakesFeature::selectedRatings() const
+{
+    std::vector<const TRatingRec *> result;
+    for (int row : m_ratingsPage->ratingsList()->selectedRows())
+        if (row >= 0 && row < m_ratings.count())
+            result.push_back(&m_ratings.items()[static_cast<size_t>(row)]);
+    return result;
 }
 
 void TStakesFeature::CheckStakes()

@@ -4,6 +4,7 @@
 #include "common/Dialogs.h"
 #include "common/Exception.h"
 #include "common/Format.h"
+#include "common/Translate.h"
 #include "common/widgets/ExcelExportDialog.h"
 #include "common/widgets/StringGrid.h"
 #include "lottery/stats/StatList.h"
@@ -125,6 +126,11 @@ void TStakesPage::drawCell(QPainter *painter, const QRect &rect, int col, int ro
         text = rec.profit > 0 ? QColor(0, 128, 0) : QColor(Qt::red);
     const QRect area = rect.adjusted(kMargin, 0, -kMargin, 0);
 
+    if (col == scDrawNumbers && IsUncheckableStake(rec)) {
+        painter->setPen(QColor(Qt::red));
+        painter->drawText(area, Qt::AlignHCenter | Qt::AlignVCenter, UncheckableStakeText());
+        return;
+    }
     if (col == scNumbers || col == scDrawNumbers) {
         const std::vector<int> numbers = StakeCellNumbers(rec, col);
         QFont bold = painter->font();
@@ -215,7 +221,9 @@ void TStakesPage::buildActions()
                                 &MainOptions::stakesCheckOnLine);
     m_actLogDelete = makeAction(u"Удалить журналы ставок"_s, u"LogStakesDelete"_s, {}, Qt::WindowShortcut,
                                 &TStakesPage::logStakesDelete);
-    m_grid->addActions({m_actAdd, m_actDel, m_actFilter, m_actClear, m_actXlsExport});
+    m_actCheckManual = makeAction(Tr(u"Проверить ставки"), u"StakesCheckManual"_s, {}, Qt::WindowShortcut,
+                                  &TStakesPage::stakesCheckManual);
+    m_grid->addActions({m_actAdd, m_actDel, m_actFilter, m_actClear, m_actCheckManual, m_actXlsExport});
     m_grid->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
@@ -258,6 +266,7 @@ void TStakesPage::updateActions()
     m_actFilter->setEnabled(idle && has);
     m_actClear->setEnabled(idle && has);
     m_actXlsExport->setEnabled(idle && has);
+    m_actCheckManual->setEnabled(idle && has);
     for (QAction *a : {m_actLog, m_actScroll, m_actCheckLine, m_actLogDelete})
         a->setEnabled(idle);
     if (m_links.options) {
@@ -333,6 +342,11 @@ void TStakesPage::addOne(TStakeRec rec)
     int draws = 1;
     if (!m_dialogs.stake || !m_dialogs.stake(this, rec, draws))
         return;
+    addStake(rec, draws);
+}
+
+void TStakesPage::addStake(const TStakeRec &rec, int draws)
+{
     bool ok = false;
     {
         BusySection busy;
@@ -491,4 +505,11 @@ void TStakesPage::stakesXlsExport()
 void TStakesPage::logStakesDelete()
 {
     DeleteStakeLogs();
+}
+
+void TStakesPage::stakesCheckManual()
+{
+    // The list stays where it is: only the rows of the newly checked stakes change.
+    if (m_stakes.hasStakes() && m_links.checkStakes)
+        m_links.checkStakes();
 }

@@ -71,6 +71,11 @@ public:
     void stakeClear();
     void stakesXlsExport();
     void logStakesDelete();
+    void stakesCheckManual();
+
+    // The single-stake addition: the stake for that many draws ("Создание ставки..."), checked at once,
+    // the list moved to the new row.
+    void addStake(const TStakeRec &rec, int draws);
 
     QAction *addAction() const { return m_actAdd; }
     QAction *addRandomAction() const { return m_actAddRandom; }
@@ -84,6 +89,7 @@ public:
     QAction *scrollAction() const { return m_actScroll; }
     QAction *checkLineAction() const { return m_actCheckLine; }
     QAction *logStakesDeleteAction() const { return m_actLogDelete; }
+    QAction *checkManualAction() const { return m_actCheckManual; }
 
 private:
     void buildGrid();
@@ -118,4 +124,5 @@ private:
     QAction *m_actScroll = nullptr;
     QAction *m_actCheckLine = nullptr;
     QAction *m_actLogDelete = nullptr;
+    QAction *m_actCheckManual = nullptr;
 };

@@ -22,10 +22,12 @@
 #include "ui/LayoutFeature.h"
 #include "ui/ScenarioLineDialog.h"
 #include "ui/StakesFeature.h"
+#include "ui/SystemsPage.h"
 #include "ui/UpdateFeature.h"
 #include "ui/PrefetchFeature.h"
 #include "ui/logic/PrefetchCache.h"
 #include "ui/ScenarioPage.h"
+#include "ui/ScriptCatalogPanel.h"
 #include "ui/StatSettingsActions.h"
 #include "ui/logic/ProxyListCandidates.h"
 #include "ui/DrawsPanel.h"
@@ -97,7 +99,9 @@ void TTemplateMain::installFeatures()
     m_layoutFeature = InstallLayoutFeature(*this);
     m_helpFeature = InstallHelpFeature(*this);
     InstallScenarioDialogs(*this);
+    m_systems = InstallSystems(*this);
     m_update = InstallUpdate(*this);
+    m_scriptCatalog = InstallScriptCatalog(*this);
 }
 
 TTemplateMain::~TTemplateMain()
@@ -221,6 +225,7 @@ void TTemplateMain::buildActions()
     }
 
     m_drawsCsv = new TDrawsCsvActions(m_archive, this);
+    m_drawsCsv->setLists(m_drawsPanel->list(), m_combsPage->combsList());
     connect(m_drawsCsv, &TDrawsCsvActions::drawsImported, this, [this](int) {
         m_drawsPanel->updateDrawsInfo(true);
         RefreshViews(false);
@@ -255,6 +260,7 @@ void TTemplateMain::buildActions()
     drawsMenu->addSeparator();
     drawsMenu->addAction(m_drawsCsv->importAction());
     drawsMenu->addAction(m_drawsCsv->exportAction());
+    drawsMenu->addAction(m_drawsCsv->drawsXlsExportAction());
     drawsMenu->addSeparator();
     drawsMenu->addAction(m_actDownload);
 
@@ -267,6 +273,8 @@ void TTemplateMain::buildActions()
     combsMenu->addActions({m_combsPage->copyAction(), m_combsPage->pasteAction(), m_combsPage->selectAllAction()});
     combsMenu->addSeparator();
     combsMenu->addActions({m_combsPage->checkNumsAction(), m_combsPage->findInDrawsAction(), m_combsPage->infoAction()});
+    combsMenu->addSeparator();
+    combsMenu->addAction(m_drawsCsv->combsXlsExportAction());
 
     QMenu *statMenu = menuBar()->addMenu(u"&Статистика"_s);
     statMenu->setObjectName(u"menuStat"_s);
@@ -368,6 +376,8 @@ void TTemplateMain::FormCreate()
         m_sizes.drawsGraphLen = m_graphs->page->graphLength();
         m_sizes.load(FormStore());
         applyOptions();
+        m_scriptCatalog->applyOptions(m_options, m_sizes);
+        RestoreListViewSettings(MainFormSection(), m_scriptCatalog->list(), false);
         RestoreListViewSettings(MainFormSection(), m_drawsPanel->list(), false);
         RestoreListViewSettings(MainFormSection(), m_statisticsPage->table(), false);
         RestoreListViewSettings(MainFormSection(), m_combsPage->combsList(), false);
@@ -471,7 +481,9 @@ void TTemplateMain::saveSettings()
         m_layoutFeature->storeSizes(m_sizes);
         m_cardWeek->readSizes(m_sizes);
         m_sizes.drawsGraphLen = m_graphs->page->graphLength();
+        m_scriptCatalog->readSizes(m_sizes);
         m_sizes.save(store);
+        SaveListViewSettings(store, MainFormSection(), m_scriptCatalog->list(), false);
         SaveListViewSettings(store, MainFormSection(), m_drawsPanel->list(), false);
         SaveListViewSettings(store, MainFormSection(), m_statisticsPage->table(), false);
         SaveListViewSettings(store, MainFormSection(), m_combsPage->combsList(), false);
@@ -550,6 +562,7 @@ void TTemplateMain::tmrInitTimer()
         RefreshViews(false);
         m_scenarioPage->LoadScenarioList();
         m_stakesFeature->LoadRatings();
+        m_stakesFeature->LoadTables();
         showDeferredReadFailures();
         // A batch run does its work only on data files it could read whole.
         if (m_switches.isBatch() && FileReadFailureCount() > m_readFailuresAtStart) {
@@ -557,6 +570,10 @@ void TTemplateMain::tmrInitTimer()
             terminateApplication();
             return;
         }
+        // The online lists are not loaded in a batch run.
+        m_systems->InitSystemsPage(!m_switches.isBatch());
+        if (!m_switches.isBatch())
+            m_scriptCatalog->startUp();
 
         if (m_switches.loadOnly) {
             DownloadDraws();

@@ -76,6 +76,16 @@ int AlignmentOf(Qt::Alignment alignment)
     return eaLeft;
 }
 
+// A model's alignment value, whether it holds the flags, one flag or a plain number.
+Qt::Alignment AlignmentValue(const QVariant &value)
+{
+    if (value.metaType() == QMetaType::fromType<Qt::Alignment>())
+        return value.value<Qt::Alignment>();
+    if (value.metaType() == QMetaType::fromType<Qt::AlignmentFlag>())
+        return value.value<Qt::AlignmentFlag>();
+    return Qt::Alignment(value.toInt());
+}
+
 QAction *MakeAction(QWidget *owner, const QString &text, const QString &hint, const QKeySequence &keys)
 {
     auto *a = new QAction(text, owner);
@@ -535,6 +545,26 @@ std::vector<TExportField> FieldsFromGrid(const TQOwnerDrawGrid &grid)
     return result;
 }
 
+std::vector<TExportField> FieldsFromTableView(const QTableView &view)
+{
+    std::vector<TExportField> result;
+    const QAbstractItemModel *model = view.model();
+    if (!model)
+        return result;
+    for (int i = 0; i < model->columnCount(); ++i) {
+        TExportField f;
+        f.sourceIndex = i;
+        f.caption = f.physical = model->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString();
+        QVariant align = model->headerData(i, Qt::Horizontal, Qt::TextAlignmentRole);
+        if (!align.isValid() && model->rowCount() > 0)
+            align = model->index(0, i).data(Qt::TextAlignmentRole);
+        f.alignment = AlignmentOf(AlignmentValue(align));
+        f.widthText = ExportWidthTextOfPixels(view.columnWidth(i));
+        result.push_back(f);
+    }
+    return result;
+}
+
 namespace {
 
 class ProgressWindowAdapter : public IExportProgress {
@@ -655,6 +685,31 @@ bool ExportOwnerDrawGridToExcel(TQOwnerDrawGrid *source, const QString &title, c
         source, FieldsFromGrid(*source), rows,
         [source](int row, int column) { return source->getCellText(column, row); }, title, sheetName, headLine,
         notes, orientation, useSavedParams);
+}
+
+bool ExportTableViewToExcel(QTableView *source, const QString &title, const QString &sheetName,
+                            const QString &headLine, const QString &notes, int orientation, bool useSavedParams)
+{
+    if (!source || !source->model())
+        return false;
+    const QAbstractItemModel *model = source->model();
+    SourceRows rows;
+    rows.total = model->rowCount();
+    std::vector<int> selected;
+    if (QItemSelectionModel *selection = source->selectionModel()) {
+        std::set<int> distinct;
+        for (const QModelIndex &i : selection->selectedIndexes())
+            distinct.insert(i.row());
+        selected.assign(distinct.begin(), distinct.end());
+    }
+    rows.selectedCount = int(selected.size());
+    rows.selectedMode = source->selectionMode() != QAbstractItemView::SingleSelection && selected.size() > 1;
+    rows.allRow = [](int row) { return row; };
+    rows.selectedRow = [selected](int row) { return selected[size_t(row)]; };
+    return RunExportDialog(
+        source, FieldsFromTableView(*source), rows,
+        [model](int row, int column) { return model->index(row, column).data(Qt::DisplayRole).toString(); }, title,
+        sheetName, headLine, notes, orientation, useSavedParams);
 }
 
 bool ExportStringGridToExcel(TStringGrid *source, const QString &title, const QString &sheetName,

@@ -10,6 +10,7 @@ class QLineEdit;
 class QPushButton;
 class QSpinBox;
 class QTabWidget;
+class QTableView;
 class TQFloatEdit;
 class TQOwnerDrawGrid;
 class TQSortListView;
@@ -25,6 +26,11 @@ class TStringGrid;
 // (the user has been told why).
 bool ExportListViewToExcel(TQSortListView *source, const QString &title, const QString &sheetName,
                            const QString &headLine, const QString &notes, int orientation, bool useSavedParams);
+// A table view over any model: the headings and cell texts are the model's display texts, the
+// alignment of a column is that of its heading (or of its first row); the selected mode sends the
+// selected rows when more than one is selected.
+bool ExportTableViewToExcel(QTableView *source, const QString &title, const QString &sheetName,
+                            const QString &headLine, const QString &notes, int orientation, bool useSavedParams);
 bool ExportStringGridToExcel(TStringGrid *source, const QString &title, const QString &sheetName,
                              const QString &headLine, const QString &notes, int orientation, bool useSavedParams);
 bool ExportOwnerDrawGridToExcel(TQOwnerDrawGrid *source, const QString &title, const QString &sheetName,
@@ -34,6 +40,7 @@ bool ExportOwnerDrawGridToExcel(TQOwnerDrawGrid *source, const QString &title, c
 // The fields of a source as the dialog lists them at first.
 std::vector<TExportField> FieldsFromListView(const TQSortListView &view);
 std::vector<TExportField> FieldsFromGrid(const TQOwnerDrawGrid &grid);
+std::vector<TExportField> FieldsFromTableView(const QTableView &view);
 
 // What the export dialog shows and gives back.
 struct TExportDialogData {

@@ -285,6 +285,8 @@ QVariant TListViewModel::data(const QModelIndex &index, int role) const
                 return c;
         }
         return {};
+    case Qt::DecorationRole:
+        return m_decoration ? m_decoration(row, column) : QVariant();
     default:
         return {};
     }

@@ -29,6 +29,8 @@ struct TCellColors {
 
 using TListTextFn = std::function<QString(int row, int column)>;
 using TListColorFn = std::function<TCellColors(int row, int column)>;
+// The image of a cell (an icon or pixmap), or an empty value for none.
+using TListDecorationFn = std::function<QVariant(int row, int column)>;
 // Sorts the owner's data of an owner-data list.
 using TOwnerSortFn = std::function<void(int column, TSortDirection direction)>;
 // Called after the built-in comparison of two items with the sort column; returns the final result.
@@ -79,6 +81,7 @@ public:
     // Text of a cell in either mode.
     QString cellText(int row, int column) const;
     void setCellColors(TListColorFn colors) { m_colors = std::move(colors); }
+    void setDecoration(TListDecorationFn decoration) { m_decoration = std::move(decoration); }
     void setCompare(TListCompareFn compare) { m_compare = std::move(compare); }
 
     // Sorts by the column (-1 leaves the order as it is). An item list sorts stably by the
@@ -108,6 +111,7 @@ private:
     TListTextFn m_ownerText;
     TOwnerSortFn m_ownerSort;
     TListColorFn m_colors;
+    TListDecorationFn m_decoration;
     TListCompareFn m_compare;
     int m_ownerRows = 0;
     bool m_checkBoxes = false;

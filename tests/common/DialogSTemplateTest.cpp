@@ -1,5 +1,6 @@
 #include "common/Dialogs.h"
 #include "common/widgets/DialogSTemplate.h"
+#include "tests/support/DialogPlayerScope.h"
 #include "tests/support/ScriptedMessages.h"
 
 #include <QLineEdit>
@@ -57,12 +58,6 @@ private:
     QSpinBox *m_age;
 };
 
-class PlayerScope {
-public:
-    explicit PlayerScope(DialogPlayer p) { SetDialogPlayer(std::move(p)); }
-    ~PlayerScope() { SetDialogPlayer({}); }
-};
-
 } // namespace
 
 TEST(DialogSTemplate, BottomPanelButtons)
@@ -82,7 +77,7 @@ TEST(DialogSTemplate, BottomPanelButtons)
 TEST(DialogSTemplate, EntryRoutineFillsAndCopiesBackOnOk)
 {
     Person seen;
-    PlayerScope player([&](TDialogSTemplate &d) {
+    DialogPlayerScope player([&](TDialogSTemplate &d) {
         auto *name = d.findChild<QLineEdit *>(u"NameEdit"_s);
         auto *age = d.findChild<QSpinBox *>(u"AgeSpinBox"_s);
         seen = {name->text(), age->value()};
@@ -101,7 +96,7 @@ TEST(DialogSTemplate, EntryRoutineFillsAndCopiesBackOnOk)
 
 TEST(DialogSTemplate, CancelLeavesRecordUnchanged)
 {
-    PlayerScope player([](TDialogSTemplate &d) {
+    DialogPlayerScope player([](TDialogSTemplate &d) {
         d.findChild<QLineEdit *>(u"NameEdit"_s)->setText(u"Другое"_s);
         d.cancelButton()->click();
         return d.result();

@@ -7,6 +7,7 @@
 #include "common/widgets/ExcelExportDialog.h"
 #include "common/widgets/ListView.h"
 #include "common/widgets/StringGrid.h"
+#include "tests/support/DialogPlayerScope.h"
 #include "tests/support/RecordingProcesses.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDataFolder.h"
@@ -56,12 +57,6 @@ QString Unzipped(const QString &file, const QString &member)
     unzip.waitForFinished();
     return QString::fromUtf8(unzip.readAllStandardOutput());
 }
-
-class PlayerScope {
-public:
-    explicit PlayerScope(DialogPlayer p) { SetDialogPlayer(std::move(p)); }
-    ~PlayerScope() { SetDialogPlayer({}); }
-};
 
 std::vector<TExportField> ThreeFields()
 {
@@ -430,7 +425,7 @@ TEST(ExcelExportDialog, AListViewExportRemembersItsParameters)
     list->selectionModel()->select(list->listModel()->index(5, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
 
     bool sawSelectedMode = false;
-    PlayerScope player([&](TDialogSTemplate &d) {
+    DialogPlayerScope player([&](TDialogSTemplate &d) {
         auto &dialog = dynamic_cast<TFormExpExcel &>(d);
         sawSelectedMode = dialog.findChild<QComboBox *>(u"edSendMode"_s)->currentIndex() == 1;
         TExportDialogData data;
@@ -465,7 +460,7 @@ TEST(ExcelExportDialog, AListViewExportRemembersItsParameters)
     EXPECT_EQ(ini.readString(section, u"Item_0"_s), u"1;Дата;Дата;-1;0;300,00");
 
     // The next export starts from what was remembered.
-    PlayerScope check([&](TDialogSTemplate &d) {
+    DialogPlayerScope check([&](TDialogSTemplate &d) {
         auto &dialog = dynamic_cast<TFormExpExcel &>(d);
         EXPECT_EQ(dialog.fields().at(0).physical, u"Дата");
         EXPECT_EQ(dialog.fields().at(0).widthText, u"300,00");
@@ -498,7 +493,7 @@ TEST(ExcelExportDialog, AGridSelectionOfSeveralRowsIsSentAlone)
     grid.selectionModel()->select(QItemSelection(grid.indexOfCell(0, 2), grid.indexOfCell(1, 4)),
                                   QItemSelectionModel::Select);
 
-    PlayerScope player([&](TDialogSTemplate &d) {
+    DialogPlayerScope player([&](TDialogSTemplate &d) {
         EXPECT_EQ(d.findChild<QLineEdit *>(u"edRecNum"_s)->text(), u"3");
         d.findChild<QLineEdit *>(u"edTitle"_s)->setText(u"Сетка"_s);
         static_cast<TFormExpExcel &>(d).pressOk();

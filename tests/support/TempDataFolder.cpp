@@ -1,6 +1,8 @@
 #include "tests/support/TempDataFolder.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 TempDataFolder::TempDataFolder()
     : m_oldHome(qgetenv("VENDRA_HOME")), m_hadHome(qEnvironmentVariableIsSet("VENDRA_HOME"))
@@ -19,6 +21,7 @@ TempDataFolder::~TempDataFolder()
 void TempDataFolder::write(const QString &name, const QByteArray &bytes) const
 {
     QFile f(file(name));
+    QDir().mkpath(QFileInfo(f.fileName()).absolutePath());
     if (f.open(QIODevice::WriteOnly))
         f.write(bytes);
 }

@@ -97,7 +97,10 @@ TEST(BatchRun, LoadOnlyBringsTheArchiveUpToDate)
 
     TempDataFolder folder;
     folder.write(u"Vendra.ldr"_s, SerializeDraws({storedDraw(100, stored)}));
+    // The catalogue is served by the same server: a batch run never loads it.
     folder.write(u"Vendra.ini"_s, "[DOWNLOAD]\r\nResultsHost=" + server.hostAndPort().toLatin1() + "\r\nCaFile=" +
+                                      certs->caFile().toLocal8Bit() + "\r\n[CATALOGUE]\r\nHost=" +
+                                      server.hostAndPort().toLatin1() + "\r\nCaFile=" +
                                       certs->caFile().toLocal8Bit() + "\r\n");
     const BatchRun run = runProgram(folder, {u"--LoadOnly"_s});
     ASSERT_TRUE(run.finished);

@@ -1,5 +1,6 @@
 #include "common/Cp1251.h"
 #include "common/Exception.h"
+#include "tests/ui/StakesTestData.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDataFolder.h"
 #include "ui/logic/StakesFile.h"
@@ -35,16 +36,6 @@ TStakeRec stake(int draw, std::initializer_list<int> numbers = {1, 2, 3, 4, 5, 6
     r.profit = -100000;
     r.setComment(u"Ставка \"вручную\""_s);
     return r;
-}
-
-QByteArray fileOf(const std::vector<TStakeRec> &records)
-{
-    QByteArray bytes;
-    for (const TStakeRec &r : records) {
-        const TStakeBytes b = StakeToBytes(r);
-        bytes.append(reinterpret_cast<const char *>(b.data()), kStakeRecSize);
-    }
-    return bytes;
 }
 
 std::vector<int32_t> drawsOf(TStakesFile &file)
@@ -173,7 +164,7 @@ TEST(StakesFileOpen, VersionCheckOnLoad)
         EXPECT_EQ(boxes.count(), 0);
         EXPECT_FALSE(file.hasStakes());
     }
-    const QByteArray good = fileOf({stake(5), EmptyStakeRecord(), stake(6)});
+    const QByteArray good = StakesFileBytes({stake(5), EmptyStakeRecord(), stake(6)});
     folder.write(u"Vendra.lsk"_s, good);
     {
         ScriptedMessages boxes;
@@ -305,7 +296,7 @@ TEST(StakesFileDelete, RowsAndConditions)
         {9, 0, {1, 2, -1, 3, 4, 5}}, // unknown condition: nothing removed
     };
     for (const Case &c : cases) {
-        folder.write(u"Vendra.lsk"_s, fileOf(records));
+        folder.write(u"Vendra.lsk"_s, StakesFileBytes(records));
         TStakesFile file;
         file.open();
         EXPECT_TRUE(file.deleteByCondition(c.condition, c.value));
@@ -313,7 +304,7 @@ TEST(StakesFileDelete, RowsAndConditions)
         EXPECT_FALSE(folder.exists(u"Vendra.~tmp"_s));
     }
 
-    folder.write(u"Vendra.lsk"_s, fileOf(records));
+    folder.write(u"Vendra.lsk"_s, StakesFileBytes(records));
     TStakesFile file;
     file.open();
     TStakeRec rec;
@@ -323,7 +314,7 @@ TEST(StakesFileDelete, RowsAndConditions)
     ASSERT_TRUE(file.readStake(TStakeOrigin::Begin, rec, 2));
     EXPECT_EQ(rec.drawNumber, 4);
     file.close();
-    EXPECT_EQ(folder.read(u"Vendra.lsk"_s), fileOf({records[0], records[3], records[4], records[5]}));
+    EXPECT_EQ(folder.read(u"Vendra.lsk"_s), StakesFileBytes({records[0], records[3], records[4], records[5]}));
     EXPECT_EQ(boxes.count(), 0);
 }
 
@@ -331,7 +322,7 @@ TEST(StakesFileDelete, FailureKeepsTheFile)
 {
     TempDataFolder folder;
     ScriptedMessages boxes;
-    const QByteArray original = fileOf({stake(1), stake(2)});
+    const QByteArray original = StakesFileBytes({stake(1), stake(2)});
     folder.write(u"Vendra.lsk"_s, original);
     TStakesFile file;
     file.open();
@@ -358,7 +349,7 @@ TEST(StakesFileCount, CheckedDrawsFromTheEnd)
     TempDataFolder folder;
     // Records: 0 d10 checked, 1 sep, 2 d11 checked, 3 d11 checked, 4 d12 unchecked, 5 d12 checked, 6 sep.
     folder.write(u"Vendra.lsk"_s,
-                 fileOf({stake(10, {1, 2, 3, 4, 5, 6}, 1), EmptyStakeRecord(), stake(11, {1, 2, 3, 4, 5, 6}, 0),
+                 StakesFileBytes({stake(10, {1, 2, 3, 4, 5, 6}, 1), EmptyStakeRecord(), stake(11, {1, 2, 3, 4, 5, 6}, 0),
                          stake(11, {1, 2, 3, 4, 5, 7}, 2), stake(12), stake(12, {1, 2, 3, 4, 5, 6}, 3),
                          EmptyStakeRecord()}));
     TStakesFile file;

@@ -8,6 +8,8 @@
 #include "ui/UpdateFeature.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QFileInfo>
@@ -77,6 +79,15 @@ TEST(UpdateFeature, CheckUpdateCommandInstallsAfterConsentAndRestarts)
     EXPECT_EQ(feature->checkUpdateAction()->objectName(), u"CheckUpdate");
     int restarts = 0;
     feature->setRestart([&] { ++restarts; });
+    // The command is disabled while a request runs and enabled again by the window's next update of
+    // its commands, as a user would see it: trigger it only once it is enabled.
+    const auto checkUpdate = [&] {
+        const QDeadlineTimer deadline(5000);
+        while (!feature->checkUpdateAction()->isEnabled() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        ASSERT_TRUE(feature->checkUpdateAction()->isEnabled());
+        feature->checkUpdateAction()->trigger();
+    };
 
     // Automatic updates off: the start-up check asks nothing.
     EXPECT_EQ(feature->AutoUpdateOnStart(), 0);
@@ -84,7 +95,7 @@ TEST(UpdateFeature, CheckUpdateCommandInstallsAfterConsentAndRestarts)
 
     // No section for this program: the command says so.
     server.route("/u/Kenvo_AU.cfg", LocalHttpReply::text("[Other]\r\nVerId=1.0.0.99\r\n"));
-    feature->checkUpdateAction()->trigger();
+    checkUpdate();
     ASSERT_EQ(messages.count(), 1);
     EXPECT_EQ(messages.last().text, u"Обновлений не найдено!");
 
@@ -105,7 +116,7 @@ TEST(UpdateFeature, CheckUpdateCommandInstallsAfterConsentAndRestarts)
         dialog.pressCancel();
         return dialog.result();
     });
-    feature->checkUpdateAction()->trigger();
+    checkUpdate();
     EXPECT_EQ(shownVersion, u"Vendra 1.0.0.6");
     EXPECT_FALSE(folder.exists(u"Vendra.dat"_s));
     EXPECT_FALSE(QFileInfo::exists(QDir(programFolder.path()).filePath(u"Vendra.dat"_s)));
@@ -115,7 +126,7 @@ TEST(UpdateFeature, CheckUpdateCommandInstallsAfterConsentAndRestarts)
         dialog.pressOk();
         return dialog.result();
     });
-    feature->checkUpdateAction()->trigger();
+    checkUpdate();
     SetDialogPlayer(nullptr);
     QFile installed(QDir(programFolder.path()).filePath(u"Vendra.dat"_s));
     ASSERT_TRUE(installed.open(QIODevice::ReadOnly));

@@ -29,28 +29,6 @@ int nextMonth(int yearMonth)
     return yearMonth % 100 < 12 ? yearMonth + 1 : (yearMonth / 100 + 1) * 100 + 1;
 }
 
-bool isValidResultsHost(const QString &host)
-{
-    QString name = host;
-    const qsizetype colon = host.lastIndexOf(u':');
-    const bool bracketed = host.startsWith(u'[');
-    if (colon > 0 && (!host.contains(u']') || colon > host.indexOf(u']'))) {
-        bool ok = false;
-        const int port = host.mid(colon + 1).toInt(&ok);
-        if (!ok || port < 1 || port > 65535 || (!bracketed && host.left(colon).contains(u':')))
-            return false;
-        name = host.left(colon);
-    }
-    if (bracketed) {
-        if (!name.endsWith(u']'))
-            return false;
-        name = name.mid(1, name.size() - 2);
-    } else if (name.contains(u':')) {
-        return false;
-    }
-    return IsValidProxyHost(name);
-}
-
 } // namespace
 
 TDownloadSettings LoadDownloadSettings(const QString &iniFileName)
@@ -64,7 +42,7 @@ TDownloadSettings LoadDownloadSettings(const QString &iniFileName)
 
 QString ResultsPageUrl(const QString &resultsHost, int yearMonth)
 {
-    if (!isValidResultsHost(resultsHost))
+    if (!IsValidHostAndPort(resultsHost))
         throw Exception(Format(u"Некорректное имя сервера результатов: \"%s\" (ключ ResultsHost раздела DOWNLOAD "
                                u"файла Vendra.ini).",
                                {resultsHost}));

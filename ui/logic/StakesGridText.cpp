@@ -2,6 +2,7 @@
 
 #include "lottery/DrawTexts.h"
 #include "lottery/NumberGeometry.h"
+#include "common/Translate.h"
 
 #include <algorithm>
 
@@ -50,6 +51,16 @@ std::vector<int> SetNumbers(const TNumSet &set)
 
 } // namespace
 
+bool IsUncheckableStake(const TStakeRec &rec)
+{
+    return rec.isStake() && !rec.isChecked() && !ValidStakeNumbers(rec.numbers);
+}
+
+QString UncheckableStakeText()
+{
+    return Tr(u"Неверная ставка");
+}
+
 std::vector<int> StakeCellNumbers(const TStakeRec &rec, int column)
 {
     if (!rec.isStake())
@@ -79,7 +90,10 @@ QString StakeCellText(const TStakeRec &rec, int column)
     case scKind:
         return StakeKindCaption(rec.kind);
     case scNumbers:
+        return JoinNumbers(StakeCellNumbers(rec, column), u";");
     case scDrawNumbers:
+        if (IsUncheckableStake(rec))
+            return UncheckableStakeText();
         return JoinNumbers(StakeCellNumbers(rec, column), u";");
     case scSample:
         return QString::number(rec.sampleSize);

@@ -30,6 +30,11 @@ int StakesColumnWidth(int column);
 // as its profit.
 QString StakeCellText(const TStakeRec &rec, int column);
 
+// A stake that is not checked and never can be: its numbers are not 6..8 different numbers 1..45.
+// Its row says so where the draw's numbers would stand.
+bool IsUncheckableStake(const TStakeRec &rec);
+QString UncheckableStakeText();
+
 // The stake's numbers and the draw's numbers one by one, as the grid draws them in columns 2 and 4.
 std::vector<int> StakeCellNumbers(const TStakeRec &rec, int column);
 // Whether the number is among the stake's matched numbers (drawn bold in blue).
