@@ -86,9 +86,18 @@ TTemplateMain::TTemplateMain(const TStartSwitches &switches, QWidget *parent)
 {
     ResetDeferredFileReadFailures(); // what came before the window is not the window's to show
     setObjectName(u"TTemplateMain"_s);
+    // The data folder is locked before anything in it is read, features' options among them; a copy
+    // started by a restart first waits for the copy that started it to end.
+    m_previousCopyEnded = !m_switches.restart || waitForPreviousCopy();
+    if (m_previousCopyEnded && m_folderLock.lock(GetProgramFolder())) {
+        RemoveLeftoverTemporaries(GetProgramFolder());
+        RemoveLeftoverTemporaries(GetProgramFolder() + u"Prefetchs/"_s);
+    }
     buildWindow();
     buildActions();
-    installFeatures();
+    // A copy refused the folder reads nothing of it: it only says why it closes.
+    if (m_folderLock.isLocked())
+        installFeatures();
 }
 
 void TTemplateMain::installFeatures()
@@ -350,7 +359,7 @@ void TTemplateMain::FormCreate()
 {
     // Steps that belong to features not present in this build are left to them: each feature adds
     // its own set-up here when it is built.
-    if (m_switches.restart && !waitForPreviousCopy()) {
+    if (!m_previousCopyEnded) {
         terminateApplication();
         return;
     }
@@ -408,7 +417,8 @@ bool TTemplateMain::takeDataFolder()
 {
     if (m_folderLock.isLocked())
         return true;
-    if (!m_folderLock.lock(GetProgramFolder())) {
+    // Taken (or refused) when the window was made; a refused copy ends here, once.
+    if (!m_terminating) {
         // A second copy hears only why it closes; any other cause is named as it is.
         ShowErrorBox(m_folderLock.heldElsewhere()
                          ? kExclusiveAccessMessage
@@ -417,11 +427,8 @@ bool TTemplateMain::takeDataFolder()
                                   {GetProgramFolder(), m_folderLock.errorText()}));
         setBatchFailed();
         terminateApplication();
-        return false;
     }
-    RemoveLeftoverTemporaries(GetProgramFolder());
-    RemoveLeftoverTemporaries(GetProgramFolder() + u"Prefetchs/"_s);
-    return true;
+    return false;
 }
 
 void TTemplateMain::showDeferredReadFailures()

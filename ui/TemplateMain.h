@@ -110,8 +110,8 @@ private:
     void reportInitError(const std::exception &e);
     void rebuildPrefetchs(int groups);
     bool waitForPreviousCopy();
-    // Locks the data folder before any data file is touched and clears what killed saves left in it;
-    // false (with the message shown and the program ending) when the folder cannot be had.
+    // True when the window holds the data folder (locked, and cleared of what killed saves left in it,
+    // as the window was made); otherwise shows why the program closes, ends it and gives false.
     bool takeDataFolder();
     // Shows the files that readers went on without (settings read as their defaults).
     void showDeferredReadFailures();
@@ -123,6 +123,7 @@ private:
 
     TStartSwitches m_switches;
     TDataFolderLock m_folderLock;
+    bool m_previousCopyEnded = true;
     int m_readFailuresAtStart = 0; // read failures met before this window: a batch run counts its own
     TDrawsArchive m_archive;
     TStakesFile m_stakes;

@@ -1,4 +1,6 @@
 #include "lottery/DrawDates.h"
+#include "common/DataFolderLock.h"
+#include "common/RegularFile.h"
 #include "common/IniFile.h"
 #include "tests/support/LocalHttpServer.h"
 #include "tests/support/ScriptedMessages.h"
@@ -246,6 +248,26 @@ TEST(MainWindow, SecondCopyOnTheSameFolderIsRefused)
     // The refused copy leaves the settings of the folder to the copy that runs there.
     second.window.close();
     EXPECT_EQ(folder.read(u"Vendra.frm"_s), frmBefore);
+}
+
+TEST(MainWindow, ACopyRefusedTheFolderReadsNothingOfIt)
+{
+    // Another copy holds the folder. A settings store that cannot be read would count a read failure
+    // the moment anything of the folder is read: the refused copy reads nothing, not even its options.
+    TempDataFolder folder;
+    ASSERT_TRUE(QDir().mkdir(folder.file(u"Vendra.frm"_s)));
+    folder.write(u"Vendra.lrt"_s, "x");
+    TDataFolderLock other;
+    ASSERT_TRUE(other.lock(folder.path()));
+    const int failures = FileReadFailureCount();
+    ScriptedMessages boxes;
+    Started refused;
+    EXPECT_EQ(FileReadFailureCount(), failures);
+    EXPECT_TRUE(TakeDeferredFileReadFailures().isEmpty());
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.startsWith(u"Невозможно получить монопольный доступ к файлам данных!\r\r"_s));
+    EXPECT_TRUE(refused.window.batchFailed());
+    EXPECT_FALSE(folder.exists(u"Vendra.lsk"_s)); // not even the stakes file is made
 }
 
 TEST(MainWindow, StartUpFailureNamesItsRealCause)
