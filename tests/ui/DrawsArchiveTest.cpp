@@ -220,4 +220,8 @@ TEST(DrawsArchiveFile, EveryWayInKeepsTheNumbersRising)
               u"Номер тиража 6 должен быть больше номера предыдущего тиража архива (6)!");
     EXPECT_TRUE(RisingDrawsProblem({}, numbered({1, 2})).isEmpty());
     EXPECT_EQ(DrawInsertIndex(numbered({10, 12, 14}), 13), 2);
+
+    // A damaged newest number at the top of the range (found by the fuzz harness) never overflows.
+    EXPECT_EQ(NextDrawNumber(numbered({2147483647}), 0), 2147483647);
+    EXPECT_EQ(NextDrawNumber(numbered({2147483646}), 0), 2147483647);
 }

@@ -9,6 +9,7 @@
 
 #include <QtEndian>
 #include <algorithm>
+#include <cstdint>
 
 void ReadDrawRecord(const char *bytes, TDrawRec &draw)
 {
@@ -90,7 +91,8 @@ int NextDrawNumber(const TDrawsArray &draws, int index)
     const int i = static_cast<int>(draws.size()) - 1 - index;
     if (index < 0 || i < 0)
         return -1;
-    return draws[static_cast<size_t>(i)].number + 2;
+    // A damaged number near the top of the range gives the largest number, never an overflow.
+    return static_cast<int>(std::min<int64_t>(int64_t(draws[static_cast<size_t>(i)].number) + 2, INT32_MAX));
 }
 
 QString DrawNumbersText(const TDrawsArray &draws, int index)
