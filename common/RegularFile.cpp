@@ -42,6 +42,8 @@ QString kindOf(mode_t mode)
         return u"устройство"_s;
     if (S_ISSOCK(mode))
         return u"сокет"_s;
+    if (S_ISLNK(mode))
+        return u"символьная ссылка"_s;
     return u"особый файл"_s;
 }
 
@@ -117,6 +119,43 @@ QByteArray ReadRegularFile(const QString &path, qint64 maxBytes)
     if (!ReadRegularFile(path, maxBytes, bytes))
         fail(path, SystemErrorString(ENOENT));
     return bytes;
+}
+
+void AppendToRegularFile(const QString &path, const QByteArray &bytes)
+{
+    const auto failWrite = [&](const QString &reason) { throw EInOutError(FileWriteErrorText(path, reason)); };
+    FdCloser file{::open(QFile::encodeName(path).constData(),
+                         O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666)};
+    if (file.fd < 0) {
+        // A FIFO without a reader or a link refuses the open itself: its kind is the reason.
+        const int error = errno;
+        struct stat named {};
+        if (::lstat(QFile::encodeName(path).constData(), &named) == 0 && !S_ISREG(named.st_mode))
+            failWrite(notRegularText(named.st_mode));
+        failWrite(SystemErrorString(error));
+    }
+    struct stat st {};
+    if (::fstat(file.fd, &st) != 0)
+        failWrite(SystemErrorString(errno));
+    if (!S_ISREG(st.st_mode))
+        failWrite(notRegularText(st.st_mode));
+    const char *data = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const ssize_t done = ::write(file.fd, data, static_cast<size_t>(left));
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            failWrite(SystemErrorString(errno));
+        }
+        data += done;
+        left -= done;
+    }
+    if (::close(file.fd) != 0) {
+        file.fd = -1;
+        failWrite(SystemErrorString(errno));
+    }
+    file.fd = -1;
 }
 
 bool IsIrregularFile(const QString &path)

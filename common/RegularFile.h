@@ -45,6 +45,10 @@ bool ReadRegularFile(const QString &path, qint64 maxBytes, QByteArray &bytes);
 // The same for a file that must exist: a missing file raises too.
 QByteArray ReadRegularFile(const QString &path, qint64 maxBytes);
 
+// Appends the bytes to a regular file, created when missing (a log). A FIFO, a device or a link of that
+// name is refused without blocking; raises EInOutError naming the file and the system's reason.
+void AppendToRegularFile(const QString &path, const QByteArray &bytes);
+
 // True when the path names something that is not a regular file (nor a link to one): a folder, a
 // FIFO, a device, a socket. False for a regular file and for no file at all.
 bool IsIrregularFile(const QString &path);

@@ -597,7 +597,7 @@ void DeleteFileList(const QString &folder, const QString &list)
                 continue;
             QFile f(dir.filePath(file));
             if (!f.remove())
-                throw Exception(Format(u"Ошибка удаления файла \"%s\": %s", {f.fileName(), f.errorString()}));
+                throw Exception(Format(u"Ошибка удаления файла \"%s\": %s", {f.fileName(), LastErrorText(false)}));
         }
     }
 }
