@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QTemporaryFile>
 
@@ -130,11 +131,18 @@ bool TExcelWorkbook::hasOtherSheetNamed(const QString &name, const TExcelSheet *
 
 bool ExcelTextToNumber(const QString &text, double &value)
 {
-    // Whole digits, or digits grouped by threes with a blank or a no-break space; then decimals.
+    // Whole digits without a leading zero ("007" is a code, not seven), or digits grouped by threes
+    // with a blank or a no-break space; then decimals after "." or ",", as the program reads numbers.
     static const QRegularExpression number(
-        u"^[+-]?(?:[0-9]{1,3}(?:[ \u00A0][0-9]{3})+|[0-9]+)(?:[.,][0-9]*)?$|^[+-]?[.,][0-9]+$"_s);
+        u"^[+-]?(?:[1-9][0-9]{0,2}(?:[ \u00A0][0-9]{3})+|[1-9][0-9]*|0)(?:[.,][0-9]*)?$|^[+-]?[.,][0-9]+$"_s);
     const QString t = text.trimmed();
     if (!number.match(t).hasMatch())
+        return false;
+    // Where the user's locale groups thousands with "," or ".", a text such as "1,234" may mean either;
+    // it is never taken for a number it may not be.
+    static const QRegularExpression grouped(u"^[+-]?[1-9][0-9]{0,2}[.,][0-9]{3}$"_s);
+    const QString group = QLocale().groupSeparator();
+    if ((group == u","_s || group == u"."_s) && t.contains(group) && grouped.match(t).hasMatch())
         return false;
     std::string plain;
     int digits = 0;

@@ -733,8 +733,10 @@ int64_t CopyFileChunked(const QString &source, const QString &target, uint32_t o
 
     // The copy goes into a new file beside the target and takes the target's name when complete.
     TempFileGuard temp;
-    temp.path = enc(target + u".tmpXXXXXX"_s);
-    temp.fd = ::mkostemp(temp.path.data(), O_CLOEXEC);
+    // Named as every temporary file of the program, so that one left by a killed copy goes at the next
+    // start; created exclusively (never through a link of that name).
+    temp.path = enc(target + u".XXXXXX.~tmp"_s);
+    temp.fd = ::mkostemps(temp.path.data(), 5, O_CLOEXEC);
     if (temp.fd < 0) {
         const int code = errno;
         temp.path.clear();

@@ -3,6 +3,7 @@
 #include "common/Dialogs.h"
 #include "common/Exception.h"
 #include "common/Format.h"
+#include "common/RegularFile.h"
 #include "common/ProgramFiles.h"
 #include "common/SysUtils.h"
 #include "common/Translate.h"
@@ -67,12 +68,11 @@ QString LoadFailedText(const QString &fileName, const QString &reason)
 std::unique_ptr<LanguageModule> ReadModule(const QString &fileName)
 {
     auto module = std::make_unique<LanguageModule>();
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Exception(LoadFailedText(fileName, LastErrorText(true)));
-    module->data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw Exception(LoadFailedText(fileName, file.errorString()));
+    try {
+        module->data = ReadRegularFile(fileName, FileBounds::kText);
+    } catch (const EFileReadError &e) {
+        throw Exception(LoadFailedText(fileName, e.reason()));
+    }
     if (module->data.size() > std::numeric_limits<int>::max() ||
         !module->translator.load(reinterpret_cast<const uchar *>(module->data.constData()),
                                  static_cast<int>(module->data.size())))

@@ -70,6 +70,9 @@ public:
     void setConnectTimeout(int milliseconds) { m_connectTimeoutMs = milliseconds; }
     int readTimeout() const { return m_readTimeoutMs; }
     void setReadTimeout(int milliseconds) { m_readTimeoutMs = milliseconds; }
+    // The longest a whole request may take, however steadily the server sends; 0 for no limit.
+    int totalTimeout() const { return m_totalTimeoutMs; }
+    void setTotalTimeout(int milliseconds) { m_totalTimeoutMs = milliseconds; }
 
     bool followRedirects() const { return m_followRedirects; }
     void setFollowRedirects(bool follow) { m_followRedirects = follow; }
@@ -118,6 +121,7 @@ private:
 
     int m_connectTimeoutMs = 15000;
     int m_readTimeoutMs = 30000;
+    int m_totalTimeoutMs = 0;
     bool m_followRedirects = true;
     int m_maxRedirects = 10;
     THttpProxy m_proxy;

@@ -88,11 +88,18 @@ void TFormDraw::fill(const TDrawRec &draw, bool withDate)
 bool TFormDraw::validate()
 {
     TDrawRec probe;
-    if (ParseDrawEntryText(m_data->text(), probe))
-        return true;
-    ShowErrorBox(Tr(u"Введена некорректная комбинация!"));
-    m_data->setFocus();
-    return false;
+    if (!ParseDrawEntryText(m_data->text(), probe)) {
+        ShowErrorBox(Tr(u"Введена некорректная комбинация!"));
+        m_data->setFocus();
+        return false;
+    }
+    const QString problem = m_numberCheck ? m_numberCheck(m_number->value()) : QString();
+    if (!problem.isEmpty()) {
+        ShowErrorBox(problem);
+        m_number->setFocus();
+        return false;
+    }
+    return true;
 }
 
 void TFormDraw::readBack(TDrawRec &draw) const
@@ -109,10 +116,12 @@ void TFormDraw::readBack(TDrawRec &draw) const
     }
 }
 
-bool ShowDrawDialog(QWidget *parent, const QString &caption, TDrawRec &draw, bool withDate)
+bool ShowDrawDialog(QWidget *parent, const QString &caption, TDrawRec &draw, bool withDate,
+                    std::function<QString(int)> numberCheck)
 {
     TFormDraw dialog(parent);
     dialog.setWindowTitle(caption);
+    dialog.setNumberCheck(std::move(numberCheck));
     dialog.fill(draw, withDate);
     if (ExecDialog(dialog) != QDialog::Accepted)
         return false;

@@ -120,7 +120,9 @@ TDrawsPanel::TDrawsPanel(TDrawsArchive &archive, QWidget *parent)
     connect(m_actColor, &QAction::triggered, this, &TDrawsPanel::drawsColor);
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TDrawsPanel::updateActions);
 
-    m_dialog = [this](const QString &caption, TDrawRec &draw) { return ShowDrawDialog(this, caption, draw, true); };
+    m_dialog = [this](const QString &caption, TDrawRec &draw) {
+        return ShowDrawDialog(this, caption, draw, true, m_numberCheck);
+    };
     updateActions();
 }
 
@@ -222,6 +224,8 @@ void TDrawsPanel::drawsAdd()
         return;
     TDrawRec draw;
     draw.number = NextDrawNumber(m_archive.draws(), 0);
+    // A new draw is the newest: its number rises above the stored ones.
+    m_numberCheck = [this](int number) { return DrawNumberPlaceProblem(m_archive.draws(), m_archive.count(), number); };
     if (!m_dialog(Tr(u"Введите данные следующего тиража"), draw))
         return;
     changeAndSave(m_archive, [&] { m_archive.append(draw); });
@@ -240,6 +244,8 @@ void TDrawsPanel::drawsEdit()
     if (index < 0)
         return;
     TDrawRec draw = m_archive.draws()[static_cast<size_t>(index)];
+    // An edited draw keeps its place between its neighbours.
+    m_numberCheck = [this, index](int number) { return DrawNumberPlaceProblem(m_archive.draws(), index, number); };
     if (!m_dialog(Tr(u"Введите данные следующего тиража"), draw))
         return;
     changeAndSave(m_archive, [&] { m_archive.replace(index, draw); });

@@ -3,6 +3,7 @@
 #include "common/Cp1251.h"
 #include "common/Dialogs.h"
 #include "common/Format.h"
+#include "common/RegularFile.h"
 #include "common/SysUtils.h"
 #include "common/Translate.h"
 #include "common/widgets/FormLayouts.h"
@@ -51,11 +52,15 @@ TFormFilterHelp::TFormFilterHelp(QWidget *parent) : QDialog(parent, Qt::Tool)
 
 bool TFormFilterHelp::loadPage(const QString &fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    try {
+        if (!ReadRegularFile(fileName, FileBounds::kText, bytes))
+            return false;
+    } catch (const EFileReadError &) {
         return false;
+    }
     // Pages made for the Windows help are in Windows-1251 more often than not.
-    const QString html = DecodeTextFile(file.readAll());
+    const QString html = DecodeTextFile(bytes);
     const QFileInfo info(fileName);
     m_page = info.absoluteFilePath();
     m_browser->setSearchPaths({info.absolutePath()});

@@ -84,8 +84,10 @@ TStatisticsPage::TStatisticsPage(TDrawsArchive &archive, TStatList &list, MainOp
 {
     setObjectName(u"tsDrawsStat"_s);
     // Statistics read the archive through the registry; a registry without one reads ours.
-    if (!m_list.Draws())
-        m_list.SetDraws(&m_archive.draws());
+    if (!m_list.Draws()) {
+        m_lentDraws = &m_archive.draws();
+        m_list.SetDraws(m_lentDraws);
+    }
 
     m_combo = new QComboBox(this);
     m_combo->setObjectName(u"cbDrawsStatType"_s);
@@ -627,4 +629,7 @@ void TStatisticsPage::updateActions()
 TStatisticsPage::~TStatisticsPage()
 {
     DisconnectChildrenFrom(this);
+    // The registry outlives the page: it must not keep reading an archive that goes with it.
+    if (m_lentDraws && m_list.Draws() == m_lentDraws)
+        m_list.SetDraws(nullptr);
 }

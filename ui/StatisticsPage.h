@@ -108,6 +108,7 @@ private:
 
     TDrawsArchive &m_archive;
     TStatList &m_list;
+    const TDrawsArray *m_lentDraws = nullptr; // the archive this page handed to the registry
     MainOptions &m_options;
 
     QComboBox *m_combo;

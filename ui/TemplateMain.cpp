@@ -9,6 +9,8 @@
 #include "common/Translate.h"
 #include "common/ProcessUtils.h"
 #include "common/ProgramFiles.h"
+#include "common/RegularFile.h"
+#include "common/TempFile.h"
 #include "common/widgets/FormLayouts.h"
 #include "common/widgets/SplitterPane.h"
 #include "common/widgets/WaitWindow.h"
@@ -84,12 +86,28 @@ constexpr int kDesignedLeftPanelWidth = 420;
 } // namespace
 
 TTemplateMain::TTemplateMain(const TStartSwitches &switches, QWidget *parent)
-    : QMainWindow(parent), m_switches(switches), m_archive(ProgramFilePath(u"Vendra.ldr"_s))
+    : QMainWindow(parent), m_switches(switches), m_readFailuresAtStart(FileReadFailureCount()),
+      m_archive(ProgramFilePath(u"Vendra.ldr"_s))
 {
+    ResetDeferredFileReadFailures(); // what came before the window is not the window's to show
     setObjectName(u"TTemplateMain"_s);
+    // The data folder is locked before anything in it is read, features' options among them; a copy
+    // started by a restart first waits for the copy that started it to end.
+    m_previousCopyEnded = !m_switches.restart || waitForPreviousCopy();
+    if (m_previousCopyEnded && m_folderLock.lock(GetProgramFolder())) {
+        RemoveLeftoverTemporaries(GetProgramFolder());
+        RemoveLeftoverTemporaries(GetProgramFolder() + u"Prefetchs/"_s);
+    }
     buildWindow();
     buildActions();
-    installFeatures();
+    // A copy refused the folder reads nothing of it: it only says why it closes.
+    if (m_folderLock.isLocked())
+        installFeatures();
+    // The commands come back the moment the last busy section closes, not at the next periodic check.
+    SetBusyEndedHook([this] {
+        if (!m_destroyed)
+            updateActions();
+    });
 }
 
 void TTemplateMain::installFeatures()
@@ -107,6 +125,7 @@ void TTemplateMain::installFeatures()
 
 TTemplateMain::~TTemplateMain()
 {
+    SetBusyEndedHook({});
     FormDestroy();
 }
 
@@ -355,12 +374,15 @@ void TTemplateMain::FormCreate()
 {
     // Steps that belong to features not present in this build are left to them: each feature adds
     // its own set-up here when it is built.
-    if (m_switches.restart && !waitForPreviousCopy()) {
+    if (!m_previousCopyEnded) {
         terminateApplication();
         return;
     }
+    if (!takeDataFolder())
+        return;
     try {
         m_options.load();
+        showDeferredReadFailures();
         InitLanguages(1049, m_options.startLanguage(m_switches.noLanguage));
         m_helpFeature->BuildLanguageMenu();
 
@@ -403,7 +425,35 @@ void TTemplateMain::FormCreate()
         if (m_switches.isBatch())
             return;
     }
+    showDeferredReadFailures();
     m_initTimer->start();
+}
+
+bool TTemplateMain::takeDataFolder()
+{
+    if (m_folderLock.isLocked())
+        return true;
+    // Taken (or refused) when the window was made; a refused copy ends here, once.
+    if (!m_terminating) {
+        // A second copy hears only why it closes; any other cause is named as it is.
+        ShowErrorBox(m_folderLock.heldElsewhere()
+                         ? ExclusiveAccessMessage()
+                         : Format(u"Невозможно получить монопольный доступ к файлам данных!\r\r"
+                                  u"Каталог данных \"%s\": %s\r\rПрограмма будет закрыта!",
+                                  {GetProgramFolder(), m_folderLock.errorText()}));
+        setBatchFailed();
+        terminateApplication();
+    }
+    return false;
+}
+
+void TTemplateMain::showDeferredReadFailures()
+{
+    const QStringList failures = TakeDeferredFileReadFailures();
+    if (failures.isEmpty())
+        return;
+    ShowErrorBox(failures.join(u"\r\r"_s) + u"\r\r" +
+                 Tr(u"Настройки из этих файлов не использованы; сами файлы оставлены без изменений."));
 }
 
 bool TTemplateMain::waitForPreviousCopy()
@@ -536,6 +586,8 @@ void TTemplateMain::loadDraws()
 void TTemplateMain::tmrInitTimer()
 {
     m_initTimer->stop();
+    if (m_terminating || !takeDataFolder())
+        return;
     try {
         SetStatusText(Tr(u"Инициализация..."));
 
@@ -550,8 +602,11 @@ void TTemplateMain::tmrInitTimer()
         updateTitle();
         m_drawsPanel->setDrawsOffset(0);
 
-        if (!m_stakes.load()) {
-            ShowErrorBox(ExclusiveAccessMessage());
+        if (!m_stakes.load(Tr(u"Программа будет закрыта!"))) {
+            // Only a copy of another build, which does not lock the folder, can hold the stakes file;
+            // any other failure was named by the load itself.
+            if (m_stakes.lockedElsewhere())
+                ShowErrorBox(ExclusiveAccessMessage());
             setBatchFailed();
             terminateApplication();
             return;
@@ -564,6 +619,13 @@ void TTemplateMain::tmrInitTimer()
         m_scenarioPage->LoadScenarioList();
         m_stakesFeature->LoadRatings();
         m_stakesFeature->LoadTables();
+        showDeferredReadFailures();
+        // A batch run does its work only on data files it could read whole.
+        if (m_switches.isBatch() && FileReadFailureCount() > m_readFailuresAtStart) {
+            setBatchFailed();
+            terminateApplication();
+            return;
+        }
         // The online lists are not loaded in a batch run.
         m_systems->InitSystemsPage(!m_switches.isBatch());
         if (!m_switches.isBatch())
@@ -713,10 +775,16 @@ void TTemplateMain::FormDestroy()
         saveSettings();
     m_archive.clear();
     m_stakes.closeForShutdown();
+    // The registry outlives the window: it must not keep reading an archive that goes with it.
+    if (StatList().Draws() == &m_archive.draws())
+        StatList().SetDraws(nullptr);
 }
 
 void TTemplateMain::terminateApplication()
 {
+    // A batch run that met a file it could not read ends with a failure status.
+    if (m_switches.isBatch() && FileReadFailureCount() > m_readFailuresAtStart)
+        m_batchFailed = true;
     m_terminating = true;
     m_initTimer->stop();
     QTimer::singleShot(0, qApp, [failed = m_batchFailed] { QCoreApplication::exit(failed ? 1 : 0); });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/DataFolderLock.h"
 #include "ui/logic/CommandLine.h"
 #include "ui/logic/DrawsArchive.h"
 #include "ui/logic/DrawsDownloader.h"
@@ -121,6 +122,11 @@ private:
     void reportInitError(const std::exception &e);
     void rebuildPrefetchs(int groups);
     bool waitForPreviousCopy();
+    // True when the window holds the data folder (locked, and cleared of what killed saves left in it,
+    // as the window was made); otherwise shows why the program closes, ends it and gives false.
+    bool takeDataFolder();
+    // Shows the files that readers went on without (settings read as their defaults).
+    void showDeferredReadFailures();
     void applyOptions();
     void saveSettings();
     void drawsDownload();
@@ -130,6 +136,9 @@ private:
     void retranslateStatus();
 
     TStartSwitches m_switches;
+    TDataFolderLock m_folderLock;
+    bool m_previousCopyEnded = true;
+    int m_readFailuresAtStart = 0; // read failures met before this window: a batch run counts its own
     TDrawsArchive m_archive;
     TStakesFile m_stakes;
     MainOptions m_options;

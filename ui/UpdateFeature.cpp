@@ -109,6 +109,8 @@ int TUpdateFeature::RunSelfUpdate(bool silent)
 {
     const TUpdateServerConfig config = ReadUpdateServerConfig(GetIniFileName());
     TSelfUpdateSettings settings = DefaultSelfUpdateSettings();
+    if (!m_programFolder.isEmpty())
+        settings.programFolder = m_programFolder.endsWith(u'/') ? m_programFolder : m_programFolder + u'/';
     settings.caFile = config.caFile;
     SetSelfUpdateUi(&m_ui);
     const int result = SelfUpdate(config.url, silent, CurrentLanguageId(), settings);

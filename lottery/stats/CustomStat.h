@@ -56,6 +56,9 @@ public:
     virtual void LoadDraw(int index, int last, bool sorted);
     // Merges the value(s) of one combination, count 1 each, without intervals.
     virtual void ValuesOfComb(const TComb &comb, TStatDrawArray &values);
+    // How many values ValuesOfComb merges for every combination; 0 when that depends on the
+    // combination. The distribution over all combinations then adds up to that many times their number.
+    virtual int ValuesPerComb() const { return 0; }
     // Merges the value(s) of draw index of a sample whose last draw is last, with intervals.
     virtual void ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &work,
                               TLastValueArray &lastValues);
@@ -100,6 +103,7 @@ public:
     virtual int NumericValue(const TComb &comb, int index, bool sorted, int last) = 0;
     // NumericValue of draw index.
     int GraphValue(int index, int last, bool sorted);
+    int ValuesPerComb() const override { return 1; }
 };
 
 // Values are numbers 1..45.
@@ -134,6 +138,7 @@ public:
     int TextToValue(QStringView text) const override;
     // The masks 0..63.
     void EnumAllValues(int last, TStatDrawArray &values) override;
+    int ValuesPerComb() const override { return 1; }
 };
 
 // ---- Lookups in the selected values of a filter ----

@@ -134,6 +134,38 @@ TEST(ExcelWriter, TextsThatHoldPlainNumbersBecomeNumbers)
     }
 }
 
+TEST(ExcelWriter, CodesStayTextsAndNumbersFollowTheProgramsRuleNotTheLocale)
+{
+    // Draw numbers, channel texts and other codes with a leading zero are texts: "007" is not seven.
+    // "1,234" where the locale groups thousands with "," may mean 1234: never taken for 1.234 there.
+    const QLocale saved;
+    struct Case {
+        QLocale locale;
+        QString text;
+        bool number;
+        double value;
+    };
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const QLocale russian(QLocale::Russian, QLocale::Russia);
+    const Case cases[] = {
+        {russian, u"007"_s, false, 0},    {english, u"007"_s, false, 0},     {russian, u"01"_s, false, 0},
+        {russian, u"-05,5"_s, false, 0},  {russian, u"0"_s, true, 0},        {russian, u"0,5"_s, true, 0.5},
+        {english, u"0.5"_s, true, 0.5},   {english, u"1,234"_s, false, 0},   {english, u"-1,234"_s, false, 0},
+        {english, u"1,5"_s, true, 1.5},   {english, u"12.25"_s, true, 12.25}, {russian, u"1,234"_s, true, 1.234},
+        {russian, u"1 234,5"_s, true, 1234.5},
+    };
+    for (const Case &c : cases) {
+        QLocale::setDefault(c.locale);
+        double value = -1;
+        EXPECT_EQ(ExcelTextToNumber(c.text, value), c.number) << c.text.toStdString() << " "
+                                                              << c.locale.name().toStdString();
+        if (c.number) {
+            EXPECT_DOUBLE_EQ(value, c.value) << c.text.toStdString();
+        }
+    }
+    QLocale::setDefault(saved);
+}
+
 TEST(ExcelWriter, AFailedWriteKeepsTheOldFileAndLeavesNothingElse)
 {
     QTemporaryDir dir;

@@ -4,13 +4,15 @@
 #include "common/Dialogs.h"
 #include "common/Exception.h"
 #include "common/Format.h"
+#include "common/AtomicFile.h"
 #include "common/ProgramFiles.h"
+#include "common/RegularFile.h"
+#include "common/TempFile.h"
 #include "common/TextUtils.h"
 #include "common/Translate.h"
 #include "lottery/DrawTexts.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <array>
@@ -32,6 +34,11 @@ constexpr uint64_t kAllNumbers = ((uint64_t(1) << (kMaxNumber + 1)) - 1) & ~uint
 
 QString exceptionText(const std::exception &e)
 {
+    // A file's own failure: the caller's message names the file already.
+    if (const auto *read = dynamic_cast<const EFileReadError *>(&e))
+        return read->reason();
+    if (const auto *write = dynamic_cast<const EFileWriteError *>(&e))
+        return write->reason();
     if (const auto *own = dynamic_cast<const Exception *>(&e))
         return own->message();
     if (dynamic_cast<const std::bad_alloc *>(&e))
@@ -217,19 +224,6 @@ char *putNumber(char *p, uint8_t n)
 QString percentText(QStringView pattern, double percent)
 {
     return Format(pattern, {percent});
-}
-
-// Reads exactly size bytes; false at a short read or an error.
-bool readFully(QFile &file, char *buffer, qint64 size)
-{
-    qint64 done = 0;
-    while (done < size) {
-        const qint64 got = file.read(buffer + done, size - done);
-        if (got <= 0)
-            return false;
-        done += got;
-    }
-    return true;
 }
 
 } // namespace
@@ -639,12 +633,7 @@ void TCombsList::DeleteSelectedCombs(const TRowRanges &selected)
 bool TCombsList::LoadCombsFromText(const QString &fileName)
 {
     try {
-        QFile file(fileName);
-        if (!file.open(QIODevice::ReadOnly))
-            throw EInOutError(file.errorString());
-        const QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            throw EInOutError(file.errorString());
+        const QByteArray bytes = ReadRegularFile(fileName, FileBounds::kCombsText);
         const TCombsTextResult result = ParseCombsText(bytes, [&fileName](double percent) {
             SetStatusText(Format(u"Загрузка файла \"%s\" ( завершено %.0f %% )...", {fileName, percent}));
         });
@@ -666,17 +655,11 @@ bool TCombsList::LoadCombsFromText(const QString &fileName)
 bool TCombsList::SaveCombsToText(const QString &fileName)
 {
     try {
-        QSaveFile file(fileName);
-        if (!file.open(QIODevice::WriteOnly))
-            throw EInOutError(file.errorString());
+        TExclusiveTempFile file = TExclusiveTempFile::beside(fileName);
         constexpr int64_t kBlock = 65536;
-        for (int64_t i = 0; i < m_count; i += kBlock) {
-            const QByteArray block = CombsToText(m_combs.data() + i, std::min(kBlock, m_count - i));
-            if (file.write(block) != block.size())
-                throw EInOutError(file.errorString());
-        }
-        if (!file.commit())
-            throw EInOutError(file.errorString());
+        for (int64_t i = 0; i < m_count; i += kBlock)
+            file.write(CombsToText(m_combs.data() + i, std::min(kBlock, m_count - i)));
+        file.commitTo(fileName);
         return true;
     } catch (const std::exception &e) {
         ShowErrorBox(Format(u"Ошибка записи в файл \"%s\"!\r\r%s", {fileName, exceptionText(e)}));
@@ -748,9 +731,7 @@ void TCombsList::SaveCombsBuffer(int32_t key1, int32_t key2)
     m_key1 = -1;
     m_key2 = -1;
     try {
-        QSaveFile file(fileName);
-        if (!file.open(QIODevice::WriteOnly))
-            throw EInOutError(file.errorString());
+        TExclusiveTempFile file = TExclusiveTempFile::beside(fileName);
         const int64_t every = std::max<int64_t>(1, m_count / 100);
         QByteArray block;
         for (int64_t i = 0; i < m_count; i += every) {
@@ -760,13 +741,11 @@ void TCombsList::SaveCombsBuffer(int32_t key1, int32_t key2)
             for (int64_t k = 0; k < n; ++k)
                 for (uint8_t v : m_combs[size_t(i + k)].n)
                     *p++ = char(v);
-            if (file.write(block) != block.size())
-                throw EInOutError(file.errorString());
+            file.write(block);
             SetStatusText(percentText(u"Создание буфера комбинаций ( завершено %.0f %% )...",
                                       double(i + n) * 100.0 / double(m_count)));
         }
-        if (!file.commit())
-            throw EInOutError(file.errorString());
+        file.commitTo(fileName);
         m_key1 = key1;
         m_key2 = key2;
     } catch (const std::exception &e) {
@@ -783,21 +762,14 @@ bool TCombsList::LoadCombsBuffer(int32_t key1, int32_t key2)
     StatusReset reset;
     SetStatusText(Tr(u"Загрузка буфера комбинаций..."));
     try {
-        QFile file(fileName);
-        if (!file.open(QIODevice::ReadOnly))
-            throw EInOutError(file.errorString());
-        const int64_t count = file.size() / kMainCount;
+        const QByteArray bytes = ReadRegularFile(fileName, FileBounds::kCombsBuffer);
+        const int64_t count = bytes.size() / kMainCount;
         // Read aside and checked first: a damaged file leaves the list as it was.
         TCombsArray combs(static_cast<size_t>(count));
         const int64_t every = std::max<int64_t>(1, count / 100);
-        QByteArray block;
         for (int64_t i = 0; i < count; i += every) {
             const int64_t n = std::min(every, count - i);
-            block.resize(qsizetype(n * kMainCount));
-            if (!readFully(file, block.data(), block.size()))
-                throw EInOutError(file.error() != QFileDevice::NoError ? file.errorString()
-                                                                       : Tr(u"Файл буфера прочитан не полностью."));
-            const char *p = block.constData();
+            const char *p = bytes.constData() + i * kMainCount;
             for (int64_t k = 0; k < n; ++k) {
                 TComb &c = combs[size_t(i + k)];
                 for (uint8_t &v : c.n)

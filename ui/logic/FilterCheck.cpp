@@ -29,10 +29,26 @@ QString FilterNoMethodMessage()
     return Tr(u"Не выбран метод расчета статистики!");
 }
 
+namespace {
+
+// A list as the filter text holds it: digits, ",", "-", ";" and blanks. Anything else ("#", ":", "|")
+// would end the field in the written filter, and the filter would read back as another one.
+bool IsFilterListText(const QString &text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return IsFilterListChar(c) || c == u' '; });
+}
+
+} // namespace
+
 TFilterProblem CheckFilterItem(const TFilterItem &item)
 {
     if (!item.Method)
         return {TFilterField::Method, FilterNoMethodMessage()};
+    if (!IsFilterListText(item.DrawsLen))
+        return {TFilterField::DrawsLen, FilterRangeMessage()};
+    // Also under "no condition", whose values are kept in the filter as they are typed.
+    if (!IsFilterListText(item.LevelValue))
+        return {TFilterField::LevelValue, FilterRangeMessage()};
 
     // A statistic over no draws (or a negative number of them) counts nothing: every value of the list
     // has to be a real sample.

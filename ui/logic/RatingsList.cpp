@@ -7,6 +7,7 @@
 #include "common/Exception.h"
 #include "common/Format.h"
 #include "common/ProgramFiles.h"
+#include "common/RegularFile.h"
 #include "common/Translate.h"
 #include "lottery/FilterItem.h"
 #include "lottery/ScenarioLine.h"
@@ -139,6 +140,41 @@ TRatingsArray ParseRatings(const QByteArray &bytes)
     for (qsizetype at = 0; RatingFromBuffer(bytes, at, r); at += kRatingRecSize)
         ratings.push_back(r);
     return ratings;
+}
+
+bool IsSoundRating(const TRatingRec &rating)
+{
+    if (rating.plays < 1 || rating.totalMatches < 0)
+        return false;
+    int64_t plays = 0;
+    int64_t matches = 0;
+    for (size_t k = 0; k < rating.matchCounts.size(); ++k) {
+        if (rating.matchCounts[k] < 0)
+            return false;
+        plays += rating.matchCounts[k];
+        matches += static_cast<int64_t>(k) * rating.matchCounts[k];
+    }
+    return plays == rating.plays && matches == rating.totalMatches;
+}
+
+TRatingsRead ReadRatingsBytes(const QByteArray &bytes)
+{
+    TRatingsRead read;
+    TRatingRec r;
+    qsizetype at = 0;
+    for (; RatingFromBuffer(bytes, at, r); at += kRatingRecSize) {
+        if (IsSoundRating(r))
+            read.ratings.push_back(r);
+        else
+            ++read.badRecords;
+    }
+    read.tailBytes = static_cast<int>(bytes.size() - at);
+    return read;
+}
+
+QString RatingsBackupFileName(const QString &fileName)
+{
+    return fileName + u".bak"_s;
 }
 
 int CompareRatings(const TRatingRec &a, const TRatingRec &b, int column)
@@ -281,25 +317,40 @@ void TRatings::setSort(int column, bool descending)
 
 bool TRatings::Load()
 {
-    if (!QFileInfo::exists(m_fileName))
-        return true;
     bool ok = true;
     {
         BusySection busy;
         StatusScope status(Tr(u"Загрузка файла рейтинга..."));
-        QFile file(m_fileName);
-        if (!file.open(QIODevice::ReadOnly)) {
+        QByteArray bytes;
+        try {
+            if (!ReadRegularFile(m_fileName, FileBounds::kRatings, bytes))
+                return true;
+        } catch (const EFileReadError &e) {
             m_saveBlocked = true;
-            ShowErrorBox(Format(u"Ошибка чтения файла рейтинга!\r\r%s", {file.errorString()}));
+            ShowErrorBox(Format(u"Ошибка чтения файла рейтинга!\r\r%s", {e.reason()}));
+            return false;
+        }
+        TRatingsRead read = ReadRatingsBytes(bytes);
+        m_items = std::move(read.ratings);
+        if (read.damaged()) {
+            // Never rewritten silently: the old bytes are kept first, and without that copy the file
+            // stays as it is.
             ok = false;
-        } else {
-            const QByteArray bytes = file.readAll();
-            if (file.error() != QFileDevice::NoError) {
+            NoteFileReadFailure();
+            const QString backup = RatingsBackupFileName(m_fileName);
+            try {
+                WriteFileAtomically(backup, bytes);
+                ShowWarningBox(Format(u"Файл рейтинга \"%s\" поврежден: пропущено записей - %d, байт в конце файла, "
+                                      u"не составляющих записи, - %d. Использованы только целые записи (%d).\r\r"
+                                      u"Прежний файл сохранён как \"%s\".",
+                                      {m_fileName, read.badRecords, read.tailBytes, count(), backup}));
+            } catch (const Exception &e) {
                 m_saveBlocked = true;
-                ShowErrorBox(Format(u"Ошибка чтения файла рейтинга!\r\r%s", {file.errorString()}));
-                ok = false;
+                ShowErrorBox(Format(u"Ошибка чтения файла рейтинга!\r\r%s",
+                                    {Format(u"Файл поврежден, а его копию сохранить не удалось, поэтому он оставлен "
+                                            u"без изменений.\r\r%s",
+                                            {e.message()})}));
             }
-            m_items = ParseRatings(bytes);
         }
     }
     Sort();

@@ -1,5 +1,6 @@
 #include "ui/logic/StakeTables.h"
 
+#include "common/RegularFile.h"
 #include "common/AtomicFile.h"
 #include "common/BusyCursor.h"
 #include "common/Cp1251.h"
@@ -299,19 +300,14 @@ bool TStakeTables::Load()
         return true;
     BusySection busy;
     StatusScope status(Tr(u"Загрузка файла регулярных ставок..."));
-    QFile file(m_fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QByteArray bytes;
+    try {
+        ReadRegularFile(m_fileName, FileBounds::kTables, bytes);
+    } catch (const EFileReadError &e) {
         m_saveBlocked = true;
-        ShowErrorBox(Format(u"Ошибка чтения файла регулярных ставок!\r\r%s", {file.errorString()}));
+        ShowErrorBox(Format(u"Ошибка чтения файла регулярных ставок!\r\r%s", {e.reason()}));
         return false;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        m_saveBlocked = true;
-        ShowErrorBox(Format(u"Ошибка чтения файла регулярных ставок!\r\r%s", {file.errorString()}));
-        return false;
-    }
-    file.close();
     m_items = ParseTables(bytes);
     if (bytes.size() % kTableRecSize == 0)
         return true;
@@ -321,6 +317,7 @@ bool TStakeTables::Load()
     const QString backup = TablesBackupFileName(m_fileName);
     QFile::remove(backup);
     QString reason;
+    NoteFileReadFailure();
     if (QFile::copy(m_fileName, backup)) {
         reason = Format(u"Размер файла \"%s\" не кратен размеру записи (%d байт): прочитано записей: %d. "
                         u"Файл в прежнем виде сохранен как \"%s\".",
