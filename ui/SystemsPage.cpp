@@ -106,7 +106,7 @@ void TSystemsPage::buildList()
     m_list = new TQSortListView(panel);
     m_list->setObjectName(u"lvSystems"_s);
     m_list->setMultiSelect(true);
-    m_list->addColumn(Tr(u"Название"), 180);
+    m_list->addColumn(Tr(u"Название"), 240);
     m_list->addColumn(Tr(u"Автор"), 100);
     m_list->addColumn(Tr(u"Числа"), 60, Qt::AlignHCenter);
     m_list->addColumn(Tr(u"Блок"), 50, Qt::AlignHCenter);
