@@ -1,5 +1,7 @@
 #include "common/Dialogs.h"
 
+#include "common/Exception.h"
+
 #include "common/Format.h"
 #include "common/Translate.h"
 
@@ -58,4 +60,15 @@ bool ConfirmDeleteRecords(int count)
         ? Tr(u"Удалить выделенную запись?")
         : Format(u"Удалить все выделенные записи (всего будет удалено %d записи(ей))?", {count});
     return AskYesNoDefaultNo(WarningCaption(), text) == IDYES;
+}
+
+bool RunCommand(const std::function<void()> &command)
+{
+    try {
+        command();
+        return true;
+    } catch (const std::exception &e) {
+        ShowErrorBox(ExceptionText(e));
+        return false;
+    }
 }

@@ -134,8 +134,7 @@ void RestoreBuiltIn()
         try {
             RetranslateWindows();
         } catch (const std::exception &e) {
-            const auto *own = dynamic_cast<const Exception *>(&e);
-            ShowErrorBox(own ? own->message() : QString::fromLocal8Bit(e.what()));
+            ShowErrorBox(ExceptionText(e));
         }
     }
     s.current = s.builtIn;

@@ -54,13 +54,6 @@ ISelfUpdateUi &currentUi()
     return g_ui ? *g_ui : none;
 }
 
-QString messageOf(const std::exception &e)
-{
-    if (const auto *own = dynamic_cast<const Exception *>(&e))
-        return own->message();
-    return QString::fromLocal8Bit(e.what());
-}
-
 QStringList listItems(const QString &list)
 {
     QStringList items;
@@ -220,7 +213,7 @@ private:
             try {
                 CopyFileChunked(f.source, f.staged, QFO_VERIFY | QFO_COPY_TIMES | QFO_COPY_ATTRS, ctx);
             } catch (const std::exception &e) {
-                throw Exception(Format(u"Копирование \"%s\" в \"%s\" - %s", {f.source, f.target, messageOf(e)}));
+                throw Exception(Format(u"Копирование \"%s\" в \"%s\" - %s", {f.source, f.target, ExceptionText(e)}));
             }
         }
     }
@@ -637,7 +630,7 @@ int SelfUpdate(const QString &source, bool silent, int langId, const TSelfUpdate
                 result = suFailed;
                 progress.close();
                 if (!silent)
-                    ShowErrorBox(Format(u"Ошибка поиска обновлений!\r\r%s", {messageOf(e)}));
+                    ShowErrorBox(Format(u"Ошибка поиска обновлений!\r\r%s", {ExceptionText(e)}));
             }
         }
         if (result == suNothing && !outcome.found && !silent)
@@ -651,7 +644,7 @@ int SelfUpdate(const QString &source, bool silent, int langId, const TSelfUpdate
             } catch (const std::exception &e) {
                 result = suFailed;
                 progress.close();
-                ShowErrorBox(Format(u"Ошибка установки обновления!\r\r%s", {messageOf(e)}));
+                ShowErrorBox(Format(u"Ошибка установки обновления!\r\r%s", {ExceptionText(e)}));
             }
         }
         if (result == suInstalled)
@@ -660,7 +653,7 @@ int SelfUpdate(const QString &source, bool silent, int langId, const TSelfUpdate
                                     {data.description}));
     } catch (const std::exception &e) {
         result = suFailed;
-        ShowErrorBox(Format(u"Ошибка системы самообновления программы!\r\r%s", {messageOf(e)}));
+        ShowErrorBox(Format(u"Ошибка системы самообновления программы!\r\r%s", {ExceptionText(e)}));
     }
     QFile::remove(settings.programFolder + kIndexCopyName);
     return result;

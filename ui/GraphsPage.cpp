@@ -267,13 +267,7 @@ void TGraphsPage::refresh(bool full)
 
 void TGraphsPage::guarded(const std::function<void()> &command)
 {
-    try {
-        command();
-    } catch (const Exception &e) {
-        ShowErrorBox(e.message());
-    } catch (const std::exception &e) {
-        ShowErrorBox(QString::fromUtf8(e.what()));
-    }
+    RunCommand(command);
 }
 
 void SetGraphsTabShown(TTemplateMain &window, TGraphsFeature &feature, bool shown)

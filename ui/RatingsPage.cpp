@@ -117,13 +117,7 @@ void TRatingsPage::guarded(const std::function<void()> &command)
 {
     if (!IsNotBusy())
         return;
-    try {
-        command();
-    } catch (const Exception &e) {
-        ShowErrorBox(e.message());
-    } catch (const std::exception &e) {
-        ShowErrorBox(QString::fromLocal8Bit(e.what()));
-    }
+    RunCommand(command);
     updateActions();
 }
 

@@ -233,13 +233,7 @@ void TStakesPage::guarded(const std::function<void()> &command)
     // A key can reach an action before the periodic check disables it.
     if (!IsNotBusy())
         return;
-    try {
-        command();
-    } catch (const Exception &e) {
-        ShowErrorBox(e.message());
-    } catch (const std::exception &e) {
-        ShowErrorBox(QString::fromLocal8Bit(e.what()));
-    }
+    RunCommand(command);
     updateActions();
 }
 

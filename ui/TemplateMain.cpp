@@ -666,9 +666,7 @@ void TTemplateMain::tmrInitTimer()
 void TTemplateMain::reportInitError(const std::exception &e)
 {
     // The window stays open with what was loaded; a batch run ends with a failure status.
-    const auto *own = dynamic_cast<const Exception *>(&e);
-    ShowErrorBox(Format(u"Ошибка инициализации программы!\r\r%s",
-                        {own ? own->message() : QString::fromLocal8Bit(e.what())}));
+    ShowErrorBox(Format(u"Ошибка инициализации программы!\r\r%s", {ExceptionText(e)}));
     if (m_switches.isBatch()) {
         setBatchFailed();
         terminateApplication();
@@ -722,8 +720,7 @@ void TTemplateMain::rebuildPrefetchs(int groups)
     try {
         m_prefetch->RebuildPrefetchFiles(false, static_cast<uint32_t>(groups));
     } catch (const std::exception &e) {
-        const auto *own = dynamic_cast<const Exception *>(&e);
-        ShowErrorBox(own ? own->message() : QString::fromLocal8Bit(e.what()));
+        ShowErrorBox(ExceptionText(e));
     }
 }
 

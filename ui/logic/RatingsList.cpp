@@ -34,12 +34,6 @@ long double Choose(int n, int k)
     return r;
 }
 
-QString ErrorText(const std::exception &e)
-{
-    const auto *own = dynamic_cast<const Exception *>(&e);
-    return own ? own->message() : QString::fromLocal8Bit(e.what());
-}
-
 // Clears the status text however the operation ends.
 struct StatusScope {
     explicit StatusScope(const QString &text) { SetStatusText(text); }
@@ -370,7 +364,7 @@ bool TRatings::Save()
             try {
                 WriteFileAtomically(m_fileName, SerializeRatings(m_items));
             } catch (const std::exception &e) {
-                ShowErrorBox(Format(u"Ошибка записи в файл рейтинга!\r\r%s", {ErrorText(e)}));
+                ShowErrorBox(Format(u"Ошибка записи в файл рейтинга!\r\r%s", {ExceptionText(e)}));
                 ok = false;
             }
         }
@@ -409,7 +403,7 @@ bool TRatings::Refresh(TStakesFile &stakes)
         } catch (const std::exception &e) {
             // A rebuild that could not read every stake would save a partial rating over the file:
             // the ratings stay as they were.
-            ShowErrorBox(Format(u"Ошибка обновления рейтинга!\r\r%s", {ErrorText(e)}));
+            ShowErrorBox(Format(u"Ошибка обновления рейтинга!\r\r%s", {ExceptionText(e)}));
             return false;
         }
         m_items = std::move(rebuilt);
@@ -426,7 +420,7 @@ bool TRatings::ExportCsv(const QString &fileName) const
         WriteFileAtomically(fileName, RatingsCsv(m_items));
         return true;
     } catch (const std::exception &e) {
-        ShowErrorBox(ErrorText(e));
+        ShowErrorBox(ExceptionText(e));
         return false;
     }
 }

@@ -39,13 +39,6 @@ struct StatusScope {
     ~StatusScope() { SetStatusText({}); }
 };
 
-QString ErrorText(const std::exception &e)
-{
-    if (const auto *own = dynamic_cast<const Exception *>(&e))
-        return own->message();
-    return QString::fromLocal8Bit(e.what());
-}
-
 // Six different numbers 1..45.
 bool ValidComb(const TComb &comb)
 {
@@ -345,7 +338,7 @@ bool TStakeTables::Save()
     try {
         WriteFileAtomically(m_fileName, SerializeTables(m_items));
     } catch (const std::exception &e) {
-        ShowErrorBox(Format(u"Ошибка записи в файл регулярных ставок!\r\r%s", {ErrorText(e)}));
+        ShowErrorBox(Format(u"Ошибка записи в файл регулярных ставок!\r\r%s", {ExceptionText(e)}));
         return false;
     }
     return true;

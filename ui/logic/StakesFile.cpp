@@ -191,9 +191,8 @@ bool TStakesFile::load(const QString &failureNote)
         open();
         repairOnLoad();
     } catch (const std::exception &e) {
-        const auto *own = dynamic_cast<const Exception *>(&e);
         if (!m_lockedElsewhere) {
-            QString text = own ? own->message() : QString::fromLocal8Bit(e.what());
+            QString text = ExceptionText(e);
             if (!failureNote.isEmpty())
                 text += u"\r\r"_s + failureNote;
             ShowFailure(u"Ошибка чтения файла ставок!\r\r%s", text);
@@ -222,10 +221,9 @@ void TStakesFile::repairOnLoad()
     try {
         CopyFileChunked(m_fileName, backup, QFO_OVERWRITE, ctx);
     } catch (const std::exception &e) {
-        const auto *own = dynamic_cast<const Exception *>(&e);
         throw EInOutError(Format(u"Файл ставок поврежден, а его копию \"%s\" сохранить не удалось, поэтому он "
                                  u"оставлен без изменений.\r\r%s",
-                                 {backup, own ? own->message() : QString::fromLocal8Bit(e.what())}));
+                                 {backup, ExceptionText(e)}));
     }
 
     int64_t newSize = 0;
