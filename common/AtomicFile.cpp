@@ -2,8 +2,8 @@
 
 #include "common/Exception.h"
 #include "common/Format.h"
+#include "common/TempFile.h"
 
-#include <QSaveFile>
 
 QString FileWriteErrorText(const QString &path, const QString &reason)
 {
@@ -18,16 +18,7 @@ QString FileReadErrorText(const QString &path, const QString &reason)
 void WriteFileAtomically(const QString &path, const QByteArray &data,
                          std::optional<QFileDevice::Permissions> permissions)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EInOutError(FileWriteErrorText(path, file.errorString()));
-    if (permissions)
-        file.setPermissions(*permissions);
-    if (file.write(data) != data.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw EInOutError(FileWriteErrorText(path, reason));
-    }
-    if (!file.commit())
-        throw EInOutError(FileWriteErrorText(path, file.errorString()));
+    TExclusiveTempFile file = TExclusiveTempFile::beside(path, permissions);
+    file.write(data);
+    file.commitTo(path);
 }

@@ -1,12 +1,15 @@
 #pragma once
 
+#include "common/Exception.h"
+
 #include <QByteArray>
 #include <QFileDevice>
 #include <QString>
 #include <optional>
 
-// Writes the whole file through a temporary file in the same folder that is renamed over the old one,
-// so that a failure never leaves a truncated or empty file. Raises EInOutError on failure.
+// Writes the whole file through a temporary file in the same folder (created exclusively, see
+// TExclusiveTempFile) that is renamed over the old one, so that a failure never leaves a truncated or
+// empty file. Raises EInOutError on failure, with the system's text in the user's language.
 // When permissions are given the new file gets them (for example owner-only for a file with a password).
 void WriteFileAtomically(const QString &path, const QByteArray &data,
                          std::optional<QFileDevice::Permissions> permissions = std::nullopt);
@@ -14,3 +17,16 @@ void WriteFileAtomically(const QString &path, const QByteArray &data,
 // The message of a file that could not be written or read.
 QString FileWriteErrorText(const QString &path, const QString &reason);
 QString FileReadErrorText(const QString &path, const QString &reason);
+
+// A file that could not be written; reason() is the cause alone (without the file's name).
+class EFileWriteError : public EInOutError {
+public:
+    EFileWriteError(const QString &path, const QString &reason)
+        : EInOutError(FileWriteErrorText(path, reason)), m_reason(reason)
+    {
+    }
+    const QString &reason() const { return m_reason; }
+
+private:
+    QString m_reason;
+};

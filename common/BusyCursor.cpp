@@ -8,6 +8,7 @@ namespace {
 int g_busy = 0;
 std::function<void(bool)> g_cursorHook;
 std::function<void(const QString &)> g_statusHook;
+std::function<void()> g_idleHook;
 } // namespace
 
 void BeginBusyCursor()
@@ -23,6 +24,8 @@ void EndBusyCursor()
         --g_busy;
     if (g_busy == 0 && g_cursorHook)
         g_cursorHook(false);
+    if (g_busy == 0 && g_idleHook)
+        g_idleHook();
 }
 
 bool IsNotBusy()
@@ -33,6 +36,11 @@ bool IsNotBusy()
 int BusyCount()
 {
     return g_busy;
+}
+
+void SetBusyEndedHook(std::function<void()> hook)
+{
+    g_idleHook = std::move(hook);
 }
 
 void SetBusyCursorHook(std::function<void(bool)> hook)

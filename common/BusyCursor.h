@@ -13,6 +13,9 @@ int BusyCount();
 // The widgets layer shows the cursor: called with true when the hourglass is to show, false for the
 // default cursor.
 void SetBusyCursorHook(std::function<void(bool)> hook);
+// Called when the last busy section closes, so that the main window enables its commands again at
+// once instead of at its next periodic update.
+void SetBusyEndedHook(std::function<void()> hook);
 
 // Opens a busy section for its own lifetime.
 class BusySection {

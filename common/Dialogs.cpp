@@ -1,6 +1,9 @@
 #include "common/Dialogs.h"
 
+#include "common/Exception.h"
+
 #include "common/Format.h"
+#include "common/Translate.h"
 
 #include <cstdio>
 
@@ -27,11 +30,11 @@ int StderrMessageSink::show(const QString &caption, const QString &text, unsigne
     return (flags & 0xF) == MB_YESNO ? IDNO : IDOK;
 }
 
-QString ErrorCaption() { return QStringLiteral("Ошибка"); }
-QString InfoCaption() { return QStringLiteral("Информация"); }
-QString AttentionCaption() { return QStringLiteral("Внимание!"); }
-QString WarningCaption() { return QStringLiteral("Предупреждение"); }
-QString ConfirmCaption() { return QStringLiteral("Подтверждение"); }
+QString ErrorCaption() { return Tr(u"Ошибка"); }
+QString InfoCaption() { return Tr(u"Информация"); }
+QString AttentionCaption() { return Tr(u"Внимание!"); }
+QString WarningCaption() { return Tr(u"Предупреждение"); }
+QString ConfirmCaption() { return Tr(u"Подтверждение"); }
 
 int ShowErrorBox(const QString &text) { return CurrentMessageSink().show(ErrorCaption(), text, MB_OK | MB_ICONERROR); }
 int ShowInfoBox(const QString &text) { return CurrentMessageSink().show(InfoCaption(), text, MB_OK | MB_ICONINFORMATION); }
@@ -54,7 +57,18 @@ int ConfirmBoxDefaultNo(const QString &text) { return AskYesNoDefaultNo(ConfirmC
 bool ConfirmDeleteRecords(int count)
 {
     const QString text = count == 1
-        ? QStringLiteral("Удалить выделенную запись?")
+        ? Tr(u"Удалить выделенную запись?")
         : Format(u"Удалить все выделенные записи (всего будет удалено %d записи(ей))?", {count});
     return AskYesNoDefaultNo(WarningCaption(), text) == IDYES;
+}
+
+bool RunCommand(const std::function<void()> &command)
+{
+    try {
+        command();
+        return true;
+    } catch (const std::exception &e) {
+        ShowErrorBox(ExceptionText(e));
+        return false;
+    }
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <functional>
+
 // Results of the message boxes, as the callers test them.
 enum MessageResult : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 
@@ -53,3 +55,6 @@ int ConfirmBox(const QString &text);
 int ConfirmBoxDefaultNo(const QString &text);
 // Asks whether to delete the selected records; true only on Yes.
 bool ConfirmDeleteRecords(int count);
+
+// Runs a user command; a failure is shown in an error box with its text. False when it failed.
+bool RunCommand(const std::function<void()> &command);

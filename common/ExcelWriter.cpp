@@ -1,12 +1,17 @@
 #include "common/ExcelWriter.h"
 
+#include "common/BusyCursor.h"
+#include "common/Dialogs.h"
 #include "common/Exception.h"
+#include "common/FileProcs.h"
+#include "common/Format.h"
 #include "common/SysUtils.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QTemporaryFile>
 
@@ -126,11 +131,18 @@ bool TExcelWorkbook::hasOtherSheetNamed(const QString &name, const TExcelSheet *
 
 bool ExcelTextToNumber(const QString &text, double &value)
 {
-    // Whole digits, or digits grouped by threes with a blank or a no-break space; then decimals.
+    // Whole digits without a leading zero ("007" is a code, not seven), or digits grouped by threes
+    // with a blank or a no-break space; then decimals after "." or ",", as the program reads numbers.
     static const QRegularExpression number(
-        u"^[+-]?(?:[0-9]{1,3}(?:[ \u00A0][0-9]{3})+|[0-9]+)(?:[.,][0-9]*)?$|^[+-]?[.,][0-9]+$"_s);
+        u"^[+-]?(?:[1-9][0-9]{0,2}(?:[ \u00A0][0-9]{3})+|[1-9][0-9]*|0)(?:[.,][0-9]*)?$|^[+-]?[.,][0-9]+$"_s);
     const QString t = text.trimmed();
     if (!number.match(t).hasMatch())
+        return false;
+    // Where the user's locale groups thousands with "," or ".", a text such as "1,234" may mean either;
+    // it is never taken for a number it may not be.
+    static const QRegularExpression grouped(u"^[+-]?[1-9][0-9]{0,2}[.,][0-9]{3}$"_s);
+    const QString group = QLocale().groupSeparator();
+    if ((group == u","_s || group == u"."_s) && t.contains(group) && grouped.match(t).hasMatch())
         return false;
     std::string plain;
     int digits = 0;
@@ -281,15 +293,28 @@ void XlsxFile::writeSheet(const TExcelSheet &sheet)
         check(worksheet_set_column(ws, lxw_col_t(col - 1), lxw_col_t(col - 1),
                                    column.width.value_or(LXW_DEF_COL_WIDTH), format(column.format)));
 
+    // Cells of a data block share their format: it is looked up once per run of equal formats.
+    TExcelFormat merged;
+    lxw_format *fmt = nullptr;
+    bool haveFormat = false;
+    int lastColumn = 0;
+    TExcelFormat lastOwn;
+    int64_t written = 0;
     for (const auto &[key, cell] : sheet.cells()) {
         const auto row = lxw_row_t(key.first - 1);
         const auto col = lxw_col_t(key.second - 1);
-        const auto columnIt = sheet.columns().find(key.second);
-        // A cell's own format overrides its column's, field by field.
-        const TExcelFormat merged = columnIt == sheet.columns().end()
-                                        ? cell.format
-                                        : columnIt->second.format.mergedWith(cell.format);
-        lxw_format *fmt = format(merged);
+        if (!haveFormat || key.second != lastColumn || !(cell.format == lastOwn)) {
+            const auto columnIt = sheet.columns().find(key.second);
+            // A cell's own format overrides its column's, field by field.
+            merged = columnIt == sheet.columns().end() ? cell.format : columnIt->second.format.mergedWith(cell.format);
+            fmt = format(merged);
+            haveFormat = true;
+            lastColumn = key.second;
+            lastOwn = cell.format;
+        }
+        // A sheet of a million rows takes a while: the windows keep painting meanwhile.
+        if (++written % 8192 == 0)
+            ProcessMessages();
         double number = 0;
         if (cell.value.isEmpty())
             check(worksheet_write_blank(ws, row, col, fmt));
@@ -315,6 +340,10 @@ void WriteWorkbookXlsx(const TExcelWorkbook &workbook, const QString &fileName)
             file.writeSheet(*workbook.sheet(i));
         file.close();
     }
+    // A report is a document like any other: the permissions the user's umask gives a new file (the
+    // temporary file was created for its owner alone), or those of the file it replaces.
+    QFile::setPermissions(temp.fileName(), target.exists() ? QFile::permissions(target.absoluteFilePath())
+                                                           : UsualFilePermissions());
     std::error_code ec;
     std::filesystem::rename(QFile::encodeName(temp.fileName()).toStdString(),
                             QFile::encodeName(target.absoluteFilePath()).toStdString(), ec);
@@ -358,7 +387,15 @@ void XlsxExcelBackend::show(const TExcelWorkbook &workbook)
         fileName = dir.filePath(base + u" (%1).xlsx"_s.arg(n));
     WriteWorkbookXlsx(workbook, fileName);
     m_lastFile = fileName;
-    CurrentUrlOpener().open(fileName);
+    // The report is written whatever happens next: a desktop without a program for it is told where
+    // the file is, never that the export failed.
+    try {
+        CurrentUrlOpener().open(fileName);
+    } catch (const Exception &e) {
+        ShowInfoBox(Format(u"Отчет сохранен в файле \"%s\".\r\rОткрыть его не удалось: на этом компьютере нет "
+                           u"программы, открывающей такие файлы.\r\r%s",
+                           {QDir::toNativeSeparators(fileName), e.message()}));
+    }
 }
 
 void SetExcelBackend(IExcelBackend *backend)

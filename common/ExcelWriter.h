@@ -148,9 +148,11 @@ IExcelBackend &CurrentExcelBackend();
 // Raises Exception with the reason when the file cannot be written.
 void WriteWorkbookXlsx(const TExcelWorkbook &workbook, const QString &fileName);
 
-// The number a cell text stands for, as a spreadsheet reads typed input: an optional sign, digits
-// (optionally grouped by threes with blanks), one "," or "." as the decimal separator; at most 15
-// digits so nothing is lost. Anything else stays a text.
+// The number a cell text stands for, by the program's own rule for numbers (not the spreadsheet's
+// reading under the user's locale): an optional sign, digits without a leading zero (optionally
+// grouped by threes with blanks), one "," or "." as the decimal separator; at most 15 digits so
+// nothing is lost. A text such as "007" stays a text, and so does "1,234" where the user's locale
+// groups thousands with "," (it may mean 1234 as well as 1.234). Anything else stays a text.
 bool ExcelTextToNumber(const QString &text, double &value);
 
 // --- The calls of the export -------------------------------------------------------------------

@@ -28,3 +28,7 @@ class EInOutError : public Exception {
 public:
     using Exception::Exception;
 };
+
+// The text a failure shows the user: the program's own message as it stands, a sentence of ours for
+// exhausted memory, otherwise the library's text.
+QString ExceptionText(const std::exception &e);

@@ -24,6 +24,30 @@
 using namespace Qt::StringLiterals;
 using namespace fileprocs_detail;
 
+unsigned CurrentUmask()
+{
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+}
+
+QFileDevice::Permissions UsualFilePermissions()
+{
+    const unsigned allowed = 0666u & ~CurrentUmask();
+    QFileDevice::Permissions permissions;
+    const std::pair<unsigned, QFileDevice::Permission> bits[] = {
+        {0400, QFileDevice::ReadOwner},  {0200, QFileDevice::WriteOwner}, {0040, QFileDevice::ReadGroup},
+        {0020, QFileDevice::WriteGroup}, {0004, QFileDevice::ReadOther},  {0002, QFileDevice::WriteOther}};
+    for (const auto &[bit, permission] : bits)
+        if (allowed & bit)
+            permissions |= permission;
+    if (allowed & 0400)
+        permissions |= QFileDevice::ReadUser;
+    if (allowed & 0200)
+        permissions |= QFileDevice::WriteUser;
+    return permissions;
+}
+
 namespace {
 
 ICopyEngineFs g_systemFs;
@@ -66,13 +90,6 @@ struct timespec dateTimeToTimespec(TDateTime value)
     ts.tv_sec = static_cast<time_t>(ms >= 0 ? ms / 1000 : (ms - 999) / 1000);
     ts.tv_nsec = static_cast<long>((ms - static_cast<qint64>(ts.tv_sec) * 1000) * 1'000'000);
     return ts;
-}
-
-mode_t currentUmask()
-{
-    const mode_t mask = ::umask(022);
-    ::umask(mask);
-    return mask;
 }
 
 // Closes a descriptor and removes an unfinished temporary file, however the copy ends.
@@ -716,8 +733,10 @@ int64_t CopyFileChunked(const QString &source, const QString &target, uint32_t o
 
     // The copy goes into a new file beside the target and takes the target's name when complete.
     TempFileGuard temp;
-    temp.path = enc(target + u".tmpXXXXXX"_s);
-    temp.fd = ::mkostemp(temp.path.data(), O_CLOEXEC);
+    // Named as every temporary file of the program, so that one left by a killed copy goes at the next
+    // start; created exclusively (never through a link of that name).
+    temp.path = enc(target + u".XXXXXX.~tmp"_s);
+    temp.fd = ::mkostemps(temp.path.data(), 5, O_CLOEXEC);
     if (temp.fd < 0) {
         const int code = errno;
         temp.path.clear();
@@ -769,7 +788,7 @@ int64_t CopyFileChunked(const QString &source, const QString &target, uint32_t o
     // source's as far as the user's file-creation mask allows, so executables stay executable.
     mode_t mode = srcStat.st_mode & 07777;
     if (!(options & QFO_COPY_ATTRS))
-        mode = targetExisted ? oldTarget.st_mode & 07777 : (srcStat.st_mode & 0777) & ~currentUmask();
+        mode = targetExisted ? oldTarget.st_mode & 07777 : (srcStat.st_mode & 0777) & ~CurrentUmask();
     if (::fchmod(temp.fd, mode) != 0)
         raiseQfo(u"Ошибка изменения атрибутов файла: %s", errno);
     const int fd = temp.fd;

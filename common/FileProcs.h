@@ -3,6 +3,7 @@
 #include "common/Exception.h"
 #include "common/OperationLog.h"
 
+#include <QFileDevice>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -62,6 +63,11 @@ enum TQfoOption : uint32_t {
 
 // The path as the system functions take it (there is no long-path prefix here).
 QString LongPathToWide(const QString &path);
+// The user's umask, and the permissions it leaves a new document: read and write for whom it allows
+// (0644 under the usual umask 022), as any program's new file gets them.
+unsigned CurrentUmask();
+QFileDevice::Permissions UsualFilePermissions();
+
 // Each returns true on success and leaves errno set on failure.
 bool LongCreateDirectory(const QString &dir);
 bool LongRemoveDirectory(const QString &dir);

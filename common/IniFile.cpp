@@ -3,30 +3,59 @@
 #include "common/AtomicFile.h"
 #include "common/Cp1251.h"
 #include "common/Exception.h"
+#include "common/RegularFile.h"
 #include "common/TextUtils.h"
 
-#include <QFile>
 
-IniFile::IniFile(const QString &fileName) : m_fileName(fileName)
+namespace {
+
+QString folded(const QString &name)
 {
-    QFile file(fileName);
-    if (!file.exists())
-        return;
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_readError = file.errorString();
-        return;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        m_readError = file.errorString();
+    return name.toCaseFolded();
+}
+
+// A section with few keys is searched in order; a larger one gets a hash of its keys.
+constexpr size_t kIndexedSection = 16;
+
+} // namespace
+
+IniFile::IniFile(const QString &fileName, qint64 maxBytes) : m_fileName(fileName)
+{
+    QByteArray bytes;
+    try {
+        if (!ReadRegularFile(fileName, maxBytes < 0 ? FileBounds::kIni : maxBytes, bytes))
+            return;
+    } catch (const EFileReadError &e) {
+        m_readError = e.reason();
         return;
     }
     setText(DecodeTextFile(bytes));
 }
 
-void IniFile::setText(const QString &text)
+IniFile::~IniFile()
+{
+    // Nobody asked whether the file could be read: the program still has to hear of it.
+    if (!m_readError.isEmpty() && !m_readErrorTaken)
+        DeferFileReadFailure(m_fileName, FileReadErrorText(m_fileName, m_readError));
+}
+
+bool IniFile::unreadable() const
+{
+    if (!m_readError.isEmpty() && !m_readErrorTaken)
+        MarkFileReadFailureReported(m_fileName);
+    m_readErrorTaken = true;
+    return !m_readError.isEmpty();
+}
+
+void IniFile::clear()
 {
     m_sections.clear();
+    m_sectionIndex.clear();
+}
+
+void IniFile::setText(const QString &text)
+{
+    clear();
     Section *current = nullptr;
     const QStringList lines = QString(text).replace(u'\r', u'\n').split(u'\n');
     for (const QString &raw : lines) {
@@ -41,16 +70,11 @@ void IniFile::setText(const QString &text)
         if (!current || eq <= 0)
             continue;
         const QString key = line.left(eq).trimmed();
-        const QString value = line.mid(eq + 1).trimmed();
-        bool replaced = false;
-        for (Entry &e : current->entries)
-            if (e.key.compare(key, Qt::CaseInsensitive) == 0) {
-                e.value = value;
-                replaced = true;
-                break;
-            }
-        if (!replaced)
-            current->entries.push_back({key, value});
+        // The first of two equal keys counts; the later one is dropped.
+        QString foldedKey = folded(key);
+        if (position(*current, foldedKey) >= 0)
+            continue;
+        append(*current, {key, line.mid(eq + 1).trimmed(), std::move(foldedKey)});
     }
 }
 
@@ -68,19 +92,46 @@ QString IniFile::text() const
 
 const IniFile::Section *IniFile::findSection(const QString &name) const
 {
-    for (const Section &s : m_sections)
-        if (s.name.compare(name, Qt::CaseInsensitive) == 0)
-            return &s;
-    return nullptr;
+    const auto it = m_sectionIndex.constFind(folded(name));
+    return it == m_sectionIndex.cend() ? nullptr : &m_sections[*it];
+}
+
+IniFile::Section *IniFile::findSection(const QString &name)
+{
+    const auto it = m_sectionIndex.constFind(folded(name));
+    return it == m_sectionIndex.cend() ? nullptr : &m_sections[*it];
 }
 
 IniFile::Section &IniFile::sectionFor(const QString &name)
 {
-    for (Section &s : m_sections)
-        if (s.name.compare(name, Qt::CaseInsensitive) == 0)
-            return s;
-    m_sections.push_back({name, {}});
+    if (Section *s = findSection(name))
+        return *s;
+    m_sectionIndex.insert(folded(name), m_sections.size());
+    m_sections.push_back({name, {}, {}});
     return m_sections.back();
+}
+
+qsizetype IniFile::position(const Section &section, const QString &foldedKey)
+{
+    if (!section.index.isEmpty()) {
+        const auto it = section.index.constFind(foldedKey);
+        return it == section.index.cend() ? -1 : qsizetype(*it);
+    }
+    for (size_t i = 0; i < section.entries.size(); ++i)
+        if (section.entries[i].folded == foldedKey)
+            return qsizetype(i);
+    return -1;
+}
+
+void IniFile::append(Section &section, Entry entry)
+{
+    section.entries.push_back(std::move(entry));
+    if (section.entries.size() > kIndexedSection) {
+        if (section.index.isEmpty())
+            reindex(section);
+        else
+            section.index.insert(section.entries.back().folded, section.entries.size() - 1);
+    }
 }
 
 const IniFile::Entry *IniFile::findEntry(const QString &section, const QString &key) const
@@ -88,10 +139,24 @@ const IniFile::Entry *IniFile::findEntry(const QString &section, const QString &
     const Section *s = findSection(section);
     if (!s)
         return nullptr;
-    for (const Entry &e : s->entries)
-        if (e.key.compare(key, Qt::CaseInsensitive) == 0)
-            return &e;
-    return nullptr;
+    const qsizetype at = position(*s, folded(key));
+    return at < 0 ? nullptr : &s->entries[size_t(at)];
+}
+
+void IniFile::reindex(Section &section)
+{
+    section.index.clear();
+    if (section.entries.size() <= kIndexedSection)
+        return;
+    for (size_t i = 0; i < section.entries.size(); ++i)
+        section.index.insert(section.entries[i].folded, i);
+}
+
+void IniFile::reindexSections()
+{
+    m_sectionIndex.clear();
+    for (size_t i = 0; i < m_sections.size(); ++i)
+        m_sectionIndex.insert(folded(m_sections[i].name), i);
 }
 
 QString IniFile::readString(const QString &section, const QString &key, const QString &defaultValue) const
@@ -132,12 +197,13 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
     QString clean = value;
     clean.replace(u'\r', u' ').replace(u'\n', u' ');
     Section &s = sectionFor(section);
-    for (Entry &e : s.entries)
-        if (e.key.compare(key, Qt::CaseInsensitive) == 0) {
-            e.value = clean;
-            return;
-        }
-    s.entries.push_back({key, clean});
+    QString foldedKey = folded(key);
+    const qsizetype at = position(s, foldedKey);
+    if (at >= 0) {
+        s.entries[size_t(at)].value = clean;
+        return;
+    }
+    append(s, {key, clean, std::move(foldedKey)});
 }
 
 void IniFile::writeInteger(const QString &section, const QString &key, int value)
@@ -193,19 +259,28 @@ QStringList IniFile::readSectionValues(const QString &section) const
 
 void IniFile::eraseSection(const QString &section)
 {
-    std::erase_if(m_sections, [&](const Section &s) { return s.name.compare(section, Qt::CaseInsensitive) == 0; });
+    const auto it = m_sectionIndex.constFind(folded(section));
+    if (it == m_sectionIndex.cend())
+        return;
+    m_sections.erase(m_sections.begin() + static_cast<std::ptrdiff_t>(*it));
+    reindexSections();
 }
 
 void IniFile::deleteKey(const QString &section, const QString &key)
 {
-    for (Section &s : m_sections)
-        if (s.name.compare(section, Qt::CaseInsensitive) == 0)
-            std::erase_if(s.entries, [&](const Entry &e) { return e.key.compare(key, Qt::CaseInsensitive) == 0; });
+    Section *s = findSection(section);
+    if (!s)
+        return;
+    const qsizetype at = position(*s, folded(key));
+    if (at < 0)
+        return;
+    s->entries.erase(s->entries.begin() + static_cast<std::ptrdiff_t>(at));
+    reindex(*s);
 }
 
 void IniFile::updateFile() const
 {
-    if (unreadable())
+    if (!m_readError.isEmpty())
         throw EInOutError(FileWriteErrorText(
             m_fileName, u"файл существует, но его не удалось прочитать (" + m_readError + u"); он оставлен без изменений"));
     std::optional<QFileDevice::Permissions> perms;

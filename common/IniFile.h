@@ -1,19 +1,28 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <vector>
 
 // An ini file held in memory and written whole: sections and keys keep their order and are found
-// without regard to case. Bad values read as the caller's default. Reading a damaged file never
-// fails: lines that are neither a section nor a key are skipped.
+// without regard to case, by hash, so that loading and looking up take time in proportion to the
+// file. Where a key stands twice in a section (or in two sections of one name) the first one counts.
+// Bad values read as the caller's default. Reading a damaged file never fails: lines that are neither
+// a section nor a key are skipped.
 class IniFile {
 public:
     IniFile() = default;
     // Loads the file when it exists; a missing file gives an empty ini. A file that exists but cannot
     // be read also gives an empty ini, marked unreadable: it is never written over, so the settings
     // in it are not lost.
-    explicit IniFile(const QString &fileName);
+    // The file is read only when it is a regular file of at most maxBytes (see ReadRegularFile).
+    explicit IniFile(const QString &fileName, qint64 maxBytes = -1);
+    ~IniFile();
+    IniFile(const IniFile &) = default;
+    IniFile &operator=(const IniFile &) = default;
+    IniFile(IniFile &&) = default;
+    IniFile &operator=(IniFile &&) = default;
 
     const QString &fileName() const { return m_fileName; }
     void setFileName(const QString &fileName) { m_fileName = fileName; }
@@ -40,10 +49,12 @@ public:
     QStringList readSectionValues(const QString &section) const; // "key=value"
     void eraseSection(const QString &section);
     void deleteKey(const QString &section, const QString &key);
-    void clear() { m_sections.clear(); }
+    void clear();
 
-    // The file exists but could not be read; readError() says why.
-    bool unreadable() const { return !m_readError.isEmpty(); }
+    // The file exists but could not be read; readError() says why. A caller that asks takes it on to
+    // report the failure; when nobody asks, the failure is left to the program to show
+    // (DeferFileReadFailure) as the object goes.
+    bool unreadable() const;
     const QString &readError() const { return m_readError; }
 
     // Writes the whole file atomically in Windows-1251; raises EInOutError on failure, and when the
@@ -56,18 +67,28 @@ private:
     struct Entry {
         QString key;
         QString value;
+        QString folded; // the key without regard to case
     };
     struct Section {
         QString name;
         std::vector<Entry> entries;
+        QHash<QString, size_t> index; // folded key -> entry, once the section has many keys
     };
+    // The entry of the folded key in the section, -1 when it has none.
+    static qsizetype position(const Section &section, const QString &foldedKey);
+    static void append(Section &section, Entry entry);
 
     const Section *findSection(const QString &name) const;
+    Section *findSection(const QString &name);
     Section &sectionFor(const QString &name);
     const Entry *findEntry(const QString &section, const QString &key) const;
+    static void reindex(Section &section);
+    void reindexSections();
 
     QString m_fileName;
     std::vector<Section> m_sections;
+    QHash<QString, size_t> m_sectionIndex; // folded name -> section
     QString m_readError;
+    mutable bool m_readErrorTaken = false;
     bool m_ownerOnly = false;
 };

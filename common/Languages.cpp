@@ -3,6 +3,7 @@
 #include "common/Dialogs.h"
 #include "common/Exception.h"
 #include "common/Format.h"
+#include "common/RegularFile.h"
 #include "common/ProgramFiles.h"
 #include "common/SysUtils.h"
 #include "common/Translate.h"
@@ -10,12 +11,16 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QTranslator>
 
 #include <algorithm>
 #include <cerrno>
 #include <limits>
 #include <memory>
+#include <optional>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 // A loaded module: the translator reads its texts from the file's bytes, which it does not copy.
@@ -26,6 +31,9 @@ struct LanguageModule {
 
 struct LanguageState {
     TLCIDs ids;
+    // Qt's own texts in the shown language, and the default locale before the first switch.
+    std::unique_ptr<QTranslator> qtTexts;
+    std::optional<QLocale> systemLocale;
     int builtIn = 0;
     int current = 0;
     int shown = 0; // the language whose texts the windows show
@@ -60,12 +68,11 @@ QString LoadFailedText(const QString &fileName, const QString &reason)
 std::unique_ptr<LanguageModule> ReadModule(const QString &fileName)
 {
     auto module = std::make_unique<LanguageModule>();
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Exception(LoadFailedText(fileName, LastErrorText(true)));
-    module->data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw Exception(LoadFailedText(fileName, file.errorString()));
+    try {
+        module->data = ReadRegularFile(fileName, FileBounds::kText);
+    } catch (const EFileReadError &e) {
+        throw Exception(LoadFailedText(fileName, e.reason()));
+    }
     if (module->data.size() > std::numeric_limits<int>::max() ||
         !module->translator.load(reinterpret_cast<const uchar *>(module->data.constData()),
                                  static_cast<int>(module->data.size())))
@@ -73,10 +80,36 @@ std::unique_ptr<LanguageModule> ReadModule(const QString &fileName)
     return module;
 }
 
+// Qt's own texts and the default locale follow the shown language; identifier 0 gives both back to
+// the system.
+void FollowLanguage(int lcid)
+{
+    LanguageState &s = State();
+    if (!s.systemLocale)
+        s.systemLocale = QLocale();
+    if (s.qtTexts && QCoreApplication::instance())
+        QCoreApplication::removeTranslator(s.qtTexts.get());
+    s.qtTexts.reset();
+    if (lcid == 0) {
+        QLocale::setDefault(*s.systemLocale);
+        return;
+    }
+    const QLocale locale = LanguageLocale(lcid);
+    QLocale::setDefault(locale);
+    // Qt's own texts are English; any other language takes Debian's translations of Qt when installed.
+    auto translator = std::make_unique<QTranslator>();
+    if (locale.language() != QLocale::English && QCoreApplication::instance() &&
+        translator->load(locale, u"qtbase"_s, u"_"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(translator.get());
+        s.qtTexts = std::move(translator);
+    }
+}
+
 // Puts the module in place of the current one (nullptr: the built-in texts).
 void InstallModule(std::unique_ptr<LanguageModule> module, int lcid)
 {
     LanguageState &s = State();
+    FollowLanguage(lcid);
     if (s.module && QCoreApplication::instance())
         QCoreApplication::removeTranslator(&s.module->translator);
     s.module = std::move(module);
@@ -101,8 +134,7 @@ void RestoreBuiltIn()
         try {
             RetranslateWindows();
         } catch (const std::exception &e) {
-            const auto *own = dynamic_cast<const Exception *>(&e);
-            ShowErrorBox(own ? own->message() : QString::fromLocal8Bit(e.what()));
+            ShowErrorBox(ExceptionText(e));
         }
     }
     s.current = s.builtIn;
@@ -112,25 +144,31 @@ void RestoreBuiltIn()
 const std::vector<LanguageInfo> &KnownLanguages()
 {
     static const std::vector<LanguageInfo> languages{
-        {1029, u"CSY", u"Čeština", 1250},
-        {1031, u"DEU", u"Deutsch", 1252},
-        {1032, u"ELL", u"Ελληνικά", 1253},
-        {1033, u"ENU", u"English", 1252},
-        {1034, u"ESP", u"Español", 1252},
-        {1036, u"FRA", u"Français", 1252},
-        {1040, u"ITA", u"Italiano", 1252},
-        {1045, u"PLK", u"Polski", 1250},
-        {1049, u"RUS", u"Русский", 1251},
-        {1055, u"TRK", u"Türkçe", 1254},
-        {1058, u"UKR", u"Українська", 1251},
-        {1059, u"BEL", u"Беларуская", 1251},
-        {1061, u"ETI", u"Eesti", 1257},
-        {1062, u"LVI", u"Latviešu", 1257},
-        {1063, u"LTH", u"Lietuvių", 1257},
-        {1087, u"KKZ", u"Қазақ тілі", 1251},
-        {2057, u"ENG", u"English (United Kingdom)", 1252},
+        {1029, u"CSY", u"Čeština", 1250, u"cs_CZ"},
+        {1031, u"DEU", u"Deutsch", 1252, u"de_DE"},
+        {1032, u"ELL", u"Ελληνικά", 1253, u"el_GR"},
+        {1033, u"ENU", u"English", 1252, u"en_US"},
+        {1034, u"ESP", u"Español", 1252, u"es_ES"},
+        {1036, u"FRA", u"Français", 1252, u"fr_FR"},
+        {1040, u"ITA", u"Italiano", 1252, u"it_IT"},
+        {1045, u"PLK", u"Polski", 1250, u"pl_PL"},
+        {1049, u"RUS", u"Русский", 1251, u"ru_RU"},
+        {1055, u"TRK", u"Türkçe", 1254, u"tr_TR"},
+        {1058, u"UKR", u"Українська", 1251, u"uk_UA"},
+        {1059, u"BEL", u"Беларуская", 1251, u"be_BY"},
+        {1061, u"ETI", u"Eesti", 1257, u"et_EE"},
+        {1062, u"LVI", u"Latviešu", 1257, u"lv_LV"},
+        {1063, u"LTH", u"Lietuvių", 1257, u"lt_LT"},
+        {1087, u"KKZ", u"Қазақ тілі", 1251, u"kk_KZ"},
+        {2057, u"ENG", u"English (United Kingdom)", 1252, u"en_GB"},
     };
     return languages;
+}
+
+QLocale LanguageLocale(int lcid)
+{
+    const LanguageInfo *info = FindLanguage(lcid);
+    return info ? QLocale(QString::fromUtf16(info->locale)) : QLocale::c();
 }
 
 QString GetLanguageAbbrev(int lcid)
@@ -203,8 +241,10 @@ void InitLanguages(int builtInLcid, int wantedLcid)
     LanguageState &s = State();
     s.builtIn = builtInLcid;
     s.current = builtInLcid;
-    if (!s.module)
+    if (!s.module) {
         s.shown = builtInLcid;
+        FollowLanguage(builtInLcid);
+    }
     FindLanguageModules();
     SwitchLanguage(wantedLcid, false);
 }
@@ -291,7 +331,6 @@ int SwitchLanguage(int lcid, bool raiseIfMissing)
     if (lcid == s.current && s.shown == s.current)
         return s.current;
     if (LoadLanguageModule(lcid, raiseIfMissing)) {
-        // Numbers and dates keep the user's own locale; only the texts change language.
         s.current = lcid;
         return lcid;
     }

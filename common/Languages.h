@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -23,6 +24,7 @@ struct LanguageInfo {
     const char16_t *abbrev;   // three capital letters: "RUS", "ENU"
     const char16_t *name;     // the language's own name
     int ansiCodePage;
+    const char16_t *locale;   // the locale whose dates, day names and numbers the interface shows
 };
 
 // The languages the program knows, in ascending LCID order.
@@ -65,7 +67,12 @@ int LanguageIdAt(int index, int defaultLcid);
 // Raises Exception "Языковый модуль "<file>" не найден!" when a language other than the built-in
 // one has no module file.
 void CheckLanguageModule(int lcid);
-// Makes the module of lcid the source of the texts and translates the windows again. False when
+// The locale of a language ("ru_RU" for 1049); the C locale for an identifier the program does not know.
+QLocale LanguageLocale(int lcid);
+
+// Makes the module of lcid the source of the texts and translates the windows again. Qt's own texts
+// (standard buttons, file and colour dialogs) follow the same language through Qt's translations,
+// and the default locale becomes the language's, so that dates and day names follow it too. False when
 // the module is missing (with raiseIfMissing a box says so) or cannot be loaded (a box says why);
 // the texts then stay as they were.
 bool LoadLanguageModule(int lcid, bool raiseIfMissing);

@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 
 #include <cerrno>
+#include <csignal>
 #include <memory>
 #include <unistd.h>
 
@@ -49,11 +50,18 @@ int StartFailureCode(const ProcessCommand &command)
     throw ESystemError(SysErrorText(static_cast<uint32_t>(StartFailureCode(command)), true));
 }
 
-// Ends the process: asks it to stop, then kills it when it does not.
+// Ends the process with every process it started (its process group, of which it is the leader): asks
+// them to stop, then kills them when they do not.
 void EndProcess(QProcess &process)
 {
+    const qint64 group = process.processId();
+    if (group > 0)
+        ::kill(static_cast<pid_t>(-group), SIGTERM);
     process.terminate();
-    if (!process.waitForFinished(1000)) {
+    const bool ended = process.waitForFinished(1000);
+    if (group > 0)
+        ::kill(static_cast<pid_t>(-group), SIGKILL); // what the leader left behind goes too
+    if (!ended) {
         process.kill();
         process.waitForFinished(-1);
     }
@@ -168,6 +176,8 @@ int SystemProcessRunner::run(const ProcessCommand &command, const QString &waitN
         process->setWorkingDirectory(command.folder);
     process->setProcessChannelMode(QProcess::ForwardedChannels);
     process->setStandardInputFile(QProcess::nullDevice());
+    // A process group of its own, so that a time-out ends whatever the program started as well.
+    process->setChildProcessModifier([] { ::setpgid(0, 0); });
     process->start();
     if (!process->waitForStarted(-1))
         RaiseStartFailure(command);

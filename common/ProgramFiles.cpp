@@ -22,6 +22,14 @@ QString GetProgramFileName()
     return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
 }
 
+QString GetExecutableFolder()
+{
+    QString folder = QFileInfo(GetProgramFileName()).absolutePath();
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    return folder;
+}
+
 QString GetProgramBasePath()
 {
     return GetProgramFolder() + QString::fromUtf16(kProgramBaseName);

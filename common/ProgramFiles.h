@@ -10,6 +10,9 @@ inline constexpr char16_t kProgramBaseName[] = u"Vendra";
 QString GetProgramFolder();
 // The full path of the running executable.
 QString GetProgramFileName();
+// The folder of the running executable, with a trailing "/", whatever VENDRA_HOME says: the program's
+// own files (not its data) live there.
+QString GetExecutableFolder();
 // The program's folder and base name without extension: other files take it with their own ending.
 QString GetProgramBasePath();
 // The program settings file ("Vendra.ini") and the settings store ("Vendra.frm") in the program's folder.

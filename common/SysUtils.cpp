@@ -10,6 +10,7 @@
 #include <QUrl>
 
 #include <cerrno>
+#include <cstring>
 #include <sys/vfs.h>
 #include <system_error>
 
@@ -24,9 +25,17 @@ constexpr long kCifsMagic = 0xFF534D42;
 constexpr long kSmb2Magic = 0xFE534D42;
 } // namespace
 
+QString SystemErrorString(int code)
+{
+    // The C library's text follows the user's locale (LC_MESSAGES), unlike the fixed English phrases of
+    // Qt's file classes.
+    char buffer[256] = {};
+    return QString::fromLocal8Bit(::strerror_r(code, buffer, sizeof buffer));
+}
+
 QString SysErrorText(uint32_t code, bool withCode)
 {
-    const QString text = QString::fromLocal8Bit(std::generic_category().message(static_cast<int>(code)));
+    const QString text = SystemErrorString(static_cast<int>(code));
     if (code == 0)
         return text + u'.';
     const QString quoted = u'"' + text + u"\"!";

@@ -17,6 +17,8 @@ public:
 //   code != 0, without code  -> "\"<text>\"!"
 //   code != 0, with code     -> "SysError #<code>: \"<text>\"!"
 QString SysErrorText(uint32_t code, bool withCode);
+// The system's own text for an error code (errno) in the user's language, as it stands.
+QString SystemErrorString(int code);
 // SysErrorText of the calling thread's errno.
 QString LastErrorText(bool withCode);
 // Raises ESystemError with SysErrorText(code, true); nothing for code 0.

@@ -13,3 +13,9 @@ inline constexpr char kTranslationContext[] = "Vendra";
 
 // Set by the language modules while a module is installed; Tr does no lookup otherwise.
 void SetTranslationActive(bool active);
+
+// The source text of a text that Tr gave back in this or an earlier language (so that an open
+// window can be given the texts of another language); the text itself when Tr never made it.
+QString SourceText(const QString &shown);
+// The text in the current language of a text that an open window shows: Tr of its source.
+QString Retranslated(const QString &shown);

@@ -1,17 +1,20 @@
 #include "online/HttpClient.h"
 
+#include "common/AtomicFile.h"
 #include "common/Format.h"
+#include "common/TempFile.h"
+#include "common/Translate.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <arpa/inet.h>
 #include <curl/curl.h>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -49,6 +52,49 @@ bool isHostNameChar(QChar c)
 }
 
 } // namespace
+
+QString NetworkFailureText(int curlCode, const QString &detail, const THttpProxy &proxy, bool connected)
+{
+    const bool viaProxy = proxy.isSet();
+    const QString proxyName = viaProxy ? Format(u"%s : %d", {proxy.server, proxy.port}) : QString();
+    QString sentence;
+    switch (curlCode) {
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        sentence = Format(u"Proxy-сервер \"%s\" не найден: проверьте настройки proxy-сервера.", {proxy.server});
+        break;
+    case CURLE_COULDNT_RESOLVE_HOST:
+        sentence = Tr(u"Сервер не найден: проверьте адрес и подключение к сети Интернет.");
+        break;
+    case CURLE_COULDNT_CONNECT:
+        // Through a proxy the connection is made to the proxy: it is the one that did not answer.
+        sentence = viaProxy ? Format(u"Нет соединения с proxy-сервером \"%s\": он не отвечает или отказал в соединении.",
+                                     {proxyName})
+                            : Tr(u"Не удалось соединиться с сервером: он недоступен или отказал в соединении.");
+        break;
+    case CURLE_OPERATION_TIMEDOUT:
+        sentence = viaProxy && !connected
+                       ? Format(u"Proxy-сервер \"%s\" не ответил за отведенное время.", {proxyName})
+                       : Tr(u"Сервер не ответил за отведенное время: проверьте подключение к сети Интернет.");
+        break;
+    case CURLE_PROXY:
+        sentence = Format(u"Proxy-сервер \"%s\" отказал в соединении: проверьте настройки proxy-сервера.", {proxyName});
+        break;
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+    case CURLE_SSL_INVALIDCERTSTATUS:
+        sentence = Tr(u"Сертификат сервера не принят: защищенное соединение не установлено.");
+        break;
+    case CURLE_SSL_CONNECT_ERROR:
+        sentence = Tr(u"Не удалось установить защищенное соединение с сервером.");
+        break;
+    default:
+        return detail;
+    }
+    return detail.isEmpty() ? sentence : sentence + u'\r' + detail;
+}
 
 bool IsValidProxyHost(QStringView host)
 {
@@ -93,7 +139,9 @@ bool IsValidHostAndPort(QStringView host)
 // The state of one request, shared with curl's callbacks.
 struct THttpClient::Transfer {
     QByteArray *body = nullptr;
-    QSaveFile *file = nullptr;
+    TExclusiveTempFile *file = nullptr;
+    QString fileName;
+    QString fileError;
     qint64 received = 0;
     qint64 limit = 0;
     bool overLimit = false;
@@ -108,9 +156,13 @@ struct THttpClient::Transfer {
         received = 0;
         if (body)
             body->clear();
-        if (file && file->pos() > 0) {
-            file->seek(0);
-            file->resize(0);
+        if (file && !fileFailed) {
+            try {
+                file->truncate();
+            } catch (const EFileWriteError &e) {
+                fileFailed = true;
+                fileError = e.reason();
+            }
         }
     }
 
@@ -143,8 +195,11 @@ struct THttpClient::Transfer {
         if (t->status >= 400)
             return n;
         if (t->file) {
-            if (t->file->write(data, static_cast<qint64>(n)) != static_cast<qint64>(n)) {
+            try {
+                t->file->write(data, static_cast<qint64>(n));
+            } catch (const EFileWriteError &e) {
                 t->fileFailed = true;
+                t->fileError = e.reason();
                 return 0;
             }
         } else if (t->body) {
@@ -182,19 +237,22 @@ QByteArray THttpClient::get(const QString &url)
 
 void THttpClient::getToFile(const QString &url, const QString &fileName)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EHttpError(Format(u"Не удалось создать файл \"%s\":\r%s", {fileName, file.errorString()}));
-    Transfer transfer;
-    transfer.file = &file;
+    // The body goes to a temporary file beside the target (removed when the request fails).
+    std::optional<TExclusiveTempFile> file;
     try {
-        perform(url, nullptr, transfer);
-    } catch (...) {
-        file.cancelWriting();
-        throw;
+        file.emplace(TExclusiveTempFile::beside(fileName));
+    } catch (const EFileWriteError &e) {
+        throw EHttpError(Format(u"Не удалось создать файл \"%s\":\r%s", {fileName, e.reason()}));
     }
-    if (!file.commit())
-        throw EHttpError(Format(u"Не удалось записать файл \"%s\":\r%s", {fileName, file.errorString()}));
+    Transfer transfer;
+    transfer.file = &*file;
+    transfer.fileName = fileName;
+    perform(url, nullptr, transfer);
+    try {
+        file->commitTo(fileName);
+    } catch (const EFileWriteError &e) {
+        throw EHttpError(Format(u"Не удалось записать файл \"%s\":\r%s", {fileName, e.reason()}));
+    }
 }
 
 QByteArray THttpClient::post(const QString &url, const QStringList &fields)
@@ -289,8 +347,11 @@ void THttpClient::perform(const QString &url, const QByteArray *postBody, Transf
     // be watched: it counts from the moment the connection stands and restarts with every byte.
     curl_multi_add_handle(multi.get(), h);
     transfer.activity.start();
+    QElapsedTimer overall;
+    overall.start();
     bool connected = false;
     bool timedOut = false;
+    bool overDeadline = false;
     int running = 1;
     while (running) {
         if (curl_multi_perform(multi.get(), &running) != CURLM_OK)
@@ -300,6 +361,12 @@ void THttpClient::perform(const QString &url, const QByteArray *postBody, Transf
         curl_multi_poll(multi.get(), nullptr, 0, kPollIntervalMs, nullptr);
         if (m_pump)
             m_pump();
+        // A server that sends a byte now and then never trips the read time-out; the whole request
+        // still ends in time.
+        if (m_totalTimeoutMs > 0 && overall.elapsed() > m_totalTimeoutMs) {
+            overDeadline = true;
+            break;
+        }
         if (!connected) {
             curl_off_t connectTime = 0;
             if (curl_easy_getinfo(h, CURLINFO_CONNECT_TIME_T, &connectTime) == CURLE_OK && connectTime > 0) {
@@ -320,17 +387,26 @@ void THttpClient::perform(const QString &url, const QByteArray *postBody, Transf
 
     m_lastStatus = transfer.status;
     m_lastStatusLine = transfer.statusLine;
+    if (overDeadline)
+        throw EHttpError(Format(u"Превышено общее время выполнения запроса (%d мс)", {m_totalTimeoutMs}));
     if (timedOut)
         throw EHttpError(Format(u"Превышено время ожидания ответа сервера (%d мс)", {m_readTimeoutMs}));
     if (transfer.overLimit || result == CURLE_FILESIZE_EXCEEDED)
         throw EHttpError(Format(u"Ответ сервера больше допустимого размера (%d байт)", {m_maxReplySize}));
     if (transfer.fileFailed)
-        throw EHttpError(Format(u"Не удалось записать файл \"%s\":\r%s",
-                                {transfer.file->fileName(), transfer.file->errorString()}));
+        throw EHttpError(Format(u"Не удалось записать файл \"%s\":\r%s", {transfer.fileName, transfer.fileError}));
     if (result != CURLE_OK) {
         const QString detail = errorText[0] ? QString::fromUtf8(errorText) : QString::fromUtf8(curl_easy_strerror(result));
-        throw EHttpError(detail);
+        // A tunnel the proxy would not open is the proxy's refusal, whatever code the library gives.
+        long tunnelStatus = 0;
+        if (m_proxy.isSet() && curl_easy_getinfo(h, CURLINFO_HTTP_CONNECTCODE, &tunnelStatus) == CURLE_OK &&
+            tunnelStatus >= 300)
+            result = CURLE_PROXY;
+        throw EHttpError(NetworkFailureText(result, detail, m_proxy, connected));
     }
+    if (transfer.status == 407 && m_proxy.isSet())
+        throw EHttpError(NetworkFailureText(CURLE_PROXY, QString::fromLatin1(transfer.statusLine), m_proxy, true),
+                         transfer.status);
     if (transfer.status >= 400)
         throw EHttpError(QString::fromLatin1(transfer.statusLine), transfer.status);
     if (transfer.status == 0)

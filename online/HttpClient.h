@@ -32,6 +32,13 @@ private:
     int m_status;
 };
 
+// The message of a request that the network library could not complete: a sentence in the user's
+// language for the usual failures (no connection, host not found, time-out, certificate refused, the
+// proxy unreachable or refusing), followed on the next line by the library's own detail; the detail
+// alone for anything else. With a proxy set, a failure to reach the proxy names the proxy.
+// connected tells whether the connection (to the proxy, when one is set) had been made.
+QString NetworkFailureText(int curlCode, const QString &detail, const THttpProxy &proxy, bool connected);
+
 // The request headers every client sends unless told otherwise.
 inline constexpr char kHttpAccept[] = "text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8";
 // Only the encodings the client decodes are offered.
@@ -63,6 +70,9 @@ public:
     void setConnectTimeout(int milliseconds) { m_connectTimeoutMs = milliseconds; }
     int readTimeout() const { return m_readTimeoutMs; }
     void setReadTimeout(int milliseconds) { m_readTimeoutMs = milliseconds; }
+    // The longest a whole request may take, however steadily the server sends; 0 for no limit.
+    int totalTimeout() const { return m_totalTimeoutMs; }
+    void setTotalTimeout(int milliseconds) { m_totalTimeoutMs = milliseconds; }
 
     bool followRedirects() const { return m_followRedirects; }
     void setFollowRedirects(bool follow) { m_followRedirects = follow; }
@@ -111,6 +121,7 @@ private:
 
     int m_connectTimeoutMs = 15000;
     int m_readTimeoutMs = 30000;
+    int m_totalTimeoutMs = 0;
     bool m_followRedirects = true;
     int m_maxRedirects = 10;
     THttpProxy m_proxy;

@@ -11,15 +11,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString messageOf(const std::exception &e)
-{
-    if (const auto *own = dynamic_cast<const Exception *>(&e))
-        return own->message();
-    if (dynamic_cast<const std::bad_alloc *>(&e))
-        return Tr(u"Недостаточно памяти для выполнения операции!");
-    return QString::fromLocal8Bit(e.what());
-}
-
 // Runs one request; a failure is shown under its leading line ("...!\r\r%s") and gives false.
 template <class Body>
 bool reported(QStringView lead, Body &&body)
@@ -28,7 +19,7 @@ bool reported(QStringView lead, Body &&body)
         body();
         return true;
     } catch (const std::exception &e) {
-        ShowErrorBox(Format(lead, {messageOf(e)}));
+        ShowErrorBox(Format(lead, {ExceptionText(e)}));
         return false;
     }
 }

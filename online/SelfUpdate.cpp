@@ -12,6 +12,7 @@
 #include "common/Languages.h"
 #include "common/ProcessUtils.h"
 #include "common/ProgramFiles.h"
+#include "common/RegularFile.h"
 #include "common/SysUtils.h"
 #include "online/HttpClient.h"
 #include "online/HttpRoutines.h"
@@ -51,13 +52,6 @@ ISelfUpdateUi &currentUi()
 {
     static NoSelfUpdateUi none;
     return g_ui ? *g_ui : none;
-}
-
-QString messageOf(const std::exception &e)
-{
-    if (const auto *own = dynamic_cast<const Exception *>(&e))
-        return own->message();
-    return QString::fromLocal8Bit(e.what());
 }
 
 QStringList listItems(const QString &list)
@@ -219,7 +213,7 @@ private:
             try {
                 CopyFileChunked(f.source, f.staged, QFO_VERIFY | QFO_COPY_TIMES | QFO_COPY_ATTRS, ctx);
             } catch (const std::exception &e) {
-                throw Exception(Format(u"Копирование \"%s\" в \"%s\" - %s", {f.source, f.target, messageOf(e)}));
+                throw Exception(Format(u"Копирование \"%s\" в \"%s\" - %s", {f.source, f.target, ExceptionText(e)}));
             }
         }
     }
@@ -288,7 +282,8 @@ SearchOutcome searchPhase(const QString &source, int langId, const TSelfUpdateSe
     progress.step();
     const QString current = settings.currentVersion;
     progress.step();
-    outcome.indexKind = FetchUpdateFile(source, settings.programFolder + kIndexCopyName, settings);
+    outcome.indexKind =
+        FetchUpdateFile(source, settings.programFolder + kIndexCopyName, settings, FileBounds::kUpdateIndex);
     progress.step();
     ReadUpdateInfo(settings.programFolder + kIndexCopyName, settings.programFile, current, data);
     progress.step();
@@ -393,7 +388,8 @@ void installPhase(const TrSU_VerData &data, const TSelfUpdateSettings &settings,
 TSelfUpdateSettings DefaultSelfUpdateSettings()
 {
     TSelfUpdateSettings settings;
-    settings.programFolder = GetProgramFolder();
+    // New program files go beside the executable; the data folder (VENDRA_HOME) holds the user's files.
+    settings.programFolder = GetExecutableFolder();
     settings.programFile = QFileInfo(GetProgramFileName()).fileName();
     settings.currentVersion = GetProgramVersion();
     return settings;
@@ -443,7 +439,8 @@ int UpdateSourceKind(QStringView source)
                : 1;
 }
 
-int FetchUpdateFile(const QString &source, const QString &target, const TSelfUpdateSettings &settings)
+int FetchUpdateFile(const QString &source, const QString &target, const TSelfUpdateSettings &settings,
+                    qint64 maxBytes)
 {
     const int kind = UpdateSourceKind(source);
     const QString folder = QFileInfo(target).absolutePath();
@@ -456,7 +453,7 @@ int FetchUpdateFile(const QString &source, const QString &target, const TSelfUpd
         client.setConnectTimeout(settings.connectTimeoutMs);
         client.setReadTimeout(settings.readTimeoutMs);
         client.setCaFile(settings.caFile);
-        client.setMaxReplySize(256LL * 1024 * 1024);
+        client.setMaxReplySize(maxBytes);
         client.getToFile(source, target);
     } else {
         TQfoContext ctx;
@@ -470,7 +467,7 @@ int FetchUpdateFile(const QString &source, const QString &target, const TSelfUpd
 void ReadUpdateInfo(const QString &indexFile, const QString &section, const QString &currentVersion,
                     TrSU_VerData &data)
 {
-    const IniFile ini(indexFile);
+    const IniFile ini(indexFile, FileBounds::kUpdateIndex);
     if (ini.unreadable())
         throw Exception(FileReadErrorText(indexFile, ini.readError()));
     data.verId = ini.readString(section, u"VerId"_s, currentVersion).trimmed();
@@ -536,14 +533,18 @@ void LoadUpdateDescription(QStringList &lines, const TrSU_VerData &data, const Q
         } catch (const std::exception &) {
         }
     }
-    QFile file(local);
-    if (file.exists() && file.open(QIODevice::ReadOnly)) {
-        QString text = DecodeTextFile(file.readAll());
+    QByteArray bytes;
+    bool read = false;
+    try {
+        read = ReadRegularFile(local, FileBounds::kText, bytes);
+    } catch (const EFileReadError &) {
+    }
+    if (read) {
+        QString text = DecodeTextFile(bytes);
         text.replace(u"\r\n"_s, u"\n"_s);
         if (text.endsWith(u'\n'))
             text.chop(1);
         lines = text.split(u'\n');
-        file.close();
     } else {
         lines = QStringList{kNoDescription};
     }
@@ -589,7 +590,7 @@ void DeleteFileList(const QString &folder, const QString &list)
                 continue;
             QFile f(dir.filePath(file));
             if (!f.remove())
-                throw Exception(Format(u"Ошибка удаления файла \"%s\": %s", {f.fileName(), f.errorString()}));
+                throw Exception(Format(u"Ошибка удаления файла \"%s\": %s", {f.fileName(), LastErrorText(false)}));
         }
     }
 }
@@ -629,7 +630,7 @@ int SelfUpdate(const QString &source, bool silent, int langId, const TSelfUpdate
                 result = suFailed;
                 progress.close();
                 if (!silent)
-                    ShowErrorBox(Format(u"Ошибка поиска обновлений!\r\r%s", {messageOf(e)}));
+                    ShowErrorBox(Format(u"Ошибка поиска обновлений!\r\r%s", {ExceptionText(e)}));
             }
         }
         if (result == suNothing && !outcome.found && !silent)
@@ -643,7 +644,7 @@ int SelfUpdate(const QString &source, bool silent, int langId, const TSelfUpdate
             } catch (const std::exception &e) {
                 result = suFailed;
                 progress.close();
-                ShowErrorBox(Format(u"Ошибка установки обновления!\r\r%s", {messageOf(e)}));
+                ShowErrorBox(Format(u"Ошибка установки обновления!\r\r%s", {ExceptionText(e)}));
             }
         }
         if (result == suInstalled)
@@ -652,7 +653,7 @@ int SelfUpdate(const QString &source, bool silent, int langId, const TSelfUpdate
                                     {data.description}));
     } catch (const std::exception &e) {
         result = suFailed;
-        ShowErrorBox(Format(u"Ошибка системы самообновления программы!\r\r%s", {messageOf(e)}));
+        ShowErrorBox(Format(u"Ошибка системы самообновления программы!\r\r%s", {ExceptionText(e)}));
     }
     QFile::remove(settings.programFolder + kIndexCopyName);
     return result;

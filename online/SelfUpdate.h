@@ -34,7 +34,7 @@ enum TSelfUpdateResult : int { suNothing = 0, suInstalled = 1, suFailed = 2 };
 
 // Where the update looks and what it works on.
 struct TSelfUpdateSettings {
-    QString programFolder;   // with a trailing "/"
+    QString programFolder;   // the executable's folder (never the data folder), with a trailing "/"
     QString programFile;     // the running program's file name: the index section
     QString currentVersion;  // "a.b.c.build"
     QString caFile;          // trusted authorities in place of the system's store (empty: the store)
@@ -75,10 +75,12 @@ int VersionBuild(QStringView text);
 int UpdateSourceKind(QStringView source);
 
 // Downloads the address, or copies the file path, into target (its folder is created when missing);
-// returns the source kind. Only "https://" addresses are fetched. Raises Exception on failure and
-// then leaves an existing target as it was.
-int FetchUpdateFile(const QString &source, const QString &target, const TSelfUpdateSettings &settings);
-// Reads the index; missing keys give "" and VerId the current version.
+// returns the source kind. Only "https://" addresses are fetched, a reply of at most maxBytes. Raises
+// Exception on failure and then leaves an existing target as it was.
+int FetchUpdateFile(const QString &source, const QString &target, const TSelfUpdateSettings &settings,
+                    qint64 maxBytes = 256LL * 1024 * 1024);
+// Reads the index (a regular file of at most FileBounds::kUpdateIndex); missing keys give "" and VerId
+// the current version.
 void ReadUpdateInfo(const QString &indexFile, const QString &section, const QString &currentVersion,
                     TrSU_VerData &data);
 // Refuses an offered update that could reach outside the program's folder or its work folder, touch

@@ -1,5 +1,6 @@
 #include "online/SystemsFolder.h"
 
+#include "common/RegularFile.h"
 #include "common/AtomicFile.h"
 #include "common/Cp1251.h"
 #include "common/Exception.h"
@@ -53,13 +54,7 @@ std::vector<TFoundFile> filesFor(int nums, const QString &folder)
 
 QString readTextFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EInOutError(FileReadErrorText(path, file.errorString()));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw EInOutError(FileReadErrorText(path, file.errorString()));
-    return DecodeTextFile(bytes);
+    return DecodeTextFile(ReadRegularFile(path, FileBounds::kText));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "common/BusyCursor.h"
 #include "common/Exception.h"
+#include "common/Translate.h"
 #include "common/widgets/StringGrid.h"
 #include "lottery/stats/StatList.h"
 #include "ui/logic/CombsList.h"
@@ -42,7 +43,7 @@ TCardPage::TCardPage(const TDrawsArchive &archive, const TStatList &stats, const
 
 QString TCardPage::caption()
 {
-    return u"Карта"_s;
+    return Tr(u"Карта");
 }
 
 void TCardPage::showEvent(QShowEvent *event)
@@ -64,7 +65,7 @@ void TCardPage::RefreshCard(bool force)
     if (!force && !m_model.stale(m_archive.count(), m_archive.revision()))
         return;
     BusySection busy;
-    SetStatusText(u"Обновление карты тиражей..."_s);
+    SetStatusText(Tr(u"Обновление карты тиражей..."));
     m_grid->clearSelection();
     m_model.build(m_archive.draws(), m_archive.revision());
     m_grid->setRowCount(m_model.rowCount());
@@ -129,7 +130,7 @@ void TCardPage::FilterCombsByCard(TCombsList &list, bool deleting, const TFilter
     const TFilterSelection values = selection();
     // Nothing to filter by: the undo copy keeps the step before.
     if (values.empty())
-        throw Exception(u"В выделенном диапазоне нет значений для фильтра!"_s);
+        throw Exception(Tr(u"В выделенном диапазоне нет значений для фильтра!"));
     list.SaveUndo(true);
     FilterCombsByNumbers(list, m_stats, values, deleting, draws, caption());
 }

@@ -4,6 +4,7 @@
 #include "common/Dialogs.h"
 #include "common/Exception.h"
 #include "common/FormStore.h"
+#include "common/Translate.h"
 #include "common/widgets/ExcelExportDialog.h"
 #include "common/widgets/StringGrid.h"
 #include "lottery/stats/StatList.h"
@@ -46,12 +47,12 @@ TCardWeekFeature::TCardWeekFeature(TTemplateMain &window)
     m_week->setDrawsOffsetSource([this] { return m_window.drawsPanel()->drawsOffset(); });
 
     // The card.
-    QAction *cardInclude = makeAction(u"Оставить выделенные"_s, u"CardFilter_Include"_s);
-    QAction *cardExclude = makeAction(u"Удалить выделенные"_s, u"CardFilter_Exclude"_s);
+    QAction *cardInclude = makeAction(Tr(u"Оставить выделенные"), u"CardFilter_Include"_s);
+    QAction *cardExclude = makeAction(Tr(u"Удалить выделенные"), u"CardFilter_Exclude"_s);
     cardInclude->setShortcut(QKeySequence(Qt::Key_F7));
     cardExclude->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F7));
-    QAction *cardExport = makeAction(u"Экспорт карты тиражей в Microsoft Excel"_s, u"CardXlsExport"_s);
-    QAction *tabCard = makeAction(u"Вкладка \"Карта\""_s, u"TabCard"_s, true);
+    QAction *cardExport = makeAction(Tr(u"Экспорт карты тиражей в Microsoft Excel"), u"CardXlsExport"_s);
+    QAction *tabCard = makeAction(Tr(u"Вкладка \"Карта\""), u"TabCard"_s, true);
     connect(cardInclude, &QAction::triggered, this, [this] { guarded([this] { cardFilter(false); }); });
     connect(cardExclude, &QAction::triggered, this, [this] { guarded([this] { cardFilter(true); }); });
     connect(cardExport, &QAction::triggered, this, [this] {
@@ -67,14 +68,14 @@ TCardWeekFeature::TCardWeekFeature(TTemplateMain &window)
     m_card->grid()->addActions({cardInclude, cardExclude, Separator(this), cardExport});
 
     // The week.
-    QAction *weekCalc = makeAction(u"Обновить"_s, u"WeekStatCalc"_s);
-    QAction *weekMode = makeAction(u"График по дням недели"_s, u"ViewWeekChartMode"_s, true);
-    QAction *weekType = makeAction(u"График / диаграмма"_s, u"ViewWeekChartType"_s, true);
-    QAction *weekInclude = makeAction(u"Оставить выделенные"_s, u"WeekFilter_Include"_s);
-    QAction *weekExclude = makeAction(u"Удалить выделенные"_s, u"WeekFilter_Exclude"_s);
+    QAction *weekCalc = makeAction(Tr(u"Обновить"), u"WeekStatCalc"_s);
+    QAction *weekMode = makeAction(Tr(u"График по дням недели"), u"ViewWeekChartMode"_s, true);
+    QAction *weekType = makeAction(Tr(u"График / диаграмма"), u"ViewWeekChartType"_s, true);
+    QAction *weekInclude = makeAction(Tr(u"Оставить выделенные"), u"WeekFilter_Include"_s);
+    QAction *weekExclude = makeAction(Tr(u"Удалить выделенные"), u"WeekFilter_Exclude"_s);
     weekInclude->setShortcut(QKeySequence(Qt::Key_F7));
     weekExclude->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F7));
-    QAction *tabWeek = makeAction(u"Вкладка \"Неделя\""_s, u"TabWeek"_s, true);
+    QAction *tabWeek = makeAction(Tr(u"Вкладка \"Неделя\""), u"TabWeek"_s, true);
     connect(weekCalc, &QAction::triggered, this, [this] { guarded([this] { m_week->RefreshWeek(true); }); });
     connect(m_week, &TWeekPage::calcRequested, weekCalc, &QAction::trigger);
     connect(weekMode, &QAction::triggered, this, [this] {
@@ -115,7 +116,7 @@ TCardWeekFeature::TCardWeekFeature(TTemplateMain &window)
     };
     std::vector<QAction *> colorActions;
     for (const ColorAction &c : colors) {
-        QAction *a = makeAction(QString::fromUtf16(c.caption), QString::fromUtf16(c.name), true);
+        QAction *a = makeAction(Tr(c.caption), QString::fromUtf16(c.name), true);
         const auto option = c.option;
         connect(a, &QAction::triggered, this, [this, option] { guarded([this, option] { toggleColor(option); }); });
         colorActions.push_back(a);
@@ -124,7 +125,7 @@ TCardWeekFeature::TCardWeekFeature(TTemplateMain &window)
     // The view menu, before the options menu.
     m_viewMenu = window.findMenu(u"menuView"_s);
     if (!m_viewMenu) {
-        m_viewMenu = new QMenu(u"&Вид"_s, window.menuBar());
+        m_viewMenu = new QMenu(Tr(u"&Вид"), window.menuBar());
         m_viewMenu->setObjectName(u"menuView"_s);
         QMenu *options = window.findMenu(u"menuOptions"_s);
         if (options)
@@ -170,15 +171,7 @@ void TCardWeekFeature::guarded(const std::function<void()> &command)
 {
     if (!IsNotBusy())
         return;
-    try {
-        command();
-    } catch (const Exception &e) {
-        ShowErrorBox(e.message());
-    } catch (const std::bad_alloc &) {
-        ShowErrorBox(u"Недостаточно памяти для выполнения операции!"_s);
-    } catch (const std::exception &e) {
-        ShowErrorBox(QString::fromLocal8Bit(e.what()));
-    }
+    RunCommand(command);
     updateActions();
 }
 

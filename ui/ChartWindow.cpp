@@ -3,7 +3,10 @@
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/FormStore.h"
+#include "common/Translate.h"
 #include "common/widgets/FormLayouts.h"
+#include "ui/ChartAxes.h"
+#include "ui/ChartLegend.h"
 #include "ui/TemplateMain.h"
 #include "ui/logic/SumsDistribution.h"
 
@@ -33,48 +36,26 @@ QString FormGraphSection()
     return FormSection(u"TFormGraph"_s);
 }
 
-// A step of 1, 2 or 5 times a power of ten that cuts the range into about five parts; at least 1
-// when the labels are whole numbers, so that no two ticks show the same label.
-double NiceStep(double range, bool whole)
+bool IsWhole(double v)
 {
-    if (!(range > 0))
-        return 1;
-    const double raw = range / 5;
-    const double power = std::pow(10.0, std::floor(std::log10(raw)));
-    const double m = raw / power;
-    double step = (m <= 1 ? 1 : m <= 2 ? 2 : m <= 5 ? 5 : 10) * power;
-    if (whole)
-        step = std::max(1.0, std::round(step));
-    return step;
-}
-
-// Keeps a little room around the points so that markers and labels at the ends stay visible; the
-// ticks stand on round values.
-void setPadded(QValueAxis *axis, double lo, double hi, bool whole)
-{
-    const double pad = hi > lo ? (hi - lo) * 0.05 : 1.0;
-    axis->setRange(lo - pad, hi + pad);
-    axis->setTickType(QValueAxis::TicksDynamic);
-    axis->setTickAnchor(0);
-    axis->setTickInterval(NiceStep(hi - lo + 2 * pad, whole));
+    return v == static_cast<double>(static_cast<long long>(v));
 }
 
 } // namespace
 
 TFormGraph::TFormGraph(QWidget *parent)
     : QDialog(parent), m_chart(new QChart), m_view(new QChartView(m_chart, this)),
-      m_labels(new QCheckBox(u"Отображать метки на графиках"_s, this)), m_axisX(new QValueAxis(m_chart)),
-      m_axisY(new QValueAxis(m_chart))
+      m_labels(new QCheckBox(Tr(u"Отображать метки на графиках"), this)), m_legend(new TChartLegend(m_chart, this)),
+      m_axisX(new QValueAxis(m_chart)), m_axisY(new QValueAxis(m_chart))
 {
     setObjectName(u"FormGraph"_s);
-    setWindowTitle(u"График"_s);
+    setWindowTitle(Tr(u"График"));
     setWindowFlag(Qt::Tool);
     setSizeGripEnabled(true);
     resize(800, 500);
 
     m_view->setObjectName(u"crtGraph"_s);
     m_view->setRenderHint(QPainter::Antialiasing);
-    m_chart->legend()->setAlignment(Qt::AlignBottom);
     m_axisX->setLabelFormat(u"%d"_s);
     m_axisY->setLabelFormat(u"%d"_s);
     m_chart->addAxis(m_axisX, Qt::AlignBottom);
@@ -86,7 +67,9 @@ TFormGraph::TFormGraph(QWidget *parent)
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_view, 1);
+    layout->addWidget(m_legend);
     layout->addWidget(m_labels);
+    m_legend->hide();
 
     try {
         RestoreFormPlacement(FormGraphSection(), this, false, true);
@@ -112,13 +95,14 @@ void TFormGraph::AddGraphPoint(double x, const QString &title, double y, bool ma
         s->setPen(pen);
         s->setPointsVisible(markers);
         s->setMarkerSize(3);
-        s->setPointLabelsFormat(u"@xPoint"_s);
+        s->setPointLabelsFormat(u"@yPoint"_s);
         s->setPointLabelsClipping(false);
         s->setPointLabelsVisible(labels && m_labels->isChecked());
         if (labels)
             m_labelControlled.append(s);
         m_series.insert(title, s);
         m_order.append(s);
+        m_legend->refresh();
     }
     s->append(x, y);
     extendRanges(x, y);
@@ -126,10 +110,10 @@ void TFormGraph::AddGraphPoint(double x, const QString &title, double y, bool ma
 
 void TFormGraph::setYLabelFormat(const QString &format, bool whole)
 {
+    m_yFormat = format;
+    m_yFormatWhole = whole;
     m_axisY->setLabelFormat(format);
-    m_yWhole = whole;
-    if (m_hasPoints)
-        setPadded(m_axisY, m_minY, m_maxY, m_yWhole);
+    applyScales();
 }
 
 bool TFormGraph::isLabelControlled(const QLineSeries *series) const
@@ -141,6 +125,13 @@ void TFormGraph::applyLabels()
 {
     for (QLineSeries *s : std::as_const(m_labelControlled))
         s->setPointLabelsVisible(m_labels->isChecked());
+}
+
+void TFormGraph::setWholeNumbers(bool x, bool y)
+{
+    m_forceWholeX = x;
+    m_forceWholeY = y;
+    applyScales();
 }
 
 void TFormGraph::extendRanges(double x, double y)
@@ -155,8 +146,21 @@ void TFormGraph::extendRanges(double x, double y)
         m_minY = std::min(m_minY, y);
         m_maxY = std::max(m_maxY, y);
     }
-    setPadded(m_axisX, m_minX, m_maxX, true);
-    setPadded(m_axisY, m_minY, m_maxY, m_yWhole);
+    m_wholeX = m_wholeX && IsWhole(x);
+    m_wholeY = m_wholeY && IsWhole(y);
+    applyScales();
+}
+
+void TFormGraph::applyScales()
+{
+    if (!m_hasPoints)
+        return;
+    // Room above the highest point for its value label.
+    ApplyAxisScale(m_axisX, NiceAxisScale(m_minX, m_maxX, m_wholeX || m_forceWholeX, 13));
+    const bool wholeY = m_yFormat.isEmpty() ? m_wholeY || m_forceWholeY : m_yFormatWhole;
+    ApplyAxisScale(m_axisY, NiceAxisScale(m_minY, m_maxY, wholeY, 9, true));
+    if (!m_yFormat.isEmpty())
+        m_axisY->setLabelFormat(m_yFormat);
 }
 
 void TFormGraph::done(int result)
@@ -184,6 +188,8 @@ void ShowFormGraph(TFormGraph &window)
 
 void FillSumsDistributionChart(TFormGraph &window, const TSumsDistribution &d)
 {
+    // Sums across and numbers of draws up: both count whole things, whatever the scaled curves hold.
+    window.setWholeNumbers(true, true);
     for (const TStatSimpleRec &r : d.actual)
         window.AddGraphPoint(r.Key, ActualSumsTitle(), r.Count, true, true, QColor(255, 0, 0));
     static const QColor rangeColours[] = {QColor(0, 128, 0), QColor(0, 0, 255), QColor(255, 0, 255)};
@@ -197,7 +203,7 @@ void FillSumsDistributionChart(TFormGraph &window, const TSumsDistribution &d)
 
 QAction *CreateTotalSumCombsAction(TTemplateMain &window)
 {
-    auto *action = new QAction(u"Распределение сумм тиражей и всех возможных комбинаций"_s, &window);
+    auto *action = new QAction(Tr(u"Распределение сумм тиражей и всех возможных комбинаций"), &window);
     action->setObjectName(u"TotalSumCombs"_s);
     QObject::connect(action, &QAction::triggered, &window, [&window, action] {
         if (!IsNotBusy())
@@ -205,7 +211,7 @@ QAction *CreateTotalSumCombsAction(TTemplateMain &window)
         TSumsDistribution distribution;
         {
             const BusySection busy;
-            SetStatusText(u"Идет сбор статистики...."_s);
+            SetStatusText(Tr(u"Идет сбор статистики...."));
             distribution = CalcSumsDistribution(window.archive().draws());
             SetStatusText(QString());
         }

@@ -12,6 +12,7 @@ class QChartView;
 class QCheckBox;
 class QLineSeries;
 class QValueAxis;
+class TChartLegend;
 class TTemplateMain;
 class QAction;
 struct TSumsDistribution;
@@ -24,9 +25,9 @@ class TFormGraph : public QDialog {
 public:
     explicit TFormGraph(QWidget *parent = nullptr);
 
-    // Adds the point (x, y), labelled with x, to the series of that title, creating it at the first
-    // point: a line of width 2 in the colour (the chart's own when invalid), with point markers of
-    // size 3 when markers is set and value labels when labels is set.
+    // Adds the point (x, y) to the series of that title, creating it at the first point: a line of
+    // width 2 in the colour (the chart's own when invalid), with point markers of size 3 when markers
+    // is set and value labels (the point's value, y) when labels is set.
     void AddGraphPoint(double x, const QString &title, double y, bool markers, bool labels,
                        const QColor &colour = QColor());
 
@@ -36,6 +37,12 @@ public:
     QChart *chart() const { return m_chart; }
     QChartView *chartView() const { return m_view; }
     QCheckBox *labelsCheck() const { return m_labels; }
+    TChartLegend *legend() const { return m_legend; }
+    QValueAxis *axisX() const { return m_axisX; }
+    QValueAxis *axisY() const { return m_axisY; }
+    // An axis whose values count something ticks at whole numbers even where a series has fractional
+    // points (a scaled curve); by default an axis is whole while all its points are.
+    void setWholeNumbers(bool x, bool y);
     QLineSeries *series(const QString &title) const { return m_series.value(title); }
     QList<QLineSeries *> allSeries() const { return m_order; }
     bool isLabelControlled(const QLineSeries *series) const;
@@ -45,17 +52,22 @@ public:
 private:
     void applyLabels();
     void extendRanges(double x, double y);
+    void applyScales();
 
     QChart *m_chart;
     QChartView *m_view;
     QCheckBox *m_labels;
+    TChartLegend *m_legend;
     QValueAxis *m_axisX;
     QValueAxis *m_axisY;
     QHash<QString, QLineSeries *> m_series;
     QList<QLineSeries *> m_order;
     QList<QLineSeries *> m_labelControlled;
     bool m_hasPoints = false;
-    bool m_yWhole = true;
+    bool m_wholeX = true, m_wholeY = true;
+    bool m_forceWholeX = false, m_forceWholeY = false;
+    QString m_yFormat;        // set by setYLabelFormat; empty: chosen from the scale
+    bool m_yFormatWhole = true;
     double m_minX = 0, m_maxX = 0, m_minY = 0, m_maxY = 0;
 };
 

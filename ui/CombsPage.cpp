@@ -4,7 +4,9 @@
 #include "common/Dialogs.h"
 #include "common/Exception.h"
 #include "common/Format.h"
+#include "common/Translate.h"
 #include "common/widgets/Clipboard.h"
+#include "common/widgets/SplitterPane.h"
 #include "lottery/DrawTexts.h"
 #include "lottery/NumberGeometry.h"
 #include "lottery/stats/CustomStat.h"
@@ -25,6 +27,8 @@
 #include <QMimeData>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QToolButton>
+#include <QHBoxLayout>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -60,7 +64,7 @@ TCombsPage::TCombsPage(TDrawsArchive &archive, TStatList &stats, MainOptions &op
     m_edExclude = new QSpinBox(this);
     m_edExclude->setObjectName(u"edCombsExclude"_s);
     m_edExclude->setRange(0, kMaxExclude);
-    m_edExclude->setToolTip(u"Количество последних тиражей, комбинации которых исключаются из списка"_s);
+    m_edExclude->setToolTip(Tr(u"Количество последних тиражей, комбинации которых исключаются из списка"));
     m_edExclude->installEventFilter(this);
     connect(m_edExclude, &QSpinBox::valueChanged, this, [this](int value) { emit drawsExcludeChanged(value); });
 
@@ -71,13 +75,23 @@ TCombsPage::TCombsPage(TDrawsArchive &archive, TStatList &stats, MainOptions &op
     bar->addAction(m_actOpen);
     bar->addAction(m_actSave);
     bar->addAction(m_actUndo);
-    bar->addSeparator();
-    bar->addWidget(m_edExclude);
-    bar->addAction(m_actDelExists);
+
+    // The exclusion of the newest draws has a row of its own, so that it stays reachable however
+    // narrow the panel is.
+    auto *excludeRow = new QHBoxLayout;
+    excludeRow->setContentsMargins(4, 0, 4, 0);
+    auto *excludeButton = new QToolButton(this);
+    excludeButton->setObjectName(u"btnCombsDelExists"_s);
+    excludeButton->setDefaultAction(m_actDelExists);
+    excludeButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    excludeRow->addWidget(m_edExclude);
+    excludeRow->addWidget(excludeButton);
+    excludeRow->addStretch(1);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addWidget(bar);
+    layout->addLayout(excludeRow);
     layout->addWidget(m_splitter, 1);
 
     connect(&m_combs, &TCombsList::countRefreshed, this, &TCombsPage::showCount);
@@ -92,7 +106,7 @@ TCombsPage::TCombsPage(TDrawsArchive &archive, TStatList &stats, MainOptions &op
 
 QString TCombsPage::caption()
 {
-    return u"Комбинации"_s;
+    return Tr(u"Комбинации");
 }
 
 QString TCombsPage::countText(qint64 count)
@@ -162,17 +176,17 @@ void TCombsPage::buildLists()
         const int image = rows[size_t(row)].image;
         return {image == fliKeep ? kKeepColor : image == fliDelete ? kDeleteColor : kUndoColor, QColor()};
     });
-    m_lvFilters->addColumn(u"Примененные фильтры"_s, 170);
-    m_lvFilters->addColumn(u"Значения"_s, 150);
-    m_lvFilters->addColumn(u"Комбинаций"_s, 80, Qt::AlignRight);
+    m_lvFilters->addColumn(Tr(u"Примененные фильтры"), 170);
+    m_lvFilters->addColumn(Tr(u"Значения"), 150);
+    m_lvFilters->addColumn(Tr(u"Комбинаций"), 80, Qt::AlignRight);
 
     m_splitter = new QSplitter(Qt::Vertical, this);
     m_splitter->setObjectName(u"splCombs"_s);
     m_splitter->addWidget(m_lvCombs);
     m_splitter->addWidget(m_lvFilters);
-    m_splitter->setStretchFactor(0, 1);
     m_splitter->setChildrenCollapsible(false);
-    m_splitter->setSizes({500, 150});
+    // The filter log keeps its height ("FiltersHeight"); the list takes the rest.
+    m_filtersPane = new TSplitterPane(m_splitter, 1, 150);
 }
 
 QAction *TCombsPage::makeAction(const QString &caption, const QString &name, const QKeySequence &shortcut,
@@ -191,25 +205,26 @@ QAction *TCombsPage::makeAction(const QString &caption, const QString &name, con
 
 void TCombsPage::buildActions()
 {
-    m_actGen = makeAction(u"Генерировать"_s, u"CombsGen"_s, QKeySequence(Qt::Key_F2), &TCombsPage::combsGen);
-    m_actOpen = makeAction(u"Открыть"_s, u"CombsOpen"_s, QKeySequence(Qt::CTRL | Qt::Key_O), &TCombsPage::combsOpen);
-    m_actSave = makeAction(u"Сохранить"_s, u"CombsSave"_s, QKeySequence(Qt::CTRL | Qt::Key_S), &TCombsPage::combsSave);
-    m_actUndo = makeAction(u"Отменить"_s, u"CombsUndo"_s, QKeySequence(Qt::CTRL | Qt::Key_Z), &TCombsPage::combsUndo);
-    m_actDelExists = makeAction(u"Исключить тиражи"_s, u"CombsDelExists"_s, QKeySequence(Qt::CTRL | Qt::Key_E),
+    m_actGen = makeAction(Tr(u"Генерировать"), u"CombsGen"_s, QKeySequence(Qt::Key_F2), &TCombsPage::combsGen);
+    m_actOpen = makeAction(Tr(u"Открыть"), u"CombsOpen"_s, QKeySequence(Qt::CTRL | Qt::Key_O), &TCombsPage::combsOpen);
+    m_actSave =
+        makeAction(Tr(u"Сохранить"), u"CombsSave"_s, QKeySequence(Qt::CTRL | Qt::Key_S), &TCombsPage::combsSave);
+    m_actUndo = makeAction(Tr(u"Отменить"), u"CombsUndo"_s, QKeySequence(Qt::CTRL | Qt::Key_Z), &TCombsPage::combsUndo);
+    m_actDelExists = makeAction(Tr(u"Исключить тиражи"), u"CombsDelExists"_s, QKeySequence(Qt::CTRL | Qt::Key_E),
                                 &TCombsPage::combsDelExists);
-    m_actDelSelected = makeAction(u"Удалить выделенные"_s, u"CombsDelSelected"_s,
+    m_actDelSelected = makeAction(Tr(u"Удалить выделенные"), u"CombsDelSelected"_s,
                                   QKeySequence(Qt::CTRL | Qt::Key_Delete), &TCombsPage::combsDelSelected);
-    m_actCopy =
-        makeAction(u"Копировать в буфер"_s, u"CombsCopy"_s, QKeySequence(Qt::CTRL | Qt::Key_C), &TCombsPage::combsCopy);
-    m_actPaste = makeAction(u"Вставить из буфера"_s, u"CombsPaste"_s, QKeySequence(Qt::CTRL | Qt::Key_V),
+    m_actCopy = makeAction(Tr(u"Копировать в буфер"), u"CombsCopy"_s, QKeySequence(Qt::CTRL | Qt::Key_C),
+                           &TCombsPage::combsCopy);
+    m_actPaste = makeAction(Tr(u"Вставить из буфера"), u"CombsPaste"_s, QKeySequence(Qt::CTRL | Qt::Key_V),
                             &TCombsPage::combsPaste);
-    m_actSelectAll = makeAction(u"Выделить все"_s, u"CombsSelectAll"_s, QKeySequence(Qt::CTRL | Qt::Key_A),
+    m_actSelectAll = makeAction(Tr(u"Выделить все"), u"CombsSelectAll"_s, QKeySequence(Qt::CTRL | Qt::Key_A),
                                 &TCombsPage::combsSelectAll);
-    m_actCheckNums = makeAction(u"Количество уникальных номеров"_s, u"CombsCheckNums"_s, QKeySequence(),
+    m_actCheckNums = makeAction(Tr(u"Количество уникальных номеров"), u"CombsCheckNums"_s, QKeySequence(),
                                 &TCombsPage::combsCheckNums);
-    m_actFindInDraws = makeAction(u"Проверить по архиву тиражей"_s, u"CombsFindInDraws"_s,
+    m_actFindInDraws = makeAction(Tr(u"Проверить по архиву тиражей"), u"CombsFindInDraws"_s,
                                   QKeySequence(Qt::CTRL | Qt::Key_F), &TCombsPage::combsFindInDraws);
-    m_actInfo = makeAction(u"Сведения о комбинации"_s, u"CombsInfo"_s, QKeySequence(), &TCombsPage::combsInfo);
+    m_actInfo = makeAction(Tr(u"Сведения о комбинации"), u"CombsInfo"_s, QKeySequence(), &TCombsPage::combsInfo);
 
     m_lvCombs->setContextMenuPolicy(Qt::ActionsContextMenu);
     auto separator = [this] {
@@ -227,15 +242,7 @@ void TCombsPage::guarded(const std::function<void()> &command)
     // A key can reach an action before the periodic check disables it.
     if (!IsNotBusy())
         return;
-    try {
-        command();
-    } catch (const Exception &e) {
-        ShowErrorBox(e.message());
-    } catch (const std::bad_alloc &) {
-        ShowErrorBox(u"Недостаточно памяти для выполнения операции!"_s);
-    } catch (const std::exception &e) {
-        ShowErrorBox(QString::fromLocal8Bit(e.what()));
-    }
+    RunCommand(command);
     updateActions();
 }
 
@@ -266,14 +273,12 @@ void TCombsPage::setDrawsExclude(int value)
 
 int TCombsPage::filtersHeight() const
 {
-    return m_splitter->sizes().value(1);
+    return m_filtersPane->size();
 }
 
 void TCombsPage::setFiltersHeight(int height)
 {
-    const QList<int> sizes = m_splitter->sizes();
-    const int total = std::max(sizes.value(0) + sizes.value(1), height + 50);
-    m_splitter->setSizes({total - height, height});
+    m_filtersPane->setSize(height);
 }
 
 void TCombsPage::refreshList()
@@ -433,13 +438,16 @@ void TCombsPage::combsCopy()
 {
     BusySection busy;
     StatusReset reset;
-    SetStatusText(u"Подождите пожалуйста..."_s);
+    SetStatusText(Tr(u"Подождите пожалуйста..."));
     SetClipboardUnicodeText(m_combs.CombsText(selectedRanges()));
 }
 
 void TCombsPage::combsPaste()
 {
     // A bad line raises before the list is touched; the handler shows the message.
+    BusySection busy;
+    StatusReset reset;
+    SetStatusText(Tr(u"Вставка комбинаций из буфера..."));
     if (m_combs.PasteCombs(GetClipboardUnicodeText()))
         m_lvCombs->selectionModel()->clearSelection();
 }
@@ -465,16 +473,16 @@ void TCombsPage::combsFindInDraws()
     {
         BusySection busy;
         StatusReset reset;
-        SetStatusText(u"Поиск по архиву тиражей..."_s);
+        SetStatusText(Tr(u"Поиск по архиву тиражей..."));
         const TDrawsArray &draws = m_archive.draws();
         for (auto d = draws.rbegin(); d != draws.rend() && found.size() <= kMaxFoundDraws; ++d)
             if (DrawCombMatches(*d, comb) == kMainCount)
                 found.append(FormatDrawText(*d));
     }
     if (found.isEmpty())
-        ShowInfoBox(u"Выделенная комбинация не найдена архиве тиражей!"_s);
+        ShowInfoBox(Tr(u"Выделенная комбинация не найдена архиве тиражей!"));
     else
-        ShowInfoBox(u"Выделенная комбинация найдена в следующих тиражах:\r\r" + found.join(u'\r'));
+        ShowInfoBox(Tr(u"Выделенная комбинация найдена в следующих тиражах:") + u"\r\r" + found.join(u'\r'));
 }
 
 void TCombsPage::combsInfo()
@@ -490,7 +498,7 @@ void TCombsPage::attachStatisticsPage(TStatisticsPage *page)
 {
     m_statPage = page;
     auto make = [this, page](const QString &name, const QKeySequence &shortcut, bool deleting) {
-        auto *action = new QAction(deleting ? u"Удалить выделенные"_s : u"Оставить выделенные"_s, page);
+        auto *action = new QAction(deleting ? Tr(u"Удалить выделенные") : Tr(u"Оставить выделенные"), page);
         action->setObjectName(name);
         action->setShortcut(shortcut);
         action->setShortcutContext(Qt::WidgetWithChildrenShortcut);

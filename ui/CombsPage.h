@@ -10,6 +10,7 @@
 class QAction;
 class QSpinBox;
 class QSplitter;
+class TSplitterPane;
 class TCustomStat;
 class TDrawsArchive;
 class TStatList;
@@ -131,6 +132,7 @@ private:
     TQSortListView *m_lvCombs;
     TQSortListView *m_lvFilters;
     QSplitter *m_splitter;
+    TSplitterPane *m_filtersPane = nullptr;
     QSpinBox *m_edExclude;
     TStatisticsPage *m_statPage = nullptr;
 

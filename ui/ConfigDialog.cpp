@@ -1,6 +1,7 @@
 #include "ui/ConfigDialog.h"
 
 #include "common/Dialogs.h"
+#include "common/Translate.h"
 #include "common/widgets/NumericEdit.h"
 #include "lottery/stats/StatSettings.h"
 
@@ -60,28 +61,28 @@ QSpinBox *spinEdit(const QString &name, int min, int max, QWidget *parent)
 TFormConfig::TFormConfig(QWidget *parent) : TDialogSTemplate(parent)
 {
     setObjectName(u"FormConfig"_s);
-    setWindowTitle(u"Параметры системы"_s);
+    setWindowTitle(Tr(u"Параметры системы"));
     QWidget *area = clientArea();
 
     m_edMatrixCol = spinEdit(u"edMatrixCol"_s, kMinMatrixCols, kMaxMatrixCols, area);
-    m_edMatrixCol->setToolTip(u"Количество столбцов"_s);
+    m_edMatrixCol->setToolTip(Tr(u"Количество столбцов"));
     m_edMatrixRow = spinEdit(u"edMatrixRow"_s, 1, kMaxNumber, area);
-    m_edMatrixRow->setToolTip(u"Количество строк"_s);
+    m_edMatrixRow->setToolTip(Tr(u"Количество строк"));
     // The rows follow from the columns: the program sets them.
     m_edMatrixRow->setReadOnly(true);
     m_edMatrixRow->setButtonSymbols(QAbstractSpinBox::NoButtons);
     m_edMatrixRow->setFocusPolicy(Qt::NoFocus);
     m_edChannelSize = spinEdit(u"edChannelSize"_s, kMinChannelSize, kMaxChannelSize, area);
     m_edCost = floatEdit(u"edCost"_s, u",0.00"_s, area);
-    m_edCost->setToolTip(u"Стоимость одной ставки"_s);
-    m_lbStakeMaxLen = new QLabel(u"Расширенная ставка:"_s, area);
+    m_edCost->setToolTip(Tr(u"Стоимость одной ставки"));
+    m_lbStakeMaxLen = new QLabel(Tr(u"Расширенная ставка:"), area);
     m_edStakeMaxLen = spinEdit(u"edStakeMaxLen"_s, kMainCount, kMaxNumber, area);
     m_lbStakeMaxLen->setVisible(false);
     m_edStakeMaxLen->setVisible(false);
 
     m_edProfits = new QTableWidget(0, 2, area);
     m_edProfits->setObjectName(u"edProfits"_s);
-    m_edProfits->setHorizontalHeaderLabels({u"Совпадений"_s, u"Сумма выигрыша"_s});
+    m_edProfits->setHorizontalHeaderLabels({Tr(u"Совпадений"), Tr(u"Сумма выигрыша")});
     m_edProfits->verticalHeader()->setVisible(false);
     m_edProfits->horizontalHeader()->setStretchLastSection(true);
     m_edProfits->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -91,9 +92,9 @@ TFormConfig::TFormConfig(QWidget *parent) : TDialogSTemplate(parent)
     m_edCoefCount = floatEdit(u"edCoefCount"_s, u",0.000"_s, area);
     m_edCoefDeviation = floatEdit(u"edCoefDeviation"_s, u",0.000"_s, area);
     m_edCoefLevel = floatEdit(u"edCoefLevel"_s, u",0.000"_s, area);
-    m_cbCoefPercents = new QCheckBox(u"Использовать значения в %"_s, area);
+    m_cbCoefPercents = new QCheckBox(Tr(u"Использовать значения в %"), area);
     m_cbCoefPercents->setObjectName(u"cbCoefPercents"_s);
-    m_cbCoefAbs = new QCheckBox(u"Использовать абсолютные значения"_s, area);
+    m_cbCoefAbs = new QCheckBox(Tr(u"Использовать абсолютные значения"), area);
     m_cbCoefAbs->setObjectName(u"cbCoefAbs"_s);
 
     m_sgSegments = new QTableWidget(area);
@@ -110,18 +111,18 @@ TFormConfig::TFormConfig(QWidget *parent) : TDialogSTemplate(parent)
     matrix->addWidget(new QLabel(u"x"_s, area));
     matrix->addWidget(m_edMatrixRow);
     auto *form = new QFormLayout;
-    form->addRow(u"Размер матрицы:"_s, matrix);
-    form->addRow(u"Размер канала:"_s, m_edChannelSize);
-    form->addRow(u"Стоимость ставки:"_s, m_edCost);
+    form->addRow(Tr(u"Размер матрицы:"), matrix);
+    form->addRow(Tr(u"Размер канала:"), m_edChannelSize);
+    form->addRow(Tr(u"Стоимость ставки:"), m_edCost);
     form->addRow(m_lbStakeMaxLen, m_edStakeMaxLen);
-    form->addRow(new QLabel(u"Размеры выигрышей:"_s, area));
+    form->addRow(new QLabel(Tr(u"Размеры выигрышей:"), area));
     form->addRow(m_edProfits);
 
-    auto *weights = new QGroupBox(u" Коэффициенты для поля \"Вес\" "_s, area);
+    auto *weights = new QGroupBox(Tr(u" Коэффициенты для поля \"Вес\" "), area);
     auto *weightsForm = new QFormLayout(weights);
-    weightsForm->addRow(u"Количество:"_s, m_edCoefCount);
-    weightsForm->addRow(u"Отклонение:"_s, m_edCoefDeviation);
-    weightsForm->addRow(u"Глубина:"_s, m_edCoefLevel);
+    weightsForm->addRow(Tr(u"Количество:"), m_edCoefCount);
+    weightsForm->addRow(Tr(u"Отклонение:"), m_edCoefDeviation);
+    weightsForm->addRow(Tr(u"Глубина:"), m_edCoefLevel);
     weightsForm->addRow(m_cbCoefPercents);
     weightsForm->addRow(m_cbCoefAbs);
 
@@ -129,7 +130,7 @@ TFormConfig::TFormConfig(QWidget *parent) : TDialogSTemplate(parent)
     left->addLayout(form);
     left->addWidget(weights);
     auto *right = new QVBoxLayout;
-    right->addWidget(new QLabel(u"Сегменты матрицы:"_s, area));
+    right->addWidget(new QLabel(Tr(u"Сегменты матрицы:"), area));
     right->addWidget(m_sgSegments, 1);
     auto *layout = new QHBoxLayout(area);
     layout->addLayout(left);

@@ -3,6 +3,7 @@
 #include "common/DateTime.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
+#include "common/Translate.h"
 #include "lottery/DrawDates.h"
 #include "ui/logic/DrawEntry.h"
 
@@ -21,18 +22,18 @@ TFormDraw::TFormDraw(QWidget *parent) : TDialogSTemplate(parent)
     setObjectName(u"FormDraw"_s);
     auto *layout = new QVBoxLayout(clientArea());
 
-    auto *numberLabel = new QLabel(u"Номер тиража:"_s, clientArea());
+    auto *numberLabel = new QLabel(Tr(u"Номер тиража:"), clientArea());
     m_number = new QSpinBox(clientArea());
     m_number->setObjectName(u"edDrawNumber"_s);
     m_number->setRange(1, INT_MAX);
     numberLabel->setBuddy(m_number);
 
-    auto *dataLabel = new QLabel(u"Выпавшие числа, разделенные точкой с запятой или запятой:"_s, clientArea());
+    auto *dataLabel = new QLabel(Tr(u"Выпавшие числа, разделенные точкой с запятой или запятой:"), clientArea());
     m_data = new QLineEdit(clientArea());
     m_data->setObjectName(u"edDrawData"_s);
     dataLabel->setBuddy(m_data);
 
-    m_dateLabel = new QLabel(u"Дата и время тиража:"_s, clientArea());
+    m_dateLabel = new QLabel(Tr(u"Дата и время тиража:"), clientArea());
     m_dateLabel->setObjectName(u"lblDrawDate"_s);
     m_date = new QDateEdit(clientArea());
     m_date->setObjectName(u"edDrawDate"_s);
@@ -87,11 +88,18 @@ void TFormDraw::fill(const TDrawRec &draw, bool withDate)
 bool TFormDraw::validate()
 {
     TDrawRec probe;
-    if (ParseDrawEntryText(m_data->text(), probe))
-        return true;
-    ShowErrorBox(u"Введена некорректная комбинация!"_s);
-    m_data->setFocus();
-    return false;
+    if (!ParseDrawEntryText(m_data->text(), probe)) {
+        ShowErrorBox(Tr(u"Введена некорректная комбинация!"));
+        m_data->setFocus();
+        return false;
+    }
+    const QString problem = m_numberCheck ? m_numberCheck(m_number->value()) : QString();
+    if (!problem.isEmpty()) {
+        ShowErrorBox(problem);
+        m_number->setFocus();
+        return false;
+    }
+    return true;
 }
 
 void TFormDraw::readBack(TDrawRec &draw) const
@@ -108,10 +116,12 @@ void TFormDraw::readBack(TDrawRec &draw) const
     }
 }
 
-bool ShowDrawDialog(QWidget *parent, const QString &caption, TDrawRec &draw, bool withDate)
+bool ShowDrawDialog(QWidget *parent, const QString &caption, TDrawRec &draw, bool withDate,
+                    std::function<QString(int)> numberCheck)
 {
     TFormDraw dialog(parent);
     dialog.setWindowTitle(caption);
+    dialog.setNumberCheck(std::move(numberCheck));
     dialog.fill(draw, withDate);
     if (ExecDialog(dialog) != QDialog::Accepted)
         return false;

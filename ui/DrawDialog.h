@@ -4,6 +4,8 @@
 
 #include "common/widgets/DialogSTemplate.h"
 
+#include <functional>
+
 class QDateEdit;
 class QLabel;
 class QLineEdit;
@@ -21,6 +23,9 @@ public:
     void fill(const TDrawRec &draw, bool withDate);
     // Copies the controls back into the draw (call after validate succeeded).
     void readBack(TDrawRec &draw) const;
+    // What is wrong with a draw number where the draw goes in the archive (empty when it fits); the
+    // dialog stays open with the message while the typed number does not fit.
+    void setNumberCheck(std::function<QString(int)> check) { m_numberCheck = std::move(check); }
 
     QSpinBox *numberEdit() const { return m_number; }
     QLineEdit *dataEdit() const { return m_data; }
@@ -41,7 +46,9 @@ private:
     bool m_withDate = false;
     bool m_dateTouched = false;
     QString m_originalDate;
+    std::function<QString(int)> m_numberCheck;
 };
 
 // Shows the dialog with the caption; on OK the draw holds what was entered and the result is true.
-bool ShowDrawDialog(QWidget *parent, const QString &caption, TDrawRec &draw, bool withDate);
+bool ShowDrawDialog(QWidget *parent, const QString &caption, TDrawRec &draw, bool withDate,
+                    std::function<QString(int)> numberCheck = {});

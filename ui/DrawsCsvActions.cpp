@@ -22,7 +22,7 @@ DrawsCsvFileDialog g_fileDialog;
 QString runFileDialog(QWidget *parent, bool save)
 {
     QFileDialog dialog(parent);
-    dialog.setNameFilter(u"Файлы тиражей (*.csv)"_s);
+    dialog.setNameFilter(Tr(u"Файлы тиражей (*.csv)"));
     dialog.setDefaultSuffix(u"csv"_s);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -52,14 +52,14 @@ QString AskDrawsCsvFileName(QWidget *parent, bool save)
 TDrawsCsvActions::TDrawsCsvActions(TDrawsArchive &archive, QWidget *window)
     : QObject(window), m_archive(archive), m_window(window)
 {
-    m_actImport = new QAction(u"Импорт тиражей из CSV-файла..."_s, this);
+    m_actImport = new QAction(Tr(u"Импорт тиражей из CSV-файла..."), this);
     m_actImport->setObjectName(u"DrawsImport"_s);
-    m_actImport->setStatusTip(u"Добавить в архив тиражи из текстового файла CSV"_s);
+    m_actImport->setStatusTip(Tr(u"Добавить в архив тиражи из текстового файла CSV"));
     connect(m_actImport, &QAction::triggered, this, &TDrawsCsvActions::drawsImport);
 
-    m_actExport = new QAction(u"Экспорт тиражей в CSV-файл..."_s, this);
+    m_actExport = new QAction(Tr(u"Экспорт тиражей в CSV-файл..."), this);
     m_actExport->setObjectName(u"DrawsExport"_s);
-    m_actExport->setStatusTip(u"Записать весь архив тиражей в текстовый файл CSV"_s);
+    m_actExport->setStatusTip(Tr(u"Записать весь архив тиражей в текстовый файл CSV"));
     connect(m_actExport, &QAction::triggered, this, &TDrawsCsvActions::drawsExport);
 
     m_actDrawsXls = new QAction(Tr(u"Экспорт тиражей в Microsoft Excel"), this);

@@ -1,4 +1,5 @@
 #include "ui/DrawsListModel.h"
+#include "common/Translate.h"
 
 #include <algorithm>
 
@@ -112,11 +113,13 @@ QVariant TDrawsListModel::headerData(int section, Qt::Orientation orientation, i
     if (role != Qt::DisplayRole)
         return {};
     switch (section) {
-    case ColNumber: return u"Тираж"_s;
+    case ColNumber:
+        return Tr(u"Тираж");
     case ColExtra1: return u"E1"_s;
     case ColExtra2: return u"E2"_s;
     case ColSum: return u"S"_s;
-    case ColDate: return u"Дата тиража"_s;
+    case ColDate:
+        return Tr(u"Дата тиража");
     default: return QString::number(section - ColMain1 + 1);
     }
 }

@@ -3,6 +3,7 @@
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
+#include "common/Translate.h"
 #include "lottery/NumberGeometry.h"
 #include "ui/DrawDialog.h"
 
@@ -36,7 +37,7 @@ bool changeAndSave(TDrawsArchive &archive, Change change)
     try {
         change();
         BusySection busy;
-        SetStatusText(u"Сохранение файла тиражей..."_s);
+        SetStatusText(Tr(u"Сохранение файла тиражей..."));
         archive.save();
         SetStatusText({});
         return true;
@@ -60,13 +61,13 @@ TDrawsPanel::TDrawsPanel(TDrawsArchive &archive, QWidget *parent)
     m_top = new QWidget(this);
     m_top->setObjectName(u"pnlDrawsTop"_s);
     m_top->setFixedHeight(28);
-    m_offsetLabel = new QLabel(u"Смещение назад:"_s, m_top);
+    m_offsetLabel = new QLabel(Tr(u"Смещение назад:"), m_top);
     m_offsetLabel->setObjectName(u"lblDrawsOffset"_s);
     m_offsetEdit = new QSpinBox(m_top);
     m_offsetEdit->setObjectName(u"edDrawsOffset"_s);
     m_offsetEdit->setRange(0, 0);
     m_offsetEdit->setFixedWidth(70);
-    m_offsetEdit->setToolTip(u"Количество последних тиражей, исключаемых из анализа"_s);
+    m_offsetEdit->setToolTip(Tr(u"Количество последних тиражей, исключаемых из анализа"));
     m_offsetLabel->setBuddy(m_offsetEdit);
     connect(m_offsetEdit, &QSpinBox::valueChanged, this, &TDrawsPanel::setDrawsOffset);
 
@@ -81,7 +82,9 @@ TDrawsPanel::TDrawsPanel(TDrawsArchive &archive, QWidget *parent)
     m_list->setWordWrap(false);
     for (int c = 0; c < TDrawsListModel::ColumnCount; ++c)
         m_list->setColumnWidth(c, TDrawsListModel::columnWidth(c));
-    m_list->horizontalHeader()->setStretchLastSection(true);
+    // Every column keeps the width it was given, the last one too, so that a saved layout comes back
+    // as it was.
+    m_list->horizontalHeader()->setStretchLastSection(false);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -89,19 +92,19 @@ TDrawsPanel::TDrawsPanel(TDrawsArchive &archive, QWidget *parent)
     layout->addWidget(m_top);
     layout->addWidget(m_list, 1);
 
-    m_actAdd = new QAction(u"Добавить тираж..."_s, this);
+    m_actAdd = new QAction(Tr(u"Добавить тираж..."), this);
     m_actAdd->setObjectName(u"DrawsAdd"_s);
     m_actAdd->setShortcut(QKeySequence(Qt::Key_Insert));
-    m_actEdit = new QAction(u"Изменить тираж..."_s, this);
+    m_actEdit = new QAction(Tr(u"Изменить тираж..."), this);
     m_actEdit->setObjectName(u"DrawsEdit"_s);
     m_actEdit->setShortcut(QKeySequence(Qt::Key_F2));
-    m_actDelete = new QAction(u"Удалить тиражи"_s, this);
+    m_actDelete = new QAction(Tr(u"Удалить тиражи"), this);
     m_actDelete->setObjectName(u"DrawsDel"_s);
     m_actDelete->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Delete));
-    m_actSorted = new QAction(u"Упорядочивать числа тиражей"_s, this);
+    m_actSorted = new QAction(Tr(u"Упорядочивать числа тиражей"), this);
     m_actSorted->setObjectName(u"DrawsSorted"_s);
     m_actSorted->setCheckable(true);
-    m_actColor = new QAction(u"Раскрашивать список тиражей"_s, this);
+    m_actColor = new QAction(Tr(u"Раскрашивать список тиражей"), this);
     m_actColor->setObjectName(u"DrawsColor"_s);
     m_actColor->setCheckable(true);
     m_actColor->setChecked(true);
@@ -117,7 +120,9 @@ TDrawsPanel::TDrawsPanel(TDrawsArchive &archive, QWidget *parent)
     connect(m_actColor, &QAction::triggered, this, &TDrawsPanel::drawsColor);
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TDrawsPanel::updateActions);
 
-    m_dialog = [this](const QString &caption, TDrawRec &draw) { return ShowDrawDialog(this, caption, draw, true); };
+    m_dialog = [this](const QString &caption, TDrawRec &draw) {
+        return ShowDrawDialog(this, caption, draw, true, m_numberCheck);
+    };
     updateActions();
 }
 
@@ -219,7 +224,9 @@ void TDrawsPanel::drawsAdd()
         return;
     TDrawRec draw;
     draw.number = NextDrawNumber(m_archive.draws(), 0);
-    if (!m_dialog(u"Введите данные следующего тиража"_s, draw))
+    // A new draw is the newest: its number rises above the stored ones.
+    m_numberCheck = [this](int number) { return DrawNumberPlaceProblem(m_archive.draws(), m_archive.count(), number); };
+    if (!m_dialog(Tr(u"Введите данные следующего тиража"), draw))
         return;
     changeAndSave(m_archive, [&] { m_archive.append(draw); });
     saveAndRefresh();
@@ -237,7 +244,9 @@ void TDrawsPanel::drawsEdit()
     if (index < 0)
         return;
     TDrawRec draw = m_archive.draws()[static_cast<size_t>(index)];
-    if (!m_dialog(u"Введите данные следующего тиража"_s, draw))
+    // An edited draw keeps its place between its neighbours.
+    m_numberCheck = [this, index](int number) { return DrawNumberPlaceProblem(m_archive.draws(), index, number); };
+    if (!m_dialog(Tr(u"Введите данные следующего тиража"), draw))
         return;
     changeAndSave(m_archive, [&] { m_archive.replace(index, draw); });
     saveAndRefresh();
@@ -252,7 +261,7 @@ void TDrawsPanel::drawsDel()
         return;
     {
         BusySection busy;
-        SetStatusText(u"Удаление выделенных тиражей...."_s);
+        SetStatusText(Tr(u"Удаление выделенных тиражей...."));
         // The rows are deleted by their index, newest first, so that two draws with one number
         // never make the wrong record go.
         changeAndSave(m_archive, [&] {

@@ -3,6 +3,7 @@
 #include "common/BusyCursor.h"
 #include "common/Format.h"
 #include "common/ProgramFiles.h"
+#include "common/Translate.h"
 #include "lottery/stats/StatList.h"
 #include "ui/MethodInfoWindow.h"
 
@@ -41,7 +42,10 @@ NamesFileDialogFn &namesFileDialog()
     return fn;
 }
 
-const QString kNamesFilter = u"Наименования фильтров (*.flt)"_s;
+QString NamesFilter()
+{
+    return Tr(u"Наименования фильтров (*.flt)");
+}
 
 bool askName(QWidget *parent, const QString &title, const QString &prompt, QString &text)
 {
@@ -59,8 +63,8 @@ QString askNamesFile(QWidget *parent, bool save, const QString &folder)
     if (namesFileDialog())
         return namesFileDialog()(parent, save, folder);
     if (!save)
-        return QFileDialog::getOpenFileName(parent, {}, folder, kNamesFilter);
-    QFileDialog dialog(parent, {}, folder, kNamesFilter);
+        return QFileDialog::getOpenFileName(parent, {}, folder, NamesFilter());
+    QFileDialog dialog(parent, {}, folder, NamesFilter());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(u"flt"_s);
     return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
@@ -114,7 +118,7 @@ void SetNamesFileDialog(NamesFileDialogFn fn)
 TFormManager::TFormManager(QWidget *parent, TStatList &list) : TDialogSTemplate(parent), m_list(list)
 {
     setObjectName(u"FormManager"_s);
-    setWindowTitle(u"Менеджер избранных методов расчета статистики"_s);
+    setWindowTitle(Tr(u"Менеджер избранных методов расчета статистики"));
     QWidget *area = clientArea();
 
     m_tvMethods = new QTreeWidget(area);
@@ -124,11 +128,11 @@ TFormManager::TFormManager(QWidget *parent, TStatList &list) : TDialogSTemplate(
     m_tvMethods->setContextMenuPolicy(Qt::ActionsContextMenu);
     m_lbCount = new QLabel(area);
     m_lbCount->setObjectName(u"lbCount"_s);
-    m_cbOrdered = new QCheckBox(u"Сортировать списки по названию метода"_s, area);
+    m_cbOrdered = new QCheckBox(Tr(u"Сортировать списки по названию метода"), area);
     m_cbOrdered->setObjectName(u"cbOrdered"_s);
-    m_cbShowGroupName = new QCheckBox(u"Отображать идентификатор группы { xxx } перед названием метода"_s, area);
+    m_cbShowGroupName = new QCheckBox(Tr(u"Отображать идентификатор группы { xxx } перед названием метода"), area);
     m_cbShowGroupName->setObjectName(u"cbShowGroupName"_s);
-    m_cbShowMethodFlags = new QCheckBox(u"Отображать особенности метода [ YYY ] после названия метода"_s, area);
+    m_cbShowMethodFlags = new QCheckBox(Tr(u"Отображать особенности метода [ YYY ] после названия метода"), area);
     m_cbShowMethodFlags->setObjectName(u"cbShowMethodFlags"_s);
 
     auto *buttons = new QVBoxLayout;
@@ -140,17 +144,17 @@ TFormManager::TFormManager(QWidget *parent, TStatList &list) : TDialogSTemplate(
         buttons->addWidget(b);
         m_tvMethods->addAction(a);
     };
-    button(addAction(u"CheckAll"_s, u"Выбрать все"_s, nullptr));
-    button(addAction(u"CheckNone"_s, u"Сбросить все"_s, nullptr));
-    button(addAction(u"GroupAll"_s, u"Выбрать группу"_s, nullptr));
-    button(addAction(u"GroupNone"_s, u"Сбросить группу"_s, nullptr));
+    button(addAction(u"CheckAll"_s, Tr(u"Выбрать все"), nullptr));
+    button(addAction(u"CheckNone"_s, Tr(u"Сбросить все"), nullptr));
+    button(addAction(u"GroupAll"_s, Tr(u"Выбрать группу"), nullptr));
+    button(addAction(u"GroupNone"_s, Tr(u"Сбросить группу"), nullptr));
     buttons->addSpacing(8);
-    button(addAction(u"Rename"_s, u"Переименовать"_s, &TFormManager::rename));
-    button(addAction(u"ResetName"_s, u"Вернуть"_s, &TFormManager::resetName));
-    button(addAction(u"Info"_s, u"Описание"_s, &TFormManager::info));
+    button(addAction(u"Rename"_s, Tr(u"Переименовать"), &TFormManager::rename));
+    button(addAction(u"ResetName"_s, Tr(u"Вернуть"), &TFormManager::resetName));
+    button(addAction(u"Info"_s, Tr(u"Описание"), &TFormManager::info));
     buttons->addSpacing(8);
-    button(addAction(u"NamesImport"_s, u"Импорт названий"_s, &TFormManager::namesImport));
-    button(addAction(u"NamesExport"_s, u"Экспорт названий"_s, &TFormManager::namesExport));
+    button(addAction(u"NamesImport"_s, Tr(u"Импорт названий"), &TFormManager::namesImport));
+    button(addAction(u"NamesExport"_s, Tr(u"Экспорт названий"), &TFormManager::namesExport));
     buttons->addStretch(1);
     connect(action(u"CheckAll"_s), &QAction::triggered, this, [this] { checkAll(true); });
     connect(action(u"CheckNone"_s), &QAction::triggered, this, [this] { checkAll(false); });
@@ -193,7 +197,7 @@ QAction *TFormManager::action(const QString &name) const
 
 void TFormManager::fill()
 {
-    SetStatusText(u"Подождите пожалуйста..."_s);
+    SetStatusText(Tr(u"Подождите пожалуйста..."));
     m_model.build(m_list);
     showTree();
     m_lbCount->setText(Format(u"всего %d методов", {m_model.methodCount()}));
@@ -318,7 +322,7 @@ void TFormManager::rename()
     if (!selected(g, n) || n < 0)
         return;
     QString text = m_model.node(g, n).text;
-    if (!askName(this, u"Переименование"_s, u"Введите наименование фильтра:"_s, text))
+    if (!askName(this, Tr(u"Переименование"), Tr(u"Введите наименование фильтра:"), text))
         return;
     // A method always has a name to be listed by: no name at all means its own title.
     if (text.trimmed().isEmpty())

@@ -1,6 +1,7 @@
 #include "ui/FilterDialog.h"
 
 #include "common/Dialogs.h"
+#include "common/Translate.h"
 #include "common/widgets/NumericEdit.h"
 #include "lottery/stats/StatMethod.h"
 
@@ -86,7 +87,7 @@ TFormFilter::TFormFilter(QWidget *parent, const TFilterDialogSetup &setup)
       m_defaultDrawsLen(setup.drawsLen)
 {
     setObjectName(u"FormFilter"_s);
-    setWindowTitle(u"Фильтр"_s);
+    setWindowTitle(Tr(u"Фильтр"));
     QWidget *area = clientArea();
     auto *layout = new QVBoxLayout(area);
     auto *form = new QFormLayout;
@@ -97,61 +98,61 @@ TFormFilter::TFormFilter(QWidget *parent, const TFilterDialogSetup &setup)
         methodCaptions << entry.caption;
     m_cbDrawsStatType = comboBox(u"cbDrawsStatType"_s, methodCaptions, area);
     m_cbDrawsStatType->setMaxVisibleItems(30);
-    form->addRow(u"Тип фильтра:"_s, m_cbDrawsStatType);
+    form->addRow(Tr(u"Тип фильтра:"), m_cbDrawsStatType);
 
     m_edDrawsLen = new QLineEdit(area);
     m_edDrawsLen->setObjectName(u"edDrawsLen"_s);
     m_edDrawsLen->installEventFilter(this);
-    form->addRow(u"Количество тиражей:"_s, m_edDrawsLen);
+    form->addRow(Tr(u"Количество тиражей:"), m_edDrawsLen);
 
-    m_cbMultiSelect = checkBox(
-        u"cbMultiSelect"_s, u"Использовать режим одновременного выделения нескольких значений в списке"_s, area);
+    m_cbMultiSelect = checkBox(u"cbMultiSelect"_s,
+                               Tr(u"Использовать режим одновременного выделения нескольких значений в списке"), area);
     form->addRow(m_cbMultiSelect);
 
     m_cbLevelMode = comboBox(u"cbLevelMode"_s, conditionCaptions(), area);
     m_cbLevelMode->setMaxVisibleItems(LevelModes::Count);
-    form->addRow(u"Режим выделения значений в списке статистики:"_s, m_cbLevelMode);
+    form->addRow(Tr(u"Режим выделения значений в списке статистики:"), m_cbLevelMode);
 
     m_edLevelValue = new QLineEdit(area);
     m_edLevelValue->setObjectName(u"edLevelValue"_s);
     m_edLevelValue->installEventFilter(this);
-    form->addRow(u"Значения:"_s, m_edLevelValue);
+    form->addRow(Tr(u"Значения:"), m_edLevelValue);
 
     m_cbStopMode = comboBox(u"cbStopMode"_s, stopCaptions(), area);
-    form->addRow(u"Остановка по:"_s, m_cbStopMode);
+    form->addRow(Tr(u"Остановка по:"), m_cbStopMode);
 
     m_edStopValue = new QSpinBox(area);
     m_edStopValue->setObjectName(u"edStopValue"_s);
     m_edStopValue->setRange(1, INT_MAX);
     m_edStopValue->setValue(1);
-    form->addRow(u"Значение:"_s, m_edStopValue);
+    form->addRow(Tr(u"Значение:"), m_edStopValue);
 
     m_cbDrawsSortOrder = comboBox(u"cbDrawsSortOrder"_s, setup.sortColumns, area);
     selectIndex(m_cbDrawsSortOrder, 1);
-    form->addRow(u"Сортировать по столбцу:"_s, m_cbDrawsSortOrder);
+    form->addRow(Tr(u"Сортировать по столбцу:"), m_cbDrawsSortOrder);
 
-    m_cbDirection = comboBox(u"cbDirection"_s, {u"Сверху-вниз"_s, u"Снизу-вверх"_s}, area);
-    form->addRow(u"Направление:"_s, m_cbDirection);
+    m_cbDirection = comboBox(u"cbDirection"_s, {Tr(u"Сверху-вниз"), Tr(u"Снизу-вверх")}, area);
+    form->addRow(Tr(u"Направление:"), m_cbDirection);
 
-    m_cbFilterMode = comboBox(u"cbFilterMode"_s, {u"Удалить выделенные"_s, u"Оставить выделенные"_s}, area);
-    form->addRow(u"Режим фильтра:"_s, m_cbFilterMode);
+    m_cbFilterMode = comboBox(u"cbFilterMode"_s, {Tr(u"Удалить выделенные"), Tr(u"Оставить выделенные")}, area);
+    form->addRow(Tr(u"Режим фильтра:"), m_cbFilterMode);
 
-    m_gbCDL = new QGroupBox(u" Коэффициенты для расчета значений \"Вес\" "_s, area);
+    m_gbCDL = new QGroupBox(Tr(u" Коэффициенты для расчета значений \"Вес\" "), area);
     m_gbCDL->setObjectName(u"gbCDL"_s);
     layout->addWidget(m_gbCDL);
     auto *cdl = new QFormLayout(m_gbCDL);
     m_cbCDLOverride = checkBox(u"cbCDLOverride"_s,
-                               u"Использовать приведенные ниже коэффициенты для расчета значений \"Вес\""_s, m_gbCDL);
+                               Tr(u"Использовать приведенные ниже коэффициенты для расчета значений \"Вес\""), m_gbCDL);
     cdl->addRow(m_cbCDLOverride);
     m_edCoefCount = coefEdit(u"edCoefCount"_s, m_gbCDL);
-    cdl->addRow(u"Количество:"_s, m_edCoefCount);
+    cdl->addRow(Tr(u"Количество:"), m_edCoefCount);
     m_edCoefDeviation = coefEdit(u"edCoefDeviation"_s, m_gbCDL);
-    cdl->addRow(u"Отклонение:"_s, m_edCoefDeviation);
+    cdl->addRow(Tr(u"Отклонение:"), m_edCoefDeviation);
     m_edCoefLevel = coefEdit(u"edCoefLevel"_s, m_gbCDL);
-    cdl->addRow(u"Глубина:"_s, m_edCoefLevel);
-    m_cbCoefPercents = checkBox(u"cbCoefPercents"_s, u"Использовать значения в %"_s, m_gbCDL);
+    cdl->addRow(Tr(u"Глубина:"), m_edCoefLevel);
+    m_cbCoefPercents = checkBox(u"cbCoefPercents"_s, Tr(u"Использовать значения в %"), m_gbCDL);
     cdl->addRow(m_cbCoefPercents);
-    m_cbCoefAbs = checkBox(u"cbCoefAbs"_s, u"Использовать абсолютные значения"_s, m_gbCDL);
+    m_cbCoefAbs = checkBox(u"cbCoefAbs"_s, Tr(u"Использовать абсолютные значения"), m_gbCDL);
     cdl->addRow(m_cbCoefAbs);
 
     // The dialog opens as the main window stands.

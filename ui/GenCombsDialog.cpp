@@ -1,6 +1,7 @@
 #include "ui/GenCombsDialog.h"
 
 #include "common/Dialogs.h"
+#include "common/Translate.h"
 #include "ui/logic/CombsList.h"
 
 #include <QCheckBox>
@@ -21,7 +22,7 @@ CombsFileDialog g_fileDialog;
 QString runFileDialog(QWidget *parent, bool save, const QString &initial)
 {
     QFileDialog dialog(parent);
-    dialog.setNameFilter(u"Файлы комбинаций (*.lcv)"_s);
+    dialog.setNameFilter(Tr(u"Файлы комбинаций (*.lcv)"));
     dialog.setDefaultSuffix(u"lcv"_s);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -47,16 +48,16 @@ QString AskCombsFileName(QWidget *parent, bool save, const QString &initial)
 TFormGenCombs::TFormGenCombs(QWidget *parent) : TDialogSTemplate(parent)
 {
     setObjectName(u"FormGenCombs"_s);
-    setWindowTitle(u"Создание нового списка комбинаций"_s);
+    setWindowTitle(Tr(u"Создание нового списка комбинаций"));
 
-    auto *modeLabel = new QLabel(u"Режим генерации списка комбинаций:"_s, clientArea());
+    auto *modeLabel = new QLabel(Tr(u"Режим генерации списка комбинаций:"), clientArea());
     m_cbMode = new QComboBox(clientArea());
     m_cbMode->setObjectName(u"cbGenerateMode"_s);
     for (int mode = 0; mode < kGenerateModeCount; ++mode)
         m_cbMode->addItem(GenerateModeCaption(mode));
     modeLabel->setBuddy(m_cbMode);
 
-    auto *parametersLabel = new QLabel(u"Мои числа или имя файла для загрузки:"_s, clientArea());
+    auto *parametersLabel = new QLabel(Tr(u"Мои числа или имя файла для загрузки:"), clientArea());
     m_edParameters = new QLineEdit(clientArea());
     m_edParameters->setObjectName(u"edGenerateParameters"_s);
     m_edParameters->setMaxLength(kMaxGenerateParametersLength);
@@ -66,7 +67,7 @@ TFormGenCombs::TFormGenCombs(QWidget *parent) : TDialogSTemplate(parent)
     m_btnFile->setFixedWidth(30);
 
     m_cbSaveDefault =
-        new QCheckBox(u"Сохранить эти параметры для генерации комбинаций \"по умолчанию\""_s, clientArea());
+        new QCheckBox(Tr(u"Сохранить эти параметры для генерации комбинаций \"по умолчанию\""), clientArea());
     m_cbSaveDefault->setObjectName(u"cbSaveDefault"_s);
     m_cbSaveDefault->setChecked(true);
 
@@ -107,7 +108,7 @@ void TFormGenCombs::readBack(TGenCombsRecord &record) const
 bool TFormGenCombs::validate()
 {
     if (m_cbMode->currentIndex() == gmFromFile && m_edParameters->text().trimmed().isEmpty()) {
-        ShowErrorBox(u"Укажите имя файла со списком комбинаций!"_s);
+        ShowErrorBox(Tr(u"Укажите имя файла со списком комбинаций!"));
         m_edParameters->setFocus();
         return false;
     }

@@ -1,5 +1,6 @@
 #include "ui/GraphsPage.h"
 
+#include "common/Translate.h"
 #include "common/widgets/WidgetHooks.h"
 
 #include "common/BusyCursor.h"
@@ -7,6 +8,8 @@
 #include "common/Exception.h"
 #include "common/FormStore.h"
 #include "lottery/stats/StatList.h"
+#include "ui/ChartAxes.h"
+#include "ui/ChartLegend.h"
 #include "ui/ChartWindow.h"
 #include "ui/DrawsPanel.h"
 #include "ui/StatisticsPage.h"
@@ -22,7 +25,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLegend>
-#include <QLegendMarker>
 #include <QLineSeries>
 #include <QMenu>
 #include <QScatterSeries>
@@ -54,18 +56,18 @@ QString TabGraphsKey()
 
 TGraphsPage::TGraphsPage(TDrawsArchive &archive, TStatList &list, MainOptions &options, QWidget *parent)
     : QWidget(parent), m_archive(archive), m_list(list), m_options(options), m_length(new QSpinBox(this)),
-      m_combo(new QComboBox(this)), m_showMarks(new QCheckBox(u"Отображать метки на графике"_s, this)),
-      m_chart(new QChart), m_actDraw(new QAction(u"Обновить"_s, this))
+      m_combo(new QComboBox(this)), m_showMarks(new QCheckBox(Tr(u"Отображать метки на графике"), this)),
+      m_chart(new QChart), m_actDraw(new QAction(Tr(u"Обновить"), this))
 {
     setObjectName(u"tsGraphs"_s);
     m_length->setObjectName(u"edDrawsGraphLen"_s);
     m_length->setRange(1, kMaxGraphLen);
     m_length->setValue(kDesignedGraphLen);
-    m_length->setToolTip(u"Количество тиражей, использующихся для построения графиков"_s);
+    m_length->setToolTip(Tr(u"Количество тиражей, использующихся для построения графиков"));
     m_combo->setObjectName(u"cbDrawsGraphType"_s);
-    m_combo->setToolTip(u"Тип графика"_s);
+    m_combo->setToolTip(Tr(u"Тип графика"));
     m_combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    m_combo->setMinimumContentsLength(30);
+    m_combo->setMinimumContentsLength(12);
     m_showMarks->setObjectName(u"cbDrawsGraphShowMarks"_s);
     m_actDraw->setObjectName(u"DrawsGraphDraw"_s);
 
@@ -78,15 +80,19 @@ TGraphsPage::TGraphsPage(TDrawsArchive &archive, TStatList &list, MainOptions &o
     drawButton->setDefaultAction(m_actDraw);
 
     auto *top = new QHBoxLayout;
-    top->addWidget(new QLabel(u"Тираж:"_s, this));
+    top->addWidget(new QLabel(Tr(u"Тираж:"), this));
     top->addWidget(m_length);
-    top->addWidget(new QLabel(u"Тип графика:"_s, this));
+    top->addWidget(new QLabel(Tr(u"Тип графика:"), this));
     top->addWidget(m_combo, 1);
     top->addWidget(drawButton);
     top->addWidget(m_showMarks);
+    // The series' titles (the method's title is long) are listed whole under the chart.
+    m_legend = new TChartLegend(m_chart, this);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(m_chartView, 1);
+    layout->addWidget(m_legend);
+    m_legend->hide();
 
     connect(m_actDraw, &QAction::triggered, this, [this] {
         updateActions();
@@ -111,7 +117,7 @@ TGraphsPage::TGraphsPage(TDrawsArchive &archive, TStatList &list, MainOptions &o
 
 QString TGraphsPage::caption()
 {
-    return u"Графики"_s;
+    return Tr(u"Графики");
 }
 
 int TGraphsPage::graphLength() const
@@ -150,8 +156,8 @@ void TGraphsPage::updateActions()
 void TGraphsPage::clearChart()
 {
     m_chart->removeAllSeries();
-    for (QAbstractAxis *axis : m_chart->axes())
-        m_chart->removeAxis(axis), delete axis;
+    DeleteChartAxes(m_chart);
+    m_legend->refresh();
 }
 
 void TGraphsPage::DrawGraphs(bool force)
@@ -177,7 +183,7 @@ void TGraphsPage::DrawGraphs(bool force)
     ++m_computations;
     {
         const BusySection busy;
-        SetStatusText(u"Анализ тиражей и построение графиков..."_s);
+        SetStatusText(Tr(u"Анализ тиражей и построение графиков..."));
         TDrawsGraphParams params;
         params.list = &m_list;
         params.method = method;
@@ -218,33 +224,28 @@ void TGraphsPage::showResult(const QString &title)
     points->append(m_result.values);
 
     auto *mean = new QLineSeries(m_chart);
-    mean->setName(u"Среднее значение"_s);
+    mean->setName(Tr(u"Среднее значение"));
     mean->setPen(QPen(QColor(0, 0, 255), 2));
     mean->append(m_result.mean);
 
     auto *frequent = new QLineSeries(m_chart);
-    frequent->setName(u"Наиболее часто встречающееся значение"_s);
+    frequent->setName(Tr(u"Наиболее часто встречающееся значение"));
     frequent->setPen(QPen(QColor(255, 0, 0), 2));
     frequent->append(m_result.mostFrequent);
 
     for (QAbstractSeries *s : std::initializer_list<QAbstractSeries *>{values, mean, frequent, points})
         m_chart->addSeries(s);
-    for (QLegendMarker *marker : m_chart->legend()->markers(points))
-        marker->setVisible(false);
+    m_legend->refresh();
 
     double minY = m_result.values.first().y(), maxY = minY;
     for (const QPointF &p : std::as_const(m_result.values)) {
         minY = std::min(minY, p.y());
         maxY = std::max(maxY, p.y());
     }
-    const double minX = m_result.values.first().x(), maxX = m_result.values.last().x();
-    auto *axisX = new QValueAxis;
-    auto *axisY = new QValueAxis;
-    axisX->setLabelFormat(u"%d"_s);
-    axisY->setLabelFormat(u"%d"_s);
-    axisX->setRange(minX - (maxX > minX ? 0 : 1), maxX + (maxX > minX ? 0 : 1));
-    const double pad = maxY > minY ? (maxY - minY) * 0.05 : 1.0;
-    axisY->setRange(minY - pad, maxY + pad);
+    // The mean lies between the values; the axis is whole when the values are.
+    const bool wholeY = AllWholeNumbers(m_result.values, [](const QPointF &p) { return p.y(); });
+    auto *axisX = NewValueAxis(m_result.values.first().x(), m_result.values.last().x(), true, 11);
+    auto *axisY = NewValueAxis(minY, maxY, wholeY, 9, true);
     m_chart->addAxis(axisX, Qt::AlignBottom);
     m_chart->addAxis(axisY, Qt::AlignLeft);
     for (QAbstractSeries *s : m_chart->series()) {
@@ -266,13 +267,7 @@ void TGraphsPage::refresh(bool full)
 
 void TGraphsPage::guarded(const std::function<void()> &command)
 {
-    try {
-        command();
-    } catch (const Exception &e) {
-        ShowErrorBox(e.message());
-    } catch (const std::exception &e) {
-        ShowErrorBox(QString::fromUtf8(e.what()));
-    }
+    RunCommand(command);
 }
 
 void SetGraphsTabShown(TTemplateMain &window, TGraphsFeature &feature, bool shown)
@@ -303,7 +298,7 @@ TGraphsFeature *InstallGraphs(TTemplateMain &window)
     if (TStatisticsPage *stats = window.statisticsPage())
         stats->setGraphCombo(page->methodCombo());
 
-    feature->tabAction = new QAction(u"Вкладка \"Графики\""_s, &window);
+    feature->tabAction = new QAction(Tr(u"Вкладка \"Графики\""), &window);
     feature->tabAction->setObjectName(u"TabGraps"_s);
     feature->tabAction->setCheckable(true);
     bool shown = true;

@@ -11,6 +11,7 @@ class QChartView;
 class QCheckBox;
 class QComboBox;
 class QSpinBox;
+class TChartLegend;
 class TDrawsArchive;
 class TStatList;
 class TTemplateMain;
@@ -31,6 +32,7 @@ public:
     QComboBox *methodCombo() const { return m_combo; }
     QCheckBox *showMarksCheck() const { return m_showMarks; }
     QChartView *chartView() const { return m_chartView; }
+    TChartLegend *legend() const { return m_legend; }
     QChart *chart() const { return m_chart; }
     QAction *drawAction() const { return m_actDraw; }
 
@@ -70,6 +72,7 @@ private:
     QComboBox *m_combo;
     QCheckBox *m_showMarks;
     QChartView *m_chartView;
+    TChartLegend *m_legend = nullptr;
     QChart *m_chart;
     QAction *m_actDraw;
 

@@ -7,6 +7,7 @@
 #include "common/ProcessUtils.h"
 #include "common/ProgramFiles.h"
 #include "common/SysUtils.h"
+#include "common/Translate.h"
 #include "lottery/DrawDates.h"
 #include "ui/InfoWindow.h"
 #include "ui/TemplateMain.h"
@@ -65,33 +66,33 @@ QLabel *addressLabel(QWidget *parent, const QString &name, const QString &text, 
 TFormFirstRun::TFormFirstRun(QWidget *parent) : TDialogSTemplate(parent)
 {
     setObjectName(u"FormFirstRun"_s);
-    setWindowTitle(u"Справочная информация"_s);
+    setWindowTitle(Tr(u"Справочная информация"));
     cancelButton()->hide();
     auto *layout = new QVBoxLayout(clientArea());
     auto *helpText = new QLabel(
-        u"Если Вы запускаете программу в первый раз, рекомендуем Вам ознакомится со справочной инфомацией:"_s,
+        Tr(u"Если Вы запускаете программу в первый раз, рекомендуем Вам ознакомится со справочной инфомацией:"),
         clientArea());
     helpText->setWordWrap(true);
     layout->addWidget(helpText);
-    m_btnOpenHelpFile = new QPushButton(u"Открыть файл встроенной справочной системы"_s, clientArea());
+    m_btnOpenHelpFile = new QPushButton(Tr(u"Открыть файл встроенной справочной системы"), clientArea());
     m_btnOpenHelpFile->setObjectName(u"btnOpenHelpFile"_s);
     m_btnOpenHelpFile->setEnabled(HelpFileExists(HelpFileName));
     connect(m_btnOpenHelpFile, &QPushButton::clicked, this, [] { OpenHelpFile(HelpFileName); });
     layout->addWidget(m_btnOpenHelpFile);
 
-    auto *linksText = new QLabel(u"Полезные ресурсы, включая видеоруководства и новости проекта:"_s, clientArea());
+    auto *linksText = new QLabel(Tr(u"Полезные ресурсы, включая видеоруководства и новости проекта:"), clientArea());
     linksText->setWordWrap(true);
     layout->addWidget(linksText);
     QWidget *area = clientArea();
-    layout->addWidget(linkButton(area, u"btnOnlineManuals"_s, u"Статьи на сайте автора - для начинающих и не только"_s,
-                                 u"urlAuthText"_s));
-    layout->addWidget(linkButton(area, u"btnBlog"_s, u"Блог"_s, u"urlBlog"_s));
-    layout->addWidget(linkButton(area, u"btnYoutube"_s, u"Канал на YouTube"_s, u"urlYT"_s));
-    layout->addWidget(linkButton(area, u"btnVK"_s, u"Группа в соцсети \"В контакте\""_s, u"urlVK"_s));
-    layout->addWidget(linkButton(area, u"btnOK"_s, u"Группа в соцсети \"Однокласники\""_s, u"urlOK"_s));
-    layout->addWidget(linkButton(area, u"btnTelegram"_s, u"Канал в Telegram - новости проекта"_s, u"urlTG"_s));
+    layout->addWidget(linkButton(area, u"btnOnlineManuals"_s,
+                                 Tr(u"Статьи на сайте автора - для начинающих и не только"), u"urlAuthText"_s));
+    layout->addWidget(linkButton(area, u"btnBlog"_s, Tr(u"Блог"), u"urlBlog"_s));
+    layout->addWidget(linkButton(area, u"btnYoutube"_s, Tr(u"Канал на YouTube"), u"urlYT"_s));
+    layout->addWidget(linkButton(area, u"btnVK"_s, Tr(u"Группа в соцсети \"В контакте\""), u"urlVK"_s));
+    layout->addWidget(linkButton(area, u"btnOK"_s, Tr(u"Группа в соцсети \"Однокласники\""), u"urlOK"_s));
+    layout->addWidget(linkButton(area, u"btnTelegram"_s, Tr(u"Канал в Telegram - новости проекта"), u"urlTG"_s));
 
-    m_cbDisable = new QCheckBox(u"Больше не показывать данный диалог"_s, clientArea());
+    m_cbDisable = new QCheckBox(Tr(u"Больше не показывать данный диалог"), clientArea());
     m_cbDisable->setObjectName(u"cbDisable"_s);
     layout->addWidget(m_cbDisable);
 }
@@ -99,7 +100,7 @@ TFormFirstRun::TFormFirstRun(QWidget *parent) : TDialogSTemplate(parent)
 TFormAbout::TFormAbout(QWidget *parent) : TDialogSTemplate(parent)
 {
     setObjectName(u"FormAbout"_s);
-    setWindowTitle(u"О программе"_s);
+    setWindowTitle(Tr(u"О программе"));
     cancelButton()->hide();
     auto *layout = new QVBoxLayout(clientArea());
     QWidget *area = clientArea();
@@ -129,12 +130,12 @@ TFormAbout::TFormAbout(QWidget *parent) : TDialogSTemplate(parent)
 THelpFeature::THelpFeature(TTemplateMain &window) : QObject(&window), m_window(window)
 {
     setObjectName(u"HelpFeature"_s);
-    m_menuHelp = window.menuBar()->addMenu(u"Справка"_s);
+    m_menuHelp = window.menuBar()->addMenu(Tr(u"Справка"));
     m_menuHelp->setObjectName(u"menuHelp"_s);
 
-    m_actGetHelp = new QAction(u"Справка"_s, this);
+    m_actGetHelp = new QAction(Tr(u"Справка"), this);
     m_actGetHelp->setObjectName(u"GetHelp"_s);
-    m_actGetHelp->setStatusTip(u"Вызов файла справки"_s);
+    m_actGetHelp->setStatusTip(Tr(u"Вызов файла справки"));
     m_actGetHelp->setShortcut(QKeySequence::HelpContents);
     connect(m_actGetHelp, &QAction::triggered, this, &THelpFeature::getHelp);
     m_menuHelp->addAction(m_actGetHelp);
@@ -142,10 +143,10 @@ THelpFeature::THelpFeature(TTemplateMain &window) : QObject(&window), m_window(w
 
     for (const TProjectLink &link : ProjectLinks()) {
         const QString name = QString::fromUtf16(link.name);
-        auto *action = new QAction(QString::fromUtf16(link.caption), this);
+        auto *action = new QAction(Tr(link.caption), this);
         action->setObjectName(name.isEmpty() ? u"urlLottery"_s : name);
         if (name.isEmpty())
-            action->setStatusTip(u"Открыть сайт лотереи"_s);
+            action->setStatusTip(Tr(u"Открыть сайт лотереи"));
         const QString address = QString::fromUtf16(link.address);
         connect(action, &QAction::triggered, this, [address] {
             try {
@@ -160,14 +161,14 @@ THelpFeature::THelpFeature(TTemplateMain &window) : QObject(&window), m_window(w
             m_menuHelp->addSeparator();
     }
     m_menuHelp->addSeparator();
-    m_actAbout = new QAction(u"О программе"_s, this);
+    m_actAbout = new QAction(Tr(u"О программе"), this);
     m_actAbout->setObjectName(u"About"_s);
     connect(m_actAbout, &QAction::triggered, this, &THelpFeature::showAbout);
     m_menuHelp->addAction(m_actAbout);
 
     // The language menu joins the options menu when there is one.
     QMenu *options = window.findMenu(u"menuOptions"_s);
-    m_menuLanguages = new QMenu(u"Язык"_s, options ? static_cast<QWidget *>(options) : m_menuHelp);
+    m_menuLanguages = new QMenu(Tr(u"Язык"), options ? static_cast<QWidget *>(options) : m_menuHelp);
     m_menuLanguages->setObjectName(u"menuLanguages"_s);
     if (options) {
         options->addSeparator();

@@ -1,6 +1,7 @@
 #include "ui/InfoWindow.h"
 
 #include "common/BusyCursor.h"
+#include "common/Translate.h"
 #include "lottery/NumberGeometry.h"
 #include "lottery/stats/StatList.h"
 #include "ui/CombsPage.h"
@@ -35,13 +36,13 @@ TFormInfo::TFormInfo(int matrixCols, int channelSize, QWidget *parent)
     : QDialog(parent), m_channelSize(channelSize)
 {
     setObjectName(u"FormInfo"_s);
-    setWindowTitle(u"Подробная информация"_s);
+    setWindowTitle(Tr(u"Подробная информация"));
     setWindowFlag(Qt::Tool);
     resize(420, 520);
 
     auto *layout = new QVBoxLayout(this);
     auto *colsRow = new QHBoxLayout;
-    auto *colsLabel = new QLabel(u"Количество столбцов:"_s, this);
+    auto *colsLabel = new QLabel(Tr(u"Количество столбцов:"), this);
     m_seCols = new QSpinBox(this);
     m_seCols->setObjectName(u"seCols"_s);
     m_seCols->setRange(1, kMaxNumber);
@@ -65,7 +66,7 @@ TFormInfo::TFormInfo(int matrixCols, int channelSize, QWidget *parent)
     m_lvProps->setObjectName(u"lvProps"_s);
     m_lvProps->setRootIsDecorated(false);
     m_lvProps->setColumnCount(2);
-    m_lvProps->setHeaderLabels({u"Свойство"_s, u"Значение"_s});
+    m_lvProps->setHeaderLabels({Tr(u"Свойство"), Tr(u"Значение")});
     m_lvProps->header()->resizeSection(0, 300);
 
     auto *splitter = new QSplitter(Qt::Vertical, this);
@@ -128,7 +129,7 @@ void ShowInfoWindow(const TInfoSubject &subject, QWidget *parent)
 QAction *InstallInfoWindow(TTemplateMain &window)
 {
     TDrawsPanel *panel = window.drawsPanel();
-    auto *action = new QAction(u"Сведения о тираже"_s, panel);
+    auto *action = new QAction(Tr(u"Сведения о тираже"), panel);
     action->setObjectName(u"DrawsInfo"_s);
     TTemplateMain *main = &window;
     auto showSelected = [main] {

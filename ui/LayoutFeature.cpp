@@ -4,6 +4,7 @@
 #include "common/Dialogs.h"
 #include "common/Exception.h"
 #include "common/FormStore.h"
+#include "common/Translate.h"
 #include "common/widgets/ExcelExportDialog.h"
 #include "common/widgets/StringGrid.h"
 #include "lottery/stats/StatList.h"
@@ -44,10 +45,10 @@ TLayoutFeature::TLayoutFeature(TTemplateMain &window) : QObject(&window), m_wind
     m_page->setShownCheck([this] { return tabShown(); });
     window.mainPages()->addTab(m_page, TLayoutPage::caption());
 
-    m_actInclude = MakeAction(u"Оставить выделенные"_s, u"LayoutFilter_Include"_s, this);
-    m_actExclude = MakeAction(u"Удалить выделенные"_s, u"LayoutFilter_Exclude"_s, this);
-    m_actExport = MakeAction(u"Экспорт схемы в Microsoft Excel"_s, u"LayoutXlsExport"_s, this);
-    m_actTab = MakeAction(u"Вкладка \"Схема\""_s, u"TabLayout"_s, this);
+    m_actInclude = MakeAction(Tr(u"Оставить выделенные"), u"LayoutFilter_Include"_s, this);
+    m_actExclude = MakeAction(Tr(u"Удалить выделенные"), u"LayoutFilter_Exclude"_s, this);
+    m_actExport = MakeAction(Tr(u"Экспорт схемы в Microsoft Excel"), u"LayoutXlsExport"_s, this);
+    m_actTab = MakeAction(Tr(u"Вкладка \"Схема\""), u"TabLayout"_s, this);
     m_actTab->setCheckable(true);
     m_actRepeats = MakeAction(TRepeatsWindow::caption(), u"AnalyzeRepeats"_s, this);
 
@@ -147,14 +148,14 @@ void TLayoutFeature::layoutFilter(bool deleting)
         // Without a number the step refuses before the undo copy is replaced, so the last step can
         // still be undone.
         if (selection.empty())
-            throw Exception(u"В выделенном диапазоне нет значений для фильтра!"_s);
+            throw Exception(Tr(u"В выделенном диапазоне нет значений для фильтра!"));
         combs->combs().SaveUndo(true);
         FilterCombsByNumbers(combs->combs(), StatList(), selection, deleting, combs->filterDraws(),
                              TLayoutPage::caption());
     } catch (const Exception &e) {
         ShowErrorBox(e.message());
     } catch (const std::bad_alloc &) {
-        ShowErrorBox(u"Недостаточно памяти для выполнения операции!"_s);
+        ShowErrorBox(Tr(u"Недостаточно памяти для выполнения операции!"));
     }
     updateActions();
     combs->updateActions();

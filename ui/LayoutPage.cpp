@@ -1,7 +1,9 @@
 #include "ui/LayoutPage.h"
 
 #include "common/BusyCursor.h"
+#include "common/Translate.h"
 #include "common/widgets/ListView.h"
+#include "common/widgets/SplitterPane.h"
 #include "common/widgets/StringGrid.h"
 #include "ui/logic/DrawsArchive.h"
 #include "ui/logic/MainOptions.h"
@@ -33,7 +35,7 @@ constexpr int kColWidth = 40;
 
 QString LengthHint()
 {
-    return u"Количество тиражей, использующихся для расчета статистики"_s;
+    return Tr(u"Количество тиражей, использующихся для расчета статистики");
 }
 
 QSpinBox *MakeLengthEdit(const QString &name, int value, QWidget *parent)
@@ -61,9 +63,9 @@ TLayoutPage::TLayoutPage(const TDrawsArchive &archive, const MainOptions &option
 {
     setObjectName(u"tsLayout"_s);
 
-    m_actCalc = new QAction(u"Обновить"_s, this);
+    m_actCalc = new QAction(Tr(u"Обновить"), this);
     m_actCalc->setObjectName(u"LayoutCalc"_s);
-    m_actCmpCalc = new QAction(u"Обновить"_s, this);
+    m_actCmpCalc = new QAction(Tr(u"Обновить"), this);
     m_actCmpCalc->setObjectName(u"LayoutCmpCalc"_s);
     connect(m_actCalc, &QAction::triggered, this, [this] {
         if (IsNotBusy())
@@ -75,7 +77,7 @@ TLayoutPage::TLayoutPage(const TDrawsArchive &archive, const MainOptions &option
     });
 
     auto *top = new QHBoxLayout;
-    top->addWidget(new QLabel(u"Тиражей:"_s, this));
+    top->addWidget(new QLabel(Tr(u"Тиражей:"), this));
     m_edLen = MakeLengthEdit(u"edLayoutLen"_s, kDefaultLayoutLen, this);
     m_edLen->installEventFilter(this);
     top->addWidget(m_edLen);
@@ -109,8 +111,11 @@ TLayoutPage::TLayoutPage(const TDrawsArchive &archive, const MainOptions &option
             head->addWidget(MakeButton(m_actCmpCalc, m_comparePanel));
         auto *list = new TQSortListView(m_comparePanel);
         list->setObjectName(u"lvLayoutCmp%1"_s.arg(k + 1));
-        list->addColumn(u"Кол-во"_s, 50, Qt::AlignRight);
-        list->addColumn(QString(), 200);
+        // Five lists share the panel: no sort mark takes room from the captions (the lists still
+        // sort by a click), and the window's range fills the rest of each list.
+        list->horizontalHeader()->setSortIndicatorShown(false);
+        list->addColumn(Tr(u"Кол-во"), 40, Qt::AlignRight);
+        list->addColumn(QString(), 40);
         list->horizontalHeader()->setStretchLastSection(true);
         column->addLayout(head);
         column->addWidget(list, 1);
@@ -124,8 +129,9 @@ TLayoutPage::TLayoutPage(const TDrawsArchive &archive, const MainOptions &option
     m_splitter->setObjectName(u"splLayout"_s);
     m_splitter->addWidget(m_grid);
     m_splitter->addWidget(m_comparePanel);
-    m_splitter->setStretchFactor(0, 1);
     m_splitter->setChildrenCollapsible(false);
+    // The comparison panel keeps its height ("LayoutCompareHeight"); the scheme takes the rest.
+    m_comparePane = new TSplitterPane(m_splitter, 1, m_comparePanel->sizeHint().height());
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -134,7 +140,7 @@ TLayoutPage::TLayoutPage(const TDrawsArchive &archive, const MainOptions &option
 
 QString TLayoutPage::caption()
 {
-    return u"Схема"_s;
+    return Tr(u"Схема");
 }
 
 bool TLayoutPage::eventFilter(QObject *watched, QEvent *event)
@@ -165,7 +171,7 @@ void TLayoutPage::RefreshLayout(bool force)
     if (!force && now == m_schemeCache)
         return;
     BusySection busy;
-    SetStatusText(u"Построение схемы выпадения номеров..."_s);
+    SetStatusText(Tr(u"Построение схемы выпадения номеров..."));
     const int offset = drawsOffset();
     m_scheme = BuildLayoutScheme(m_archive.draws(), offset, m_edLen->value(),
                                  LayoutMarkedNumbers(m_archive.draws(), offset));
@@ -202,12 +208,14 @@ void TLayoutPage::RefreshLayoutLists(bool force)
     if (!force && now == m_listsCache)
         return;
     BusySection busy;
-    SetStatusText(u"Построение схемы выпадения номеров..."_s);
+    SetStatusText(Tr(u"Построение схемы выпадения номеров..."));
     for (int k = 0; k < kCompareLists; ++k) {
         const TLayoutList built = BuildLayoutList(m_archive.draws(), now.offset, compareLen(k));
         TListViewModel *model = compareList(k)->listModel();
         model->clearItems();
         model->setColumnCaption(1, built.caption);
+        TQSortListView *view = compareList(k);
+        view->setColumnWidth(1, std::max(view->columnWidth(1), HeaderCaptionWidth(view->horizontalHeader(), built.caption)));
         for (const TLayoutListRow &row : built.rows) {
             TListItem item;
             item.texts = {QString::number(row.count), row.numbers};
@@ -260,15 +268,13 @@ void TLayoutPage::setCompareLen(int k, int value)
 
 int TLayoutPage::compareHeight() const
 {
-    return m_splitter->sizes().value(1);
+    return m_comparePane->size();
 }
 
 void TLayoutPage::setCompareHeight(int height)
 {
-    if (height <= 0)
-        return;
-    const int total = std::max(m_splitter->height(), height + 100);
-    m_splitter->setSizes({total - height, height});
+    if (height > 0)
+        m_comparePane->setSize(height);
 }
 
 bool TLayoutPage::hasSelection() const

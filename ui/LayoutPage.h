@@ -11,6 +11,7 @@
 class QAction;
 class QSpinBox;
 class QSplitter;
+class TSplitterPane;
 class TDrawsArchive;
 class TQSortListView;
 class TStringGrid;
@@ -83,6 +84,7 @@ private:
     QSpinBox *m_edLen;
     TStringGrid *m_grid;
     QSplitter *m_splitter;
+    TSplitterPane *m_comparePane = nullptr;
     QWidget *m_comparePanel;
     std::array<QSpinBox *, kCompareLists> m_edCmp{};
     std::array<TQSortListView *, kCompareLists> m_lvCmp{};

@@ -3,7 +3,9 @@
 #include "common/Cp1251.h"
 #include "common/Dialogs.h"
 #include "common/Format.h"
+#include "common/RegularFile.h"
 #include "common/SysUtils.h"
+#include "common/Translate.h"
 #include "common/widgets/FormLayouts.h"
 #include "lottery/DrawDates.h"
 #include "lottery/stats/StatMethod.h"
@@ -36,7 +38,7 @@ void SetFilterHelpShower(FilterHelpShower s)
 TFormFilterHelp::TFormFilterHelp(QWidget *parent) : QDialog(parent, Qt::Tool)
 {
     setObjectName(u"FormFilterHelp"_s);
-    setWindowTitle(u"Описание методики расчета"_s);
+    setWindowTitle(Tr(u"Описание методики расчета"));
     m_browser = new QTextBrowser(this);
     m_browser->setObjectName(u"wbHelp"_s);
     m_browser->setOpenLinks(false);
@@ -50,11 +52,15 @@ TFormFilterHelp::TFormFilterHelp(QWidget *parent) : QDialog(parent, Qt::Tool)
 
 bool TFormFilterHelp::loadPage(const QString &fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    try {
+        if (!ReadRegularFile(fileName, FileBounds::kText, bytes))
+            return false;
+    } catch (const EFileReadError &) {
         return false;
+    }
     // Pages made for the Windows help are in Windows-1251 more often than not.
-    const QString html = DecodeTextFile(file.readAll());
+    const QString html = DecodeTextFile(bytes);
     const QFileInfo info(fileName);
     m_page = info.absoluteFilePath();
     m_browser->setSearchPaths({info.absolutePath()});
@@ -113,8 +119,8 @@ bool ShowFilterHelp(const TStatMethod &method, QWidget *parent)
     const QString page = MethodHelpPage(method);
     if (page.isEmpty() || !QFileInfo(page).isFile()) {
         QString text = Format(u"Описание статистики \"%s\" недоступно!\r\r", {method.MethodCode()});
-        text += page.isEmpty() ? u"Файл справки не найден."_s
-                               : Format(u"Страница справки \"%s\" не найдена.", {page});
+        text +=
+            page.isEmpty() ? Tr(u"Файл справки не найден.") : Format(u"Страница справки \"%s\" не найдена.", {page});
         ShowErrorBox(text);
         return false;
     }

@@ -1,6 +1,7 @@
 #include "ui/ProxyDialog.h"
 
 #include "common/Dialogs.h"
+#include "common/Translate.h"
 
 #include <QFormLayout>
 #include <QLabel>
@@ -14,13 +15,13 @@ using namespace Qt::StringLiterals;
 TFormProxy::TFormProxy(QWidget *parent) : TDialogSTemplate(parent)
 {
     setObjectName(u"FormProxy"_s);
-    setWindowTitle(u"Параметры proxy-сервера"_s);
+    setWindowTitle(Tr(u"Параметры proxy-сервера"));
 
-    m_rbProxyOff = new QRadioButton(u"Не использовать proxy-сервер"_s, clientArea());
+    m_rbProxyOff = new QRadioButton(Tr(u"Не использовать proxy-сервер"), clientArea());
     m_rbProxyOff->setObjectName(u"rbProxyOff"_s);
-    m_rbProxyAuto = new QRadioButton(u"Автоматический поиск сервера (возможны задержки)"_s, clientArea());
+    m_rbProxyAuto = new QRadioButton(Tr(u"Автоматический поиск сервера (возможны задержки)"), clientArea());
     m_rbProxyAuto->setObjectName(u"rbProxyAuto"_s);
-    m_rbProxyManual = new QRadioButton(u"Ручной выбор proxy-сервера:"_s, clientArea());
+    m_rbProxyManual = new QRadioButton(Tr(u"Ручной выбор proxy-сервера:"), clientArea());
     m_rbProxyManual->setObjectName(u"rbProxyManual"_s);
 
     m_edServer = new QLineEdit(clientArea());
@@ -31,18 +32,18 @@ TFormProxy::TFormProxy(QWidget *parent) : TDialogSTemplate(parent)
     m_edPort->setValue(kDefaultProxyPort);
     m_edUsername = new QLineEdit(clientArea());
     m_edUsername->setObjectName(u"edUsername"_s);
-    m_edUsername->setToolTip(u"Имя пользователя (не обязательно)"_s);
+    m_edUsername->setToolTip(Tr(u"Имя пользователя (не обязательно)"));
     m_edPassword = new QLineEdit(clientArea());
     m_edPassword->setObjectName(u"edPassword"_s);
-    m_edPassword->setToolTip(u"Пароль (не обязательно)"_s);
+    m_edPassword->setToolTip(Tr(u"Пароль (не обязательно)"));
     m_edPassword->setEchoMode(QLineEdit::Password);
 
     auto *edits = new QFormLayout;
     edits->setContentsMargins(20, 0, 0, 0);
-    edits->addRow(u"Имя или адрес сервера:"_s, m_edServer);
-    edits->addRow(u"Порт:"_s, m_edPort);
-    edits->addRow(u"Имя пользователя:"_s, m_edUsername);
-    edits->addRow(u"Пароль:"_s, m_edPassword);
+    edits->addRow(Tr(u"Имя или адрес сервера:"), m_edServer);
+    edits->addRow(Tr(u"Порт:"), m_edPort);
+    edits->addRow(Tr(u"Имя пользователя:"), m_edUsername);
+    edits->addRow(Tr(u"Пароль:"), m_edPassword);
 
     auto *layout = new QVBoxLayout(clientArea());
     layout->addWidget(m_rbProxyOff);
@@ -95,8 +96,8 @@ bool TFormProxy::validate()
 {
     const QString server = m_edServer->text().trimmed();
     if (m_rbProxyManual->isChecked() && !server.isEmpty() && !IsValidProxyHost(server)) {
-        ShowErrorBox(u"Введите имя или адрес proxy-сервера без протокола, порта и пробелов "
-                     u"(например proxy.example.org или 192.168.0.1)!"_s);
+        ShowErrorBox(Tr(u"Введите имя или адрес proxy-сервера без протокола, порта и пробелов "
+                        u"(например proxy.example.org или 192.168.0.1)!"));
         m_edServer->setFocus();
         return false;
     }

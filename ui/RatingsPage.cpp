@@ -4,6 +4,7 @@
 #include "common/Dialogs.h"
 #include "common/Exception.h"
 #include "common/Format.h"
+#include "common/Translate.h"
 #include "common/widgets/ExcelExportDialog.h"
 #include "common/widgets/ListView.h"
 #include "ui/logic/MainOptions.h"
@@ -36,7 +37,7 @@ QString AskCsvFileName(QWidget *parent)
         return CsvDialog()(parent);
     QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(u"CSV-файлы (*.csv)"_s);
+    dialog.setNameFilter(Tr(u"CSV-файлы (*.csv)"));
     dialog.setDefaultSuffix(u"csv"_s);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
@@ -75,13 +76,15 @@ TRatingsPage::TRatingsPage(TRatings &ratings, MainOptions &options, QWidget *par
     });
     layout->addWidget(m_list);
 
-    m_actRefresh = makeAction(u"Обновить рейтинг по текущим ставкам"_s, u"RatingsRefresh"_s, &TRatingsPage::ratingsRefresh);
-    m_actExport = makeAction(u"Экспорт рейтинга в CSV-файл"_s, u"RatingsExport"_s, &TRatingsPage::ratingsExport);
-    m_actXlsExport = makeAction(u"Экспорт рейтинга в Microsoft Excel"_s, u"RatingsXlsExport"_s,
-                                &TRatingsPage::ratingsXlsExport);
-    m_actToScript = makeAction(u"Добавить в сценарий"_s, u"RatingsToScript"_s, &TRatingsPage::ratingsToScript);
-    const std::array<QString, 3> modeCaptions{u"Ожидаемые значения совпадений"_s, u"Абсолютные значения эффективности"_s,
-                                              u"Относительные значения эффективности"_s};
+    m_actRefresh =
+        makeAction(Tr(u"Обновить рейтинг по текущим ставкам"), u"RatingsRefresh"_s, &TRatingsPage::ratingsRefresh);
+    m_actExport = makeAction(Tr(u"Экспорт рейтинга в CSV-файл"), u"RatingsExport"_s, &TRatingsPage::ratingsExport);
+    m_actXlsExport =
+        makeAction(Tr(u"Экспорт рейтинга в Microsoft Excel"), u"RatingsXlsExport"_s, &TRatingsPage::ratingsXlsExport);
+    m_actToScript = makeAction(Tr(u"Добавить в сценарий"), u"RatingsToScript"_s, &TRatingsPage::ratingsToScript);
+    const std::array<QString, 3> modeCaptions{Tr(u"Ожидаемые значения совпадений"),
+                                              Tr(u"Абсолютные значения эффективности"),
+                                              Tr(u"Относительные значения эффективности")};
     auto *group = new QActionGroup(this);
     for (int mode = 0; mode < 3; ++mode) {
         auto *a = new QAction(modeCaptions[static_cast<size_t>(mode)], group);
@@ -98,7 +101,7 @@ TRatingsPage::TRatingsPage(TRatings &ratings, MainOptions &options, QWidget *par
 
 QString TRatingsPage::caption()
 {
-    return u"Рейтинг"_s;
+    return Tr(u"Рейтинг");
 }
 
 QAction *TRatingsPage::makeAction(const QString &caption, const QString &name, void (TRatingsPage::*command)())
@@ -114,13 +117,7 @@ void TRatingsPage::guarded(const std::function<void()> &command)
 {
     if (!IsNotBusy())
         return;
-    try {
-        command();
-    } catch (const Exception &e) {
-        ShowErrorBox(e.message());
-    } catch (const std::exception &e) {
-        ShowErrorBox(QString::fromLocal8Bit(e.what()));
-    }
+    RunCommand(command);
     updateActions();
 }
 
@@ -173,7 +170,7 @@ void TRatingsPage::ratingsToScript()
     {
         BusySection busy;
         StatusReset reset;
-        SetStatusText(u"Генерация новых строк в сценарии..."_s);
+        SetStatusText(Tr(u"Генерация новых строк в сценарии..."));
         for (int row : m_list->selectedRows()) {
             if (row < 0 || row >= m_ratings.count())
                 continue;

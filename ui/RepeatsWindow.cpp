@@ -1,5 +1,9 @@
 #include "ui/RepeatsWindow.h"
 
+#include "common/Translate.h"
+#include "common/widgets/SplitterPane.h"
+#include "ui/ChartAxes.h"
+
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
@@ -62,32 +66,32 @@ TRepeatsWindow::TRepeatsWindow(const TDrawsArray &draws, QWidget *parent) : QDia
     setWindowTitle(caption());
     resize(800, 600);
 
-    m_edDrawsLen = MakeEdit(u"edDrawsLen"_s, u"Количество тиражей, использующихся для расчета статистики"_s, this);
-    m_edDeep = MakeEdit(u"edDeep"_s,
-                        u"Количество тиражей, просматриваемых \"в глубину\" для поиска совпадений"_s, this);
+    m_edDrawsLen = MakeEdit(u"edDrawsLen"_s, Tr(u"Количество тиражей, использующихся для расчета статистики"), this);
+    m_edDeep =
+        MakeEdit(u"edDeep"_s, Tr(u"Количество тиражей, просматриваемых \"в глубину\" для поиска совпадений"), this);
     m_edDrawsLen->setValue(kRepeatsDefaultLength);
     m_edDeep->setValue(kRepeatsDefaultDepth);
     m_edDrawsLen->installEventFilter(this);
     m_edDeep->installEventFilter(this);
-    m_btnCalc = new QPushButton(u"Рассчитать"_s, this);
+    m_btnCalc = new QPushButton(Tr(u"Рассчитать"), this);
     m_btnCalc->setObjectName(u"btnCalc"_s);
     m_btnCalc->setAutoDefault(false);
     connect(m_btnCalc, &QPushButton::clicked, this, &TRepeatsWindow::RefreshAnalyze);
 
     auto *top = new QHBoxLayout;
-    top->addWidget(new QLabel(u"Тиражей:"_s, this));
+    top->addWidget(new QLabel(Tr(u"Тиражей:"), this));
     top->addWidget(m_edDrawsLen);
-    top->addWidget(new QLabel(u"Глубина:"_s, this));
+    top->addWidget(new QLabel(Tr(u"Глубина:"), this));
     top->addWidget(m_edDeep);
     top->addWidget(m_btnCalc);
     top->addStretch(1);
 
     m_lvList = new TQSortListView(this);
     m_lvList->setObjectName(u"lvList"_s);
-    m_lvList->addColumn(u"Тираж"_s, 60, Qt::AlignRight);
-    m_lvList->addColumn(u"Совпадений"_s, 80, Qt::AlignRight);
-    m_lvList->addColumn(u"Кол-во повторов"_s, 100, Qt::AlignRight);
-    m_lvList->addColumn(u"Список тиражей"_s, 400);
+    m_lvList->addColumn(Tr(u"Тираж"), 60, Qt::AlignRight);
+    m_lvList->addColumn(Tr(u"Совпадений"), 80, Qt::AlignRight);
+    m_lvList->addColumn(Tr(u"Кол-во повторов"), 100, Qt::AlignRight);
+    m_lvList->addColumn(Tr(u"Список тиражей"), 400);
 
     m_chart = new QChart;
     m_chart->legend()->setVisible(true);
@@ -98,9 +102,9 @@ TRepeatsWindow::TRepeatsWindow(const TDrawsArray &draws, QWidget *parent) : QDia
     m_splitter->setObjectName(u"splRepeats"_s);
     m_splitter->addWidget(m_lvList);
     m_splitter->addWidget(m_chartView);
-    m_splitter->setStretchFactor(0, 1);
     m_splitter->setChildrenCollapsible(false);
-    m_splitter->setSizes({400, kDefaultGraphHeight});
+    // The chart keeps its height ("GraphHeight"); the list takes the rest of the window.
+    m_chartPane = new TSplitterPane(m_splitter, 1, kDefaultGraphHeight);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -109,7 +113,7 @@ TRepeatsWindow::TRepeatsWindow(const TDrawsArray &draws, QWidget *parent) : QDia
 
 QString TRepeatsWindow::caption()
 {
-    return u"Количество повторов в зависимости от тиража"_s;
+    return Tr(u"Количество повторов в зависимости от тиража");
 }
 
 QString TRepeatsWindow::section()
@@ -144,7 +148,7 @@ void TRepeatsWindow::RefreshAnalyze()
         m_result = {};
         const int analysed = std::min(static_cast<int>(m_draws.size()), std::max(m_edDrawsLen->value(), 1));
         {
-            ProgressGuard progress(u"Идет сбор статистики...."_s, analysed);
+            ProgressGuard progress(Tr(u"Идет сбор статистики...."), analysed);
             m_result = AnalyzeRepeats(m_draws, m_edDrawsLen->value(), m_edDeep->value(), [] {
                 StepProgress();
                 RepaintProgress();
@@ -160,16 +164,15 @@ void TRepeatsWindow::RefreshAnalyze()
     } catch (const Exception &e) {
         ShowErrorBox(e.message());
     } catch (const std::bad_alloc &) {
-        ShowErrorBox(u"Недостаточно памяти для выполнения операции!"_s);
+        ShowErrorBox(Tr(u"Недостаточно памяти для выполнения операции!"));
     }
 }
 
 void TRepeatsWindow::fillChart()
 {
-    ProgressGuard progress(u"Создание графиков..."_s, static_cast<int>(m_result.rows.size()));
+    ProgressGuard progress(Tr(u"Создание графиков..."), static_cast<int>(m_result.rows.size()));
     m_chart->removeAllSeries();
-    for (QAbstractAxis *axis : m_chart->axes())
-        m_chart->removeAxis(axis);
+    DeleteChartAxes(m_chart);
 
     const std::vector<std::vector<QPointF>> points = RepeatsSeries(m_result);
     std::vector<QLineSeries *> series;
@@ -199,12 +202,9 @@ void TRepeatsWindow::fillChart()
             maxY = std::max(maxY, p.y());
             first = false;
         }
-    auto *axisX = new QValueAxis;
-    axisX->setLabelFormat(u"%d"_s);
-    axisX->setRange(minX, std::max(maxX, minX + 1));
-    auto *axisY = new QValueAxis;
-    axisY->setLabelFormat(u"%d"_s);
-    axisY->setRange(0, maxY);
+    // Draw numbers across, counts of repeats up: both whole.
+    auto *axisX = NewValueAxis(minX, maxX, true, 11);
+    auto *axisY = NewValueAxis(0, maxY, true, 9, true);
     m_chart->addAxis(axisX, Qt::AlignBottom);
     m_chart->addAxis(axisY, Qt::AlignLeft);
     for (QLineSeries *line : series) {
@@ -224,7 +224,7 @@ void TRepeatsWindow::loadSettings()
     m_edDeep->setValue(std::max(store.readInteger(section(), u"DrawsDeep"_s, kRepeatsDefaultDepth), 1));
     const int height = store.readInteger(section(), u"GraphHeight"_s, kDefaultGraphHeight);
     if (height > 0)
-        m_splitter->setSizes({std::max(m_splitter->height() - height, 100), height});
+        m_chartPane->setSize(height);
 }
 
 void TRepeatsWindow::saveSettings() const
@@ -235,7 +235,7 @@ void TRepeatsWindow::saveSettings() const
         SaveListViewSettings(store, section(), m_lvList, false);
         store.writeInteger(section(), u"DrawsLength"_s, m_edDrawsLen->value());
         store.writeInteger(section(), u"DrawsDeep"_s, m_edDeep->value());
-        store.writeInteger(section(), u"GraphHeight"_s, m_splitter->sizes().value(1));
+        store.writeInteger(section(), u"GraphHeight"_s, m_chartPane->size());
         store.save();
     } catch (const Exception &e) {
         ShowErrorBox(e.message());

@@ -11,6 +11,7 @@ class QChartView;
 class QPushButton;
 class QSpinBox;
 class QSplitter;
+class TSplitterPane;
 class TQSortListView;
 
 // The window "Количество повторов в зависимости от тиража": for each of the newest draws, how many
@@ -52,6 +53,7 @@ private:
     QPushButton *m_btnCalc;
     TQSortListView *m_lvList;
     QSplitter *m_splitter;
+    TSplitterPane *m_chartPane = nullptr;
     QChart *m_chart;
     QChartView *m_chartView;
 };

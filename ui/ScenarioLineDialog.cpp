@@ -1,5 +1,6 @@
 #include "ui/ScenarioLineDialog.h"
 
+#include "common/Translate.h"
 #include "lottery/stats/StatList.h"
 #include "ui/FilterDialog.h"
 #include "ui/ScenarioPage.h"
@@ -54,33 +55,33 @@ TFormScript::TFormScript(QWidget *parent, const TStatList &stats, FilterItemEdit
     : TDialogSTemplate(parent), m_stats(stats), m_editFilter(std::move(filterEditor))
 {
     setObjectName(u"FormScript"_s);
-    setWindowTitle(u"Элемент сценария"_s);
+    setWindowTitle(Tr(u"Элемент сценария"));
     QWidget *area = clientArea();
     auto *layout = new QVBoxLayout(area);
 
-    auto *options = new QGroupBox(u" Опции "_s, area);
+    auto *options = new QGroupBox(Tr(u" Опции "), area);
     options->setObjectName(u"gbOptions"_s);
     layout->addWidget(options);
     auto *optionsForm = new QFormLayout(options);
     m_cbStartCombsType =
         captionsBox(u"cbStartCombsType"_s, ScenarioSource::Count, &SourceListCaption, options);
-    optionsForm->addRow(u"Начальный список комбинаций:"_s, m_cbStartCombsType);
+    optionsForm->addRow(Tr(u"Начальный список комбинаций:"), m_cbStartCombsType);
     m_edDrawsExclude = new QSpinBox(options);
     m_edDrawsExclude->setObjectName(u"edDrawsExclude"_s);
     m_edDrawsExclude->setRange(0, INT_MAX);
     m_edDrawsExclude->setValue(0);
-    optionsForm->addRow(u"Кол-во тиражей:"_s, m_edDrawsExclude);
+    optionsForm->addRow(Tr(u"Кол-во тиражей:"), m_edDrawsExclude);
     m_cbResultCombsMode =
         captionsBox(u"cbResultCombsMode"_s, StakeChoice::Count, &StakeChoiceCaption, options);
-    optionsForm->addRow(u"В случае неоднозначного результата после применения фильтров:"_s, m_cbResultCombsMode);
-    m_cbClearStakes = checkBox(u"cbClearStakes"_s,
-                               u"Удалить все ставки перед выполнением (накопление только рейтинга)"_s, options);
+    optionsForm->addRow(Tr(u"В случае неоднозначного результата после применения фильтров:"), m_cbResultCombsMode);
+    m_cbClearStakes =
+        checkBox(u"cbClearStakes"_s, Tr(u"Удалить все ставки перед выполнением (накопление только рейтинга)"), options);
     optionsForm->addRow(m_cbClearStakes);
-    m_cbNewOnly = checkBox(u"cbNewOnly"_s,
-                           u"Только новые ставки (пропускать те ставки, которые уже есть в списке)"_s, options);
+    m_cbNewOnly =
+        checkBox(u"cbNewOnly"_s, Tr(u"Только новые ставки (пропускать те ставки, которые уже есть в списке)"), options);
     optionsForm->addRow(m_cbNewOnly);
 
-    auto *filters = new QGroupBox(u" Фильтры "_s, area);
+    auto *filters = new QGroupBox(Tr(u" Фильтры "), area);
     filters->setObjectName(u"gbFilters"_s);
     layout->addWidget(filters);
     auto *grid = new QGridLayout(filters);
@@ -94,7 +95,7 @@ TFormScript::TFormScript(QWidget *parent, const TStatList &stats, FilterItemEdit
         button->setObjectName(u"btnFilter"_s + QString::number(slot));
         button->setAutoDefault(false);
         button->setFixedWidth(button->fontMetrics().horizontalAdvance(u"...."_s) + 12);
-        auto *label = new QLabel(u"Фильтр %1:"_s.arg(slot), filters);
+        auto *label = new QLabel(Tr(u"Фильтр %1:").arg(slot), filters);
         label->setBuddy(edit);
         grid->addWidget(label, slot - 1, 0);
         grid->addWidget(edit, slot - 1, 1);
@@ -108,7 +109,7 @@ TFormScript::TFormScript(QWidget *parent, const TStatList &stats, FilterItemEdit
     layout->addLayout(commentForm);
     m_edComments = new QLineEdit(area);
     m_edComments->setObjectName(u"edComments"_s);
-    commentForm->addRow(u"Комментарии:"_s, m_edComments);
+    commentForm->addRow(Tr(u"Комментарии:"), m_edComments);
 }
 
 void TFormScript::fill(const QString &line, int defaultDraws)

@@ -4,6 +4,7 @@
 #include "common/Dialogs.h"
 #include "common/Exception.h"
 #include "common/Format.h"
+#include "common/Translate.h"
 #include "common/widgets/Clipboard.h"
 #include "lottery/FilterItem.h"
 #include "lottery/ScenarioLine.h"
@@ -31,7 +32,7 @@ ScenarioFileDialog g_fileDialog;
 QString runFileDialog(QWidget *parent, bool save)
 {
     QFileDialog dialog(parent);
-    dialog.setNameFilter(u"Файлы сценариев (*.lsc)"_s);
+    dialog.setNameFilter(Tr(u"Файлы сценариев (*.lsc)"));
     dialog.setDefaultSuffix(u"lsc"_s);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -40,8 +41,15 @@ QString runFileDialog(QWidget *parent, bool save)
     return dialog.selectedFiles().constFirst();
 }
 
-const QString kNewLineCaption = u"Создание новой строки"_s;
-const QString kEditLineCaption = u"Редактирование строки"_s;
+// The captions of the line dialog.
+QString NewLineCaption()
+{
+    return Tr(u"Создание новой строки");
+}
+QString EditLineCaption()
+{
+    return Tr(u"Редактирование строки");
+}
 
 constexpr int kCommentColumn = 0;
 constexpr int kOptionsColumn = 1;
@@ -117,7 +125,7 @@ TScenarioPage::TScenarioPage(const TStatList &stats, QWidget *parent) : QWidget(
 
 QString TScenarioPage::caption()
 {
-    return u"Сценарии"_s;
+    return Tr(u"Сценарии");
 }
 
 QString TScenarioPage::countText(int count)
@@ -151,10 +159,10 @@ void TScenarioPage::buildList()
             return {};
         return cellText(m_scenario.lines().at(row), column, m_stats);
     });
-    m_lvScripts->addColumn(u"Комментарии"_s, 180);
-    m_lvScripts->addColumn(u"Опции"_s, 220);
+    m_lvScripts->addColumn(Tr(u"Комментарии"), 180);
+    m_lvScripts->addColumn(Tr(u"Опции"), 220);
     for (int i = 1; i <= kScenarioFilterCount; ++i)
-        m_lvScripts->addColumn(u"Фильтр %1"_s.arg(i), 160);
+        m_lvScripts->addColumn(Tr(u"Фильтр %1").arg(i), 160);
 }
 
 QAction *TScenarioPage::makeAction(const QString &caption, const QString &name, const QKeySequence &shortcut,
@@ -173,26 +181,30 @@ QAction *TScenarioPage::makeAction(const QString &caption, const QString &name, 
 
 void TScenarioPage::buildActions()
 {
-    m_actOpen = makeAction(u"Открыть"_s, u"ScriptOpen"_s, QKeySequence(Qt::CTRL | Qt::Key_J), &TScenarioPage::scriptOpen);
-    m_actSave = makeAction(u"Сохранить"_s, u"ScriptSave"_s, QKeySequence(Qt::CTRL | Qt::Key_I), &TScenarioPage::scriptSave);
-    m_actLoad = makeAction(u"Добавить сценарий"_s, u"ScriptLoad"_s, QKeySequence(), &TScenarioPage::scriptLoad);
-    m_actAdd = makeAction(u"Добавить фильтры"_s, u"ScriptAdd"_s, QKeySequence(Qt::CTRL | Qt::Key_Insert),
+    m_actOpen =
+        makeAction(Tr(u"Открыть"), u"ScriptOpen"_s, QKeySequence(Qt::CTRL | Qt::Key_J), &TScenarioPage::scriptOpen);
+    m_actSave =
+        makeAction(Tr(u"Сохранить"), u"ScriptSave"_s, QKeySequence(Qt::CTRL | Qt::Key_I), &TScenarioPage::scriptSave);
+    m_actLoad = makeAction(Tr(u"Добавить сценарий"), u"ScriptLoad"_s, QKeySequence(), &TScenarioPage::scriptLoad);
+    m_actAdd = makeAction(Tr(u"Добавить фильтры"), u"ScriptAdd"_s, QKeySequence(Qt::CTRL | Qt::Key_Insert),
                           &TScenarioPage::scriptAdd);
-    m_actEmpty = makeAction(u"Добавить разделитель"_s, u"ScriptEmpty"_s,
+    m_actEmpty = makeAction(Tr(u"Добавить разделитель"), u"ScriptEmpty"_s,
                             QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Insert), &TScenarioPage::scriptEmpty);
-    m_actClone = makeAction(u"Клонировать"_s, u"ScriptClone"_s, QKeySequence(Qt::CTRL | Qt::Key_K),
+    m_actClone = makeAction(Tr(u"Клонировать"), u"ScriptClone"_s, QKeySequence(Qt::CTRL | Qt::Key_K),
                             &TScenarioPage::scriptClone);
-    m_actEdit = makeAction(u"Изменить"_s, u"ScriptEdit"_s, QKeySequence(Qt::CTRL | Qt::Key_Return),
+    m_actEdit = makeAction(Tr(u"Изменить"), u"ScriptEdit"_s, QKeySequence(Qt::CTRL | Qt::Key_Return),
                            &TScenarioPage::scriptEdit);
     m_actEdit->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
-    m_actDel = makeAction(u"Удалить"_s, u"ScriptDel"_s, QKeySequence(Qt::CTRL | Qt::Key_Delete), &TScenarioPage::scriptDel);
-    m_actClr = makeAction(u"Удалить все"_s, u"ScriptClr"_s, QKeySequence(), &TScenarioPage::scriptClr);
-    m_actUp = makeAction(u"Переместить вверх"_s, u"ScriptUp"_s, QKeySequence(Qt::CTRL | Qt::Key_Up), &TScenarioPage::scriptUp);
-    m_actDown = makeAction(u"Переместить вниз"_s, u"ScriptDown"_s, QKeySequence(Qt::CTRL | Qt::Key_Down),
+    m_actDel =
+        makeAction(Tr(u"Удалить"), u"ScriptDel"_s, QKeySequence(Qt::CTRL | Qt::Key_Delete), &TScenarioPage::scriptDel);
+    m_actClr = makeAction(Tr(u"Удалить все"), u"ScriptClr"_s, QKeySequence(), &TScenarioPage::scriptClr);
+    m_actUp = makeAction(Tr(u"Переместить вверх"), u"ScriptUp"_s, QKeySequence(Qt::CTRL | Qt::Key_Up),
+                         &TScenarioPage::scriptUp);
+    m_actDown = makeAction(Tr(u"Переместить вниз"), u"ScriptDown"_s, QKeySequence(Qt::CTRL | Qt::Key_Down),
                            &TScenarioPage::scriptDown);
-    m_actCopy = makeAction(u"Копировать в буфер"_s, u"ScriptCopy"_s, QKeySequence(Qt::CTRL | Qt::Key_C),
+    m_actCopy = makeAction(Tr(u"Копировать в буфер"), u"ScriptCopy"_s, QKeySequence(Qt::CTRL | Qt::Key_C),
                            &TScenarioPage::scriptCopy);
-    m_actPaste = makeAction(u"Вставить из буфера"_s, u"ScriptPaste"_s, QKeySequence(Qt::CTRL | Qt::Key_V),
+    m_actPaste = makeAction(Tr(u"Вставить из буфера"), u"ScriptPaste"_s, QKeySequence(Qt::CTRL | Qt::Key_V),
                             &TScenarioPage::scriptPaste);
 
     auto separator = [this] {
@@ -211,15 +223,7 @@ void TScenarioPage::guarded(const std::function<void()> &command)
     // A key can reach an action before the periodic check disables it.
     if (!IsNotBusy() || m_running)
         return;
-    try {
-        command();
-    } catch (const Exception &e) {
-        ShowErrorBox(e.message());
-    } catch (const std::bad_alloc &) {
-        ShowErrorBox(u"Недостаточно памяти для выполнения операции!"_s);
-    } catch (const std::exception &e) {
-        ShowErrorBox(QString::fromLocal8Bit(e.what()));
-    }
+    RunCommand(command);
     updateActions();
 }
 
@@ -350,7 +354,7 @@ void TScenarioPage::appendLines(const QStringList &lines)
 void TScenarioPage::scriptAdd()
 {
     QString line;
-    if (runLineDialog(kNewLineCaption, line))
+    if (runLineDialog(NewLineCaption(), line))
         appendLines({line});
 }
 
@@ -364,7 +368,7 @@ void TScenarioPage::scriptClone()
     if (!canEditSelected())
         return;
     QString line = m_scenario.GetLine(selectedLine());
-    if (runLineDialog(kNewLineCaption, line))
+    if (runLineDialog(NewLineCaption(), line))
         appendLines({line});
 }
 
@@ -374,7 +378,7 @@ void TScenarioPage::scriptEdit()
         return;
     const int row = selectedLine();
     QString line = m_scenario.GetLine(row);
-    if (runLineDialog(kEditLineCaption, line))
+    if (runLineDialog(EditLineCaption(), line))
         m_scenario.SetLine(row, line);
 }
 
@@ -385,7 +389,7 @@ void TScenarioPage::scriptDel()
         return;
     BusySection busy;
     StatusReset reset;
-    SetStatusText(u"Удаление строк..."_s);
+    SetStatusText(Tr(u"Удаление строк..."));
     m_lvScripts->selectionModel()->clearSelection();
     m_scenario.DeleteLines(rows);
 }
@@ -396,7 +400,7 @@ void TScenarioPage::scriptClr()
         return;
     BusySection busy;
     StatusReset reset;
-    SetStatusText(u"Удаление строк..."_s);
+    SetStatusText(Tr(u"Удаление строк..."));
     m_lvScripts->selectionModel()->clearSelection();
     m_scenario.Clear();
 }
@@ -440,7 +444,7 @@ void TScenarioPage::scriptPaste()
     try {
         lines = ParseScenarioText(text);
     } catch (const EConvertError &e) {
-        ShowErrorBox(u"Текст в буфере обмена не является сценарием!\r\r"_s + e.message());
+        ShowErrorBox(Tr(u"Текст в буфере обмена не является сценарием!\r\r") + e.message());
         return;
     }
     appendLines(lines);

@@ -78,7 +78,7 @@ TScenarioRunFeature::TScenarioRunFeature(TTemplateMain &window) : QObject(&windo
             // A key can reach the command before the periodic check disables it.
             updateActions();
             if (a->isEnabled())
-                (this->*command)();
+                RunCommand([this, command] { (this->*command)(); });
             updateActions();
         });
         m_window.addAction(a);

@@ -86,15 +86,6 @@ QIcon scriptIcon(int image)
     return image == kScriptImagePublic ? icons[0] : icons[1];
 }
 
-QString messageOf(const std::exception &e)
-{
-    if (const auto *own = dynamic_cast<const Exception *>(&e))
-        return own->message();
-    if (dynamic_cast<const std::bad_alloc *>(&e))
-        return Tr(u"Недостаточно памяти для выполнения операции!");
-    return QString::fromLocal8Bit(e.what());
-}
-
 // Runs a flow; an unexpected failure is shown under its leading line.
 template <class Body>
 void flow(QStringView lead, Body &&body)
@@ -102,7 +93,7 @@ void flow(QStringView lead, Body &&body)
     try {
         body();
     } catch (const std::exception &e) {
-        ShowErrorBox(Format(lead, {messageOf(e)}));
+        ShowErrorBox(Format(lead, {ExceptionText(e)}));
     }
 }
 
@@ -260,11 +251,7 @@ void TScriptCatalogPanel::guarded(const std::function<void()> &command)
     // A key or a click can reach a command before the periodic check disables it.
     if (!IsNotBusy())
         return;
-    try {
-        command();
-    } catch (const std::exception &e) {
-        ShowErrorBox(messageOf(e));
-    }
+    RunCommand(command);
     updateActions();
 }
 

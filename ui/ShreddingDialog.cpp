@@ -2,6 +2,7 @@
 
 #include "common/Dialogs.h"
 #include "common/Format.h"
+#include "common/Translate.h"
 #include "ui/logic/StatSettingsEdit.h"
 
 #include <QGridLayout>
@@ -15,17 +16,17 @@ using namespace Qt::StringLiterals;
 TFormShredding::TFormShredding(QWidget *parent) : TDialogSTemplate(parent)
 {
     setObjectName(u"FormShredding"_s);
-    setWindowTitle(u"Методы шинковки"_s);
+    setWindowTitle(Tr(u"Методы шинковки"));
     QWidget *area = clientArea();
     auto *grid = new QGridLayout;
     for (int i = 0; i < 3; ++i) {
         auto *formula = new QLineEdit(area);
         formula->setObjectName(Format(u"edFormula%d", {i + 1}));
-        formula->setToolTip(u"Используемая формула"_s);
+        formula->setToolTip(Tr(u"Используемая формула"));
         auto *digits = new QSpinBox(area);
         digits->setObjectName(Format(u"edDigits%d", {i + 1}));
         digits->setRange(kMinFormulaDigits, kMaxFormulaDigits);
-        digits->setToolTip(u"Количество используемых знаков после запятой"_s);
+        digits->setToolTip(Tr(u"Количество используемых знаков после запятой"));
         grid->addWidget(new QLabel(Format(u"Формула %d:", {i + 1}), area), i, 0);
         grid->addWidget(formula, i, 1);
         grid->addWidget(digits, i, 2);
@@ -33,8 +34,8 @@ TFormShredding::TFormShredding(QWidget *parent) : TDialogSTemplate(parent)
         m_edDigits[size_t(i)] = digits;
     }
     grid->setColumnStretch(1, 1);
-    auto *note = new QLabel(MessageToDisplay(u"Используемые переменные:\r\nn1, n2, n3, ..., nX - числа текущего "
-                                             u"тиража\r\np1, p2, p3, ..., pX - числа предыдущего тиража"),
+    auto *note = new QLabel(MessageToDisplay(Tr(u"Используемые переменные:\r\nn1, n2, n3, ..., nX - числа текущего "
+                                             u"тиража\r\np1, p2, p3, ..., pX - числа предыдущего тиража")),
                             area);
     note->setObjectName(u"lbNote"_s);
     auto *layout = new QVBoxLayout(area);

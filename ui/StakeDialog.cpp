@@ -1,6 +1,7 @@
 #include "ui/StakeDialog.h"
 
 #include "common/Dialogs.h"
+#include "common/Translate.h"
 #include "lottery/DrawTexts.h"
 
 #include <QComboBox>
@@ -24,7 +25,7 @@ QSpinBox *DrawNumberEdit(QWidget *parent)
     auto *edit = new QSpinBox(parent);
     edit->setObjectName(u"edDrawNumber"_s);
     edit->setRange(1, INT_MAX);
-    edit->setToolTip(u"Номер первого тиража"_s);
+    edit->setToolTip(Tr(u"Номер первого тиража"));
     return edit;
 }
 
@@ -49,7 +50,7 @@ bool SeriesFits(QSpinBox *draw, QSpinBox *draws)
 {
     if (static_cast<int64_t>(draw->value()) + draws->value() - 1 <= INT_MAX)
         return true;
-    ShowErrorBox(u"Номер последнего тиража серии превышает 2147483647!"_s);
+    ShowErrorBox(Tr(u"Номер последнего тиража серии превышает 2147483647!"));
     draws->setFocus();
     return false;
 }
@@ -58,7 +59,7 @@ bool CommentGiven(QLineEdit *comment)
 {
     if (!comment->text().trimmed().isEmpty())
         return true;
-    ShowErrorBox(u"Необходимо ввести комментарий!"_s);
+    ShowErrorBox(Tr(u"Необходимо ввести комментарий!"));
     comment->setFocus();
     return false;
 }
@@ -68,7 +69,7 @@ bool CommentGiven(QLineEdit *comment)
 TFormStake::TFormStake(QWidget *parent) : TDialogSTemplate(parent)
 {
     setObjectName(u"FormStake"_s);
-    setWindowTitle(u"Добавление ставки"_s);
+    setWindowTitle(Tr(u"Добавление ставки"));
     auto *form = new QFormLayout(clientArea());
     m_draw = DrawNumberEdit(clientArea());
     m_stake = new QLineEdit(clientArea());
@@ -78,11 +79,11 @@ TFormStake::TFormStake(QWidget *parent) : TDialogSTemplate(parent)
     m_sum = new QLineEdit(clientArea());
     m_sum->setObjectName(u"edSum"_s);
     m_sum->setReadOnly(true);
-    form->addRow(u"Номер тиража:"_s, m_draw);
-    form->addRow(u"Ставка (числа через \",\" или \";\"):"_s, m_stake);
-    form->addRow(u"Сумма чисел:"_s, m_sum);
-    form->addRow(u"Комментарий:"_s, m_comment);
-    form->addRow(u"Количество тиражей:"_s, m_draws);
+    form->addRow(Tr(u"Номер тиража:"), m_draw);
+    form->addRow(Tr(u"Ставка (числа через \",\" или \";\"):"), m_stake);
+    form->addRow(Tr(u"Сумма чисел:"), m_sum);
+    form->addRow(Tr(u"Комментарий:"), m_comment);
+    form->addRow(Tr(u"Количество тиражей:"), m_draws);
     connect(m_stake, &QLineEdit::textChanged, this,
             [this](const QString &text) { m_sum->setText(QString::number(StakeTextSum(text))); });
     m_sum->setText(u"0"_s);
@@ -111,7 +112,7 @@ bool TFormStake::validate()
 {
     TNumSet numbers;
     if (!ParseStakeNumbers(m_stake->text(), numbers)) {
-        ShowErrorBox(u"Введена некорректная комбинация!"_s);
+        ShowErrorBox(Tr(u"Введена некорректная комбинация!"));
         m_stake->setFocus();
         return false;
     }
@@ -121,14 +122,14 @@ bool TFormStake::validate()
 TFormMulti::TFormMulti(QWidget *parent) : TDialogSTemplate(parent)
 {
     setObjectName(u"FormMulti"_s);
-    setWindowTitle(u"Добавление мультиставки"_s);
+    setWindowTitle(Tr(u"Добавление мультиставки"));
     auto *form = new QFormLayout(clientArea());
     m_draw = DrawNumberEdit(clientArea());
     m_comment = CommentEdit(clientArea());
     m_draws = DrawsCountEdit(clientArea());
-    form->addRow(u"Номер тиража:"_s, m_draw);
-    form->addRow(u"Комментарий:"_s, m_comment);
-    form->addRow(u"Количество тиражей:"_s, m_draws);
+    form->addRow(Tr(u"Номер тиража:"), m_draw);
+    form->addRow(Tr(u"Комментарий:"), m_comment);
+    form->addRow(Tr(u"Количество тиражей:"), m_draws);
     resize(380, 160);
 }
 
@@ -154,18 +155,18 @@ bool TFormMulti::validate()
 TFormStakeFilter::TFormStakeFilter(QWidget *parent) : TDialogSTemplate(parent)
 {
     setObjectName(u"FormStakeFilter"_s);
-    setWindowTitle(u"Удаление по условию"_s);
+    setWindowTitle(Tr(u"Удаление по условию"));
     auto *layout = new QVBoxLayout(clientArea());
     m_condition = new QComboBox(clientArea());
     m_condition->setObjectName(u"cbCondition"_s);
-    m_condition->addItems({u"Равно [ = ]"_s, u"Более [ > ]"_s, u"Не менее [ >= ]"_s, u"Менее [ < ]"_s,
-                           u"Не более [ <= ]"_s});
+    m_condition->addItems(
+        {Tr(u"Равно [ = ]"), Tr(u"Более [ > ]"), Tr(u"Не менее [ >= ]"), Tr(u"Менее [ < ]"), Tr(u"Не более [ <= ]")});
     m_value = new QSpinBox(clientArea());
     m_value->setObjectName(u"edMatches"_s);
     m_value->setRange(0, kMainCount);
-    layout->addWidget(new QLabel(u"Выберите условие:"_s, clientArea()));
+    layout->addWidget(new QLabel(Tr(u"Выберите условие:"), clientArea()));
     layout->addWidget(m_condition);
-    layout->addWidget(new QLabel(u"Количество совпадений"_s, clientArea()));
+    layout->addWidget(new QLabel(Tr(u"Количество совпадений"), clientArea()));
     layout->addWidget(m_value);
     resize(300, 160);
 }

@@ -106,13 +106,7 @@ void TStakesCharts::guarded(const std::function<void()> &command)
 {
     if (!IsNotBusy())
         return;
-    try {
-        command();
-    } catch (const Exception &e) {
-        ShowErrorBox(e.message());
-    } catch (const std::exception &e) {
-        ShowErrorBox(QString::fromLocal8Bit(e.what()));
-    }
+    RunCommand(command);
     updateActions();
 }
 

@@ -1,6 +1,7 @@
 #include "ui/StakesFeature.h"
 
 #include "common/Format.h"
+#include "common/Translate.h"
 #include "common/widgets/ListView.h"
 #include "common/widgets/StringGrid.h"
 #include "lottery/stats/StatList.h"
@@ -78,7 +79,7 @@ TStakesFeature::TStakesFeature(TTemplateMain &window) : QObject(&window), m_wind
 
     m_charts = new TStakesCharts(window.stakes(), [this] { return selectedRatings(); }, &window);
 
-    auto *menu = new QMenu(u"Ставки"_s, window.menuBar());
+    auto *menu = new QMenu(Tr(u"Ставки"), window.menuBar());
     menu->setObjectName(u"menuStakes"_s);
     TStakesPage *s = m_stakesPage;
     menu->addActions({s->addAction(), s->addRandomAction(), s->addSelectedAction(), s->addAllAction()});
@@ -97,7 +98,7 @@ TStakesFeature::TStakesFeature(TTemplateMain &window) : QObject(&window), m_wind
     TRatingsPage *r = m_ratingsPage;
     menu->addActions({r->refreshAction(), r->exportAction(), r->xlsExportAction(), r->toScriptAction()});
     menu->addAction(c->ratingsOverlapAction());
-    QMenu *effMenu = menu->addMenu(u"Эффективность в рейтинге"_s);
+    QMenu *effMenu = menu->addMenu(Tr(u"Эффективность в рейтинге"));
     effMenu->addActions({r->effModeAction(0), r->effModeAction(1), r->effModeAction(2)});
     menu->addSeparator();
     TTablesPage *t = m_tablesPage;
@@ -131,6 +132,7 @@ TStakesFeature::TStakesFeature(TTemplateMain &window) : QObject(&window), m_wind
     // After downloads and other changes of the archive the list shows the checked stakes.
     window.addView([this](bool) { m_stakesPage->refreshList(true, false); });
     showRatingsCount();
+    connect(&window, &TTemplateMain::languageChanged, this, &TStakesFeature::showRatingsCount);
 }
 
 void TStakesFeature::showRatingsCount()

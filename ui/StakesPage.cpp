@@ -53,12 +53,12 @@ TStakesPage::TStakesPage(TStakesFile &stakes, TStakesPageLinks links, QWidget *p
 
 QString TStakesPage::caption()
 {
-    return u"Ставки"_s;
+    return Tr(u"Ставки");
 }
 
 QString TStakesPage::manualComment()
 {
-    return u"Ставка \"вручную\""_s;
+    return Tr(u"Ставка \"вручную\"");
 }
 
 void TStakesPage::buildGrid()
@@ -81,6 +81,7 @@ void TStakesPage::buildGrid()
             return StakesColumnCaptions().value(col);
         return StakeCellText(recordAt(row), col);
     });
+    m_grid->fitColumnsToCaptions();
     m_grid->setDefaultDrawing(false);
     m_grid->setOnDrawCell([this](QPainter *painter, const QRect &rect, int col, int row, bool selected) {
         drawCell(painter, rect, col, row, selected);
@@ -195,31 +196,31 @@ void TStakesPage::buildActions()
 {
     // Alt+F4 and Ctrl+Alt+F4 belong to the desktop (closing windows, switching consoles): Shift+F4 and
     // Ctrl+Shift+F4 take their place. Ctrl+Del is also the combinations list's: it works inside this page.
-    m_actAdd = makeAction(u"Сделать ставку"_s, u"StakeAdd"_s, QKeySequence(Qt::Key_F4), Qt::WindowShortcut,
+    m_actAdd = makeAction(Tr(u"Сделать ставку"), u"StakeAdd"_s, QKeySequence(Qt::Key_F4), Qt::WindowShortcut,
                           &TStakesPage::stakeAdd);
-    m_actAddRandom = makeAction(u"Сделать случайную ставку"_s, u"StakeAddRandom"_s,
+    m_actAddRandom = makeAction(Tr(u"Сделать случайную ставку"), u"StakeAddRandom"_s,
                                 QKeySequence(Qt::CTRL | Qt::Key_F4), Qt::WindowShortcut, &TStakesPage::stakeAddRandom);
-    m_actAddSelected = makeAction(u"Сделать ставки для выделенных комбинаций"_s, u"StakeAddSelected"_s,
-                                  QKeySequence(Qt::SHIFT | Qt::Key_F4), Qt::WindowShortcut,
-                                  &TStakesPage::stakeAddSelected);
-    m_actAddAll = makeAction(u"Сделать ставки для всех комбинаций"_s, u"StakeAddAll"_s,
-                             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F4), Qt::WindowShortcut,
-                             &TStakesPage::stakeAddAll);
-    m_actDel = makeAction(u"Удалить ставку"_s, u"StakeDel"_s, QKeySequence(Qt::CTRL | Qt::Key_Delete),
+    m_actAddSelected =
+        makeAction(Tr(u"Сделать ставки для выделенных комбинаций"), u"StakeAddSelected"_s,
+                   QKeySequence(Qt::SHIFT | Qt::Key_F4), Qt::WindowShortcut, &TStakesPage::stakeAddSelected);
+    m_actAddAll =
+        makeAction(Tr(u"Сделать ставки для всех комбинаций"), u"StakeAddAll"_s,
+                   QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F4), Qt::WindowShortcut, &TStakesPage::stakeAddAll);
+    m_actDel = makeAction(Tr(u"Удалить ставку"), u"StakeDel"_s, QKeySequence(Qt::CTRL | Qt::Key_Delete),
                           Qt::WidgetWithChildrenShortcut, &TStakesPage::stakeDel);
-    m_actFilter = makeAction(u"Удалить по условию"_s, u"StakeFilter"_s, QKeySequence(Qt::ALT | Qt::Key_D),
+    m_actFilter = makeAction(Tr(u"Удалить по условию"), u"StakeFilter"_s, QKeySequence(Qt::ALT | Qt::Key_D),
                              Qt::WidgetWithChildrenShortcut, &TStakesPage::stakeFilter);
-    m_actClear = makeAction(u"Удалить все ставки"_s, u"StakeClear"_s,
-                            QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_Delete), Qt::WidgetWithChildrenShortcut,
-                            &TStakesPage::stakeClear);
-    m_actXlsExport = makeAction(u"Экспорт ставок в Microsoft Excel"_s, u"StakesXlsExport"_s, {},
-                                Qt::WindowShortcut, &TStakesPage::stakesXlsExport);
-    m_actLog = makeToggle(u"Вести журналы проверки ставок"_s, u"LogStakes"_s, &MainOptions::stakesLogEnabled);
-    m_actScroll = makeToggle(u"Прокручивать список ставок в конец"_s, u"StakesScroll"_s,
-                             &MainOptions::stakesScrollEnabled);
-    m_actCheckLine = makeToggle(u"Проверять ставки после каждой строки сценария"_s, u"StakesCheckLine"_s,
+    m_actClear =
+        makeAction(Tr(u"Удалить все ставки"), u"StakeClear"_s, QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_Delete),
+                   Qt::WidgetWithChildrenShortcut, &TStakesPage::stakeClear);
+    m_actXlsExport = makeAction(Tr(u"Экспорт ставок в Microsoft Excel"), u"StakesXlsExport"_s, {}, Qt::WindowShortcut,
+                                &TStakesPage::stakesXlsExport);
+    m_actLog = makeToggle(Tr(u"Вести журналы проверки ставок"), u"LogStakes"_s, &MainOptions::stakesLogEnabled);
+    m_actScroll =
+        makeToggle(Tr(u"Прокручивать список ставок в конец"), u"StakesScroll"_s, &MainOptions::stakesScrollEnabled);
+    m_actCheckLine = makeToggle(Tr(u"Проверять ставки после каждой строки сценария"), u"StakesCheckLine"_s,
                                 &MainOptions::stakesCheckOnLine);
-    m_actLogDelete = makeAction(u"Удалить журналы ставок"_s, u"LogStakesDelete"_s, {}, Qt::WindowShortcut,
+    m_actLogDelete = makeAction(Tr(u"Удалить журналы ставок"), u"LogStakesDelete"_s, {}, Qt::WindowShortcut,
                                 &TStakesPage::logStakesDelete);
     m_actCheckManual = makeAction(Tr(u"Проверить ставки"), u"StakesCheckManual"_s, {}, Qt::WindowShortcut,
                                   &TStakesPage::stakesCheckManual);
@@ -232,13 +233,7 @@ void TStakesPage::guarded(const std::function<void()> &command)
     // A key can reach an action before the periodic check disables it.
     if (!IsNotBusy())
         return;
-    try {
-        command();
-    } catch (const Exception &e) {
-        ShowErrorBox(e.message());
-    } catch (const std::exception &e) {
-        ShowErrorBox(QString::fromLocal8Bit(e.what()));
-    }
+    RunCommand(command);
     updateActions();
 }
 
@@ -351,7 +346,7 @@ void TStakesPage::addStake(const TStakeRec &rec, int draws)
     {
         BusySection busy;
         StatusReset reset;
-        SetStatusText(u"Создание ставки..."_s);
+        SetStatusText(Tr(u"Создание ставки..."));
         ok = m_stakes.appendStakeForDraws(rec, draws);
     }
     if (ok && m_links.checkStakes)
@@ -402,9 +397,16 @@ void TStakesPage::addMany(bool selectedOnly)
     {
         BusySection busy;
         StatusReset reset;
-        SetStatusText(u"Создание ставок..."_s);
+        SetStatusText(Tr(u"Создание ставок..."));
+        // A long list shows how far it got, and the window keeps painting.
+        TStepProgress progress(RowRangesCount(rows), [](double percent) {
+            return Format(u"Создание ставок ( завершено %.0f %% )...", {percent});
+        });
+        int64_t step = 0;
         for (const TRowRange &range : rows) {
-            for (int64_t i = range.first; i <= range.last && i < combs.count() && !failed; ++i) {
+            for (int64_t i = range.first; i <= range.last && i < combs.count() && !failed; ++i, ++step) {
+                if (progress.due(step))
+                    progress.show(step);
                 TStakeRec rec = newManualStake(&combs.at(i));
                 rec.drawNumber = drawNumber;
                 rec.setComment(comment);
@@ -454,7 +456,7 @@ void TStakesPage::stakeDel()
     {
         BusySection busy;
         StatusReset reset;
-        SetStatusText(u"Удаление ставок..."_s);
+        SetStatusText(Tr(u"Удаление ставок..."));
         ok = m_stakes.deleteRows(top, last);
     }
     m_grid->clearSelection();
@@ -473,7 +475,7 @@ void TStakesPage::stakeFilter()
     {
         BusySection busy;
         StatusReset reset;
-        SetStatusText(u"Удаление ставок..."_s);
+        SetStatusText(Tr(u"Удаление ставок..."));
         ok = m_stakes.deleteByCondition(condition, value);
     }
     afterDelete(ok);
@@ -488,7 +490,7 @@ void TStakesPage::stakeClear()
     {
         BusySection busy;
         StatusReset reset;
-        SetStatusText(u"Удаление ставок..."_s);
+        SetStatusText(Tr(u"Удаление ставок..."));
         m_stakes.clear();
         m_stakes.reopen();
     }

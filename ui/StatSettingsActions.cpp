@@ -3,6 +3,7 @@
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
+#include "common/Translate.h"
 #include "lottery/stats/StatList.h"
 #include "ui/ConfigDialog.h"
 #include "ui/FavouritesDialog.h"
@@ -18,7 +19,7 @@ using namespace Qt::StringLiterals;
 void LoadStatConfig(TStatList &list)
 {
     BusySection busy;
-    SetStatusText(u"Загрузка файла конфигурации..."_s);
+    SetStatusText(Tr(u"Загрузка файла конфигурации..."));
     list.LoadGenerateSettings();
     list.LoadStatSettings();
     list.LoadShreddingFormulas();
@@ -28,7 +29,7 @@ void LoadStatConfig(TStatList &list)
 void SaveStatConfig(const TStatList &list, bool shredding)
 {
     BusySection busy;
-    SetStatusText(u"Сохранение файла конфигурации..."_s);
+    SetStatusText(Tr(u"Сохранение файла конфигурации..."));
     struct ClearStatus {
         ~ClearStatus() { SetStatusText({}); }
     } clear;
@@ -62,14 +63,14 @@ void ReloadStatMethods(TStatList &list, TStatisticsPage *page, bool keep)
 TStatSettingsActions::TStatSettingsActions(TStatList &list, TStatisticsPage *page, QWidget *window)
     : QObject(window), m_list(list), m_page(page), m_window(window)
 {
-    m_actEditConfig = makeAction(u"EditConfig"_s, u"Параметры системы..."_s, &TStatSettingsActions::EditConfig);
+    m_actEditConfig = makeAction(u"EditConfig"_s, Tr(u"Параметры системы..."), &TStatSettingsActions::EditConfig);
     m_actEditShredding =
-        makeAction(u"EditShredding"_s, u"Методы шинковки..."_s, &TStatSettingsActions::EditShredding);
+        makeAction(u"EditShredding"_s, Tr(u"Методы шинковки..."), &TStatSettingsActions::EditShredding);
     m_actFiltersManager =
-        makeAction(u"FiltersManager"_s, u"Избранные статистики"_s, &TStatSettingsActions::FiltersManager);
+        makeAction(u"FiltersManager"_s, Tr(u"Избранные статистики"), &TStatSettingsActions::FiltersManager);
     m_actFiltersReset =
-        makeAction(u"FiltersReset"_s, u"Все доступные статистики"_s, &TStatSettingsActions::FiltersReset);
-    m_actFiltersInfo = makeAction(u"FiltersInfo"_s, u"Описание статистики"_s, &TStatSettingsActions::FiltersInfo);
+        makeAction(u"FiltersReset"_s, Tr(u"Все доступные статистики"), &TStatSettingsActions::FiltersReset);
+    m_actFiltersInfo = makeAction(u"FiltersInfo"_s, Tr(u"Описание статистики"), &TStatSettingsActions::FiltersInfo);
     m_actFiltersInfo->setShortcut(QKeySequence(Qt::Key_F8));
     updateActions();
 }
@@ -136,7 +137,7 @@ bool TStatSettingsActions::FiltersManager()
 {
     if (!ShowManagerDialog(m_list, m_window))
         return false;
-    SetStatusText(u"Подождите пожалуйста..."_s);
+    SetStatusText(Tr(u"Подождите пожалуйста..."));
     m_list.SaveFilterSettings(TStatList::FavoritesFileName(), false);
     ReloadStatMethods(m_list, m_page, false);
     SetStatusText({});
@@ -146,7 +147,7 @@ bool TStatSettingsActions::FiltersManager()
 
 bool TStatSettingsActions::FiltersReset()
 {
-    if (ConfirmBoxDefaultNo(u"Вы действительно хотите сбросить список избранных фильтров?"_s) != IDYES)
+    if (ConfirmBoxDefaultNo(Tr(u"Вы действительно хотите сбросить список избранных фильтров?")) != IDYES)
         return false;
     m_list.SelectAllMethods();
     m_list.SaveFilterSettings(TStatList::FavoritesFileName(), false);

@@ -1,5 +1,10 @@
 #include "ui/StatisticsPage.h"
 
+#include "ui/ChartAxes.h"
+
+#include "common/Format.h"
+#include "common/Translate.h"
+#include "common/widgets/SplitterPane.h"
 #include "common/widgets/WidgetHooks.h"
 
 #include "common/widgets/ExcelExportDialog.h"
@@ -36,6 +41,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -49,6 +55,7 @@ constexpr int kPrefetchColumnWidth = 80;
 // The most value labels the chart's axis shows; with more values every k-th is labelled and the hint
 // of a point names its value.
 constexpr int kMaxAxisLabels = 40;
+constexpr int kDesignedChartHeight = 260;
 constexpr int kMarkerSize = 5;
 
 const QColor kActualColor(0, 128, 0);
@@ -76,21 +83,23 @@ TStatisticsPage::TStatisticsPage(TDrawsArchive &archive, TStatList &list, MainOp
 {
     setObjectName(u"tsDrawsStat"_s);
     // Statistics read the archive through the registry; a registry without one reads ours.
-    if (!m_list.Draws())
-        m_list.SetDraws(&m_archive.draws());
+    if (!m_list.Draws()) {
+        m_lentDraws = &m_archive.draws();
+        m_list.SetDraws(m_lentDraws);
+    }
 
     m_combo = new QComboBox(this);
     m_combo->setObjectName(u"cbDrawsStatType"_s);
     m_combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    m_combo->setMinimumContentsLength(16);
+    m_combo->setMinimumContentsLength(10);
     m_combo->setMaxVisibleItems(30);
 
-    auto *lengthLabel = new QLabel(u"Тиражей:"_s, this);
+    auto *lengthLabel = new QLabel(Tr(u"Тиражей:"), this);
     m_length = new QSpinBox(this);
     m_length->setObjectName(u"edDrawsStatLen"_s);
     m_length->setRange(1, kMaxSampleLength);
     m_length->setValue(kDefaultSampleLength);
-    m_length->setToolTip(u"Количество тиражей, использующихся для расчета статистики"_s);
+    m_length->setToolTip(Tr(u"Количество тиражей, использующихся для расчета статистики"));
     lengthLabel->setBuddy(m_length);
 
     m_table = new TQSortListView(this);
@@ -117,11 +126,9 @@ TStatisticsPage::TStatisticsPage(TDrawsArchive &archive, TStatList &list, MainOp
     m_splitter->setObjectName(u"splDrawsStat"_s);
     m_splitter->addWidget(m_table);
     m_splitter->addWidget(m_chartView);
-    m_splitter->setStretchFactor(0, 3);
-    m_splitter->setStretchFactor(1, 2);
     m_splitter->setChildrenCollapsible(false);
-    // Three fifths for the table, two for the chart, until the saved height is applied.
-    m_splitter->setSizes({600, 400});
+    // The chart keeps its height ("DrawsStatHeight"); the table takes the rest of the window.
+    m_chartPane = new TSplitterPane(m_splitter, 1, kDesignedChartHeight);
 
     buildActions();
 
@@ -150,30 +157,30 @@ TStatisticsPage::TStatisticsPage(TDrawsArchive &archive, TStatList &list, MainOp
 
 QString TStatisticsPage::caption()
 {
-    return u"Статистика"_s;
+    return Tr(u"Статистика");
 }
 
 void TStatisticsPage::buildActions()
 {
-    m_actCalc = new QAction(u"Обновить"_s, this);
+    m_actCalc = new QAction(Tr(u"Обновить"), this);
     m_actCalc->setObjectName(u"DrawsStatCalc"_s);
     m_actCalc->setShortcut(QKeySequence(Qt::Key_F5));
     m_actCalc->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     connect(m_actCalc, &QAction::triggered, this, [this] { guarded([this] { CalcDrawsStat(true); }); });
 
-    m_actPrefetchs = new QAction(u"Использовать сравнение с полным набором комбинаций"_s, this);
+    m_actPrefetchs = new QAction(Tr(u"Использовать сравнение с полным набором комбинаций"), this);
     m_actPrefetchs->setObjectName(u"DrawsStatePrefetchsEnabled"_s);
-    m_actPrefetchs->setIconText(u"Полный набор"_s);
+    m_actPrefetchs->setIconText(Tr(u"Полный набор"));
     m_actPrefetchs->setCheckable(true);
     connect(m_actPrefetchs, &QAction::triggered, this, [this] { guarded([this] { togglePrefetchs(); }); });
 
-    m_actTotalLine = new QAction(u"График идеального распределения"_s, this);
+    m_actTotalLine = new QAction(Tr(u"График идеального распределения"), this);
     m_actTotalLine->setObjectName(u"DrawsStatShowTotalLine"_s);
-    m_actTotalLine->setIconText(u"Идеальный график"_s);
+    m_actTotalLine->setIconText(Tr(u"Идеальный график"));
     m_actTotalLine->setCheckable(true);
     connect(m_actTotalLine, &QAction::triggered, this, [this] { guarded([this] { toggleTotalLine(); }); });
 
-    m_actExport = new QAction(u"Экспорт статистики в Microsoft Excel"_s, this);
+    m_actExport = new QAction(Tr(u"Экспорт статистики в Microsoft Excel"), this);
     m_actExport->setObjectName(u"DrawsStatExportToExcel"_s);
     m_actExport->setIconText(u"Excel"_s);
     m_actExport->setEnabled(false);
@@ -307,16 +314,13 @@ void TStatisticsPage::setSampleLength(int length)
 
 int TStatisticsPage::chartHeight() const
 {
-    const QList<int> sizes = m_splitter->sizes();
-    return sizes.size() > 1 ? sizes[1] : 0;
+    return m_chartPane->size();
 }
 
 void TStatisticsPage::setChartHeight(int height)
 {
-    if (height <= 0)
-        return;
-    const int total = std::max(m_splitter->height(), height + 100);
-    m_splitter->setSizes({total - height, height});
+    if (height > 0)
+        m_chartPane->setSize(height);
 }
 
 // ---- Computation ----
@@ -360,12 +364,17 @@ void TStatisticsPage::clearResult()
     m_table->listModel()->setRowCount(0);
     m_result = TDrawsStatResult{};
     m_chart->removeAllSeries();
-    for (QAbstractAxis *axis : m_chart->axes())
-        m_chart->removeAxis(axis);
+    DeleteChartAxes(m_chart);
 }
 
 void TStatisticsPage::CalcDrawsStat(bool force)
 {
+    // The window paints while a long table is computed; a request that comes meanwhile (another
+    // method, another length) is served once the running one has ended.
+    if (m_calculating) {
+        m_recalcPending = true;
+        return;
+    }
     if (!m_cache.update(currentKey()) && !force)
         return;
     const TStatMethod *method = selectedMethod();
@@ -377,7 +386,7 @@ void TStatisticsPage::CalcDrawsStat(bool force)
 
     {
         BusySection busy;
-        SetStatusText(u"Анализ тиражей и расчет статистики..."_s);
+        SetStatusText(Tr(u"Анализ тиражей и расчет статистики..."));
         struct StatusReset {
             ~StatusReset() { SetStatusText({}); }
         } statusReset;
@@ -396,12 +405,21 @@ void TStatisticsPage::CalcDrawsStat(bool force)
         params.sortedDraws = m_options.sortedDraws;
         params.prefetch = hasPrefetch ? &prefetch : nullptr;
         params.showTotalLine = m_options.showTotalLine;
+        params.progress = [](double percent) {
+            SetStatusText(Format(u"Анализ тиражей и расчет статистики ( завершено %.0f %% )...", {percent}));
+        };
+        struct Running {
+            bool &flag;
+            explicit Running(bool &f) : flag(f) { flag = true; }
+            ~Running() { flag = false; }
+        } running(m_calculating);
         try {
             m_result = ::CalcDrawsStat(params);
         } catch (...) {
             // The next request computes again rather than trusting a half-done result.
             m_cache.clear();
             m_result = TDrawsStatResult{};
+            m_recalcPending = false;
             updateActions();
             throw;
         }
@@ -410,6 +428,8 @@ void TStatisticsPage::CalcDrawsStat(bool force)
     }
     // Outside the busy section, so that the commands come back enabled.
     updateActions();
+    if (std::exchange(m_recalcPending, false))
+        CalcDrawsStat(false);
 }
 
 void TStatisticsPage::showRows()
@@ -457,7 +477,7 @@ void TStatisticsPage::showChart()
         return;
 
     auto *actual = new QLineSeries;
-    actual->setName(u"Фактические данные"_s);
+    actual->setName(Tr(u"Фактические данные"));
     actual->setPen(QPen(kActualColor, 2));
     actual->setMarkerSize(kMarkerSize);
     actual->setLightMarker(actualMarker());
@@ -466,7 +486,7 @@ void TStatisticsPage::showChart()
     QLineSeries *total = nullptr;
     if (chartData.hasTotal) {
         total = new QLineSeries;
-        total->setName(u"Все возможные комбинации"_s);
+        total->setName(Tr(u"Все возможные комбинации"));
         total->setPen(QPen(kTotalColor, 1));
         total->replace(chartData.total);
         m_chart->addSeries(total);
@@ -500,10 +520,8 @@ void TStatisticsPage::showChart()
         maxY = std::max(maxY, p.y());
     for (const QPointF &p : chartData.total)
         maxY = std::max(maxY, p.y());
-    auto *axisY = new QValueAxis;
-    axisY->setRange(0, maxY > 0 ? maxY * 1.05 : 1);
-    axisY->setLabelFormat(u"%g"_s);
-    axisY->applyNiceNumbers();
+    // Counts of draws: whole ticks from 0.
+    auto *axisY = NewValueAxis(0, maxY > 0 ? maxY : 1, true, 9, true);
 
     m_chart->addAxis(axisX, Qt::AlignBottom);
     m_chart->addAxis(axisY, Qt::AlignLeft);
@@ -582,7 +600,7 @@ void TStatisticsPage::togglePrefetchs()
 void TStatisticsPage::toggleTotalLine()
 {
     m_options.toggle(&MainOptions::showTotalLine);
-    SetStatusText(u"Создание графиков..."_s);
+    SetStatusText(Tr(u"Создание графиков..."));
     m_chart->removeAllSeries();
     updateActions();
     CalcDrawsStat(true);
@@ -603,4 +621,7 @@ void TStatisticsPage::updateActions()
 TStatisticsPage::~TStatisticsPage()
 {
     DisconnectChildrenFrom(this);
+    // The registry outlives the page: it must not keep reading an archive that goes with it.
+    if (m_lentDraws && m_list.Draws() == m_lentDraws)
+        m_list.SetDraws(nullptr);
 }

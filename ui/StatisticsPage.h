@@ -13,6 +13,7 @@ class QChartView;
 class QComboBox;
 class QSpinBox;
 class QSplitter;
+class TSplitterPane;
 class TDrawsArchive;
 class TStatList;
 struct MainOptions;
@@ -108,12 +109,16 @@ private:
 
     TDrawsArchive &m_archive;
     TStatList &m_list;
+    const TDrawsArray *m_lentDraws = nullptr; // the archive this page handed to the registry
     MainOptions &m_options;
 
     QComboBox *m_combo;
     QComboBox *m_graphCombo = nullptr;
     QSpinBox *m_length;
     QSplitter *m_splitter;
+    TSplitterPane *m_chartPane = nullptr;
+    bool m_calculating = false;
+    bool m_recalcPending = false;
     TQSortListView *m_table;
     QChartView *m_chartView;
     QChart *m_chart;

@@ -1,5 +1,6 @@
 #include "ui/SystemDialog.h"
 
+#include "common/RegularFile.h"
 #include "common/AtomicFile.h"
 #include "common/BusyCursor.h"
 #include "common/Cp1251.h"
@@ -383,12 +384,14 @@ void TFormSystem::loadList()
     const QString fileName = askFileName(this, false);
     if (fileName.isEmpty())
         return;
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowErrorBox(FileReadErrorText(fileName, file.errorString()));
+    QByteArray bytes;
+    try {
+        bytes = ReadRegularFile(fileName, FileBounds::kText);
+    } catch (const EFileReadError &e) {
+        ShowErrorBox(e.message());
         return;
     }
-    m_combs->setPlainText(SplitSystemLines(DecodeTextFile(file.readAll())).join(u'\n'));
+    m_combs->setPlainText(SplitSystemLines(DecodeTextFile(bytes)).join(u'\n'));
     checkList();
 }
 

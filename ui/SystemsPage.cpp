@@ -106,7 +106,7 @@ void TSystemsPage::buildList()
     m_list = new TQSortListView(panel);
     m_list->setObjectName(u"lvSystems"_s);
     m_list->setMultiSelect(true);
-    m_list->addColumn(Tr(u"Название"), 180);
+    m_list->addColumn(Tr(u"Название"), 240);
     m_list->addColumn(Tr(u"Автор"), 100);
     m_list->addColumn(Tr(u"Числа"), 60, Qt::AlignHCenter);
     m_list->addColumn(Tr(u"Блок"), 50, Qt::AlignHCenter);
@@ -208,13 +208,7 @@ void TSystemsPage::guarded(const std::function<void()> &command)
     // A key can reach a command before the periodic check disables it.
     if (!IsNotBusy())
         return;
-    try {
-        command();
-    } catch (const Exception &e) {
-        ShowErrorBox(e.message());
-    } catch (const std::exception &e) {
-        ShowErrorBox(QString::fromLocal8Bit(e.what()));
-    }
+    RunCommand(command);
     updateActions();
 }
 

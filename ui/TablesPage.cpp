@@ -120,15 +120,7 @@ void TTablesPage::guarded(const std::function<void()> &command)
 {
     if (!IsNotBusy())
         return;
-    try {
-        command();
-    } catch (const Exception &e) {
-        ShowErrorBox(e.message());
-    } catch (const std::bad_alloc &) {
-        ShowErrorBox(Tr(u"Недостаточно памяти для выполнения операции!"));
-    } catch (const std::exception &e) {
-        ShowErrorBox(QString::fromLocal8Bit(e.what()));
-    }
+    RunCommand(command);
     updateActions();
 }
 

@@ -6,9 +6,13 @@
 #include "common/Format.h"
 #include "common/FormStore.h"
 #include "common/Languages.h"
+#include "common/Translate.h"
 #include "common/ProcessUtils.h"
 #include "common/ProgramFiles.h"
+#include "common/RegularFile.h"
+#include "common/TempFile.h"
 #include "common/widgets/FormLayouts.h"
+#include "common/widgets/SplitterPane.h"
 #include "common/widgets/WaitWindow.h"
 #include "lottery/Combinatorics.h"
 #include "lottery/stats/StatList.h"
@@ -52,26 +56,29 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kExclusiveAccessMessage =
-    u"Невозможно получить монопольный доступ к файлам данных!\r\r"
+QString ExclusiveAccessMessage()
+{
+    return Tr(u"Невозможно получить монопольный доступ к файлам данных!\r\r"
     u"Возможные причины данной ошибки: \r\r"
     u"1) Вы пытаетесь запустить вторую копию программы из одного и того же каталога. Корректная работа "
     u"нескольких копий программы возможна только из разных каталогов.\r\r"
     u"2) Для программы нет прав на запись в том каталоге, где она расположена. Например: в Windows 7 и выше "
     u"по умолчанию запрещена запись в c:\\Program Files.\r\r"
-    u"Программа будет закрыта!"_s;
+    u"Программа будет закрыта!");
+}
 
+// Each panel starts with its text for a count of 0.
 struct StatusPanelSpec {
     const char16_t *text;
     int width;
 };
 constexpr std::array<StatusPanelSpec, 7> kStatusPanels = {{
-    {u"Архив тиражей: 0", 150},
-    {u"Следующий тираж: 0", 180},
+    {u"Архив тиражей: %d", 150},
+    {u"Следующий тираж: %d", 180},
     {u"", 130},
-    {u"Комбинаций: 0", 150},
-    {u"Ставок: 0", 120},
-    {u"Рейтинг: 0", 125},
+    {u"Комбинаций: %d", 150},
+    {u"Ставок: %d", 120},
+    {u"Рейтинг: %d", 125},
     {u"", 50},
 }};
 constexpr int kFreeStatusPanel = 6;
@@ -80,12 +87,28 @@ constexpr int kDesignedLeftPanelWidth = 420;
 } // namespace
 
 TTemplateMain::TTemplateMain(const TStartSwitches &switches, QWidget *parent)
-    : QMainWindow(parent), m_switches(switches), m_archive(ProgramFilePath(u"Vendra.ldr"_s))
+    : QMainWindow(parent), m_switches(switches), m_readFailuresAtStart(FileReadFailureCount()),
+      m_archive(ProgramFilePath(u"Vendra.ldr"_s))
 {
+    ResetDeferredFileReadFailures(); // what came before the window is not the window's to show
     setObjectName(u"TTemplateMain"_s);
+    // The data folder is locked before anything in it is read, features' options among them; a copy
+    // started by a restart first waits for the copy that started it to end.
+    m_previousCopyEnded = !m_switches.restart || waitForPreviousCopy();
+    if (m_previousCopyEnded && m_folderLock.lock(GetProgramFolder())) {
+        RemoveLeftoverTemporaries(GetProgramFolder());
+        RemoveLeftoverTemporaries(GetProgramFolder() + u"Prefetchs/"_s);
+    }
     buildWindow();
     buildActions();
-    installFeatures();
+    // A copy refused the folder reads nothing of it: it only says why it closes.
+    if (m_folderLock.isLocked())
+        installFeatures();
+    // The commands come back the moment the last busy section closes, not at the next periodic check.
+    SetBusyEndedHook([this] {
+        if (!m_destroyed)
+            updateActions();
+    });
 }
 
 void TTemplateMain::installFeatures()
@@ -104,6 +127,7 @@ void TTemplateMain::installFeatures()
 
 TTemplateMain::~TTemplateMain()
 {
+    SetBusyEndedHook({});
     FormDestroy();
 }
 
@@ -116,7 +140,8 @@ void TTemplateMain::buildWindow()
     bar->setProperty("Tag", kFreeStatusPanel);
     bar->setSizeGripEnabled(true);
     for (size_t i = 0; i < kStatusPanels.size(); ++i) {
-        auto *label = new QLabel(QString::fromUtf16(kStatusPanels[i].text), bar);
+        const QStringView text(kStatusPanels[i].text);
+        auto *label = new QLabel(text.isEmpty() ? QString() : Format(text, {0}), bar);
         label->setObjectName(u"StatusPanel%1"_s.arg(i + 1));
         label->setProperty("panelIndex", static_cast<int>(i));
         label->setFrameShape(QFrame::StyledPanel);
@@ -133,7 +158,7 @@ void TTemplateMain::buildWindow()
     m_leftPages = new QTabWidget(m_splitter);
     m_leftPages->setObjectName(u"pcLeft"_s);
     m_drawsPanel = new TDrawsPanel(m_archive, m_leftPages);
-    m_leftPages->addTab(m_drawsPanel, u"Тиражи"_s);
+    m_leftPages->addTab(m_drawsPanel, Tr(u"Тиражи"));
     m_mainPages = new QTabWidget(m_splitter);
     m_mainPages->setObjectName(u"pcMain"_s);
     m_statisticsPage = new TStatisticsPage(m_archive, StatList(), m_options, m_mainPages);
@@ -151,13 +176,16 @@ void TTemplateMain::buildWindow()
     connect(m_combsPage, &TCombsPage::combsCountChanged, this,
             [this](qint64 n) { m_statusPanels[3]->setText(TCombsPage::countText(n)); });
 
+    // The analysis pages filter the combinations list: Ctrl+Z undoes that from them too.
+    m_mainPages->addAction(m_combsPage->undoAction());
+
     m_scenarioPage = new TScenarioPage(StatList(), m_mainPages);
     m_mainPages->addTab(m_scenarioPage, TScenarioPage::caption());
     m_scenarioPage->setDefaultDrawsSource([this] { return m_combsPage->drawsExclude(); });
     m_splitter->addWidget(m_leftPages);
     m_splitter->addWidget(m_mainPages);
-    m_splitter->setStretchFactor(1, 1);
-    m_splitter->setSizes({kDesignedLeftPanelWidth, 1200 - kDesignedLeftPanelWidth});
+    // The left panel keeps its width ("LeftPanelWidth"); the pages take the rest of the window.
+    m_leftPane = new TSplitterPane(m_splitter, 0, kDesignedLeftPanelWidth);
     setCentralWidget(m_splitter);
 
     connect(m_drawsPanel, &TDrawsPanel::drawsInfoChanged, this, &TTemplateMain::setDrawsStatus);
@@ -179,7 +207,7 @@ void TTemplateMain::buildWindow()
 
 void TTemplateMain::buildActions()
 {
-    m_actExit = new QAction(u"Выход"_s, this);
+    m_actExit = new QAction(Tr(u"Выход"), this);
     m_actExit->setObjectName(u"ExitProgram"_s);
     m_actExit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
     connect(m_actExit, &QAction::triggered, this, [this] {
@@ -187,19 +215,19 @@ void TTemplateMain::buildActions()
             close();
     });
 
-    m_actDownload = new QAction(u"Загрузить новые тиражи с сайта"_s, this);
+    m_actDownload = new QAction(Tr(u"Загрузить новые тиражи с сайта"), this);
     m_actDownload->setObjectName(u"DrawsDownload"_s);
     m_actDownload->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     connect(m_actDownload, &QAction::triggered, this, &TTemplateMain::drawsDownload);
 
-    m_actProxy = new QAction(u"Настройки прокси-сервера..."_s, this);
+    m_actProxy = new QAction(Tr(u"Настройки прокси-сервера..."), this);
     m_actProxy->setObjectName(u"EditProxy"_s);
     connect(m_actProxy, &QAction::triggered, this, [this] {
         if (IsNotBusy())
             EditProxySettings(m_proxy, this, GetIniFileName());
     });
 
-    m_actAutoUpdates = new QAction(u"Проверять обновления при запуске"_s, this);
+    m_actAutoUpdates = new QAction(Tr(u"Проверять обновления при запуске"), this);
     m_actAutoUpdates->setObjectName(u"AutoSelfUpdate"_s);
     m_actAutoUpdates->setCheckable(true);
     connect(m_actAutoUpdates, &QAction::triggered, this, [this] {
@@ -207,9 +235,9 @@ void TTemplateMain::buildActions()
         m_options.toggle(&MainOptions::autoUpdates);
     });
 
-    const std::array<QString, 3> autoDownloadCaptions = {u"Спрашивать о загрузке тиражей при запуске"_s,
-                                                          u"Загружать новые тиражи при запуске"_s,
-                                                          u"Не загружать тиражи при запуске"_s};
+    const std::array<QString, 3> autoDownloadCaptions = {Tr(u"Спрашивать о загрузке тиражей при запуске"),
+                                                         Tr(u"Загружать новые тиражи при запуске"),
+                                                         Tr(u"Не загружать тиражи при запуске")};
     auto *autoDownloadGroup = new QActionGroup(this);
     for (int i = 0; i < 3; ++i) {
         QAction *a = new QAction(autoDownloadCaptions[static_cast<size_t>(i)], autoDownloadGroup);
@@ -243,11 +271,11 @@ void TTemplateMain::buildActions()
     });
     connect(m_statActions, &TStatSettingsActions::favouritesChanged, this, [this] { RefreshViews(true); });
 
-    QMenu *fileMenu = menuBar()->addMenu(u"&Файл"_s);
+    QMenu *fileMenu = menuBar()->addMenu(Tr(u"&Файл"));
     fileMenu->setObjectName(u"menuFile"_s);
     fileMenu->addAction(m_actExit);
 
-    QMenu *drawsMenu = menuBar()->addMenu(u"&Тиражи"_s);
+    QMenu *drawsMenu = menuBar()->addMenu(Tr(u"&Тиражи"));
     drawsMenu->setObjectName(u"menuDraws"_s);
     drawsMenu->addAction(m_drawsPanel->addAction());
     drawsMenu->addAction(m_drawsPanel->editAction());
@@ -262,7 +290,7 @@ void TTemplateMain::buildActions()
     drawsMenu->addSeparator();
     drawsMenu->addAction(m_actDownload);
 
-    QMenu *combsMenu = menuBar()->addMenu(u"&Комбинации"_s);
+    QMenu *combsMenu = menuBar()->addMenu(Tr(u"&Комбинации"));
     combsMenu->setObjectName(u"menuCombs"_s);
     combsMenu->addActions({m_combsPage->genAction(), m_combsPage->openAction(), m_combsPage->saveAction()});
     combsMenu->addSeparator();
@@ -274,7 +302,7 @@ void TTemplateMain::buildActions()
     combsMenu->addSeparator();
     combsMenu->addAction(m_drawsCsv->combsXlsExportAction());
 
-    QMenu *statMenu = menuBar()->addMenu(u"&Статистика"_s);
+    QMenu *statMenu = menuBar()->addMenu(Tr(u"&Статистика"));
     statMenu->setObjectName(u"menuStat"_s);
     statMenu->addAction(m_statisticsPage->calcAction());
     statMenu->addSeparator();
@@ -289,7 +317,7 @@ void TTemplateMain::buildActions()
     statMenu->addActions({m_statActions->filtersManagerAction(), m_statActions->filtersResetAction(),
                           m_statActions->filtersInfoAction()});
 
-    QMenu *scenarioMenu = menuBar()->addMenu(u"С&ценарий"_s);
+    QMenu *scenarioMenu = menuBar()->addMenu(Tr(u"С&ценарий"));
     scenarioMenu->setObjectName(u"menuScript"_s);
     scenarioMenu->addActions({m_scenarioPage->openAction(), m_scenarioPage->saveAction(), m_scenarioPage->loadAction()});
     scenarioMenu->addSeparator();
@@ -302,7 +330,7 @@ void TTemplateMain::buildActions()
     scenarioMenu->addSeparator();
     scenarioMenu->addActions({m_scenarioPage->copyAction(), m_scenarioPage->pasteAction()});
 
-    QMenu *optionsMenu = menuBar()->addMenu(u"&Параметры"_s);
+    QMenu *optionsMenu = menuBar()->addMenu(Tr(u"&Параметры"));
     optionsMenu->setObjectName(u"menuOptions"_s);
     optionsMenu->addActions({m_statActions->editConfigAction(), m_statActions->editShreddingAction()});
     optionsMenu->addSeparator();
@@ -348,12 +376,15 @@ void TTemplateMain::FormCreate()
 {
     // Steps that belong to features not present in this build are left to them: each feature adds
     // its own set-up here when it is built.
-    if (m_switches.restart && !waitForPreviousCopy()) {
+    if (!m_previousCopyEnded) {
         terminateApplication();
         return;
     }
+    if (!takeDataFolder())
+        return;
     try {
         m_options.load();
+        showDeferredReadFailures();
         InitLanguages(1049, m_options.startLanguage(m_switches.noLanguage));
         m_helpFeature->BuildLanguageMenu();
 
@@ -364,6 +395,7 @@ void TTemplateMain::FormCreate()
         m_sizes.drawsStatLen = m_statisticsPage->sampleLength();
         m_sizes.drawsStatHeight = m_statisticsPage->chartHeight();
         m_sizes.drawsExclude = m_combsPage->drawsExclude();
+        m_sizes.filtersHeight = m_combsPage->filtersHeight();
         m_layoutFeature->storeSizes(m_sizes);
         m_cardWeek->readSizes(m_sizes);
         m_sizes.drawsGraphLen = m_graphs->page->graphLength();
@@ -393,7 +425,35 @@ void TTemplateMain::FormCreate()
         if (m_switches.isBatch())
             return;
     }
+    showDeferredReadFailures();
     m_initTimer->start();
+}
+
+bool TTemplateMain::takeDataFolder()
+{
+    if (m_folderLock.isLocked())
+        return true;
+    // Taken (or refused) when the window was made; a refused copy ends here, once.
+    if (!m_terminating) {
+        // A second copy hears only why it closes; any other cause is named as it is.
+        ShowErrorBox(m_folderLock.heldElsewhere()
+                         ? ExclusiveAccessMessage()
+                         : Format(u"Невозможно получить монопольный доступ к файлам данных!\r\r"
+                                  u"Каталог данных \"%s\": %s\r\rПрограмма будет закрыта!",
+                                  {GetProgramFolder(), m_folderLock.errorText()}));
+        setBatchFailed();
+        terminateApplication();
+    }
+    return false;
+}
+
+void TTemplateMain::showDeferredReadFailures()
+{
+    const QStringList failures = TakeDeferredFileReadFailures();
+    if (failures.isEmpty())
+        return;
+    ShowErrorBox(failures.join(u"\r\r"_s) + u"\r\r" +
+                 Tr(u"Настройки из этих файлов не использованы; сами файлы оставлены без изменений."));
 }
 
 bool TTemplateMain::waitForPreviousCopy()
@@ -408,21 +468,21 @@ bool TTemplateMain::waitForPreviousCopy()
     if (!IsProgramRunning(program, true))
         return true;
     std::fprintf(stderr, "%s\n",
-                 qPrintable(u"Предыдущая копия программы не завершила работу; перезапуск отменен."_s));
+                 qPrintable(Tr(u"Предыдущая копия программы не завершила работу; перезапуск отменен.")));
     return false;
 }
 
 void TTemplateMain::applyOptions()
 {
-    if (m_sizes.leftPanelWidth > 0) {
-        const int total = std::max(width(), m_sizes.leftPanelWidth + 100);
-        m_splitter->setSizes({m_sizes.leftPanelWidth, total - m_sizes.leftPanelWidth});
-    }
+    if (m_sizes.leftPanelWidth > 0)
+        m_leftPane->setSize(m_sizes.leftPanelWidth);
     if (m_sizes.drawsStatLen > 0)
         m_statisticsPage->setSampleLength(m_sizes.drawsStatLen);
     if (m_sizes.drawsStatHeight > 0)
         m_statisticsPage->setChartHeight(m_sizes.drawsStatHeight);
     m_combsPage->setDrawsExclude(m_sizes.drawsExclude);
+    if (m_sizes.filtersHeight > 0)
+        m_combsPage->setFiltersHeight(m_sizes.filtersHeight);
     m_layoutFeature->applySizes(m_sizes);
     m_cardWeek->applySizes(m_sizes);
     if (m_sizes.drawsGraphLen > 0)
@@ -437,10 +497,11 @@ void TTemplateMain::saveSettings()
     try {
         FormStore store;
         SaveFormPlacement(store, MainFormSection(), this);
-        m_sizes.leftPanelWidth = m_splitter->sizes().value(0);
+        m_sizes.leftPanelWidth = m_leftPane->size();
         m_sizes.drawsStatLen = m_statisticsPage->sampleLength();
         m_sizes.drawsStatHeight = m_statisticsPage->chartHeight();
         m_sizes.drawsExclude = m_combsPage->drawsExclude();
+        m_sizes.filtersHeight = m_combsPage->filtersHeight();
         m_layoutFeature->storeSizes(m_sizes);
         m_cardWeek->readSizes(m_sizes);
         m_sizes.drawsGraphLen = m_graphs->page->graphLength();
@@ -459,9 +520,40 @@ void TTemplateMain::saveSettings()
 
 void TTemplateMain::setDrawsStatus(int count, int nextDraw, const QString &numbersText)
 {
+    m_drawsStatus = {count, nextDraw, numbersText};
     m_statusPanels[0]->setText(Format(u"Архив тиражей: %d", {count}));
     m_statusPanels[1]->setText(Format(u"Следующий тираж: %d", {nextDraw}));
     m_statusPanels[2]->setText(numbersText);
+}
+
+void TTemplateMain::setProgramTitle(const QString &source)
+{
+    m_titleSource = source;
+    updateTitle();
+}
+
+void TTemplateMain::updateTitle()
+{
+    QString title = Tr(m_titleSource);
+    if (m_titleVersion)
+        title += Format(u" версия %s", {QStringLiteral(VENDRA_VERSION)});
+    setWindowTitle(title);
+}
+
+void TTemplateMain::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        retranslateStatus();
+    QMainWindow::changeEvent(event);
+}
+
+void TTemplateMain::retranslateStatus()
+{
+    updateTitle();
+    setDrawsStatus(m_drawsStatus.count, m_drawsStatus.nextDraw, m_drawsStatus.numbersText);
+    refreshStakesCount();
+    m_statusPanels[3]->setText(TCombsPage::countText(m_combsPage->combs().count()));
+    emit languageChanged();
 }
 
 void TTemplateMain::ShowStatusText(const QString &text)
@@ -485,7 +577,7 @@ void TTemplateMain::loadDraws()
         return;
     }
     BusySection busy;
-    SetStatusText(u"Загрузка файла тиражей..."_s);
+    SetStatusText(Tr(u"Загрузка файла тиражей..."));
     m_archive.load();
     m_drawsPanel->updateDrawsInfo(false);
     SetStatusText({});
@@ -494,8 +586,10 @@ void TTemplateMain::loadDraws()
 void TTemplateMain::tmrInitTimer()
 {
     m_initTimer->stop();
+    if (m_terminating || !takeDataFolder())
+        return;
     try {
-        SetStatusText(u"Инициализация..."_s);
+        SetStatusText(Tr(u"Инициализация..."));
 
         m_allCombs = static_cast<int>(CombinationCount(kMaxNumber, kMainCount));
         for (int m = 0; m <= kMainCount; ++m) {
@@ -504,11 +598,15 @@ void TTemplateMain::tmrInitTimer()
                 static_cast<long double>(m_matchCounts[static_cast<size_t>(m)]) / m_allCombs;
         }
         m_combsPage->initCapacity(m_allCombs);
-        setWindowTitle(windowTitle() + u" версия " + QStringLiteral(VENDRA_VERSION));
+        m_titleVersion = true;
+        updateTitle();
         m_drawsPanel->setDrawsOffset(0);
 
-        if (!m_stakes.load()) {
-            ShowErrorBox(kExclusiveAccessMessage);
+        if (!m_stakes.load(Tr(u"Программа будет закрыта!"))) {
+            // Only a copy of another build, which does not lock the folder, can hold the stakes file;
+            // any other failure was named by the load itself.
+            if (m_stakes.lockedElsewhere())
+                ShowErrorBox(ExclusiveAccessMessage());
             setBatchFailed();
             terminateApplication();
             return;
@@ -521,6 +619,13 @@ void TTemplateMain::tmrInitTimer()
         m_scenarioPage->LoadScenarioList();
         m_stakesFeature->LoadRatings();
         m_stakesFeature->LoadTables();
+        showDeferredReadFailures();
+        // A batch run does its work only on data files it could read whole.
+        if (m_switches.isBatch() && FileReadFailureCount() > m_readFailuresAtStart) {
+            setBatchFailed();
+            terminateApplication();
+            return;
+        }
         // The online lists are not loaded in a batch run.
         m_systems->InitSystemsPage(!m_switches.isBatch());
         if (!m_switches.isBatch())
@@ -561,9 +666,7 @@ void TTemplateMain::tmrInitTimer()
 void TTemplateMain::reportInitError(const std::exception &e)
 {
     // The window stays open with what was loaded; a batch run ends with a failure status.
-    const auto *own = dynamic_cast<const Exception *>(&e);
-    ShowErrorBox(Format(u"Ошибка инициализации программы!\r\r%s",
-                        {own ? own->message() : QString::fromLocal8Bit(e.what())}));
+    ShowErrorBox(Format(u"Ошибка инициализации программы!\r\r%s", {ExceptionText(e)}));
     if (m_switches.isBatch()) {
         setBatchFailed();
         terminateApplication();
@@ -574,8 +677,8 @@ void TTemplateMain::startDownload()
 {
     switch (m_options.startDownload()) {
     case StartDownload::Ask:
-        if (ConfirmBox(u"Обновить список тиражей?\r\rДля выполнения обновления необходимо действующее "
-                       u"подключение к сети Интернет."_s) == IDYES)
+        if (ConfirmBox(Tr(u"Обновить список тиражей?\r\rДля выполнения обновления необходимо действующее "
+                          u"подключение к сети Интернет.")) == IDYES)
             drawsDownload();
         break;
     case StartDownload::Download: drawsDownload(); break;
@@ -604,8 +707,8 @@ void TTemplateMain::drawsDownload()
     if (!IsNotBusy())
         return;
     BusySection busy;
-    WaitGuard wait(u"Загрузка архива тиражей..."_s);
-    SetStatusText(u"Загрузка архива тиражей..."_s);
+    WaitGuard wait(Tr(u"Загрузка архива тиражей..."));
+    SetStatusText(Tr(u"Загрузка архива тиражей..."));
     DownloadDraws();
     checkStakes();
     SetStatusText({});
@@ -617,8 +720,7 @@ void TTemplateMain::rebuildPrefetchs(int groups)
     try {
         m_prefetch->RebuildPrefetchFiles(false, static_cast<uint32_t>(groups));
     } catch (const std::exception &e) {
-        const auto *own = dynamic_cast<const Exception *>(&e);
-        ShowErrorBox(own ? own->message() : QString::fromLocal8Bit(e.what()));
+        ShowErrorBox(ExceptionText(e));
     }
 }
 
@@ -671,10 +773,16 @@ void TTemplateMain::FormDestroy()
         saveSettings();
     m_archive.clear();
     m_stakes.closeForShutdown();
+    // The registry outlives the window: it must not keep reading an archive that goes with it.
+    if (StatList().Draws() == &m_archive.draws())
+        StatList().SetDraws(nullptr);
 }
 
 void TTemplateMain::terminateApplication()
 {
+    // A batch run that met a file it could not read ends with a failure status.
+    if (m_switches.isBatch() && FileReadFailureCount() > m_readFailuresAtStart)
+        m_batchFailed = true;
     m_terminating = true;
     m_initTimer->stop();
     QTimer::singleShot(0, qApp, [failed = m_batchFailed] { QCoreApplication::exit(failed ? 1 : 0); });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/DataFolderLock.h"
 #include "ui/logic/CommandLine.h"
 #include "ui/logic/DrawsArchive.h"
 #include "ui/logic/DrawsDownloader.h"
@@ -16,6 +17,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QSplitter;
+class TSplitterPane;
 class QTabWidget;
 class QTimer;
 class TCombsPage;
@@ -88,11 +90,22 @@ public:
 
     // The one-shot initialisation that follows the window's creation (run by its timer).
     void tmrInitTimer();
+
+    // The window's caption (its source text): shown in the interface language, with the version once
+    // the start-up has run.
+    void setProgramTitle(const QString &source);
+
     // True once the start-up failed in a way that a batch run must report.
     bool batchFailed() const { return m_batchFailed; }
 
+signals:
+    // The interface language changed: texts made from data (counts in the status panels) are made
+    // again in the new language.
+    void languageChanged();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool event(QEvent *event) override;
     // The close query: false while a scenario runs (it is asked to stop, and the window closes once it
     // has ended).
@@ -112,13 +125,23 @@ private:
     void reportInitError(const std::exception &e);
     void rebuildPrefetchs(int groups);
     bool waitForPreviousCopy();
+    // True when the window holds the data folder (locked, and cleared of what killed saves left in it,
+    // as the window was made); otherwise shows why the program closes, ends it and gives false.
+    bool takeDataFolder();
+    // Shows the files that readers went on without (settings read as their defaults).
+    void showDeferredReadFailures();
     void applyOptions();
     void saveSettings();
     void drawsDownload();
     void startDownload();
     void setDrawsStatus(int count, int nextDraw, const QString &numbersText);
+    void updateTitle();
+    void retranslateStatus();
 
     TStartSwitches m_switches;
+    TDataFolderLock m_folderLock;
+    bool m_previousCopyEnded = true;
+    int m_readFailuresAtStart = 0; // read failures met before this window: a batch run counts its own
     TDrawsArchive m_archive;
     TStakesFile m_stakes;
     MainOptions m_options;
@@ -127,6 +150,7 @@ private:
     TDownloadResult m_lastDownload;
 
     QSplitter *m_splitter = nullptr;
+    TSplitterPane *m_leftPane = nullptr;
     QTabWidget *m_leftPages = nullptr;
     QTabWidget *m_mainPages = nullptr;
     TDrawsPanel *m_drawsPanel = nullptr;
@@ -164,4 +188,11 @@ private:
     bool m_batchFailed = false;
     bool m_destroyed = false;
     bool m_terminating = false;
+    QString m_titleSource;
+    bool m_titleVersion = false;
+    struct {
+        int count = 0;
+        int nextDraw = 0;
+        QString numbersText;
+    } m_drawsStatus;
 };

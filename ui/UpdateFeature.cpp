@@ -6,6 +6,7 @@
 #include "common/Languages.h"
 #include "common/ProcessUtils.h"
 #include "common/ProgramFiles.h"
+#include "common/Translate.h"
 #include "common/widgets/ProgressWindow.h"
 #include "ui/TemplateMain.h"
 
@@ -25,7 +26,7 @@ using namespace Qt::StringLiterals;
 TfrmUpdateInformer::TfrmUpdateInformer(QWidget *parent) : TDialogSTemplate(parent)
 {
     setObjectName(u"frmUpdateInformer"_s);
-    setWindowTitle(u"Найдена новая версия программы"_s);
+    setWindowTitle(Tr(u"Найдена новая версия программы"));
     resize(480, 360);
 
     m_edCurrent = new QLineEdit(clientArea());
@@ -41,13 +42,13 @@ TfrmUpdateInformer::TfrmUpdateInformer(QWidget *parent) : TDialogSTemplate(paren
 
     auto *layout = new QFormLayout(clientArea());
     layout->setRowWrapPolicy(QFormLayout::WrapLongRows);
-    layout->addRow(u"Текущая версия программы:"_s, m_edCurrent);
-    layout->addRow(u"Новая версия программы:"_s, m_edNew);
-    layout->addRow(u"Описание версии:"_s, m_memDescription);
+    layout->addRow(Tr(u"Текущая версия программы:"), m_edCurrent);
+    layout->addRow(Tr(u"Новая версия программы:"), m_edNew);
+    layout->addRow(Tr(u"Описание версии:"), m_memDescription);
 
-    okButton()->setText(u"Установить"_s);
-    okButton()->setToolTip(u"Установить это обновление"_s);
-    cancelButton()->setToolTip(u"Отказаться от обновления"_s);
+    okButton()->setText(Tr(u"Установить"));
+    okButton()->setToolTip(Tr(u"Установить это обновление"));
+    cancelButton()->setToolTip(Tr(u"Отказаться от обновления"));
     okButton()->setDefault(true);
 }
 
@@ -95,9 +96,9 @@ bool TUpdateWindowUi::confirmUpdate(const QString &currentVersion, const TrSU_Ve
 TUpdateFeature::TUpdateFeature(TTemplateMain &window)
     : QObject(&window), m_window(window), m_ui(&window), m_restart([] { RestartProgram(); })
 {
-    m_actCheckUpdate = new QAction(u"Проверить наличие обновлений..."_s, this);
+    m_actCheckUpdate = new QAction(Tr(u"Проверить наличие обновлений..."), this);
     m_actCheckUpdate->setObjectName(u"CheckUpdate"_s);
-    m_actCheckUpdate->setStatusTip(u"Проверить наличие новой версии программы и установить её"_s);
+    m_actCheckUpdate->setStatusTip(Tr(u"Проверить наличие новой версии программы и установить её"));
     connect(m_actCheckUpdate, &QAction::triggered, this, &TUpdateFeature::CheckUpdateExecute);
     window.addActionUpdater([this] { m_actCheckUpdate->setEnabled(IsNotBusy()); });
 }
@@ -108,6 +109,8 @@ int TUpdateFeature::RunSelfUpdate(bool silent)
 {
     const TUpdateServerConfig config = ReadUpdateServerConfig(GetIniFileName());
     TSelfUpdateSettings settings = DefaultSelfUpdateSettings();
+    if (!m_programFolder.isEmpty())
+        settings.programFolder = m_programFolder.endsWith(u'/') ? m_programFolder : m_programFolder + u'/';
     settings.caFile = config.caFile;
     SetSelfUpdateUi(&m_ui);
     const int result = SelfUpdate(config.url, silent, CurrentLanguageId(), settings);

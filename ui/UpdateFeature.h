@@ -65,12 +65,16 @@ public:
 
     // Tests replace the restart.
     void setRestart(std::function<void()> restart) { m_restart = std::move(restart); }
+    // The folder of the program's own files that an update replaces; by default the executable's
+    // (never the data folder). Tests install into a folder of their own.
+    void setProgramFolder(const QString &folder) { m_programFolder = folder; }
 
 private:
     TTemplateMain &m_window;
     TUpdateWindowUi m_ui;
     QAction *m_actCheckUpdate;
     std::function<void()> m_restart;
+    QString m_programFolder;
 };
 
 // Creates the CheckUpdate command in the options menu of the window; the window owns the feature.

@@ -1,9 +1,13 @@
 #include "ui/WeekPage.h"
 
+#include "ui/ChartAxes.h"
+
+#include "common/Translate.h"
 #include "common/widgets/WidgetHooks.h"
 
 #include "common/BusyCursor.h"
 #include "common/Exception.h"
+#include "common/widgets/SplitterPane.h"
 #include "common/widgets/StringGrid.h"
 #include "ui/logic/CombsList.h"
 #include "ui/logic/DrawsArchive.h"
@@ -31,7 +35,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 constexpr int kDesignedWeekLen = 1000;
-constexpr int kDesignedChartHeight = 200;
+constexpr int kDesignedChartHeight = 400;
+constexpr int kMinChartHeight = 150;
 
 // A small green point with a fuchsia outline.
 QImage WeekMarker()
@@ -59,10 +64,10 @@ TWeekPage::TWeekPage(const TDrawsArchive &archive, const TStatList &stats, const
     m_edWeekLen->setObjectName(u"edWeekLen"_s);
     m_edWeekLen->setRange(1, 999999);
     m_edWeekLen->setValue(kDesignedWeekLen);
-    m_edWeekLen->setToolTip(u"Количество тиражей, использующихся для расчета статистики"_s);
-    m_btnCalc = new QPushButton(u"Обновить"_s, top);
+    m_edWeekLen->setToolTip(Tr(u"Количество тиражей, использующихся для расчета статистики"));
+    m_btnCalc = new QPushButton(Tr(u"Обновить"), top);
     m_btnCalc->setObjectName(u"btnWeekStatCalc"_s);
-    topLayout->addWidget(new QLabel(u"Тиражей:"_s, top));
+    topLayout->addWidget(new QLabel(Tr(u"Тиражей:"), top));
     topLayout->addWidget(m_edWeekLen);
     topLayout->addWidget(m_btnCalc);
     topLayout->addStretch(1);
@@ -87,12 +92,15 @@ TWeekPage::TWeekPage(const TDrawsArchive &archive, const TStatList &stats, const
 
     m_chart = new QChart();
     m_chart->legend()->hide();
+    m_chart->setMargins(QMargins(2, 2, 2, 2));
     m_chartView = new QChartView(m_chart, m_splitter);
     m_chartView->setObjectName(u"crtWeek"_s);
     m_splitter->addWidget(m_grid);
     m_splitter->addWidget(m_chartView);
-    m_splitter->setStretchFactor(0, 1);
-    setWeekHeight(kDesignedChartHeight);
+    m_splitter->setChildrenCollapsible(false);
+    m_chartView->setMinimumHeight(kMinChartHeight);
+    // The chart keeps its height ("WeekHeight"); the grid takes the rest.
+    m_chartPane = new TSplitterPane(m_splitter, 1, kDesignedChartHeight);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -110,7 +118,7 @@ TWeekPage::TWeekPage(const TDrawsArchive &archive, const TStatList &stats, const
 
 QString TWeekPage::caption()
 {
-    return u"Неделя"_s;
+    return Tr(u"Неделя");
 }
 
 int TWeekPage::weekLen() const
@@ -125,16 +133,13 @@ void TWeekPage::setWeekLen(int value)
 
 int TWeekPage::weekHeight() const
 {
-    const QList<int> sizes = m_splitter->sizes();
-    return sizes.size() > 1 && sizes[1] > 0 ? sizes[1] : m_chartView->height();
+    return m_chartPane->size();
 }
 
 void TWeekPage::setWeekHeight(int height)
 {
-    height = std::max(height, 0);
-    const int total = std::max(m_splitter->height(), height + 100);
-    m_splitter->setSizes({total - height, height});
-    m_chartView->resize(m_chartView->width(), height);
+    // A strip saved by an older version is no chart: it gets the designed height back.
+    m_chartPane->setSize(height >= kMinChartHeight ? height : kDesignedChartHeight);
 }
 
 QString TWeekPage::cellText(int col, int row) const
@@ -192,11 +197,14 @@ void TWeekPage::RefreshWeek(bool force)
         return;
     m_key = key;
     BusySection busy;
-    SetStatusText(u"Построение статистики по дням недели..."_s);
+    SetStatusText(Tr(u"Построение статистики по дням недели..."));
     m_dayNames = WeekDayNames();
     m_table.build(m_archive.draws(), key.drawsOffset, key.weekLen);
     m_grid->invalidateAll();
     SetStatusText({});
+    // As in any grid, a cell is current from the start: its row is charted until another is chosen.
+    if (m_grid->col() < 1 || m_grid->row() < 1)
+        m_grid->setCurrentCell(1, 1);
     redrawChart();
 }
 
@@ -211,10 +219,9 @@ void TWeekPage::redrawChart()
 void TWeekPage::DrawWeekChart(int column, int row)
 {
     BusySection busy;
-    SetStatusText(u"Построение статистики по дням недели..."_s);
+    SetStatusText(Tr(u"Построение статистики по дням недели..."));
     m_chart->removeAllSeries();
-    for (QAbstractAxis *axis : m_chart->axes())
-        m_chart->removeAxis(axis);
+    DeleteChartAxes(m_chart);
 
     const std::vector<TWeekChartPoint> points = WeekChartPoints(m_table, m_options.weekChartMode, column, row, m_dayNames);
     QStringList labels;
@@ -223,11 +230,15 @@ void TWeekPage::DrawWeekChart(int column, int row)
         labels << p.label;
         top = std::max(top, p.value);
     }
-    auto *axisX = new QBarCategoryAxis(m_chart);
+    auto *axisX = new QBarCategoryAxis;
     axisX->append(labels);
-    auto *axisY = new QValueAxis(m_chart);
-    axisY->setRange(0, std::max(top, 1));
-    axisY->setLabelFormat(u"%d"_s);
+    // The 45 numbers in a smaller type, so that each stays readable under its bar.
+    QFont font = axisX->labelsFont();
+    if (points.size() > 10)
+        font.setPointSizeF(7);
+    axisX->setLabelsFont(font);
+    axisX->setTruncateLabels(false);
+    auto *axisY = NewValueAxis(0, std::max(top, 1), true, 6, true);
     m_chart->addAxis(axisX, Qt::AlignBottom);
     m_chart->addAxis(axisY, Qt::AlignLeft);
     const QColor green(0, 128, 0);
@@ -275,7 +286,7 @@ void TWeekPage::FilterCombsByWeek(TCombsList &list, bool deleting, const TFilter
 {
     const TFilterSelection values = selection();
     if (values.empty())
-        throw Exception(u"В выделенном диапазоне нет значений для фильтра!"_s);
+        throw Exception(Tr(u"В выделенном диапазоне нет значений для фильтра!"));
     list.SaveUndo(true);
     FilterCombsByNumbers(list, m_stats, values, deleting, draws, caption());
 }

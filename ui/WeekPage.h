@@ -10,6 +10,7 @@ class QChartView;
 class QPushButton;
 class QSpinBox;
 class QSplitter;
+class TSplitterPane;
 class TCombsList;
 class TDrawsArchive;
 class TQOwnerDrawGrid;
@@ -74,6 +75,7 @@ private:
     TWeekKey m_key;
     QStringList m_dayNames;
     QSplitter *m_splitter;
+    TSplitterPane *m_chartPane = nullptr;
     QSpinBox *m_edWeekLen;
     QPushButton *m_btnCalc;
     TQOwnerDrawGrid *m_grid;

@@ -1,5 +1,7 @@
 #include "common/widgets/DialogSTemplate.h"
 
+#include "common/Translate.h"
+
 #include <QGuiApplication>
 
 #include <QApplication>
@@ -51,9 +53,9 @@ TDialogSTemplate::TDialogSTemplate(QWidget *parent)
     auto *movedPanel = new QWidget(m_buttonsPanel);
     movedPanel->setObjectName(QStringLiteral("ButtonsMovedPanel"));
     movedPanel->setFixedWidth(222);
-    m_okBtn = makeButton(QStringLiteral("ОК"), QStringLiteral("Сохранить изменения"), QStringLiteral("OkButton"),
+    m_okBtn = makeButton(Tr(u"ОК"), Tr(u"Сохранить изменения"), QStringLiteral("OkButton"),
                          QStyle::SP_DialogOkButton, movedPanel);
-    m_cancelBtn = makeButton(QStringLiteral("Отмена"), QStringLiteral("Отменить изменения и закрыть окно"),
+    m_cancelBtn = makeButton(Tr(u"Отмена"), Tr(u"Отменить изменения и закрыть окно"),
                              QStringLiteral("CancelButton"), QStyle::SP_DialogCancelButton, movedPanel);
     m_okBtn->setDefault(true);
     m_okBtn->setAutoDefault(true);

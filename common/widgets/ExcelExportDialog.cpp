@@ -6,6 +6,7 @@
 #include "common/FormStore.h"
 #include "common/ProgramFiles.h"
 #include "common/TextUtils.h"
+#include "common/Translate.h"
 #include "common/widgets/FormLayouts.h"
 #include "common/widgets/ListView.h"
 #include "common/widgets/ListViewRoutines.h"
@@ -42,7 +43,7 @@ const QString kFormSection = u"TFormExpExcel"_s;
 
 QString ExpFileFilter()
 {
-    return u"Файлы параметров экспорта (*.exp);;Все файлы (*)"_s;
+    return Tr(u"Файлы параметров экспорта (*.exp);;Все файлы (*)");
 }
 
 TListItem ItemOf(const TExportField &f)
@@ -103,7 +104,7 @@ QAction *MakeAction(QWidget *owner, const QString &text, const QString &hint, co
 
 TFormExpExcelParam::TFormExpExcelParam(QWidget *parent) : TDialogSTemplate(parent)
 {
-    setWindowTitle(u"Параметры поля"_s);
+    setWindowTitle(Tr(u"Параметры поля"));
     auto *form = new QFormLayout(clientArea());
     m_edCaption = new QLineEdit(clientArea());
     m_edCaption->setObjectName(u"edCaption"_s);
@@ -113,9 +114,9 @@ TFormExpExcelParam::TFormExpExcelParam(QWidget *parent) : TDialogSTemplate(paren
     m_edWidth = new TQFloatEdit(clientArea());
     m_edWidth->setObjectName(u"edWidth"_s);
     m_edWidth->setDisplayFormat(u",0.00"_s);
-    form->addRow(u"Заголовок столбца:"_s, m_edCaption);
-    form->addRow(u"Выравнивание данных:"_s, m_edAlign);
-    form->addRow(u"Ширина:"_s, m_edWidth);
+    form->addRow(Tr(u"Заголовок столбца:"), m_edCaption);
+    form->addRow(Tr(u"Выравнивание данных:"), m_edAlign);
+    form->addRow(Tr(u"Ширина:"), m_edWidth);
 }
 
 void TFormExpExcelParam::fill(const TExportField &field)
@@ -136,7 +137,7 @@ bool TFormExpExcelParam::validate()
 {
     // The saved line of the field is split at ";": a heading with one would lose its settings.
     if (m_edCaption->text().contains(u';')) {
-        ShowErrorBox(u"Заголовок столбца не может содержать символ \";\"!"_s);
+        ShowErrorBox(Tr(u"Заголовок столбца не может содержать символ \";\"!"));
         m_edCaption->setFocus();
         return false;
     }
@@ -149,28 +150,28 @@ bool TFormExpExcelParam::validate()
 TFormExpExcel::TFormExpExcel(QWidget *parent) : TDialogSTemplate(parent)
 {
     setObjectName(u"FormExpExcel"_s);
-    setWindowTitle(u"Экспорт в Microsoft Excel"_s);
-    okButton()->setToolTip(u"Начать экспорт"_s);
-    cancelButton()->setToolTip(u"Закрыть окно"_s);
+    setWindowTitle(Tr(u"Экспорт в Microsoft Excel"));
+    okButton()->setToolTip(Tr(u"Начать экспорт"));
+    cancelButton()->setToolTip(Tr(u"Закрыть окно"));
 
     auto *layout = new QVBoxLayout(clientArea());
     m_pages = new QTabWidget(clientArea());
     m_pages->setObjectName(u"pcPages"_s);
-    m_pages->addTab(buildSheetPage(), u"Параметры листа"_s);
-    m_pages->addTab(buildFieldsPage(), u"Столбцы таблицы"_s);
+    m_pages->addTab(buildSheetPage(), Tr(u"Параметры листа"));
+    m_pages->addTab(buildFieldsPage(), Tr(u"Столбцы таблицы"));
     layout->addWidget(m_pages);
 
     auto *bottom = new QHBoxLayout;
-    m_saveCheckBox = new QCheckBox(u"Сохранить параметры экспорта в файле конфигурации"_s, clientArea());
+    m_saveCheckBox = new QCheckBox(Tr(u"Сохранить параметры экспорта в файле конфигурации"), clientArea());
     m_saveCheckBox->setObjectName(u"SaveCheckBox"_s);
     m_saveCheckBox->setChecked(true);
-    m_btnParams = new QPushButton(u"Параметры"_s, clientArea());
+    m_btnParams = new QPushButton(Tr(u"Параметры"), clientArea());
     m_btnParams->setObjectName(u"btnParams"_s);
-    m_btnParams->setToolTip(u"Сохранение параметров экспорта в файле"_s);
-    m_actLoad = MakeAction(this, u"Загрузить из файла"_s, u"Загрузить параметры экспорта из файла"_s,
+    m_btnParams->setToolTip(Tr(u"Сохранение параметров экспорта в файле"));
+    m_actLoad = MakeAction(this, Tr(u"Загрузить из файла"), Tr(u"Загрузить параметры экспорта из файла"),
                            QKeySequence(u"Ctrl+O"_s));
     m_actLoad->setObjectName(u"actLoadParams"_s);
-    m_actSave = MakeAction(this, u"Сохранить в файле"_s, u"Сохранить параметры экспорта в файле"_s,
+    m_actSave = MakeAction(this, Tr(u"Сохранить в файле"), Tr(u"Сохранить параметры экспорта в файле"),
                            QKeySequence(u"Ctrl+S"_s));
     m_actSave->setObjectName(u"actSaveParams"_s);
     auto *paramsMenu = new QMenu(m_btnParams);
@@ -217,50 +218,50 @@ QWidget *TFormExpExcel::buildSheetPage()
     auto *form = new QFormLayout;
     m_edTitle = new QLineEdit(page);
     m_edTitle->setObjectName(u"edTitle"_s);
-    m_edTitle->setToolTip(u"Название отчета"_s);
+    m_edTitle->setToolTip(Tr(u"Название отчета"));
     m_edNotes = new QLineEdit(page);
     m_edNotes->setObjectName(u"edNotes"_s);
-    m_edNotes->setToolTip(u"Дополнительная информация"_s);
-    form->addRow(u"Наименование отчета:"_s, m_edTitle);
-    form->addRow(u"Дополнительные сведения:"_s, m_edNotes);
+    m_edNotes->setToolTip(Tr(u"Дополнительная информация"));
+    form->addRow(Tr(u"Наименование отчета:"), m_edTitle);
+    form->addRow(Tr(u"Дополнительные сведения:"), m_edNotes);
     layout->addLayout(form);
     m_dateCreateCheckBox =
-        new QCheckBox(u"Добавить строку с датой и временем формирования отчета (экспорта)."_s, page);
+        new QCheckBox(Tr(u"Добавить строку с датой и временем формирования отчета (экспорта)."), page);
     m_dateCreateCheckBox->setObjectName(u"DateCreateCheckBox"_s);
     m_dateCreateCheckBox->setChecked(true);
     layout->addWidget(m_dateCreateCheckBox);
 
-    auto *sheetBox = new QGroupBox(u" Параметры листа Microsoft Excel "_s, page);
+    auto *sheetBox = new QGroupBox(Tr(u" Параметры листа Microsoft Excel "), page);
     auto *sheetForm = new QFormLayout(sheetBox);
     m_edOrientation = new QComboBox(sheetBox);
     m_edOrientation->setObjectName(u"edOrientation"_s);
-    m_edOrientation->addItems({u"Не устанавливать"_s, u"Книжная"_s, u"Альбомная"_s});
-    m_edOrientation->setToolTip(u"Ориентация страницы"_s);
+    m_edOrientation->addItems({Tr(u"Не устанавливать"), Tr(u"Книжная"), Tr(u"Альбомная")});
+    m_edOrientation->setToolTip(Tr(u"Ориентация страницы"));
     m_edFontSize = new QSpinBox(sheetBox);
     m_edFontSize->setObjectName(u"edFontSize"_s);
     m_edFontSize->setRange(1, 100);
     m_edFontSize->setValue(8);
-    m_edFontSize->setToolTip(u"Базовый размер шрифта"_s);
+    m_edFontSize->setToolTip(Tr(u"Базовый размер шрифта"));
     m_edPageName = new QLineEdit(sheetBox);
     m_edPageName->setObjectName(u"edPageName"_s);
     m_edPageName->setMaxLength(128);
-    m_edPageName->setToolTip(u"Наименование листа"_s);
-    sheetForm->addRow(u"Ориентация:"_s, m_edOrientation);
-    sheetForm->addRow(u"Базовый размер шрифта:"_s, m_edFontSize);
-    sheetForm->addRow(u"Наименование листа:"_s, m_edPageName);
+    m_edPageName->setToolTip(Tr(u"Наименование листа"));
+    sheetForm->addRow(Tr(u"Ориентация:"), m_edOrientation);
+    sheetForm->addRow(Tr(u"Базовый размер шрифта:"), m_edFontSize);
+    sheetForm->addRow(Tr(u"Наименование листа:"), m_edPageName);
     layout->addWidget(sheetBox);
 
-    auto *sendBox = new QGroupBox(u" Режим передачи данных "_s, page);
+    auto *sendBox = new QGroupBox(Tr(u" Режим передачи данных "), page);
     auto *sendForm = new QFormLayout(sendBox);
     m_edSendMode = new QComboBox(sendBox);
     m_edSendMode->setObjectName(u"edSendMode"_s);
-    m_edSendMode->addItems({u"Экспортировать все отображенные записи"_s, u"Экспортировать выделенные записи"_s});
-    m_edSendMode->setToolTip(u"Режим передачи данных в Microsoft Excel"_s);
+    m_edSendMode->addItems({Tr(u"Экспортировать все отображенные записи"), Tr(u"Экспортировать выделенные записи")});
+    m_edSendMode->setToolTip(Tr(u"Режим передачи данных в Microsoft Excel"));
     m_edRecNum = new QLineEdit(sendBox);
     m_edRecNum->setObjectName(u"edRecNum"_s);
     m_edRecNum->setReadOnly(true);
-    m_edRecNum->setToolTip(u"Число строк, которые будут переданы в Microsoft Excel"_s);
-    sendForm->addRow(u"Число строк:"_s, m_edSendMode);
+    m_edRecNum->setToolTip(Tr(u"Число строк, которые будут переданы в Microsoft Excel"));
+    sendForm->addRow(Tr(u"Число строк:"), m_edSendMode);
     sendForm->addRow(QString(), m_edRecNum);
     layout->addWidget(sendBox);
     layout->addStretch();
@@ -271,14 +272,14 @@ QWidget *TFormExpExcel::buildFieldsPage()
 {
     auto *page = new QWidget;
     auto *layout = new QVBoxLayout(page);
-    layout->addWidget(new QLabel(u"Перечень экспортируемых полей:"_s, page));
+    layout->addWidget(new QLabel(Tr(u"Перечень экспортируемых полей:"), page));
     auto *row = new QHBoxLayout;
     m_lvFields = new TQSortListView(page);
     m_lvFields->setObjectName(u"lvFields"_s);
-    m_lvFields->addColumn(u"Наименование столбца"_s, 250);
-    m_lvFields->addColumn(u"Выравнивание"_s, 134, Qt::AlignHCenter);
-    m_lvFields->addColumn(u"Ширина"_s, 60, Qt::AlignHCenter);
-    m_lvFields->addColumn(u"Физическое поле"_s, 150);
+    m_lvFields->addColumn(Tr(u"Наименование столбца"), 250);
+    m_lvFields->addColumn(Tr(u"Выравнивание"), 134, Qt::AlignHCenter);
+    m_lvFields->addColumn(Tr(u"Ширина"), 60, Qt::AlignHCenter);
+    m_lvFields->addColumn(Tr(u"Физическое поле"), 150);
     m_lvFields->listModel()->setCheckBoxes(true);
     m_lvFields->setShowGrid(true);
     // The order of the list is the order of the export: no sorting by the captions.
@@ -288,11 +289,11 @@ QWidget *TFormExpExcel::buildFieldsPage()
     m_lvFields->horizontalHeader()->setSectionsClickable(false);
     row->addWidget(m_lvFields, 1);
 
-    m_actUp = MakeAction(this, u"Вверх"_s, u"Переместить на одну строку вверх"_s, QKeySequence(u"Ctrl+Up"_s));
+    m_actUp = MakeAction(this, Tr(u"Вверх"), Tr(u"Переместить на одну строку вверх"), QKeySequence(u"Ctrl+Up"_s));
     m_actUp->setObjectName(u"actUp"_s);
-    m_actDown = MakeAction(this, u"Вниз"_s, u"Переместить на одну строку вниз"_s, QKeySequence(u"Ctrl+Down"_s));
+    m_actDown = MakeAction(this, Tr(u"Вниз"), Tr(u"Переместить на одну строку вниз"), QKeySequence(u"Ctrl+Down"_s));
     m_actDown->setObjectName(u"actDown"_s);
-    m_actProperties = MakeAction(this, u"Свойства"_s, u"Изменить свойства экспортируемого поля"_s,
+    m_actProperties = MakeAction(this, Tr(u"Свойства"), Tr(u"Изменить свойства экспортируемого поля"),
                                  QKeySequence(u"Ctrl+Return"_s));
     m_actProperties->setObjectName(u"actProperties"_s);
     auto *buttons = new QVBoxLayout;
@@ -484,11 +485,17 @@ void TFormExpExcel::updateCommands()
     m_actSave->setEnabled(idle && m_saveCheckBox->isEnabled());
 }
 
+void TFormExpExcel::showEvent(QShowEvent *event)
+{
+    TDialogSTemplate::showEvent(event);
+    updateCommands();
+}
+
 bool TFormExpExcel::validate()
 {
     const auto &items = m_lvFields->listModel()->items();
     if (std::none_of(items.begin(), items.end(), [](const TListItem &i) { return i.checked; })) {
-        ShowErrorBox(u"Не выбрано ни одного столбца для экспорта!"_s);
+        ShowErrorBox(Tr(u"Не выбрано ни одного столбца для экспорта!"));
         m_pages->setCurrentIndex(1);
         return false;
     }
@@ -614,6 +621,8 @@ bool RunExportDialog(QWidget *source, std::vector<TExportField> fields, const So
                 dialog->loadExportParams(GetIniFileName(), true, false);
             dialog->arrangeFields();
         }
+        // Prepared while busy, the commands are enabled now for the field selected at the start.
+        dialog->updateCommands();
         if (ExecDialog(*dialog) != QDialog::Accepted)
             return false;
         dialog->readBack(data);

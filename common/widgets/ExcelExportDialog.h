@@ -103,6 +103,7 @@ public:
 
 protected:
     bool validate() override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     QWidget *buildSheetPage();

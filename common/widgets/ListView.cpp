@@ -3,6 +3,8 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPalette>
+#include <QStyle>
+#include <QStyleOptionHeader>
 
 #include <algorithm>
 
@@ -48,8 +50,23 @@ TQSortListView::TQSortListView(QWidget *parent) : QTableView(parent), m_model(ne
 int TQSortListView::addColumn(const QString &caption, int width, Qt::Alignment alignment)
 {
     const int column = m_model->addColumn(caption, alignment);
-    setColumnWidth(column, width);
+    setColumnWidth(column, std::max(width, HeaderCaptionWidth(horizontalHeader(), caption)));
     return column;
+}
+
+int HeaderCaptionWidth(const QHeaderView *header, const QString &caption)
+{
+    if (caption.isEmpty())
+        return 0;
+    QStyleOptionHeader option;
+    option.initFrom(header);
+    option.orientation = header->orientation();
+    option.text = caption;
+    option.fontMetrics = header->fontMetrics();
+    if (header->isSortIndicatorShown())
+        option.sortIndicator = QStyleOptionHeader::SortDown;
+    const QSize size = header->style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), header);
+    return size.width() + 2;
 }
 
 int TQSortListView::sortColumn() const

@@ -4,6 +4,8 @@
 
 #include <QTableView>
 
+class QHeaderView;
+
 #include <vector>
 
 // The report list of the program: rows selected whole, columns with captions, widths and
@@ -20,6 +22,7 @@ public:
 
     TListViewModel *listModel() const { return m_model; }
 
+    // A column at least as wide as its caption needs (with room for the sort mark).
     int addColumn(const QString &caption, int width, Qt::Alignment alignment = Qt::AlignLeft);
     int columnCount() const { return m_model->columnCount(); }
 
@@ -53,3 +56,6 @@ public:
 private:
     TListViewModel *m_model;
 };
+
+// The width a header section needs to show the caption whole, its margins and sort mark included.
+int HeaderCaptionWidth(const QHeaderView *header, const QString &caption);

@@ -3,6 +3,7 @@
 #include "common/BusyCursor.h"
 #include "common/Format.h"
 #include "common/OperationLog.h"
+#include "common/Translate.h"
 
 #include <QAction>
 #include <QLabel>
@@ -26,7 +27,7 @@ TFormMsgViewer::TFormMsgViewer(QWidget *parent)
 {
     setObjectName(u"FormMsgViewer"_s);
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(u"Сообщения"_s);
+    setWindowTitle(Tr(u"Сообщения"));
     resize(560, 320);
 
     m_msgList = new QTextEdit(this);
@@ -43,20 +44,20 @@ TFormMsgViewer::TFormMsgViewer(QWidget *parent)
     statusBar()->setObjectName(u"StatusBar"_s);
     statusBar()->addWidget(m_status, 1);
 
-    m_actSelectAll = new QAction(u"Выделить все"_s, this);
+    m_actSelectAll = new QAction(Tr(u"Выделить все"), this);
     m_actSelectAll->setObjectName(u"EditSelectAll"_s);
     m_actSelectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
-    m_actCopy = new QAction(u"Копировать"_s, this);
+    m_actCopy = new QAction(Tr(u"Копировать"), this);
     m_actCopy->setObjectName(u"EditCopy"_s);
     m_actCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Insert));
-    m_actClose = new QAction(u"Закрыть"_s, this);
+    m_actClose = new QAction(Tr(u"Закрыть"), this);
     m_actClose->setObjectName(u"CloseMsgs"_s);
     m_actClose->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
     for (QAction *a : {m_actSelectAll, m_actCopy, m_actClose})
         a->setShortcutContext(Qt::WindowShortcut);
     addActions({m_actSelectAll, m_actCopy, m_actClose});
 
-    QMenu *menu = menuBar()->addMenu(u"Сообщения"_s);
+    QMenu *menu = menuBar()->addMenu(Tr(u"Сообщения"));
     menu->setObjectName(u"MenuMessages"_s);
     menu->addAction(m_actSelectAll);
     menu->addAction(m_actCopy);

@@ -1,6 +1,7 @@
 #include "common/widgets/NumericEdit.h"
 
 #include "common/FloatPicture.h"
+#include "common/Translate.h"
 
 #include <QAction>
 #include <QApplication>
@@ -52,7 +53,7 @@ TCalculatorPopup::TCalculatorPopup(QWidget *parent) : QFrame(parent, Qt::Popup)
     equals->setFocusPolicy(Qt::NoFocus);
     equals->setFixedHeight(26);
     connect(equals, &QPushButton::clicked, this, [this] { press(u'='); });
-    auto *ok = new QPushButton(QStringLiteral("ОК"), this);
+    auto *ok = new QPushButton(Tr(u"ОК"), this);
     ok->setObjectName(QStringLiteral("OkButton"));
     ok->setFocusPolicy(Qt::NoFocus);
     ok->setFixedHeight(26);
@@ -142,7 +143,7 @@ TQFloatEdit::TQFloatEdit(QWidget *parent) : QLineEdit(parent)
     resize(121, 25);
     QAction *calc = addAction(style()->standardIcon(QStyle::SP_ArrowDown), QLineEdit::TrailingPosition);
     calc->setObjectName(QStringLiteral("CalculatorAction"));
-    calc->setToolTip(QStringLiteral("Калькулятор (F4)"));
+    calc->setToolTip(Tr(u"Калькулятор (F4)"));
     connect(calc, &QAction::triggered, this, &TQFloatEdit::showCalculator);
     // Pasted or cut text counts as typed.
     connect(this, &QLineEdit::textEdited, this, [this] { m_textModified = true; });

@@ -3,6 +3,7 @@
 #include "common/BusyCursor.h"
 #include "common/Exception.h"
 #include "common/Format.h"
+#include "common/Translate.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -39,7 +40,7 @@ TFormProgress::TFormProgress(QWidget *parent)
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setGeometry(0, 0, kClientWidth, kHeightWithStop);
 
-    m_text = new QLabel(QStringLiteral("Подождите пожалуйста..."), panel);
+    m_text = new QLabel(Tr(u"Подождите пожалуйста..."), panel);
     m_text->setObjectName(QStringLiteral("TextLabel"));
     m_text->setAlignment(Qt::AlignCenter);
     m_text->setGeometry(11, 8, 393, 19);
@@ -50,9 +51,9 @@ TFormProgress::TFormProgress(QWidget *parent)
     m_gauge->setTextVisible(false);
     m_gauge->setRange(0, 0);
 
-    m_btnStop = new QPushButton(QStringLiteral("Отмена"), panel);
+    m_btnStop = new QPushButton(Tr(u"Отмена"), panel);
     m_btnStop->setObjectName(QStringLiteral("StopButton"));
-    m_btnStop->setToolTip(QStringLiteral("Прервать операцию"));
+    m_btnStop->setToolTip(Tr(u"Прервать операцию"));
     m_btnStop->setGeometry((kClientWidth - 97) / 2, 70, 97, 25);
     m_btnStop->hide();
     connect(m_btnStop, &QPushButton::clicked, this, &TFormProgress::onStopClicked);
@@ -96,7 +97,7 @@ int TFormProgress::maximum() const
 void ShowProgress(const QString &text, int maxValue, bool showStop)
 {
     if (g_progressWindow)
-        throw Exception(QStringLiteral("Окно индикатора уже создано!"));
+        throw Exception(Tr(u"Окно индикатора уже создано!"));
     g_progressWindow = new TFormProgress();
     g_progressWindow->setup(text, maxValue, showStop);
     g_progressWindow->show();
@@ -117,9 +118,14 @@ void StepProgress(int delta)
         return;
     QProgressBar *gauge = g_progressWindow->m_gauge;
     // Widened so that a huge delta cannot overflow.
-    const long long next = static_cast<long long>(gauge->value()) + delta;
-    gauge->setValue(static_cast<int>(std::clamp<long long>(next, 0, gauge->maximum())));
-    RepaintProgress();
+    const long long before = gauge->value();
+    const long long next = std::clamp<long long>(before + delta, 0, gauge->maximum());
+    gauge->setValue(static_cast<int>(next));
+    // The window is painted again when the gauge has moved by a visible step (a thousandth of its
+    // range): a million steps cost a thousand paints, not a million.
+    const long long range = std::max<long long>(gauge->maximum() - gauge->minimum(), 1);
+    if (range <= 1000 || before * 1000 / range != next * 1000 / range)
+        RepaintProgress();
 }
 
 void CloseProgress()

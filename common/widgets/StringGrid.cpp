@@ -1,5 +1,7 @@
 #include "common/widgets/StringGrid.h"
 
+#include "common/widgets/ListView.h"
+
 #include <QHeaderView>
 #include <QPainter>
 
@@ -158,6 +160,17 @@ void TQOwnerDrawGrid::setColWidth(int col, int width)
         verticalHeader()->setFixedWidth(width);
     else
         setColumnWidth(col - m_fixedCols, width);
+}
+
+void TQOwnerDrawGrid::fitColumnsToCaptions()
+{
+    if (m_fixedRows <= 0)
+        return;
+    for (int col = m_fixedCols; col < m_colCount; ++col) {
+        const int needed = HeaderCaptionWidth(horizontalHeader(), getCellText(col, 0));
+        if (needed > colWidth(col))
+            setColWidth(col, needed);
+    }
 }
 
 int TQOwnerDrawGrid::colWidth(int col) const

@@ -58,6 +58,8 @@ public:
     int fixedCols() const { return m_fixedCols; }
     int fixedRows() const { return m_fixedRows; }
     void setColWidth(int col, int width);
+    // Widens every column whose caption in the fixed top row does not fit.
+    void fitColumnsToCaptions();
     int colWidth(int col) const;
     // Cells may be edited in place.
     void setEditing(bool on);

@@ -3,6 +3,7 @@
 #include "common/BusyCursor.h"
 #include "common/Format.h"
 #include "common/widgets/MessageViewer.h"
+#include "common/widgets/Retranslate.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -82,6 +83,7 @@ void InstallWidgetHooks()
     });
     SetStatusTextHook(&WriteMainStatusBar);
     InstallMessageViewer();
+    InstallRetranslation();
 }
 
 void DisconnectChildrenFrom(QObject *receiver)

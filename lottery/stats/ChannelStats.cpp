@@ -187,8 +187,9 @@ int TstChanCount::ValueOf(const TChannelGeometry::TNumbers &numbers) const
 
 void TstChanCount::EnumAllValues(int, TStatDrawArray &values)
 {
-    // Six numbers cover at least one channel and at most six, and never more channels than there are.
-    EnumRange(values, 1, std::min(Channels.Count, kMainCount));
+    // The counts 1 up to the channel size (at most six): with a channel size of 5 a draw may still
+    // cover six channels; that value is listed only when it occurs.
+    EnumRange(values, 1, std::min<int>(Channels.ChannelSize, kMainCount));
 }
 
 // ---- CHN<c> ----

@@ -67,6 +67,7 @@ public:
     int TextToValue(QStringView text) const override;
     void EnumAllValues(int last, TStatDrawArray &values) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
+    int ValuesPerComb() const override { return kMainCount; }
     void ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &work,
                       TLastValueArray &lastValues) override;
     bool CombMatches(const TComb &comb, const TStatDrawArray &values, int last, bool sorted,

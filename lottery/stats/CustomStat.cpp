@@ -5,6 +5,8 @@
 #include "lottery/DrawTexts.h"
 #include "lottery/stats/StatList.h"
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 TCustomStat::TCustomStat(const TStatClass &cls, const TStatList &list, int param)
@@ -178,11 +180,23 @@ TSampleBounds SampleBounds(int drawCount, int offset, int length)
 
 TStatDrawArray ComputeStatValues(TCustomStat &stat, const TSampleBounds &sample, bool sorted)
 {
+    return ComputeStatValues(stat, sample, sorted, {});
+}
+
+TStatDrawArray ComputeStatValues(TCustomStat &stat, const TSampleBounds &sample, bool sorted,
+                                 const std::function<void(double percent)> &progress)
+{
     TStatDrawArray values;
     stat.EnumAllValues(sample.Last, values);
     TStatWork work;
     TLastValueArray lastValues;
-    for (int i = sample.First; i <= sample.Last; ++i)
+    const int total = sample.empty() ? 0 : sample.Last - sample.First + 1;
+    const int every = std::max(total / 100, 1);
+    for (int i = sample.First; i <= sample.Last; ++i) {
         stat.ValuesOfDraw(i, sample.Last, sorted, values, work, lastValues);
+        const int done = i - sample.First + 1;
+        if (progress && done % every == 0)
+            progress(double(done) * 100.0 / total);
+    }
     return values;
 }

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringView>
 #include <array>
+#include <functional>
 
 class TStatList;
 
@@ -55,6 +56,9 @@ public:
     virtual void LoadDraw(int index, int last, bool sorted);
     // Merges the value(s) of one combination, count 1 each, without intervals.
     virtual void ValuesOfComb(const TComb &comb, TStatDrawArray &values);
+    // How many values ValuesOfComb merges for every combination; 0 when that depends on the
+    // combination. The distribution over all combinations then adds up to that many times their number.
+    virtual int ValuesPerComb() const { return 0; }
     // Merges the value(s) of draw index of a sample whose last draw is last, with intervals.
     virtual void ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &work,
                               TLastValueArray &lastValues);
@@ -106,6 +110,7 @@ public:
     virtual int NumericValue(const TComb &comb, int index, bool sorted, int last) = 0;
     // NumericValue of draw index.
     int GraphValue(int index, int last, bool sorted);
+    int ValuesPerComb() const override { return 1; }
 };
 
 // Values are numbers 1..45.
@@ -140,6 +145,7 @@ public:
     int TextToValue(QStringView text) const override;
     // The masks 0..63.
     void EnumAllValues(int last, TStatDrawArray &values) override;
+    int ValuesPerComb() const override { return 1; }
 };
 
 // ---- Lookups in the selected values of a filter ----
@@ -180,3 +186,6 @@ TSampleBounds SampleBounds(int drawCount, int offset, int length);
 // Every value of the statistic over the draws first..last: the enumerated values first, then the values
 // of each draw, oldest first, with one work area and one last-value list for the pass.
 TStatDrawArray ComputeStatValues(TCustomStat &stat, const TSampleBounds &sample, bool sorted);
+// The same, calling progress(percent) once every one per cent of the draws of a long sample.
+TStatDrawArray ComputeStatValues(TCustomStat &stat, const TSampleBounds &sample, bool sorted,
+                                 const std::function<void(double percent)> &progress);

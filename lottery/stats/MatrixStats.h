@@ -90,6 +90,7 @@ public:
     TMatrixLinesStat(const TStatClass &cls, const TStatList &list, int param, TMatrixAxis axis);
     void EnumAllValues(int last, TStatDrawArray &values) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
+    int ValuesPerComb() const override { return kMainCount; }
     void ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &work,
                       TLastValueArray &lastValues) override;
     bool CombMatches(const TComb &comb, const TStatDrawArray &values, int last, bool sorted,

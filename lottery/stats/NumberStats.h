@@ -25,6 +25,7 @@ public:
     using TCustomValuesStat::TCustomValuesStat;
     void EnumAllValues(int last, TStatDrawArray &values) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
+    int ValuesPerComb() const override { return kMainCount; }
     void ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &work,
                       TLastValueArray &lastValues) override;
     bool CombMatches(const TComb &comb, const TStatDrawArray &values, int last, bool sorted,

@@ -82,6 +82,27 @@ void TCustomSerialStat::ValuesOfDraw(int index, int last, bool sorted, TStatDraw
     }
 }
 
+int TCustomSerialStat::FindDrawWithValue(const TStatValueRec &value, int start, int, bool sorted)
+{
+    const int count = DrawCount();
+    start = std::max(start, 0);
+    if (start >= count)
+        return -1;
+    const uint64_t key = value.Keys.packed();
+    TStatDrawArray found;
+    TStatWork work;
+    TLastValueArray lastValues;
+    // One pass from the first draw keeps the series real; each draw is taken as the last draw of its
+    // sample, so what it reports are the series it has itself (never the sample's last draw's).
+    for (int i = 0; i < count; ++i) {
+        found.clear();
+        ValuesOfDraw(i, i, sorted, found, work, lastValues);
+        if (i >= start && found.indexOf(key) >= 0)
+            return GetDraw(i, sorted).number;
+    }
+    return -1;
+}
+
 bool TCustomSerialStat::CombMatches(const TComb &comb, const TStatDrawArray &values, int, bool, bool)
 {
     for (int p = 0; p < kMainCount; ++p) {

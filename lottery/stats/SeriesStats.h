@@ -23,6 +23,10 @@ public:
     QString ValueToText(const TStatValueRec &value) const override;
     void ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &work,
                       TLastValueArray &lastValues) override;
+    // The number of the first draw from start on that has the value as the last draw of a sample:
+    // the value is in that draw and its series ending there has the value's length. The series run
+    // from the first draw of the archive.
+    int FindDrawWithValue(const TStatValueRec &value, int start, int last, bool sorted) override;
     bool CombMatches(const TComb &comb, const TStatDrawArray &values, int last, bool sorted,
                      bool deleteMode) override;
 

@@ -1,11 +1,14 @@
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
+#include "common/Exception.h"
 #include "tests/support/ScriptedMessages.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <new>
+#include <stdexcept>
 
 using namespace Qt::StringLiterals;
 
@@ -77,4 +80,23 @@ TEST(BusyCursor, DelayWaitsAtLeastTheTime)
     t.start();
     DelayWithMessages(120);
     EXPECT_GE(t.elapsed(), 115);
+}
+
+// A failed command is shown once in an error box with the text the user can read, and the caller
+// learns that it failed; a command that ends normally shows nothing.
+TEST(Dialogs, CommandFailuresAreShownWithTheirText)
+{
+    ScriptedMessages boxes;
+    EXPECT_TRUE(RunCommand([] {}));
+    EXPECT_EQ(boxes.count(), 0);
+
+    EXPECT_FALSE(RunCommand([] { throw EInOutError(u"Ошибка чтения файла ставок!"_s); }));
+    EXPECT_FALSE(RunCommand([] { throw std::bad_alloc(); }));
+    EXPECT_FALSE(RunCommand([] { throw std::runtime_error("disk full"); }));
+    ASSERT_EQ(boxes.count(), 3);
+    for (const auto &box : boxes.boxes())
+        EXPECT_EQ(box.caption, u"Ошибка");
+    EXPECT_EQ(boxes.boxes()[0].text, u"Ошибка чтения файла ставок!");
+    EXPECT_EQ(boxes.boxes()[1].text, u"Недостаточно памяти для выполнения операции!");
+    EXPECT_EQ(boxes.boxes()[2].text, u"disk full");
 }

@@ -19,6 +19,10 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QAction>
+#include <QFileInfo>
+#include <sys/stat.h>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -128,6 +132,38 @@ TEST(ExcelWriter, TextsThatHoldPlainNumbersBecomeNumbers)
             EXPECT_DOUBLE_EQ(value, c.value) << c.text.toStdString();
         }
     }
+}
+
+TEST(ExcelWriter, CodesStayTextsAndNumbersFollowTheProgramsRuleNotTheLocale)
+{
+    // Draw numbers, channel texts and other codes with a leading zero are texts: "007" is not seven.
+    // "1,234" where the locale groups thousands with "," may mean 1234: never taken for 1.234 there.
+    const QLocale saved;
+    struct Case {
+        QLocale locale;
+        QString text;
+        bool number;
+        double value;
+    };
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const QLocale russian(QLocale::Russian, QLocale::Russia);
+    const Case cases[] = {
+        {russian, u"007"_s, false, 0},    {english, u"007"_s, false, 0},     {russian, u"01"_s, false, 0},
+        {russian, u"-05,5"_s, false, 0},  {russian, u"0"_s, true, 0},        {russian, u"0,5"_s, true, 0.5},
+        {english, u"0.5"_s, true, 0.5},   {english, u"1,234"_s, false, 0},   {english, u"-1,234"_s, false, 0},
+        {english, u"1,5"_s, true, 1.5},   {english, u"12.25"_s, true, 12.25}, {russian, u"1,234"_s, true, 1.234},
+        {russian, u"1 234,5"_s, true, 1234.5},
+    };
+    for (const Case &c : cases) {
+        QLocale::setDefault(c.locale);
+        double value = -1;
+        EXPECT_EQ(ExcelTextToNumber(c.text, value), c.number) << c.text.toStdString() << " "
+                                                              << c.locale.name().toStdString();
+        if (c.number) {
+            EXPECT_DOUBLE_EQ(value, c.value) << c.text.toStdString();
+        }
+    }
+    QLocale::setDefault(saved);
 }
 
 TEST(ExcelWriter, AFailedWriteKeepsTheOldFileAndLeavesNothingElse)
@@ -476,4 +512,102 @@ TEST(ExcelExportDialog, AGridSelectionOfSeveralRowsIsSentAlone)
     EXPECT_EQ(sheet.text(5, 1), u"2");
     EXPECT_EQ(sheet.text(7, 2), u"40");
     EXPECT_EQ(sheet.usedRows(), 7);
+}
+
+TEST(ExcelExport, AReportWrittenWhereNothingOpensItIsReportedWithItsPath)
+{
+    QTemporaryDir dir;
+    XlsxExcelBackend files;
+    files.setFolder(dir.path());
+    SetExcelBackend(&files);
+    ScriptedMessages boxes;
+    // A fresh machine without a desktop: no program to hand the file to.
+    QTemporaryDir emptyBin;
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(emptyBin.path()));
+    const mode_t oldMask = ::umask(022);
+
+    TExportJob job;
+    job.params.fields = ThreeFields();
+    job.rows = 1;
+    job.cellText = [](int, int column) { return QString::number(column); };
+    const bool done = RunExcelExport(job);
+    const QString first = files.lastFile();
+    ::umask(077);
+    const bool privateDone = RunExcelExport(job);
+    const QString second = files.lastFile();
+
+    ::umask(oldMask);
+    qputenv("PATH", oldPath);
+    SetExcelBackend(nullptr);
+
+    EXPECT_TRUE(done);
+    EXPECT_TRUE(privateDone);
+    ASSERT_TRUE(QFileInfo::exists(first));
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_EQ(boxes.boxes().at(0).caption, u"Информация");
+    EXPECT_TRUE(boxes.boxes().at(0).text.startsWith(u"Отчет сохранен в файле \"" + QDir::toNativeSeparators(first) + u"\"."))
+        << boxes.boxes().at(0).text.toStdString();
+    EXPECT_FALSE(boxes.boxes().at(0).text.contains(u"Ошибка экспорта"));
+    // The permissions any new document gets under the user's umask: 0644, and 0600 under 077.
+    const auto mode = [](const QString &file) {
+        return QFile::permissions(file) & (QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                           QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                                           QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther);
+    };
+    EXPECT_EQ(mode(first), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                               QFileDevice::ReadOther);
+    EXPECT_EQ(mode(second), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+TEST(ExcelExportDialog, CommandsAreReadyForTheFieldSelectedAtTheStart)
+{
+    TempDataFolder folder;
+    ScriptedMessages boxes;
+    QWidget window;
+    window.setObjectName(u"FormTest"_s);
+    auto *list = new TQSortListView(&window);
+    list->setObjectName(u"lvTest"_s);
+    list->addColumn(u"Тираж"_s, 80);
+    list->addColumn(u"Дата"_s, 100);
+    list->addColumn(u"Сумма"_s, 60);
+    bool checked = false;
+    DialogPlayerScope player([&](TDialogSTemplate &d) {
+        checked = true;
+        // The first field is selected: it can go down and have its properties edited, not go up.
+        EXPECT_FALSE(d.findChild<QPushButton *>(u"btnUp"_s)->isEnabled());
+        EXPECT_TRUE(d.findChild<QPushButton *>(u"btnDown"_s)->isEnabled());
+        EXPECT_TRUE(d.findChild<QPushButton *>(u"btnProperties"_s)->isEnabled());
+        EXPECT_TRUE(d.findChild<QAction *>(u"actProperties"_s)->isEnabled());
+        EXPECT_TRUE(d.findChild<QAction *>(u"actLoadParams"_s)->isEnabled());
+        EXPECT_TRUE(d.findChild<QAction *>(u"actSaveParams"_s)->isEnabled());
+        d.pressCancel();
+        return d.result();
+    });
+    EXPECT_FALSE(ExportListViewToExcel(list, u"Т"_s, u"Л"_s, {}, {}, 0, true));
+    EXPECT_TRUE(checked);
+}
+
+TEST(ExcelExport, ALongSheetKeepsTheWindowsAlive)
+{
+    QTemporaryDir dir;
+    XlsxExcelBackend files;
+    files.setFolder(dir.path());
+    SetExcelBackend(&files);
+    RecordingUrlOpener opener;
+    ScriptedMessages boxes;
+    bool eventsRan = false;
+    QTimer::singleShot(0, [&] { eventsRan = true; });
+
+    TExportJob job;
+    job.params.fields = ThreeFields();
+    job.rows = 20000;
+    job.cellText = [](int row, int column) { return QString::number(row * 3 + column); };
+    const bool done = RunExcelExport(job);
+    SetExcelBackend(nullptr);
+    EXPECT_TRUE(done);
+    EXPECT_TRUE(eventsRan); // the windows were painted while the sheet was written
+    EXPECT_EQ(boxes.count(), 0);
+    ASSERT_EQ(opener.addresses().size(), 1u);
+    EXPECT_TRUE(Unzipped(opener.addresses()[0], u"xl/worksheets/sheet1.xml"_s).contains(u"<v>59999</v>"_s));
 }

@@ -1,6 +1,7 @@
 #include "common/Cp1251.h"
 #include "common/Exception.h"
 #include "common/IniFile.h"
+#include "common/RegularFile.h"
 #include "tests/support/TempDataFolder.h"
 
 #include <QDir>
@@ -90,4 +91,64 @@ TEST(IniFile, UnreadableFileIsNeverWrittenOver)
     EXPECT_THROW(ini.updateFile(), EInOutError);
     EXPECT_TRUE(QFileInfo(path).isDir());
     EXPECT_FALSE(IniFile(folder.file(u"missing.ini"_s)).unreadable());
+}
+
+TEST(IniFile, TheFirstOfTwoEqualKeysCounts)
+{
+    IniFile ini;
+    ini.setText(u"[GLOBAL]\r\nMatrixCols=7\r\nmatrixcols=9\r\n[Other]\r\nk=1\r\n[global]\r\nMATRIXCOLS=11\r\nNew=3\r\n"_s);
+    EXPECT_EQ(ini.readInteger(u"GLOBAL"_s, u"MatrixCols"_s, 0), 7);
+    EXPECT_EQ(ini.readInteger(u"GLOBAL"_s, u"New"_s, 0), 3); // a section met twice is one section
+    EXPECT_EQ(ini.readSection(u"global"_s), (QStringList{u"MatrixCols"_s, u"New"_s}));
+    EXPECT_EQ(ini.readSections(), (QStringList{u"GLOBAL"_s, u"Other"_s}));
+    // Writing replaces the one key; the text holds each key once.
+    ini.writeInteger(u"Global"_s, u"MATRIXCOLS"_s, 5);
+    EXPECT_EQ(ini.text(), u"[GLOBAL]\r\nMatrixCols=5\r\nNew=3\r\n\r\n[Other]\r\nk=1\r\n\r\n"_s);
+    // Lookups stay right after keys and sections go.
+    ini.deleteKey(u"GLOBAL"_s, u"matrixcols"_s);
+    EXPECT_EQ(ini.readInteger(u"GLOBAL"_s, u"New"_s, 0), 3);
+    EXPECT_FALSE(ini.valueExists(u"GLOBAL"_s, u"MatrixCols"_s));
+    ini.eraseSection(u"GLOBAL"_s);
+    EXPECT_EQ(ini.readInteger(u"Other"_s, u"K"_s, 0), 1);
+    ini.writeString(u"Third"_s, u"x"_s, u"y"_s);
+    EXPECT_EQ(ini.readString(u"third"_s, u"X"_s), u"y");
+}
+
+TEST(IniFile, LargeFilesReadWhole)
+{
+    // Two hundred thousand keys, then fifty thousand sections: every key is found, the first of two
+    // wins however far apart they stand (the time this takes is measured in the benchmarks).
+    QString text = u"[Big]\r\n"_s;
+    for (int i = 0; i < 200000; ++i)
+        text += u"Key"_s + QString::number(i) + u'=' + QString::number(i) + u"\r\n";
+    text += u"key0=duplicate\r\n"_s;
+    for (int i = 0; i < 50000; ++i)
+        text += u"[S"_s + QString::number(i) + u"]\r\nv="_s + QString::number(i) + u"\r\n";
+    IniFile ini;
+    ini.setText(text);
+    EXPECT_EQ(ini.readInteger(u"big"_s, u"KEY0"_s, -1), 0);
+    EXPECT_EQ(ini.readInteger(u"Big"_s, u"Key199999"_s, -1), 199999);
+    EXPECT_EQ(ini.readInteger(u"s49999"_s, u"V"_s, -1), 49999);
+    EXPECT_EQ(ini.readSections().size(), 50001);
+    EXPECT_EQ(ini.readSection(u"Big"_s).size(), 200000);
+}
+
+TEST(IniFile, UnreadableFileIsLeftForTheProgramToShowUnlessItsReaderAsks)
+{
+    TempDataFolder folder;
+    const QString path = folder.file(u"Vendra.ini"_s);
+    ASSERT_TRUE(QDir().mkdir(path));
+    ResetDeferredFileReadFailures();
+    { IniFile ini(path); }
+    const QStringList left = TakeDeferredFileReadFailures();
+    ASSERT_EQ(left.size(), 1);
+    EXPECT_TRUE(left[0].startsWith(u"Ошибка чтения файла \"" + path + u"\"!\r\r")) << left[0].toStdString();
+
+    ResetDeferredFileReadFailures();
+    {
+        IniFile ini(path);
+        EXPECT_TRUE(ini.unreadable()); // this reader reports it itself
+    }
+    EXPECT_TRUE(TakeDeferredFileReadFailures().isEmpty());
+    ResetDeferredFileReadFailures();
 }

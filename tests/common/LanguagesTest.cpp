@@ -5,6 +5,10 @@
 #include "tests/support/TempDataFolder.h"
 
 #include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPushButton>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -181,4 +185,40 @@ TEST_F(LanguageModules, FailedRetranslationRestoresTheBuiltInLanguage)
     // Now that the windows work, the switch succeeds.
     EXPECT_EQ(SwitchLanguage(1033, false), 1033);
     EXPECT_EQ(Translated(), u"Draws archive");
+}
+
+TEST_F(LanguageModules, QtOwnTextsAndLocaleFollowTheLanguage)
+{
+    const QLocale before;
+    InitLanguages(1049, 1049);
+    {
+        // Qt's standard buttons and the day and month names of the calendar speak Russian.
+        QDialogButtonBox buttons(QDialogButtonBox::Yes | QDialogButtonBox::No | QDialogButtonBox::Cancel);
+        EXPECT_EQ(buttons.button(QDialogButtonBox::Yes)->text().remove(u'&'), u"Да");
+        EXPECT_EQ(buttons.button(QDialogButtonBox::No)->text().remove(u'&'), u"Нет");
+        EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text().remove(u'&'), u"Отмена");
+        EXPECT_EQ(QLocale().dayName(1, QLocale::LongFormat), u"понедельник");
+        EXPECT_EQ(QLocale().toString(QDate(2026, 12, 7), u"d MMMM yyyy"), u"7 декабря 2026");
+        QFileDialog files;
+        files.setOption(QFileDialog::DontUseNativeDialog);
+        auto *fileType = files.findChild<QLabel *>(u"fileTypeLabel"_s);
+        ASSERT_NE(fileType, nullptr);
+        EXPECT_FALSE(fileType->text().contains(u"Files of type"));
+    }
+
+    ASSERT_EQ(SwitchLanguage(1033, false), 1033);
+    {
+        QDialogButtonBox buttons(QDialogButtonBox::Yes | QDialogButtonBox::No);
+        EXPECT_EQ(buttons.button(QDialogButtonBox::Yes)->text().remove(u'&'), u"Yes");
+        EXPECT_EQ(QLocale().dayName(1, QLocale::LongFormat), u"Monday");
+    }
+    // A box already open follows the switch too.
+    ASSERT_EQ(SwitchLanguage(1049, false), 1049);
+    QDialogButtonBox open(QDialogButtonBox::Yes);
+    ASSERT_EQ(SwitchLanguage(1033, false), 1033);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    EXPECT_EQ(open.button(QDialogButtonBox::Yes)->text().remove(u'&'), u"Yes");
+
+    FinalizeLanguages();
+    EXPECT_EQ(QLocale(), before); // the system's locale again
 }

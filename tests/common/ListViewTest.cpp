@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include "common/widgets/StringGrid.h"
+#include <QFontMetrics>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -67,7 +69,8 @@ TEST(SortListView, ColumnsAndClickSorting)
     NumbersList list;
     TQSortListView &view = list.view;
     EXPECT_EQ(view.listModel()->headerData(1, Qt::Horizontal).toString(), u"Число");
-    EXPECT_EQ(view.columnWidth(1), 60);
+    EXPECT_EQ(view.columnWidth(0), 80);
+    EXPECT_GE(view.columnWidth(1), 60);
     EXPECT_EQ(view.listModel()->data(view.listModel()->index(0, 1), Qt::TextAlignmentRole).toInt() & Qt::AlignHorizontal_Mask,
               int(Qt::AlignRight));
     // A fresh list sorts by the caption column, ascending.
@@ -313,4 +316,31 @@ TEST(ListViewRoutines, CheckedItemsToTop)
     EXPECT_TRUE(m.setData(m.index(3, 0), Qt::Checked, Qt::CheckStateRole));
     MoveCheckedItemsToTop(view);
     EXPECT_EQ(column(view, 0), (QStringList{u"B"_s, u"D"_s, u"C"_s, u"A"_s}));
+}
+
+TEST(SortListView, ColumnsAreWideEnoughForTheirCaptions)
+{
+    TQSortListView view;
+    const QString longCaption = u"Кол-во повторов"_s;
+    view.addColumn(longCaption, 20);
+    view.addColumn(u"N"_s, 50);
+    const QFontMetrics fm = view.horizontalHeader()->fontMetrics();
+    // The whole caption and the sort mark beside it.
+    EXPECT_GE(view.columnWidth(0), fm.horizontalAdvance(longCaption) + 12);
+    EXPECT_EQ(view.columnWidth(1), 50); // a short caption keeps the width it was given
+
+    TQOwnerDrawGrid grid;
+    grid.setColCount(3);
+    grid.setRowCount(2);
+    grid.setFixedRows(1);
+    grid.setOnGetCellText([](int col, int row) {
+        return row == 0 ? QStringList{u"№ тиража"_s, u"Совпадений"_s, u"S"_s}.value(col) : QString();
+    });
+    for (int c = 0; c < 3; ++c)
+        grid.setColWidth(c, 30);
+    grid.fitColumnsToCaptions();
+    const QFontMetrics gm = grid.horizontalHeader()->fontMetrics();
+    EXPECT_GE(grid.colWidth(0), gm.horizontalAdvance(u"№ тиража"_s) + 6);
+    EXPECT_GE(grid.colWidth(1), gm.horizontalAdvance(u"Совпадений"_s) + 6);
+    EXPECT_EQ(grid.colWidth(2), 30);
 }

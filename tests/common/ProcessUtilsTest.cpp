@@ -80,6 +80,24 @@ TEST(RunAndWait, TimeOutEndsTheProcessAndNamesIt)
     EXPECT_FALSE(IsProcessRunning(name, false));
 }
 
+TEST(RunAndWait, TimeOutEndsWhatTheProcessStartedToo)
+{
+    // A package that starts a helper and then hangs: at the time-out the helper ends with it, not only
+    // the program that was waited for.
+    TempDataFolder folder;
+    const QString name = UniqueName(u"vendra-sleep-helper");
+    const QString helper = CopySleep(folder, name);
+    folder.write(u"package.sh"_s, "#!/bin/sh\n\"$1\" 30 &\nsleep 30\n");
+    QFile(folder.file(u"package.sh"_s)).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_THROW(RunAndWait(ProcessCommand{folder.file(u"package.sh"_s), {helper}, folder.path()}, 1, {}, true),
+                 ESystemError);
+    QElapsedTimer clock;
+    clock.start();
+    while (IsProcessRunning(name, false) && clock.elapsed() < 3000)
+        DelayWithMessages(50);
+    EXPECT_FALSE(IsProcessRunning(name, false));
+}
+
 TEST(RunAndWait, AbortLeavesTheProcessRunning)
 {
     TempDataFolder folder;

@@ -78,13 +78,19 @@ TEST_F(ChannelStats, TextsOfChannels)
 
 TEST_F(ChannelStats, EnumeratedCounts)
 {
-    // Six numbers cover up to six channels when there are six or more of them, and never more channels
-    // than there are.
+    // The counts of channels listed run from 1 to the channel size (six at most), not to the number of
+    // channels: with a channel size of 5 a draw may cover six channels, and 6 shows only when one does.
     configure(5, 5);
-    EXPECT_EQ(compute(u"CHNC"_s).size(), 6);
-    EXPECT_EQ(compute(u"CHN1"_s).size(), 5);
-    configure(10, 5);
     EXPECT_EQ(compute(u"CHNC"_s).size(), 5);
+    EXPECT_EQ(find(compute(u"CHNC"_s), 6), nullptr);
+    EXPECT_EQ(compute(u"CHN1"_s).size(), 5);
+    draws = {makeDraw(1, {1, 6, 11, 16, 21, 26})};
+    ASSERT_NE(find(compute(u"CHNC"_s), 6), nullptr);
+    EXPECT_EQ(find(compute(u"CHNC"_s), 6)->Count, 1);
+    EXPECT_EQ(compute(u"CHNC"_s).size(), 6);
+    draws = {makeDraw(1, {1, 2, 3, 4, 5, 6})};
+    configure(10, 5);
+    EXPECT_EQ(compute(u"CHNC"_s).size(), 6);
     EXPECT_EQ(compute(u"CHNV"_s).size(), 5 * 7);
     draws = {makeDraw(1, {1, 11, 21, 31, 41, 2})};
     EXPECT_EQ(find(compute(u"CHNC"_s), 5)->Count, 1);

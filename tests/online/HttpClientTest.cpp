@@ -279,3 +279,68 @@ TEST(HttpClient, GoesThroughAProxyWhenOneIsSet)
     client.setProxy({u"bad host"_s, 8080, {}, {}});
     EXPECT_EQ(errorOf([&] { client.get(url(origin, "/page")); }), u"Некорректный адрес proxy-сервера: \"bad host : 8080\"");
 }
+
+TEST(HttpClient, FailuresAreToldInRussianWithTheLibrarysDetail)
+{
+    const TestCertificates *certs = TestCertificates::instance();
+    ASSERT_NE(certs, nullptr);
+    const quint16 closedPort = ClosedLocalPort();
+    const QString closed = u"127.0.0.1:"_s + QString::number(closedPort);
+
+    // Nobody listens: the sentence, then the library's own words on the next line.
+    THttpClient client = testClient();
+    const QString refused = errorOf([&] { client.get(u"http://"_s + closed + u"/"_s); });
+    EXPECT_TRUE(refused.startsWith(u"Не удалось соединиться с сервером: он недоступен или отказал в соединении.\r"))
+        << refused.toStdString();
+    EXPECT_GT(refused.section(u'\r', 1).size(), 5);
+
+    // A name that never resolves.
+    const QString unknown = errorOf([&] { client.get(u"http://results.invalid/"_s); });
+    EXPECT_TRUE(unknown.startsWith(u"Сервер не найден: проверьте адрес и подключение к сети Интернет.\r"))
+        << unknown.toStdString();
+
+    // A certificate no trusted authority signed.
+    LocalHttpServer selfSigned;
+    ASSERT_TRUE(selfSigned.startTls(certs->selfSignedCert(), certs->selfSignedKey()));
+    const QString forged = errorOf([&] { client.get(url(selfSigned, "/page")); });
+    EXPECT_TRUE(forged.startsWith(u"Сертификат сервера не принят: защищенное соединение не установлено.\r"))
+        << forged.toStdString();
+
+    // A dead proxy is named as the proxy, not taken for the site.
+    client.setProxy({u"127.0.0.1"_s, closedPort, {}, {}});
+    const QString deadProxy = errorOf([&] { client.get(u"http://results.invalid/"_s); });
+    EXPECT_TRUE(deadProxy.startsWith(u"Нет соединения с proxy-сервером \"127.0.0.1 : " + QString::number(closedPort) +
+                                     u"\""))
+        << deadProxy.toStdString();
+
+    // A proxy that refuses the user.
+    LocalHttpServer proxy;
+    proxy.setProxyEnabled(true);
+    proxy.setProxyCredentials("user", "right");
+    ASSERT_TRUE(proxy.start());
+    client.setProxy({u"127.0.0.1"_s, proxy.port(), u"user"_s, u"wrong"_s});
+    for (const QString &address : {u"http://results.invalid:81/plain"_s, url(selfSigned, "/page")}) {
+        const QString refusedByProxy = errorOf([&] { client.get(address); });
+        EXPECT_TRUE(refusedByProxy.startsWith(u"Proxy-сервер \"127.0.0.1 : " + QString::number(proxy.port()) +
+                                              u"\" отказал в соединении"))
+            << refusedByProxy.toStdString();
+    }
+}
+
+TEST(HttpClient, TimeOutsAndUnknownFailuresInTheirOwnWords)
+{
+    const THttpProxy none;
+    const THttpProxy proxy{u"proxy.example"_s, 3128, {}, {}};
+    EXPECT_EQ(NetworkFailureText(28, u"Connection timed out after 5001 milliseconds"_s, none, false),
+              u"Сервер не ответил за отведенное время: проверьте подключение к сети Интернет.\r"
+              u"Connection timed out after 5001 milliseconds");
+    EXPECT_TRUE(NetworkFailureText(28, u"x"_s, proxy, false)
+                    .startsWith(u"Proxy-сервер \"proxy.example : 3128\" не ответил за отведенное время."));
+    // Once connected to the proxy, a silent answer is the site's.
+    EXPECT_TRUE(NetworkFailureText(28, u"x"_s, proxy, true).startsWith(u"Сервер не ответил"));
+    EXPECT_TRUE(NetworkFailureText(5, u"Could not resolve proxy: proxy.example"_s, proxy, false)
+                    .startsWith(u"Proxy-сервер \"proxy.example\" не найден"));
+    // Anything else keeps the library's text.
+    EXPECT_EQ(NetworkFailureText(18, u"transfer closed with 10 bytes remaining to read"_s, none, true),
+              u"transfer closed with 10 bytes remaining to read");
+}

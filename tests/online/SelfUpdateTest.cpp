@@ -1,9 +1,11 @@
 #include "online/SelfUpdate.h"
 #include "common/Crc32.h"
+#include "common/Exception.h"
 #include "tests/support/LocalHttpServer.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDataFolder.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <gtest/gtest.h>
@@ -270,4 +272,30 @@ TEST_F(SelfUpdateTest, FailedPackageOrCopyLeavesTheInstalledProgramAsItWas)
     EXPECT_TRUE(messages.last().text.startsWith(u"Ошибка установки обновления!\r\r")) << messages.last().text.toStdString();
     EXPECT_TRUE(untouched());
     EXPECT_TRUE(QDir(folder.path()).entryList({u"*.~*"_s}, QDir::Files).isEmpty());
+}
+
+TEST(SelfUpdateSettings, ProgramFilesGoBesideTheExecutableNotToTheDataFolder)
+{
+    // VENDRA_HOME names the data folder: an update installs the program where the program is.
+    TempDataFolder data;
+    const TSelfUpdateSettings settings = DefaultSelfUpdateSettings();
+    EXPECT_EQ(settings.programFolder, QCoreApplication::applicationDirPath() + u'/');
+    EXPECT_NE(QDir(settings.programFolder).canonicalPath(), QDir(data.path()).canonicalPath());
+}
+
+TEST_F(SelfUpdateTest, AnIndexFarLargerThanAnIndexIsRefused)
+{
+    // Half a megabyte of comments in front of a genuine offer: no index is that large.
+    serveIndex(QByteArray(600 * 1024, ';') + "\r\n" + offer({}, crcOf("x")));
+    EXPECT_EQ(run(), suFailed);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_TRUE(messages.last().text.startsWith(u"Ошибка поиска обновлений!\r\r"_s));
+    EXPECT_EQ(ui.asked, 0);
+    EXPECT_EQ(packageRequests(), 0);
+    EXPECT_TRUE(untouched());
+
+    // Read from a local copy too.
+    folder.write(u"big.cfg"_s, QByteArray(600 * 1024, ';'));
+    TrSU_VerData data;
+    EXPECT_THROW(ReadUpdateInfo(folder.file(u"big.cfg"_s), u"Vendra"_s, u"1.0.0.5"_s, data), Exception);
 }

@@ -413,7 +413,7 @@ void LocalHttpServer::serve(int fd)
         m_requests.push_back(request);
     }
 
-    auto send = [&conn](const LocalHttpReply &reply) {
+    auto send = [&conn, this](const LocalHttpReply &reply) {
         QByteArray body = reply.body;
         QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reasonOf(reply.status) + "\r\n";
         if (reply.encoding != LocalHttpReply::Encoding::Identity) {
@@ -424,7 +424,17 @@ void LocalHttpServer::serve(int fd)
         for (const auto &[key, value] : reply.headers)
             head += key + ": " + value + "\r\n";
         head += "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n";
-        conn.writeAll(head + body);
+        if (reply.trickleMs <= 0) {
+            conn.writeAll(head + body);
+            return;
+        }
+        if (!conn.writeAll(head))
+            return;
+        for (qsizetype i = 0; i < body.size() && !m_stop; ++i) {
+            if (!conn.writeAll(body.mid(i, 1)))
+                return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(reply.trickleMs));
+        }
     };
 
     if (isConnect || isAbsolute) {

@@ -38,6 +38,8 @@ struct LocalHttpReply {
     Encoding encoding = Encoding::Identity;
     // Waits this long before answering; a negative value never answers (until the client leaves).
     int delayMs = 0;
+    // Sends the body one byte at a time with this pause between bytes (a server that dribbles).
+    int trickleMs = 0;
 
     static LocalHttpReply text(const QByteArray &body, int status = 200);
     static LocalHttpReply redirect(const QByteArray &location, int status = 302);

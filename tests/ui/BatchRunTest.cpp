@@ -5,8 +5,11 @@
 #include "ui/logic/ResultsSiteDates.h"
 
 #include <QDate>
+#include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -37,6 +40,7 @@ QByteArray monthPath(QDate month)
 
 struct BatchRun {
     int exitCode = -1;
+    QProcess::ExitStatus exitStatus = QProcess::NormalExit;
     bool finished = false;
     QByteArray errors;
 };
@@ -56,6 +60,7 @@ BatchRun runProgram(const TempDataFolder &folder, const QStringList &arguments)
     if (!run.finished)
         process.kill();
     run.exitCode = process.exitCode();
+    run.exitStatus = process.exitStatus();
     run.errors = process.readAllStandardError();
     return run;
 }
@@ -118,5 +123,64 @@ TEST(BatchRun, LoadOnlyWithTheServerDownFailsAndKeepsTheArchive)
     ASSERT_TRUE(run.finished);
     EXPECT_NE(run.exitCode, 0);
     EXPECT_FALSE(run.errors.isEmpty()); // the reason goes to standard error
+    // The retry question is answered on the next line: nobody is there to agree.
+    EXPECT_TRUE(run.errors.contains(QString(u"Повторить попытку?\nПовторная попытка отклонена"_s).toUtf8()))
+        << run.errors.constData();
     EXPECT_EQ(folder.read(u"Vendra.ldr"_s), archive);
+}
+
+namespace {
+
+// A data folder whose archive is up to date, and a results site with nothing new: a batch run that
+// succeeds unless something else stands in its way.
+struct UpToDate {
+    UpToDate()
+    {
+        const QDate today = QDate::currentDate();
+        for (const QDate month : {today, today.addMonths(1)})
+            server.route(monthPath(month), LocalHttpReply::text("{\"drawsPast\":[]}},"));
+        ok = TestCertificates::instance() && server.startTls(TestCertificates::instance()->serverCert(),
+                                                             TestCertificates::instance()->serverKey());
+        folder.write(u"Vendra.ldr"_s, SerializeDraws({storedDraw(100, today)}));
+        folder.write(u"Vendra.ini"_s, "[DOWNLOAD]\r\nResultsHost=" + server.hostAndPort().toLatin1() + "\r\nCaFile=" +
+                                          TestCertificates::instance()->caFile().toLocal8Bit() + "\r\n");
+    }
+    LocalHttpServer server;
+    TempDataFolder folder;
+    bool ok = false;
+};
+
+} // namespace
+
+TEST(BatchRun, ADataFileThatCannotBeReadFailsTheRun)
+{
+    {
+        UpToDate site;
+        ASSERT_TRUE(site.ok);
+        const BatchRun run = runProgram(site.folder, {u"loadonly"_s});
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 0) << run.errors.constData();
+    }
+    // A ratings file that is a FIFO: reported, never waited for, and the run fails.
+    {
+        UpToDate site;
+        ASSERT_TRUE(site.ok);
+        ASSERT_EQ(::mkfifo(QFile::encodeName(site.folder.file(u"Vendra.lrt"_s)).constData(), 0600), 0);
+        const BatchRun run = runProgram(site.folder, {u"loadonly"_s});
+        ASSERT_TRUE(run.finished);
+        EXPECT_NE(run.exitCode, 0);
+        EXPECT_TRUE(run.errors.contains("Ошибка чтения файла рейтинга!")) << run.errors.constData();
+    }
+    // A settings store linked to an endless device: reported, and the run fails instead of crashing.
+    {
+        UpToDate site;
+        ASSERT_TRUE(site.ok);
+        ASSERT_TRUE(QFile::link(u"/dev/zero"_s, site.folder.file(u"Vendra.frm"_s)));
+        const BatchRun run = runProgram(site.folder, {u"loadonly"_s});
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitStatus, QProcess::NormalExit);
+        EXPECT_NE(run.exitCode, 0);
+        EXPECT_TRUE(run.errors.contains(site.folder.file(u"Vendra.frm"_s).toUtf8())) << run.errors.constData();
+        EXPECT_EQ(ParseDrawsFile(site.folder.read(u"Vendra.ldr"_s)).size(), 1u);
+    }
 }

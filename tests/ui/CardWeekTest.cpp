@@ -17,6 +17,10 @@
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QTabWidget>
+#include <QBarCategoryAxis>
+#include <QChart>
+#include <QChartView>
+#include <QValueAxis>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -282,6 +286,27 @@ TEST_F(CardWeekPages, WeekPageCountsTheWindowAndFiltersBySelectedColumns)
     page.FilterCombsByWeek(combs, false, TFilterDraws{3, 0, false});
     EXPECT_EQ(combs.count(), 3);
     EXPECT_EQ(combs.filterLog().back(), (TFilterLogRow{fliKeep, u"Неделя"_s, u"5; 6; 7"_s, 3}));
+}
+
+TEST_F(CardWeekPages, WeekChartShowsTheFirstRowWithEveryNumberReadable)
+{
+    TWeekPage page(archive, stats, options);
+    page.setWeekHeight(12); // a strip left by an older version is a chart again
+    page.resize(900, 700);
+    page.show();
+    page.RefreshWeek(false);
+    EXPECT_GE(page.chartView()->height(), 150);
+    // Before any cell is picked the chart shows Monday's row, one bar per number.
+    const auto axes = page.chartView()->chart()->axes(Qt::Horizontal);
+    ASSERT_EQ(axes.size(), 1);
+    const auto *numbers = qobject_cast<QBarCategoryAxis *>(axes.first());
+    ASSERT_NE(numbers, nullptr);
+    EXPECT_EQ(numbers->count(), 45);
+    EXPECT_EQ(numbers->at(44), u"45");
+    EXPECT_FALSE(numbers->truncateLabels()); // never "..." in place of a number
+    const auto counts = page.chartView()->chart()->axes(Qt::Vertical);
+    ASSERT_EQ(counts.size(), 1);
+    EXPECT_EQ(qobject_cast<QValueAxis *>(counts.first())->labelFormat(), u"%d");
 }
 
 TEST(CardWeekFeature, TabsOptionsAndCommandsFollowTheWindowState)

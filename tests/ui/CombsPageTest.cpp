@@ -419,3 +419,19 @@ TEST_F(CombsPage, StatisticsTableFiltersKeepAndDeleteTheSelectedValues)
     EXPECT_EQ(logRows(), 1);
     EXPECT_EQ(boxes.count(), 0);
 }
+
+TEST_F(CombsPage, ExclusionOfTheNewestDrawsIsReachableInANarrowPanel)
+{
+    // The left panel's designed width, and narrower still.
+    for (int width : {420, 300}) {
+        page->resize(width, 600);
+        page->show();
+        QApplication::processEvents();
+        auto *exclude = page->findChild<QSpinBox *>(u"edCombsExclude"_s);
+        ASSERT_NE(exclude, nullptr);
+        EXPECT_TRUE(exclude->isVisible()) << width;
+        const QRect shown(exclude->mapTo(page.get(), QPoint(0, 0)), exclude->size());
+        EXPECT_TRUE(page->rect().contains(shown)) << width;
+        EXPECT_GE(exclude->width(), exclude->minimumSizeHint().width()) << width;
+    }
+}

@@ -193,3 +193,35 @@ TEST(DrawsArchiveFile, SaveIntoMissingFolderFailsWithoutLosingTheOldFile)
     archive.append(numbered({1})[0]);
     EXPECT_THROW(archive.save(), EInOutError);
 }
+
+TEST(DrawsArchiveFile, EveryWayInKeepsTheNumbersRising)
+{
+    TDrawsArchive archive;
+    archive.draws() = numbered({10, 11, 13});
+    // Appended draws rise above the newest and above each other, or none of them is taken.
+    EXPECT_THROW(archive.append(numbered({13})[0]), Exception);
+    EXPECT_THROW(archive.appendAll(numbered({14, 16, 15})), Exception);
+    EXPECT_THROW(archive.appendAll(numbered({0})), Exception);
+    EXPECT_EQ(archive.count(), 3);
+    archive.appendAll(numbered({14, 16}));
+    // A replaced draw stays between its neighbours.
+    EXPECT_THROW(archive.replace(1, numbered({13})[0]), Exception);
+    EXPECT_THROW(archive.replace(1, numbered({10})[0]), Exception);
+    archive.replace(1, numbered({12})[0]);
+    // Draws put in by number take their place; a number that is there already is refused whole.
+    archive.insertInOrder(numbered({15, 11, 17}));
+    EXPECT_THROW(archive.insertInOrder(numbered({9, 12})), Exception);
+    std::vector<int> numbers;
+    for (const TDrawRec &d : archive.draws())
+        numbers.push_back(d.number);
+    EXPECT_EQ(numbers, (std::vector<int>{10, 11, 12, 13, 14, 15, 16, 17}));
+
+    EXPECT_EQ(RisingDrawsProblem(numbered({5}), numbered({6, 6})),
+              u"Номер тиража 6 должен быть больше номера предыдущего тиража архива (6)!");
+    EXPECT_TRUE(RisingDrawsProblem({}, numbered({1, 2})).isEmpty());
+    EXPECT_EQ(DrawInsertIndex(numbered({10, 12, 14}), 13), 2);
+
+    // A damaged newest number at the top of the range (found by the fuzz harness) never overflows.
+    EXPECT_EQ(NextDrawNumber(numbered({2147483647}), 0), 2147483647);
+    EXPECT_EQ(NextDrawNumber(numbered({2147483646}), 0), 2147483647);
+}

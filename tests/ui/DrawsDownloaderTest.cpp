@@ -7,6 +7,7 @@
 #include "ui/logic/DrawsArchive.h"
 #include "ui/logic/DrawsDownloader.h"
 
+#include <QElapsedTimer>
 #include <QStringList>
 #include <atomic>
 #include <memory>
@@ -289,6 +290,78 @@ TEST_F(DrawsDownload, UntrustedCertificatesAndSilentServersFailTheMonth)
     boxes.answer(IDNO);
     EXPECT_FALSE(d.run().ok);
     EXPECT_TRUE(boxes.last().text.contains(u"Превышено время ожидания ответа сервера (300 мс)"_s));
+}
+
+TEST_F(DrawsDownload, DrawsFromTheFutureAreNeverStored)
+{
+    // Today is 10 April 2024. A draw of 20 April is a wrong page: stored, it would make every later
+    // download start in May and pass over the real April draws.
+    const QByteArray future = page({item(4108, "2024-04-20", "1,2,3,4,5,6", "7,8"),
+                                    item(4106, "2024-04-05", "11,22,33,44,45,1", "5,6")});
+    site.setHandler([future](const LocalHttpRequest &r) {
+        return LocalHttpReply::text(r.path == kMarchPath ? kMarch : r.path == kAprilPath ? future : page({}));
+    });
+    boxes.answer(IDNO);
+    const TDownloadResult result = downloader().run();
+    EXPECT_FALSE(result.ok);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(u"Тираж 4108 на странице результатов датирован будущим числом (20 Apr 2024)."_s))
+        << boxes.last().text.toStdString();
+    // March came in; nothing of April.
+    EXPECT_EQ(numbersOf(fileDraws()), (std::vector<int>{4099, 4100, 4102, 4104}));
+
+    // A day ahead is a time zone, not the future.
+    const QByteArray tomorrow = page({item(4108, "2024-04-11", "1,2,3,4,5,6", "7,8"),
+                                      item(4106, "2024-04-05", "11,22,33,44,45,1", "5,6")});
+    site.setHandler([tomorrow](const LocalHttpRequest &r) {
+        return LocalHttpReply::text(r.path == kAprilPath ? tomorrow : page({}));
+    });
+    boxes.clear();
+    EXPECT_TRUE(downloader().run().ok);
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_EQ(numbersOf(fileDraws()), (std::vector<int>{4099, 4100, 4102, 4104, 4106, 4108}));
+}
+
+TEST_F(DrawsDownload, DrawNumbersThatDoNotRiseFailTheMonth)
+{
+    const std::pair<QByteArray, QString> cases[] = {
+        // The archive's newest number again, on a later date.
+        {page({item(4100, "2024-03-04", "1,2,3,4,5,6", "7,8")}),
+         u"Номер тиража 4100 должен быть больше номера предыдущего тиража архива (4100)!"_s},
+        // A page whose numbers run backwards in time.
+        {page({item(4104, "2024-03-08", "7,12,19,23,36,44", "2,40"), item(4105, "2024-03-04", "1,2,3,4,5,6", "7,8")}),
+         u"Номер тиража 4104 должен быть больше номера предыдущего тиража архива (4105)!"_s},
+    };
+    for (const auto &[body, message] : cases) {
+        serveMonths(LocalHttpReply::text(body));
+        boxes.clear();
+        boxes.answer(IDNO);
+        EXPECT_FALSE(downloader().run().ok);
+        ASSERT_EQ(boxes.count(), 1);
+        EXPECT_TRUE(boxes.last().text.contains(message)) << boxes.last().text.toStdString();
+        EXPECT_EQ(numbersOf(archive.draws()), (std::vector<int>{4099, 4100}));
+        EXPECT_EQ(numbersOf(fileDraws()), (std::vector<int>{4099, 4100}));
+    }
+}
+
+TEST_F(DrawsDownload, AServerThatDribblesCannotHoldTheMonthPastItsDeadline)
+{
+    // A byte every 40 ms never trips the read time-out; the month's deadline ends the request.
+    LocalHttpReply dribble = LocalHttpReply::text(kMarch);
+    dribble.trickleMs = 40;
+    serveMonths(dribble);
+    TDrawsDownloader &d = downloader();
+    EXPECT_EQ(d.client().totalTimeout(), 120000); // two minutes for one month
+    d.client().setTotalTimeout(600);
+    boxes.answer(IDNO);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(d.run().ok);
+    EXPECT_LT(clock.elapsed(), 5000);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(u"Превышено общее время выполнения запроса (600 мс)"_s))
+        << boxes.last().text.toStdString();
+    EXPECT_EQ(numbersOf(fileDraws()), (std::vector<int>{4099, 4100}));
 }
 
 TEST_F(DrawsDownload, BatchRunAsksNobodyAndFails)

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 using namespace Qt::StringLiterals;
@@ -125,6 +126,75 @@ TEST_F(DrawsStatCalc, HandMadeNumbersWithHiddenDraws)
     EXPECT_EQ(r.rows[13].rec.Count, 5);
     EXPECT_EQ(r.rows[13].rec.LastDraw, 108);
     EXPECT_EQ(r.rows[13].rec.Keys.word(1), 14);
+}
+
+TEST_F(DrawsStatCalc, SeriesFactIsTheHiddenDrawWhereTheSeriesHasThatLength)
+{
+    // Sixty draws; the twelve newest are hidden. For a group "v x len" the fact is the first hidden
+    // draw that contains v and ends a run of exactly len draws containing v, counted independently
+    // here from the first draw of the archive.
+    uint32_t seed = 2024;
+    auto next = [&seed](int bound) {
+        seed = seed * 1664525u + 1013904223u;
+        return int((seed >> 9) % uint32_t(bound));
+    };
+    draws.clear();
+    for (int i = 0; i < 60; ++i) {
+        std::array<uint8_t, 6> main{};
+        bool used[46] = {};
+        for (uint8_t &n : main) {
+            int v;
+            do
+                v = 1 + next(12); // few numbers: long groups
+            while (used[v]);
+            used[v] = true;
+            n = uint8_t(v);
+        }
+        draws.push_back(makeStatDraw(1000 + i, main));
+    }
+    constexpr int kHidden = 12;
+    const int last = int(draws.size()) - 1 - kHidden;
+
+    struct Family {
+        QString code;
+        std::function<int(int n)> valueOf;
+    };
+    const Family families[] = {
+        {u"GRPV"_s, [](int n) { return n; }},
+        {u"GRCV"_s, [this](int n) { return (n - 1) / list.Config.channelSize + 1; }},
+    };
+    for (const Family &f : families) {
+        SCOPED_TRACE(f.code.toStdString());
+        auto has = [&](int index, int v) {
+            for (uint8_t n : draws[size_t(index)].main)
+                if (f.valueOf(n) == v)
+                    return true;
+            return false;
+        };
+        auto runEndingAt = [&](int index, int v) {
+            int length = 0;
+            for (int i = index; i >= 0 && has(i, v); --i)
+                ++length;
+            return length;
+        };
+        const TDrawsStatResult r = calc(f.code, 1000, kHidden);
+        int facts = 0;
+        for (const TDrawsStatRow &row : r.rows) {
+            const int v = row.rec.Keys.word(1);
+            const int length = row.rec.Keys.word(2);
+            QString expected = u"-"_s;
+            for (int j = last + 1; j < int(draws.size()); ++j)
+                if (has(j, v) && runEndingAt(j, v) == length) {
+                    expected = QString::number(draws[size_t(j)].number);
+                    break;
+                }
+            EXPECT_EQ(row.texts[dscFact], expected) << row.texts[dscValue].toStdString();
+            // Never the sample's own last draw.
+            EXPECT_NE(row.texts[dscFact], QString::number(draws[size_t(last)].number));
+            facts += expected != u"-"_s;
+        }
+        EXPECT_GT(facts, 0);
+    }
 }
 
 TEST_F(DrawsStatCalc, CutSampleAndNoOffset)

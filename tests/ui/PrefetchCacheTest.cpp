@@ -1,6 +1,7 @@
 #include "ui/logic/PrefetchCache.h"
 #include "lottery/stats/CustomStat.h"
 #include "common/Exception.h"
+#include "lottery/stats/CustomStat.h"
 #include "lottery/stats/StatList.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDataFolder.h"
@@ -15,9 +16,10 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
-
 #include <map>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -34,12 +36,14 @@ void put32(QByteArray &b, int32_t v)
         b.append(char((uint32_t(v) >> (8 * i)) & 0xFF));
 }
 
-// A small valid file that stands for a method's file the test does not want built.
-QByteArray placeholderFile()
+// A small valid file that stands for a method's file the test does not want built: one value counted
+// as often as the method's values over all combinations add up to (7 when that is not known).
+QByteArray placeholderFile(int64_t total = 0)
 {
+    const int32_t count = total > 0 ? int32_t(total) : 7;
     QByteArray b;
-    put16(b, 1), put16(b, 0), put16(b, 0), put16(b, 0), put32(b, 7);
-    put32(b, 7), put32(b, 7), put32(b, 0);
+    put16(b, 1), put16(b, 0), put16(b, 0), put16(b, 0), put32(b, count);
+    put32(b, count), put32(b, count), put32(b, 0);
     return b;
 }
 
@@ -94,7 +98,7 @@ protected:
         for (int i = 0; i < list.MethodCount(); ++i) {
             const TStatMethod &m = list.GetMethod(i);
             if (MethodHasPrefetch(m) && !codes.contains(m.MethodCode()))
-                write(PrefetchFileName(m), placeholderFile());
+                write(PrefetchFileName(m), placeholderFile(ExpectedPrefetchTotal(m, list)));
         }
     }
     // The methods whose file is no longer the placeholder.
@@ -103,7 +107,7 @@ protected:
         QStringList codes;
         for (int i = 0; i < list.MethodCount(); ++i) {
             const TStatMethod &m = list.GetMethod(i);
-            if (MethodHasPrefetch(m) && read(PrefetchFileName(m)) != placeholderFile())
+            if (MethodHasPrefetch(m) && read(PrefetchFileName(m)) != placeholderFile(ExpectedPrefetchTotal(m, list)))
                 codes.append(m.MethodCode());
         }
         return codes;
@@ -211,6 +215,67 @@ TEST_F(PrefetchCache, OpenBuildsMissingEmptyAndDamagedFiles)
     }
     EXPECT_EQ(cache.builtFiles(), 3);
     EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST_F(PrefetchCache, CountsThatDoNotAddUpToAllCombinationsAreRebuilt)
+{
+    // The EVEN file with one count off by one: sorted, its trailer still right, but it no longer
+    // counts the 8,145,060 combinations, so its norms would be wrong.
+    QByteArray off = expectedEvenFile();
+    off[2 * 12 + 8] = static_cast<char>(static_cast<uint8_t>(off[2 * 12 + 8]) - 1); // 2045505 -> 2045504
+    TStatPrefetch p;
+    ASSERT_TRUE(DecodePrefetch(off, p));
+    EXPECT_EQ(PrefetchTotal(p), 8145059);
+    EXPECT_EQ(ExpectedPrefetchTotal(method(u"EVEN"_s), list), 8145060);
+    EXPECT_EQ(ExpectedPrefetchTotal(method(u"NUMS"_s), list), 6 * 8145060LL); // six numbers each
+
+    options.prefetchsEnabled = true;
+    write(fileOf(u"EVEN"_s), off);
+    TStatPrefetch q;
+    ASSERT_TRUE(cache.OpenPrefetchFile(method(u"EVEN"_s), q));
+    EXPECT_EQ(cache.builtFiles(), 1);
+    EXPECT_EQ(read(fileOf(u"EVEN"_s)), expectedEvenFile());
+    EXPECT_EQ(PrefetchTotal(q), 8145060);
+}
+
+TEST_F(PrefetchCache, DeclaredValuesPerCombinationHoldForEveryCombination)
+{
+    // What a method says about the number of its values is what decides that a file is damaged: it
+    // must hold for any combination (checked on a spread of them, each on its own).
+    uint32_t seed = 12345;
+    auto next = [&seed](int bound) {
+        seed = seed * 1103515245u + 12345u;
+        return int((seed >> 8) % uint32_t(bound));
+    };
+    for (int i = 0; i < list.MethodCount(); ++i) {
+        const TStatMethod &m = list.GetMethod(i);
+        if (!MethodHasPrefetch(m))
+            continue;
+        const std::unique_ptr<TCustomStat> stat = m.CreateStat(list);
+        ASSERT_NE(stat, nullptr);
+        const int k = stat->ValuesPerComb();
+        if (k == 0)
+            continue;
+        for (int c = 0; c < 300; ++c) {
+            bool used[46] = {};
+            TComb comb;
+            for (uint8_t &n : comb.n) {
+                int v;
+                do
+                    v = 1 + next(45);
+                while (used[v]);
+                used[v] = true;
+                n = uint8_t(v);
+            }
+            std::sort(comb.n.begin(), comb.n.end());
+            TStatDrawArray values;
+            stat->ValuesOfComb(comb, values);
+            int64_t counted = 0;
+            for (const TStatValueRec &v : values)
+                counted += v.Count;
+            ASSERT_EQ(counted, k) << m.MethodCode().toStdString();
+        }
+    }
 }
 
 TEST_F(PrefetchCache, OpenReportsAFileThatCannotBeWritten)

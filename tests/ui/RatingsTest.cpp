@@ -6,7 +6,11 @@
 #include "ui/logic/StakesCheck.h"
 #include "ui/logic/StakesFile.h"
 
+#include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -81,14 +85,82 @@ TEST(RatingsFile, RecordsByteForByteAndBack)
     EXPECT_EQ(le32(b, 304 * 2 + 288), 2); // c6 of the third record
 
     // A torn tail loses only itself; the rest comes back field for field.
-    folder.write(u"Vendra.lrt"_s, b.left(2 * 304 + 100));
+    folder.write(u"Vendra.lrt"_s, b);
     TRatings loaded;
     loaded.setSort(-1, false);
     ASSERT_TRUE(loaded.Load());
-    ASSERT_EQ(loaded.count(), 2);
+    ASSERT_EQ(loaded.count(), 3);
     EXPECT_EQ(loaded.items()[0], ratings.items()[0]);
     EXPECT_EQ(loaded.items()[1], ratings.items()[1]);
+    EXPECT_EQ(loaded.items()[2], ratings.items()[2]);
     EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST(RatingsFile, DamagedFileIsBackedUpToldAndOnlySoundRecordsKept)
+{
+    TempDataFolder folder;
+    TRatingsArray three = {rating(u"A"_s, 4, {1, 2, 0, 1, 0, 0, 0}, -125000), rating(u"B"_s, 1, {1, 0, 0, 0, 0, 0, 0}, 0),
+                           rating(u"C"_s, 2, {0, 0, 0, 0, 0, 0, 2}, 1)};
+    const QByteArray whole = SerializeRatings(three);
+
+    struct Case {
+        const char *name;
+        QByteArray bytes;
+        int kept;
+    };
+    QByteArray badSums = whole;
+    badSums[304 + 256] = 9; // "B": 9 plays, but its counts add up to 1
+    QByteArray noise(3 * 304, '\0');
+    for (int i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<char>((i * 7919 + 13) % 251);
+    const Case cases[] = {
+        {"cut mid-record", whole.left(2 * 304 + 100), 2},
+        {"a record whose counts do not add up", badSums, 2},
+        {"random bytes", noise, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        folder.write(u"Vendra.lrt"_s, c.bytes);
+        QFile::remove(folder.file(u"Vendra.lrt.bak"_s));
+        ScriptedMessages boxes;
+        TRatings loaded;
+        loaded.setSort(-1, false);
+        EXPECT_FALSE(loaded.Load());
+        // The player is told, the old bytes are kept whole, and only sound records stay.
+        ASSERT_EQ(boxes.count(), 1);
+        EXPECT_EQ(boxes.last().caption, u"Предупреждение");
+        EXPECT_TRUE(boxes.last().text.contains(folder.file(u"Vendra.lrt.bak"_s)));
+        EXPECT_EQ(folder.read(u"Vendra.lrt.bak"_s), c.bytes);
+        ASSERT_EQ(loaded.count(), c.kept);
+        for (const TRatingRec &r : loaded.items())
+            EXPECT_TRUE(IsSoundRating(r));
+        EXPECT_EQ(ParseRatings(folder.read(u"Vendra.lrt"_s)), loaded.items());
+    }
+
+    // Without a backup the damaged file is not rewritten at all.
+    folder.write(u"Vendra.lrt"_s, whole.left(304 + 10));
+    QFile::remove(folder.file(u"Vendra.lrt.bak"_s));
+    ASSERT_TRUE(QDir().mkpath(folder.file(u"Vendra.lrt.bak"_s))); // a folder stands where the copy goes
+    ScriptedMessages boxes;
+    TRatings blocked;
+    EXPECT_FALSE(blocked.Load());
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.startsWith(u"Ошибка чтения файла рейтинга!\r\r"));
+    EXPECT_EQ(folder.read(u"Vendra.lrt"_s), whole.left(304 + 10));
+    EXPECT_TRUE(blocked.saveBlocked());
+}
+
+TEST(RatingsFile, FileThatIsNoRegularFileIsReportedAndKept)
+{
+    // A ratings file that is a FIFO without a writer never holds the program; it is reported.
+    TempDataFolder folder;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder.file(u"Vendra.lrt"_s)).constData(), 0600), 0);
+    ScriptedMessages boxes;
+    TRatings ratings;
+    EXPECT_FALSE(ratings.Load());
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.startsWith(u"Ошибка чтения файла рейтинга!\r\r"));
+    EXPECT_TRUE(ratings.saveBlocked());
 }
 
 TEST(RatingsFile, MissingFileIsNoRatingsAndLongNamesAreCut)

@@ -280,3 +280,42 @@ TEST_F(ScenarioDialogs, ListEditsTakeOnlyListCharacters)
     EXPECT_FALSE(dialog.pressOk());
     EXPECT_EQ(boxes.last().text, u"Введен некорректный диапазон значений!");
 }
+
+TEST_F(ScenarioDialogs, WhatTheFilterDialogAcceptsReadsBackAsTheSameFilter)
+{
+    // Text pasted into a list edit under "no condition" is kept in the filter, so it is checked too: a
+    // "#" or ":" in it would end its field in the filter text and shift the rest.
+    ScriptedMessages boxes;
+    struct Paste {
+        bool drawsField;
+        QString text;
+    };
+    for (const Paste &p : {Paste{false, u"5#x"_s}, Paste{false, u"1:2"_s}, Paste{true, u"10#LNO:1"_s},
+                           Paste{false, u"1|2"_s}}) {
+        boxes.clear();
+        TFormFilter dialog(nullptr, setup);
+        dialog.fill(TextToFilterItem(u"TSF1#SUMS:10#LNO:#SF:1"_s, stats));
+        (p.drawsField ? dialog.drawsLenEdit() : dialog.levelValueEdit())->setText(p.text);
+        EXPECT_FALSE(dialog.pressOk()) << p.text.toStdString();
+        ASSERT_EQ(boxes.count(), 1) << p.text.toStdString();
+        EXPECT_EQ(boxes.last().text, u"Введен некорректный диапазон значений!");
+    }
+
+    // Whatever it accepts comes back from its own text as the very same filter.
+    for (const QString &text : {u"TSF1#SUMS:10#LNO:5, 6-8;2#SF:1"_s, u"BMD12#NUMS:1-10;2#LDV:1,2,3#ST:4"_s,
+                                u"TSF1#SUMS:10#WLV:3#SV:2#1:0.5:2:0:1"_s, u"TSF1#SUMS:10#LNO:#SP:7"_s}) {
+        TFormFilter dialog(nullptr, setup);
+        dialog.fill(TextToFilterItem(text, stats));
+        ASSERT_TRUE(dialog.pressOk()) << text.toStdString();
+        TFilterItem item;
+        dialog.readBack(item);
+        const TFilterItem again = TextToFilterItem(FilterItemToText(item), stats);
+        EXPECT_EQ(FilterItemToText(again), FilterItemToText(item)) << text.toStdString();
+        EXPECT_EQ(again.LevelMode, item.LevelMode);
+        EXPECT_EQ(again.LevelValue, item.LevelValue);
+        EXPECT_EQ(again.DrawsLen, item.DrawsLen);
+        EXPECT_EQ(again.StopMode, item.StopMode);
+        EXPECT_EQ(again.StopValue, item.StopValue);
+        EXPECT_EQ(again.CDLOverride, item.CDLOverride);
+    }
+}

@@ -1,4 +1,6 @@
 #include "ui/logic/ScenarioList.h"
+#include "lottery/ScenarioKeywords.h"
+#include "lottery/ScenarioLine.h"
 #include "common/Exception.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDataFolder.h"
@@ -98,6 +100,34 @@ TEST_F(ScenarioFiles, DamagedFileIsRefusedWholeAndTheListStays)
 
     // Lower-case keywords are the same keywords.
     EXPECT_TRUE(IsScenarioLineText(u"  excl:12#sysa#clr#nex|x"_s));
+}
+
+TEST_F(ScenarioFiles, LinesWithAnUnknownSourceAreReadWithTheFallbackAndCounted)
+{
+    // A line whose header names no known source (a newer program's keyword, a typing slip) is still a
+    // scenario line: it runs on the full set, and an unknown stake choice runs as RAND. The file is
+    // read, and the player hears how many lines are read that way.
+    folder.write(u"new.lsc"_s, fileBytes({kLineABytes, "NEXT:4#FIRST|TSF1#SUMS:10#CMV:5#SC:1| | | | | | |",
+                                          "", "zzz|TSF1#SUMS:10#CMV:5#SC:1| | | | | | |"}));
+    ASSERT_TRUE(list.LoadScenarioFile(folder.file(u"new.lsc"_s), false));
+    ASSERT_EQ(list.count(), 4);
+    EXPECT_EQ(list.lines().at(1), u"NEXT:4#FIRST|TSF1#SUMS:10#CMV:5#SC:1| | | | | | |");
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().caption, u"Предупреждение");
+    EXPECT_TRUE(boxes.last().text.contains(u": 2."_s)) << boxes.last().text.toStdString();
+
+    const TScenarioHeader first = TextToScenarioHeader(ScenarioLineHeader(list.lines().at(1)));
+    EXPECT_EQ(first.StartCombsType, ScenarioSource::Full);
+    EXPECT_EQ(first.ResultCombsMode, StakeChoiceKeywordOf(u"FIRST"));
+    const TScenarioHeader second = TextToScenarioHeader(ScenarioLineHeader(list.lines().at(3)));
+    EXPECT_EQ(second.StartCombsType, ScenarioSource::Full);
+    EXPECT_EQ(second.ResultCombsMode, StakeChoiceKeywordOf(u"RAND"));
+
+    // A file of known lines says nothing.
+    boxes.clear();
+    folder.write(u"known.lsc"_s, fileBytes({kLineABytes}));
+    ASSERT_TRUE(list.LoadScenarioFile(folder.file(u"known.lsc"_s), true));
+    EXPECT_EQ(boxes.count(), 0);
 }
 
 TEST_F(ScenarioFiles, AppendAddsOneSeparatorAndNothingForAnEmptyFile)

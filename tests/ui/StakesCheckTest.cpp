@@ -5,7 +5,11 @@
 #include "ui/logic/StakesFile.h"
 
 #include <QFile>
+#include <QElapsedTimer>
+#include <QFile>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -150,6 +154,22 @@ TEST(StakeCheck, EightNumbersWithoutAPrizeEntry)
     EXPECT_EQ(r.profit, -2800000);
     EXPECT_EQ(StakeProfit(c, 6, -1), -100000);
     EXPECT_EQ(StakeProfit(c, 7, -1), -700000);
+}
+
+TEST(StakeCheck, ALogThatIsAFifoIsReportedNeverWaitedFor)
+{
+    // A FIFO without a reader in a log's place would hold the check for ever; it gets a message.
+    Fixture f;
+    f.ctx.log.enabled = true;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(f.folder.file(u"Vendra-3.log"_s)).constData(), 0600), 0);
+    ASSERT_TRUE(f.file.appendStake(stake(500, {1, 2, 7, 14, 21, 44})));
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(CheckStakes(f.file, f.ctx));
+    EXPECT_LT(clock.elapsed(), 5000);
+    ASSERT_EQ(f.boxes.count(), 1);
+    EXPECT_EQ(f.boxes.last().text, u"Ошибка записи файла \""_s + f.folder.file(u"Vendra-3.log"_s) +
+                                       u"\"!\r\rЭто не обычный файл, а именованный канал."_s);
 }
 
 TEST(StakeCheck, LogLinesInCp1251WithCrLf)

@@ -8,8 +8,10 @@
 #include "ui/UpdateFeature.h"
 
 #include <QAction>
-#include <QDeadlineTimer>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QTemporaryDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
@@ -68,6 +70,9 @@ TEST(UpdateFeature, CheckUpdateCommandInstallsAfterConsentAndRestarts)
     TFormMain window{TStartSwitches{}};
     window.FormCreate();
     TUpdateFeature *feature = InstallUpdate(window);
+    // The program's files live apart from the data folder (VENDRA_HOME).
+    QTemporaryDir programFolder;
+    feature->setProgramFolder(programFolder.path());
     QMenu *options = window.findMenu(u"menuOptions"_s);
     ASSERT_NE(options, nullptr);
     EXPECT_TRUE(options->actions().contains(feature->checkUpdateAction()));
@@ -114,6 +119,7 @@ TEST(UpdateFeature, CheckUpdateCommandInstallsAfterConsentAndRestarts)
     checkUpdate();
     EXPECT_EQ(shownVersion, u"Vendra 1.0.0.6");
     EXPECT_FALSE(folder.exists(u"Vendra.dat"_s));
+    EXPECT_FALSE(QFileInfo::exists(QDir(programFolder.path()).filePath(u"Vendra.dat"_s)));
     EXPECT_EQ(restarts, 0);
 
     SetDialogPlayer([](TDialogSTemplate &dialog) {
@@ -122,7 +128,10 @@ TEST(UpdateFeature, CheckUpdateCommandInstallsAfterConsentAndRestarts)
     });
     checkUpdate();
     SetDialogPlayer(nullptr);
-    EXPECT_EQ(folder.read(u"Vendra.dat"_s), "new");
+    QFile installed(QDir(programFolder.path()).filePath(u"Vendra.dat"_s));
+    ASSERT_TRUE(installed.open(QIODevice::ReadOnly));
+    EXPECT_EQ(installed.readAll(), "new");
+    EXPECT_FALSE(folder.exists(u"Vendra.dat"_s)); // nothing of the program goes to the data folder
     EXPECT_EQ(restarts, 1);
     EXPECT_TRUE(messages.last().text.startsWith(u"Установка обновления \"Vendra 1.0.0.6\" успешно выполнена."_s));
 }

@@ -4,6 +4,7 @@
 #include "common/Exception.h"
 #include "common/Format.h"
 #include "common/TextUtils.h"
+#include "common/Translate.h"
 #include "lottery/stats/CustomStat.h"
 #include "lottery/stats/StatList.h"
 #include "ui/logic/CombsList.h"
@@ -41,7 +42,7 @@ bool FilterCombsStep(TCombsList &list, TCustomStat &stat, const TFilterSelection
     struct StatusReset {
         ~StatusReset() { SetStatusText({}); }
     } reset;
-    SetStatusText(u"Фильтрация комбинаций..."_s);
+    SetStatusText(Tr(u"Фильтрация комбинаций..."));
     if (selection.empty())
         return false;
 
@@ -71,11 +72,11 @@ void FilterCombsByNumbers(TCombsList &list, const TStatList &stats, const TFilte
                           const TFilterDraws &draws, const QString &caption)
 {
     if (selection.empty())
-        throw Exception(u"В выделенном диапазоне нет значений для фильтра!"_s);
+        throw Exception(Tr(u"В выделенном диапазоне нет значений для фильтра!"));
     const int method = stats.FindMethod(u"NUMS");
     std::unique_ptr<TCustomStat> stat = method >= 0 ? stats.CreateMethodStat(method) : nullptr;
     if (!stat)
-        throw Exception(u"Статистика чисел тиража недоступна!"_s);
+        throw Exception(Tr(u"Статистика чисел тиража недоступна!"));
     FilterCombsStep(list, *stat, selection, deleting, draws, caption);
 }
 

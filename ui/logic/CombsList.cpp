@@ -4,13 +4,16 @@
 #include "common/Dialogs.h"
 #include "common/Exception.h"
 #include "common/Format.h"
+#include "common/AtomicFile.h"
 #include "common/ProgramFiles.h"
+#include "common/RegularFile.h"
+#include "common/TempFile.h"
 #include "common/TextUtils.h"
+#include "common/Translate.h"
 #include "lottery/DrawTexts.h"
 #include "ui/logic/ParallelWork.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <array>
@@ -32,10 +35,15 @@ constexpr uint64_t kAllNumbers = ((uint64_t(1) << (kMaxNumber + 1)) - 1) & ~uint
 
 QString exceptionText(const std::exception &e)
 {
+    // A file's own failure: the caller's message names the file already.
+    if (const auto *read = dynamic_cast<const EFileReadError *>(&e))
+        return read->reason();
+    if (const auto *write = dynamic_cast<const EFileWriteError *>(&e))
+        return write->reason();
     if (const auto *own = dynamic_cast<const Exception *>(&e))
         return own->message();
     if (dynamic_cast<const std::bad_alloc *>(&e))
-        return u"Недостаточно памяти"_s;
+        return Tr(u"Недостаточно памяти");
     return QString::fromLocal8Bit(e.what());
 }
 
@@ -219,19 +227,6 @@ QString percentText(QStringView pattern, double percent)
     return Format(pattern, {percent});
 }
 
-// Reads exactly size bytes; false at a short read or an error.
-bool readFully(QFile &file, char *buffer, qint64 size)
-{
-    qint64 done = 0;
-    while (done < size) {
-        const qint64 got = file.read(buffer + done, size - done);
-        if (got <= 0)
-            return false;
-        done += got;
-    }
-    return true;
-}
-
 } // namespace
 
 // ---- Free routines ----
@@ -279,15 +274,15 @@ QString GenerateModeCaption(int mode)
 {
     switch (mode) {
     case gmAll:
-        return u"Полный список (все возможные для данного лото варианты)"_s;
+        return Tr(u"Полный список (все возможные для данного лото варианты)");
     case gmAnyOf:
-        return u"Мои числа - должно присутствовать любое из указанных"_s;
+        return Tr(u"Мои числа - должно присутствовать любое из указанных");
     case gmOnlyFrom:
-        return u"Мои числа - комбинации только из списка указанных"_s;
+        return Tr(u"Мои числа - комбинации только из списка указанных");
     case gmNoneOf:
-        return u"Мои числа - исключить комбинации с любым из указанных"_s;
+        return Tr(u"Мои числа - исключить комбинации с любым из указанных");
     case gmFromFile:
-        return u"Загрузить список из заранее подготовленного CSV-файла"_s;
+        return Tr(u"Загрузить список из заранее подготовленного CSV-файла");
     default:
         return u"#ERROR#"_s;
     }
@@ -313,7 +308,32 @@ uint64_t GenerateNumbersMask(QStringView parameters)
     return mask;
 }
 
-TCombsTextResult ParseCombsText(const QByteArray &input)
+namespace {
+// Calls the progress once every one per cent of a text of size characters.
+class TextProgress {
+public:
+    TextProgress(qsizetype size, const TTextProgress &progress)
+        : m_size(size), m_every(std::max<qsizetype>(size / 100, 1)), m_next(progress ? m_every : -1),
+          m_progress(progress)
+    {
+    }
+    void at(qsizetype pos)
+    {
+        if (m_next < 0 || pos < m_next)
+            return;
+        m_next = (pos / m_every + 1) * m_every;
+        m_progress(double(pos) * 100.0 / double(std::max<qsizetype>(m_size, 1)));
+    }
+
+private:
+    qsizetype m_size;
+    qsizetype m_every;
+    qsizetype m_next;
+    const TTextProgress &m_progress;
+};
+} // namespace
+
+TCombsTextResult ParseCombsText(const QByteArray &input, const TTextProgress &progress)
 {
     QByteArray converted;
     const QByteArray *bytes = &input;
@@ -331,8 +351,10 @@ TCombsTextResult ParseCombsText(const QByteArray &input)
     const qsizetype size = bytes->size();
     // The shortest line that holds a combination is 11 characters and its line end.
     result.combs.reserve(size_t((size - pos) / 12 + 1));
+    TextProgress report(size, progress);
     TComb comb;
     while (pos < size) {
+        report.at(pos);
         qsizetype end = pos;
         while (end < size && data[end] != '\n' && data[end] != '\r')
             ++end;
@@ -372,13 +394,15 @@ QByteArray CombsToText(const TComb *combs, int64_t count)
     return text;
 }
 
-TCombsArray ParsePastedCombs(QStringView text)
+TCombsArray ParsePastedCombs(QStringView text, const TTextProgress &progress)
 {
     TCombsArray combs;
+    TextProgress report(text.size(), progress);
     qsizetype start = 0;
     for (qsizetype i = 0; i <= text.size(); ++i) {
         if (i < text.size() && text[i] != u'\n' && text[i] != u'\r')
             continue;
+        report.at(i);
         const QStringView line = text.mid(start, i - start);
         start = i + 1;
         if (!line.trimmed().isEmpty())
@@ -458,7 +482,7 @@ void TCombsList::SaveUndo(bool interactive)
     StatusReset reset{interactive};
     if (interactive) {
         busy.emplace();
-        SetStatusText(u"Создание файла отката..."_s);
+        SetStatusText(Tr(u"Создание файла отката..."));
     }
     if (m_undo.size() < m_combs.size())
         m_undo.resize(m_combs.size());
@@ -480,7 +504,7 @@ void TCombsList::RestoreUndo(bool interactive)
     StatusReset reset{interactive};
     if (interactive) {
         busy.emplace();
-        SetStatusText(u"Отмена изменений..."_s);
+        SetStatusText(Tr(u"Отмена изменений..."));
     }
     setCountFromUndo();
     m_undoCount = 0;
@@ -553,7 +577,7 @@ bool TCombsList::GenerateCombinations(bool interactive, const TGenerateSettings 
     StatusReset reset{interactive};
     if (interactive) {
         busy.emplace();
-        SetStatusText(u"Генерация возможных комбинаций..."_s);
+        SetStatusText(Tr(u"Генерация возможных комбинаций..."));
     }
     bool ok = true;
     try {
@@ -619,7 +643,7 @@ void TCombsList::RemoveLastDrawsCombs(int n, const TDrawsArray &draws, int draws
         Format(u"Удаление из списка комбинаций %d последних тиражей ( завершено %%.0f %%%% )...", {n});
     rebuildFromUndo([&drawMasks](const TComb &c) { return !drawMasks.contains(CombMask(c)); },
                     [&pattern](double percent) { return percentText(pattern, percent); });
-    AddFilterLog(true, u"Последние тиражи"_s, QString::number(n));
+    AddFilterLog(true, Tr(u"Последние тиражи"), QString::number(n));
     RefreshCombsCount();
 }
 
@@ -627,7 +651,7 @@ void TCombsList::DeleteSelectedCombs(const TRowRanges &selected)
 {
     BusySection busy;
     StatusReset reset;
-    SetStatusText(u"Удаление выделенных комбинаций..."_s);
+    SetStatusText(Tr(u"Удаление выделенных комбинаций..."));
 
     TRowRanges rows = NormalizeRowRanges(selected);
     for (TRowRange &r : rows)
@@ -648,7 +672,7 @@ void TCombsList::DeleteSelectedCombs(const TRowRanges &selected)
     keep(m_undoCount);
     m_count = out;
     m_fullSet = false;
-    AddFilterLog(true, u"Выделенные комбинации"_s, QString::number(RowRangesCount(rows)));
+    AddFilterLog(true, Tr(u"Выделенные комбинации"), QString::number(RowRangesCount(rows)));
     RefreshCombsCount();
 }
 
@@ -657,16 +681,13 @@ void TCombsList::DeleteSelectedCombs(const TRowRanges &selected)
 bool TCombsList::LoadCombsFromText(const QString &fileName)
 {
     try {
-        QFile file(fileName);
-        if (!file.open(QIODevice::ReadOnly))
-            throw EInOutError(file.errorString());
-        const QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            throw EInOutError(file.errorString());
-        const TCombsTextResult result = ParseCombsText(bytes);
+        const QByteArray bytes = ReadRegularFile(fileName, FileBounds::kCombsText);
+        const TCombsTextResult result = ParseCombsText(bytes, [&fileName](double percent) {
+            SetStatusText(Format(u"Загрузка файла \"%s\" ( завершено %.0f %% )...", {fileName, percent}));
+        });
         if (result.combs.empty() && result.skipped > 0)
             throw EConvertError(
-                u"В файле нет ни одной строки с корректной комбинацией (шесть разных чисел от 1 до 45)."_s);
+                Tr(u"В файле нет ни одной строки с корректной комбинацией (шесть разных чисел от 1 до 45)."));
         assign(result.combs);
         if (result.skipped > 0)
             ShowWarningBox(Format(u"Из файла \"%s\" загружено комбинаций: %d.\r\r"
@@ -682,17 +703,11 @@ bool TCombsList::LoadCombsFromText(const QString &fileName)
 bool TCombsList::SaveCombsToText(const QString &fileName)
 {
     try {
-        QSaveFile file(fileName);
-        if (!file.open(QIODevice::WriteOnly))
-            throw EInOutError(file.errorString());
+        TExclusiveTempFile file = TExclusiveTempFile::beside(fileName);
         constexpr int64_t kBlock = 65536;
-        for (int64_t i = 0; i < m_count; i += kBlock) {
-            const QByteArray block = CombsToText(m_combs.data() + i, std::min(kBlock, m_count - i));
-            if (file.write(block) != block.size())
-                throw EInOutError(file.errorString());
-        }
-        if (!file.commit())
-            throw EInOutError(file.errorString());
+        for (int64_t i = 0; i < m_count; i += kBlock)
+            file.write(CombsToText(m_combs.data() + i, std::min(kBlock, m_count - i)));
+        file.commitTo(fileName);
         return true;
     } catch (const std::exception &e) {
         ShowErrorBox(Format(u"Ошибка записи в файл \"%s\"!\r\r%s", {fileName, exceptionText(e)}));
@@ -703,7 +718,9 @@ bool TCombsList::SaveCombsToText(const QString &fileName)
 bool TCombsList::PasteCombs(QStringView text)
 {
     // Every line is checked before the list is touched.
-    const TCombsArray combs = ParsePastedCombs(text);
+    const TCombsArray combs = ParsePastedCombs(text, [](double percent) {
+        SetStatusText(Format(u"Вставка комбинаций из буфера ( завершено %.0f %% )...", {percent}));
+    });
     if (combs.empty())
         return false;
     assign(combs);
@@ -756,15 +773,13 @@ void TCombsList::SaveCombsBuffer(int32_t key1, int32_t key2)
     if (key1 == m_key1 && key2 == m_key2)
         return;
     StatusReset reset;
-    SetStatusText(u"Создание буфера комбинаций..."_s);
+    SetStatusText(Tr(u"Создание буфера комбинаций..."));
     const QString fileName = bufferFileName();
     // The keys name the file's list only once the whole list is in it.
     m_key1 = -1;
     m_key2 = -1;
     try {
-        QSaveFile file(fileName);
-        if (!file.open(QIODevice::WriteOnly))
-            throw EInOutError(file.errorString());
+        TExclusiveTempFile file = TExclusiveTempFile::beside(fileName);
         const int64_t every = std::max<int64_t>(1, m_count / 100);
         QByteArray block;
         for (int64_t i = 0; i < m_count; i += every) {
@@ -774,13 +789,11 @@ void TCombsList::SaveCombsBuffer(int32_t key1, int32_t key2)
             for (int64_t k = 0; k < n; ++k)
                 for (uint8_t v : m_combs[size_t(i + k)].n)
                     *p++ = char(v);
-            if (file.write(block) != block.size())
-                throw EInOutError(file.errorString());
+            file.write(block);
             SetStatusText(percentText(u"Создание буфера комбинаций ( завершено %.0f %% )...",
                                       double(i + n) * 100.0 / double(m_count)));
         }
-        if (!file.commit())
-            throw EInOutError(file.errorString());
+        file.commitTo(fileName);
         m_key1 = key1;
         m_key2 = key2;
     } catch (const std::exception &e) {
@@ -795,23 +808,16 @@ bool TCombsList::LoadCombsBuffer(int32_t key1, int32_t key2)
     if (key1 != m_key1 || key2 != m_key2 || !QFile::exists(fileName))
         return false;
     StatusReset reset;
-    SetStatusText(u"Загрузка буфера комбинаций..."_s);
+    SetStatusText(Tr(u"Загрузка буфера комбинаций..."));
     try {
-        QFile file(fileName);
-        if (!file.open(QIODevice::ReadOnly))
-            throw EInOutError(file.errorString());
-        const int64_t count = file.size() / kMainCount;
+        const QByteArray bytes = ReadRegularFile(fileName, FileBounds::kCombsBuffer);
+        const int64_t count = bytes.size() / kMainCount;
         // Read aside and checked first: a damaged file leaves the list as it was.
         TCombsArray combs(static_cast<size_t>(count));
         const int64_t every = std::max<int64_t>(1, count / 100);
-        QByteArray block;
         for (int64_t i = 0; i < count; i += every) {
             const int64_t n = std::min(every, count - i);
-            block.resize(qsizetype(n * kMainCount));
-            if (!readFully(file, block.data(), block.size()))
-                throw EInOutError(file.error() != QFileDevice::NoError ? file.errorString()
-                                                                       : u"Файл буфера прочитан не полностью."_s);
-            const char *p = block.constData();
+            const char *p = bytes.constData() + i * kMainCount;
             for (int64_t k = 0; k < n; ++k) {
                 TComb &c = combs[size_t(i + k)];
                 for (uint8_t &v : c.n)
@@ -868,7 +874,7 @@ void TCombsList::AddFilterLog(bool deleting, const QString &caption, const QStri
 
 void TCombsList::AddUndoLog()
 {
-    m_log.push_back({fliUndo, u"Отмена последней операции"_s, QString(), m_count});
+    m_log.push_back({fliUndo, Tr(u"Отмена последней операции"), QString(), m_count});
     emit filterLogChanged();
 }
 

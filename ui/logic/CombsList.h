@@ -60,13 +60,15 @@ struct TCombsTextResult {
 // Reads the lines of a combinations file: six words split at "," and ";" (runs of separators count as
 // one, blanks around a number do not matter), each a number 1..45 and all six different. Lines end in
 // CR LF, LF or CR; a UTF-8 byte order mark is passed over, a UTF-16 one decodes the text first.
-TCombsTextResult ParseCombsText(const QByteArray &bytes);
+// A long text reports how far it got: progress(percent) once every one per cent of it.
+using TTextProgress = std::function<void(double percent)>;
+TCombsTextResult ParseCombsText(const QByteArray &bytes, const TTextProgress &progress = {});
 // One line per combination: "1;2;3;4;5;6" with CR LF.
 QByteArray CombsToText(const TComb *combs, int64_t count);
 
 // The pasted text: one combination per line (any separators of TextToComb); blank lines are passed
 // over. Raises "Некорректная комбинация..." for the first bad line.
-TCombsArray ParsePastedCombs(QStringView text);
+TCombsArray ParsePastedCombs(QStringView text, const TTextProgress &progress = {});
 
 // The working list of combinations with its one-level undo copy, the filter log and the buffer file
 // that keeps a prepared list between runs of a scenario.

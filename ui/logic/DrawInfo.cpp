@@ -1,5 +1,6 @@
 #include "ui/logic/DrawInfo.h"
 
+#include "common/Translate.h"
 #include "lottery/NumberGeometry.h"
 #include "lottery/stats/CustomStat.h"
 #include "lottery/stats/StatList.h"
@@ -39,9 +40,9 @@ std::vector<TInfoRow> InfoRows(const TStatList &list, const TInfoSubject &subjec
 {
     std::vector<TInfoRow> rows;
     if (subject.drawNumber >= 0)
-        rows.push_back({u"Номер тиража:"_s, QString::number(subject.drawNumber)});
+        rows.push_back({Tr(u"Номер тиража:"), QString::number(subject.drawNumber)});
     if (!subject.dateText.isEmpty())
-        rows.push_back({u"Дата тиража:"_s, subject.dateText});
+        rows.push_back({Tr(u"Дата тиража:"), subject.dateText});
     for (int i = 0; i < list.MethodCount(); ++i) {
         if (!list.MethodIsGraph(i) || !list.MethodSelectable(i))
             continue;

@@ -3,12 +3,13 @@
 #include "common/AtomicFile.h"
 #include "common/Exception.h"
 #include "common/Format.h"
+#include "common/RegularFile.h"
 #include "lottery/DrawDates.h"
 #include "lottery/DrawTexts.h"
 
-#include <QFile>
 #include <QtEndian>
 #include <algorithm>
+#include <cstdint>
 
 void ReadDrawRecord(const char *bytes, TDrawRec &draw)
 {
@@ -90,7 +91,8 @@ int NextDrawNumber(const TDrawsArray &draws, int index)
     const int i = static_cast<int>(draws.size()) - 1 - index;
     if (index < 0 || i < 0)
         return -1;
-    return draws[static_cast<size_t>(i)].number + 2;
+    // A damaged number near the top of the range gives the largest number, never an overflow.
+    return static_cast<int>(std::min<int64_t>(int64_t(draws[static_cast<size_t>(i)].number) + 2, INT32_MAX));
 }
 
 QString DrawNumbersText(const TDrawsArray &draws, int index)
@@ -118,6 +120,53 @@ int DrawDateYMD(const TDrawsArray &draws, int index, int days)
     }
 }
 
+namespace {
+
+// The rule itself: above the draw before, below the draw after (either may be missing).
+QString NumberBetweenProblem(int32_t number, const TDrawRec *before, const TDrawRec *after)
+{
+    if (number < 1)
+        return Format(u"Некорректный номер тиража: %d!", {number});
+    if (before && number <= before->number)
+        return Format(u"Номер тиража %d должен быть больше номера предыдущего тиража архива (%d)!",
+                      {number, before->number});
+    if (after && number >= after->number)
+        return Format(u"Номер тиража %d должен быть меньше номера следующего тиража архива (%d)!",
+                      {number, after->number});
+    return {};
+}
+
+const TDrawRec *drawAt(const TDrawsArray &draws, int index)
+{
+    return index >= 0 && index < static_cast<int>(draws.size()) ? &draws[static_cast<size_t>(index)] : nullptr;
+}
+
+} // namespace
+
+QString DrawNumberPlaceProblem(const TDrawsArray &draws, int index, int32_t number)
+{
+    return NumberBetweenProblem(number, drawAt(draws, index - 1), drawAt(draws, index + 1));
+}
+
+QString RisingDrawsProblem(const TDrawsArray &draws, const TDrawsArray &incoming)
+{
+    const TDrawRec *before = draws.empty() ? nullptr : &draws.back();
+    for (const TDrawRec &draw : incoming) {
+        const QString problem = NumberBetweenProblem(draw.number, before, nullptr);
+        if (!problem.isEmpty())
+            return problem;
+        before = &draw;
+    }
+    return {};
+}
+
+int DrawInsertIndex(const TDrawsArray &draws, int32_t number)
+{
+    const auto it = std::upper_bound(draws.begin(), draws.end(), number,
+                                     [](int32_t n, const TDrawRec &d) { return n < d.number; });
+    return static_cast<int>(it - draws.begin());
+}
+
 TDrawsArchive::TDrawsArchive(QString fileName) : m_fileName(std::move(fileName)) {}
 
 void TDrawsArchive::load()
@@ -125,17 +174,13 @@ void TDrawsArchive::load()
     m_draws.clear();
     ++m_revision;
     m_loadFailed = false;
-    QFile file(m_fileName);
-    if (!file.exists())
-        return;
-    if (!file.open(QIODevice::ReadOnly)) {
+    QByteArray bytes;
+    try {
+        if (!ReadRegularFile(m_fileName, FileBounds::kArchive, bytes))
+            return;
+    } catch (const EInOutError &) {
         m_loadFailed = true;
-        throw EInOutError(FileReadErrorText(m_fileName, file.errorString()));
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        m_loadFailed = true;
-        throw EInOutError(FileReadErrorText(m_fileName, file.errorString()));
+        throw;
     }
     TDrawsArray loaded = ParseDrawsFile(bytes);
     m_draws.swap(loaded);
@@ -153,7 +198,29 @@ void TDrawsArchive::save()
 
 void TDrawsArchive::append(const TDrawRec &draw)
 {
-    m_draws.push_back(draw);
+    appendAll({draw});
+}
+
+void TDrawsArchive::appendAll(const TDrawsArray &draws)
+{
+    const QString problem = RisingDrawsProblem(m_draws, draws);
+    if (!problem.isEmpty())
+        throw Exception(problem);
+    m_draws.insert(m_draws.end(), draws.begin(), draws.end());
+    ++m_revision;
+}
+
+void TDrawsArchive::insertInOrder(const TDrawsArray &draws)
+{
+    TDrawsArray merged = m_draws;
+    for (const TDrawRec &draw : draws) {
+        const int at = DrawInsertIndex(merged, draw.number);
+        const QString problem = NumberBetweenProblem(draw.number, drawAt(merged, at - 1), drawAt(merged, at));
+        if (!problem.isEmpty())
+            throw Exception(problem);
+        merged.insert(merged.begin() + at, draw);
+    }
+    m_draws.swap(merged);
     ++m_revision;
 }
 
@@ -161,6 +228,9 @@ void TDrawsArchive::replace(int index, const TDrawRec &draw)
 {
     if (index < 0 || index >= count())
         throw Exception(Format(u"Запись со индексом %d в файле данных не найдена!", {index}));
+    const QString problem = DrawNumberPlaceProblem(m_draws, index, draw.number);
+    if (!problem.isEmpty())
+        throw Exception(problem);
     m_draws[static_cast<size_t>(index)] = draw;
     ++m_revision;
 }

@@ -30,6 +30,18 @@ QString DrawNumbersText(const TDrawsArray &draws, int index);
 // the archive is empty, the index is out of range or the date cannot be read.
 int DrawDateYMD(const TDrawsArray &draws, int index, int days);
 
+// Draw numbers rise through the archive, oldest first: however a draw enters it (typed in, edited,
+// imported, downloaded), its number must be above the number of the draw before it and below that of
+// the draw after it.
+// What is wrong with the number for a draw at the index (the draw there is the one replaced; an index
+// equal to the count is a new newest draw); empty when the number fits.
+QString DrawNumberPlaceProblem(const TDrawsArray &draws, int index, int32_t number);
+// What is wrong with appending the draws in their order after the stored ones; empty when each number
+// rises above the one before it.
+QString RisingDrawsProblem(const TDrawsArray &draws, const TDrawsArray &incoming);
+// The index at which a draw of that number keeps the archive rising (after every lower number).
+int DrawInsertIndex(const TDrawsArray &draws, int32_t number);
+
 // The draws archive "Vendra.ldr": the in-memory array and its file. Every change bumps the revision,
 // which the views compare to notice edits.
 class TDrawsArchive {
@@ -57,7 +69,13 @@ public:
     void save();
     bool saveBlocked() const { return m_loadFailed; }
 
+    // The rule of rising numbers holds for every change: a draw that breaks it raises Exception with
+    // its message and nothing is changed.
     void append(const TDrawRec &draw);
+    // Appends all the draws in their order, or none of them.
+    void appendAll(const TDrawsArray &draws);
+    // Puts each draw at the place its number takes, or none of them.
+    void insertInOrder(const TDrawsArray &draws);
     void replace(int index, const TDrawRec &draw);
     // Removes one record; raises "Запись со индексом %d в файле данных не найдена!" for a bad index.
     void deleteDraw(int index);

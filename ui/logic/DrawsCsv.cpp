@@ -4,7 +4,9 @@
 #include "common/Cp1251.h"
 #include "common/Exception.h"
 #include "common/Format.h"
+#include "common/RegularFile.h"
 #include "common/TextUtils.h"
+#include "common/Translate.h"
 #include "lottery/DrawTexts.h"
 #include "ui/logic/DrawsArchive.h"
 #include "ui/logic/ResultsSiteDates.h"
@@ -198,21 +200,15 @@ TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored)
 
 void MergeImportedDraws(TDrawsArray &draws, const TDrawsArray &added)
 {
-    draws.insert(draws.end(), added.begin(), added.end());
-    std::stable_sort(draws.begin(), draws.end(),
-                     [](const TDrawRec &a, const TDrawRec &b) { return a.number < b.number; });
+    TDrawsArchive merged;
+    merged.draws() = draws;
+    merged.insertInOrder(added);
+    draws.swap(merged.draws());
 }
 
 TCsvImportResult ImportDrawsCsv(TDrawsArchive &archive, const QString &fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EInOutError(FileReadErrorText(fileName, file.errorString()));
-    if (file.size() > kMaxDrawsCsvSize)
-        throw EInOutError(FileReadErrorText(fileName, u"файл слишком велик для файла тиражей"_s));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw EInOutError(FileReadErrorText(fileName, file.errorString()));
+    const QByteArray bytes = ReadRegularFile(fileName, kMaxDrawsCsvSize);
 
     TCsvImportResult result = ParseDrawsCsv(DecodeTextFile(bytes), archive.draws());
     if (result.added.empty())
@@ -221,8 +217,7 @@ TCsvImportResult ImportDrawsCsv(TDrawsArchive &archive, const QString &fileName)
     // The array is changed in place (others hold references to it) and put back when the file
     // cannot be written, so that memory and file never part.
     const TDrawsArray backup = archive.draws();
-    MergeImportedDraws(archive.draws(), result.added);
-    archive.touch();
+    archive.insertInOrder(result.added);
     try {
         archive.save();
     } catch (...) {

@@ -54,7 +54,8 @@ inline constexpr qint64 kMaxDrawsCsvSize = 32 * 1024 * 1024;
 TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored);
 
 // Adds the imported draws to the array, which stays ordered by draw number (oldest first): a draw
-// imported out of order takes its place by its number. Draws of equal numbers keep their order.
+// imported out of order takes its place by its number. The rule of rising numbers of the archive holds
+// (TDrawsArchive::insertInOrder): a number that is there already raises Exception and nothing is added.
 void MergeImportedDraws(TDrawsArray &draws, const TDrawsArray &added);
 
 // Reads the file, adds its new draws to the archive and saves the archive. Raises EInOutError when

@@ -5,10 +5,13 @@
 #include "common/Exception.h"
 #include "common/Format.h"
 #include "common/IniFile.h"
+#include "common/Translate.h"
 #include "lottery/DrawDates.h"
 #include "ui/logic/DrawsArchive.h"
 #include "ui/logic/ResultsPageParser.h"
 #include "ui/logic/ResultsSiteDates.h"
+
+#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
@@ -16,6 +19,10 @@ namespace {
 
 constexpr int kConnectTimeoutMs = 5000;
 constexpr int kReadTimeoutMs = 10000;
+// However steadily a server sends, one month's page comes within this time or the month fails.
+constexpr int kMonthDeadlineMs = 120000;
+// Draw dates may be a day ahead of the local date across time zones, never more.
+constexpr int kDateToleranceDays = 1;
 constexpr char kPageAccept[] = "text/html,application/xhtml+xml,application/xml;q=0.9,image/webp,*/*;q=0.8";
 
 int nextMonth(int yearMonth)
@@ -50,6 +57,7 @@ TDrawsDownloader::TDrawsDownloader(TDrawsArchive &archive, TProxy &proxy, IProxy
 {
     m_client.setConnectTimeout(kConnectTimeoutMs);
     m_client.setReadTimeout(kReadTimeoutMs);
+    m_client.setTotalTimeout(kMonthDeadlineMs);
     m_client.setFollowRedirects(true);
     m_client.setAccept(kPageAccept);
     m_client.setCaFile(m_settings.caFile);
@@ -76,9 +84,19 @@ int TDrawsDownloader::DownloadMonth(int yearMonth, int dateLimit)
     SetStatusText(Format(u"Загрузка тиражей за %s...", {key}));
     const QString page = HttpGetText(ResultsPageUrl(m_settings.resultsHost, yearMonth), true);
     const TDrawsArray draws = ParseResultsPage(page, dateLimit);
-    SetStatusText(u"Сохранение файла тиражей..."_s);
+    // A draw from the future is a wrong page: stored, it would make every later download start after
+    // it and pass over the real draws.
+    const int latest = DateToYMD(m_today() + kDateToleranceDays);
     for (const TDrawRec &draw : draws)
-        m_archive.append(draw);
+        if (DrawDateYMD({draw}, 0, 0) > latest)
+            throw Exception(Format(u"Тираж %d на странице результатов датирован будущим числом (%s).",
+                                   {draw.number, draw.dateText()}));
+    // The numbers rise from the newest stored draw on, or nothing of the month is taken.
+    const QString problem = RisingDrawsProblem(m_archive.draws(), draws);
+    if (!problem.isEmpty())
+        throw Exception(Tr(u"Страница результатов содержит некорректные данные: ") + problem);
+    SetStatusText(Tr(u"Сохранение файла тиражей..."));
+    m_archive.appendAll(draws);
     return static_cast<int>(draws.size());
 }
 
@@ -87,6 +105,9 @@ bool TDrawsDownloader::askRetry(const QString &error)
     const QString question = Format(u"Ошибка загрузки архива тиражей с сайта: \"%s\"\r\rПовторить попытку?", {error});
     if (m_batch) {
         StderrMessageSink().show(ErrorCaption(), question, MB_YESNO | MB_ICONERROR);
+        std::fprintf(stderr, "%s\n", qPrintable(Tr(u"Повторная попытка отклонена: в пакетном режиме загрузка "
+                                                 u"не повторяется.")));
+        std::fflush(stderr);
         return false;
     }
     return AskYesNo(ErrorCaption(), question) == IDYES;
@@ -167,7 +188,7 @@ int TDrawsDownloader::DownloadDraws()
 TDownloadResult TDrawsDownloader::run()
 {
     BusySection busy;
-    SetStatusText(u"Загрузка архива тиражей..."_s);
+    SetStatusText(Tr(u"Загрузка архива тиражей..."));
     DownloadDraws();
     SetStatusText(QString());
     return m_result;

@@ -1,6 +1,7 @@
 #include "ui/logic/DrawsGraphCalc.h"
 
 #include "common/Exception.h"
+#include "common/Translate.h"
 #include "lottery/stats/CustomStat.h"
 #include "lottery/stats/StatList.h"
 
@@ -30,7 +31,7 @@ TDrawsGraphResult CalcDrawsGraph(const TDrawsGraphParams &p)
     const std::unique_ptr<TCustomStat> stat = CreateStatForMethod(*p.list, p.method, u"cbDrawsGraphType"_s);
     auto *graph = dynamic_cast<TCustomGraphStat *>(stat.get());
     if (!graph)
-        throw Exception(u"Метод \"%1\" не строит графиков!"_s.arg(p.method->MethodCode()));
+        throw Exception(Tr(u"Метод \"%1\" не строит графиков!").arg(p.method->MethodCode()));
     result.computed = true;
 
     const TSampleBounds sample = SampleBounds(drawCount, p.offset, std::max(p.length, 1));

@@ -2,6 +2,7 @@
 
 #include "common/Format.h"
 #include "common/TextCompare.h"
+#include "common/Translate.h"
 #include "lottery/DrawTexts.h"
 #include "lottery/stats/CustomStat.h"
 #include "lottery/stats/StatList.h"
@@ -190,8 +191,7 @@ void buildChart(const TDrawsStatParams &p, const TCustomStat &stat, const TStatD
 
 QString DrawsStatColumnCaption(int column)
 {
-    return column >= 0 && column < kDrawsStatColumns ? QString::fromUtf16(kColumns[size_t(column)].caption)
-                                                     : QString();
+    return column >= 0 && column < kDrawsStatColumns ? Tr(kColumns[size_t(column)].caption) : QString();
 }
 
 int DrawsStatColumnWidth(int column)
@@ -231,7 +231,7 @@ TDrawsStatResult CalcDrawsStat(const TDrawsStatParams &p)
     result.last = sample.Last;
     result.sampleSize = sample.empty() ? 0 : sample.Last - sample.First + 1;
 
-    TStatDrawArray values = ComputeStatValues(*stat, sample, p.sortedDraws);
+    TStatDrawArray values = ComputeStatValues(*stat, sample, p.sortedDraws, p.progress);
     result.summary = StatValuesSummary(values);
 
     long double scale = 0;

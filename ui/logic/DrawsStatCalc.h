@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class TStatList;
@@ -51,6 +52,7 @@ struct TDrawsStatParams {
     bool showTotalLine = false;          // chart the all-combinations curve (with norms only)
     bool withFacts = true;               // the fact columns (16-19): a search of the hidden draws per value
     bool withChart = true;
+    std::function<void(double percent)> progress; // told every one per cent of the sample's draws
 };
 
 struct TDrawsStatRow {

@@ -1,5 +1,6 @@
 #include "ui/logic/FilterCheck.h"
 
+#include "common/Translate.h"
 #include "lottery/DrawTexts.h"
 #include "lottery/stats/StatList.h"
 
@@ -9,29 +10,45 @@ using namespace Qt::StringLiterals;
 
 QString FilterRangeMessage()
 {
-    return u"Введен некорректный диапазон значений!"_s;
+    return Tr(u"Введен некорректный диапазон значений!");
 }
 
 QString FilterNoValueListMessage()
 {
-    return u"Для данного вида статистики не доступен режим выделения по списку значений!"_s;
+    return Tr(u"Для данного вида статистики не доступен режим выделения по списку значений!");
 }
 
 QString FilterMultiStopMessage()
 {
-    return u"В режиме мультивыделения остановка сценария по количеству комбинаций или чисел не может быть "
-           u"выполнена!\rВыберите другой способ останова."_s;
+    return Tr(u"В режиме мультивыделения остановка сценария по количеству комбинаций или чисел не может быть "
+              u"выполнена!\rВыберите другой способ останова.");
 }
 
 QString FilterNoMethodMessage()
 {
-    return u"Не выбран метод расчета статистики!"_s;
+    return Tr(u"Не выбран метод расчета статистики!");
 }
+
+namespace {
+
+// A list as the filter text holds it: digits, ",", "-", ";" and blanks. Anything else ("#", ":", "|")
+// would end the field in the written filter, and the filter would read back as another one.
+bool IsFilterListText(const QString &text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return IsFilterListChar(c) || c == u' '; });
+}
+
+} // namespace
 
 TFilterProblem CheckFilterItem(const TFilterItem &item)
 {
     if (!item.Method)
         return {TFilterField::Method, FilterNoMethodMessage()};
+    if (!IsFilterListText(item.DrawsLen))
+        return {TFilterField::DrawsLen, FilterRangeMessage()};
+    // Also under "no condition", whose values are kept in the filter as they are typed.
+    if (!IsFilterListText(item.LevelValue))
+        return {TFilterField::LevelValue, FilterRangeMessage()};
 
     // A statistic over no draws (or a negative number of them) counts nothing: every value of the list
     // has to be a real sample.

@@ -28,8 +28,10 @@ QString FilterMultiStopMessage();
 QString FilterNoMethodMessage();
 
 // Checks a filter as the dialog builds it: a method is chosen; the numbers of draws form a list of
-// values of at least 1; a condition other than LNO has a list of values (and LVA only for a method
-// whose values are texts); several rows selected at once cannot stop on the number of combinations.
+// values of at least 1; the values hold nothing but a list's characters, whatever the condition (so
+// that the written filter reads back as the same one); a condition other than LNO has a list of values
+// (and LVA only for a method whose values are texts); several rows selected at once cannot stop on the
+// number of combinations.
 TFilterProblem CheckFilterItem(const TFilterItem &item);
 
 // The characters the draws and values edits take when typed: digits, ",", "-", ";" (control keys

@@ -6,6 +6,9 @@
 #include "common/Exception.h"
 #include "common/Format.h"
 #include "common/ProgramFiles.h"
+#include "common/RegularFile.h"
+#include "lottery/Combinatorics.h"
+#include "common/Translate.h"
 #include "lottery/stats/CustomStat.h"
 #include "lottery/stats/StatList.h"
 #include "ui/logic/MainOptions.h"
@@ -13,7 +16,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <filesystem>
@@ -48,16 +50,11 @@ void ensureFolder(const QString &folder)
 
 void writeWhole(const QString &path, const QByteArray &data)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EPrefetchWriteError(path, file.errorString());
-    if (file.write(data) != data.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw EPrefetchWriteError(path, reason);
+    try {
+        WriteFileAtomically(path, data);
+    } catch (const EFileWriteError &e) {
+        throw EPrefetchWriteError(path, e.reason());
     }
-    if (!file.commit())
-        throw EPrefetchWriteError(path, file.errorString());
 }
 
 bool keysBelow(const TPrefetchRec &a, const TPrefetchRec &b)
@@ -236,10 +233,28 @@ bool DecodePrefetch(const QByteArray &bytes, TStatPrefetch &prefetch)
 
 bool ReadPrefetchFile(const QString &fileName, TStatPrefetch &prefetch)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    return DecodePrefetch(file.readAll(), prefetch);
+    QByteArray bytes;
+    try {
+        if (!ReadRegularFile(fileName, FileBounds::kPrefetch, bytes))
+            return false;
+    } catch (const EFileReadError &) {
+        return false; // built anew; the build reports what stands in the way
+    }
+    return DecodePrefetch(bytes, prefetch);
+}
+
+int64_t PrefetchTotal(const TStatPrefetch &prefetch)
+{
+    int64_t total = 0;
+    for (const TPrefetchRec &r : prefetch.records)
+        total += r.Count;
+    return total;
+}
+
+int64_t ExpectedPrefetchTotal(const TStatMethod &method, const TStatList &list)
+{
+    const std::unique_ptr<TCustomStat> stat = method.CreateStat(list);
+    return stat ? int64_t(stat->ValuesPerComb()) * CombinationCount(kMaxNumber, kMainCount) : 0;
 }
 
 // ---- The cache ----
@@ -247,6 +262,21 @@ bool ReadPrefetchFile(const QString &fileName, TStatPrefetch &prefetch)
 TPrefetchCache::TPrefetchCache(const TStatList &list, const MainOptions &options)
     : m_list(list), m_options(options), m_idle(&ProcessMessages)
 {
+}
+
+bool TPrefetchCache::readSoundFile(const TStatMethod &method, TStatPrefetch &prefetch) const
+{
+    TStatPrefetch read;
+    if (!ReadPrefetchFile(PrefetchFileName(method), read))
+        return false;
+    const int64_t expected = ExpectedPrefetchTotal(method, m_list);
+    const int64_t total = PrefetchTotal(read);
+    // A distribution over all combinations counts every one of them: a file whose counts add up to
+    // anything else was damaged (or cut short) and would give wrong norms.
+    if (expected > 0 && total != expected)
+        return false;
+    prefetch = std::move(read);
+    return true;
 }
 
 TStatPrefetch TPrefetchCache::CreatePrefetchFile(const TStatMethod &method)
@@ -274,7 +304,7 @@ bool TPrefetchCache::OpenPrefetchFile(const TStatMethod &method, TStatPrefetch &
     if (!m_options.prefetchsEnabled || !MethodHasPrefetch(method))
         return false;
     const QString fileName = PrefetchFileName(method);
-    if (ReadPrefetchFile(fileName, prefetch))
+    if (readSoundFile(method, prefetch))
         return true;
     // Asked again from a window message while a file is being built: no second build inside the first.
     if (m_busy)
@@ -309,7 +339,7 @@ void TPrefetchCache::RebuildPrefetchFiles(bool force, uint32_t groups)
         }
         return;
     }
-    const QString text = u"Создание файлов для полного набора комбинаций..."_s;
+    const QString text = Tr(u"Создание файлов для полного набора комбинаций...");
     BusySection busy;
     struct Release {
         const TPrefetchProgress &progress;
@@ -331,7 +361,7 @@ void TPrefetchCache::RebuildPrefetchFiles(bool force, uint32_t groups)
         const TStatMethod &method = m_list.GetMethod(i);
         if (MethodHasPrefetch(method)) {
             TStatPrefetch existing;
-            const bool present = ReadPrefetchFile(PrefetchFileName(method), existing);
+            const bool present = readSoundFile(method, existing);
             if (!present || (groups & StatGroupBit(method.StatClass->Group)) != 0)
                 CreatePrefetchFile(method);
         }

@@ -50,6 +50,11 @@ QByteArray EncodePrefetch(const TStatPrefetch &prefetch);
 bool DecodePrefetch(const QByteArray &bytes, TStatPrefetch &prefetch);
 // Reads a method's file; false when it is missing, empty, unreadable or damaged.
 bool ReadPrefetchFile(const QString &fileName, TStatPrefetch &prefetch);
+// The sum of the counts of a distribution.
+int64_t PrefetchTotal(const TStatPrefetch &prefetch);
+// What a method's distribution adds up to: every combination's values, that is C(45,6) times the
+// number of values each combination has; 0 when that number depends on the combination.
+int64_t ExpectedPrefetchTotal(const TStatMethod &method, const TStatList &list);
 
 // What the long rebuild of all files shows: the progress window (text, number of steps), one step,
 // and its closing. Any of them may be left empty.
@@ -76,7 +81,8 @@ public:
     TStatPrefetch CreatePrefetchFile(const TStatMethod &method);
 
     // The distribution the statistics view compares with: false unless the option is on and the method
-    // has a file. A missing, empty or damaged file is built first. When it cannot be built the error box
+    // has a file. A missing, empty or damaged file is built first; a file whose counts do not add up
+    // to the method's total is damaged. When it cannot be built the error box
     // "Ошибка открытия файла данных для полного набора вариантов!..." is shown and false returned.
     bool OpenPrefetchFile(const TStatMethod &method, TStatPrefetch &prefetch);
 
@@ -92,6 +98,9 @@ public:
     int builtFiles() const { return m_built; }
 
 private:
+    // The method's file read whole and sound (its counts adding up to the method's total).
+    bool readSoundFile(const TStatMethod &method, TStatPrefetch &prefetch) const;
+
     const TStatList &m_list;
     const MainOptions &m_options;
     TPrefetchProgress m_progress;

@@ -7,6 +7,7 @@
 #include "common/Format.h"
 #include "common/IniFile.h"
 #include "common/TextUtils.h"
+#include "common/Translate.h"
 
 #include <QFile>
 
@@ -21,7 +22,10 @@ const QString kKeyPort = u"ProxyPort"_s;
 const QString kKeyUsername = u"ProxyUsername"_s;
 const QString kKeyPassword = u"ProxyPassword"_s;
 
-const QString kDownloadText = u"Загрузка архива тиражей..."_s;
+QString DownloadText()
+{
+    return Tr(u"Загрузка архива тиражей...");
+}
 
 } // namespace
 
@@ -51,7 +55,7 @@ void WriteProxySection(IniFile &ini, const TProxy &proxy)
 void LoadProxySettings(TProxy &proxy, const QString &iniFileName)
 {
     BusySection busy;
-    SetStatusText(u"Загрузка файла конфигурации..."_s);
+    SetStatusText(Tr(u"Загрузка файла конфигурации..."));
     try {
         const IniFile ini(iniFileName);
         if (ini.unreadable())
@@ -69,7 +73,7 @@ bool SaveProxySettings(TProxy &proxy, bool interactive, const QString &iniFileNa
     std::optional<BusySection> busy;
     if (interactive) {
         busy.emplace();
-        SetStatusText(u"Сохранение файла конфигурации..."_s);
+        SetStatusText(Tr(u"Сохранение файла конфигурации..."));
     }
     bool ok = true;
     try {
@@ -108,20 +112,20 @@ TProxyManager::TProxyManager(TProxy &proxy, IProxyCandidateSource &source) : m_p
 void TProxyManager::showWait(const QString &line)
 {
     if (m_waitText)
-        m_waitText(line.isEmpty() ? kDownloadText : Format(u"%s\r\r%s", {kDownloadText, line}));
+        m_waitText(line.isEmpty() ? DownloadText() : Format(u"%s\r\r%s", {DownloadText(), line}));
 }
 
 void TProxyManager::chooseCandidate(const QString &url)
 {
     if (!m_candidates || m_candidates->isEmpty()) {
-        showWait(u"Поиск proxy-серверов"_s);
+        showWait(Tr(u"Поиск proxy-серверов"));
         if (!m_candidates)
             m_candidates.emplace();
         TProxySearchRequest request;
         request.httpsOnly = url.startsWith(u"https://", Qt::CaseInsensitive);
         *m_candidates = m_source.searchProxies(request);
         if (m_candidates->isEmpty())
-            throw Exception(u"Не найдено ни одного proxy-сервера с заданными параметрами"_s);
+            throw Exception(Tr(u"Не найдено ни одного proxy-сервера с заданными параметрами"));
     }
     SplitProxyCandidate(m_candidates->first(), m_proxy.server, m_proxy.port);
     m_proxy.username.clear();

@@ -7,6 +7,8 @@
 #include "common/Exception.h"
 #include "common/Format.h"
 #include "common/ProgramFiles.h"
+#include "common/RegularFile.h"
+#include "common/Translate.h"
 #include "lottery/FilterItem.h"
 #include "lottery/ScenarioLine.h"
 #include "ui/logic/StakeRecord.h"
@@ -30,12 +32,6 @@ long double Choose(int n, int k)
     for (int i = 1; i <= k; ++i)
         r = r * (n - k + i) / i;
     return r;
-}
-
-QString ErrorText(const std::exception &e)
-{
-    const auto *own = dynamic_cast<const Exception *>(&e);
-    return own ? own->message() : QString::fromLocal8Bit(e.what());
 }
 
 // Clears the status text however the operation ends.
@@ -75,7 +71,8 @@ TMatchShares ExpectedMatchShares()
 
 QStringList RatingsColumnCaptions()
 {
-    QStringList captions{u"Комментарий"_s, u"Ставок"_s, u"Угадано"_s, u"Среднее"_s, u"Профит"_s, u"Ср. профит"_s};
+    QStringList captions{Tr(u"Комментарий"), Tr(u"Ставок"), Tr(u"Угадано"),
+                         Tr(u"Среднее"),     Tr(u"Профит"), Tr(u"Ср. профит")};
     for (int k = 0; k <= 6; ++k)
         captions << QString::number(k);
     for (int k = 0; k <= 6; ++k)
@@ -137,6 +134,41 @@ TRatingsArray ParseRatings(const QByteArray &bytes)
     for (qsizetype at = 0; RatingFromBuffer(bytes, at, r); at += kRatingRecSize)
         ratings.push_back(r);
     return ratings;
+}
+
+bool IsSoundRating(const TRatingRec &rating)
+{
+    if (rating.plays < 1 || rating.totalMatches < 0)
+        return false;
+    int64_t plays = 0;
+    int64_t matches = 0;
+    for (size_t k = 0; k < rating.matchCounts.size(); ++k) {
+        if (rating.matchCounts[k] < 0)
+            return false;
+        plays += rating.matchCounts[k];
+        matches += static_cast<int64_t>(k) * rating.matchCounts[k];
+    }
+    return plays == rating.plays && matches == rating.totalMatches;
+}
+
+TRatingsRead ReadRatingsBytes(const QByteArray &bytes)
+{
+    TRatingsRead read;
+    TRatingRec r;
+    qsizetype at = 0;
+    for (; RatingFromBuffer(bytes, at, r); at += kRatingRecSize) {
+        if (IsSoundRating(r))
+            read.ratings.push_back(r);
+        else
+            ++read.badRecords;
+    }
+    read.tailBytes = static_cast<int>(bytes.size() - at);
+    return read;
+}
+
+QString RatingsBackupFileName(const QString &fileName)
+{
+    return fileName + u".bak"_s;
 }
 
 int CompareRatings(const TRatingRec &a, const TRatingRec &b, int column)
@@ -279,25 +311,40 @@ void TRatings::setSort(int column, bool descending)
 
 bool TRatings::Load()
 {
-    if (!QFileInfo::exists(m_fileName))
-        return true;
     bool ok = true;
     {
         BusySection busy;
-        StatusScope status(u"Загрузка файла рейтинга..."_s);
-        QFile file(m_fileName);
-        if (!file.open(QIODevice::ReadOnly)) {
+        StatusScope status(Tr(u"Загрузка файла рейтинга..."));
+        QByteArray bytes;
+        try {
+            if (!ReadRegularFile(m_fileName, FileBounds::kRatings, bytes))
+                return true;
+        } catch (const EFileReadError &e) {
             m_saveBlocked = true;
-            ShowErrorBox(Format(u"Ошибка чтения файла рейтинга!\r\r%s", {file.errorString()}));
+            ShowErrorBox(Format(u"Ошибка чтения файла рейтинга!\r\r%s", {e.reason()}));
+            return false;
+        }
+        TRatingsRead read = ReadRatingsBytes(bytes);
+        m_items = std::move(read.ratings);
+        if (read.damaged()) {
+            // Never rewritten silently: the old bytes are kept first, and without that copy the file
+            // stays as it is.
             ok = false;
-        } else {
-            const QByteArray bytes = file.readAll();
-            if (file.error() != QFileDevice::NoError) {
+            NoteFileReadFailure();
+            const QString backup = RatingsBackupFileName(m_fileName);
+            try {
+                WriteFileAtomically(backup, bytes);
+                ShowWarningBox(Format(u"Файл рейтинга \"%s\" поврежден: пропущено записей - %d, байт в конце файла, "
+                                      u"не составляющих записи, - %d. Использованы только целые записи (%d).\r\r"
+                                      u"Прежний файл сохранён как \"%s\".",
+                                      {m_fileName, read.badRecords, read.tailBytes, count(), backup}));
+            } catch (const Exception &e) {
                 m_saveBlocked = true;
-                ShowErrorBox(Format(u"Ошибка чтения файла рейтинга!\r\r%s", {file.errorString()}));
-                ok = false;
+                ShowErrorBox(Format(u"Ошибка чтения файла рейтинга!\r\r%s",
+                                    {Format(u"Файл поврежден, а его копию сохранить не удалось, поэтому он оставлен "
+                                            u"без изменений.\r\r%s",
+                                            {e.message()})}));
             }
-            m_items = ParseRatings(bytes);
         }
     }
     Sort();
@@ -309,7 +356,7 @@ bool TRatings::Save()
     bool ok = true;
     {
         BusySection busy;
-        StatusScope status(u"Сохранение файла рейтинга..."_s);
+        StatusScope status(Tr(u"Сохранение файла рейтинга..."));
         if (m_saveBlocked) {
             // The file on disk holds ratings this run could not read: it is kept as it is.
             ok = false;
@@ -317,7 +364,7 @@ bool TRatings::Save()
             try {
                 WriteFileAtomically(m_fileName, SerializeRatings(m_items));
             } catch (const std::exception &e) {
-                ShowErrorBox(Format(u"Ошибка записи в файл рейтинга!\r\r%s", {ErrorText(e)}));
+                ShowErrorBox(Format(u"Ошибка записи в файл рейтинга!\r\r%s", {ExceptionText(e)}));
                 ok = false;
             }
         }
@@ -331,7 +378,7 @@ bool TRatings::Sort()
 {
     {
         BusySection busy;
-        StatusScope status(u"Сортировка рейтинга..."_s);
+        StatusScope status(Tr(u"Сортировка рейтинга..."));
         SortRatings(m_items, m_sortColumn, m_descending);
     }
     return Save();
@@ -340,12 +387,12 @@ bool TRatings::Sort()
 bool TRatings::Refresh(TStakesFile &stakes)
 {
     if ((!m_items.empty() || m_saveBlocked) &&
-        ConfirmBox(u"Пересчитать рейтинг только по текущим ставкам?\r\rНакопленные ранее данные по удаленным "
-                   u"ставкам будут потеряны."_s) != IDYES)
+        ConfirmBox(Tr(u"Пересчитать рейтинг только по текущим ставкам?\r\rНакопленные ранее данные по удаленным "
+                      u"ставкам будут потеряны.")) != IDYES)
         return false;
     {
         BusySection busy;
-        StatusScope status(u"Обновление рейтинга..."_s);
+        StatusScope status(Tr(u"Обновление рейтинга..."));
         TRatingsArray rebuilt;
         try {
             stakes.forEachRecord(0, [&rebuilt](int64_t, const TStakeRec &rec) {
@@ -356,7 +403,7 @@ bool TRatings::Refresh(TStakesFile &stakes)
         } catch (const std::exception &e) {
             // A rebuild that could not read every stake would save a partial rating over the file:
             // the ratings stay as they were.
-            ShowErrorBox(Format(u"Ошибка обновления рейтинга!\r\r%s", {ErrorText(e)}));
+            ShowErrorBox(Format(u"Ошибка обновления рейтинга!\r\r%s", {ExceptionText(e)}));
             return false;
         }
         m_items = std::move(rebuilt);
@@ -368,12 +415,12 @@ bool TRatings::Refresh(TStakesFile &stakes)
 bool TRatings::ExportCsv(const QString &fileName) const
 {
     BusySection busy;
-    StatusScope status(u"Экспорт в CSV-файл..."_s);
+    StatusScope status(Tr(u"Экспорт в CSV-файл..."));
     try {
         WriteFileAtomically(fileName, RatingsCsv(m_items));
         return true;
     } catch (const std::exception &e) {
-        ShowErrorBox(ErrorText(e));
+        ShowErrorBox(ExceptionText(e));
         return false;
     }
 }

@@ -39,6 +39,20 @@ QString RatingCellText(const TRatingRec &rating, int column, int effMode, const 
 QByteArray SerializeRatings(const TRatingsArray &ratings);
 TRatingsArray ParseRatings(const QByteArray &bytes);
 
+// A record as the program writes it: at least one play, no negative counter, the stakes of 0..6
+// matches adding up to the plays and, weighted by their matches, to the total of matches.
+bool IsSoundRating(const TRatingRec &rating);
+// The sound records of a file's bytes, with what had to be left out.
+struct TRatingsRead {
+    TRatingsArray ratings;
+    int badRecords = 0;  // whole records that are not sound
+    int tailBytes = 0;   // bytes at the end too few for a record
+    bool damaged() const { return badRecords > 0 || tailBytes > 0; }
+};
+TRatingsRead ReadRatingsBytes(const QByteArray &bytes);
+// The copy of a damaged ratings file kept before it is written anew ("Vendra.lrt.bak").
+QString RatingsBackupFileName(const QString &fileName);
+
 // The order of two ratings by a column (negative, 0, positive). Ratings without plays, and the
 // E columns, compare equal.
 int CompareRatings(const TRatingRec &a, const TRatingRec &b, int column);
@@ -81,7 +95,10 @@ public:
     bool saveBlocked() const { return m_saveBlocked; }
 
     // Start-up: reads the file when it exists, then sorts and saves. A failure shows
-    // "Ошибка чтения файла рейтинга!\r\r%s" and gives false.
+    // "Ошибка чтения файла рейтинга!\r\r%s" and gives false; the file is then never written over by
+    // this run. A damaged file (a record cut short, records that are not ratings) is copied whole to
+    // its backup first and the player is told; only its sound records are kept. When the copy cannot
+    // be made the file stays as it is. A damaged file also gives false.
     bool Load();
     // Writes the whole file through a temporary file; a failure shows
     // "Ошибка записи в файл рейтинга!\r\r%s" and gives false.

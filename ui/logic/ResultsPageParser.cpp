@@ -3,6 +3,7 @@
 #include "common/Exception.h"
 #include "common/Format.h"
 #include "common/TextUtils.h"
+#include "common/Translate.h"
 #include "lottery/DrawDates.h"
 #include "ui/logic/ResultsSiteDates.h"
 
@@ -60,7 +61,7 @@ TDrawsArray ParseResultsPage(const QString &page, int dateLimit)
     // A page without the list is a failed fetch, never an empty month: the next download starts
     // after the newest stored draw, so a month passed over here would never be fetched again.
     if (!page.contains(kDrawsPast, Qt::CaseInsensitive))
-        throw Exception(u"На странице результатов нет списка тиражей (\"drawsPast\")."_s);
+        throw Exception(Tr(u"На странице результатов нет списка тиражей (\"drawsPast\")."));
     QString section = ExtractBetween(page, kDrawsPast, u"}},", ExtractMode::Raise);
 
     TDrawsArray newestFirst;

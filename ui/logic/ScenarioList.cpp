@@ -1,17 +1,18 @@
 #include "ui/logic/ScenarioList.h"
 
+#include "common/AtomicFile.h"
 #include "common/BusyCursor.h"
 #include "common/Cp1251.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
 #include "common/Format.h"
 #include "common/ProgramFiles.h"
+#include "common/RegularFile.h"
 #include "lottery/ScenarioKeywords.h"
 #include "lottery/ScenarioLine.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -19,8 +20,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Far above any scenario a player keeps (a line is a few hundred bytes); a larger file is not one.
-constexpr qint64 kMaxScenarioFileSize = 16 * 1024 * 1024;
 // How much of a refused line the message quotes.
 constexpr int kQuotedLineLength = 80;
 
@@ -66,15 +65,23 @@ bool IsScenarioSeparator(const QString &line)
     return line.trimmed().isEmpty();
 }
 
+bool HasUnknownScenarioSource(const QString &line)
+{
+    if (IsScenarioSeparator(line))
+        return false;
+    // The header is read from its first "#"-word, which names the source of the starting list.
+    const QString header = ScenarioLineHeader(line);
+    return SourceKeywordAtStart(ScenarioWord(1, header, u"#").trimmed()) < 0;
+}
+
 bool IsScenarioLineText(const QString &line)
 {
     if (IsScenarioSeparator(line))
         return true;
     if (std::any_of(line.cbegin(), line.cend(), IsControl))
         return false;
-    // The header is read from its first "#"-word: that word has to name the source of the starting list.
-    const QString header = ScenarioLineHeader(line);
-    return SourceKeywordAtStart(ScenarioWord(1, header, u"#").trimmed()) >= 0;
+    // A line of another kind of text has neither a known source nor the fields of a scenario line.
+    return !HasUnknownScenarioSource(line) || line.contains(u'|');
 }
 
 QString NormalizeScenarioLine(const QString &line)
@@ -115,9 +122,10 @@ QByteArray ScenarioFileBytes(const QStringList &lines)
     return bytes;
 }
 
-QStringList ParseScenarioText(const QString &text)
+QStringList ParseScenarioText(const QString &text, int *unknownSources)
 {
     QStringList lines = SplitScenarioText(text);
+    int unknown = 0;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (!IsScenarioLineText(lines[i])) {
             QString quoted = lines[i].left(kQuotedLineLength);
@@ -129,8 +137,12 @@ QStringList ParseScenarioText(const QString &text)
             throw EConvertError(
                 Format(u"Строка %d не является строкой сценария:\r%s", {static_cast<long long>(i + 1), quoted}));
         }
+        if (HasUnknownScenarioSource(lines[i]))
+            ++unknown;
         lines[i] = NormalizeScenarioLine(lines[i]);
     }
+    if (unknownSources)
+        *unknownSources = unknown;
     return lines;
 }
 
@@ -214,37 +226,24 @@ QString TScenarioList::ListFileName()
     return ProgramFilePath(u"Vendra.lss"_s);
 }
 
-QStringList TScenarioList::ReadScenarioFile(const QString &fileName)
+QStringList TScenarioList::ReadScenarioFile(const QString &fileName, int *unknownSources)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EInOutError(ReadErrorText(fileName, file.errorString()));
-    if (file.size() > kMaxScenarioFileSize)
-        throw EInOutError(ReadErrorText(
-            fileName, Format(u"Файл слишком велик для файла сценария (%d байт).", {static_cast<long long>(file.size())})));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw EInOutError(ReadErrorText(fileName, file.errorString()));
+    const QByteArray bytes = ReadRegularFile(fileName, FileBounds::kScenario);
     try {
-        return ParseScenarioText(DecodeTextFile(bytes));
+        return ParseScenarioText(DecodeTextFile(bytes), unknownSources);
     } catch (const EConvertError &e) {
+        NoteFileReadFailure();
         throw EInOutError(ReadErrorText(fileName, e.message()));
     }
 }
 
 void TScenarioList::WriteScenarioFile(const QString &fileName, const QStringList &lines)
 {
-    const QByteArray bytes = ScenarioFileBytes(lines);
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EInOutError(WriteErrorText(fileName, file.errorString()));
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw EInOutError(WriteErrorText(fileName, reason));
+    try {
+        WriteFileAtomically(fileName, ScenarioFileBytes(lines));
+    } catch (const EFileWriteError &e) {
+        throw EInOutError(WriteErrorText(fileName, e.reason()));
     }
-    if (!file.commit())
-        throw EInOutError(WriteErrorText(fileName, file.errorString()));
 }
 
 bool TScenarioList::LoadScenarioFile(const QString &fileName, bool append)
@@ -253,12 +252,18 @@ bool TScenarioList::LoadScenarioFile(const QString &fileName, bool append)
     StatusReset reset;
     SetStatusText(Format(u"Загрузка файла \"%s\"...", {fileName}));
     QStringList read;
+    int unknownSources = 0;
     try {
-        read = ReadScenarioFile(fileName);
+        read = ReadScenarioFile(fileName, &unknownSources);
     } catch (const Exception &e) {
         ShowErrorBox(e.message());
         return false;
     }
+    if (unknownSources > 0)
+        ShowWarningBox(Format(u"В файле \"%s\" строк с неизвестным видом начального списка комбинаций: %d.\r\r"
+                              u"Эти строки будут выполняться с полным набором комбинаций (FULL), а при неизвестном "
+                              u"способе выбора ставок - со случайным выбором (RAND).",
+                              {fileName, unknownSources}));
     if (!append || m_lines.isEmpty()) {
         m_lines = std::move(read);
     } else if (!read.isEmpty()) {

@@ -13,7 +13,10 @@
 // Both files are plain text, one line per text line in list order, Windows-1251 with CR LF line ends,
 // no header. A file is read whole and checked before the list changes: a file with a line that is not
 // a scenario line (binary data, another kind of text) is refused as a whole, so a damaged file can never
-// replace or extend the scenario. Files are written through a temporary file that replaces the old one.
+// replace or extend the scenario. A line whose header names no known source of combinations is still a
+// scenario line: it runs on the full set (FULL) and, when its stake choice is unknown too, with RAND;
+// the player is told how many lines are read that way. Files are written through a temporary file
+// that replaces the old one.
 class TScenarioList : public QObject {
     Q_OBJECT
 public:
@@ -48,7 +51,8 @@ public:
     // Reads a scenario file (the file's text as the program reads text files: UTF-8 when it is valid
     // UTF-8, Windows-1251 otherwise). Raises EInOutError with "Ошибка чтения файла "%s"!\r\r%s" when the
     // file cannot be read, is too large or holds a line that is not a scenario line.
-    static QStringList ReadScenarioFile(const QString &fileName);
+    // unknownSources, when given, gets the number of lines whose header names no known source.
+    static QStringList ReadScenarioFile(const QString &fileName, int *unknownSources = nullptr);
     // Writes the lines as a scenario file; raises EInOutError with "Ошибка записи в файл "%s"!\r\r%s".
     static void WriteScenarioFile(const QString &fileName, const QStringList &lines);
 
@@ -86,8 +90,11 @@ private:
 // True for a separator: a line with nothing but blanks.
 bool IsScenarioSeparator(const QString &line);
 // True when the line can stand in a scenario: a separator, or a line without control characters whose
-// header begins with a source keyword (FULL, EXCL, CURR, letters in any case).
+// header begins with a source keyword (FULL, EXCL, CURR, letters in any case) or that has the fields
+// of a scenario line ("|") with an unknown source.
 bool IsScenarioLineText(const QString &line);
+// True for a scenario line (not a separator) whose header begins with no known source keyword.
+bool HasUnknownScenarioSource(const QString &line);
 // The line as it is kept: characters with no Windows-1251 form become "?" (as the file will hold them)
 // and control characters, line breaks among them, become blanks.
 QString NormalizeScenarioLine(const QString &line);
@@ -98,5 +105,6 @@ QStringList SplitScenarioText(const QString &text);
 // The lines as a scenario file holds them: each line followed by CR LF, in Windows-1251.
 QByteArray ScenarioFileBytes(const QStringList &lines);
 // The lines of a text taken from a file or the clipboard, each kept as NormalizeScenarioLine gives it.
-// Raises EConvertError naming the first line (from 1) that is not a scenario line.
-QStringList ParseScenarioText(const QString &text);
+// Raises EConvertError naming the first line (from 1) that is not a scenario line. unknownSources, when
+// given, gets the number of lines whose header names no known source.
+QStringList ParseScenarioText(const QString &text, int *unknownSources = nullptr);

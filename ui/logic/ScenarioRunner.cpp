@@ -31,15 +31,6 @@ constexpr qint64 kPumpEveryMs = 15;
 // While many stakes are added in a row their count is shown at most this often.
 constexpr qint64 kStakeStatusEveryMs = 101;
 
-QString exceptionText(const std::exception &e)
-{
-    if (const auto *own = dynamic_cast<const Exception *>(&e))
-        return own->message();
-    if (dynamic_cast<const std::bad_alloc *>(&e))
-        return Tr(u"Недостаточно памяти для выполнения операции!");
-    return QString::fromLocal8Bit(e.what());
-}
-
 double msOf(const QElapsedTimer &t)
 {
     return double(t.nsecsElapsed()) / 1e6;
@@ -225,7 +216,7 @@ void TScenarioRunner::run(const QStringList &lines, const TOptions &options, int
         }
     } catch (const std::exception &e) {
         m_stopFlag = true;
-        ShowErrorBox(exceptionText(e));
+        ShowErrorBox(ExceptionText(e));
     }
 
     if (!m_stopFlag || testCount > 0)
@@ -407,7 +398,7 @@ void TScenarioRunner::runLine(int lineNo, const QString &line)
         }
     } catch (const std::exception &e) {
         m_stopFlag = true;
-        ShowErrorBox(exceptionText(e));
+        ShowErrorBox(ExceptionText(e));
     }
 }
 

@@ -1,5 +1,6 @@
 #include "ui/logic/StakeTables.h"
 
+#include "common/RegularFile.h"
 #include "common/AtomicFile.h"
 #include "common/BusyCursor.h"
 #include "common/Cp1251.h"
@@ -37,13 +38,6 @@ struct StatusScope {
     explicit StatusScope(const QString &text) { SetStatusText(text); }
     ~StatusScope() { SetStatusText({}); }
 };
-
-QString ErrorText(const std::exception &e)
-{
-    if (const auto *own = dynamic_cast<const Exception *>(&e))
-        return own->message();
-    return QString::fromLocal8Bit(e.what());
-}
 
 // Six different numbers 1..45.
 bool ValidComb(const TComb &comb)
@@ -299,19 +293,14 @@ bool TStakeTables::Load()
         return true;
     BusySection busy;
     StatusScope status(Tr(u"Загрузка файла регулярных ставок..."));
-    QFile file(m_fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QByteArray bytes;
+    try {
+        ReadRegularFile(m_fileName, FileBounds::kTables, bytes);
+    } catch (const EFileReadError &e) {
         m_saveBlocked = true;
-        ShowErrorBox(Format(u"Ошибка чтения файла регулярных ставок!\r\r%s", {file.errorString()}));
+        ShowErrorBox(Format(u"Ошибка чтения файла регулярных ставок!\r\r%s", {e.reason()}));
         return false;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        m_saveBlocked = true;
-        ShowErrorBox(Format(u"Ошибка чтения файла регулярных ставок!\r\r%s", {file.errorString()}));
-        return false;
-    }
-    file.close();
     m_items = ParseTables(bytes);
     if (bytes.size() % kTableRecSize == 0)
         return true;
@@ -321,6 +310,7 @@ bool TStakeTables::Load()
     const QString backup = TablesBackupFileName(m_fileName);
     QFile::remove(backup);
     QString reason;
+    NoteFileReadFailure();
     if (QFile::copy(m_fileName, backup)) {
         reason = Format(u"Размер файла \"%s\" не кратен размеру записи (%d байт): прочитано записей: %d. "
                         u"Файл в прежнем виде сохранен как \"%s\".",
@@ -348,7 +338,7 @@ bool TStakeTables::Save()
     try {
         WriteFileAtomically(m_fileName, SerializeTables(m_items));
     } catch (const std::exception &e) {
-        ShowErrorBox(Format(u"Ошибка записи в файл регулярных ставок!\r\r%s", {ErrorText(e)}));
+        ShowErrorBox(Format(u"Ошибка записи в файл регулярных ставок!\r\r%s", {ExceptionText(e)}));
         return false;
     }
     return true;

@@ -1,5 +1,7 @@
 #include "ui/logic/StakesCheck.h"
 
+#include "common/RegularFile.h"
+#include "common/SysUtils.h"
 #include "common/BusyCursor.h"
 #include "common/Cp1251.h"
 #include "common/Dialogs.h"
@@ -7,6 +9,7 @@
 #include "common/FileProcs.h"
 #include "common/Format.h"
 #include "common/ProgramFiles.h"
+#include "common/Translate.h"
 #include "lottery/DrawTexts.h"
 #include "lottery/NumberGeometry.h"
 #include "ui/logic/DrawsArchive.h"
@@ -17,6 +20,8 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -74,15 +79,17 @@ void WriteStakeLog(const TStakeRec &rec, const TStakeLogOptions &options)
     const QString fileName = StakeLogFileName(rec.matchCount(), options.folder);
     const QFileInfo info(fileName);
     if (info.exists() && info.size() > options.sizeLimit) {
-        QFile old(fileName);
-        if (!old.remove())
-            ShowErrorBox(Format(u"Ошибка удаления файла \"%s\"!\r\r%s", {fileName, old.errorString()}));
+        if (::unlink(QFile::encodeName(fileName).constData()) != 0)
+            ShowErrorBox(Format(u"Ошибка удаления файла \"%s\"!\r\r%s", {fileName, SystemErrorString(errno)}));
     }
     const QDateTime time = options.now ? options.now() : QDateTime::currentDateTime();
     const QByteArray line = Cp1251::encode(StakeLogLine(rec, time)) + "\r\n";
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(line) != line.size() || !file.flush())
-        ShowErrorBox(Format(u"Ошибка записи в файл \"%s\"!\r\r%s", {fileName, file.errorString()}));
+    // Never blocks on a FIFO nor writes through a link of the log's name.
+    try {
+        AppendToRegularFile(fileName, line);
+    } catch (const EInOutError &e) {
+        ShowErrorBox(e.message());
+    }
 }
 
 void DeleteStakeLogs(const QString &folder)
@@ -97,11 +104,11 @@ void DeleteLogFiles(const QString &folder, const QString &mask)
     if (!dir.endsWith(u'/'))
         dir += u'/';
     if (QDir(dir).entryList({mask}, QDir::Files).isEmpty()) {
-        ShowInfoBox(u"Файлы журналов не найдены!"_s);
+        ShowInfoBox(Tr(u"Файлы журналов не найдены!"));
         return;
     }
     BusySection busy;
-    SetStatusText(u"Поиск файлов журналов..."_s);
+    SetStatusText(Tr(u"Поиск файлов журналов..."));
     TQfoContext ctx;
     TQOperation op;
     DeleteFilesByMask(dir + mask, 0, ctx, op);
@@ -120,7 +127,7 @@ bool CheckStakes(TStakesFile &file, const TStakeCheckContext &ctx)
 {
     bool result = false;
     BusySection busy;
-    SetStatusText(u"Проверка результатов ставок..."_s);
+    SetStatusText(Tr(u"Проверка результатов ставок..."));
     try {
         const int64_t records = file.count();
         if (records > 0) {

@@ -6,6 +6,11 @@
 #include "common/FileProcs.h"
 #include "common/Format.h"
 #include "common/ProgramFiles.h"
+#include "common/TempFile.h"
+#include "common/RegularFile.h"
+#include "common/SysUtils.h"
+#include "common/AtomicFile.h"
+#include "common/Translate.h"
 #include "lottery/NumberGeometry.h"
 
 #include <QFile>
@@ -14,6 +19,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <optional>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -28,12 +34,12 @@ constexpr int kBlockRecords = 4096;
 
 QString SystemErrorText(int error)
 {
-    return QString::fromLocal8Bit(std::strerror(error));
+    return SystemErrorString(error);
 }
 
 [[noreturn]] void RaiseNotOpen()
 {
-    throw Exception(u"Файл ставок не открыт!"_s);
+    throw Exception(Tr(u"Файл ставок не открыт!"));
 }
 
 [[noreturn]] void RaiseNoRecord(int64_t index)
@@ -94,12 +100,21 @@ QString TStakesFile::DefaultFileName()
 void TStakesFile::open()
 {
     close();
+    m_lockedElsewhere = false;
     const int fd = OpenLocked(m_fileName, 0);
     if (fd < 0) {
         const int error = errno;
+        m_lockedElsewhere = error == EWOULDBLOCK;
         if (error == EWOULDBLOCK)
             throw EInOutError(Format(u"Файл \"%s\" используется другой копией программы.", {m_fileName}));
         throw EInOutError(Format(u"Не удалось открыть файл \"%s\": %s", {m_fileName, SystemErrorText(error)}));
+    }
+    // Stakes written to a device or a pipe would be lost without a word.
+    const QString irregular = IrregularHandleReason(fd);
+    if (!irregular.isEmpty()) {
+        ::flock(fd, LOCK_UN);
+        ::close(fd);
+        throw EInOutError(Format(u"Не удалось открыть файл \"%s\": %s", {m_fileName, irregular}));
     }
     m_fd = fd;
     resetCache();
@@ -167,17 +182,21 @@ int64_t TStakesFile::count() const
     return sizeBytes() / kStakeRecSize;
 }
 
-bool TStakesFile::load()
+bool TStakesFile::load(const QString &failureNote)
 {
     bool ok = true;
     BusySection busy;
-    SetStatusText(u"Загрузка файла ставок..."_s);
+    SetStatusText(Tr(u"Загрузка файла ставок..."));
     try {
         open();
         repairOnLoad();
     } catch (const std::exception &e) {
-        const auto *own = dynamic_cast<const Exception *>(&e);
-        ShowFailure(u"Ошибка чтения файла ставок!\r\r%s", own ? own->message() : QString::fromLocal8Bit(e.what()));
+        if (!m_lockedElsewhere) {
+            QString text = ExceptionText(e);
+            if (!failureNote.isEmpty())
+                text += u"\r\r"_s + failureNote;
+            ShowFailure(u"Ошибка чтения файла ставок!\r\r%s", text);
+        }
         ok = false;
     }
     SetStatusText(QString());
@@ -199,7 +218,13 @@ void TStakesFile::repairOnLoad()
     // Keep a copy of what is about to be cut; without it nothing is cut.
     const QString backup = StakesBackupFileName(m_fileName);
     TQfoContext ctx;
-    CopyFileChunked(m_fileName, backup, QFO_OVERWRITE, ctx);
+    try {
+        CopyFileChunked(m_fileName, backup, QFO_OVERWRITE, ctx);
+    } catch (const std::exception &e) {
+        throw EInOutError(Format(u"Файл ставок поврежден, а его копию \"%s\" сохранить не удалось, поэтому он "
+                                 u"оставлен без изменений.\r\r%s",
+                                 {backup, ExceptionText(e)}));
+    }
 
     int64_t newSize = 0;
     if (versionOk && size >= kStakeRecSize) {
@@ -220,7 +245,7 @@ void TStakesFile::repairOnLoad()
 void TStakesFile::closeForShutdown()
 {
     BusySection busy;
-    SetStatusText(u"Сохранение файла ставок..."_s);
+    SetStatusText(Tr(u"Сохранение файла ставок..."));
     close();
     SetStatusText(QString());
 }
@@ -362,7 +387,7 @@ bool TStakesFile::appendStakeForDraws(const TStakeRec &rec, int draws)
     try {
         requireOpen();
         if (rec.isChecked())
-            throw Exception(u"Добавление в конец файла уже проверенной ставки!"_s);
+            throw Exception(Tr(u"Добавление в конец файла уже проверенной ставки!"));
         if (draws < 2) {
             if (!appendStake(rec))
                 return false;
@@ -406,12 +431,19 @@ bool TStakesFile::findStake(int32_t drawNumber, const TNumSet &numbers)
 bool TStakesFile::rewriteKeeping(const std::function<bool(int64_t index, const TStakeRec &rec)> &keep)
 {
     const QString tempName = TempFileName(m_fileName);
-    int tempFd = -1;
     try {
         if (count() == 0)
             RaiseNotOpen();
-        tempFd = OpenLocked(tempName, O_TRUNC);
-        if (tempFd < 0)
+        // Created anew and exclusively: a left-over file or a link of that name is removed first, so the
+        // kept stakes can never be written through a link to a file elsewhere.
+        std::optional<TExclusiveTempFile> temp;
+        try {
+            temp.emplace(TExclusiveTempFile::named(tempName));
+        } catch (const EFileWriteError &e) {
+            throw EInOutError(Format(u"Не удалось создать файл \"%s\": %s", {tempName, e.reason()}));
+        }
+        const int tempFd = temp->handle();
+        if (::flock(tempFd, LOCK_EX | LOCK_NB) != 0)
             throw EInOutError(Format(u"Не удалось создать файл \"%s\": %s", {tempName, SystemErrorText(errno)}));
 
         // Copy the kept records block by block.
@@ -432,25 +464,21 @@ bool TStakesFile::rewriteKeeping(const std::function<bool(int64_t index, const T
             pwriteAll(tempFd, out.constData(), out.size(), written);
             written += out.size();
         }
-        if (::fsync(tempFd) != 0)
-            throw EInOutError(SystemErrorText(errno));
-
         // The new file takes the old one's place in one step; it is locked already, so the folder is
         // never without a locked stakes file.
-        if (::rename(QFile::encodeName(tempName).constData(), QFile::encodeName(m_fileName).constData()) != 0)
+        int newFd = -1;
+        try {
+            newFd = temp->commitAndRelease(m_fileName);
+        } catch (const EFileWriteError &e) {
             throw EInOutError(Format(u"Ошибка переименования / удаления временного файла ставок %s!\r\r%s",
-                                     {tempName, SystemErrorText(errno)}));
+                                     {tempName, e.reason()}));
+        }
         ::flock(m_fd, LOCK_UN);
         ::close(m_fd);
-        m_fd = tempFd;
-        tempFd = -1;
+        m_fd = newFd;
         resetCache();
         return true;
     } catch (const Exception &e) {
-        if (tempFd >= 0) {
-            ::close(tempFd);
-            QFile::remove(tempName);
-        }
         resetCache();
         ShowFailure(u"Ошибка удаления записи из файла ставок!\r\r%s", e.message());
         return false;

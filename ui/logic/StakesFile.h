@@ -43,8 +43,12 @@ public:
     // is. A version-2 file whose last record was cut short (an append torn by a crash or a full disk)
     // loses only that tail; any other outdated or damaged file is emptied after the warning. Either way
     // the old file is first copied to "Vendra.lsk.bak", and nothing is cut when that copy fails. Any
-    // failure shows "Ошибка чтения файла ставок!\r\r%s" and gives false.
-    bool load();
+    // failure shows "Ошибка чтения файла ставок!\r\r%s" (with the note after an empty line when one
+    // is given) and gives false, except when another process holds the file: that is only told by
+    // lockedElsewhere().
+    bool load(const QString &failureNote = {});
+    // The last open failed because another process holds the file.
+    bool lockedElsewhere() const { return m_lockedElsewhere; }
     // Shutdown: closes the file with the status text "Сохранение файла ставок...".
     void closeForShutdown();
 
@@ -114,6 +118,7 @@ private:
 
     QString m_fileName;
     int m_fd = -1;
+    bool m_lockedElsewhere = false;
     // The one-record cache.
     int64_t m_cacheIndex = -1;
     TStakeOrigin m_cacheOrigin = TStakeOrigin::Begin;

@@ -1,8 +1,8 @@
 #include "ui/logic/StakesGridText.h"
 
+#include "common/Translate.h"
 #include "lottery/DrawTexts.h"
 #include "lottery/NumberGeometry.h"
-#include "common/Translate.h"
 
 #include <algorithm>
 
@@ -10,8 +10,8 @@ using namespace Qt::StringLiterals;
 
 QStringList StakesColumnCaptions()
 {
-    return {u"№ тиража"_s, u"Вид ставки"_s,  u"Моя ставка"_s, u"Выборка"_s,    u"Результаты тиража"_s,
-            u"Совпадений"_s, u"Совпадения"_s, u"Профит"_s,     u"Комментарий"_s};
+    return {Tr(u"№ тиража"),   Tr(u"Вид ставки"), Tr(u"Моя ставка"), Tr(u"Выборка"),    Tr(u"Результаты тиража"),
+            Tr(u"Совпадений"), Tr(u"Совпадения"), Tr(u"Профит"),     Tr(u"Комментарий")};
 }
 
 int StakesColumnWidth(int column)

@@ -1,4 +1,5 @@
 #include "ui/logic/SumsDistribution.h"
+#include "common/Translate.h"
 
 #include <algorithm>
 #include <cmath>
@@ -70,19 +71,20 @@ TSumsDistribution CalcSumsDistribution(const TDrawsArray &draws)
 
 QString ActualSumsTitle()
 {
-    return u"Фактическое распределение сумм (по тиражам)"_s;
+    return Tr(u"Фактическое распределение сумм (по тиражам)");
 }
 
 QString TheoreticalSumsTitle()
 {
-    return u"Теоретическое распределение сумм (по комбинациям)"_s;
+    return Tr(u"Теоретическое распределение сумм (по комбинациям)");
 }
 
 QString SumsRangeTitle(const TSumsDistribution &d, int k)
 {
     static const char16_t *const parts[] = {u"1/3", u"1/2", u"2/3"};
     const size_t i = size_t(std::clamp(k, 0, 2));
-    return u"Диапазон %1 (от %2 и выше по оси Y) - суммы %3-%4"_s.arg(i + 1)
+    return Tr(u"Диапазон %1 (от %2 и выше по оси Y) - суммы %3-%4")
+        .arg(i + 1)
         .arg(QString::fromUtf16(parts[i]))
         .arg(d.low[i])
         .arg(d.high[i]);

@@ -65,7 +65,8 @@ TRgbColor WeekHeatColor(int v, int max)
 QStringList WeekDayNames()
 {
     QStringList names;
-    const QLocale locale = QLocale::system();
+    // The interface language's day names (its locale is the default one).
+    const QLocale locale;
     for (int d = 1; d <= TWeekTable::kDays; ++d)
         names << locale.dayName(d, QLocale::ShortFormat);
     return names;

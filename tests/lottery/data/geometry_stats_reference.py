@@ -64,8 +64,9 @@ def geometry_methods(w, C, seg):
     m['CHAN'] = (lambda d: [key(ch(n)) for n in d], [key(ch(n)) for n in range(1, 46)])
     m['CHNV'] = (lambda d: [key(c, sum(1 for n in d if ch(n) == c)) for c in range(1, NC + 1)],
                  [key(c, k) for c in range(1, NC + 1) for k in range(0, min(w, 6) + 1)])
-    # Six numbers cover 1 .. min(channels, 6) channels.
-    m['CHNC'] = (lambda d: [key(len({ch(n) for n in d}))], [key(k) for k in range(1, min(NC, 6) + 1)])
+    # The counts listed are 1 .. min(channel size, 6), whatever number of channels there is; a count
+    # outside that range shows only when a draw has it.
+    m['CHNC'] = (lambda d: [key(len({ch(n) for n in d}))], [key(k) for k in range(1, min(w, 6) + 1)])
     for p in range(1, NC + 1):
         m['CHN%d' % p] = ((lambda p: lambda d: [key(sum(1 for n in d if ch(n) == p))])(p),
                           [key(k) for k in range(1, w + 1)])

@@ -1,0 +1,218 @@
+#include "common/RegularFile.h"
+
+#include "common/AtomicFile.h"
+#include "common/Format.h"
+#include "common/SysUtils.h"
+
+#include <QFile>
+
+#include <atomic>
+#include <utility>
+#include <vector>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+std::atomic<int> g_readFailures{0};
+// User-interface thread only: the files whose failure waits to be shown, and those told already.
+std::vector<std::pair<QString, QString>> g_deferred;
+QStringList g_shown;
+
+struct FdCloser {
+    int fd;
+    ~FdCloser()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+QString kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return u"каталог"_s;
+    if (S_ISFIFO(mode))
+        return u"именованный канал"_s;
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return u"устройство"_s;
+    if (S_ISSOCK(mode))
+        return u"сокет"_s;
+    if (S_ISLNK(mode))
+        return u"символьная ссылка"_s;
+    return u"особый файл"_s;
+}
+
+[[noreturn]] void fail(const QString &path, const QString &reason)
+{
+    NoteFileReadFailure();
+    throw EFileReadError(path, reason);
+}
+
+QString notRegularText(mode_t mode)
+{
+    return Format(u"Это не обычный файл, а %s.", {kindOf(mode)});
+}
+
+} // namespace
+
+EFileReadError::EFileReadError(const QString &path, const QString &reason)
+    : EInOutError(FileReadErrorText(path, reason)), m_path(path), m_reason(reason)
+{
+}
+
+bool ReadRegularFile(const QString &path, qint64 maxBytes, QByteArray &bytes)
+{
+    const QByteArray native = QFile::encodeName(path);
+    // Non-blocking, so that a FIFO without a writer cannot hold the program; a regular file reads the
+    // same either way.
+    FdCloser file{::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
+    if (file.fd < 0) {
+        const int error = errno;
+        if (error == ENOENT)
+            return false;
+        fail(path, SystemErrorString(error));
+    }
+    struct stat st {};
+    if (::fstat(file.fd, &st) != 0)
+        fail(path, SystemErrorString(errno));
+    if (!S_ISREG(st.st_mode))
+        fail(path, notRegularText(st.st_mode));
+    if (st.st_size > maxBytes)
+        fail(path, Format(u"Файл слишком велик: %d байт (допускается не более %d).",
+                          {static_cast<long long>(st.st_size), static_cast<long long>(maxBytes)}));
+
+    // The file may grow while it is read: one byte more than the bound tells that it grew past it.
+    const QString tooLarge = Format(u"Файл слишком велик (допускается не более %d байт).", {static_cast<long long>(maxBytes)});
+    QByteArray data(static_cast<qsizetype>(st.st_size + 1), Qt::Uninitialized);
+    qint64 done = 0;
+    for (;;) {
+        if (done == data.size()) {
+            if (done > maxBytes)
+                fail(path, tooLarge);
+            data.resize(static_cast<qsizetype>(std::min<qint64>(maxBytes + 1, done * 2 + 4096)));
+        }
+        const ssize_t got = ::read(file.fd, data.data() + done, static_cast<size_t>(data.size() - done));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(path, SystemErrorString(errno));
+        }
+        if (got == 0)
+            break;
+        done += got;
+    }
+    if (done > maxBytes)
+        fail(path, tooLarge);
+    data.truncate(static_cast<qsizetype>(done));
+    bytes = std::move(data);
+    return true;
+}
+
+QByteArray ReadRegularFile(const QString &path, qint64 maxBytes)
+{
+    QByteArray bytes;
+    if (!ReadRegularFile(path, maxBytes, bytes))
+        fail(path, SystemErrorString(ENOENT));
+    return bytes;
+}
+
+void AppendToRegularFile(const QString &path, const QByteArray &bytes)
+{
+    const auto failWrite = [&](const QString &reason) { throw EInOutError(FileWriteErrorText(path, reason)); };
+    FdCloser file{::open(QFile::encodeName(path).constData(),
+                         O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666)};
+    if (file.fd < 0) {
+        // A FIFO without a reader or a link refuses the open itself: its kind is the reason.
+        const int error = errno;
+        struct stat named {};
+        if (::lstat(QFile::encodeName(path).constData(), &named) == 0 && !S_ISREG(named.st_mode))
+            failWrite(notRegularText(named.st_mode));
+        failWrite(SystemErrorString(error));
+    }
+    struct stat st {};
+    if (::fstat(file.fd, &st) != 0)
+        failWrite(SystemErrorString(errno));
+    if (!S_ISREG(st.st_mode))
+        failWrite(notRegularText(st.st_mode));
+    const char *data = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const ssize_t done = ::write(file.fd, data, static_cast<size_t>(left));
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            failWrite(SystemErrorString(errno));
+        }
+        data += done;
+        left -= done;
+    }
+    if (::close(file.fd) != 0) {
+        file.fd = -1;
+        failWrite(SystemErrorString(errno));
+    }
+    file.fd = -1;
+}
+
+bool IsIrregularFile(const QString &path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    return !S_ISREG(st.st_mode);
+}
+
+QString IrregularHandleReason(int fd)
+{
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return SystemErrorString(errno);
+    return S_ISREG(st.st_mode) ? QString() : notRegularText(st.st_mode);
+}
+
+int FileReadFailureCount()
+{
+    return g_readFailures.load();
+}
+
+void NoteFileReadFailure()
+{
+    ++g_readFailures;
+}
+
+void DeferFileReadFailure(const QString &path, const QString &message)
+{
+    if (g_shown.contains(path))
+        return;
+    for (const auto &pending : g_deferred)
+        if (pending.first == path)
+            return;
+    g_deferred.emplace_back(path, message);
+}
+
+void MarkFileReadFailureReported(const QString &path)
+{
+    std::erase_if(g_deferred, [&](const auto &pending) { return pending.first == path; });
+    if (!g_shown.contains(path))
+        g_shown.append(path);
+}
+
+QStringList TakeDeferredFileReadFailures()
+{
+    QStringList messages;
+    for (const auto &[path, message] : std::exchange(g_deferred, {})) {
+        g_shown.append(path);
+        messages.append(message);
+    }
+    return messages;
+}
+
+void ResetDeferredFileReadFailures()
+{
+    g_deferred.clear();
+    g_shown.clear();
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "common/Exception.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// Every file the program reads whole goes through here: only a regular file is read (a folder, a FIFO,
+// a device, or a link to one of them is refused without blocking), and never more than a bound that
+// suits the kind of file, so that a damaged or planted file cannot hang the program or exhaust its
+// memory. Failures carry the system's text in the user's language.
+
+// The bounds of the files read whole, far above anything the program writes itself.
+namespace FileBounds {
+inline constexpr qint64 kIni = 32LL * 1024 * 1024;          // settings, the settings store, favourites
+inline constexpr qint64 kUpdateIndex = 512LL * 1024;        // the update index
+inline constexpr qint64 kArchive = 24LL * 1024 * 1024;      // one million draws
+inline constexpr qint64 kRatings = 64LL * 1024 * 1024;      // 220,000 ratings
+inline constexpr qint64 kTables = 64LL * 1024 * 1024;       // regular stakes tables
+inline constexpr qint64 kScenario = 16LL * 1024 * 1024;     // scenario list and files
+inline constexpr qint64 kCombsBuffer = 64LL * 1024 * 1024;  // the whole set of combinations, 6 bytes each
+inline constexpr qint64 kCombsText = 256LL * 1024 * 1024;   // the whole set as text, a line each
+inline constexpr qint64 kPrefetch = 64LL * 1024 * 1024;     // a distribution over all combinations
+inline constexpr qint64 kDrawsCsv = 32LL * 1024 * 1024;     // draws CSV files
+inline constexpr qint64 kText = 16LL * 1024 * 1024;         // help pages, descriptions, language modules
+} // namespace FileBounds
+
+// A file that could not be read; reason() is the cause alone (without the file's name).
+class EFileReadError : public EInOutError {
+public:
+    EFileReadError(const QString &path, const QString &reason);
+    const QString &path() const { return m_path; }
+    const QString &reason() const { return m_reason; }
+
+private:
+    QString m_path;
+    QString m_reason;
+};
+
+// Reads the whole file into bytes. False when there is no such file (nor a dangling link); raises
+// EFileReadError when the path is not a regular file, the file is larger than maxBytes, or reading
+// fails.
+bool ReadRegularFile(const QString &path, qint64 maxBytes, QByteArray &bytes);
+// The same for a file that must exist: a missing file raises too.
+QByteArray ReadRegularFile(const QString &path, qint64 maxBytes);
+
+// Appends the bytes to a regular file, created when missing (a log). A FIFO, a device or a link of that
+// name is refused without blocking; raises EInOutError naming the file and the system's reason.
+void AppendToRegularFile(const QString &path, const QByteArray &bytes);
+
+// True when the path names something that is not a regular file (nor a link to one): a folder, a
+// FIFO, a device, a socket. False for a regular file and for no file at all.
+bool IsIrregularFile(const QString &path);
+// For a file open at the handle: why it is not a regular file, empty when it is one.
+QString IrregularHandleReason(int fd);
+
+// The number of reads that failed in this process so far (a batch run ends with a failure status when
+// it met one).
+int FileReadFailureCount();
+// Counts a read failure met outside ReadRegularFile (a data file that is read in parts).
+void NoteFileReadFailure();
+
+// A reader that goes on without its file (settings then read as their defaults) leaves the failure's
+// message here; the program shows the messages, each file once in a run.
+void DeferFileReadFailure(const QString &path, const QString &message);
+// The caller reported the file's failure itself: it is not shown again.
+void MarkFileReadFailureReported(const QString &path);
+// The messages not shown yet.
+QStringList TakeDeferredFileReadFailures();
+// Forgets every message, shown or not (a new run begins).
+void ResetDeferredFileReadFailures();

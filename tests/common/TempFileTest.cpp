@@ -1,0 +1,153 @@
+#include "common/AtomicFile.h"
+#include "common/IniFile.h"
+#include "common/TempFile.h"
+#include "tests/support/TempDataFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+// A file outside the data folder that a planted link points to.
+struct Outside {
+    Outside()
+    {
+        path = QDir(dir.path()).filePath(u"victim.txt"_s);
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write("not yours");
+    }
+    QTemporaryDir dir;
+    QString path;
+};
+
+} // namespace
+
+TEST(TempFile, ANamedTemporaryNeverWritesThroughAPlantedLink)
+{
+    TempDataFolder folder;
+    Outside outside;
+    const QString name = folder.file(u"Vendra.~tmp"_s);
+    ASSERT_TRUE(QFile::link(outside.path, name));
+    {
+        TExclusiveTempFile temp = TExclusiveTempFile::named(name);
+        temp.write(QByteArray("kept stakes"));
+        temp.commitTo(folder.file(u"Vendra.lsk"_s));
+    }
+    EXPECT_EQ(readFile(outside.path), "not yours");
+    EXPECT_EQ(folder.read(u"Vendra.lsk"_s), "kept stakes");
+    EXPECT_FALSE(QFileInfo::exists(name));
+
+    // Given up before the commit, it leaves nothing.
+    {
+        TExclusiveTempFile temp = TExclusiveTempFile::named(name);
+        temp.write(QByteArray("half"));
+    }
+    EXPECT_FALSE(QFileInfo::exists(name));
+}
+
+TEST(TempFile, AtomicSavesReplaceALinkInsteadOfWritingThroughIt)
+{
+    TempDataFolder folder;
+    Outside outside;
+    const QString target = folder.file(u"Vendra.ini"_s);
+    ASSERT_TRUE(QFile::link(outside.path, target));
+    WriteFileAtomically(target, "[GLOBAL]\r\n");
+    EXPECT_EQ(readFile(outside.path), "not yours");
+    EXPECT_FALSE(QFileInfo(target).isSymLink());
+    EXPECT_EQ(folder.read(u"Vendra.ini"_s), "[GLOBAL]\r\n");
+    // Only the file itself is left: no temporary beside it.
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::System | QDir::Hidden), QStringList{u"Vendra.ini"_s});
+
+    // The file keeps its mode; a new owner-only file is owner-only.
+    ASSERT_TRUE(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    WriteFileAtomically(target, "again");
+    EXPECT_EQ(QFile::permissions(target) & (QFile::ReadGroup | QFile::ReadOther), QFile::ReadGroup);
+    WriteFileAtomically(folder.file(u"p.ini"_s), "x", QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(QFile::permissions(folder.file(u"p.ini"_s)) & (QFile::ReadGroup | QFile::ReadOther), 0);
+}
+
+TEST(TempFile, LeftoverTemporariesAreRemovedAndNothingElse)
+{
+    TempDataFolder folder;
+    Outside outside;
+    folder.write(u"Vendra.ldr.ab12cd34.~tmp"_s, "half an archive");
+    folder.write(u"Vendra.~tmp"_s, "half the stakes");
+    folder.write(u"Vendra.ldr"_s, "archive");
+    folder.write(u"Vendra.~buff"_s, "buffer");
+    ASSERT_TRUE(QFile::link(outside.path, folder.file(u"x.~tmp"_s)));
+    ASSERT_TRUE(QDir().mkdir(folder.file(u"kept.~tmp"_s))); // not a file of ours
+    EXPECT_EQ(RemoveLeftoverTemporaries(folder.path()), 3);
+    QStringList left = QDir(folder.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    left.sort();
+    EXPECT_EQ(left, (QStringList{u"Vendra.ldr"_s, u"Vendra.~buff"_s, u"kept.~tmp"_s}));
+    EXPECT_EQ(readFile(outside.path), "not yours");
+    EXPECT_EQ(RemoveLeftoverTemporaries(folder.file(u"no-such-folder"_s)), 0);
+}
+
+TEST(TempFile, SystemErrorsAreInTheUsersLanguage)
+{
+    // A Russian locale made for this test alone: the C library's own texts are then Russian, while Qt's
+    // file classes would still say "No such file or directory".
+    const QString localedef = QStandardPaths::findExecutable(u"localedef"_s);
+    if (localedef.isEmpty())
+        GTEST_SKIP() << "no localedef";
+    QTemporaryDir locales;
+    if (QProcess::execute(localedef, {u"-i"_s, u"ru_RU"_s, u"-f"_s, u"UTF-8"_s,
+                                      QDir(locales.path()).filePath(u"ru_RU.UTF-8"_s)}) != 0)
+        GTEST_SKIP() << "the Russian locale could not be made";
+    const QByteArray oldPath = qgetenv("LOCPATH");
+    const std::string oldMessages = std::setlocale(LC_MESSAGES, nullptr);
+    qputenv("LOCPATH", QFile::encodeName(locales.path()));
+    if (!std::setlocale(LC_MESSAGES, "ru_RU.UTF-8")) {
+        qputenv("LOCPATH", oldPath);
+        GTEST_SKIP() << "the Russian locale could not be set";
+    }
+    const QString russian = QString::fromLocal8Bit(std::strerror(ENOENT));
+    const bool cyrillic = russian.contains(u'а') || russian.contains(u'о');
+
+    TempDataFolder folder;
+    QString saveMessage;
+    QString iniMessage;
+    try {
+        WriteFileAtomically(folder.file(u"gone/Vendra.ldr"_s), "x");
+    } catch (const EInOutError &e) {
+        saveMessage = e.message();
+    }
+    try {
+        IniFile ini(folder.file(u"gone/Vendra.ini"_s));
+        ini.writeInteger(u"GLOBAL"_s, u"MatrixCols"_s, 7);
+        ini.updateFile();
+    } catch (const EInOutError &e) {
+        iniMessage = e.message();
+    }
+    std::setlocale(LC_MESSAGES, oldMessages.c_str());
+    if (oldPath.isNull())
+        qunsetenv("LOCPATH");
+    else
+        qputenv("LOCPATH", oldPath);
+    if (!cyrillic)
+        GTEST_SKIP() << "the C library has no Russian texts here";
+    EXPECT_TRUE(saveMessage.endsWith(russian)) << saveMessage.toStdString();
+    EXPECT_TRUE(iniMessage.endsWith(russian)) << iniMessage.toStdString();
+    EXPECT_FALSE(saveMessage.contains(u"No such file"_s));
+}

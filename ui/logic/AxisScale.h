@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+// The scale of a chart's value axis: its ends and the distance between its ticks. The ends are whole
+// multiples of the step, so every tick, and the label drawn at it, falls on a round value.
+struct TAxisScale {
+    double min = 0;
+    double max = 1;
+    double step = 1;
+    int tickCount = 2;
+    int decimals = 0; // digits after the point that the labels need
+
+    double tick(int i) const { return min + i * step; }
+    // The printf-style format of the axis labels: "%d" for whole numbers, "%.1f" and so on otherwise.
+    QString labelFormat() const;
+};
+
+// A scale that holds the values lo..hi with about maxTicks ticks, 1, 2 or 5 times a power of ten
+// apart. For values that are whole numbers (counts, draw numbers) the step is at least 1, so that no
+// tick falls between two whole numbers. With pad, a little room is left beyond the largest value (and
+// below the smallest when it is negative) so that markers and value labels at the ends stay inside.
+TAxisScale NiceAxisScale(double lo, double hi, bool wholeNumbers, int maxTicks = 11, bool pad = false);
+
+// True when every value is a whole number.
+template <typename Range, typename Value>
+bool AllWholeNumbers(const Range &values, Value value)
+{
+    for (const auto &v : values) {
+        const double d = value(v);
+        if (d != static_cast<double>(static_cast<long long>(d)))
+            return false;
+    }
+    return true;
+}
