@@ -8,6 +8,7 @@
 #include "tests/support/TempDataFolder.h"
 #include "tests/ui/StakesTestData.h"
 #include "common/BusyCursor.h"
+#include "common/IniFile.h"
 #include "common/widgets/ListView.h"
 #include "ui/DrawsPanel.h"
 #include "ui/FavouritesDialog.h"
@@ -326,6 +327,9 @@ protected:
         }
     }
 
+    // The window checks its commands the moment the last busy section ends.
+    static void checkCommands() { BusySection busy; }
+
     // The data files a test starts with: none by default.
     virtual void seed() {}
 
@@ -431,7 +435,7 @@ TEST_F(CommandsTest, MenusAreRussianAndCaptionsDistinct)
     }
 }
 
-TEST_F(CommandsTest, EachKeyReachesExactlyOneCommandWherever_TheFocusIs)
+TEST_F(CommandsTest, EachKeyReachesOneCommandWhereverTheFocusIs)
 {
     window->resize(1200, 760);
     window->show();
@@ -493,6 +497,65 @@ TEST_F(CommandsTest, EachKeyReachesExactlyOneCommandWherever_TheFocusIs)
             << " is reached from no page";
 }
 
+TEST_F(CommandsTest, OptionCommandsWriteTheirKeysAtOnce)
+{
+    // Each switch of the menus, used once from its default, writes its key into the settings store at
+    // once; a second use of an on/off switch brings the default back.
+    struct OptionCommand {
+        const char16_t *name;
+        const char16_t *key;
+        int value; // after one use
+        bool toggles;
+    };
+    const OptionCommand options[] = {
+        {u"AutoSelfUpdate", u"AutoUpdates", 1, true}, // started with 0
+        {u"AutoDownload1", u"DownloadDrawsOnStart", 1, false},
+        {u"AutoDownload0", u"DownloadDrawsOnStart", 0, false},
+        {u"DrawsSorted", u"SortedDraws", 1, true},
+        {u"ViewColorDraws", u"ColorDraws", 0, true},
+        {u"ViewColorCombs", u"ColorCombs", 0, true},
+        {u"ViewColorCard", u"ColorCard", 0, true},
+        {u"ViewColorCardSequences", u"ColorCardSequences", 0, true},
+        {u"ViewShemaGradient", u"LayoutGradient", 0, true},
+        {u"ViewWeekChartMode", u"WeekChartMode", 1, true},
+        {u"ViewWeekChartType", u"WeekChartType", 1, true},
+        {u"LogToggle", u"ScriptLogEnabled", 1, true},
+        {u"LogStakes", u"StakesLogEnabled", 1, true},
+        {u"StakesScroll", u"StakesScrollEnabled", 0, true},
+        {u"StakesCheckLine", u"StakesCheckOnLine", 0, true},
+        {u"RatingsEffMode2", u"RatingsEffMode", 2, false},
+        {u"RatingsEffMode0", u"RatingsEffMode", 0, false},
+        {u"ScriptLibrary", u"ScriptLibraryOn", 0, true},
+        {u"SystemsOn", u"SystemsEnabled", 0, true},
+        {u"TabCard", u"TabCard", 0, true},
+        {u"TabWeek", u"TabWeek", 0, true},
+        {u"TabLayout", u"TabLayout", 0, true},
+        {u"TabGraps", u"TabGraphs", 0, true},
+        {u"TabTables", u"TabTables", 0, true},
+    };
+    auto stored = [this](const char16_t *key) {
+        return IniFile(folder.file(u"Vendra.frm"_s)).readInteger(u"TTemplateMain"_s, QString::fromUtf16(key), -1);
+    };
+    for (const OptionCommand &o : options) {
+        const std::string name = QString::fromUtf16(o.name).toStdString();
+        QAction *a = find(QString::fromUtf16(o.name));
+        ASSERT_NE(a, nullptr) << name;
+        checkCommands();
+        ASSERT_TRUE(a->isEnabled()) << name;
+        a->trigger();
+        EXPECT_EQ(stored(o.key), o.value) << name;
+        checkCommands();
+        EXPECT_TRUE(a->isChecked() == (!o.toggles || o.value != 0)) << name;
+        if (o.toggles) {
+            a->trigger();
+            EXPECT_EQ(stored(o.key), 1 - o.value) << name << " used again";
+        }
+    }
+    // Showing the catalogue panel again loads the catalogue, and says that no service is set.
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.startsWith(u"Ошибка загрузки каталога online-сценариев!"_s));
+}
+
 TEST_F(CommandsTest, WhileBusyEveryCommandWaits)
 {
     {
@@ -524,7 +587,7 @@ protected:
 
     void expectEnabled(const std::vector<std::pair<const char16_t *, bool>> &expected)
     {
-        QTest::qWait(300); // the periodic check of the commands
+        checkCommands();
         for (const auto &[name, enabled] : expected) {
             QAction *a = find(QString::fromUtf16(name));
             ASSERT_NE(a, nullptr);
