@@ -12,13 +12,18 @@
 #include "common/widgets/ListView.h"
 #include "ui/DrawsPanel.h"
 #include "ui/FavouritesDialog.h"
+#include "ui/ChartWindow.h"
 #include "ui/FormMain.h"
+#include "ui/HelpFeature.h"
+#include "ui/RepeatsWindow.h"
+#include "ui/ScenarioLineDialog.h"
 #include "ui/ScenarioPage.h"
 #include "ui/logic/DrawsArchive.h"
 #include "ui/SystemDialog.h"
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -664,4 +669,36 @@ TEST(DialogCommands, FavouritesManagerExportAndSystemDialogs)
             popup << a->text();
     EXPECT_EQ(popup, (QStringList{u"Копировать в буфер обмена"_s, u"Вставить из буфера обмена"_s, u"Выделить все"_s,
                                   u"Загрузить из файла"_s, u"Сохранить в файле"_s}));
+}
+
+TEST(DialogCommands, ButtonsOfTheSmallWindows)
+{
+    ScriptedMessages boxes;
+    auto expectButton = [](QWidget &window, const QString &name, const char16_t *caption) {
+        auto *b = window.findChild<QAbstractButton *>(name);
+        ASSERT_NE(b, nullptr) << name.toStdString();
+        EXPECT_EQ(b->text().toStdString(), QString::fromUtf16(caption).toStdString());
+    };
+
+    TFormFirstRun firstRun;
+    expectButton(firstRun, u"btnOpenHelpFile"_s, u"Открыть файл встроенной справочной системы");
+    expectButton(firstRun, u"btnOnlineManuals"_s, u"Статьи на сайте автора - для начинающих и не только");
+    expectButton(firstRun, u"btnBlog"_s, u"Блог");
+    expectButton(firstRun, u"btnYoutube"_s, u"Канал на YouTube");
+    expectButton(firstRun, u"btnTelegram"_s, u"Канал в Telegram - новости проекта");
+    expectButton(firstRun, u"cbDisable"_s, u"Больше не показывать данный диалог");
+    EXPECT_NE(firstRun.findChild<QAbstractButton *>(u"btnVK"_s), nullptr);
+    EXPECT_NE(firstRun.findChild<QAbstractButton *>(u"btnOK"_s), nullptr);
+
+    TStatList stats;
+    TFormScript line(nullptr, stats, {});
+    for (int slot = 1; slot <= 7; ++slot)
+        expectButton(line, u"btnFilter%1"_s.arg(slot), u"...");
+
+    TRepeatsWindow repeats({});
+    expectButton(repeats, u"btnCalc"_s, u"Рассчитать");
+
+    TFormGraph chart;
+    expectButton(chart, u"cbShowMarks"_s, u"Отображать метки на графиках");
+    EXPECT_EQ(chart.windowTitle(), u"График");
 }
