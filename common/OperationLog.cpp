@@ -65,6 +65,9 @@ QString OperationAbortedText()
 
 QString TransactionText(const TQTransaction &tr)
 {
+    // A step with nothing to add reads as its text alone, not with a dash pointing at nothing.
+    if (tr.detail.isEmpty())
+        return tr.text;
     return Format(u"%0:s - %1:s", {tr.text, tr.detail});
 }
 

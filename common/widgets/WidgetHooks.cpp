@@ -11,11 +11,28 @@
 #include <QMessageBox>
 #include <QStatusBar>
 
+QString ShortenLongMessage(const QString &display, int maxLines, QString &details)
+{
+    details.clear();
+    const QStringList lines = display.split(u'\n');
+    if (maxLines < 4 || lines.size() <= maxLines)
+        return display;
+    // The head says what happened and the tail holds the summary or the question: both stay in view,
+    // the whole text is one click away in the box's details.
+    const int tail = 3;
+    const int head = maxLines - tail - 1;
+    details = display;
+    return (lines.mid(0, head) + QStringList{QStringLiteral("…")} + lines.mid(lines.size() - tail)).join(u'\n');
+}
+
 int WidgetMessageSink::show(const QString &caption, const QString &text, unsigned flags)
 {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(caption);
-    box.setText(MessageToDisplay(text));
+    QString details;
+    box.setText(ShortenLongMessage(MessageToDisplay(text), kMaxMessageBoxLines, details));
+    if (!details.isEmpty())
+        box.setDetailedText(details);
     switch (flags & 0xF0) {
     case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
     case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;

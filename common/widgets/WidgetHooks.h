@@ -2,6 +2,11 @@
 
 #include "common/Dialogs.h"
 
+// A box taller than the screen could not be answered: a text of more than maxLines lines shows its
+// first lines and its last three, and the whole text goes into details (empty when nothing was cut).
+inline constexpr int kMaxMessageBoxLines = 30;
+QString ShortenLongMessage(const QString &display, int maxLines, QString &details);
+
 // Shows the program's message boxes as the application's modal boxes.
 class WidgetMessageSink : public IMessageSink {
 public:

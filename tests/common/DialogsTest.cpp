@@ -1,6 +1,7 @@
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
+#include "common/widgets/WidgetHooks.h"
 #include "tests/support/ScriptedMessages.h"
 
 #include <QApplication>
@@ -99,4 +100,26 @@ TEST(Dialogs, CommandFailuresAreShownWithTheirText)
     EXPECT_EQ(boxes.boxes()[0].text, u"Ошибка чтения файла ставок!");
     EXPECT_EQ(boxes.boxes()[1].text, u"Недостаточно памяти для выполнения операции!");
     EXPECT_EQ(boxes.boxes()[2].text, u"disk full");
+}
+
+// A report of many lines (one per deleted file) would make a box taller than the screen with its
+// button out of reach: it keeps its head and its last lines in view, and nothing of it is lost.
+TEST(Dialogs, LongMessagesKeepTheirButtonInReach)
+{
+    QStringList lines;
+    for (int i = 1; i <= 150; ++i)
+        lines << u"Удаление файла \"ScriptLog_%1.txt\""_s.arg(i);
+    lines << QString() << u"Удалено файлов: 150"_s;
+    const QString text = lines.join(u'\n');
+    QString details;
+    const QString shown = ShortenLongMessage(text, kMaxMessageBoxLines, details);
+    const QStringList shownLines = shown.split(u'\n');
+    EXPECT_LE(shownLines.size(), kMaxMessageBoxLines);
+    EXPECT_EQ(shownLines.first(), lines.first());
+    EXPECT_EQ(shownLines.last(), u"Удалено файлов: 150");
+    EXPECT_EQ(details, text);
+
+    const QString shortText = u"Файлы журналов не найдены!"_s;
+    EXPECT_EQ(ShortenLongMessage(shortText, kMaxMessageBoxLines, details), shortText);
+    EXPECT_TRUE(details.isEmpty());
 }

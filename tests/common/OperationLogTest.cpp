@@ -242,3 +242,14 @@ TEST(OperationLog, WarningsAndErrorsGoToTheViewer)
     EXPECT_EQ(shown[1].text,
               u"[05.01.2015 13:04:05] Предупреждение при выполнении операции \"Копирование \"a\"\":\r\nНет места!");
 }
+
+// A step reads as its text and its detail; a step without a detail reads as its text alone, so a
+// report of deleted files has no dash at the end of every line.
+TEST(OperationLog, StepTextWithAndWithoutDetail)
+{
+    TQTransaction tr;
+    InitTransaction(QStringLiteral("Удаление файла \"a.txt\""), tr);
+    EXPECT_EQ(TransactionText(tr), QStringLiteral("Удаление файла \"a.txt\""));
+    tr.detail = QStringLiteral("Ошибка доступа");
+    EXPECT_EQ(TransactionText(tr), QStringLiteral("Удаление файла \"a.txt\" - Ошибка доступа"));
+}
