@@ -104,10 +104,6 @@ TDrawsPanel::TDrawsPanel(TDrawsArchive &archive, QWidget *parent)
     m_actSorted = new QAction(Tr(u"Упорядочивать числа тиражей"), this);
     m_actSorted->setObjectName(u"DrawsSorted"_s);
     m_actSorted->setCheckable(true);
-    m_actColor = new QAction(Tr(u"Раскрашивать список тиражей"), this);
-    m_actColor->setObjectName(u"DrawsColor"_s);
-    m_actColor->setCheckable(true);
-    m_actColor->setChecked(true);
     for (QAction *a : {m_actAdd, m_actEdit, m_actDelete})
         a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     m_list->addActions({m_actAdd, m_actEdit, m_actDelete});
@@ -117,7 +113,6 @@ TDrawsPanel::TDrawsPanel(TDrawsArchive &archive, QWidget *parent)
     connect(m_actEdit, &QAction::triggered, this, &TDrawsPanel::drawsEdit);
     connect(m_actDelete, &QAction::triggered, this, &TDrawsPanel::drawsDel);
     connect(m_actSorted, &QAction::triggered, this, &TDrawsPanel::drawsSorted);
-    connect(m_actColor, &QAction::triggered, this, &TDrawsPanel::drawsColor);
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TDrawsPanel::updateActions);
 
     m_dialog = [this](const QString &caption, TDrawRec &draw) {
@@ -184,7 +179,6 @@ void TDrawsPanel::setSortedDraws(bool sorted)
 
 void TDrawsPanel::setColorDraws(bool colored)
 {
-    m_actColor->setChecked(colored);
     m_model->setColored(colored);
     m_model->repaintAll();
 }
@@ -209,7 +203,6 @@ void TDrawsPanel::updateActions()
     m_actEdit->setEnabled(idle && selected);
     m_actDelete->setEnabled(idle && selected);
     m_actSorted->setEnabled(idle);
-    m_actColor->setEnabled(idle);
 }
 
 void TDrawsPanel::saveAndRefresh()
@@ -281,12 +274,4 @@ void TDrawsPanel::drawsSorted()
     setSortedDraws(sorted);
     emit sortedDrawsToggled(sorted);
     emit refreshViewsRequested(true);
-}
-
-void TDrawsPanel::drawsColor()
-{
-    BusySection busy;
-    const bool colored = m_actColor->isChecked();
-    setColorDraws(colored);
-    emit colorDrawsToggled(colored);
 }

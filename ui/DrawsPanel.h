@@ -27,7 +27,6 @@ public:
     QAction *editAction() const { return m_actEdit; }
     QAction *deleteAction() const { return m_actDelete; }
     QAction *sortedAction() const { return m_actSorted; }
-    QAction *colorAction() const { return m_actColor; }
 
     int drawsOffset() const { return m_offset; }
     // Stores a new offset, updates the list and the status and refreshes the views.
@@ -55,7 +54,6 @@ public:
     void drawsEdit();
     void drawsDel();
     void drawsSorted();
-    void drawsColor();
 
     // The draw entry dialog; tests replace it to answer without a window.
     using DrawDialogFunc = std::function<bool(const QString &caption, TDrawRec &draw)>;
@@ -68,7 +66,6 @@ signals:
     void refreshViewsRequested(bool full);
     // An option was toggled by the user.
     void sortedDrawsToggled(bool sorted);
-    void colorDrawsToggled(bool colored);
 
 private:
     void saveAndRefresh();
@@ -85,7 +82,6 @@ private:
     QAction *m_actEdit;
     QAction *m_actDelete;
     QAction *m_actSorted;
-    QAction *m_actColor;
     int m_offset = 0;
     bool m_sorted = false;
     int m_channelSize = 5;

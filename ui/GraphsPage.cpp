@@ -316,14 +316,17 @@ TGraphsFeature *InstallGraphs(TTemplateMain &window)
 
     feature->totalSumsAction = CreateTotalSumCombsAction(window);
 
+    // The page's own "Обновить" stays on its page: the statistics menu already has the statistics one.
     if (QMenu *menu = window.findMenu(u"menuStat"_s)) {
         menu->addSeparator();
-        menu->addAction(page->drawAction());
         menu->addAction(feature->tabAction);
         menu->addAction(feature->totalSumsAction);
     }
     window.addView([page](bool full) { page->refresh(full); });
-    window.addActionUpdater([page] { page->updateActions(); });
+    window.addActionUpdater([page, feature] {
+        page->updateActions();
+        feature->tabAction->setEnabled(IsNotBusy());
+    });
     return feature;
 }
 

@@ -130,7 +130,7 @@ TFormAbout::TFormAbout(QWidget *parent) : TDialogSTemplate(parent)
 THelpFeature::THelpFeature(TTemplateMain &window) : QObject(&window), m_window(window)
 {
     setObjectName(u"HelpFeature"_s);
-    m_menuHelp = window.menuBar()->addMenu(Tr(u"Справка"));
+    m_menuHelp = window.menuBar()->addMenu(Tr(u"Сп&равка"));
     m_menuHelp->setObjectName(u"menuHelp"_s);
 
     m_actGetHelp = new QAction(Tr(u"Справка"), this);

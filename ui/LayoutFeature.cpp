@@ -67,6 +67,13 @@ TLayoutFeature::TLayoutFeature(TTemplateMain &window) : QObject(&window), m_wind
             ShowRepeatsWindow(m_window.archive().draws(), &m_window);
     });
 
+    // The same keys as the other views' filters, on this page only.
+    m_actInclude->setShortcut(QKeySequence(Qt::Key_F7));
+    m_actExclude->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F7));
+    for (QAction *a : {m_actInclude, m_actExclude})
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    m_page->addActions({m_actInclude, m_actExclude});
+
     // The grid's own menu.
     TStringGrid *grid = m_page->grid();
     grid->setContextMenuPolicy(Qt::ActionsContextMenu);

@@ -79,7 +79,7 @@ TStakesFeature::TStakesFeature(TTemplateMain &window) : QObject(&window), m_wind
 
     m_charts = new TStakesCharts(window.stakes(), [this] { return selectedRatings(); }, &window);
 
-    auto *menu = new QMenu(Tr(u"Ставки"), window.menuBar());
+    auto *menu = new QMenu(Tr(u"Ст&авки"), window.menuBar());
     menu->setObjectName(u"menuStakes"_s);
     TStakesPage *s = m_stakesPage;
     menu->addActions({s->addAction(), s->addRandomAction(), s->addSelectedAction(), s->addAllAction()});

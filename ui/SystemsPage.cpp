@@ -164,7 +164,7 @@ void TSystemsPage::buildActions()
     m_actStakeFilter = makeAction(Tr(u"Cистемная игра по списку комбинаций"), u"SystemStakeFilter"_s,
                                   QKeySequence(Qt::ALT | Qt::Key_J), &TSystemsPage::systemStakeFilter);
 
-    m_menu = new QMenu(Tr(u"Системы"), m_window.menuBar());
+    m_menu = new QMenu(Tr(u"С&истемы"), m_window.menuBar());
     m_menu->setObjectName(u"menuSystems"_s);
     m_menu->addAction(m_actOn);
     m_menu->addSeparator();

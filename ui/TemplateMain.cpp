@@ -282,7 +282,6 @@ void TTemplateMain::buildActions()
     drawsMenu->addAction(m_drawsPanel->deleteAction());
     drawsMenu->addSeparator();
     drawsMenu->addAction(m_drawsPanel->sortedAction());
-    drawsMenu->addAction(m_drawsPanel->colorAction());
     drawsMenu->addSeparator();
     drawsMenu->addAction(m_drawsCsv->importAction());
     drawsMenu->addAction(m_drawsCsv->exportAction());
@@ -343,8 +342,6 @@ void TTemplateMain::buildActions()
 
     connect(m_drawsPanel, &TDrawsPanel::sortedDrawsToggled, this,
             [this](bool sorted) { m_options.set(&MainOptions::sortedDraws, sorted); });
-    connect(m_drawsPanel, &TDrawsPanel::colorDrawsToggled, this,
-            [this](bool colored) { m_options.set(&MainOptions::colorDraws, colored); });
 }
 
 void TTemplateMain::updateActions()

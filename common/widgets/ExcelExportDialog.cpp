@@ -296,6 +296,8 @@ QWidget *TFormExpExcel::buildFieldsPage()
     m_actProperties = MakeAction(this, Tr(u"Свойства"), Tr(u"Изменить свойства экспортируемого поля"),
                                  QKeySequence(u"Ctrl+Return"_s));
     m_actProperties->setObjectName(u"actProperties"_s);
+    // Enter of the main keyboard and of the keypad alike.
+    m_actProperties->setShortcuts({QKeySequence(u"Ctrl+Return"_s), QKeySequence(u"Ctrl+Enter"_s)});
     auto *buttons = new QVBoxLayout;
     auto button = [&](QAction *action, const QString &name) {
         auto *b = new QPushButton(action->text(), page);

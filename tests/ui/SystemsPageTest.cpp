@@ -91,7 +91,7 @@ TEST_F(SystemsPageTest, MenuHoldsEveryCommandWithItsCaptionAndKey)
     start();
     QMenu *menu = window->findMenu(u"menuSystems"_s);
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(menu->title(), u"Системы");
+    EXPECT_EQ(menu->title(), u"С&истемы");
     EXPECT_TRUE(menu->menuAction()->isVisible());
     struct Expect {
         const char16_t *name;
