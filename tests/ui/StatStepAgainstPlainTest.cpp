@@ -48,6 +48,9 @@ constexpr bool kSlowBuild = false;
 constexpr bool kSlowBuild = false;
 #endif
 
+// The rounds of one case per method: one in the slow builds.
+constexpr int kRounds = kSlowBuild ? 1 : 2;
+
 constexpr int kNoStop = INT_MAX;
 
 // An archive of count draws numbered from first on (now and then a number skipped), the numbers in
@@ -498,18 +501,18 @@ TEST_F(StepAgainstPlain, EveryMethodOverAShortArchive)
 {
     // Sixteen draws: most values never came up, many cells are "-".
     useArchive(randomArchive(rng, 16, 501, 12), false);
-    everyMethod(2);
-    EXPECT_GT(cases, 600);
-    EXPECT_GT(sequels, 150);
+    everyMethod(kRounds);
+    EXPECT_GT(cases, 300 * kRounds);
+    EXPECT_GT(sequels, 75 * kRounds);
     // The cases reach what they are meant to: rows applied and undone, stops, every condition kind and
     // stop mode, the ways the tuned step works.
-    EXPECT_GT(seen.changed, 250);
-    EXPECT_GT(seen.undone, 100);
-    EXPECT_GT(seen.stopped, 30);
+    EXPECT_GT(seen.changed, 125 * kRounds);
+    EXPECT_GT(seen.undone, 50 * kRounds);
+    EXPECT_GT(seen.stopped, 15 * kRounds);
     EXPECT_EQ(seen.kinds.size(), 32u);
     EXPECT_EQ(seen.stops.size(), size_t(StopModes::Count));
-    EXPECT_GT(seen.modes[int(TStatStepFilter::Mode::Mask)], 200);
-    EXPECT_GT(seen.modes[int(TStatStepFilter::Mode::Direct)], 3);
+    EXPECT_GT(seen.modes[int(TStatStepFilter::Mode::Mask)], 100 * kRounds);
+    EXPECT_GT(seen.modes[int(TStatStepFilter::Mode::Direct)], kRounds);
 }
 
 TEST_F(StepAgainstPlain, EveryMethodOverThreeHundredDraws)
@@ -520,12 +523,12 @@ TEST_F(StepAgainstPlain, EveryMethodOverThreeHundredDraws)
     for (int n = 1; n <= 45; ++n)
         stats.Config.matrixSegments[size_t(n - 1)] = uint8_t(1 + (n * 7) % 5);
     useArchive(randomArchive(rng, 300, 1201, 15), true);
-    everyMethod(2);
-    EXPECT_GT(cases, 600);
-    EXPECT_GT(smallLeft, 100);
-    EXPECT_GT(seen.changed, 250);
-    EXPECT_GT(seen.undone, 100);
-    EXPECT_GT(seen.modes[int(TStatStepFilter::Mode::Mask)], 200);
+    everyMethod(kRounds);
+    EXPECT_GT(cases, 300 * kRounds);
+    EXPECT_GT(smallLeft, 50 * kRounds);
+    EXPECT_GT(seen.changed, 125 * kRounds);
+    EXPECT_GT(seen.undone, 50 * kRounds);
+    EXPECT_GT(seen.modes[int(TStatStepFilter::Mode::Mask)], 100 * kRounds);
 }
 
 TEST_F(StepAgainstPlain, BroadSelectionsInLargeTables)
@@ -544,7 +547,7 @@ TEST_F(StepAgainstPlain, BroadSelectionsInLargeTables)
     }
     ASSERT_GT(large.size(), 20u);
     static const uint8_t broad[][2] = {{LevelModes::LNO, 0}, {LevelModes::CMV, 0}, {LevelModes::LLV, 1}};
-    for (int round = 0; round < 2; ++round) {
+    for (int round = 0; round < kRounds; ++round) {
         for (int m : large) {
             Case c = randomCase(m, 2);
             const auto &b = broad[rng() % std::size(broad)];
@@ -563,9 +566,9 @@ TEST_F(StepAgainstPlain, BroadSelectionsInLargeTables)
                 return;
         }
     }
-    EXPECT_GT(seen.modes[int(TStatStepFilter::Mode::Index)], 10);
-    EXPECT_GT(seen.modes[int(TStatStepFilter::Mode::Direct)], 10);
-    EXPECT_GT(seen.undone, 25);
+    EXPECT_GT(seen.modes[int(TStatStepFilter::Mode::Index)], 5 * kRounds);
+    EXPECT_GT(seen.modes[int(TStatStepFilter::Mode::Direct)], 5 * kRounds);
+    EXPECT_GT(seen.undone, 10 * kRounds);
 }
 
 TEST_F(StepAgainstPlain, OwnWeightsAndNormsOnTheSameTable)
