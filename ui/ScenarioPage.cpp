@@ -101,6 +101,8 @@ TScenarioPage::TScenarioPage(const TStatList &stats, QWidget *parent) : QWidget(
         m_statusBar->addWidget(panel, i == kStatusPanels - 1 ? 1 : 0);
         if (i < kStatusPanels - 1)
             panel->setMinimumWidth(90);
+        else // a filter's text can be long: it is cut, never widening the window
+            panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         m_panels[static_cast<size_t>(i)] = panel;
     }
 

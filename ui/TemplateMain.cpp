@@ -148,6 +148,10 @@ void TTemplateMain::buildWindow()
         label->setMinimumWidth(kStatusPanels[i].width);
         if (i == 2)
             label->setAlignment(Qt::AlignCenter);
+        // The free panel shows whatever long text an operation writes: it is cut at the window's edge
+        // and never widens the window.
+        if (i == kFreeStatusPanel)
+            label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         bar->addWidget(label, i == kFreeStatusPanel ? 1 : 0);
         m_statusPanels[i] = label;
     }

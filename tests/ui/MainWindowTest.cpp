@@ -9,6 +9,7 @@
 #include "ui/DrawsPanel.h"
 #include "ui/FormMain.h"
 #include "common/widgets/ListView.h"
+#include "ui/ScenarioPage.h"
 #include "ui/StatisticsPage.h"
 #include <QComboBox>
 #include "ui/logic/DrawsArchive.h"
@@ -18,6 +19,7 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QLabel>
+#include <QLayout>
 #include <QSpinBox>
 #include <QApplication>
 #include <QTableView>
@@ -565,4 +567,30 @@ TEST(MainWindow, CtrlZInTheStatisticsTableUndoesItsFilter)
     QTest::keyClick(table, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(s.window.combsPage()->combsList()->model()->rowCount(), 8145060);
     EXPECT_EQ(boxes.count(), 0);
+}
+
+// Long texts in the status bars (an operation's free text, a scenario filter of many values) are cut
+// at the window's edge: the window keeps the size the user gave it.
+TEST(MainWindow, LongStatusTextsNeverWidenTheWindow)
+{
+    TempDataFolder folder;
+    seedQuietStart(folder);
+    ScriptedMessages boxes;
+    Started s;
+    s.window.resize(1200, 760);
+    s.window.show();
+    QApplication::processEvents();
+    const int width = s.window.width();
+    const QString longText = u"Фильтр 1 из 1: TSD1#NUMS:10#LDV:"_s + QString(u"1,2,3,4,5,6,7,8,9,10,"_s).repeated(60);
+
+    s.window.ShowStatusText(longText);
+    s.window.scenarioPage()->statusPanel(TScenarioPage::kStatusPanels - 1)->setText(longText);
+    s.window.scenarioPage()->show();
+    for (QLayout *layout : s.window.findChildren<QLayout *>())
+        layout->activate();
+    QApplication::processEvents();
+
+    EXPECT_EQ(s.window.width(), width);
+    EXPECT_LT(s.window.minimumSizeHint().width(), width);
+    s.window.ShowStatusText({});
 }
