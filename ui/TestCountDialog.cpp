@@ -23,6 +23,9 @@ TFormTestCnt::TFormTestCnt(QWidget *parent, int maximum) : TDialogSTemplate(pare
     m_edCount->setRange(1, std::max(1, maximum));
     m_edCount->setValue(std::min(kDefaultTestCount, m_edCount->maximum()));
     label->setBuddy(m_edCount);
+    // The count is what the dialog asks for: typing replaces it at once.
+    m_edCount->setFocus();
+    m_edCount->selectAll();
 
     auto *layout = new QHBoxLayout(clientArea());
     layout->addWidget(label);

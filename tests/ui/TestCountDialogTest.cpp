@@ -1,7 +1,12 @@
 #include "ui/TestCountDialog.h"
 
+#include <QApplication>
+#include <QLineEdit>
 #include <QSpinBox>
+#include <QTest>
 #include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -42,6 +47,17 @@ TEST(TestCountDialog, DefaultLimitsAndAnswers)
         return d.result();
     });
     EXPECT_EQ(AskTestCount(50, nullptr), 0);
+}
+
+// The dialog opens with the count focused and selected, so a typed number replaces the default.
+TEST(TestCountDialog, TypedCountReplacesTheDefault)
+{
+    TFormTestCnt dialog(nullptr, 99);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    EXPECT_EQ(dialog.focusWidget(), dialog.countEdit());
+    QTest::keyClicks(dialog.focusWidget(), u"7"_s);
+    EXPECT_EQ(dialog.count(), 7);
 }
 
 } // namespace
