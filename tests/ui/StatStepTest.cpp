@@ -213,6 +213,26 @@ TEST_F(StepFixture, StepCountsAndStopsAsTheFilterSays)
     EXPECT_EQ(combs.undoCount(), 0);
 }
 
+TEST_F(StepFixture, RowsSelectedTogetherAreLoggedAsTheTableListsThem)
+{
+    // Walked from the bottom, the three most frequent numbers (8 seven times, 7 and 2 six times; equal
+    // counts ordered by the value, largest first) are the last of the 45 rows walked: steps 43 to 45.
+    // The filter log lists them as the table does, top to bottom.
+    runStep(u"BMF1#NUMS:10#CMV:6#SF:0"_s);
+    EXPECT_EQ(combs.count(), 28); // every combination of 1..8 has 2, 7 or 8
+    ASSERT_EQ(combs.filterLog().size(), 1u);
+    EXPECT_EQ(combs.filterLog()[0].values, u"8; 7; 2"_s);
+    EXPECT_EQ(combs.filterLog()[0].image, fliKeep);
+    EXPECT_EQ(step.lastSteps(), 45);
+    const QString text = logText();
+    const qsizetype two = text.indexOf(u"Шаг 043. Выделение строки: < [2] кол-во: 6 "_s);
+    const qsizetype seven = text.indexOf(u"Шаг 044. Выделение строки: < [7] кол-во: 6 "_s);
+    const qsizetype eight = text.indexOf(u"Шаг 045. Выделение строки: < [8] кол-во: 7 "_s);
+    EXPECT_GE(two, 0);
+    EXPECT_GT(seven, two);
+    EXPECT_GT(eight, seven);
+}
+
 TEST_F(StepFixture, MethodsTheStatisticsPageDoesNotOfferStopTheLine)
 {
     const int sums = stats.FindMethod(u"SUMS");

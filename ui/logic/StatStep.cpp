@@ -13,6 +13,7 @@
 
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <charconv>
 #include <numeric>
 
@@ -239,6 +240,7 @@ void TStatStep::run(const TFilterPart &part, const QString &methodText, TContext
 {
     TStatList &stats = *ctx.stats;
     TCombsList &combs = *ctx.combs;
+    m_lastSteps = 0;
     auto log = [&ctx](const QString &text) {
         if (ctx.log && ctx.log->enabled())
             ctx.log->write(text);
@@ -351,10 +353,9 @@ void TStatStep::run(const TFilterPart &part, const QString &methodText, TContext
 
     try {
         const int rowCount = int(order.size());
-        int steps = 0;
+        int &steps = m_lastSteps;
         bool stopped = false;
         std::vector<int> selected;
-        QStringList selectedTexts;
         for (int k = 0; k < rowCount; ++k) {
             const int idx = part.BottomUp ? rowCount - 1 - k : k;
             // 7. A stop ends the step without any further filtering.
@@ -395,7 +396,6 @@ void TStatStep::run(const TFilterPart &part, const QString &methodText, TContext
                 // 9. Every matching row is selected; every row walked is a step.
                 if (RowMatches(part, row)) {
                     selected.push_back(idx);
-                    selectedTexts.append(row.ValueText);
                     log(stepText(steps + 1, row));
                 }
                 ++steps;
@@ -420,8 +420,14 @@ void TStatStep::run(const TFilterPart &part, const QString &methodText, TContext
         if (part.MultiSelect && !stopped) {
             log(keepText);
             const int64_t left = m_filter.apply(selected, deleting);
-            if (!selected.empty())
-                combs.AddFilterLog(deleting, caption, selectedTexts.join(u"; "_s), left);
+            if (!selected.empty()) {
+                // The values as the table lists the selected rows, top to bottom, whichever way it was walked.
+                std::sort(selected.begin(), selected.end());
+                QStringList texts;
+                for (int idx : selected)
+                    texts.append(rowValues[size_t(idx)].ValueText);
+                combs.AddFilterLog(deleting, caption, texts.join(u"; "_s), left);
+            }
             log(countText(left));
             if (left == 0)
                 log(Tr(u"{UNDO} Откат изменений..."));

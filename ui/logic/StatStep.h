@@ -96,6 +96,8 @@ public:
     }
     const TTimings &timings() const { return m_timings; }
     TStatStepFilter::Mode lastMode() const { return m_lastMode; }
+    // The steps the last run counted (rows applied, or rows walked with several rows selected at once).
+    int lastSteps() const { return m_lastSteps; }
     int tableComputations() const { return m_tables.computations(); }
 
 private:
@@ -104,6 +106,7 @@ private:
     TStatStepFilter m_filter;
     TTimings m_timings;
     TStatStepFilter::Mode m_lastMode = TStatStepFilter::Mode::Idle;
+    int m_lastSteps = 0;
 };
 
 // The texts of a table row as the step logs it:
