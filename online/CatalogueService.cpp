@@ -80,15 +80,22 @@ QString InstallationId()
 
 TClientIdentity LoadClientIdentity()
 {
-    const IniFile ini(GetIniFileName());
     TClientIdentity identity;
     identity.appId = QString::fromUtf16(kCatalogueAppId);
     identity.appVersion = GetProgramVersion();
-    identity.hwdId = InstallationId();
-    identity.name = ini.readString(u"USER"_s, u"Name"_s).trimmed();
-    identity.mail = ini.readString(u"USER"_s, u"Mail"_s).trimmed();
+    // The installation id is made when it is first sent: without a catalogue host nothing is.
+    if (CatalogueConfigured())
+        identity.hwdId = InstallationId();
+    LoadUserProfile(identity.name, identity.mail);
     identity.lcid = CurrentLanguageId();
     return identity;
+}
+
+void LoadUserProfile(QString &name, QString &mail)
+{
+    const IniFile ini(GetIniFileName());
+    name = ini.readString(u"USER"_s, u"Name"_s).trimmed();
+    mail = ini.readString(u"USER"_s, u"Mail"_s).trimmed();
 }
 
 void SaveUserProfile(const QString &name, const QString &mail)

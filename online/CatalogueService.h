@@ -63,12 +63,15 @@ struct TClientIdentity {
     int lcid = 0;
 };
 // The identity from the program, the settings store and "Vendra.ini"; the installation id is
-// made and stored on the first call (kept for the program's life when the store cannot be written).
+// made and stored on the first call while a catalogue host is set (kept for the program's life when
+// the store cannot be written), and left empty while none is, since nothing can be sent then.
 TClientIdentity LoadClientIdentity();
 // The installation id alone (made and stored when missing).
 QString InstallationId();
 // The user's profile in "[USER]" of "Vendra.ini".
 void SaveUserProfile(const QString &name, const QString &mail);
+// The name and e-mail of the profile alone: no installation id is made for them.
+void LoadUserProfile(QString &name, QString &mail);
 
 // Appends "appid=", "appver=", "hwdid=", "cl_name=", "cl_mail=" and "cl_lcid=" in this order; the
 // name and the mail are C-style escaped. The second form names another author (a published

@@ -220,9 +220,7 @@ void TSystemsLibrary::changed(int index)
 
 void TSystemsLibrary::refreshIdentity()
 {
-    const TClientIdentity identity = LoadClientIdentity();
-    m_userMail = identity.mail;
-    m_userName = identity.name;
+    LoadUserProfile(m_userName, m_userMail);
 }
 
 void TSystemsLibrary::clear()

@@ -332,9 +332,19 @@ void TScriptCatalogPanel::startUp()
 {
     m_cbFilter->setEnabled(true);
     m_filterLive = true;
-    // Without a catalogue host the list stays quietly empty; a load the user asks for says why.
+    // Without a catalogue host nothing is sent: the list says the catalogue is not available, and a
+    // load the user asks for says why.
     if (CatalogueConfigured())
         LoadScriptCatalog();
+    else if (m_shown)
+        showUnavailable();
+}
+
+void TScriptCatalogPanel::showUnavailable()
+{
+    TListItem item;
+    item.texts = QStringList{QString(), Tr(u"Каталог online-сценариев не доступен!")};
+    m_lvOnlineScripts->listModel()->addItem(item);
 }
 
 const tScriptInfo *TScriptCatalogPanel::selectedInfo() const
@@ -422,6 +432,8 @@ void TScriptCatalogPanel::LoadScriptCatalog()
     m_lvOnlineScripts->listModel()->clearItems();
     if (m_shown) {
         ScriptLibraryGetList(filterIndex() - 1, [this](const tScriptInfo &info) { addScriptItem(info); });
+        if (m_lvOnlineScripts->listModel()->rowCount() == 0 && !CatalogueConfigured())
+            showUnavailable();
         m_lvOnlineScripts->sort();
         if (keepId >= 0)
             selectScript(keepId);
@@ -507,6 +519,8 @@ void TScriptCatalogPanel::rateSelected(int mark)
 void TScriptCatalogPanel::PublishScript(const QStringList &lines, int lcid, int defaultLcid)
 {
     flow(u"Ошибка публикации online-сценария!\r\r%s", [&] {
+        // Nowhere to publish: say so before the user fills in the properties.
+        CatalogueUrl(LoadCatalogueSettings(), kScriptPutPath);
         const TClientIdentity identity = LoadClientIdentity();
         tScriptData record = NewScriptData(identity.name, lcid);
         if (!ShowScrPublicDialog(record, defaultLcid, true, this, ScriptLibraryCheckTitle, ScriptWireProblem))

@@ -91,6 +91,8 @@ public:
 
     // The item of a scenario: its texts, and the record it owns.
     void addScriptItem(const tScriptInfo &info);
+    // The one line of a list that cannot be loaded because no catalogue host is set.
+    void showUnavailable();
     void refreshScriptItem(int row, const tScriptInfo &info);
 
 protected:

@@ -58,7 +58,12 @@ TEST(CatalogueIdentity, InstallationIdIsRandomMadeOnceAndKeptInTheSettingsStore)
     QString first;
     {
         TempDataFolder folder;
+        // Without a catalogue host nothing is sent, so no id is made.
         folder.write(u"Vendra.ini"_s, "[USER]\r\nName=Иван\r\nMail= ivan@example.org \r\n");
+        EXPECT_TRUE(LoadClientIdentity().hwdId.isEmpty());
+        EXPECT_FALSE(folder.read(u"Vendra.frm"_s).contains("InstallationId"));
+        folder.write(u"Vendra.ini"_s,
+                     "[CATALOGUE]\r\nHost=catalogue.example\r\n[USER]\r\nName=Иван\r\nMail= ivan@example.org \r\n");
         const TClientIdentity identity = LoadClientIdentity();
         first = identity.hwdId;
         EXPECT_FALSE(QUuid::fromString(first).isNull());

@@ -139,12 +139,33 @@ TEST_F(ScriptCatalogPanelTest, WithoutACatalogueHostTheStartIsQuietAndARefreshSa
     folder.write(u"Vendra.ini"_s, "[USER]\r\nName=Я\r\n");
     panel->startUp();
     EXPECT_EQ(boxes.count(), 0);
-    EXPECT_TRUE(ids().isEmpty());
+    // The list says that the catalogue is not available, in a line that is no scenario.
+    ASSERT_EQ(ids(), QStringList{u"-1"_s});
+    EXPECT_EQ(panel->list()->listModel()->item(0).texts.value(1), u"Каталог online-сценариев не доступен!");
+    panel->list()->setSelectedRow(0);
+    EXPECT_FALSE(enabled(panel->viewAction()));
     EXPECT_TRUE(panel->filterBox()->isEnabled());
     panel->refreshAction()->trigger();
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_TRUE(boxes.last().text.startsWith(u"Ошибка загрузки каталога online-сценариев!\r\r"));
+    EXPECT_EQ(ids(), QStringList{u"-1"_s});
+
+    // Publishing says why before the properties are asked for.
+    page->scenario().AddLines({u"FULL:0#ALL| | | | | | | |первая"_s});
+    int dialogs = 0;
+    SetDialogPlayer([&](TDialogSTemplate &d) {
+        ++dialogs;
+        d.pressCancel();
+        return d.result();
+    });
+    ASSERT_TRUE(enabled(panel->uploadAction()));
+    panel->uploadAction()->trigger();
+    EXPECT_EQ(dialogs, 0);
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_TRUE(boxes.last().text.startsWith(u"Ошибка публикации online-сценария!\r\rАдрес сервера каталога не задан"));
     EXPECT_EQ(standIn.server().requestCount(), 0);
+    // Nothing was sent, so no installation id was made either.
+    EXPECT_FALSE(folder.read(u"Vendra.frm"_s).contains("InstallationId"));
 }
 
 TEST_F(ScriptCatalogPanelTest, LibrarySwitchShowsThePanelWritesItsKeyAndReloads)
