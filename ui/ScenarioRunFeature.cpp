@@ -51,7 +51,8 @@ TScenarioRunFeature::TScenarioRunFeature(TTemplateMain &window) : QObject(&windo
     host.checkStakes = [&window] { window.checkStakes(); };
     host.refreshStakes = [&window] {
         if (TStakesFeature *stakes = stakesFeature(window))
-            stakes->stakesPage()->refreshList(true, false);
+            // Stakes added in a row scroll the list to its end when the option says so.
+            stakes->stakesPage()->refreshList(true, window.options().stakesScrollEnabled);
         window.refreshStakesCount();
     };
     host.setRunning = [this](bool running) { setRunning(running); };

@@ -12,6 +12,7 @@
 #include "ui/ScenarioRunFeature.h"
 #include "ui/StakesFeature.h"
 #include "ui/StakesPage.h"
+#include "common/widgets/StringGrid.h"
 #include "ui/StatisticsPage.h"
 #include "ui/logic/DrawsArchive.h"
 
@@ -116,6 +117,15 @@ TEST(ScenarioRunFeature, ForecastStakesAndShowsItsPanels)
     EXPECT_EQ(w.panel(3), u"Ставок: 1"_s);
     EXPECT_EQ(w.panel(2), u"Строка: 1"_s);
     EXPECT_EQ(w.window->statusPanel(4)->text(), u"Ставок: 1"_s);
+    // The stakes list shows the new stakes: with the scroll option on it stands on the last row.
+    TStakesPage *stakes = w.window->findChild<TStakesPage *>();
+    ASSERT_NE(stakes, nullptr);
+    w.feature->updateActions();
+    w.feature->runAction()->trigger();
+    w.feature->updateActions();
+    w.feature->runAction()->trigger();
+    EXPECT_EQ(w.window->stakes().count(), 5); // a separator before each later run's stake
+    EXPECT_EQ(stakes->grid()->row(), stakes->grid()->rowCount() - 1);
     // Back to idle: pages and commands enabled again.
     EXPECT_TRUE(w.window->combsPage()->isEnabled());
     EXPECT_TRUE(w.feature->runAction()->isEnabled());
