@@ -1,5 +1,7 @@
 #include "common/TextCompare.h"
 
+#include "common/TextUtils.h"
+
 #include <QCollator>
 #include <QLocale>
 
@@ -50,22 +52,7 @@ bool SortTextToNumber(QStringView text, double &value)
             return false;
         buf[n++] = static_cast<char>(c);
     }
-    const char *first = buf;
-    const char *last = buf + n;
-    bool negative = false;
-    if (first < last && (*first == '+' || *first == '-')) {
-        negative = *first == '-';
-        ++first;
-    }
-    // from_chars would read "inf" and "nan" too; a number begins with a digit or the point.
-    if (first == last || !((*first >= '0' && *first <= '9') || *first == '.'))
-        return false;
-    double parsed = 0;
-    const auto [end, ec] = std::from_chars(first, last, parsed, std::chars_format::general);
-    if (ec != std::errc() || end != last)
-        return false;
-    value = negative ? -parsed : parsed;
-    return true;
+    return AsciiToFloat(buf, buf + n, value);
 }
 
 int CompareTexts(QStringView a, QStringView b)

@@ -128,6 +128,24 @@ double DotTextToFloatDef(QStringView text, double defaultValue)
     return value;
 }
 
+bool AsciiToFloat(const char *first, const char *last, double &value)
+{
+    bool negative = false;
+    if (first < last && (*first == '+' || *first == '-')) {
+        negative = *first == '-';
+        ++first;
+    }
+    // A number begins with a digit or the point.
+    if (first == last || !((*first >= '0' && *first <= '9') || *first == '.'))
+        return false;
+    double parsed = 0;
+    const auto [end, ec] = std::from_chars(first, last, parsed, std::chars_format::general);
+    if (ec != std::errc() || end != last)
+        return false;
+    value = negative ? -parsed : parsed;
+    return true;
+}
+
 QString AddWithDelimiter(const QString &left, const QString &right, QStringView delimiter)
 {
     if (left.isEmpty())

@@ -19,6 +19,9 @@ QString FloatToDotText(double value);
 // The float a text holds: digits and "-" count, ",", "." and the locale's separator are the decimal
 // separator, an exponent ("e" or "E" with an optional sign) is read, every other character is dropped.
 double DotTextToFloatDef(QStringView text, double defaultValue);
+// Reads the whole of [first, last) as a float with "." as the decimal point and an optional sign;
+// false for anything else ("inf" and "nan" are no numbers here).
+bool AsciiToFloat(const char *first, const char *last, double &value);
 
 // Left + delimiter + right when both are non-empty, else the non-empty one.
 QString AddWithDelimiter(const QString &left, const QString &right, QStringView delimiter);

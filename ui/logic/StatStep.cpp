@@ -1,5 +1,7 @@
 #include "ui/logic/StatStep.h"
 
+#include "common/TextUtils.h"
+
 #include "common/Exception.h"
 #include "common/Format.h"
 #include "common/Translate.h"
@@ -54,22 +56,7 @@ bool textToFloat(QStringView text, double &value)
 {
     QByteArray b = asciiOf(text);
     b.replace(',', '.');
-    const char *first = b.constData();
-    const char *last = first + b.size();
-    bool negative = false;
-    if (first < last && (*first == '+' || *first == '-')) {
-        negative = *first == '-';
-        ++first;
-    }
-    // A number begins with a digit or the point ("inf" and "nan" are no numbers here).
-    if (first == last || !((*first >= '0' && *first <= '9') || *first == '.'))
-        return false;
-    double parsed = 0;
-    const auto [end, ec] = std::from_chars(first, last, parsed, std::chars_format::general);
-    if (ec != std::errc() || end != last)
-        return false;
-    value = negative ? -parsed : parsed;
-    return true;
+    return AsciiToFloat(b.constData(), b.constData() + b.size(), value);
 }
 
 int64_t intOrRaise(QStringView text)
