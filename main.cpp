@@ -1,7 +1,7 @@
 #include "common/Dialogs.h"
 #include "common/OperationLog.h"
 #include "common/widgets/WidgetHooks.h"
-#include "ui/FormMain.h"
+#include "ui/window/FormMain.h"
 
 #include <QApplication>
 #include <clocale>

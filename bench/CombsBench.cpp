@@ -2,8 +2,8 @@
 // removal of the combinations of the last 100 draws, and one filter step.
 #include "lottery/stats/CustomStat.h"
 #include "lottery/stats/StatList.h"
-#include "ui/logic/CombsFilter.h"
-#include "ui/logic/CombsList.h"
+#include "app/combinations/CombsFilter.h"
+#include "app/combinations/CombsList.h"
 
 #include <benchmark/benchmark.h>
 

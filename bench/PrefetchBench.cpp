@@ -3,7 +3,7 @@
 // the seconds spent on each statistic group.
 #include "lottery/stats/CustomStat.h"
 #include "lottery/stats/StatList.h"
-#include "ui/logic/PrefetchCache.h"
+#include "app/combinations/PrefetchCache.h"
 
 #include <benchmark/benchmark.h>
 

@@ -9,13 +9,13 @@
 #include "bench/BenchData.h"
 #include "lottery/FilterItem.h"
 #include "lottery/stats/StatList.h"
-#include "ui/logic/CombsList.h"
-#include "ui/logic/FilterVariants.h"
-#include "ui/logic/ParallelWork.h"
-#include "ui/logic/ScenarioRunner.h"
-#include "ui/logic/StakesCheck.h"
-#include "ui/logic/StakesFile.h"
-#include "ui/logic/StatStepFilter.h"
+#include "app/combinations/CombsList.h"
+#include "app/scenarios/FilterVariants.h"
+#include "app/combinations/ParallelWork.h"
+#include "app/scenarios/ScenarioRunner.h"
+#include "app/stakes/StakesCheck.h"
+#include "app/stakes/StakesFile.h"
+#include "app/scenarios/StatStepFilter.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>

@@ -1,8 +1,8 @@
 // Timings of the system game over the list of every combination: the lookup of the system's lines
 // in the list, and the whole filtered game from the list's numbers to the stakes written.
 #include "bench/BenchData.h"
-#include "ui/logic/StakesFile.h"
-#include "ui/logic/SystemGame.h"
+#include "app/stakes/StakesFile.h"
+#include "app/stakes/SystemGame.h"
 
 #include <benchmark/benchmark.h>
 

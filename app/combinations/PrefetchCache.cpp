@@ -1,0 +1,371 @@
+#include "app/combinations/PrefetchCache.h"
+
+#include "common/AtomicFile.h"
+#include "common/BusyCursor.h"
+#include "common/Dialogs.h"
+#include "common/Exception.h"
+#include "common/Format.h"
+#include "common/ProgramFiles.h"
+#include "common/RegularFile.h"
+#include "lottery/Combinatorics.h"
+#include "common/Translate.h"
+#include "lottery/stats/CustomStat.h"
+#include "lottery/stats/StatList.h"
+#include "app/settings/MainOptions.h"
+#include "app/combinations/ParallelWork.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QtEndian>
+
+#include <filesystem>
+#include <system_error>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A file of the cache could not be written: the message names the file, the reason is the system's.
+class EPrefetchWriteError : public EInOutError {
+public:
+    EPrefetchWriteError(const QString &path, const QString &reason)
+        : EInOutError(FileWriteErrorText(path, reason)), m_reason(reason)
+    {
+    }
+    const QString &reason() const { return m_reason; }
+
+private:
+    QString m_reason;
+};
+
+constexpr int64_t kIdleEvery = 65536;
+
+void ensureFolder(const QString &folder)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(folder.toStdString()), ec);
+    if (ec)
+        throw EPrefetchWriteError(folder, QString::fromLocal8Bit(ec.message()));
+}
+
+void writeWhole(const QString &path, const QByteArray &data)
+{
+    try {
+        WriteFileAtomically(path, data);
+    } catch (const EFileWriteError &e) {
+        throw EPrefetchWriteError(path, e.reason());
+    }
+}
+
+bool keysBelow(const TPrefetchRec &a, const TPrefetchRec &b)
+{
+    return a.Keys < b.Keys; // key 1 first, each compared as unsigned
+}
+
+// Holds a flag set for its lifetime.
+class FlagGuard {
+public:
+    explicit FlagGuard(bool &flag) : m_flag(flag) { m_flag = true; }
+    ~FlagGuard() { m_flag = false; }
+    FlagGuard(const FlagGuard &) = delete;
+    FlagGuard &operator=(const FlagGuard &) = delete;
+
+private:
+    bool &m_flag;
+};
+
+} // namespace
+
+QString PrefetchFolder()
+{
+    return GetProgramFolder() + u"Prefetchs/"_s;
+}
+
+QString PrefetchFileName(const TStatMethod &method)
+{
+    const QString baseName = QFileInfo(GetProgramBasePath()).fileName();
+    return PrefetchFolder() + baseName + u'_' + method.MethodCode() + u".dfc"_s;
+}
+
+bool MethodHasPrefetch(const TStatMethod &method)
+{
+    return method.StatClass && method.StatClass->Available() && method.StatClass->HasKindN();
+}
+
+namespace {
+
+TStatPrefetch prefetchOf(TStatDrawArray &values)
+{
+    SortStatValues(values);
+    const TStatValuesSummary summary = StatValuesSummary(values);
+    TStatPrefetch prefetch;
+    prefetch.records.reserve(size_t(values.size()));
+    for (const TStatValueRec &v : values)
+        prefetch.records.push_back(StatValueToPrefetch(v));
+    prefetch.minCount = summary.MinCount;
+    prefetch.maxCount = summary.MaxCount;
+    return prefetch;
+}
+
+} // namespace
+
+TStatPrefetch ComputePrefetch(TCustomStat &stat, const std::function<void()> &idle)
+{
+    TStatDrawArray values;
+    TComb comb;
+    int64_t done = 0;
+    // Every combination of the full set in ascending order, as the generated list holds them.
+    for (int a = 1; a <= kMaxNumber - 5; ++a) {
+        comb[0] = uint8_t(a);
+        for (int b = a + 1; b <= kMaxNumber - 4; ++b) {
+            comb[1] = uint8_t(b);
+            for (int c = b + 1; c <= kMaxNumber - 3; ++c) {
+                comb[2] = uint8_t(c);
+                for (int d = c + 1; d <= kMaxNumber - 2; ++d) {
+                    comb[3] = uint8_t(d);
+                    for (int e = d + 1; e <= kMaxNumber - 1; ++e) {
+                        comb[4] = uint8_t(e);
+                        for (int f = e + 1; f <= kMaxNumber; ++f) {
+                            comb[5] = uint8_t(f);
+                            stat.ValuesOfComb(comb, values);
+                            if (++done % kIdleEvery == 0 && idle)
+                                idle();
+                        }
+                    }
+                }
+            }
+        }
+    }
+    return prefetchOf(values);
+}
+
+
+TStatPrefetch ComputePrefetchParallel(const TStatMethod &method, const TStatList &list,
+                                      const std::function<void()> &idle)
+{
+    // The tasks: every pair of first numbers that leaves room for four more.
+    std::vector<std::pair<uint8_t, uint8_t>> prefixes;
+    for (int a = 1; a <= kMaxNumber - 5; ++a)
+        for (int b = a + 1; b <= kMaxNumber - 4; ++b)
+            prefixes.push_back({uint8_t(a), uint8_t(b)});
+    struct Worker {
+        std::unique_ptr<TCustomStat> stat;
+        TStatDrawArray values;
+    };
+    std::vector<Worker> workers(size_t(ParallelWork::workerCount()));
+    for (Worker &w : workers) {
+        w.stat = method.CreateStat(list);
+        if (!w.stat)
+            throw Exception(Format(u"Метод \"%s\" недоступен!", {method.MethodCode()}));
+    }
+    ParallelWork::run(
+        int(prefixes.size()),
+        [&](int task, int wi) {
+            Worker &w = workers[size_t(wi)];
+            TComb comb;
+            comb[0] = prefixes[size_t(task)].first;
+            comb[1] = prefixes[size_t(task)].second;
+            for (int c = comb[1] + 1; c <= kMaxNumber - 3; ++c) {
+                comb[2] = uint8_t(c);
+                for (int d = c + 1; d <= kMaxNumber - 2; ++d) {
+                    comb[3] = uint8_t(d);
+                    for (int e = d + 1; e <= kMaxNumber - 1; ++e) {
+                        comb[4] = uint8_t(e);
+                        for (int f = e + 1; f <= kMaxNumber; ++f) {
+                            comb[5] = uint8_t(f);
+                            w.stat->ValuesOfComb(comb, w.values);
+                        }
+                    }
+                }
+            }
+        },
+        idle);
+    // The counts of every worker added up by the values' keys.
+    TStatDrawArray total = std::move(workers.front().values);
+    for (size_t i = 1; i < workers.size(); ++i)
+        for (const TStatValueRec &v : workers[i].values)
+            AddStatValue(total, v, false);
+    return prefetchOf(total);
+}
+
+QByteArray EncodePrefetch(const TStatPrefetch &prefetch)
+{
+    QByteArray bytes((qsizetype(prefetch.records.size()) + 1) * kPrefetchRecSize, '\0');
+    auto *out = reinterpret_cast<uint8_t *>(bytes.data());
+    for (const TPrefetchRec &r : prefetch.records) {
+        WritePrefetchRec(r, out);
+        out += kPrefetchRecSize;
+    }
+    qToLittleEndian<int32_t>(prefetch.minCount, out);
+    qToLittleEndian<int32_t>(prefetch.maxCount, out + 4);
+    qToLittleEndian<int32_t>(0, out + 8);
+    return bytes;
+}
+
+bool DecodePrefetch(const QByteArray &bytes, TStatPrefetch &prefetch)
+{
+    if (bytes.size() < kPrefetchRecSize || bytes.size() % kPrefetchRecSize != 0)
+        return false;
+    const auto *in = reinterpret_cast<const uint8_t *>(bytes.constData());
+    const qsizetype n = bytes.size() / kPrefetchRecSize - 1;
+    const uint8_t *trailer = in + n * kPrefetchRecSize;
+    const int32_t minCount = qFromLittleEndian<int32_t>(trailer);
+    const int32_t maxCount = qFromLittleEndian<int32_t>(trailer + 4);
+    if (qFromLittleEndian<int32_t>(trailer + 8) != 0)
+        return false;
+
+    TStatPrefetch p;
+    p.records.reserve(size_t(n));
+    for (qsizetype i = 0; i < n; ++i) {
+        const TPrefetchRec r = ReadPrefetchRec(in + i * kPrefetchRecSize);
+        if (r.Count < 0 || (!p.records.empty() && !keysBelow(p.records.back(), r)))
+            return false;
+        p.minCount = std::min(p.minCount, r.Count);
+        p.maxCount = std::max(p.maxCount, r.Count);
+        p.records.push_back(r);
+    }
+    // The trailer is the summary of the records (2147483647 and 0 for none).
+    if (p.minCount != minCount || p.maxCount != maxCount)
+        return false;
+    prefetch = std::move(p);
+    return true;
+}
+
+bool ReadPrefetchFile(const QString &fileName, TStatPrefetch &prefetch)
+{
+    QByteArray bytes;
+    try {
+        if (!ReadRegularFile(fileName, FileBounds::kPrefetch, bytes))
+            return false;
+    } catch (const EFileReadError &) {
+        return false; // built anew; the build reports what stands in the way
+    }
+    return DecodePrefetch(bytes, prefetch);
+}
+
+int64_t PrefetchTotal(const TStatPrefetch &prefetch)
+{
+    int64_t total = 0;
+    for (const TPrefetchRec &r : prefetch.records)
+        total += r.Count;
+    return total;
+}
+
+int64_t ExpectedPrefetchTotal(const TStatMethod &method, const TStatList &list)
+{
+    const std::unique_ptr<TCustomStat> stat = method.CreateStat(list);
+    return stat ? int64_t(stat->ValuesPerComb()) * CombinationCount(kMaxNumber, kMainCount) : 0;
+}
+
+// ---- The cache ----
+
+TPrefetchCache::TPrefetchCache(const TStatList &list, const MainOptions &options)
+    : m_list(list), m_options(options), m_idle(&ProcessMessages)
+{
+}
+
+bool TPrefetchCache::readSoundFile(const TStatMethod &method, TStatPrefetch &prefetch) const
+{
+    TStatPrefetch read;
+    if (!ReadPrefetchFile(PrefetchFileName(method), read))
+        return false;
+    const int64_t expected = ExpectedPrefetchTotal(method, m_list);
+    const int64_t total = PrefetchTotal(read);
+    // A distribution over all combinations counts every one of them: a file whose counts add up to
+    // anything else was damaged (or cut short) and would give wrong norms.
+    if (expected > 0 && total != expected)
+        return false;
+    prefetch = std::move(read);
+    return true;
+}
+
+TStatPrefetch TPrefetchCache::CreatePrefetchFile(const TStatMethod &method)
+{
+    BusySection busy;
+    const QString fileName = PrefetchFileName(method);
+    SetStatusText(Format(u"Создание файла предварительной выборки %s...", {QFileInfo(fileName).fileName()}));
+    const std::unique_ptr<TCustomStat> stat = method.CreateStat(m_list);
+    if (!stat)
+        throw Exception(Format(u"Метод \"%s\" недоступен!", {method.MethodCode()}));
+    ensureFolder(PrefetchFolder());
+
+    TStatPrefetch prefetch;
+    {
+        FlagGuard building(m_busy);
+        prefetch = ComputePrefetchParallel(method, m_list, m_idle);
+    }
+    writeWhole(fileName, EncodePrefetch(prefetch));
+    ++m_built;
+    return prefetch;
+}
+
+bool TPrefetchCache::OpenPrefetchFile(const TStatMethod &method, TStatPrefetch &prefetch)
+{
+    if (!m_options.prefetchsEnabled || !MethodHasPrefetch(method))
+        return false;
+    const QString fileName = PrefetchFileName(method);
+    if (readSoundFile(method, prefetch))
+        return true;
+    // Asked again from a window message while a file is being built: no second build inside the first.
+    if (m_busy)
+        return false;
+    try {
+        prefetch = CreatePrefetchFile(method);
+        return true;
+    } catch (const EPrefetchWriteError &e) {
+        ShowErrorBox(Format(u"Ошибка открытия файла данных для полного набора вариантов!\r\rИмя файла: %s\r\r%s",
+                            {fileName, e.reason()}));
+    } catch (const Exception &e) {
+        ShowErrorBox(Format(u"Ошибка открытия файла данных для полного набора вариантов!\r\rИмя файла: %s\r\r%s",
+                            {fileName, e.message()}));
+    } catch (const std::exception &e) {
+        ShowErrorBox(Format(u"Ошибка открытия файла данных для полного набора вариантов!\r\rИмя файла: %s\r\r%s",
+                            {fileName, QString::fromLocal8Bit(e.what())}));
+    }
+    return false;
+}
+
+void TPrefetchCache::RebuildPrefetchFiles(bool force, uint32_t groups)
+{
+    if (m_busy)
+        return;
+    if (!force && !m_options.prefetchsEnabled) {
+        // Not rebuilt now, the files of the changed groups would keep the old settings' distributions
+        // and give wrong norms once the option is on: they go, and are built when next needed.
+        for (int i = 0; groups != 0 && i < m_list.MethodCount(); ++i) {
+            const TStatMethod &method = m_list.GetMethod(i);
+            if (MethodHasPrefetch(method) && (groups & StatGroupBit(method.StatClass->Group)) != 0)
+                QFile::remove(PrefetchFileName(method));
+        }
+        return;
+    }
+    const QString text = Tr(u"Создание файлов для полного набора комбинаций...");
+    BusySection busy;
+    struct Release {
+        const TPrefetchProgress &progress;
+        bool shown = false;
+        ~Release()
+        {
+            SetStatusText({});
+            if (shown && progress.close)
+                progress.close();
+        }
+    } release{m_progress};
+
+    const int count = m_list.MethodCount();
+    if (m_progress.show)
+        m_progress.show(text, count);
+    release.shown = true;
+    SetStatusText(text);
+    for (int i = 0; i < count; ++i) {
+        const TStatMethod &method = m_list.GetMethod(i);
+        if (MethodHasPrefetch(method)) {
+            TStatPrefetch existing;
+            const bool present = readSoundFile(method, existing);
+            if (!present || (groups & StatGroupBit(method.StatClass->Group)) != 0)
+                CreatePrefetchFile(method);
+        }
+        if (m_progress.step)
+            m_progress.step();
+    }
+}

@@ -1,0 +1,251 @@
+#include "app/draws/DrawsCsv.h"
+
+#include "common/AtomicFile.h"
+#include "common/Cp1251.h"
+#include "common/Exception.h"
+#include "common/Format.h"
+#include "common/RegularFile.h"
+#include "common/TextUtils.h"
+#include "common/Translate.h"
+#include "lottery/DrawTexts.h"
+#include "app/draws/DrawsArchive.h"
+#include "app/draws/ResultsSiteDates.h"
+
+#include <QFile>
+#include <QSet>
+#include <algorithm>
+#include <limits>
+#include <unordered_set>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kFullFields = 10; // number, date, 6 main, 2 supplementary
+constexpr int kShortFields = 9; // date, 6 main, 2 supplementary
+
+// A number field; anything but a number of a byte's range reads as 0, which no draw accepts.
+uint8_t numberField(const QString &text)
+{
+    const int value = TextToIntZero(text);
+    return value < 0 || value > 255 ? 0 : static_cast<uint8_t>(value);
+}
+
+// An empty date (not known) or one in the game's form.
+bool isDrawDate(const QString &text)
+{
+    if (text.isEmpty())
+        return true;
+    if (text.size() > kDrawDateMaxLen)
+        return false;
+    try {
+        ParseResultsDate(text);
+        return true;
+    } catch (const Exception &) {
+        return false;
+    }
+}
+
+// The date and the eight numbers: two draws with the same key are the same draw.
+QString contentKey(const TDrawRec &draw)
+{
+    QString key = draw.dateText();
+    for (uint8_t n : draw.main)
+        key += u';' + QString::number(n);
+    for (uint8_t n : draw.extra)
+        key += u';' + QString::number(n);
+    return key;
+}
+
+} // namespace
+
+QStringList SplitCsvFields(QStringView line)
+{
+    QStringList fields;
+    qsizetype i = 0;
+    const qsizetype n = line.size();
+    while (true) {
+        QString field;
+        qsizetype j = i;
+        while (j < n && line[j] != u';' && line[j] <= u' ')
+            ++j;
+        if (j < n && line[j] == u'"') {
+            // Quoted: up to the closing quote; whatever follows it up to the separator is kept too.
+            ++j;
+            while (j < n) {
+                if (line[j] == u'"') {
+                    if (j + 1 < n && line[j + 1] == u'"') {
+                        field += u'"';
+                        j += 2;
+                        continue;
+                    }
+                    ++j;
+                    break;
+                }
+                field += line[j++];
+            }
+            const qsizetype end = line.indexOf(u';', j);
+            field += TrimControl(line.mid(j, (end < 0 ? n : end) - j));
+            i = end < 0 ? n : end;
+        } else {
+            const qsizetype end = line.indexOf(u';', i);
+            field = TrimControl(line.mid(i, (end < 0 ? n : end) - i));
+            i = end < 0 ? n : end;
+        }
+        fields.append(field);
+        if (i >= n)
+            break;
+        ++i; // past the separator; a line ending with ";" has an empty last field
+        if (i == n) {
+            fields.append(QString());
+            break;
+        }
+    }
+    return fields;
+}
+
+QString QuoteCsvField(QStringView text)
+{
+    QString quoted = text.toString();
+    quoted.replace(u"\""_s, u"\"\""_s);
+    return u'"' + quoted + u'"';
+}
+
+QString DrawToCsvLine(const TDrawRec &draw)
+{
+    QString line = QString::number(draw.number) + u';' + QuoteCsvField(draw.dateText());
+    for (uint8_t n : draw.main)
+        line += u';' + QString::number(n);
+    for (uint8_t n : draw.extra)
+        line += u';' + QString::number(n);
+    return line;
+}
+
+QByteArray DrawsToCsv(const TDrawsArray &draws)
+{
+    QString text;
+    text.reserve(static_cast<qsizetype>(draws.size()) * 40);
+    for (const TDrawRec &draw : draws)
+        text += DrawToCsvLine(draw) + u"\r\n"_s;
+    return EncodeTextFileCp1251(text);
+}
+
+TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored)
+{
+    TCsvImportResult result;
+    std::unordered_set<int32_t> numbers;
+    QSet<QString> contents;
+    int32_t highest = 0;
+    for (const TDrawRec &draw : stored) {
+        numbers.insert(draw.number);
+        contents.insert(contentKey(draw));
+        highest = std::max(highest, draw.number);
+    }
+
+    auto reject = [&result](int line, const QString &reason) {
+        ++result.badLines;
+        if (static_cast<int>(result.problems.size()) < kMaxCsvProblems)
+            result.problems.push_back({line, reason});
+    };
+
+    int lineNumber = 0;
+    for (QStringView line : text.split(u'\n')) {
+        ++lineNumber;
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        if (TrimControl(line).isEmpty())
+            continue;
+        const QStringList fields = SplitCsvFields(line);
+        const int count = static_cast<int>(fields.size());
+        if (count != kFullFields && count != kShortFields) {
+            reject(lineNumber, Format(u"полей: %d (ожидается 10 или 9)", {count}));
+            continue;
+        }
+        const bool full = count == kFullFields;
+        const int first = full ? 1 : 0; // index of the date field
+        TDrawRec draw;
+        if (full) {
+            draw.number = TextToIntZero(fields[0]);
+        } else if (highest < std::numeric_limits<int32_t>::max()) {
+            draw.number = highest + 1;
+        }
+        const QString date = fields[first];
+        for (int i = 0; i < kMainCount; ++i)
+            draw.main[static_cast<size_t>(i)] = numberField(fields[first + 1 + i]);
+        for (int i = 0; i < kExtraCount; ++i)
+            draw.extra[static_cast<size_t>(i)] = numberField(fields[first + 1 + kMainCount + i]);
+        draw.setDateText(date);
+
+        const QString problem = DrawRecordProblem(draw);
+        if (!problem.isEmpty()) {
+            reject(lineNumber, Format(u"некорректные данные тиража (%s)", {problem}));
+            continue;
+        }
+        if (!isDrawDate(date)) {
+            reject(lineNumber, Format(u"некорректная дата тиража \"%s\"", {date}));
+            continue;
+        }
+        const QString key = contentKey(draw);
+        if (numbers.count(draw.number) > 0 || (!full && contents.contains(key))) {
+            ++result.duplicates;
+            continue;
+        }
+        numbers.insert(draw.number);
+        contents.insert(key);
+        highest = std::max(highest, draw.number);
+        result.added.push_back(draw);
+    }
+    return result;
+}
+
+void MergeImportedDraws(TDrawsArray &draws, const TDrawsArray &added)
+{
+    TDrawsArchive merged;
+    merged.draws() = draws;
+    merged.insertInOrder(added);
+    draws.swap(merged.draws());
+}
+
+TCsvImportResult ImportDrawsCsv(TDrawsArchive &archive, const QString &fileName)
+{
+    const QByteArray bytes = ReadRegularFile(fileName, kMaxDrawsCsvSize);
+
+    TCsvImportResult result = ParseDrawsCsv(DecodeTextFile(bytes), archive.draws());
+    if (result.added.empty())
+        return result;
+
+    // The array is changed in place (others hold references to it) and put back when the file
+    // cannot be written, so that memory and file never part.
+    const TDrawsArray backup = archive.draws();
+    archive.insertInOrder(result.added);
+    try {
+        archive.save();
+    } catch (...) {
+        archive.draws() = backup;
+        archive.touch();
+        throw;
+    }
+    return result;
+}
+
+void ExportDrawsCsv(const TDrawsArray &draws, const QString &fileName)
+{
+    WriteFileAtomically(fileName, DrawsToCsv(draws));
+}
+
+QString CsvImportReport(const TCsvImportResult &result, const QString &fileName)
+{
+    if (result.duplicates == 0 && result.badLines == 0 && !result.added.empty())
+        return {};
+    QString text = Format(u"Импорт тиражей из файла \"%s\":\rдобавлено тиражей: %d\rуже есть в архиве: %d\r"
+                          u"пропущено строк с ошибками: %d",
+                          {fileName, static_cast<int>(result.added.size()), result.duplicates, result.badLines});
+    if (!result.problems.empty()) {
+        text += u"\r"_s;
+        for (const TCsvLineProblem &p : result.problems)
+            text += Format(u"\rстрока %d: %s", {p.line, p.reason});
+        if (result.badLines > static_cast<int>(result.problems.size()))
+            text += u"\r..."_s;
+    }
+    return text;
+}

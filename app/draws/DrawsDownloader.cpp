@@ -1,0 +1,195 @@
+#include "app/draws/DrawsDownloader.h"
+
+#include "common/BusyCursor.h"
+#include "common/Dialogs.h"
+#include "common/Exception.h"
+#include "common/Format.h"
+#include "common/IniFile.h"
+#include "common/Translate.h"
+#include "lottery/DrawDates.h"
+#include "app/draws/DrawsArchive.h"
+#include "app/draws/ResultsPageParser.h"
+#include "app/draws/ResultsSiteDates.h"
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kConnectTimeoutMs = 5000;
+constexpr int kReadTimeoutMs = 10000;
+// However steadily a server sends, one month's page comes within this time or the month fails.
+constexpr int kMonthDeadlineMs = 120000;
+// Draw dates may be a day ahead of the local date across time zones, never more.
+constexpr int kDateToleranceDays = 1;
+constexpr char kPageAccept[] = "text/html,application/xhtml+xml,application/xml;q=0.9,image/webp,*/*;q=0.8";
+
+int nextMonth(int yearMonth)
+{
+    return yearMonth % 100 < 12 ? yearMonth + 1 : (yearMonth / 100 + 1) * 100 + 1;
+}
+
+} // namespace
+
+TDownloadSettings LoadDownloadSettings(const QString &iniFileName)
+{
+    const IniFile ini(iniFileName);
+    TDownloadSettings settings;
+    settings.resultsHost = ini.readString(u"DOWNLOAD"_s, u"ResultsHost"_s, settings.resultsHost).trimmed();
+    settings.caFile = ini.readString(u"DOWNLOAD"_s, u"CaFile"_s).trimmed();
+    return settings;
+}
+
+QString ResultsPageUrl(const QString &resultsHost, int yearMonth)
+{
+    if (!IsValidHostAndPort(resultsHost))
+        throw Exception(Format(u"Некорректное имя сервера результатов: \"%s\" (ключ ResultsHost раздела DOWNLOAD "
+                               u"файла Vendra.ini).",
+                               {resultsHost}));
+    return u"https://"_s + resultsHost + Format(u"/vendra/results/%s", {ResultsArchiveMonthKey(yearMonth)});
+}
+
+TDrawsDownloader::TDrawsDownloader(TDrawsArchive &archive, TProxy &proxy, IProxyCandidateSource &candidates,
+                                   TDownloadSettings settings, QString iniFileName)
+    : m_archive(archive), m_proxy(proxy), m_proxyManager(proxy, candidates), m_settings(std::move(settings)),
+      m_iniFileName(std::move(iniFileName)), m_today(&TodayDate)
+{
+    m_client.setConnectTimeout(kConnectTimeoutMs);
+    m_client.setReadTimeout(kReadTimeoutMs);
+    m_client.setTotalTimeout(kMonthDeadlineMs);
+    m_client.setFollowRedirects(true);
+    m_client.setAccept(kPageAccept);
+    m_client.setCaFile(m_settings.caFile);
+    m_saveArchive = [this] { m_archive.save(); };
+}
+
+void TDrawsDownloader::setWaitTextSink(std::function<void(const QString &)> sink)
+{
+    m_proxyManager.setWaitTextSink(std::move(sink));
+}
+
+QString TDrawsDownloader::HttpGetText(const QString &url, bool decodeUtf8)
+{
+    // A proxy that cannot be set up fails the request: an empty page would pass the month over.
+    if (!m_proxyManager.SetupProxy(m_client, url, m_attempt))
+        throw Exception(m_proxyManager.lastError());
+    const QByteArray bytes = m_httpGet ? m_httpGet(url) : m_client.get(url);
+    return decodeUtf8 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+}
+
+int TDrawsDownloader::DownloadMonth(int yearMonth, int dateLimit)
+{
+    const QString key = ResultsArchiveMonthKey(yearMonth);
+    SetStatusText(Format(u"Загрузка тиражей за %s...", {key}));
+    const QString page = HttpGetText(ResultsPageUrl(m_settings.resultsHost, yearMonth), true);
+    const TDrawsArray draws = ParseResultsPage(page, dateLimit);
+    // A draw from the future is a wrong page: stored, it would make every later download start after
+    // it and pass over the real draws.
+    const int latest = DateToYMD(m_today() + kDateToleranceDays);
+    for (const TDrawRec &draw : draws)
+        if (DrawDateYMD({draw}, 0, 0) > latest)
+            throw Exception(Format(u"Тираж %d на странице результатов датирован будущим числом (%s).",
+                                   {draw.number, draw.dateText()}));
+    // The numbers rise from the newest stored draw on, or nothing of the month is taken.
+    const QString problem = RisingDrawsProblem(m_archive.draws(), draws);
+    if (!problem.isEmpty())
+        throw Exception(Tr(u"Страница результатов содержит некорректные данные: ") + problem);
+    SetStatusText(Tr(u"Сохранение файла тиражей..."));
+    m_archive.appendAll(draws);
+    return static_cast<int>(draws.size());
+}
+
+bool TDrawsDownloader::askRetry(const QString &error)
+{
+    const QString question = Format(u"Ошибка загрузки архива тиражей с сайта: \"%s\"\r\rПовторить попытку?", {error});
+    if (m_batch) {
+        StderrMessageSink().show(ErrorCaption(), question, MB_YESNO | MB_ICONERROR);
+        std::fprintf(stderr, "%s\n", qPrintable(Tr(u"Повторная попытка отклонена: в пакетном режиме загрузка "
+                                                 u"не повторяется.")));
+        std::fflush(stderr);
+        return false;
+    }
+    return AskYesNo(ErrorCaption(), question) == IDYES;
+}
+
+bool TDrawsDownloader::newestDateKnown()
+{
+    if (m_archive.draws().empty())
+        return true;
+    const TDrawRec &newest = m_archive.draws().back();
+    TDateTime date = 0;
+    try {
+        date = TextToDrawDate(newest.dateText());
+    } catch (const Exception &) {
+    }
+    if (date > 0)
+        return true;
+    // Without the newest draw's date the download would start in December 2001 and append every
+    // draw of the site again.
+    m_result.ok = false;
+    m_result.error = Format(u"Не удалось определить дату последнего тиража архива (тираж № %d, дата \"%s\"), "
+                            u"поэтому неизвестно, с какого месяца загружать новые тиражи.\r\r"
+                            u"Исправьте дату этого тиража и повторите загрузку.",
+                            {newest.number, newest.dateText()});
+    if (m_batch)
+        StderrMessageSink().show(ErrorCaption(), m_result.error, MB_OK | MB_ICONERROR);
+    else
+        ShowErrorBox(m_result.error);
+    return false;
+}
+
+int TDrawsDownloader::DownloadDraws()
+{
+    m_result = {};
+    m_attempt = 1;
+    int total = 0;
+    if (!newestDateKnown())
+        return 0;
+    bool unsaved = false; // draws appended whose save failed: written with the next save
+    int month = DrawDateYMD(m_archive.draws(), 0, 1) / 100;
+    try {
+        do {
+            try {
+                const int added = DownloadMonth(month, DrawDateYMD(m_archive.draws(), 0, 1));
+                total += added;
+                if (added > 0)
+                    unsaved = true;
+                if (!m_proxy.saved)
+                    SaveProxySettings(m_proxy, false, m_iniFileName);
+                if (unsaved) {
+                    m_saveArchive();
+                    unsaved = false;
+                    if (m_refreshViews)
+                        m_refreshViews();
+                }
+                month = nextMonth(month);
+            } catch (const Exception &e) {
+                ++m_attempt;
+                if (m_proxyManager.NextProxyCandidate())
+                    continue;
+                if (askRetry(e.message()))
+                    continue;
+                m_result.ok = false;
+                m_result.error = e.message();
+                break;
+            }
+        } while (DateToYMD(m_today()) / 100 >= month);
+    } catch (...) {
+        m_proxyManager.freeCandidates();
+        m_result.total = total;
+        throw;
+    }
+    m_proxyManager.freeCandidates();
+    m_result.total = total;
+    return total;
+}
+
+TDownloadResult TDrawsDownloader::run()
+{
+    BusySection busy;
+    SetStatusText(Tr(u"Загрузка архива тиражей..."));
+    DownloadDraws();
+    SetStatusText(QString());
+    return m_result;
+}

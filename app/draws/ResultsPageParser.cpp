@@ -1,0 +1,85 @@
+#include "app/draws/ResultsPageParser.h"
+
+#include "common/Exception.h"
+#include "common/Format.h"
+#include "common/TextUtils.h"
+#include "common/Translate.h"
+#include "lottery/DrawDates.h"
+#include "app/draws/ResultsSiteDates.h"
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kDrawsPast = u"\"drawsPast\""_s;
+const QString kDrawNo = u"\"drawNo\""_s;
+const QString kDrawDate = u"\"drawDate\":\""_s;
+const QString kNumberSets = u"\"numberSets\":["_s;
+const QString kDivisions = u",\"divisions\":"_s;
+const QString kMainSet = u"\"name\":\"Main numbers\""_s;
+const QString kExtraSet = u"\"name\":\"Supplementary\""_s;
+const QString kNumber = u"\"number\":"_s;
+
+[[noreturn]] void badItem(int number, const QString &problem)
+{
+    throw Exception(Format(u"Тираж %d на странице результатов содержит некорректные данные: %s.", {number, problem}));
+}
+
+// The draw of one item (the text after its "drawNo" key); the date as yyyymmdd.
+TDrawRec parseItem(const QString &item, int &ymd)
+{
+    TDrawRec draw;
+    draw.number = TextToIntZero(ExtractBetween(item, u":", u","));
+
+    const QString dateText = ExtractBetween(item, kDrawDate, u"T");
+    ymd = 0;
+    try {
+        ymd = YearMonthNumber(dateText);
+    } catch (const EConvertError &) {
+    }
+    const TDateTime date = dateText.size() == 10 ? YMDToDate(ymd) : 0;
+    if (date <= 0)
+        badItem(draw.number, Format(u"дата тиража \"%s\"", {dateText}));
+    draw.setDateText(FormatResultsDate(date));
+
+    const QString sets = ExtractBetween(item, kNumberSets, kDivisions, ExtractMode::Rest) + kDivisions;
+    QString mainPart = ExtractBetween(sets, kMainSet, kExtraSet);
+    for (uint8_t &n : draw.main)
+        n = static_cast<uint8_t>(std::clamp(TextToIntZero(CutBetween(mainPart, kNumber, u",")), 0, 255));
+    QString extraPart = ExtractBetween(sets, kExtraSet, u"\"divisions\"");
+    for (uint8_t &n : draw.extra)
+        n = static_cast<uint8_t>(std::clamp(TextToIntZero(CutBetween(extraPart, kNumber, u",")), 0, 255));
+    return draw;
+}
+
+} // namespace
+
+TDrawsArray ParseResultsPage(const QString &page, int dateLimit)
+{
+    // A page without the list is a failed fetch, never an empty month: the next download starts
+    // after the newest stored draw, so a month passed over here would never be fetched again.
+    if (!page.contains(kDrawsPast, Qt::CaseInsensitive))
+        throw Exception(Tr(u"На странице результатов нет списка тиражей (\"drawsPast\")."));
+    QString section = ExtractBetween(page, kDrawsPast, u"}},", ExtractMode::Raise);
+
+    TDrawsArray newestFirst;
+    int previous = 0;
+    while (section.contains(kDrawNo, Qt::CaseInsensitive)) {
+        const QString item = CutItemAfterKey(section, kDrawNo);
+        const int number = TextToIntZero(ExtractBetween(item, u":", u","));
+        if (number == previous)
+            continue;
+        int ymd = 0;
+        const TDrawRec draw = parseItem(item, ymd);
+        if (ymd < dateLimit)
+            continue;
+        const QString problem = DrawRecordProblem(draw);
+        if (!problem.isEmpty())
+            badItem(draw.number, problem);
+        newestFirst.push_back(draw);
+        previous = number;
+    }
+    return TDrawsArray(newestFirst.rbegin(), newestFirst.rend());
+}

@@ -1,0 +1,867 @@
+#include "app/scenarios/StatStepFilter.h"
+
+#include "common/Exception.h"
+#include "common/Format.h"
+#include "lottery/stats/CustomStat.h"
+#include "lottery/stats/StatList.h"
+#include "lottery/stats/StatMethod.h"
+#include "app/combinations/CombsList.h"
+#include "app/combinations/ParallelWork.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cstring>
+#include <unordered_map>
+
+namespace {
+
+constexpr int64_t kChunk = int64_t(1) << 16;
+constexpr uint16_t kNone = 0xFFFF;
+constexpr size_t kMaxMaskCandidates = 64;
+constexpr size_t kMaxIndexCandidates = kNone; // candidates 0..65534 fit a 16-bit index
+// Distinct masks counted per worker and in all; beyond that every row is counted over the list.
+constexpr size_t kMaxClassesPerWorker = size_t(1) << 16;
+constexpr size_t kMaxClasses = size_t(1) << 17;
+// Per-worker counters sit apart, so that no two workers write into one cache line.
+constexpr size_t kPad = 16;
+
+int chunkCount(int64_t n)
+{
+    return int((n + kChunk - 1) / kChunk);
+}
+
+struct ChunkRange {
+    int64_t begin;
+    int64_t end;
+};
+
+ChunkRange chunkRange(int chunk, int64_t n)
+{
+    const int64_t b = int64_t(chunk) * kChunk;
+    return {b, std::min(n, b + kChunk)};
+}
+
+// Values of the step's buffer, which may be the undo copy's storage: read and written byte-wise.
+template <class T> inline T loadAt(const uint8_t *p, int64_t i)
+{
+    T v;
+    std::memcpy(&v, p + size_t(i) * sizeof(T), sizeof(T));
+    return v;
+}
+template <class T> inline void storeAt(uint8_t *p, int64_t i, T v)
+{
+    std::memcpy(p + size_t(i) * sizeof(T), &v, sizeof(T));
+}
+
+// Calls f with a value of the unsigned type that is width bytes wide.
+template <class F> void withWidth(int width, F &&f)
+{
+    switch (width) {
+    case 1: f(uint8_t{}); break;
+    case 2: f(uint16_t{}); break;
+    case 4: f(uint32_t{}); break;
+    default: f(uint64_t{}); break;
+    }
+}
+
+// A combination survives the rows applied so far: none of the deleted candidates, all of the required
+// ones, and one of any-of when it is set.
+inline bool survives(uint64_t mask, uint64_t deleted, uint64_t required, uint64_t anyOf)
+{
+    return (mask & deleted) == 0 && (mask & required) == required && (anyOf == 0 || (mask & anyOf) != 0);
+}
+
+// How many combinations have each mask: a table for masks of up to 16 bits, else an open-addressing
+// table that gives up beyond its capacity.
+class MaskCounter {
+public:
+    void reset(int bits)
+    {
+        m_overflow = false;
+        m_used = 0;
+        m_keys.clear();
+        m_counts.clear();
+        if (bits <= 16) {
+            m_direct.assign(size_t(1) << std::max(bits, 0), 0);
+        } else {
+            m_direct.clear();
+            grow(1024);
+        }
+    }
+    void add(uint64_t mask)
+    {
+        if (!m_direct.empty()) {
+            ++m_direct[size_t(mask)];
+            return;
+        }
+        if (m_overflow)
+            return;
+        const size_t cap = m_keys.size() - 1;
+        for (size_t i = slotOf(mask, cap);; i = (i + 1) & cap) {
+            if (m_keys[i] == mask) {
+                ++m_counts[i];
+                return;
+            }
+            if (m_keys[i] == kEmpty) {
+                if (m_used >= kMaxClassesPerWorker) {
+                    m_overflow = true;
+                    return;
+                }
+                m_keys[i] = mask;
+                m_counts[i] = 1;
+                if (++m_used * 2 > m_keys.size())
+                    grow(m_keys.size() * 2);
+                return;
+            }
+        }
+    }
+    bool overflow() const { return m_overflow; }
+    template <class F> void forEach(F &&f) const
+    {
+        for (size_t m = 0; m < m_direct.size(); ++m)
+            if (m_direct[m] != 0)
+                f(uint64_t(m), m_direct[m]);
+        for (size_t i = 0; i < m_keys.size(); ++i)
+            if (m_keys[i] != kEmpty)
+                f(m_keys[i], m_counts[i]);
+    }
+
+private:
+    // The one mask that cannot be a key (every one of 64 candidates) is counted apart by the caller.
+    static constexpr uint64_t kEmpty = ~uint64_t(0);
+
+    static size_t slotOf(uint64_t mask, size_t cap) { return size_t((mask * 0x9E3779B97F4A7C15ull) >> 24) & cap; }
+    void grow(size_t size)
+    {
+        std::vector<uint64_t> keys(size, kEmpty);
+        std::vector<int64_t> counts(size, 0);
+        for (size_t i = 0; i < m_keys.size(); ++i) {
+            if (m_keys[i] == kEmpty)
+                continue;
+            size_t j = slotOf(m_keys[i], size - 1);
+            while (keys[j] != kEmpty)
+                j = (j + 1) & (size - 1);
+            keys[j] = m_keys[i];
+            counts[j] = m_counts[i];
+        }
+        m_keys.swap(keys);
+        m_counts.swap(counts);
+    }
+
+    std::vector<int64_t> m_direct;
+    std::vector<uint64_t> m_keys;
+    std::vector<int64_t> m_counts;
+    size_t m_used = 0;
+    bool m_overflow = false;
+};
+
+} // namespace
+
+// ---- Candidates by the keys a lookup asks for ----
+
+// For every kind of lookup (the four keys, a 16-bit key 1..4, a byte key 1..8, a 32-bit key 1..2) the
+// candidates whose keys answer it.
+class TStatStepFilter::CandidateMaps {
+public:
+    static constexpr int kMaps = 15;
+
+    CandidateMaps(const std::vector<TStatValueRec> &rows, const std::vector<int> &candidates)
+    {
+        std::vector<std::pair<uint64_t, uint16_t>> pairs(candidates.size());
+        for (KeyBits &table : m_keyBits)
+            table.reserve(candidates.size());
+        for (int m = 0; m < kMaps; ++m) {
+            for (size_t c = 0; c < candidates.size(); ++c)
+                pairs[c] = {keyOf(rows[size_t(candidates[c])].Keys, m), uint16_t(c)};
+            std::stable_sort(pairs.begin(), pairs.end(),
+                             [](const auto &a, const auto &b) { return a.first < b.first; });
+            Map &map = m_maps[size_t(m)];
+            if (m >= 1 && m <= 12)
+                map.direct.assign(m <= 4 ? 65536 : 256, -1);
+            else
+                map.index.reserve(pairs.size());
+            for (size_t i = 0; i < pairs.size();) {
+                size_t j = i;
+                uint64_t bits = 0;
+                while (j < pairs.size() && pairs[j].first == pairs[i].first) {
+                    if (pairs[j].second < 64)
+                        bits |= uint64_t(1) << pairs[j].second;
+                    ++j;
+                }
+                if (m >= 1 && m <= 12)
+                    map.direct[size_t(pairs[i].first)] = int32_t(map.groups.size());
+                else
+                    map.index.insert(pairs[i].first, int(map.groups.size()));
+                map.groups.push_back({int(m_flat.size()), int(j - i), bits});
+                if (m >= 1 && m <= 4) {
+                    std::vector<uint64_t> &table = m_wordBits[size_t(m - 1)];
+                    if (table.size() <= pairs[i].first)
+                        table.resize(size_t(pairs[i].first) + 1, 0);
+                    table[size_t(pairs[i].first)] = bits;
+                }
+                else if (m >= 5 && m <= 12)
+                    m_byteBits[size_t(m - 5)][size_t(pairs[i].first)] = bits;
+                else
+                    m_keyBits[m == 0 ? 0 : size_t(m - 12)].add(pairs[i].first, bits);
+                for (size_t k = i; k < j; ++k)
+                    m_flat.push_back(pairs[k].second);
+                i = j;
+            }
+        }
+    }
+
+    // The candidates the lookup finds, as a run of candidate indexes and (for the first 64) a mask.
+    const uint16_t *find(const TStatProbe &probe, int &count, uint64_t &bits) const
+    {
+        const int m = mapOf(probe);
+        const Map &map = m_maps[size_t(m)];
+        int g;
+        if (m >= 1 && m <= 12)
+            g = probe.key < map.direct.size() ? map.direct[size_t(probe.key)] : -1;
+        else
+            g = map.index.find(probe.key);
+        if (g < 0) {
+            count = 0;
+            bits = 0;
+            return nullptr;
+        }
+        const Group &group = map.groups[size_t(g)];
+        count = group.count;
+        bits = group.bits;
+        return m_flat.data() + group.start;
+    }
+
+    // The mask of the candidates a lookup finds (for a recorder's resolver): a table by key for the
+    // 16-bit and byte keys, the index for the others.
+    static uint64_t bitsOf(const void *self, TStatProbeKind kind, int n, uint64_t key)
+    {
+        const auto *maps = static_cast<const CandidateMaps *>(self);
+        if (kind == TStatProbeKind::Word) {
+            // Sized by the largest key of a candidate: small and at hand for most statistics.
+            const std::vector<uint64_t> &table = maps->m_wordBits[size_t(n - 1)];
+            return key < table.size() ? table[size_t(key)] : 0;
+        }
+        if (kind == TStatProbeKind::Byte)
+            return maps->m_byteBits[size_t(n - 1)][size_t(key & 0xFF)];
+        return maps->m_keyBits[kind == TStatProbeKind::Keys ? 0 : size_t(n)].find(key);
+    }
+
+private:
+    struct Group {
+        int start;
+        int count;
+        uint64_t bits;
+    };
+    struct Map {
+        TStatKeyIndex index;         // the four keys and the 32-bit keys
+        std::vector<int32_t> direct; // the 16-bit and byte keys: a group per key
+        std::vector<Group> groups;
+    };
+
+    static int mapOf(const TStatProbe &p)
+    {
+        switch (p.kind) {
+        case TStatProbeKind::Word: return p.n;       // 1..4
+        case TStatProbeKind::Byte: return 4 + p.n;   // 5..12
+        case TStatProbeKind::DWord: return 12 + p.n; // 13..14
+        case TStatProbeKind::Keys: break;
+        }
+        return 0;
+    }
+    static uint64_t keyOf(const TStatKeys &keys, int map)
+    {
+        if (map == 0)
+            return keys.packed();
+        if (map <= 4)
+            return keys.word(map);
+        if (map <= 12)
+            return keys.byte(map - 4);
+        return keys.dword(map - 12);
+    }
+
+    std::array<Map, kMaps> m_maps;
+    std::vector<uint16_t> m_flat;
+    // The candidates of a key of the four keys together (0) or a 32-bit key (1, 2): keys and masks
+    // side by side in one open-addressing table.
+    class KeyBits {
+    public:
+        void reserve(size_t count)
+        {
+            size_t size = 16;
+            while (size < count * 2)
+                size *= 2;
+            m_keys.assign(size, 0);
+            m_bits.assign(size, 0);
+            m_used.assign(size, 0);
+            m_mask = size - 1;
+        }
+        void add(uint64_t key, uint64_t bits)
+        {
+            for (size_t i = slot(key);; i = (i + 1) & m_mask)
+                if (!m_used[i] || m_keys[i] == key) {
+                    m_used[i] = 1;
+                    m_keys[i] = key;
+                    m_bits[i] |= bits;
+                    return;
+                }
+        }
+        uint64_t find(uint64_t key) const
+        {
+            for (size_t i = slot(key);; i = (i + 1) & m_mask) {
+                if (!m_used[i])
+                    return 0;
+                if (m_keys[i] == key)
+                    return m_bits[i];
+            }
+        }
+
+    private:
+        size_t slot(uint64_t key) const { return size_t((key * 0x9E3779B97F4A7C15ull) >> 32) & m_mask; }
+        std::vector<uint64_t> m_keys;
+        std::vector<uint64_t> m_bits;
+        std::vector<uint8_t> m_used;
+        size_t m_mask = 0;
+    };
+
+    std::array<std::vector<uint64_t>, 4> m_wordBits;
+    std::array<std::array<uint64_t, 256>, 8> m_byteBits{};
+    std::array<KeyBits, 3> m_keyBits;
+};
+
+// ---- Per-worker state ----
+
+struct TStatStepFilter::Worker {
+    std::unique_ptr<TCustomStat> stat;
+    TStatProbeRecorder recorder;
+    TStatDrawArray probeArray; // answers nothing, records every lookup
+    TStatDrawArray values;     // the selected values (direct filtering)
+    MaskCounter classes;
+    int64_t allCandidates = 0; // combinations whose mask has every one of 64 candidates
+    std::vector<int64_t> hist; // padded
+};
+
+TStatStepFilter::TStatStepFilter() = default;
+TStatStepFilter::~TStatStepFilter() = default;
+
+void TStatStepFilter::begin(TCombsList &list, std::vector<TStatValueRec> rows, std::vector<int> candidates,
+                            TSource source)
+{
+    m_list = &list;
+    m_rows = std::move(rows);
+    m_candidateOf.assign(m_rows.size(), -1);
+    m_candidates.clear();
+    for (int r : candidates) {
+        if (r < 0 || size_t(r) >= m_rows.size() || m_candidateOf[size_t(r)] >= 0)
+            continue;
+        m_candidateOf[size_t(r)] = int(m_candidates.size());
+        m_candidates.push_back(r);
+    }
+    m_source = std::move(source);
+    m_mode = Mode::Pending;
+    m_count = m_listCount = list.count();
+    m_changed = false;
+    m_deleted = m_required = m_anyOf = 0;
+    m_classes.clear();
+    m_workers.clear();
+    m_maps.reset();
+}
+
+uint8_t *TStatStepFilter::buffer(size_t bytes)
+{
+    if (uint8_t *scratch = m_list->undoScratch(bytes)) {
+        std::vector<uint8_t>().swap(m_ownBuffer);
+        return scratch;
+    }
+    m_ownBuffer.resize(bytes);
+    return m_ownBuffer.data();
+}
+
+void TStatStepFilter::makeWorkers(bool withRecorder)
+{
+    m_workers.clear();
+    const int n = ParallelWork::workerCount();
+    for (int w = 0; w < n; ++w) {
+        auto worker = std::make_unique<Worker>();
+        worker->stat = m_source.method->CreateStat(*m_source.stats);
+        if (!worker->stat)
+            throw Exception(Format(u"Метод \"%s\" недоступен!", {m_source.method->MethodCode()}));
+        // Statistics that look at the latest draw know it before the first combination.
+        worker->stat->LoadDraw(-1, m_source.last, m_source.sorted);
+        if (withRecorder)
+            worker->probeArray.setRecorder(&worker->recorder);
+        m_workers.push_back(std::move(worker));
+    }
+}
+
+void TStatStepFilter::prepare()
+{
+    if (m_mode == Mode::Pending && m_count > 0)
+        buildIndex();
+}
+
+bool TStatStepFilter::useFullSet()
+{
+    if (!m_source.fullSet || !m_list->isFullSet())
+        return false;
+    m_entry = m_source.fullSet->get(*m_source.method, *m_source.stats, m_source.sorted, m_source.idle);
+    if (!m_entry || int64_t(m_entry->ids.size()) < m_count * m_entry->width)
+        return false;
+    const size_t sets = m_entry->sets.size();
+    const size_t k = m_candidates.size();
+    const bool masks = k <= kMaxMaskCandidates;
+    m_setMask.assign(sets, 0);
+    m_setCandidate.assign(sets, -1);
+    for (size_t id = 0; id < sets; ++id) {
+        for (const TStatProbe &p : m_entry->sets[id]) {
+            int hits = 0;
+            uint64_t bits = 0;
+            const uint16_t *c = m_maps->find(p, hits, bits);
+            m_setMask[id] |= bits;
+            for (int h = 0; !masks && h < hits; ++h) {
+                if (m_setCandidate[id] < 0)
+                    m_setCandidate[id] = c[h];
+                else if (m_setCandidate[id] != c[h])
+                    return false; // two candidates together, and too many candidates for a mask
+            }
+        }
+    }
+    if (masks) {
+        std::unordered_map<uint64_t, int64_t> byMask;
+        for (size_t id = 0; id < sets; ++id)
+            if (m_entry->counts[id] > 0)
+                byMask[m_setMask[id]] += m_entry->counts[id];
+        m_classes.assign(byMask.begin(), byMask.end());
+        std::sort(m_classes.begin(), m_classes.end());
+        m_mode = Mode::Mask;
+    } else {
+        m_hist.assign(k + 1, 0);
+        for (size_t id = 0; id < sets; ++id)
+            m_hist[m_setCandidate[id] < 0 ? k : size_t(m_setCandidate[id])] += m_entry->counts[id];
+        m_allowed.assign(k + 1, 1);
+        m_mode = Mode::Index;
+    }
+    return true;
+}
+
+void TStatStepFilter::buildIndex()
+{
+    makeWorkers(true);
+    m_entry = nullptr;
+    if (m_workers.front()->stat->TestsByKeyLookups() && !m_candidates.empty()) {
+        m_maps = std::make_unique<CandidateMaps>(m_rows, m_candidates);
+        if (useFullSet())
+            return;
+        m_entry = nullptr;
+        if (m_candidates.size() <= kMaxMaskCandidates) {
+            if (recordMasks()) {
+                m_mode = Mode::Mask;
+                return;
+            }
+        } else if (m_candidates.size() <= kMaxIndexCandidates && recordIndexes()) {
+            m_mode = Mode::Index;
+            m_allowed.assign(m_candidates.size() + 1, 1);
+            return;
+        }
+    }
+    // Filtered by the statistic's own test.
+    m_mode = Mode::Direct;
+    m_maps.reset();
+    m_classes.clear();
+    for (auto &w : m_workers)
+        w->probeArray.setRecorder(nullptr);
+}
+
+bool TStatStepFilter::recordMasks()
+{
+    const int64_t n = m_count;
+    const TComb *combs = m_list->data();
+    const int k = int(m_candidates.size());
+    m_width = k <= 8 ? 1 : k <= 16 ? 2 : k <= 32 ? 4 : 8;
+    m_buffer = buffer(size_t(n) * size_t(m_width));
+    for (auto &w : m_workers) {
+        w->classes.reset(k);
+        w->allCandidates = 0;
+        // The lookups are turned into candidates as they are asked.
+        w->recorder.setResolver(&CandidateMaps::bitsOf, m_maps.get());
+    }
+    std::atomic<bool> give_up{false};
+    const int last = m_source.last;
+    const bool sorted = m_source.sorted;
+    withWidth(m_width, [&](auto tag) {
+        using T = decltype(tag);
+        uint8_t *masks = m_buffer;
+        ParallelWork::run(
+            chunkCount(n),
+            [&](int chunk, int wi) {
+                if (give_up.load(std::memory_order_relaxed))
+                    return;
+                Worker &w = *m_workers[size_t(wi)];
+                const ChunkRange range = chunkRange(chunk, n);
+                for (int64_t i = range.begin; i < range.end; ++i) {
+                    w.recorder.clear();
+                    w.stat->CombMatches(combs[i], w.probeArray, last, sorted, false);
+                    const uint64_t m = w.recorder.bits();
+                    storeAt<T>(masks, i, T(m));
+                    // The one mask a counter cannot hold as a key is counted apart.
+                    if (m == ~uint64_t(0))
+                        ++w.allCandidates;
+                    else
+                        w.classes.add(m);
+                }
+            },
+            m_source.idle);
+    });
+    for (auto &w : m_workers)
+        w->recorder.setResolver(nullptr, nullptr);
+    if (give_up)
+        return false;
+    // The counts of the distinct masks; too many of them and every row is counted over the list.
+    bool overflow = false;
+    std::unordered_map<uint64_t, int64_t> merged;
+    int64_t all = 0;
+    for (auto &w : m_workers) {
+        overflow = overflow || w->classes.overflow();
+        all += w->allCandidates;
+        if (!overflow)
+            w->classes.forEach([&](uint64_t mask, int64_t count) { merged[mask] += count; });
+        if (merged.size() > kMaxClasses)
+            overflow = true;
+    }
+    m_classes.clear();
+    if (!overflow) {
+        m_classes.reserve(merged.size() + 1);
+        for (const auto &[mask, count] : merged)
+            m_classes.push_back({mask, count});
+        if (all > 0)
+            m_classes.push_back({~uint64_t(0), all});
+        // A fixed order, whatever the workers' shares were.
+        std::sort(m_classes.begin(), m_classes.end());
+    }
+    for (auto &w : m_workers)
+        w->classes.reset(0);
+    return true;
+}
+
+bool TStatStepFilter::recordIndexes()
+{
+    const int64_t n = m_count;
+    const TComb *combs = m_list->data();
+    const size_t k = m_candidates.size();
+    m_buffer = buffer(size_t(n) * sizeof(uint16_t));
+    uint8_t *index = m_buffer;
+    for (auto &w : m_workers)
+        w->hist.assign(k + 1 + 2 * kPad, 0);
+    std::atomic<bool> give_up{false};
+    const int last = m_source.last;
+    const bool sorted = m_source.sorted;
+    ParallelWork::run(
+        chunkCount(n),
+        [&](int chunk, int wi) {
+            if (give_up.load(std::memory_order_relaxed))
+                return;
+            Worker &w = *m_workers[size_t(wi)];
+            int64_t *hist = w.hist.data() + kPad;
+            const ChunkRange range = chunkRange(chunk, n);
+            for (int64_t i = range.begin; i < range.end; ++i) {
+                w.recorder.clear();
+                w.stat->CombMatches(combs[i], w.probeArray, last, sorted, false);
+                if (w.recorder.overflow()) {
+                    give_up = true;
+                    return;
+                }
+                int found = -1;
+                for (int p = 0; p < w.recorder.count(); ++p) {
+                    int hits = 0;
+                    uint64_t bits = 0;
+                    const uint16_t *c = m_maps->find(w.recorder[p], hits, bits);
+                    for (int h = 0; h < hits; ++h) {
+                        if (found < 0) {
+                            found = c[h];
+                        } else if (c[h] != found) {
+                            // Two candidates in one combination, and too many candidates for a mask.
+                            give_up = true;
+                            return;
+                        }
+                    }
+                }
+                storeAt<uint16_t>(index, i, found < 0 ? kNone : uint16_t(found));
+                ++hist[found < 0 ? k : size_t(found)];
+                if ((i & 4095) == 4095 && give_up.load(std::memory_order_relaxed))
+                    return;
+            }
+        },
+        m_source.idle);
+    if (give_up)
+        return false;
+    m_hist.assign(k + 1, 0);
+    for (auto &w : m_workers)
+        for (size_t c = 0; c <= k; ++c)
+            m_hist[c] += w->hist[kPad + c];
+    return true;
+}
+
+int64_t TStatStepFilter::apply(const std::vector<int> &rows, bool deleting)
+{
+    if (m_mode == Mode::Idle || m_count == 0)
+        return m_count;
+    std::vector<int> selected;
+    for (int r : rows)
+        if (r >= 0 && size_t(r) < m_rows.size())
+            selected.push_back(r);
+    std::sort(selected.begin(), selected.end());
+    selected.erase(std::unique(selected.begin(), selected.end()), selected.end());
+    // Only candidates can be applied; the others meet no condition of the step.
+    std::vector<int> candidates;
+    for (int r : selected)
+        if (m_candidateOf[size_t(r)] >= 0)
+            candidates.push_back(m_candidateOf[size_t(r)]);
+    if (candidates.empty())
+        return m_count;
+
+    if (m_mode == Mode::Pending)
+        buildIndex();
+    if (m_mode == Mode::Direct)
+        return applyDirect(selected, deleting);
+    if (m_mode == Mode::Index)
+        return applyIndex(candidates, deleting);
+    uint64_t selection = 0;
+    for (int c : candidates)
+        selection |= uint64_t(1) << c;
+    return applyMask(selection, candidates.size() == 1, deleting);
+}
+
+template <class T> int64_t TStatStepFilter::countMasks(uint64_t d, uint64_t a, uint64_t m) const
+{
+    const int64_t n = m_listCount;
+    const uint8_t *masks = m_buffer;
+    std::vector<int64_t> counts(size_t(chunkCount(n)), 0);
+    ParallelWork::run(
+        chunkCount(n),
+        [&](int chunk, int) {
+            const ChunkRange range = chunkRange(chunk, n);
+            int64_t c = 0;
+            for (int64_t i = range.begin; i < range.end; ++i)
+                c += survives(loadAt<T>(masks, i), d, a, m);
+            counts[size_t(chunk)] = c;
+        },
+        m_source.idle);
+    int64_t total = 0;
+    for (int64_t c : counts)
+        total += c;
+    return total;
+}
+
+int64_t TStatStepFilter::applyMask(uint64_t selection, bool single, bool deleting)
+{
+    uint64_t d = m_deleted;
+    uint64_t a = m_required;
+    uint64_t m = m_anyOf;
+    if (deleting)
+        d |= selection;
+    else if (single)
+        a |= selection;
+    else if (m == 0)
+        m = selection;
+    else
+        // Two selections of several rows kept one after the other: "one of each" is no longer one
+        // mask, so the step is counted and rebuilt row by row from here.
+        return applyDirect([&] {
+            std::vector<int> rows;
+            for (size_t c = 0; c < m_candidates.size() && c < 64; ++c)
+                if ((selection >> c) & 1)
+                    rows.push_back(m_candidates[c]);
+            // The combinations the earlier rows left are made the list first.
+            withWidth(m_width, [&](auto tag) { compactMasks<decltype(tag)>(); });
+            m_mode = Mode::Direct;
+            m_deleted = m_required = m_anyOf = 0;
+            m_classes.clear();
+            for (auto &w : m_workers)
+                w->probeArray.setRecorder(nullptr);
+            return rows;
+        }(), deleting);
+
+    int64_t left = 0;
+    if (!m_classes.empty() || m_listCount == 0 || m_entry) {
+        for (const auto &[mask, count] : m_classes)
+            if (survives(mask, d, a, m))
+                left += count;
+    } else {
+        withWidth(m_width, [&](auto tag) { left = countMasks<decltype(tag)>(d, a, m); });
+    }
+    if (left == 0)
+        return 0;
+    m_deleted = d;
+    m_required = a;
+    m_anyOf = m;
+    m_count = left;
+    m_changed = true;
+    return left;
+}
+
+int64_t TStatStepFilter::applyIndex(const std::vector<int> &candidates, bool deleting)
+{
+    // Each combination has at most one candidate: only the set of allowed candidates changes.
+    int64_t matching = 0;
+    for (int c : candidates)
+        if (m_allowed[size_t(c)])
+            matching += m_hist[size_t(c)];
+    const int64_t left = deleting ? m_count - matching : matching;
+    if (left == 0)
+        return 0;
+    if (deleting) {
+        for (int c : candidates)
+            m_allowed[size_t(c)] = 0;
+    } else {
+        std::vector<uint8_t> keep(m_allowed.size(), 0);
+        for (int c : candidates)
+            keep[size_t(c)] = m_allowed[size_t(c)];
+        m_allowed.swap(keep);
+    }
+    m_count = left;
+    m_changed = true;
+    return left;
+}
+
+int64_t TStatStepFilter::applyDirect(const std::vector<int> &rows, bool deleting)
+{
+    const int64_t n = m_count;
+    const TComb *combs = m_list->data();
+    for (auto &w : m_workers) {
+        w->values.clear();
+        for (int r : rows)
+            w->values.append(m_rows[size_t(r)]);
+    }
+    m_buffer = buffer(size_t(n));
+    uint8_t *flags = m_buffer;
+    std::vector<int64_t> counts(size_t(chunkCount(n)), 0);
+    const int last = m_source.last;
+    const bool sorted = m_source.sorted;
+    ParallelWork::run(
+        chunkCount(n),
+        [&](int chunk, int wi) {
+            Worker &w = *m_workers[size_t(wi)];
+            const ChunkRange range = chunkRange(chunk, n);
+            int64_t kept = 0;
+            for (int64_t i = range.begin; i < range.end; ++i) {
+                const bool keep = w.stat->CombMatches(combs[i], w.values, last, sorted, deleting) != deleting;
+                flags[i] = keep;
+                kept += keep;
+            }
+            counts[size_t(chunk)] = kept;
+        },
+        m_source.idle);
+    int64_t left = 0;
+    for (int64_t c : counts)
+        left += c;
+    if (left == 0)
+        return 0;
+    if (left != n) {
+        compact([=](int64_t i) { return flags[i] != 0; });
+        m_listCount = m_count;
+        m_changed = true;
+    }
+    return m_count;
+}
+
+template <class Keep> void TStatStepFilter::compact(Keep keep)
+{
+    const int64_t n = m_listCount;
+    TComb *combs = m_list->mutableData();
+    const int chunks = chunkCount(n);
+    std::vector<int64_t> kept(size_t(chunks), 0);
+    // Each chunk first moves its own kept entries to its start (no chunk writes outside itself), then
+    // the chunks are joined in order. (The window keeps its list view from painting during a run.)
+    ParallelWork::run(
+        chunks,
+        [&](int chunk, int) {
+            const ChunkRange range = chunkRange(chunk, n);
+            int64_t out = range.begin;
+            for (int64_t i = range.begin; i < range.end; ++i)
+                if (keep(i))
+                    combs[out++] = combs[i];
+            kept[size_t(chunk)] = out - range.begin;
+        },
+        m_source.idle);
+    int64_t to = 0;
+    for (int c = 0; c < chunks; ++c) {
+        const int64_t from = chunkRange(c, n).begin;
+        const int64_t k = kept[size_t(c)];
+        if (to != from && k > 0)
+            std::memmove(combs + to, combs + from, size_t(k) * sizeof(TComb));
+        to += k;
+    }
+    m_count = to;
+}
+
+template <class T> void TStatStepFilter::compactMasks()
+{
+    // The masks move along with their combinations (the step goes on with them).
+    const int64_t n = m_listCount;
+    TComb *combs = m_list->mutableData();
+    uint8_t *masks = m_buffer;
+    int64_t out = 0;
+    for (int64_t i = 0; i < n; ++i) {
+        const T mask = loadAt<T>(masks, i);
+        if (!survives(mask, m_deleted, m_required, m_anyOf))
+            continue;
+        combs[out] = combs[i];
+        storeAt<T>(masks, out, mask);
+        ++out;
+    }
+    m_count = m_listCount = out;
+}
+
+void TStatStepFilter::finish()
+{
+    if (!m_list)
+        return;
+    if (m_changed && m_entry) {
+        const TFullSetLookups::Entry *entry = m_entry;
+        if (m_mode == Mode::Mask) {
+            const uint64_t d = m_deleted, a = m_required, m = m_anyOf;
+            const uint64_t *setMask = m_setMask.data();
+            compact([=](int64_t i) { return survives(setMask[entry->idOf(i)], d, a, m); });
+        } else {
+            const int32_t *setCandidate = m_setCandidate.data();
+            const uint8_t *allowed = m_allowed.data();
+            const size_t none = m_candidates.size();
+            compact([=](int64_t i) {
+                const int32_t c = setCandidate[entry->idOf(i)];
+                return allowed[c < 0 ? none : size_t(c)] != 0;
+            });
+        }
+        m_list->truncate(m_count);
+    } else if (m_changed) {
+        if (m_mode == Mode::Mask) {
+            const uint64_t d = m_deleted, a = m_required, m = m_anyOf;
+            const int64_t expected = m_count;
+            withWidth(m_width, [&](auto tag) {
+                using T = decltype(tag);
+                const uint8_t *masks = m_buffer;
+                compact([=](int64_t i) { return survives(loadAt<T>(masks, i), d, a, m); });
+            });
+            Q_ASSERT(m_count == expected);
+            (void)expected;
+        } else if (m_mode == Mode::Index) {
+            const uint8_t *index = m_buffer;
+            const uint8_t *allowed = m_allowed.data();
+            const size_t none = m_candidates.size();
+            compact([=](int64_t i) {
+                const uint16_t c = loadAt<uint16_t>(index, i);
+                return allowed[c == kNone ? none : c] != 0;
+            });
+        }
+        m_list->truncate(m_count);
+    }
+    m_list->ClearUndoCount();
+    m_list->RefreshCombsCount();
+    m_workers.clear();
+    m_maps.reset();
+    m_classes.clear();
+    m_entry = nullptr;
+    m_buffer = nullptr;
+    std::vector<uint8_t>().swap(m_ownBuffer);
+    m_mode = Mode::Idle;
+    m_list = nullptr;
+}

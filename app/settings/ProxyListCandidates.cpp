@@ -1,0 +1,30 @@
+#include "app/settings/ProxyListCandidates.h"
+
+#include "common/Exception.h"
+#include "common/Format.h"
+
+TProxyListFilter ProxyListFilterOf(const TProxySearchRequest &request)
+{
+    TProxyListFilter filter;
+    filter.protocols = request.httpsOnly ? ppHttps : (ppHttp | ppHttps);
+    filter.minUptime = request.minUptime;
+    filter.maxResponseMs = request.maxResponseMs;
+    return filter;
+}
+
+TProxyListCandidates::TProxyListCandidates(QString siteUrl) : m_siteUrl(std::move(siteUrl))
+{
+}
+
+QStringList TProxyListCandidates::searchProxies(const TProxySearchRequest &request)
+{
+    TProxyListSearch search(m_siteUrl);
+    QStringList list;
+    try {
+        search.FetchProxyList(list, ProxyListFilterOf(request), request.count);
+    } catch (const Exception &e) {
+        if (list.isEmpty())
+            throw Exception(Format(u"Поиск proxy-серверов не удался: %s", {e.message()}));
+    }
+    return list;
+}

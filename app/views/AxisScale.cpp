@@ -1,0 +1,54 @@
+#include "app/views/AxisScale.h"
+
+#include <algorithm>
+#include <cmath>
+
+QString TAxisScale::labelFormat() const
+{
+    return decimals <= 0 ? QStringLiteral("%d") : QStringLiteral("%.") + QString::number(decimals) + u'f';
+}
+
+TAxisScale NiceAxisScale(double lo, double hi, bool wholeNumbers, int maxTicks, bool pad)
+{
+    if (!std::isfinite(lo) || !std::isfinite(hi)) {
+        lo = 0;
+        hi = 1;
+    }
+    if (hi < lo)
+        std::swap(lo, hi);
+    maxTicks = std::max(maxTicks, 2);
+    if (pad && hi > lo) {
+        const double room = (hi - lo) * 0.04;
+        hi += room;
+        if (lo < 0)
+            lo -= room;
+    }
+    if (hi == lo) {
+        const double half = wholeNumbers || lo == 0 ? 1.0 : std::fabs(lo) * 0.1;
+        lo -= half;
+        hi += half;
+    }
+
+    const double raw = (hi - lo) / (maxTicks - 1);
+    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+    const double normal = raw / magnitude;
+    const double factor = normal <= 1.0 ? 1.0 : normal <= 2.0 ? 2.0 : normal <= 5.0 ? 5.0 : 10.0;
+    double step = factor * magnitude;
+    if (wholeNumbers)
+        step = std::max(1.0, std::round(step));
+
+    // The ends as whole numbers of steps; the ticks between are counted rather than added up, so no
+    // rounding error creeps into them.
+    const double first = std::floor(lo / step + 1e-9);
+    const double last = std::ceil(hi / step - 1e-9);
+
+    TAxisScale scale;
+    scale.step = step;
+    scale.min = first * step;
+    scale.tickCount = static_cast<int>(last - first) + 1;
+    if (scale.tickCount < 2)
+        scale.tickCount = 2;
+    scale.max = scale.min + (scale.tickCount - 1) * step;
+    scale.decimals = step >= 1.0 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
+    return scale;
+}

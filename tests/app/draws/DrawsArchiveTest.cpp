@@ -1,0 +1,227 @@
+#include "common/Exception.h"
+#include "lottery/DrawDates.h"
+#include "tests/support/TempDataFolder.h"
+#include "app/draws/DrawsArchive.h"
+#include "app/draws/ResultsSiteDates.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+TDrawRec makeDraw(int number, std::array<uint8_t, 6> main, std::array<uint8_t, 2> extra, const QString &date)
+{
+    TDrawRec d;
+    d.number = number;
+    d.main = main;
+    d.extra = extra;
+    d.setDateText(date);
+    return d;
+}
+
+TDrawsArray numbered(std::initializer_list<int> numbers)
+{
+    TDrawsArray draws;
+    for (int n : numbers)
+        draws.push_back(makeDraw(n, {1, 2, 3, 4, 5, 6}, {7, 8}, {}));
+    return draws;
+}
+
+} // namespace
+
+TEST(DrawRecord, BytesAtTheirOffsets)
+{
+    const TDrawRec d = makeDraw(4100, {5, 12, 18, 30, 33, 41}, {7, 22}, u"5 Jan 2015"_s);
+    char bytes[kDrawRecordSize];
+    WriteDrawRecord(d, bytes);
+    const QByteArray expected("\x04\x10\x00\x00" "\x05\x0c\x12\x1e\x21\x29" "\x07\x16" "\x0a" "5 Jan 2015\x00",
+                              kDrawRecordSize);
+    EXPECT_EQ(QByteArray(bytes, kDrawRecordSize), expected);
+    TDrawRec back;
+    ReadDrawRecord(bytes, back);
+    EXPECT_EQ(back, d);
+    EXPECT_EQ(back.dateText(), u"5 Jan 2015");
+}
+
+TEST(DrawRecord, DamagedLengthByteIsClampedAndShortTailIgnored)
+{
+    QByteArray file(kDrawRecordSize + 1, '\0');
+    file[0] = 7;
+    file[12] = static_cast<char>(200);
+    for (int i = 13; i < 24; ++i)
+        file[i] = 'x';
+    const TDrawsArray draws = ParseDrawsFile(file);
+    ASSERT_EQ(draws.size(), 1u);
+    EXPECT_EQ(draws[0].number, 7);
+    EXPECT_EQ(draws[0].dateText(), u"xxxxxxxxxxx");
+    // Saving a damaged record writes a valid length.
+    EXPECT_EQ(SerializeDraws(draws).at(12), 11);
+    EXPECT_TRUE(ParseDrawsFile(QByteArray(23, '\0')).empty());
+}
+
+TEST(FindDraw, InterpolatesWalksAndScans)
+{
+    TDrawsArray gapFree;
+    for (int n = 1; n <= 100; ++n)
+        gapFree.push_back(numbered({n})[0]);
+    for (int n = 1; n <= 100; ++n)
+        EXPECT_EQ(FindDrawIndex(gapFree, n), n - 1);
+    EXPECT_EQ(FindDrawIndex(gapFree, 0), -1);
+    EXPECT_EQ(FindDrawIndex(gapFree, 101), -1);
+
+    const TDrawsArray gaps = numbered({3, 4, 10, 11, 12, 40, 41, 90, 100});
+    for (size_t i = 0; i < gaps.size(); ++i)
+        EXPECT_EQ(FindDrawIndex(gaps, gaps[i].number), static_cast<int>(i));
+    EXPECT_EQ(FindDrawIndex(gaps, 50), -1);
+    EXPECT_EQ(FindDrawIndex({}, 5), -1);
+}
+
+TEST(FindDraw, ArchiveNotAscendingNeverDividesByZero)
+{
+    EXPECT_EQ(FindDrawIndex(numbered({10, 9}), 7), -1);
+    EXPECT_EQ(FindDrawIndex(numbered({10, 9, 7, 10}), 7), 2);
+    EXPECT_EQ(FindDrawIndex(numbered({5, 5, 5}), 6), -1);
+    EXPECT_EQ(FindDrawIndex(numbered({-2147483647, 2147483647, 3}), 3), 2);
+    EXPECT_EQ(FindDrawIndex(numbered({1, 2147483647}), 1000), -1);
+}
+
+TEST(DrawsInfo, NextNumberNumbersTextAndDates)
+{
+    TDrawsArray draws;
+    for (int i = 0; i < 10; ++i)
+        draws.push_back(makeDraw(4091 + i, {static_cast<uint8_t>(i + 1), 11, 12, 13, 14, 15}, {16, 17},
+                                 FormatResultsDate(EncodeDate(2015, 1, 1 + i))));
+    EXPECT_EQ(NextDrawNumber(draws, 0), 4102);
+    EXPECT_EQ(NextDrawNumber({}, 0), 1);
+    EXPECT_EQ(NextDrawNumber(draws, 10), -1);
+    EXPECT_EQ(NextDrawNumber(draws, -1), -1);
+    // An offset of 3 hides the three newest draws: the next draw follows the 4th newest.
+    EXPECT_EQ(NextDrawNumber(draws, 3), 4097 + 2);
+    EXPECT_EQ(DrawNumbersText(draws, 3), u"8;11;12;13;14;15");
+    EXPECT_EQ(DrawNumbersText(draws, 0), QString());
+    EXPECT_EQ(DrawNumbersText(draws, 10), QString());
+    EXPECT_EQ(DrawNumbersText({}, 1), QString());
+    InstallResultsDateHooks();
+    EXPECT_EQ(DrawDateYMD(draws, 0, 1), 20150111);
+    EXPECT_EQ(DrawDateYMD(draws, 9, 0), 20150101);
+    EXPECT_EQ(DrawDateYMD(draws, 10, 0), 20011201);
+    EXPECT_EQ(DrawDateYMD({}, 0, 1), 20011201);
+}
+
+TEST(ResultsDates, GameDateForm)
+{
+    EXPECT_EQ(FormatResultsDate(EncodeDate(2015, 1, 5)), u"5 Jan 2015");
+    EXPECT_EQ(FormatResultsDate(EncodeDate(2015, 12, 15)), u"15 Dec 2015");
+    EXPECT_EQ(ParseResultsDate(u"5 Jan 2015"_s), EncodeDate(2015, 1, 5));
+    EXPECT_EQ(ParseResultsDate(u"15 jan 2015"_s), EncodeDate(2015, 1, 15));
+    EXPECT_THROW(ParseResultsDate(u"5 Foo 2015"_s), EConvertError);
+    EXPECT_THROW(ParseResultsDate(u"31 Feb 2015"_s), EConvertError);
+    EXPECT_THROW(ParseResultsDate(u"x"_s), EConvertError);
+    EXPECT_EQ(ResultsArchiveMonthKey(202403), u"2024-march");
+    EXPECT_EQ(ResultsArchiveMonthKey(202413), u"2024-error");
+    EXPECT_EQ(YearMonthNumber(u"2024-03-04"_s), 20240304);
+    EXPECT_THROW(YearMonthNumber(u"2024-0x"_s), EConvertError);
+}
+
+TEST(DrawsArchiveFile, LoadSaveAndEdits)
+{
+    TempDataFolder folder;
+    const QString path = folder.file(u"Vendra.ldr"_s);
+    TDrawsArchive archive(path);
+    archive.load();
+    EXPECT_EQ(archive.count(), 0);
+    EXPECT_FALSE(folder.exists(u"Vendra.ldr"_s));
+
+    TDrawsArray &ref = archive.draws();
+    for (const TDrawRec &d : numbered({1, 2, 3, 4, 5}))
+        archive.append(d);
+    archive.save();
+    EXPECT_EQ(folder.read(u"Vendra.ldr"_s).size(), 5 * kDrawRecordSize);
+
+    const uint64_t rev = archive.revision();
+    archive.deleteDraw(0);
+    archive.deleteDraw(1); // the draw numbered 3
+    EXPECT_GT(archive.revision(), rev);
+    archive.save();
+    const QByteArray bytes = folder.read(u"Vendra.ldr"_s);
+    ASSERT_EQ(bytes.size(), 3 * kDrawRecordSize);
+    const TDrawsArray back = ParseDrawsFile(bytes);
+    EXPECT_EQ(back[0].number, 2);
+    EXPECT_EQ(back[1].number, 4);
+    EXPECT_EQ(back[2].number, 5);
+    try {
+        archive.deleteDraw(-1);
+        FAIL();
+    } catch (const Exception &e) {
+        EXPECT_EQ(e.message(), u"Запись со индексом -1 в файле данных не найдена!");
+    }
+    // The registry holds the array by reference: loading keeps the same object.
+    archive.load();
+    EXPECT_EQ(&ref, &archive.draws());
+    EXPECT_EQ(archive.count(), 3);
+}
+
+TEST(DrawsArchiveFile, FailedLoadNeverOverwritesTheFile)
+{
+    // An archive that exists but cannot be read (here a folder in its place) fails the load, and the
+    // partial array in memory is then never written over it.
+    TempDataFolder folder;
+    const QString path = folder.file(u"Vendra.ldr"_s);
+    ASSERT_TRUE(QDir().mkdir(path));
+    QFile(path + u"/keep"_s).open(QIODevice::WriteOnly);
+    TDrawsArchive archive(path);
+    EXPECT_THROW(archive.load(), EInOutError);
+    EXPECT_TRUE(archive.saveBlocked());
+    archive.append(numbered({9})[0]);
+    try {
+        archive.save();
+        FAIL() << "saved over an archive that was not read";
+    } catch (const EInOutError &) {
+        FAIL() << "tried to write";
+    } catch (const Exception &e) {
+        EXPECT_TRUE(e.message().contains(u"не был прочитан"));
+    }
+    EXPECT_TRUE(QFile::exists(path + u"/keep"_s));
+}
+
+TEST(DrawsArchiveFile, SaveIntoMissingFolderFailsWithoutLosingTheOldFile)
+{
+    TDrawsArchive archive(u"/nonexistent-folder/Vendra.ldr"_s);
+    archive.append(numbered({1})[0]);
+    EXPECT_THROW(archive.save(), EInOutError);
+}
+
+TEST(DrawsArchiveFile, EveryWayInKeepsTheNumbersRising)
+{
+    TDrawsArchive archive;
+    archive.draws() = numbered({10, 11, 13});
+    // Appended draws rise above the newest and above each other, or none of them is taken.
+    EXPECT_THROW(archive.append(numbered({13})[0]), Exception);
+    EXPECT_THROW(archive.appendAll(numbered({14, 16, 15})), Exception);
+    EXPECT_THROW(archive.appendAll(numbered({0})), Exception);
+    EXPECT_EQ(archive.count(), 3);
+    archive.appendAll(numbered({14, 16}));
+    // A replaced draw stays between its neighbours.
+    EXPECT_THROW(archive.replace(1, numbered({13})[0]), Exception);
+    EXPECT_THROW(archive.replace(1, numbered({10})[0]), Exception);
+    archive.replace(1, numbered({12})[0]);
+    // Draws put in by number take their place; a number that is there already is refused whole.
+    archive.insertInOrder(numbered({15, 11, 17}));
+    EXPECT_THROW(archive.insertInOrder(numbered({9, 12})), Exception);
+    std::vector<int> numbers;
+    for (const TDrawRec &d : archive.draws())
+        numbers.push_back(d.number);
+    EXPECT_EQ(numbers, (std::vector<int>{10, 11, 12, 13, 14, 15, 16, 17}));
+
+    EXPECT_EQ(RisingDrawsProblem(numbered({5}), numbered({6, 6})),
+              u"Номер тиража 6 должен быть больше номера предыдущего тиража архива (6)!");
+    EXPECT_TRUE(RisingDrawsProblem({}, numbered({1, 2})).isEmpty());
+    EXPECT_EQ(DrawInsertIndex(numbered({10, 12, 14}), 13), 2);
+
+    // A damaged newest number at the top of the range (found by the fuzz harness) never overflows.
+    EXPECT_EQ(NextDrawNumber(numbered({2147483647}), 0), 2147483647);
+    EXPECT_EQ(NextDrawNumber(numbered({2147483646}), 0), 2147483647);
+}

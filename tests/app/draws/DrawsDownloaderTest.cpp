@@ -1,0 +1,469 @@
+#include "common/DateTime.h"
+#include "common/Exception.h"
+#include "common/IniFile.h"
+#include "tests/support/LocalHttpServer.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/TempDataFolder.h"
+#include "app/draws/DrawsArchive.h"
+#include "app/draws/DrawsDownloader.h"
+
+#include <QElapsedTimer>
+#include <QStringList>
+#include <atomic>
+#include <memory>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray item(int number, const char *date, const char *main, const char *extra)
+{
+    auto numbers = [](const char *list) {
+        QByteArray out;
+        for (const QByteArray &n : QByteArray(list).split(','))
+            out += "{\"number\":" + n + ",\"s\":0},";
+        out.chop(1);
+        return out;
+    };
+    return "{\"drawNo\":" + QByteArray::number(number) + ",\"drawDate\":\"" + date +
+           "T00:00:00\",\"numberSets\":[{\"name\":\"Main numbers\",\"numbers\":[" + numbers(main) +
+           "]},{\"name\":\"Supplementary\",\"numbers\":[" + numbers(extra) + "]}],\"divisions\":[]}";
+}
+
+QByteArray page(const QList<QByteArray> &items)
+{
+    return "{\"drawsPast\":[" + items.join(',') + "]}},\"x\":1}";
+}
+
+const QByteArray kMarch = page({item(4104, "2024-03-08", "7,12,19,23,36,44", "2,40"),
+                                item(4102, "2024-03-04", "1,2,3,4,5,6", "7,8"),
+                                item(4100, "2024-03-01", "9,8,7,6,5,4", "3,2")});
+const QByteArray kApril = page({item(4106, "2024-04-05", "11,22,33,44,45,1", "5,6")});
+const QByteArray kMarchPath = "/vendra/results/2024-march";
+const QByteArray kAprilPath = "/vendra/results/2024-april";
+
+TDrawRec storedDraw(int number, const QString &date)
+{
+    TDrawRec d;
+    d.number = number;
+    d.main = {9, 8, 7, 6, 5, 4};
+    d.extra = {3, 2};
+    d.setDateText(date);
+    return d;
+}
+
+std::vector<int> numbersOf(const TDrawsArray &draws)
+{
+    std::vector<int> numbers;
+    for (const TDrawRec &d : draws)
+        numbers.push_back(d.number);
+    return numbers;
+}
+
+// A data folder with an archive whose newest draw is 4100 of 1 March 2024, a trusted HTTPS
+// results server, and today's date 10 April 2024.
+class DrawsDownload : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        certs = TestCertificates::instance();
+        ASSERT_NE(certs, nullptr);
+        ASSERT_TRUE(site.startTls(certs->serverCert(), certs->serverKey()));
+        serveMonths(LocalHttpReply::text(kMarch));
+        storeArchive({storedDraw(4099, u"26 Feb 2024"_s), storedDraw(4100, u"1 Mar 2024"_s)});
+        settings.resultsHost = site.hostAndPort();
+        settings.caFile = certs->caFile();
+    }
+
+    // March as given, April as it is; other months empty.
+    void serveMonths(const LocalHttpReply &march)
+    {
+        site.setHandler([march](const LocalHttpRequest &r) {
+            if (r.path == kMarchPath)
+                return march;
+            return LocalHttpReply::text(r.path == kAprilPath ? kApril : page({}));
+        });
+    }
+
+    void storeArchive(const TDrawsArray &draws)
+    {
+        folder.write(u"Vendra.ldr"_s, SerializeDraws(draws));
+        archive.setFileName(folder.file(u"Vendra.ldr"_s));
+        archive.load();
+    }
+
+    TDrawsDownloader &downloader(int year = 2024, int month = 4, int day = 10)
+    {
+        m_downloader = std::make_unique<TDrawsDownloader>(archive, proxy, candidates, settings, iniFile());
+        m_downloader->setToday([=] { return EncodeDate(year, month, day); });
+        m_downloader->setRefreshViews([this] { ++refreshes; });
+        m_downloader->setWaitTextSink([this](const QString &t) { waitTexts << t; });
+        return *m_downloader;
+    }
+
+    QString iniFile() const { return folder.file(u"Vendra.ini"_s); }
+    TDrawsArray fileDraws() const { return ParseDrawsFile(folder.read(u"Vendra.ldr"_s)); }
+
+    TempDataFolder folder;
+    const TestCertificates *certs = nullptr;
+    LocalHttpServer site;
+    TDrawsArchive archive;
+    TProxy proxy;
+    TNoProxyCandidates candidates;
+    TDownloadSettings settings;
+    ScriptedMessages boxes;
+    int refreshes = 0;
+    QStringList waitTexts;
+
+private:
+    std::unique_ptr<TDrawsDownloader> m_downloader;
+};
+
+const QString kRetry500 = u"Ошибка загрузки архива тиражей с сайта: \"HTTP/1.1 500 Internal Server Error\"\r\r"
+                          u"Повторить попытку?"_s;
+
+} // namespace
+
+TEST_F(DrawsDownload, TwoMonthsPlainAndGzip)
+{
+    for (const auto encoding : {LocalHttpReply::Encoding::Identity, LocalHttpReply::Encoding::Gzip}) {
+        SCOPED_TRACE(static_cast<int>(encoding));
+        site.setHandler([encoding](const LocalHttpRequest &r) {
+            LocalHttpReply reply = LocalHttpReply::text(r.path == kMarchPath ? kMarch : kApril);
+            reply.encoding = encoding;
+            return reply;
+        });
+        site.clearRequests();
+        storeArchive({storedDraw(4099, u"26 Feb 2024"_s), storedDraw(4100, u"1 Mar 2024"_s)});
+        refreshes = 0;
+
+        const TDownloadResult result = downloader().run();
+        EXPECT_TRUE(result.ok);
+        EXPECT_EQ(result.total, 3);
+        EXPECT_EQ(numbersOf(archive.draws()), (std::vector<int>{4099, 4100, 4102, 4104, 4106}));
+        EXPECT_EQ(fileDraws(), archive.draws());
+        EXPECT_EQ(archive.draws()[3].dateText(), u"8 Mar 2024");
+        EXPECT_EQ(archive.draws()[3].main, (std::array<uint8_t, 6>{7, 12, 19, 23, 36, 44}));
+        EXPECT_EQ(refreshes, 2);
+        EXPECT_EQ(boxes.count(), 0);
+
+        EXPECT_EQ(site.paths(), (QList<QByteArray>{kMarchPath, kAprilPath}));
+        const LocalHttpRequest first = site.requests().front();
+        EXPECT_EQ(first.header("Accept"), "text/html,application/xhtml+xml,application/xml;q=0.9,image/webp,*/*;q=0.8");
+        EXPECT_EQ(first.header("Accept-Encoding"), "gzip, deflate");
+        EXPECT_EQ(first.header("User-Agent"), "Mozilla/5.0 (Windows NT 6.1; WOW64) AppleWebKit/537.36 (KHTML, like "
+                                              "Gecko) Chrome/47.0.2526.80 Safari/537.36");
+        EXPECT_TRUE(first.tls);
+    }
+}
+
+TEST_F(DrawsDownload, FirstMonthFollowsTheNewestDraw)
+{
+    // Newest draw on 31 December: January of the next year comes first.
+    storeArchive({storedDraw(4000, u"31 Dec 2023"_s)});
+    downloader(2024, 1, 20).run();
+    EXPECT_EQ(site.paths(), (QList<QByteArray>{"/vendra/results/2024-january"}));
+
+    // Today in the newest draw's month: exactly that month.
+    site.clearRequests();
+    storeArchive({storedDraw(4100, u"1 Mar 2024"_s)});
+    const TDownloadResult result = downloader(2024, 3, 30).run();
+    EXPECT_EQ(site.paths(), (QList<QByteArray>{kMarchPath}));
+    EXPECT_EQ(result.total, 2);
+
+    // An empty archive starts in December 2001.
+    site.clearRequests();
+    storeArchive({});
+    downloader(2001, 12, 30).run();
+    EXPECT_EQ(site.paths(), (QList<QByteArray>{"/vendra/results/2001-december"}));
+}
+
+TEST_F(DrawsDownload, ServerErrorAsksAndYesTriesAgain)
+{
+    auto marchCalls = std::make_shared<std::atomic<int>>(0);
+    site.setHandler([marchCalls](const LocalHttpRequest &r) {
+        if (r.path == kMarchPath)
+            return ++*marchCalls == 1 ? LocalHttpReply::text("down", 500) : LocalHttpReply::text(kMarch);
+        return LocalHttpReply::text(kApril);
+    });
+    boxes.answer(IDYES);
+    const TDownloadResult result = downloader().run();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().caption, u"Ошибка");
+    EXPECT_EQ(boxes.last().text, kRetry500);
+    EXPECT_TRUE(result.ok);
+    EXPECT_EQ(result.total, 3);
+    EXPECT_EQ(site.paths(), (QList<QByteArray>{kMarchPath, kMarchPath, kAprilPath}));
+    EXPECT_EQ(numbersOf(fileDraws()), (std::vector<int>{4099, 4100, 4102, 4104, 4106}));
+}
+
+TEST_F(DrawsDownload, ServerErrorAndNoLeavesTheArchiveAlone)
+{
+    serveMonths(LocalHttpReply::text("down", 500));
+    const QByteArray before = folder.read(u"Vendra.ldr"_s);
+    boxes.answer(IDNO);
+    const TDownloadResult result = downloader().run();
+    EXPECT_EQ(boxes.count(), 1);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.total, 0);
+    EXPECT_EQ(result.error, u"HTTP/1.1 500 Internal Server Error");
+    EXPECT_EQ(site.paths(), (QList<QByteArray>{kMarchPath}));
+    EXPECT_EQ(archive.count(), 2);
+    EXPECT_EQ(folder.read(u"Vendra.ldr"_s), before);
+    EXPECT_EQ(refreshes, 0);
+}
+
+TEST_F(DrawsDownload, NewestDrawWithoutAReadableDateFetchesNothing)
+{
+    // Such a draw once made the download start in December 2001 and append the whole site again.
+    for (const QString &date : {QString(), u"2024-03-01"_s}) {
+        SCOPED_TRACE(date.toStdString());
+        storeArchive({storedDraw(4099, u"26 Feb 2024"_s), storedDraw(4100, date)});
+        const QByteArray before = folder.read(u"Vendra.ldr"_s);
+        site.clearRequests();
+        boxes.clear();
+        const TDownloadResult result = downloader().run();
+        EXPECT_FALSE(result.ok);
+        EXPECT_EQ(result.total, 0);
+        EXPECT_EQ(site.requestCount(), 0);
+        ASSERT_EQ(boxes.count(), 1);
+        EXPECT_EQ(boxes.last().caption, u"Ошибка");
+        EXPECT_EQ(boxes.last().text, result.error);
+        EXPECT_TRUE(result.error.contains(u"тираж № 4100"_s)) << result.error.toStdString();
+        EXPECT_EQ(numbersOf(archive.draws()), (std::vector<int>{4099, 4100}));
+        EXPECT_EQ(folder.read(u"Vendra.ldr"_s), before);
+    }
+}
+
+TEST_F(DrawsDownload, BadPagesAppendNothingOfTheirMonth)
+{
+    const QByteArray badDraw = page({item(4104, "2024-03-08", "7,12,19,23,36,44", "2,40"),
+                                     item(4102, "2024-03-04", "1,2,3,4,5,5", "7,8")});
+    const std::pair<QByteArray, QString> cases[] = {
+        {"<html>Технические работы</html>", u"На странице результатов нет списка тиражей (\"drawsPast\")."_s},
+        {badDraw, u"Тираж 4102 на странице результатов содержит некорректные данные: основные числа."_s},
+    };
+    for (const auto &[body, message] : cases) {
+        serveMonths(LocalHttpReply::text(body));
+        site.clearRequests();
+        boxes.clear();
+        boxes.answer(IDNO);
+        const TDownloadResult result = downloader().run();
+        EXPECT_FALSE(result.ok);
+        ASSERT_EQ(boxes.count(), 1);
+        EXPECT_EQ(boxes.last().text,
+                  u"Ошибка загрузки архива тиражей с сайта: \""_s + message + u"\"\r\rПовторить попытку?"_s);
+        EXPECT_EQ(site.paths(), (QList<QByteArray>{kMarchPath})); // April is never reached
+        EXPECT_EQ(numbersOf(archive.draws()), (std::vector<int>{4099, 4100}));
+        EXPECT_EQ(numbersOf(fileDraws()), (std::vector<int>{4099, 4100}));
+    }
+}
+
+TEST_F(DrawsDownload, UntrustedCertificatesAndSilentServersFailTheMonth)
+{
+    LocalHttpServer forged;
+    ASSERT_TRUE(forged.startTls(certs->selfSignedCert(), certs->selfSignedKey()));
+    forged.setHandler([](const LocalHttpRequest &) { return LocalHttpReply::text(kMarch); });
+    settings.resultsHost = forged.hostAndPort();
+    boxes.answer(IDNO);
+    EXPECT_FALSE(downloader().run().ok);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(u"certificate"_s)) << boxes.last().text.toStdString();
+    EXPECT_EQ(forged.requestCount(), 0);
+    EXPECT_EQ(archive.count(), 2);
+
+    // The test authority is not in the system's store either.
+    settings.resultsHost = site.hostAndPort();
+    settings.caFile.clear();
+    boxes.answer(IDNO);
+    EXPECT_FALSE(downloader().run().ok);
+    EXPECT_EQ(site.requestCount(), 0);
+
+    // A server that never answers fails within the read time-out.
+    LocalHttpReply never;
+    never.delayMs = -1;
+    serveMonths(never);
+    settings.caFile = certs->caFile();
+    TDrawsDownloader &d = downloader();
+    d.client().setReadTimeout(300);
+    boxes.answer(IDNO);
+    EXPECT_FALSE(d.run().ok);
+    EXPECT_TRUE(boxes.last().text.contains(u"Превышено время ожидания ответа сервера (300 мс)"_s));
+}
+
+TEST_F(DrawsDownload, DrawsFromTheFutureAreNeverStored)
+{
+    // Today is 10 April 2024. A draw of 20 April is a wrong page: stored, it would make every later
+    // download start in May and pass over the real April draws.
+    const QByteArray future = page({item(4108, "2024-04-20", "1,2,3,4,5,6", "7,8"),
+                                    item(4106, "2024-04-05", "11,22,33,44,45,1", "5,6")});
+    site.setHandler([future](const LocalHttpRequest &r) {
+        return LocalHttpReply::text(r.path == kMarchPath ? kMarch : r.path == kAprilPath ? future : page({}));
+    });
+    boxes.answer(IDNO);
+    const TDownloadResult result = downloader().run();
+    EXPECT_FALSE(result.ok);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(u"Тираж 4108 на странице результатов датирован будущим числом (20 Apr 2024)."_s))
+        << boxes.last().text.toStdString();
+    // March came in; nothing of April.
+    EXPECT_EQ(numbersOf(fileDraws()), (std::vector<int>{4099, 4100, 4102, 4104}));
+
+    // A day ahead is a time zone, not the future.
+    const QByteArray tomorrow = page({item(4108, "2024-04-11", "1,2,3,4,5,6", "7,8"),
+                                      item(4106, "2024-04-05", "11,22,33,44,45,1", "5,6")});
+    site.setHandler([tomorrow](const LocalHttpRequest &r) {
+        return LocalHttpReply::text(r.path == kAprilPath ? tomorrow : page({}));
+    });
+    boxes.clear();
+    EXPECT_TRUE(downloader().run().ok);
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_EQ(numbersOf(fileDraws()), (std::vector<int>{4099, 4100, 4102, 4104, 4106, 4108}));
+}
+
+TEST_F(DrawsDownload, DrawNumbersThatDoNotRiseFailTheMonth)
+{
+    const std::pair<QByteArray, QString> cases[] = {
+        // The archive's newest number again, on a later date.
+        {page({item(4100, "2024-03-04", "1,2,3,4,5,6", "7,8")}),
+         u"Номер тиража 4100 должен быть больше номера предыдущего тиража архива (4100)!"_s},
+        // A page whose numbers run backwards in time.
+        {page({item(4104, "2024-03-08", "7,12,19,23,36,44", "2,40"), item(4105, "2024-03-04", "1,2,3,4,5,6", "7,8")}),
+         u"Номер тиража 4104 должен быть больше номера предыдущего тиража архива (4105)!"_s},
+    };
+    for (const auto &[body, message] : cases) {
+        serveMonths(LocalHttpReply::text(body));
+        boxes.clear();
+        boxes.answer(IDNO);
+        EXPECT_FALSE(downloader().run().ok);
+        ASSERT_EQ(boxes.count(), 1);
+        EXPECT_TRUE(boxes.last().text.contains(message)) << boxes.last().text.toStdString();
+        EXPECT_EQ(numbersOf(archive.draws()), (std::vector<int>{4099, 4100}));
+        EXPECT_EQ(numbersOf(fileDraws()), (std::vector<int>{4099, 4100}));
+    }
+}
+
+TEST_F(DrawsDownload, AServerThatDribblesCannotHoldTheMonthPastItsDeadline)
+{
+    // A byte every 40 ms never trips the read time-out; the month's deadline ends the request.
+    LocalHttpReply dribble = LocalHttpReply::text(kMarch);
+    dribble.trickleMs = 40;
+    serveMonths(dribble);
+    TDrawsDownloader &d = downloader();
+    EXPECT_EQ(d.client().totalTimeout(), 120000); // two minutes for one month
+    d.client().setTotalTimeout(600);
+    boxes.answer(IDNO);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(d.run().ok);
+    EXPECT_LT(clock.elapsed(), 5000);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(u"Превышено общее время выполнения запроса (600 мс)"_s))
+        << boxes.last().text.toStdString();
+    EXPECT_EQ(numbersOf(fileDraws()), (std::vector<int>{4099, 4100}));
+}
+
+TEST_F(DrawsDownload, BatchRunAsksNobodyAndFails)
+{
+    serveMonths(LocalHttpReply::text("down", 500));
+    TDrawsDownloader &d = downloader();
+    d.setBatch(true);
+    const TDownloadResult result = d.run();
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(boxes.count(), 0); // the question went to standard error with the answer No
+    EXPECT_EQ(site.paths(), (QList<QByteArray>{kMarchPath}));
+}
+
+TEST_F(DrawsDownload, ManualProxyIsUsed)
+{
+    LocalHttpServer proxyServer;
+    proxyServer.setProxyEnabled(true);
+    ASSERT_TRUE(proxyServer.start());
+    proxy = {pmProxyManual, u"127.0.0.1"_s, proxyServer.port(), {}, {}, true};
+
+    const TDownloadResult result = downloader().run();
+    EXPECT_TRUE(result.ok);
+    EXPECT_EQ(result.total, 3);
+    const QByteArray tunnel = site.hostAndPort().toLatin1();
+    EXPECT_EQ(proxyServer.paths(), (QList<QByteArray>{tunnel, tunnel}));
+    EXPECT_EQ(proxyServer.requests().front().method, "CONNECT");
+    EXPECT_EQ(site.paths(), (QList<QByteArray>{kMarchPath, kAprilPath}));
+    EXPECT_EQ(waitTexts.first(), u"Загрузка архива тиражей...\r\rПопытка 1, proxy 127.0.0.1 : "_s +
+                                     QString::number(proxyServer.port()));
+}
+
+namespace {
+
+class ListedCandidates : public IProxyCandidateSource {
+public:
+    explicit ListedCandidates(QStringList list) : m_list(std::move(list)) {}
+    QStringList searchProxies(const TProxySearchRequest &) override
+    {
+        ++searches;
+        return m_list;
+    }
+    int searches = 0;
+
+private:
+    QStringList m_list;
+};
+
+} // namespace
+
+TEST_F(DrawsDownload, AutomaticModeMovesToTheNextCandidateWithoutAsking)
+{
+    LocalHttpServer proxyServer;
+    proxyServer.setProxyEnabled(true);
+    ASSERT_TRUE(proxyServer.start());
+    const QString closed1 = u"127.0.0.1:"_s + QString::number(ClosedLocalPort());
+    const QString closed2 = u"127.0.0.1:"_s + QString::number(ClosedLocalPort());
+    ListedCandidates listed({closed1, u"127.0.0.1"_s, closed2, proxyServer.hostAndPort()});
+    proxy = {pmProxyAuto, {}, 0, {}, {}, true};
+
+    TDrawsDownloader d(archive, proxy, listed, settings, iniFile());
+    d.setToday([] { return EncodeDate(2024, 4, 10); });
+    QStringList texts;
+    d.setWaitTextSink([&texts](const QString &t) { texts << t; });
+    const TDownloadResult result = d.run();
+
+    EXPECT_TRUE(result.ok);
+    EXPECT_EQ(result.total, 3);
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_EQ(listed.searches, 1);
+    EXPECT_EQ(d.attempt(), 4); // three failed attempts, the fourth worked
+    EXPECT_TRUE(texts.contains(u"Загрузка архива тиражей...\r\rПопытка 4, proxy 127.0.0.1 : "_s +
+                               QString::number(proxyServer.port())));
+    // The candidate that worked is kept for the next run.
+    const IniFile ini(iniFile());
+    EXPECT_EQ(ini.readInteger(u"PROXY"_s, u"ProxyMode"_s, -1), 1);
+    EXPECT_EQ(ini.readString(u"PROXY"_s, u"ProxyServer"_s), u"127.0.0.1");
+    EXPECT_EQ(ini.readInteger(u"PROXY"_s, u"ProxyPort"_s, -1), proxyServer.port());
+    EXPECT_TRUE(proxy.saved);
+    EXPECT_EQ(d.proxyManager().candidates(), nullptr); // freed at the end
+}
+
+TEST_F(DrawsDownload, AutomaticModeWithoutCandidatesAsks)
+{
+    proxy = {pmProxyAuto, {}, 0, {}, {}, true};
+    boxes.answer(IDNO);
+    EXPECT_FALSE(downloader().run().ok);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, u"Ошибка загрузки архива тиражей с сайта: \"Не найдено ни одного proxy-сервера с "
+                                 u"заданными параметрами\"\r\rПовторить попытку?");
+    EXPECT_EQ(site.requestCount(), 0);
+}
+
+TEST(DownloadSettings, HostAndAuthorityFromTheIni)
+{
+    TempDataFolder folder;
+    EXPECT_EQ(LoadDownloadSettings(folder.file(u"Vendra.ini"_s)).resultsHost, u"results.vendra.example");
+    folder.write(u"Vendra.ini"_s, "[DOWNLOAD]\r\nResultsHost=127.0.0.1:8443\r\nCaFile=/tmp/ca.pem\r\n");
+    const TDownloadSettings s = LoadDownloadSettings(folder.file(u"Vendra.ini"_s));
+    EXPECT_EQ(s.resultsHost, u"127.0.0.1:8443");
+    EXPECT_EQ(s.caFile, u"/tmp/ca.pem");
+    EXPECT_EQ(ResultsPageUrl(s.resultsHost, 202403), u"https://127.0.0.1:8443/vendra/results/2024-march");
+    EXPECT_EQ(ResultsPageUrl(u"[::1]:8443"_s, 202412), u"https://[::1]:8443/vendra/results/2024-december");
+    for (const QString &bad : {u"evil.example/x?"_s, u"user@host"_s, u"host:0"_s, u"host:99999"_s, u""_s})
+        EXPECT_THROW(ResultsPageUrl(bad, 202403), Exception) << bad.toStdString();
+}

@@ -1,0 +1,405 @@
+#include "common/Cp1251.h"
+#include "common/Exception.h"
+#include "tests/support/StakesTestData.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/TempDataFolder.h"
+#include "app/stakes/StakesFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+TNumSet numSet(std::initializer_list<int> numbers)
+{
+    TNumSet s;
+    for (int n : numbers)
+        s.numbers[static_cast<size_t>(s.count++)] = static_cast<uint8_t>(n);
+    return s;
+}
+
+TStakeRec stake(int draw, std::initializer_list<int> numbers = {1, 2, 3, 4, 5, 6}, int matches = -1)
+{
+    TStakeRec r;
+    r.kind = STAKE_MANUAL;
+    r.drawNumber = draw;
+    r.sampleSize = 100;
+    r.numbers = numSet(numbers);
+    r.matches.count = matches;
+    if (matches >= 0)
+        r.checked = 1;
+    r.profit = -100000;
+    r.setComment(u"Ставка \"вручную\""_s);
+    return r;
+}
+
+std::vector<int32_t> drawsOf(TStakesFile &file)
+{
+    std::vector<int32_t> draws;
+    file.forEachRecord(0, [&](int64_t, const TStakeRec &r) {
+        draws.push_back(r.drawNumber);
+        return true;
+    });
+    return draws;
+}
+
+} // namespace
+
+TEST(StakeRecord, FieldsAtTheirOffsetsAndPaddingZero)
+{
+    TStakeRec r;
+    r.kind = STAKE_SCENARIO;
+    r.drawNumber = 0x01020304;
+    r.checked = 1;
+    r.sampleSize = 8145060; // 0x007C48A4
+    r.numbers = numSet({3, 9, 17, 25, 33, 41, 44});
+    r.drawNumbers = {41, 3, 12, 25, 8, 30};
+    r.matches = numSet({3, 25, 41});
+    r.profit = -2800000; // -280.00
+    r.setComment(u"Сценарий A"_s);
+
+    const TStakeBytes b = StakeToBytes(r);
+    QByteArray expected(kStakeRecSize, '\0');
+    const char head[] = "\x02\x03\x00\x00" "\x04\x03\x02\x01" "\x01\x00\x00\x00" "\xA4\x48\x7C\x00"
+                        "\x07\x00\x00\x00" "\x03\x09\x11\x19\x21\x29\x2C\x00"
+                        "\x29\x03\x0C\x19\x08\x1E" "\x00\x00"
+                        "\x03\x00\x00\x00" "\x03\x19\x29\x00\x00\x00\x00\x00";
+    expected.replace(0, 48, QByteArray(head, 48));
+    // -2800000 as two's complement little-endian.
+    expected.replace(48, 8, QByteArray("\x80\x46\xD5\xFF\xFF\xFF\xFF\xFF", 8));
+    const QByteArray comment = Cp1251::encode(u"Сценарий A");
+    expected[56] = static_cast<char>(comment.size());
+    expected.replace(57, comment.size(), comment);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(b.data()), kStakeRecSize).toHex(), expected.toHex());
+
+    EXPECT_EQ(StakeFromBytes(b), r);
+    EXPECT_EQ(StakeFromBytes(b).comment(), u"Сценарий A");
+}
+
+TEST(StakeRecord, SeparatorRowAndLongComment)
+{
+    const TStakeBytes sep = StakeToBytes(EmptyStakeRecord());
+    QByteArray expected(kStakeRecSize, '\0');
+    expected[0] = 2;
+    expected.replace(4, 4, QByteArray("\xFF\xFF\xFF\xFF", 4));
+    expected.replace(36, 4, QByteArray("\xFF\xFF\xFF\xFF", 4));
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(sep.data()), kStakeRecSize), expected);
+
+    TStakeRec r;
+    r.setComment(QString(300, u'ж'));
+    EXPECT_EQ(r.commentLen, 255);
+    EXPECT_EQ(r.comment(), QString(255, u'ж'));
+}
+
+TEST(StakeRecord, DamagedNumberSetsAreNeverCheckable)
+{
+    EXPECT_TRUE(ValidStakeNumbers(numSet({1, 2, 3, 4, 5, 45})));
+    EXPECT_TRUE(ValidStakeNumbers(numSet({1, 2, 3, 4, 5, 6, 7, 8})));
+    EXPECT_FALSE(ValidStakeNumbers(numSet({1, 2, 3, 4, 5})));
+    EXPECT_FALSE(ValidStakeNumbers(numSet({1, 2, 3, 4, 5, 46})));
+    EXPECT_FALSE(ValidStakeNumbers(numSet({0, 2, 3, 4, 5, 6})));
+    EXPECT_FALSE(ValidStakeNumbers(numSet({1, 1, 3, 4, 5, 6})));
+    TNumSet huge = numSet({1, 2, 3, 4, 5, 6, 7, 8});
+    huge.count = 200;
+    EXPECT_FALSE(ValidStakeNumbers(huge));
+    huge.count = -5;
+    EXPECT_FALSE(ValidStakeNumbers(huge));
+}
+
+TEST(StakeRecord, MoneyTextRoundsHalfAwayFromZero)
+{
+    EXPECT_EQ(MoneyText(0), u"0.00");
+    EXPECT_EQ(MoneyText(400000), u"40.00");
+    EXPECT_EQ(MoneyText(-2800000), u"-280.00");
+    EXPECT_EQ(MoneyText(12345), u"1.23");
+    EXPECT_EQ(MoneyText(12350), u"1.24");
+    EXPECT_EQ(MoneyText(-12350), u"-1.24");
+    EXPECT_EQ(MoneyText(-49), u"0.00");
+    EXPECT_EQ(MoneyText(INT64_MIN), u"-922337203685477.58");
+}
+
+TEST(StakesFileOpen, SecondOpenIsRefusedWhileTheFirstHoldsIt)
+{
+    TempDataFolder folder;
+    TStakesFile first;
+    first.open();
+    EXPECT_TRUE(QFile::exists(folder.file(u"Vendra.lsk"_s)));
+    TStakesFile second;
+    EXPECT_THROW(second.open(), EInOutError);
+    {
+        // Held by another copy: the caller says so (the program's exclusive-access message), the load
+        // itself shows nothing.
+        ScriptedMessages boxes;
+        EXPECT_FALSE(second.load());
+        EXPECT_TRUE(second.lockedElsewhere());
+        EXPECT_EQ(boxes.count(), 0);
+    }
+    // A deletion replaces the file; the replacement is still held.
+    ASSERT_TRUE(first.appendStake(stake(10)));
+    ASSERT_TRUE(first.appendStake(stake(11)));
+    ASSERT_TRUE(first.deleteRows(1, 1));
+    EXPECT_THROW(second.open(), EInOutError);
+    // Reopening after a check keeps the hold.
+    EXPECT_TRUE(first.reopen());
+    EXPECT_THROW(second.open(), EInOutError);
+    EXPECT_EQ(first.count(), 1);
+    first.close();
+    EXPECT_NO_THROW(second.open());
+}
+
+TEST(StakesFileOpen, VersionCheckOnLoad)
+{
+    TempDataFolder folder;
+    const QString name = folder.file(u"Vendra.lsk"_s);
+    {
+        // An empty file passes.
+        ScriptedMessages boxes;
+        TStakesFile file;
+        EXPECT_TRUE(file.load());
+        EXPECT_EQ(boxes.count(), 0);
+        EXPECT_FALSE(file.hasStakes());
+    }
+    const QByteArray good = StakesFileBytes({stake(5), EmptyStakeRecord(), stake(6)});
+    folder.write(u"Vendra.lsk"_s, good);
+    {
+        ScriptedMessages boxes;
+        TStakesFile file;
+        EXPECT_TRUE(file.load());
+        EXPECT_EQ(boxes.count(), 0);
+        EXPECT_EQ(file.count(), 3);
+    }
+    EXPECT_EQ(folder.read(u"Vendra.lsk"_s), good);
+
+    for (const QByteArray &old : {good.left(311), QByteArray(good).replace(0, 1, "\x01")}) {
+        folder.write(u"Vendra.lsk"_s, old);
+        ScriptedMessages boxes;
+        TStakesFile file;
+        EXPECT_TRUE(file.load());
+        ASSERT_EQ(boxes.count(), 1);
+        EXPECT_EQ(boxes.last().caption, WarningCaption());
+        EXPECT_TRUE(boxes.last().text.startsWith(
+            u"Обнаружен файл ставок устаревшей версии - имеющиеся в файле ставки будут удалены!"));
+        EXPECT_EQ(file.count(), 0);
+        file.close();
+        EXPECT_EQ(folder.read(u"Vendra.lsk"_s).size(), 0);
+        // The old stakes are not lost: the copy beside the file holds them.
+        EXPECT_EQ(folder.read(u"Vendra.lsk.bak"_s), old);
+    }
+
+    // A torn last record loses only itself.
+    folder.write(u"Vendra.lsk"_s, good + QByteArray(100, '\x07'));
+    {
+        ScriptedMessages boxes;
+        TStakesFile file;
+        EXPECT_TRUE(file.load());
+        ASSERT_EQ(boxes.count(), 1);
+        EXPECT_TRUE(boxes.last().text.contains(u"(100 байт)"));
+        EXPECT_EQ(file.count(), 3);
+    }
+    EXPECT_EQ(folder.read(u"Vendra.lsk"_s), good);
+    EXPECT_EQ(folder.read(u"Vendra.lsk.bak"_s).size(), good.size() + 100);
+}
+
+TEST(StakesFileRead, CacheAndMissingRecords)
+{
+    TempDataFolder folder;
+    TStakesFile file;
+    ScriptedMessages boxes;
+    TStakeRec rec;
+    EXPECT_FALSE(file.readStake(TStakeOrigin::Begin, rec, 0));
+    EXPECT_EQ(boxes.last().text, u"Ошибка чтения записи из файла ставок!\r\rФайл ставок не открыт!");
+
+    file.open();
+    for (int d : {1, 2, 3})
+        ASSERT_TRUE(file.appendStake(stake(d)));
+    ASSERT_TRUE(file.readStake(TStakeOrigin::End, rec, -1));
+    EXPECT_EQ(rec.drawNumber, 3);
+    // An append is seen by the next read of the last record.
+    ASSERT_TRUE(file.appendStake(stake(4)));
+    ASSERT_TRUE(file.readStake(TStakeOrigin::End, rec, -1));
+    EXPECT_EQ(rec.drawNumber, 4);
+    ASSERT_TRUE(file.readStake(TStakeOrigin::Begin, rec, 1));
+    EXPECT_EQ(rec.drawNumber, 2);
+    // A rewrite in place is seen too.
+    TStakeRec changed = stake(22);
+    file.writeRecord(1, changed);
+    ASSERT_TRUE(file.readStake(TStakeOrigin::Begin, rec, 1));
+    EXPECT_EQ(rec, changed);
+
+    boxes.clear();
+    EXPECT_FALSE(file.readStake(TStakeOrigin::Begin, rec, 5));
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text,
+              u"Ошибка чтения записи из файла ставок!\r\rЗапись со индексом 5 в файле данных не найдена!");
+    EXPECT_EQ(rec.drawNumber, 0);
+    EXPECT_FALSE(rec.isStake());
+    EXPECT_FALSE(file.readStake(TStakeOrigin::End, rec, -5));
+    EXPECT_FALSE(file.readStake(TStakeOrigin::Begin, rec, -1));
+}
+
+TEST(StakesFileAppend, SeriesOfDrawsBetweenSeparators)
+{
+    TempDataFolder folder;
+    ScriptedMessages boxes;
+    TStakesFile file;
+    file.open();
+    // On an empty file the first copy needs no separator before it.
+    ASSERT_TRUE(file.appendStakeForDraws(stake(100), 3));
+    EXPECT_EQ(drawsOf(file), (std::vector<int32_t>{100, -1, 101, -1, 102}));
+    // After a real stake every copy stands after a separator.
+    ASSERT_TRUE(file.appendStakeForDraws(stake(200), 3));
+    EXPECT_EQ(drawsOf(file), (std::vector<int32_t>{100, -1, 101, -1, 102, -1, 200, -1, 201, -1, 202}));
+    ASSERT_TRUE(file.appendStakeForDraws(stake(300), 1));
+    EXPECT_EQ(drawsOf(file).back(), 300);
+    EXPECT_EQ(file.count(), 12);
+    EXPECT_EQ(boxes.count(), 0);
+
+    // A checked stake is refused and nothing is written.
+    EXPECT_FALSE(file.appendStakeForDraws(stake(400, {1, 2, 3, 4, 5, 6}, 2), 1));
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text,
+              u"Ошибка добавления записи в файл ставок!\r\rДобавление в конец файла уже проверенной ставки!");
+    // So is a series running past the largest draw number.
+    EXPECT_FALSE(file.appendStakeForDraws(stake(2147483600), 65535));
+    EXPECT_EQ(boxes.count(), 2);
+    EXPECT_EQ(file.count(), 12);
+
+    EXPECT_TRUE(file.findStake(201, numSet({6, 5, 4, 3, 2, 1})));
+    EXPECT_FALSE(file.findStake(201, numSet({1, 2, 3, 4, 5, 7})));
+    EXPECT_FALSE(file.findStake(203, numSet({1, 2, 3, 4, 5, 6})));
+}
+
+TEST(StakesFileDelete, RowsAndConditions)
+{
+    TempDataFolder folder;
+    ScriptedMessages boxes;
+    // Matches -1 (unchecked), 0, 2, 3, 5, with a separator in the middle.
+    const std::vector<TStakeRec> records = {stake(1, {1, 2, 3, 4, 5, 6}, -1), stake(2, {1, 2, 3, 4, 5, 6}, 0),
+                                            EmptyStakeRecord(), stake(3, {1, 2, 3, 4, 5, 6}, 2),
+                                            stake(4, {1, 2, 3, 4, 5, 6}, 3), stake(5, {1, 2, 3, 4, 5, 6}, 5)};
+    struct Case {
+        int condition;
+        int value;
+        std::vector<int32_t> kept;
+    };
+    const Case cases[] = {
+        {0, 0, {1, -1, 3, 4, 5}},  // = 0
+        {1, 2, {1, 2, -1, 3}},     // > 2
+        {2, 3, {1, 2, -1, 3}},     // >= 3: unchecked stakes stay
+        {3, 3, {-1, 4, 5}},        // < 3: unchecked stakes go too
+        {4, 2, {-1, 4, 5}},        // <= 2
+        {9, 0, {1, 2, -1, 3, 4, 5}}, // unknown condition: nothing removed
+    };
+    for (const Case &c : cases) {
+        folder.write(u"Vendra.lsk"_s, StakesFileBytes(records));
+        TStakesFile file;
+        file.open();
+        EXPECT_TRUE(file.deleteByCondition(c.condition, c.value));
+        EXPECT_EQ(drawsOf(file), c.kept) << c.condition << " " << c.value;
+        EXPECT_FALSE(folder.exists(u"Vendra.~tmp"_s));
+    }
+
+    folder.write(u"Vendra.lsk"_s, StakesFileBytes(records));
+    TStakesFile file;
+    file.open();
+    TStakeRec rec;
+    ASSERT_TRUE(file.readStake(TStakeOrigin::Begin, rec, 2)); // fills the cache
+    ASSERT_TRUE(file.deleteRows(2, 3));                       // grid rows 2..3: records 1..2
+    EXPECT_EQ(drawsOf(file), (std::vector<int32_t>{1, 3, 4, 5}));
+    ASSERT_TRUE(file.readStake(TStakeOrigin::Begin, rec, 2));
+    EXPECT_EQ(rec.drawNumber, 4);
+    file.close();
+    EXPECT_EQ(folder.read(u"Vendra.lsk"_s), StakesFileBytes({records[0], records[3], records[4], records[5]}));
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST(StakesFileDelete, FailureKeepsTheFile)
+{
+    TempDataFolder folder;
+    ScriptedMessages boxes;
+    const QByteArray original = StakesFileBytes({stake(1), stake(2)});
+    folder.write(u"Vendra.lsk"_s, original);
+    TStakesFile file;
+    file.open();
+    // The temporary file cannot be made: a folder of that name stands in the way.
+    ASSERT_TRUE(QDir(folder.path()).mkdir(u"Vendra.~tmp"_s));
+    EXPECT_FALSE(file.deleteRows(1, 1));
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.startsWith(u"Ошибка удаления записи из файла ставок!\r\r"));
+    EXPECT_EQ(file.count(), 2);
+    EXPECT_EQ(folder.read(u"Vendra.lsk"_s), original);
+    // The file stays open and usable.
+    EXPECT_TRUE(file.appendStake(stake(3)));
+    EXPECT_EQ(drawsOf(file), (std::vector<int32_t>{1, 2, 3}));
+
+    TStakesFile empty(folder.file(u"other.lsk"_s));
+    empty.open();
+    boxes.clear();
+    EXPECT_FALSE(empty.deleteRows(1, 1));
+    EXPECT_EQ(boxes.last().text, u"Ошибка удаления записи из файла ставок!\r\rФайл ставок не открыт!");
+}
+
+TEST(StakesFileCount, CheckedDrawsFromTheEnd)
+{
+    TempDataFolder folder;
+    // Records: 0 d10 checked, 1 sep, 2 d11 checked, 3 d11 checked, 4 d12 unchecked, 5 d12 checked, 6 sep.
+    folder.write(u"Vendra.lsk"_s,
+                 StakesFileBytes({stake(10, {1, 2, 3, 4, 5, 6}, 1), EmptyStakeRecord(), stake(11, {1, 2, 3, 4, 5, 6}, 0),
+                         stake(11, {1, 2, 3, 4, 5, 7}, 2), stake(12), stake(12, {1, 2, 3, 4, 5, 6}, 3),
+                         EmptyStakeRecord()}));
+    TStakesFile file;
+    file.open();
+    const auto two = file.countCheckedDraws(2);
+    EXPECT_EQ(two.count, 2);
+    EXPECT_EQ(two.startIndex, 1); // just after draw 10's record
+    const auto all = file.countCheckedDraws(10);
+    EXPECT_EQ(all.count, 3);
+    EXPECT_EQ(all.startIndex, 0);
+    EXPECT_EQ(file.countCheckedDraws(0).startIndex, 6);
+}
+
+TEST(StakesFileOpen, TheTemporaryFileOfADeletionNeverWritesThroughALink)
+{
+    // "Vendra.~tmp" planted as a link to a file elsewhere: the deletion makes its own file and the
+    // other file keeps every byte.
+    TempDataFolder folder;
+    QTemporaryDir elsewhere;
+    const QString victim = QDir(elsewhere.path()).filePath(u"victim.txt"_s);
+    {
+        QFile f(victim);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("not the stakes");
+    }
+    ASSERT_TRUE(QFile::link(victim, folder.file(u"Vendra.~tmp"_s)));
+    TStakesFile file;
+    file.open();
+    ASSERT_TRUE(file.appendStake(stake(10)));
+    ASSERT_TRUE(file.appendStake(stake(11)));
+    ScriptedMessages boxes;
+    ASSERT_TRUE(file.deleteRows(1, 1));
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_EQ(file.count(), 1);
+    EXPECT_EQ(file.readRecord(TStakeOrigin::Begin, 0).drawNumber, 11);
+    QFile f(victim);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "not the stakes");
+    EXPECT_FALSE(QFileInfo::exists(folder.file(u"Vendra.~tmp"_s)));
+}
+
+TEST(StakesFileOpen, AStakesFileThatIsADeviceOrAPipeIsRefused)
+{
+    // Stakes written to a device would be lost without a word.
+    TempDataFolder folder;
+    ASSERT_TRUE(QFile::link(u"/dev/null"_s, folder.file(u"Vendra.lsk"_s)));
+    TStakesFile file;
+    ScriptedMessages boxes;
+    EXPECT_FALSE(file.load());
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(u"Это не обычный файл, а устройство."_s)) << boxes.last().text.toStdString();
+    EXPECT_FALSE(file.isOpen());
+}

@@ -1,0 +1,392 @@
+#include "app/combinations/PrefetchCache.h"
+#include "lottery/stats/CustomStat.h"
+#include "common/Exception.h"
+#include "lottery/stats/CustomStat.h"
+#include "lottery/stats/StatList.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/TempDataFolder.h"
+#include "tests/support/DrawsStatTestData.h"
+#include "ui/combinations/PrefetchFeature.h"
+#include "ui/statistics/StatisticsPage.h"
+#include "app/draws/DrawsArchive.h"
+#include "app/settings/MainOptions.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <map>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Little-endian bytes of the given 32-bit words and 16-bit keys, built by hand.
+void put16(QByteArray &b, uint16_t v)
+{
+    b.append(char(v & 0xFF)).append(char(v >> 8));
+}
+void put32(QByteArray &b, int32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        b.append(char((uint32_t(v) >> (8 * i)) & 0xFF));
+}
+
+// A small valid file that stands for a method's file the test does not want built: one value counted
+// as often as the method's values over all combinations add up to (7 when that is not known).
+QByteArray placeholderFile(int64_t total = 0)
+{
+    const int32_t count = total > 0 ? int32_t(total) : 7;
+    QByteArray b;
+    put16(b, 1), put16(b, 0), put16(b, 0), put16(b, 0), put32(b, count);
+    put32(b, count), put32(b, count), put32(b, 0);
+    return b;
+}
+
+// Counts of k even numbers among all C(45,6) combinations: C(22,k) * C(23,6-k).
+const int32_t kEvenCounts[] = {100947, 740278, 2045505, 2727340, 1850695, 605682, 74613};
+
+QByteArray expectedEvenFile()
+{
+    QByteArray b;
+    for (uint16_t k = 0; k <= 6; ++k)
+        put16(b, k), put16(b, 0), put16(b, 0), put16(b, 0), put32(b, kEvenCounts[k]);
+    put32(b, 74613), put32(b, 2727340), put32(b, 0);
+    return b;
+}
+
+class PrefetchCache : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        list.SetDraws(&archive.draws());
+        list.RebuildMethods();
+        TPrefetchProgress progress;
+        progress.show = [this](const QString &text, int count) { shown.push_back({text, count}); };
+        progress.step = [this] { ++steps; };
+        progress.close = [this] { ++closed; };
+        cache.setProgress(progress);
+        cache.setIdle({});
+    }
+
+    const TStatMethod &method(const QString &code) const
+    {
+        const int i = list.FindMethod(code);
+        EXPECT_GE(i, 0) << code.toStdString();
+        return list.GetMethod(i);
+    }
+    QString fileOf(const QString &code) const { return PrefetchFileName(method(code)); }
+    static QByteArray read(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    static void write(const QString &path, const QByteArray &bytes)
+    {
+        QDir().mkpath(PrefetchFolder());
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    // Every method with a file gets a placeholder, except the ones named.
+    void placeholdersExcept(const QStringList &codes)
+    {
+        for (int i = 0; i < list.MethodCount(); ++i) {
+            const TStatMethod &m = list.GetMethod(i);
+            if (MethodHasPrefetch(m) && !codes.contains(m.MethodCode()))
+                write(PrefetchFileName(m), placeholderFile(ExpectedPrefetchTotal(m, list)));
+        }
+    }
+    // The methods whose file is no longer the placeholder.
+    QStringList rebuiltMethods() const
+    {
+        QStringList codes;
+        for (int i = 0; i < list.MethodCount(); ++i) {
+            const TStatMethod &m = list.GetMethod(i);
+            if (MethodHasPrefetch(m) && read(PrefetchFileName(m)) != placeholderFile(ExpectedPrefetchTotal(m, list)))
+                codes.append(m.MethodCode());
+        }
+        return codes;
+    }
+
+    TempDataFolder folder;
+    ScriptedMessages boxes;
+    TDrawsArchive archive;
+    TStatList list;
+    MainOptions options;
+    TPrefetchCache cache{list, options};
+    std::vector<std::pair<QString, int>> shown;
+    int steps = 0;
+    int closed = 0;
+};
+
+} // namespace
+
+TEST_F(PrefetchCache, FileLayoutOfSmallMethods)
+{
+    // The name: program folder, "Prefetchs", base name and code.
+    EXPECT_EQ(fileOf(u"EVEN"_s), folder.path() + u"/Prefetchs/Vendra_EVEN.dfc");
+    EXPECT_TRUE(fileOf(u"POS1"_s).endsWith(u"/Prefetchs/Vendra_POS1.dfc"));
+    EXPECT_TRUE(MethodHasPrefetch(method(u"NUMS"_s)));
+    EXPECT_FALSE(MethodHasPrefetch(method(u"SUMC"_s))); // taken relative to the last draw
+
+    // EVEN byte for byte: seven records ascending by key, then the trailer (smallest, largest, 0).
+    cache.CreatePrefetchFile(method(u"EVEN"_s));
+    EXPECT_EQ(read(fileOf(u"EVEN"_s)), expectedEvenFile());
+    // No temporary file is left beside it.
+    EXPECT_EQ(QDir(PrefetchFolder()).entryList(QDir::Files), QStringList{u"Vendra_EVEN.dfc"_s});
+
+    // NUMS: every number lies in C(44,5) combinations, so the trailer's smallest and largest are equal.
+    cache.CreatePrefetchFile(method(u"NUMS"_s));
+    QByteArray nums;
+    for (uint16_t n = 1; n <= 45; ++n)
+        put16(nums, n), put16(nums, 0), put16(nums, 0), put16(nums, 0), put32(nums, 1086008);
+    put32(nums, 1086008), put32(nums, 1086008), put32(nums, 0);
+    EXPECT_EQ(read(fileOf(u"NUMS"_s)), nums);
+
+    // SUMS (computed independently): 235 sums 21..255; 21 and 255 once each, 138 the most often.
+    const TStatPrefetch sums = cache.CreatePrefetchFile(method(u"SUMS"_s));
+    ASSERT_EQ(sums.records.size(), 235u);
+    EXPECT_EQ(sums.records.front().Keys[0], 21);
+    EXPECT_EQ(sums.records.back().Keys[0], 255);
+    EXPECT_EQ(sums.records[2].Count, 2); // 23 = 1+2+3+4+5+8 = 1+2+3+4+6+7
+    EXPECT_EQ(sums.records[138 - 21].Count, 105690);
+    EXPECT_EQ(sums.minCount, 1);
+    EXPECT_EQ(sums.maxCount, 105690);
+}
+
+TEST_F(PrefetchCache, DamagedFilesAreRejected)
+{
+    const QByteArray good = expectedEvenFile();
+    TStatPrefetch p;
+    ASSERT_TRUE(DecodePrefetch(good, p));
+    EXPECT_EQ(p.records.size(), 7u);
+    EXPECT_EQ(p.records[3], (TPrefetchRec{{3, 0, 0, 0}, 2727340}));
+
+    // A file of no records: its trailer holds 2147483647 and 0.
+    QByteArray none;
+    put32(none, 2147483647), put32(none, 0), put32(none, 0);
+    ASSERT_TRUE(DecodePrefetch(none, p));
+    EXPECT_TRUE(p.records.empty());
+
+    QByteArray badTrailer = good;
+    badTrailer[good.size() - 8] = 1; // the largest count no longer agrees with the records
+    QByteArray unsorted = good;
+    std::swap(unsorted[0], unsorted[12]); // keys 1, 0, ...
+    QByteArray badZeroWord = good;
+    badZeroWord[good.size() - 1] = 1;
+    const std::map<std::string, QByteArray> damaged = {
+        {"empty", {}},
+        {"shorter than a trailer", good.left(8)},
+        {"cut inside a record", good.left(50)},
+        {"last record cut off whole", good.left(72) + good.right(12)},
+        {"trailer cut off", good.left(84)},
+        {"trailer disagrees", badTrailer},
+        {"keys out of order", unsorted},
+        {"third trailer word", badZeroWord},
+    };
+    for (const auto &[name, bytes] : damaged)
+        EXPECT_FALSE(DecodePrefetch(bytes, p)) << name;
+}
+
+TEST_F(PrefetchCache, OpenBuildsMissingEmptyAndDamagedFiles)
+{
+    // Off: nothing, even with a complete file at hand.
+    write(fileOf(u"EVEN"_s), expectedEvenFile());
+    TStatPrefetch p;
+    EXPECT_FALSE(cache.OpenPrefetchFile(method(u"EVEN"_s), p));
+
+    options.prefetchsEnabled = true;
+    EXPECT_FALSE(cache.OpenPrefetchFile(method(u"SUMC"_s), p)); // no file for kind D
+    ASSERT_TRUE(cache.OpenPrefetchFile(method(u"EVEN"_s), p));
+    EXPECT_EQ(cache.builtFiles(), 0); // the complete file was read
+    EXPECT_EQ(p.maxCount, 2727340);
+
+    for (const QByteArray &bad : {QByteArray(), expectedEvenFile().left(50), expectedEvenFile().left(84)}) {
+        write(fileOf(u"EVEN"_s), bad);
+        TStatPrefetch q;
+        ASSERT_TRUE(cache.OpenPrefetchFile(method(u"EVEN"_s), q));
+        EXPECT_EQ(q.records.size(), 7u);
+        EXPECT_EQ(read(fileOf(u"EVEN"_s)), expectedEvenFile());
+    }
+    EXPECT_EQ(cache.builtFiles(), 3);
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST_F(PrefetchCache, CountsThatDoNotAddUpToAllCombinationsAreRebuilt)
+{
+    // The EVEN file with one count off by one: sorted, its trailer still right, but it no longer
+    // counts the 8,145,060 combinations, so its norms would be wrong.
+    QByteArray off = expectedEvenFile();
+    off[2 * 12 + 8] = static_cast<char>(static_cast<uint8_t>(off[2 * 12 + 8]) - 1); // 2045505 -> 2045504
+    TStatPrefetch p;
+    ASSERT_TRUE(DecodePrefetch(off, p));
+    EXPECT_EQ(PrefetchTotal(p), 8145059);
+    EXPECT_EQ(ExpectedPrefetchTotal(method(u"EVEN"_s), list), 8145060);
+    EXPECT_EQ(ExpectedPrefetchTotal(method(u"NUMS"_s), list), 6 * 8145060LL); // six numbers each
+
+    options.prefetchsEnabled = true;
+    write(fileOf(u"EVEN"_s), off);
+    TStatPrefetch q;
+    ASSERT_TRUE(cache.OpenPrefetchFile(method(u"EVEN"_s), q));
+    EXPECT_EQ(cache.builtFiles(), 1);
+    EXPECT_EQ(read(fileOf(u"EVEN"_s)), expectedEvenFile());
+    EXPECT_EQ(PrefetchTotal(q), 8145060);
+}
+
+TEST_F(PrefetchCache, DeclaredValuesPerCombinationHoldForEveryCombination)
+{
+    // What a method says about the number of its values is what decides that a file is damaged: it
+    // must hold for any combination (checked on a spread of them, each on its own).
+    uint32_t seed = 12345;
+    auto next = [&seed](int bound) {
+        seed = seed * 1103515245u + 12345u;
+        return int((seed >> 8) % uint32_t(bound));
+    };
+    for (int i = 0; i < list.MethodCount(); ++i) {
+        const TStatMethod &m = list.GetMethod(i);
+        if (!MethodHasPrefetch(m))
+            continue;
+        const std::unique_ptr<TCustomStat> stat = m.CreateStat(list);
+        ASSERT_NE(stat, nullptr);
+        const int k = stat->ValuesPerComb();
+        if (k == 0)
+            continue;
+        for (int c = 0; c < 300; ++c) {
+            bool used[46] = {};
+            TComb comb;
+            for (uint8_t &n : comb.n) {
+                int v;
+                do
+                    v = 1 + next(45);
+                while (used[v]);
+                used[v] = true;
+                n = uint8_t(v);
+            }
+            std::sort(comb.n.begin(), comb.n.end());
+            TStatDrawArray values;
+            stat->ValuesOfComb(comb, values);
+            int64_t counted = 0;
+            for (const TStatValueRec &v : values)
+                counted += v.Count;
+            ASSERT_EQ(counted, k) << m.MethodCode().toStdString();
+        }
+    }
+}
+
+TEST_F(PrefetchCache, OpenReportsAFileThatCannotBeWritten)
+{
+    options.prefetchsEnabled = true;
+    // A plain file where the folder should be: neither the folder nor the file can be made.
+    folder.write(u"Prefetchs"_s, "x");
+    TStatPrefetch p;
+    EXPECT_FALSE(cache.OpenPrefetchFile(method(u"EVEN"_s), p));
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().caption, u"Ошибка");
+    const QString head =
+        u"Ошибка открытия файла данных для полного набора вариантов!\r\rИмя файла: "_s + fileOf(u"EVEN"_s) + u"\r\r"_s;
+    EXPECT_TRUE(boxes.last().text.startsWith(head)) << boxes.last().text.toStdString();
+    EXPECT_GT(boxes.last().text.size(), head.size()); // the system's reason follows
+
+    // The rebuild raises to its caller and still closes its progress window.
+    EXPECT_THROW(cache.RebuildPrefetchFiles(true, 0), EInOutError);
+    EXPECT_EQ(shown.size(), 1u);
+    EXPECT_EQ(closed, 1);
+}
+
+TEST_F(PrefetchCache, RebuildFollowsOptionForceAndGroups)
+{
+    placeholdersExcept({u"EVEN"_s});
+    // Off and not forced: nothing is built, no progress window; the files of the groups whose settings
+    // changed are dropped, so that they cannot give old norms once the option is on.
+    cache.RebuildPrefetchFiles(false, StatGroupBit(6));
+    EXPECT_TRUE(shown.empty());
+    EXPECT_FALSE(QFile::exists(fileOf(u"EVEN"_s)));
+    EXPECT_FALSE(QFile::exists(fileOf(u"SEQL"_s)));
+    EXPECT_TRUE(QFile::exists(fileOf(u"NUMS"_s)));
+    EXPECT_EQ(cache.builtFiles(), 0);
+    placeholdersExcept({u"EVEN"_s});
+
+    // Forced with no group ("fullrefresh"): only the missing file is made; every method is one step.
+    cache.RebuildPrefetchFiles(true, 0);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].first, u"Создание файлов для полного набора комбинаций...");
+    EXPECT_EQ(shown[0].second, list.MethodCount());
+    EXPECT_EQ(steps, list.MethodCount());
+    EXPECT_EQ(closed, 1);
+    EXPECT_EQ(read(fileOf(u"EVEN"_s)), expectedEvenFile());
+    EXPECT_EQ(cache.builtFiles(), 1);
+
+    // On, with the sequence group (6): its three files are built anew, the others kept; a damaged
+    // file of another group counts as missing.
+    write(fileOf(u"EVEN"_s), placeholderFile().left(20));
+    options.prefetchsEnabled = true;
+    cache.RebuildPrefetchFiles(false, StatGroupBit(6));
+    EXPECT_EQ(rebuiltMethods(), (QStringList{u"EVEN"_s, u"SEQL"_s, u"SEQS"_s, u"LENS"_s}));
+    EXPECT_EQ(cache.builtFiles(), 5);
+}
+
+// The statistics tab takes its norms from the file, built when the option is switched on.
+TEST_F(PrefetchCache, StatisticsViewNormsFromTheCache)
+{
+    archive.draws() = handMadeDraws();
+    archive.touch();
+    placeholdersExcept({u"EVEN"_s});
+    TStatisticsPage page(archive, list, options);
+    TPrefetchFeature feature(list, options, page);
+    feature.cache().setIdle({});
+    page.resize(1100, 700);
+    page.show();
+    page.FillMethodCombos(false, false);
+    ASSERT_TRUE(page.selectMethod(u"EVEN"_s));
+    page.setSampleLength(10);
+    page.CalcDrawsStat(true);
+    EXPECT_FALSE(QFile::exists(fileOf(u"EVEN"_s)));
+    EXPECT_TRUE(page.table()->isColumnHidden(dscNorm));
+
+    page.prefetchsAction()->trigger(); // on: the missing file is made, the columns shown
+    ASSERT_TRUE(options.prefetchsEnabled);
+    EXPECT_EQ(read(fileOf(u"EVEN"_s)), expectedEvenFile());
+    for (int c = dscNorm; c <= dscDeviationPct; ++c) {
+        EXPECT_FALSE(page.table()->isColumnHidden(c));
+        EXPECT_EQ(page.table()->columnWidth(c), 80);
+    }
+    // Largest actual count 6 (3:3) against 2727340: each norm is the file's count scaled by that.
+    const std::map<QString, QString> norms = {{u"1:5"_s, u"2"_s}, {u"2:4"_s, u"4"_s}, {u"3:3"_s, u"6"_s},
+                                              {u"4:2"_s, u"4"_s}, {u"5:1"_s, u"1"_s}, {u"6:0"_s, u"0"_s}};
+    ASSERT_TRUE(page.lastResult().normsKnown);
+    ASSERT_EQ(page.rowCount(), 6);
+    for (int r = 0; r < page.rowCount(); ++r) {
+        const auto &texts = page.rowAt(r)->texts;
+        EXPECT_EQ(texts[dscNorm], norms.at(texts[dscValue])) << texts[dscValue].toStdString();
+    }
+
+    // Off: no norms, columns hidden, the file stays.
+    page.prefetchsAction()->trigger();
+    EXPECT_FALSE(page.lastResult().normsKnown);
+    EXPECT_TRUE(page.table()->isColumnHidden(dscNorm));
+    EXPECT_TRUE(QFile::exists(fileOf(u"EVEN"_s)));
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST_F(PrefetchCache, WorkOnAllCoresGivesTheSameFileAsOnePass)
+{
+    // One method of each of several groups: the counts shared out among the workers and added up give
+    // the very bytes of the one-pass distribution.
+    std::set<int> groups;
+    int compared = 0;
+    for (int i = 0; i < list.MethodCount(); ++i) {
+        const TStatMethod &m = list.GetMethod(i);
+        if (!MethodHasPrefetch(m) || !groups.insert(m.StatClass->Group).second || groups.size() > 6)
+            continue;
+        const auto stat = list.CreateMethodStat(i);
+        EXPECT_EQ(EncodePrefetch(ComputePrefetchParallel(m, list)), EncodePrefetch(ComputePrefetch(*stat)))
+            << m.MethodCode().toStdString();
+        ++compared;
+    }
+    EXPECT_EQ(compared, 6);
+}

@@ -1,0 +1,193 @@
+#include "app/draws/DrawsCsv.h"
+#include "common/Format.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/TempDataFolder.h"
+#include "ui/draws/DrawsCsvActions.h"
+#include "app/draws/DrawsArchive.h"
+
+#include <QAction>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+TDrawRec makeDraw(int number, std::array<uint8_t, 6> main, std::array<uint8_t, 2> extra, const QString &date)
+{
+    TDrawRec d;
+    d.number = number;
+    d.main = main;
+    d.extra = extra;
+    d.setDateText(date);
+    return d;
+}
+
+std::vector<int> numbersOf(const TDrawsArray &draws)
+{
+    std::vector<int> numbers;
+    for (const TDrawRec &d : draws)
+        numbers.push_back(d.number);
+    return numbers;
+}
+
+// An archive file in a fresh data folder, and the actions on it with the file dialog answered.
+struct CsvFixture {
+    TempDataFolder folder;
+    TDrawsArchive archive{folder.file(u"Vendra.ldr"_s)};
+    QWidget window;
+    TDrawsCsvActions actions{archive, &window};
+    ScriptedMessages boxes;
+    QString chosen;
+    std::vector<int> imported; // the counts the import signal gave
+
+    CsvFixture()
+    {
+        QObject::connect(&actions, &TDrawsCsvActions::drawsImported, &window,
+                         [this](int count) { imported.push_back(count); });
+        SetDrawsCsvFileDialog([this](QWidget *, bool) { return chosen; });
+    }
+    ~CsvFixture() { SetDrawsCsvFileDialog(nullptr); }
+
+    void store(const TDrawsArray &draws)
+    {
+        archive.draws() = draws;
+        archive.save();
+    }
+};
+
+} // namespace
+
+TEST(DrawsCsv, FieldsSplitOnSemicolonsOutsideQuotes)
+{
+    EXPECT_EQ(SplitCsvFields(u"1;\"5 Jan 2015\";3"), QStringList({u"1"_s, u"5 Jan 2015"_s, u"3"_s}));
+    EXPECT_EQ(SplitCsvFields(u"\"a;b\"\"c\";d"), QStringList({u"a;b\"c"_s, u"d"_s}));
+    EXPECT_EQ(SplitCsvFields(u" 7 ; \" x \" ;"), QStringList({u"7"_s, u" x "_s, QString()}));
+    EXPECT_EQ(SplitCsvFields(u"5 Jan 2015;1"), QStringList({u"5 Jan 2015"_s, u"1"_s})); // blanks do not split
+    EXPECT_EQ(QuoteCsvField(u"say \"hi\""), u"\"say \"\"hi\"\"\"");
+}
+
+TEST(DrawsCsv, ExportIsTheTenFieldFormAndImportsBackByteForByte)
+{
+    CsvFixture f;
+    f.store({makeDraw(4100, {5, 12, 18, 30, 33, 41}, {7, 22}, u"1 Jan 2015"_s),
+             makeDraw(4102, {3, 11, 17, 25, 30, 41}, {8, 44}, u"5 Jan 2015"_s)});
+    f.chosen = f.folder.file(u"draws.csv"_s);
+    f.actions.updateActions();
+    ASSERT_TRUE(f.actions.exportAction()->isEnabled());
+    f.actions.exportAction()->trigger();
+    EXPECT_EQ(f.boxes.count(), 0);
+    const QByteArray exported = f.folder.read(u"draws.csv"_s);
+    EXPECT_EQ(exported, "4100;\"1 Jan 2015\";5;12;18;30;33;41;7;22\r\n"
+                        "4102;\"5 Jan 2015\";3;11;17;25;30;41;8;44\r\n");
+
+    // Importing what was just exported adds nothing, says so, and leaves the file alone.
+    const QByteArray archiveBytes = f.folder.read(u"Vendra.ldr"_s);
+    f.actions.importAction()->trigger();
+    EXPECT_TRUE(f.imported.empty());
+    EXPECT_EQ(f.folder.read(u"Vendra.ldr"_s), archiveBytes);
+    ASSERT_EQ(f.boxes.count(), 1);
+    EXPECT_EQ(f.boxes.last().caption, u"Информация");
+    EXPECT_NE(f.boxes.last().text.indexOf(u"добавлено тиражей: 0\rуже есть в архиве: 2"), -1);
+
+    // Into an empty archive it gives the same archive file, and exports to the same bytes.
+    CsvFixture g;
+    ASSERT_TRUE(g.actions.importFile(f.chosen));
+    EXPECT_EQ(g.boxes.count(), 0);
+    EXPECT_EQ(g.folder.read(u"Vendra.ldr"_s), archiveBytes);
+    ASSERT_TRUE(g.actions.exportFile(g.folder.file(u"again.csv"_s)));
+    EXPECT_EQ(g.folder.read(u"again.csv"_s), exported);
+}
+
+TEST(DrawsCsv, NineFieldLinesAreNumberedAfterTheNewest)
+{
+    const QString nine = u"\"1 Mar 2024\";1;2;3;4;5;6;7;8\r\n"
+                         u"\"4 Mar 2024\";9;10;11;12;13;14;1;2\r\n"
+                         u"\r\n"
+                         u"\"8 Mar 2024\";21;22;23;24;25;26;27;28\r\n"_s;
+    const TCsvImportResult intoEmpty = ParseDrawsCsv(nine, {});
+    EXPECT_EQ(numbersOf(intoEmpty.added), std::vector<int>({1, 2, 3}));
+    EXPECT_EQ(intoEmpty.added[1].dateText(), u"4 Mar 2024");
+    EXPECT_EQ(intoEmpty.added[1].extra, (std::array<uint8_t, 2>{1, 2}));
+
+    // After stored draws the numbers go on from the newest, not from the count of draws.
+    TDrawsArray stored = {makeDraw(4100, {1, 2, 3, 4, 5, 6}, {7, 8}, u"26 Feb 2024"_s)};
+    EXPECT_EQ(numbersOf(ParseDrawsCsv(nine, stored).added), std::vector<int>({4101, 4102, 4103}));
+
+    // The same file again: every draw is there already, under whatever number.
+    MergeImportedDraws(stored, ParseDrawsCsv(nine, stored).added);
+    const TCsvImportResult again = ParseDrawsCsv(nine, stored);
+    EXPECT_TRUE(again.added.empty());
+    EXPECT_EQ(again.duplicates, 3);
+}
+
+TEST(DrawsCsv, BadLinesAreSkippedCountedAndReported)
+{
+    CsvFixture f;
+    f.store({makeDraw(10, {1, 2, 3, 4, 5, 6}, {7, 8}, u"1 Mar 2024"_s)});
+    f.folder.write(u"mixed.csv"_s,
+                   "\xEF\xBB\xBF" // a byte order mark does not cost the first line
+                   "11;\"4 Mar 2024\";1;2;3;4;5;6;7;8\n"
+                   "12;\"8 Mar 2024\";1;2;3;4;5;6;7;8;9\n"    // 11 fields
+                   "0;\"8 Mar 2024\";1;2;3;4;5;6;7;8\n"       // number 0
+                   "abc;\"8 Mar 2024\";1;2;3;4;5;6;7;8\n"     // number not a number
+                   "13;\"8 Mar 2024\";1;2;3;4;5;46;7;8\n"     // 46
+                   "14;\"8 Mar 2024\";1;2;3;4;5;5;7;8\n"      // a main number twice
+                   "15;\"8 Mar 2024\";1;2;3;4;5;261;7;8\n"    // 261 must not become 5
+                   "16;\"8 Mar 2024\";1;2;3;4;5;6;7;0\n"      // supplementary 0
+                   "17;\"2024-03-08\";1;2;3;4;5;6;7;8\n"      // not the game's date form
+                   "18;\"\";1;2;3;4;5;6;7;8\n"                // date unknown: fine
+                   "10;\"1 Mar 2024\";1;2;3;4;5;6;7;8\n"      // stored already
+                   "11;\"4 Mar 2024\";9;10;11;12;13;14;1;2\n" // earlier in the file
+                   "   \n");
+    ASSERT_TRUE(f.actions.importFile(f.folder.file(u"mixed.csv"_s)));
+    EXPECT_EQ(numbersOf(f.archive.draws()), std::vector<int>({10, 11, 18}));
+    EXPECT_EQ(f.imported, std::vector<int>({2}));
+    EXPECT_EQ(f.folder.read(u"Vendra.ldr"_s), SerializeDraws(f.archive.draws()));
+
+    ASSERT_EQ(f.boxes.count(), 1);
+    EXPECT_EQ(f.boxes.last().caption, u"Предупреждение");
+    const QString &report = f.boxes.last().text;
+    EXPECT_NE(report.indexOf(u"добавлено тиражей: 2\rуже есть в архиве: 2\rпропущено строк с ошибками: 8"), -1)
+        << report.toStdString();
+    for (int line = 2; line <= 9; ++line)
+        EXPECT_NE(report.indexOf(Format(u"\rстрока %d: ", {line})), -1) << line;
+    EXPECT_NE(report.indexOf(u"строка 9: некорректная дата тиража \"2024-03-08\""), -1);
+}
+
+TEST(DrawsCsv, DrawsOutOfOrderTakeTheirPlaceByNumber)
+{
+    TDrawsArray draws = {makeDraw(100, {1, 2, 3, 4, 5, 6}, {7, 8}, u"1 Mar 2024"_s),
+                         makeDraw(104, {1, 2, 3, 4, 5, 6}, {7, 8}, u"8 Mar 2024"_s)};
+    // Newest first, and one draw that fills a gap.
+    const TCsvImportResult result = ParseDrawsCsv(u"106;12 Mar 2024;1;2;3;4;5;6;7;8\n"
+                                                  u"105;11 Mar 2024;1;2;3;4;5;6;7;8\n"
+                                                  u"102;4 Mar 2024;1;2;3;4;5;6;7;8\n",
+                                                  draws);
+    MergeImportedDraws(draws, result.added);
+    EXPECT_EQ(numbersOf(draws), std::vector<int>({100, 102, 104, 105, 106}));
+}
+
+TEST(DrawsCsv, AFailedImportLeavesTheArchiveAsItWas)
+{
+    CsvFixture f;
+    f.store({makeDraw(10, {1, 2, 3, 4, 5, 6}, {7, 8}, u"1 Mar 2024"_s)});
+    const TDrawsArray before = f.archive.draws();
+    const QByteArray fileBefore = f.folder.read(u"Vendra.ldr"_s);
+    f.folder.write(u"new.csv"_s, "11;\"4 Mar 2024\";1;2;3;4;5;6;7;8\r\n");
+
+    // A file that is not there.
+    EXPECT_FALSE(f.actions.importFile(f.folder.file(u"missing.csv"_s)));
+    ASSERT_EQ(f.boxes.count(), 1);
+    EXPECT_EQ(f.boxes.last().caption, u"Ошибка");
+    EXPECT_NE(f.boxes.last().text.indexOf(u"missing.csv"), -1);
+
+    // An archive that cannot be written: the new draw is not kept in memory either.
+    f.folder.write(u"blocked"_s, "a file, not a folder");
+    f.archive.setFileName(f.folder.file(u"blocked/Vendra.ldr"_s));
+    EXPECT_FALSE(f.actions.importFile(f.folder.file(u"new.csv"_s)));
+    EXPECT_EQ(f.boxes.count(), 2);
+    EXPECT_EQ(f.archive.draws(), before);
+    EXPECT_EQ(f.folder.read(u"Vendra.ldr"_s), fileBefore);
+    EXPECT_TRUE(f.imported.empty());
+}

@@ -1,0 +1,226 @@
+#include "lottery/stats/StatList.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/TempDataFolder.h"
+#include "tests/support/DrawsStatTestData.h"
+#include "common/FormStore.h"
+#include "ui/charts/ChartWindow.h"
+#include "ui/window/FormMain.h"
+#include "ui/statistics/GraphsPage.h"
+#include "ui/statistics/StatisticsPage.h"
+#include "app/draws/DrawsArchive.h"
+#include "app/settings/MainOptions.h"
+#include "app/views/SumsDistribution.h"
+
+#include <QAction>
+#include <QChart>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineSeries>
+#include <QMenu>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The graphs tab with its method list filled by the statistics page, over the hand-made draws.
+class GraphsPage : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        archive.draws() = handMadeDraws();
+        archive.touch();
+        list.SetDraws(&archive.draws());
+        list.RebuildMethods();
+        stats = std::make_unique<TStatisticsPage>(archive, list, options);
+        page = std::make_unique<TGraphsPage>(archive, list, options);
+        page->setDrawsOffsetSource([this] { return offset; });
+        stats->setGraphCombo(page->methodCombo());
+        page->resize(900, 600);
+    }
+    void TearDown() override
+    {
+        page.reset();
+        stats.reset();
+    }
+    void pick(const QString &code)
+    {
+        const int item = page->methodCombo()->findText(list.MethodCaption(list.FindMethod(code), true));
+        ASSERT_GE(item, 0) << code.toStdString();
+        page->methodCombo()->setCurrentIndex(item);
+    }
+    QLineSeries *seriesNamed(const QString &name) const
+    {
+        for (QAbstractSeries *s : page->chart()->series())
+            if (s->name() == name)
+                return qobject_cast<QLineSeries *>(s);
+        return nullptr;
+    }
+
+    TempDataFolder folder;
+    ScriptedMessages boxes;
+    TDrawsArchive archive;
+    TStatList list;
+    MainOptions options;
+    int offset = 0;
+    std::unique_ptr<TStatisticsPage> stats;
+    std::unique_ptr<TGraphsPage> page;
+};
+
+TEST_F(GraphsPage, ListHoldsOnlyGraphMethodsAndDrawsTheChosenOne)
+{
+    stats->FillMethodCombos(false, false);
+    QComboBox *combo = page->methodCombo();
+    ASSERT_GT(combo->count(), 0);
+    EXPECT_LT(combo->count(), stats->methodCombo()->count());
+    EXPECT_EQ(combo->findText(list.MethodCaption(list.FindMethod(u"NUMS"_s), true)), -1);
+
+    page->show();
+    page->setGraphLength(3);
+    pick(u"SUMS"_s);
+    QLineSeries *values = seriesNamed(combo->currentText());
+    ASSERT_NE(values, nullptr);
+    EXPECT_EQ(values->points(), (QList<QPointF>{{108, 151}, {109, 118}, {110, 165}}));
+    QLineSeries *mean = seriesNamed(u"Среднее значение"_s);
+    ASSERT_NE(mean, nullptr);
+    EXPECT_DOUBLE_EQ(mean->points().first().y(), 434.0 / 3.0);
+    ASSERT_NE(seriesNamed(u"Наиболее часто встречающееся значение"_s), nullptr);
+    EXPECT_EQ(seriesNamed(u"Наиболее часто встречающееся значение"_s)->points().first().y(), 151);
+
+    // The marks box shows the labels of the values' series.
+    EXPECT_FALSE(values->pointLabelsVisible());
+    page->showMarksCheck()->setChecked(true);
+    EXPECT_TRUE(values->pointLabelsVisible());
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST_F(GraphsPage, RedrawsOnlyWhenShownAndSomethingChanged)
+{
+    stats->FillMethodCombos(false, false);
+    // Hidden: a refresh leaves the chart alone, showing draws it.
+    page->refresh(true);
+    EXPECT_EQ(page->computations(), 0);
+    page->show();
+    page->refresh(false);
+    EXPECT_EQ(page->computations(), 1);
+    page->refresh(false);
+    EXPECT_EQ(page->computations(), 1);
+
+    // An edited draw keeps the number of draws.
+    TDrawRec d = archive.draws().back();
+    d.main = {1, 2, 3, 4, 5, 6};
+    archive.replace(archive.count() - 1, d);
+    page->refresh(false);
+    EXPECT_EQ(page->computations(), 2);
+
+    offset = 2;
+    page->refresh(false);
+    EXPECT_EQ(page->computations(), 3);
+    EXPECT_EQ(page->lastResult().last, 7);
+
+    page->refresh(true);
+    EXPECT_EQ(page->computations(), 4);
+
+    // A tab turned off never draws, even when asked to.
+    page->setTabShown(false);
+    page->DrawGraphs(true);
+    EXPECT_EQ(page->computations(), 4);
+}
+
+TEST_F(GraphsPage, EmptyArchiveDrawsNothingAndDisablesTheCommand)
+{
+    stats->FillMethodCombos(false, false);
+    archive.draws().clear();
+    archive.touch();
+    page->show();
+    page->updateActions();
+    EXPECT_FALSE(page->drawAction()->isEnabled());
+    page->refresh(true);
+    EXPECT_TRUE(page->chart()->series().isEmpty());
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST(FormGraph, SeriesByTitleAndLabelControl)
+{
+    TempDataFolder folder;
+    TFormGraph window;
+    window.AddGraphPoint(1, u"A"_s, 5, true, true, QColor(255, 0, 0));
+    window.AddGraphPoint(2, u"A"_s, 7, true, true);
+    window.AddGraphPoint(1, u"B"_s, 3, false, false);
+    ASSERT_EQ(window.allSeries().size(), 2);
+    QLineSeries *a = window.series(u"A"_s);
+    QLineSeries *b = window.series(u"B"_s);
+    EXPECT_EQ(a->points(), (QList<QPointF>{{1, 5}, {2, 7}}));
+    EXPECT_EQ(a->pen().color(), QColor(255, 0, 0));
+    EXPECT_TRUE(a->pointLabelsVisible());
+    EXPECT_FALSE(b->pointLabelsVisible());
+
+    window.labelsCheck()->setChecked(false);
+    EXPECT_FALSE(a->pointLabelsVisible());
+    window.labelsCheck()->setChecked(true);
+    EXPECT_TRUE(a->pointLabelsVisible());
+    EXPECT_FALSE(b->pointLabelsVisible());
+}
+
+TEST(FormGraph, SumsDistributionSeries)
+{
+    TempDataFolder folder;
+    TFormGraph window;
+    TDrawRec draw;
+    draw.main = {1, 2, 3, 4, 5, 6};
+    const TSumsDistribution d = CalcSumsDistribution({draw, draw});
+    FillSumsDistributionChart(window, d);
+    ASSERT_EQ(window.allSeries().size(), 5);
+    EXPECT_EQ(window.series(ActualSumsTitle())->points(), (QList<QPointF>{{21, 2}}));
+    QLineSeries *theory = window.series(TheoreticalSumsTitle());
+    ASSERT_EQ(theory->count(), 235);
+    EXPECT_DOUBLE_EQ(theory->at(138 - 21).y(), 2.0);
+    QLineSeries *range = window.series(u"Диапазон 2 (от 1/2 и выше по оси Y) - суммы 102-174"_s);
+    ASSERT_NE(range, nullptr);
+    EXPECT_DOUBLE_EQ(range->at(0).y(), 52846.0 * 2 / 105690);
+}
+
+} // namespace
+
+namespace {
+
+TEST(GraphsFeature, TabToggleAndSumsCommandInTheMainWindow)
+{
+    TempDataFolder folder;
+    folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\nFirstRun=0\r\nTabGraphs=0\r\n");
+    ScriptedMessages boxes;
+    TFormMain window{TStartSwitches{}};
+    window.FormCreate();
+    TGraphsFeature *feature = InstallGraphs(window);
+    QTabWidget *pages = window.mainPages();
+    const int index = pages->indexOf(feature->page);
+    ASSERT_GE(index, 0);
+    EXPECT_EQ(pages->tabText(index), u"Графики"_s);
+    // The stored option hides the tab at start.
+    EXPECT_FALSE(pages->isTabVisible(index));
+    EXPECT_FALSE(feature->tabAction->isChecked());
+    EXPECT_TRUE(window.findMenu(u"menuStat"_s)->actions().contains(feature->tabAction));
+
+    window.show();
+    feature->tabAction->trigger();
+    EXPECT_TRUE(pages->isTabVisible(index));
+    EXPECT_EQ(pages->currentIndex(), index);
+    EXPECT_TRUE(ReadFormBool(MainFormSection(), u"TabGraphs"_s, false));
+    feature->tabAction->trigger();
+    EXPECT_FALSE(ReadFormBool(MainFormSection(), u"TabGraphs"_s, true));
+
+    int shown = 0;
+    SetFormGraphShower([&shown](TFormGraph &chart) {
+        ++shown;
+        EXPECT_EQ(chart.windowTitle(), u"Распределение сумм тиражей и всех возможных комбинаций"_s);
+        EXPECT_EQ(chart.allSeries().size(), 4); // no draws: no actual series
+    });
+    feature->totalSumsAction->trigger();
+    SetFormGraphShower(nullptr);
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+} // namespace

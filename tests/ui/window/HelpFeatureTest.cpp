@@ -1,0 +1,190 @@
+#include "common/FormStore.h"
+#include "common/Languages.h"
+#include "lottery/DrawDates.h"
+#include "tests/support/RecordingProcesses.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/TempDataFolder.h"
+#include "ui/window/FormMain.h"
+#include "ui/window/HelpFeature.h"
+#include "app/settings/HelpSupport.h"
+#include "app/settings/MainOptions.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString StoredOption(const QString &key)
+{
+    return FormStore().readString(MainFormSection(), key, u"<missing>"_s);
+}
+
+class HelpFeatureTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder.write(u"Vendra_ENU.lng"_s, "module");
+        InitLanguages(kRussianLcid, kRussianLcid); // as with "no-language"
+        window = std::make_unique<TFormMain>(TStartSwitches{});
+        feature = InstallHelpFeature(*window);
+        feature->setRestartHandler([this] { ++restarts; });
+        feature->BuildLanguageMenu();
+    }
+    void TearDown() override
+    {
+        SetDialogPlayer(nullptr);
+        window.reset();
+        FinalizeLanguages();
+        HelpFileName.clear();
+    }
+    QAction *languageItem(int lcid) const
+    {
+        for (QAction *a : feature->languageActions())
+            if (a->data().toInt() == lcid)
+                return a;
+        return nullptr;
+    }
+
+    TempDataFolder folder;
+    ScriptedMessages boxes;
+    std::unique_ptr<TFormMain> window;
+    THelpFeature *feature = nullptr;
+    int restarts = 0;
+};
+
+} // namespace
+
+TEST(HelpFile, FoundInTheParentsHelpFolderElseTheLastCandidateStays)
+{
+    TempDataFolder folder;
+    const QString program = folder.path() + u"/app/"_s;
+    QDir().mkpath(program);
+    const QStringList candidates = HelpFileCandidates(program, u"RUS"_s);
+    ASSERT_EQ(candidates.size(), 3);
+    EXPECT_EQ(candidates[0], program + u"Kenvo_RUS.chm");
+    EXPECT_EQ(candidates[1], program + u"help/Kenvo_RUS.chm");
+    EXPECT_EQ(candidates[2], folder.path() + u"/help/Kenvo_RUS.chm");
+
+    EXPECT_EQ(FindHelpFile(program, u"RUS"_s), candidates[2]);
+    EXPECT_FALSE(HelpFileExists(candidates[2]));
+
+    // The pages of the help stand for the file.
+    QDir().mkpath(folder.path() + u"/help/Kenvo_RUS"_s);
+    folder.write(u"help/Kenvo_RUS/index.html"_s, "<html></html>");
+    EXPECT_TRUE(HelpFileExists(candidates[2]));
+    // A copy nearer the program wins.
+    folder.write(u"app/Kenvo_RUS.chm"_s, "chm");
+    EXPECT_EQ(FindHelpFile(program, u"RUS"_s), candidates[0]);
+}
+
+TEST(HelpSupport, RestartCommandAndVersionText)
+{
+    TempDataFolder folder;
+    const ProcessCommand command = RestartCommand();
+    EXPECT_EQ(command.arguments, QStringList{u"restart"_s});
+    EXPECT_EQ(QDir(command.folder), QDir(folder.path()));
+    EXPECT_EQ(AboutVersionText(u"2.3.1"_s), u"2.3 ( 2.3.1.0 )");
+    EXPECT_EQ(AboutVersionText(u"5"_s), u"5.0 ( 5.0.0.0 )");
+}
+
+TEST_F(HelpFeatureTest, LanguageMenuListsModulesAndStoresTheChoice)
+{
+    QMenu *menu = window->findMenu(u"menuLanguages"_s);
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(feature->languageActions().size(), 2u);
+    EXPECT_EQ(feature->languageActions()[0]->text(), u"English");
+    EXPECT_EQ(feature->languageActions()[1]->text(), u"Русский");
+    EXPECT_TRUE(languageItem(kRussianLcid)->isChecked());
+    EXPECT_FALSE(languageItem(kEnglishLcid)->isChecked());
+    // No help file anywhere: the help command stays off.
+    EXPECT_FALSE(feature->helpAction()->isEnabled());
+    EXPECT_TRUE(HelpFileName.endsWith(u"/help/Kenvo_RUS.chm"));
+
+    // The current language does nothing.
+    languageItem(kRussianLcid)->trigger();
+    EXPECT_EQ(restarts, 0);
+    EXPECT_EQ(StoredOption(u"Language"_s), u"<missing>");
+
+    languageItem(kEnglishLcid)->trigger();
+    EXPECT_EQ(restarts, 1);
+    EXPECT_EQ(window->options().language, kEnglishLcid);
+    EXPECT_EQ(StoredOption(u"Language"_s), u"1033");
+    EXPECT_EQ(boxes.count(), 0);
+    // This run keeps its language until the restart.
+    EXPECT_TRUE(languageItem(kRussianLcid)->isChecked());
+}
+
+TEST_F(HelpFeatureTest, MissingModuleIsReportedAndNotStored)
+{
+    QFile::remove(folder.file(u"Vendra_ENU.lng"_s));
+    languageItem(kEnglishLcid)->trigger();
+    EXPECT_EQ(restarts, 0);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.startsWith(u"Языковый модуль \""));
+    EXPECT_EQ(StoredOption(u"Language"_s), u"<missing>");
+}
+
+TEST_F(HelpFeatureTest, FirstRunBoxTurnsTheWindowOff)
+{
+    RecordingUrlOpener urls;
+    int shown = 0;
+    SetDialogPlayer([&](TDialogSTemplate &d) {
+        ++shown;
+        auto &dialog = static_cast<TFormFirstRun &>(d);
+        EXPECT_EQ(dialog.windowTitle(), u"Справочная информация");
+        EXPECT_FALSE(dialog.helpButton()->isEnabled()); // no help file
+        dialog.findChild<QPushButton *>(u"btnBlog"_s)->click();
+        dialog.findChild<QPushButton *>(u"btnTelegram"_s)->click();
+        EXPECT_EQ(dialog.disableBox()->text(), u"Больше не показывать данный диалог");
+        if (shown == 2)
+            dialog.disableBox()->setChecked(true);
+        dialog.pressOk();
+        return dialog.result();
+    });
+    feature->ShowFirstRun(); // left unticked
+    EXPECT_TRUE(window->options().firstRun);
+    EXPECT_EQ(StoredOption(u"FirstRun"_s), u"<missing>");
+    feature->ShowFirstRun(); // ticked
+    EXPECT_FALSE(window->options().firstRun);
+    EXPECT_EQ(StoredOption(u"FirstRun"_s), u"0");
+    feature->ShowFirstRun(); // no longer shown
+    EXPECT_EQ(shown, 2);
+    ASSERT_EQ(urls.addresses().size(), 4u);
+    EXPECT_EQ(urls.addresses()[0], ProjectLinkAddress(u"urlBlog"_s));
+    EXPECT_EQ(urls.addresses()[1], ProjectLinkAddress(u"urlTG"_s));
+}
+
+TEST_F(HelpFeatureTest, EveryLinkOpensItsAddressOnce)
+{
+    RecordingUrlOpener urls;
+    window->findChild<QAction *>(u"urlLottery"_s)->trigger();
+    for (const char16_t *name : {u"urlMainSite", u"urlAuthSite", u"urlAuthText", u"urlTG", u"urlBlog", u"urlYT",
+                                 u"urlVK", u"urlOK"}) {
+        QAction *action = window->findChild<QAction *>(QString::fromUtf16(name));
+        ASSERT_NE(action, nullptr) << QString::fromUtf16(name).toStdString();
+        action->trigger();
+    }
+    ASSERT_EQ(urls.addresses().size(), ProjectLinks().size());
+    for (size_t i = 0; i < ProjectLinks().size(); ++i) {
+        EXPECT_EQ(urls.addresses()[i], QString::fromUtf16(ProjectLinks()[i].address));
+        EXPECT_TRUE(urls.addresses()[i].startsWith(u"https://"));
+    }
+    EXPECT_EQ(window->findChild<QAction *>(u"urlVK"_s)->text(), u"Страница в соцсети \"В контакте\"");
+
+    // The about window's mail address goes through "mailto:".
+    SetDialogPlayer([](TDialogSTemplate &d) {
+        EXPECT_EQ(d.windowTitle(), u"О программе");
+        emit d.findChild<QLabel *>(u"lblMail"_s)->linkActivated(u"#"_s);
+        d.pressOk();
+        return d.result();
+    });
+    feature->aboutAction()->trigger();
+    EXPECT_EQ(urls.addresses().back(), u"mailto:" + ProjectMailAddress());
+}

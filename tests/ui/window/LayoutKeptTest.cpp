@@ -1,0 +1,118 @@
+#include "common/FormStore.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/TempDataFolder.h"
+#include "tests/support/DrawsStatTestData.h"
+#include "ui/window/FormMain.h"
+#include "app/draws/DrawsArchive.h"
+
+#include <QApplication>
+#include <QSplitter>
+#include <QTableView>
+#include "ui/draws/DrawsPanel.h"
+#include <functional>
+#include <QTabWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Starts the program's window as a user does (created, initialised, shown, every tab looked at),
+// then closes it; the window writes its layout into the settings store when it goes.
+void StartLookAroundAndClose(const std::function<void(TFormMain &)> &check = {})
+{
+    TFormMain window{TStartSwitches{}};
+    window.FormCreate();
+    window.tmrInitTimer();
+    window.show();
+    QApplication::processEvents();
+    for (QTabWidget *pages : {window.mainPages(), window.leftPages()}) {
+        for (int i = 0; i < pages->count(); ++i) {
+            pages->setCurrentIndex(i);
+            QApplication::processEvents();
+        }
+        pages->setCurrentIndex(0);
+    }
+    QApplication::processEvents();
+    if (check)
+        check(window);
+    window.close();
+}
+
+QString MainSection(const TempDataFolder &folder)
+{
+    return QString::fromUtf8(folder.read(u"Vendra.frm"_s));
+}
+
+int Key(const TempDataFolder &folder, const QString &key)
+{
+    return FormStore(folder.file(u"Vendra.frm"_s)).readInteger(u"TTemplateMain"_s, key, -1);
+}
+
+TEST(LayoutKept, FiveRestartsMoveNothing)
+{
+    TempDataFolder folder;
+    folder.write(u"Vendra.ldr"_s, SerializeDraws(handMadeDraws()));
+    // Sizes a user left behind: none of them the designed one.
+    folder.write(u"Vendra.frm"_s,
+                 "[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\nFirstRun=0\r\n"
+                 "NormPos=40,30,1140,830\r\nPixelsPerInch=96\r\nShowCmd=1\r\n"
+                 "LeftPanelWidth=377\r\nDrawsStatHeight=233\r\nWeekHeight=211\r\nFiltersHeight=97\r\n"
+                 "LayoutCompareHeight=181\r\n"
+                 "lvDraws.Column0=71\r\nlvDraws.Column10=95\r\nlvDrawsStat.Column0=150\r\nlvDrawsStat.Column19=66\r\n"
+                 "lvCombs.Column0=88\r\nlvFilters.Column1=133\r\n");
+    ScriptedMessages boxes;
+
+    // Every pane has the size saved for it, on the screen and not only in the file.
+    StartLookAroundAndClose([](TFormMain &window) {
+        const auto pane = [&window](const char *name, int index) {
+            const auto *splitter = window.findChild<QSplitter *>(QString::fromLatin1(name));
+            return splitter ? splitter->sizes().value(index) : -1;
+        };
+        EXPECT_EQ(pane("splLeft", 0), 377);
+        EXPECT_EQ(pane("splDrawsStat", 1), 233);
+        EXPECT_EQ(pane("splWeek", 1), 211);
+        EXPECT_EQ(pane("splCombs", 1), 97);
+        EXPECT_EQ(pane("splLayout", 1), 181);
+        EXPECT_EQ(window.drawsPanel()->list()->columnWidth(10), 95);
+    });
+    const QString first = MainSection(folder);
+    // What was saved came back exactly.
+    EXPECT_EQ(Key(folder, u"LeftPanelWidth"_s), 377);
+    EXPECT_EQ(Key(folder, u"DrawsStatHeight"_s), 233);
+    EXPECT_EQ(Key(folder, u"WeekHeight"_s), 211);
+    EXPECT_EQ(Key(folder, u"FiltersHeight"_s), 97);
+    EXPECT_EQ(Key(folder, u"LayoutCompareHeight"_s), 181);
+    const FormStore store(folder.file(u"Vendra.frm"_s));
+    for (const auto &[key, width] : std::vector<std::pair<QString, int>>{{u"lvDraws.Column0"_s, 71},
+                                                                           {u"lvDraws.Column10"_s, 95},
+                                                                           {u"lvDrawsStat.Column0"_s, 150},
+                                                                           {u"lvDrawsStat.Column19"_s, 66},
+                                                                           {u"lvCombs.Column0"_s, 88},
+                                                                           {u"lvFilters.Column1"_s, 133}})
+        EXPECT_EQ(store.readInteger(u"TTemplateMain"_s, key, -1), width) << key.toStdString();
+
+    for (int restart = 2; restart <= 5; ++restart) {
+        StartLookAroundAndClose();
+        EXPECT_EQ(MainSection(folder), first) << "start " << restart;
+    }
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST(LayoutKept, DesignedLayoutSurvivesRestartsToo)
+{
+    TempDataFolder folder;
+    folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\nFirstRun=0\r\n");
+    ScriptedMessages boxes;
+    StartLookAroundAndClose();
+    const QString first = MainSection(folder);
+    EXPECT_GT(Key(folder, u"WeekHeight"_s), 100); // a chart, not a strip
+    EXPECT_GT(Key(folder, u"DrawsStatHeight"_s), 100);
+    for (int restart = 2; restart <= 5; ++restart) {
+        StartLookAroundAndClose();
+        EXPECT_EQ(MainSection(folder), first) << "start " << restart;
+    }
+}
+
+} // namespace

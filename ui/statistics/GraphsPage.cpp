@@ -1,0 +1,336 @@
+#include "ui/statistics/GraphsPage.h"
+
+#include "common/Translate.h"
+#include "common/widgets/WidgetHooks.h"
+
+#include "common/BusyCursor.h"
+#include "common/Dialogs.h"
+#include "common/Exception.h"
+#include "common/FormStore.h"
+#include "lottery/stats/StatList.h"
+#include "ui/charts/ChartAxes.h"
+#include "ui/charts/ChartLegend.h"
+#include "ui/charts/ChartWindow.h"
+#include "ui/draws/DrawsPanel.h"
+#include "ui/statistics/StatisticsPage.h"
+#include "ui/window/TemplateMain.h"
+#include "app/draws/DrawsArchive.h"
+#include "app/settings/MainOptions.h"
+
+#include <QAction>
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLegend>
+#include <QLineSeries>
+#include <QMenu>
+#include <QScatterSeries>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <algorithm>
+#include <exception>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The item data that the statistics page's list filler gives each method.
+constexpr int kMethodIndexRole = Qt::UserRole;
+constexpr int kMethodCodeRole = Qt::UserRole + 1;
+
+constexpr int kDesignedGraphLen = 100;
+constexpr int kMaxGraphLen = 1000000;
+
+QString TabGraphsKey()
+{
+    return u"TabGraphs"_s;
+}
+
+} // namespace
+
+TGraphsPage::TGraphsPage(TDrawsArchive &archive, TStatList &list, MainOptions &options, QWidget *parent)
+    : QWidget(parent), m_archive(archive), m_list(list), m_options(options), m_length(new QSpinBox(this)),
+      m_combo(new QComboBox(this)), m_showMarks(new QCheckBox(Tr(u"Отображать метки на графике"), this)),
+      m_chart(new QChart), m_actDraw(new QAction(Tr(u"Обновить"), this))
+{
+    setObjectName(u"tsGraphs"_s);
+    m_length->setObjectName(u"edDrawsGraphLen"_s);
+    m_length->setRange(1, kMaxGraphLen);
+    m_length->setValue(kDesignedGraphLen);
+    m_length->setToolTip(Tr(u"Количество тиражей, использующихся для построения графиков"));
+    m_combo->setObjectName(u"cbDrawsGraphType"_s);
+    m_combo->setToolTip(Tr(u"Тип графика"));
+    m_combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_combo->setMinimumContentsLength(12);
+    m_showMarks->setObjectName(u"cbDrawsGraphShowMarks"_s);
+    m_actDraw->setObjectName(u"DrawsGraphDraw"_s);
+
+    m_chart->legend()->setAlignment(Qt::AlignBottom);
+    m_chartView = new QChartView(m_chart, this);
+    m_chartView->setObjectName(u"crtDrawsGraph"_s);
+    m_chartView->setRenderHint(QPainter::Antialiasing);
+
+    auto *drawButton = new QToolButton(this);
+    drawButton->setDefaultAction(m_actDraw);
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(new QLabel(Tr(u"Тираж:"), this));
+    top->addWidget(m_length);
+    top->addWidget(new QLabel(Tr(u"Тип графика:"), this));
+    top->addWidget(m_combo, 1);
+    top->addWidget(drawButton);
+    top->addWidget(m_showMarks);
+    // The series' titles (the method's title is long) are listed whole under the chart.
+    m_legend = new TChartLegend(m_chart, this);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(m_chartView, 1);
+    layout->addWidget(m_legend);
+    m_legend->hide();
+
+    connect(m_actDraw, &QAction::triggered, this, [this] {
+        updateActions();
+        if (m_actDraw->isEnabled())
+            guarded([this] { DrawGraphs(true); });
+    });
+    connect(m_combo, &QComboBox::currentIndexChanged, this, [this] {
+        updateActions();
+        if (m_actDraw->isEnabled())
+            guarded([this] { DrawGraphs(false); });
+    });
+    // The spin box keeps its value within its bounds, so Enter always gives a valid length.
+    connect(m_length, &QSpinBox::editingFinished, this, [this] { guarded([this] { DrawGraphs(false); }); });
+    connect(m_showMarks, &QCheckBox::toggled, this, [this](bool on) {
+        const QList<QAbstractSeries *> series = m_chart->series();
+        if (!series.isEmpty())
+            if (auto *first = qobject_cast<QXYSeries *>(series.first()))
+                first->setPointLabelsVisible(on);
+    });
+    updateActions();
+}
+
+QString TGraphsPage::caption()
+{
+    return Tr(u"Графики");
+}
+
+int TGraphsPage::graphLength() const
+{
+    return m_length->value();
+}
+
+void TGraphsPage::setGraphLength(int length)
+{
+    m_length->setValue(std::clamp(length, m_length->minimum(), m_length->maximum()));
+}
+
+const TStatMethod *TGraphsPage::selectedMethod() const
+{
+    if (m_combo->currentIndex() < 0)
+        return nullptr;
+    const QString code = m_combo->currentData(kMethodCodeRole).toString();
+    const int i = m_combo->currentData(kMethodIndexRole).toInt();
+    // The registry may have been rebuilt since the list was filled: trust the code, not the place.
+    if (i >= 0 && i < m_list.MethodCount() && m_list.GetMethod(i).MethodCode() == code)
+        return &m_list.GetMethod(i);
+    const int found = m_list.FindMethod(code);
+    return found >= 0 ? &m_list.GetMethod(found) : nullptr;
+}
+
+bool TGraphsPage::canDraw() const
+{
+    return IsNotBusy() && m_archive.count() > 0 && m_combo->currentIndex() >= 0;
+}
+
+void TGraphsPage::updateActions()
+{
+    m_actDraw->setEnabled(canDraw());
+}
+
+void TGraphsPage::clearChart()
+{
+    m_chart->removeAllSeries();
+    DeleteChartAxes(m_chart);
+    m_legend->refresh();
+}
+
+void TGraphsPage::DrawGraphs(bool force)
+{
+    if (!m_tabShown)
+        return;
+    const TStatMethod *method = selectedMethod();
+    TDrawsGraphKey key;
+    key.drawCount = m_archive.count();
+    key.revision = m_archive.revision();
+    key.offset = m_offsetSource ? m_offsetSource() : 0;
+    key.length = graphLength();
+    key.method = method ? method->MethodCode() : QString();
+    key.sortedDraws = m_options.sortedDraws;
+    if (!m_cache.update(key) && !force)
+        return;
+
+    clearChart();
+    m_result = TDrawsGraphResult();
+    if (!method || m_archive.count() == 0)
+        return;
+
+    ++m_computations;
+    {
+        const BusySection busy;
+        SetStatusText(Tr(u"Анализ тиражей и построение графиков..."));
+        TDrawsGraphParams params;
+        params.list = &m_list;
+        params.method = method;
+        params.length = key.length;
+        params.offset = key.offset;
+        params.sortedDraws = key.sortedDraws;
+        try {
+            m_result = CalcDrawsGraph(params);
+        } catch (...) {
+            // A drawing that failed is tried again on the next refresh.
+            m_cache.clear();
+            SetStatusText(QString());
+            throw;
+        }
+        showResult(m_combo->currentText());
+        SetStatusText(QString());
+    }
+    updateActions();
+}
+
+void TGraphsPage::showResult(const QString &title)
+{
+    if (m_result.values.isEmpty())
+        return;
+    auto *values = new QLineSeries(m_chart);
+    values->setName(title);
+    values->setPen(QPen(QColor(0, 128, 0), 2));
+    values->setPointLabelsFormat(u"@xPoint"_s);
+    values->setPointLabelsClipping(false);
+    values->setPointLabelsVisible(m_showMarks->isChecked());
+    values->append(m_result.values);
+
+    // The points: small green markers with a fuchsia outline over the line.
+    auto *points = new QScatterSeries(m_chart);
+    points->setMarkerSize(5);
+    points->setColor(QColor(0, 128, 0));
+    points->setBorderColor(QColor(255, 0, 255));
+    points->append(m_result.values);
+
+    auto *mean = new QLineSeries(m_chart);
+    mean->setName(Tr(u"Среднее значение"));
+    mean->setPen(QPen(QColor(0, 0, 255), 2));
+    mean->append(m_result.mean);
+
+    auto *frequent = new QLineSeries(m_chart);
+    frequent->setName(Tr(u"Наиболее часто встречающееся значение"));
+    frequent->setPen(QPen(QColor(255, 0, 0), 2));
+    frequent->append(m_result.mostFrequent);
+
+    for (QAbstractSeries *s : std::initializer_list<QAbstractSeries *>{values, mean, frequent, points})
+        m_chart->addSeries(s);
+    m_legend->refresh();
+
+    double minY = m_result.values.first().y(), maxY = minY;
+    for (const QPointF &p : std::as_const(m_result.values)) {
+        minY = std::min(minY, p.y());
+        maxY = std::max(maxY, p.y());
+    }
+    // The mean lies between the values; the axis is whole when the values are.
+    const bool wholeY = AllWholeNumbers(m_result.values, [](const QPointF &p) { return p.y(); });
+    auto *axisX = NewValueAxis(m_result.values.first().x(), m_result.values.last().x(), true, 11);
+    auto *axisY = NewValueAxis(minY, maxY, wholeY, 9, true);
+    m_chart->addAxis(axisX, Qt::AlignBottom);
+    m_chart->addAxis(axisY, Qt::AlignLeft);
+    for (QAbstractSeries *s : m_chart->series()) {
+        s->attachAxis(axisX);
+        s->attachAxis(axisY);
+    }
+}
+
+void TGraphsPage::refresh(bool full)
+{
+    if (!isVisible()) {
+        m_forcePending = m_forcePending || full;
+        return;
+    }
+    const bool force = full || m_forcePending;
+    m_forcePending = false;
+    guarded([this, force] { DrawGraphs(force); });
+}
+
+void TGraphsPage::guarded(const std::function<void()> &command)
+{
+    RunCommand(command);
+}
+
+void SetGraphsTabShown(TTemplateMain &window, TGraphsFeature &feature, bool shown)
+{
+    QTabWidget *pages = window.mainPages();
+    const int index = pages->indexOf(feature.page);
+    feature.page->setTabShown(shown);
+    pages->setTabVisible(index, shown);
+    feature.tabAction->setChecked(shown);
+    try {
+        WriteFormBool(MainFormSection(), TabGraphsKey(), shown);
+    } catch (const std::exception &e) {
+        ShowErrorBox(QString::fromUtf8(e.what()));
+    }
+    if (shown) {
+        pages->setCurrentIndex(index);
+        feature.page->refresh(true);
+    }
+}
+
+TGraphsFeature *InstallGraphs(TTemplateMain &window)
+{
+    auto *feature = new TGraphsFeature(&window);
+    auto *page = new TGraphsPage(window.archive(), StatList(), window.options(), window.mainPages());
+    feature->page = page;
+    page->setDrawsOffsetSource([&window] { return window.drawsPanel() ? window.drawsPanel()->drawsOffset() : 0; });
+    window.mainPages()->addTab(page, TGraphsPage::caption());
+    if (TStatisticsPage *stats = window.statisticsPage())
+        stats->setGraphCombo(page->methodCombo());
+
+    feature->tabAction = new QAction(Tr(u"Вкладка \"Графики\""), &window);
+    feature->tabAction->setObjectName(u"TabGraps"_s);
+    feature->tabAction->setCheckable(true);
+    bool shown = true;
+    try {
+        shown = ReadFormBool(MainFormSection(), TabGraphsKey(), true);
+    } catch (const std::exception &) {
+        // An unreadable store shows the tab, as a new installation does.
+    }
+    page->setTabShown(shown);
+    window.mainPages()->setTabVisible(window.mainPages()->indexOf(page), shown);
+    feature->tabAction->setChecked(shown);
+    QObject::connect(feature->tabAction, &QAction::triggered, &window, [&window, feature](bool checked) {
+        SetGraphsTabShown(window, *feature, checked);
+    });
+
+    feature->totalSumsAction = CreateTotalSumCombsAction(window);
+
+    // The page's own "Обновить" stays on its page: the statistics menu already has the statistics one.
+    if (QMenu *menu = window.findMenu(u"menuStat"_s)) {
+        menu->addSeparator();
+        menu->addAction(feature->tabAction);
+        menu->addAction(feature->totalSumsAction);
+    }
+    window.addView([page](bool full) { page->refresh(full); });
+    window.addActionUpdater([page, feature] {
+        page->updateActions();
+        feature->tabAction->setEnabled(IsNotBusy());
+    });
+    return feature;
+}
+
+TGraphsPage::~TGraphsPage()
+{
+    DisconnectChildrenFrom(this);
+}

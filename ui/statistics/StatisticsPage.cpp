@@ -1,0 +1,627 @@
+#include "ui/statistics/StatisticsPage.h"
+
+#include "ui/charts/ChartAxes.h"
+
+#include "common/Format.h"
+#include "common/Translate.h"
+#include "common/widgets/SplitterPane.h"
+#include "common/widgets/WidgetHooks.h"
+
+#include "common/widgets/ExcelExportDialog.h"
+
+#include "common/BusyCursor.h"
+#include "common/Dialogs.h"
+#include "common/Exception.h"
+#include "lottery/stats/CustomStat.h"
+#include "lottery/stats/StatList.h"
+#include "app/draws/DrawsArchive.h"
+#include "app/settings/MainOptions.h"
+
+#include <QAction>
+#include <QCategoryAxis>
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
+#include <QCursor>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QImage>
+#include <QItemSelection>
+#include <QLabel>
+#include <QLineSeries>
+#include <QPainter>
+#include <QSet>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QToolButton>
+#include <QToolTip>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <numeric>
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kMethodIndexRole = Qt::UserRole;
+constexpr int kMethodCodeRole = Qt::UserRole + 1;
+constexpr int kDefaultSampleLength = 1000;
+constexpr int kMaxSampleLength = 999999;
+constexpr int kPrefetchColumnWidth = 80;
+// The most value labels the chart's axis shows; with more values every k-th is labelled and the hint
+// of a point names its value.
+constexpr int kMaxAxisLabels = 40;
+constexpr int kDesignedChartHeight = 260;
+constexpr int kMarkerSize = 5;
+
+const QColor kActualColor(0, 128, 0);
+const QColor kActualMarkerColor(255, 0, 255);
+const QColor kTotalColor(255, 0, 0);
+
+// The point marker of the actual series: a small dot with a fuchsia outline.
+QImage actualMarker()
+{
+    const int size = kMarkerSize * 2;
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(kActualMarkerColor, 2));
+    p.setBrush(kActualColor);
+    p.drawEllipse(QRectF(1, 1, size - 2, size - 2));
+    return image;
+}
+
+} // namespace
+
+TStatisticsPage::TStatisticsPage(TDrawsArchive &archive, TStatList &list, MainOptions &options, QWidget *parent)
+    : QWidget(parent), m_archive(archive), m_list(list), m_options(options)
+{
+    setObjectName(u"tsDrawsStat"_s);
+    // Statistics read the archive through the registry; a registry without one reads ours.
+    if (!m_list.Draws()) {
+        m_lentDraws = &m_archive.draws();
+        m_list.SetDraws(m_lentDraws);
+    }
+
+    m_combo = new QComboBox(this);
+    m_combo->setObjectName(u"cbDrawsStatType"_s);
+    m_combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_combo->setMinimumContentsLength(10);
+    m_combo->setMaxVisibleItems(30);
+
+    auto *lengthLabel = new QLabel(Tr(u"Тиражей:"), this);
+    m_length = new QSpinBox(this);
+    m_length->setObjectName(u"edDrawsStatLen"_s);
+    m_length->setRange(1, kMaxSampleLength);
+    m_length->setValue(kDefaultSampleLength);
+    m_length->setToolTip(Tr(u"Количество тиражей, использующихся для расчета статистики"));
+    lengthLabel->setBuddy(m_length);
+
+    m_table = new TQSortListView(this);
+    m_table->setObjectName(u"lvDrawsStat"_s);
+    m_table->setMultiSelect(true);
+    TListViewModel *model = m_table->listModel();
+    model->setOwnerData([this](int row, int column) {
+        if (row < 0 || row >= rowCount() || column < 0 || column >= kDrawsStatColumns)
+            return QString();
+        return m_result.rows[size_t(m_order[size_t(row)])].texts[size_t(column)];
+    });
+    model->setOwnerSort([this](int column, TSortDirection direction) { sortRows(column, direction); });
+    for (int c = 0; c < kDrawsStatColumns; ++c)
+        m_table->addColumn(DrawsStatColumnCaption(c), DrawsStatColumnWidth(c),
+                           c == dscValue ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignRight | Qt::AlignVCenter);
+    m_table->setSort(dscCount, sdAscending);
+    // The selection follows its values when the rows are sorted anew (connected after the view's own
+    // selection model, so it has the last word).
+    connect(model, &QAbstractItemModel::layoutChanged, this, &TStatisticsPage::restoreSelection);
+
+    buildChart();
+
+    m_splitter = new QSplitter(Qt::Vertical, this);
+    m_splitter->setObjectName(u"splDrawsStat"_s);
+    m_splitter->addWidget(m_table);
+    m_splitter->addWidget(m_chartView);
+    m_splitter->setChildrenCollapsible(false);
+    // The chart keeps its height ("DrawsStatHeight"); the table takes the rest of the window.
+    m_chartPane = new TSplitterPane(m_splitter, 1, kDesignedChartHeight);
+
+    buildActions();
+
+    auto *top = new QHBoxLayout;
+    top->setContentsMargins(0, 0, 0, 0);
+    top->addWidget(m_combo, 1);
+    top->addWidget(lengthLabel);
+    top->addWidget(m_length);
+    for (QAction *a : {m_actCalc, m_actPrefetchs, m_actTotalLine, m_actExport}) {
+        auto *button = new QToolButton(this);
+        button->setDefaultAction(a);
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        top->addWidget(button);
+    }
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addLayout(top);
+    layout->addWidget(m_splitter, 1);
+
+    connect(m_combo, &QComboBox::currentIndexChanged, this, [this] { guarded([this] { CalcDrawsStat(false); }); });
+    connect(m_length, &QSpinBox::editingFinished, this, [this] { guarded([this] { CalcDrawsStat(false); }); });
+
+    applyPrefetchColumns();
+    updateActions();
+}
+
+QString TStatisticsPage::caption()
+{
+    return Tr(u"Статистика");
+}
+
+void TStatisticsPage::buildActions()
+{
+    m_actCalc = new QAction(Tr(u"Обновить"), this);
+    m_actCalc->setObjectName(u"DrawsStatCalc"_s);
+    m_actCalc->setShortcut(QKeySequence(Qt::Key_F5));
+    m_actCalc->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(m_actCalc, &QAction::triggered, this, [this] { guarded([this] { CalcDrawsStat(true); }); });
+
+    m_actPrefetchs = new QAction(Tr(u"Использовать сравнение с полным набором комбинаций"), this);
+    m_actPrefetchs->setObjectName(u"DrawsStatePrefetchsEnabled"_s);
+    m_actPrefetchs->setIconText(Tr(u"Полный набор"));
+    m_actPrefetchs->setCheckable(true);
+    connect(m_actPrefetchs, &QAction::triggered, this, [this] { guarded([this] { togglePrefetchs(); }); });
+
+    m_actTotalLine = new QAction(Tr(u"График идеального распределения"), this);
+    m_actTotalLine->setObjectName(u"DrawsStatShowTotalLine"_s);
+    m_actTotalLine->setIconText(Tr(u"Идеальный график"));
+    m_actTotalLine->setCheckable(true);
+    connect(m_actTotalLine, &QAction::triggered, this, [this] { guarded([this] { toggleTotalLine(); }); });
+
+    m_actExport = new QAction(Tr(u"Экспорт статистики в Microsoft Excel"), this);
+    m_actExport->setObjectName(u"DrawsStatExportToExcel"_s);
+    m_actExport->setIconText(u"Excel"_s);
+    m_actExport->setEnabled(false);
+    connect(m_actExport, &QAction::triggered, this, [this] {
+        if (IsNotBusy() && rowCount() > 0)
+            guarded([this] { ExportListViewToExcel(m_table, caption(), caption(), {}, {}, 0, true); });
+    });
+
+    for (QAction *a : {m_actCalc, m_actPrefetchs, m_actTotalLine, m_actExport})
+        a->setToolTip(a->text());
+    addAction(m_actCalc);
+    m_table->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_table->addActions({m_actCalc, m_actPrefetchs, m_actTotalLine, m_actExport});
+}
+
+void TStatisticsPage::buildChart()
+{
+    m_chart = new QChart;
+    m_chart->legend()->setAlignment(Qt::AlignBottom);
+    m_chart->setMargins(QMargins(4, 4, 4, 4));
+    m_chartView = new QChartView(m_chart, this);
+    m_chartView->setObjectName(u"crtDrawsStat"_s);
+    m_chartView->setRenderHint(QPainter::Antialiasing);
+    m_chartView->setMinimumHeight(120);
+}
+
+void TStatisticsPage::guarded(const std::function<void()> &command)
+{
+    try {
+        command();
+    } catch (const Exception &e) {
+        ShowErrorBox(e.message());
+    } catch (const std::exception &e) {
+        ShowErrorBox(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+// ---- Method lists ----
+
+void TStatisticsPage::FillMethodCombos(bool reload, bool keep)
+{
+    struct Remembered {
+        QComboBox *combo;
+        int index;
+        QString code;
+    };
+    std::vector<Remembered> combos;
+    for (QComboBox *c : {m_combo, m_graphCombo})
+        if (c)
+            combos.push_back({c, keep ? c->currentIndex() : 0,
+                              keep ? c->currentData(kMethodCodeRole).toString() : QString()});
+    {
+        // Selecting while filling is no user choice: the lists change silently.
+        const QSignalBlocker block(m_combo);
+        const QSignalBlocker blockGraph(m_graphCombo);
+
+        if (reload) {
+            const QString favourites = TStatList::FavoritesFileName();
+            m_list.SaveFilterSettings(favourites, false);
+            m_list.RebuildMethods();
+            m_list.SelectAllMethods();
+            m_list.LoadFilterSettings(favourites, true);
+        }
+        for (const Remembered &r : combos)
+            r.combo->clear();
+        for (int i = 0; i < m_list.MethodCount(); ++i) {
+            if (!m_list.MethodAvailable(i) || !m_list.MethodSelectable(i) || !m_list.MethodIsFavorite(i))
+                continue;
+            const QString caption = m_list.MethodCaption(i, true);
+            const QString code = m_list.GetMethod(i).MethodCode();
+            for (const Remembered &r : combos) {
+                if (r.combo == m_graphCombo && !m_list.MethodIsGraph(i))
+                    continue;
+                r.combo->addItem(caption);
+                const int item = r.combo->count() - 1;
+                r.combo->setItemData(item, i, kMethodIndexRole);
+                r.combo->setItemData(item, code, kMethodCodeRole);
+            }
+        }
+        for (const Remembered &r : combos) {
+            if (m_list.Ordered)
+                r.combo->model()->sort(0);
+            // The same method when it is still listed, else the remembered place.
+            const int byCode = r.code.isEmpty() ? -1 : r.combo->findData(r.code, kMethodCodeRole);
+            if (byCode >= 0)
+                r.combo->setCurrentIndex(byCode);
+            else if (r.combo->count() > r.index)
+                r.combo->setCurrentIndex(r.index);
+            else
+                r.combo->setCurrentIndex(-1);
+        }
+    }
+    // A list that now shows another method never keeps the figures of the old one on screen.
+    if (isVisible())
+        guarded([this] { CalcDrawsStat(false); });
+    updateActions();
+}
+
+const TStatMethod *TStatisticsPage::selectedMethod() const
+{
+    if (m_combo->currentIndex() < 0)
+        return nullptr;
+    const QString code = m_combo->currentData(kMethodCodeRole).toString();
+    const int i = m_combo->currentData(kMethodIndexRole).toInt();
+    // The registry may have been rebuilt since the list was filled: trust the code, not the place.
+    if (i >= 0 && i < m_list.MethodCount() && m_list.GetMethod(i).MethodCode() == code)
+        return &m_list.GetMethod(i);
+    const int found = m_list.FindMethod(code);
+    return found >= 0 ? &m_list.GetMethod(found) : nullptr;
+}
+
+bool TStatisticsPage::selectMethod(const QString &code)
+{
+    const int item = m_combo->findData(code, kMethodCodeRole, Qt::MatchFixedString);
+    if (item < 0)
+        return false;
+    const QSignalBlocker block(m_combo);
+    m_combo->setCurrentIndex(item);
+    return true;
+}
+
+int TStatisticsPage::sampleLength() const
+{
+    return m_length->value();
+}
+
+void TStatisticsPage::setSampleLength(int length)
+{
+    m_length->setValue(length);
+}
+
+int TStatisticsPage::chartHeight() const
+{
+    return m_chartPane->size();
+}
+
+void TStatisticsPage::setChartHeight(int height)
+{
+    if (height > 0)
+        m_chartPane->setSize(height);
+}
+
+// ---- Computation ----
+
+int TStatisticsPage::drawsOffset() const
+{
+    return m_offsetSource ? std::max(m_offsetSource(), 0) : 0;
+}
+
+TDrawsStatKey TStatisticsPage::currentKey() const
+{
+    TDrawsStatKey key;
+    key.drawCount = m_archive.count();
+    key.revision = m_archive.revision();
+    key.offset = drawsOffset();
+    key.sampleLength = sampleLength();
+    if (const TStatMethod *m = selectedMethod())
+        key.method = m->MethodCode();
+    key.sortedDraws = m_options.sortedDraws;
+    key.prefetchs = m_options.prefetchsEnabled;
+    key.weights = m_list.Config.weights;
+    return key;
+}
+
+void TStatisticsPage::refresh(bool full)
+{
+    if (!isVisible()) {
+        m_forcePending = m_forcePending || full;
+        return;
+    }
+    const bool force = full || m_forcePending;
+    m_forcePending = false;
+    guarded([this, force] { CalcDrawsStat(force); });
+}
+
+void TStatisticsPage::clearResult()
+{
+    m_reselectPending = false;
+    m_table->selectionModel()->clearSelection();
+    m_order.clear();
+    m_table->listModel()->setRowCount(0);
+    m_result = TDrawsStatResult{};
+    m_chart->removeAllSeries();
+    DeleteChartAxes(m_chart);
+}
+
+void TStatisticsPage::CalcDrawsStat(bool force)
+{
+    // The window paints while a long table is computed; a request that comes meanwhile (another
+    // method, another length) is served once the running one has ended.
+    if (m_calculating) {
+        m_recalcPending = true;
+        return;
+    }
+    if (!m_cache.update(currentKey()) && !force)
+        return;
+    const TStatMethod *method = selectedMethod();
+    clearResult();
+    if (!method || m_archive.count() == 0) {
+        updateActions();
+        return;
+    }
+
+    {
+        BusySection busy;
+        SetStatusText(Tr(u"Анализ тиражей и расчет статистики..."));
+        struct StatusReset {
+            ~StatusReset() { SetStatusText({}); }
+        } statusReset;
+        ++m_computations;
+
+        TStatPrefetch prefetch;
+        bool hasPrefetch = false;
+        if (m_options.prefetchsEnabled && m_prefetchSource && method->StatClass->HasKindN())
+            hasPrefetch = m_prefetchSource(*method, prefetch);
+
+        TDrawsStatParams params;
+        params.list = &m_list;
+        params.method = method;
+        params.sampleLength = sampleLength();
+        params.offset = drawsOffset();
+        params.sortedDraws = m_options.sortedDraws;
+        params.prefetch = hasPrefetch ? &prefetch : nullptr;
+        params.showTotalLine = m_options.showTotalLine;
+        params.progress = [](double percent) {
+            SetStatusText(Format(u"Анализ тиражей и расчет статистики ( завершено %.0f %% )...", {percent}));
+        };
+        struct Running {
+            bool &flag;
+            explicit Running(bool &f) : flag(f) { flag = true; }
+            ~Running() { flag = false; }
+        } running(m_calculating);
+        try {
+            m_result = ::CalcDrawsStat(params);
+        } catch (...) {
+            // The next request computes again rather than trusting a half-done result.
+            m_cache.clear();
+            m_result = TDrawsStatResult{};
+            m_recalcPending = false;
+            updateActions();
+            throw;
+        }
+        showRows();
+        showChart();
+    }
+    // Outside the busy section, so that the commands come back enabled.
+    updateActions();
+    if (std::exchange(m_recalcPending, false))
+        CalcDrawsStat(false);
+}
+
+void TStatisticsPage::showRows()
+{
+    m_order.resize(m_result.rows.size());
+    std::iota(m_order.begin(), m_order.end(), 0);
+    m_table->listModel()->setRowCount(rowCount());
+    m_table->sort();
+}
+
+void TStatisticsPage::sortRows(int column, TSortDirection direction)
+{
+    // The selection is noted by value and put back once the view has taken the new order.
+    m_reselect.clear();
+    for (int row : m_table->selectedRows())
+        if (row >= 0 && row < rowCount())
+            m_reselect.push_back(m_order[size_t(row)]);
+    m_reselectPending = true;
+
+    SortDrawsStatRows(m_order, m_result.rows, column, direction == sdDescending);
+}
+
+void TStatisticsPage::restoreSelection()
+{
+    if (!m_reselectPending)
+        return;
+    m_reselectPending = false;
+    if (m_reselect.empty())
+        return;
+    std::vector<char> wanted(m_result.rows.size(), 0);
+    for (int i : m_reselect)
+        wanted[size_t(i)] = 1;
+    QItemSelection selection;
+    const int last = kDrawsStatColumns - 1;
+    for (int row = 0; row < rowCount(); ++row)
+        if (wanted[size_t(m_order[size_t(row)])])
+            selection.select(m_table->listModel()->index(row, 0), m_table->listModel()->index(row, last));
+    m_table->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+void TStatisticsPage::showChart()
+{
+    const TDrawsStatChart &chartData = m_result.chart;
+    if (chartData.empty())
+        return;
+
+    auto *actual = new QLineSeries;
+    actual->setName(Tr(u"Фактические данные"));
+    actual->setPen(QPen(kActualColor, 2));
+    actual->setMarkerSize(kMarkerSize);
+    actual->setLightMarker(actualMarker());
+    actual->replace(chartData.actual);
+
+    QLineSeries *total = nullptr;
+    if (chartData.hasTotal) {
+        total = new QLineSeries;
+        total->setName(Tr(u"Все возможные комбинации"));
+        total->setPen(QPen(kTotalColor, 1));
+        total->replace(chartData.total);
+        m_chart->addSeries(total);
+    }
+    m_chart->addSeries(actual);
+
+    const int count = static_cast<int>(chartData.labels.size());
+    auto *axisX = new QCategoryAxis;
+    axisX->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    axisX->setStartValue(0);
+    axisX->setRange(0.5, count + 0.5);
+    const int step = (count + kMaxAxisLabels - 1) / kMaxAxisLabels;
+    QSet<QString> used;
+    for (int k = 0; k < count; k += step) {
+        const QString &label = chartData.labels[k];
+        // Category labels must differ; a repeated text is left off the axis (its hint still names it).
+        if (!used.contains(label)) {
+            used.insert(label);
+            axisX->append(label, k + 1);
+        }
+    }
+    // Long value texts (masks, pairs) stand upright so that they do not run into each other.
+    qsizetype longest = 0;
+    for (const QString &label : chartData.labels)
+        longest = std::max(longest, label.size());
+    if (longest > 4)
+        axisX->setLabelsAngle(-90);
+
+    double maxY = 0;
+    for (const QPointF &p : chartData.actual)
+        maxY = std::max(maxY, p.y());
+    for (const QPointF &p : chartData.total)
+        maxY = std::max(maxY, p.y());
+    // Counts of draws: whole ticks from 0.
+    auto *axisY = NewValueAxis(0, maxY > 0 ? maxY : 1, true, 9, true);
+
+    m_chart->addAxis(axisX, Qt::AlignBottom);
+    m_chart->addAxis(axisY, Qt::AlignLeft);
+    for (QLineSeries *s : {actual, total}) {
+        if (!s)
+            continue;
+        s->attachAxis(axisX);
+        s->attachAxis(axisY);
+        const int decimals = s == total ? 2 : 0;
+        connect(s, &QXYSeries::hovered, this, [this, s, decimals](const QPointF &point, bool state) {
+            if (!state) {
+                QToolTip::hideText();
+                return;
+            }
+            // The hint names the value under the mouse and its count on this series.
+            const int k = qRound(point.x());
+            const QStringList &labels = m_result.chart.labels;
+            if (k < 1 || k > labels.size())
+                return;
+            const QList<QPointF> points = s->points();
+            const auto it = std::find_if(points.begin(), points.end(),
+                                         [k](const QPointF &p) { return qRound(p.x()) == k; });
+            if (it == points.end())
+                return;
+            QToolTip::showText(QCursor::pos(),
+                               s->name() + u"\n"_s + labels[k - 1] + u": "_s + QString::number(it->y(), 'f', decimals),
+                               m_chartView);
+        });
+    }
+}
+
+// ---- Rows ----
+
+const TDrawsStatRow *TStatisticsPage::rowAt(int viewRow) const
+{
+    if (viewRow < 0 || viewRow >= rowCount())
+        return nullptr;
+    return &m_result.rows[size_t(m_order[size_t(viewRow)])];
+}
+
+TStatValues TStatisticsPage::StatRowForExport(int viewRow) const
+{
+    return ::StatRowForExport(rowAt(viewRow));
+}
+
+std::vector<TStatValueRec> TStatisticsPage::selectedValues() const
+{
+    std::vector<TStatValueRec> values;
+    for (int row : m_table->selectedRows())
+        if (const TDrawsStatRow *r = rowAt(row))
+            values.push_back(r->rec);
+    return values;
+}
+
+// ---- Options ----
+
+void TStatisticsPage::applyPrefetchColumns()
+{
+    const bool on = m_options.prefetchsEnabled;
+    for (int c = dscNorm; c <= dscDeviationPct; ++c) {
+        m_table->setColumnHidden(c, !on);
+        if (on)
+            m_table->setColumnWidth(c, kPrefetchColumnWidth);
+    }
+}
+
+void TStatisticsPage::togglePrefetchs()
+{
+    const bool on = m_options.toggle(&MainOptions::prefetchsEnabled);
+    emit prefetchsToggled(on);
+    applyPrefetchColumns();
+    updateActions();
+    CalcDrawsStat(true);
+}
+
+void TStatisticsPage::toggleTotalLine()
+{
+    m_options.toggle(&MainOptions::showTotalLine);
+    SetStatusText(Tr(u"Создание графиков..."));
+    m_chart->removeAllSeries();
+    updateActions();
+    CalcDrawsStat(true);
+    SetStatusText({});
+}
+
+void TStatisticsPage::updateActions()
+{
+    const bool notBusy = IsNotBusy();
+    m_actCalc->setEnabled(notBusy && m_archive.count() > 0 && selectedMethod() != nullptr);
+    m_actPrefetchs->setEnabled(notBusy);
+    m_actPrefetchs->setChecked(m_options.prefetchsEnabled);
+    m_actTotalLine->setEnabled(notBusy && m_options.prefetchsEnabled);
+    m_actTotalLine->setChecked(m_options.showTotalLine);
+    m_actExport->setEnabled(notBusy && rowCount() > 0);
+}
+
+TStatisticsPage::~TStatisticsPage()
+{
+    DisconnectChildrenFrom(this);
+    // The registry outlives the page: it must not keep reading an archive that goes with it.
+    if (m_lentDraws && m_list.Draws() == m_lentDraws)
+        m_list.SetDraws(nullptr);
+}
