@@ -239,6 +239,7 @@ void TScenarioRunner::run(const QStringList &lines, const TOptions &options, int
 
     m_timings.tables += m_step.timings().tables - stepBefore.tables;
     m_timings.filtering += m_step.timings().filtering - stepBefore.filtering;
+    m_timings.stepCombinations += m_step.timings().combinations - stepBefore.combinations;
     m_timings.total += msOf(total);
 }
 
@@ -318,6 +319,7 @@ void TScenarioRunner::runLine(int lineNo, const QString &line)
         t.start();
         prepareStartList(header);
         m_timings.startLists += msOf(t);
+        ++m_timings.startListCount;
         logLine(Format(u"Количество комбинаций в списке: %d", {combs.count()}));
     };
 

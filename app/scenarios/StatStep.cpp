@@ -325,6 +325,7 @@ void TStatStep::run(const TFilterPart &part, const QString &methodText, TContext
     source.sorted = ctx.sortedDraws;
     source.idle = ctx.idle;
     source.fullSet = &m_fullSet;
+    m_timings.combinations += combs.count();
     m_filter.begin(combs, std::move(records), std::move(candidates), source);
 
     const bool deleting = !part.KeepSelected;

@@ -80,6 +80,8 @@ public:
     struct TTimings {
         double tables = 0;
         double filtering = 0;
+        // The combinations the steps filtered: the list's count when each step began, added up.
+        int64_t combinations = 0;
     };
 
     // Runs one used part of a variant. methodText is the filter's method field as written (shown when
