@@ -146,6 +146,11 @@ std::unique_ptr<TFullSetLookups::Entry> TFullSetLookups::build(const TStatMethod
         ProbeSet set;
         std::unordered_map<uint64_t, uint32_t> local; // hash -> index into sets
         std::vector<std::vector<TStatProbe>> sets;
+        bool tooManySets = false;
+        // One question per number, the same wherever the number stands, while no combination says no.
+        bool perNumber = true;
+        std::array<TStatProbe, kMaxNumber + 1> numberProbe{};
+        std::array<bool, kMaxNumber + 1> numberSeen{};
     };
     std::vector<std::unique_ptr<Worker>> workers;
     for (int w = 0; w < ParallelWork::workerCount(); ++w) {
@@ -158,9 +163,26 @@ std::unique_ptr<TFullSetLookups::Entry> TFullSetLookups::build(const TStatMethod
         workers.push_back(std::move(worker));
     }
 
-    // 1. The different sets; too many of them (or two sets with one hash) and the method is not kept.
+    // 1. The different sets; too many of them (or two sets with one hash) and the method is kept only
+    // when it asks one question per number.
     std::atomic<bool> give_up{false};
     const std::vector<Prefix> &tasks = prefixes();
+    auto checkPerNumber = [](Worker &w, const TComb &c) {
+        if (w.recorder.count() != kMainCount) {
+            w.perNumber = false;
+            return;
+        }
+        for (int k = 0; k < kMainCount; ++k) {
+            const size_t n = c[size_t(k)];
+            if (!w.numberSeen[n]) {
+                w.numberSeen[n] = true;
+                w.numberProbe[n] = w.recorder[k];
+            } else if (!(w.numberProbe[n] == w.recorder[k])) {
+                w.perNumber = false;
+                return;
+            }
+        }
+    };
     ParallelWork::run(
         int(tasks.size()),
         [&](int task, int wi) {
@@ -174,22 +196,54 @@ std::unique_ptr<TFullSetLookups::Entry> TFullSetLookups::build(const TStatMethod
                     give_up = true;
                     return;
                 }
-                w.set.take(w.recorder);
-                const auto [it, added] = w.local.try_emplace(w.set.hash, uint32_t(w.sets.size()));
-                if (added) {
-                    w.sets.push_back(w.set.toVector());
-                    if (w.sets.size() > kMaxSets)
-                        give_up = true;
-                } else if (!w.set.equals(w.sets[it->second])) {
-                    give_up = true;
+                if (w.perNumber)
+                    checkPerNumber(w, c);
+                if (!w.tooManySets) {
+                    w.set.take(w.recorder);
+                    const auto [it, added] = w.local.try_emplace(w.set.hash, uint32_t(w.sets.size()));
+                    if (added) {
+                        w.sets.push_back(w.set.toVector());
+                        w.tooManySets = w.sets.size() > kMaxSets;
+                    } else if (!w.set.equals(w.sets[it->second])) {
+                        w.tooManySets = true;
+                    }
+                    if (w.tooManySets) {
+                        w.local.clear();
+                        w.sets.clear();
+                    }
                 }
+                if (w.tooManySets && !w.perNumber)
+                    give_up = true;
             });
         },
         idle);
     if (give_up)
         return nullptr;
-    std::unordered_map<uint64_t, uint32_t> global;
+    bool tooManySets = false;
+    bool perNumber = true;
+    std::array<TStatProbe, kMaxNumber + 1> numberProbe{};
+    std::array<bool, kMaxNumber + 1> numberSeen{};
+    for (const auto &w : workers) {
+        tooManySets = tooManySets || w->tooManySets;
+        perNumber = perNumber && w->perNumber;
+        for (size_t n = 1; perNumber && n <= size_t(kMaxNumber); ++n) {
+            if (!w->numberSeen[n])
+                continue;
+            if (numberSeen[n] && !(numberProbe[n] == w->numberProbe[n]))
+                perNumber = false;
+            numberSeen[n] = true;
+            numberProbe[n] = w->numberProbe[n];
+        }
+    }
     auto entry = std::make_unique<Entry>();
+    if (tooManySets) {
+        if (!perNumber)
+            return nullptr;
+        entry->perNumber = true;
+        entry->numberProbe = numberProbe;
+        return entry;
+    }
+    std::unordered_map<uint64_t, uint32_t> global;
     for (const auto &w : workers) {
         for (const auto &[hash, index] : w->local) {
             const auto [it, added] = global.try_emplace(hash, uint32_t(entry->sets.size()));
