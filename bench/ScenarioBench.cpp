@@ -260,34 +260,59 @@ void BM_StepDeletePassSums(benchmark::State &state)
 }
 BENCHMARK(BM_StepDeletePassSums)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// A step over a list an earlier step left (every third sum kept: 2/3 of the full list in list order).
-void BM_StepKeepPassNumbersAfterSums(benchmark::State &state)
+// A step over a list an earlier step left: the sums but every third kept (2/3 of the full list, in
+// list order), then the ten numbers kept; the combinations with one of the ten numbers kept, then
+// the sums 121..130 kept.
+void stepAfterStep(benchmark::State &state, const char16_t *firstCode, std::vector<TStatValueRec> firstRows,
+                   const std::vector<int> &firstApplied, const char16_t *code, std::vector<TStatValueRec> rows,
+                   const std::vector<int> &applied)
 {
     TCombsList &list = fullList();
     TStatStepFilter filter;
-    lookupsMs(u"NUMS");
-    lookupsMs(u"SUMS");
-    std::vector<int> sums;
-    for (int r = 0; r < 235; ++r)
-        if (r % 3 != 0)
-            sums.push_back(r);
+    lookupsMs(firstCode);
+    const double index = lookupsMs(code);
     int64_t before = 0, kept = 0;
+    TStatStepFilter::Mode mode = TStatStepFilter::Mode::Idle;
     for (auto _ : state) {
         state.PauseTiming();
         list.GenerateCombinations(false, TGenerateSettings{gmAll, {}});
-        filter.begin(list, sumRows(), sums, source(u"SUMS"));
-        filter.apply(sums, false);
+        filter.begin(list, firstRows, firstApplied, source(firstCode));
+        filter.apply(firstApplied, false);
         filter.finish();
         before = list.count();
         state.ResumeTiming();
-        filter.begin(list, numberRows(), numberCandidates(), source(u"NUMS"));
-        kept = filter.apply(numberCandidates(), false);
+        filter.begin(list, rows, applied, source(code));
+        kept = filter.apply(applied, false);
+        mode = filter.mode();
         filter.finish();
     }
     state.counters["before"] = double(before);
     state.counters["kept"] = double(kept);
+    state.counters["mode"] = double(int(mode));
+    state.counters["lookups_ms_once"] = index;
+}
+
+std::vector<int> twoSumsOfThree()
+{
+    std::vector<int> sums;
+    for (int r = 0; r < 235; ++r)
+        if (r % 3 != 0)
+            sums.push_back(r);
+    return sums;
+}
+
+void BM_StepKeepPassNumbersAfterSums(benchmark::State &state)
+{
+    stepAfterStep(state, u"SUMS", sumRows(), twoSumsOfThree(), u"NUMS", numberRows(), numberCandidates());
 }
 BENCHMARK(BM_StepKeepPassNumbersAfterSums)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_StepKeepPassSumsAfterNumbers(benchmark::State &state)
+{
+    stepAfterStep(state, u"NUMS", numberRows(), numberCandidates(), u"SUMS", sumRows(),
+                  {100, 101, 102, 103, 104, 105, 106, 107, 108, 109});
+}
+BENCHMARK(BM_StepKeepPassSumsAfterNumbers)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // ---- The step and the plain loops side by side ----
 

@@ -514,24 +514,32 @@ bool TStatStepFilter::countSets()
         ParallelWork::run(
             chunkCount(n),
             [&](int chunk, int wi) {
-                int64_t *h = hist.data() + size_t(wi) * (sets + 2 * kPad) + kPad;
+                // Everything the loop reads is a local: the bytes it writes could be anything else.
+                int64_t *const h = hist.data() + size_t(wi) * (sets + 2 * kPad) + kPad;
                 const ChunkRange range = chunkRange(chunk, n);
+                const TComb *const from = combs;
+                const uint8_t *const full = fullIds;
+                uint8_t *const to = ids;
                 bool valid = true;
                 if (width == 1) {
+                    // Four counts per set taken in turn: one set after another does not wait on itself.
+                    std::array<std::array<uint32_t, 256>, 4> local{};
                     for (int64_t i = range.begin; i < range.end; ++i) {
-                        const int64_t r = TFullSetLookups::rankOf(combs[i]);
-                        valid = valid && r >= 0;
-                        const uint8_t id = fullIds[size_t(r < 0 ? 0 : r)];
-                        ids[i] = id;
-                        ++h[id];
+                        const int64_t r = TFullSetLookups::rankOf(from[i]);
+                        valid &= r >= 0;
+                        const uint8_t id = full[size_t(r < 0 ? 0 : r)];
+                        to[i] = id;
+                        ++local[size_t(i & 3)][id];
                     }
+                    for (size_t id = 0; id < sets; ++id)
+                        h[id] += int64_t(local[0][id]) + local[1][id] + local[2][id] + local[3][id];
                 } else {
                     for (int64_t i = range.begin; i < range.end; ++i) {
-                        const int64_t r = TFullSetLookups::rankOf(combs[i]);
-                        valid = valid && r >= 0;
+                        const int64_t r = TFullSetLookups::rankOf(from[i]);
+                        valid &= r >= 0;
                         uint16_t id;
-                        std::memcpy(&id, fullIds + 2 * size_t(r < 0 ? 0 : r), 2);
-                        storeAt<uint16_t>(ids, i, id);
+                        std::memcpy(&id, full + 2 * size_t(r < 0 ? 0 : r), 2);
+                        storeAt<uint16_t>(to, i, id);
                         ++h[id];
                     }
                 }
@@ -625,13 +633,17 @@ template <class MaskOf> bool TStatStepFilter::recordMasks(MaskOf maskOf)
             [&](int chunk, int wi) {
                 if (give_up.load(std::memory_order_relaxed))
                     return;
-                Worker *w = m_workers.empty() ? nullptr : m_workers[size_t(wi)].get();
+                Worker *const w = m_workers.empty() ? nullptr : m_workers[size_t(wi)].get();
                 MaskCounter &counter = classes[size_t(wi)];
                 const ChunkRange range = chunkRange(chunk, n);
+                // Locals: the bytes written could be anything else.
+                const MaskOf mask = maskOf;
+                const TComb *const from = combs;
+                uint8_t *const to = masks;
                 bool valid = true;
                 for (int64_t i = range.begin; i < range.end; ++i) {
-                    const uint64_t m = maskOf(w, combs[i], valid);
-                    storeAt<T>(masks, i, T(m));
+                    const uint64_t m = mask(w, from[i], valid);
+                    storeAt<T>(to, i, T(m));
                     // The one mask a counter cannot hold as a key is counted apart.
                     if (m == ~uint64_t(0))
                         ++allCandidates[size_t(wi) * kPad];
@@ -932,17 +944,18 @@ template <class Keep> void TStatStepFilter::compact(Keep keep)
     const int64_t n = m_listCount;
     const int chunks = chunkCount(n);
     if (ParallelWork::workerCount() == 1 || chunks == 1) {
-        TComb *combs = m_list->mutableData();
+        TComb *const combs = m_list->mutableData();
+        const Keep local = keep; // a local: the combinations written could be anything else
         int64_t out = 0;
         if (m_count * 5 < n || m_count * 5 > 4 * n) {
             // Mostly one way: the branch is foreseen.
             for (int64_t i = 0; i < n; ++i)
-                if (keep(i))
+                if (local(i))
                     combs[out++] = combs[i];
         } else {
             // Written whether kept or not (the next one kept overwrites it): no branch to mispredict.
             for (int64_t i = 0; i < n; ++i) {
-                const bool k = keep(i);
+                const bool k = local(i);
                 combs[out] = combs[i];
                 out += k;
             }
@@ -961,9 +974,10 @@ template <class Keep> void TStatStepFilter::compact(Keep keep)
         chunks,
         [&](int chunk, int) {
             const ChunkRange range = chunkRange(chunk, n);
+            const Keep local = keep;
             int64_t kept = 0;
             for (int64_t i = range.begin; i < range.end; ++i)
-                kept += keep(i);
+                kept += local(i);
             start[size_t(chunk) + 1] = kept;
         },
         m_source.idle);
@@ -973,13 +987,15 @@ template <class Keep> void TStatStepFilter::compact(Keep keep)
         chunks,
         [&](int chunk, int) {
             const ChunkRange range = chunkRange(chunk, n);
-            // The last entry written past a chunk's share is overwritten by the next chunk's first,
-            // or lies past the list's end.
+            const Keep local = keep;
+            const TComb *const from = combs;
+            // Written whether kept or not (the next one kept overwrites it), never past the chunk's
+            // share.
             TComb *out = to + start[size_t(chunk)];
-            const TComb *end = to + start[size_t(chunk) + 1];
+            const TComb *const end = to + start[size_t(chunk) + 1];
             for (int64_t i = range.begin; i < range.end && out < end; ++i) {
-                const bool k = keep(i);
-                *out = combs[i];
+                const bool k = local(i);
+                *out = from[i];
                 out += k;
             }
         },
