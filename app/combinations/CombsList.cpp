@@ -107,12 +107,18 @@ private:
 // memory order.
 template <class F> void forEachCombOfPrefix(int a, int b, uint64_t allowed, uint64_t anyOf, bool requireAny, F &&f)
 {
+    // At least k numbers in the mask (k of at most six: cheaper than counting them all).
+    auto atLeast = [](uint64_t x, int k) {
+        for (; k > 1 && x != 0; --k)
+            x &= x - 1;
+        return k <= 0 || x != 0;
+    };
     // The numbers above n.
     auto above = [](int n) { return ~((uint64_t(2) << n) - 1); };
     auto walk = [&](auto &self, int depth, int prev, bool has, uint64_t head) -> void {
         const uint64_t avail = allowed & above(prev);
         const int need = kMainCount - depth;
-        if (std::popcount(avail) < need || (requireAny && !has && (avail & anyOf) == 0))
+        if (!atLeast(avail, need) || (requireAny && !has && (avail & anyOf) == 0))
             return;
         if (depth == kMainCount - 2) {
             // The last two numbers in plain loops: most of the combinations are written here.
@@ -128,7 +134,7 @@ template <class F> void forEachCombOfPrefix(int a, int b, uint64_t allowed, uint
         }
         for (uint64_t bits = avail; bits != 0; bits &= bits - 1) {
             const int v = std::countr_zero(bits);
-            if (std::popcount(avail & above(v)) + 1 < need)
+            if (!atLeast(avail & above(v), need - 1))
                 break;
             self(self, depth + 1, v, has || ((anyOf >> v) & 1) != 0, head | (uint64_t(v) << (8 * depth)));
         }

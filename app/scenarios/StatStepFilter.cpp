@@ -1004,6 +1004,27 @@ template <class Keep> void TStatStepFilter::compact(Keep keep)
     m_count = start.back();
 }
 
+bool TStatStepFilter::writeSurvivorsOfFullSet()
+{
+    // What is left of the full set, when the rows applied say "none of these numbers" and perhaps
+    // "one of those": written straight from the numbers, without reading the list.
+    uint64_t allowed = 0, anyOf = 0;
+    uint64_t wanted = m_anyOf != 0 ? m_anyOf : m_required;
+    if (m_anyOf != 0 && m_required != 0)
+        return false;
+    if (m_required != 0 && (m_required & (m_required - 1)) != 0)
+        return false; // every one of several rows kept in turn
+    for (int n = 1; n <= kMaxNumber; ++n) {
+        if ((m_numberBits[size_t(n)] & m_deleted) == 0)
+            allowed |= uint64_t(1) << n;
+        if ((m_numberBits[size_t(n)] & wanted) != 0)
+            anyOf |= uint64_t(1) << n;
+    }
+    m_count = WriteCombsOfNumbers(allowed, anyOf, wanted != 0, m_list->rebuildRoom(), m_source.idle);
+    m_list->adoptRebuilt(m_count);
+    return true;
+}
+
 void TStatStepFilter::compactSurvivors()
 {
     const uint64_t d = m_deleted, a = m_required, m = m_anyOf;
@@ -1045,7 +1066,8 @@ void TStatStepFilter::finish()
                 compact([=](int64_t i) { return alive[loadAt<uint16_t>(ids, i)] != 0; });
         } else if (m_mode == Mode::Mask) {
             const int64_t expected = m_count;
-            compactSurvivors();
+            if (!(m_masksFromNumbers && m_list->isFullSet() && writeSurvivorsOfFullSet()))
+                compactSurvivors();
             Q_ASSERT(m_count == expected);
             (void)expected;
         } else if (m_mode == Mode::Index) {

@@ -91,6 +91,7 @@ private:
     template <class Keep> void compact(Keep keep);
     template <class T> int64_t countMasks(uint64_t d, uint64_t a, uint64_t m) const;
     void compactSurvivors();
+    bool writeSurvivorsOfFullSet();
     bool countFullSetByNumbers();
 
     TCombsList *m_list = nullptr;
