@@ -74,6 +74,10 @@ public:
         // Called while the cores work (keeps the window alive).
         std::function<void()> idle;
         TScenarioRunLog *log = nullptr;
+        // The method of the step that will follow on the list this one leaves (none: unknown), and
+        // whether this step's list is the one the previous step left, untouched since.
+        const TStatMethod *nextMethod = nullptr;
+        bool afterStep = false;
     };
 
     // Time spent (in milliseconds) since the step object was made.

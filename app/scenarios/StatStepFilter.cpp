@@ -359,6 +359,8 @@ void TStatStepFilter::begin(TCombsList &list, std::vector<TStatValueRec> rows, s
         m_candidates.push_back(r);
     }
     m_source = std::move(source);
+    if (!m_source.afterStep)
+        m_prepared.valid = false;
     m_mode = Mode::Pending;
     m_count = m_listCount = list.count();
     m_changed = false;
@@ -502,6 +504,11 @@ bool TStatStepFilter::countSets()
     if (m_list->isFullSet()) {
         m_ids = entry.ids.data();
         m_setCount = entry.counts;
+    } else if (m_prepared.valid && m_prepared.entry == m_entry && m_prepared.data == m_list->data() &&
+               m_prepared.count == m_count) {
+        // Given by the step before, while it rebuilt the list.
+        m_ids = m_prepared.ids.data();
+        m_setCount = m_prepared.counts;
     } else {
         const int64_t n = m_count;
         const TComb *combs = m_list->data();
@@ -941,13 +948,59 @@ int64_t TStatStepFilter::applyDirect(const std::vector<int> &rows, bool deleting
 
 template <class Keep> void TStatStepFilter::compact(Keep keep)
 {
+    // Whatever the step before gave is for the list as it was.
+    m_prepared.valid = false;
     const int64_t n = m_listCount;
     const int chunks = chunkCount(n);
-    if (ParallelWork::workerCount() == 1 || chunks == 1) {
+    // The sets of the next step's method, for lists of the full set's combinations (Sets, and masks
+    // from the numbers, read only such lists).
+    const TFullSetLookups::Entry *next = m_source.next;
+    if (next && (next->perNumber || !(m_mode == Mode::Sets || m_masksFromNumbers)))
+        next = nullptr;
+    const int workers = ParallelWork::workerCount();
+    const size_t sets = next ? next->sets.size() : 0;
+    const int width = next ? next->width : 1;
+    std::vector<int64_t> hist(next ? size_t(workers) * (sets + 2 * kPad) : 0, 0);
+    uint8_t *nextIds = nullptr;
+    if (next) {
+        m_preparing.ids.resize(size_t(m_count) * size_t(width));
+        nextIds = m_preparing.ids.data();
+    }
+    const uint8_t *fullIds = next ? next->ids.data() : nullptr;
+    std::atomic<bool> prepared{true};
+    // Writes the kept combination i at out (an index of the rebuilt list), with its next set.
+    auto writer = [&](int worker) {
+        int64_t *const h = next ? hist.data() + size_t(worker) * (sets + 2 * kPad) + kPad : nullptr;
+        return [h, width, fullIds, nextIds](const TComb &c, int64_t out, bool kept, bool &valid) {
+            const int64_t r = TFullSetLookups::rankOf(c);
+            valid &= r >= 0 || !kept;
+            const size_t at = size_t(r < 0 ? 0 : r);
+            if (width == 1) {
+                const uint8_t id = fullIds[at];
+                nextIds[out] = id;
+                h[id] += kept;
+            } else {
+                uint16_t id;
+                std::memcpy(&id, fullIds + 2 * at, 2);
+                storeAt<uint16_t>(nextIds, out, id);
+                h[id] += kept;
+            }
+        };
+    };
+
+    if (workers == 1 || chunks == 1) {
         TComb *const combs = m_list->mutableData();
         const Keep local = keep; // a local: the combinations written could be anything else
         int64_t out = 0;
-        if (m_count * 5 < n || m_count * 5 > 4 * n) {
+        bool valid = true;
+        if (next) {
+            auto write = writer(0);
+            for (int64_t i = 0; i < n; ++i)
+                if (local(i)) {
+                    write(combs[i], out, true, valid);
+                    combs[out++] = combs[i];
+                }
+        } else if (m_count * 5 < n || m_count * 5 > 4 * n) {
             // Mostly one way: the branch is foreseen.
             for (int64_t i = 0; i < n; ++i)
                 if (local(i))
@@ -962,46 +1015,72 @@ template <class Keep> void TStatStepFilter::compact(Keep keep)
         }
         m_list->truncate(out);
         m_count = out;
-        return;
+        prepared = valid;
+    } else {
+        // On all cores: every chunk counts what it keeps, then writes it at its place in the undo
+        // copy's storage, which becomes the list's (the list itself is only read meanwhile, so the
+        // window may paint it).
+        const TComb *combs = m_list->data();
+        TComb *to = m_list->rebuildRoom();
+        std::vector<int64_t> start(size_t(chunks) + 1, 0);
+        ParallelWork::run(
+            chunks,
+            [&](int chunk, int) {
+                const ChunkRange range = chunkRange(chunk, n);
+                const Keep local = keep;
+                int64_t kept = 0;
+                for (int64_t i = range.begin; i < range.end; ++i)
+                    kept += local(i);
+                start[size_t(chunk) + 1] = kept;
+            },
+            m_source.idle);
+        for (int c = 0; c < chunks; ++c)
+            start[size_t(c) + 1] += start[size_t(c)];
+        ParallelWork::run(
+            chunks,
+            [&](int chunk, int wi) {
+                const ChunkRange range = chunkRange(chunk, n);
+                const Keep local = keep;
+                const TComb *const from = combs;
+                // Written whether kept or not (the next one kept overwrites it), never past the
+                // chunk's share.
+                TComb *out = to + start[size_t(chunk)];
+                TComb *const first = to;
+                const TComb *const end = to + start[size_t(chunk) + 1];
+                bool valid = true;
+                if (next) {
+                    auto write = writer(wi);
+                    for (int64_t i = range.begin; i < range.end && out < end; ++i) {
+                        const bool k = local(i);
+                        write(from[i], out - first, k, valid);
+                        *out = from[i];
+                        out += k;
+                    }
+                } else {
+                    for (int64_t i = range.begin; i < range.end && out < end; ++i) {
+                        const bool k = local(i);
+                        *out = from[i];
+                        out += k;
+                    }
+                }
+                if (!valid)
+                    prepared = false;
+            },
+            m_source.idle);
+        m_list->adoptRebuilt(start.back());
+        m_count = start.back();
     }
-    // On all cores: every chunk counts what it keeps, then writes it at its place in the undo copy's
-    // storage, which becomes the list's (the list itself is only read meanwhile, so the window may
-    // paint it).
-    const TComb *combs = m_list->data();
-    TComb *to = m_list->rebuildRoom();
-    std::vector<int64_t> start(size_t(chunks) + 1, 0);
-    ParallelWork::run(
-        chunks,
-        [&](int chunk, int) {
-            const ChunkRange range = chunkRange(chunk, n);
-            const Keep local = keep;
-            int64_t kept = 0;
-            for (int64_t i = range.begin; i < range.end; ++i)
-                kept += local(i);
-            start[size_t(chunk) + 1] = kept;
-        },
-        m_source.idle);
-    for (int c = 0; c < chunks; ++c)
-        start[size_t(c) + 1] += start[size_t(c)];
-    ParallelWork::run(
-        chunks,
-        [&](int chunk, int) {
-            const ChunkRange range = chunkRange(chunk, n);
-            const Keep local = keep;
-            const TComb *const from = combs;
-            // Written whether kept or not (the next one kept overwrites it), never past the chunk's
-            // share.
-            TComb *out = to + start[size_t(chunk)];
-            const TComb *const end = to + start[size_t(chunk) + 1];
-            for (int64_t i = range.begin; i < range.end && out < end; ++i) {
-                const bool k = local(i);
-                *out = from[i];
-                out += k;
-            }
-        },
-        m_source.idle);
-    m_list->adoptRebuilt(start.back());
-    m_count = start.back();
+    if (next && prepared) {
+        m_preparing.entry = next;
+        m_preparing.data = m_list->data();
+        m_preparing.count = m_count;
+        m_preparing.counts.assign(sets, 0);
+        for (int w = 0; w < workers; ++w)
+            for (size_t id = 0; id < sets; ++id)
+                m_preparing.counts[id] += hist[size_t(w) * (sets + 2 * kPad) + kPad + id];
+        m_preparing.valid = true;
+        std::swap(m_prepared, m_preparing);
+    }
 }
 
 bool TStatStepFilter::writeSurvivorsOfFullSet()
@@ -1020,6 +1099,7 @@ bool TStatStepFilter::writeSurvivorsOfFullSet()
         if ((m_numberBits[size_t(n)] & wanted) != 0)
             anyOf |= uint64_t(1) << n;
     }
+    m_prepared.valid = false;
     m_count = WriteCombsOfNumbers(allowed, anyOf, wanted != 0, m_list->rebuildRoom(), m_source.idle);
     m_list->adoptRebuilt(m_count);
     return true;

@@ -54,8 +54,14 @@ public:
         int last = 0;
         bool sorted = false;
         std::function<void()> idle;
-        // The run's lookups of the full set: a step over the untouched full list reads them.
+        // The run's lookups of the full set (a step over a list of the full set's combinations reads
+        // them).
         TFullSetLookups *fullSet = nullptr;
+        // The kept lookups of the method of the step that will follow on the list this one leaves: the
+        // list, when rebuilt, is given the sets of that method on the way. afterStep: the list is the
+        // one the previous step left, untouched since (what it gave on the way is read).
+        const TFullSetLookups::Entry *next = nullptr;
+        bool afterStep = false;
     };
 
     // Starts a step on the list with the table's rows (their records, in table order) and the rows
@@ -88,6 +94,8 @@ private:
     int64_t applyIndex(const std::vector<int> &candidates, bool deleting);
     int64_t applySets(const std::vector<int> &candidates, bool deleting);
     int64_t applyDirect(const std::vector<int> &rows, bool deleting);
+    // The list becomes the combinations keep(i) holds for, in order; with a next method's lookups
+    // given, each kept combination's set of them is written on the way.
     template <class Keep> void compact(Keep keep);
     template <class T> int64_t countMasks(uint64_t d, uint64_t a, uint64_t m) const;
     void compactSurvivors();
@@ -138,6 +146,19 @@ private:
     std::vector<int32_t> m_setCandidates;
     std::vector<uint8_t> m_selected;   // scratch of a row applied: the candidates selected
     std::vector<uint8_t> m_setMatches; // and the sets that answer them
+
+    // The sets of the next method for the list a step left (written while it was rebuilt): valid for
+    // that list only (its storage and count), and read by the next step when it follows at once.
+    struct Prepared {
+        const TFullSetLookups::Entry *entry = nullptr;
+        const TComb *data = nullptr;
+        int64_t count = -1;
+        std::vector<uint8_t> ids;
+        std::vector<int64_t> counts;
+        bool valid = false;
+    };
+    Prepared m_prepared;
+    Prepared m_preparing;
 
     std::vector<std::unique_ptr<Worker>> m_workers;
     std::unique_ptr<CandidateMaps> m_maps;
