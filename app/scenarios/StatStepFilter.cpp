@@ -361,6 +361,7 @@ void TStatStepFilter::begin(TCombsList &list, std::vector<TStatValueRec> rows, s
     m_source = std::move(source);
     if (!m_source.afterStep)
         m_prepared.valid = false;
+    m_listFullSet = list.isFullSet();
     m_mode = Mode::Pending;
     m_count = m_listCount = list.count();
     m_changed = false;
@@ -952,10 +953,10 @@ template <class Keep> void TStatStepFilter::compact(Keep keep)
     m_prepared.valid = false;
     const int64_t n = m_listCount;
     const int chunks = chunkCount(n);
-    // The sets of the next step's method, for lists of the full set's combinations (Sets, and masks
-    // from the numbers, read only such lists).
+    // The sets of the next step's method, for lists of the full set's combinations (the full list,
+    // and the lists Sets and masks from the numbers read).
     const TFullSetLookups::Entry *next = m_source.next;
-    if (next && (next->perNumber || !(m_mode == Mode::Sets || m_masksFromNumbers)))
+    if (next && (next->perNumber || !(m_mode == Mode::Sets || m_masksFromNumbers || m_listFullSet)))
         next = nullptr;
     const int workers = ParallelWork::workerCount();
     const size_t sets = next ? next->sets.size() : 0;
@@ -968,11 +969,13 @@ template <class Keep> void TStatStepFilter::compact(Keep keep)
     }
     const uint8_t *fullIds = next ? next->ids.data() : nullptr;
     std::atomic<bool> prepared{true};
-    // Writes the kept combination i at out (an index of the rebuilt list), with its next set.
+    // Writes the next set of the kept combination i at out (an index of the rebuilt list). The place
+    // of a combination of the full list is its index.
+    const bool fullSet = m_listFullSet;
     auto writer = [&](int worker) {
         int64_t *const h = next ? hist.data() + size_t(worker) * (sets + 2 * kPad) + kPad : nullptr;
-        return [h, width, fullIds, nextIds](const TComb &c, int64_t out, bool kept, bool &valid) {
-            const int64_t r = TFullSetLookups::rankOf(c);
+        return [h, width, fullIds, nextIds, fullSet](const TComb &c, int64_t i, int64_t out, bool kept, bool &valid) {
+            const int64_t r = fullSet ? i : TFullSetLookups::rankOf(c);
             valid &= r >= 0 || !kept;
             const size_t at = size_t(r < 0 ? 0 : r);
             if (width == 1) {
@@ -997,7 +1000,7 @@ template <class Keep> void TStatStepFilter::compact(Keep keep)
             auto write = writer(0);
             for (int64_t i = 0; i < n; ++i)
                 if (local(i)) {
-                    write(combs[i], out, true, valid);
+                    write(combs[i], i, out, true, valid);
                     combs[out++] = combs[i];
                 }
         } else if (m_count * 5 < n || m_count * 5 > 4 * n) {
@@ -1050,12 +1053,11 @@ template <class Keep> void TStatStepFilter::compact(Keep keep)
                 bool valid = true;
                 if (next) {
                     auto write = writer(wi);
-                    for (int64_t i = range.begin; i < range.end && out < end; ++i) {
-                        const bool k = local(i);
-                        write(from[i], out - first, k, valid);
-                        *out = from[i];
-                        out += k;
-                    }
+                    for (int64_t i = range.begin; i < range.end && out < end; ++i)
+                        if (local(i)) {
+                            write(from[i], i, out - first, true, valid);
+                            *out++ = from[i];
+                        }
                 } else {
                     for (int64_t i = range.begin; i < range.end && out < end; ++i) {
                         const bool k = local(i);

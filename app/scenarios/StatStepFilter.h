@@ -159,6 +159,7 @@ private:
     };
     Prepared m_prepared;
     Prepared m_preparing;
+    bool m_listFullSet = false; // the list was the full set when the step began
 
     std::vector<std::unique_ptr<Worker>> m_workers;
     std::unique_ptr<CandidateMaps> m_maps;
