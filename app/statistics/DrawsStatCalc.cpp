@@ -44,6 +44,8 @@ constexpr std::array<ColumnSpec, kDrawsStatColumns> kColumns = {{
 }};
 
 const QString kDash = u"-"_s;
+// How many rows a long table makes (or sorts) between two calls of its idle routine.
+constexpr int kIdleRows = 4096;
 
 QString fixed(long double value, const char16_t *format)
 {
@@ -171,6 +173,8 @@ void buildChart(const TDrawsStatParams &p, const TCustomStat &stat, const TStatD
                 chart.total.append(QPointF(x, double(recs[k].Count * scale)));
             if (i >= 0)
                 chart.actual.append(QPointF(x, values[i].Count));
+            if (p.idle && k % kIdleRows == kIdleRows - 1)
+                p.idle();
         }
         return;
     }
@@ -184,6 +188,8 @@ void buildChart(const TDrawsStatParams &p, const TCustomStat &stat, const TStatD
     for (size_t k = 0; k < order.size(); ++k) {
         chart.labels.append(rows[size_t(order[k])].texts[dscValue]);
         chart.actual.append(QPointF(double(k + 1), values[order[k]].Count));
+        if (p.idle && k % kIdleRows == kIdleRows - 1)
+            p.idle();
     }
 }
 
@@ -251,6 +257,8 @@ TDrawsStatResult CalcDrawsStat(const TDrawsStatParams &p)
         fillRow(ctx, row);
         if (hiddenDraws && row.rec.Depth > 0 && row.rec.Count > 0)
             fillFact(row, stat->FindDrawWithValue(row.rec, sample.Last + 1, sample.Last, p.sortedDraws));
+        if (p.idle && i % kIdleRows == kIdleRows - 1)
+            p.idle();
     }
 
     if (p.withChart && values.size() > 1)
@@ -258,17 +266,59 @@ TDrawsStatResult CalcDrawsStat(const TDrawsStatParams &p)
     return result;
 }
 
-void SortDrawsStatRows(std::vector<int> &order, const std::vector<TDrawsStatRow> &rows, int column, bool descending)
+void SortDrawsStatRows(std::vector<int> &order, const std::vector<TDrawsStatRow> &rows, int column, bool descending,
+                       const std::function<void()> &idle)
 {
     if (column < 0 || column >= kDrawsStatColumns)
         return;
-    auto textOf = [&](int i, int c) -> const QString & { return rows[size_t(i)].texts[size_t(c)]; };
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        int compare = CompareTexts(textOf(a, column), textOf(b, column));
+    // Each text is placed once; a long table lets the window work now and then meanwhile.
+    constexpr size_t kIdleEvery = kIdleRows;
+    std::vector<TTextSortKey> keys;
+    keys.reserve(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        keys.emplace_back(rows[i].texts[size_t(column)]);
+        if (idle && i % kIdleEvery == kIdleEvery - 1)
+            idle();
+    }
+    // The value's text decides between equal texts.
+    std::vector<TTextSortKey> valueKeys;
+    if (column != dscValue) {
+        valueKeys.reserve(rows.size());
+        for (size_t i = 0; i < rows.size(); ++i) {
+            valueKeys.emplace_back(rows[i].texts[dscValue]);
+            if (idle && i % kIdleEvery == kIdleEvery - 1)
+                idle();
+        }
+    }
+    auto before = [&](int a, int b) {
+        int compare = keys[size_t(a)].compare(keys[size_t(b)]);
         if (compare == 0 && column != dscValue)
-            compare = CompareTexts(textOf(a, dscValue), textOf(b, dscValue));
+            compare = valueKeys[size_t(a)].compare(valueKeys[size_t(b)]);
         return descending ? compare > 0 : compare < 0;
-    });
+    };
+    if (!idle) {
+        std::stable_sort(order.begin(), order.end(), before);
+        return;
+    }
+    // A stable merge sort in pieces: runs of a few thousand rows, then merges of neighbouring runs,
+    // the window working between any two of them.
+    const size_t n = order.size();
+    for (size_t begin = 0; begin < n; begin += kIdleEvery) {
+        std::stable_sort(order.begin() + ptrdiff_t(begin), order.begin() + ptrdiff_t(std::min(begin + kIdleEvery, n)),
+                         before);
+        idle();
+    }
+    std::vector<int> merged(n);
+    for (size_t width = kIdleEvery; width < n; width *= 2) {
+        for (size_t begin = 0; begin < n; begin += 2 * width) {
+            const auto first = order.begin() + ptrdiff_t(begin);
+            const auto middle = order.begin() + ptrdiff_t(std::min(begin + width, n));
+            const auto last = order.begin() + ptrdiff_t(std::min(begin + 2 * width, n));
+            std::merge(first, middle, middle, last, merged.begin() + ptrdiff_t(begin), before);
+            idle();
+        }
+        order.swap(merged);
+    }
 }
 
 TStatValues StatRowForExport(const TDrawsStatRow *row)

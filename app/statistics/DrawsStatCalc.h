@@ -53,6 +53,7 @@ struct TDrawsStatParams {
     bool withFacts = true;               // the fact columns (16-19): a search of the hidden draws per value
     bool withChart = true;
     std::function<void(double percent)> progress; // told every one per cent of the sample's draws
+    std::function<void()> idle; // called every few thousand rows while a long table is made
 };
 
 struct TDrawsStatRow {
@@ -88,10 +89,12 @@ TDrawsStatResult CalcDrawsStat(const TDrawsStatParams &params);
 int64_t RoundHalfEven(long double x);
 
 // Orders rows of the table (order holds indexes into rows) by the texts of a column as the table
-// shows them: numbers as numbers before other texts, equal texts by the value's text; the order of
-// rows that are still equal is kept. Column -1 (or any column outside the table) leaves the order.
-// The statistics page and the scenario steps both order their rows with it.
-void SortDrawsStatRows(std::vector<int> &order, const std::vector<TDrawsStatRow> &rows, int column, bool descending);
+// shows them (CompareTexts: numbers as numbers, "-" below every number), equal texts by the value's
+// text; the order of rows that are still equal is kept. Column -1 (or any column outside the table)
+// leaves the order. The statistics page and the scenario steps both order their rows with it. idle,
+// when given, is called now and then while a long table is sorted.
+void SortDrawsStatRows(std::vector<int> &order, const std::vector<TDrawsStatRow> &rows, int column, bool descending,
+                       const std::function<void()> &idle = {});
 
 // The texts the scenario selection reads from a row: value, count, count %, deviation, deviation %,
 // depth, depth %, weight, period min, period, period max. No row gives every text empty.

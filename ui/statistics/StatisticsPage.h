@@ -96,6 +96,8 @@ private:
     void buildActions();
     void buildChart();
     void clearResult();
+    // One computation of the table and the chart for the method, sample and offset on screen.
+    void computeTable(bool force);
     void showRows();
     void showChart();
     void sortRows(int column, TSortDirection direction);
@@ -118,7 +120,9 @@ private:
     QSplitter *m_splitter;
     TSplitterPane *m_chartPane = nullptr;
     bool m_calculating = false;
-    bool m_recalcPending = false;
+    bool m_recalcPending = false; // a request came while a computation ran
+    bool m_recalcForced = false;  // ... and it was a forced one
+    bool m_presorted = false;     // the rows being shown are in the table's order already
     TQSortListView *m_table;
     QChartView *m_chartView;
     QChart *m_chart;

@@ -199,6 +199,12 @@ TEST_F(StepFixture, StepCountsAndStopsAsTheFilterSays)
     runStep(u"BSD1#NUMS:10#LNO:#SC:5"_s);
     EXPECT_LE(combs.count(), 5);
     EXPECT_GE(combs.count(), 1);
+    // Ordered by depth from the top: the deepest values seen (40 and 22, ten draws back, the larger
+    // first) come before the values never seen, whose "-" sorts below every number. One step deletes
+    // the 21 combinations with 40.
+    combs.GenerateCombinations(false, TGenerateSettings{gmOnlyFrom, u"1,2,3,4,5,6,7,40"_s});
+    step.run(part(u"TSD6#NUMS:10#LNO:#ST:1"_s), {}, ctx);
+    EXPECT_EQ(combs.count(), 7);
     // Keeping the most frequent numbers one after another: the row that would empty the list is
     // undone, with SZ the walk ends there, with SF it goes on to the rows that keep something.
     runStep(u"TSF1#NUMS:10#LNO:#SZ:0"_s);
