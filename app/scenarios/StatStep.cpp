@@ -247,7 +247,7 @@ void TStatStep::run(const TFilterPart &part, const QString &methodText, TContext
         throw Exception(FilterNoValueListMessage());
     // 2. The order of the rows and the sample.
     if (part.SortColumn < -1 || part.SortColumn >= kDrawsStatColumns)
-        throw Exception(Format(u"Некорректное занчение номера столбца сортировки (%d)", {part.SortColumn}));
+        throw Exception(Format(u"Некорректное значение номера столбца сортировки (%d)", {part.SortColumn}));
     if (part.DrawsLen < 1)
         throw Exception(Format(u"Некорректное описание фильтра: %s!", {FilterPartToText(part)}));
     const QString caption = stats.MethodCaption(mi, true);

@@ -237,6 +237,11 @@ TEST_F(StepFixture, RowsSelectedTogetherAreLoggedAsTheTableListsThem)
     EXPECT_GE(two, 0);
     EXPECT_GT(seven, two);
     EXPECT_GT(eight, seven);
+
+    // Sort column -1: the rows in the statistic's own order, 1, 2, 3 the first three walked.
+    runStep(u"TMF-1#NUMS:10#LNO:#ST:3"_s);
+    ASSERT_FALSE(combs.filterLog().empty());
+    EXPECT_EQ(combs.filterLog().back().values, u"1; 2; 3"_s);
 }
 
 TEST_F(StepFixture, MethodsTheStatisticsPageDoesNotOfferStopTheLine)
@@ -261,7 +266,7 @@ TEST_F(StepFixture, MethodsTheStatisticsPageDoesNotOfferStopTheLine)
         step.run(badColumn, {}, ctx);
         FAIL();
     } catch (const Exception &e) {
-        EXPECT_EQ(e.message(), u"Некорректное занчение номера столбца сортировки (25)"_s);
+        EXPECT_EQ(e.message(), u"Некорректное значение номера столбца сортировки (25)"_s);
     }
 }
 
