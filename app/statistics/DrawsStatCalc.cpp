@@ -143,11 +143,19 @@ long double applyNorms(const TStatPrefetch &prefetch, const TStatValuesSummary &
         prefetch.minCount == prefetch.maxCount
             ? (static_cast<long double>(int64_t(summary.MinCount) + summary.MaxCount) / 2) / largest
             : summary.MaxCount / largest;
+    // The norm is worked out exactly, as file count * scaled / divisor: a product in floating point
+    // can land beside a half and round to the wrong neighbour.
+    const bool flat = prefetch.minCount == prefetch.maxCount;
+    const int64_t scaled = flat ? int64_t(summary.MinCount) + summary.MaxCount : int64_t(summary.MaxCount);
+    const int64_t divisor = flat ? 2 * int64_t(prefetch.maxCount) : int64_t(prefetch.maxCount);
     if (!values.empty()) {
         for (const TPrefetchRec &f : prefetch.records) {
             const int i = values.indexOf(PrefetchToStatValue(f).Keys);
-            if (i >= 0)
-                values.setNorm(i, static_cast<int32_t>(RoundHalfEven(f.Count * scale)));
+            if (i < 0)
+                continue;
+            const bool exact = scaled == 0 || std::abs(int64_t(f.Count)) <= INT64_MAX / std::abs(scaled);
+            values.setNorm(i, static_cast<int32_t>(exact ? RoundHalfEvenRatio(f.Count * scaled, divisor)
+                                                         : RoundHalfEven(f.Count * scale)));
         }
     }
     return scale;
@@ -214,6 +222,27 @@ int64_t RoundHalfEven(long double x)
     if (fraction > 0.5L || (fraction == 0.5L && std::fmod(whole, 2.0L) != 0))
         whole += 1;
     return static_cast<int64_t>(whole);
+}
+
+int64_t RoundHalfEvenRatio(int64_t numerator, int64_t denominator)
+{
+    if (denominator == 0)
+        return 0;
+    if (denominator < 0) {
+        numerator = -numerator;
+        denominator = -denominator;
+    }
+    int64_t whole = numerator / denominator;
+    int64_t rest = numerator % denominator;
+    if (rest < 0) {
+        whole -= 1;
+        rest += denominator;
+    }
+    // rest / denominator is the fraction in [0, 1): compare it with a half without overflow.
+    const int64_t other = denominator - rest;
+    if (rest > other || (rest == other && whole % 2 != 0))
+        whole += 1;
+    return whole;
 }
 
 TDrawsStatResult CalcDrawsStat(const TDrawsStatParams &p)

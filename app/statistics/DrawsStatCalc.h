@@ -87,6 +87,8 @@ TDrawsStatResult CalcDrawsStat(const TDrawsStatParams &params);
 
 // Round half to even, as the expectation columns round.
 int64_t RoundHalfEven(long double x);
+// The same for numerator / denominator, exactly.
+int64_t RoundHalfEvenRatio(int64_t numerator, int64_t denominator);
 
 // Orders rows of the table (order holds indexes into rows) by the texts of a column as the table
 // shows them (CompareTexts: numbers as numbers, "-" below every number), equal texts by the value's

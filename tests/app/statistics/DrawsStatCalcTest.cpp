@@ -302,6 +302,19 @@ TEST_F(DrawsStatCalc, FlatDistributionAndMissingNorms)
     EXPECT_EQ(r.rows[13].texts[dscDeviationPct], u"100.00000");
     EXPECT_EQ(r.rows[14].texts[dscDeviationPct], u"-100.00000"); // 15 never occurred
 
+    // Over many samples the norm is the exact mean of the smallest and largest count, a half going
+    // to the even neighbour (26.5 gives 26, 27.5 gives 28).
+    draws = referenceArchive();
+    int halves = 0;
+    for (int length = 1; length <= 400; ++length) {
+        const TDrawsStatResult s = calc(u"NUMS"_s, length, 0, &flat);
+        const int64_t sum = int64_t(s.summary.MinCount) + s.summary.MaxCount;
+        const int64_t mean = sum / 2 + (sum % 2 != 0 && (sum / 2) % 2 != 0 ? 1 : 0);
+        halves += sum % 2 != 0 ? 1 : 0;
+        ASSERT_EQ(s.rows[0].texts[dscNorm], QString::number(mean)) << length;
+    }
+    EXPECT_GT(halves, 100);
+
     // A file whose largest count is 0 gives no norms.
     TStatPrefetch none;
     none.minCount = 2147483647;
@@ -341,6 +354,12 @@ TEST_F(DrawsStatCalc, SortedDrawsTakeNumbersAscending)
 
 TEST(DrawsStatRules, RoundHalfEven)
 {
+    const std::tuple<int64_t, int64_t, int64_t> ratios[] = {{53, 2, 26},  {55, 2, 28},     {2711, 2, 1356}, {-5, 2, -2},
+                                                             {-7, 2, -4}, {7, -2, -4},     {10, 4, 2},      {11, 4, 3},
+                                                             {9, 4, 2},   {0, 3, 0},       {5, 0, 0},
+                                                             {INT64_MAX, INT64_MAX, 1}};
+    for (const auto &[n, d, expected] : ratios)
+        EXPECT_EQ(RoundHalfEvenRatio(n, d), expected) << n << "/" << d;
     const std::pair<long double, int64_t> cases[] = {
         {0.5L, 0}, {1.5L, 2}, {2.5L, 2}, {137.5L, 138}, {2.4999L, 2}, {2.5001L, 3}, {-0.5L, 0}, {-1.5L, -2},
         {-2.6L, -3}, {7.0L, 7},
