@@ -406,7 +406,8 @@ void TStatStep::run(const TFilterPart &part, const QString &methodText, TContext
         }
         if (part.MultiSelect && !stopped) {
             log(keepText);
-            const int64_t left = m_filter.apply(selected, deleting);
+            // Keeping no row at all would leave no combination: that is logged and undone at once.
+            const int64_t left = selected.empty() && !deleting ? 0 : m_filter.apply(selected, deleting);
             if (!selected.empty()) {
                 // The values as the table lists the selected rows, top to bottom, whichever way it was walked.
                 std::sort(selected.begin(), selected.end());

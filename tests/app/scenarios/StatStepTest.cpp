@@ -129,6 +129,10 @@ TEST_F(StepFixture, BadFiltersAreRefusedBeforeAnythingRuns)
                                    u"все!\rПожалуйста, уменьшите"_s))
         << tooMany.toStdString();
     EXPECT_TRUE(tooMany.contains(u"\r\r"_s));
+    // So is one range longer than a list may be, of draws or of values: too many variants, not a bad filter.
+    EXPECT_EQ(refusal(u"TSF1#NUMS:1-200000;1#LNO:#SF:0"_s), tooMany);
+    EXPECT_EQ(refusal(u"TSF1#NUMS:5#CMV:1-200000;1#SF:0"_s), tooMany);
+    EXPECT_EQ(refusal(u"TSF1#NUMS:5#LDV:0-300000;2#SF:0"_s), tooMany);
 }
 
 // ---- The row test ----
@@ -242,6 +246,16 @@ TEST_F(StepFixture, RowsSelectedTogetherAreLoggedAsTheTableListsThem)
     runStep(u"TMF-1#NUMS:10#LNO:#ST:3"_s);
     ASSERT_FALSE(combs.filterLog().empty());
     EXPECT_EQ(combs.filterLog().back().values, u"1; 2; 3"_s);
+
+    // Several rows kept, none of them matching: the empty list is logged and undone.
+    runStep(u"TMF1#NUMS:10#CMV:100#SF:0"_s);
+    EXPECT_EQ(combs.count(), 28);
+    const QString empty = logText().section(u"Анализ тиражей"_s, -1);
+    const qsizetype keep = empty.indexOf(u"Оставляем выделенные значения..."_s);
+    const qsizetype none = empty.indexOf(u"Количество комбинаций в списке: 0\r\n"_s);
+    EXPECT_GE(keep, 0);
+    EXPECT_GT(none, keep);
+    EXPECT_GT(empty.indexOf(u"{UNDO} Откат изменений..."_s), none);
 }
 
 TEST_F(StepFixture, MethodsTheStatisticsPageDoesNotOfferStopTheLine)
