@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <map>
+#include <numeric>
 
 using namespace Qt::StringLiterals;
 
@@ -322,6 +323,25 @@ TEST_F(DrawsStatCalc, FlatDistributionAndMissingNorms)
     const TDrawsStatResult n = calc(u"NUMS"_s, 10, 0, &none);
     EXPECT_FALSE(n.normsKnown);
     EXPECT_EQ(n.rows[0].texts[dscNorm], u"-");
+}
+
+// The page sorts a long table in pieces, letting the window work between them; the order must be the
+// one the scenario steps get in one go.
+TEST_F(DrawsStatCalc, SortingInPiecesGivesTheSameOrder)
+{
+    draws = referenceArchive();
+    const TDrawsStatResult r = calc(u"KNM3"_s, 2000, 0); // over ten thousand values, many counts equal
+    ASSERT_GT(r.rows.size(), 10000u);
+    for (const auto &[column, descending] : {std::pair{int(dscCount), false}, std::pair{int(dscDepth), true}}) {
+        std::vector<int> whole(r.rows.size());
+        std::iota(whole.begin(), whole.end(), 0);
+        std::vector<int> pieces = whole;
+        SortDrawsStatRows(whole, r.rows, column, descending);
+        int calls = 0;
+        SortDrawsStatRows(pieces, r.rows, column, descending, [&] { ++calls; });
+        EXPECT_EQ(pieces, whole) << column << " " << descending;
+        EXPECT_GT(calls, 5);
+    }
 }
 
 TEST_F(DrawsStatCalc, ChartWithoutNormsInKeyOrder)
