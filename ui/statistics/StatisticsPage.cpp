@@ -452,11 +452,13 @@ void TStatisticsPage::computeTable(bool force)
         // The rows in the table's order, made here where the window still works.
         std::vector<int> order(result.rows.size());
         std::iota(order.begin(), order.end(), 0);
-        SortDrawsStatRows(order, result.rows, m_table->sortColumn(), m_table->sortDirection() == sdDescending,
-                          params.idle);
+        const int sortColumn = m_table->sortColumn();
+        const TSortDirection sortDirection = m_table->sortDirection();
+        SortDrawsStatRows(order, result.rows, sortColumn, sortDirection == sdDescending, params.idle);
         answerWindow();
         m_result = std::move(result);
         m_order = std::move(order);
+        m_sortedBy = {sortColumn, sortDirection};
     } catch (const Superseded &) {
         // The request that superseded it is served next.
         m_cache.clear();
@@ -478,11 +480,9 @@ void TStatisticsPage::computeTable(bool force)
 
 void TStatisticsPage::showRows()
 {
-    // The rows come sorted as the table is; the view only takes them.
-    m_presorted = true;
     m_table->listModel()->setRowCount(rowCount());
     m_table->sort();
-    m_presorted = false;
+    m_sortedBy.reset();
 }
 
 void TStatisticsPage::sortRows(int column, TSortDirection direction)
@@ -494,7 +494,8 @@ void TStatisticsPage::sortRows(int column, TSortDirection direction)
             m_reselect.push_back(m_order[size_t(row)]);
     m_reselectPending = true;
 
-    if (m_presorted && column == m_table->sortColumn() && direction == m_table->sortDirection())
+    // Rows that come sorted as asked (a new table is sorted while the window works) are taken as they are.
+    if (std::exchange(m_sortedBy, {}) == std::pair{column, direction})
         return;
     SortDrawsStatRows(m_order, m_result.rows, column, direction == sdDescending);
 }

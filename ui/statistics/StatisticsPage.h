@@ -5,6 +5,8 @@
 
 #include <QWidget>
 #include <functional>
+#include <optional>
+#include <utility>
 #include <vector>
 
 class QAction;
@@ -122,7 +124,8 @@ private:
     bool m_calculating = false;
     bool m_recalcPending = false; // a request came while a computation ran
     bool m_recalcForced = false;  // ... and it was a forced one
-    bool m_presorted = false;     // the rows being shown are in the table's order already
+    // The column and direction the rows of a new table were sorted by before it was shown.
+    std::optional<std::pair<int, TSortDirection>> m_sortedBy;
     TQSortListView *m_table;
     QChartView *m_chartView;
     QChart *m_chart;
