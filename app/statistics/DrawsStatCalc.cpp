@@ -224,6 +224,36 @@ int64_t RoundHalfEven(long double x)
     return static_cast<int64_t>(whole);
 }
 
+QList<QPointF> ThinChartPoints(const QList<QPointF> &points, int stretches)
+{
+    const qsizetype n = points.size();
+    if (stretches < 1 || n <= 2 * qsizetype(stretches))
+        return points;
+    QList<QPointF> thin;
+    thin.reserve(2 * stretches + 2);
+    for (int s = 0; s < stretches; ++s) {
+        const qsizetype begin = n * s / stretches;
+        const qsizetype end = n * (s + 1) / stretches;
+        qsizetype low = begin;
+        qsizetype high = begin;
+        for (qsizetype i = begin + 1; i < end; ++i) {
+            if (points[i].y() < points[low].y())
+                low = i;
+            if (points[i].y() > points[high].y())
+                high = i;
+        }
+        // The first and last points of the line stay where they are.
+        if (s == 0 && low != 0 && high != 0)
+            thin.append(points[0]);
+        thin.append(points[std::min(low, high)]);
+        if (low != high)
+            thin.append(points[std::max(low, high)]);
+        if (s == stretches - 1 && low != n - 1 && high != n - 1)
+            thin.append(points[n - 1]);
+    }
+    return thin;
+}
+
 int64_t RoundHalfEvenRatio(int64_t numerator, int64_t denominator)
 {
     if (denominator == 0)

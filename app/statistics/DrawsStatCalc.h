@@ -81,6 +81,11 @@ struct TDrawsStatResult {
     bool computed = false; // false when there was no method or no draw at all
 };
 
+// The points of a line as drawn over at most `stretches` stretches: a line of fewer than two points a
+// stretch is kept whole; a longer one keeps, of each stretch of neighbouring points, the lowest and the
+// highest in their order (and so its first and last point), which draws the same line.
+QList<QPointF> ThinChartPoints(const QList<QPointF> &points, int stretches);
+
 // Computes the table and the chart. An offset that leaves no draw gives every value the statistic can
 // enumerate with a count of 0. Raises what the statistic raises.
 TDrawsStatResult CalcDrawsStat(const TDrawsStatParams &params);

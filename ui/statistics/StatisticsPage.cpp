@@ -58,6 +58,10 @@ constexpr int kMaxAxisLabels = 40;
 constexpr int kDesignedChartHeight = 260;
 constexpr int kMarkerSize = 5;
 constexpr qsizetype kMaxMarkedPoints = 2000;
+// A line of more values than this is drawn through the smallest and largest count of each of as many
+// stretches (the same line, far fewer points to lay out and paint).
+constexpr int kChartStretches = 2000;
+constexpr size_t kReleaseRows = 8192;
 
 const QColor kActualColor(0, 128, 0);
 const QColor kActualMarkerColor(255, 0, 255);
@@ -363,9 +367,15 @@ void TStatisticsPage::clearResult()
     m_table->selectionModel()->clearSelection();
     m_order.clear();
     m_table->listModel()->setRowCount(0);
-    m_result = TDrawsStatResult{};
     m_chart->removeAllSeries();
     DeleteChartAxes(m_chart);
+    // The rows of a long table are let go of in pieces, the window working in between.
+    std::vector<TDrawsStatRow> rows = std::move(m_result.rows);
+    m_result = TDrawsStatResult{};
+    while (rows.size() > kReleaseRows) {
+        rows.resize(rows.size() - kReleaseRows);
+        ProcessMessages();
+    }
 }
 
 namespace {
@@ -600,9 +610,9 @@ void TStatisticsPage::showChart()
         });
     }
     // The points come once the axes are attached, so that the chart lays them out only once.
-    actual->replace(chartData.actual);
+    actual->replace(ThinChartPoints(chartData.actual, kChartStretches));
     if (total)
-        total->replace(chartData.total);
+        total->replace(ThinChartPoints(chartData.total, kChartStretches));
 }
 
 // ---- Rows ----

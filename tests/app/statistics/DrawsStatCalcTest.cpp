@@ -388,6 +388,48 @@ TEST(DrawsStatRules, RoundHalfEven)
         EXPECT_EQ(RoundHalfEven(x), want) << double(x);
 }
 
+// A line of many values is drawn through the lowest and highest point of each stretch: the same line.
+TEST(DrawsStatRules, ThinChartPoints)
+{
+    QList<QPointF> few;
+    for (int x = 1; x <= 40; ++x)
+        few.append(QPointF(x, x % 7));
+    EXPECT_EQ(ThinChartPoints(few, 20), few);
+
+    QList<QPointF> many;
+    uint32_t seed = 5;
+    for (int x = 1; x <= 100003; ++x)
+        many.append(QPointF(x, double((seed = seed * 1103515245u + 12345u) >> 20)));
+    const int stretches = 700;
+    const QList<QPointF> thin = ThinChartPoints(many, stretches);
+    ASSERT_LE(thin.size(), 2 * stretches + 2);
+    EXPECT_EQ(thin.front(), many.front());
+    EXPECT_EQ(thin.back(), many.back());
+    for (qsizetype i = 1; i < thin.size(); ++i)
+        ASSERT_LT(thin[i - 1].x(), thin[i].x());
+    // Every point kept is a point of the line, and each stretch keeps its lowest and highest count.
+    for (const QPointF &p : thin)
+        ASSERT_EQ(many[qsizetype(p.x()) - 1], p);
+    for (int s = 0; s < stretches; ++s) {
+        const qsizetype begin = many.size() * s / stretches;
+        const qsizetype end = many.size() * (s + 1) / stretches;
+        double low = many[begin].y();
+        double high = low;
+        for (qsizetype i = begin; i < end; ++i) {
+            low = std::min(low, many[i].y());
+            high = std::max(high, many[i].y());
+        }
+        bool hasLow = false;
+        bool hasHigh = false;
+        for (const QPointF &p : thin)
+            if (p.x() > double(begin) && p.x() <= double(end)) {
+                hasLow = hasLow || p.y() == low;
+                hasHigh = hasHigh || p.y() == high;
+            }
+        ASSERT_TRUE(hasLow && hasHigh) << s;
+    }
+}
+
 TEST(DrawsStatRules, RowForExport)
 {
     TDrawsStatRow row;
