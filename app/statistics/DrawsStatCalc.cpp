@@ -306,12 +306,13 @@ TDrawsStatResult CalcDrawsStat(const TDrawsStatParams &p)
     }
 
     const RowContext ctx{stat.get(), result.summary, p.list->Config.weights, result.sampleSize, result.normsKnown};
-    result.rows.resize(size_t(values.size()));
+    // Made one by one (not all at once up front), so that a long table lets the window work from its start.
+    result.rows.reserve(size_t(values.size()));
     // The fact of a value is the first draw after the sample that has it: only the draws left out by
     // the offset can hold one, so there is nothing to look for without them.
     const bool hiddenDraws = p.withFacts && !sample.empty() && sample.Last + 1 < drawCount;
     for (int i = 0; i < values.size(); ++i) {
-        TDrawsStatRow &row = result.rows[size_t(i)];
+        TDrawsStatRow &row = result.rows.emplace_back();
         row.rec = values[i];
         fillRow(ctx, row);
         if (hiddenDraws && row.rec.Depth > 0 && row.rec.Count > 0)
