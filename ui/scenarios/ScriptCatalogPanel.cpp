@@ -1,5 +1,6 @@
 #include "ui/scenarios/ScriptCatalogPanel.h"
 
+#include "common/BlockingWait.h"
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
@@ -93,7 +94,8 @@ void flow(QStringView lead, Body &&body)
     try {
         body();
     } catch (const std::exception &e) {
-        ShowErrorBox(Format(lead, {ExceptionText(e)}));
+        if (!IsWaitCancelled(e))
+            ShowErrorBox(Format(lead, {ExceptionText(e)}));
     }
 }
 

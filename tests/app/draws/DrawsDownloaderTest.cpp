@@ -120,8 +120,9 @@ private:
     std::unique_ptr<TDrawsDownloader> m_downloader;
 };
 
-const QString kRetry500 = u"Ошибка загрузки архива тиражей с сайта: \"HTTP/1.1 500 Internal Server Error\"\r\r"
-                          u"Повторить попытку?"_s;
+const QString k500 = u"На сервере произошла ошибка (ошибка 500): повторите попытку позже.\r"
+                    u"HTTP/1.1 500 Internal Server Error"_s;
+const QString kRetry500 = u"Ошибка загрузки архива тиражей с сайта: \""_s + k500 + u"\"\r\rПовторить попытку?"_s;
 
 } // namespace
 
@@ -207,7 +208,7 @@ TEST_F(DrawsDownload, ServerErrorAndNoLeavesTheArchiveAlone)
     EXPECT_EQ(boxes.count(), 1);
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.total, 0);
-    EXPECT_EQ(result.error, u"HTTP/1.1 500 Internal Server Error");
+    EXPECT_EQ(result.error, k500);
     EXPECT_EQ(site.paths(), (QList<QByteArray>{kMarchPath}));
     EXPECT_EQ(archive.count(), 2);
     EXPECT_EQ(folder.read(u"Vendra.ldr"_s), before);
