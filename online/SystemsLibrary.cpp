@@ -328,6 +328,8 @@ bool TSystemsLibrary::DownloadItem(int index)
 int TSystemsLibrary::AddSystem()
 {
     try {
+        // Nowhere to publish: say so before anything else is asked for.
+        CatalogueUrl(LoadCatalogueSettings(), kSystemsPutPath);
         refreshIdentity();
         if (m_userMail.isEmpty())
             throw Exception(Tr(u"Не указан адрес электронной почты автора (ключ Mail раздела USER файла Vendra.ini): "

@@ -238,6 +238,7 @@ int TSystemsPage::selectedIndex() const
 void TSystemsPage::rebuildItems()
 {
     TListViewModel *model = m_list->listModel();
+    m_list->clearSpans();
     model->clearItems();
     for (int i = 0; i < m_library.count(); ++i) {
         TListItem item;
@@ -246,6 +247,10 @@ void TSystemsPage::rebuildItems()
         model->addItem(item);
     }
     m_list->sort();
+    // The line that says the list is not available runs over every column, so that it reads whole.
+    for (int i = 0; i < m_library.count(); ++i)
+        if (m_library.item(i).system.isPlaceholder())
+            m_list->setSpan(rowOf(i), 0, 1, model->columnCount());
 }
 
 void TSystemsPage::refreshRow(int index)

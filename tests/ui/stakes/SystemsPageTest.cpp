@@ -282,6 +282,31 @@ TEST_F(SystemsPageTest, AStalledDownloadIsCancelledAtOnceAndChangesNothing)
     EXPECT_NE(list->selectedRow(), row);
 }
 
+TEST_F(SystemsPageTest, WithoutACatalogueHostTheLineReadsWholeAndAddingSaysWhyFirst)
+{
+    folder.write(u"Vendra.ini"_s, "[USER]\r\nName=Я\r\nMail=me@example.org\r\n");
+    start();
+    TQSortListView *list = page->list();
+    ASSERT_EQ(list->listModel()->rowCount(), 1);
+    EXPECT_EQ(list->listModel()->cellText(0, 0), u"Список систем не доступен!");
+    EXPECT_EQ(list->columnSpan(0, 0), list->listModel()->columnCount());
+    EXPECT_EQ(messages.count(), 0);
+
+    int dialogs = 0;
+    page->setSystemDialog([&](tSystemData &, bool) {
+        ++dialogs;
+        return false;
+    });
+    page->updateActions();
+    ASSERT_TRUE(page->addAction()->isEnabled());
+    page->addAction()->trigger();
+    EXPECT_EQ(dialogs, 0);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_TRUE(messages.last().text.startsWith(u"Ошибка добавления системы!\r\rАдрес сервера каталога не задан"))
+        << messages.last().text.toStdString();
+    EXPECT_EQ(standIn.server().requestCount(), 0);
+}
+
 TEST_F(SystemsPageTest, SystemGamesStakeTheDownloadedSystemOverTheListsNumbers)
 {
     start();
