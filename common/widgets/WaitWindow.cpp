@@ -172,8 +172,10 @@ void TWaitWindowHost::showWindow()
     m_window = WaitWindow();
     m_ownWindow = !m_window;
     if (m_ownWindow) {
+        // What the operation does, then what it waits for.
+        const QString doing = StatusText();
         m_window = new TFormWait();
-        m_window->setInfoText(m_text);
+        m_window->setInfoText(doing.isEmpty() ? m_text : doing + u'\r' + m_text);
     }
     m_window->setCancellable(true);
     connect(m_window, &TFormWait::cancelClicked, this, [this] { m_cancelled = true; });
