@@ -142,6 +142,7 @@ void TWaitWindowHost::begin(const QString &text)
         return;
     m_cancelled = false;
     m_text = text;
+    m_modalAtBegin = QApplication::activeModalWidget();
     m_since.start();
     if (qApp)
         qApp->installEventFilter(this);
@@ -174,7 +175,8 @@ void TWaitWindowHost::showWindow()
     if (m_ownWindow) {
         // What the operation does, then what it waits for.
         const QString doing = StatusText();
-        m_window = new TFormWait();
+        // Over a modal dialog the window belongs to it, or the dialog would keep its button from the user.
+        m_window = new TFormWait(QApplication::activeModalWidget());
         m_window->setInfoText(doing.isEmpty() ? m_text : doing + u'\r' + m_text);
     }
     m_window->setCancellable(true);
@@ -198,16 +200,17 @@ void TWaitWindowHost::closeWindow()
     m_ownWindow = false;
 }
 
-bool TWaitWindowHost::inWindow(QObject *watched) const
+bool TWaitWindowHost::within(QObject *watched, const QWidget *window)
 {
-    if (!m_window)
+    if (!window)
         return false;
     if (auto *widget = qobject_cast<QWidget *>(watched))
-        return widget->window() == m_window;
-    if (auto *window = qobject_cast<QWindow *>(watched))
-        return window == m_window->windowHandle();
+        return widget->window() == window;
+    if (auto *handle = qobject_cast<QWindow *>(watched))
+        return handle == window->windowHandle();
     return false;
 }
+
 
 bool TWaitWindowHost::eventFilter(QObject *watched, QEvent *event)
 {
@@ -234,12 +237,17 @@ bool TWaitWindowHost::eventFilter(QObject *watched, QEvent *event)
     // Only what the user did; the program's own events go their way.
     if (!event->spontaneous())
         return false;
-    if (event->type() == QEvent::KeyPress && m_window &&
-        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+    const bool escape =
+        event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape;
+    const QWidget *modal = QApplication::activeModalWidget();
+    if (!within(watched, m_window) && modal && modal != m_modalAtBegin && within(watched, modal))
+        return false;
+    // Esc anywhere, once the window shows, is its button.
+    if (escape && m_window) {
         m_cancelled = true;
         return true;
     }
-    if (inWindow(watched))
+    if (within(watched, m_window))
         return false;
     // A window the user tries to close stays open: the request it may depend on still runs.
     if (event->type() == QEvent::Close)

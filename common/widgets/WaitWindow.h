@@ -87,7 +87,7 @@ protected:
 private:
     void showWindow();
     void closeWindow();
-    bool inWindow(QObject *watched) const;
+    static bool within(QObject *watched, const QWidget *window);
 
     int m_depth = 0;
     bool m_cancelled = false;
@@ -95,4 +95,7 @@ private:
     QElapsedTimer m_since;
     QPointer<TFormWait> m_window;
     bool m_ownWindow = false;
+    // The dialog that was modal when the wait began: it waits too. One that opens during the wait
+    // (a message of something the wait let run) gets its input, or nobody could close it.
+    QPointer<QWidget> m_modalAtBegin;
 };
