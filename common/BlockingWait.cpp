@@ -7,6 +7,7 @@
 
 namespace {
 IBlockingWaitHost *g_host = nullptr;
+int g_cancelled = 0;
 } // namespace
 
 void SetBlockingWaitHost(IBlockingWaitHost *host)
@@ -35,9 +36,11 @@ bool BlockingWait::poll()
 {
     if (m_cancelled)
         return true;
-    if (m_host)
+    if (m_host) {
         m_cancelled = m_host->poll();
-    else if (QCoreApplication::instance())
+        if (m_cancelled)
+            ++g_cancelled;
+    } else if (QCoreApplication::instance())
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     return m_cancelled;
 }
@@ -47,4 +50,9 @@ EWaitCancelled::EWaitCancelled() : Exception(Tr(u"Операция отмене�
 bool IsWaitCancelled(const std::exception &e)
 {
     return dynamic_cast<const EWaitCancelled *>(&e) != nullptr;
+}
+
+int CancelledWaitCount()
+{
+    return g_cancelled;
 }

@@ -49,3 +49,6 @@ public:
 
 // True for the failure of a cancelled wait.
 bool IsWaitCancelled(const std::exception &e);
+// How many waits the user has cancelled so far: a loop of requests compares it before and after a
+// step and stops once the user gave one up.
+int CancelledWaitCount();

@@ -24,8 +24,8 @@ QStringList TProxyListCandidates::searchProxies(const TProxySearchRequest &reque
     try {
         search.FetchProxyList(list, ProxyListFilterOf(request), request.count);
     } catch (const Exception &e) {
-        // A search the user cancelled ends here, with what it found so far.
-        if (IsWaitCancelled(e) && list.isEmpty())
+        // A search the user cancelled ends the operation it serves.
+        if (IsWaitCancelled(e))
             throw;
         if (list.isEmpty())
             throw Exception(Format(u"Поиск proxy-серверов не удался: %s", {e.message()}));

@@ -1,5 +1,6 @@
 #include "ui/stakes/SystemsPage.h"
 
+#include "common/BlockingWait.h"
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
@@ -364,8 +365,11 @@ void TSystemsPage::systemsDownload()
         if (const int index = libraryIndex(row); index >= 0)
             ids.push_back(m_library.item(index).system.id);
     BusySection busy;
+    // A download the user cancelled ends the whole command.
+    const int cancelled = CancelledWaitCount();
     for (int id : ids)
-        m_library.DownloadItem(m_library.indexOfId(id));
+        if (!m_library.DownloadItem(m_library.indexOfId(id)) && CancelledWaitCount() != cancelled)
+            break;
 }
 
 void TSystemsPage::systemsAdd()
