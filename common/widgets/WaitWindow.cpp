@@ -2,7 +2,6 @@
 
 #include "common/BusyCursor.h"
 #include "common/Format.h"
-
 #include "common/Translate.h"
 
 #include <QApplication>
@@ -229,7 +228,6 @@ bool TWaitWindowHost::eventFilter(QObject *watched, QEvent *event)
     case QEvent::TouchEnd:
     case QEvent::TabletPress:
     case QEvent::TabletRelease:
-    case QEvent::Close:
         break;
     default:
         return false;
@@ -247,10 +245,5 @@ bool TWaitWindowHost::eventFilter(QObject *watched, QEvent *event)
         m_cancelled = true;
         return true;
     }
-    if (within(watched, m_window))
-        return false;
-    // A window the user tries to close stays open: the request it may depend on still runs.
-    if (event->type() == QEvent::Close)
-        event->ignore();
-    return true;
+    return !within(watched, m_window);
 }
