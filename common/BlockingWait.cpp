@@ -28,7 +28,8 @@ BlockingWait::BlockingWait(const QString &text) : m_host(g_host)
 
 BlockingWait::~BlockingWait()
 {
-    if (m_host)
+    // A host that went away meanwhile (its window closed) is not told.
+    if (m_host && m_host == g_host)
         m_host->end();
 }
 
@@ -36,6 +37,8 @@ bool BlockingWait::poll()
 {
     if (m_cancelled)
         return true;
+    if (m_host != g_host)
+        m_host = nullptr;
     if (m_host) {
         m_cancelled = m_host->poll();
         if (m_cancelled)
