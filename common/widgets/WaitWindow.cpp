@@ -180,6 +180,9 @@ void TWaitWindowHost::showWindow()
     }
     m_window->setCancellable(true);
     connect(m_window, &TFormWait::cancelClicked, this, [this] { m_cancelled = true; });
+    // The arrow with the hourglass: the program works, and the button can be aimed at.
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    m_cursorPushed = true;
     m_window->show();
     m_window->raise();
     m_window->repaint();
@@ -187,6 +190,9 @@ void TWaitWindowHost::showWindow()
 
 void TWaitWindowHost::closeWindow()
 {
+    if (m_cursorPushed && QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+    m_cursorPushed = false;
     if (!m_window)
         return;
     if (m_ownWindow) {

@@ -98,4 +98,5 @@ private:
     // The dialog that was modal when the wait began: it waits too. One that opens during the wait
     // (a message of something the wait let run) gets its input, or nobody could close it.
     QPointer<QWidget> m_modalAtBegin;
+    bool m_cursorPushed = false;
 };
