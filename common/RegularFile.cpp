@@ -189,6 +189,18 @@ bool IsIrregularFile(const QString &path)
     return !S_ISREG(st.st_mode);
 }
 
+QString InPlaceFileProblem(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat named {};
+    if (::lstat(native.constData(), &named) != 0 || S_ISREG(named.st_mode))
+        return {};
+    struct stat target {};
+    if (S_ISLNK(named.st_mode) && ::stat(native.constData(), &target) == 0 && !S_ISREG(target.st_mode))
+        return notRegularText(target.st_mode);
+    return notRegularText(named.st_mode);
+}
+
 QString IrregularHandleReason(int fd)
 {
     struct stat st {};

@@ -62,6 +62,10 @@ void CopyRegularFile(const QString &path, const QString &copyPath, qint64 maxByt
 // True when the path names something that is not a regular file (nor a link to one): a folder, a
 // FIFO, a device, a socket. False for a regular file and for no file at all.
 bool IsIrregularFile(const QString &path);
+// Why a file that is opened and written in place (never replaced by a new file) cannot be taken under
+// this name: a link (described by what it leads to when that is no regular file either) or anything
+// but a regular file. Empty for a regular file and for no file at all.
+QString InPlaceFileProblem(const QString &path);
 // For a file open at the handle: why it is not a regular file, empty when it is one.
 QString IrregularHandleReason(int fd);
 
