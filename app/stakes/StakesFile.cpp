@@ -299,7 +299,9 @@ void TStakesFile::pwriteAll(int fd, const char *data, int64_t size, int64_t offs
         if (done < 0) {
             if (errno == EINTR)
                 continue;
-            throw EInOutError(SystemErrorText(errno));
+            const int error = errno;
+            NoteFileWriteFailure();
+            throw EInOutError(SystemErrorText(error));
         }
         data += done;
         size -= done;
