@@ -663,7 +663,11 @@ TEST(Fuzz, CatalogueReplies)
                      "<result><row><id_systems>12</id_systems></row><row><error></error></row></result>",
                      "<result><row><id_scripts>5</id_scripts><title>" + title + "</title><rate>3.5</rate>"
                      "<app_guid>x</app_guid><mark>4</mark><comment>" + title + "</comment></row></result>",
-                     "<result><row><error>denied</error></row></result>"});
+                     "<result><row><error>denied</error></row></result>",
+                     "<result><row><script>" + QByteArray("FULL:0#ALL| | | | | | | |\r\n").toBase64() +
+                         "</script></row></result>",
+                     "<result><row><id_scripts>5</id_scripts><res_code>0</res_code><ret_code>1</ret_code></row>"
+                     "</result>"});
     TClientIdentity identity;
     identity.mail = u"a@b.c"_s;
     const int done = fuzz(mutator, [&](const QByteArray &input) {
@@ -675,6 +679,12 @@ TEST(Fuzz, CatalogueReplies)
                      [&] { (void)DecodeScriptListRow(row, identity); },
                      [&] { (void)DecodeScriptRateRow(row); },
                      [&] { (void)row.base64Text(u"clist"); },
+                     [&] {
+                         const QStringList lines = ParseScenarioText(row.base64Text(u"script"));
+                         for (const QString &line : lines)
+                             ASSERT_TRUE(IsScenarioLineText(line));
+                     },
+                     [&] { (void)(row.integer(u"id_scripts") + row.integer(u"res_code") + row.integer(u"ret_code")); },
                      [&] { (void)row.integerDef(u"id_systems", -1); },
                      [&] { (void)row.utcTime(u"created"); }}) {
                 try {
