@@ -604,22 +604,22 @@ TEST(Fuzz, CombinationsBuffer)
     Mutator mutator({saved});
     int32_t key = 1;
     const int done = fuzz(mutator, [&](const QByteArray &input) {
-        list.GenerateCombinations(false, TGenerateSettings{gmOnlyFrom, u"1,2,3,4,5,6,7,8"_s});
         list.SaveCombsBuffer(1, ++key);
         folder.write(u"Vendra.~buff"_s, input);
-        list.GenerateCombinations(false, TGenerateSettings{gmOnlyFrom, u"1,2,3,4,5,6,7"_s});
-        // Only the list as it was stored is taken; anything else leaves the list as it was.
+        const std::vector<TComb> before(list.data(), list.data() + list.count());
+        // Only a file of the size it was stored with, of sound combinations, is taken; anything else
+        // leaves the list as it was.
         if (list.LoadCombsBuffer(1, key)) {
             ASSERT_EQ(input.size(), saved.size());
             ASSERT_EQ(list.count(), 28);
             for (int64_t i = 0; i < list.count(); ++i)
                 ASSERT_TRUE(IsValidComb(list.at(i)));
         } else {
-            ASSERT_EQ(list.count(), 7);
+            ASSERT_TRUE(std::equal(before.begin(), before.end(), list.data(), list.data() + list.count()));
         }
     });
-    // Each input waits for the disk twice (the buffer is stored anew before it is damaged).
-    EXPECT_GT(done, 20);
+    // Each input waits for the disk (the buffer is stored anew before it is damaged).
+    EXPECT_GT(done, 50);
     RecordProperty("inputs", done);
 }
 
