@@ -31,6 +31,7 @@
 #include "app/stakes/StakesCheck.h"
 #include "app/scenarios/ScenarioRunLog.h"
 #include "common/FormStore.h"
+#include "common/Languages.h"
 #include "common/RegularFile.h"
 #include "online/CatalogueReply.h"
 #include "online/CatalogueService.h"
@@ -854,6 +855,8 @@ std::vector<TFileCase> fileCases()
              WriteSystemFile(info, {u"1 2 3 4 5 6"_s});
          },
          true},
+        {"language module", u"Vendra_"_s + GetLanguageAbbrev(1033) + u".lng"_s, "not a module",
+         [](TempDataFolder &) { (void)LoadLanguageModule(1033, true); }},
         {"stake log", u"Vendra-0.log"_s, "old lines\r\n",
          [logOptions, checked](TempDataFolder &) { WriteStakeLog(checked, logOptions); }, true},
         {"scenario run log", u"ScriptLog_2026-03-04-05-06-07.txt"_s, "old lines\r\n",
