@@ -41,10 +41,14 @@ void removeAny(const QString &path)
 QString SpecialKindName(TSpecialKind kind)
 {
     switch (kind) {
-    case TSpecialKind::Fifo: return u"FIFO"_s;
-    case TSpecialKind::Device: return u"device"_s;
-    case TSpecialKind::Folder: return u"folder"_s;
-    case TSpecialKind::LinkOutside: return u"link outside"_s;
+    case TSpecialKind::Fifo:
+        return u"FIFO"_s;
+    case TSpecialKind::Device:
+        return u"device"_s;
+    case TSpecialKind::Folder:
+        return u"folder"_s;
+    case TSpecialKind::LinkOutside:
+        return u"link outside"_s;
     }
     return {};
 }
@@ -53,8 +57,10 @@ bool MakeSpecialFile(const QString &path, TSpecialKind kind, const QString &outs
 {
     removeAny(path);
     switch (kind) {
-    case TSpecialKind::Fifo: return ::mkfifo(native(path).constData(), 0600) == 0;
-    case TSpecialKind::Device: return ::symlink(kDevice, native(path).constData()) == 0;
+    case TSpecialKind::Fifo:
+        return ::mkfifo(native(path).constData(), 0600) == 0;
+    case TSpecialKind::Device:
+        return ::symlink(kDevice, native(path).constData()) == 0;
     case TSpecialKind::Folder: {
         // Not empty, so that a rename cannot take its place.
         QFile keep(path + u"/keep"_s);
@@ -77,9 +83,12 @@ bool SpecialFileIntact(const QString &path, TSpecialKind kind, const QString &ou
     if (::lstat(native(path).constData(), &st) != 0)
         return false;
     switch (kind) {
-    case TSpecialKind::Fifo: return S_ISFIFO(st.st_mode);
-    case TSpecialKind::Device: return S_ISLNK(st.st_mode);
-    case TSpecialKind::Folder: return S_ISDIR(st.st_mode) && QFile::exists(path + u"/keep"_s);
+    case TSpecialKind::Fifo:
+        return S_ISFIFO(st.st_mode);
+    case TSpecialKind::Device:
+        return S_ISLNK(st.st_mode);
+    case TSpecialKind::Folder:
+        return S_ISDIR(st.st_mode) && QFile::exists(path + u"/keep"_s);
     case TSpecialKind::LinkOutside: {
         QFile out(outside);
         return out.open(QIODevice::ReadOnly) && out.readAll() == outsideBytes;

@@ -7,10 +7,10 @@
 // Files of the kinds a reader or writer of the program must never hang on nor write through, planted
 // under a data file's name, and a way to run a case that may hang.
 enum class TSpecialKind {
-    Fifo,          // a named pipe without a writer or a reader
-    Device,        // a link to the zero device (endless bytes, writes vanish)
-    Folder,        // a folder of that name
-    LinkOutside,   // a link to a regular file in another folder
+    Fifo,        // a named pipe without a writer or a reader
+    Device,      // a link to the zero device (endless bytes, writes vanish)
+    Folder,      // a folder of that name
+    LinkOutside, // a link to a regular file in another folder
 };
 
 inline constexpr TSpecialKind kSpecialKinds[] = {TSpecialKind::Fifo, TSpecialKind::Device, TSpecialKind::Folder,
