@@ -61,10 +61,10 @@ void TScenarioRunLog::write(const QString &text)
         return;
     if (m_fileName.isEmpty())
         start();
-    const QDateTime now = m_now ? m_now() : QDateTime::currentDateTime();
-    const QString line = u"["_s + now.toString(u"yyyy-MM-dd HH:mm:ss"_s) + u"]: "_s + text + u"\r\n"_s;
     if (m_failed)
         return;
+    const QDateTime now = m_now ? m_now() : QDateTime::currentDateTime();
+    const QString line = u"["_s + now.toString(u"yyyy-MM-dd HH:mm:ss"_s) + u"]: "_s + text + u"\r\n"_s;
     // The file stays open between lines: a long run writes hundreds of thousands of them.
     QString failure;
     try {
