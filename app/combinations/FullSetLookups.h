@@ -81,10 +81,10 @@ public:
 
     // The place of a combination in the full list (the order of generation), -1 unless its numbers
     // ascend within 1..45.
-    static int64_t rankOf(const TComb &c)
+    static int64_t rankOf(const TComb &c) { return ascending(c) ? rankOfAscending(c) : -1; }
+    // The same for a combination known to be one of the full set's.
+    static int64_t rankOfAscending(const TComb &c)
     {
-        if (!ascending(c))
-            return -1;
         const auto &w = kCombRankTable;
         return int64_t(w[0][c[0]]) + w[1][c[1]] + w[2][c[2]] + w[3][c[3]] + w[4][c[4]] + w[5][c[5]];
     }

@@ -970,13 +970,13 @@ template <class Keep> void TStatStepFilter::compact(Keep keep)
     const uint8_t *fullIds = next ? next->ids.data() : nullptr;
     std::atomic<bool> prepared{true};
     // Writes the next set of the kept combination i at out (an index of the rebuilt list). The place
-    // of a combination of the full list is its index.
+    // of a combination of the full list is its index; the other lists read here were found to be made
+    // of the full set's combinations when their own sets were read (or given).
     const bool fullSet = m_listFullSet;
     auto writer = [&](int worker) {
         int64_t *const h = next ? hist.data() + size_t(worker) * (sets + 2 * kPad) + kPad : nullptr;
-        return [h, width, fullIds, nextIds, fullSet](const TComb &c, int64_t i, int64_t out, bool kept, bool &valid) {
-            const int64_t r = fullSet ? i : TFullSetLookups::rankOf(c);
-            valid &= r >= 0 || !kept;
+        return [h, width, fullIds, nextIds, fullSet](const TComb &c, int64_t i, int64_t out, bool kept, bool &) {
+            const int64_t r = fullSet ? i : TFullSetLookups::rankOfAscending(c);
             const size_t at = size_t(r < 0 ? 0 : r);
             if (width == 1) {
                 const uint8_t id = fullIds[at];
