@@ -19,6 +19,7 @@
 #include <QtEndian>
 
 #include <filesystem>
+#include <mutex>
 #include <system_error>
 
 using namespace Qt::StringLiterals;
@@ -94,8 +95,16 @@ bool MethodHasPrefetch(const TStatMethod &method)
 
 namespace {
 
-TStatPrefetch prefetchOf(TStatDrawArray &values)
+// The distribution from the counts: a record per value, ascending by keys.
+TStatPrefetch prefetchOf(const TStatTally &tally)
 {
+    TStatDrawArray values;
+    for (const TStatTally::Entry &e : tally.entries()) {
+        TStatValueRec rec;
+        rec.Keys = TStatKeys{e.key};
+        rec.Count = e.count;
+        values.append(rec);
+    }
     SortStatValues(values);
     const TStatValuesSummary summary = StatValuesSummary(values);
     TStatPrefetch prefetch;
@@ -111,7 +120,9 @@ TStatPrefetch prefetchOf(TStatDrawArray &values)
 
 TStatPrefetch ComputePrefetch(TCustomStat &stat, const std::function<void()> &idle)
 {
+    TStatTally tally;
     TStatDrawArray values;
+    values.setTally(&tally);
     TComb comb;
     int64_t done = 0;
     // Every combination of the full set in ascending order, as the generated list holds them.
@@ -136,7 +147,7 @@ TStatPrefetch ComputePrefetch(TCustomStat &stat, const std::function<void()> &id
             }
         }
     }
-    return prefetchOf(values);
+    return prefetchOf(tally);
 }
 
 
@@ -148,20 +159,32 @@ TStatPrefetch ComputePrefetchParallel(const TStatMethod &method, const TStatList
     for (int a = 1; a <= kMaxNumber - 5; ++a)
         for (int b = a + 1; b <= kMaxNumber - 4; ++b)
             prefixes.push_back({uint8_t(a), uint8_t(b)});
-    struct Worker {
+    // Each worker's counts on cache lines of their own: a count written beside another worker's
+    // fields would bounce the line between the cores.
+    struct alignas(64) Worker {
+        alignas(64) TStatTally tally;
         std::unique_ptr<TCustomStat> stat;
         TStatDrawArray values;
     };
     std::vector<Worker> workers(size_t(ParallelWork::workerCount()));
-    for (Worker &w : workers) {
-        w.stat = method.CreateStat(list);
-        if (!w.stat)
-            throw Exception(Format(u"Метод \"%s\" недоступен!", {method.MethodCode()}));
-    }
+    for (Worker &w : workers)
+        w.values.setTally(&w.tally);
+    if (!method.CreateStat(list))
+        throw Exception(Format(u"Метод \"%s\" недоступен!", {method.MethodCode()}));
+    // Each worker makes its statistic on its own thread, so that it lies in that thread's memory and
+    // not beside another worker's (a value written there would bounce the line between the cores);
+    // one at a time, as on the calling thread.
+    std::mutex creating;
     ParallelWork::run(
         int(prefixes.size()),
         [&](int task, int wi) {
             Worker &w = workers[size_t(wi)];
+            if (!w.stat) {
+                const std::lock_guard<std::mutex> lock(creating);
+                w.stat = method.CreateStat(list);
+                if (!w.stat)
+                    throw Exception(Format(u"Метод \"%s\" недоступен!", {method.MethodCode()}));
+            }
             TComb comb;
             comb[0] = prefixes[size_t(task)].first;
             comb[1] = prefixes[size_t(task)].second;
@@ -181,10 +204,9 @@ TStatPrefetch ComputePrefetchParallel(const TStatMethod &method, const TStatList
         },
         idle);
     // The counts of every worker added up by the values' keys.
-    TStatDrawArray total = std::move(workers.front().values);
+    TStatTally &total = workers.front().tally;
     for (size_t i = 1; i < workers.size(); ++i)
-        for (const TStatValueRec &v : workers[i].values)
-            AddStatValue(total, v, false);
+        total.addTally(workers[i].tally);
     return prefetchOf(total);
 }
 

@@ -68,18 +68,6 @@ void TCustomStat::BeginDrawValue(int index, int last, bool sorted)
     Value.Count = 1;
 }
 
-void TCustomStat::BeginCombValue()
-{
-    Value = TStatValueRec{};
-    Value.Count = 1;
-}
-
-void TCustomStat::MergeKey(TStatDrawArray &values, uint16_t key1, bool withIntervals)
-{
-    Value.Keys.set(key1);
-    AddStatValue(values, Value, withIntervals);
-}
-
 void TCustomStat::EnumRange(TStatDrawArray &values, int first, int last)
 {
     Value = TStatValueRec{};

@@ -83,9 +83,17 @@ protected:
     // The first step of every ValuesOfDraw: loads the draws and prepares Value (count 1, depth, draw number).
     void BeginDrawValue(int index, int last, bool sorted);
     // The first step of ValuesOfComb: Value cleared with a count of 1.
-    void BeginCombValue();
+    void BeginCombValue()
+    {
+        Value = TStatValueRec{};
+        Value.Count = 1;
+    }
     // Merges Value with the given key 1 (keys 2 to 4 zero).
-    void MergeKey(TStatDrawArray &values, uint16_t key1, bool withIntervals);
+    void MergeKey(TStatDrawArray &values, uint16_t key1, bool withIntervals)
+    {
+        Value.Keys.set(key1);
+        AddStatValue(values, Value, withIntervals);
+    }
     // Merges count-0 records for the keys first..last (key 1 only).
     void EnumRange(TStatDrawArray &values, int first, int last);
     // True for statistics that carry state from draw to draw in the work area or the last-value list;

@@ -135,19 +135,19 @@ bool TStatDrawArray::scanDWordKey(int n, uint32_t d) const
     return false;
 }
 
-void AddStatValue(TStatDrawArray &values, const TStatValueRec &rec, bool withIntervals)
+void TStatDrawArray::mergeRecord(const TStatValueRec &rec, bool withIntervals)
 {
     const uint64_t key = rec.Keys.packed();
-    const int pos = values.m_index.find(key);
+    const int pos = m_index.find(key);
     if (pos < 0) {
         TStatValueRec added = rec;
         added.Norm = 0;
-        values.m_index.insert(key, values.size());
-        values.m_recs.push_back(added);
-        values.changed();
+        m_index.insert(key, size());
+        m_recs.push_back(added);
+        changed();
         return;
     }
-    TStatValueRec &e = values.m_recs[size_t(pos)];
+    TStatValueRec &e = m_recs[size_t(pos)];
     e.Count += rec.Count;
     if (e.Depth == 0 || (rec.Depth >= 1 && rec.Depth <= e.Depth)) {
         e.LastDraw = rec.LastDraw;
@@ -164,6 +164,53 @@ void AddStatValue(TStatDrawArray &values, const TStatValueRec &rec, bool withInt
             e.MaxInterval = gap;
     }
     e.PrevDraw = rec.LastDraw;
+}
+
+void TStatTally::addOther(uint64_t key, int32_t count)
+{
+    if ((m_used + 1) * 2 > m_slots.size()) {
+        std::vector<Slot> old = std::move(m_slots);
+        m_slots.assign(std::max<size_t>(64, old.size() * 2), Slot{});
+        m_used = 0;
+        for (const Slot &s : old)
+            if (s.used)
+                addOther(s.key, s.count);
+    }
+    const size_t mask = m_slots.size() - 1;
+    for (size_t i = size_t((key * 0x9E3779B97F4A7C15ULL) >> 32) & mask;; i = (i + 1) & mask) {
+        Slot &s = m_slots[i];
+        if (!s.used) {
+            s = Slot{key, count, true};
+            ++m_used;
+            return;
+        }
+        if (s.key == key) {
+            s.count += count;
+            return;
+        }
+    }
+}
+
+void TStatTally::addTally(const TStatTally &other)
+{
+    for (size_t i = 0; i < kDirectKeys; ++i)
+        if ((other.m_directSeen[i >> 6] >> (i & 63)) & 1)
+            add(i, other.m_direct[i]);
+    for (const Slot &s : other.m_slots)
+        if (s.used)
+            addOther(s.key, s.count);
+}
+
+std::vector<TStatTally::Entry> TStatTally::entries() const
+{
+    std::vector<Entry> out;
+    for (size_t i = 0; i < kDirectKeys; ++i)
+        if ((m_directSeen[i >> 6] >> (i & 63)) & 1)
+            out.push_back(Entry{i, m_direct[i]});
+    for (const Slot &s : m_slots)
+        if (s.used)
+            out.push_back(Entry{s.key, s.count});
+    return out;
 }
 
 int CompareStatKeys(const TStatValueRec &a, const TStatValueRec &b)

@@ -132,6 +132,44 @@ private:
     uint64_t m_bits = 0;
 };
 
+// How often each value occurs, by its keys, for a pass that keeps nothing else of the values (the
+// distribution over all combinations). Small keys are counted in a direct table, the others through
+// open addressing; a value merged with a count of 0 is present all the same.
+class TStatTally {
+public:
+    struct Entry {
+        uint64_t key = 0;
+        int32_t count = 0;
+    };
+    void add(uint64_t key, int32_t count)
+    {
+        if (key < kDirectKeys) [[likely]] {
+            m_directSeen[size_t(key >> 6)] |= uint64_t(1) << (key & 63);
+            m_direct[size_t(key)] += count;
+            return;
+        }
+        addOther(key, count);
+    }
+    // Adds the counts of another tally.
+    void addTally(const TStatTally &other);
+    // Every value counted, in no particular order.
+    std::vector<Entry> entries() const;
+
+private:
+    static constexpr uint64_t kDirectKeys = 1024;
+    struct Slot {
+        uint64_t key = 0;
+        int32_t count = 0;
+        bool used = false;
+    };
+    void addOther(uint64_t key, int32_t count);
+
+    std::array<int32_t, kDirectKeys> m_direct{};
+    std::array<uint64_t, kDirectKeys / 64> m_directSeen{};
+    std::vector<Slot> m_slots;
+    size_t m_used = 0;
+};
+
 // The values of a statistic in order of first merge (unless sorted). Records are found by their keys
 // through a hash index, so merging stays fast for statistics with tens of thousands of values.
 // Filters ask many "is this key selected" questions of one small array; those lookups build their
@@ -164,6 +202,8 @@ public:
     // An array that notes the lookups asked of it instead of answering them (nullptr: answers them).
     // Meant for an empty array that stands for the selected values while a test is recorded.
     void setRecorder(TStatProbeRecorder *recorder) { m_recorder = recorder; }
+    // An array whose merges (AddStatValue) only count the values in the tally, keeping no record.
+    void setTally(TStatTally *tally) { m_tally = tally; }
 
     // Appends the record as it stands (a selected value, a row read back); a record whose keys are
     // already present is appended too, but lookups find the first one.
@@ -207,6 +247,7 @@ public:
 
 private:
     friend void AddStatValue(TStatDrawArray &values, const TStatValueRec &rec, bool withIntervals);
+    void mergeRecord(const TStatValueRec &rec, bool withIntervals);
     void rebuildIndex();
     void changed();
     // The lookup tables, or nullptr while a plain scan is cheaper (a small array, or one that changes
@@ -227,12 +268,19 @@ private:
     mutable std::unique_ptr<TStatLookupCache> m_cache;
     mutable int m_queries = 0;
     TStatProbeRecorder *m_recorder = nullptr; // never copied
+    TStatTally *m_tally = nullptr;            // never copied
 };
 
 // Merges rec into values: a new value is appended; a known one adds rec's count, takes rec's last draw and
 // depth when rec lies nearer the last draw (the smallest positive depth wins, on equal depth the newer
 // merge), and with intervals updates the shortest and longest gap to the occurrence merged before.
-void AddStatValue(TStatDrawArray &values, const TStatValueRec &rec, bool withIntervals);
+inline void AddStatValue(TStatDrawArray &values, const TStatValueRec &rec, bool withIntervals)
+{
+    if (values.m_tally)
+        values.m_tally->add(rec.Keys.packed(), rec.Count);
+    else
+        values.mergeRecord(rec, withIntervals);
+}
 
 // Key 1, then keys 2, 3 and 4, as unsigned numbers: negative, 0 or positive.
 int CompareStatKeys(const TStatValueRec &a, const TStatValueRec &b);

@@ -3,6 +3,8 @@
 #include "common/Format.h"
 #include "lottery/Combinatorics.h"
 
+#include <bit>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -274,6 +276,23 @@ bool TCustomSetSumStat::CombMatches(const TComb &comb, const TStatDrawArray &val
 
 int TstSum2To3::CountOf(const std::array<uint8_t, kMainCount> &numbers)
 {
+    // Six different numbers 1..45: a sum is never one of its own two numbers, so each pair counts
+    // once when its sum is one of the six.
+    uint64_t set = 0;
+    for (uint8_t n : numbers)
+        set |= uint64_t(1) << (n & 63);
+    bool plain = (set & 1) == 0 && std::popcount(set) == int(kMainCount);
+    for (uint8_t n : numbers)
+        plain = plain && n <= kMaxNumber;
+    if (plain) {
+        int count = 0;
+        for (size_t i = 0; i < kMainCount; ++i)
+            for (size_t j = i + 1; j < kMainCount; ++j) {
+                const unsigned pair = unsigned(numbers[i]) + numbers[j];
+                count += pair < 64 ? int((set >> pair) & 1) : 0;
+            }
+        return count;
+    }
     int count = 0;
     for (size_t i = 0; i < kMainCount; ++i)
         for (size_t j = i + 1; j < kMainCount; ++j) {

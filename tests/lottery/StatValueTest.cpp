@@ -116,6 +116,34 @@ TEST(StatValueMerge, ManyValuesKeepFirstMergeOrderAndCounts)
     }
 }
 
+TEST(StatValueMerge, TalliesCountWhatMergedRecordsCount)
+{
+    // Small and large keys, values merged with a count of 0 only, and enough large keys to make the
+    // table grow: two tallies added up hold the keys and counts of the records merged one by one.
+    std::mt19937 rng(777);
+    TStatDrawArray merged;
+    TStatTally halves[2];
+    TStatDrawArray counted[2];
+    for (int h = 0; h < 2; ++h)
+        counted[h].setTally(&halves[h]);
+    for (int i = 0; i < 60000; ++i) {
+        const uint32_t pick = rng() % 5000;
+        TStatValueRec r = occurrence(0, 0, 0, pick % 7 == 0 ? 0 : int(pick % 3 + 1));
+        r.Keys = pick < 2000 ? TStatKeys::of(uint16_t(pick)) : TStatKeys::of(uint16_t(pick), 0, uint16_t(pick % 5), 1);
+        AddStatValue(merged, r, false);
+        AddStatValue(counted[i & 1], r, false);
+    }
+    EXPECT_TRUE(counted[0].empty());
+    halves[0].addTally(halves[1]);
+    std::vector<TStatTally::Entry> entries = halves[0].entries();
+    ASSERT_EQ(int(entries.size()), merged.size());
+    for (const TStatTally::Entry &e : entries) {
+        const int i = merged.indexOf(e.key);
+        ASSERT_GE(i, 0) << e.key;
+        EXPECT_EQ(e.count, merged[i].Count) << e.key;
+    }
+}
+
 TEST(StatValueMerge, SmallAndLargeKeysAcrossAClear)
 {
     TStatDrawArray v;
