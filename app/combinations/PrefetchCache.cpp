@@ -120,9 +120,9 @@ TStatPrefetch prefetchOf(const TStatTally &tally)
 
 TStatPrefetch ComputePrefetch(TCustomStat &stat, const std::function<void()> &idle)
 {
-    TStatTally tally;
+    const auto tally = std::make_unique<TStatTally>();
     TStatDrawArray values;
-    values.setTally(&tally);
+    values.setTally(tally.get());
     TComb comb;
     int64_t done = 0;
     // Every combination of the full set in ascending order, as the generated list holds them.
@@ -147,7 +147,7 @@ TStatPrefetch ComputePrefetch(TCustomStat &stat, const std::function<void()> &id
             }
         }
     }
-    return prefetchOf(tally);
+    return prefetchOf(*tally);
 }
 
 

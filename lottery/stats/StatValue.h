@@ -133,8 +133,9 @@ private:
 };
 
 // How often each value occurs, by its keys, for a pass that keeps nothing else of the values (the
-// distribution over all combinations). Small keys are counted in a direct table, the others through
-// open addressing; a value merged with a count of 0 is present all the same.
+// distribution over all combinations). Small keys (key 1 below 1024, key 2 below 64, keys 3 and 4
+// zero: a number, a sum, a mask, a line with a count) are counted in a direct table, the others
+// through open addressing; a value merged with a count of 0 is present all the same.
 class TStatTally {
 public:
     struct Entry {
@@ -143,9 +144,10 @@ public:
     };
     void add(uint64_t key, int32_t count)
     {
-        if (key < kDirectKeys) [[likely]] {
-            m_directSeen[size_t(key >> 6)] |= uint64_t(1) << (key & 63);
-            m_direct[size_t(key)] += count;
+        if ((key & ~kDirectBits) == 0) [[likely]] {
+            const size_t i = directIndex(key);
+            m_directSeen[i >> 6] |= uint64_t(1) << (i & 63);
+            m_direct[i] += count;
             return;
         }
         addOther(key, count);
@@ -156,7 +158,10 @@ public:
     std::vector<Entry> entries() const;
 
 private:
-    static constexpr uint64_t kDirectKeys = 1024;
+    static constexpr uint64_t kDirectBits = 0x003F03FF; // the bits of key 1 and key 2 counted directly
+    static constexpr size_t kDirectKeys = 65536;
+    static size_t directIndex(uint64_t key) { return size_t((key & 0x3FF) | ((key >> 6) & 0xFC00)); }
+    static uint64_t directKey(size_t i) { return uint64_t(i & 0x3FF) | (uint64_t(i & 0xFC00) << 6); }
     struct Slot {
         uint64_t key = 0;
         int32_t count = 0;
