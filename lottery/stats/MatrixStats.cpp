@@ -20,6 +20,23 @@ TMatrixGeometry::TMatrixGeometry(const TConfigData &config)
         ColOf[size_t(n)] = static_cast<uint8_t>(::ColumnOf(n, MatrixCols));
         RowOf[size_t(n)] = static_cast<uint8_t>(::RowOf(n, MatrixCols));
     }
+    for (const TMatrixAxis axis : {TMatrixAxis::Columns, TMatrixAxis::Rows}) {
+        const int step = axis == TMatrixAxis::Columns ? MatrixCols : 1;
+        uint64_t from = 0;
+        bool fixedStep = true;
+        for (int a = 1; a <= kMaxNumber; ++a)
+            for (int b = a + 1; b <= kMaxNumber; ++b) {
+                const int d = PlaceOf(axis, uint8_t(b)) - PlaceOf(axis, uint8_t(a));
+                if (LineOf(axis, uint8_t(a)) != LineOf(axis, uint8_t(b)) || (d != 1 && d != -1))
+                    continue;
+                if (b - a == step)
+                    from |= uint64_t(1) << a;
+                else
+                    fixedStep = false;
+            }
+        AdjacentStep[size_t(axis)] = fixedStep ? uint8_t(step) : 0;
+        AdjacentFrom[size_t(axis)] = from;
+    }
 }
 
 void TMatrixGeometry::CountNumbers(TMatrixAxis axis, const TNumbers &numbers, TCounts &counts) const
@@ -79,6 +96,29 @@ uint64_t TMatrixGeometry::TextToMask(TMatrixAxis axis, QStringView text) const
 void TMatrixGeometry::Adjacency(TMatrixAxis axis, const TNumbers &numbers, TAdjacency &adjacency) const
 {
     adjacency.Size = 0;
+    // Numbers of the game in ascending order: each adjacent pair starts at its smaller number, so
+    // the pairs come in the order of their smaller numbers, found all at once in the numbers' bit set.
+    bool ascending = numbers[0] >= 1 && numbers[kMainCount - 1] <= kMaxNumber;
+    for (size_t i = 1; i < kMainCount; ++i)
+        ascending = ascending && numbers[i - 1] < numbers[i];
+    if (const int step = AdjacentStep[size_t(axis)]; ascending && step != 0) {
+        uint64_t set = 0;
+        for (uint8_t n : numbers)
+            set |= uint64_t(1) << n;
+        for (uint64_t pairs = set & (set >> step) & AdjacentFrom[size_t(axis)]; pairs != 0; pairs &= pairs - 1) {
+            const uint8_t line = LineOf(axis, uint8_t(std::countr_zero(pairs)));
+            int k = 0;
+            while (k < adjacency.Size && adjacency.Line[size_t(k)] != line)
+                ++k;
+            if (k == adjacency.Size) {
+                adjacency.Line[size_t(k)] = line;
+                adjacency.Pairs[size_t(k)] = 0;
+                ++adjacency.Size;
+            }
+            ++adjacency.Pairs[size_t(k)];
+        }
+        return;
+    }
     for (int i = 0; i < kMainCount; ++i) {
         const uint8_t line = LineOf(axis, numbers[size_t(i)]);
         if (line == 0)

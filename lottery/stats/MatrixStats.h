@@ -52,6 +52,12 @@ struct TMatrixGeometry {
     // Two numbers are adjacent when they stand in one column in neighbouring rows (in one row in
     // neighbouring columns for the row form).
     void Adjacency(TMatrixAxis axis, const TNumbers &numbers, TAdjacency &adjacency) const;
+
+private:
+    // Adjacent numbers of the layout lie a fixed step apart: bit n of AdjacentFrom is set when n and
+    // n + AdjacentStep are adjacent (a step of 0 when the layout does not allow this shortcut).
+    std::array<uint8_t, 2> AdjacentStep{};
+    std::array<uint64_t, 2> AdjacentFrom{};
 };
 
 // Matrix statistics with plain values.

@@ -194,13 +194,12 @@ void TStatTally::addOther(uint64_t key, int32_t count)
 
 void TStatTally::addTally(const TStatTally &other)
 {
-    for (size_t w = 0; w < kDirectKeys / 64; ++w) {
-        m_directSeen[w] |= other.m_directSeen[w];
-        for (uint64_t bits = other.m_directSeen[w]; bits != 0; bits &= bits - 1) {
-            const size_t i = w * 64 + size_t(std::countr_zero(bits));
+    for (size_t i = 0; i < kDirectKeys; ++i)
+        if (other.directPresent(i)) {
+            if (!directPresent(i) || other.m_direct[i] <= 0)
+                m_directSeen[i >> 6] |= uint64_t(1) << (i & 63);
             m_direct[i] += other.m_direct[i];
         }
-    }
     for (const Slot &s : other.m_slots)
         if (s.used)
             addOther(s.key, s.count);
@@ -209,11 +208,9 @@ void TStatTally::addTally(const TStatTally &other)
 std::vector<TStatTally::Entry> TStatTally::entries() const
 {
     std::vector<Entry> out;
-    for (size_t w = 0; w < kDirectKeys / 64; ++w)
-        for (uint64_t bits = m_directSeen[w]; bits != 0; bits &= bits - 1) {
-            const size_t i = w * 64 + size_t(std::countr_zero(bits));
+    for (size_t i = 0; i < kDirectKeys; ++i)
+        if (directPresent(i))
             out.push_back(Entry{directKey(i), m_direct[i]});
-        }
     for (const Slot &s : m_slots)
         if (s.used)
             out.push_back(Entry{s.key, s.count});

@@ -145,8 +145,11 @@ public:
     void add(uint64_t key, int32_t count)
     {
         if ((key & ~kDirectBits) == 0) [[likely]] {
+            // A value counted only with positive counts is present by its count; the others are
+            // marked present.
             const size_t i = directIndex(key);
-            m_directSeen[i >> 6] |= uint64_t(1) << (i & 63);
+            if (count <= 0) [[unlikely]]
+                m_directSeen[i >> 6] |= uint64_t(1) << (i & 63);
             m_direct[i] += count;
             return;
         }
@@ -170,7 +173,9 @@ private:
     void addOther(uint64_t key, int32_t count);
 
     std::array<int32_t, kDirectKeys> m_direct{};
-    std::array<uint64_t, kDirectKeys / 64> m_directSeen{};
+    std::array<uint64_t, kDirectKeys / 64> m_directSeen{}; // marks the direct counts that are not positive
+    // The direct counts present: positive or marked.
+    bool directPresent(size_t i) const { return m_direct[i] > 0 || ((m_directSeen[i >> 6] >> (i & 63)) & 1) != 0; }
     std::vector<Slot> m_slots;
     size_t m_used = 0;
 };
