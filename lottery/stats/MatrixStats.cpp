@@ -107,15 +107,7 @@ void TMatrixGeometry::Adjacency(TMatrixAxis axis, const TNumbers &numbers, TAdja
             set |= uint64_t(1) << n;
         for (uint64_t pairs = set & (set >> step) & AdjacentFrom[size_t(axis)]; pairs != 0; pairs &= pairs - 1) {
             const uint8_t line = LineOf(axis, uint8_t(std::countr_zero(pairs)));
-            int k = 0;
-            while (k < adjacency.Size && adjacency.Line[size_t(k)] != line)
-                ++k;
-            if (k == adjacency.Size) {
-                adjacency.Line[size_t(k)] = line;
-                adjacency.Pairs[size_t(k)] = 0;
-                ++adjacency.Size;
-            }
-            ++adjacency.Pairs[size_t(k)];
+            adjacency.addPair(line);
         }
         return;
     }
@@ -130,15 +122,7 @@ void TMatrixGeometry::Adjacency(TMatrixAxis axis, const TNumbers &numbers, TAdja
             const int d = PlaceOf(axis, numbers[size_t(j)]) - place;
             if (d != 1 && d != -1)
                 continue;
-            int k = 0;
-            while (k < adjacency.Size && adjacency.Line[size_t(k)] != line)
-                ++k;
-            if (k == adjacency.Size) {
-                adjacency.Line[size_t(k)] = line;
-                adjacency.Pairs[size_t(k)] = 0;
-                ++adjacency.Size;
-            }
-            ++adjacency.Pairs[size_t(k)];
+            adjacency.addPair(line);
         }
     }
 }

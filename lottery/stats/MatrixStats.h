@@ -31,6 +31,19 @@ struct TMatrixGeometry {
         int Size = 0;
         std::array<uint8_t, 15> Line{};
         std::array<uint8_t, 15> Pairs{};
+        // One more pair in the line.
+        void addPair(uint8_t line)
+        {
+            int k = 0;
+            while (k < Size && Line[size_t(k)] != line)
+                ++k;
+            if (k == Size) {
+                Line[size_t(k)] = line;
+                Pairs[size_t(k)] = 0;
+                ++Size;
+            }
+            ++Pairs[size_t(k)];
+        }
     };
 
     // Columns (rows) of the matrix, and the cells across one of them (its rows; a row's columns).

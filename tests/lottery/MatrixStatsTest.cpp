@@ -2,6 +2,10 @@
 
 #include "lottery/stats/MatrixStats.h"
 
+#include <algorithm>
+#include <numeric>
+#include <random>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -65,6 +69,50 @@ TEST_F(MatrixStats, AdjacentNumbersInAColumn)
     EXPECT_EQ(colc[0].Count, 2);
     EXPECT_EQ(colc[1].Keys, TStatKeys::of(0));
     EXPECT_EQ(colc[1].Count, 1);
+}
+
+TEST_F(MatrixStats, AdjacentPairsOfAscendingNumbersInEveryLayout)
+{
+    // Every column count: the lines with adjacent cells, in the order of their first pair (by the
+    // smaller number, then the larger), with their pair counts, worked out from the cells directly.
+    std::mt19937 rng(4242);
+    for (int cols = 1; cols <= kMaxNumber; ++cols) {
+        TConfigData config;
+        config.matrixCols = cols;
+        const TMatrixGeometry matrix(config);
+        for (int trial = 0; trial < 300; ++trial) {
+            std::array<uint8_t, kMaxNumber> all{};
+            std::iota(all.begin(), all.end(), uint8_t(1));
+            std::shuffle(all.begin(), all.end(), rng);
+            TMatrixGeometry::TNumbers numbers{};
+            std::copy_n(all.begin(), kMainCount, numbers.begin());
+            std::sort(numbers.begin(), numbers.end());
+            for (const TMatrixAxis axis : {TMatrixAxis::Columns, TMatrixAxis::Rows}) {
+                std::vector<std::pair<int, int>> expected; // line, pairs
+                for (size_t i = 0; i < kMainCount; ++i)
+                    for (size_t j = i + 1; j < kMainCount; ++j) {
+                        const int a = numbers[i] - 1, b = numbers[j] - 1;
+                        const bool columns = axis == TMatrixAxis::Columns;
+                        const int lineA = columns ? a % cols : a / cols, lineB = columns ? b % cols : b / cols;
+                        const int placeA = columns ? a / cols : a % cols, placeB = columns ? b / cols : b % cols;
+                        if (lineA != lineB || std::abs(placeA - placeB) != 1)
+                            continue;
+                        auto it = std::find_if(expected.begin(), expected.end(),
+                                               [&](const auto &e) { return e.first == lineA + 1; });
+                        if (it == expected.end())
+                            expected.push_back({lineA + 1, 1});
+                        else
+                            ++it->second;
+                    }
+                TMatrixGeometry::TAdjacency adjacency;
+                matrix.Adjacency(axis, numbers, adjacency);
+                std::vector<std::pair<int, int>> found;
+                for (int k = 0; k < adjacency.Size; ++k)
+                    found.push_back({adjacency.Line[size_t(k)], adjacency.Pairs[size_t(k)]});
+                ASSERT_EQ(found, expected) << cols << ' ' << int(axis);
+            }
+        }
+    }
 }
 
 TEST_F(MatrixStats, EnumerationsInTenColumns)
