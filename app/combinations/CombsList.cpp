@@ -1,5 +1,6 @@
 #include "app/combinations/CombsList.h"
 
+#include "common/BitCount.h"
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
@@ -149,10 +150,10 @@ int64_t countCombsOfPrefix(int a, int b, uint64_t allowed, uint64_t anyOf, bool 
     if ((allowed & bitA) == 0 || (allowed & bitB) == 0)
         return 0;
     const uint64_t rest = allowed & ~((uint64_t(2) << b) - 1);
-    const int64_t all = Binomial(std::popcount(rest), 4);
+    const int64_t all = Binomial(BitCount(rest), 4);
     if (!requireAny || ((anyOf & (bitA | bitB)) != 0))
         return all;
-    return all - Binomial(std::popcount(rest & ~anyOf), 4);
+    return all - Binomial(BitCount(rest & ~anyOf), 4);
 }
 
 

@@ -1,5 +1,6 @@
 #include "app/stakes/SystemGame.h"
 
+#include "common/BitCount.h"
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
@@ -27,7 +28,7 @@ inline uint64_t combMask(const uint8_t *n)
             return 0;
         mask |= uint64_t{1} << v;
     }
-    return std::popcount(mask) == kMainCount ? mask : 0;
+    return BitCount(mask) == kMainCount ? mask : 0;
 }
 
 // A small open-addressing table of the system's masks with a found flag each; made once, looked up

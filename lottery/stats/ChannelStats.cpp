@@ -1,5 +1,6 @@
 #include "lottery/stats/ChannelStats.h"
 
+#include "common/BitCount.h"
 #include "common/Format.h"
 #include "common/TextUtils.h"
 #include "lottery/NumberGeometry.h"
@@ -31,7 +32,7 @@ int TChannelGeometry::DistinctChannels(const TNumbers &numbers) const
     for (uint8_t n : numbers)
         if (Of[n] != 0)
             seen |= uint64_t(1) << Of[n];
-    return std::popcount(seen);
+    return BitCount(seen);
 }
 
 int TChannelGeometry::CountIn(const TNumbers &numbers, int channel) const

@@ -1,5 +1,6 @@
 #include "lottery/stats/MatrixStats.h"
 
+#include "common/BitCount.h"
 #include "common/Format.h"
 #include "lottery/NumberGeometry.h"
 #include "lottery/stats/StatList.h"
@@ -52,7 +53,7 @@ int TMatrixGeometry::DistinctLines(TMatrixAxis axis, const TNumbers &numbers) co
     for (uint8_t n : numbers)
         if (const uint8_t line = LineOf(axis, n))
             seen |= uint64_t(1) << line;
-    return std::popcount(seen);
+    return BitCount(seen);
 }
 
 int TMatrixGeometry::CountIn(TMatrixAxis axis, const TNumbers &numbers, int line) const

@@ -1,5 +1,6 @@
 #include "lottery/stats/RepeatStats.h"
 
+#include "common/BitCount.h"
 #include "lottery/NumberGeometry.h"
 
 #include <bit>
@@ -33,7 +34,7 @@ TNumberMask maskOf(const TComb &comb)
 
 uint16_t countOf(TNumberMask mask)
 {
-    return static_cast<uint16_t>(std::popcount(mask));
+    return static_cast<uint16_t>(BitCount(mask));
 }
 
 // The numbers of a draw counted as often as they stand in it: an archive edited by hand may hold a
@@ -58,7 +59,7 @@ uint16_t countOf(const TNumberLevels &levels, TNumberMask mask)
 {
     int count = 0;
     for (size_t k = 0; k < levels.size() && levels[k] != 0; ++k)
-        count += std::popcount(levels[k] & mask);
+        count += BitCount(levels[k] & mask);
     return static_cast<uint16_t>(count);
 }
 

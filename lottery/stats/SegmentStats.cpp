@@ -1,5 +1,6 @@
 #include "lottery/stats/SegmentStats.h"
 
+#include "common/BitCount.h"
 #include "common/Format.h"
 #include "lottery/stats/StatList.h"
 
@@ -36,7 +37,7 @@ int TSegmentGeometry::DistinctSegments(const TNumbers &numbers) const
     for (uint8_t n : numbers)
         if (HasSegment(n))
             seen |= uint64_t(1) << SlotOf[n];
-    return std::popcount(seen);
+    return BitCount(seen);
 }
 
 int TSegmentGeometry::CountIn(const TNumbers &numbers, int segment) const

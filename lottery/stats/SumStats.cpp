@@ -3,8 +3,6 @@
 #include "common/Format.h"
 #include "lottery/Combinatorics.h"
 
-#include <bit>
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -279,11 +277,12 @@ int TstSum2To3::CountOf(const std::array<uint8_t, kMainCount> &numbers)
     // Six different numbers 1..45: a sum is never one of its own two numbers, so each pair counts
     // once when its sum is one of the six.
     uint64_t set = 0;
-    for (uint8_t n : numbers)
-        set |= uint64_t(1) << (n & 63);
-    bool plain = (set & 1) == 0 && std::popcount(set) == int(kMainCount);
-    for (uint8_t n : numbers)
-        plain = plain && n <= kMaxNumber;
+    bool plain = true;
+    for (uint8_t n : numbers) {
+        const uint64_t bit = uint64_t(1) << (n & 63);
+        plain = plain && n >= 1 && n <= kMaxNumber && (set & bit) == 0;
+        set |= bit;
+    }
     if (plain) {
         int count = 0;
         for (size_t i = 0; i < kMainCount; ++i)
