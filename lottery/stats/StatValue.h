@@ -133,7 +133,7 @@ private:
 };
 
 // How often each value occurs, by its keys, for a pass that keeps nothing else of the values (the
-// distribution over all combinations). Small keys (key 1 below 1024, key 2 below 64, keys 3 and 4
+// distribution over all combinations). Small keys (key 1 below 512, key 2 below 16, keys 3 and 4
 // zero: a number, a sum, a mask, a line with a count) are counted in a direct table, the others
 // through open addressing; a value merged with a count of 0 is present all the same.
 class TStatTally {
@@ -161,10 +161,10 @@ public:
     std::vector<Entry> entries() const;
 
 private:
-    static constexpr uint64_t kDirectBits = 0x003F03FF; // the bits of key 1 and key 2 counted directly
-    static constexpr size_t kDirectKeys = 65536;
-    static size_t directIndex(uint64_t key) { return size_t((key & 0x3FF) | ((key >> 6) & 0xFC00)); }
-    static uint64_t directKey(size_t i) { return uint64_t(i & 0x3FF) | (uint64_t(i & 0xFC00) << 6); }
+    static constexpr uint64_t kDirectBits = 0x000F01FF; // the bits of key 1 and key 2 counted directly
+    static constexpr size_t kDirectKeys = 8192;         // 32 KB of counts: they stay in the nearest cache
+    static size_t directIndex(uint64_t key) { return size_t((key & 0x1FF) | ((key >> 7) & 0x1E00)); }
+    static uint64_t directKey(size_t i) { return uint64_t(i & 0x1FF) | (uint64_t(i & 0x1E00) << 7); }
     struct Slot {
         uint64_t key = 0;
         int32_t count = 0;
