@@ -23,7 +23,11 @@
 #include "ui/window/HelpFeature.h"
 #include "ui/draws/LayoutFeature.h"
 #include "ui/scenarios/ScenarioLineDialog.h"
+#include "ui/stakes/RatingsPage.h"
 #include "ui/stakes/StakesFeature.h"
+#include "ui/stakes/StakesPage.h"
+#include "ui/stakes/TablesPage.h"
+#include "common/widgets/StringGrid.h"
 #include "ui/stakes/SystemsPage.h"
 #include "ui/window/UpdateFeature.h"
 #include "ui/combinations/PrefetchFeature.h"
@@ -403,11 +407,13 @@ void TTemplateMain::FormCreate()
         m_sizes.load(FormStore());
         applyOptions();
         m_scriptCatalog->applyOptions(m_options, m_sizes);
-        RestoreListViewSettings(MainFormSection(), m_scriptCatalog->list(), false);
-        RestoreListViewSettings(MainFormSection(), m_drawsPanel->list(), false);
-        RestoreListViewSettings(MainFormSection(), m_statisticsPage->table(), false);
-        RestoreListViewSettings(MainFormSection(), m_combsPage->combsList(), false);
-        RestoreListViewSettings(MainFormSection(), m_combsPage->filtersList(), false);
+        {
+            const FormStore store;
+            for (QTableView *list : keptLists())
+                RestoreListViewSettings(store, MainFormSection(), list, false);
+            if (QTableView *grid = stakesGrid())
+                RestoreGridColumns(store, MainFormSection(), grid);
+        }
         m_options.initPrefetchs();
         m_statisticsPage->applyPrefetchColumns();
 
@@ -493,6 +499,26 @@ void TTemplateMain::applyOptions()
     updateActions();
 }
 
+std::vector<QTableView *> TTemplateMain::keptLists() const
+{
+    std::vector<QTableView *> lists = {m_drawsPanel->list(), m_statisticsPage->table(), m_combsPage->combsList(),
+                                       m_combsPage->filtersList(), m_scenarioPage->scriptsList()};
+    if (m_scriptCatalog)
+        lists.push_back(m_scriptCatalog->list());
+    if (m_stakesFeature) {
+        lists.push_back(m_stakesFeature->ratingsPage()->ratingsList());
+        lists.push_back(m_stakesFeature->tablesPage()->tablesList());
+    }
+    if (m_systems)
+        lists.push_back(m_systems->list());
+    return lists;
+}
+
+QTableView *TTemplateMain::stakesGrid() const
+{
+    return m_stakesFeature ? m_stakesFeature->stakesPage()->grid() : nullptr;
+}
+
 void TTemplateMain::saveSettings()
 {
     try {
@@ -508,11 +534,10 @@ void TTemplateMain::saveSettings()
         m_sizes.drawsGraphLen = m_graphs->page->graphLength();
         m_scriptCatalog->readSizes(m_sizes);
         m_sizes.save(store);
-        SaveListViewSettings(store, MainFormSection(), m_scriptCatalog->list(), false);
-        SaveListViewSettings(store, MainFormSection(), m_drawsPanel->list(), false);
-        SaveListViewSettings(store, MainFormSection(), m_statisticsPage->table(), false);
-        SaveListViewSettings(store, MainFormSection(), m_combsPage->combsList(), false);
-        SaveListViewSettings(store, MainFormSection(), m_combsPage->filtersList(), false);
+        for (const QTableView *list : keptLists())
+            SaveListViewSettings(store, MainFormSection(), list, false);
+        if (const QTableView *grid = stakesGrid())
+            SaveGridColumns(store, MainFormSection(), grid);
         store.save();
     } catch (const Exception &e) {
         std::fprintf(stderr, "%s\n", qPrintable(MessageToDisplay(e.message())));

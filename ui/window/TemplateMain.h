@@ -19,6 +19,7 @@ class QMenu;
 class QSplitter;
 class TSplitterPane;
 class QTabWidget;
+class QTableView;
 class QTimer;
 class TCombsPage;
 class TDrawsCsvActions;
@@ -132,6 +133,9 @@ private:
     void showDeferredReadFailures();
     void applyOptions();
     void saveSettings();
+    // The lists and the grid whose layouts (sort, column widths) the window keeps between starts.
+    std::vector<QTableView *> keptLists() const;
+    QTableView *stakesGrid() const;
     void drawsDownload();
     void startDownload();
     void setDrawsStatus(int count, int nextDraw, const QString &numbersText);
