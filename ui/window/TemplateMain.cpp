@@ -770,7 +770,11 @@ bool TTemplateMain::event(QEvent *event)
             ShowStatusText(static_cast<QStatusTipEvent *>(event)->tip());
         return true;
     }
-    return QMainWindow::event(event);
+    const bool result = QMainWindow::event(event);
+    // The placement restored at start was fitted to the screen without the frame, which is known now.
+    if (event->type() == QEvent::Show && !std::exchange(m_shownOnce, true))
+        KeepWindowOnScreen(this);
+    return result;
 }
 
 bool TTemplateMain::FormCloseQuery()

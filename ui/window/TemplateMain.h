@@ -192,6 +192,7 @@ private:
     bool m_batchFailed = false;
     bool m_destroyed = false;
     bool m_terminating = false;
+    bool m_shownOnce = false;
     QString m_titleSource;
     bool m_titleVersion = false;
     struct {

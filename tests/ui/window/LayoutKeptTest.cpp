@@ -1,4 +1,5 @@
 #include "common/FormStore.h"
+#include "tests/support/Screenshots.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDataFolder.h"
 #include "tests/support/DrawsStatTestData.h"
@@ -6,6 +7,7 @@
 #include "app/draws/DrawsArchive.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QSplitter>
 #include <QTableView>
 #include "ui/draws/DrawsPanel.h"
@@ -136,6 +138,27 @@ TEST(LayoutKept, EveryListKeepsItsColumnWidths)
                   k.width)
             << k.list;
     StartLookAroundAndClose(widthsOnScreen);
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST(LayoutKept, WindowFromALargerScreenComesBackInside)
+{
+    TempDataFolder folder;
+    folder.write(u"Vendra.ldr"_s, SerializeDraws(handMadeDraws()));
+    // Closed on a 2560x1440 screen, filling most of it; started again on this one.
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QByteArray ppi = QByteArray::number(qRound(screen->logicalDotsPerInch()));
+    folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\nFirstRun=0\r\n"
+                                  "ShowCmd=1\r\nPixelsPerInch=" + ppi + "\r\nNormPos=60,40,2460,1400\r\n"
+                                  "NormPos_2560x1440=60,40,2460,1400\r\n");
+    ScriptedMessages boxes;
+    const QRect area = screen->availableGeometry();
+    ASSERT_TRUE(area.width() < 2400 && area.height() < 1360) << "the test wants a screen smaller than the saved window";
+    StartLookAroundAndClose([&area](TFormMain &window) {
+        EXPECT_TRUE(area.contains(window.geometry()))
+            << window.geometry().x() << "," << window.geometry().y() << " " << window.width() << "x" << window.height();
+        SaveScreenshot(window, u"window-restarted-on-a-smaller-screen"_s);
+    });
     EXPECT_EQ(boxes.count(), 0);
 }
 
