@@ -36,5 +36,5 @@ int main(int argc, char **argv)
     window.FormCreate();
     if (!switches.isBatch())
         window.show();
-    return app.exec();
+    return window.finish(app.exec());
 }

@@ -4,6 +4,7 @@
 #include "common/BusyCursor.h"
 #include "common/Crc32.h"
 #include "common/Format.h"
+#include "common/RegularFile.h"
 #include "common/SysUtils.h"
 
 #include <QDateTime>
@@ -714,7 +715,8 @@ int64_t CopyFileChunked(const QString &source, const QString &target, uint32_t o
     } endReport{ctx};
 
     const int64_t chunk = static_cast<int64_t>(std::max(1, ctx.chunkSizeKb)) * 1024;
-    FdGuard in{::open(enc(source).constData(), O_RDONLY | O_CLOEXEC)};
+    // Never blocks on a FIFO: only a regular file is copied.
+    FdGuard in{::open(enc(source).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
     if (in.fd < 0)
         raiseQfo(u"Ошибка чтения файла: %s", errno);
     struct stat srcStat{};
@@ -722,6 +724,8 @@ int64_t CopyFileChunked(const QString &source, const QString &target, uint32_t o
         raiseQfo(u"Ошибка чтения файла: %s", errno);
     if (S_ISDIR(srcStat.st_mode))
         raiseQfo(u"Ошибка чтения файла: %s", EISDIR);
+    if (!S_ISREG(srcStat.st_mode))
+        throw EQfoError(Format(u"Ошибка чтения файла: %s", {IrregularHandleReason(in.fd)}));
     const int64_t size = srcStat.st_size;
 
     int loadFactor = GetLoadFactor(ctx.defaultLoadFactor, ctx.onLoadFactor);

@@ -19,6 +19,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 std::atomic<int> g_readFailures{0};
+std::atomic<int> g_writeFailures{0};
 // User-interface thread only: the files whose failure waits to be shown, and those told already.
 std::vector<std::pair<QString, QString>> g_deferred;
 QStringList g_shown;
@@ -121,24 +122,43 @@ QByteArray ReadRegularFile(const QString &path, qint64 maxBytes)
     return bytes;
 }
 
-void AppendToRegularFile(const QString &path, const QByteArray &bytes)
+int OpenRegularFileForAppend(const QString &path)
 {
-    const auto failWrite = [&](const QString &reason) { throw EInOutError(FileWriteErrorText(path, reason)); };
-    FdCloser file{::open(QFile::encodeName(path).constData(),
-                         O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666)};
-    if (file.fd < 0) {
+    const auto failWrite = [&](const QString &reason) {
+        NoteFileWriteFailure();
+        throw EFileWriteError(path, reason);
+    };
+    const QByteArray native = QFile::encodeName(path);
+    constexpr int kFlags = O_WRONLY | O_APPEND | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC;
+    // A new name is created here and now; only an existing one needs a look at what it is.
+    int fd = ::open(native.constData(), kFlags | O_CREAT | O_EXCL, 0666);
+    if (fd < 0 && errno == EEXIST)
+        fd = ::open(native.constData(), kFlags);
+    if (fd < 0) {
         // A FIFO without a reader or a link refuses the open itself: its kind is the reason.
         const int error = errno;
         struct stat named {};
-        if (::lstat(QFile::encodeName(path).constData(), &named) == 0 && !S_ISREG(named.st_mode))
+        if (::lstat(native.constData(), &named) == 0 && !S_ISREG(named.st_mode))
             failWrite(notRegularText(named.st_mode));
         failWrite(SystemErrorString(error));
     }
+    FdCloser file{fd};
     struct stat st {};
-    if (::fstat(file.fd, &st) != 0)
+    if (::fstat(fd, &st) != 0)
         failWrite(SystemErrorString(errno));
     if (!S_ISREG(st.st_mode))
         failWrite(notRegularText(st.st_mode));
+    file.fd = -1;
+    return fd;
+}
+
+void AppendToRegularFile(const QString &path, const QByteArray &bytes)
+{
+    const auto failWrite = [&](const QString &reason) {
+        NoteFileWriteFailure();
+        throw EFileWriteError(path, reason);
+    };
+    FdCloser file{OpenRegularFileForAppend(path)};
     const char *data = bytes.constData();
     qint64 left = bytes.size();
     while (left > 0) {
@@ -151,11 +171,14 @@ void AppendToRegularFile(const QString &path, const QByteArray &bytes)
         data += done;
         left -= done;
     }
-    if (::close(file.fd) != 0) {
-        file.fd = -1;
+    const int fd = std::exchange(file.fd, -1);
+    if (::close(fd) != 0)
         failWrite(SystemErrorString(errno));
-    }
-    file.fd = -1;
+}
+
+void CopyRegularFile(const QString &path, const QString &copyPath, qint64 maxBytes)
+{
+    WriteFileAtomically(copyPath, ReadRegularFile(path, maxBytes));
 }
 
 bool IsIrregularFile(const QString &path)
@@ -164,6 +187,18 @@ bool IsIrregularFile(const QString &path)
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return false;
     return !S_ISREG(st.st_mode);
+}
+
+QString InPlaceFileProblem(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat named {};
+    if (::lstat(native.constData(), &named) != 0 || S_ISREG(named.st_mode))
+        return {};
+    struct stat target {};
+    if (S_ISLNK(named.st_mode) && ::stat(native.constData(), &target) == 0 && !S_ISREG(target.st_mode))
+        return notRegularText(target.st_mode);
+    return notRegularText(named.st_mode);
 }
 
 QString IrregularHandleReason(int fd)
@@ -182,6 +217,16 @@ int FileReadFailureCount()
 void NoteFileReadFailure()
 {
     ++g_readFailures;
+}
+
+int FileWriteFailureCount()
+{
+    return g_writeFailures.load();
+}
+
+void NoteFileWriteFailure()
+{
+    ++g_writeFailures;
 }
 
 void DeferFileReadFailure(const QString &path, const QString &message)

@@ -45,13 +45,27 @@ bool ReadRegularFile(const QString &path, qint64 maxBytes, QByteArray &bytes);
 // The same for a file that must exist: a missing file raises too.
 QByteArray ReadRegularFile(const QString &path, qint64 maxBytes);
 
-// Appends the bytes to a regular file, created when missing (a log). A FIFO, a device or a link of that
-// name is refused without blocking; raises EInOutError naming the file and the system's reason.
+// Opens a file for appending without blocking, as every log is opened: created exclusively when
+// missing; an existing name is taken only when it is a regular file itself (a link of that name is never
+// followed, a FIFO or a device is refused). Returns the open handle, which the caller closes; raises
+// EInOutError naming the file and the system's reason.
+int OpenRegularFileForAppend(const QString &path);
+
+// Appends the bytes to a regular file opened as above (a log).
 void AppendToRegularFile(const QString &path, const QByteArray &bytes);
+
+// Keeps a copy of the file under another name, written through a temporary file (an older copy is
+// replaced). Only a regular file (or a link to one) is copied, and it is read within the bound, so a
+// FIFO cannot hold the program; anything else is left alone and raises EFileReadError naming it.
+void CopyRegularFile(const QString &path, const QString &copyPath, qint64 maxBytes);
 
 // True when the path names something that is not a regular file (nor a link to one): a folder, a
 // FIFO, a device, a socket. False for a regular file and for no file at all.
 bool IsIrregularFile(const QString &path);
+// Why a file that is opened and written in place (never replaced by a new file) cannot be taken under
+// this name: a link (described by what it leads to when that is no regular file either) or anything
+// but a regular file. Empty for a regular file and for no file at all.
+QString InPlaceFileProblem(const QString &path);
 // For a file open at the handle: why it is not a regular file, empty when it is one.
 QString IrregularHandleReason(int fd);
 
@@ -60,6 +74,11 @@ QString IrregularHandleReason(int fd);
 int FileReadFailureCount();
 // Counts a read failure met outside ReadRegularFile (a data file that is read in parts).
 void NoteFileReadFailure();
+
+// The same for writes: every file the program could not write (a batch run that met one ends with a
+// failure status too).
+int FileWriteFailureCount();
+void NoteFileWriteFailure();
 
 // A reader that goes on without its file (settings then read as their defaults) leaves the failure's
 // message here; the program shows the messages, each file once in a run.

@@ -2,6 +2,7 @@
 
 #include "common/AtomicFile.h"
 #include "common/Exception.h"
+#include "common/RegularFile.h"
 #include "common/SysUtils.h"
 
 #include <QFile>
@@ -23,6 +24,7 @@ constexpr int kNameAttempts = 100;
 
 [[noreturn]] void raise(const QString &name, int error)
 {
+    NoteFileWriteFailure();
     throw EFileWriteError(name, SystemErrorString(error));
 }
 

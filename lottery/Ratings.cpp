@@ -83,10 +83,14 @@ bool AddRatingResult(TRatingsArray &ratings, const QString &scenarioName, int ma
         ratings.push_back(r);
         it = ratings.end() - 1;
     }
-    it->plays += 1;
-    it->totalMatches += matches;
-    it->matchCounts[static_cast<size_t>(matches)] += 1;
-    it->profit += profit;
+    TRatingRec next = *it;
+    if (__builtin_add_overflow(next.plays, 1, &next.plays) ||
+        __builtin_add_overflow(next.totalMatches, matches, &next.totalMatches) ||
+        __builtin_add_overflow(next.matchCounts[static_cast<size_t>(matches)], 1,
+                               &next.matchCounts[static_cast<size_t>(matches)]) ||
+        __builtin_add_overflow(next.profit, profit, &next.profit))
+        return false; // a new rating starts from zero: only a full one can refuse
+    *it = next;
     return true;
 }
 

@@ -35,7 +35,9 @@ bool RatingFromBuffer(const QByteArray &buffer, qsizetype offset, TRatingRec &ra
 
 // Counts a checked stake in the rating of its name (letter case ignored), appending the rating when
 // there is none. Nothing is counted for a stake not checked yet (matches below 0), nor for a damaged
-// one with more matches than a stake can have (above 6). Returns whether the stake was counted.
+// one with more matches than a stake can have (above 6), nor when a counter or the profit of the
+// rating would pass its largest value (the rating then stays as it was, whole). Returns whether the
+// stake was counted.
 bool AddRatingResult(TRatingsArray &ratings, const QString &scenarioName, int matches, TCurrency profit);
 
 // Adds the amount to the prize-table entry for that number of matches, appending the entry when missing.

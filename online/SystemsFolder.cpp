@@ -7,6 +7,7 @@
 #include "common/FileProcs.h"
 #include "common/Format.h"
 #include "common/ProgramFiles.h"
+#include "common/TempFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -156,25 +157,27 @@ void WriteSystemFile(const tSystemInfo &system, const QStringList &lines)
     QString text;
     for (const QString &line : lines)
         text += line + u"\r\n";
-    WriteFileAtomically(path, Cp1251::encode(text));
+    TExclusiveTempFile file = TExclusiveTempFile::beside(path);
+    file.write(Cp1251::encode(text));
 
     // What reached the disk is what will be played: count it again.
-    const qsizetype written = SplitSystemLines(readTextFile(path)).size();
-    if (written != lines.size()) {
-        LongDeleteFile(path);
+    const qsizetype written = SplitSystemLines(readTextFile(file.path())).size();
+    if (written != lines.size())
         throw EInOutError(Format(u"Файл системы \"%s\" записан не полностью: %d строк из %d.",
                                  {path, static_cast<int>(written), static_cast<int>(lines.size())}));
-    }
+    // Dated before it takes its name: a run killed at any point never leaves a new file dated now,
+    // which the next list would take for the catalogue's system.
     if (system.created != 0) {
         struct timespec times[2];
         times[0].tv_sec = 0;
         times[0].tv_nsec = UTIME_NOW;
         times[1].tv_sec = static_cast<time_t>(UtcToUnixSeconds(system.created));
         times[1].tv_nsec = 0;
-        if (::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) != 0)
+        if (::futimens(file.handle(), times) != 0)
             throw EInOutError(Format(u"Ошибка изменения времени создания файла: %s",
                                      {QString::fromLocal8Bit(std::strerror(errno))}));
     }
+    file.commitTo(path);
 }
 
 QStringList SystemLineWords(QStringView line)

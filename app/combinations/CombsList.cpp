@@ -768,7 +768,12 @@ QString TCombsList::CombsText(const TRowRanges &rows) const
 
 QString TCombsList::bufferFileName() const
 {
-    return m_bufferFile.isEmpty() ? GetProgramBasePath() + u".~buff" : m_bufferFile;
+    return m_bufferFile.isEmpty() ? DefaultBufferFileName() : m_bufferFile;
+}
+
+QString TCombsList::DefaultBufferFileName()
+{
+    return GetProgramBasePath() + u".~buff";
 }
 
 void TCombsList::SaveCombsBuffer(int32_t key1, int32_t key2)
@@ -799,6 +804,7 @@ void TCombsList::SaveCombsBuffer(int32_t key1, int32_t key2)
         file.commitTo(fileName);
         m_key1 = key1;
         m_key2 = key2;
+        m_bufferCount = m_count;
     } catch (const std::exception &e) {
         QFile::remove(fileName);
         ShowErrorBox(Format(u"Ошибка создания буфера комбинаций!\r\r%s", {exceptionText(e)}));
@@ -814,7 +820,12 @@ bool TCombsList::LoadCombsBuffer(int32_t key1, int32_t key2)
     SetStatusText(Tr(u"Загрузка буфера комбинаций..."));
     try {
         const QByteArray bytes = ReadRegularFile(fileName, FileBounds::kCombsBuffer);
-        const int64_t count = bytes.size() / kMainCount;
+        // Only the file as this run wrote it is trusted: one cut short or grown is another list.
+        const int64_t count = m_bufferCount;
+        if (bytes.size() != count * kMainCount)
+            throw EConvertError(Format(u"Размер буфера (%d байт) не соответствует числу сохраненных в нем "
+                                       u"комбинаций (%d по %d байт).",
+                                       {static_cast<long long>(bytes.size()), static_cast<long long>(count), kMainCount}));
         // Read aside and checked first: a damaged file leaves the list as it was.
         TCombsArray combs(static_cast<size_t>(count));
         const int64_t every = std::max<int64_t>(1, count / 100);
@@ -835,6 +846,8 @@ bool TCombsList::LoadCombsBuffer(int32_t key1, int32_t key2)
         RefreshCombsCount();
         return true;
     } catch (const std::exception &e) {
+        // The list is made again and stored anew.
+        DeleteCombsBuffer();
         ShowErrorBox(Format(u"Ошибка загрузки буфера комбинаций!\r\r%s", {exceptionText(e)}));
         return false;
     }

@@ -166,6 +166,7 @@ public:
     // ---- The buffer file ----
     // The program's path with the extension ".~buff", unless another name was set.
     QString bufferFileName() const;
+    static QString DefaultBufferFileName();
     void setBufferFileName(const QString &fileName) { m_bufferFile = fileName; }
     int32_t bufferKey1() const { return m_key1; }
     int32_t bufferKey2() const { return m_key2; }
@@ -207,6 +208,7 @@ private:
     QString m_bufferFile;
     int32_t m_key1 = -1;
     int32_t m_key2 = -1;
+    int64_t m_bufferCount = 0; // the combinations the buffer file was written with
 };
 
 // Shows the progress text every one per cent of count steps.

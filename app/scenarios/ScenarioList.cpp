@@ -305,14 +305,29 @@ bool TScenarioList::SaveScenarioList()
     // the new list.
     if (m_holdListFile && QFileInfo::exists(fileName)) {
         const QString copy = FreeCopyName(fileName);
-        if (!QFile::copy(fileName, copy)) {
+        try {
+            CopyRegularFile(fileName, copy, FileBounds::kScenario);
+            m_heldCopy = copy;
+            ShowInfoBox(Format(u"Прежний файл сценария \"%s\", который не удалось прочитать, сохранен под именем \"%s\".",
+                               {fileName, copy}));
+        } catch (const EFileReadError &e) {
+            // A FIFO, a device or a folder holds no lines of the player's: it is not copied, and the new
+            // list takes its name (a folder refuses that, and the save says so).
+            if (!IsIrregularFile(fileName)) {
+                ShowErrorBox(WriteErrorText(
+                    fileName, Format(u"Не удалось сохранить копию прежнего файла под именем \"%s\".\r\r%s",
+                                     {copy, e.reason()})));
+                return false;
+            }
+            ShowWarningBox(Format(u"Прежний файл сценария \"%s\" не удалось прочитать: %s Копия этого файла не "
+                                  u"сделана.",
+                                  {fileName, e.reason()}));
+        } catch (const Exception &e) {
             ShowErrorBox(WriteErrorText(
-                fileName, Format(u"Не удалось сохранить копию прежнего файла под именем \"%s\".", {copy})));
+                fileName, Format(u"Не удалось сохранить копию прежнего файла под именем \"%s\".\r\r%s",
+                                 {copy, e.message()})));
             return false;
         }
-        m_heldCopy = copy;
-        ShowInfoBox(Format(u"Прежний файл сценария \"%s\", который не удалось прочитать, сохранен под именем \"%s\".",
-                           {fileName, copy}));
     }
     m_holdListFile = false;
     return SaveScenarioFile(fileName);

@@ -1,9 +1,15 @@
 #include "app/scenarios/ScenarioRunLog.h"
 
+#include "common/AtomicFile.h"
 #include "common/Cp1251.h"
 #include "common/Dialogs.h"
 #include "common/Format.h"
 #include "common/ProgramFiles.h"
+#include "common/RegularFile.h"
+#include "common/SysUtils.h"
+
+#include <cerrno>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -46,7 +52,7 @@ void TScenarioRunLog::start()
     close();
     const QDateTime now = m_now ? m_now() : QDateTime::currentDateTime();
     m_fileName = folder() + u"ScriptLog_"_s + now.toString(u"yyyy-MM-dd-HH-mm-ss"_s) + u".txt"_s;
-    m_failureShown = false;
+    m_failed = false;
 }
 
 void TScenarioRunLog::write(const QString &text)
@@ -55,35 +61,47 @@ void TScenarioRunLog::write(const QString &text)
         return;
     if (m_fileName.isEmpty())
         start();
+    if (m_failed)
+        return;
     const QDateTime now = m_now ? m_now() : QDateTime::currentDateTime();
     const QString line = u"["_s + now.toString(u"yyyy-MM-dd HH:mm:ss"_s) + u"]: "_s + text + u"\r\n"_s;
     // The file stays open between lines: a long run writes hundreds of thousands of them.
-    if (m_file.fileName() != m_fileName) {
-        m_file.close();
-        m_file.setFileName(m_fileName);
-    }
     QString failure;
-    if (!m_file.isOpen() && !m_file.open(QIODevice::WriteOnly | QIODevice::Append))
-        failure = m_file.errorString();
-    if (failure.isEmpty()) {
+    try {
+        if (m_fd < 0)
+            m_fd = OpenRegularFileForAppend(m_fileName);
         const QByteArray bytes = Cp1251::encode(line);
-        if (m_file.write(bytes) != bytes.size() || !m_file.flush())
-            failure = m_file.errorString();
+        const char *data = bytes.constData();
+        qsizetype left = bytes.size();
+        while (left > 0 && failure.isEmpty()) {
+            const ssize_t done = ::write(m_fd, data, static_cast<size_t>(left));
+            if (done < 0 && errno != EINTR) {
+                failure = SystemErrorString(errno);
+                NoteFileWriteFailure();
+            } else if (done > 0) {
+                data += done;
+                left -= done;
+            }
+        }
+    } catch (const EFileWriteError &e) {
+        failure = e.reason();
     }
     if (failure.isEmpty())
         return;
-    m_file.close();
+    close();
     // Once per file: a disk that refuses one line usually refuses them all.
-    if (!m_failureShown) {
-        m_failureShown = true;
-        ShowErrorBox(Format(u"Ошибка записи журнала: %s!", {failure}));
-    }
+    m_failed = true;
+    if (failure.endsWith(u'.'))
+        failure.chop(1);
+    ShowErrorBox(Format(u"Ошибка записи журнала: %s!", {failure}));
 }
 
 void TScenarioRunLog::close()
 {
-    if (m_file.isOpen())
-        m_file.close();
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
 }
 
 void TScenarioRunLog::forget()

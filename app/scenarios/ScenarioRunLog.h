@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDateTime>
-#include <QFile>
 #include <QString>
 
 #include <functional>
@@ -25,8 +24,10 @@ public:
     void start();
     // The current file ("" when none).
     const QString &fileName() const { return m_fileName; }
-    // Appends one line when logging is on (making a file name first when there is none). A failure shows
-    // "Ошибка записи журнала: %s!" once per file; the line is lost and the caller goes on.
+    // Appends one line when logging is on (making a file name first when there is none). The file is
+    // opened as every log is (created exclusively, never through a link, a regular file only, without
+    // waiting on a FIFO). A failure shows "Ошибка записи журнала: %s!" once per file; that file takes no
+    // more lines and the caller goes on.
     void write(const QString &text);
     // Closes the file; the name is kept until forget().
     void close();
@@ -48,7 +49,7 @@ private:
     QString m_folder;
     std::function<QDateTime()> m_now;
     QString m_fileName;
-    QFile m_file;
+    int m_fd = -1;
     bool m_enabled = false;
-    bool m_failureShown = false;
+    bool m_failed = false;
 };

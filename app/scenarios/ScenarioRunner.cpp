@@ -231,7 +231,9 @@ void TScenarioRunner::run(const QStringList &lines, const TOptions &options, int
     if (m_log.enabled()) {
         logLine(TScenarioRunLog::endBanner());
         m_log.close();
-        if (m_host.openLog && QFileInfo::exists(m_log.fileName()))
+        // Only the log file itself is shown: never what a link or a FIFO of its name leads to.
+        const QFileInfo logFile(m_log.fileName());
+        if (m_host.openLog && logFile.isFile() && !logFile.isSymLink())
             m_host.openLog(m_log.fileName());
     }
     m_log.forget();

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 using namespace Qt::StringLiterals;
 
@@ -102,6 +103,43 @@ TTablesArray ParseTables(const QByteArray &bytes)
     return tables;
 }
 
+bool IsSoundTable(const char *bytes)
+{
+    const auto *b = reinterpret_cast<const uint8_t *>(bytes);
+    const int nameLength = b[kOffName];
+    if (nameLength < 1)
+        return false;
+    for (int i = 1; i <= nameLength; ++i)
+        if (b[kOffName + i] < 0x20 || b[kOffName + i] == 0x7F)
+            return false;
+    const TTableRec table = TableFromBytes(bytes);
+    if (table.step < -kTableStepMax || table.step > kTableStepMax || table.stakesMade < 0)
+        return false;
+    switch (table.mode) {
+    case tmFixedStart:
+        return ValidComb(table.start) && ValidComb(table.current);
+    case tmLatestDraw:
+        return table.current == TComb{} || ValidComb(table.current);
+    default:
+        return false;
+    }
+}
+
+TTablesRead ReadTablesBytes(const QByteArray &bytes)
+{
+    TTablesRead read;
+    const qsizetype count = bytes.size() / kTableRecSize;
+    for (qsizetype i = 0; i < count; ++i) {
+        const char *record = bytes.constData() + i * kTableRecSize;
+        if (IsSoundTable(record))
+            read.tables.push_back(TableFromBytes(record));
+        else
+            ++read.badRecords;
+    }
+    read.tailBytes = static_cast<int>(bytes.size() - count * kTableRecSize);
+    return read;
+}
+
 QString TableCombText(const TComb &comb)
 {
     return CombToText(comb);
@@ -123,7 +161,9 @@ TTableStep StepTable(TTableRec &table, const TDrawsArray &draws, int offset)
     TComb next = ShiftComb(base, table.step);
     SortComb(next);
     table.current = next;
-    table.stakesMade += 1;
+    // The count stops at its largest value rather than turn negative.
+    if (table.stakesMade < std::numeric_limits<int32_t>::max())
+        table.stakesMade += 1;
     return TTableStep::Stepped;
 }
 
@@ -301,25 +341,26 @@ bool TStakeTables::Load()
         ShowErrorBox(Format(u"Ошибка чтения файла регулярных ставок!\r\r%s", {e.reason()}));
         return false;
     }
-    m_items = ParseTables(bytes);
-    if (bytes.size() % kTableRecSize == 0)
+    TTablesRead read = ReadTablesBytes(bytes);
+    m_items = std::move(read.tables);
+    if (!read.damaged())
         return true;
 
-    // A file cut short: its whole records are kept, and the file as found is kept beside it before
+    // A damaged file: its sound records are kept, and the file as found is kept beside it before
     // anything is written over it.
-    const QString backup = TablesBackupFileName(m_fileName);
-    QFile::remove(backup);
-    QString reason;
     NoteFileReadFailure();
-    if (QFile::copy(m_fileName, backup)) {
-        reason = Format(u"Размер файла \"%s\" не кратен размеру записи (%d байт): прочитано записей: %d. "
-                        u"Файл в прежнем виде сохранен как \"%s\".",
-                        {m_fileName, kTableRecSize, count(), backup});
-    } else {
+    const QString backup = TablesBackupFileName(m_fileName);
+    const QString damage = Format(u"Файл \"%s\" поврежден: пропущено записей - %d, байт в конце файла, не "
+                                  u"составляющих записи (%d байт), - %d. Использованы только целые записи (%d).",
+                                  {m_fileName, read.badRecords, kTableRecSize, read.tailBytes, count()});
+    QString reason;
+    try {
+        WriteFileAtomically(backup, bytes);
+        reason = damage + u"\r\r"_s + Format(u"Прежний файл сохранён как \"%s\".", {backup});
+    } catch (const std::exception &e) {
         m_saveBlocked = true;
-        reason = Format(u"Размер файла \"%s\" не кратен размеру записи (%d байт): прочитано записей: %d. "
-                        u"Файл не будет перезаписан.",
-                        {m_fileName, kTableRecSize, count()});
+        reason = damage + u"\r\r"_s +
+                 Format(u"Его копию сохранить не удалось, поэтому он не будет перезаписан.\r\r%s", {ExceptionText(e)});
     }
     ShowErrorBox(Format(u"Ошибка чтения файла регулярных ставок!\r\r%s", {reason}));
     return false;

@@ -51,6 +51,21 @@ QByteArray SerializeTables(const TTablesArray &tables);
 // The whole records of the bytes; a trailing part shorter than a record is left out.
 TTablesArray ParseTables(const QByteArray &bytes);
 
+// A record the program could have written: a name of 1..255 characters without control characters,
+// mode 0 or 1, six different numbers 1..45 in the start and current combinations of a fixed-start
+// table (a latest-draw table has no start, and no current one before its first stake), a step within
+// -45..45 and a count of stakes made that is not negative.
+bool IsSoundTable(const char *bytes);
+
+// The sound records of a tables file, with what was left out.
+struct TTablesRead {
+    TTablesArray tables;
+    int badRecords = 0; // whole records that are not sound
+    int tailBytes = 0;  // bytes after the last whole record
+    bool damaged() const { return badRecords > 0 || tailBytes > 0; }
+};
+TTablesRead ReadTablesBytes(const QByteArray &bytes);
+
 // The six numbers joined by ";".
 QString TableCombText(const TComb &comb);
 
@@ -148,8 +163,9 @@ public:
 
     // Reads the file when it exists ("Загрузка файла регулярных ставок..."). A file that cannot be read
     // shows "Ошибка чтения файла регулярных ставок!\r\r%s", leaves the tables as they were, and is
-    // never written over by this run. A file cut short keeps its whole records; it is first copied to
-    // "Vendra.ltb.bak" and the loss is reported. False after any failure.
+    // never written over by this run. A damaged file (records that are not sound, or cut short) keeps
+    // its sound records; its old bytes first go to "Vendra.ltb.bak" (without that copy it is never
+    // written over) and the loss is reported. False after any failure.
     bool Load();
     // Writes the whole file through a temporary file ("Сохранение файла регулярных ставок..."); a
     // failure shows "Ошибка записи в файл регулярных ставок!\r\r%s" and gives false.
@@ -167,5 +183,5 @@ private:
     bool m_saveBlocked = false;
 };
 
-// The backup copy of a tables file that was found cut short ("Vendra.ltb.bak").
+// The backup copy of a tables file that was found damaged ("Vendra.ltb.bak").
 QString TablesBackupFileName(const QString &tablesFileName);

@@ -101,7 +101,12 @@ void TStakesFile::open()
 {
     close();
     m_lockedElsewhere = false;
-    const int fd = OpenLocked(m_fileName, 0);
+    // The stakes are written into the file itself: never through a link to a file elsewhere, nor to a
+    // device or a pipe, where they would be lost without a word.
+    const QString problem = InPlaceFileProblem(m_fileName);
+    if (!problem.isEmpty())
+        throw EInOutError(Format(u"Не удалось открыть файл \"%s\": %s", {m_fileName, problem}));
+    const int fd = OpenLocked(m_fileName, O_NOFOLLOW);
     if (fd < 0) {
         const int error = errno;
         m_lockedElsewhere = error == EWOULDBLOCK;
@@ -109,7 +114,6 @@ void TStakesFile::open()
             throw EInOutError(Format(u"Файл \"%s\" используется другой копией программы.", {m_fileName}));
         throw EInOutError(Format(u"Не удалось открыть файл \"%s\": %s", {m_fileName, SystemErrorText(error)}));
     }
-    // Stakes written to a device or a pipe would be lost without a word.
     const QString irregular = IrregularHandleReason(fd);
     if (!irregular.isEmpty()) {
         ::flock(fd, LOCK_UN);
@@ -295,7 +299,9 @@ void TStakesFile::pwriteAll(int fd, const char *data, int64_t size, int64_t offs
         if (done < 0) {
             if (errno == EINTR)
                 continue;
-            throw EInOutError(SystemErrorText(errno));
+            const int error = errno;
+            NoteFileWriteFailure();
+            throw EInOutError(SystemErrorText(error));
         }
         data += done;
         size -= done;

@@ -3,7 +3,11 @@
 // from a fixed seed so that a failure repeats (VENDRA_FUZZ_SEED gives another). No reader may crash, hang or leak an exception that is
 // not the program's own, and a data file read at start is never left damaged: it is either as it was
 // or replaced by sound records with the old bytes kept beside it. Each reader stops after its inputs
-// or its time budget, whichever comes first, so the whole harness stays short under the sanitizers.
+// or its time budget, whichever comes first, so the whole harness stays short under the sanitizers;
+// an input that runs past its own time limit ends the run naming the reader and the input.
+// Every reader and writer of a file also meets the kinds of file it must never wait on nor write
+// through (a FIFO, a device, a folder, a link to a file elsewhere), each case in a child process with
+// a deadline.
 
 #include "common/Cp1251.h"
 #include "common/Exception.h"
@@ -23,15 +27,35 @@
 #include "app/draws/ResultsPageParser.h"
 #include "app/scenarios/ScenarioList.h"
 #include "app/stakes/StakesFile.h"
+#include "app/stakes/StakeTables.h"
+#include "app/stakes/StakesCheck.h"
+#include "app/scenarios/ScenarioRunLog.h"
+#include "common/FormStore.h"
+#include "common/Languages.h"
+#include "common/RegularFile.h"
+#include "online/CatalogueReply.h"
+#include "online/CatalogueService.h"
+#include "online/ScriptCatalog.h"
+#include "online/SystemsFolder.h"
+#include "online/SystemsLibrary.h"
+#include "tests/support/SpecialFiles.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
+#include <QUuid>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
 #include <functional>
+#include <mutex>
 #include <random>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -121,19 +145,86 @@ private:
     std::mt19937 m_rng;
 };
 
-// Runs the reader over the inputs within the budget; the number of inputs tried.
+// The time one input may take, far above what any takes under the sanitizers: past it the reader hangs.
+constexpr int kInputLimitMs = 10000;
+
+// Watches the input being read: one that is still being read at its time limit ends the test program
+// with a message that names the reader and the input (a hang never waits for the harness's own limit).
+class InputWatch {
+public:
+    InputWatch() : m_thread([this] { watch(); }) {}
+    ~InputWatch()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+
+    void begin(const QByteArray &input)
+    {
+        std::lock_guard lock(m_mutex);
+        m_input = input;
+        m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kInputLimitMs);
+        m_active = true;
+        m_changed.notify_all();
+    }
+    void end()
+    {
+        std::lock_guard lock(m_mutex);
+        m_active = false;
+    }
+
+private:
+    void watch()
+    {
+        const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
+        const std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : "?";
+        std::unique_lock lock(m_mutex);
+        while (!m_stop) {
+            if (!m_active) {
+                m_changed.wait(lock);
+                continue;
+            }
+            const auto deadline = m_deadline;
+            if (m_changed.wait_until(lock, deadline) == std::cv_status::timeout && m_active &&
+                m_deadline == deadline) {
+                std::fprintf(stderr, "%s: an input still runs after %d ms (hex, first 256 bytes): %s\n", name.c_str(),
+                             kInputLimitMs, m_input.left(256).toHex().constData());
+                std::fflush(stderr);
+                std::_Exit(3);
+            }
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    QByteArray m_input;
+    std::chrono::steady_clock::time_point m_deadline;
+    bool m_active = false;
+    bool m_stop = false;
+    std::thread m_thread;
+};
+
+// Runs the reader over the inputs within the budget, each within its own time limit; the number of
+// inputs tried.
 int fuzz(Mutator &mutator, const std::function<void(const QByteArray &)> &reader)
 {
+    InputWatch watch;
     QElapsedTimer clock;
     clock.start();
     int done = 0;
     for (; done < kInputs && clock.elapsed() < kBudgetMs; ++done) {
         const QByteArray input = mutator.next();
+        watch.begin(input);
         try {
             reader(input);
         } catch (const Exception &) {
             // The program's own refusal: what a damaged input is expected to get at worst.
         }
+        watch.end();
     }
     return done;
 }
@@ -165,6 +256,17 @@ TRatingRec rating(const QString &name, std::array<int32_t, 7> counts, TCurrency 
     }
     r.profit = profit;
     return r;
+}
+
+// Every tenth input also goes through the data file, as at start (a save waits for the disk): true
+// for such an input, which the file then holds, with no old copy beside it.
+bool throughTheFile(int &round, const TempDataFolder &folder, const QString &name, const QByteArray &input)
+{
+    if (++round % 10 != 0)
+        return false;
+    QFile::remove(folder.file(name + u".bak"_s));
+    folder.write(name, input);
+    return true;
 }
 
 } // namespace
@@ -233,11 +335,8 @@ TEST(Fuzz, RatingsFileIsNeverLeftDamaged)
         for (const TRatingRec &r : parsed.ratings)
             ASSERT_TRUE(IsSoundRating(r));
         ASSERT_EQ(ReadRatingsBytes(SerializeRatings(parsed.ratings)).badRecords, 0);
-        // Every tenth input also goes through the file, as at start (a save waits for the disk).
-        if (++round % 10 != 0)
+        if (!throughTheFile(round, folder, u"Vendra.lrt"_s, input))
             return;
-        QFile::remove(folder.file(u"Vendra.lrt.bak"_s));
-        folder.write(u"Vendra.lrt"_s, input);
         TRatings ratings;
         ratings.Load();
         for (const TRatingRec &r : ratings.items()) {
@@ -285,10 +384,8 @@ TEST(Fuzz, StakesFileIsNeverCutWithoutACopy)
             ASSERT_EQ(ReadStakeRecord(bytes).drawNumber, rec.drawNumber);
             (void)rec.comment();
         }
-        if (++round % 10 != 0)
+        if (!throughTheFile(round, folder, u"Vendra.lsk"_s, input))
             return;
-        QFile::remove(folder.file(u"Vendra.lsk.bak"_s));
-        folder.write(u"Vendra.lsk"_s, input);
         {
             TStakesFile stakes;
             if (stakes.load()) {
@@ -374,4 +471,458 @@ TEST(Fuzz, ResultsPages)
     });
     EXPECT_GT(done, 100);
     RecordProperty("inputs", done);
+}
+
+namespace {
+
+TTableRec table(const QString &name, uint8_t mode, TComb start, TComb current, int step, int made)
+{
+    TTableRec t;
+    t.name = name;
+    t.mode = mode;
+    t.start = start;
+    t.current = current;
+    t.step = step;
+    t.stakesMade = made;
+    return t;
+}
+
+TTablesArray someTables()
+{
+    return {table(u"Регулярная ставка"_s, tmFixedStart, TComb{1, 2, 3, 4, 5, 6}, TComb{4, 5, 6, 7, 8, 9}, 3, 1),
+            table(u"B (2)"_s, tmLatestDraw, TComb{}, TComb{}, -45, 0),
+            table(u"C"_s, tmLatestDraw, TComb{}, TComb{2, 9, 18, 27, 36, 44}, 1, 2147483647)};
+}
+
+const std::vector<uint8_t> kNineNumbers{3, 7, 11, 15, 19, 23, 31, 38, 45};
+
+} // namespace
+
+TEST(Fuzz, RegularTablesFileIsNeverLeftDamaged)
+{
+    Mutator mutator({SerializeTables(someTables()), SerializeTables({someTables()[0]})});
+    TempDataFolder folder;
+    ScriptedMessages boxes;
+    int round = 0;
+    const int done = fuzz(mutator, [&](const QByteArray &input) {
+        const TTablesRead read = ReadTablesBytes(input);
+        ASSERT_EQ(int(read.tables.size()) + read.badRecords, int(input.size() / kTableRecSize));
+        // What is kept is sound, steps without leaving 1..45, and writes back as sound records.
+        const TDrawsArray draws = someDraws();
+        for (TTableRec t : read.tables) {
+            ASSERT_TRUE(IsSoundTable(reinterpret_cast<const char *>(TableToBytes(t).data())));
+            if (StepTable(t, draws, 0) == TTableStep::Stepped) {
+                for (uint8_t n : t.current.n)
+                    ASSERT_TRUE(n >= 1 && n <= 45);
+                ASSERT_GE(t.stakesMade, 1);
+            }
+        }
+        ASSERT_EQ(ReadTablesBytes(SerializeTables(read.tables)).badRecords, 0);
+        if (!throughTheFile(round, folder, u"Vendra.ltb"_s, input))
+            return;
+        TStakeTables tables;
+        ASSERT_EQ(tables.Load(), !read.damaged());
+        ASSERT_EQ(tables.count(), int(read.tables.size()));
+        ASSERT_EQ(folder.read(u"Vendra.ltb"_s), input) << "reading changes nothing";
+        if (read.damaged())
+            ASSERT_EQ(folder.read(u"Vendra.ltb.bak"_s), input);
+        else
+            ASSERT_FALSE(QFileInfo::exists(folder.file(u"Vendra.ltb.bak"_s)));
+        ASSERT_TRUE(tables.Save());
+        ASSERT_EQ(ReadTablesBytes(folder.read(u"Vendra.ltb"_s)).badRecords, 0);
+    });
+    EXPECT_GT(done, 100);
+    RecordProperty("inputs", done);
+}
+
+TEST(Fuzz, SystemFiles)
+{
+    Mutator mutator({"1 2 3 4 5 6\r\n9;8;7;6;5;4\r\n1 2 3 4 5 7\r\n", "1*2+3,4-5.6\r\n7/8:9=1\\2_3|4~5\r\n",
+                     " 1 , 2 , 3 , 4 , 5 , 9 \n\n2 3 4 5 6 7\n"});
+    TempDataFolder folder;
+    ScriptedMessages boxes;
+    const QString name = u"Systems/6-09-3_0012.dat"_s;
+    const int done = fuzz(mutator, [&](const QByteArray &input) {
+        folder.write(name, input);
+        const TSystemExpansion found = FindSystemForNumbers(kNineNumbers);
+        ASSERT_EQ(found.ok(), found.error.isEmpty());
+        // Every combination plays the player's numbers only.
+        for (const auto &comb : found.combs)
+            for (uint8_t n : comb)
+                ASSERT_NE(std::find(kNineNumbers.begin(), kNineNumbers.end(), n), kNineNumbers.end());
+        ASSERT_EQ(folder.read(name), input);
+    });
+    EXPECT_GT(done, 100);
+    RecordProperty("inputs", done);
+}
+
+TEST(Fuzz, ScenarioListAndFiles)
+{
+    Mutator mutator({Cp1251::encode(u"EXCL:3#RAND#NEX|TSF1#SUMS:10#CMV:5#SC:1| | | | | | |Тест\r\n\r\nFULL:0#ALL| | | | | | | |\r\n"_s),
+                     QByteArray("\xEF\xBB\xBF") + u"CURR:0#FIRST|TSF1#SUMS:10#WLV:3#SV:2#1:0.5:2:0:1| | | | | | |ж\n"_s.toUtf8()});
+    TempDataFolder folder;
+    ScriptedMessages boxes;
+    int round = 0;
+    const int done = fuzz(mutator, [&](const QByteArray &input) {
+        folder.write(u"a.lsc"_s, input);
+        TScenarioList list;
+        if (list.LoadScenarioFile(folder.file(u"a.lsc"_s), false)) {
+            for (const QString &line : list.lines())
+                ASSERT_TRUE(IsScenarioLineText(line));
+        }
+        ASSERT_EQ(folder.read(u"a.lsc"_s), input);
+        // Every tenth input is the list file read at start: one that cannot be read is kept beside the
+        // new list at the first change.
+        if (++round % 10 != 0)
+            return;
+        QFile::remove(folder.file(u"Vendra.lss.bad"_s));
+        folder.write(u"Vendra.lss"_s, input);
+        TScenarioList started;
+        boxes.clear();
+        started.LoadScenarioList();
+        const bool unread = started.count() == 0 && boxes.count() > 0 &&
+                            boxes.last().text.startsWith(u"Ошибка чтения файла"_s);
+        boxes.clear();
+        started.AddLine(u"FULL:0#ALL| | | | | | | |"_s);
+        if (unread) {
+            ASSERT_EQ(folder.read(u"Vendra.lss.bad"_s), input);
+        }
+        ASSERT_EQ(TScenarioList::ReadScenarioFile(folder.file(u"Vendra.lss"_s)), started.lines());
+    });
+    EXPECT_GT(done, 100);
+    RecordProperty("inputs", done);
+}
+
+TEST(Fuzz, CombinationsBuffer)
+{
+    TempDataFolder folder;
+    ScriptedMessages boxes;
+    TCombsList list;
+    list.GenerateCombinations(false, TGenerateSettings{gmOnlyFrom, u"1,2,3,4,5,6,7,8"_s});
+    list.SaveCombsBuffer(1, 1);
+    const QByteArray saved = folder.read(u"Vendra.~buff"_s);
+    ASSERT_EQ(saved.size(), 28 * 6);
+    Mutator mutator({saved});
+    int32_t key = 1;
+    const int done = fuzz(mutator, [&](const QByteArray &input) {
+        list.SaveCombsBuffer(1, ++key);
+        folder.write(u"Vendra.~buff"_s, input);
+        const std::vector<TComb> before(list.data(), list.data() + list.count());
+        // Only a file of the size it was stored with, of sound combinations, is taken; anything else
+        // leaves the list as it was.
+        if (list.LoadCombsBuffer(1, key)) {
+            ASSERT_EQ(input.size(), saved.size());
+            ASSERT_EQ(list.count(), 28);
+            for (int64_t i = 0; i < list.count(); ++i)
+                ASSERT_TRUE(IsValidComb(list.at(i)));
+        } else {
+            ASSERT_TRUE(std::equal(before.begin(), before.end(), list.data(), list.data() + list.count()));
+        }
+    });
+    // Each input waits for the disk (the buffer is stored anew before it is damaged).
+    EXPECT_GT(done, 50);
+    RecordProperty("inputs", done);
+}
+
+TEST(Fuzz, SettingsStoreWithItsInstallationId)
+{
+    const QString id = u"3f2b8c1e-9a47-4d5b-8e21-7c6a0f9d1b34"_s;
+    Mutator mutator({"[Catalogue]\r\nInstallationId=" + id.toLatin1() +
+                         "\r\n[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\n",
+                     "[TTemplateMain]\r\nLeft=10\r\nTop=20\r\n[Catalogue]\r\nInstallationId={" + id.toLatin1() + "}\r\n"});
+    TempDataFolder folder;
+    ScriptedMessages boxes;
+    folder.write(u"Vendra.ini"_s, "[CATALOGUE]\r\nHost=127.0.0.1:1\r\n");
+    const int done = fuzz(mutator, [&](const QByteArray &input) {
+        folder.write(u"Vendra.frm"_s, input);
+        const FormStore before;
+        const QString stored = before.readString(u"Catalogue"_s, u"InstallationId"_s).trimmed();
+        const QString made = InstallationId();
+        // Only an id of the right form is sent, the stored one when it has that form, and the same
+        // one again on the next request.
+        ASSERT_FALSE(QUuid::fromString(made).isNull());
+        if (!QUuid::fromString(stored).isNull()) {
+            ASSERT_EQ(made, stored);
+        }
+        ASSERT_EQ(InstallationId(), made);
+        const TClientIdentity identity = LoadClientIdentity();
+        ASSERT_EQ(identity.hwdId, made);
+    });
+    EXPECT_GT(done, 100);
+    RecordProperty("inputs", done);
+}
+
+TEST(Fuzz, CatalogueReplies)
+{
+    const QByteArray title = QByteArray("Система на 9").toBase64();
+    Mutator mutator({"<result><row><id>12</id><nums>9</nums><olap>3</olap><csize>4</csize><title>" + title +
+                         "</title><descr>" + title + "</descr><author>A</author><cl_mail>a@b.c</cl_mail><url>u</url>"
+                         "<created>2024-03-05 14:07:09</created><last_download></last_download><downloads>7"
+                         "</downloads></row><row><id>13</id><nums>10</nums><olap>2</olap><csize>1</csize></row></result>",
+                     "<result><row><clist>" + QByteArray("1 2 3 4 5 6\r\n4 5 6 7 8 9").toBase64() +
+                         "</clist></row></result>",
+                     "<result><row><id_systems>12</id_systems></row><row><error></error></row></result>",
+                     "<result><row><id_scripts>5</id_scripts><title>" + title + "</title><rate>3.5</rate>"
+                     "<app_guid>x</app_guid><mark>4</mark><comment>" + title + "</comment></row></result>",
+                     "<result><row><error>denied</error></row></result>",
+                     "<result><row><script>" + QByteArray("FULL:0#ALL| | | | | | | |\r\n").toBase64() +
+                         "</script></row></result>",
+                     "<result><row><id_scripts>5</id_scripts><res_code>0</res_code><ret_code>1</ret_code></row>"
+                     "</result>"});
+    TClientIdentity identity;
+    identity.mail = u"a@b.c"_s;
+    const int done = fuzz(mutator, [&](const QByteArray &input) {
+        TCatalogueReply reply(QString::fromUtf8(input));
+        TCatalogueRow row;
+        while (reply.next(row)) {
+            for (const auto &decode : std::initializer_list<std::function<void()>>{
+                     [&] { (void)DecodeSystemRow(row); },
+                     [&] { (void)DecodeScriptListRow(row, identity); },
+                     [&] { (void)DecodeScriptRateRow(row); },
+                     [&] { (void)row.base64Text(u"clist"); },
+                     [&] {
+                         const QStringList lines = ParseScenarioText(row.base64Text(u"script"));
+                         for (const QString &line : lines)
+                             ASSERT_TRUE(IsScenarioLineText(line));
+                     },
+                     [&] { (void)(row.integer(u"id_scripts") + row.integer(u"res_code") + row.integer(u"ret_code")); },
+                     [&] { (void)row.integerDef(u"id_systems", -1); },
+                     [&] { (void)row.utcTime(u"created"); }}) {
+                try {
+                    decode();
+                } catch (const Exception &) {
+                }
+            }
+        }
+    });
+    EXPECT_GT(done, 100);
+    RecordProperty("inputs", done);
+}
+
+// ---- Files of another kind under a file's name ----
+
+namespace {
+
+// One reader or writer of a file, with a sound file of its kind (what a link to a file elsewhere
+// points at).
+struct TFileCase {
+    const char *what;
+    QString name;
+    QByteArray sound;
+    std::function<void(TempDataFolder &folder)> run;
+    bool writes = false;
+};
+
+QByteArray soundStakes()
+{
+    TStakeRec r = EmptyStakeRecord();
+    r.kind = STAKE_MANUAL;
+    r.drawNumber = 4103;
+    r.matches.count = -1;
+    char bytes[kStakeRecSize];
+    WriteStakeRecord(r, bytes);
+    return QByteArray(bytes, kStakeRecSize);
+}
+
+std::vector<TFileCase> fileCases()
+{
+    const QByteArray ini = "[GLOBAL]\r\nMatrixCols=7\r\n";
+    const QByteArray draws = SerializeDraws(someDraws());
+    const QByteArray lines = "FULL:0#ALL| | | | | | | |\r\n";
+    const QByteArray combs = "1;2;3;4;5;6\r\n";
+    const QByteArray system = "1 2 3 4 5 6\r\n";
+    const TStakeLogOptions logOptions{true, {}, kStakeLogSizeLimit, {}};
+    TStakeRec checked = EmptyStakeRecord();
+    checked.kind = STAKE_MANUAL;
+    checked.drawNumber = 4102;
+    checked.checked = 1;
+    checked.matches.count = 0;
+    return {
+        {"settings read", u"Vendra.ini"_s, ini, [](TempDataFolder &f) { IniFile read(f.file(u"Vendra.ini"_s)); }},
+        {"settings written", u"Vendra.ini"_s, ini,
+         [](TempDataFolder &f) {
+             IniFile written(f.file(u"Vendra.ini"_s));
+             written.writeInteger(u"GLOBAL"_s, u"MatrixCols"_s, 8);
+             written.updateFile();
+         },
+         true},
+        {"installation id", u"Vendra.frm"_s, "[Catalogue]\r\nInstallationId=3f2b8c1e-9a47-4d5b-8e21-7c6a0f9d1b34\r\n",
+         [](TempDataFolder &f) {
+             f.write(u"Vendra.ini"_s, "[CATALOGUE]\r\nHost=127.0.0.1:1\r\n");
+             (void)InstallationId();
+         },
+         true},
+        {"archive read", u"Vendra.ldr"_s, draws, [](TempDataFolder &f) { TDrawsArchive(f.file(u"Vendra.ldr"_s)).load(); }},
+        {"archive written", u"Vendra.ldr"_s, draws,
+         [](TempDataFolder &f) {
+             TDrawsArchive archive(f.file(u"Vendra.ldr"_s));
+             archive.draws() = someDraws();
+             archive.save();
+         },
+         true},
+        {"draws CSV read", u"draws.csv"_s, DrawsToCsv(someDraws()),
+         [](TempDataFolder &f) {
+             TDrawsArchive archive(f.file(u"Vendra.ldr"_s));
+             (void)ImportDrawsCsv(archive, f.file(u"draws.csv"_s));
+         }},
+        {"draws CSV written", u"draws.csv"_s, DrawsToCsv(someDraws()),
+         [](TempDataFolder &f) { ExportDrawsCsv(someDraws(), f.file(u"draws.csv"_s)); }, true},
+        {"ratings", u"Vendra.lrt"_s, SerializeRatings({rating(u"B"_s, {0, 0, 0, 0, 0, 0, 2}, 1)}),
+         [](TempDataFolder &) {
+             TRatings ratings;
+             ratings.Load();
+             ratings.items().push_back(rating(u"C"_s, {1, 0, 0, 0, 0, 0, 0}, 1));
+             ratings.Save();
+         },
+         true},
+        {"stakes", u"Vendra.lsk"_s, soundStakes(),
+         [](TempDataFolder &) {
+             TStakesFile stakes;
+             if (stakes.load()) {
+                 TStakeRec r = EmptyStakeRecord();
+                 r.kind = STAKE_MANUAL;
+                 r.drawNumber = 4104;
+                 r.matches.count = -1;
+                 (void)stakes.appendStake(r);
+             }
+         },
+         true},
+        {"regular tables", u"Vendra.ltb"_s, SerializeTables(someTables()),
+         [](TempDataFolder &) {
+             TStakeTables tables;
+             tables.Load();
+             tables.Save();
+         },
+         true},
+        {"scenario list", u"Vendra.lss"_s, lines,
+         [](TempDataFolder &) {
+             TScenarioList list;
+             list.LoadScenarioList();
+             list.AddLine(u"FULL:0#FIRST| | | | | | | |"_s);
+         },
+         true},
+        {"scenario file read", u"a.lsc"_s, lines,
+         [](TempDataFolder &f) { TScenarioList().LoadScenarioFile(f.file(u"a.lsc"_s), true); }},
+        {"scenario file written", u"a.lsc"_s, lines,
+         [](TempDataFolder &f) {
+             TScenarioList list;
+             list.AddLine(u"FULL:0#FIRST| | | | | | | |"_s);
+             list.SaveScenarioFile(f.file(u"a.lsc"_s));
+         },
+         true},
+        {"combinations text read", u"a.lcv"_s, combs,
+         [](TempDataFolder &f) { TCombsList().LoadCombsFromText(f.file(u"a.lcv"_s)); }},
+        {"combinations text written", u"a.lcv"_s, combs,
+         [](TempDataFolder &f) {
+             TCombsList list;
+             list.GenerateCombinations(false, TGenerateSettings{gmOnlyFrom, u"1,2,3,4,5,6"_s});
+             list.SaveCombsToText(f.file(u"a.lcv"_s));
+         },
+         true},
+        {"combinations buffer", u"Vendra.~buff"_s, QByteArray("\x01\x02\x03\x04\x05\x06"),
+         [](TempDataFolder &f) {
+             TCombsList list;
+             list.GenerateCombinations(false, TGenerateSettings{gmOnlyFrom, u"1,2,3,4,5,6"_s});
+             list.setBufferFileName(f.file(u"other.~buff"_s));
+             list.SaveCombsBuffer(1, 1);
+             list.setBufferFileName({});
+             (void)list.LoadCombsBuffer(1, 1);
+             list.SaveCombsBuffer(2, 2);
+         },
+         true},
+        {"prefetch file", u"Prefetchs/Vendra_NUMS.dfc"_s, EncodePrefetch(TStatPrefetch{}),
+         [](TempDataFolder &f) {
+             TStatPrefetch prefetch;
+             (void)ReadPrefetchFile(f.file(u"Prefetchs/Vendra_NUMS.dfc"_s), prefetch);
+         }},
+        {"favourites", u"Vendra.flt"_s, "[FAVORITES]\r\n",
+         [](TempDataFolder &f) {
+             TStatList list;
+             list.RebuildMethods();
+             list.LoadFilterSettings(f.file(u"Vendra.flt"_s), true);
+             list.SaveFilterSettings(f.file(u"Vendra.flt"_s), false);
+         },
+         true},
+        {"system file read", u"Systems/6-09-3_0012.dat"_s, system,
+         [](TempDataFolder &) { (void)FindSystemForNumbers(kNineNumbers); }},
+        {"system file written", u"Systems/6-09-3_0012.dat"_s, system,
+         [](TempDataFolder &) {
+             tSystemInfo info;
+             info.id = 12;
+             info.nums = 9;
+             info.olap = 3;
+             info.created = 45000;
+             WriteSystemFile(info, {u"1 2 3 4 5 6"_s});
+         },
+         true},
+        {"language module", u"Vendra_"_s + GetLanguageAbbrev(1033) + u".lng"_s, "not a module",
+         [](TempDataFolder &) { (void)LoadLanguageModule(1033, true); }},
+        {"stake log", u"Vendra-0.log"_s, "old lines\r\n",
+         [logOptions, checked](TempDataFolder &) { WriteStakeLog(checked, logOptions); }, true},
+        {"scenario run log", u"ScriptLog_2026-03-04-05-06-07.txt"_s, "old lines\r\n",
+         [](TempDataFolder &f) {
+             TScenarioRunLog log(f.path(), [] { return QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7)); });
+             log.setEnabled(true);
+             log.start();
+             log.write(TScenarioRunLog::startBanner());
+             log.write(TScenarioRunLog::endBanner());
+         },
+         true},
+    };
+}
+
+} // namespace
+
+TEST(Fuzz, FilesOfAnotherKindNeverHoldAReaderNorTakeAWrite)
+{
+    // Each reader and writer of a file meets a FIFO, a device, a non-empty folder and a link to a sound
+    // file elsewhere under the file's name: it ends within its time limit without crashing, and leaves
+    // the FIFO, the device link, the folder and the file elsewhere as they were (a reader and a writer
+    // may put a file of their own in place of a FIFO or a device link, never write into either).
+    QTemporaryDir outsideDir;
+    const QString outside = QDir(outsideDir.path()).filePath(u"elsewhere"_s);
+    const QString outcomeFile = QDir(outsideDir.path()).filePath(u"outcome"_s);
+    QStringList results;
+    for (const TFileCase &c : fileCases()) {
+        for (TSpecialKind kind : kSpecialKinds) {
+            TempDataFolder folder;
+            ScriptedMessages boxes;
+            QDir().mkpath(QFileInfo(folder.file(c.name)).absolutePath());
+            const QString path = folder.file(c.name);
+            ASSERT_TRUE(MakeSpecialFile(path, kind, outside, c.sound)) << c.what;
+            // What the case gave (its messages or its refusal) comes back through a file beside.
+            QFile::remove(outcomeFile);
+            const TChildRun run = RunInChild([&]() -> QString {
+                QStringList said;
+                try {
+                    c.run(folder);
+                } catch (const Exception &e) {
+                    said << u"refused: "_s + e.message();
+                }
+                for (const ScriptedMessages::Box &box : boxes.boxes())
+                    said << box.text;
+                QFile out(outcomeFile);
+                if (out.open(QIODevice::WriteOnly))
+                    out.write((said.isEmpty() ? u"no message"_s : said.join(u" / "_s)).simplified().toUtf8());
+                return {};
+            });
+            const QString where = QString::fromLatin1(c.what) + u" / "_s + SpecialKindName(kind);
+            EXPECT_TRUE(run.ok()) << where.toStdString() << ": " << run.text().toStdString();
+            // A link to a file elsewhere: the file elsewhere is never written (a writer replaces the
+            // link with its own file, the stakes file, written in place, refuses it).
+            if (kind == TSpecialKind::LinkOutside) {
+                QFile out(outside);
+                ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+                EXPECT_EQ(out.readAll(), c.sound) << where.toStdString();
+            } else if (kind == TSpecialKind::Folder) {
+                EXPECT_TRUE(SpecialFileIntact(path, kind)) << where.toStdString();
+            } else if (!c.writes) {
+                EXPECT_TRUE(SpecialFileIntact(path, kind)) << where.toStdString();
+            }
+            QFile outcome(outcomeFile);
+            results << where + u": "_s +
+                           (run.ok() && outcome.open(QIODevice::ReadOnly) ? QString::fromUtf8(outcome.readAll()) : run.text());
+        }
+    }
+    RecordProperty("cases", results.join(u"\n"_s).toStdString());
 }

@@ -34,7 +34,7 @@ struct ReferenceSample {
 std::vector<ReferenceSample> readReference()
 {
     std::vector<ReferenceSample> samples;
-    QFile file(QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath(u"data/GeometryStatsExpected.txt"_s));
+    QFile file(LotteryDataFile(u"GeometryStatsExpected.txt"_s));
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
     QTextStream in(&file);
     while (!in.atEnd()) {

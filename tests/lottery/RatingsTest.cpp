@@ -84,6 +84,25 @@ TEST(Ratings, AddRatingResultSkipsUncheckedAndImpossibleStakes)
     EXPECT_TRUE(ratings.empty());
     EXPECT_TRUE(AddRatingResult(ratings, u"a"_s, 6, 0));
     EXPECT_EQ(ratings[0].matchCounts[6], 1);
+
+    // A rating read from a file with its counters or its profit at their largest values takes no
+    // more stakes and stays whole (still sound), never wrapping round.
+    TRatingRec full;
+    full.name = u"full"_s;
+    full.plays = 2147483647;
+    full.matchCounts[0] = 2147483647;
+    TRatingRec rich;
+    rich.name = u"rich"_s;
+    rich.plays = 1;
+    rich.matchCounts[6] = 1;
+    rich.totalMatches = 6;
+    rich.profit = 9223372036854775000;
+    TRatingsArray kept{full, rich};
+    EXPECT_FALSE(AddRatingResult(kept, u"full"_s, 0, 0));
+    EXPECT_FALSE(AddRatingResult(kept, u"rich"_s, 1, 1000));
+    EXPECT_EQ(kept, (TRatingsArray{full, rich}));
+    EXPECT_TRUE(AddRatingResult(kept, u"rich"_s, 1, -1000));
+    EXPECT_EQ(kept[1].plays, 2);
 }
 
 TEST(Ratings, AddProfit)

@@ -1,4 +1,5 @@
 #include "tests/lottery/ReferenceData.h"
+#include "tests/support/TempDataFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +11,7 @@ using namespace Qt::StringLiterals;
 
 QString LotteryDataFile(const QString &name)
 {
-    return QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath(u"data/"_s + name);
+    return TestsSourceFile(u"lottery/data/"_s + name);
 }
 
 TDrawsArray LoadReferenceArchive()

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -175,6 +177,31 @@ TEST(SystemsFolder, WrittenFileCarriesTheCreationTimeInUtcWholeSeconds)
 
     // Nothing but the file is left in the folder.
     EXPECT_EQ(QDir(SystemsFolder()).entryList(QDir::Files | QDir::Hidden), QStringList{u"6-09-3_0012.dat"_s});
+}
+
+TEST(SystemsFolder, AFileIsDatedBeforeItTakesItsName)
+{
+    // Watched from outside: no change of times may reach the file once it has its name, so that a run
+    // killed between the two never leaves a file dated now.
+    TempDataFolder folder;
+    ASSERT_TRUE(QDir().mkpath(SystemsFolder()));
+    const int watch = ::inotify_init1(IN_NONBLOCK);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, QFile::encodeName(SystemsFolder()).constData(), IN_ATTRIB | IN_MOVED_TO), 0);
+    const tSystemInfo system = makeSystem(12, 9, 3, EncodeDate(2024, 3, 5) + EncodeTime(14, 7, 9));
+    WriteSystemFile(system, {u"1 2 3 4 5 6"_s});
+    std::vector<std::pair<uint32_t, QString>> events;
+    alignas(inotify_event) char buffer[8192];
+    for (ssize_t got; (got = ::read(watch, buffer, sizeof buffer)) > 0;)
+        for (char *p = buffer; p < buffer + got;) {
+            const auto *event = reinterpret_cast<const inotify_event *>(p);
+            events.emplace_back(event->mask, QString::fromLocal8Bit(event->name));
+            p += sizeof(inotify_event) + event->len;
+        }
+    ::close(watch);
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back(), std::make_pair(uint32_t(IN_MOVED_TO), u"6-09-3_0012.dat"_s));
+    EXPECT_EQ(SystemFileTime(SystemFilePath(system)), 1709647629);
 }
 
 TEST(SystemsFolder, OtherFilesForTheSameNumbersAreDeleted)

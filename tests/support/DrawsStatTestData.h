@@ -1,6 +1,7 @@
 #pragma once
 
 #include "lottery/DrawTypes.h"
+#include "tests/support/TempDataFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,7 +37,7 @@ inline TDrawsArray handMadeDraws()
 
 inline QString statDataFile(const QString &name)
 {
-    return QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath(QStringLiteral("data/") + name);
+    return TestsSourceFile(QStringLiteral("support/data/") + name);
 }
 
 // A real-looking archive of 2,000 draws numbered 3001..5000; empty when the file cannot be read.

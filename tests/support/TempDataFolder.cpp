@@ -4,6 +4,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+QString TestsSourceFile(const QString &pathUnderTests)
+{
+    return QDir(QStringLiteral(VENDRA_TESTS_SOURCE_DIR)).filePath(pathUnderTests);
+}
+
 TempDataFolder::TempDataFolder()
     : m_oldHome(qgetenv("VENDRA_HOME")), m_hadHome(qEnvironmentVariableIsSet("VENDRA_HOME"))
 {

@@ -4,6 +4,11 @@
 #include <QString>
 #include <QTemporaryDir>
 
+// A file of the tests' source folder, by its path under tests/ ("lottery/data/NumberStatsArchive.txt").
+// The folder is fixed when the tests are built, so it does not depend on how the compiler was
+// given the source files' paths.
+QString TestsSourceFile(const QString &pathUnderTests);
+
 // A fresh data folder for one test: VENDRA_HOME points at it while the object lives.
 class TempDataFolder {
 public:

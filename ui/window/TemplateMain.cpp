@@ -32,6 +32,7 @@
 #include "ui/window/UpdateFeature.h"
 #include "ui/combinations/PrefetchFeature.h"
 #include "app/combinations/PrefetchCache.h"
+#include "online/SystemsFolder.h"
 #include "ui/scenarios/ScenarioPage.h"
 #include "ui/scenarios/ScenarioRunFeature.h"
 #include "ui/scenarios/ScriptCatalogPanel.h"
@@ -92,6 +93,7 @@ constexpr int kDesignedLeftPanelWidth = 420;
 
 TTemplateMain::TTemplateMain(const TStartSwitches &switches, QWidget *parent)
     : QMainWindow(parent), m_switches(switches), m_readFailuresAtStart(FileReadFailureCount()),
+      m_writeFailuresAtStart(FileWriteFailureCount()),
       m_archive(ProgramFilePath(u"Vendra.ldr"_s))
 {
     ResetDeferredFileReadFailures(); // what came before the window is not the window's to show
@@ -100,8 +102,7 @@ TTemplateMain::TTemplateMain(const TStartSwitches &switches, QWidget *parent)
     // started by a restart first waits for the copy that started it to end.
     m_previousCopyEnded = !m_switches.restart || waitForPreviousCopy();
     if (m_previousCopyEnded && m_folderLock.lock(GetProgramFolder())) {
-        RemoveLeftoverTemporaries(GetProgramFolder());
-        RemoveLeftoverTemporaries(GetProgramFolder() + u"Prefetchs/"_s);
+        removeLeftovers();
     }
     buildWindow();
     buildActions();
@@ -113,6 +114,15 @@ TTemplateMain::TTemplateMain(const TStartSwitches &switches, QWidget *parent)
         if (!m_destroyed)
             updateActions();
     });
+}
+
+void TTemplateMain::removeLeftovers()
+{
+    // What a killed run left: the temporaries of every folder written through them, and the
+    // combinations buffer, a cache of one run only.
+    for (const QString &folder : QStringList{GetProgramFolder(), GetProgramFolder() + u"Prefetchs/"_s, SystemsFolder()})
+        RemoveLeftoverTemporaries(folder);
+    QFile::remove(TCombsList::DefaultBufferFileName());
 }
 
 void TTemplateMain::installFeatures()
@@ -801,6 +811,8 @@ void TTemplateMain::FormDestroy()
     // A copy that did not get the data folder leaves the settings to the copy that has it.
     if (m_stakes.isOpen())
         saveSettings();
+    if (m_folderLock.isLocked() && m_combsPage)
+        m_combsPage->combs().DeleteCombsBuffer();
     m_archive.clear();
     m_stakes.closeForShutdown();
     // The registry outlives the window: it must not keep reading an archive that goes with it.
@@ -808,10 +820,23 @@ void TTemplateMain::FormDestroy()
         StatList().SetDraws(nullptr);
 }
 
+bool TTemplateMain::metFileFailures() const
+{
+    return FileReadFailureCount() > m_readFailuresAtStart || FileWriteFailureCount() > m_writeFailuresAtStart;
+}
+
+int TTemplateMain::finish(int status)
+{
+    FormDestroy();
+    if (m_switches.isBatch() && status == 0 && metFileFailures())
+        return 1;
+    return status;
+}
+
 void TTemplateMain::terminateApplication()
 {
-    // A batch run that met a file it could not read ends with a failure status.
-    if (m_switches.isBatch() && FileReadFailureCount() > m_readFailuresAtStart)
+    // A batch run that met a file it could not read or write ends with a failure status.
+    if (m_switches.isBatch() && metFileFailures())
         m_batchFailed = true;
     m_terminating = true;
     m_initTimer->stop();

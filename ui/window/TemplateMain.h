@@ -99,6 +99,11 @@ public:
     // True once the start-up failed in a way that a batch run must report.
     bool batchFailed() const { return m_batchFailed; }
 
+    // Ends the window's life once the event loop has returned the status: the settings store is written
+    // as the window goes. Returns the program's exit status: a batch run that could not read or write
+    // one of its files ends with a failure status.
+    int finish(int status);
+
 signals:
     // The interface language changed: texts made from data (counts in the status panels) are made
     // again in the new language.
@@ -119,8 +124,11 @@ protected:
 
 private:
     void buildWindow();
+    // Files this window could not read or write so far.
+    bool metFileFailures() const;
     void buildActions();
     void installFeatures();
+    void removeLeftovers();
     void updateActions();
     void loadDraws();
     void reportInitError(const std::exception &e);
@@ -146,6 +154,7 @@ private:
     TDataFolderLock m_folderLock;
     bool m_previousCopyEnded = true;
     int m_readFailuresAtStart = 0; // read failures met before this window: a batch run counts its own
+    int m_writeFailuresAtStart = 0; // the same for writes
     TDrawsArchive m_archive;
     TStakesFile m_stakes;
     MainOptions m_options;

@@ -399,21 +399,25 @@ TEST(CombsBuffer, FailedWriteAndDamagedFileAreReported)
     EXPECT_TRUE(messages.last().text.startsWith(u"Ошибка создания буфера комбинаций!\r\r"));
     EXPECT_FALSE(list.LoadCombsBuffer(1, 2));
 
-    // A damaged record: reported, the list stays. A trailing part shorter than a record is ignored.
-    messages.clear();
+    // A damaged record, a file cut short between save and load, or one that grew: reported, the list
+    // stays, and the buffer is no longer trusted (it is made again).
     list.setBufferFileName({});
     list.SaveCombsBuffer(1, 2);
-    QByteArray bytes = folder.read(u"Vendra.~buff"_s);
-    folder.write(u"Vendra.~buff"_s, bytes + "\x01\x02");
-    list.GenerateCombinations(false, TGenerateSettings{gmOnlyFrom, u"1,2,3,4,5,6"_s});
-    ASSERT_TRUE(list.LoadCombsBuffer(1, 2));
-    EXPECT_EQ(list.count(), 7);
-
-    bytes[13] = char(46);
-    folder.write(u"Vendra.~buff"_s, bytes);
-    list.GenerateCombinations(false, TGenerateSettings{gmOnlyFrom, u"1,2,3,4,5,6"_s});
-    EXPECT_FALSE(list.LoadCombsBuffer(1, 2));
-    EXPECT_EQ(list.count(), 1);
-    ASSERT_EQ(messages.count(), 1);
-    EXPECT_TRUE(messages.last().text.startsWith(u"Ошибка загрузки буфера комбинаций!\r\r"));
+    const QByteArray bytes = folder.read(u"Vendra.~buff"_s);
+    ASSERT_EQ(bytes.size(), 7 * 6);
+    QByteArray damaged = bytes;
+    damaged[13] = char(46);
+    for (const QByteArray &file : std::vector<QByteArray>{damaged, bytes.left(6 * 6), bytes.left(40), bytes + "\x01\x02"}) {
+        messages.clear();
+        list.SaveCombsBuffer(1, 2);
+        folder.write(u"Vendra.~buff"_s, file);
+        list.GenerateCombinations(false, TGenerateSettings{gmOnlyFrom, u"1,2,3,4,5,6"_s});
+        EXPECT_FALSE(list.LoadCombsBuffer(1, 2)) << file.size();
+        EXPECT_EQ(list.count(), 1);
+        ASSERT_EQ(messages.count(), 1);
+        EXPECT_TRUE(messages.last().text.startsWith(u"Ошибка загрузки буфера комбинаций!\r\r"));
+        EXPECT_EQ(list.bufferKey1(), -1);
+        EXPECT_FALSE(folder.exists(u"Vendra.~buff"_s));
+        list.GenerateCombinations(false, TGenerateSettings{gmOnlyFrom, u"1,2,3,4,5,6,7"_s});
+    }
 }

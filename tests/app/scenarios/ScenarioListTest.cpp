@@ -3,6 +3,7 @@
 #include "lottery/ScenarioLine.h"
 #include "common/Exception.h"
 #include "tests/support/ScriptedMessages.h"
+#include "tests/support/SpecialFiles.h"
 #include "tests/support/TempDataFolder.h"
 
 #include <QFile>
@@ -184,6 +185,34 @@ TEST_F(ScenarioFiles, StartUpWithoutAFileAndWithADamagedOne)
     // Only once.
     restarted.AddLine(kLineB);
     EXPECT_FALSE(folder.exists(u"Vendra.lss.bad2"_s));
+}
+
+TEST_F(ScenarioFiles, AListFileThatIsNoRegularFileIsNeverCopied)
+{
+    // A FIFO, a device or a folder under the list's name: the first save must not wait on it nor copy it;
+    // the message names it and the new list is saved when the name can take it.
+    const QString name = folder.file(u"Vendra.lss"_s);
+    for (TSpecialKind kind : {TSpecialKind::Fifo, TSpecialKind::Device, TSpecialKind::Folder}) {
+        SCOPED_TRACE(SpecialKindName(kind).toStdString());
+        ASSERT_TRUE(MakeSpecialFile(name, kind));
+        const TChildRun run = RunInChild([&]() -> QString {
+            TScenarioList restarted;
+            restarted.LoadScenarioList();
+            if (boxes.count() != 1 || !boxes.last().text.startsWith(u"Ошибка чтения файла"))
+                return u"the unreadable list is not reported"_s;
+            restarted.AddLine(kLineB);
+            if (folder.exists(u"Vendra.lss.bad"_s))
+                return u"a copy was made"_s;
+            if (!restarted.heldListCopy().isEmpty())
+                return u"a copy is named"_s;
+            if (boxes.count() < 2 || !boxes.boxes()[1].text.contains(name))
+                return u"the second message does not name the file"_s;
+            if (kind != TSpecialKind::Folder && listFile() != fileBytes({"FULL:0#ALL| | | | | | | |"}))
+                return u"the new list was not saved"_s;
+            return {};
+        });
+        EXPECT_TRUE(run.ok()) << run.text().toStdString();
+    }
 }
 
 TEST_F(ScenarioFiles, EveryChangeIsSavedAndBadIndexesRaise)

@@ -7,12 +7,14 @@
 #include "lottery/DrawTexts.h"
 #include "lottery/stats/StatList.h"
 #include "tests/support/ScriptedMessages.h"
+#include "tests/support/SpecialFiles.h"
 #include "tests/support/TempDataFolder.h"
 #include "app/combinations/CombsList.h"
 #include "app/stakes/StakeRecord.h"
 #include "app/stakes/StakesCheck.h"
 #include "app/stakes/StakesFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -282,6 +284,31 @@ TEST_F(ScenarioRun, SeparatorsOnlyCheckOnceAndTheLogHasItsBanners)
     EXPECT_EQ(logLines[4], stamp + u"### ЗАВЕРШЕНИЕ СЦЕНАРИЯ "_s + QString(70, u'#'));
     for (const QString &l : logLines)
         EXPECT_EQ(l.size(), stamp.size() + 94);
+}
+
+TEST_F(ScenarioRun, ALogNameTakenByAnotherKindOfFileIsReportedOnceAndTheRunGoesOn)
+{
+    // The log's name (the clock is fixed) is taken before the run: the run neither waits on it nor
+    // writes through it, says so once and makes its stakes.
+    const QString name = folder.file(u"ScriptLog_2026-03-04-05-06-07.txt"_s);
+    const QString outside = QDir(folder.path()).filePath(u"../outside-%1.txt"_s.arg(QCoreApplication::applicationPid()));
+    for (TSpecialKind kind : kSpecialKinds) {
+        SCOPED_TRACE(SpecialKindName(kind).toStdString());
+        ASSERT_TRUE(MakeSpecialFile(name, kind, outside, "kept"));
+        const TChildRun run = RunInChild([&]() -> QString {
+            const QStringList made = forecast({u"FULL:0#FIRST| | | | | | | |"_s}, true);
+            if (made.isEmpty() || made.last() != u"22 1;2;3;4;5;6 -1 -10000"_s)
+                return u"the run made no stake: "_s + made.join(u", "_s);
+            if (boxes.count() != 1 || !boxes.last().text.startsWith(u"Ошибка записи журнала: "_s))
+                return u"the failure is not reported once"_s;
+            if (!openedLogs.isEmpty())
+                return u"the log is opened"_s;
+            return {};
+        });
+        EXPECT_TRUE(run.ok()) << run.text().toStdString();
+        EXPECT_TRUE(SpecialFileIntact(name, kind, outside, "kept"));
+    }
+    QFile::remove(outside);
 }
 
 } // namespace

@@ -372,6 +372,76 @@ TEST(StakeTablesFile, ATornFileKeepsItsWholeRecordsAndACopy)
     EXPECT_EQ(folder.read(u"Vendra.ltb"_s).size(), 560);
 }
 
+TEST(StakeTablesFile, DamagedRecordsAreReportedAndOnlySoundOnesKept)
+{
+    TempDataFolder folder;
+    ScriptedMessages boxes;
+    const TTableRec a = fixedTable(u"A"_s, comb({1, 2, 3, 4, 5, 6}), 1);
+    TTableRec b;
+    b.name = u"B"_s;
+    b.mode = tmLatestDraw;
+    b.step = -45;
+    b.stakesMade = 2147483647;
+    TTableRec c = b;
+    c.name = u"C"_s;
+    c.current = comb({45, 1, 7, 20, 33, 2});
+    // Each damage on its own record: name length 0, a control character in the name, mode 2, a number
+    // repeated, a number above 45, a zero in a fixed-start table, step 46, a negative count, and a
+    // latest-draw table with five numbers.
+    std::vector<TTableBytes> bad;
+    auto damaged = [&](const TTableRec &t, int offset, uint8_t value) {
+        TTableBytes bytes = TableToBytes(t);
+        bytes[size_t(offset)] = value;
+        bad.push_back(bytes);
+    };
+    damaged(a, 0, 0);
+    damaged(a, 1, '\n');
+    damaged(a, 256, 2);
+    damaged(a, 258, 1);
+    damaged(a, 264, 46);
+    damaged(a, 262, 0);
+    damaged(a, 272, 46);
+    damaged(a, 279, 0x80);
+    damaged(c, 265, 0);
+    QByteArray file = SerializeTables({a});
+    for (const TTableBytes &bytes : bad)
+        file.append(reinterpret_cast<const char *>(bytes.data()), kTableRecSize);
+    file += SerializeTables({b, c});
+    folder.write(u"Vendra.ltb"_s, file);
+
+    TStakeTables tables;
+    EXPECT_FALSE(tables.Load());
+    EXPECT_EQ(tables.items(), (TTablesArray{a, b, c}));
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.startsWith(u"Ошибка чтения файла регулярных ставок!\r\r"_s));
+    EXPECT_TRUE(boxes.last().text.contains(u"пропущено записей - 9"_s));
+    EXPECT_EQ(folder.read(u"Vendra.ltb.bak"_s), file);
+    ASSERT_TRUE(tables.Save());
+    EXPECT_EQ(folder.read(u"Vendra.ltb"_s), SerializeTables({a, b, c}));
+
+    // Random bytes in whole records are no tables at all.
+    QByteArray noise(280 * 100, '\0');
+    uint32_t x = 2463534242u;
+    for (char &ch : noise) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        ch = char(x);
+    }
+    folder.write(u"Vendra.ltb"_s, noise);
+    TStakeTables random;
+    EXPECT_FALSE(random.Load());
+    EXPECT_EQ(random.count(), 0);
+    EXPECT_EQ(folder.read(u"Vendra.ltb.bak"_s), noise);
+
+    // A count at its largest value stays there when the table steps.
+    const TDrawsArray draws;
+    TTableRec full = a;
+    full.stakesMade = 2147483647;
+    ASSERT_EQ(StepTable(full, draws, 0), TTableStep::Stepped);
+    EXPECT_EQ(full.stakesMade, 2147483647);
+}
+
 TEST(StakeTablesFile, AnUnreadableFileIsNeverWrittenOver)
 {
     TempDataFolder folder;

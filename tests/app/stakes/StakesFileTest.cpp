@@ -2,6 +2,7 @@
 #include "common/Exception.h"
 #include "tests/support/StakesTestData.h"
 #include "tests/support/ScriptedMessages.h"
+#include "tests/support/SpecialFiles.h"
 #include "tests/support/TempDataFolder.h"
 #include "app/stakes/StakesFile.h"
 
@@ -389,6 +390,24 @@ TEST(StakesFileOpen, TheTemporaryFileOfADeletionNeverWritesThroughALink)
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), "not the stakes");
     EXPECT_FALSE(QFileInfo::exists(folder.file(u"Vendra.~tmp"_s)));
+}
+
+TEST(StakesFileOpen, AStakesFileThatIsALinkToAFileElsewhereIsNeverWrittenThrough)
+{
+    // A damaged file elsewhere would be cut (after its copy) if the link were followed.
+    TempDataFolder folder;
+    QTemporaryDir outside;
+    const QString elsewhere = QDir(outside.path()).filePath(u"notes"_s);
+    const QString name = folder.file(u"Vendra.lsk"_s);
+    ASSERT_TRUE(MakeSpecialFile(name, TSpecialKind::LinkOutside, elsewhere, "the user's own notes, not stakes"));
+    TStakesFile file;
+    ScriptedMessages boxes;
+    EXPECT_FALSE(file.load());
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(u"Это не обычный файл, а символьная ссылка."_s)) << boxes.last().text.toStdString();
+    EXPECT_FALSE(file.isOpen());
+    EXPECT_TRUE(SpecialFileIntact(name, TSpecialKind::LinkOutside, elsewhere, "the user's own notes, not stakes"));
+    EXPECT_FALSE(folder.exists(u"Vendra.lsk.bak"_s));
 }
 
 TEST(StakesFileOpen, AStakesFileThatIsADeviceOrAPipeIsRefused)

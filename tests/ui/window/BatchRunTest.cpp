@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -45,9 +47,17 @@ struct BatchRun {
     QByteArray errors;
 };
 
-BatchRun runProgram(const TempDataFolder &folder, const QStringList &arguments)
+// fileSizeLimit > 0 lets the program write no file larger than that many bytes (a write past it fails
+// as on a full disk).
+BatchRun runProgram(const TempDataFolder &folder, const QStringList &arguments, rlim_t fileSizeLimit = 0)
 {
     QProcess process;
+    if (fileSizeLimit > 0)
+        process.setChildProcessModifier([fileSizeLimit] {
+            const rlimit limit{fileSizeLimit, fileSizeLimit};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            ::signal(SIGXFSZ, SIG_IGN);
+        });
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(u"VENDRA_HOME"_s, folder.path());
     env.remove(u"DISPLAY"_s);
@@ -183,4 +193,17 @@ TEST(BatchRun, ADataFileThatCannotBeReadFailsTheRun)
         EXPECT_TRUE(run.errors.contains(site.folder.file(u"Vendra.frm"_s).toUtf8())) << run.errors.constData();
         EXPECT_EQ(ParseDrawsFile(site.folder.read(u"Vendra.ldr"_s)).size(), 1u);
     }
+}
+
+TEST(BatchRun, AFileThatCannotBeWrittenFailsTheRun)
+{
+    // Nothing new to download, but the settings store written at the end does not fit: the run says so
+    // and fails.
+    UpToDate site;
+    ASSERT_TRUE(site.ok);
+    const BatchRun run = runProgram(site.folder, {u"loadonly"_s}, 64);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitStatus, QProcess::NormalExit);
+    EXPECT_NE(run.exitCode, 0) << run.errors.constData();
+    EXPECT_TRUE(run.errors.contains(site.folder.file(u"Vendra.frm"_s).toUtf8())) << run.errors.constData();
 }

@@ -31,6 +31,8 @@
 #include "ui/combinations/CombsPage.h"
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -341,11 +343,22 @@ TEST(MainWindow, TemporariesOfKilledSavesGoAtTheNextStart)
     folder.write(u"Prefetchs/Vendra_NUMS.dfc.a1b2c3d4.~tmp"_s, "half a file");
     ASSERT_TRUE(QFile::link(victim, folder.file(u"Vendra.ini.zzzzzzzz.~tmp"_s)));
     folder.write(u"notes.txt"_s, "the user's");
+    // A system file half written, a system file in place, and the combinations buffer of a killed run.
+    folder.write(u"Systems/6-09-3_0012.dat.q1w2e3r4.~tmp"_s, "1 2 3");
+    folder.write(u"Systems/6-10-3_0013.dat"_s, "1 2 3 4 5 6\r\n");
+    folder.write(u"Vendra.~buff"_s, QByteArray(6 * 1000, '\x01'));
     ScriptedMessages boxes;
-    Started s;
+    std::optional<Started> s(std::in_place);
     EXPECT_FALSE(folder.exists(u"Vendra.ldr.k3x9q2ab.~tmp"_s));
     EXPECT_FALSE(folder.exists(u"Vendra.~tmp"_s));
     EXPECT_FALSE(folder.exists(u"Prefetchs/Vendra_NUMS.dfc.a1b2c3d4.~tmp"_s));
+    EXPECT_FALSE(folder.exists(u"Systems/6-09-3_0012.dat.q1w2e3r4.~tmp"_s));
+    EXPECT_TRUE(folder.exists(u"Systems/6-10-3_0013.dat"_s));
+    EXPECT_FALSE(folder.exists(u"Vendra.~buff"_s));
+    // The buffer is a cache of one run: it goes when the program ends too.
+    folder.write(u"Vendra.~buff"_s, QByteArray(6, '\x01'));
+    s.reset();
+    EXPECT_FALSE(folder.exists(u"Vendra.~buff"_s));
     EXPECT_FALSE(QFileInfo(folder.file(u"Vendra.ini.zzzzzzzz.~tmp"_s)).isSymLink());
     EXPECT_TRUE(folder.exists(u"notes.txt"_s));
     QFile v(victim);
