@@ -15,6 +15,7 @@
 #include "ui/stakes/StakeDialog.h"
 #include "ui/stakes/StakesCharts.h"
 #include "ui/stakes/StakesFeature.h"
+#include "ui/stakes/StakesPage.h"
 #include "ui/stakes/TableDialog.h"
 #include "ui/stakes/TablesPage.h"
 #include "ui/scenarios/TestCountDialog.h"
@@ -387,6 +388,9 @@ TEST_F(TablesPage, ChartsAfterTwoTestsReadAlongTheDraws)
     SetFormGraphShower({});
     EXPECT_EQ(shown, 3);
     EXPECT_EQ(boxes.count(), 0);
+    window->resize(1280, 800);
+    window->mainPages()->setCurrentWidget(feature->stakesPage());
+    SaveScreenshot(*window, u"stakes-grid-after-tables-tests"_s);
 }
 
 TEST_F(TablesPage, TestNeedsTwoDraws)
