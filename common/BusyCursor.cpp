@@ -9,6 +9,7 @@ int g_busy = 0;
 std::function<void(bool)> g_cursorHook;
 std::function<void(const QString &)> g_statusHook;
 std::function<void()> g_idleHook;
+QString g_statusText;
 } // namespace
 
 void BeginBusyCursor()
@@ -50,6 +51,7 @@ void SetBusyCursorHook(std::function<void(bool)> hook)
 
 void SetStatusText(const QString &text)
 {
+    g_statusText = text;
     if (g_statusHook)
         g_statusHook(text);
     ProcessMessages();
@@ -58,6 +60,11 @@ void SetStatusText(const QString &text)
 void SetStatusTextHook(std::function<void(const QString &)> hook)
 {
     g_statusHook = std::move(hook);
+}
+
+QString StatusText()
+{
+    return g_statusText;
 }
 
 void ProcessMessages()

@@ -30,6 +30,8 @@ public:
 // pending window messages once, so that the text shows during a long operation.
 void SetStatusText(const QString &text);
 void SetStatusTextHook(std::function<void(const QString &)> hook);
+// The text last written with SetStatusText (what the running operation says it does).
+QString StatusText();
 
 // Processes the pending window messages once.
 void ProcessMessages();

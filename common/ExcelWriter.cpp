@@ -18,6 +18,7 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -209,6 +210,64 @@ QString FormatKey(const TExcelFormat &f)
         .join(u'|');
 }
 
+// Why a file could not be written, in words of the user's language where the cause is a usual one.
+QString FileErrorCause(int code)
+{
+    switch (code) {
+    case 0: return u"причина не сообщается"_s;
+    case ENOSPC: return u"на диске нет свободного места"_s;
+    case EDQUOT: return u"превышена дисковая квота"_s;
+    case EFBIG: return u"файл больше допустимого размера"_s;
+    case EACCES:
+    case EPERM: return u"нет прав на запись в папку или файл"_s;
+    case EROFS: return u"диск доступен только для чтения"_s;
+    case ENOENT:
+    case ENOTDIR: return u"папка не найдена"_s;
+    case EIO: return u"ошибка ввода-вывода диска"_s;
+    case EMFILE:
+    case ENFILE: return u"открыто слишком много файлов"_s;
+    case ENOMEM: return u"недостаточно памяти"_s;
+    default: return SystemErrorString(code);
+    }
+}
+
+} // namespace
+
+QString WorkbookErrorText(int error, int errnoCode)
+{
+    const auto err = static_cast<lxw_error>(error);
+    const QString cause = FileErrorCause(errnoCode);
+    QString sentence;
+    switch (err) {
+    case LXW_ERROR_MEMORY_MALLOC_FAILED: sentence = u"Недостаточно памяти для создания книги."_s; break;
+    case LXW_ERROR_CREATING_XLSX_FILE: sentence = Format(u"Не удалось создать файл книги: %s.", {cause}); break;
+    case LXW_ERROR_CREATING_TMPFILE:
+        sentence = Format(u"Не удалось создать временный файл книги: %s.", {cause});
+        break;
+    case LXW_ERROR_READING_TMPFILE:
+        sentence = Format(u"Не удалось прочитать временный файл книги: %s.", {cause});
+        break;
+    case LXW_ERROR_ZIP_FILE_OPERATION:
+    case LXW_ERROR_ZIP_PARAMETER_ERROR:
+    case LXW_ERROR_ZIP_BAD_ZIP_FILE:
+    case LXW_ERROR_ZIP_INTERNAL_ERROR:
+    case LXW_ERROR_ZIP_FILE_ADD:
+    case LXW_ERROR_ZIP_CLOSE: sentence = Format(u"Не удалось записать файл книги: %s.", {cause}); break;
+    case LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED:
+        sentence = u"Текст ячейки длиннее, чем допускает Excel (32767 символов)."_s;
+        break;
+    case LXW_ERROR_SHEETNAME_LENGTH_EXCEEDED:
+    case LXW_ERROR_INVALID_SHEETNAME_CHARACTER:
+    case LXW_ERROR_SHEETNAME_START_END_APOSTROPHE:
+    case LXW_ERROR_SHEETNAME_ALREADY_USED: sentence = u"Недопустимое наименование листа."_s; break;
+    default: sentence = u"Не удалось записать книгу Excel."_s; break;
+    }
+    // The library's own words follow for whoever needs the detail.
+    return sentence + u'\r' + QString::fromUtf8(lxw_strerror(err));
+}
+
+namespace {
+
 // One libxlsxwriter workbook being written; freed without writing unless it was closed.
 class XlsxFile {
 public:
@@ -230,6 +289,7 @@ public:
     void writeSheet(const TExcelSheet &sheet);
     void close()
     {
+        errno = 0;
         const lxw_error err = workbook_close(m_wb);
         m_wb = nullptr; // freed by workbook_close, written or not
         check(err);
@@ -239,7 +299,7 @@ private:
     static void check(lxw_error err)
     {
         if (err != LXW_NO_ERROR)
-            throw Exception(QString::fromUtf8(lxw_strerror(err)));
+            throw Exception(WorkbookErrorText(err, errno));
     }
     lxw_format *format(const TExcelFormat &f);
 

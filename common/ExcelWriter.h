@@ -147,6 +147,9 @@ IExcelBackend &CurrentExcelBackend();
 // older file of that name stays as it was. Texts that hold plain numbers are written as numbers.
 // Raises Exception with the reason when the file cannot be written.
 void WriteWorkbookXlsx(const TExcelWorkbook &workbook, const QString &fileName);
+// The message of a failed workbook write: a sentence with the cause (errnoCode, as the C library set
+// it), then the spreadsheet library's own text on the next line.
+QString WorkbookErrorText(int lxwError, int errnoCode);
 
 // The number a cell text stands for, by the program's own rule for numbers (not the spreadsheet's
 // reading under the user's locale): an optional sign, digits without a leading zero (optionally

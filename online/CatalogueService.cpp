@@ -174,5 +174,7 @@ QString CataloguePost(const TCatalogueSettings &settings, QStringView path, cons
     client.setMaxReplySize(routine.maxReplySize);
     client.setCaFile(settings.caFile);
     client.setFollowRedirects(true);
+    // The form carries the user's identity: it goes to the catalogue's own server alone.
+    client.setRedirects(THttpRedirects::SameServer);
     return DecodeTextFile(client.postForm(url, form));
 }

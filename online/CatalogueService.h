@@ -88,7 +88,7 @@ QString CatalogueBase64(QStringView text);
 QByteArray EncodeCatalogueForm(const QStringList &fields);
 
 // One request: POST of the fields (in their order) to the path on the configured service,
-// redirects followed, TLS verified, with time-outs; an HTTP error status is a failure. The reply
+// redirects followed within that server only (another host, port or plain HTTP is refused), TLS verified, with time-outs; an HTTP error status is a failure. The reply
 // body as text (UTF-8, or Windows-1251 when it is not valid UTF-8). Raises EHttpError or
 // ECatalogueError (both are Exception).
 QString CataloguePost(QStringView path, const QStringList &fields);

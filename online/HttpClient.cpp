@@ -1,14 +1,14 @@
 #include "online/HttpClient.h"
 
 #include "common/AtomicFile.h"
+#include "common/BlockingWait.h"
 #include "common/Format.h"
 #include "common/TempFile.h"
 #include "common/Translate.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFileInfo>
+#include <QUrl>
 
 #include <arpa/inet.h>
 #include <curl/curl.h>
@@ -29,11 +29,19 @@ void globalInit()
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-void processPendingEvents()
-{
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
+// The scheme, host and port a request goes to (the port of the scheme when none is given).
+struct TServer {
+    QString scheme;
+    QString host;
+    int port = -1;
+
+    explicit TServer(const QUrl &url)
+        : scheme(url.scheme().toLower()), host(url.host().toLower()),
+          port(url.port(scheme == u"https" ? 443 : scheme == u"http" ? 80 : -1))
+    {
+    }
+    bool operator==(const TServer &) const = default;
+};
 
 struct EasyDeleter {
     void operator()(CURL *easy) const { curl_easy_cleanup(easy); }
@@ -90,10 +98,54 @@ QString NetworkFailureText(int curlCode, const QString &detail, const THttpProxy
     case CURLE_SSL_CONNECT_ERROR:
         sentence = Tr(u"Не удалось установить защищенное соединение с сервером.");
         break;
+    case CURLE_GOT_NOTHING:
+        sentence = Tr(u"Сервер закрыл соединение, не прислав ответа.");
+        break;
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_PARTIAL_FILE:
+        sentence = Tr(u"Соединение с сервером прервано: ответ получен не полностью.");
+        break;
+    case CURLE_WEIRD_SERVER_REPLY:
+        sentence = Tr(u"Ответ сервера не удалось разобрать: это не ответ HTTP.");
+        break;
+    case CURLE_BAD_CONTENT_ENCODING:
+        sentence = Tr(u"Не удалось распаковать ответ сервера.");
+        break;
+    case CURLE_TOO_MANY_REDIRECTS:
+        sentence = Tr(u"Сервер перенаправляет запрос слишком много раз: адрес, вероятно, устарел или сервер "
+                      u"настроен с ошибкой.");
+        break;
+    case CURLE_UNSUPPORTED_PROTOCOL:
+        sentence = Tr(u"Адрес отклонен: допускаются только адреса http и https, а после защищенного "
+                      u"соединения (https) - только защищенные.");
+        break;
+    case CURLE_URL_MALFORMAT:
+        sentence = Tr(u"Некорректный адрес запроса.");
+        break;
     default:
         return detail;
     }
     return detail.isEmpty() ? sentence : sentence + u'\r' + detail;
+}
+
+QString HttpStatusFailureText(int status, const QByteArray &statusLine)
+{
+    QString sentence;
+    if (status == 401 || status == 403)
+        sentence = Format(u"Сервер отказал в доступе (ошибка %d).", {status});
+    else if (status == 404 || status == 410)
+        sentence = Format(u"Запрошенная страница на сервере не найдена (ошибка %d).", {status});
+    else if (status == 408 || status == 504)
+        sentence = Format(u"Сервер не дождался выполнения запроса (ошибка %d): повторите попытку позже.", {status});
+    else if (status == 429 || status == 503)
+        sentence = Format(u"Сервер сейчас перегружен или недоступен (ошибка %d): повторите попытку позже.", {status});
+    else if (status >= 500)
+        sentence = Format(u"На сервере произошла ошибка (ошибка %d): повторите попытку позже.", {status});
+    else
+        sentence = Format(u"Сервер отклонил запрос (ошибка %d).", {status});
+    const QString line = QString::fromLatin1(statusLine).trimmed();
+    return line.isEmpty() ? sentence : sentence + u'\r' + line;
 }
 
 bool IsValidProxyHost(QStringView host)
@@ -149,6 +201,12 @@ struct THttpClient::Transfer {
     int status = 0;
     QByteArray statusLine;
     QElapsedTimer activity;
+    // Redirects: the handle (for the address being answered), the server a redirect must stay on
+    // (none: any), the last address a reply redirected to and one that was refused.
+    CURL *easy = nullptr;
+    std::optional<TServer> sameServer;
+    QString location;
+    QString refusedLocation;
 
     // A new reply begins (after a redirect or an interim reply): what came before is dropped.
     void restart()
@@ -177,6 +235,18 @@ struct THttpClient::Transfer {
             const QList<QByteArray> parts = line.split(' ');
             t->status = parts.size() > 1 ? parts[1].toInt() : 0;
             t->restart();
+        } else if (t->status >= 300 && t->status < 400 && line.size() > 9 &&
+                   line.left(9).toLower() == "location:") {
+            // Checked before the library follows it: a refused address is never requested.
+            char *current = nullptr;
+            curl_easy_getinfo(t->easy, CURLINFO_EFFECTIVE_URL, &current);
+            const QUrl target =
+                QUrl(QString::fromUtf8(current)).resolved(QUrl(QString::fromUtf8(line.mid(9).trimmed())));
+            t->location = target.toString();
+            if (t->sameServer && !(TServer(target) == *t->sameServer)) {
+                t->refusedLocation = t->location;
+                return 0;
+            }
         }
         return n;
     }
@@ -209,7 +279,7 @@ struct THttpClient::Transfer {
     }
 };
 
-THttpClient::THttpClient() : m_pump(&processPendingEvents) {}
+THttpClient::THttpClient() = default;
 
 QByteArray THttpClient::encodeForm(const QStringList &fields)
 {
@@ -342,6 +412,10 @@ void THttpClient::perform(const QString &url, const QByteArray *postBody, Transf
     curl_easy_setopt(h, CURLOPT_HEADERDATA, &transfer);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Transfer::onBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
+    transfer.easy = h;
+    const QUrl requestUrl(url);
+    if (m_followRedirects && m_redirects == THttpRedirects::SameServer)
+        transfer.sameServer.emplace(requestUrl);
 
     // The transfer runs in small steps so that the window keeps painting and the read time-out can
     // be watched: it counts from the moment the connection stands and restarts with every byte.
@@ -352,6 +426,8 @@ void THttpClient::perform(const QString &url, const QByteArray *postBody, Transf
     bool connected = false;
     bool timedOut = false;
     bool overDeadline = false;
+    bool cancelled = false;
+    BlockingWait wait(Format(u"Ожидание ответа сервера \"%s\"...", {requestUrl.host()}));
     int running = 1;
     while (running) {
         if (curl_multi_perform(multi.get(), &running) != CURLM_OK)
@@ -359,8 +435,12 @@ void THttpClient::perform(const QString &url, const QByteArray *postBody, Transf
         if (!running)
             break;
         curl_multi_poll(multi.get(), nullptr, 0, kPollIntervalMs, nullptr);
-        if (m_pump)
+        if (m_pump) {
             m_pump();
+        } else if (wait.poll()) {
+            cancelled = true;
+            break;
+        }
         // A server that sends a byte now and then never trips the read time-out; the whole request
         // still ends in time.
         if (m_totalTimeoutMs > 0 && overall.elapsed() > m_totalTimeoutMs) {
@@ -387,6 +467,14 @@ void THttpClient::perform(const QString &url, const QByteArray *postBody, Transf
 
     m_lastStatus = transfer.status;
     m_lastStatusLine = transfer.statusLine;
+    if (cancelled)
+        throw EWaitCancelled();
+    if (!transfer.refusedLocation.isEmpty())
+        throw EHttpError(Format(u"Сервер \"%s\" перенаправил запрос по адресу \"%s\". Переход отклонен: данные "
+                                u"запроса передаются только тому серверу, которому они предназначены, и только "
+                                u"по защищенному соединению.",
+                                {requestUrl.host(), transfer.refusedLocation}),
+                         transfer.status);
     if (overDeadline)
         throw EHttpError(Format(u"Превышено общее время выполнения запроса (%d мс)", {m_totalTimeoutMs}));
     if (timedOut)
@@ -402,13 +490,17 @@ void THttpClient::perform(const QString &url, const QByteArray *postBody, Transf
         if (m_proxy.isSet() && curl_easy_getinfo(h, CURLINFO_HTTP_CONNECTCODE, &tunnelStatus) == CURLE_OK &&
             tunnelStatus >= 300)
             result = CURLE_PROXY;
-        throw EHttpError(NetworkFailureText(result, detail, m_proxy, connected));
+        QString text = NetworkFailureText(result, detail, m_proxy, connected);
+        // A redirect to a refused scheme: the address it pointed to tells the user more.
+        if (result == CURLE_UNSUPPORTED_PROTOCOL && !transfer.location.isEmpty())
+            text = Format(u"Сервер перенаправил запрос по адресу \"%s\".\r", {transfer.location}) + text;
+        throw EHttpError(text);
     }
     if (transfer.status == 407 && m_proxy.isSet())
         throw EHttpError(NetworkFailureText(CURLE_PROXY, QString::fromLatin1(transfer.statusLine), m_proxy, true),
                          transfer.status);
     if (transfer.status >= 400)
-        throw EHttpError(QString::fromLatin1(transfer.statusLine), transfer.status);
+        throw EHttpError(HttpStatusFailureText(transfer.status, transfer.statusLine), transfer.status);
     if (transfer.status == 0)
         throw EHttpError(u"Сервер не прислал ответа"_s);
 }

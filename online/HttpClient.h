@@ -38,6 +38,18 @@ private:
 // alone for anything else. With a proxy set, a failure to reach the proxy names the proxy.
 // connected tells whether the connection (to the proxy, when one is set) had been made.
 QString NetworkFailureText(int curlCode, const QString &detail, const THttpProxy &proxy, bool connected);
+// The message of an HTTP error status: a sentence in the user's language, then the status line as the
+// server sent it ("HTTP/1.1 500 Internal Server Error").
+QString HttpStatusFailureText(int status, const QByteArray &statusLine);
+
+// Which redirects a client follows (when it follows any).
+enum class THttpRedirects {
+    // Any address over HTTP or HTTPS, never from HTTPS down to plain HTTP.
+    Any,
+    // Only to the same scheme, host and port as the request: a form that carries the user's identity
+    // is never re-sent to another server or over plain HTTP.
+    SameServer,
+};
 
 // The request headers every client sends unless told otherwise.
 inline constexpr char kHttpAccept[] = "text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8";
@@ -60,8 +72,8 @@ bool IsValidHostAndPort(QStringView host);
 // Nothing is kept between requests: no cookies and no connection reuse.
 //
 // The calls block the calling thread, but the window keeps painting: while a request runs, the
-// pending events are processed (user input is held back until the request ends) every few
-// dozen milliseconds.
+// installed wait host (common/BlockingWait.h) gets the events processed every few dozen
+// milliseconds, and a request the user cancels there raises EWaitCancelled at once.
 class THttpClient {
 public:
     THttpClient();
@@ -77,6 +89,8 @@ public:
     bool followRedirects() const { return m_followRedirects; }
     void setFollowRedirects(bool follow) { m_followRedirects = follow; }
     void setMaxRedirects(int count) { m_maxRedirects = count; }
+    THttpRedirects redirects() const { return m_redirects; }
+    void setRedirects(THttpRedirects redirects) { m_redirects = redirects; }
 
     const THttpProxy &proxy() const { return m_proxy; }
     void setProxy(const THttpProxy &proxy) { m_proxy = proxy; }
@@ -95,7 +109,8 @@ public:
     qint64 maxReplySize() const { return m_maxReplySize; }
     void setMaxReplySize(qint64 bytes) { m_maxReplySize = bytes; }
 
-    // Called while a request runs; by default processes the pending events except user input.
+    // Called while a request runs in place of the wait (common/BlockingWait.h) through which the
+    // windows keep painting and the user may cancel a request that lasts.
     void setEventPump(std::function<void()> pump) { m_pump = std::move(pump); }
 
     // GET; the body, decoded from gzip or deflate.
@@ -124,6 +139,7 @@ private:
     int m_totalTimeoutMs = 0;
     bool m_followRedirects = true;
     int m_maxRedirects = 10;
+    THttpRedirects m_redirects = THttpRedirects::Any;
     THttpProxy m_proxy;
     QString m_caFile;
     bool m_tlsEnabled = true;

@@ -1,5 +1,6 @@
 #include "online/ScriptCatalog.h"
 
+#include "common/BlockingWait.h"
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/DateUtils.h"
@@ -11,7 +12,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Runs one request; a failure is shown under its leading line ("...!\r\r%s") and gives false.
+// Runs one request; a failure is shown under its leading line ("...!\r\r%s") and gives false. A
+// request the user cancelled gives false without a word.
 template <class Body>
 bool reported(QStringView lead, Body &&body)
 {
@@ -19,7 +21,8 @@ bool reported(QStringView lead, Body &&body)
         body();
         return true;
     } catch (const std::exception &e) {
-        ShowErrorBox(Format(lead, {ExceptionText(e)}));
+        if (!IsWaitCancelled(e))
+            ShowErrorBox(Format(lead, {ExceptionText(e)}));
         return false;
     }
 }

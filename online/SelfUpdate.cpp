@@ -1,6 +1,7 @@
 #include "online/SelfUpdate.h"
 
 #include "common/AtomicFile.h"
+#include "common/BlockingWait.h"
 #include "common/BusyCursor.h"
 #include "common/Cp1251.h"
 #include "common/Crc32.h"
@@ -629,7 +630,7 @@ int SelfUpdate(const QString &source, bool silent, int langId, const TSelfUpdate
             } catch (const std::exception &e) {
                 result = suFailed;
                 progress.close();
-                if (!silent)
+                if (!silent && !IsWaitCancelled(e))
                     ShowErrorBox(Format(u"Ошибка поиска обновлений!\r\r%s", {ExceptionText(e)}));
             }
         }
@@ -644,7 +645,8 @@ int SelfUpdate(const QString &source, bool silent, int langId, const TSelfUpdate
             } catch (const std::exception &e) {
                 result = suFailed;
                 progress.close();
-                ShowErrorBox(Format(u"Ошибка установки обновления!\r\r%s", {ExceptionText(e)}));
+                if (!IsWaitCancelled(e))
+                    ShowErrorBox(Format(u"Ошибка установки обновления!\r\r%s", {ExceptionText(e)}));
             }
         }
         if (result == suInstalled)

@@ -1,5 +1,6 @@
 #include "online/SystemsLibrary.h"
 
+#include "common/BlockingWait.h"
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/Format.h"
@@ -32,6 +33,34 @@ int byteValue(const TCatalogueRow &row, QStringView name, int low, int high)
 QString downloadFailedText(const tSystemInfo &system, const QString &reason)
 {
     return Format(u"Ошибка загрузки системы #%d!\r\r%s", {system.id, reason});
+}
+
+// Shows the failure of an operation, unless the user cancelled its request.
+void showFailure(const Exception &e, const QString &text)
+{
+    if (!IsWaitCancelled(e))
+        ShowErrorBox(text);
+}
+
+// The download of a system's file; a request the user cancelled goes on to the caller.
+bool downloadSystem(const tSystemInfo &system)
+{
+    try {
+        if (system.isPlaceholder())
+            throw Exception(Tr(u"Система не выбрана."));
+        const QString text = FetchSystemData(system).value_or(QString());
+        const QStringList lines = SplitSystemLines(text);
+        if (text.isEmpty() || lines.size() != system.csize)
+            throw Exception(Format(u"Количество скачанных комбинаций ( %d ) отличается от ожидаемого значения ( %d )",
+                                   {static_cast<int>(lines.size()), system.csize}));
+        WriteSystemFile(system, lines);
+    } catch (const EWaitCancelled &) {
+        throw;
+    } catch (const Exception &e) {
+        ShowErrorBox(downloadFailedText(system, e.message()));
+        return false;
+    }
+    return SystemFileExists(system);
 }
 
 } // namespace
@@ -95,6 +124,8 @@ std::optional<QString> FetchSystemData(const tSystemInfo &system)
                 return clist;
         }
         return QString();
+    } catch (const EWaitCancelled &) {
+        throw;
     } catch (const Exception &e) {
         ShowErrorBox(downloadFailedText(system, e.message()));
         return std::nullopt;
@@ -103,25 +134,20 @@ std::optional<QString> FetchSystemData(const tSystemInfo &system)
 
 QString SystemLibraryGetData(const tSystemInfo &system)
 {
-    return FetchSystemData(system).value_or(QString());
+    try {
+        return FetchSystemData(system).value_or(QString());
+    } catch (const EWaitCancelled &) {
+        return {};
+    }
 }
 
 bool SystemLibraryDownload(const tSystemInfo &system)
 {
     try {
-        if (system.isPlaceholder())
-            throw Exception(Tr(u"Система не выбрана."));
-        const QString text = SystemLibraryGetData(system);
-        const QStringList lines = SplitSystemLines(text);
-        if (text.isEmpty() || lines.size() != system.csize)
-            throw Exception(Format(u"Количество скачанных комбинаций ( %d ) отличается от ожидаемого значения ( %d )",
-                                   {static_cast<int>(lines.size()), system.csize}));
-        WriteSystemFile(system, lines);
-    } catch (const Exception &e) {
-        ShowErrorBox(downloadFailedText(system, e.message()));
+        return downloadSystem(system);
+    } catch (const EWaitCancelled &) {
         return false;
     }
-    return SystemFileExists(system);
 }
 
 int SystemLibraryPutData(const tSystemData &system, bool deleting)
@@ -145,7 +171,7 @@ std::optional<int> PutSystemData(const tSystemData &system, bool deleting)
         }
         return -1;
     } catch (const Exception &e) {
-        ShowErrorBox(Format(u"Ошибка сохранения системы #%d!\r\r%s", {system.id, e.message()}));
+        showFailure(e, Format(u"Ошибка сохранения системы #%d!\r\r%s", {system.id, e.message()}));
         return std::nullopt;
     }
 }
@@ -255,13 +281,13 @@ bool TSystemsLibrary::GetList()
             changed(-1);
             // A system changed in the catalogue replaces the stored one.
             if (m_items.back().filePresent && SystemFileChanged(system)) {
-                SystemLibraryDownload(system);
+                downloadSystem(system);
                 RefreshItemState(index);
             }
         }
         return true;
     } catch (const Exception &e) {
-        ShowErrorBox(Format(u"Ошибка загрузки списка систем!\r\r%s", {e.message()}));
+        showFailure(e, Format(u"Ошибка загрузки списка систем!\r\r%s", {e.message()}));
         return false;
     }
 }
@@ -302,6 +328,8 @@ bool TSystemsLibrary::DownloadItem(int index)
 int TSystemsLibrary::AddSystem()
 {
     try {
+        // Nowhere to publish: say so before anything else is asked for.
+        CatalogueUrl(LoadCatalogueSettings(), kSystemsPutPath);
         refreshIdentity();
         if (m_userMail.isEmpty())
             throw Exception(Tr(u"Не указан адрес электронной почты автора (ключ Mail раздела USER файла Vendra.ini): "
@@ -323,7 +351,7 @@ int TSystemsLibrary::AddSystem()
         changed(-1);
         return index;
     } catch (const Exception &e) {
-        ShowErrorBox(Format(u"Ошибка добавления системы!\r\r%s", {e.message()}));
+        showFailure(e, Format(u"Ошибка добавления системы!\r\r%s", {e.message()}));
         return -1;
     }
 }
@@ -352,7 +380,7 @@ bool TSystemsLibrary::EditSystem(int index)
         RefreshItemState(index);
         return true;
     } catch (const Exception &e) {
-        ShowErrorBox(Format(u"Ошибка изменения системы!\r\r%s", {e.message()}));
+        showFailure(e, Format(u"Ошибка изменения системы!\r\r%s", {e.message()}));
         return false;
     }
 }
@@ -382,7 +410,7 @@ bool TSystemsLibrary::DeleteSystem(int index)
         changed(-1);
         return true;
     } catch (const Exception &e) {
-        ShowErrorBox(Format(u"Ошибка удаления системы!\r\r%s", {e.message()}));
+        showFailure(e, Format(u"Ошибка удаления системы!\r\r%s", {e.message()}));
         return false;
     }
 }

@@ -30,7 +30,8 @@ tSystemInfo DecodeSystemRow(const TCatalogueRow &row);
 
 // The system's lines ("" on failure, after the error box "Ошибка загрузки системы #%d!...").
 QString SystemLibraryGetData(const tSystemInfo &system);
-// The same, without a value on failure (so that an empty list and a failure differ).
+// The same, without a value on failure (so that an empty list and a failure differ); a request
+// the user cancelled raises EWaitCancelled, with no box.
 std::optional<QString> FetchSystemData(const tSystemInfo &system);
 // Downloads the system's lines into its file, checking their count; true when the file exists
 // afterwards.

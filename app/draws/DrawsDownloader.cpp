@@ -1,5 +1,6 @@
 #include "app/draws/DrawsDownloader.h"
 
+#include "common/BlockingWait.h"
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
@@ -59,6 +60,7 @@ TDrawsDownloader::TDrawsDownloader(TDrawsArchive &archive, TProxy &proxy, IProxy
     m_client.setReadTimeout(kReadTimeoutMs);
     m_client.setTotalTimeout(kMonthDeadlineMs);
     m_client.setFollowRedirects(true);
+    m_client.setRedirects(THttpRedirects::SameServer);
     m_client.setAccept(kPageAccept);
     m_client.setCaFile(m_settings.caFile);
     m_saveArchive = [this] { m_archive.save(); };
@@ -165,6 +167,12 @@ int TDrawsDownloader::DownloadDraws()
                 }
                 month = nextMonth(month);
             } catch (const Exception &e) {
+                // Given up by the user: neither another proxy nor the question to try again.
+                if (IsWaitCancelled(e)) {
+                    m_result.ok = false;
+                    m_result.error = e.message();
+                    break;
+                }
                 ++m_attempt;
                 if (m_proxyManager.NextProxyCandidate())
                     continue;

@@ -1,5 +1,6 @@
 #include "app/settings/ProxyListCandidates.h"
 
+#include "common/BlockingWait.h"
 #include "common/Exception.h"
 #include "common/Format.h"
 
@@ -23,6 +24,9 @@ QStringList TProxyListCandidates::searchProxies(const TProxySearchRequest &reque
     try {
         search.FetchProxyList(list, ProxyListFilterOf(request), request.count);
     } catch (const Exception &e) {
+        // A search the user cancelled ends the operation it serves.
+        if (IsWaitCancelled(e))
+            throw;
         if (list.isEmpty())
             throw Exception(Format(u"Поиск proxy-серверов не удался: %s", {e.message()}));
     }

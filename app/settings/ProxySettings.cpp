@@ -1,6 +1,7 @@
 #include "app/settings/ProxySettings.h"
 
 #include "common/AtomicFile.h"
+#include "common/BlockingWait.h"
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
@@ -148,6 +149,8 @@ bool TProxyManager::SetupProxy(THttpClient &client, const QString &url, int atte
             client.setProxy({m_proxy.server, m_proxy.port, {}, {}});
         } catch (const Exception &e) {
             client.clearProxy();
+            if (IsWaitCancelled(e))
+                throw;
             m_lastError = e.message();
             result = false;
         }

@@ -21,7 +21,12 @@
 #include <QVBoxLayout>
 #include <QAction>
 #include <QFileInfo>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <xlsxwriter.h>
+
+#include <cerrno>
+#include <csignal>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -180,10 +185,44 @@ TEST(ExcelWriter, AFailedWriteKeepsTheOldFileAndLeavesNothingElse)
 
     TExcelWorkbook bad;
     bad.sheet(1)->cell(1, 1).value = QString(40000, u'x'); // more than a cell holds
-    EXPECT_THROW(WriteWorkbookXlsx(bad, target), Exception);
+    try {
+        WriteWorkbookXlsx(bad, target);
+        ADD_FAILURE() << "a cell over the limit was written";
+    } catch (const Exception &e) {
+        EXPECT_TRUE(e.message().startsWith(u"Текст ячейки длиннее, чем допускает Excel (32767 символов).\r"_s))
+            << e.message().toStdString();
+    }
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);
+    f.close();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"report.xlsx"_s});
+
+    // A disk that takes no more: the cause in words, not the library's "ZIP_ERRNO".
+    TExcelWorkbook large;
+    for (int row = 1; row <= 2000; ++row)
+        large.sheet(1)->cell(row, 1).value = u"строка отчета номер "_s + QString::number(row);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto savedSignal = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString message;
+    try {
+        WriteWorkbookXlsx(large, target);
+    } catch (const Exception &e) {
+        message = e.message();
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, savedSignal);
+    EXPECT_TRUE(message.contains(u"файл больше допустимого размера."_s)) << message.toStdString();
+    EXPECT_FALSE(message.section(u'\r', 0, 0).contains(u"ZIP"_s)) << message.toStdString();
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"report.xlsx"_s});
+    EXPECT_EQ(WorkbookErrorText(LXW_ERROR_ZIP_FILE_OPERATION, ENOSPC),
+              u"Не удалось записать файл книги: на диске нет свободного места.\r"_s +
+                  QString::fromUtf8(lxw_strerror(LXW_ERROR_ZIP_FILE_OPERATION)));
 }
 
 TEST(ExcelExportParams, ItemLinesRoundTripThroughAnExpFile)

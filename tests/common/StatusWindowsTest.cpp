@@ -2,9 +2,14 @@
 #include "common/widgets/ProgressWindow.h"
 #include "common/widgets/WaitWindow.h"
 
+#include <QDialog>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -119,4 +124,55 @@ TEST(WaitWindow, ReusedAndTextCentredWithinLimits)
     UpdateWait(longText);
     EXPECT_EQ(label->height(), 53);
     EXPECT_EQ(label->y(), (77 - 53) / 2);
+}
+
+TEST(WaitWindow, ABlockingWaitDropsInputButNotThatOfADialogOpenedMeanwhileAndEscCancels)
+{
+    TWaitWindowHost host;
+    SetBlockingWaitHost(&host);
+    QLineEdit field;
+    field.show();
+    int dialogs = 0;
+    bool typedInDialog = false;
+    QTimer user;
+    user.setInterval(10);
+    QElapsedTimer clock;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        if (dialogs == 0 && clock.elapsed() > 50) {
+            ++dialogs;
+            QTest::keyClicks(&field, u"abc"_s);
+            // Something the wait let run asks a question: the user can answer it.
+            QDialog dialog;
+            QLineEdit answer(&dialog);
+            QTimer::singleShot(30, &dialog, [&] {
+                QTest::keyClicks(&answer, u"yes"_s);
+                typedInDialog = answer.text() == u"yes";
+                QTest::keyClick(&dialog, Qt::Key_Escape);
+                if (dialog.isVisible())
+                    dialog.reject(); // never left hanging
+            });
+            dialog.exec();
+        }
+        if (host.window() && host.window()->isVisible())
+            QTest::keyClick(&field, Qt::Key_Escape);
+    });
+    clock.start();
+    user.start();
+    bool cancelled = false;
+    {
+        BlockingWait wait(u"Ожидание ответа сервера"_s);
+        while (!cancelled && clock.elapsed() < 3000)
+            cancelled = wait.poll();
+    }
+    user.stop();
+    SetBlockingWaitHost(nullptr);
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_TRUE(typedInDialog);
+    EXPECT_TRUE(field.text().isEmpty());
+    EXPECT_TRUE(cancelled);
+    EXPECT_GE(clock.elapsed(), TWaitWindowHost::kShowAfterMs);
+    EXPECT_LT(clock.elapsed(), TWaitWindowHost::kShowAfterMs + 500);
+    EXPECT_EQ(host.window(), nullptr);
+    QTest::keyClicks(&field, u"abc"_s);
+    EXPECT_EQ(field.text(), u"abc");
 }

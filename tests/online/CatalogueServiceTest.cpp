@@ -145,6 +145,40 @@ TEST_F(CatalogueServiceTest, RedirectsAreFollowedAndErrorStatusesFail)
     }
 }
 
+TEST_F(CatalogueServiceTest, TheFormIsNeverResentToAnotherServerOrOverPlainHttp)
+{
+    const TestCertificates *certs = TestCertificates::instance();
+    ASSERT_NE(certs, nullptr);
+    LocalHttpServer elsewhere;
+    ASSERT_TRUE(elsewhere.startTls(certs->serverCert(), certs->serverKey()));
+    elsewhere.route("/scripts/sys_getlist.php", LocalHttpReply::text("<result></result>"));
+    LocalHttpServer plain;
+    ASSERT_TRUE(plain.start());
+    plain.route("/scripts/sys_getlist.php", LocalHttpReply::text("<result></result>"));
+    standIn.configure(folder);
+    const QStringList identity{u"hwdid=5a0c3f1e-0000-4000-8000-000000000001"_s, u"cl_name=Иван"_s,
+                               u"cl_mail=ivan@example.org"_s};
+    // Another port of this host (another server), "localhost" for the same address, and plain HTTP.
+    const QByteArray port = QByteArray::number(standIn.server().port());
+    const QList<QByteArray> targets{elsewhere.baseUrl().toLatin1() + "/scripts/sys_getlist.php",
+                                    "https://localhost:" + port + "/scripts/sys_getlist.php",
+                                    plain.baseUrl().toLatin1() + "/scripts/sys_getlist.php"};
+    for (const QByteArray &target : targets) {
+        standIn.server().clearRequests();
+        standIn.reply("/scripts/away.php", LocalHttpReply::redirect(target, 307));
+        try {
+            CataloguePost(u"/scripts/away.php", identity);
+            FAIL() << "a redirect to " << target.toStdString() << " was followed";
+        } catch (const EHttpError &e) {
+            EXPECT_TRUE(e.message().contains(u"Переход отклонен"_s)) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(QString::fromLatin1(target))) << e.message().toStdString();
+        }
+        EXPECT_EQ(standIn.server().requestCount(), 1) << target.toStdString();
+    }
+    EXPECT_EQ(elsewhere.requestCount(), 0);
+    EXPECT_EQ(plain.requestCount(), 0);
+}
+
 TEST_F(CatalogueServiceTest, NothingIsSentWhenTheHostIsNotTrustedOrATextCannotBeSent)
 {
     standIn.result("/scripts/sys_getlist.php", "");

@@ -144,8 +144,30 @@ TEST(HttpClient, RedirectsAreFollowedOnlyWhenAskedAndNeverDowngradeTls)
     secure.route("/down", LocalHttpReply::redirect(server.baseUrl().toLatin1() + "/new"));
     server.clearRequests();
     THttpClient follower = testClient();
-    EXPECT_TRUE(errorOf([&] { follower.get(url(secure, "/down")); }).contains(u"http"_s, Qt::CaseInsensitive));
+    const QString downgrade = errorOf([&] { follower.get(url(secure, "/down")); });
+    EXPECT_TRUE(downgrade.startsWith(u"Сервер перенаправил запрос по адресу \""_s + server.baseUrl() + u"/new\".\r"
+                                      u"Адрес отклонен"_s))
+        << downgrade.toStdString();
     EXPECT_EQ(server.requestCount(), 0);
+
+    // A redirect that never ends.
+    server.route("/loop", LocalHttpReply::redirect("/loop"));
+    follower.setMaxRedirects(3);
+    const QString loop = errorOf([&] { follower.get(url(server, "/loop")); });
+    EXPECT_TRUE(loop.startsWith(u"Сервер перенаправляет запрос слишком много раз"_s)) << loop.toStdString();
+    EXPECT_EQ(server.requestCount(), 4);
+
+    // Kept to its server: the same server's address is followed, another port is not asked at all.
+    LocalHttpServer other;
+    ASSERT_TRUE(other.start());
+    other.route("/new", LocalHttpReply::text("elsewhere"));
+    server.route("/away", LocalHttpReply::redirect(url(other, "/new").toLatin1(), 307));
+    server.route("/here", LocalHttpReply::redirect(url(server, "/new").toLatin1(), 307));
+    follower.setRedirects(THttpRedirects::SameServer);
+    EXPECT_EQ(follower.post(url(server, "/here"), {u"a=1"_s}), "new page");
+    EXPECT_EQ(server.requests().back().body, "a=1");
+    EXPECT_TRUE(errorOf([&] { follower.post(url(server, "/away"), {u"a=1"_s}); }).contains(u"Переход отклонен"_s));
+    EXPECT_EQ(other.requestCount(), 0);
 }
 
 TEST(HttpClient, ErrorStatusesFailAndNeverReachTheTargetFile)
@@ -158,10 +180,15 @@ TEST(HttpClient, ErrorStatusesFailAndNeverReachTheTargetFile)
 
     THttpClient client = testClient();
     int status = 0;
-    EXPECT_EQ(errorOf([&] { client.get(url(server, "/missing")); }, &status), u"HTTP/1.1 404 Not Found");
+    EXPECT_EQ(errorOf([&] { client.get(url(server, "/missing")); }, &status),
+              u"Запрошенная страница на сервере не найдена (ошибка 404).\rHTTP/1.1 404 Not Found");
     EXPECT_EQ(status, 404);
-    EXPECT_EQ(errorOf([&] { client.get(url(server, "/broken")); }, &status), u"HTTP/1.1 500 Internal Server Error");
+    EXPECT_EQ(errorOf([&] { client.get(url(server, "/broken")); }, &status),
+              u"На сервере произошла ошибка (ошибка 500): повторите попытку позже.\rHTTP/1.1 500 Internal Server Error");
     EXPECT_EQ(status, 500);
+    server.route("/nothing", LocalHttpReply::nothing());
+    const QString nothing = errorOf([&] { client.get(url(server, "/nothing")); });
+    EXPECT_TRUE(nothing.startsWith(u"Сервер закрыл соединение, не прислав ответа.\r"_s)) << nothing.toStdString();
 
     QTemporaryDir dir;
     const QString target = dir.filePath(u"package.bin"_s);
@@ -340,7 +367,10 @@ TEST(HttpClient, TimeOutsAndUnknownFailuresInTheirOwnWords)
     EXPECT_TRUE(NetworkFailureText(28, u"x"_s, proxy, true).startsWith(u"Сервер не ответил"));
     EXPECT_TRUE(NetworkFailureText(5, u"Could not resolve proxy: proxy.example"_s, proxy, false)
                     .startsWith(u"Proxy-сервер \"proxy.example\" не найден"));
-    // Anything else keeps the library's text.
     EXPECT_EQ(NetworkFailureText(18, u"transfer closed with 10 bytes remaining to read"_s, none, true),
+              u"Соединение с сервером прервано: ответ получен не полностью.\r"
               u"transfer closed with 10 bytes remaining to read");
+    // Anything else keeps the library's text.
+    EXPECT_EQ(NetworkFailureText(43, u"A libcurl function was given a bad argument"_s, none, true),
+              u"A libcurl function was given a bad argument");
 }

@@ -110,6 +110,13 @@ LocalHttpReply LocalHttpReply::text(const QByteArray &body, int status)
     return r;
 }
 
+LocalHttpReply LocalHttpReply::nothing()
+{
+    LocalHttpReply r;
+    r.status = 0;
+    return r;
+}
+
 LocalHttpReply LocalHttpReply::redirect(const QByteArray &location, int status)
 {
     LocalHttpReply r;
@@ -420,6 +427,8 @@ void LocalHttpServer::serve(int fd)
     }
 
     auto send = [&conn, this](const LocalHttpReply &reply) {
+        if (reply.status <= 0)
+            return;
         QByteArray body = reply.body;
         QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reasonOf(reply.status) + "\r\n";
         if (reply.encoding != LocalHttpReply::Encoding::Identity) {

@@ -42,6 +42,8 @@ struct LocalHttpReply {
     int trickleMs = 0;
 
     static LocalHttpReply text(const QByteArray &body, int status = 200);
+    // Closes the connection without a word (status 0).
+    static LocalHttpReply nothing();
     static LocalHttpReply redirect(const QByteArray &location, int status = 302);
 };
 

@@ -1,5 +1,6 @@
 #include "ui/scenarios/ScriptCatalogPanel.h"
 
+#include "common/BlockingWait.h"
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
@@ -93,7 +94,8 @@ void flow(QStringView lead, Body &&body)
     try {
         body();
     } catch (const std::exception &e) {
-        ShowErrorBox(Format(lead, {ExceptionText(e)}));
+        if (!IsWaitCancelled(e))
+            ShowErrorBox(Format(lead, {ExceptionText(e)}));
     }
 }
 
@@ -345,6 +347,9 @@ void TScriptCatalogPanel::showUnavailable()
     TListItem item;
     item.texts = QStringList{QString(), Tr(u"Каталог online-сценариев не доступен!")};
     m_lvOnlineScripts->listModel()->addItem(item);
+    // The line runs over the columns after the first, so that it reads whole at any column width.
+    const int row = m_lvOnlineScripts->listModel()->rowCount() - 1;
+    m_lvOnlineScripts->setSpan(row, 1, 1, m_lvOnlineScripts->listModel()->columnCount() - 1);
 }
 
 const tScriptInfo *TScriptCatalogPanel::selectedInfo() const
@@ -429,6 +434,7 @@ void TScriptCatalogPanel::LoadScriptCatalog()
     const tScriptInfo *selected = m_shown ? selectedInfo() : nullptr;
     const int keepId = selected ? selected->id : -1;
     m_lvOnlineScripts->selectionModel()->clearSelection();
+    m_lvOnlineScripts->clearSpans();
     m_lvOnlineScripts->listModel()->clearItems();
     if (m_shown) {
         ScriptLibraryGetList(filterIndex() - 1, [this](const tScriptInfo &info) { addScriptItem(info); });

@@ -1,5 +1,6 @@
 #include "ui/stakes/SystemsPage.h"
 
+#include "common/BlockingWait.h"
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
@@ -250,6 +251,7 @@ int TSystemsPage::selectedIndex() const
 void TSystemsPage::rebuildItems()
 {
     TListViewModel *model = m_list->listModel();
+    m_list->clearSpans();
     model->clearItems();
     for (int i = 0; i < m_library.count(); ++i) {
         TListItem item;
@@ -258,6 +260,10 @@ void TSystemsPage::rebuildItems()
         model->addItem(item);
     }
     m_list->sort();
+    // The line that says the list is not available runs over every column, so that it reads whole.
+    for (int i = 0; i < m_library.count(); ++i)
+        if (m_library.item(i).system.isPlaceholder())
+            m_list->setSpan(rowOf(i), 0, 1, model->columnCount());
 }
 
 void TSystemsPage::refreshRow(int index)
@@ -371,8 +377,11 @@ void TSystemsPage::systemsDownload()
         if (const int index = libraryIndex(row); index >= 0)
             ids.push_back(m_library.item(index).system.id);
     BusySection busy;
+    // A download the user cancelled ends the whole command.
+    const int cancelled = CancelledWaitCount();
     for (int id : ids)
-        m_library.DownloadItem(m_library.indexOfId(id));
+        if (!m_library.DownloadItem(m_library.indexOfId(id)) && CancelledWaitCount() != cancelled)
+            break;
 }
 
 void TSystemsPage::systemsAdd()

@@ -109,6 +109,13 @@ TTemplateMain::TTemplateMain(const TStartSwitches &switches, QWidget *parent)
     // A copy refused the folder reads nothing of it: it only says why it closes.
     if (m_folderLock.isLocked())
         installFeatures();
+    // A request that keeps the window waiting can be cancelled, and clicks meant for the window then
+    // are dropped rather than acted on after it. A batch run has nobody to ask.
+    if (!m_switches.isBatch()) {
+        auto *waitHost = new TWaitWindowHost();
+        waitHost->setParent(this);
+        SetBlockingWaitHost(waitHost);
+    }
     // The commands come back the moment the last busy section closes, not at the next periodic check.
     SetBusyEndedHook([this] {
         if (!m_destroyed)

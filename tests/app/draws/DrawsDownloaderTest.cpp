@@ -1,3 +1,4 @@
+#include "common/BlockingWait.h"
 #include "common/DateTime.h"
 #include "common/Exception.h"
 #include "common/IniFile.h"
@@ -120,8 +121,9 @@ private:
     std::unique_ptr<TDrawsDownloader> m_downloader;
 };
 
-const QString kRetry500 = u"Ошибка загрузки архива тиражей с сайта: \"HTTP/1.1 500 Internal Server Error\"\r\r"
-                          u"Повторить попытку?"_s;
+const QString k500 = u"На сервере произошла ошибка (ошибка 500): повторите попытку позже.\r"
+                    u"HTTP/1.1 500 Internal Server Error"_s;
+const QString kRetry500 = u"Ошибка загрузки архива тиражей с сайта: \""_s + k500 + u"\"\r\rПовторить попытку?"_s;
 
 } // namespace
 
@@ -207,11 +209,58 @@ TEST_F(DrawsDownload, ServerErrorAndNoLeavesTheArchiveAlone)
     EXPECT_EQ(boxes.count(), 1);
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.total, 0);
-    EXPECT_EQ(result.error, u"HTTP/1.1 500 Internal Server Error");
+    EXPECT_EQ(result.error, k500);
     EXPECT_EQ(site.paths(), (QList<QByteArray>{kMarchPath}));
     EXPECT_EQ(archive.count(), 2);
     EXPECT_EQ(folder.read(u"Vendra.ldr"_s), before);
     EXPECT_EQ(refreshes, 0);
+}
+
+TEST_F(DrawsDownload, AStalledMonthCancelledByTheUserEndsTheDownloadWithoutAQuestion)
+{
+    // Stands for the wait window: the user cancels once the wait has lasted 300 ms.
+    struct UserCancels : IBlockingWaitHost {
+        QElapsedTimer since;
+        int waits = 0;
+        void begin(const QString &) override
+        {
+            ++waits;
+            since.start();
+        }
+        bool poll() override { return since.elapsed() > 300; }
+        void end() override {}
+    } user;
+    LocalHttpReply stalled;
+    stalled.delayMs = -1;
+    serveMonths(stalled);
+    const QByteArray before = folder.read(u"Vendra.ldr"_s);
+    SetBlockingWaitHost(&user);
+    QElapsedTimer clock;
+    clock.start();
+    const TDownloadResult result = downloader().run();
+    SetBlockingWaitHost(nullptr);
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_EQ(user.waits, 1);
+    EXPECT_EQ(boxes.count(), 0); // neither the question to try again nor an error box
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.total, 0);
+    EXPECT_EQ(site.paths(), (QList<QByteArray>{kMarchPath}));
+    EXPECT_EQ(folder.read(u"Vendra.ldr"_s), before);
+    EXPECT_EQ(refreshes, 0);
+}
+
+TEST_F(DrawsDownload, ARedirectToAnotherServerIsNeverFollowed)
+{
+    LocalHttpServer other;
+    ASSERT_TRUE(other.startTls(certs->serverCert(), certs->serverKey()));
+    other.route(kMarchPath, LocalHttpReply::text(kMarch));
+    serveMonths(LocalHttpReply::redirect(other.baseUrl().toLatin1() + kMarchPath, 307));
+    boxes.answer(IDNO);
+    const TDownloadResult result = downloader().run();
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.error.contains(u"Переход отклонен"_s)) << result.error.toStdString();
+    EXPECT_EQ(other.requestCount(), 0);
+    EXPECT_EQ(archive.count(), 2);
 }
 
 TEST_F(DrawsDownload, NewestDrawWithoutAReadableDateFetchesNothing)

@@ -142,6 +142,14 @@ TEST_F(ScriptCatalogPanelTest, WithoutACatalogueHostTheStartIsQuietAndARefreshSa
     // The list says that the catalogue is not available, in a line that is no scenario.
     ASSERT_EQ(ids(), QStringList{u"-1"_s});
     EXPECT_EQ(panel->list()->listModel()->item(0).texts.value(1), u"Каталог online-сценариев не доступен!");
+    // It runs over the columns after the first and so reads whole at the columns' own widths.
+    const auto readsWhole = [&] {
+        TQSortListView *list = panel->list();
+        return list->columnSpan(0, 1) == list->listModel()->columnCount() - 1 &&
+               list->visualRect(list->model()->index(0, 1)).width() >
+                   list->fontMetrics().horizontalAdvance(u"Каталог online-сценариев не доступен!"_s) + 10;
+    };
+    EXPECT_TRUE(readsWhole());
     panel->list()->setSelectedRow(0);
     EXPECT_FALSE(enabled(panel->viewAction()));
     EXPECT_TRUE(panel->filterBox()->isEnabled());
@@ -149,6 +157,7 @@ TEST_F(ScriptCatalogPanelTest, WithoutACatalogueHostTheStartIsQuietAndARefreshSa
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_TRUE(boxes.last().text.startsWith(u"Ошибка загрузки каталога online-сценариев!\r\r"));
     EXPECT_EQ(ids(), QStringList{u"-1"_s});
+    EXPECT_TRUE(readsWhole());
 
     // Publishing says why before the properties are asked for.
     page->scenario().AddLines({u"FULL:0#ALL| | | | | | | |первая"_s});

@@ -1,4 +1,5 @@
 #include "common/widgets/ListView.h"
+#include "common/widgets/WaitWindow.h"
 #include "lottery/stats/StatList.h"
 #include "online/SystemsFolder.h"
 #include "tests/support/CatalogueStandIn.h"
@@ -17,10 +18,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QMenu>
+#include <QElapsedTimer>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QShortcutEvent>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -218,6 +222,96 @@ TEST_F(SystemsPageTest, DownloadOfTheSelectedSystemsKeepsOnePerCountOfNumbers)
     page->refreshAction()->trigger();
     EXPECT_EQ(page->libraryIndex(list->selectedRow()), page->library().indexOfId(14));
     EXPECT_EQ(messages.count(), 0);
+}
+
+TEST_F(SystemsPageTest, AStalledDownloadIsCancelledAtOnceAndChangesNothing)
+{
+    start();
+    LocalHttpReply stalled;
+    stalled.delayMs = -1;
+    standIn.reply(kDataPath, stalled);
+    TQSortListView *list = page->list();
+    const int row = page->rowOf(page->library().indexOfId(13));
+    // Two systems chosen: the cancel ends the whole command.
+    list->setSelectedRow(row);
+    list->selectionModel()->select(list->model()->index(page->rowOf(page->library().indexOfId(12)), 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    page->updateActions();
+    ASSERT_TRUE(page->downloadAction()->isEnabled());
+    window->show();
+
+    // While the server keeps silent the user presses a key in the list, then "Отмена" once the wait
+    // window shows.
+    QElapsedTimer clock;
+    qint64 shownAt = -1;
+    qint64 cancelledAt = -1;
+    bool keyPressed = false;
+    QTimer user;
+    user.setInterval(20);
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        if (!keyPressed && clock.elapsed() > 100) {
+            keyPressed = true;
+            QTest::keyClick(list, Qt::Key_Down);
+        }
+        const TFormWait *wait = nullptr;
+        const auto windows = QApplication::topLevelWidgets();
+        for (QWidget *w : windows)
+            if (auto *form = qobject_cast<TFormWait *>(w); form && form->isVisible())
+                wait = form;
+        if (!wait || cancelledAt >= 0)
+            return;
+        shownAt = clock.elapsed();
+        EXPECT_EQ(wait->cancelButton()->text(), u"Отмена");
+        EXPECT_TRUE(wait->cancelButton()->isVisible());
+        cancelledAt = clock.elapsed();
+        QTest::mouseClick(wait->cancelButton(), Qt::LeftButton);
+    });
+    clock.start();
+    user.start();
+    page->downloadAction()->trigger();
+    const qint64 returnedAt = clock.elapsed();
+    user.stop();
+
+    ASSERT_GE(cancelledAt, 0) << "no wait window with its button showed";
+    EXPECT_GE(shownAt, TWaitWindowHost::kShowAfterMs - 50);
+    EXPECT_LT(returnedAt - cancelledAt, 500);
+    // Nothing changed: no file, the item as it was, no error box, and the key went nowhere.
+    EXPECT_TRUE(QDir(SystemsFolder()).entryList(QDir::Files).isEmpty());
+    EXPECT_EQ(list->listModel()->cellText(row, 6), QString());
+    EXPECT_EQ(messages.count(), 0);
+    EXPECT_EQ(standIn.count(kDataPath), 1);
+    QApplication::processEvents();
+    EXPECT_EQ(list->selectedRows().size(), 2);
+    for (QWidget *w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(qobject_cast<TFormWait *>(w) && w->isVisible());
+    // With no request running the same key moves the selection.
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(list->selectedRows().size(), 1);
+}
+
+TEST_F(SystemsPageTest, WithoutACatalogueHostTheLineReadsWholeAndAddingSaysWhyFirst)
+{
+    folder.write(u"Vendra.ini"_s, "[USER]\r\nName=Я\r\nMail=me@example.org\r\n");
+    start();
+    TQSortListView *list = page->list();
+    ASSERT_EQ(list->listModel()->rowCount(), 1);
+    EXPECT_EQ(list->listModel()->cellText(0, 0), u"Список систем не доступен!");
+    EXPECT_EQ(list->columnSpan(0, 0), list->listModel()->columnCount());
+    EXPECT_EQ(messages.count(), 0);
+
+    int dialogs = 0;
+    page->setSystemDialog([&](tSystemData &, bool) {
+        ++dialogs;
+        return false;
+    });
+    page->updateActions();
+    ASSERT_TRUE(page->addAction()->isEnabled());
+    page->addAction()->trigger();
+    EXPECT_EQ(dialogs, 0);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_TRUE(messages.last().text.startsWith(u"Ошибка добавления системы!\r\rАдрес сервера каталога не задан"))
+        << messages.last().text.toStdString();
+    EXPECT_EQ(standIn.server().requestCount(), 0);
 }
 
 TEST_F(SystemsPageTest, SystemGamesStakeTheDownloadedSystemOverTheListsNumbers)
