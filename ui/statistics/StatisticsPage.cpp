@@ -505,12 +505,18 @@ void TStatisticsPage::showChart()
     axisX->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     axisX->setStartValue(0);
     axisX->setRange(0.5, count + 0.5);
-    // Long value texts (masks, pairs) stand upright so that they do not run into each other.
+    // Long value texts (masks, pairs) stand upright so that they do not run into each other. A label
+    // then takes the font's height along the axis, else the width of the widest one.
     qsizetype longest = 0;
     for (const QString &label : chartData.labels)
         longest = std::max(longest, label.size());
+    const QFontMetricsF metrics(axisX->labelsFont());
+    m_axisLabelWidth = metrics.height();
     if (longest > 4)
         axisX->setLabelsAngle(-90);
+    else
+        for (const QString &label : chartData.labels)
+            m_axisLabelWidth = std::max(m_axisLabelWidth, metrics.horizontalAdvance(label));
     m_axisLabelStep = 0;
 
     double maxY = 0;
@@ -573,16 +579,11 @@ void TStatisticsPage::labelAxes()
     }
     // Every k-th value is labelled, k as small as lets each label show whole in its share of the axis
     // (the chart cuts a label that does not fit down to "...").
-    const QFontMetricsF metrics(axis->labelsFont());
-    double labelWidth = metrics.height();
-    if (axis->labelsAngle() == 0)
-        for (const QString &label : labels)
-            labelWidth = std::max(labelWidth, metrics.horizontalAdvance(label));
     double axisWidth = m_chart->plotArea().width();
     if (axisWidth <= 0)
         axisWidth = std::max(m_chartView->width() - 80, 100);
     const int count = static_cast<int>(labels.size());
-    const int step = std::max(CategoryLabelStep(count, axisWidth, labelWidth, kAxisLabelPadding),
+    const int step = std::max(CategoryLabelStep(count, axisWidth, m_axisLabelWidth, kAxisLabelPadding),
                               (count + kMaxAxisLabels - 1) / kMaxAxisLabels);
     if (step == m_axisLabelStep)
         return;

@@ -142,4 +142,5 @@ private:
     int m_axisLabelStep = 0; // every k-th value is labelled on the chart's axis (0: not labelled yet)
     int m_axisTicks = 0;     // ticks up the chart's side (0: not set for this chart yet)
     double m_chartTop = 1;   // the largest count on the chart
+    double m_axisLabelWidth = 0; // room one value label takes along the chart's axis
 };
