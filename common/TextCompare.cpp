@@ -31,6 +31,12 @@ int compareNumbers(double a, double b)
     return (a > b) - (a < b);
 }
 
+// Whether the locale places a text that is no number before the digits.
+bool sortsBeforeNumbers(QStringView text)
+{
+    return textCollator().compare(text, u"0") < 0;
+}
+
 } // namespace
 
 bool SortTextToNumber(QStringView text, double &value)
@@ -63,41 +69,45 @@ int CompareTexts(QStringView a, QStringView b)
     const bool bNumber = SortTextToNumber(b, y);
     if (aNumber && bNumber)
         return compareNumbers(x, y);
-    if (aNumber != bNumber)
-        return aNumber ? -1 : 1;
+    if (aNumber)
+        return sortsBeforeNumbers(b) ? 1 : -1;
+    if (bNumber)
+        return sortsBeforeNumbers(a) ? -1 : 1;
     return sign(textCollator().compare(a, b));
+}
+
+TTextSortKey::TTextSortKey(QStringView text)
+{
+    if (SortTextToNumber(text, m_number)) {
+        m_rank = Number;
+        return;
+    }
+    m_rank = sortsBeforeNumbers(text) ? BeforeNumbers : AfterNumbers;
+    // Folded first: the key of some collators keeps the case that their comparison ignores.
+    m_text.emplace(textCollator().sortKey(text.toString().toCaseFolded()));
+}
+
+int TTextSortKey::compare(const TTextSortKey &other) const
+{
+    if (m_rank != other.m_rank)
+        return m_rank < other.m_rank ? -1 : 1;
+    if (m_rank == Number)
+        return compareNumbers(m_number, other.m_number);
+    return sign(m_text->compare(*other.m_text));
 }
 
 std::vector<int> SortedRowsByText(int count, const std::function<QString(int row)> &text, bool descending)
 {
-    struct Key {
-        bool isNumber;
-        double number;
-        QString text;
-    };
-    std::vector<Key> keys;
+    std::vector<TTextSortKey> keys;
     keys.reserve(static_cast<size_t>(std::max(count, 0)));
-    for (int row = 0; row < count; ++row) {
-        const QString t = text(row);
-        Key k{false, 0, {}};
-        k.isNumber = SortTextToNumber(t, k.number);
-        if (!k.isNumber)
-            k.text = t;
-        keys.push_back(std::move(k));
-    }
-    auto compare = [&](int a, int b) {
-        const Key &x = keys[static_cast<size_t>(a)];
-        const Key &y = keys[static_cast<size_t>(b)];
-        if (x.isNumber && y.isNumber)
-            return compareNumbers(x.number, y.number);
-        if (x.isNumber != y.isNumber)
-            return x.isNumber ? -1 : 1;
-        return sign(textCollator().compare(x.text, y.text));
-    };
+    for (int row = 0; row < count; ++row)
+        keys.emplace_back(text(row));
     std::vector<int> rows(static_cast<size_t>(std::max(count, 0)));
     for (int i = 0; i < count; ++i)
         rows[static_cast<size_t>(i)] = i;
-    std::stable_sort(rows.begin(), rows.end(),
-                     [&](int a, int b) { return descending ? compare(b, a) < 0 : compare(a, b) < 0; });
+    std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
+        const int c = keys[size_t(a)].compare(keys[size_t(b)]);
+        return descending ? c > 0 : c < 0;
+    });
     return rows;
 }

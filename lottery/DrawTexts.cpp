@@ -138,9 +138,9 @@ bool ParseAsList(QStringView text, TIntArray &result)
     return !result.empty();
 }
 
-bool ParseAsRange(QStringView text, TIntArray &result)
+// The parts of a range text "start-end;step": false when the text is no range (count may be too large).
+bool ReadRange(QStringView text, int &start, int &step, int64_t &count)
 {
-    result.clear();
     // The start may carry a minus sign, so the dash is looked for from the second character on.
     const qsizetype dash = text.indexOf(u'-', 1);
     if (dash < 0)
@@ -154,13 +154,22 @@ bool ParseAsRange(QStringView text, TIntArray &result)
     if (stepAt < 0)
         return false;
     bool okStart = false, okEnd = false, okStep = false;
-    const int start = TextToIntDef(text.first(dash), 0, &okStart);
+    start = TextToIntDef(text.first(dash), 0, &okStart);
     const int end = TextToIntDef(text.mid(dash + 1, stepAt - dash - 1), 0, &okEnd);
-    const int step = TextToIntDef(text.mid(stepAt + 1), 0, &okStep);
+    step = TextToIntDef(text.mid(stepAt + 1), 0, &okStep);
     if (!okStart || !okEnd || !okStep || step == 0)
         return false;
-    const int64_t count = (static_cast<int64_t>(end) - start) / step + 1;
-    if (count < 1 || count > kMaxIntListRange)
+    count = (static_cast<int64_t>(end) - start) / step + 1;
+    return count >= 1;
+}
+
+bool ParseAsRange(QStringView text, TIntArray &result)
+{
+    result.clear();
+    int start = 0;
+    int step = 0;
+    int64_t count = 0;
+    if (!ReadRange(text, start, step, count) || count > kMaxIntListRange)
         return false;
     result.reserve(static_cast<size_t>(count));
     for (int64_t i = 0; i < count; ++i)
@@ -179,6 +188,14 @@ TIntArray ParseIntList(QStringView text)
     if (ParseAsList(t, result) || ParseAsRange(t, result))
         return result;
     return {};
+}
+
+bool IsIntListRangeTooLong(QStringView text)
+{
+    int start = 0;
+    int step = 0;
+    int64_t count = 0;
+    return ReadRange(text.trimmed(), start, step, count) && count > kMaxIntListRange;
 }
 
 QString StakeKindCaption(int kind)

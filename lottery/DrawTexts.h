@@ -34,6 +34,8 @@ inline constexpr int64_t kMaxIntListRange = 100000;
 // the step too ("10-1;-3"). Anything that is neither form, a zero step, a range running away from
 // its end or one of more than kMaxIntListRange values gives an empty list.
 TIntArray ParseIntList(QStringView text);
+// True for a range that ParseIntList refuses only because it has more than kMaxIntListRange values.
+bool IsIntListRangeTooLong(QStringView text);
 
 // The caption of a stake kind: 1 "Вручную", 2 "Регуляр", 3 "Сценарий", 4 "Система"; "" otherwise.
 QString StakeKindCaption(int kind);

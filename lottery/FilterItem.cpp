@@ -77,12 +77,12 @@ TFilterItem TextToFilterItem(QStringView text, const TStatList &list)
     item.Used = true;
     const int words = ScenarioWordCount(trimmed, kFieldDelimiter);
 
-    // Mode letters and sort column. A sort column that is no number, or a negative one, which no table
-    // has, gives the count column.
+    // Mode letters and sort column. -1 leaves the rows unsorted; a sort column that is no number, or
+    // another negative one, which no table has, gives the count column.
     const QString modes = ScenarioWord(1, trimmed, kFieldDelimiter);
     bool ok = false;
     const int sortColumn = TextToIntDef(QStringView(modes).mid(qMin<qsizetype>(3, modes.size())), 1, &ok);
-    item.SortColumn = ok && sortColumn >= 0 ? sortColumn : 1;
+    item.SortColumn = ok && sortColumn >= -1 ? sortColumn : 1;
     item.BottomUp = modes.contains(u'B');
     item.MultiSelect = modes.contains(u'M');
     item.KeepSelected = modes.contains(u'F');

@@ -80,7 +80,7 @@ bool ConditionUsesWeights(int levelMode)
 
 int FilterSortColumnShown(int sortColumn, int columnCount)
 {
-    return sortColumn >= 0 && sortColumn < columnCount ? sortColumn : 1;
+    return sortColumn >= -1 && sortColumn < columnCount ? sortColumn : 1;
 }
 
 std::vector<TFilterMethodEntry> FilterMethodEntries(const TStatList &list)

@@ -41,7 +41,8 @@ bool IsFilterListChar(QChar c);
 // Own weights make sense only for the conditions on the weight column (WMV, WLV, WDV).
 bool ConditionUsesWeights(int levelMode);
 
-// The sort column a filter opens with: its own when the statistics table has it, else "Количество".
+// The sort column a filter opens with: its own when the statistics table has it (-1: none, unsorted),
+// else "Количество".
 int FilterSortColumnShown(int sortColumn, int columnCount);
 
 // One entry of the dialog's method list.

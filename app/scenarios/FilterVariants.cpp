@@ -66,10 +66,24 @@ QString TooManyVariantsText(const QString &reason)
            + u"\r\r"_s + reason;
 }
 
+namespace {
+
+[[noreturn]] void tooManyVariants()
+{
+    throw Exception(TooManyVariantsText(
+        Format(u"Количество вариантов превышает %d.", {static_cast<long long>(kMaxFilterVariants)})));
+}
+
+} // namespace
+
 TFilterVariants::TFilterVariants(const std::vector<TFilterItem> &items)
 {
     m_filters.reserve(items.size());
     for (const TFilterItem &item : items) {
+        // A range too long to list is no bad filter but too many variants.
+        if (IsIntListRangeTooLong(item.DrawsLen) ||
+            (item.LevelMode != LevelModes::LNO && IsIntListRangeTooLong(item.LevelValue)))
+            tooManyVariants();
         Filter f{item, ParseIntList(item.DrawsLen), {}, {}, 1};
         // A sample of no draws counts nothing: such a filter is refused like an unreadable one.
         if (f.draws.empty() || std::any_of(f.draws.begin(), f.draws.end(), [](int d) { return d < 1; }))
@@ -94,8 +108,7 @@ TFilterVariants::TFilterVariants(const std::vector<TFilterItem> &items)
     int64_t count = 1;
     for (const Filter &f : m_filters) {
         if (f.span > kMaxFilterVariants || count > kMaxFilterVariants / f.span)
-            throw Exception(TooManyVariantsText(
-                Format(u"Количество вариантов превышает %d.", {static_cast<long long>(kMaxFilterVariants)})));
+            tooManyVariants();
         count *= f.span;
     }
     m_count = count;

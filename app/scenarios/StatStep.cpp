@@ -247,7 +247,7 @@ void TStatStep::run(const TFilterPart &part, const QString &methodText, TContext
         throw Exception(FilterNoValueListMessage());
     // 2. The order of the rows and the sample.
     if (part.SortColumn < -1 || part.SortColumn >= kDrawsStatColumns)
-        throw Exception(Format(u"Некорректное занчение номера столбца сортировки (%d)", {part.SortColumn}));
+        throw Exception(Format(u"Некорректное значение номера столбца сортировки (%d)", {part.SortColumn}));
     if (part.DrawsLen < 1)
         throw Exception(Format(u"Некорректное описание фильтра: %s!", {FilterPartToText(part)}));
     const QString caption = stats.MethodCaption(mi, true);
@@ -406,7 +406,8 @@ void TStatStep::run(const TFilterPart &part, const QString &methodText, TContext
         }
         if (part.MultiSelect && !stopped) {
             log(keepText);
-            const int64_t left = m_filter.apply(selected, deleting);
+            // Keeping no row at all would leave no combination: that is logged and undone at once.
+            const int64_t left = selected.empty() && !deleting ? 0 : m_filter.apply(selected, deleting);
             if (!selected.empty()) {
                 // The values as the table lists the selected rows, top to bottom, whichever way it was walked.
                 std::sort(selected.begin(), selected.end());

@@ -224,9 +224,12 @@ TTableInputCheck CheckTableInput(const QString &comment, int mode, const QString
 {
     if (TableStartTyped(mode, selectedCount) && !ReadTableStart(startText, start))
         return TTableInputCheck::BadCombination;
-    if (comment.trimmed().isEmpty())
+    // Names are compared as they are stored, trimmed: " A" is "A".
+    const QString name = comment.trimmed();
+    if (name.isEmpty())
         return TTableInputCheck::NoComment;
-    if (existingNames.contains(comment))
+    if (std::any_of(existingNames.begin(), existingNames.end(),
+                    [&](const QString &existing) { return existing.trimmed() == name; }))
         return TTableInputCheck::DuplicateName;
     return TTableInputCheck::Ok;
 }
@@ -234,10 +237,11 @@ TTableInputCheck CheckTableInput(const QString &comment, int mode, const QString
 TTablesArray NewTables(const TTableRec &entered, const std::vector<TSelectedComb> &selected)
 {
     TTablesArray tables;
+    const QString name = entered.name.trimmed();
     if (entered.mode == tmFixedStart && selected.size() > 1) {
         for (const TSelectedComb &s : selected) {
             TTableRec t = entered;
-            t.name = entered.name + Format(u" (%d)", {static_cast<long long>(s.row + 1)});
+            t.name = name + Format(u" (%d)", {static_cast<long long>(s.row + 1)});
             t.start = s.comb;
             SortComb(t.start);
             t.current = t.start;
@@ -247,6 +251,7 @@ TTablesArray NewTables(const TTableRec &entered, const std::vector<TSelectedComb
         return tables;
     }
     TTableRec t = entered;
+    t.name = name;
     if (t.mode != tmFixedStart)
         t.start = TComb{};
     t.current = t.start;

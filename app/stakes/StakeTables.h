@@ -105,7 +105,7 @@ enum class TTableInputCheck { Ok, BadCombination, NoComment, DuplicateName };
 
 // Checks what the dialog holds before it closes: a typed start combination must be six different
 // numbers 1..45 (read into start, ascending), then the comment must not be blank nor equal to one of
-// the existing names.
+// the existing names, both trimmed.
 TTableInputCheck CheckTableInput(const QString &comment, int mode, const QString &startText, int selectedCount,
                                  const QStringList &existingNames, TComb &start);
 
@@ -117,7 +117,8 @@ struct TSelectedComb {
 
 // The tables that the dialog's answer adds: in mode 0 with several combinations selected one table a
 // combination, named comment + " (n)" with its row counted from 1, starting from it; otherwise one
-// table from the entered record. Each starts with current = start and no stakes made.
+// table from the entered record. Each starts with current = start and no stakes made; the name is
+// stored trimmed.
 TTablesArray NewTables(const TTableRec &entered, const std::vector<TSelectedComb> &selected);
 
 // ---- The test over past draws ----

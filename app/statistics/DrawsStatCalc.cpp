@@ -44,6 +44,8 @@ constexpr std::array<ColumnSpec, kDrawsStatColumns> kColumns = {{
 }};
 
 const QString kDash = u"-"_s;
+// How many rows a long table makes (or sorts) between two calls of its idle routine.
+constexpr int kIdleRows = 4096;
 
 QString fixed(long double value, const char16_t *format)
 {
@@ -141,11 +143,19 @@ long double applyNorms(const TStatPrefetch &prefetch, const TStatValuesSummary &
         prefetch.minCount == prefetch.maxCount
             ? (static_cast<long double>(int64_t(summary.MinCount) + summary.MaxCount) / 2) / largest
             : summary.MaxCount / largest;
+    // The norm is worked out exactly, as file count * scaled / divisor: a product in floating point
+    // can land beside a half and round to the wrong neighbour.
+    const bool flat = prefetch.minCount == prefetch.maxCount;
+    const int64_t scaled = flat ? int64_t(summary.MinCount) + summary.MaxCount : int64_t(summary.MaxCount);
+    const int64_t divisor = flat ? 2 * int64_t(prefetch.maxCount) : int64_t(prefetch.maxCount);
     if (!values.empty()) {
         for (const TPrefetchRec &f : prefetch.records) {
             const int i = values.indexOf(PrefetchToStatValue(f).Keys);
-            if (i >= 0)
-                values.setNorm(i, static_cast<int32_t>(RoundHalfEven(f.Count * scale)));
+            if (i < 0)
+                continue;
+            const bool exact = scaled == 0 || std::abs(int64_t(f.Count)) <= INT64_MAX / std::abs(scaled);
+            values.setNorm(i, static_cast<int32_t>(exact ? RoundHalfEvenRatio(f.Count * scaled, divisor)
+                                                         : RoundHalfEven(f.Count * scale)));
         }
     }
     return scale;
@@ -171,6 +181,8 @@ void buildChart(const TDrawsStatParams &p, const TCustomStat &stat, const TStatD
                 chart.total.append(QPointF(x, double(recs[k].Count * scale)));
             if (i >= 0)
                 chart.actual.append(QPointF(x, values[i].Count));
+            if (p.idle && k % kIdleRows == kIdleRows - 1)
+                p.idle();
         }
         return;
     }
@@ -184,6 +196,8 @@ void buildChart(const TDrawsStatParams &p, const TCustomStat &stat, const TStatD
     for (size_t k = 0; k < order.size(); ++k) {
         chart.labels.append(rows[size_t(order[k])].texts[dscValue]);
         chart.actual.append(QPointF(double(k + 1), values[order[k]].Count));
+        if (p.idle && k % kIdleRows == kIdleRows - 1)
+            p.idle();
     }
 }
 
@@ -208,6 +222,57 @@ int64_t RoundHalfEven(long double x)
     if (fraction > 0.5L || (fraction == 0.5L && std::fmod(whole, 2.0L) != 0))
         whole += 1;
     return static_cast<int64_t>(whole);
+}
+
+QList<QPointF> ThinChartPoints(const QList<QPointF> &points, int stretches)
+{
+    const qsizetype n = points.size();
+    if (stretches < 1 || n <= 2 * qsizetype(stretches))
+        return points;
+    QList<QPointF> thin;
+    thin.reserve(2 * stretches + 2);
+    for (int s = 0; s < stretches; ++s) {
+        const qsizetype begin = n * s / stretches;
+        const qsizetype end = n * (s + 1) / stretches;
+        qsizetype low = begin;
+        qsizetype high = begin;
+        for (qsizetype i = begin + 1; i < end; ++i) {
+            if (points[i].y() < points[low].y())
+                low = i;
+            if (points[i].y() > points[high].y())
+                high = i;
+        }
+        // The first and last points of the line stay where they are.
+        if (s == 0 && low != 0 && high != 0)
+            thin.append(points[0]);
+        thin.append(points[std::min(low, high)]);
+        if (low != high)
+            thin.append(points[std::max(low, high)]);
+        if (s == stretches - 1 && low != n - 1 && high != n - 1)
+            thin.append(points[n - 1]);
+    }
+    return thin;
+}
+
+int64_t RoundHalfEvenRatio(int64_t numerator, int64_t denominator)
+{
+    if (denominator == 0)
+        return 0;
+    if (denominator < 0) {
+        numerator = -numerator;
+        denominator = -denominator;
+    }
+    int64_t whole = numerator / denominator;
+    int64_t rest = numerator % denominator;
+    if (rest < 0) {
+        whole -= 1;
+        rest += denominator;
+    }
+    // rest / denominator is the fraction in [0, 1): compare it with a half without overflow.
+    const int64_t other = denominator - rest;
+    if (rest > other || (rest == other && whole % 2 != 0))
+        whole += 1;
+    return whole;
 }
 
 TDrawsStatResult CalcDrawsStat(const TDrawsStatParams &p)
@@ -241,16 +306,19 @@ TDrawsStatResult CalcDrawsStat(const TDrawsStatParams &p)
     }
 
     const RowContext ctx{stat.get(), result.summary, p.list->Config.weights, result.sampleSize, result.normsKnown};
-    result.rows.resize(size_t(values.size()));
+    // Made one by one (not all at once up front), so that a long table lets the window work from its start.
+    result.rows.reserve(size_t(values.size()));
     // The fact of a value is the first draw after the sample that has it: only the draws left out by
     // the offset can hold one, so there is nothing to look for without them.
     const bool hiddenDraws = p.withFacts && !sample.empty() && sample.Last + 1 < drawCount;
     for (int i = 0; i < values.size(); ++i) {
-        TDrawsStatRow &row = result.rows[size_t(i)];
+        TDrawsStatRow &row = result.rows.emplace_back();
         row.rec = values[i];
         fillRow(ctx, row);
         if (hiddenDraws && row.rec.Depth > 0 && row.rec.Count > 0)
             fillFact(row, stat->FindDrawWithValue(row.rec, sample.Last + 1, sample.Last, p.sortedDraws));
+        if (p.idle && i % kIdleRows == kIdleRows - 1)
+            p.idle();
     }
 
     if (p.withChart && values.size() > 1)
@@ -258,17 +326,59 @@ TDrawsStatResult CalcDrawsStat(const TDrawsStatParams &p)
     return result;
 }
 
-void SortDrawsStatRows(std::vector<int> &order, const std::vector<TDrawsStatRow> &rows, int column, bool descending)
+void SortDrawsStatRows(std::vector<int> &order, const std::vector<TDrawsStatRow> &rows, int column, bool descending,
+                       const std::function<void()> &idle)
 {
     if (column < 0 || column >= kDrawsStatColumns)
         return;
-    auto textOf = [&](int i, int c) -> const QString & { return rows[size_t(i)].texts[size_t(c)]; };
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        int compare = CompareTexts(textOf(a, column), textOf(b, column));
+    // Each text is placed once; a long table lets the window work now and then meanwhile.
+    constexpr size_t kIdleEvery = kIdleRows;
+    std::vector<TTextSortKey> keys;
+    keys.reserve(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        keys.emplace_back(rows[i].texts[size_t(column)]);
+        if (idle && i % kIdleEvery == kIdleEvery - 1)
+            idle();
+    }
+    // The value's text decides between equal texts.
+    std::vector<TTextSortKey> valueKeys;
+    if (column != dscValue) {
+        valueKeys.reserve(rows.size());
+        for (size_t i = 0; i < rows.size(); ++i) {
+            valueKeys.emplace_back(rows[i].texts[dscValue]);
+            if (idle && i % kIdleEvery == kIdleEvery - 1)
+                idle();
+        }
+    }
+    auto before = [&](int a, int b) {
+        int compare = keys[size_t(a)].compare(keys[size_t(b)]);
         if (compare == 0 && column != dscValue)
-            compare = CompareTexts(textOf(a, dscValue), textOf(b, dscValue));
+            compare = valueKeys[size_t(a)].compare(valueKeys[size_t(b)]);
         return descending ? compare > 0 : compare < 0;
-    });
+    };
+    if (!idle) {
+        std::stable_sort(order.begin(), order.end(), before);
+        return;
+    }
+    // A stable merge sort in pieces: runs of a few thousand rows, then merges of neighbouring runs,
+    // the window working between any two of them.
+    const size_t n = order.size();
+    for (size_t begin = 0; begin < n; begin += kIdleEvery) {
+        std::stable_sort(order.begin() + ptrdiff_t(begin), order.begin() + ptrdiff_t(std::min(begin + kIdleEvery, n)),
+                         before);
+        idle();
+    }
+    std::vector<int> merged(n);
+    for (size_t width = kIdleEvery; width < n; width *= 2) {
+        for (size_t begin = 0; begin < n; begin += 2 * width) {
+            const auto first = order.begin() + ptrdiff_t(begin);
+            const auto middle = order.begin() + ptrdiff_t(std::min(begin + width, n));
+            const auto last = order.begin() + ptrdiff_t(std::min(begin + 2 * width, n));
+            std::merge(first, middle, middle, last, merged.begin() + ptrdiff_t(begin), before);
+            idle();
+        }
+        order.swap(merged);
+    }
 }
 
 TStatValues StatRowForExport(const TDrawsStatRow *row)

@@ -53,6 +53,7 @@ struct TDrawsStatParams {
     bool withFacts = true;               // the fact columns (16-19): a search of the hidden draws per value
     bool withChart = true;
     std::function<void(double percent)> progress; // told every one per cent of the sample's draws
+    std::function<void()> idle; // called every few thousand rows while a long table is made
 };
 
 struct TDrawsStatRow {
@@ -80,18 +81,27 @@ struct TDrawsStatResult {
     bool computed = false; // false when there was no method or no draw at all
 };
 
+// The points of a line as drawn over at most `stretches` stretches: a line of fewer than two points a
+// stretch is kept whole; a longer one keeps, of each stretch of neighbouring points, the lowest and the
+// highest in their order (and so its first and last point), which draws the same line.
+QList<QPointF> ThinChartPoints(const QList<QPointF> &points, int stretches);
+
 // Computes the table and the chart. An offset that leaves no draw gives every value the statistic can
 // enumerate with a count of 0. Raises what the statistic raises.
 TDrawsStatResult CalcDrawsStat(const TDrawsStatParams &params);
 
 // Round half to even, as the expectation columns round.
 int64_t RoundHalfEven(long double x);
+// The same for numerator / denominator, exactly.
+int64_t RoundHalfEvenRatio(int64_t numerator, int64_t denominator);
 
 // Orders rows of the table (order holds indexes into rows) by the texts of a column as the table
-// shows them: numbers as numbers before other texts, equal texts by the value's text; the order of
-// rows that are still equal is kept. Column -1 (or any column outside the table) leaves the order.
-// The statistics page and the scenario steps both order their rows with it.
-void SortDrawsStatRows(std::vector<int> &order, const std::vector<TDrawsStatRow> &rows, int column, bool descending);
+// shows them (CompareTexts: numbers as numbers, "-" below every number), equal texts by the value's
+// text; the order of rows that are still equal is kept. Column -1 (or any column outside the table)
+// leaves the order. The statistics page and the scenario steps both order their rows with it. idle,
+// when given, is called now and then while a long table is sorted.
+void SortDrawsStatRows(std::vector<int> &order, const std::vector<TDrawsStatRow> &rows, int column, bool descending,
+                       const std::function<void()> &idle = {});
 
 // The texts the scenario selection reads from a row: value, count, count %, deviation, deviation %,
 // depth, depth %, weight, period min, period, period max. No row gives every text empty.

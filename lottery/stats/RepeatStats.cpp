@@ -36,6 +36,32 @@ uint16_t countOf(TNumberMask mask)
     return static_cast<uint16_t>(std::popcount(mask));
 }
 
+// The numbers of a draw counted as often as they stand in it: an archive edited by hand may hold a
+// number twice, and each of its places counts.
+TNumberLevels levelsOf(const TDrawRec &draw, int s = 0)
+{
+    TNumberLevels levels{};
+    for (uint8_t n : draw.main) {
+        if (!IsGameNumber(n))
+            continue;
+        const TNumberMask bit = TNumberMask(1) << ShiftNumber(n, s);
+        size_t k = 0;
+        while ((levels[k] & bit) != 0)
+            ++k;
+        levels[k] |= bit;
+    }
+    return levels;
+}
+
+// How many places of the draw hold a number of the mask.
+uint16_t countOf(const TNumberLevels &levels, TNumberMask mask)
+{
+    int count = 0;
+    for (size_t k = 0; k < levels.size() && levels[k] != 0; ++k)
+        count += std::popcount(levels[k] & mask);
+    return static_cast<uint16_t>(count);
+}
+
 } // namespace
 
 // ---- Values of a repeat from Gap draws back, shifted ----
@@ -85,14 +111,13 @@ void TCustomRepCount2Stat::ValuesOfDraw(int index, int last, bool sorted, TStatD
                                         TLastValueArray &)
 {
     BeginDrawValue(index, last, sorted);
-    const TNumberMask earlier = maskOf(GetDraw(index - Gap(), sorted), Shift());
-    MergeKey(values, countOf(earlier & maskOf(Draw)), true);
+    MergeKey(values, countOf(levelsOf(GetDraw(index - Gap(), sorted), Shift()), maskOf(Draw)), true);
 }
 
-TNumberMask TCustomRepCount2Stat::earlierOfNext(int last)
+const TNumberLevels &TCustomRepCount2Stat::earlierOfNext(int last)
 {
     if (!m_maskValid || m_maskLast != last || m_maskDraws != Draws || m_maskDrawCount != size_t(DrawCount())) {
-        m_mask = maskOf(GetDraw(last + 1 - Gap(), false), Shift());
+        m_mask = levelsOf(GetDraw(last + 1 - Gap(), false), Shift());
         m_maskLast = last;
         m_maskDraws = Draws;
         m_maskDrawCount = size_t(DrawCount());
@@ -103,7 +128,7 @@ TNumberMask TCustomRepCount2Stat::earlierOfNext(int last)
 
 bool TCustomRepCount2Stat::CombMatches(const TComb &comb, const TStatDrawArray &values, int last, bool, bool)
 {
-    return HasWordKey(values, 1, countOf(earlierOfNext(last) & maskOf(comb)));
+    return HasWordKey(values, 1, countOf(earlierOfNext(last), maskOf(comb)));
 }
 
 // ---- RPV3, PRL2 ----
@@ -152,7 +177,7 @@ void TRepCount3Base::ValuesOfDraw(int index, int last, bool sorted, TStatDrawArr
     const TNumberMask before = maskOf(GetDraw(index - 1, false));
     const TNumberMask twoBefore = maskOf(GetDraw(index - 2, false));
     const TNumberMask repeats = m_inThird ? before & twoBefore : before & ~twoBefore;
-    MergeKey(values, countOf(maskOf(Draw) & repeats), true);
+    MergeKey(values, countOf(levelsOf(Draw), repeats), true);
 }
 
 bool TRepCount3Base::CombMatches(const TComb &comb, const TStatDrawArray &values, int last, bool, bool)

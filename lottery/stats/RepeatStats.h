@@ -2,6 +2,7 @@
 
 #include "lottery/stats/CustomStat.h"
 
+#include <array>
 #include <cstdint>
 
 // Numbers that come up again in a later draw: in two draws in a row, in two draws a few draws apart, in
@@ -15,6 +16,9 @@
 
 // Bit n set for each number n (1..45) of the draw; 0 for a draw outside the archive.
 using TNumberMask = uint64_t;
+// Masks of the numbers of a draw by how often they stand in it: level k holds the numbers found more
+// than k times (a hand-edited archive may hold a number twice).
+using TNumberLevels = std::array<TNumberMask, kMainCount>;
 
 // The values form of a repeat from the draw Gap draws back, its numbers shifted by Shift.
 class TCustomRepValues2Stat : public TCustomValuesStat {
@@ -50,11 +54,11 @@ public:
 
 private:
     // The shifted numbers of the earlier draw of the next one, kept for the run over the combinations.
-    TNumberMask earlierOfNext(int last);
+    const TNumberLevels &earlierOfNext(int last);
     const TDrawsArray *m_maskDraws = nullptr;
     size_t m_maskDrawCount = 0;
     int m_maskLast = 0;
-    TNumberMask m_mask = 0;
+    TNumberLevels m_mask{};
     bool m_maskValid = false;
 };
 

@@ -132,15 +132,16 @@ TEST(SortListView, SubItemTiesAndRaggedRowsAndCompareHook)
     m.addItem(item({u"1"_s, u"x"_s}));
     m.addItem(item({u"4"_s, u"5"_s}));
     view.setSortColumn(1);
-    // Numbers, then texts (a missing sub-item is an empty text), captions breaking ties.
-    EXPECT_EQ(column(view, 0), (QStringList{u"4"_s, u"2"_s, u"1"_s, u"3"_s}));
+    // A missing sub-item is an empty text, which sorts below every number; other texts come after
+    // the numbers; captions break ties.
+    EXPECT_EQ(column(view, 0), (QStringList{u"2"_s, u"4"_s, u"1"_s, u"3"_s}));
     // The owner's hook has the last word: here it reverses everything.
     m.setCompare([](const TListItem &, const TListItem &, int col, int compare) {
         EXPECT_EQ(col, 1);
         return -compare;
     });
     view.sort();
-    EXPECT_EQ(column(view, 0), (QStringList{u"3"_s, u"1"_s, u"2"_s, u"4"_s}));
+    EXPECT_EQ(column(view, 0), (QStringList{u"3"_s, u"1"_s, u"4"_s, u"2"_s}));
 }
 
 TEST(SortListView, SelectionFollowsSortAndDeleteSelected)

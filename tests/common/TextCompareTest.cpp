@@ -34,6 +34,24 @@ TEST(TextCompare, NumbersAndTexts)
     EXPECT_LT(CompareTexts(u"альфа", u"Бета"), 0);
 }
 
+// A number against a text goes as the locale places the two texts: "-" (a value not seen) and an empty
+// text below every number, negative ones too, and letters above; the same in both directions.
+TEST(TextCompare, TextsBeforeTheDigitsSortBelowEveryNumber)
+{
+    EXPECT_LT(CompareTexts(u"-", u"0"), 0);
+    EXPECT_LT(CompareTexts(u"-", u"-7,5"), 0);
+    EXPECT_GT(CompareTexts(u"12", u"-"), 0);
+    EXPECT_LT(CompareTexts(u"", u"-3"), 0);
+    EXPECT_GT(CompareTexts(u"x", u"1e9"), 0);
+    const QStringList texts{u"7"_s, u"-"_s, u"abc"_s, u"-2,5"_s, u"10"_s, u"-"_s, u"0.5"_s};
+    EXPECT_EQ(sortedAscending(texts),
+              (QStringList{u"-"_s, u"-"_s, u"-2,5"_s, u"0.5"_s, u"7"_s, u"10"_s, u"abc"_s}));
+    // Descending, as the statistics steps walk a column from the top: the dashes come last.
+    const auto text = [&](int row) { return texts[row]; };
+    EXPECT_EQ(SortedRowsByText(7, text, true), (std::vector<int>{2, 4, 0, 6, 3, 1, 5}));
+    EXPECT_EQ(SortedRowsByText(7, text, false), (std::vector<int>{1, 5, 3, 6, 0, 4, 2}));
+}
+
 TEST(TextCompare, WhatReadsAsNumber)
 {
     struct Case {
@@ -61,7 +79,8 @@ TEST(TextCompare, WhatReadsAsNumber)
 TEST(TextCompare, StrictWeakOrderingOnMixedTexts)
 {
     const QStringList texts{u"9"_s,   u"10"_s,  u"1a"_s,  u"abc"_s, u"ABC"_s, u""_s,    u" 3"_s, u"3,0"_s,
-                            u"-1"_s,  u"b"_s,   u"1,2,3"_s, u"x9"_s, u"0.5"_s, u"Ёж"_s,  u"еж"_s, u"1e2"_s};
+                            u"-1"_s,  u"b"_s,   u"1,2,3"_s, u"x9"_s, u"0.5"_s, u"Ёж"_s,  u"еж"_s, u"1e2"_s,
+                            u"-"_s,   u"-x"_s,  u"#"_s};
     for (const QString &a : texts) {
         EXPECT_EQ(CompareTexts(a, a), 0) << a.toStdString();
         for (const QString &b : texts) {
@@ -79,6 +98,11 @@ TEST(TextCompare, StrictWeakOrderingOnMixedTexts)
             }
         }
     }
+    // Sort keys order exactly as the comparison does.
+    for (const QString &a : texts)
+        for (const QString &b : texts)
+            EXPECT_EQ(TTextSortKey(a).compare(TTextSortKey(b)), CompareTexts(a, b))
+                << a.toStdString() << " " << b.toStdString();
     // The cycle of the old comparison: now numbers first.
     EXPECT_EQ(sortedAscending({u"1a"_s, u"10"_s, u"9"_s}), (QStringList{u"9"_s, u"10"_s, u"1a"_s}));
 }

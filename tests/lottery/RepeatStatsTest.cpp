@@ -96,6 +96,22 @@ TEST_F(RepeatStats, NoRepeatsFromBeforeTheArchive)
     EXPECT_TRUE(over3->CombMatches(comb({1, 2, 3, 4, 5, 6}), selected({0}), 0, false, false));
 }
 
+// An archive edited by hand can hold a number twice in one draw: each of its places counts.
+TEST_F(RepeatStats, ADrawHoldingANumberTwice)
+{
+    draws = {draw(204, {7, 7, 12, 30, 31, 45}), draw(205, {1, 2, 3, 4, 5, 6})};
+    // 7 - 1 = 6 stands twice in the shifted draw 204, and 6 is in draw 205.
+    EXPECT_EQ(find(compute(u"PRC-1"_s), 2)->LastDraw, 205);
+    EXPECT_EQ(find(compute(u"PRC-1"_s), 1)->Count, 0);
+    // 1..6 as the draw after 204 is tested the same way.
+    EXPECT_TRUE(stat(u"PRC-1"_s)->CombMatches(comb({1, 2, 3, 4, 5, 6}), selected({2}), 0, false, false));
+    EXPECT_FALSE(stat(u"PRC-1"_s)->CombMatches(comb({1, 2, 3, 4, 5, 6}), selected({1}), 0, false, false));
+
+    // 7 twice in the last of three draws, after two draws that both hold 7: RPC3 counts 2.
+    draws = {draw(1, {7, 1, 2, 3, 4, 5}), draw(2, {7, 10, 11, 12, 13, 14}), draw(3, {7, 7, 20, 21, 22, 23})};
+    EXPECT_EQ(find(compute(u"RPC3"_s), 2)->LastDraw, 3);
+}
+
 TEST_F(RepeatStats, ThreeDrawsInARowAndNoMoreThanTwo)
 {
     draws = {draw(1, {1, 2, 3, 4, 5, 6}), draw(2, {1, 2, 7, 8, 9, 10}), draw(3, {1, 7, 11, 12, 13, 14})};

@@ -254,6 +254,17 @@ TEST(ScenarioFilter, ExamplesDecodeAndEncodeBack)
           .LevelValue = u"5"_s,
           .StopMode = StopModes::SC,
           .StopValue = 1}},
+        // Sort column -1: the rows stay in the statistic's order.
+        {u"TMF-1#NUMS:20#LNO:#ST:3"_s,
+         {.Used = true,
+          .MethodText = u"NUMS:20"_s,
+          .Method = Method(u"NUMS"_s),
+          .DrawsLen = u"20"_s,
+          .SortColumn = -1,
+          .MultiSelect = true,
+          .KeepSelected = true,
+          .StopMode = StopModes::ST,
+          .StopValue = 3}},
     };
     for (const auto &[text, item] : cases) {
         EXPECT_EQ(Read(text), item) << text.toStdString();

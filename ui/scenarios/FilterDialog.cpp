@@ -197,7 +197,7 @@ void TFormFilter::fill(const TFilterItem &item)
     selectMethod(item.Method);
     if (!item.DrawsLen.isEmpty())
         m_edDrawsLen->setText(item.DrawsLen);
-    selectIndex(m_cbDrawsSortOrder, FilterSortColumnShown(item.SortColumn, m_cbDrawsSortOrder->count()));
+    m_cbDrawsSortOrder->setCurrentIndex(FilterSortColumnShown(item.SortColumn, m_cbDrawsSortOrder->count()));
     m_cbDirection->setCurrentIndex(item.BottomUp ? 1 : 0);
     m_cbMultiSelect->setChecked(item.MultiSelect);
     m_cbFilterMode->setCurrentIndex(item.KeepSelected ? 1 : 0);
@@ -219,7 +219,7 @@ TFilterItem TFormFilter::currentItem() const
     if (method >= 0 && method < static_cast<int>(m_methods.size()))
         item.Method = m_methods[static_cast<size_t>(method)].method;
     item.DrawsLen = m_edDrawsLen->text().trimmed();
-    item.SortColumn = std::max(m_cbDrawsSortOrder->currentIndex(), 0);
+    item.SortColumn = m_cbDrawsSortOrder->currentIndex(); // -1 (no column chosen): unsorted
     item.BottomUp = m_cbDirection->currentIndex() == 1;
     item.MultiSelect = m_cbMultiSelect->isChecked();
     item.KeepSelected = m_cbFilterMode->currentIndex() == 1;

@@ -6,6 +6,7 @@
 #include "common/Cp1251.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
+#include "common/Format.h"
 #include "common/SysUtils.h"
 #include "common/TextUtils.h"
 #include "common/widgets/Clipboard.h"
@@ -25,6 +26,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QTextBlock>
 
@@ -167,6 +169,7 @@ TFormSystem::TFormSystem(QWidget *parent) : TDialogSTemplate(parent)
     grid->setColumnStretch(1, 1);
 
     connect(m_url, &QLineEdit::textChanged, this, &TFormSystem::updateLinkButton);
+    connect(m_combs, &QPlainTextEdit::textChanged, this, &TFormSystem::followList);
     connect(m_urlButton, &QPushButton::clicked, this, &TFormSystem::openLink);
     m_clen->setText(QString::number(kSystemCombLength));
     updateLinkButton();
@@ -208,7 +211,11 @@ void TFormSystem::fill(const tSystemData &system, bool editable)
     m_created->setText(CatalogueTimeText(system.created));
     m_lastDownload->setText(CatalogueTimeText(system.last_download));
     m_downloads->setText(QString::number(system.downloads));
-    m_combs->setPlainText(SplitSystemLines(system.clist).join(u'\n'));
+    {
+        // The record's own counts are shown, whatever its lines say.
+        const QSignalBlocker block(m_combs);
+        m_combs->setPlainText(SplitSystemLines(system.clist).join(u'\n'));
+    }
 
     const bool readOnly = !editable;
     for (QLineEdit *edit : {m_title, m_nums, m_olap, m_author, m_url}) {
@@ -252,7 +259,24 @@ void TFormSystem::readBack(tSystemData &system) const
     system.clist = m_combs->toPlainText().replace(u'\n', u"\r\n"_s);
 }
 
+void TFormSystem::followList()
+{
+    if (m_combs->isReadOnly())
+        return;
+    // The counts follow the lines as they are typed or pasted, as long as they can be read.
+    const TSystemListCheck check = CheckSystemList(m_combs->toPlainText());
+    if (!check.ok())
+        return;
+    m_nums->setText(QString::number(check.nums));
+    m_csize->setText(QString::number(check.csize));
+}
+
 bool TFormSystem::checkList()
+{
+    return checkLines(true);
+}
+
+bool TFormSystem::checkLines(bool setCount)
 {
     if (m_combs->isReadOnly())
         return true;
@@ -270,9 +294,13 @@ bool TFormSystem::checkList()
         return false;
     }
     const QString text = check.lines.join(u'\n');
-    if (text != m_combs->toPlainText())
+    if (text != m_combs->toPlainText()) {
+        const QSignalBlocker block(m_combs);
         m_combs->setPlainText(text);
-    m_nums->setText(QString::number(check.nums));
+    }
+    m_listNums = check.nums;
+    if (setCount)
+        m_nums->setText(QString::number(check.nums));
     m_csize->setText(QString::number(check.csize));
     return true;
 }
@@ -286,14 +314,23 @@ bool TFormSystem::refuse(const QString &message, QWidget *field)
 
 bool TFormSystem::validate()
 {
-    // The counts are taken from the lines as they are now, also after a paste or a load.
-    if (!checkList())
+    // The lines are checked as they are now, also after a paste or a load; the count of numbers is
+    // compared with theirs, never silently put over what was typed.
+    if (!checkLines(false))
         return false;
     if (m_title->text().trimmed().isEmpty())
         return refuse(Tr(u"Название системы должно быть указано обязательно!"), m_title);
+    // An empty list has no count to check: it is the list that is missing.
+    if (m_combs->toPlainText().trimmed().isEmpty())
+        return refuse(Tr(u"Содержимое системы должно быть указано обязательно!"), m_combs);
     bool ok = false;
     const int nums = m_nums->text().trimmed().toInt(&ok);
-    if (!ok || nums < 7 || nums > 45)
+    if (!ok || nums != m_listNums)
+        return refuse(Format(Tr(u"Указанное количество чисел (%s) не совпадает со списком комбинаций, в котором "
+                                u"используется %d чисел!"),
+                             {m_nums->text().trimmed(), m_listNums}),
+                      m_nums);
+    if (nums < 7 || nums > 45)
         return refuse(Tr(u"Указано недопустмое количество используемых чисел!"), m_nums);
     const int olap = m_olap->text().trimmed().toInt(&ok);
     if (!ok || olap < 0 || olap > 5)

@@ -12,8 +12,9 @@ class QPlainTextEdit;
 class QPushButton;
 
 // "Система": one system of the catalogue, editable or read only: its name, description, author,
-// link, count of numbers, block length and lines. The lines are checked and rewritten when the list
-// loses the focus and again first thing on OK, so what is published always matches its counts.
+// link, count of numbers, block length and lines. The counts follow the lines as they are edited; the
+// lines are checked and rewritten when the list loses the focus and again first thing on OK, where a
+// typed count that disagrees with them is refused, so what is published always matches its counts.
 class TFormSystem : public TDialogSTemplate {
     Q_OBJECT
 public:
@@ -66,6 +67,9 @@ private:
     QLineEdit *makeReadOnly(const QString &name);
     void updateLinkButton();
     bool refuse(const QString &message, QWidget *field);
+    // The list check; the count of numbers is set from the lines only with setCount.
+    bool checkLines(bool setCount);
+    void followList();
 
     QLineEdit *m_title;
     QPlainTextEdit *m_descr;
@@ -93,6 +97,7 @@ private:
     QString m_mail;
     TDateTime m_createdTime = 0;
     TDateTime m_lastDownloadTime = 0;
+    int m_listNums = 0; // the count of numbers of the lines at their last check
 };
 
 // Shows the system in the dialog; true on OK with the dialog's values in the record. A read-only

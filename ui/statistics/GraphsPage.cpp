@@ -28,6 +28,7 @@
 #include <QLineSeries>
 #include <QMenu>
 #include <QScatterSeries>
+#include <QScopedValueRollback>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QToolButton>
@@ -100,12 +101,17 @@ TGraphsPage::TGraphsPage(TDrawsArchive &archive, TStatList &list, MainOptions &o
             guarded([this] { DrawGraphs(true); });
     });
     connect(m_combo, &QComboBox::currentIndexChanged, this, [this] {
+        if (noteChangeWhileDrawing())
+            return;
         updateActions();
         if (m_actDraw->isEnabled())
             guarded([this] { DrawGraphs(false); });
     });
     // The spin box keeps its value within its bounds, so Enter always gives a valid length.
-    connect(m_length, &QSpinBox::editingFinished, this, [this] { guarded([this] { DrawGraphs(false); }); });
+    connect(m_length, &QSpinBox::editingFinished, this, [this] {
+        if (!noteChangeWhileDrawing())
+            guarded([this] { DrawGraphs(false); });
+    });
     connect(m_showMarks, &QCheckBox::toggled, this, [this](bool on) {
         const QList<QAbstractSeries *> series = m_chart->series();
         if (!series.isEmpty())
@@ -160,10 +166,16 @@ void TGraphsPage::clearChart()
     m_legend->refresh();
 }
 
-void TGraphsPage::DrawGraphs(bool force)
+bool TGraphsPage::noteChangeWhileDrawing()
 {
-    if (!m_tabShown)
-        return;
+    if (!m_drawing)
+        return false;
+    m_redrawPending = true;
+    return true;
+}
+
+TDrawsGraphKey TGraphsPage::currentKey() const
+{
     const TStatMethod *method = selectedMethod();
     TDrawsGraphKey key;
     key.drawCount = m_archive.count();
@@ -172,13 +184,34 @@ void TGraphsPage::DrawGraphs(bool force)
     key.length = graphLength();
     key.method = method ? method->MethodCode() : QString();
     key.sortedDraws = m_options.sortedDraws;
-    if (!m_cache.update(key) && !force)
+    return key;
+}
+
+void TGraphsPage::DrawGraphs(bool force)
+{
+    if (!m_tabShown)
         return;
+    if (noteChangeWhileDrawing())
+        return;
+    const QScopedValueRollback drawing(m_drawing, true);
+    m_redrawPending = false;
+    while (!drawOnce(force) || m_redrawPending) {
+        m_redrawPending = false;
+        force = false;
+    }
+}
+
+bool TGraphsPage::drawOnce(bool force)
+{
+    const TStatMethod *method = selectedMethod();
+    const TDrawsGraphKey key = currentKey();
+    if (!m_cache.update(key) && !force)
+        return true;
 
     clearChart();
     m_result = TDrawsGraphResult();
     if (!method || m_archive.count() == 0)
-        return;
+        return true;
 
     ++m_computations;
     {
@@ -198,10 +231,18 @@ void TGraphsPage::DrawGraphs(bool force)
             SetStatusText(QString());
             throw;
         }
+        if (m_redrawPending || !(currentKey() == key)) {
+            // Computed for a choice the user has left meanwhile.
+            m_result = TDrawsGraphResult();
+            m_cache.clear();
+            SetStatusText(QString());
+            return false;
+        }
         showResult(m_combo->currentText());
         SetStatusText(QString());
     }
     updateActions();
+    return true;
 }
 
 void TGraphsPage::showResult(const QString &title)

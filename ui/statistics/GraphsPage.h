@@ -60,6 +60,14 @@ public:
 
 private:
     void clearChart();
+    // What the chart drawn now would depend on.
+    TDrawsGraphKey currentKey() const;
+    // One drawing; false when the method, length or offset changed while it was computed, so that
+    // its result belongs to none of them any more and is not shown.
+    bool drawOnce(bool force);
+    // A change of method or length while a drawing runs (the drawing lets the window work): the
+    // drawing in progress draws again for the newest choice once it ends.
+    bool noteChangeWhileDrawing();
     void showResult(const QString &title);
     void guarded(const std::function<void()> &command);
     bool canDraw() const;
@@ -81,6 +89,8 @@ private:
     TDrawsGraphResult m_result;
     bool m_tabShown = true;
     bool m_forcePending = false;
+    bool m_drawing = false;
+    bool m_redrawPending = false;
     int m_computations = 0;
 };
 

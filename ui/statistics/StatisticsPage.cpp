@@ -62,6 +62,11 @@ constexpr double kAxisLabelPadding = 5;
 constexpr int kMaxAxisTicks = 9;
 constexpr int kDesignedChartHeight = 260;
 constexpr int kMarkerSize = 5;
+constexpr qsizetype kMaxMarkedPoints = 2000;
+// A line of more values than this is drawn through the smallest and largest count of each of as many
+// stretches (the same line, far fewer points to lay out and paint).
+constexpr int kChartStretches = 2000;
+constexpr size_t kReleaseRows = 8192;
 
 const QColor kActualColor(0, 128, 0);
 const QColor kActualMarkerColor(255, 0, 255);
@@ -369,35 +374,75 @@ void TStatisticsPage::clearResult()
     m_table->selectionModel()->clearSelection();
     m_order.clear();
     m_table->listModel()->setRowCount(0);
-    m_result = TDrawsStatResult{};
     m_chart->removeAllSeries();
     DeleteChartAxes(m_chart);
+    // The rows of a long table are let go of in pieces, the window working in between.
+    std::vector<TDrawsStatRow> rows = std::move(m_result.rows);
+    m_result = TDrawsStatResult{};
+    while (rows.size() > kReleaseRows) {
+        rows.resize(rows.size() - kReleaseRows);
+        ProcessMessages();
+    }
 }
+
+namespace {
+
+// Thrown out of a computation that a newer request has made useless.
+struct Superseded {};
+
+} // namespace
 
 void TStatisticsPage::CalcDrawsStat(bool force)
 {
-    // The window paints while a long table is computed; a request that comes meanwhile (another
-    // method, another length) is served once the running one has ended.
+    // The window works while a long table is computed. A request that comes meanwhile (another method,
+    // another length or offset) is not served inside the running computation: it is noted, replacing
+    // any request noted before, and served once the running one has ended or given up.
     if (m_calculating) {
         m_recalcPending = true;
+        m_recalcForced = m_recalcForced || force;
         return;
     }
-    if (!m_cache.update(currentKey()) && !force)
+    struct Running {
+        bool &flag;
+        explicit Running(bool &f) : flag(f) { flag = true; }
+        ~Running() { flag = false; }
+    } running(m_calculating);
+    m_recalcPending = false;
+    m_recalcForced = false;
+    for (bool forced = force;;) {
+        computeTable(forced);
+        if (!std::exchange(m_recalcPending, false))
+            break;
+        forced = std::exchange(m_recalcForced, false);
+    }
+    // Outside the busy section, so that the commands come back enabled.
+    updateActions();
+}
+
+void TStatisticsPage::computeTable(bool force)
+{
+    const TDrawsStatKey key = currentKey();
+    if (!m_cache.update(key) && !force)
         return;
     const TStatMethod *method = selectedMethod();
     clearResult();
-    if (!method || m_archive.count() == 0) {
-        updateActions();
+    if (!method || m_archive.count() == 0)
         return;
-    }
 
-    {
-        BusySection busy;
+    BusySection busy;
+    struct StatusReset {
+        ~StatusReset() { SetStatusText({}); }
+    } statusReset;
+    ++m_computations;
+    // The window's messages are processed now and then; once they have brought a request for other
+    // figures, or for these anew, this computation gives up.
+    auto answerWindow = [this, &key] {
+        if (m_recalcPending && (m_recalcForced || !(currentKey() == key)))
+            throw Superseded{};
+    };
+    try {
         SetStatusText(Tr(u"Анализ тиражей и расчет статистики..."));
-        struct StatusReset {
-            ~StatusReset() { SetStatusText({}); }
-        } statusReset;
-        ++m_computations;
+        answerWindow();
 
         TStatPrefetch prefetch;
         bool hasPrefetch = false;
@@ -407,44 +452,54 @@ void TStatisticsPage::CalcDrawsStat(bool force)
         TDrawsStatParams params;
         params.list = &m_list;
         params.method = method;
-        params.sampleLength = sampleLength();
-        params.offset = drawsOffset();
-        params.sortedDraws = m_options.sortedDraws;
+        params.sampleLength = key.sampleLength;
+        params.offset = key.offset;
+        params.sortedDraws = key.sortedDraws;
         params.prefetch = hasPrefetch ? &prefetch : nullptr;
         params.showTotalLine = m_options.showTotalLine;
-        params.progress = [](double percent) {
+        params.progress = [&answerWindow](double percent) {
             SetStatusText(Format(u"Анализ тиражей и расчет статистики ( завершено %.0f %% )...", {percent}));
+            answerWindow();
         };
-        struct Running {
-            bool &flag;
-            explicit Running(bool &f) : flag(f) { flag = true; }
-            ~Running() { flag = false; }
-        } running(m_calculating);
-        try {
-            m_result = ::CalcDrawsStat(params);
-        } catch (...) {
-            // The next request computes again rather than trusting a half-done result.
-            m_cache.clear();
-            m_result = TDrawsStatResult{};
-            m_recalcPending = false;
-            updateActions();
-            throw;
-        }
-        showRows();
-        showChart();
+        params.idle = [&answerWindow] {
+            ProcessMessages();
+            answerWindow();
+        };
+        TDrawsStatResult result = ::CalcDrawsStat(params);
+        // The rows in the table's order, made here where the window still works.
+        std::vector<int> order(result.rows.size());
+        std::iota(order.begin(), order.end(), 0);
+        const int sortColumn = m_table->sortColumn();
+        const TSortDirection sortDirection = m_table->sortDirection();
+        SortDrawsStatRows(order, result.rows, sortColumn, sortDirection == sdDescending, params.idle);
+        answerWindow();
+        m_result = std::move(result);
+        m_order = std::move(order);
+        m_sortedBy = {sortColumn, sortDirection};
+    } catch (const Superseded &) {
+        // The request that superseded it is served next.
+        m_cache.clear();
+        m_result = TDrawsStatResult{};
+        return;
+    } catch (...) {
+        // The next request computes again rather than trusting a half-done result.
+        m_cache.clear();
+        m_result = TDrawsStatResult{};
+        m_recalcPending = false;
+        updateActions();
+        throw;
     }
-    // Outside the busy section, so that the commands come back enabled.
-    updateActions();
-    if (std::exchange(m_recalcPending, false))
-        CalcDrawsStat(false);
+    showRows();
+    // The table shows before the chart is laid out.
+    ProcessMessages();
+    showChart();
 }
 
 void TStatisticsPage::showRows()
 {
-    m_order.resize(m_result.rows.size());
-    std::iota(m_order.begin(), m_order.end(), 0);
     m_table->listModel()->setRowCount(rowCount());
     m_table->sort();
+    m_sortedBy.reset();
 }
 
 void TStatisticsPage::sortRows(int column, TSortDirection direction)
@@ -456,6 +511,9 @@ void TStatisticsPage::sortRows(int column, TSortDirection direction)
             m_reselect.push_back(m_order[size_t(row)]);
     m_reselectPending = true;
 
+    // Rows that come sorted as asked (a new table is sorted while the window works) are taken as they are.
+    if (std::exchange(m_sortedBy, {}) == std::pair{column, direction})
+        return;
     SortDrawsStatRows(m_order, m_result.rows, column, direction == sdDescending);
 }
 
@@ -487,15 +545,15 @@ void TStatisticsPage::showChart()
     actual->setName(Tr(u"Фактические данные"));
     actual->setPen(QPen(kActualColor, 2));
     actual->setMarkerSize(kMarkerSize);
-    actual->setLightMarker(actualMarker());
-    actual->replace(chartData.actual);
+    // Markers on a line of many thousand values would only cover it (and take long to paint).
+    if (chartData.actual.size() <= kMaxMarkedPoints)
+        actual->setLightMarker(actualMarker());
 
     QLineSeries *total = nullptr;
     if (chartData.hasTotal) {
         total = new QLineSeries;
         total->setName(Tr(u"Все возможные комбинации"));
         total->setPen(QPen(kTotalColor, 1));
-        total->replace(chartData.total);
         m_chart->addSeries(total);
     }
     m_chart->addSeries(actual);
@@ -558,6 +616,10 @@ void TStatisticsPage::showChart()
                                m_chartView);
         });
     }
+    // The points come once the axes are attached, so that the chart lays them out only once.
+    actual->replace(ThinChartPoints(chartData.actual, kChartStretches));
+    if (total)
+        total->replace(ThinChartPoints(chartData.total, kChartStretches));
 }
 
 void TStatisticsPage::labelAxes()

@@ -5,6 +5,8 @@
 
 #include <QWidget>
 #include <functional>
+#include <optional>
+#include <utility>
 #include <vector>
 
 class QAction;
@@ -96,6 +98,8 @@ private:
     void buildActions();
     void buildChart();
     void clearResult();
+    // One computation of the table and the chart for the method, sample and offset on screen.
+    void computeTable(bool force);
     void showRows();
     void showChart();
     // Labels every k-th value along the chart's axis, as many as fit its width whole, and puts as many
@@ -121,7 +125,10 @@ private:
     QSplitter *m_splitter;
     TSplitterPane *m_chartPane = nullptr;
     bool m_calculating = false;
-    bool m_recalcPending = false;
+    bool m_recalcPending = false; // a request came while a computation ran
+    bool m_recalcForced = false;  // ... and it was a forced one
+    // The column and direction the rows of a new table were sorted by before it was shown.
+    std::optional<std::pair<int, TSortDirection>> m_sortedBy;
     TQSortListView *m_table;
     QChartView *m_chartView;
     QChart *m_chart;

@@ -276,8 +276,10 @@ PlainStepResult RunPlainStatStep(const TFilterPart &part, const PlainStepInput &
         out.log << keepText;
         list.SaveUndo(false);
         FilterCombsStep(list, *stat, selection, deleting, draws, caption);
-        out.log << countText(list.count());
-        if (list.count() == 0) {
+        // Keeping the combinations with any of no values keeps none.
+        const int64_t left = selection.empty() && !deleting ? 0 : list.count();
+        out.log << countText(left);
+        if (left == 0) {
             out.log << u"{UNDO} Откат изменений..."_s;
             list.RestoreUndo(false);
         }

@@ -129,6 +129,10 @@ TEST_F(StepFixture, BadFiltersAreRefusedBeforeAnythingRuns)
                                    u"все!\rПожалуйста, уменьшите"_s))
         << tooMany.toStdString();
     EXPECT_TRUE(tooMany.contains(u"\r\r"_s));
+    // So is one range longer than a list may be, of draws or of values: too many variants, not a bad filter.
+    EXPECT_EQ(refusal(u"TSF1#NUMS:1-200000;1#LNO:#SF:0"_s), tooMany);
+    EXPECT_EQ(refusal(u"TSF1#NUMS:5#CMV:1-200000;1#SF:0"_s), tooMany);
+    EXPECT_EQ(refusal(u"TSF1#NUMS:5#LDV:0-300000;2#SF:0"_s), tooMany);
 }
 
 // ---- The row test ----
@@ -199,6 +203,12 @@ TEST_F(StepFixture, StepCountsAndStopsAsTheFilterSays)
     runStep(u"BSD1#NUMS:10#LNO:#SC:5"_s);
     EXPECT_LE(combs.count(), 5);
     EXPECT_GE(combs.count(), 1);
+    // Ordered by depth from the top: the deepest values seen (40 and 22, ten draws back, the larger
+    // first) come before the values never seen, whose "-" sorts below every number. One step deletes
+    // the 21 combinations with 40.
+    combs.GenerateCombinations(false, TGenerateSettings{gmOnlyFrom, u"1,2,3,4,5,6,7,40"_s});
+    step.run(part(u"TSD6#NUMS:10#LNO:#ST:1"_s), {}, ctx);
+    EXPECT_EQ(combs.count(), 7);
     // Keeping the most frequent numbers one after another: the row that would empty the list is
     // undone, with SZ the walk ends there, with SF it goes on to the rows that keep something.
     runStep(u"TSF1#NUMS:10#LNO:#SZ:0"_s);
@@ -231,6 +241,21 @@ TEST_F(StepFixture, RowsSelectedTogetherAreLoggedAsTheTableListsThem)
     EXPECT_GE(two, 0);
     EXPECT_GT(seven, two);
     EXPECT_GT(eight, seven);
+
+    // Sort column -1: the rows in the statistic's own order, 1, 2, 3 the first three walked.
+    runStep(u"TMF-1#NUMS:10#LNO:#ST:3"_s);
+    ASSERT_FALSE(combs.filterLog().empty());
+    EXPECT_EQ(combs.filterLog().back().values, u"1; 2; 3"_s);
+
+    // Several rows kept, none of them matching: the empty list is logged and undone.
+    runStep(u"TMF1#NUMS:10#CMV:100#SF:0"_s);
+    EXPECT_EQ(combs.count(), 28);
+    const QString empty = logText().section(u"Анализ тиражей"_s, -1);
+    const qsizetype keep = empty.indexOf(u"Оставляем выделенные значения..."_s);
+    const qsizetype none = empty.indexOf(u"Количество комбинаций в списке: 0\r\n"_s);
+    EXPECT_GE(keep, 0);
+    EXPECT_GT(none, keep);
+    EXPECT_GT(empty.indexOf(u"{UNDO} Откат изменений..."_s), none);
 }
 
 TEST_F(StepFixture, MethodsTheStatisticsPageDoesNotOfferStopTheLine)
@@ -255,7 +280,7 @@ TEST_F(StepFixture, MethodsTheStatisticsPageDoesNotOfferStopTheLine)
         step.run(badColumn, {}, ctx);
         FAIL();
     } catch (const Exception &e) {
-        EXPECT_EQ(e.message(), u"Некорректное занчение номера столбца сортировки (25)"_s);
+        EXPECT_EQ(e.message(), u"Некорректное значение номера столбца сортировки (25)"_s);
     }
 }
 

@@ -209,12 +209,17 @@ TEST(StakeTables, DialogChecksAndTheTablesItAdds)
     EXPECT_EQ(CheckTableInput(u"A"_s, tmLatestDraw, {}, 0, names, start), TTableInputCheck::DuplicateName);
     EXPECT_EQ(CheckTableInput(u"B"_s, tmLatestDraw, {}, 0, names, start), TTableInputCheck::Ok);
     EXPECT_EQ(CheckTableInput(u"a"_s, tmLatestDraw, {}, 0, names, start), TTableInputCheck::Ok);
+    // Blanks around a name do not make another one, typed or stored.
+    EXPECT_EQ(CheckTableInput(u" A "_s, tmLatestDraw, {}, 0, names, start), TTableInputCheck::DuplicateName);
+    EXPECT_EQ(CheckTableInput(u"C"_s, tmLatestDraw, {}, 0, {u" C"_s}, start), TTableInputCheck::DuplicateName);
+    EXPECT_EQ(NewTables(fixedTable(u"  T\t"_s, comb({5, 6, 7, 8, 9, 10}), 1), {})[0].name, u"T"_s);
 
     // Three selected combinations named "A": one table each, named with its row counted from 1.
     TTableRec entered = fixedTable(u"A"_s, TComb{}, 2);
     entered.stakesMade = 3;
     const std::vector<TSelectedComb> selected{
         {0, comb({1, 2, 3, 4, 5, 6})}, {4, comb({9, 3, 7, 1, 2, 8})}, {9, comb({40, 41, 42, 43, 44, 45})}};
+    entered.name = u" A "_s;
     const TTablesArray three = NewTables(entered, selected);
     ASSERT_EQ(three.size(), 3u);
     EXPECT_EQ(three[0].name, u"A (1)"_s);

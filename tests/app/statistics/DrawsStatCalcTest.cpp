@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <map>
+#include <numeric>
 
 using namespace Qt::StringLiterals;
 
@@ -302,6 +303,19 @@ TEST_F(DrawsStatCalc, FlatDistributionAndMissingNorms)
     EXPECT_EQ(r.rows[13].texts[dscDeviationPct], u"100.00000");
     EXPECT_EQ(r.rows[14].texts[dscDeviationPct], u"-100.00000"); // 15 never occurred
 
+    // Over many samples the norm is the exact mean of the smallest and largest count, a half going
+    // to the even neighbour (26.5 gives 26, 27.5 gives 28).
+    draws = referenceArchive();
+    int halves = 0;
+    for (int length = 1; length <= 400; ++length) {
+        const TDrawsStatResult s = calc(u"NUMS"_s, length, 0, &flat);
+        const int64_t sum = int64_t(s.summary.MinCount) + s.summary.MaxCount;
+        const int64_t mean = sum / 2 + (sum % 2 != 0 && (sum / 2) % 2 != 0 ? 1 : 0);
+        halves += sum % 2 != 0 ? 1 : 0;
+        ASSERT_EQ(s.rows[0].texts[dscNorm], QString::number(mean)) << length;
+    }
+    EXPECT_GT(halves, 100);
+
     // A file whose largest count is 0 gives no norms.
     TStatPrefetch none;
     none.minCount = 2147483647;
@@ -309,6 +323,25 @@ TEST_F(DrawsStatCalc, FlatDistributionAndMissingNorms)
     const TDrawsStatResult n = calc(u"NUMS"_s, 10, 0, &none);
     EXPECT_FALSE(n.normsKnown);
     EXPECT_EQ(n.rows[0].texts[dscNorm], u"-");
+}
+
+// The page sorts a long table in pieces, letting the window work between them; the order must be the
+// one the scenario steps get in one go.
+TEST_F(DrawsStatCalc, SortingInPiecesGivesTheSameOrder)
+{
+    draws = referenceArchive();
+    const TDrawsStatResult r = calc(u"KNM3"_s, 2000, 0); // over ten thousand values, many counts equal
+    ASSERT_GT(r.rows.size(), 10000u);
+    for (const auto &[column, descending] : {std::pair{int(dscCount), false}, std::pair{int(dscDepth), true}}) {
+        std::vector<int> whole(r.rows.size());
+        std::iota(whole.begin(), whole.end(), 0);
+        std::vector<int> pieces = whole;
+        SortDrawsStatRows(whole, r.rows, column, descending);
+        int calls = 0;
+        SortDrawsStatRows(pieces, r.rows, column, descending, [&] { ++calls; });
+        EXPECT_EQ(pieces, whole) << column << " " << descending;
+        EXPECT_GT(calls, 5);
+    }
 }
 
 TEST_F(DrawsStatCalc, ChartWithoutNormsInKeyOrder)
@@ -341,12 +374,60 @@ TEST_F(DrawsStatCalc, SortedDrawsTakeNumbersAscending)
 
 TEST(DrawsStatRules, RoundHalfEven)
 {
+    const std::tuple<int64_t, int64_t, int64_t> ratios[] = {{53, 2, 26},  {55, 2, 28},     {2711, 2, 1356}, {-5, 2, -2},
+                                                             {-7, 2, -4}, {7, -2, -4},     {10, 4, 2},      {11, 4, 3},
+                                                             {9, 4, 2},   {0, 3, 0},       {5, 0, 0},
+                                                             {INT64_MAX, INT64_MAX, 1}};
+    for (const auto &[n, d, expected] : ratios)
+        EXPECT_EQ(RoundHalfEvenRatio(n, d), expected) << n << "/" << d;
     const std::pair<long double, int64_t> cases[] = {
         {0.5L, 0}, {1.5L, 2}, {2.5L, 2}, {137.5L, 138}, {2.4999L, 2}, {2.5001L, 3}, {-0.5L, 0}, {-1.5L, -2},
         {-2.6L, -3}, {7.0L, 7},
     };
     for (const auto &[x, want] : cases)
         EXPECT_EQ(RoundHalfEven(x), want) << double(x);
+}
+
+// A line of many values is drawn through the lowest and highest point of each stretch: the same line.
+TEST(DrawsStatRules, ThinChartPoints)
+{
+    QList<QPointF> few;
+    for (int x = 1; x <= 40; ++x)
+        few.append(QPointF(x, x % 7));
+    EXPECT_EQ(ThinChartPoints(few, 20), few);
+
+    QList<QPointF> many;
+    uint32_t seed = 5;
+    for (int x = 1; x <= 100003; ++x)
+        many.append(QPointF(x, double((seed = seed * 1103515245u + 12345u) >> 20)));
+    const int stretches = 700;
+    const QList<QPointF> thin = ThinChartPoints(many, stretches);
+    ASSERT_LE(thin.size(), 2 * stretches + 2);
+    EXPECT_EQ(thin.front(), many.front());
+    EXPECT_EQ(thin.back(), many.back());
+    for (qsizetype i = 1; i < thin.size(); ++i)
+        ASSERT_LT(thin[i - 1].x(), thin[i].x());
+    // Every point kept is a point of the line, and each stretch keeps its lowest and highest count.
+    for (const QPointF &p : thin)
+        ASSERT_EQ(many[qsizetype(p.x()) - 1], p);
+    for (int s = 0; s < stretches; ++s) {
+        const qsizetype begin = many.size() * s / stretches;
+        const qsizetype end = many.size() * (s + 1) / stretches;
+        double low = many[begin].y();
+        double high = low;
+        for (qsizetype i = begin; i < end; ++i) {
+            low = std::min(low, many[i].y());
+            high = std::max(high, many[i].y());
+        }
+        bool hasLow = false;
+        bool hasHigh = false;
+        for (const QPointF &p : thin)
+            if (p.x() > double(begin) && p.x() <= double(end)) {
+                hasLow = hasLow || p.y() == low;
+                hasHigh = hasHigh || p.y() == high;
+            }
+        ASSERT_TRUE(hasLow && hasHigh) << s;
+    }
 }
 
 TEST(DrawsStatRules, RowForExport)

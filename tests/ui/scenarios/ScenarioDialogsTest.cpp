@@ -222,6 +222,13 @@ TEST_F(ScenarioDialogs, FilterDialogOpensAsTheMainWindowStands)
     wide.fill(TextToFilterItem(u"TSF25#SUMS:10#CMV:5#SC:1"_s, stats));
     wide.readBack(item);
     EXPECT_EQ(item.SortColumn, 1);
+    // Column -1 (unsorted) opens with no column chosen and comes back as -1.
+    TFormFilter unsorted(nullptr, setup);
+    unsorted.fill(TextToFilterItem(u"TMF-1#SUMS:10#LNO:#ST:3"_s, stats));
+    EXPECT_EQ(unsorted.findChild<QComboBox *>(u"cbDrawsSortOrder"_s)->currentIndex(), -1);
+    unsorted.readBack(item);
+    EXPECT_EQ(item.SortColumn, -1);
+    EXPECT_EQ(FilterItemToText(item), u"TMF-1#SUMS:10#LNO:#ST:3"_s);
 }
 
 TEST_F(ScenarioDialogs, FilterChecksKeepTheDialogOpen)

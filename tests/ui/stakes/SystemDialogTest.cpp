@@ -125,10 +125,39 @@ TEST(SystemDialog, OkIsRefusedInTheOrderOfTheChecks)
     dialog.descrEdit()->setPlainText(u" \n "_s);
     EXPECT_TRUE(refusedWith(u"Описание системы должно быть указано обязательно!"_s));
     dialog.descrEdit()->setPlainText(u"D"_s);
-    dialog.combsEdit()->setPlainText(u"1 2 3"_s); // no line is left
-    EXPECT_TRUE(refusedWith(u"Указано недопустмое количество используемых чисел!"_s));
+    // A list with no line left, or a blank one, is named itself (not the count it leaves), in the list.
+    for (const QString &list : {u"1 2 3"_s, u""_s, u" \n\t\n"_s}) {
+        dialog.combsEdit()->setPlainText(list);
+        EXPECT_TRUE(refusedWith(u"Содержимое системы должно быть указано обязательно!"_s)) << list.toStdString();
+        EXPECT_TRUE(dialog.combsEdit()->hasFocus() || !dialog.isVisible());
+    }
     dialog.combsEdit()->setPlainText(u"1 2 3 4 5 7"_s);
     EXPECT_TRUE(dialog.pressOk());
+}
+
+TEST(SystemDialog, TheCountFollowsTheListAndATypedOneIsNeverPutOver)
+{
+    ScriptedMessages boxes;
+    TFormSystem dialog;
+    dialog.fill(sampleSystem(), true);
+    EXPECT_EQ(dialog.numsEdit()->text(), u"9");
+    // Edited, the list carries the counts along.
+    dialog.combsEdit()->setPlainText(u"1 2 3 4 5 6\n4 5 6 7 8 11"_s);
+    EXPECT_EQ(dialog.numsEdit()->text(), u"11");
+    EXPECT_EQ(dialog.csizeEdit()->text(), u"2");
+    // A count typed afterwards that the lines do not bear out is named on OK and left as typed.
+    dialog.numsEdit()->setText(u"15"_s);
+    EXPECT_FALSE(dialog.pressOk());
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text,
+              u"Указанное количество чисел (15) не совпадает со списком комбинаций, в котором используется 11 чисел!");
+    EXPECT_EQ(dialog.numsEdit()->text(), u"15");
+    EXPECT_TRUE(dialog.numsEdit()->hasFocus() || !dialog.isVisible());
+    dialog.numsEdit()->setText(u"11"_s);
+    ASSERT_TRUE(dialog.pressOk());
+    tSystemData back;
+    dialog.readBack(back);
+    EXPECT_EQ(back.nums, 11);
 }
 
 TEST(SystemDialog, ReadOnlyHasNoOkAndReturnsNothing)

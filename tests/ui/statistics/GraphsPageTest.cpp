@@ -2,6 +2,7 @@
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDataFolder.h"
 #include "tests/support/DrawsStatTestData.h"
+#include "common/BusyCursor.h"
 #include "common/FormStore.h"
 #include "ui/charts/ChartWindow.h"
 #include "ui/window/FormMain.h"
@@ -123,10 +124,38 @@ TEST_F(GraphsPage, RedrawsOnlyWhenShownAndSomethingChanged)
     page->refresh(true);
     EXPECT_EQ(page->computations(), 4);
 
+    // The method changed while its chart is computed (the computation lets the window work): the
+    // chart ends with the newest method's series alone, the same as that method drawn on its own.
+    page->setGraphLength(5);
+    pick(u"SUMS"_s);
+    const QString firstTitle = page->methodCombo()->currentText();
+    int changes = 0;
+    SetStatusTextHook([&](const QString &) {
+        if (changes < 3 && page->methodCombo()->currentIndex() + 1 < page->methodCombo()->count()) {
+            ++changes;
+            page->methodCombo()->setCurrentIndex(page->methodCombo()->currentIndex() + 1);
+        }
+    });
+    page->DrawGraphs(true);
+    SetStatusTextHook({});
+    ASSERT_GE(changes, 1);
+    const QString lastTitle = page->methodCombo()->currentText();
+    ASSERT_NE(lastTitle, firstTitle);
+    const QLineSeries *shown = seriesNamed(lastTitle);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(seriesNamed(firstTitle), nullptr);
+    const qsizetype seriesShown = page->chart()->series().size();
+    const QList<QPointF> points = shown->points();
+    page->DrawGraphs(true);
+    ASSERT_NE(seriesNamed(lastTitle), nullptr);
+    EXPECT_EQ(seriesNamed(lastTitle)->points(), points);
+    EXPECT_EQ(page->chart()->series().size(), seriesShown);
+
     // A tab turned off never draws, even when asked to.
+    const int drawn = page->computations();
     page->setTabShown(false);
     page->DrawGraphs(true);
-    EXPECT_EQ(page->computations(), 4);
+    EXPECT_EQ(page->computations(), drawn);
 }
 
 TEST_F(GraphsPage, EmptyArchiveDrawsNothingAndDisablesTheCommand)

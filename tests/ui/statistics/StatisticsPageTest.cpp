@@ -1,3 +1,4 @@
+#include "common/BusyCursor.h"
 #include "lottery/stats/StatList.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/Screenshots.h"
@@ -18,6 +19,7 @@
 #include <QHeaderView>
 #include <QLineSeries>
 #include <QSpinBox>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -75,6 +77,13 @@ protected:
             if (cell(r, 0) == value)
                 return r;
         return -1;
+    }
+    QStringList tableTexts() const
+    {
+        QStringList rows;
+        for (int r = 0; r < model()->rowCount(); ++r)
+            rows << rowText(r);
+        return rows;
     }
     QString rowText(int row) const
     {
@@ -339,6 +348,56 @@ TEST_F(StatisticsPage, RefilledListNeverShowsAnotherMethodsFigures)
     EXPECT_EQ(combo()->count(), 0);
     EXPECT_EQ(model()->rowCount(), 0);
     EXPECT_FALSE(action(u"DrawsStatCalc"_s)->isEnabled());
+}
+
+// The user goes down the method list quickly: each press comes while the window's messages are served
+// by a computation, and it is the last press alone that the table and the chart show.
+TEST_F(StatisticsPage, QuickMethodChangesEndWithTheLastMethodAlone)
+{
+    load(referenceArchive());
+    start();
+    const int presses = 12;
+    int pressed = 0;
+    SetStatusTextHook([&](const QString &) {
+        if (pressed < presses) {
+            ++pressed;
+            QTest::keyClick(combo(), Qt::Key_Down);
+        }
+    });
+    action(u"DrawsStatCalc"_s)->trigger();
+    SetStatusTextHook({});
+    ASSERT_EQ(pressed, presses);
+    ASSERT_EQ(combo()->currentIndex(), presses);
+    const QString shownMethod = page->selectedMethod()->MethodCode();
+    const QStringList shown = tableTexts();
+    ASSERT_EQ(chart()->series().size(), 1);
+    EXPECT_EQ(chart()->series().front()->name(), u"Фактические данные");
+    EXPECT_EQ(chart()->axes().size(), 2);
+    const QList<QPointF> points = qobject_cast<QLineSeries *>(chart()->series().front())->points();
+
+    // The same method computed on its own.
+    action(u"DrawsStatCalc"_s)->trigger();
+    EXPECT_EQ(page->selectedMethod()->MethodCode(), shownMethod);
+    EXPECT_EQ(tableTexts(), shown);
+    ASSERT_EQ(chart()->series().size(), 1);
+    EXPECT_EQ(qobject_cast<QLineSeries *>(chart()->series().front())->points(), points);
+
+    // Another length typed while a table is computed: the figures are those of the new length.
+    pressed = presses - 1;
+    SetStatusTextHook([&](const QString &) {
+        if (pressed < presses) {
+            ++pressed;
+            typeLength(300);
+        }
+    });
+    action(u"DrawsStatCalc"_s)->trigger();
+    SetStatusTextHook({});
+    const QStringList typed = tableTexts();
+    typeLength(1000);
+    typeLength(300);
+    EXPECT_EQ(tableTexts(), typed);
+    EXPECT_EQ(chart()->series().size(), 1);
+    EXPECT_EQ(boxes.count(), 0);
 }
 
 TEST_F(StatisticsPage, OffsetBeyondTheArchiveAndEmptyArchive)
