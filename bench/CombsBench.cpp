@@ -113,6 +113,48 @@ void BM_FilterStepEvenMask(benchmark::State &state)
 }
 BENCHMARK(BM_FilterStepEvenMask)->Unit(benchmark::kMillisecond);
 
+// Starting lists of "my numbers": each should cost in proportion to the combinations it makes.
+void startList(benchmark::State &state, int mode, const QString &numbers)
+{
+    TCombsList list;
+    list.SetCombsCapacity(8145060, 0);
+    for (auto _ : state) {
+        list.GenerateCombinations(false, TGenerateSettings{uint8_t(mode), numbers});
+        benchmark::DoNotOptimize(list.count());
+    }
+    state.counters["combinations"] = double(list.count());
+    state.counters["ns_per_combination"] = benchmark::Counter(
+        double(list.count()) * 1e-9, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// 16 numbers: 8,008 combinations.
+void BM_StartListOnlyFrom16(benchmark::State &state)
+{
+    startList(state, gmOnlyFrom, QStringLiteral("1,3,5,7,9,11,13,15,17,19,21,23,25,27,29,31"));
+}
+BENCHMARK(BM_StartListOnlyFrom16)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// Without 29 numbers: the 8,008 combinations of the other 16.
+void BM_StartListNoneOf29(benchmark::State &state)
+{
+    startList(state, gmNoneOf, QStringLiteral("1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25,26,27,28,29"));
+}
+BENCHMARK(BM_StartListNoneOf29)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// Any of one number: 1,086,008 combinations.
+void BM_StartListAnyOf1(benchmark::State &state)
+{
+    startList(state, gmAnyOf, QStringLiteral("7"));
+}
+BENCHMARK(BM_StartListAnyOf1)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// Any of 40 numbers: all 8,145,060 combinations (the five numbers left out make none).
+void BM_StartListAnyOf40(benchmark::State &state)
+{
+    startList(state, gmAnyOf, QStringLiteral("1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25,26,27,28,29,30,31,32,33,34,35,36,37,38,39,40"));
+}
+BENCHMARK(BM_StartListAnyOf40)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
 void BM_WriteFullListText(benchmark::State &state)
 {
     TCombsList &list = fullList();

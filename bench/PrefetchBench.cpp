@@ -1,8 +1,11 @@
 // Timings of the all-combinations distributions: one pass of a method over every combination of the
 // game, for the numbers (NUMS), for the even count (EVEN), and for every method that has a file, with
-// the seconds spent on each statistic group.
+// the seconds spent on each statistic group; and all of them on all cores as "fullrecreate" makes them,
+// beside plain mask passes.
+#include "bench/BenchData.h"
 #include "lottery/stats/CustomStat.h"
 #include "lottery/stats/StatList.h"
+#include "app/combinations/ParallelWork.h"
 #include "app/combinations/PrefetchCache.h"
 
 #include <benchmark/benchmark.h>
@@ -78,12 +81,21 @@ BENCHMARK(BM_PrefetchAllKindN)->Unit(benchmark::kSecond)->Iterations(1);
 
 namespace {
 
-// The same distributions worked out on all cores, as the rebuild of the files does.
-void BM_PrefetchAllKindNParallel(benchmark::State &state)
+// The same distributions worked out on all cores, as "fullrecreate" rebuilds the files, beside as many
+// plain mask passes over the full list on the same cores through OpenMP as there are methods.
+void BM_FullRecreate(benchmark::State &state)
 {
+    using Clock = std::chrono::steady_clock;
     TStatList &list = registry();
+    const TCombsArray &all = AllCombinations();
+    const std::vector<uint64_t> &masks = AllCombinationMasks();
+    static TCombsArray out(all.size());
+    const int threads = ParallelWork::workerCount();
+    double build = 0, passes = 0;
+    int methods = 0;
     for (auto _ : state) {
-        int methods = 0;
+        methods = 0;
+        const auto t0 = Clock::now();
         for (int i = 0; i < list.MethodCount(); ++i) {
             if (!MethodHasPrefetch(list.GetMethod(i)))
                 continue;
@@ -91,9 +103,20 @@ void BM_PrefetchAllKindNParallel(benchmark::State &state)
             benchmark::DoNotOptimize(p.maxCount);
             ++methods;
         }
-        state.counters["methods"] = methods;
+        const auto t1 = Clock::now();
+        for (int m = 0; m < methods; ++m)
+            benchmark::DoNotOptimize(OpenMPMaskPass(all.data(), masks.data(), int64_t(all.size()), 0x1111111110,
+                                                    false, out.data(), threads));
+        const auto t2 = Clock::now();
+        build = std::chrono::duration<double>(t1 - t0).count();
+        passes = std::chrono::duration<double>(t2 - t1).count();
     }
+    state.counters["methods"] = methods;
+    state.counters["build_s"] = build;
+    state.counters["maskPasses_s"] = passes;
+    state.counters["x_maskPasses"] = build / passes;
+    state.counters["threads"] = threads;
 }
-BENCHMARK(BM_PrefetchAllKindNParallel)->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(BM_FullRecreate)->Unit(benchmark::kSecond)->Iterations(1);
 
 } // namespace

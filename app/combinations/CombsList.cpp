@@ -10,6 +10,7 @@
 #include "common/TempFile.h"
 #include "common/TextUtils.h"
 #include "common/Translate.h"
+#include "lottery/Combinatorics.h"
 #include "lottery/DrawTexts.h"
 #include "app/combinations/ParallelWork.h"
 
@@ -17,6 +18,8 @@
 #include <QStringDecoder>
 
 #include <array>
+#include <bit>
+#include <cstring>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -97,49 +100,61 @@ private:
     size_t m_mask = 0;
 };
 
-// Enumerates the combinations in lexicographic order and appends those that pass the mode's test.
-template <int Mode> void enumerateCombs(TCombsArray &out, int64_t &count, uint64_t set)
+// The combinations whose numbers are all among allowed (a mask of the numbers 1..45), in the order of
+// the full list, beginning with the numbers a and b and then any four more above b: a visitor walks
+// only those that hold one of anyOf (every one when requireAny is false), so that the work is in
+// proportion to what it finds. f gets each combination's six bytes in the low bytes of a word, in
+// memory order.
+template <class F> void forEachCombOfPrefix(int a, int b, uint64_t allowed, uint64_t anyOf, bool requireAny, F &&f)
 {
-    TComb c;
-    auto passes = [set](uint64_t m) {
-        if constexpr (Mode == gmAnyOf)
-            return (m & set) != 0;
-        else if constexpr (Mode == gmOnlyFrom)
-            return (m & ~set) == 0;
-        else if constexpr (Mode == gmNoneOf)
-            return (m & set) == 0;
-        else
-            return true;
+    // At least k numbers in the mask (k of at most six: cheaper than counting them all).
+    auto atLeast = [](uint64_t x, int k) {
+        for (; k > 1 && x != 0; --k)
+            x &= x - 1;
+        return k <= 0 || x != 0;
     };
-    for (int a = 1; a <= kMaxNumber - 5; ++a) {
-        c[0] = uint8_t(a);
-        const uint64_t ma = kNumberBits[size_t(a)];
-        for (int b = a + 1; b <= kMaxNumber - 4; ++b) {
-            c[1] = uint8_t(b);
-            const uint64_t mb = ma | kNumberBits[size_t(b)];
-            for (int d = b + 1; d <= kMaxNumber - 3; ++d) {
-                c[2] = uint8_t(d);
-                const uint64_t md = mb | kNumberBits[size_t(d)];
-                for (int e = d + 1; e <= kMaxNumber - 2; ++e) {
-                    c[3] = uint8_t(e);
-                    const uint64_t me = md | kNumberBits[size_t(e)];
-                    for (int f = e + 1; f <= kMaxNumber - 1; ++f) {
-                        c[4] = uint8_t(f);
-                        const uint64_t mf = me | kNumberBits[size_t(f)];
-                        for (int g = f + 1; g <= kMaxNumber; ++g) {
-                            if (!passes(mf | kNumberBits[size_t(g)]))
-                                continue;
-                            c[5] = uint8_t(g);
-                            if (count == static_cast<int64_t>(out.size()))
-                                out.resize(out.size() + 1);
-                            out[size_t(count++)] = c;
-                        }
-                    }
-                }
+    // The numbers above n.
+    auto above = [](int n) { return ~((uint64_t(2) << n) - 1); };
+    auto walk = [&](auto &self, int depth, int prev, bool has, uint64_t head) -> void {
+        const uint64_t avail = allowed & above(prev);
+        const int need = kMainCount - depth;
+        if (!atLeast(avail, need) || (requireAny && !has && (avail & anyOf) == 0))
+            return;
+        if (depth == kMainCount - 2) {
+            // The last two numbers in plain loops: most of the combinations are written here.
+            for (uint64_t bits = avail; bits != 0; bits &= bits - 1) {
+                const int v = std::countr_zero(bits);
+                const uint64_t rest = allowed & above(v);
+                const bool hasHere = has || ((anyOf >> v) & 1) != 0;
+                const uint64_t h = head | (uint64_t(v) << 32);
+                for (uint64_t last = requireAny && !hasHere ? rest & anyOf : rest; last != 0; last &= last - 1)
+                    f(h | (uint64_t(std::countr_zero(last)) << 40));
             }
+            return;
         }
-    }
+        for (uint64_t bits = avail; bits != 0; bits &= bits - 1) {
+            const int v = std::countr_zero(bits);
+            if (!atLeast(avail & above(v), need - 1))
+                break;
+            self(self, depth + 1, v, has || ((anyOf >> v) & 1) != 0, head | (uint64_t(v) << (8 * depth)));
+        }
+    };
+    walk(walk, 2, b, ((anyOf >> a) & 1) != 0 || ((anyOf >> b) & 1) != 0, uint64_t(a) | (uint64_t(b) << 8));
 }
+
+// How many combinations forEachCombOfPrefix visits.
+int64_t countCombsOfPrefix(int a, int b, uint64_t allowed, uint64_t anyOf, bool requireAny)
+{
+    const uint64_t bitA = uint64_t(1) << a, bitB = uint64_t(1) << b;
+    if ((allowed & bitA) == 0 || (allowed & bitB) == 0)
+        return 0;
+    const uint64_t rest = allowed & ~((uint64_t(2) << b) - 1);
+    const int64_t all = Binomial(std::popcount(rest), 4);
+    if (!requireAny || ((anyOf & (bitA | bitB)) != 0))
+        return all;
+    return all - Binomial(std::popcount(rest & ~anyOf), 4);
+}
+
 
 bool isBlankByte(char ch)
 {
@@ -532,6 +547,48 @@ void TCombsList::ClearUndoCount()
 
 // ---- Building the list ----
 
+int64_t CountCombsOfNumbers(uint64_t allowed, uint64_t anyOf, bool requireAny)
+{
+    allowed &= kAllNumbers;
+    int64_t total = 0;
+    for (int a = 1; a <= kMaxNumber - 5; ++a)
+        for (int b = a + 1; b <= kMaxNumber - 4; ++b)
+            total += countCombsOfPrefix(a, b, allowed, anyOf, requireAny);
+    return total;
+}
+
+int64_t WriteCombsOfNumbers(uint64_t allowed, uint64_t anyOf, bool requireAny, TComb *out,
+                            const std::function<void()> &idle)
+{
+    allowed &= kAllNumbers;
+    // Every pair of first numbers knows how many combinations it has, so each is written by one task
+    // at its place, in the same order as one pass would write them.
+    struct Task {
+        uint8_t a, b;
+        int64_t start;
+    };
+    std::vector<Task> tasks;
+    int64_t total = 0;
+    for (int a = 1; a <= kMaxNumber - 5; ++a)
+        for (int b = a + 1; b <= kMaxNumber - 4; ++b)
+            if (const int64_t n = countCombsOfPrefix(a, b, allowed, anyOf, requireAny); n > 0) {
+                tasks.push_back({uint8_t(a), uint8_t(b), total});
+                total += n;
+            }
+    ParallelWork::run(
+        int(tasks.size()),
+        [&](int task, int) {
+            auto *p = reinterpret_cast<uint8_t *>(out + tasks[size_t(task)].start);
+            forEachCombOfPrefix(tasks[size_t(task)].a, tasks[size_t(task)].b, allowed, anyOf, requireAny,
+                                [&p](uint64_t bytes) {
+                                    std::memcpy(p, &bytes, sizeof(TComb));
+                                    p += sizeof(TComb);
+                                });
+        },
+        idle);
+    return total;
+}
+
 void TCombsList::generateAll()
 {
     // Every combination has its place known from its first two numbers, so the list is written on all
@@ -572,6 +629,19 @@ void TCombsList::generateAll()
     m_fullSet = true;
 }
 
+void TCombsList::generateCombsOfNumbers(uint64_t allowed, uint64_t anyOf, bool requireAny)
+{
+    if (!requireAny && (allowed & kAllNumbers) == kAllNumbers) {
+        generateAll();
+        return;
+    }
+    m_fullSet = false;
+    ensureCapacity(CountCombsOfNumbers(allowed, anyOf, requireAny));
+    m_count = WriteCombsOfNumbers(allowed, anyOf, requireAny, m_combs.data());
+    // Every combination in the order of generation: the full set.
+    m_fullSet = m_count == CombinationCount(kMaxNumber, kMainCount);
+}
+
 bool TCombsList::GenerateCombinations(bool interactive, const TGenerateSettings &settings)
 {
     std::optional<BusySection> busy;
@@ -588,20 +658,20 @@ bool TCombsList::GenerateCombinations(bool interactive, const TGenerateSettings 
             // A file that cannot be read leaves the list as it was.
             ok = LoadCombsFromText(settings.Parameters);
         } else {
-            const uint64_t set = mode == gmAll ? 0 : GenerateNumbersMask(settings.Parameters);
-            m_count = 0;
+            // Only the combinations the mode keeps are walked: the time goes with the list made.
+            const uint64_t set = mode == gmAll ? 0 : GenerateNumbersMask(settings.Parameters) & kAllNumbers;
             switch (mode) {
             case gmAnyOf:
-                enumerateCombs<gmAnyOf>(m_combs, m_count, set);
+                generateCombsOfNumbers(kAllNumbers, set, true);
                 break;
             case gmOnlyFrom:
-                enumerateCombs<gmOnlyFrom>(m_combs, m_count, set);
+                generateCombsOfNumbers(set, 0, false);
                 break;
             case gmNoneOf:
-                enumerateCombs<gmNoneOf>(m_combs, m_count, set & kAllNumbers);
+                generateCombsOfNumbers(kAllNumbers & ~set, 0, false);
                 break;
             default:
-                generateAll();
+                generateCombsOfNumbers(kAllNumbers, 0, false);
                 break;
             }
         }

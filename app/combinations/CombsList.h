@@ -70,6 +70,13 @@ QByteArray CombsToText(const TComb *combs, int64_t count);
 // over. Raises "Некорректная комбинация..." for the first bad line.
 TCombsArray ParsePastedCombs(QStringView text, const TTextProgress &progress = {});
 
+// The combinations whose six numbers are all among allowed (a mask: bit n for number n) and, when
+// requireAny is set, hold one of anyOf: how many, and written into out in the order of the full list
+// on all cores (out has room for them). Only those combinations are walked.
+int64_t CountCombsOfNumbers(uint64_t allowed, uint64_t anyOf, bool requireAny);
+int64_t WriteCombsOfNumbers(uint64_t allowed, uint64_t anyOf, bool requireAny, TComb *out,
+                            const std::function<void()> &idle = {});
+
 // The working list of combinations with its one-level undo copy, the filter log and the buffer file
 // that keeps a prepared list between runs of a scenario.
 //
@@ -125,14 +132,22 @@ public:
     void ClearUndo();
     void SetUndoCapacity(int64_t n, int64_t count);
     void ClearUndoCount();
-    // The undo copy's storage as scratch memory for a step that keeps no undo copy (the undo copy is
-    // emptied); nullptr when that storage is smaller than the bytes asked for.
-    uint8_t *undoScratch(size_t bytes)
+    // For a step that rebuilds the list out of place: the undo copy's storage, emptied and made as
+    // large as the list's. adoptRebuilt then makes its first count entries the list (the list's old
+    // storage becomes the empty undo copy's; neither storage shrinks).
+    TComb *rebuildRoom()
     {
         m_undoCount = 0;
-        if (m_undo.size() * sizeof(TComb) < bytes)
-            return nullptr;
-        return reinterpret_cast<uint8_t *>(m_undo.data());
+        if (m_undo.size() < m_combs.size())
+            m_undo.resize(m_combs.size());
+        return m_undo.data();
+    }
+    void adoptRebuilt(int64_t count)
+    {
+        m_combs.swap(m_undo);
+        m_undoCount = 0;
+        m_fullSet = false;
+        m_count = std::clamp<int64_t>(count, 0, static_cast<int64_t>(m_combs.size()));
     }
 
     // ---- Building the list ----
@@ -197,6 +212,7 @@ signals:
 private:
     void ensureCapacity(int64_t n);
     void generateAll();
+    void generateCombsOfNumbers(uint64_t allowed, uint64_t anyOf, bool requireAny);
     void setCountFromUndo();
 
     TCombsArray m_combs;

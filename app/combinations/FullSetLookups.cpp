@@ -1,6 +1,7 @@
 #include "app/combinations/FullSetLookups.h"
 
 #include "lottery/stats/CustomStat.h"
+#include "lottery/stats/StatKeyIndex.h"
 #include "lottery/stats/StatList.h"
 #include "lottery/stats/StatMethod.h"
 #include "app/combinations/ParallelWork.h"
@@ -144,8 +145,15 @@ std::unique_ptr<TFullSetLookups::Entry> TFullSetLookups::build(const TStatMethod
         TStatProbeRecorder recorder;
         TStatDrawArray probeArray;
         ProbeSet set;
-        std::unordered_map<uint64_t, uint32_t> local; // hash -> index into sets
+        TStatKeyIndex local; // hash -> index into sets
         std::vector<std::vector<TStatProbe>> sets;
+        std::vector<uint64_t> hashes; // of each of sets
+        std::vector<int64_t> counts;  // the combinations of each of sets
+        bool tooManySets = false;
+        // One question per number, the same wherever the number stands, while no combination says no.
+        bool perNumber = true;
+        std::array<TStatProbe, kMaxNumber + 1> numberProbe{};
+        std::array<bool, kMaxNumber + 1> numberSeen{};
     };
     std::vector<std::unique_ptr<Worker>> workers;
     for (int w = 0; w < ParallelWork::workerCount(); ++w) {
@@ -158,14 +166,35 @@ std::unique_ptr<TFullSetLookups::Entry> TFullSetLookups::build(const TStatMethod
         workers.push_back(std::move(worker));
     }
 
-    // 1. The different sets; too many of them (or two sets with one hash) and the method is not kept.
+    // 1. The different sets, numbered by each worker as it meets them, and the worker's number of the
+    // set of every combination; too many sets (or two sets with one hash) and the method is kept only
+    // when it asks one question per number.
     std::atomic<bool> give_up{false};
     const std::vector<Prefix> &tasks = prefixes();
+    auto checkPerNumber = [](Worker &w, const TComb &c) {
+        if (w.recorder.count() != kMainCount) {
+            w.perNumber = false;
+            return;
+        }
+        for (int k = 0; k < kMainCount; ++k) {
+            const size_t n = c[size_t(k)];
+            if (!w.numberSeen[n]) {
+                w.numberSeen[n] = true;
+                w.numberProbe[n] = w.recorder[k];
+            } else if (!(w.numberProbe[n] == w.recorder[k])) {
+                w.perNumber = false;
+                return;
+            }
+        }
+    };
+    std::vector<uint16_t> localIds(static_cast<size_t>(kAllCombinations));
+    std::vector<uint8_t> taskWorker(tasks.size());
     ParallelWork::run(
         int(tasks.size()),
         [&](int task, int wi) {
             Worker &w = *workers[size_t(wi)];
-            forEachOfPrefix(tasks[size_t(task)], [&](const TComb &c, int64_t) {
+            taskWorker[size_t(task)] = uint8_t(wi);
+            forEachOfPrefix(tasks[size_t(task)], [&](const TComb &c, int64_t index) {
                 if (give_up.load(std::memory_order_relaxed))
                     return;
                 w.recorder.clear();
@@ -174,29 +203,78 @@ std::unique_ptr<TFullSetLookups::Entry> TFullSetLookups::build(const TStatMethod
                     give_up = true;
                     return;
                 }
-                w.set.take(w.recorder);
-                const auto [it, added] = w.local.try_emplace(w.set.hash, uint32_t(w.sets.size()));
-                if (added) {
-                    w.sets.push_back(w.set.toVector());
-                    if (w.sets.size() > kMaxSets)
-                        give_up = true;
-                } else if (!w.set.equals(w.sets[it->second])) {
-                    give_up = true;
+                if (w.perNumber)
+                    checkPerNumber(w, c);
+                if (!w.tooManySets) {
+                    w.set.take(w.recorder);
+                    int id = w.local.find(w.set.hash);
+                    if (id < 0) {
+                        id = int(w.sets.size());
+                        w.local.insert(w.set.hash, id);
+                        w.sets.push_back(w.set.toVector());
+                        w.hashes.push_back(w.set.hash);
+                        w.counts.push_back(0);
+                        w.tooManySets = w.sets.size() > kMaxSets;
+                    } else if (!w.set.equals(w.sets[size_t(id)])) {
+                        w.tooManySets = true;
+                    }
+                    if (w.tooManySets) {
+                        w.local.clear();
+                        w.sets.clear();
+                        w.hashes.clear();
+                        w.counts.clear();
+                    } else {
+                        localIds[size_t(index)] = uint16_t(id);
+                        ++w.counts[size_t(id)];
+                    }
                 }
+                if (w.tooManySets && !w.perNumber)
+                    give_up = true;
             });
         },
         idle);
     if (give_up)
         return nullptr;
-    std::unordered_map<uint64_t, uint32_t> global;
-    auto entry = std::make_unique<Entry>();
+    bool tooManySets = false;
+    bool perNumber = true;
+    std::array<TStatProbe, kMaxNumber + 1> numberProbe{};
+    std::array<bool, kMaxNumber + 1> numberSeen{};
     for (const auto &w : workers) {
-        for (const auto &[hash, index] : w->local) {
-            const auto [it, added] = global.try_emplace(hash, uint32_t(entry->sets.size()));
-            if (added)
-                entry->sets.push_back(w->sets[index]);
-            else if (entry->sets[it->second] != w->sets[index])
+        tooManySets = tooManySets || w->tooManySets;
+        perNumber = perNumber && w->perNumber;
+        for (size_t n = 1; perNumber && n <= size_t(kMaxNumber); ++n) {
+            if (!w->numberSeen[n])
+                continue;
+            if (numberSeen[n] && !(numberProbe[n] == w->numberProbe[n]))
+                perNumber = false;
+            numberSeen[n] = true;
+            numberProbe[n] = w->numberProbe[n];
+        }
+    }
+    auto entry = std::make_unique<Entry>();
+    if (tooManySets) {
+        if (!perNumber)
+            return nullptr;
+        entry->perNumber = true;
+        entry->numberProbe = numberProbe;
+        return entry;
+    }
+    // The sets of all workers, and each worker's numbers of them in the common numbering.
+    std::unordered_map<uint64_t, uint32_t> global;
+    std::vector<std::vector<uint16_t>> toGlobal(workers.size());
+    for (size_t wi = 0; wi < workers.size(); ++wi) {
+        const Worker &w = *workers[wi];
+        toGlobal[wi].resize(w.sets.size());
+        for (size_t local = 0; local < w.sets.size(); ++local) {
+            const auto [it, added] = global.try_emplace(w.hashes[local], uint32_t(entry->sets.size()));
+            if (added) {
+                entry->sets.push_back(w.sets[local]);
+                entry->counts.push_back(0);
+            } else if (entry->sets[it->second] != w.sets[local]) {
                 return nullptr;
+            }
+            toGlobal[wi][local] = uint16_t(it->second);
+            entry->counts[it->second] += w.counts[local];
         }
         if (entry->sets.size() > kMaxSets)
             return nullptr;
@@ -205,35 +283,28 @@ std::unique_ptr<TFullSetLookups::Entry> TFullSetLookups::build(const TStatMethod
     if (m_used + size_t(kAllCombinations) * size_t(entry->width) > m_budget)
         return nullptr;
 
-    // 2. The set of every combination, and how many combinations each set has.
+    // 2. The set of every combination in the common numbering.
     entry->ids.resize(size_t(kAllCombinations) * size_t(entry->width));
     uint8_t *ids = entry->ids.data();
     const int width = entry->width;
-    const size_t setCount = entry->sets.size();
-    std::vector<std::vector<int64_t>> counts(workers.size(), std::vector<int64_t>(setCount + 32, 0));
     ParallelWork::run(
         int(tasks.size()),
-        [&](int task, int wi) {
-            Worker &w = *workers[size_t(wi)];
-            int64_t *count = counts[size_t(wi)].data() + 16;
-            forEachOfPrefix(tasks[size_t(task)], [&](const TComb &c, int64_t index) {
-                w.recorder.clear();
-                w.stat->CombMatches(c, w.probeArray, 0, sorted, false);
-                w.set.take(w.recorder);
-                const uint32_t id = global.find(w.set.hash)->second;
-                ++count[id];
+        [&](int task, int) {
+            const uint16_t *map = toGlobal[taskWorker[size_t(task)]].data();
+            const int64_t begin = tasks[size_t(task)].start;
+            const int64_t end = size_t(task) + 1 < tasks.size() ? tasks[size_t(task) + 1].start : kAllCombinations;
+            const uint16_t *from = localIds.data();
+            uint8_t *to = ids;
+            for (int64_t i = begin; i < end; ++i) {
+                const uint16_t id = map[from[i]];
                 if (width == 1) {
-                    ids[index] = uint8_t(id);
+                    to[i] = uint8_t(id);
                 } else {
-                    ids[2 * size_t(index)] = uint8_t(id);
-                    ids[2 * size_t(index) + 1] = uint8_t(id >> 8);
+                    to[2 * size_t(i)] = uint8_t(id);
+                    to[2 * size_t(i) + 1] = uint8_t(id >> 8);
                 }
-            });
+            }
         },
         idle);
-    entry->counts.assign(setCount, 0);
-    for (const auto &c : counts)
-        for (size_t id = 0; id < setCount; ++id)
-            entry->counts[id] += c[16 + id];
     return entry;
 }

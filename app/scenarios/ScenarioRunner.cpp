@@ -241,6 +241,7 @@ void TScenarioRunner::run(const QStringList &lines, const TOptions &options, int
 
     m_timings.tables += m_step.timings().tables - stepBefore.tables;
     m_timings.filtering += m_step.timings().filtering - stepBefore.filtering;
+    m_timings.stepCombinations += m_step.timings().combinations - stepBefore.combinations;
     m_timings.total += msOf(total);
 }
 
@@ -320,6 +321,7 @@ void TScenarioRunner::runLine(int lineNo, const QString &line)
         t.start();
         prepareStartList(header);
         m_timings.startLists += msOf(t);
+        ++m_timings.startListCount;
         logLine(Format(u"Количество комбинаций в списке: %d", {combs.count()}));
     };
 
@@ -357,14 +359,23 @@ void TScenarioRunner::runLine(int lineNo, const QString &line)
                                       {variantNo, static_cast<long long>(variants.count()), recText}));
                     startList(header);
                     stop = stopRequested();
+                    // Each step knows the method of the one after it (the list it leaves is given that
+                    // method's sets on the way), and the step after it knows it follows at once.
+                    m_stepContext.afterStep = false;
                     for (size_t k = 0; !stop && k < filters.items.size(); ++k) {
                         // A step needs at least two combinations to choose from.
                         if (!rec[k].Used || combs.count() < 2)
                             continue;
                         m_stepContext.drawsOffset = drawsOffset();
+                        m_stepContext.nextMethod = nullptr;
+                        for (size_t j = k + 1; j < filters.items.size() && !m_stepContext.nextMethod; ++j)
+                            if (rec[j].Used)
+                                m_stepContext.nextMethod = rec[j].Method;
                         m_step.run(rec[k], filters.methodTexts.value(qsizetype(k)), m_stepContext);
+                        m_stepContext.afterStep = true;
                         stop = m_stopFlag;
                     }
+                    m_stepContext.afterStep = false;
                     if (!stop)
                         stop = stopRequested();
                     if (!stop) {

@@ -87,6 +87,8 @@ public:
         double startLists = 0;
         double stakes = 0;   // making the stakes and checking them
         double maxEventGap = 0; // the longest time the window's messages waited for the runner
+        int startListCount = 0;       // the starting lists prepared
+        int64_t stepCombinations = 0; // the combinations the statistics steps filtered, added up
     };
 
     TScenarioRunner(THost host, TScenarioRunLog &log);

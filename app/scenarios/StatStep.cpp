@@ -325,6 +325,10 @@ void TStatStep::run(const TFilterPart &part, const QString &methodText, TContext
     source.sorted = ctx.sortedDraws;
     source.idle = ctx.idle;
     source.fullSet = &m_fullSet;
+    source.afterStep = ctx.afterStep;
+    if (ctx.nextMethod && ctx.nextMethod->StatClass && ctx.nextMethod->StatClass->HasKindN())
+        source.next = m_fullSet.get(*ctx.nextMethod, stats, ctx.sortedDraws, ctx.idle);
+    m_timings.combinations += combs.count();
     m_filter.begin(combs, std::move(records), std::move(candidates), source);
 
     const bool deleting = !part.KeepSelected;

@@ -74,12 +74,18 @@ public:
         // Called while the cores work (keeps the window alive).
         std::function<void()> idle;
         TScenarioRunLog *log = nullptr;
+        // The method of the step that will follow on the list this one leaves (none: unknown), and
+        // whether this step's list is the one the previous step left, untouched since.
+        const TStatMethod *nextMethod = nullptr;
+        bool afterStep = false;
     };
 
     // Time spent (in milliseconds) since the step object was made.
     struct TTimings {
         double tables = 0;
         double filtering = 0;
+        // The combinations the steps filtered: the list's count when each step began, added up.
+        int64_t combinations = 0;
     };
 
     // Runs one used part of a variant. methodText is the filter's method field as written (shown when

@@ -7,6 +7,7 @@
 #include "lottery/stats/StatMethod.h"
 #include "app/combinations/CombsList.h"
 #include "app/combinations/ParallelWork.h"
+#include "lottery/Combinatorics.h"
 
 #include <algorithm>
 #include <array>
@@ -358,10 +359,14 @@ void TStatStepFilter::begin(TCombsList &list, std::vector<TStatValueRec> rows, s
         m_candidates.push_back(r);
     }
     m_source = std::move(source);
+    if (!m_source.afterStep)
+        m_prepared.valid = false;
+    m_listFullSet = list.isFullSet();
     m_mode = Mode::Pending;
     m_count = m_listCount = list.count();
     m_changed = false;
     m_deleted = m_required = m_anyOf = 0;
+    m_masksFromNumbers = false;
     m_classes.clear();
     m_workers.clear();
     m_maps.reset();
@@ -369,11 +374,9 @@ void TStatStepFilter::begin(TCombsList &list, std::vector<TStatValueRec> rows, s
 
 uint8_t *TStatStepFilter::buffer(size_t bytes)
 {
-    if (uint8_t *scratch = m_list->undoScratch(bytes)) {
-        std::vector<uint8_t>().swap(m_ownBuffer);
-        return scratch;
-    }
-    m_ownBuffer.resize(bytes);
+    // Kept from step to step: the steps of a run ask for about the same room again and again.
+    if (m_ownBuffer.size() < bytes)
+        m_ownBuffer.resize(bytes);
     return m_ownBuffer.data();
 }
 
@@ -402,62 +405,207 @@ void TStatStepFilter::prepare()
 
 bool TStatStepFilter::useFullSet()
 {
-    if (!m_source.fullSet || !m_list->isFullSet())
-        return false;
     m_entry = m_source.fullSet->get(*m_source.method, *m_source.stats, m_source.sorted, m_source.idle);
-    if (!m_entry || int64_t(m_entry->ids.size()) < m_count * m_entry->width)
+    if (!m_entry)
         return false;
-    const size_t sets = m_entry->sets.size();
-    const size_t k = m_candidates.size();
-    const bool masks = k <= kMaxMaskCandidates;
-    m_setMask.assign(sets, 0);
-    m_setCandidate.assign(sets, -1);
+    if (m_entry->perNumber) {
+        if (m_candidates.size() > kMaxMaskCandidates)
+            return false;
+        // The mask of a combination: the candidates its six numbers' questions find.
+        std::array<uint64_t, 256> &numberBits = m_numberBits;
+        numberBits.fill(0);
+        for (int n = 1; n <= kMaxNumber; ++n) {
+            int hits = 0;
+            m_maps->find(m_entry->numberProbe[size_t(n)], hits, numberBits[size_t(n)]);
+        }
+        if (m_list->isFullSet() && countFullSetByNumbers())
+            return true;
+        return recordMasks([&numberBits](Worker *, const TComb &c, bool &valid) {
+            valid &= TFullSetLookups::ascending(c);
+            return numberBits[c[0]] | numberBits[c[1]] | numberBits[c[2]] | numberBits[c[3]] | numberBits[c[4]] |
+                   numberBits[c[5]];
+        });
+    }
+    return countSets();
+}
+
+bool TStatStepFilter::countFullSetByNumbers()
+{
+    // Every combination of the full set: the numbers with candidates it holds (at most six), the rest
+    // from the numbers without any. The masks of the combinations are worked out from their numbers
+    // again when the list is rebuilt.
+    std::vector<uint64_t> marked;
+    int free = 0;
+    for (int n = 1; n <= kMaxNumber; ++n) {
+        if (m_numberBits[size_t(n)] != 0)
+            marked.push_back(m_numberBits[size_t(n)]);
+        else
+            ++free;
+    }
+    const int k = int(marked.size());
+    int64_t subsets = 0;
+    for (int j = 0; j <= std::min(k, kMainCount); ++j)
+        subsets += Binomial(k, j);
+    if (subsets > int64_t(kMaxClasses))
+        return false;
+    std::unordered_map<uint64_t, int64_t> byMask;
+    // The subsets of the marked numbers in order, as a stack of chosen places.
+    std::array<int, kMainCount + 1> at{};
+    std::array<uint64_t, kMainCount + 1> maskAt{};
+    int depth = 0;
+    at[0] = -1;
+    while (true) {
+        // The subset at[1..depth] with its mask maskAt[depth].
+        const int64_t ways = Binomial(free, kMainCount - depth);
+        if (ways > 0)
+            byMask[maskAt[size_t(depth)]] += ways;
+        // Next subset: go deeper when possible, else move the last place on, else back up.
+        if (depth < kMainCount && at[size_t(depth)] + 1 < k) {
+            at[size_t(depth + 1)] = at[size_t(depth)] + 1;
+            ++depth;
+        } else {
+            while (depth > 0 && at[size_t(depth)] + 1 >= k)
+                --depth;
+            if (depth == 0)
+                break;
+            ++at[size_t(depth)];
+        }
+        maskAt[size_t(depth)] = maskAt[size_t(depth - 1)] | marked[size_t(at[size_t(depth)])];
+    }
+    m_classes.assign(byMask.begin(), byMask.end());
+    std::sort(m_classes.begin(), m_classes.end());
+    m_masksFromNumbers = true;
+    m_mode = Mode::Mask;
+    return true;
+}
+
+bool TStatStepFilter::countSets()
+{
+    const TFullSetLookups::Entry &entry = *m_entry;
+    const size_t sets = entry.sets.size();
+    // The candidates each set answers, without repeats.
+    m_setCandidateStart.assign(sets + 1, 0);
+    m_setCandidates.clear();
+    std::vector<int32_t> found;
     for (size_t id = 0; id < sets; ++id) {
-        for (const TStatProbe &p : m_entry->sets[id]) {
+        found.clear();
+        for (const TStatProbe &p : entry.sets[id]) {
             int hits = 0;
             uint64_t bits = 0;
             const uint16_t *c = m_maps->find(p, hits, bits);
-            m_setMask[id] |= bits;
-            for (int h = 0; !masks && h < hits; ++h) {
-                if (m_setCandidate[id] < 0)
-                    m_setCandidate[id] = c[h];
-                else if (m_setCandidate[id] != c[h])
-                    return false; // two candidates together, and too many candidates for a mask
-            }
+            found.insert(found.end(), c, c + hits);
         }
+        std::sort(found.begin(), found.end());
+        found.erase(std::unique(found.begin(), found.end()), found.end());
+        m_setCandidates.insert(m_setCandidates.end(), found.begin(), found.end());
+        m_setCandidateStart[id + 1] = int32_t(m_setCandidates.size());
     }
-    if (masks) {
-        std::unordered_map<uint64_t, int64_t> byMask;
-        for (size_t id = 0; id < sets; ++id)
-            if (m_entry->counts[id] > 0)
-                byMask[m_setMask[id]] += m_entry->counts[id];
-        m_classes.assign(byMask.begin(), byMask.end());
-        std::sort(m_classes.begin(), m_classes.end());
-        m_mode = Mode::Mask;
+    // The set of every combination of the list, and the combinations of each set.
+    m_idWidth = entry.width;
+    if (m_list->isFullSet()) {
+        m_ids = entry.ids.data();
+        m_setCount = entry.counts;
+    } else if (m_prepared.valid && m_prepared.entry == m_entry && m_prepared.data == m_list->data() &&
+               m_prepared.count == m_count) {
+        // Given by the step before, while it rebuilt the list.
+        m_ids = m_prepared.ids.data();
+        m_setCount = m_prepared.counts;
     } else {
-        m_hist.assign(k + 1, 0);
-        for (size_t id = 0; id < sets; ++id)
-            m_hist[m_setCandidate[id] < 0 ? k : size_t(m_setCandidate[id])] += m_entry->counts[id];
-        m_allowed.assign(k + 1, 1);
-        m_mode = Mode::Index;
+        const int64_t n = m_count;
+        const TComb *combs = m_list->data();
+        const int width = entry.width;
+        const uint8_t *fullIds = entry.ids.data();
+        uint8_t *ids = buffer(size_t(n) * size_t(width));
+        const int workers = ParallelWork::workerCount();
+        std::vector<int64_t> hist(size_t(workers) * (sets + 2 * kPad), 0);
+        std::atomic<bool> give_up{false};
+        ParallelWork::run(
+            chunkCount(n),
+            [&](int chunk, int wi) {
+                // Everything the loop reads is a local: the bytes it writes could be anything else.
+                int64_t *const h = hist.data() + size_t(wi) * (sets + 2 * kPad) + kPad;
+                const ChunkRange range = chunkRange(chunk, n);
+                const TComb *const from = combs;
+                const uint8_t *const full = fullIds;
+                uint8_t *const to = ids;
+                bool valid = true;
+                if (width == 1) {
+                    // Four counts per set taken in turn: one set after another does not wait on itself.
+                    std::array<std::array<uint32_t, 256>, 4> local{};
+                    for (int64_t i = range.begin; i < range.end; ++i) {
+                        const int64_t r = TFullSetLookups::rankOf(from[i]);
+                        valid &= r >= 0;
+                        const uint8_t id = full[size_t(r < 0 ? 0 : r)];
+                        to[i] = id;
+                        ++local[size_t(i & 3)][id];
+                    }
+                    for (size_t id = 0; id < sets; ++id)
+                        h[id] += int64_t(local[0][id]) + local[1][id] + local[2][id] + local[3][id];
+                } else {
+                    for (int64_t i = range.begin; i < range.end; ++i) {
+                        const int64_t r = TFullSetLookups::rankOf(from[i]);
+                        valid &= r >= 0;
+                        uint16_t id;
+                        std::memcpy(&id, full + 2 * size_t(r < 0 ? 0 : r), 2);
+                        storeAt<uint16_t>(to, i, id);
+                        ++h[id];
+                    }
+                }
+                if (!valid)
+                    give_up = true;
+            },
+            m_source.idle);
+        if (give_up) {
+            // Numbers that do not ascend: the list is not made of the full set's combinations.
+            m_entry = nullptr;
+            return false;
+        }
+        m_ids = ids;
+        m_setCount.assign(sets, 0);
+        for (int w = 0; w < workers; ++w)
+            for (size_t id = 0; id < sets; ++id)
+                m_setCount[id] += hist[size_t(w) * (sets + 2 * kPad) + kPad + id];
     }
+    m_setAlive.assign(sets, 0);
+    m_liveSets.clear();
+    for (size_t id = 0; id < sets; ++id)
+        if (m_setCount[id] > 0) {
+            m_setAlive[id] = 1;
+            m_liveSets.push_back(uint32_t(id));
+        }
+    m_mode = Mode::Sets;
     return true;
 }
 
 void TStatStepFilter::buildIndex()
 {
-    makeWorkers(true);
     m_entry = nullptr;
-    if (m_workers.front()->stat->TestsByKeyLookups() && !m_candidates.empty()) {
+    m_ids = nullptr;
+    if (!m_candidates.empty() && m_source.fullSet) {
         m_maps = std::make_unique<CandidateMaps>(m_rows, m_candidates);
         if (useFullSet())
             return;
         m_entry = nullptr;
+    }
+    makeWorkers(true);
+    if (m_workers.front()->stat->TestsByKeyLookups() && !m_candidates.empty()) {
+        if (!m_maps)
+            m_maps = std::make_unique<CandidateMaps>(m_rows, m_candidates);
         if (m_candidates.size() <= kMaxMaskCandidates) {
-            if (recordMasks()) {
-                m_mode = Mode::Mask;
+            const int last = m_source.last;
+            const bool sorted = m_source.sorted;
+            for (auto &w : m_workers)
+                // The lookups are turned into candidates as they are asked.
+                w->recorder.setResolver(&CandidateMaps::bitsOf, m_maps.get());
+            const bool recorded = recordMasks([last, sorted](Worker *w, const TComb &c, bool &) {
+                w->recorder.clear();
+                w->stat->CombMatches(c, w->probeArray, last, sorted, false);
+                return w->recorder.bits();
+            });
+            for (auto &w : m_workers)
+                w->recorder.setResolver(nullptr, nullptr);
+            if (recorded)
                 return;
-            }
         } else if (m_candidates.size() <= kMaxIndexCandidates && recordIndexes()) {
             m_mode = Mode::Index;
             m_allowed.assign(m_candidates.size() + 1, 1);
@@ -472,22 +620,19 @@ void TStatStepFilter::buildIndex()
         w->probeArray.setRecorder(nullptr);
 }
 
-bool TStatStepFilter::recordMasks()
+template <class MaskOf> bool TStatStepFilter::recordMasks(MaskOf maskOf)
 {
     const int64_t n = m_count;
     const TComb *combs = m_list->data();
     const int k = int(m_candidates.size());
     m_width = k <= 8 ? 1 : k <= 16 ? 2 : k <= 32 ? 4 : 8;
     m_buffer = buffer(size_t(n) * size_t(m_width));
-    for (auto &w : m_workers) {
-        w->classes.reset(k);
-        w->allCandidates = 0;
-        // The lookups are turned into candidates as they are asked.
-        w->recorder.setResolver(&CandidateMaps::bitsOf, m_maps.get());
-    }
+    const int workers = ParallelWork::workerCount();
+    std::vector<MaskCounter> classes(static_cast<size_t>(workers));
+    std::vector<int64_t> allCandidates(size_t(workers) * kPad, 0);
+    for (MaskCounter &c : classes)
+        c.reset(k);
     std::atomic<bool> give_up{false};
-    const int last = m_source.last;
-    const bool sorted = m_source.sorted;
     withWidth(m_width, [&](auto tag) {
         using T = decltype(tag);
         uint8_t *masks = m_buffer;
@@ -496,35 +641,39 @@ bool TStatStepFilter::recordMasks()
             [&](int chunk, int wi) {
                 if (give_up.load(std::memory_order_relaxed))
                     return;
-                Worker &w = *m_workers[size_t(wi)];
+                Worker *const w = m_workers.empty() ? nullptr : m_workers[size_t(wi)].get();
+                MaskCounter &counter = classes[size_t(wi)];
                 const ChunkRange range = chunkRange(chunk, n);
+                // Locals: the bytes written could be anything else.
+                const MaskOf mask = maskOf;
+                const TComb *const from = combs;
+                uint8_t *const to = masks;
+                bool valid = true;
                 for (int64_t i = range.begin; i < range.end; ++i) {
-                    w.recorder.clear();
-                    w.stat->CombMatches(combs[i], w.probeArray, last, sorted, false);
-                    const uint64_t m = w.recorder.bits();
-                    storeAt<T>(masks, i, T(m));
+                    const uint64_t m = mask(w, from[i], valid);
+                    storeAt<T>(to, i, T(m));
                     // The one mask a counter cannot hold as a key is counted apart.
                     if (m == ~uint64_t(0))
-                        ++w.allCandidates;
+                        ++allCandidates[size_t(wi) * kPad];
                     else
-                        w.classes.add(m);
+                        counter.add(m);
                 }
+                if (!valid)
+                    give_up = true;
             },
             m_source.idle);
     });
-    for (auto &w : m_workers)
-        w->recorder.setResolver(nullptr, nullptr);
     if (give_up)
         return false;
     // The counts of the distinct masks; too many of them and every row is counted over the list.
     bool overflow = false;
     std::unordered_map<uint64_t, int64_t> merged;
     int64_t all = 0;
-    for (auto &w : m_workers) {
-        overflow = overflow || w->classes.overflow();
-        all += w->allCandidates;
+    for (int w = 0; w < workers; ++w) {
+        overflow = overflow || classes[size_t(w)].overflow();
+        all += allCandidates[size_t(w) * kPad];
         if (!overflow)
-            w->classes.forEach([&](uint64_t mask, int64_t count) { merged[mask] += count; });
+            classes[size_t(w)].forEach([&](uint64_t mask, int64_t count) { merged[mask] += count; });
         if (merged.size() > kMaxClasses)
             overflow = true;
     }
@@ -538,8 +687,7 @@ bool TStatStepFilter::recordMasks()
         // A fixed order, whatever the workers' shares were.
         std::sort(m_classes.begin(), m_classes.end());
     }
-    for (auto &w : m_workers)
-        w->classes.reset(0);
+    m_mode = Mode::Mask;
     return true;
 }
 
@@ -625,6 +773,8 @@ int64_t TStatStepFilter::apply(const std::vector<int> &rows, bool deleting)
         return applyDirect(selected, deleting);
     if (m_mode == Mode::Index)
         return applyIndex(candidates, deleting);
+    if (m_mode == Mode::Sets)
+        return applySets(candidates, deleting);
     uint64_t selection = 0;
     for (int c : candidates)
         selection |= uint64_t(1) << c;
@@ -672,7 +822,8 @@ int64_t TStatStepFilter::applyMask(uint64_t selection, bool single, bool deletin
                 if ((selection >> c) & 1)
                     rows.push_back(m_candidates[c]);
             // The combinations the earlier rows left are made the list first.
-            withWidth(m_width, [&](auto tag) { compactMasks<decltype(tag)>(); });
+            compactSurvivors();
+            m_listCount = m_count;
             m_mode = Mode::Direct;
             m_deleted = m_required = m_anyOf = 0;
             m_classes.clear();
@@ -682,7 +833,7 @@ int64_t TStatStepFilter::applyMask(uint64_t selection, bool single, bool deletin
         }(), deleting);
 
     int64_t left = 0;
-    if (!m_classes.empty() || m_listCount == 0 || m_entry) {
+    if (!m_classes.empty() || m_listCount == 0) {
         for (const auto &[mask, count] : m_classes)
             if (survives(mask, d, a, m))
                 left += count;
@@ -723,8 +874,40 @@ int64_t TStatStepFilter::applyIndex(const std::vector<int> &candidates, bool del
     return left;
 }
 
+int64_t TStatStepFilter::applySets(const std::vector<int> &candidates, bool deleting)
+{
+    // Every combination of a set answers the rows alike: only the sets still alive change.
+    m_selected.assign(m_candidates.size(), 0);
+    for (int c : candidates)
+        m_selected[size_t(c)] = 1;
+    m_setMatches.resize(m_setAlive.size());
+    int64_t matching = 0;
+    for (uint32_t id : m_liveSets) {
+        bool match = false;
+        for (int32_t k = m_setCandidateStart[id]; k < m_setCandidateStart[id + 1] && !match; ++k)
+            match = m_selected[size_t(m_setCandidates[size_t(k)])] != 0;
+        m_setMatches[id] = match;
+        if (match)
+            matching += m_setCount[id];
+    }
+    const int64_t left = deleting ? m_count - matching : matching;
+    if (left == 0)
+        return 0;
+    std::erase_if(m_liveSets, [&](uint32_t id) {
+        if ((m_setMatches[id] != 0) != deleting)
+            return false;
+        m_setAlive[id] = 0;
+        return true;
+    });
+    m_count = left;
+    m_changed = true;
+    return left;
+}
+
 int64_t TStatStepFilter::applyDirect(const std::vector<int> &rows, bool deleting)
 {
+    if (m_workers.empty())
+        makeWorkers(false);
     const int64_t n = m_count;
     const TComb *combs = m_list->data();
     for (auto &w : m_workers) {
@@ -766,81 +949,207 @@ int64_t TStatStepFilter::applyDirect(const std::vector<int> &rows, bool deleting
 
 template <class Keep> void TStatStepFilter::compact(Keep keep)
 {
+    // Whatever the step before gave is for the list as it was.
+    m_prepared.valid = false;
     const int64_t n = m_listCount;
-    TComb *combs = m_list->mutableData();
     const int chunks = chunkCount(n);
-    std::vector<int64_t> kept(size_t(chunks), 0);
-    // Each chunk first moves its own kept entries to its start (no chunk writes outside itself), then
-    // the chunks are joined in order. (The window keeps its list view from painting during a run.)
-    ParallelWork::run(
-        chunks,
-        [&](int chunk, int) {
-            const ChunkRange range = chunkRange(chunk, n);
-            int64_t out = range.begin;
-            for (int64_t i = range.begin; i < range.end; ++i)
-                if (keep(i))
-                    combs[out++] = combs[i];
-            kept[size_t(chunk)] = out - range.begin;
-        },
-        m_source.idle);
-    int64_t to = 0;
-    for (int c = 0; c < chunks; ++c) {
-        const int64_t from = chunkRange(c, n).begin;
-        const int64_t k = kept[size_t(c)];
-        if (to != from && k > 0)
-            std::memmove(combs + to, combs + from, size_t(k) * sizeof(TComb));
-        to += k;
+    // The sets of the next step's method, for lists of the full set's combinations (the full list,
+    // and the lists Sets and masks from the numbers read).
+    const TFullSetLookups::Entry *next = m_source.next;
+    if (next && (next->perNumber || !(m_mode == Mode::Sets || m_masksFromNumbers || m_listFullSet)))
+        next = nullptr;
+    const int workers = ParallelWork::workerCount();
+    const size_t sets = next ? next->sets.size() : 0;
+    const int width = next ? next->width : 1;
+    std::vector<int64_t> hist(next ? size_t(workers) * (sets + 2 * kPad) : 0, 0);
+    uint8_t *nextIds = nullptr;
+    if (next) {
+        m_preparing.ids.resize(size_t(m_count) * size_t(width));
+        nextIds = m_preparing.ids.data();
     }
-    m_count = to;
+    const uint8_t *fullIds = next ? next->ids.data() : nullptr;
+    std::atomic<bool> prepared{true};
+    // Writes the next set of the kept combination i at out (an index of the rebuilt list). The place
+    // of a combination of the full list is its index; the other lists read here were found to be made
+    // of the full set's combinations when their own sets were read (or given).
+    const bool fullSet = m_listFullSet;
+    auto writer = [&](int worker) {
+        int64_t *const h = next ? hist.data() + size_t(worker) * (sets + 2 * kPad) + kPad : nullptr;
+        return [h, width, fullIds, nextIds, fullSet](const TComb &c, int64_t i, int64_t out, bool kept, bool &) {
+            const int64_t r = fullSet ? i : TFullSetLookups::rankOfAscending(c);
+            const size_t at = size_t(r < 0 ? 0 : r);
+            if (width == 1) {
+                const uint8_t id = fullIds[at];
+                nextIds[out] = id;
+                h[id] += kept;
+            } else {
+                uint16_t id;
+                std::memcpy(&id, fullIds + 2 * at, 2);
+                storeAt<uint16_t>(nextIds, out, id);
+                h[id] += kept;
+            }
+        };
+    };
+
+    if (workers == 1 || chunks == 1) {
+        TComb *const combs = m_list->mutableData();
+        const Keep local = keep; // a local: the combinations written could be anything else
+        int64_t out = 0;
+        bool valid = true;
+        if (next) {
+            auto write = writer(0);
+            for (int64_t i = 0; i < n; ++i)
+                if (local(i)) {
+                    write(combs[i], i, out, true, valid);
+                    combs[out++] = combs[i];
+                }
+        } else if (m_count * 5 < n || m_count * 5 > 4 * n) {
+            // Mostly one way: the branch is foreseen.
+            for (int64_t i = 0; i < n; ++i)
+                if (local(i))
+                    combs[out++] = combs[i];
+        } else {
+            // Written whether kept or not (the next one kept overwrites it): no branch to mispredict.
+            for (int64_t i = 0; i < n; ++i) {
+                const bool k = local(i);
+                combs[out] = combs[i];
+                out += k;
+            }
+        }
+        m_list->truncate(out);
+        m_count = out;
+        prepared = valid;
+    } else {
+        // On all cores: every chunk counts what it keeps, then writes it at its place in the undo
+        // copy's storage, which becomes the list's (the list itself is only read meanwhile, so the
+        // window may paint it).
+        const TComb *combs = m_list->data();
+        TComb *to = m_list->rebuildRoom();
+        std::vector<int64_t> start(size_t(chunks) + 1, 0);
+        ParallelWork::run(
+            chunks,
+            [&](int chunk, int) {
+                const ChunkRange range = chunkRange(chunk, n);
+                const Keep local = keep;
+                int64_t kept = 0;
+                for (int64_t i = range.begin; i < range.end; ++i)
+                    kept += local(i);
+                start[size_t(chunk) + 1] = kept;
+            },
+            m_source.idle);
+        for (int c = 0; c < chunks; ++c)
+            start[size_t(c) + 1] += start[size_t(c)];
+        ParallelWork::run(
+            chunks,
+            [&](int chunk, int wi) {
+                const ChunkRange range = chunkRange(chunk, n);
+                const Keep local = keep;
+                const TComb *const from = combs;
+                // Written whether kept or not (the next one kept overwrites it), never past the
+                // chunk's share.
+                TComb *out = to + start[size_t(chunk)];
+                TComb *const first = to;
+                const TComb *const end = to + start[size_t(chunk) + 1];
+                bool valid = true;
+                if (next) {
+                    auto write = writer(wi);
+                    for (int64_t i = range.begin; i < range.end && out < end; ++i)
+                        if (local(i)) {
+                            write(from[i], i, out - first, true, valid);
+                            *out++ = from[i];
+                        }
+                } else {
+                    for (int64_t i = range.begin; i < range.end && out < end; ++i) {
+                        const bool k = local(i);
+                        *out = from[i];
+                        out += k;
+                    }
+                }
+                if (!valid)
+                    prepared = false;
+            },
+            m_source.idle);
+        m_list->adoptRebuilt(start.back());
+        m_count = start.back();
+    }
+    if (next && prepared) {
+        m_preparing.entry = next;
+        m_preparing.data = m_list->data();
+        m_preparing.count = m_count;
+        m_preparing.counts.assign(sets, 0);
+        for (int w = 0; w < workers; ++w)
+            for (size_t id = 0; id < sets; ++id)
+                m_preparing.counts[id] += hist[size_t(w) * (sets + 2 * kPad) + kPad + id];
+        m_preparing.valid = true;
+        std::swap(m_prepared, m_preparing);
+    }
 }
 
-template <class T> void TStatStepFilter::compactMasks()
+bool TStatStepFilter::writeSurvivorsOfFullSet()
 {
-    // The masks move along with their combinations (the step goes on with them).
-    const int64_t n = m_listCount;
-    TComb *combs = m_list->mutableData();
-    uint8_t *masks = m_buffer;
-    int64_t out = 0;
-    for (int64_t i = 0; i < n; ++i) {
-        const T mask = loadAt<T>(masks, i);
-        if (!survives(mask, m_deleted, m_required, m_anyOf))
-            continue;
-        combs[out] = combs[i];
-        storeAt<T>(masks, out, mask);
-        ++out;
+    // What is left of the full set, when the rows applied say "none of these numbers" and perhaps
+    // "one of those": written straight from the numbers, without reading the list.
+    uint64_t allowed = 0, anyOf = 0;
+    uint64_t wanted = m_anyOf != 0 ? m_anyOf : m_required;
+    if (m_anyOf != 0 && m_required != 0)
+        return false;
+    if (m_required != 0 && (m_required & (m_required - 1)) != 0)
+        return false; // every one of several rows kept in turn
+    for (int n = 1; n <= kMaxNumber; ++n) {
+        if ((m_numberBits[size_t(n)] & m_deleted) == 0)
+            allowed |= uint64_t(1) << n;
+        if ((m_numberBits[size_t(n)] & wanted) != 0)
+            anyOf |= uint64_t(1) << n;
     }
-    m_count = m_listCount = out;
+    m_prepared.valid = false;
+    m_count = WriteCombsOfNumbers(allowed, anyOf, wanted != 0, m_list->rebuildRoom(), m_source.idle);
+    m_list->adoptRebuilt(m_count);
+    return true;
+}
+
+void TStatStepFilter::compactSurvivors()
+{
+    const uint64_t d = m_deleted, a = m_required, m = m_anyOf;
+    if (m_masksFromNumbers) {
+        const uint64_t *bits = m_numberBits.data();
+        const TComb *combs = m_list->data();
+        auto maskOf = [bits, combs](int64_t i) {
+            const TComb &c = combs[i];
+            return bits[c[0]] | bits[c[1]] | bits[c[2]] | bits[c[3]] | bits[c[4]] | bits[c[5]];
+        };
+        // The usual steps first: rows deleted only, or one selection kept.
+        if (a == 0 && m == 0)
+            compact([=](int64_t i) { return (maskOf(i) & d) == 0; });
+        else if (a == 0 && d == 0)
+            compact([=](int64_t i) { return (maskOf(i) & m) != 0; });
+        else
+            compact([=](int64_t i) { return survives(maskOf(i), d, a, m); });
+        return;
+    }
+    withWidth(m_width, [&](auto tag) {
+        using T = decltype(tag);
+        const uint8_t *masks = m_buffer;
+        compact([=](int64_t i) { return survives(loadAt<T>(masks, i), d, a, m); });
+    });
 }
 
 void TStatStepFilter::finish()
 {
     if (!m_list)
         return;
-    if (m_changed && m_entry) {
-        const TFullSetLookups::Entry *entry = m_entry;
-        if (m_mode == Mode::Mask) {
-            const uint64_t d = m_deleted, a = m_required, m = m_anyOf;
-            const uint64_t *setMask = m_setMask.data();
-            compact([=](int64_t i) { return survives(setMask[entry->idOf(i)], d, a, m); });
-        } else {
-            const int32_t *setCandidate = m_setCandidate.data();
-            const uint8_t *allowed = m_allowed.data();
-            const size_t none = m_candidates.size();
-            compact([=](int64_t i) {
-                const int32_t c = setCandidate[entry->idOf(i)];
-                return allowed[c < 0 ? none : size_t(c)] != 0;
-            });
-        }
-        m_list->truncate(m_count);
-    } else if (m_changed) {
-        if (m_mode == Mode::Mask) {
-            const uint64_t d = m_deleted, a = m_required, m = m_anyOf;
+    // A step that removed nothing leaves the list as it was (the full set stays the full set).
+    if (m_changed && m_count != m_listCount) {
+        if (m_mode == Mode::Sets) {
+            const uint8_t *alive = m_setAlive.data();
+            const uint8_t *ids = m_ids;
+            if (m_idWidth == 1)
+                compact([=](int64_t i) { return alive[ids[i]] != 0; });
+            else
+                compact([=](int64_t i) { return alive[loadAt<uint16_t>(ids, i)] != 0; });
+        } else if (m_mode == Mode::Mask) {
             const int64_t expected = m_count;
-            withWidth(m_width, [&](auto tag) {
-                using T = decltype(tag);
-                const uint8_t *masks = m_buffer;
-                compact([=](int64_t i) { return survives(loadAt<T>(masks, i), d, a, m); });
-            });
+            if (!(m_masksFromNumbers && m_list->isFullSet() && writeSurvivorsOfFullSet()))
+                compactSurvivors();
             Q_ASSERT(m_count == expected);
             (void)expected;
         } else if (m_mode == Mode::Index) {
@@ -860,8 +1169,8 @@ void TStatStepFilter::finish()
     m_maps.reset();
     m_classes.clear();
     m_entry = nullptr;
+    m_ids = nullptr;
     m_buffer = nullptr;
-    std::vector<uint8_t>().swap(m_ownBuffer);
     m_mode = Mode::Idle;
     m_list = nullptr;
 }

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -21,19 +22,24 @@ struct TStatMethod;
 // combination test, undoing a row that would empty the list; only the work differs:
 //
 // - only the rows that meet the step's condition can ever be applied (the candidates);
-// - the statistic's lookups are recorded once per combination in one pass over the list (on all
-//   cores), giving each combination the candidates it matches: a mask of up to 64 candidates (8 to 64
-//   bits a combination), or the one candidate it matches when there are more;
-// - combinations with the same mask are counted together, so how many combinations a keep or delete
-//   would leave is known from the counts before the list is touched, and a row that would empty the
-//   list is never applied and undone;
-// - the rows applied only change a few masks; the list is rebuilt once, in place, when the step ends;
+// - for a method of the six numbers alone the run keeps what every combination of the full set asks
+//   (TFullSetLookups): each combination of the list reads its set of lookups there, in one pass over
+//   the list that counts the combinations of each set (none for the untouched full list, whose
+//   counts are kept too); a row applied then only changes which sets are alive, and the counts give
+//   how many combinations it leaves before the list is touched. Methods that ask one question per
+//   number get each combination's candidates from its numbers;
+// - otherwise the statistic's lookups are recorded once per combination in one pass over the list (on
+//   all cores), giving each combination the candidates it matches: a mask of up to 64 candidates (8
+//   to 64 bits a combination), or the one candidate it matches when there are more; combinations
+//   with the same mask are counted together, so a row that would empty the list is never applied;
+// - the rows applied only change a few masks or sets; the list is rebuilt once when the step ends,
+//   on all cores into the undo copy's storage, which becomes the list's;
 // - a statistic whose test does not work through key lookups, or one with more than 64 candidates
 //   that a combination can match together, is filtered by its own test, one pass per applied row
 //   (still on all cores).
 class TStatStepFilter {
 public:
-    enum class Mode { Idle, Pending, Mask, Index, Direct };
+    enum class Mode { Idle, Pending, Mask, Index, Direct, Sets };
 
     TStatStepFilter();
     ~TStatStepFilter();
@@ -48,8 +54,14 @@ public:
         int last = 0;
         bool sorted = false;
         std::function<void()> idle;
-        // The run's lookups of the full set: a step over the untouched full list reads them.
+        // The run's lookups of the full set (a step over a list of the full set's combinations reads
+        // them).
         TFullSetLookups *fullSet = nullptr;
+        // The kept lookups of the method of the step that will follow on the list this one leaves: the
+        // list, when rebuilt, is given the sets of that method on the way. afterStep: the list is the
+        // one the previous step left, untouched since (what it gave on the way is read).
+        const TFullSetLookups::Entry *next = nullptr;
+        bool afterStep = false;
     };
 
     // Starts a step on the list with the table's rows (their records, in table order) and the rows
@@ -75,14 +87,20 @@ private:
     void makeWorkers(bool withRecorder);
     void buildIndex();
     bool useFullSet();
-    bool recordMasks();
+    bool countSets();
+    template <class MaskOf> bool recordMasks(MaskOf maskOf);
     bool recordIndexes();
     int64_t applyMask(uint64_t selection, bool single, bool deleting);
     int64_t applyIndex(const std::vector<int> &candidates, bool deleting);
+    int64_t applySets(const std::vector<int> &candidates, bool deleting);
     int64_t applyDirect(const std::vector<int> &rows, bool deleting);
+    // The list becomes the combinations keep(i) holds for, in order; with a next method's lookups
+    // given, each kept combination's set of them is written on the way.
     template <class Keep> void compact(Keep keep);
     template <class T> int64_t countMasks(uint64_t d, uint64_t a, uint64_t m) const;
-    template <class T> void compactMasks();
+    void compactSurvivors();
+    bool writeSurvivorsOfFullSet();
+    bool countFullSetByNumbers();
 
     TCombsList *m_list = nullptr;
     std::vector<TStatValueRec> m_rows;
@@ -108,14 +126,40 @@ private:
     uint64_t m_deleted = 0;
     uint64_t m_required = 0;
     uint64_t m_anyOf = 0;
+    // The masks of a method that asks one question per number come from the numbers' candidates.
+    bool m_masksFromNumbers = false;
+    std::array<uint64_t, 256> m_numberBits{};
     // Index: the one candidate of each combination (kNone for none), the count of each, the allowed ones.
     std::vector<int64_t> m_hist;
     std::vector<uint8_t> m_allowed;
-    // Over the untouched full list: the kept sets of lookups, with the mask (Mask) or the one
-    // candidate (Index, -1 for none) of each set; no buffer of the step's own.
+    // Sets: the run's lookups of the method; the set of each combination (the kept lookups' own when
+    // the list is the full set, else the step's buffer) and its width; the combinations of each set
+    // in the list; the sets still alive (a flag per set, and their list); the candidates each set
+    // answers (m_setCandidates from m_setCandidateStart[set] on).
     const TFullSetLookups::Entry *m_entry = nullptr;
-    std::vector<uint64_t> m_setMask;
-    std::vector<int32_t> m_setCandidate;
+    const uint8_t *m_ids = nullptr;
+    int m_idWidth = 1;
+    std::vector<int64_t> m_setCount;
+    std::vector<uint8_t> m_setAlive;
+    std::vector<uint32_t> m_liveSets;
+    std::vector<int32_t> m_setCandidateStart;
+    std::vector<int32_t> m_setCandidates;
+    std::vector<uint8_t> m_selected;   // scratch of a row applied: the candidates selected
+    std::vector<uint8_t> m_setMatches; // and the sets that answer them
+
+    // The sets of the next method for the list a step left (written while it was rebuilt): valid for
+    // that list only (its storage and count), and read by the next step when it follows at once.
+    struct Prepared {
+        const TFullSetLookups::Entry *entry = nullptr;
+        const TComb *data = nullptr;
+        int64_t count = -1;
+        std::vector<uint8_t> ids;
+        std::vector<int64_t> counts;
+        bool valid = false;
+    };
+    Prepared m_prepared;
+    Prepared m_preparing;
+    bool m_listFullSet = false; // the list was the full set when the step began
 
     std::vector<std::unique_ptr<Worker>> m_workers;
     std::unique_ptr<CandidateMaps> m_maps;

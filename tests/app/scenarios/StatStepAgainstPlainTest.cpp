@@ -335,8 +335,10 @@ protected:
             .toStdString();
     }
 
-    // Runs the case on both lists (which hold the same combinations) and compares what they leave.
-    void compare(const Case &c, TCombsList &engine, TCombsList &plain)
+    // Runs the case on both lists (which hold the same combinations) and compares what they leave. The
+    // tuned step may be told the method of the step to follow, and that it follows the step before.
+    void compare(const Case &c, TCombsList &engine, TCombsList &plain, const TStatMethod *nextMethod = nullptr,
+                 bool afterStep = false)
     {
         ++cases;
         ASSERT_EQ(engine.count(), plain.count());
@@ -359,6 +361,8 @@ protected:
         };
         ctx.stopRequested = [&] { return ++engineChecks >= c.stopAt; };
         ctx.log = &log;
+        ctx.nextMethod = nextMethod;
+        ctx.afterStep = afterStep;
         try {
             step.run(c.part, {}, ctx);
         } catch (const std::exception &e) {
@@ -467,16 +471,23 @@ protected:
             randomList(engine, plain, tableOf(c).size());
             if (c.part.StopMode == StopModes::SC)
                 c.part.StopValue = int32_t(rng() % uint64_t(engine.count() + 1));
-            compare(c, engine, plain);
+            // The steps that follow on the list, their methods known beforehand as a line knows them.
+            const std::vector<int> methods = listedMethods();
+            std::vector<int> nextMethods(rng() % 3 == 0 ? 1 + size_t(rng() % 2) : 0);
+            for (int &next : nextMethods)
+                next = methods[rng() % methods.size()];
+            auto methodAt = [&](size_t k) { return k < nextMethods.size() ? &stats.GetMethod(nextMethods[k]) : nullptr; };
+            compare(c, engine, plain, methodAt(0));
             if (HasFatalFailure())
                 return;
-            const std::vector<int> methods = listedMethods();
-            for (int more = rng() % 3 == 0 ? 1 + int(rng() % 2) : 0; more > 0 && engine.count() >= 2; --more) {
-                const int next = methods[rng() % methods.size()];
-                Case n = randomCase(next, engine.count());
-                if (tableOf(n).size() * size_t(engine.count()) > 2000000)
+            bool after = true;
+            for (size_t k = 0; k < nextMethods.size() && engine.count() >= 2; ++k) {
+                Case n = randomCase(nextMethods[k], engine.count());
+                if (tableOf(n).size() * size_t(engine.count()) > 2000000) {
+                    after = false;
                     continue;
-                compare(n, engine, plain);
+                }
+                compare(n, engine, plain, methodAt(k + 1), after);
                 ++sequels;
             }
         }
@@ -619,7 +630,7 @@ TEST_F(StepAgainstPlain, FirstStepsOverTheFullList)
     // the six numbers alone) or recorded for the step, then a step on what it left.
     rng.seed(45);
     useArchive(randomArchive(rng, 300, 9001, 45), false);
-    std::vector<const char16_t *> codes = {u"SUMS", u"EVNV", u"SHR1", u"KNM2", u"RPV2", u"PRDV"};
+    std::vector<const char16_t *> codes = {u"SUMS", u"EVNV", u"SHR1", u"KNM2", u"RPV2", u"PRDV", u"NUMS", u"DIFA"};
     if (kSlowBuild)
         codes.resize(1);
     TCombsList engine, plain;
@@ -650,14 +661,24 @@ TEST_F(StepAgainstPlain, FirstStepsOverTheFullList)
         ASSERT_TRUE(engine.isFullSet());
         Case c = randomCase(m, engine.count());
         fewRows(c);
-        compare(c, engine, plain);
+        // Two steps after it, each told beforehand (the list a step leaves is given the sets of the
+        // method that follows).
+        static const char16_t *const followers[] = {u"NUMS", u"SUMS", u"EVEN", u"DIFA", u"DIFM", u"COLV"};
+        const TStatMethod &nextMethod = stats.GetMethod(stats.FindMethod(followers[rng() % std::size(followers)]));
+        const TStatMethod &thirdMethod = stats.GetMethod(stats.FindMethod(followers[rng() % std::size(followers)]));
+        compare(c, engine, plain, &nextMethod);
         if (HasFatalFailure())
             return;
         if (kSlowBuild || engine.count() < 2 || engine.count() > 4000000)
             continue;
-        Case next = randomCase(stats.FindMethod(rng() % 2 ? u"NUMS" : u"SUMS"), engine.count());
+        Case next = randomCase(ListedMethodIndex(stats, &nextMethod), engine.count());
         fewRows(next);
-        compare(next, engine, plain);
+        compare(next, engine, plain, &thirdMethod, true);
+        if (engine.count() < 2 || HasFatalFailure())
+            continue;
+        Case third = randomCase(ListedMethodIndex(stats, &thirdMethod), engine.count());
+        fewRows(third);
+        compare(third, engine, plain, nullptr, true);
     }
     // The next cycle of a test: the full list again, another draw hidden, the same first method (its
     // kept lookups read again).

@@ -210,8 +210,8 @@ TEST_F(StepFilterFixture, StepsOverTheUntouchedFullListReadTheKeptLookups)
 {
     // Methods whose values belong to the six numbers: the lookups of every combination of the full set
     // are kept for the run and a step over the untouched full list reads them. Same counts and the
-    // same list as the statistic's own test.
-    TFullSetLookups kept;
+    // same list as the statistic's own test. The room given holds three of them.
+    TFullSetLookups kept(size_t(8145060) * 3);
     int read = 0;
     for (const char16_t *code : {u"SUMS", u"EVEN", u"DIFM", u"SEQL"}) {
         const int m = stats.FindMethod(code);
@@ -241,6 +241,23 @@ TEST_F(StepFilterFixture, StepsOverTheUntouchedFullListReadTheKeptLookups)
     }
     EXPECT_GE(read, 3);
     EXPECT_LE(kept.usedBytes(), size_t(8145060) * 3);
+}
+
+TEST_F(StepFilterFixture, EveryCombinationOfTheFullSetFindsItsPlaceFromItsNumbers)
+{
+    // A step over a list the earlier steps left reads each combination's lookups at its place in the
+    // full list: the place must be the one the generation gives it, and a combination whose numbers
+    // do not ascend within 1..45 has none.
+    TCombsList list;
+    list.GenerateCombinations(false, TGenerateSettings{gmAll, {}});
+    ASSERT_EQ(list.count(), 8145060);
+    int64_t wrong = 0;
+    for (int64_t i = 0; i < list.count(); ++i)
+        wrong += TFullSetLookups::rankOf(list.at(i)) != i;
+    EXPECT_EQ(wrong, 0);
+    for (const TComb &c : {TComb{{2, 1, 3, 4, 5, 6}}, TComb{{1, 2, 3, 4, 5, 5}}, TComb{{0, 2, 3, 4, 5, 6}},
+                           TComb{{1, 2, 3, 4, 5, 46}}, TComb{{40, 41, 42, 43, 44, 255}}})
+        EXPECT_EQ(TFullSetLookups::rankOf(c), -1);
 }
 
 TEST_F(StepFilterFixture, ValuesOfTheNumbersAloneAskTheSameWhateverTheDraws)
