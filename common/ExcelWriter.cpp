@@ -449,13 +449,7 @@ void XlsxExcelBackend::show(const TExcelWorkbook &workbook)
     m_lastFile = fileName;
     // The report is written whatever happens next: a desktop without a program for it is told where
     // the file is, never that the export failed.
-    try {
-        CurrentUrlOpener().open(fileName);
-    } catch (const Exception &e) {
-        ShowInfoBox(Format(u"Отчет сохранен в файле \"%s\".\r\rОткрыть его не удалось: на этом компьютере нет "
-                           u"программы, открывающей такие файлы.\r\r%s",
-                           {QDir::toNativeSeparators(fileName), e.message()}));
-    }
+    OpenSavedFile(fileName, u"Отчет сохранен в файле \"%s\".");
 }
 
 void SetExcelBackend(IExcelBackend *backend)

@@ -1,6 +1,7 @@
 #include "common/SysUtils.h"
 
 #include "common/Dialogs.h"
+#include "common/Exception.h"
 #include "common/Format.h"
 #include "common/ProcessUtils.h"
 #include "common/ProgramFiles.h"
@@ -121,6 +122,18 @@ void OpenUrl(const QString &address)
 void OpenMailTo(const QString &address)
 {
     CurrentUrlOpener().open(MailAddress(address));
+}
+
+void OpenSavedFile(const QString &fileName, QStringView savedText)
+{
+    try {
+        CurrentUrlOpener().open(fileName);
+    } catch (const Exception &e) {
+        ShowInfoBox(Format(savedText, {QDir::toNativeSeparators(fileName)}) +
+                    Format(u"\r\rОткрыть его не удалось: на этом компьютере нет программы, открывающей такие "
+                           u"файлы.\r\r%s",
+                           {e.message()}));
+    }
 }
 
 bool OpenHelpFile(const QString &fileName, const QString &topic)

@@ -61,6 +61,10 @@ QString WebAddress(const QString &address);
 QString MailAddress(const QString &address);
 void OpenUrl(const QString &address);
 void OpenMailTo(const QString &address);
+// Hands a file the program has just written (a report, a log) to the desktop's program for it. When
+// that cannot be done the file stays where it is and an information box says so: savedText with the
+// file's name for its "%s" ("Отчет сохранен в файле \"%s\"."), then that it could not be opened and why.
+void OpenSavedFile(const QString &fileName, QStringView savedText);
 
 // Help. A ".chm" file (any case) goes to OpenChmTopic; any other file is opened with the desktop's
 // program for it ("open", no wait) and the topic is not used.

@@ -482,6 +482,7 @@ void TCombsList::assign(const TCombsArray &combs)
     ensureCapacity(static_cast<int64_t>(combs.size()));
     std::copy(combs.begin(), combs.end(), m_combs.begin());
     m_count = static_cast<int64_t>(combs.size());
+    emit listReplaced();
 }
 
 bool TCombsList::IsCombInList(const TComb &comb) const
@@ -679,6 +680,8 @@ bool TCombsList::GenerateCombinations(bool interactive, const TGenerateSettings 
         ok = false;
         ShowErrorBox(Format(u"Ошибка генерации файла комбинаций!\r\r%s", {exceptionText(e)}));
     }
+    if (ok)
+        emit listReplaced();
     if (interactive) {
         if (ok) {
             ClearFilterLog();

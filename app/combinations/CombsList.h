@@ -205,6 +205,9 @@ public:
 signals:
     void countRefreshed(qint64 count);
     void filterLogChanged();
+    // A new list took the place of the old one (generated, loaded, pasted, read from the buffer): no
+    // row of the old one stands for any of it.
+    void listReplaced();
 
 private:
     void ensureCapacity(int64_t n);

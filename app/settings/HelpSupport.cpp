@@ -47,6 +47,18 @@ QString FindHelpFile(const QString &programFolder, const QString &languageAbbrev
     return candidates.back();
 }
 
+QString HelpMissingText(const QString &programFolder, const QString &languageAbbrev)
+{
+    QStringList folders;
+    for (QString candidate : HelpFileCandidates(programFolder, languageAbbrev)) {
+        if (candidate.endsWith(u".chm", Qt::CaseInsensitive))
+            candidate.chop(4);
+        folders << QDir::toNativeSeparators(candidate);
+    }
+    return Format(u"Справка недоступна: папка со страницами справки не найдена. Она ищется здесь:\r%s",
+                  {folders.join(u"\r"_s)});
+}
+
 const std::vector<TProjectLink> &ProjectLinks()
 {
     static const std::vector<TProjectLink> links = {

@@ -20,6 +20,9 @@ QStringList HelpFileCandidates(const QString &programFolder, const QString &lang
 bool HelpFileExists(const QString &fileName);
 // The first candidate that exists; the last one when none does.
 QString FindHelpFile(const QString &programFolder, const QString &languageAbbrev);
+// What the help key says when the help is nowhere: that it is not available, and the folders of help
+// pages that were looked for.
+QString HelpMissingText(const QString &programFolder, const QString &languageAbbrev);
 
 // ---- Web links of the project ----
 

@@ -37,10 +37,14 @@ void TDrawProfits::add(int32_t draw, TCurrency profit)
     m_entries.push_back({draw, profit});
 }
 
-std::vector<TProfitChartPoint> ProfitChartPoints(const std::vector<TDrawProfit> &entries)
+std::vector<TProfitChartPoint> ProfitChartPoints(const std::vector<TDrawProfit> &unordered)
 {
-    if (entries.size() < 2)
+    if (unordered.size() < 2)
         throw Exception(ChartDrawsMessage());
+    // The lines read along the draws, whatever order the stakes were made in.
+    std::vector<TDrawProfit> entries = unordered;
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const TDrawProfit &a, const TDrawProfit &b) { return a.draw < b.draw; });
     TCurrency total = 0;
     for (const TDrawProfit &e : entries)
         total += e.profit;
@@ -88,6 +92,9 @@ std::vector<TRatingChartPoint> RatingChartPoints(const TStakesFile &stakes, cons
         }
         return true;
     });
+    // Each rating's line reads along the draws; stakes of one draw keep their order in the file.
+    std::stable_sort(points.begin(), points.end(),
+                     [](const TRatingChartPoint &a, const TRatingChartPoint &b) { return a.draw < b.draw; });
     return points;
 }
 

@@ -46,7 +46,8 @@ struct TProfitChartPoint {
     double cumulative = 0; // running total up to this draw
 };
 
-// Reads the whole stakes file; raises ChartDrawsMessage() with fewer than two draws.
+// The points run in rising draw order (the running total too), whatever the order of the stakes in the
+// file. Reads the whole stakes file; raises ChartDrawsMessage() with fewer than two draws.
 std::vector<TProfitChartPoint> ProfitChartPoints(const TStakesFile &stakes);
 std::vector<TProfitChartPoint> ProfitChartPoints(const std::vector<TDrawProfit> &entries);
 
@@ -58,7 +59,7 @@ struct TRatingChartPoint {
 };
 
 // The checked stakes of the newest kChartCheckedDraws checked draws whose comment is one of the
-// names (letter case ignored), as points (draw, matches) or (draw, profit). Raises
+// names (letter case ignored), as points (draw, matches) or (draw, profit), in rising draw order. Raises
 // ChartDrawsMessage() when no name is given or fewer than two checked draws are found.
 std::vector<TRatingChartPoint> RatingChartPoints(const TStakesFile &stakes, const QStringList &names, bool profit);
 

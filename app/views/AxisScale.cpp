@@ -52,3 +52,39 @@ TAxisScale NiceAxisScale(double lo, double hi, bool wholeNumbers, int maxTicks, 
     scale.decimals = step >= 1.0 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
     return scale;
 }
+
+int CategoryLabelStep(int count, double axisWidth, double labelWidth, double padding)
+{
+    if (count <= 1)
+        return 1;
+    const double needed = labelWidth + 2 * padding;
+    for (int step = 1; step < count; ++step) {
+        const int shown = (count + step - 1) / step;
+        if (axisWidth / (shown + 1) >= needed)
+            return step;
+    }
+    return count;
+}
+
+std::vector<bool> ThinLabels(const std::vector<QRectF> &labels, const QRectF &area, double gap)
+{
+    std::vector<bool> kept(labels.size(), false);
+    std::vector<QRectF> taken;
+    for (size_t i = 0; i < labels.size(); ++i) {
+        const QRectF &label = labels[i];
+        if (label.isEmpty() || !area.contains(label))
+            continue;
+        const QRectF around = label.adjusted(-gap, -gap, gap, gap);
+        bool clear = true;
+        for (const QRectF &other : taken)
+            if (around.intersects(other)) {
+                clear = false;
+                break;
+            }
+        if (clear) {
+            taken.push_back(label);
+            kept[i] = true;
+        }
+    }
+    return kept;
+}

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QRectF>
 #include <QString>
+
+#include <vector>
 
 // The scale of a chart's value axis: its ends and the distance between its ticks. The ends are whole
 // multiples of the step, so every tick, and the label drawn at it, falls on a round value.
@@ -33,3 +36,12 @@ bool AllWholeNumbers(const Range &values, Value value)
     }
     return true;
 }
+
+// Category labels along an axis axisWidth pixels long, every k-th of count labelled: the smallest step k
+// at which each shown label (labelWidth pixels, with padding on either side) has room in its share of
+// the axis, the axis being shared among the shown labels plus one.
+int CategoryLabelStep(int count, double axisWidth, double labelWidth, double padding);
+
+// Which value labels to show where they would crowd: a label is kept when it lies whole inside the area
+// and at least gap away from every label kept before it, the labels taken in the order given.
+std::vector<bool> ThinLabels(const std::vector<QRectF> &labels, const QRectF &area, double gap);

@@ -12,6 +12,8 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 
 DialogPlayer g_player;
@@ -89,6 +91,31 @@ void TDialogSTemplate::accept()
     if (!validate())
         return;
     QDialog::accept();
+}
+
+void TDialogSTemplate::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (std::exchange(m_fieldsOrdered, true))
+        return;
+    // OK and Cancel were made before the fields of the dialog built on this one: they go behind them.
+    QWidget *first = nullptr;
+    QWidget *last = nullptr;
+    for (QWidget *w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain()) {
+        if (!m_clientArea->isAncestorOf(w) || !(w->focusPolicy() & Qt::TabFocus) || !w->isEnabled() ||
+            !w->isVisibleTo(this) || w->focusProxy())
+            continue;
+        if (!first)
+            first = w;
+        last = w;
+    }
+    if (!first)
+        return;
+    setTabOrder(last, m_okBtn);
+    setTabOrder(m_okBtn, m_cancelBtn);
+    QWidget *focus = focusWidget();
+    if (!focus || focus == m_okBtn || focus == m_cancelBtn)
+        first->setFocus(Qt::TabFocusReason);
 }
 
 bool TDialogSTemplate::pressOk()

@@ -35,6 +35,9 @@ protected:
     // Checks the controls before the dialog closes with OK; shows a message box and returns false
     // when something is wrong (the control concerned may take the focus).
     virtual bool validate() { return true; }
+    // At the first show the dialog's own fields come first in the tab order, OK and Cancel last, and
+    // the focus is in the first field unless the dialog has put it somewhere itself.
+    void showEvent(QShowEvent *event) override;
 
 private:
     QWidget *m_clientArea;
@@ -42,6 +45,7 @@ private:
     QFrame *m_buttonsPanel;
     QPushButton *m_okBtn;
     QPushButton *m_cancelBtn;
+    bool m_fieldsOrdered = false;
 };
 
 // Shows the dialog modally and returns QDialog::Accepted or QDialog::Rejected. A test may install

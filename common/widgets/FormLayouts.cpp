@@ -6,6 +6,7 @@
 #include <QTableView>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -25,20 +26,30 @@ int PixelsPerInch(const QScreen *screen)
     return screen ? static_cast<int>(std::lround(screen->logicalDotsPerInch())) : 96;
 }
 
-// Keeps a restored rectangle where the user can reach it: a rectangle that lies on no screen (a
-// monitor that has gone) is moved, and shrunk when needed, onto the primary screen.
+// Keeps a restored rectangle where the user can reach it, whole: on the screen it mostly lies on (the
+// primary screen when it lies on none, as when a monitor has gone), shrunk to that screen's free area
+// when it was saved on a larger screen, and moved inside it.
 QRect OntoScreens(const QRect &rect)
 {
-    const auto screens = QGuiApplication::screens();
-    for (const QScreen *screen : screens)
-        if (screen->availableGeometry().intersects(rect))
-            return rect;
-    const QScreen *primary = QGuiApplication::primaryScreen();
-    if (!primary)
+    const QScreen *best = nullptr;
+    qint64 bestOverlap = 0;
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        const QRect common = screen->availableGeometry().intersected(rect);
+        const qint64 overlap = common.isEmpty() ? 0 : qint64(common.width()) * common.height();
+        if (overlap > bestOverlap) {
+            best = screen;
+            bestOverlap = overlap;
+        }
+    }
+    if (!best)
+        best = QGuiApplication::primaryScreen();
+    if (!best)
         return rect;
-    const QRect area = primary->availableGeometry();
-    QRect moved(area.topLeft(), rect.size().boundedTo(area.size()));
-    return moved;
+    const QRect area = best->availableGeometry();
+    QRect fitted(rect.topLeft(), rect.size().boundedTo(area.size()));
+    fitted.moveLeft(std::clamp(fitted.left(), area.left(), area.right() + 1 - fitted.width()));
+    fitted.moveTop(std::clamp(fitted.top(), area.top(), area.bottom() + 1 - fitted.height()));
+    return fitted;
 }
 
 bool IsSortable(const QTableView *view)
@@ -140,6 +151,20 @@ void RestoreFormPlacement(const FormStore &store, const QString &section, QWidge
 void RestoreFormPlacement(const QString &section, QWidget *window, bool loadState, bool loadPosition)
 {
     RestoreFormPlacement(FormStore(), section, window, loadState, loadPosition);
+}
+
+void KeepWindowOnScreen(QWidget *window)
+{
+    if (window->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
+        return;
+    const QRect frame = window->frameGeometry();
+    const QRect fitted = OntoScreens(frame);
+    if (fitted == frame)
+        return;
+    const QRect client = window->geometry();
+    const QMargins border(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                          frame.bottom() - client.bottom());
+    window->setGeometry(fitted.marginsRemoved(border));
 }
 
 void SaveListViewSettings(FormStore &store, const QString &section, const QTableView *view, bool withFlags)

@@ -21,12 +21,17 @@ void SaveFormPlacement(FormStore &store, const QString &section, const QWidget *
 void SaveFormPlacement(const QString &section, const QWidget *window);
 
 // Restores what was saved. The position is taken only when it was saved at the current screen
-// density; a window of fixed size keeps its size; a rectangle that lies on no screen is moved onto
-// the primary screen. The state: normal, minimised or maximised as stored (other values leave the
+// density; a window of fixed size keeps its size; the rectangle comes back whole inside the free area
+// of the screen it lies on (shrunk when it was saved on a larger screen), or of the primary screen
+// when it lies on none. The state: normal, minimised or maximised as stored (other values leave the
 // window's state). Nothing happens when both flags are false.
 void RestoreFormPlacement(const FormStore &store, const QString &section, QWidget *window, bool loadState,
                           bool loadPosition);
 void RestoreFormPlacement(const QString &section, QWidget *window, bool loadState, bool loadPosition);
+
+// Moves and, when needed, shrinks a shown window so that it lies whole, its frame included, inside the
+// free area of its screen (the frame is known only once the window is shown).
+void KeepWindowOnScreen(QWidget *window);
 
 // A list: grid lines and multiple selection (withFlags), the sort column and direction of a sortable
 // list (its header shows a sort indicator or the view sorts), and the column widths.

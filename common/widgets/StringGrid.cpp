@@ -64,6 +64,12 @@ bool TGridModel::setData(const QModelIndex &index, const QVariant &value, int ro
 
 QVariant TGridModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    if (role == Qt::TextAlignmentRole && orientation == Qt::Horizontal) {
+        for (const auto &[col, alignment] : m_grid->m_captionAlignments)
+            if (col == section + m_grid->m_fixedCols)
+                return QVariant::fromValue(alignment);
+        return {};
+    }
     if (role != Qt::DisplayRole || section < 0)
         return {};
     if (orientation == Qt::Horizontal)
@@ -171,6 +177,18 @@ void TQOwnerDrawGrid::fitColumnsToCaptions()
         if (needed > colWidth(col))
             setColWidth(col, needed);
     }
+}
+
+void TQOwnerDrawGrid::setCaptionAlignment(int col, Qt::Alignment alignment)
+{
+    for (auto &[known, value] : m_captionAlignments)
+        if (known == col) {
+            value = alignment;
+            m_model->headerDataChanged(Qt::Horizontal, col - m_fixedCols, col - m_fixedCols);
+            return;
+        }
+    m_captionAlignments.emplace_back(col, alignment);
+    m_model->headerDataChanged(Qt::Horizontal, col - m_fixedCols, col - m_fixedCols);
 }
 
 int TQOwnerDrawGrid::colWidth(int col) const

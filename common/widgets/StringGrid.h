@@ -60,6 +60,9 @@ public:
     void setColWidth(int col, int width);
     // Widens every column whose caption in the fixed top row does not fit.
     void fitColumnsToCaptions();
+    // Where the caption of a column stands in its heading (centred unless set): a wide column whose
+    // caption stands at its left shows the caption even while only its start is in view.
+    void setCaptionAlignment(int col, Qt::Alignment alignment);
     int colWidth(int col) const;
     // Cells may be edited in place.
     void setEditing(bool on);
@@ -102,6 +105,7 @@ private:
     int m_editLock = 0;
     bool m_editing = false;
     bool m_defaultDrawing = true;
+    std::vector<std::pair<int, Qt::Alignment>> m_captionAlignments; // grid column -> alignment
 };
 
 // A grid that keeps its texts itself.

@@ -3,6 +3,7 @@
 #include "tests/support/DialogPlayerScope.h"
 #include "tests/support/ScriptedMessages.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -72,6 +73,31 @@ TEST(DialogSTemplate, BottomPanelButtons)
     EXPECT_EQ(cancel->text(), u"Отмена");
     EXPECT_EQ(cancel->toolTip(), u"Отменить изменения и закрыть окно");
     EXPECT_EQ(ok->size(), QSize(97, 25));
+}
+
+TEST(DialogSTemplate, OpensInItsFirstFieldWithOkAndCancelLastInTheTabOrder)
+{
+    PersonDialog dialog(nullptr);
+    dialog.show();
+    QApplication::processEvents();
+    QWidget *name = dialog.findChild<QWidget *>(u"NameEdit"_s);
+    EXPECT_EQ(dialog.focusWidget(), name);
+    // Tab runs through the fields, then OK and Cancel, and back to the first field.
+    std::vector<QWidget *> order;
+    for (QWidget *w = name; order.size() < 4; w = w->nextInFocusChain())
+        if (w->isVisible() && (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy())
+            order.push_back(w);
+    ASSERT_EQ(order.size(), 4u);
+    EXPECT_EQ(order[2], dialog.okButton());
+    EXPECT_EQ(order[3], dialog.cancelButton());
+
+    // A dialog that put the focus somewhere itself keeps it there.
+    PersonDialog chosen(nullptr);
+    QWidget *age = chosen.findChild<QSpinBox *>(u"AgeSpinBox"_s);
+    age->setFocus();
+    chosen.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(chosen.focusWidget() == age || chosen.focusWidget() == age->focusProxy());
 }
 
 TEST(DialogSTemplate, EntryRoutineFillsAndCopiesBackOnOk)

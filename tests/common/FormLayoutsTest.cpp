@@ -172,4 +172,18 @@ TEST(WindowPlacement, RectangleOffAllScreensComesBack)
     RestoreFormPlacement(u"TFormA"_s, &a, false, true);
     EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().intersects(a.geometry()));
     EXPECT_EQ(a.geometry().size(), QSize(400, 300));
+
+    // Saved on a larger screen (or hanging over this one's edge): back whole inside the free area.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect larger(area.left() + 40, area.top() + 30, area.width() + 400, area.height() + 300);
+    const QRect overhanging(area.right() - 100, area.bottom() - 50, 300, 200);
+    for (const QRect &saved : {larger, overhanging}) {
+        folder.write(u"Vendra.frm"_s, u"[TFormA]\r\nNormPos=%1,%2,%3,%4\r\n"_s.arg(saved.left())
+                                          .arg(saved.top()).arg(saved.right() + 1).arg(saved.bottom() + 1).toLatin1());
+        QWidget b;
+        RestoreFormPlacement(u"TFormA"_s, &b, false, true);
+        EXPECT_TRUE(area.contains(b.geometry())) << b.geometry().x() << "," << b.geometry().y() << " "
+                                                 << b.geometry().width() << "x" << b.geometry().height();
+        EXPECT_EQ(b.geometry().size(), saved.size().boundedTo(area.size()));
+    }
 }

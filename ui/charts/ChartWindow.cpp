@@ -14,6 +14,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
+#include <QFontMetricsF>
 #include <QLegend>
 #include <QLineSeries>
 #include <QValueAxis>
@@ -64,6 +65,8 @@ TFormGraph::TFormGraph(QWidget *parent)
     m_labels->setObjectName(u"cbShowMarks"_s);
     m_labels->setChecked(true);
     connect(m_labels, &QCheckBox::toggled, this, &TFormGraph::applyLabels);
+    // The value labels are placed again whenever the plot takes another size.
+    connect(m_chart, &QChart::plotAreaChanged, this, &TFormGraph::thinLabels);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_view, 1);
@@ -96,7 +99,8 @@ void TFormGraph::AddGraphPoint(double x, const QString &title, double y, bool ma
         s->setPointsVisible(markers);
         s->setMarkerSize(3);
         s->setPointLabelsFormat(u"@yPoint"_s);
-        s->setPointLabelsClipping(false);
+        // Inside the plot only: never over the axis labels.
+        s->setPointLabelsClipping(true);
         s->setPointLabelsVisible(labels && m_labels->isChecked());
         if (labels)
             m_labelControlled.append(s);
@@ -125,6 +129,42 @@ void TFormGraph::applyLabels()
 {
     for (QLineSeries *s : std::as_const(m_labelControlled))
         s->setPointLabelsVisible(m_labels->isChecked());
+    thinLabels();
+}
+
+void TFormGraph::thinLabels()
+{
+    const QRectF area = m_chart->plotArea();
+    if (area.isEmpty())
+        return;
+    // Where the chart draws a point's value: centred over the point, its baseline just above the
+    // marker, the value written as the chart writes numbers.
+    std::vector<QRectF> rects;
+    std::vector<std::pair<QLineSeries *, int>> owners;
+    for (QLineSeries *s : std::as_const(m_labelControlled)) {
+        if (!s->pointLabelsVisible())
+            continue;
+        const QFontMetricsF metrics(s->pointLabelsFont());
+        const double baseline = s->markerSize() / 2 + 2;
+        for (int i = 0; i < s->count(); ++i) {
+            const QPointF at = m_chart->mapToPosition(s->at(i), s);
+            const double width = metrics.horizontalAdvance(QString::number(s->at(i).y(), 'g', 6));
+            rects.emplace_back(at.x() - width / 2, at.y() - baseline - metrics.ascent(), width, metrics.height());
+            owners.emplace_back(s, i);
+        }
+    }
+    const std::vector<bool> kept = ThinLabels(rects, area, 2);
+    for (size_t k = 0; k < owners.size(); ++k)
+        owners[k].first->setPointConfiguration(owners[k].second, QXYSeries::PointConfiguration::LabelVisibility,
+                                               bool(kept[k]));
+}
+
+bool TFormGraph::isLabelShown(const QLineSeries *series, int index) const
+{
+    if (!series->pointLabelsVisible())
+        return false;
+    const auto config = series->pointConfiguration(index);
+    return config.value(QXYSeries::PointConfiguration::LabelVisibility, true).toBool();
 }
 
 void TFormGraph::setWholeNumbers(bool x, bool y)
@@ -155,8 +195,15 @@ void TFormGraph::applyScales()
 {
     if (!m_hasPoints)
         return;
+    TAxisScale x = NiceAxisScale(m_minX, m_maxX, m_wholeX || m_forceWholeX, 13);
+    if (!m_labelControlled.isEmpty()) {
+        // A step to spare at either end, so that the value labels of the first and last points fit in.
+        x.min -= x.step;
+        x.max += x.step;
+        x.tickCount += 2;
+    }
+    ApplyAxisScale(m_axisX, x);
     // Room above the highest point for its value label.
-    ApplyAxisScale(m_axisX, NiceAxisScale(m_minX, m_maxX, m_wholeX || m_forceWholeX, 13));
     const bool wholeY = m_yFormat.isEmpty() ? m_wholeY || m_forceWholeY : m_yFormatWhole;
     ApplyAxisScale(m_axisY, NiceAxisScale(m_minY, m_maxY, wholeY, 9, true));
     if (!m_yFormat.isEmpty())

@@ -46,11 +46,15 @@ public:
     QLineSeries *series(const QString &title) const { return m_series.value(title); }
     QList<QLineSeries *> allSeries() const { return m_order; }
     bool isLabelControlled(const QLineSeries *series) const;
+    // The value label of the point is drawn: labels are on for its series and the point's label was
+    // not left out to keep the labels clear of each other and inside the plot.
+    bool isLabelShown(const QLineSeries *series, int index) const;
 
     void done(int result) override;
 
 private:
     void applyLabels();
+    void thinLabels();
     void extendRanges(double x, double y);
     void applyScales();
 

@@ -96,6 +96,12 @@ TCombsPage::TCombsPage(TDrawsArchive &archive, TStatList &stats, MainOptions &op
 
     connect(&m_combs, &TCombsList::countRefreshed, this, &TCombsPage::showCount);
     connect(&m_combs, &TCombsList::filterLogChanged, this, &TCombsPage::showFilterLog);
+    // A new list starts with no row selected and none current: the rows of the old list stand for nothing
+    // in it.
+    connect(&m_combs, &TCombsList::listReplaced, this, [this] {
+        m_lvCombs->selectionModel()->clear();
+        updateActions();
+    });
     // The commands follow the selection and the clipboard at once, not only at the next periodic check.
     connect(m_lvCombs->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TCombsPage::updateActions);
     connect(m_edExclude, &QSpinBox::valueChanged, this, &TCombsPage::updateActions);
@@ -448,8 +454,7 @@ void TCombsPage::combsPaste()
     BusySection busy;
     StatusReset reset;
     SetStatusText(Tr(u"Вставка комбинаций из буфера..."));
-    if (m_combs.PasteCombs(GetClipboardUnicodeText()))
-        m_lvCombs->selectionModel()->clearSelection();
+    m_combs.PasteCombs(GetClipboardUnicodeText());
 }
 
 void TCombsPage::combsSelectAll()

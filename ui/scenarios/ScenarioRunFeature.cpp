@@ -57,11 +57,8 @@ TScenarioRunFeature::TScenarioRunFeature(TTemplateMain &window) : QObject(&windo
     };
     host.setRunning = [this](bool running) { setRunning(running); };
     host.openLog = [](const QString &fileName) {
-        // A desktop without a viewer for text files leaves the log where it is.
-        try {
-            ShellRunAndWait(u"open"_s, fileName, {}, 0, {}, false, SW_SHOWDEFAULT);
-        } catch (const std::exception &) {
-        }
+        // A desktop without a viewer for text files leaves the log where it is and says where.
+        OpenSavedFile(fileName, u"Журнал выполнения сценария сохранен в файле \"%s\".");
     };
     host.prefetch = [&window](const TStatMethod &method, TStatPrefetch &prefetch) {
         const auto &source = window.statisticsPage()->prefetchSource();

@@ -82,6 +82,8 @@ void TStakesPage::buildGrid()
         return StakeCellText(recordAt(row), col);
     });
     m_grid->fitColumnsToCaptions();
+    // The comment column runs far past the window's edge: its caption stands where its texts begin.
+    m_grid->setCaptionAlignment(scComment, Qt::AlignLeft | Qt::AlignVCenter);
     m_grid->setDefaultDrawing(false);
     m_grid->setOnDrawCell([this](QPainter *painter, const QRect &rect, int col, int row, bool selected) {
         drawCell(painter, rect, col, row, selected);

@@ -18,6 +18,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QPointer>
 #include <QHeaderView>
 #include <QIcon>
 #include <QMenu>
@@ -179,28 +180,39 @@ void TSystemsPage::buildActions()
     m_list->addActions({m_actRefresh, m_actDownload, m_actAdd, m_actProp, m_actDel});
     m_list->setContextMenuPolicy(Qt::ActionsContextMenu);
 
-    // A page's own command on the same key (the scenario page's Ctrl+J) has the key while the focus
-    // is inside that page; two commands on one key would both be lost.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) { yieldTakenKeys(now); });
+    // A page's own command on the same key (the scenario page's "Открыть" on Ctrl+J) has the key while
+    // its page is shown; on every other page the key is this page's.
+    if (QTabWidget *pages = m_window.mainPages())
+        connect(pages, &QTabWidget::currentChanged, this, &TSystemsPage::shareKeysWithShownPage);
+    shareKeysWithShownPage();
 }
 
-void TSystemsPage::yieldTakenKeys(QWidget *focus)
+void TSystemsPage::shareKeysWithShownPage()
 {
+    QTabWidget *pages = m_window.mainPages();
+    QWidget *shown = pages ? pages->currentWidget() : nullptr;
+    // The commands of a page left behind work inside their page only again.
+    for (const QPointer<QAction> &taker : std::as_const(m_keyTakers))
+        if (taker)
+            taker->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    m_keyTakers.clear();
     const std::array<std::pair<QAction *, QKeySequence>, 3> keys = {{
         {m_actOn, QKeySequence(Qt::CTRL | Qt::Key_J)},
         {m_actStakeAll, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_J)},
         {m_actStakeFilter, QKeySequence(Qt::ALT | Qt::Key_J)},
     }};
     for (const auto &[action, key] : keys) {
-        bool taken = false;
-        for (QWidget *w = focus; w && w != &m_window && !taken; w = w->parentWidget())
-            for (QAction *other : w->actions())
-                if (other != action && other->shortcutContext() == Qt::WidgetWithChildrenShortcut &&
-                    other->shortcuts().contains(key)) {
-                    taken = true;
-                    break;
-                }
-        action->setShortcut(taken ? QKeySequence() : key);
+        QAction *taker = nullptr;
+        if (shown && shown != this)
+            for (QAction *other : shown->actions())
+                if (other != action && other->shortcuts().contains(key))
+                    taker = other;
+        action->setShortcut(taker ? QKeySequence() : key);
+        if (taker) {
+            // Wherever the focus is in the window, as this page's command would be.
+            taker->setShortcutContext(Qt::WindowShortcut);
+            m_keyTakers.append(taker);
+        }
     }
 }
 

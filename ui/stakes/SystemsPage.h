@@ -3,6 +3,8 @@
 #include "online/SystemsLibrary.h"
 #include "app/stakes/SystemGame.h"
 
+#include <QList>
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 
@@ -76,7 +78,9 @@ private:
     int selectedIndex() const;
     void stakeSystem(bool filtered);
     bool combsAny() const;
-    void yieldTakenKeys(QWidget *focus);
+    // Ctrl+J (and the other keys of the system games) belongs to the shown page's own command on that key
+    // when the shown page has one, to this page's command otherwise: one key, one command at a time.
+    void shareKeysWithShownPage();
 
     TTemplateMain &m_window;
     TSystemsLibrary m_library;
@@ -93,6 +97,7 @@ private:
     QAction *m_actDel = nullptr;
     QAction *m_actStakeAll = nullptr;
     QAction *m_actStakeFilter = nullptr;
+    QList<QPointer<QAction>> m_keyTakers; // the shown page's commands that have this page's keys
 };
 
 // Creates the page, its "Системы" menu and its command updates in the window.

@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 #include <QSignalBlocker>
@@ -73,7 +74,8 @@ TFormConfig::TFormConfig(QWidget *parent) : TDialogSTemplate(parent)
     m_edMatrixRow->setButtonSymbols(QAbstractSpinBox::NoButtons);
     m_edMatrixRow->setFocusPolicy(Qt::NoFocus);
     m_edChannelSize = spinEdit(u"edChannelSize"_s, kMinChannelSize, kMaxChannelSize, area);
-    m_edCost = floatEdit(u"edCost"_s, u",0.00"_s, area);
+    // Money as the prizes below show it: two decimals after the desktop's decimal mark, no grouping.
+    m_edCost = floatEdit(u"edCost"_s, u"0.00"_s, area);
     m_edCost->setToolTip(Tr(u"Стоимость одной ставки"));
     m_lbStakeMaxLen = new QLabel(Tr(u"Расширенная ставка:"), area);
     m_edStakeMaxLen = spinEdit(u"edStakeMaxLen"_s, kMainCount, kMaxNumber, area);
@@ -209,7 +211,10 @@ void TFormConfig::setProfitLines(const std::vector<TProfitLine> &lines)
     m_edProfits->setRowCount(static_cast<int>(lines.size()));
     for (int r = 0; r < static_cast<int>(lines.size()); ++r) {
         m_edProfits->setItem(r, 0, new QTableWidgetItem(lines[size_t(r)].key));
-        auto *value = new QTableWidgetItem(lines[size_t(r)].value);
+        // The prize with the decimal mark of the cost above (the desktop's); both marks are read back.
+        QString prize = lines[size_t(r)].value;
+        prize.replace(u'.', QLocale().decimalPoint());
+        auto *value = new QTableWidgetItem(prize);
         value->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         m_edProfits->setItem(r, 1, value);
     }

@@ -21,6 +21,7 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
+#include <QFontMetricsF>
 #include <QComboBox>
 #include <QCursor>
 #include <QHBoxLayout>
@@ -55,6 +56,10 @@ constexpr int kPrefetchColumnWidth = 80;
 // The most value labels the chart's axis shows; with more values every k-th is labelled and the hint
 // of a point names its value.
 constexpr int kMaxAxisLabels = 40;
+// Room the chart leaves on either side of an axis label.
+constexpr double kAxisLabelPadding = 5;
+// The most ticks up the side of the chart.
+constexpr int kMaxAxisTicks = 9;
 constexpr int kDesignedChartHeight = 260;
 constexpr int kMarkerSize = 5;
 constexpr qsizetype kMaxMarkedPoints = 2000;
@@ -210,6 +215,8 @@ void TStatisticsPage::buildChart()
     m_chartView->setObjectName(u"crtDrawsStat"_s);
     m_chartView->setRenderHint(QPainter::Antialiasing);
     m_chartView->setMinimumHeight(120);
+    // The value labels are chosen again when the chart takes another width.
+    connect(m_chart, &QChart::plotAreaChanged, this, &TStatisticsPage::labelAxes);
 }
 
 void TStatisticsPage::guarded(const std::function<void()> &command)
@@ -556,22 +563,19 @@ void TStatisticsPage::showChart()
     axisX->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     axisX->setStartValue(0);
     axisX->setRange(0.5, count + 0.5);
-    const int step = (count + kMaxAxisLabels - 1) / kMaxAxisLabels;
-    QSet<QString> used;
-    for (int k = 0; k < count; k += step) {
-        const QString &label = chartData.labels[k];
-        // Category labels must differ; a repeated text is left off the axis (its hint still names it).
-        if (!used.contains(label)) {
-            used.insert(label);
-            axisX->append(label, k + 1);
-        }
-    }
-    // Long value texts (masks, pairs) stand upright so that they do not run into each other.
+    // Long value texts (masks, pairs) stand upright so that they do not run into each other. A label
+    // then takes the font's height along the axis, else the width of the widest one.
     qsizetype longest = 0;
     for (const QString &label : chartData.labels)
         longest = std::max(longest, label.size());
+    const QFontMetricsF metrics(axisX->labelsFont());
+    m_axisLabelWidth = metrics.height();
     if (longest > 4)
         axisX->setLabelsAngle(-90);
+    else
+        for (const QString &label : chartData.labels)
+            m_axisLabelWidth = std::max(m_axisLabelWidth, metrics.horizontalAdvance(label));
+    m_axisLabelStep = 0;
 
     double maxY = 0;
     for (const QPointF &p : chartData.actual)
@@ -579,10 +583,13 @@ void TStatisticsPage::showChart()
     for (const QPointF &p : chartData.total)
         maxY = std::max(maxY, p.y());
     // Counts of draws: whole ticks from 0.
-    auto *axisY = NewValueAxis(0, maxY > 0 ? maxY : 1, true, 9, true);
+    m_chartTop = maxY > 0 ? maxY : 1;
+    m_axisTicks = 0;
+    auto *axisY = NewValueAxis(0, m_chartTop, true, kMaxAxisTicks, true);
 
     m_chart->addAxis(axisX, Qt::AlignBottom);
     m_chart->addAxis(axisY, Qt::AlignLeft);
+    labelAxes();
     for (QLineSeries *s : {actual, total}) {
         if (!s)
             continue;
@@ -613,6 +620,47 @@ void TStatisticsPage::showChart()
     actual->replace(ThinChartPoints(chartData.actual, kChartStretches));
     if (total)
         total->replace(ThinChartPoints(chartData.total, kChartStretches));
+}
+
+void TStatisticsPage::labelAxes()
+{
+    auto *axis = qobject_cast<QCategoryAxis *>(m_chart->axes(Qt::Horizontal).value(0));
+    const QStringList &labels = m_result.chart.labels;
+    if (!axis || labels.isEmpty())
+        return;
+    // Up the side, as many ticks as leave each label its height (a low chart has fewer of them).
+    if (auto *counts = qobject_cast<QValueAxis *>(m_chart->axes(Qt::Vertical).value(0))) {
+        const double plotHeight = m_chart->plotArea().height();
+        const double labelHeight = QFontMetricsF(counts->labelsFont()).height() + 2 * kAxisLabelPadding;
+        const int ticks =
+            plotHeight > 0 ? std::clamp(static_cast<int>(plotHeight / labelHeight), 2, kMaxAxisTicks) : kMaxAxisTicks;
+        if (ticks != m_axisTicks) {
+            m_axisTicks = ticks;
+            ApplyAxisScale(counts, NiceAxisScale(0, m_chartTop, true, ticks, true));
+        }
+    }
+    // Every k-th value is labelled, k as small as lets each label show whole in its share of the axis
+    // (the chart cuts a label that does not fit down to "...").
+    double axisWidth = m_chart->plotArea().width();
+    if (axisWidth <= 0)
+        axisWidth = std::max(m_chartView->width() - 80, 100);
+    const int count = static_cast<int>(labels.size());
+    const int step = std::max(CategoryLabelStep(count, axisWidth, m_axisLabelWidth, kAxisLabelPadding),
+                              (count + kMaxAxisLabels - 1) / kMaxAxisLabels);
+    if (step == m_axisLabelStep)
+        return;
+    m_axisLabelStep = step;
+    for (const QString &label : axis->categoriesLabels())
+        axis->remove(label);
+    QSet<QString> used;
+    for (int k = 0; k < count; k += step) {
+        const QString &label = labels[k];
+        // Category labels must differ; a repeated text is left off the axis (its hint still names it).
+        if (!used.contains(label)) {
+            used.insert(label);
+            axis->append(label, k + 1);
+        }
+    }
 }
 
 // ---- Rows ----

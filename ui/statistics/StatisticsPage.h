@@ -102,6 +102,9 @@ private:
     void computeTable(bool force);
     void showRows();
     void showChart();
+    // Labels every k-th value along the chart's axis, as many as fit its width whole, and puts as many
+    // ticks up its side as fit its height.
+    void labelAxes();
     void sortRows(int column, TSortDirection direction);
     void restoreSelection();
     void togglePrefetchs();
@@ -143,4 +146,8 @@ private:
     bool m_reselectPending = false;
     bool m_forcePending = false;
     int m_computations = 0;
+    int m_axisLabelStep = 0; // every k-th value is labelled on the chart's axis (0: not labelled yet)
+    int m_axisTicks = 0;     // ticks up the chart's side (0: not set for this chart yet)
+    double m_chartTop = 1;   // the largest count on the chart
+    double m_axisLabelWidth = 0; // room one value label takes along the chart's axis
 };

@@ -139,6 +139,7 @@ THelpFeature::THelpFeature(TTemplateMain &window) : QObject(&window), m_window(w
     m_actGetHelp->setShortcut(QKeySequence::HelpContents);
     connect(m_actGetHelp, &QAction::triggered, this, &THelpFeature::getHelp);
     m_menuHelp->addAction(m_actGetHelp);
+
     m_menuHelp->addSeparator();
 
     for (const TProjectLink &link : ProjectLinks()) {
@@ -212,7 +213,9 @@ void THelpFeature::BuildLanguageMenu()
 void THelpFeature::updateActions()
 {
     const bool idle = IsNotBusy();
-    m_actGetHelp->setEnabled(idle && HelpFileExists(HelpFileName));
+    // Also without help: the command (and F1) then says that help is not available, rather than
+    // doing nothing.
+    m_actGetHelp->setEnabled(idle);
     m_actAbout->setEnabled(idle);
     for (QAction *action : m_linkActions)
         action->setEnabled(idle);
@@ -225,8 +228,12 @@ void THelpFeature::updateActions()
 
 void THelpFeature::getHelp()
 {
-    if (IsNotBusy())
+    if (!IsNotBusy())
+        return;
+    if (HelpFileExists(HelpFileName))
         OpenHelpFile(HelpFileName);
+    else
+        ShowInfoBox(HelpMissingText(GetProgramFolder(), GetLanguageAbbrev(CurrentLanguageId())));
 }
 
 void THelpFeature::showAbout()

@@ -23,7 +23,11 @@
 #include "ui/window/HelpFeature.h"
 #include "ui/draws/LayoutFeature.h"
 #include "ui/scenarios/ScenarioLineDialog.h"
+#include "ui/stakes/RatingsPage.h"
 #include "ui/stakes/StakesFeature.h"
+#include "ui/stakes/StakesPage.h"
+#include "ui/stakes/TablesPage.h"
+#include "common/widgets/StringGrid.h"
 #include "ui/stakes/SystemsPage.h"
 #include "ui/window/UpdateFeature.h"
 #include "ui/combinations/PrefetchFeature.h"
@@ -420,11 +424,13 @@ void TTemplateMain::FormCreate()
         m_sizes.load(FormStore());
         applyOptions();
         m_scriptCatalog->applyOptions(m_options, m_sizes);
-        RestoreListViewSettings(MainFormSection(), m_scriptCatalog->list(), false);
-        RestoreListViewSettings(MainFormSection(), m_drawsPanel->list(), false);
-        RestoreListViewSettings(MainFormSection(), m_statisticsPage->table(), false);
-        RestoreListViewSettings(MainFormSection(), m_combsPage->combsList(), false);
-        RestoreListViewSettings(MainFormSection(), m_combsPage->filtersList(), false);
+        {
+            const FormStore store;
+            for (QTableView *list : keptLists())
+                RestoreListViewSettings(store, MainFormSection(), list, false);
+            if (QTableView *grid = stakesGrid())
+                RestoreGridColumns(store, MainFormSection(), grid);
+        }
         m_options.initPrefetchs();
         m_statisticsPage->applyPrefetchColumns();
 
@@ -510,6 +516,26 @@ void TTemplateMain::applyOptions()
     updateActions();
 }
 
+std::vector<QTableView *> TTemplateMain::keptLists() const
+{
+    std::vector<QTableView *> lists = {m_drawsPanel->list(), m_statisticsPage->table(), m_combsPage->combsList(),
+                                       m_combsPage->filtersList(), m_scenarioPage->scriptsList()};
+    if (m_scriptCatalog)
+        lists.push_back(m_scriptCatalog->list());
+    if (m_stakesFeature) {
+        lists.push_back(m_stakesFeature->ratingsPage()->ratingsList());
+        lists.push_back(m_stakesFeature->tablesPage()->tablesList());
+    }
+    if (m_systems)
+        lists.push_back(m_systems->list());
+    return lists;
+}
+
+QTableView *TTemplateMain::stakesGrid() const
+{
+    return m_stakesFeature ? m_stakesFeature->stakesPage()->grid() : nullptr;
+}
+
 void TTemplateMain::saveSettings()
 {
     try {
@@ -525,11 +551,10 @@ void TTemplateMain::saveSettings()
         m_sizes.drawsGraphLen = m_graphs->page->graphLength();
         m_scriptCatalog->readSizes(m_sizes);
         m_sizes.save(store);
-        SaveListViewSettings(store, MainFormSection(), m_scriptCatalog->list(), false);
-        SaveListViewSettings(store, MainFormSection(), m_drawsPanel->list(), false);
-        SaveListViewSettings(store, MainFormSection(), m_statisticsPage->table(), false);
-        SaveListViewSettings(store, MainFormSection(), m_combsPage->combsList(), false);
-        SaveListViewSettings(store, MainFormSection(), m_combsPage->filtersList(), false);
+        for (const QTableView *list : keptLists())
+            SaveListViewSettings(store, MainFormSection(), list, false);
+        if (const QTableView *grid = stakesGrid())
+            SaveGridColumns(store, MainFormSection(), grid);
         store.save();
     } catch (const Exception &e) {
         std::fprintf(stderr, "%s\n", qPrintable(MessageToDisplay(e.message())));
@@ -762,7 +787,11 @@ bool TTemplateMain::event(QEvent *event)
             ShowStatusText(static_cast<QStatusTipEvent *>(event)->tip());
         return true;
     }
-    return QMainWindow::event(event);
+    const bool result = QMainWindow::event(event);
+    // The placement restored at start was fitted to the screen without the frame, which is known now.
+    if (event->type() == QEvent::Show && !std::exchange(m_shownOnce, true))
+        KeepWindowOnScreen(this);
+    return result;
 }
 
 bool TTemplateMain::FormCloseQuery()

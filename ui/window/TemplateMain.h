@@ -19,6 +19,7 @@ class QMenu;
 class QSplitter;
 class TSplitterPane;
 class QTabWidget;
+class QTableView;
 class QTimer;
 class TCombsPage;
 class TDrawsCsvActions;
@@ -140,6 +141,9 @@ private:
     void showDeferredReadFailures();
     void applyOptions();
     void saveSettings();
+    // The lists and the grid whose layouts (sort, column widths) the window keeps between starts.
+    std::vector<QTableView *> keptLists() const;
+    QTableView *stakesGrid() const;
     void drawsDownload();
     void startDownload();
     void setDrawsStatus(int count, int nextDraw, const QString &numbersText);
@@ -197,6 +201,7 @@ private:
     bool m_batchFailed = false;
     bool m_destroyed = false;
     bool m_terminating = false;
+    bool m_shownOnce = false;
     QString m_titleSource;
     bool m_titleVersion = false;
     struct {

@@ -92,6 +92,29 @@ TEST(AxisScale, FractionalValuesGetRoundSteps)
     EXPECT_EQ(swapped.max, 9);
 }
 
+TEST(AxisScale, CrowdedLabelsAreThinnedAndKeptInside)
+{
+    const QRectF area(0, 0, 100, 50);
+    // Three labels 10 wide side by side, 4 apart: with a gap of 2 each stands clear of the next.
+    EXPECT_EQ(ThinLabels({QRectF(10, 10, 10, 8), QRectF(24, 10, 10, 8), QRectF(38, 10, 10, 8)}, area, 2),
+              (std::vector<bool>{true, true, true}));
+    // 1 apart they would touch: every other one is left out.
+    EXPECT_EQ(ThinLabels({QRectF(10, 10, 10, 8), QRectF(21, 10, 10, 8), QRectF(32, 10, 10, 8)}, area, 2),
+              (std::vector<bool>{true, false, true}));
+    // Labels that stick out of the plot (over an axis) are left out, whatever room there is.
+    EXPECT_EQ(ThinLabels({QRectF(-3, 10, 10, 8), QRectF(95, 10, 10, 8), QRectF(40, -2, 10, 8), QRectF(40, 20, 10, 8)},
+                         area, 2),
+              (std::vector<bool>{false, false, false, true}));
+    // The same place on two lines: the first line's label stays.
+    EXPECT_EQ(ThinLabels({QRectF(40, 20, 10, 8), QRectF(42, 24, 10, 8)}, area, 0), (std::vector<bool>{true, false}));
+
+    // Category labels: 235 sums along 700 pixels, labels 21 wide with 4 either side need 29 pixels each:
+    // at most 24 shares (700 / 29), so at most 23 labels; every 10th gives 24 labels, every 11th 22.
+    EXPECT_EQ(CategoryLabelStep(235, 700, 21, 4), 11);
+    EXPECT_EQ(CategoryLabelStep(10, 700, 21, 4), 1);
+    EXPECT_EQ(CategoryLabelStep(235, 20, 21, 4), 235);
+}
+
 TEST(ChartAxes, GraphsTabTicksAtWholeDrawNumbersAndValues)
 {
     TempDataFolder folder;

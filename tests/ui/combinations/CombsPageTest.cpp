@@ -255,6 +255,33 @@ TEST_F(CombsPage, CopyAndPasteThroughTheClipboard)
     EXPECT_EQ(logRows(), 0);
 }
 
+TEST_F(CombsPage, ANewListStartsWithNoRowSelected)
+{
+    generateFrom(u"1,2,3,4,5,6,7,8"_s);
+    folder.write(u"two.lcv"_s, "5;6;7;8;9;10\n11;12;13;14;15;16\n");
+    SetCombsFileDialog([this](QWidget *, bool, const QString &) { return folder.file(u"two.lcv"_s); });
+    SetDialogPlayer([](TDialogSTemplate &d) {
+        auto &dialog = static_cast<TFormGenCombs &>(d);
+        dialog.modeCombo()->setCurrentIndex(gmOnlyFrom);
+        dialog.parametersEdit()->setText(u"1,2,3,4,5,6,7,8,9"_s);
+        dialog.pressOk();
+        return d.result();
+    });
+    // Every way to a new list, each after "Выделить все" on the old one.
+    const std::vector<std::pair<QString, int>> ways = {{u"CombsGen"_s, 84}, {u"CombsOpen"_s, 2}, {u"CombsPaste"_s, 1}};
+    for (const auto &[command, rows] : ways) {
+        SetClipboardUnicodeText(u"10-20-30-40-41-42\r\n"_s);
+        action(u"CombsSelectAll"_s)->trigger();
+        ASSERT_TRUE(page->combsList()->selectionModel()->hasSelection());
+        ASSERT_TRUE(enabled(command)) << command.toStdString();
+        action(command)->trigger();
+        ASSERT_EQ(model()->rowCount(), rows) << command.toStdString();
+        EXPECT_FALSE(page->combsList()->selectionModel()->hasSelection()) << command.toStdString();
+        EXPECT_FALSE(enabled(u"CombsDelSelected"_s)) << command.toStdString();
+    }
+    EXPECT_EQ(boxes.count(), 0);
+}
+
 TEST_F(CombsPage, OpenAndSaveFiles)
 {
     QString answer;

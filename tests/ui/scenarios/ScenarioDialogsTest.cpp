@@ -1,5 +1,7 @@
 #include "ui/scenarios/FilterDialog.h"
 #include "ui/scenarios/ScenarioLineDialog.h"
+#include "ui/stakes/StakeDialog.h"
+#include "ui/stakes/TableDialog.h"
 #include "lottery/stats/StatList.h"
 #include "tests/support/ScriptedMessages.h"
 #include "app/statistics/DrawsStatCalc.h"
@@ -57,6 +59,41 @@ protected:
 };
 
 } // namespace
+
+TEST_F(ScenarioDialogs, DialogsOpenInTheirFirstField)
+{
+    // Each dialog as the program opens it, and the field a user types into first.
+    struct Opened {
+        std::unique_ptr<TDialogSTemplate> dialog;
+        QWidget *first;
+    };
+    std::vector<Opened> dialogs;
+    {
+        auto line = std::make_unique<TFormScript>(nullptr, stats, FilterItemEditor{});
+        line->fill(u"EXCL:3#RAND#NEX| | | | | | | |"_s, 5);
+        QWidget *first = line->startCombsTypeBox();
+        dialogs.push_back({std::move(line), first});
+    }
+    {
+        auto table = std::make_unique<TFormTable>(nullptr, QStringList{u"A"_s}, 1);
+        QWidget *first = table->commentEdit();
+        dialogs.push_back({std::move(table), first});
+    }
+    {
+        auto stake = std::make_unique<TFormStake>(nullptr);
+        QWidget *first = stake->drawEdit();
+        dialogs.push_back({std::move(stake), first});
+    }
+    for (Opened &opened : dialogs) {
+        opened.dialog->show();
+        QApplication::processEvents();
+        QWidget *focus = opened.dialog->focusWidget();
+        EXPECT_TRUE(focus == opened.first || (focus && opened.first->isAncestorOf(focus)))
+            << opened.dialog->objectName().toStdString() << " opens in "
+            << (focus ? focus->objectName().toStdString() : std::string("nothing"));
+        EXPECT_NE(focus, opened.dialog->okButton()) << opened.dialog->objectName().toStdString();
+    }
+}
 
 TEST_F(ScenarioDialogs, LineFieldsGiveTheSameLineBack)
 {

@@ -131,6 +131,27 @@ TEST(ScenarioRunFeature, ForecastStakesAndShowsItsPanels)
     EXPECT_TRUE(w.feature->runAction()->isEnabled());
 }
 
+TEST(ScenarioRunFeature, ALogNoProgramCanOpenIsNamedWithItsPlace)
+{
+    // A desktop with nothing to hand a text file to.
+    struct NoViewer : IUrlOpener {
+        NoViewer() { SetUrlOpener(this); }
+        ~NoViewer() override { SetUrlOpener(nullptr); }
+        void open(const QString &) override { throw ESystemError(u"xdg-open: команда не найдена"_s); }
+    } noViewer;
+    Window w(20, {kLine}, false, true);
+    w.feature->runAction()->trigger();
+    EXPECT_EQ(w.window->stakes().count(), 1);
+    const QStringList logs = QDir(w.folder.path()).entryList({u"ScriptLog_*.txt"_s});
+    ASSERT_EQ(logs.size(), 1);
+    ASSERT_EQ(w.boxes.count(), 1);
+    EXPECT_EQ(w.boxes.last().text,
+              u"Журнал выполнения сценария сохранен в файле \""_s +
+                  QDir::toNativeSeparators(QDir(w.folder.path()).filePath(logs.first())) +
+                  u"\".\r\rОткрыть его не удалось: на этом компьютере нет программы, открывающей такие файлы.\r\r"
+                  u"xdg-open: команда не найдена"_s);
+}
+
 TEST(ScenarioRunFeature, StopDuringATestAsksAndStops)
 {
     Window w(30, {kLine, kLine});

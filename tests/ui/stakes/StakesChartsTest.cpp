@@ -15,6 +15,9 @@
 #include "app/stakes/StakesFile.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QChart>
+#include <QFontMetricsF>
 #include <QCheckBox>
 #include <QLineSeries>
 #include <gtest/gtest.h>
@@ -54,7 +57,7 @@ public:
 
 } // namespace
 
-TEST(StakesChartData, ProfitSummedPerDrawInOrderOfFirstAppearance)
+TEST(StakesChartData, ProfitSummedPerDrawAndDrawnInRisingDrawOrder)
 {
     // Two stakes of draw 104 at -1 and +5 give one point 4.
     TDrawProfits profits;
@@ -69,13 +72,18 @@ TEST(StakesChartData, ProfitSummedPerDrawInOrderOfFirstAppearance)
     EXPECT_EQ(profits.entries()[1].draw, 102);
     EXPECT_EQ(profits.entries()[2].draw, 106);
 
+    // The line reads along the draws (102, 104, 106), the running total too, though 104 came first.
     const std::vector<TProfitChartPoint> points = ProfitChartPoints(profits.entries());
     ASSERT_EQ(points.size(), 3u);
     // Total 4 - 1 - 2.5 = 0.5 over three draws.
     for (const TProfitChartPoint &p : points)
         EXPECT_DOUBLE_EQ(p.average, 0.5 / 3);
-    EXPECT_DOUBLE_EQ(points[0].profit, 4.0);
-    EXPECT_DOUBLE_EQ(points[0].cumulative, 4.0);
+    EXPECT_EQ(points[0].draw, 102);
+    EXPECT_EQ(points[1].draw, 104);
+    EXPECT_EQ(points[2].draw, 106);
+    EXPECT_DOUBLE_EQ(points[0].profit, -1.0);
+    EXPECT_DOUBLE_EQ(points[0].cumulative, -1.0);
+    EXPECT_DOUBLE_EQ(points[1].profit, 4.0);
     EXPECT_DOUBLE_EQ(points[1].cumulative, 3.0);
     EXPECT_DOUBLE_EQ(points[2].profit, -2.5);
     EXPECT_DOUBLE_EQ(points[2].cumulative, 0.5);
@@ -285,6 +293,46 @@ TEST_F(StakesChartsWindow, ProfitByDrawInItsSeriesAndColours)
     action->trigger();
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST(StakesChartWindow, CrowdedValueLabelsAreThinnedInsideThePlot)
+{
+    TempDataFolder folder;
+    ScriptedMessages boxes;
+    TFormGraph chart;
+    // 150 draws of one value across an 800 pixel window: a label each would run into its neighbours.
+    for (int draw = 1001; draw <= 1150; ++draw)
+        chart.AddGraphPoint(draw, u"Профит"_s, 5, true, true);
+    chart.resize(800, 500);
+    chart.show();
+    QApplication::processEvents();
+    const QLineSeries *series = chart.series(u"Профит"_s);
+    ASSERT_NE(series, nullptr);
+    EXPECT_TRUE(series->pointLabelsClipping());
+    const QRectF plot = chart.chart()->plotArea();
+    ASSERT_FALSE(plot.isEmpty());
+    const double labelWidth = QFontMetricsF(series->pointLabelsFont()).horizontalAdvance(u"5"_s);
+    std::vector<double> shownAt;
+    for (int i = 0; i < series->count(); ++i)
+        if (chart.isLabelShown(series, i))
+            shownAt.push_back(chart.chart()->mapToPosition(series->at(i), const_cast<QLineSeries *>(series)).x());
+    // Some are shown, never two closer than a label's width, and none beyond the plot's sides.
+    ASSERT_GE(shownAt.size(), 10u);
+    EXPECT_LT(shownAt.size(), 150u);
+    for (size_t k = 1; k < shownAt.size(); ++k)
+        EXPECT_GE(shownAt[k] - shownAt[k - 1], labelWidth) << k;
+    EXPECT_GE(shownAt.front() - labelWidth / 2, plot.left());
+    EXPECT_LE(shownAt.back() + labelWidth / 2, plot.right());
+
+    // Wider, more of them fit; with the marks switched off none is drawn.
+    chart.resize(1600, 500);
+    QApplication::processEvents();
+    int wider = 0;
+    for (int i = 0; i < series->count(); ++i)
+        wider += chart.isLabelShown(series, i);
+    EXPECT_GT(wider, int(shownAt.size()));
+    chart.labelsCheck()->setChecked(false);
+    EXPECT_FALSE(chart.isLabelShown(series, 0));
 }
 
 TEST_F(StakesChartsWindow, OneDrawGivesTheMessageAndNoWindow)

@@ -9,6 +9,9 @@
 #include "app/stakes/StakesFile.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QHeaderView>
+#include <QImage>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -78,6 +81,27 @@ TEST_F(StakesPage, EmptyFileShowsHeaderAndOneEmptyRow)
     EXPECT_TRUE(page->addAction()->isEnabled());
     EXPECT_FALSE(page->clearAction()->isEnabled());
     EXPECT_FALSE(page->addRandomAction()->isEnabled()); // no combinations list
+}
+
+TEST_F(StakesPage, CommentCaptionShowsWhereverTheWindowEnds)
+{
+    page->show();
+    QHeaderView *header = page->grid()->horizontalHeader();
+    for (int width : {1300, 1000, 850}) {
+        page->resize(width, 400);
+        QApplication::processEvents();
+        // The part of the comment heading in view holds writing: the caption, not an empty strip.
+        const int start = header->sectionViewportPosition(8);
+        const int end = std::min(header->width(), start + header->sectionSize(8));
+        ASSERT_LT(start + 40, end) << width;
+        const QImage picture = header->grab().toImage();
+        const QColor background = picture.pixelColor(start + 2, 2);
+        int writing = 0;
+        for (int x = start + 2; x < end - 2; ++x)
+            for (int y = 2; y < picture.height() - 2; ++y)
+                writing += std::abs(picture.pixelColor(x, y).lightness() - background.lightness()) > 80;
+        EXPECT_GT(writing, 20) << width;
+    }
 }
 
 TEST_F(StakesPage, ManualStakeForThreeDrawsIsCheckedAtOnce)

@@ -6,6 +6,8 @@
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDataFolder.h"
 #include "ui/combinations/CombsPage.h"
+#include "ui/draws/DrawsPanel.h"
+#include "ui/statistics/StatisticsPage.h"
 #include "ui/window/FormMain.h"
 #include "ui/scenarios/ScenarioPage.h"
 #include "ui/stakes/SystemDialog.h"
@@ -19,6 +21,7 @@
 #include <QElapsedTimer>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShortcutEvent>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -360,18 +363,54 @@ TEST_F(SystemsPageTest, SystemGamesStakeTheDownloadedSystemOverTheListsNumbers)
     EXPECT_EQ(messages.count(), 0);
 }
 
-TEST_F(SystemsPageTest, PageKeysGiveWayToAPageThatTakesTheSameKey)
+TEST_F(SystemsPageTest, CtrlJBelongsToTheScenarioPageWhileItIsShownAndToTheSystemsElsewhere)
 {
     start();
+    // Records the command a key reaches and keeps it from running.
+    struct Reached : QObject {
+        std::vector<QString> names;
+        bool eventFilter(QObject *watched, QEvent *event) override
+        {
+            if (event->type() != QEvent::Shortcut)
+                return false;
+            names.push_back(watched->objectName() + (static_cast<QShortcutEvent *>(event)->isAmbiguous() ? u"?"_s : u""_s));
+            return true;
+        }
+    } reached;
     QAction *open = window->scenarioPage()->findChild<QAction *>(u"ScriptOpen"_s);
     ASSERT_NE(open, nullptr);
-    ASSERT_EQ(open->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_J));
+    for (QAction *a : {open, page->onAction(), page->stakeAllAction(), page->stakeFilterAction()})
+        a->installEventFilter(&reached);
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    const auto press = [&](QWidget *focus, QKeyCombination key) {
+        focus->setFocus();
+        reached.names.clear();
+        QTest::keyClick(focus, key.key(), key.keyboardModifiers());
+        return reached.names;
+    };
+    const QKeyCombination ctrlJ = Qt::CTRL | Qt::Key_J;
+    QWidget *drawsList = window->drawsPanel()->list();
+
+    // The scenario page shown: Ctrl+J opens a scenario wherever the focus is (in its list or in the
+    // draws list beside it) and never hides the systems page; the systems menu shows no Ctrl+J then.
     window->mainPages()->setCurrentWidget(window->scenarioPage());
-    emit qApp->focusChanged(nullptr, window->scenarioPage());
+    QApplication::processEvents();
+    EXPECT_EQ(press(window->scenarioPage()->scriptsList(), ctrlJ), std::vector<QString>{u"ScriptOpen"_s});
+    EXPECT_EQ(press(drawsList, ctrlJ), std::vector<QString>{u"ScriptOpen"_s});
     EXPECT_TRUE(page->onAction()->shortcut().isEmpty());
-    EXPECT_EQ(page->stakeFilterAction()->shortcut(), QKeySequence(Qt::ALT | Qt::Key_J));
-    emit qApp->focusChanged(window->scenarioPage(), page->list());
-    EXPECT_EQ(page->onAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_J));
+    EXPECT_EQ(open->shortcut(), QKeySequence(ctrlJ));
+    // The system games keep their own keys: nothing else has them.
+    EXPECT_EQ(press(drawsList, Qt::ALT | Qt::Key_J), std::vector<QString>{u"SystemStakeFilter"_s});
+
+    // Any other page: Ctrl+J is the systems page's switch again, from anywhere.
+    for (QWidget *other : {static_cast<QWidget *>(window->statisticsPage()), static_cast<QWidget *>(page)}) {
+        window->mainPages()->setCurrentWidget(other);
+        QApplication::processEvents();
+        EXPECT_EQ(page->onAction()->shortcut(), QKeySequence(ctrlJ));
+        EXPECT_EQ(press(drawsList, ctrlJ), std::vector<QString>{u"SystemsOn"_s});
+    }
 }
 
 TEST_F(SystemsPageTest, Screenshot)

@@ -11,8 +11,11 @@
 #include "ui/draws/DrawsPanel.h"
 #include "ui/stakes/RatingsPage.h"
 #include "ui/window/FormMain.h"
+#include "ui/charts/ChartWindow.h"
 #include "ui/stakes/StakeDialog.h"
+#include "ui/stakes/StakesCharts.h"
 #include "ui/stakes/StakesFeature.h"
+#include "ui/stakes/StakesPage.h"
 #include "ui/stakes/TableDialog.h"
 #include "ui/stakes/TablesPage.h"
 #include "ui/scenarios/TestCountDialog.h"
@@ -22,6 +25,7 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -333,6 +337,60 @@ TEST_F(TablesPage, TestOfFiveDrawsWithTwoTables)
     EXPECT_EQ(TableCombText(page->tables().items()[2].current), u"40;41;42;43;44;45"_s);
     EXPECT_EQ(ParseTables(folder.read(u"Vendra.ltb"_s)), page->tables().items());
     EXPECT_EQ(feature->ratings().count(), 2);
+}
+
+TEST_F(TablesPage, ChartsAfterTwoTestsReadAlongTheDraws)
+{
+    start(12, SerializeTables({table(u"A"_s, {1, 2, 3, 4, 5, 6}, 1), table(u"B"_s, {20, 21, 22, 23, 24, 25}, -5)}));
+    selectTables({0, 1});
+    // Stakes that cost and win something, so that the lines go up and down.
+    struct ConfigRestore {
+        TConfigData saved = StatList().Config;
+        ~ConfigRestore() { StatList().Config = saved; }
+    } restore;
+    StatList().Config.cost = 50000;
+    StatList().Config.profits = {{2, 100000}, {3, 150000}, {4, 1000000}};
+    // A test over 3 draws, then one over 5: the file holds the newest draws before the older ones.
+    for (int count : {3, 5}) {
+        DialogPlayerScope player([count](TDialogSTemplate &d) {
+            auto &dialog = dynamic_cast<TFormTestCnt &>(d);
+            dialog.countEdit()->setValue(count);
+            dialog.pressOk();
+            return dialog.result();
+        });
+        page->stakeTestAction()->trigger();
+    }
+    ASSERT_EQ(stakes().size(), 16u);
+    ASSERT_GT(stakes()[0].drawNumber, stakes()[6].drawNumber);
+    TQSortListView *ratings = feature->ratingsPage()->ratingsList();
+    ratings->selectAll();
+    TStakesCharts *charts = feature->charts();
+    charts->updateActions();
+
+    int shown = 0;
+    SetFormGraphShower([&](TFormGraph &chart) {
+        ++shown;
+        ASSERT_FALSE(chart.allSeries().isEmpty());
+        for (const QLineSeries *series : chart.allSeries()) {
+            const QList<QPointF> points = series->points();
+            ASSERT_GE(points.size(), 2) << series->name().toStdString();
+            for (qsizetype i = 1; i < points.size(); ++i)
+                EXPECT_LE(points[i - 1].x(), points[i].x())
+                    << chart.windowTitle().toStdString() << " / " << series->name().toStdString() << " point " << i;
+        }
+        chart.resize(900, 520);
+        SaveScreenshot(chart, u"tables-test-chart-%1"_s.arg(shown));
+    });
+    for (QAction *chart : {charts->drawsAction(), charts->overlapAction(), charts->profitsAction()}) {
+        ASSERT_TRUE(chart->isEnabled()) << chart->objectName().toStdString();
+        chart->trigger();
+    }
+    SetFormGraphShower({});
+    EXPECT_EQ(shown, 3);
+    EXPECT_EQ(boxes.count(), 0);
+    window->resize(1280, 800);
+    window->mainPages()->setCurrentWidget(feature->stakesPage());
+    SaveScreenshot(*window, u"stakes-grid-after-tables-tests"_s);
 }
 
 TEST_F(TablesPage, TestNeedsTwoDraws)

@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QLocale>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -54,10 +55,19 @@ void type(QTableWidget *table, int row, int col, const QString &text)
     table->item(row, col)->setText(text);
 }
 
+// The dialog writes money with the decimal mark of the interface language's locale (the program sets it
+// as the default); a test that reads the texts with "." pins the plain locale while it runs.
+struct PlainLocale {
+    QLocale saved;
+    PlainLocale() { QLocale::setDefault(QLocale::c()); }
+    ~PlainLocale() { QLocale::setDefault(saved); }
+};
+
 } // namespace
 
 TEST(ConfigDialog, FillAndReadBackKeepEveryField)
 {
+    const PlainLocale plain;
     TFormConfig dialog;
     const TConfigData config = sampleConfig();
     dialog.fill(config);
@@ -89,8 +99,31 @@ TEST(ConfigDialog, FillAndReadBackKeepEveryField)
     EXPECT_EQ(back.profits, expected);
 }
 
+TEST(ConfigDialog, CostAndPrizesShowMoneyInOneStyle)
+{
+    // A desktop that writes "1 234,50": the cost and every prize the same way, read back unchanged.
+    const PlainLocale restore;
+    for (const QLocale &locale : {QLocale(QLocale::Russian, QLocale::Russia), QLocale::c()}) {
+        QLocale::setDefault(locale);
+        TConfigData config = sampleConfig();
+        config.cost = 12345000; // 1234.50
+        TFormConfig dialog;
+        dialog.fill(config);
+        const QString mark = locale.decimalPoint();
+        EXPECT_EQ(dialog.costEdit()->text(), u"1234"_s + mark + u"50"_s) << locale.name().toStdString();
+        EXPECT_EQ(cellText(dialog.profitsEdit(), 3, 1), u"100"_s + mark + u"00"_s);
+        EXPECT_EQ(cellText(dialog.profitsEdit(), 6, 1), u"10000000"_s + mark + u"00"_s);
+        TConfigData back;
+        dialog.readBack(back);
+        EXPECT_EQ(back.cost, config.cost);
+        EXPECT_EQ(back.profits, (TProfitDrawArray{{0, 0}, {1, 0}, {2, 0}, {3, 1000000}, {4, 25000000},
+                                                  {5, 1000000000}, {6, 100000000000}}));
+    }
+}
+
 TEST(ConfigDialog, PrizeLinesFollowTheirMatchesAndKeepLinesBeyondSix)
 {
+    const PlainLocale plain;
     // A table in another order, with an entry for 7 matches: each line shows its own prize, and a second
     // confirmation gives the same table.
     TConfigData config = sampleConfig();
@@ -133,6 +166,7 @@ TEST(ConfigDialog, AUserLineForSevenMatchesBecomesAnEntry)
 
 TEST(ConfigDialog, BadOrRepeatedPrizeLinesKeepTheDialogOpen)
 {
+    const PlainLocale plain;
     ScriptedMessages boxes;
     TFormConfig dialog;
     dialog.fill(sampleConfig());

@@ -223,7 +223,7 @@ const std::vector<Command> &Commands()
         {u"SystemStakeFilter", u"Cистемная игра по списку комбинаций", u"Alt+J", {u"menuSystems"}, 1, -1},
 
         // Help and links.
-        {u"GetHelp", u"Справка", u"F1", {u"menuHelp"}, 0, -1},
+        {u"GetHelp", u"Справка", u"F1", {u"menuHelp"}, 1, -1}, // without help it says so
         {u"urlLottery", u"Сайт лотереи", u"", {u"menuHelp"}, 1, -1},
         {u"urlMainSite", u"Официальный сайт проекта", u"", {u"menuHelp"}, 1, -1},
         {u"urlAuthSite", u"Страница автора", u"", {u"menuHelp"}, 1, -1},

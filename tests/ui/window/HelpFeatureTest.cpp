@@ -4,6 +4,7 @@
 #include "tests/support/RecordingProcesses.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDataFolder.h"
+#include "ui/draws/DrawsPanel.h"
 #include "ui/window/FormMain.h"
 #include "ui/window/HelpFeature.h"
 #include "app/settings/HelpSupport.h"
@@ -15,6 +16,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QTableView>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -103,8 +106,7 @@ TEST_F(HelpFeatureTest, LanguageMenuListsModulesAndStoresTheChoice)
     EXPECT_EQ(feature->languageActions()[1]->text(), u"Русский");
     EXPECT_TRUE(languageItem(kRussianLcid)->isChecked());
     EXPECT_FALSE(languageItem(kEnglishLcid)->isChecked());
-    // No help file anywhere: the help command stays off.
-    EXPECT_FALSE(feature->helpAction()->isEnabled());
+    // No help file anywhere: the last place looked at stays (the help command then says it is missing).
     EXPECT_TRUE(HelpFileName.endsWith(u"/help/Kenvo_RUS.chm"));
 
     // The current language does nothing.
@@ -187,4 +189,42 @@ TEST_F(HelpFeatureTest, EveryLinkOpensItsAddressOnce)
     });
     feature->aboutAction()->trigger();
     EXPECT_EQ(urls.addresses().back(), u"mailto:" + ProjectMailAddress());
+}
+
+TEST(HelpKey, WithoutHelpItSaysSoAndWithHelpItOpensIt)
+{
+    TempDataFolder folder;
+    folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\nFirstRun=0\r\n");
+    ScriptedMessages boxes;
+    RecordingUrlOpener urls;
+    const auto pressF1 = [] {
+        TFormMain window{TStartSwitches{}};
+        window.FormCreate();
+        window.tmrInitTimer();
+        window.show();
+        window.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+        window.drawsPanel()->list()->setFocus();
+        QTest::keyClick(window.drawsPanel()->list(), Qt::Key_F1);
+    };
+
+    // No help anywhere: the key says that help is not available and where it was looked for.
+    pressF1();
+    ASSERT_EQ(boxes.count(), 1);
+    const QString program = QDir(folder.path()).absolutePath() + u'/';
+    EXPECT_EQ(boxes.last().text,
+              u"Справка недоступна: папка со страницами справки не найдена. Она ищется здесь:\r"_s +
+                  QDir::toNativeSeparators(program + u"Kenvo_RUS"_s) + u'\r' +
+                  QDir::toNativeSeparators(program + u"help/Kenvo_RUS"_s) + u'\r' +
+                  QDir::toNativeSeparators(QDir::cleanPath(program + u"../help/Kenvo_RUS"_s)))
+        << boxes.last().text.toStdString();
+    EXPECT_TRUE(urls.addresses().empty());
+
+    // With the help's pages in place the same key opens them, and says nothing.
+    QDir().mkpath(folder.path() + u"/help/Kenvo_RUS"_s);
+    folder.write(u"help/Kenvo_RUS/index.html"_s, "<html></html>");
+    pressF1();
+    EXPECT_EQ(boxes.count(), 1);
+    ASSERT_EQ(urls.addresses().size(), 1u);
+    EXPECT_TRUE(urls.addresses().front().endsWith(u"help/Kenvo_RUS/index.html"_s)) << urls.addresses().front().toStdString();
 }

@@ -1,4 +1,5 @@
 #include "common/FormStore.h"
+#include "tests/support/Screenshots.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDataFolder.h"
 #include "tests/support/DrawsStatTestData.h"
@@ -6,6 +7,7 @@
 #include "app/draws/DrawsArchive.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QSplitter>
 #include <QTableView>
 #include "ui/draws/DrawsPanel.h"
@@ -97,6 +99,66 @@ TEST(LayoutKept, FiveRestartsMoveNothing)
         StartLookAroundAndClose();
         EXPECT_EQ(MainSection(folder), first) << "start " << restart;
     }
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST(LayoutKept, EveryListKeepsItsColumnWidths)
+{
+    // A width per list that no list is designed with, in a column other than the first.
+    struct Kept {
+        const char *list;
+        int column;
+        int width;
+    };
+    const std::vector<Kept> kept = {
+        {"lvDraws", 2, 83},   {"lvDrawsStat", 7, 91}, {"lvCombs", 1, 77},       {"lvFilters", 2, 111},
+        {"lvRatings", 1, 97}, {"lvTables", 2, 171},   {"lvSystems", 3, 73},     {"lvScripts", 1, 233},
+        {"lvOnlineScripts", 2, 127}, {"sgStakes", 8, 333}, {"sgStakes", 2, 141},
+    };
+    TempDataFolder folder;
+    folder.write(u"Vendra.ldr"_s, SerializeDraws(handMadeDraws()));
+    QByteArray frm = "[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\nFirstRun=0\r\n";
+    for (const Kept &k : kept)
+        frm += QByteArray(k.list) + ".Column" + QByteArray::number(k.column) + "=" + QByteArray::number(k.width) + "\r\n";
+    folder.write(u"Vendra.frm"_s, frm);
+    ScriptedMessages boxes;
+
+    const auto widthsOnScreen = [&kept](TFormMain &window) {
+        for (const Kept &k : kept) {
+            const auto *view = window.findChild<QTableView *>(QString::fromLatin1(k.list));
+            ASSERT_NE(view, nullptr) << k.list;
+            EXPECT_EQ(view->columnWidth(k.column), k.width) << k.list << " column " << k.column;
+        }
+    };
+    StartLookAroundAndClose(widthsOnScreen);
+    // Written back at the close, and on the screen again at the next start.
+    const FormStore store(folder.file(u"Vendra.frm"_s));
+    for (const Kept &k : kept)
+        EXPECT_EQ(store.readInteger(u"TTemplateMain"_s, QString::fromLatin1(k.list) + u".Column"_s + QString::number(k.column), -1),
+                  k.width)
+            << k.list;
+    StartLookAroundAndClose(widthsOnScreen);
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST(LayoutKept, WindowFromALargerScreenComesBackInside)
+{
+    TempDataFolder folder;
+    folder.write(u"Vendra.ldr"_s, SerializeDraws(handMadeDraws()));
+    // Closed on a 2560x1440 screen, filling most of it; started again on this one.
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QByteArray ppi = QByteArray::number(qRound(screen->logicalDotsPerInch()));
+    folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\nFirstRun=0\r\n"
+                                  "ShowCmd=1\r\nPixelsPerInch=" + ppi + "\r\nNormPos=60,40,2460,1400\r\n"
+                                  "NormPos_2560x1440=60,40,2460,1400\r\n");
+    ScriptedMessages boxes;
+    const QRect area = screen->availableGeometry();
+    ASSERT_TRUE(area.width() < 2400 && area.height() < 1360) << "the test wants a screen smaller than the saved window";
+    StartLookAroundAndClose([&area](TFormMain &window) {
+        EXPECT_TRUE(area.contains(window.geometry()))
+            << window.geometry().x() << "," << window.geometry().y() << " " << window.width() << "x" << window.height();
+        SaveScreenshot(window, u"window-restarted-on-a-smaller-screen"_s);
+    });
     EXPECT_EQ(boxes.count(), 0);
 }
 
