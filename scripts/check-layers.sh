@@ -21,7 +21,10 @@ layer_of() {
 }
 
 # Qt's widget and chart headers, by the names they are included with.
-qt_headers="$(qmake6 -query QT_INSTALL_HEADERS 2>/dev/null || echo /usr/include/x86_64-linux-gnu/qt6)"
+qt_headers="$(qmake6 -query QT_INSTALL_HEADERS 2>/dev/null || true)"
+if [ ! -d "$qt_headers/QtWidgets" ]; then
+  qt_headers="$(dirname "$(ls -d /usr/include/*/qt6/QtWidgets /usr/include/qt6/QtWidgets 2>/dev/null | head -n 1)")"
+fi
 widget_names=" "
 for module in QtWidgets QtCharts; do
   if [ -d "$qt_headers/$module" ]; then
