@@ -38,7 +38,7 @@
 #include "online/ScriptCatalog.h"
 #include "online/SystemsFolder.h"
 #include "online/SystemsLibrary.h"
-#include "tests/support/SpecialFiles.h"
+#include "tests/support/OtherKindFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -884,12 +884,12 @@ TEST(Fuzz, FilesOfAnotherKindNeverHoldAReaderNorTakeAWrite)
     const QString outcomeFile = QDir(outsideDir.path()).filePath(u"outcome"_s);
     QStringList results;
     for (const TFileCase &c : fileCases()) {
-        for (TSpecialKind kind : kSpecialKinds) {
+        for (TOtherFileKind kind : kOtherFileKinds) {
             TempDataFolder folder;
             ScriptedMessages boxes;
             QDir().mkpath(QFileInfo(folder.file(c.name)).absolutePath());
             const QString path = folder.file(c.name);
-            ASSERT_TRUE(MakeSpecialFile(path, kind, outside, c.sound)) << c.what;
+            ASSERT_TRUE(MakeOtherKindFile(path, kind, outside, c.sound)) << c.what;
             // What the case gave (its messages or its refusal) comes back through a file beside.
             QFile::remove(outcomeFile);
             const TChildRun run = RunInChild([&]() -> QString {
@@ -906,18 +906,18 @@ TEST(Fuzz, FilesOfAnotherKindNeverHoldAReaderNorTakeAWrite)
                     out.write((said.isEmpty() ? u"no message"_s : said.join(u" / "_s)).simplified().toUtf8());
                 return {};
             });
-            const QString where = QString::fromLatin1(c.what) + u" / "_s + SpecialKindName(kind);
+            const QString where = QString::fromLatin1(c.what) + u" / "_s + OtherFileKindName(kind);
             EXPECT_TRUE(run.ok()) << where.toStdString() << ": " << run.text().toStdString();
             // A link to a file elsewhere: the file elsewhere is never written (a writer replaces the
             // link with its own file, the stakes file, written in place, refuses it).
-            if (kind == TSpecialKind::LinkOutside) {
+            if (kind == TOtherFileKind::LinkOutside) {
                 QFile out(outside);
                 ASSERT_TRUE(out.open(QIODevice::ReadOnly));
                 EXPECT_EQ(out.readAll(), c.sound) << where.toStdString();
-            } else if (kind == TSpecialKind::Folder) {
-                EXPECT_TRUE(SpecialFileIntact(path, kind)) << where.toStdString();
+            } else if (kind == TOtherFileKind::Folder) {
+                EXPECT_TRUE(OtherKindFileIntact(path, kind)) << where.toStdString();
             } else if (!c.writes) {
-                EXPECT_TRUE(SpecialFileIntact(path, kind)) << where.toStdString();
+                EXPECT_TRUE(OtherKindFileIntact(path, kind)) << where.toStdString();
             }
             QFile outcome(outcomeFile);
             results << where + u": "_s +

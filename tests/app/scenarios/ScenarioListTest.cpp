@@ -3,7 +3,7 @@
 #include "lottery/ScenarioLine.h"
 #include "common/Exception.h"
 #include "tests/support/ScriptedMessages.h"
-#include "tests/support/SpecialFiles.h"
+#include "tests/support/OtherKindFiles.h"
 #include "tests/support/TempDataFolder.h"
 
 #include <QFile>
@@ -192,9 +192,9 @@ TEST_F(ScenarioFiles, AListFileThatIsNoRegularFileIsNeverCopied)
     // A FIFO, a device or a folder under the list's name: the first save must not wait on it nor copy it;
     // the message names it and the new list is saved when the name can take it.
     const QString name = folder.file(u"Vendra.lss"_s);
-    for (TSpecialKind kind : {TSpecialKind::Fifo, TSpecialKind::Device, TSpecialKind::Folder}) {
-        SCOPED_TRACE(SpecialKindName(kind).toStdString());
-        ASSERT_TRUE(MakeSpecialFile(name, kind));
+    for (TOtherFileKind kind : {TOtherFileKind::Fifo, TOtherFileKind::Device, TOtherFileKind::Folder}) {
+        SCOPED_TRACE(OtherFileKindName(kind).toStdString());
+        ASSERT_TRUE(MakeOtherKindFile(name, kind));
         const TChildRun run = RunInChild([&]() -> QString {
             TScenarioList restarted;
             restarted.LoadScenarioList();
@@ -207,7 +207,7 @@ TEST_F(ScenarioFiles, AListFileThatIsNoRegularFileIsNeverCopied)
                 return u"a copy is named"_s;
             if (boxes.count() < 2 || !boxes.boxes()[1].text.contains(name))
                 return u"the second message does not name the file"_s;
-            if (kind != TSpecialKind::Folder && listFile() != fileBytes({"FULL:0#ALL| | | | | | | |"}))
+            if (kind != TOtherFileKind::Folder && listFile() != fileBytes({"FULL:0#ALL| | | | | | | |"}))
                 return u"the new list was not saved"_s;
             return {};
         });

@@ -7,7 +7,7 @@
 #include "lottery/DrawTexts.h"
 #include "lottery/stats/StatList.h"
 #include "tests/support/ScriptedMessages.h"
-#include "tests/support/SpecialFiles.h"
+#include "tests/support/OtherKindFiles.h"
 #include "tests/support/TempDataFolder.h"
 #include "app/combinations/CombsList.h"
 #include "app/stakes/StakeRecord.h"
@@ -292,9 +292,9 @@ TEST_F(ScenarioRun, ALogNameTakenByAnotherKindOfFileIsReportedOnceAndTheRunGoesO
     // writes through it, says so once and makes its stakes.
     const QString name = folder.file(u"ScriptLog_2026-03-04-05-06-07.txt"_s);
     const QString outside = QDir(folder.path()).filePath(u"../outside-%1.txt"_s.arg(QCoreApplication::applicationPid()));
-    for (TSpecialKind kind : kSpecialKinds) {
-        SCOPED_TRACE(SpecialKindName(kind).toStdString());
-        ASSERT_TRUE(MakeSpecialFile(name, kind, outside, "kept"));
+    for (TOtherFileKind kind : kOtherFileKinds) {
+        SCOPED_TRACE(OtherFileKindName(kind).toStdString());
+        ASSERT_TRUE(MakeOtherKindFile(name, kind, outside, "kept"));
         const TChildRun run = RunInChild([&]() -> QString {
             const QStringList made = forecast({u"FULL:0#FIRST| | | | | | | |"_s}, true);
             if (made.isEmpty() || made.last() != u"22 1;2;3;4;5;6 -1 -10000"_s)
@@ -306,7 +306,7 @@ TEST_F(ScenarioRun, ALogNameTakenByAnotherKindOfFileIsReportedOnceAndTheRunGoesO
             return {};
         });
         EXPECT_TRUE(run.ok()) << run.text().toStdString();
-        EXPECT_TRUE(SpecialFileIntact(name, kind, outside, "kept"));
+        EXPECT_TRUE(OtherKindFileIntact(name, kind, outside, "kept"));
     }
     QFile::remove(outside);
 }

@@ -2,7 +2,7 @@
 #include "common/Exception.h"
 #include "tests/support/StakesTestData.h"
 #include "tests/support/ScriptedMessages.h"
-#include "tests/support/SpecialFiles.h"
+#include "tests/support/OtherKindFiles.h"
 #include "tests/support/TempDataFolder.h"
 #include "app/stakes/StakesFile.h"
 
@@ -399,14 +399,14 @@ TEST(StakesFileOpen, AStakesFileThatIsALinkToAFileElsewhereIsNeverWrittenThrough
     QTemporaryDir outside;
     const QString elsewhere = QDir(outside.path()).filePath(u"notes"_s);
     const QString name = folder.file(u"Vendra.lsk"_s);
-    ASSERT_TRUE(MakeSpecialFile(name, TSpecialKind::LinkOutside, elsewhere, "the user's own notes, not stakes"));
+    ASSERT_TRUE(MakeOtherKindFile(name, TOtherFileKind::LinkOutside, elsewhere, "the user's own notes, not stakes"));
     TStakesFile file;
     ScriptedMessages boxes;
     EXPECT_FALSE(file.load());
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_TRUE(boxes.last().text.contains(u"Это не обычный файл, а символьная ссылка."_s)) << boxes.last().text.toStdString();
     EXPECT_FALSE(file.isOpen());
-    EXPECT_TRUE(SpecialFileIntact(name, TSpecialKind::LinkOutside, elsewhere, "the user's own notes, not stakes"));
+    EXPECT_TRUE(OtherKindFileIntact(name, TOtherFileKind::LinkOutside, elsewhere, "the user's own notes, not stakes"));
     EXPECT_FALSE(folder.exists(u"Vendra.lsk.bak"_s));
 }
 

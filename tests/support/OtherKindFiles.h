@@ -6,26 +6,26 @@
 
 // Files of the kinds a reader or writer of the program must never hang on nor write through, planted
 // under a data file's name, and a way to run a case that may hang.
-enum class TSpecialKind {
+enum class TOtherFileKind {
     Fifo,        // a named pipe without a writer or a reader
     Device,      // a link to the zero device (endless bytes, writes vanish)
     Folder,      // a folder of that name
     LinkOutside, // a link to a regular file in another folder
 };
 
-inline constexpr TSpecialKind kSpecialKinds[] = {TSpecialKind::Fifo, TSpecialKind::Device, TSpecialKind::Folder,
-                                                 TSpecialKind::LinkOutside};
+inline constexpr TOtherFileKind kOtherFileKinds[] = {TOtherFileKind::Fifo, TOtherFileKind::Device,
+                                                     TOtherFileKind::Folder, TOtherFileKind::LinkOutside};
 
-QString SpecialKindName(TSpecialKind kind);
+QString OtherFileKindName(TOtherFileKind kind);
 
-// Replaces whatever has the name with a special file of that kind; for LinkOutside, `outside` is the
+// Replaces whatever has the name with a file of that kind; for LinkOutside, `outside` is the
 // file the link points to (written with `outsideBytes` first). False when it could not be made.
-bool MakeSpecialFile(const QString &path, TSpecialKind kind, const QString &outside = {},
-                     const QByteArray &outsideBytes = {});
-
-// True when the path is still the special file of that kind (and the outside file holds its bytes).
-bool SpecialFileIntact(const QString &path, TSpecialKind kind, const QString &outside = {},
+bool MakeOtherKindFile(const QString &path, TOtherFileKind kind, const QString &outside = {},
                        const QByteArray &outsideBytes = {});
+
+// True when the path is still the file of that kind (and the outside file holds its bytes).
+bool OtherKindFileIntact(const QString &path, TOtherFileKind kind, const QString &outside = {},
+                         const QByteArray &outsideBytes = {});
 
 // The outcome of a case run in a child process.
 struct TChildRun {

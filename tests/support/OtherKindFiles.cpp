@@ -1,4 +1,4 @@
-#include "tests/support/SpecialFiles.h"
+#include "tests/support/OtherKindFiles.h"
 
 #include "common/Exception.h"
 
@@ -38,35 +38,35 @@ void removeAny(const QString &path)
 
 } // namespace
 
-QString SpecialKindName(TSpecialKind kind)
+QString OtherFileKindName(TOtherFileKind kind)
 {
     switch (kind) {
-    case TSpecialKind::Fifo:
+    case TOtherFileKind::Fifo:
         return u"FIFO"_s;
-    case TSpecialKind::Device:
+    case TOtherFileKind::Device:
         return u"device"_s;
-    case TSpecialKind::Folder:
+    case TOtherFileKind::Folder:
         return u"folder"_s;
-    case TSpecialKind::LinkOutside:
+    case TOtherFileKind::LinkOutside:
         return u"link outside"_s;
     }
     return {};
 }
 
-bool MakeSpecialFile(const QString &path, TSpecialKind kind, const QString &outside, const QByteArray &outsideBytes)
+bool MakeOtherKindFile(const QString &path, TOtherFileKind kind, const QString &outside, const QByteArray &outsideBytes)
 {
     removeAny(path);
     switch (kind) {
-    case TSpecialKind::Fifo:
+    case TOtherFileKind::Fifo:
         return ::mkfifo(native(path).constData(), 0600) == 0;
-    case TSpecialKind::Device:
+    case TOtherFileKind::Device:
         return ::symlink(kDevice, native(path).constData()) == 0;
-    case TSpecialKind::Folder: {
+    case TOtherFileKind::Folder: {
         // Not empty, so that a rename cannot take its place.
         QFile keep(path + u"/keep"_s);
         return QDir().mkpath(path) && keep.open(QIODevice::WriteOnly);
     }
-    case TSpecialKind::LinkOutside: {
+    case TOtherFileKind::LinkOutside: {
         QFile out(outside);
         if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(outsideBytes) != outsideBytes.size())
             return false;
@@ -77,19 +77,20 @@ bool MakeSpecialFile(const QString &path, TSpecialKind kind, const QString &outs
     return false;
 }
 
-bool SpecialFileIntact(const QString &path, TSpecialKind kind, const QString &outside, const QByteArray &outsideBytes)
+bool OtherKindFileIntact(const QString &path, TOtherFileKind kind, const QString &outside,
+                         const QByteArray &outsideBytes)
 {
     struct stat st {};
     if (::lstat(native(path).constData(), &st) != 0)
         return false;
     switch (kind) {
-    case TSpecialKind::Fifo:
+    case TOtherFileKind::Fifo:
         return S_ISFIFO(st.st_mode);
-    case TSpecialKind::Device:
+    case TOtherFileKind::Device:
         return S_ISLNK(st.st_mode);
-    case TSpecialKind::Folder:
+    case TOtherFileKind::Folder:
         return S_ISDIR(st.st_mode) && QFile::exists(path + u"/keep"_s);
-    case TSpecialKind::LinkOutside: {
+    case TOtherFileKind::LinkOutside: {
         QFile out(outside);
         return out.open(QIODevice::ReadOnly) && out.readAll() == outsideBytes;
     }
