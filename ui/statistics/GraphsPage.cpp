@@ -41,10 +41,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The item data that the statistics page's list filler gives each method.
-constexpr int kMethodIndexRole = Qt::UserRole;
-constexpr int kMethodCodeRole = Qt::UserRole + 1;
-
 constexpr int kDesignedGraphLen = 100;
 constexpr int kMaxGraphLen = 1000000;
 
@@ -138,15 +134,7 @@ void TGraphsPage::setGraphLength(int length)
 
 const TStatMethod *TGraphsPage::selectedMethod() const
 {
-    if (m_combo->currentIndex() < 0)
-        return nullptr;
-    const QString code = m_combo->currentData(kMethodCodeRole).toString();
-    const int i = m_combo->currentData(kMethodIndexRole).toInt();
-    // The registry may have been rebuilt since the list was filled: trust the code, not the place.
-    if (i >= 0 && i < m_list.MethodCount() && m_list.GetMethod(i).MethodCode() == code)
-        return &m_list.GetMethod(i);
-    const int found = m_list.FindMethod(code);
-    return found >= 0 ? &m_list.GetMethod(found) : nullptr;
+    return MethodOfCombo(*m_combo, m_list);
 }
 
 bool TGraphsPage::canDraw() const

@@ -291,17 +291,22 @@ void TStatisticsPage::FillMethodCombos(bool reload, bool keep)
     updateActions();
 }
 
+const TStatMethod *MethodOfCombo(const QComboBox &combo, const TStatList &list)
+{
+    if (combo.currentIndex() < 0)
+        return nullptr;
+    const QString code = combo.currentData(kMethodCodeRole).toString();
+    const int i = combo.currentData(kMethodIndexRole).toInt();
+    // The registry may have been rebuilt since the list was filled: trust the code, not the place.
+    if (i >= 0 && i < list.MethodCount() && list.GetMethod(i).MethodCode() == code)
+        return &list.GetMethod(i);
+    const int found = list.FindMethod(code);
+    return found >= 0 ? &list.GetMethod(found) : nullptr;
+}
+
 const TStatMethod *TStatisticsPage::selectedMethod() const
 {
-    if (m_combo->currentIndex() < 0)
-        return nullptr;
-    const QString code = m_combo->currentData(kMethodCodeRole).toString();
-    const int i = m_combo->currentData(kMethodIndexRole).toInt();
-    // The registry may have been rebuilt since the list was filled: trust the code, not the place.
-    if (i >= 0 && i < m_list.MethodCount() && m_list.GetMethod(i).MethodCode() == code)
-        return &m_list.GetMethod(i);
-    const int found = m_list.FindMethod(code);
-    return found >= 0 ? &m_list.GetMethod(found) : nullptr;
+    return MethodOfCombo(*m_combo, m_list);
 }
 
 bool TStatisticsPage::selectMethod(const QString &code)

@@ -21,6 +21,10 @@ class TStatList;
 struct MainOptions;
 struct TStatMethod;
 
+// The method chosen in a list of methods that the statistics page filled (its own or the graphs
+// page's); null when none is chosen or the registry no longer has it.
+const TStatMethod *MethodOfCombo(const QComboBox &combo, const TStatList &list);
+
 // The "Статистика" tab: for the chosen method, one row per value over a sample of the newest draws
 // (how often, how recently, against all combinations, when due again) above a chart of the counts.
 // The selected rows are the values that the filters of the combinations list use.
