@@ -1,5 +1,7 @@
 #include "app/combinations/PrefetchCache.h"
 
+#include "app/combinations/ParallelWork.h"
+#include "app/settings/MainOptions.h"
 #include "common/AtomicFile.h"
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
@@ -7,12 +9,10 @@
 #include "common/Format.h"
 #include "common/ProgramFiles.h"
 #include "common/RegularFile.h"
-#include "lottery/Combinatorics.h"
 #include "common/Translate.h"
+#include "lottery/Combinatorics.h"
 #include "lottery/stats/CustomStat.h"
 #include "lottery/stats/StatList.h"
-#include "app/settings/MainOptions.h"
-#include "app/combinations/ParallelWork.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -38,8 +38,6 @@ public:
 private:
     QString m_reason;
 };
-
-constexpr int64_t kIdleEvery = 65536;
 
 void ensureFolder(const QString &folder)
 {
@@ -116,6 +114,28 @@ TStatPrefetch prefetchOf(const TStatTally &tally)
     return prefetch;
 }
 
+// Adds the values of every combination of the full set whose two smallest numbers are a < b, in
+// ascending order, as the generated list holds them.
+void AddValuesOfCombsFrom(uint8_t a, uint8_t b, TCustomStat &stat, TStatDrawArray &values)
+{
+    TComb comb;
+    comb[0] = a;
+    comb[1] = b;
+    for (int c = b + 1; c <= kMaxNumber - 3; ++c) {
+        comb[2] = uint8_t(c);
+        for (int d = c + 1; d <= kMaxNumber - 2; ++d) {
+            comb[3] = uint8_t(d);
+            for (int e = d + 1; e <= kMaxNumber - 1; ++e) {
+                comb[4] = uint8_t(e);
+                for (int f = e + 1; f <= kMaxNumber; ++f) {
+                    comb[5] = uint8_t(f);
+                    stat.ValuesOfComb(comb, values);
+                }
+            }
+        }
+    }
+}
+
 } // namespace
 
 TStatPrefetch ComputePrefetch(TCustomStat &stat, const std::function<void()> &idle)
@@ -123,33 +143,16 @@ TStatPrefetch ComputePrefetch(TCustomStat &stat, const std::function<void()> &id
     const auto tally = std::make_unique<TStatTally>();
     TStatDrawArray values;
     values.setTally(tally.get());
-    TComb comb;
-    int64_t done = 0;
-    // Every combination of the full set in ascending order, as the generated list holds them.
-    for (int a = 1; a <= kMaxNumber - 5; ++a) {
-        comb[0] = uint8_t(a);
+    // Every combination of the full set in ascending order, as the generated list holds them; the
+    // window is served between pairs of first numbers (at most C(43,4) combinations each).
+    for (int a = 1; a <= kMaxNumber - 5; ++a)
         for (int b = a + 1; b <= kMaxNumber - 4; ++b) {
-            comb[1] = uint8_t(b);
-            for (int c = b + 1; c <= kMaxNumber - 3; ++c) {
-                comb[2] = uint8_t(c);
-                for (int d = c + 1; d <= kMaxNumber - 2; ++d) {
-                    comb[3] = uint8_t(d);
-                    for (int e = d + 1; e <= kMaxNumber - 1; ++e) {
-                        comb[4] = uint8_t(e);
-                        for (int f = e + 1; f <= kMaxNumber; ++f) {
-                            comb[5] = uint8_t(f);
-                            stat.ValuesOfComb(comb, values);
-                            if (++done % kIdleEvery == 0 && idle)
-                                idle();
-                        }
-                    }
-                }
-            }
+            AddValuesOfCombsFrom(uint8_t(a), uint8_t(b), stat, values);
+            if (idle)
+                idle();
         }
-    }
     return prefetchOf(*tally);
 }
-
 
 TStatPrefetch ComputePrefetchParallel(const TStatMethod &method, const TStatList &list,
                                       const std::function<void()> &idle)
@@ -185,22 +188,7 @@ TStatPrefetch ComputePrefetchParallel(const TStatMethod &method, const TStatList
                 if (!w.stat)
                     throw Exception(Format(u"Метод \"%s\" недоступен!", {method.MethodCode()}));
             }
-            TComb comb;
-            comb[0] = prefixes[size_t(task)].first;
-            comb[1] = prefixes[size_t(task)].second;
-            for (int c = comb[1] + 1; c <= kMaxNumber - 3; ++c) {
-                comb[2] = uint8_t(c);
-                for (int d = c + 1; d <= kMaxNumber - 2; ++d) {
-                    comb[3] = uint8_t(d);
-                    for (int e = d + 1; e <= kMaxNumber - 1; ++e) {
-                        comb[4] = uint8_t(e);
-                        for (int f = e + 1; f <= kMaxNumber; ++f) {
-                            comb[5] = uint8_t(f);
-                            w.stat->ValuesOfComb(comb, w.values);
-                        }
-                    }
-                }
-            }
+            AddValuesOfCombsFrom(prefixes[size_t(task)].first, prefixes[size_t(task)].second, *w.stat, w.values);
         },
         idle);
     // The counts of every worker added up by the values' keys.
