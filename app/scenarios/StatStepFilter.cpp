@@ -367,6 +367,8 @@ void TStatStepFilter::begin(TCombsList &list, std::vector<TStatValueRec> rows, s
     m_changed = false;
     m_deleted = m_required = m_anyOf = 0;
     m_masksFromNumbers = false;
+    m_masksFromWeights = false;
+    m_listAscending = m_listFullSet;
     m_classes.clear();
     m_workers.clear();
     m_maps.reset();
@@ -420,11 +422,12 @@ bool TStatStepFilter::useFullSet()
         }
         if (m_list->isFullSet() && countFullSetByNumbers())
             return true;
-        return recordMasks([&numberBits](Worker *, const TComb &c, bool &valid) {
+        m_listAscending = recordMasks([&numberBits](Worker *, const TComb &c, bool &valid) {
             valid &= TFullSetLookups::ascending(c);
             return numberBits[c[0]] | numberBits[c[1]] | numberBits[c[2]] | numberBits[c[3]] | numberBits[c[4]] |
                    numberBits[c[5]];
         });
+        return m_listAscending;
     }
     return countSets();
 }
@@ -574,7 +577,54 @@ bool TStatStepFilter::countSets()
             m_liveSets.push_back(uint32_t(id));
         }
     m_mode = Mode::Sets;
+    m_listAscending = true;
     return true;
+}
+
+bool TStatStepFilter::useNumberWeights(const std::array<uint8_t, kMaxNumber + 1> &weights)
+{
+    // The mask of a combination: the candidates of the sum of its numbers' weights (at most 6 x 6).
+    m_numberWeight.fill(0);
+    for (int n = 1; n <= kMaxNumber; ++n)
+        m_numberWeight[size_t(n)] = std::min<uint8_t>(weights[size_t(n)], kMainCount);
+    for (size_t sum = 0; sum < m_sumBits.size(); ++sum)
+        m_sumBits[sum] = CandidateMaps::bitsOf(m_maps.get(), TStatProbeKind::Word, 1, sum);
+    m_masksFromWeights = true;
+    if (m_list->isFullSet()) {
+        countFullSetByWeights();
+        return true;
+    }
+    const uint8_t *w = m_numberWeight.data();
+    const uint64_t *bits = m_sumBits.data();
+    m_listAscending = recordMasks([w, bits](Worker *, const TComb &c, bool &valid) {
+        valid &= TFullSetLookups::ascending(c);
+        return bits[w[c[0]] + w[c[1]] + w[c[2]] + w[c[3]] + w[c[4]] + w[c[5]]];
+    });
+    m_masksFromWeights = m_listAscending;
+    return m_listAscending;
+}
+
+void TStatStepFilter::countFullSetByWeights()
+{
+    // The combinations of the full set by the sum of their weights: the subsets of j numbers of the
+    // first n by their sum, number after number.
+    constexpr int kSums = kMainCount * kMainCount + 1;
+    std::array<std::array<int64_t, kSums>, kMainCount + 1> ways{};
+    ways[0][0] = 1;
+    for (int n = 1; n <= kMaxNumber; ++n) {
+        const int w = m_numberWeight[size_t(n)];
+        for (int j = kMainCount; j >= 1; --j)
+            for (int sum = kSums - 1; sum >= w; --sum)
+                ways[size_t(j)][size_t(sum)] += ways[size_t(j - 1)][size_t(sum - w)];
+    }
+    std::unordered_map<uint64_t, int64_t> byMask;
+    for (int sum = 0; sum < kSums; ++sum)
+        if (ways[kMainCount][size_t(sum)] > 0)
+            byMask[m_sumBits[size_t(sum)]] += ways[kMainCount][size_t(sum)];
+    m_classes.assign(byMask.begin(), byMask.end());
+    std::sort(m_classes.begin(), m_classes.end());
+    m_masksFromNumbers = true;
+    m_mode = Mode::Mask;
 }
 
 void TStatStepFilter::buildIndex()
@@ -591,6 +641,10 @@ void TStatStepFilter::buildIndex()
     if (m_workers.front()->stat->TestsByKeyLookups() && !m_candidates.empty()) {
         if (!m_maps)
             m_maps = std::make_unique<CandidateMaps>(m_rows, m_candidates);
+        std::array<uint8_t, kMaxNumber + 1> weights{};
+        if (m_candidates.size() <= kMaxMaskCandidates &&
+            m_workers.front()->stat->NumberWeightsOfTest(m_source.last, weights) && useNumberWeights(weights))
+            return;
         if (m_candidates.size() <= kMaxMaskCandidates) {
             const int last = m_source.last;
             const bool sorted = m_source.sorted;
@@ -956,7 +1010,7 @@ template <class Keep> void TStatStepFilter::compact(Keep keep)
     // The sets of the next step's method, for lists of the full set's combinations (the full list,
     // and the lists Sets and masks from the numbers read).
     const TFullSetLookups::Entry *next = m_source.next;
-    if (next && (next->perNumber || !(m_mode == Mode::Sets || m_masksFromNumbers || m_listFullSet)))
+    if (next && (next->perNumber || !m_listAscending))
         next = nullptr;
     const int workers = ParallelWork::workerCount();
     const size_t sets = next ? next->sets.size() : 0;
@@ -964,7 +1018,8 @@ template <class Keep> void TStatStepFilter::compact(Keep keep)
     std::vector<int64_t> hist(next ? size_t(workers) * (sets + 2 * kPad) : 0, 0);
     uint8_t *nextIds = nullptr;
     if (next) {
-        m_preparing.ids.resize(size_t(m_count) * size_t(width));
+        // One entry to spare: a loop without a branch writes an entry past the last one kept.
+        m_preparing.ids.resize((size_t(m_count) + 1) * size_t(width));
         nextIds = m_preparing.ids.data();
     }
     const uint8_t *fullIds = next ? next->ids.data() : nullptr;
@@ -996,14 +1051,23 @@ template <class Keep> void TStatStepFilter::compact(Keep keep)
         const Keep local = keep; // a local: the combinations written could be anything else
         int64_t out = 0;
         bool valid = true;
-        if (next) {
+        const bool oneWay = m_count * 5 < n || m_count * 5 > 4 * n;
+        if (next && oneWay) {
             auto write = writer(0);
             for (int64_t i = 0; i < n; ++i)
                 if (local(i)) {
                     write(combs[i], i, out, true, valid);
                     combs[out++] = combs[i];
                 }
-        } else if (m_count * 5 < n || m_count * 5 > 4 * n) {
+        } else if (next) {
+            auto write = writer(0);
+            for (int64_t i = 0; i < n; ++i) {
+                const bool k = local(i);
+                write(combs[i], i, out, k, valid);
+                combs[out] = combs[i];
+                out += k;
+            }
+        } else if (oneWay) {
             // Mostly one way: the branch is foreseen.
             for (int64_t i = 0; i < n; ++i)
                 if (local(i))
@@ -1025,6 +1089,7 @@ template <class Keep> void TStatStepFilter::compact(Keep keep)
         // window may paint it).
         const TComb *combs = m_list->data();
         TComb *to = m_list->rebuildRoom();
+        const bool oneWay = m_count * 5 < n || m_count * 5 > 4 * n;
         std::vector<int64_t> start(size_t(chunks) + 1, 0);
         ParallelWork::run(
             chunks,
@@ -1051,13 +1116,21 @@ template <class Keep> void TStatStepFilter::compact(Keep keep)
                 TComb *const first = to;
                 const TComb *const end = to + start[size_t(chunk) + 1];
                 bool valid = true;
-                if (next) {
+                if (next && oneWay) {
                     auto write = writer(wi);
                     for (int64_t i = range.begin; i < range.end && out < end; ++i)
                         if (local(i)) {
                             write(from[i], i, out - first, true, valid);
                             *out++ = from[i];
                         }
+                } else if (next) {
+                    auto write = writer(wi);
+                    for (int64_t i = range.begin; i < range.end && out < end; ++i) {
+                        const bool k = local(i);
+                        write(from[i], i, out - first, k, valid);
+                        *out = from[i];
+                        out += k;
+                    }
                 } else {
                     for (int64_t i = range.begin; i < range.end && out < end; ++i) {
                         const bool k = local(i);
@@ -1110,6 +1183,16 @@ bool TStatStepFilter::writeSurvivorsOfFullSet()
 void TStatStepFilter::compactSurvivors()
 {
     const uint64_t d = m_deleted, a = m_required, m = m_anyOf;
+    if (m_masksFromNumbers && m_masksFromWeights) {
+        const uint8_t *w = m_numberWeight.data();
+        const uint64_t *bits = m_sumBits.data();
+        const TComb *combs = m_list->data();
+        compact([=](int64_t i) {
+            const TComb &c = combs[i];
+            return survives(bits[w[c[0]] + w[c[1]] + w[c[2]] + w[c[3]] + w[c[4]] + w[c[5]]], d, a, m);
+        });
+        return;
+    }
     if (m_masksFromNumbers) {
         const uint64_t *bits = m_numberBits.data();
         const TComb *combs = m_list->data();
@@ -1148,7 +1231,7 @@ void TStatStepFilter::finish()
                 compact([=](int64_t i) { return alive[loadAt<uint16_t>(ids, i)] != 0; });
         } else if (m_mode == Mode::Mask) {
             const int64_t expected = m_count;
-            if (!(m_masksFromNumbers && m_list->isFullSet() && writeSurvivorsOfFullSet()))
+            if (!(m_masksFromNumbers && !m_masksFromWeights && m_list->isFullSet() && writeSurvivorsOfFullSet()))
                 compactSurvivors();
             Q_ASSERT(m_count == expected);
             (void)expected;

@@ -101,6 +101,8 @@ private:
     void compactSurvivors();
     bool writeSurvivorsOfFullSet();
     bool countFullSetByNumbers();
+    bool useNumberWeights(const std::array<uint8_t, kMaxNumber + 1> &weights);
+    void countFullSetByWeights();
 
     TCombsList *m_list = nullptr;
     std::vector<TStatValueRec> m_rows;
@@ -126,9 +128,18 @@ private:
     uint64_t m_deleted = 0;
     uint64_t m_required = 0;
     uint64_t m_anyOf = 0;
-    // The masks of a method that asks one question per number come from the numbers' candidates.
+    // The masks of a method that asks one question per number come from the numbers' candidates
+    // (m_numberBits); those of a test of a sum of weights of the numbers, from the candidates of the
+    // sum (m_sumBits). m_masksFromNumbers: the masks are worked out from the numbers when the list is
+    // rebuilt (none were recorded).
     bool m_masksFromNumbers = false;
+    bool m_masksFromWeights = false;
     std::array<uint64_t, 256> m_numberBits{};
+    std::array<uint8_t, 256> m_numberWeight{};
+    std::array<uint64_t, 64> m_sumBits{};
+    // Every combination of the list ascends within 1..45 (the full set, or checked by the pass that
+    // recorded the masks or read the sets).
+    bool m_listAscending = false;
     // Index: the one candidate of each combination (kNone for none), the count of each, the allowed ones.
     std::vector<int64_t> m_hist;
     std::vector<uint8_t> m_allowed;

@@ -74,6 +74,15 @@ public:
     // (TStatProbeRecorder) then tell which values it matches, so that a filter can be worked out for
     // many sets of values from one recorded pass.
     virtual bool TestsByKeyLookups() const { return true; }
+    // For a test whose one lookup is the 16-bit key 1 equal to the sum of a weight of each different
+    // number 1..45 of the combination, the weights fixed by the last draw: fills them (weights[n] for
+    // number n) and returns true. False for every other test.
+    virtual bool NumberWeightsOfTest(int last, std::array<uint8_t, kMaxNumber + 1> &weights)
+    {
+        (void)last;
+        (void)weights;
+        return false;
+    }
 
     // Draw index as a copy, its six numbers ascending when sorted; an all-zero draw outside the array.
     TDrawRec GetDraw(int index, bool sorted) const;

@@ -132,6 +132,16 @@ bool TCustomRepCount2Stat::CombMatches(const TComb &comb, const TStatDrawArray &
     return HasWordKey(values, 1, countOf(earlierOfNext(last), maskOf(comb)));
 }
 
+bool TCustomRepCount2Stat::NumberWeightsOfTest(int last, std::array<uint8_t, kMaxNumber + 1> &weights)
+{
+    const TNumberLevels &levels = earlierOfNext(last);
+    weights.fill(0);
+    for (int n = 1; n <= kMaxNumber; ++n)
+        for (TNumberMask level : levels)
+            weights[size_t(n)] = uint8_t(weights[size_t(n)] + ((level >> n) & 1));
+    return true;
+}
+
 // ---- RPV3, PRL2 ----
 
 void TRepValues3Base::EnumAllValues(int last, TStatDrawArray &values)

@@ -51,6 +51,9 @@ public:
     // The combination stands for the draw after the last one.
     bool CombMatches(const TComb &comb, const TStatDrawArray &values, int last, bool sorted,
                      bool deleteMode) override;
+    // The count is the sum, over the combination's numbers, of the places of the earlier draw that
+    // hold the number (shifted).
+    bool NumberWeightsOfTest(int last, std::array<uint8_t, kMaxNumber + 1> &weights) override;
 
 private:
     // The shifted numbers of the earlier draw of the next one, kept for the run over the combinations.

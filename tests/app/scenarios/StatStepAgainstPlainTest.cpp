@@ -630,7 +630,7 @@ TEST_F(StepAgainstPlain, FirstStepsOverTheFullList)
     // the six numbers alone) or recorded for the step, then a step on what it left.
     rng.seed(45);
     useArchive(randomArchive(rng, 300, 9001, 45), false);
-    std::vector<const char16_t *> codes = {u"SUMS", u"EVNV", u"SHR1", u"KNM2", u"RPV2", u"PRDV", u"NUMS", u"DIFA"};
+    std::vector<const char16_t *> codes = {u"SUMS", u"EVNV", u"SHR1", u"KNM2", u"RPV2", u"PRDV", u"NUMS", u"DIFA", u"RPC2"};
     if (kSlowBuild)
         codes.resize(1);
     TCombsList engine, plain;
