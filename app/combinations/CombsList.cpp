@@ -1,4 +1,5 @@
 #include "app/combinations/CombsList.h"
+#include "app/combinations/FullSetLookups.h"
 
 #include "common/BitCount.h"
 #include "common/BusyCursor.h"
@@ -594,37 +595,14 @@ void TCombsList::generateAll()
 {
     // Every combination has its place known from its first two numbers, so the list is written on all
     // cores, each pair of first numbers by one task, in the same order as one pass would write it.
-    std::vector<std::pair<uint8_t, uint8_t>> prefixes;
-    std::vector<int64_t> starts;
-    int64_t total = 0;
-    for (int a = 1; a <= kMaxNumber - 5; ++a)
-        for (int b = a + 1; b <= kMaxNumber - 4; ++b) {
-            prefixes.push_back({uint8_t(a), uint8_t(b)});
-            starts.push_back(total);
-            const int64_t left = kMaxNumber - b; // four more numbers out of those above b
-            total += left * (left - 1) * (left - 2) * (left - 3) / 24;
-        }
+    const std::vector<TFullSetPrefix> &prefixes = FullSetPrefixes();
+    const int64_t total = prefixes.back().end;
     ensureCapacity(total);
     m_fullSet = false;
-    TComb *out = m_combs.data();
+    TComb *const out = m_combs.data();
     ParallelWork::run(int(prefixes.size()), [&](int task, int) {
-        TComb c;
-        c[0] = prefixes[size_t(task)].first;
-        c[1] = prefixes[size_t(task)].second;
-        TComb *p = out + starts[size_t(task)];
-        for (int d = c[1] + 1; d <= kMaxNumber - 3; ++d) {
-            c[2] = uint8_t(d);
-            for (int e = d + 1; e <= kMaxNumber - 2; ++e) {
-                c[3] = uint8_t(e);
-                for (int f = e + 1; f <= kMaxNumber - 1; ++f) {
-                    c[4] = uint8_t(f);
-                    for (int g = f + 1; g <= kMaxNumber; ++g) {
-                        c[5] = uint8_t(g);
-                        *p++ = c;
-                    }
-                }
-            }
-        }
+        TComb *const to = out;
+        ForEachOfPrefix(prefixes[size_t(task)], [to](const TComb &c, int64_t i) { to[i] = c; });
     });
     m_count = total;
     m_fullSet = true;

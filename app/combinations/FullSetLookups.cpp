@@ -63,52 +63,24 @@ struct ProbeSet {
     std::vector<TStatProbe> toVector() const { return {probes.begin(), probes.begin() + count}; }
 };
 
-// The tasks of a pass over the full set: every pair of first numbers, with the place of its first
-// combination in the full list.
-struct Prefix {
-    uint8_t a;
-    uint8_t b;
-    int64_t start;
-};
+} // namespace
 
-const std::vector<Prefix> &prefixes()
+const std::vector<TFullSetPrefix> &FullSetPrefixes()
 {
-    static const std::vector<Prefix> list = [] {
-        std::vector<Prefix> p;
+    static const std::vector<TFullSetPrefix> list = [] {
+        std::vector<TFullSetPrefix> p;
         int64_t start = 0;
         for (int a = 1; a <= kMaxNumber - 5; ++a)
             for (int b = a + 1; b <= kMaxNumber - 4; ++b) {
-                p.push_back({uint8_t(a), uint8_t(b), start});
-                const int64_t left = kMaxNumber - b;
-                start += left * (left - 1) * (left - 2) * (left - 3) / 24;
+                const int64_t left = kMaxNumber - b; // four more numbers out of those above b
+                const int64_t end = start + left * (left - 1) * (left - 2) * (left - 3) / 24;
+                p.push_back({uint8_t(a), uint8_t(b), start, end});
+                start = end;
             }
         return p;
     }();
     return list;
 }
-
-template <class F> void forEachOfPrefix(const Prefix &prefix, F &&f)
-{
-    TComb c;
-    c[0] = prefix.a;
-    c[1] = prefix.b;
-    int64_t index = prefix.start;
-    for (int d = prefix.b + 1; d <= kMaxNumber - 3; ++d) {
-        c[2] = uint8_t(d);
-        for (int e = d + 1; e <= kMaxNumber - 2; ++e) {
-            c[3] = uint8_t(e);
-            for (int g = e + 1; g <= kMaxNumber - 1; ++g) {
-                c[4] = uint8_t(g);
-                for (int h = g + 1; h <= kMaxNumber; ++h) {
-                    c[5] = uint8_t(h);
-                    f(c, index++);
-                }
-            }
-        }
-    }
-}
-
-} // namespace
 
 TFullSetLookups::TFullSetLookups(size_t budgetBytes) : m_budget(budgetBytes) {}
 
@@ -170,7 +142,7 @@ std::unique_ptr<TFullSetLookups::Entry> TFullSetLookups::build(const TStatMethod
     // set of every combination; too many sets (or two sets with one hash) and the method is kept only
     // when it asks one question per number.
     std::atomic<bool> give_up{false};
-    const std::vector<Prefix> &tasks = prefixes();
+    const std::vector<TFullSetPrefix> &tasks = FullSetPrefixes();
     auto checkPerNumber = [](Worker &w, const TComb &c) {
         if (w.recorder.count() != kMainCount) {
             w.perNumber = false;
@@ -194,7 +166,7 @@ std::unique_ptr<TFullSetLookups::Entry> TFullSetLookups::build(const TStatMethod
         [&](int task, int wi) {
             Worker &w = *workers[size_t(wi)];
             taskWorker[size_t(task)] = uint8_t(wi);
-            forEachOfPrefix(tasks[size_t(task)], [&](const TComb &c, int64_t index) {
+            ForEachOfPrefix(tasks[size_t(task)], [&](const TComb &c, int64_t index) {
                 if (give_up.load(std::memory_order_relaxed))
                     return;
                 w.recorder.clear();
@@ -292,7 +264,7 @@ std::unique_ptr<TFullSetLookups::Entry> TFullSetLookups::build(const TStatMethod
         [&](int task, int) {
             const uint16_t *map = toGlobal[taskWorker[size_t(task)]].data();
             const int64_t begin = tasks[size_t(task)].start;
-            const int64_t end = size_t(task) + 1 < tasks.size() ? tasks[size_t(task) + 1].start : kAllCombinations;
+            const int64_t end = tasks[size_t(task)].end;
             const uint16_t *from = localIds.data();
             uint8_t *to = ids;
             for (int64_t i = begin; i < end; ++i) {

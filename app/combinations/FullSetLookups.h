@@ -38,6 +38,38 @@ constexpr TCombRankTable MakeCombRankTable()
 }
 inline constexpr TCombRankTable kCombRankTable = MakeCombRankTable();
 
+// The combinations of the full set by their first two numbers, each pair with the places of its
+// combinations in the full list (from start to before end): the tasks of a pass over the full set
+// on all cores.
+struct TFullSetPrefix {
+    uint8_t a;
+    uint8_t b;
+    int64_t start;
+    int64_t end;
+};
+const std::vector<TFullSetPrefix> &FullSetPrefixes();
+// Calls f(combination, place) for every combination of the prefix, in the order of the full list.
+template <class F> void ForEachOfPrefix(const TFullSetPrefix &prefix, F &&f)
+{
+    TComb c;
+    c[0] = prefix.a;
+    c[1] = prefix.b;
+    int64_t index = prefix.start;
+    for (int d = prefix.b + 1; d <= kMaxNumber - 3; ++d) {
+        c[2] = uint8_t(d);
+        for (int e = d + 1; e <= kMaxNumber - 2; ++e) {
+            c[3] = uint8_t(e);
+            for (int g = e + 1; g <= kMaxNumber - 1; ++g) {
+                c[4] = uint8_t(g);
+                for (int h = g + 1; h <= kMaxNumber; ++h) {
+                    c[5] = uint8_t(h);
+                    f(c, index++);
+                }
+            }
+        }
+    }
+}
+
 
 // What the combination test of a method asks of every combination of the full set, kept for a whole
 // scenario run. For most statistics the lookups a combination makes come in few different sets (a sum,

@@ -994,7 +994,7 @@ int64_t TStatStepFilter::applyDirect(const std::vector<int> &rows, bool deleting
     if (left == 0)
         return 0;
     if (left != n) {
-        compact([=](int64_t i) { return flags[i] != 0; });
+        compact([=](int64_t i, const TComb &) { return flags[i] != 0; });
         m_listCount = m_count;
         m_changed = true;
     }
@@ -1006,16 +1006,23 @@ template <class Keep> void TStatStepFilter::compact(Keep keep)
     // Whatever the step before gave is for the list as it was.
     m_prepared.valid = false;
     const int64_t n = m_listCount;
-    const int chunks = chunkCount(n);
-    // The sets of the next step's method, for lists of the full set's combinations (the full list,
-    // and the lists Sets and masks from the numbers read).
+    // The full set is not read: its combinations are made again in order (entry i is the combination
+    // of place i).
+    const std::vector<TFullSetPrefix> &prefixes = FullSetPrefixes();
+    const bool fullSet = m_list->isFullSet() && n == m_list->count() && n == prefixes.back().end;
+    // The sets of the next step's method, for lists of the full set's combinations (the others read
+    // here were found to be such when their own sets or masks were read).
     const TFullSetLookups::Entry *next = m_source.next;
     if (next && (next->perNumber || !m_listAscending))
         next = nullptr;
     const int workers = ParallelWork::workerCount();
     const size_t sets = next ? next->sets.size() : 0;
     const int width = next ? next->width : 1;
-    std::vector<int64_t> hist(next ? size_t(workers) * (sets + 2 * kPad) : 0, 0);
+    // Each worker counts the sets in four tables taken in turn when there are few sets (a run of
+    // one set then does not wait on itself), else in one.
+    const size_t stride = sets + 2 * kPad;
+    const size_t turns = sets <= 4096 ? 4 : 1;
+    std::vector<int64_t> hist(next ? size_t(workers) * turns * stride : 0, 0);
     uint8_t *nextIds = nullptr;
     if (next) {
         // One entry to spare: a loop without a branch writes an entry past the last one kept.
@@ -1023,136 +1030,143 @@ template <class Keep> void TStatStepFilter::compact(Keep keep)
         nextIds = m_preparing.ids.data();
     }
     const uint8_t *fullIds = next ? next->ids.data() : nullptr;
-    std::atomic<bool> prepared{true};
-    // Writes the next set of the kept combination i at out (an index of the rebuilt list). The place
-    // of a combination of the full list is its index; the other lists read here were found to be made
-    // of the full set's combinations when their own sets were read (or given).
-    const bool fullSet = m_listFullSet;
+    // Writes the next set of the combination c of place i at out (an index of the rebuilt list) and
+    // counts it when it is kept.
     auto writer = [&](int worker) {
-        int64_t *const h = next ? hist.data() + size_t(worker) * (sets + 2 * kPad) + kPad : nullptr;
-        return [h, width, fullIds, nextIds, fullSet](const TComb &c, int64_t i, int64_t out, bool kept, bool &) {
-            const int64_t r = fullSet ? i : TFullSetLookups::rankOfAscending(c);
-            const size_t at = size_t(r < 0 ? 0 : r);
+        int64_t *const h = next ? hist.data() + size_t(worker) * turns * stride + kPad : nullptr;
+        const size_t turn = turns - 1;
+        return [h, width, fullIds, nextIds, fullSet, turn, stride](const TComb &c, int64_t i, int64_t out,
+                                                                   bool kept) {
+            const size_t at = size_t(fullSet ? i : TFullSetLookups::rankOfAscending(c));
+            int64_t *const counts = h + (size_t(i) & turn) * stride;
             if (width == 1) {
                 const uint8_t id = fullIds[at];
                 nextIds[out] = id;
-                h[id] += kept;
+                counts[id] += kept;
             } else {
                 uint16_t id;
                 std::memcpy(&id, fullIds + 2 * at, 2);
                 storeAt<uint16_t>(nextIds, out, id);
-                h[id] += kept;
+                counts[id] += kept;
             }
         };
     };
-
-    if (workers == 1 || chunks == 1) {
-        TComb *const combs = m_list->mutableData();
-        const Keep local = keep; // a local: the combinations written could be anything else
-        int64_t out = 0;
-        bool valid = true;
-        const bool oneWay = m_count * 5 < n || m_count * 5 > 4 * n;
-        if (next && oneWay) {
-            auto write = writer(0);
-            for (int64_t i = 0; i < n; ++i)
-                if (local(i)) {
-                    write(combs[i], i, out, true, valid);
-                    combs[out++] = combs[i];
-                }
-        } else if (next) {
-            auto write = writer(0);
-            for (int64_t i = 0; i < n; ++i) {
-                const bool k = local(i);
-                write(combs[i], i, out, k, valid);
-                combs[out] = combs[i];
-                out += k;
-            }
+    // About as many go as stay: each one is written, kept or not (the next one kept overwrites it),
+    // so that no branch is mispredicted; mostly one way, the branch is foreseen.
+    const bool oneWay = m_count * 5 < n || m_count * 5 > 4 * n;
+    // The kept combinations of what forEach walks written from out on, never at limit or past it
+    // (base: the first entry of the rebuilt list); returns where the next one would go.
+    auto writeKept = [&](auto forEach, TComb *out, const TComb *limit, TComb *base, int worker) {
+        const Keep local = keep; // locals: the combinations written could be anything else
+        TComb *const to = base;
+        int64_t o = out - base;
+        const int64_t end = limit - base;
+        if (next) {
+            const auto write = writer(worker);
+            if (oneWay)
+                forEach([&](const TComb &c, int64_t i) {
+                    if (local(i, c) && o < end) {
+                        write(c, i, o, true);
+                        to[o++] = c;
+                    }
+                });
+            else
+                forEach([&](const TComb &c, int64_t i) {
+                    const bool k = local(i, c);
+                    if (o < end) {
+                        write(c, i, o, k);
+                        to[o] = c;
+                        o += k;
+                    }
+                });
         } else if (oneWay) {
-            // Mostly one way: the branch is foreseen.
-            for (int64_t i = 0; i < n; ++i)
-                if (local(i))
-                    combs[out++] = combs[i];
+            forEach([&](const TComb &c, int64_t i) {
+                if (local(i, c) && o < end)
+                    to[o++] = c;
+            });
         } else {
-            // Written whether kept or not (the next one kept overwrites it): no branch to mispredict.
-            for (int64_t i = 0; i < n; ++i) {
-                const bool k = local(i);
-                combs[out] = combs[i];
-                out += k;
-            }
+            forEach([&](const TComb &c, int64_t i) {
+                const bool k = local(i, c);
+                if (o < end) {
+                    to[o] = c;
+                    o += k;
+                }
+            });
         }
-        m_list->truncate(out);
-        m_count = out;
-        prepared = valid;
+        return base + o;
+    };
+    auto listRange = [](const TComb *from, int64_t begin, int64_t end) {
+        return [from, begin, end](auto &&f) {
+            for (int64_t i = begin; i < end; ++i)
+                f(from[i], i);
+        };
+    };
+    auto prefixRange = [&prefixes](int task) {
+        return [&prefixes, task](auto &&f) { ForEachOfPrefix(prefixes[size_t(task)], f); };
+    };
+
+    if (workers == 1 || (!fullSet && chunkCount(n) == 1)) {
+        // In place: an entry is written only after it was read (or made again).
+        TComb *const combs = m_list->mutableData();
+        TComb *const limit = combs + n;
+        TComb *out = combs;
+        if (fullSet) {
+            for (size_t task = 0; task < prefixes.size(); ++task)
+                out = writeKept(prefixRange(int(task)), out, limit, combs, 0);
+        } else {
+            out = writeKept(listRange(combs, 0, n), out, limit, combs, 0);
+        }
+        m_list->truncate(out - combs);
+        m_count = out - combs;
     } else {
-        // On all cores: every chunk counts what it keeps, then writes it at its place in the undo
+        // On all cores: every task counts what it keeps, then writes it at its place in the undo
         // copy's storage, which becomes the list's (the list itself is only read meanwhile, so the
         // window may paint it).
         const TComb *combs = m_list->data();
         TComb *to = m_list->rebuildRoom();
-        const bool oneWay = m_count * 5 < n || m_count * 5 > 4 * n;
-        std::vector<int64_t> start(size_t(chunks) + 1, 0);
+        const int tasks = fullSet ? int(prefixes.size()) : chunkCount(n);
+        std::vector<int64_t> start(size_t(tasks) + 1, 0);
         ParallelWork::run(
-            chunks,
-            [&](int chunk, int) {
-                const ChunkRange range = chunkRange(chunk, n);
+            tasks,
+            [&](int task, int) {
                 const Keep local = keep;
                 int64_t kept = 0;
-                for (int64_t i = range.begin; i < range.end; ++i)
-                    kept += local(i);
-                start[size_t(chunk) + 1] = kept;
+                auto count = [&](const TComb &c, int64_t i) { kept += local(i, c); };
+                if (fullSet) {
+                    prefixRange(task)(count);
+                } else {
+                    const ChunkRange range = chunkRange(task, n);
+                    listRange(combs, range.begin, range.end)(count);
+                }
+                start[size_t(task) + 1] = kept;
             },
             m_source.idle);
-        for (int c = 0; c < chunks; ++c)
-            start[size_t(c) + 1] += start[size_t(c)];
+        for (int t = 0; t < tasks; ++t)
+            start[size_t(t) + 1] += start[size_t(t)];
         ParallelWork::run(
-            chunks,
-            [&](int chunk, int wi) {
-                const ChunkRange range = chunkRange(chunk, n);
-                const Keep local = keep;
-                const TComb *const from = combs;
-                // Written whether kept or not (the next one kept overwrites it), never past the
-                // chunk's share.
-                TComb *out = to + start[size_t(chunk)];
-                TComb *const first = to;
-                const TComb *const end = to + start[size_t(chunk) + 1];
-                bool valid = true;
-                if (next && oneWay) {
-                    auto write = writer(wi);
-                    for (int64_t i = range.begin; i < range.end && out < end; ++i)
-                        if (local(i)) {
-                            write(from[i], i, out - first, true, valid);
-                            *out++ = from[i];
-                        }
-                } else if (next) {
-                    auto write = writer(wi);
-                    for (int64_t i = range.begin; i < range.end && out < end; ++i) {
-                        const bool k = local(i);
-                        write(from[i], i, out - first, k, valid);
-                        *out = from[i];
-                        out += k;
-                    }
+            tasks,
+            [&](int task, int wi) {
+                TComb *const out = to + start[size_t(task)];
+                const TComb *const limit = to + start[size_t(task) + 1];
+                if (fullSet) {
+                    writeKept(prefixRange(task), out, limit, to, wi);
                 } else {
-                    for (int64_t i = range.begin; i < range.end && out < end; ++i) {
-                        const bool k = local(i);
-                        *out = from[i];
-                        out += k;
-                    }
+                    const ChunkRange range = chunkRange(task, n);
+                    writeKept(listRange(combs, range.begin, range.end), out, limit, to, wi);
                 }
-                if (!valid)
-                    prepared = false;
             },
             m_source.idle);
         m_list->adoptRebuilt(start.back());
         m_count = start.back();
     }
-    if (next && prepared) {
+    if (next) {
         m_preparing.entry = next;
         m_preparing.data = m_list->data();
         m_preparing.count = m_count;
         m_preparing.counts.assign(sets, 0);
-        for (int w = 0; w < workers; ++w)
+        for (size_t t = 0; t < size_t(workers) * turns; ++t)
             for (size_t id = 0; id < sets; ++id)
-                m_preparing.counts[id] += hist[size_t(w) * (sets + 2 * kPad) + kPad + id];
+                m_preparing.counts[id] += hist[t * stride + kPad + id];
         m_preparing.valid = true;
         std::swap(m_prepared, m_preparing);
     }
@@ -1186,33 +1200,29 @@ void TStatStepFilter::compactSurvivors()
     if (m_masksFromNumbers && m_masksFromWeights) {
         const uint8_t *w = m_numberWeight.data();
         const uint64_t *bits = m_sumBits.data();
-        const TComb *combs = m_list->data();
-        compact([=](int64_t i) {
-            const TComb &c = combs[i];
+        compact([=](int64_t, const TComb &c) {
             return survives(bits[w[c[0]] + w[c[1]] + w[c[2]] + w[c[3]] + w[c[4]] + w[c[5]]], d, a, m);
         });
         return;
     }
     if (m_masksFromNumbers) {
         const uint64_t *bits = m_numberBits.data();
-        const TComb *combs = m_list->data();
-        auto maskOf = [bits, combs](int64_t i) {
-            const TComb &c = combs[i];
+        auto maskOf = [bits](const TComb &c) {
             return bits[c[0]] | bits[c[1]] | bits[c[2]] | bits[c[3]] | bits[c[4]] | bits[c[5]];
         };
         // The usual steps first: rows deleted only, or one selection kept.
         if (a == 0 && m == 0)
-            compact([=](int64_t i) { return (maskOf(i) & d) == 0; });
+            compact([=](int64_t, const TComb &c) { return (maskOf(c) & d) == 0; });
         else if (a == 0 && d == 0)
-            compact([=](int64_t i) { return (maskOf(i) & m) != 0; });
+            compact([=](int64_t, const TComb &c) { return (maskOf(c) & m) != 0; });
         else
-            compact([=](int64_t i) { return survives(maskOf(i), d, a, m); });
+            compact([=](int64_t, const TComb &c) { return survives(maskOf(c), d, a, m); });
         return;
     }
     withWidth(m_width, [&](auto tag) {
         using T = decltype(tag);
         const uint8_t *masks = m_buffer;
-        compact([=](int64_t i) { return survives(loadAt<T>(masks, i), d, a, m); });
+        compact([=](int64_t i, const TComb &) { return survives(loadAt<T>(masks, i), d, a, m); });
     });
 }
 
@@ -1226,9 +1236,9 @@ void TStatStepFilter::finish()
             const uint8_t *alive = m_setAlive.data();
             const uint8_t *ids = m_ids;
             if (m_idWidth == 1)
-                compact([=](int64_t i) { return alive[ids[i]] != 0; });
+                compact([=](int64_t i, const TComb &) { return alive[ids[i]] != 0; });
             else
-                compact([=](int64_t i) { return alive[loadAt<uint16_t>(ids, i)] != 0; });
+                compact([=](int64_t i, const TComb &) { return alive[loadAt<uint16_t>(ids, i)] != 0; });
         } else if (m_mode == Mode::Mask) {
             const int64_t expected = m_count;
             if (!(m_masksFromNumbers && !m_masksFromWeights && m_list->isFullSet() && writeSurvivorsOfFullSet()))
@@ -1239,7 +1249,7 @@ void TStatStepFilter::finish()
             const uint8_t *index = m_buffer;
             const uint8_t *allowed = m_allowed.data();
             const size_t none = m_candidates.size();
-            compact([=](int64_t i) {
+            compact([=](int64_t i, const TComb &) {
                 const uint16_t c = loadAt<uint16_t>(index, i);
                 return allowed[c == kNone ? none : c] != 0;
             });

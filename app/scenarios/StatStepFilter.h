@@ -94,8 +94,8 @@ private:
     int64_t applyIndex(const std::vector<int> &candidates, bool deleting);
     int64_t applySets(const std::vector<int> &candidates, bool deleting);
     int64_t applyDirect(const std::vector<int> &rows, bool deleting);
-    // The list becomes the combinations keep(i) holds for, in order; with a next method's lookups
-    // given, each kept combination's set of them is written on the way.
+    // The list becomes the combinations keep(i, combination of place i) holds for, in order; with a
+    // next method's lookups given, each kept combination's set of them is written on the way.
     template <class Keep> void compact(Keep keep);
     template <class T> int64_t countMasks(uint64_t d, uint64_t a, uint64_t m) const;
     void compactSurvivors();

@@ -204,6 +204,39 @@ TEST_F(StepFilterFixture, TwoSelectionsOfSeveralRowsKeptOneAfterTheOther)
         const uint64_t m = CombMask(list.at(i));
         EXPECT_TRUE((m & 0b110) != 0 && (m & 0b110000000) != 0);
     }
+
+    // The same over the full list (44 or 45, then 7 or 8), told that a step of sums follows: the list
+    // is rebuilt twice in the step, and the sums it gives on the way are those of the list it leaves.
+    TFullSetLookups kept;
+    const TStatMethod &sums = stats.GetMethod(stats.FindMethod(u"SUMS"));
+    list.GenerateCombinations(false, TGenerateSettings{gmAll, {}});
+    TStatStepFilter::TSource source{&stats, &stats.GetMethod(method), 0, false, {}};
+    source.fullSet = &kept;
+    source.next = kept.get(sums, stats, false, {});
+    ASSERT_NE(source.next, nullptr);
+    filter.begin(list, rows, every, source);
+    filter.apply({43, 44}, false);
+    const int64_t left = filter.apply({6, 7}, false);
+    filter.finish();
+    ASSERT_EQ(list.count(), left);
+    std::vector<TStatValueRec> sumRows(300);
+    for (int s = 0; s < 300; ++s)
+        sumRows[size_t(s)].Keys.set(uint16_t(s));
+    int64_t withSum = 0;
+    for (int64_t i = 0; i < list.count(); ++i) {
+        int sum = 0;
+        for (uint8_t n : list.at(i).n)
+            sum += n;
+        withSum += sum == 150;
+    }
+    ASSERT_GT(withSum, 0);
+    source.method = &sums;
+    source.next = nullptr;
+    source.afterStep = true;
+    filter.begin(list, sumRows, {150}, source);
+    EXPECT_EQ(filter.apply({150}, false), withSum);
+    filter.finish();
+    EXPECT_EQ(list.count(), withSum);
 }
 
 TEST_F(StepFilterFixture, StepsOverTheUntouchedFullListReadTheKeptLookups)
