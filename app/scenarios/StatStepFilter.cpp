@@ -374,12 +374,21 @@ void TStatStepFilter::begin(TCombsList &list, std::vector<TStatValueRec> rows, s
     m_maps.reset();
 }
 
+// Room kept from step to step (the steps of a run ask for about the same room again and again), made
+// a quarter larger when it grows: a list a little longer than the last one then finds it large enough.
+// Its content is not kept.
+static uint8_t *roomOf(std::vector<uint8_t> &room, size_t bytes)
+{
+    if (room.size() < bytes) {
+        std::vector<uint8_t>().swap(room);
+        room.resize(bytes + bytes / 4);
+    }
+    return room.data();
+}
+
 uint8_t *TStatStepFilter::buffer(size_t bytes)
 {
-    // Kept from step to step: the steps of a run ask for about the same room again and again.
-    if (m_ownBuffer.size() < bytes)
-        m_ownBuffer.resize(bytes);
-    return m_ownBuffer.data();
+    return roomOf(m_ownBuffer, bytes);
 }
 
 void TStatStepFilter::makeWorkers(bool withRecorder)
@@ -1026,8 +1035,7 @@ template <class Keep> void TStatStepFilter::compact(Keep keep)
     uint8_t *nextIds = nullptr;
     if (next) {
         // One entry to spare: a loop without a branch writes an entry past the last one kept.
-        m_preparing.ids.resize((size_t(m_count) + 1) * size_t(width));
-        nextIds = m_preparing.ids.data();
+        nextIds = roomOf(m_preparing.ids, (size_t(m_count) + 1) * size_t(width));
     }
     const uint8_t *fullIds = next ? next->ids.data() : nullptr;
     // Writes the next set of the combination c of place i at out (an index of the rebuilt list) and
