@@ -179,7 +179,8 @@ public:
                              [](const auto &a, const auto &b) { return a.first < b.first; });
             Map &map = m_maps[size_t(m)];
             if (m >= 1 && m <= 12)
-                map.direct.assign(m <= 4 ? 65536 : 256, -1);
+                // Up to the largest key of a candidate (the pairs are sorted): a key beyond finds none.
+                map.direct.assign(pairs.empty() ? 0 : size_t(pairs.back().first) + 1, -1);
             else
                 map.index.reserve(pairs.size());
             for (size_t i = 0; i < pairs.size();) {
