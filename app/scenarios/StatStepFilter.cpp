@@ -360,8 +360,10 @@ void TStatStepFilter::begin(TCombsList &list, std::vector<TStatValueRec> rows, s
         m_candidates.push_back(r);
     }
     m_source = std::move(source);
-    if (!m_source.afterStep)
+    if (!m_source.afterStep) {
         m_prepared.valid = false;
+        m_survivors.valid = false;
+    }
     m_listFullSet = list.isFullSet();
     m_mode = Mode::Pending;
     m_count = m_listCount = list.count();
@@ -430,8 +432,13 @@ bool TStatStepFilter::useFullSet()
             int hits = 0;
             m_maps->find(m_entry->numberProbe[size_t(n)], hits, numberBits[size_t(n)]);
         }
-        if (m_list->isFullSet() && countFullSetByNumbers())
+        if (m_list->isFullSet() && countFullSetByNumbers(nullptr))
             return true;
+        if (m_survivors.valid && m_survivors.data == m_list->data() && m_survivors.count == m_count &&
+            countFullSetByNumbers(&m_survivors)) {
+            m_listAscending = true;
+            return true;
+        }
         m_listAscending = recordMasks([&numberBits](Worker *, const TComb &c, bool &valid) {
             valid &= TFullSetLookups::ascending(c);
             return numberBits[c[0]] | numberBits[c[1]] | numberBits[c[2]] | numberBits[c[3]] | numberBits[c[4]] |
@@ -442,18 +449,25 @@ bool TStatStepFilter::useFullSet()
     return countSets();
 }
 
-bool TStatStepFilter::countFullSetByNumbers()
+bool TStatStepFilter::countFullSetByNumbers(const WeightedSurvivors *within)
 {
-    // Every combination of the full set: the numbers with candidates it holds (at most six), the rest
-    // from the numbers without any. The masks of the combinations are worked out from their numbers
-    // again when the list is rebuilt.
-    std::vector<uint64_t> marked;
-    int free = 0;
+    // Every combination of the full set (or, within, of those whose weights add up to an allowed sum):
+    // the numbers with candidates it holds (at most six), the rest from the numbers without any. The
+    // masks of the combinations are worked out from their numbers again when the list is rebuilt.
+    constexpr int kSums = kMainCount * kMainCount + 1;
+    std::vector<int> marked;
+    // The ways to choose j of the numbers without candidates whose weights add up to s.
+    std::array<std::array<int64_t, kSums>, kMainCount + 1> freeWays{};
+    freeWays[0][0] = 1;
     for (int n = 1; n <= kMaxNumber; ++n) {
-        if (m_numberBits[size_t(n)] != 0)
-            marked.push_back(m_numberBits[size_t(n)]);
-        else
-            ++free;
+        if (m_numberBits[size_t(n)] != 0) {
+            marked.push_back(n);
+            continue;
+        }
+        const int w = within ? std::min<int>(within->weight[size_t(n)], kMainCount) : 0;
+        for (int j = kMainCount; j >= 1; --j)
+            for (int sum = kSums - 1; sum >= w; --sum)
+                freeWays[size_t(j)][size_t(sum)] += freeWays[size_t(j - 1)][size_t(sum - w)];
     }
     const int k = int(marked.size());
     int64_t subsets = 0;
@@ -465,11 +479,16 @@ bool TStatStepFilter::countFullSetByNumbers()
     // The subsets of the marked numbers in order, as a stack of chosen places.
     std::array<int, kMainCount + 1> at{};
     std::array<uint64_t, kMainCount + 1> maskAt{};
+    std::array<int, kMainCount + 1> sumAt{};
     int depth = 0;
     at[0] = -1;
     while (true) {
-        // The subset at[1..depth] with its mask maskAt[depth].
-        const int64_t ways = Binomial(free, kMainCount - depth);
+        // The subset at[1..depth] with its mask maskAt[depth] and its weights' sum sumAt[depth].
+        const std::array<int64_t, kSums> &rest = freeWays[size_t(kMainCount - depth)];
+        int64_t ways = 0;
+        for (int sum = 0; sum + sumAt[size_t(depth)] < kSums; ++sum)
+            if (!within || within->allowed[size_t(sum + sumAt[size_t(depth)])])
+                ways += rest[size_t(sum)];
         if (ways > 0)
             byMask[maskAt[size_t(depth)]] += ways;
         // Next subset: go deeper when possible, else move the last place on, else back up.
@@ -483,7 +502,10 @@ bool TStatStepFilter::countFullSetByNumbers()
                 break;
             ++at[size_t(depth)];
         }
-        maskAt[size_t(depth)] = maskAt[size_t(depth - 1)] | marked[size_t(at[size_t(depth)])];
+        const int n = marked[size_t(at[size_t(depth)])];
+        maskAt[size_t(depth)] = maskAt[size_t(depth - 1)] | m_numberBits[size_t(n)];
+        sumAt[size_t(depth)] =
+            sumAt[size_t(depth - 1)] + (within ? std::min<int>(within->weight[size_t(n)], kMainCount) : 0);
     }
     m_classes.assign(byMask.begin(), byMask.end());
     std::sort(m_classes.begin(), m_classes.end());
@@ -1015,6 +1037,7 @@ template <class Keep> void TStatStepFilter::compact(Keep keep)
 {
     // Whatever the step before gave is for the list as it was.
     m_prepared.valid = false;
+    m_survivors.valid = false;
     const int64_t n = m_listCount;
     // The full set is not read: its combinations are made again in order (entry i is the combination
     // of place i).
@@ -1198,6 +1221,7 @@ bool TStatStepFilter::writeSurvivorsOfFullSet()
             anyOf |= uint64_t(1) << n;
     }
     m_prepared.valid = false;
+    m_survivors.valid = false;
     m_count = WriteCombsOfNumbers(allowed, anyOf, wanted != 0, m_list->rebuildRoom(), m_source.idle);
     m_list->adoptRebuilt(m_count);
     return true;
@@ -1250,10 +1274,19 @@ void TStatStepFilter::finish()
                 compact([=](int64_t i, const TComb &) { return alive[loadAt<uint16_t>(ids, i)] != 0; });
         } else if (m_mode == Mode::Mask) {
             const int64_t expected = m_count;
+            const bool weightedFullSet = m_masksFromNumbers && m_masksFromWeights && m_list->isFullSet();
             if (!(m_masksFromNumbers && !m_masksFromWeights && m_list->isFullSet() && writeSurvivorsOfFullSet()))
                 compactSurvivors();
             Q_ASSERT(m_count == expected);
             (void)expected;
+            if (weightedFullSet) {
+                m_survivors.data = m_list->data();
+                m_survivors.count = m_count;
+                m_survivors.weight = m_numberWeight;
+                for (size_t sum = 0; sum < m_survivors.allowed.size(); ++sum)
+                    m_survivors.allowed[sum] = survives(m_sumBits[sum], m_deleted, m_required, m_anyOf);
+                m_survivors.valid = true;
+            }
         } else if (m_mode == Mode::Index) {
             const uint8_t *index = m_buffer;
             const uint8_t *allowed = m_allowed.data();

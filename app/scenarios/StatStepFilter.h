@@ -100,7 +100,8 @@ private:
     template <class T> int64_t countMasks(uint64_t d, uint64_t a, uint64_t m) const;
     void compactSurvivors();
     bool writeSurvivorsOfFullSet();
-    bool countFullSetByNumbers();
+    struct WeightedSurvivors;
+    bool countFullSetByNumbers(const WeightedSurvivors *within);
     bool useNumberWeights(const std::array<uint8_t, kMaxNumber + 1> &weights);
     void countFullSetByWeights();
 
@@ -170,6 +171,18 @@ private:
     };
     Prepared m_prepared;
     Prepared m_preparing;
+    // The list a step over the full set left when it tested sums of weights of the numbers: the
+    // combinations of the full set whose sum is allowed. Valid for that list only (its storage and
+    // count); a step of a method that asks one question per number counts it without reading it when
+    // it follows at once.
+    struct WeightedSurvivors {
+        const TComb *data = nullptr;
+        int64_t count = -1;
+        std::array<uint8_t, 256> weight{};
+        std::array<uint8_t, 64> allowed{};
+        bool valid = false;
+    };
+    WeightedSurvivors m_survivors;
     bool m_listFullSet = false; // the list was the full set when the step began
 
     std::vector<std::unique_ptr<Worker>> m_workers;

@@ -694,6 +694,46 @@ TEST_F(StepAgainstPlain, FirstStepsOverTheFullList)
             compare(c, engine, plain);
         }
     }
+    // A count of the numbers of the draw before, then numbers deleted from what it left (counted from
+    // the sums the first step allowed), then what follows; several draws hidden.
+    if (!kSlowBuild) {
+        const TStatMethod &repeats = stats.GetMethod(stats.FindMethod(u"RPC2"));
+        const TStatMethod &numbers = stats.GetMethod(stats.FindMethod(u"NUMS"));
+        const TStatMethod &sums = stats.GetMethod(stats.FindMethod(u"SUMS"));
+        for (int offset : {0, 3, 11}) {
+            for (TCombsList *l : {&engine, &plain}) {
+                l->GenerateCombinations(false, TGenerateSettings{gmAll, {}});
+                l->ClearUndoCount();
+            }
+            Case first = randomCase(ListedMethodIndex(stats, &repeats), engine.count());
+            fewRows(first);
+            first.part.KeepSelected = offset == 11;
+            first.part.MultiSelect = offset == 3;
+            first.offset = offset;
+            compare(first, engine, plain, &numbers);
+            if (HasFatalFailure())
+                return;
+            Case second = randomCase(ListedMethodIndex(stats, &numbers), engine.count());
+            fewRows(second);
+            second.part.KeepSelected = false;
+            second.part.MultiSelect = false;
+            second.part.StopValue = 2;
+            second.offset = offset;
+            // The numbers that came up most often: a few of them.
+            std::vector<int64_t> counts;
+            for (const TStatValues &row : tableOf(second))
+                counts.push_back(row.Count.toLongLong());
+            std::sort(counts.rbegin(), counts.rend());
+            second.part.LevelMode = LevelModes::CMV;
+            second.part.LevelText = second.part.LevelValue = QString::number(counts[std::min<size_t>(4, counts.size() - 1)]);
+            compare(second, engine, plain, &sums, true);
+            if (HasFatalFailure() || engine.count() < 2)
+                return;
+            Case third = randomCase(ListedMethodIndex(stats, &sums), engine.count());
+            fewRows(third);
+            compare(third, engine, plain, nullptr, true);
+        }
+    }
     EXPECT_GE(seen.changed, int(codes.size()));
 }
 
