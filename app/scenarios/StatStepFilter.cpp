@@ -13,6 +13,8 @@
 #include <array>
 #include <atomic>
 #include <cstring>
+#include <functional>
+#include <numeric>
 #include <unordered_map>
 
 namespace {
@@ -26,6 +28,8 @@ constexpr size_t kMaxClassesPerWorker = size_t(1) << 16;
 constexpr size_t kMaxClasses = size_t(1) << 17;
 // Per-worker counters sit apart, so that no two workers write into one cache line.
 constexpr size_t kPad = 16;
+// The sums of weights of six numbers that a test of them may ask for.
+constexpr int kWeightSums = 256;
 
 int chunkCount(int64_t n)
 {
@@ -454,7 +458,7 @@ bool TStatStepFilter::countFullSetByNumbers(const WeightedSurvivors *within)
     // Every combination of the full set (or, within, of those whose weights add up to an allowed sum):
     // the numbers with candidates it holds (at most six), the rest from the numbers without any. The
     // masks of the combinations are worked out from their numbers again when the list is rebuilt.
-    constexpr int kSums = kMainCount * kMainCount + 1;
+    constexpr int kSums = kWeightSums;
     std::vector<int> marked;
     // The ways to choose j of the numbers without candidates whose weights add up to s.
     std::array<std::array<int64_t, kSums>, kMainCount + 1> freeWays{};
@@ -464,7 +468,7 @@ bool TStatStepFilter::countFullSetByNumbers(const WeightedSurvivors *within)
             marked.push_back(n);
             continue;
         }
-        const int w = within ? std::min<int>(within->weight[size_t(n)], kMainCount) : 0;
+        const int w = within ? within->weight[size_t(n)] : 0;
         for (int j = kMainCount; j >= 1; --j)
             for (int sum = kSums - 1; sum >= w; --sum)
                 freeWays[size_t(j)][size_t(sum)] += freeWays[size_t(j - 1)][size_t(sum - w)];
@@ -505,7 +509,7 @@ bool TStatStepFilter::countFullSetByNumbers(const WeightedSurvivors *within)
         const int n = marked[size_t(at[size_t(depth)])];
         maskAt[size_t(depth)] = maskAt[size_t(depth - 1)] | m_numberBits[size_t(n)];
         sumAt[size_t(depth)] =
-            sumAt[size_t(depth - 1)] + (within ? std::min<int>(within->weight[size_t(n)], kMainCount) : 0);
+            sumAt[size_t(depth - 1)] + (within ? within->weight[size_t(n)] : 0);
     }
     m_classes.assign(byMask.begin(), byMask.end());
     std::sort(m_classes.begin(), m_classes.end());
@@ -613,14 +617,20 @@ bool TStatStepFilter::countSets()
     return true;
 }
 
-bool TStatStepFilter::useNumberWeights(const std::array<uint8_t, kMaxNumber + 1> &weights)
+bool TStatStepFilter::useNumberWeights(const std::array<uint8_t, kMaxNumber + 1> &weights, const TStatProbe &lookup)
 {
-    // The mask of a combination: the candidates of the sum of its numbers' weights (at most 6 x 6).
+    // The mask of a combination: the candidates of the sum of its numbers' weights, while no six of
+    // them add up beyond the table.
+    std::array<uint8_t, kMaxNumber> heaviest{};
+    std::copy(weights.begin() + 1, weights.end(), heaviest.begin());
+    std::partial_sort(heaviest.begin(), heaviest.begin() + kMainCount, heaviest.end(), std::greater<>());
+    if (std::accumulate(heaviest.begin(), heaviest.begin() + kMainCount, 0) >= kWeightSums)
+        return false;
     m_numberWeight.fill(0);
     for (int n = 1; n <= kMaxNumber; ++n)
-        m_numberWeight[size_t(n)] = std::min<uint8_t>(weights[size_t(n)], kMainCount);
+        m_numberWeight[size_t(n)] = weights[size_t(n)];
     for (size_t sum = 0; sum < m_sumBits.size(); ++sum)
-        m_sumBits[sum] = CandidateMaps::bitsOf(m_maps.get(), TStatProbeKind::Word, 1, sum);
+        m_sumBits[sum] = CandidateMaps::bitsOf(m_maps.get(), lookup.kind, lookup.n, sum);
     m_masksFromWeights = true;
     if (m_list->isFullSet()) {
         countFullSetByWeights();
@@ -640,7 +650,7 @@ void TStatStepFilter::countFullSetByWeights()
 {
     // The combinations of the full set by the sum of their weights: the subsets of j numbers of the
     // first n by their sum, number after number.
-    constexpr int kSums = kMainCount * kMainCount + 1;
+    constexpr int kSums = kWeightSums;
     std::array<std::array<int64_t, kSums>, kMainCount + 1> ways{};
     ways[0][0] = 1;
     for (int n = 1; n <= kMaxNumber; ++n) {
@@ -674,8 +684,10 @@ void TStatStepFilter::buildIndex()
         if (!m_maps)
             m_maps = std::make_unique<CandidateMaps>(m_rows, m_candidates);
         std::array<uint8_t, kMaxNumber + 1> weights{};
+        TStatProbe lookup;
         if (m_candidates.size() <= kMaxMaskCandidates &&
-            m_workers.front()->stat->NumberWeightsOfTest(m_source.last, weights) && useNumberWeights(weights))
+            m_workers.front()->stat->NumberWeightsOfTest(m_source.last, weights, lookup) &&
+            useNumberWeights(weights, lookup))
             return;
         if (m_candidates.size() <= kMaxMaskCandidates) {
             const int last = m_source.last;
@@ -1227,6 +1239,50 @@ bool TStatStepFilter::writeSurvivorsOfFullSet()
     return true;
 }
 
+void TStatStepFilter::keepSurvivorsOfSets()
+{
+    // A method whose test asks for a sum of weights of the numbers: every combination of a sum is in
+    // one set, so a combination of each sum tells whether the sum was kept.
+    const auto stat = m_source.method->CreateStat(*m_source.stats);
+    std::array<uint8_t, kMaxNumber + 1> weights{};
+    TStatProbe lookup;
+    if (!stat)
+        return;
+    stat->LoadDraw(-1, m_source.last, m_source.sorted);
+    if (!stat->NumberWeightsOfTest(m_source.last, weights, lookup))
+        return;
+    // reach[n][j][s]: j of the numbers 1..n add up to s.
+    std::vector<std::array<std::array<bool, kWeightSums>, kMainCount + 1>> reach(kMaxNumber + 1);
+    reach[0][0][0] = true;
+    for (int n = 1; n <= kMaxNumber; ++n) {
+        reach[size_t(n)] = reach[size_t(n - 1)];
+        for (int j = 1; j <= kMainCount; ++j)
+            for (int sum = weights[size_t(n)]; sum < kWeightSums; ++sum)
+                reach[size_t(n)][size_t(j)][size_t(sum)] =
+                    reach[size_t(n)][size_t(j)][size_t(sum)] ||
+                    reach[size_t(n - 1)][size_t(j - 1)][size_t(sum - weights[size_t(n)])];
+    }
+    m_survivors.allowed.fill(0);
+    for (int sum = 0; sum < kWeightSums; ++sum) {
+        if (!reach[kMaxNumber][kMainCount][size_t(sum)])
+            continue;
+        // The combination found back from the largest number down.
+        TComb c;
+        int j = kMainCount, left = sum;
+        for (int n = kMaxNumber; n >= 1 && j > 0; --n)
+            if (!reach[size_t(n - 1)][size_t(j)][size_t(left)]) {
+                c[size_t(--j)] = uint8_t(n);
+                left -= weights[size_t(n)];
+            }
+        m_survivors.allowed[size_t(sum)] = m_setAlive[m_entry->idOf(TFullSetLookups::rankOfAscending(c))];
+    }
+    m_survivors.data = m_list->data();
+    m_survivors.count = m_count;
+    for (int n = 0; n <= kMaxNumber; ++n)
+        m_survivors.weight[size_t(n)] = weights[size_t(n)];
+    m_survivors.valid = true;
+}
+
 void TStatStepFilter::compactSurvivors()
 {
     const uint64_t d = m_deleted, a = m_required, m = m_anyOf;
@@ -1266,12 +1322,16 @@ void TStatStepFilter::finish()
     // A step that removed nothing leaves the list as it was (the full set stays the full set).
     if (m_changed && m_count != m_listCount) {
         if (m_mode == Mode::Sets) {
+            // What a step over the full set leaves for a method that asks one question per number.
+            const bool survivors = m_list->isFullSet() && m_source.next && m_source.next->perNumber;
             const uint8_t *alive = m_setAlive.data();
             const uint8_t *ids = m_ids;
             if (m_idWidth == 1)
                 compact([=](int64_t i, const TComb &) { return alive[ids[i]] != 0; });
             else
                 compact([=](int64_t i, const TComb &) { return alive[loadAt<uint16_t>(ids, i)] != 0; });
+            if (survivors)
+                keepSurvivorsOfSets();
         } else if (m_mode == Mode::Mask) {
             const int64_t expected = m_count;
             const bool weightedFullSet = m_masksFromNumbers && m_masksFromWeights && m_list->isFullSet();

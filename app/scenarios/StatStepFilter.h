@@ -102,7 +102,8 @@ private:
     bool writeSurvivorsOfFullSet();
     struct WeightedSurvivors;
     bool countFullSetByNumbers(const WeightedSurvivors *within);
-    bool useNumberWeights(const std::array<uint8_t, kMaxNumber + 1> &weights);
+    bool useNumberWeights(const std::array<uint8_t, kMaxNumber + 1> &weights, const TStatProbe &lookup);
+    void keepSurvivorsOfSets();
     void countFullSetByWeights();
 
     TCombsList *m_list = nullptr;
@@ -137,7 +138,7 @@ private:
     bool m_masksFromWeights = false;
     std::array<uint64_t, 256> m_numberBits{};
     std::array<uint8_t, 256> m_numberWeight{};
-    std::array<uint64_t, 64> m_sumBits{};
+    std::array<uint64_t, 256> m_sumBits{};
     // Every combination of the list ascends within 1..45 (the full set, or checked by the pass that
     // recorded the masks or read the sets).
     bool m_listAscending = false;
@@ -179,7 +180,7 @@ private:
         const TComb *data = nullptr;
         int64_t count = -1;
         std::array<uint8_t, 256> weight{};
-        std::array<uint8_t, 64> allowed{};
+        std::array<uint8_t, 256> allowed{};
         bool valid = false;
     };
     WeightedSurvivors m_survivors;

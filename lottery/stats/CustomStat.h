@@ -74,13 +74,15 @@ public:
     // (TStatProbeRecorder) then tell which values it matches, so that a filter can be worked out for
     // many sets of values from one recorded pass.
     virtual bool TestsByKeyLookups() const { return true; }
-    // For a test whose one lookup is the 16-bit key 1 equal to the sum of a weight of each different
-    // number 1..45 of the combination, the weights fixed by the last draw: fills them (weights[n] for
-    // number n) and returns true. False for every other test.
-    virtual bool NumberWeightsOfTest(int last, std::array<uint8_t, kMaxNumber + 1> &weights)
+    // For a test whose one lookup asks for the sum of a weight of each number 1..45 of the combination
+    // (six different numbers), the weights fixed by the last draw: fills them (weights[n] for number
+    // n) and the kind and key position of the lookup (its key is the sum), and returns true. False for
+    // every other test.
+    virtual bool NumberWeightsOfTest(int last, std::array<uint8_t, kMaxNumber + 1> &weights, TStatProbe &lookup)
     {
         (void)last;
         (void)weights;
+        (void)lookup;
         return false;
     }
 

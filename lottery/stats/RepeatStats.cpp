@@ -132,8 +132,10 @@ bool TCustomRepCount2Stat::CombMatches(const TComb &comb, const TStatDrawArray &
     return HasWordKey(values, 1, countOf(earlierOfNext(last), maskOf(comb)));
 }
 
-bool TCustomRepCount2Stat::NumberWeightsOfTest(int last, std::array<uint8_t, kMaxNumber + 1> &weights)
+bool TCustomRepCount2Stat::NumberWeightsOfTest(int last, std::array<uint8_t, kMaxNumber + 1> &weights,
+                                               TStatProbe &lookup)
 {
+    lookup = TStatProbe{TStatProbeKind::Word, 1, 0};
     const TNumberLevels &levels = earlierOfNext(last);
     weights.fill(0);
     for (int n = 1; n <= kMaxNumber; ++n)

@@ -53,7 +53,7 @@ public:
                      bool deleteMode) override;
     // The count is the sum, over the combination's numbers, of the places of the earlier draw that
     // hold the number (shifted).
-    bool NumberWeightsOfTest(int last, std::array<uint8_t, kMaxNumber + 1> &weights) override;
+    bool NumberWeightsOfTest(int last, std::array<uint8_t, kMaxNumber + 1> &weights, TStatProbe &lookup) override;
 
 private:
     // The shifted numbers of the earlier draw of the next one, kept for the run over the combinations.

@@ -71,6 +71,14 @@ bool TstSumValues::CombMatches(const TComb &comb, const TStatDrawArray &values, 
     return HasValuePair(values, static_cast<uint16_t>(SumOfSix(comb.n)), 0);
 }
 
+bool TstSumValues::NumberWeightsOfTest(int, std::array<uint8_t, kMaxNumber + 1> &weights, TStatProbe &lookup)
+{
+    for (int n = 0; n <= kMaxNumber; ++n)
+        weights[size_t(n)] = uint8_t(n);
+    lookup = TStatProbe{TStatProbeKind::Keys, 0, 0};
+    return true;
+}
+
 // ---- SUM1..SUM3 ----
 
 int TstSumRanges::RangeLow(int param)

@@ -27,6 +27,8 @@ public:
     void ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &work,
                       TLastValueArray &lastValues) override;
     bool CombMatches(const TComb &comb, const TStatDrawArray &values, int last, bool sorted, bool deleteMode) override;
+    // Each number weighs itself.
+    bool NumberWeightsOfTest(int last, std::array<uint8_t, kMaxNumber + 1> &weights, TStatProbe &lookup) override;
 };
 
 // SUM<p>: 1 when the sum lies in range p (1: 93..183, 2: 102..174, 3: 110..166), 0 otherwise

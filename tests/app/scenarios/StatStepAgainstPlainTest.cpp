@@ -694,13 +694,13 @@ TEST_F(StepAgainstPlain, FirstStepsOverTheFullList)
             compare(c, engine, plain);
         }
     }
-    // A count of the numbers of the draw before, then numbers deleted from what it left (counted from
-    // the sums the first step allowed), then what follows; several draws hidden.
+    // A count of the numbers of the draw before, or the sums, then numbers deleted from what it left
+    // (counted from the sums the first step allowed), then what follows; several draws hidden.
     if (!kSlowBuild) {
-        const TStatMethod &repeats = stats.GetMethod(stats.FindMethod(u"RPC2"));
         const TStatMethod &numbers = stats.GetMethod(stats.FindMethod(u"NUMS"));
         const TStatMethod &sums = stats.GetMethod(stats.FindMethod(u"SUMS"));
-        for (int offset : {0, 3, 11}) {
+        for (int offset : {0, 3, 11, 1, 4}) {
+            const TStatMethod &repeats = stats.GetMethod(stats.FindMethod(offset < 3 ? u"SUMS" : u"RPC2"));
             for (TCombsList *l : {&engine, &plain}) {
                 l->GenerateCombinations(false, TGenerateSettings{gmAll, {}});
                 l->ClearUndoCount();
