@@ -18,6 +18,8 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
 #include <mutex>
 #include <system_error>
@@ -114,8 +116,24 @@ TStatPrefetch prefetchOf(const TStatTally &tally)
     return prefetch;
 }
 
-// Adds the values of every combination of the full set whose two smallest numbers are a < b, in
-// ascending order, as the generated list holds them.
+// Calls visit for every combination of the full set that begins with the first three numbers of comb,
+// in ascending order, as the generated list holds them.
+template <class Visit>
+void WalkLastThree(TComb comb, Visit &&visit)
+{
+    for (int d = comb[2] + 1; d <= kMaxNumber - 2; ++d) {
+        comb[3] = uint8_t(d);
+        for (int e = d + 1; e <= kMaxNumber - 1; ++e) {
+            comb[4] = uint8_t(e);
+            for (int f = e + 1; f <= kMaxNumber; ++f) {
+                comb[5] = uint8_t(f);
+                visit(comb);
+            }
+        }
+    }
+}
+
+// Adds the values of every combination of the full set whose two smallest numbers are a < b.
 void AddValuesOfCombsFrom(uint8_t a, uint8_t b, TCustomStat &stat, TStatDrawArray &values)
 {
     TComb comb;
@@ -123,16 +141,161 @@ void AddValuesOfCombsFrom(uint8_t a, uint8_t b, TCustomStat &stat, TStatDrawArra
     comb[1] = b;
     for (int c = b + 1; c <= kMaxNumber - 3; ++c) {
         comb[2] = uint8_t(c);
-        for (int d = c + 1; d <= kMaxNumber - 2; ++d) {
-            comb[3] = uint8_t(d);
-            for (int e = d + 1; e <= kMaxNumber - 1; ++e) {
-                comb[4] = uint8_t(e);
-                for (int f = e + 1; f <= kMaxNumber; ++f) {
-                    comb[5] = uint8_t(f);
-                    stat.ValuesOfComb(comb, values);
-                }
+        WalkLastThree(comb, [&](const TComb &full) { stat.ValuesOfComb(full, values); });
+    }
+}
+
+// For a statistic whose values depend on the gaps between the numbers alone: adds the values of the
+// combinations that start with 1, b, c, each counted for itself and for every combination it can be
+// moved up to (as many as the numbers above its largest one, and one).
+void AddValuesOfGapsFrom(uint8_t b, uint8_t c, TCustomStat &stat, TStatDrawArray &values, TStatTally &tally)
+{
+    TComb comb;
+    comb[0] = 1;
+    comb[1] = b;
+    comb[2] = c;
+    WalkLastThree(comb, [&](const TComb &full) {
+        tally.setWeight(kMaxNumber + 1 - full[5]);
+        stat.ValuesOfComb(full, values);
+    });
+}
+
+// The tasks of a pass over the full set: the pairs of first numbers that leave room for four more;
+// for a statistic of the gaps alone, the second and third numbers after a first number of 1.
+std::vector<std::pair<uint8_t, uint8_t>> PassTasks(bool gaps)
+{
+    std::vector<std::pair<uint8_t, uint8_t>> tasks;
+    if (gaps) {
+        for (int b = 2; b <= kMaxNumber - 4; ++b)
+            for (int c = b + 1; c <= kMaxNumber - 3; ++c)
+                tasks.push_back({uint8_t(b), uint8_t(c)});
+    } else {
+        for (int a = 1; a <= kMaxNumber - 5; ++a)
+            for (int b = a + 1; b <= kMaxNumber - 4; ++b)
+                tasks.push_back({uint8_t(a), uint8_t(b)});
+    }
+    return tasks;
+}
+
+void RunPassTask(bool gaps, std::pair<uint8_t, uint8_t> task, TCustomStat &stat, TStatDrawArray &values,
+                 TStatTally &tally)
+{
+    if (gaps)
+        AddValuesOfGapsFrom(task.first, task.second, stat, values, tally);
+    else
+        AddValuesOfCombsFrom(task.first, task.second, stat, values);
+}
+
+// Sharing out six numbers among the groups of numbers of one feature: each group gives its smallest
+// numbers, and the combination they form stands for all that take as many numbers from each group.
+class TGroupsWalk {
+public:
+    TGroupsWalk(TCustomStat &stat, TStatDrawArray &values, TStatTally &tally)
+        : m_stat(stat), m_values(values), m_tally(tally)
+    {
+    }
+    // False when the features form too many groups for the walk to pay (nothing is added then).
+    bool run()
+    {
+        for (int n = 1; n <= kMaxNumber; ++n) {
+            const int feature = m_stat.NumberFeature(n);
+            int g = 0;
+            while (g < m_groupCount && m_feature[size_t(g)] != feature)
+                ++g;
+            if (g == m_groupCount) {
+                m_feature[size_t(g)] = feature;
+                ++m_groupCount;
             }
+            m_members[size_t(g)][m_size[size_t(g)]++] = uint8_t(n);
         }
+        // Each way of sharing is one multiset of six groups.
+        if (Binomial(m_groupCount + kMainCount - 1, kMainCount) > kMaxWays)
+            return false;
+        walk(0, 0, 1);
+        return true;
+    }
+
+private:
+    static constexpr int64_t kMaxWays = 250000;
+
+    void walk(int group, int taken, int64_t ways)
+    {
+        if (taken == kMainCount) {
+            TComb comb;
+            comb.n = m_picked;
+            std::sort(comb.n.begin(), comb.n.end());
+            m_tally.setWeight(int32_t(ways));
+            m_stat.ValuesOfComb(comb, m_values);
+            return;
+        }
+        if (group == m_groupCount)
+            return;
+        const int size = m_size[size_t(group)];
+        for (int j = 0; j <= size && taken + j <= kMainCount; ++j) {
+            for (int i = 0; i < j; ++i)
+                m_picked[size_t(taken + i)] = m_members[size_t(group)][size_t(i)];
+            walk(group + 1, taken + j, ways * Binomial(size, j));
+        }
+    }
+
+    TCustomStat &m_stat;
+    TStatDrawArray &m_values;
+    TStatTally &m_tally;
+    int m_groupCount = 0;
+    std::array<int, kMaxNumber> m_feature{};
+    std::array<int, kMaxNumber> m_size{};
+    std::array<std::array<uint8_t, kMaxNumber>, kMaxNumber> m_members{};
+    std::array<uint8_t, kMainCount> m_picked{};
+};
+
+// For a statistic whose values depend on the total of the numbers' features alone: the number of
+// combinations of each total, with the first of them in ascending order, counted number by number; then
+// one combination per total stands for all of that total. False when a feature lies outside 0..255.
+bool AddValuesOfTotals(TCustomStat &stat, TStatDrawArray &values, TStatTally &tally)
+{
+    constexpr int kMaxFeature = 255;
+    constexpr int kTotals = kMainCount * kMaxFeature + 1;
+    std::vector<int64_t> count(size_t(kMainCount + 1) * kTotals, 0);
+    std::vector<TComb> first(size_t(kMainCount + 1) * kTotals);
+    auto at = [](int k, int total) { return size_t(k) * kTotals + size_t(total); };
+    count[at(0, 0)] = 1;
+    int reach = 0; // the largest total so far
+    for (int n = 1; n <= kMaxNumber; ++n) {
+        const int w = stat.NumberFeature(n);
+        if (w < 0 || w > kMaxFeature)
+            return false;
+        for (int k = kMainCount - 1; k >= 0; --k)
+            for (int t = reach; t >= 0; --t) {
+                const int64_t c = count[at(k, t)];
+                if (c == 0)
+                    continue;
+                if (count[at(k + 1, t + w)] == 0) {
+                    first[at(k + 1, t + w)] = first[at(k, t)];
+                    first[at(k + 1, t + w)][size_t(k)] = uint8_t(n);
+                }
+                count[at(k + 1, t + w)] += c;
+            }
+        reach += w;
+    }
+    for (int t = 0; t <= reach; ++t)
+        if (const int64_t c = count[at(kMainCount, t)]; c > 0) {
+            tally.setWeight(int32_t(c));
+            stat.ValuesOfComb(first[at(kMainCount, t)], values);
+        }
+    return true;
+}
+
+// The distribution of a statistic whose values need not be asked of every combination, worked out on
+// the calling thread; false for the others.
+bool AddValuesOfAlikeCombs(TCustomStat &stat, TStatDrawArray &values, TStatTally &tally)
+{
+    switch (stat.CombDependence()) {
+    case TCustomStat::TCombDependence::Groups:
+        return TGroupsWalk(stat, values, tally).run();
+    case TCustomStat::TCombDependence::Total:
+        return AddValuesOfTotals(stat, values, tally);
+    default:
+        return false;
     }
 }
 
@@ -143,25 +306,34 @@ TStatPrefetch ComputePrefetch(TCustomStat &stat, const std::function<void()> &id
     const auto tally = std::make_unique<TStatTally>();
     TStatDrawArray values;
     values.setTally(tally.get());
+    if (AddValuesOfAlikeCombs(stat, values, *tally))
+        return prefetchOf(*tally);
     // Every combination of the full set in ascending order, as the generated list holds them; the
-    // window is served between pairs of first numbers (at most C(43,4) combinations each).
-    for (int a = 1; a <= kMaxNumber - 5; ++a)
-        for (int b = a + 1; b <= kMaxNumber - 4; ++b) {
-            AddValuesOfCombsFrom(uint8_t(a), uint8_t(b), stat, values);
-            if (idle)
-                idle();
-        }
+    // window is served between tasks (at most C(43,4) combinations each).
+    const bool gaps = stat.CombDependence() == TCustomStat::TCombDependence::Gaps;
+    for (const auto &task : PassTasks(gaps)) {
+        RunPassTask(gaps, task, stat, values, *tally);
+        if (idle)
+            idle();
+    }
     return prefetchOf(*tally);
 }
 
 TStatPrefetch ComputePrefetchParallel(const TStatMethod &method, const TStatList &list,
                                       const std::function<void()> &idle)
 {
-    // The tasks: every pair of first numbers that leaves room for four more.
-    std::vector<std::pair<uint8_t, uint8_t>> prefixes;
-    for (int a = 1; a <= kMaxNumber - 5; ++a)
-        for (int b = a + 1; b <= kMaxNumber - 4; ++b)
-            prefixes.push_back({uint8_t(a), uint8_t(b)});
+    const std::unique_ptr<TCustomStat> first = method.CreateStat(list);
+    if (!first)
+        throw Exception(Format(u"Метод \"%s\" недоступен!", {method.MethodCode()}));
+    {
+        const auto tally = std::make_unique<TStatTally>();
+        TStatDrawArray values;
+        values.setTally(tally.get());
+        if (AddValuesOfAlikeCombs(*first, values, *tally))
+            return prefetchOf(*tally);
+    }
+    const bool gaps = first->CombDependence() == TCustomStat::TCombDependence::Gaps;
+    const std::vector<std::pair<uint8_t, uint8_t>> tasks = PassTasks(gaps);
     // Each worker's counts on cache lines of their own: a count written beside another worker's
     // fields would bounce the line between the cores.
     struct alignas(64) Worker {
@@ -172,14 +344,12 @@ TStatPrefetch ComputePrefetchParallel(const TStatMethod &method, const TStatList
     std::vector<Worker> workers(size_t(ParallelWork::workerCount()));
     for (Worker &w : workers)
         w.values.setTally(&w.tally);
-    if (!method.CreateStat(list))
-        throw Exception(Format(u"Метод \"%s\" недоступен!", {method.MethodCode()}));
     // Each worker makes its statistic on its own thread, so that it lies in that thread's memory and
     // not beside another worker's (a value written there would bounce the line between the cores);
     // one at a time, as on the calling thread.
     std::mutex creating;
     ParallelWork::run(
-        int(prefixes.size()),
+        int(tasks.size()),
         [&](int task, int wi) {
             Worker &w = workers[size_t(wi)];
             if (!w.stat) {
@@ -188,7 +358,7 @@ TStatPrefetch ComputePrefetchParallel(const TStatMethod &method, const TStatList
                 if (!w.stat)
                     throw Exception(Format(u"Метод \"%s\" недоступен!", {method.MethodCode()}));
             }
-            AddValuesOfCombsFrom(prefixes[size_t(task)].first, prefixes[size_t(task)].second, *w.stat, w.values);
+            RunPassTask(gaps, tasks[size_t(task)], *w.stat, w.values, w.tally);
         },
         idle);
     // The counts of every worker added up by the values' keys.

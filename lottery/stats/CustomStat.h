@@ -59,6 +59,18 @@ public:
     // How many values ValuesOfComb merges for every combination; 0 when that depends on the
     // combination. The distribution over all combinations then adds up to that many times their number.
     virtual int ValuesPerComb() const { return 0; }
+    // What the values ValuesOfComb merges for six ascending numbers of the game depend on. The
+    // distribution over all combinations is then worked out from one combination of each alike kind,
+    // counted as often as there are such combinations.
+    enum class TCombDependence : uint8_t {
+        Numbers, // the numbers themselves
+        Gaps,    // the differences between neighbouring numbers alone (the same for numbers moved by a constant)
+        Groups,  // how many of the numbers have each NumberFeature alone
+        Total,   // the sum of NumberFeature over the numbers alone (features 0..255)
+    };
+    virtual TCombDependence CombDependence() const { return TCombDependence::Numbers; }
+    // The feature of number n (1..45) for Groups and Total.
+    virtual int NumberFeature(int n) const { return n; }
     // Merges the value(s) of draw index of a sample whose last draw is last, with intervals.
     virtual void ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &work,
                               TLastValueArray &lastValues);

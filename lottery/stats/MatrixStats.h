@@ -106,6 +106,8 @@ protected:
 // COLS / ROWS: the column (row) of each of the six numbers.
 class TMatrixLinesStat : public TCustomMatrixStat {
 public:
+    TCombDependence CombDependence() const override { return TCombDependence::Groups; }
+    int NumberFeature(int n) const override { return Matrix.LineOf(m_axis, uint8_t(n)); }
     TMatrixLinesStat(const TStatClass &cls, const TStatList &list, int param, TMatrixAxis axis);
     void EnumAllValues(int last, TStatDrawArray &values) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
@@ -122,6 +124,8 @@ private:
 // COLV / ROWV: (column, how many numbers it holds) for every column, empty ones included.
 class TMatrixLineValuesStat : public TCustomMatrixStat {
 public:
+    TCombDependence CombDependence() const override { return TCombDependence::Groups; }
+    int NumberFeature(int n) const override { return Matrix.LineOf(m_axis, uint8_t(n)); }
     TMatrixLineValuesStat(const TStatClass &cls, const TStatList &list, int param, TMatrixAxis axis);
     QString ValueToText(const TStatValueRec &value) const override;
     void EnumAllValues(int last, TStatDrawArray &values) override;
@@ -141,6 +145,8 @@ private:
 // first key it used to be.
 class TMatrixMaskStat : public TCustomMatrixStat {
 public:
+    TCombDependence CombDependence() const override { return TCombDependence::Groups; }
+    int NumberFeature(int n) const override { return Matrix.LineOf(m_axis, uint8_t(n)); }
     TMatrixMaskStat(const TStatClass &cls, const TStatList &list, int param, TMatrixAxis axis);
     QString ValueToText(const TStatValueRec &value) const override;
     // The mask of a text when it fits an integer (matrices of up to 31 columns or rows); 0 otherwise,
@@ -177,6 +183,8 @@ private:
 // COLN / ROWN: how many columns (rows) hold a number.
 class TMatrixLineCountStat : public TCustomMatrixGraphStat {
 public:
+    TCombDependence CombDependence() const override { return TCombDependence::Groups; }
+    int NumberFeature(int n) const override { return Matrix.LineOf(m_axis, uint8_t(n)); }
     TMatrixLineCountStat(const TStatClass &cls, const TStatList &list, int param, TMatrixAxis axis);
     int ValueOf(const TMatrixGeometry::TNumbers &numbers) const override;
     void EnumAllValues(int last, TStatDrawArray &values) override;
@@ -198,6 +206,8 @@ private:
 // COL<k> / ROW<k>: how many of the six numbers lie in column (row) k.
 class TMatrixLineValCntStat : public TCustomMatrixGraphStat {
 public:
+    TCombDependence CombDependence() const override { return TCombDependence::Groups; }
+    int NumberFeature(int n) const override { return Matrix.LineOf(m_axis, uint8_t(n)) == Param ? 1 : 0; }
     TMatrixLineValCntStat(const TStatClass &cls, const TStatList &list, int param, TMatrixAxis axis);
     int ValueOf(const TMatrixGeometry::TNumbers &numbers) const override;
     void EnumAllValues(int last, TStatDrawArray &values) override;

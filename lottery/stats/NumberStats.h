@@ -48,6 +48,8 @@ class TCustomNumberSetRatioStat : public TCustomRatioStat {
 public:
     TCustomNumberSetRatioStat(const TStatClass &cls, const TStatList &list, int param, TNumberBits set);
     int CountOf(const std::array<uint8_t, kMainCount> &numbers) const;
+    TCombDependence CombDependence() const override { return TCombDependence::Groups; }
+    int NumberFeature(int n) const override { return InNumberBits(m_set, unsigned(n)) ? 1 : 0; }
     int NumericValue(const TComb &comb, int index, bool sorted, int last) override;
     void EnumAllValues(int last, TStatDrawArray &values) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;

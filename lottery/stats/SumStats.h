@@ -21,6 +21,7 @@ int SumOfSix(const std::array<uint8_t, kMainCount> &numbers);
 class TstSumValues : public TCustomGraphStat {
 public:
     using TCustomGraphStat::TCustomGraphStat;
+    TCombDependence CombDependence() const override { return TCombDependence::Total; }
     int NumericValue(const TComb &comb, int index, bool sorted, int last) override;
     void EnumAllValues(int last, TStatDrawArray &values) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
@@ -34,6 +35,7 @@ public:
 class TstSumRanges : public TCustomGraphStat {
 public:
     using TCustomGraphStat::TCustomGraphStat;
+    TCombDependence CombDependence() const override { return TCombDependence::Total; }
     QString ValueToText(const TStatValueRec &value) const override;
     int NumericValue(const TComb &comb, int index, bool sorted, int last) override;
     void EnumAllValues(int last, TStatDrawArray &values) override;
@@ -91,6 +93,8 @@ class TCustomSetSumStat : public TCustomGraphStat {
 public:
     TCustomSetSumStat(const TStatClass &cls, const TStatList &list, int param, TNumberBits set);
     int SumOf(const std::array<uint8_t, kMainCount> &numbers) const;
+    TCombDependence CombDependence() const override { return TCombDependence::Total; }
+    int NumberFeature(int n) const override { return InNumberBits(m_set, unsigned(n)) ? n : 0; }
     int NumericValue(const TComb &comb, int index, bool sorted, int last) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
     void ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &work,
