@@ -67,9 +67,10 @@ public:
         Gaps,    // the differences between neighbouring numbers alone (the same for numbers moved by a constant)
         Groups,  // how many of the numbers have each NumberFeature alone
         Total,   // the sum of NumberFeature over the numbers alone (features 0..255)
+        Pattern, // the NumberFeature of each number in their ascending order alone (features 0..3)
     };
     virtual TCombDependence CombDependence() const { return TCombDependence::Numbers; }
-    // The feature of number n (1..45) for Groups and Total.
+    // The feature of number n (1..45) for Groups, Total and Pattern.
     virtual int NumberFeature(int n) const { return n; }
     // Merges the value(s) of draw index of a sample whose last draw is last, with intervals.
     virtual void ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &work,

@@ -85,6 +85,8 @@ public:
     TCustomNumberSetMaskStat(const TStatClass &cls, const TStatList &list, int param, TNumberBits set,
                              QChar clearLetter, QChar setLetter);
     int MaskOf(const std::array<uint8_t, kMainCount> &numbers) const;
+    TCombDependence CombDependence() const override { return TCombDependence::Pattern; }
+    int NumberFeature(int n) const override { return InNumberBits(m_set, unsigned(n)) ? 1 : 0; }
     QChar ClearLetter() const override { return m_clear; }
     QChar SetLetter() const override { return m_setLetter; }
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
