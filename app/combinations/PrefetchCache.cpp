@@ -248,29 +248,29 @@ private:
     std::array<uint8_t, kMainCount> m_picked{};
 };
 
-// For a statistic whose values depend on a state of the combination alone that its numbers make one
-// by one in ascending order (the k-th number, 0-based, with feature f adds step(k, f) to the state,
-// which starts at 0 and stays below states): the number of combinations of each state, with the first
-// of them, counted number by number; then one combination per state stands for all of it. False when a
-// feature lies outside 0..maxFeature.
-template <class Step>
-bool AddValuesByState(TCustomStat &stat, TStatDrawArray &values, TStatTally &tally, int states, int maxFeature,
-                      Step step)
+// For a statistic whose values depend on a state alone that its numbers make one by one: the number
+// of combinations of each state, with the first of them, counted number by number; then one
+// combination per state stands for all of it. False when a step leads outside the states.
+bool AddValuesByState(TCustomStat &stat, TStatDrawArray &values, TStatTally &tally)
 {
+    const int states = stat.StepStates();
+    if (states < 1 || states > 65536)
+        return false;
     std::vector<int64_t> count(size_t(kMainCount + 1) * size_t(states), 0);
     std::vector<TComb> first(count.size());
     auto at = [states](int k, int state) { return size_t(k) * size_t(states) + size_t(state); };
     count[at(0, 0)] = 1;
-    for (int n = 1; n <= kMaxNumber; ++n) {
-        const int feature = stat.NumberFeature(n);
-        if (feature < 0 || feature > maxFeature)
-            return false;
+    for (int n = 1; n <= kMaxNumber; ++n)
         for (int k = kMainCount - 1; k >= 0; --k) {
-            const int add = step(k, feature);
-            for (int state = states - 1 - add; state >= 0; --state) {
+            const int add = stat.StepOf(k, n);
+            if (add < 0 || add >= states)
+                return false;
+            for (int state = 0; state < states; ++state) {
                 const int64_t c = count[at(k, state)];
                 if (c == 0)
                     continue;
+                if (state + add >= states)
+                    return false;
                 if (count[at(k + 1, state + add)] == 0) {
                     first[at(k + 1, state + add)] = first[at(k, state)];
                     first[at(k + 1, state + add)][size_t(k)] = uint8_t(n);
@@ -278,29 +278,12 @@ bool AddValuesByState(TCustomStat &stat, TStatDrawArray &values, TStatTally &tal
                 count[at(k + 1, state + add)] += c;
             }
         }
-    }
     for (int state = 0; state < states; ++state)
         if (const int64_t c = count[at(kMainCount, state)]; c > 0) {
             tally.setWeight(int32_t(c));
             stat.ValuesOfComb(first[at(kMainCount, state)], values);
         }
     return true;
-}
-
-// The total of the features (0..255 each) as the state.
-bool AddValuesOfTotals(TCustomStat &stat, TStatDrawArray &values, TStatTally &tally)
-{
-    constexpr int kMaxFeature = 255;
-    return AddValuesByState(stat, values, tally, kMainCount * kMaxFeature + 1, kMaxFeature,
-                            [](int, int feature) { return feature; });
-}
-
-// The features (0..3) of the numbers in their order as the state: the feature of the k-th number is
-// digit k of a number in base 4.
-bool AddValuesOfPatterns(TCustomStat &stat, TStatDrawArray &values, TStatTally &tally)
-{
-    return AddValuesByState(stat, values, tally, 1 << (2 * kMainCount), 3,
-                            [](int k, int feature) { return feature << (2 * k); });
 }
 
 // The distribution of a statistic whose values need not be asked of every combination, worked out on
@@ -310,10 +293,8 @@ bool AddValuesOfAlikeCombs(TCustomStat &stat, TStatDrawArray &values, TStatTally
     switch (stat.CombDependence()) {
     case TCustomStat::TCombDependence::Groups:
         return TGroupsWalk(stat, values, tally).run();
-    case TCustomStat::TCombDependence::Total:
-        return AddValuesOfTotals(stat, values, tally);
-    case TCustomStat::TCombDependence::Pattern:
-        return AddValuesOfPatterns(stat, values, tally);
+    case TCustomStat::TCombDependence::Steps:
+        return AddValuesByState(stat, values, tally);
     default:
         return false;
     }

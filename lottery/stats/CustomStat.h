@@ -66,12 +66,15 @@ public:
         Numbers, // the numbers themselves
         Gaps,    // the differences between neighbouring numbers alone (the same for numbers moved by a constant)
         Groups,  // how many of the numbers have each NumberFeature alone
-        Total,   // the sum of NumberFeature over the numbers alone (features 0..255)
-        Pattern, // the NumberFeature of each number in their ascending order alone (features 0..3)
+        Steps,   // a state alone that the numbers make in ascending order: it starts at 0, and the k-th
+                 // number n (k = 0..5) adds StepOf(k, n) to it
     };
     virtual TCombDependence CombDependence() const { return TCombDependence::Numbers; }
-    // The feature of number n (1..45) for Groups, Total and Pattern.
+    // The feature of number n (1..45) for Groups.
     virtual int NumberFeature(int n) const { return n; }
+    // For Steps: what the k-th number n adds to the state, and a bound that every state stays below.
+    virtual int StepOf(int /*k*/, int n) const { return n; }
+    virtual int StepStates() const { return 1; }
     // Merges the value(s) of draw index of a sample whose last draw is last, with intervals.
     virtual void ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &work,
                               TLastValueArray &lastValues);

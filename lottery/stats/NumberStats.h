@@ -85,8 +85,10 @@ public:
     TCustomNumberSetMaskStat(const TStatClass &cls, const TStatList &list, int param, TNumberBits set,
                              QChar clearLetter, QChar setLetter);
     int MaskOf(const std::array<uint8_t, kMainCount> &numbers) const;
-    TCombDependence CombDependence() const override { return TCombDependence::Pattern; }
-    int NumberFeature(int n) const override { return InNumberBits(m_set, unsigned(n)) ? 1 : 0; }
+    // The mask as the state: the first number gives the highest of the six bits.
+    TCombDependence CombDependence() const override { return TCombDependence::Steps; }
+    int StepOf(int k, int n) const override { return InNumberBits(m_set, unsigned(n)) ? 1 << (kMainCount - 1 - k) : 0; }
+    int StepStates() const override { return 1 << kMainCount; }
     QChar ClearLetter() const override { return m_clear; }
     QChar SetLetter() const override { return m_setLetter; }
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
@@ -122,6 +124,10 @@ public:
 class TstPosVal : public TCustomGraphStat {
 public:
     using TCustomGraphStat::TCustomGraphStat;
+    // The number at the position as the state.
+    TCombDependence CombDependence() const override { return TCombDependence::Steps; }
+    int StepOf(int k, int n) const override { return size_t(k) == position() ? n : 0; }
+    int StepStates() const override { return kMaxNumber + 1; }
     int NumericValue(const TComb &comb, int index, bool sorted, int last) override;
     void EnumAllValues(int last, TStatDrawArray &values) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
