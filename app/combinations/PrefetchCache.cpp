@@ -160,6 +160,36 @@ void AddValuesOfGapsFrom(uint8_t b, uint8_t c, TCustomStat &stat, TStatDrawArray
     });
 }
 
+// For a statistic whose values depend on the gaps between the numbers in any order: one combination
+// per set of five gaps (ascending), counted for every order of them and every place the combination
+// can be moved to.
+void AddValuesOfGapSets(TCustomStat &stat, TStatDrawArray &values, TStatTally &tally)
+{
+    constexpr int kSpan = kMaxNumber - 1; // the largest sum of the gaps
+    std::array<int, kMainCount - 1> g{};
+    TComb comb;
+    comb[0] = 1;
+    // The orders of the five gaps: 5! over the orders within each run of equal ones.
+    auto orders = [&g] {
+        int count = 120;
+        for (size_t i = 1, run = 1; i < g.size(); ++i) {
+            run = g[i] == g[i - 1] ? run + 1 : 1;
+            count /= int(run);
+        }
+        return count;
+    };
+    for (g[0] = 1; 5 * g[0] <= kSpan; ++g[0])
+        for (g[1] = g[0]; g[0] + 4 * g[1] <= kSpan; ++g[1])
+            for (g[2] = g[1]; g[0] + g[1] + 3 * g[2] <= kSpan; ++g[2])
+                for (g[3] = g[2]; g[0] + g[1] + g[2] + 2 * g[3] <= kSpan; ++g[3])
+                    for (g[4] = g[3]; g[0] + g[1] + g[2] + g[3] + g[4] <= kSpan; ++g[4]) {
+                        for (size_t i = 0; i < g.size(); ++i)
+                            comb[i + 1] = uint8_t(comb[i] + g[i]);
+                        tally.setWeight(orders() * (kMaxNumber + 1 - comb[5]));
+                        stat.ValuesOfComb(comb, values);
+                    }
+}
+
 // The tasks of a pass over the full set: the pairs of first numbers that leave room for four more;
 // for a statistic of the gaps alone, the second and third numbers after a first number of 1.
 std::vector<std::pair<uint8_t, uint8_t>> PassTasks(bool gaps)
@@ -295,6 +325,9 @@ bool AddValuesOfAlikeCombs(TCustomStat &stat, TStatDrawArray &values, TStatTally
         return TGroupsWalk(stat, values, tally).run();
     case TCustomStat::TCombDependence::Steps:
         return AddValuesByState(stat, values, tally);
+    case TCustomStat::TCombDependence::GapSet:
+        AddValuesOfGapSets(stat, values, tally);
+        return true;
     default:
         return false;
     }

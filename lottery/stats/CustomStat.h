@@ -65,6 +65,7 @@ public:
     enum class TCombDependence : uint8_t {
         Numbers, // the numbers themselves
         Gaps,    // the differences between neighbouring numbers alone (the same for numbers moved by a constant)
+        GapSet,  // the same differences in whatever order they come
         Groups,  // how many of the numbers have each NumberFeature alone
         Steps,   // a state alone that the numbers make in ascending order: it starts at 0, and the k-th
                  // number n (k = 0..5) adds StepOf(k, n) to it
