@@ -133,15 +133,22 @@ void WalkLastThree(TComb comb, Visit &&visit)
     }
 }
 
-// Adds the values of every combination of the full set whose two smallest numbers are a < b.
-void AddValuesOfCombsFrom(uint8_t a, uint8_t b, TCustomStat &stat, TStatDrawArray &values)
+// Adds the values of every combination of the full set whose two smallest numbers are a < b, the
+// combinations of each first five numbers together.
+void AddValuesOfCombsFrom(uint8_t a, uint8_t b, TCustomStat &stat, TStatDrawArray &values, TStatTally &tally)
 {
     TComb comb;
     comb[0] = a;
     comb[1] = b;
     for (int c = b + 1; c <= kMaxNumber - 3; ++c) {
         comb[2] = uint8_t(c);
-        WalkLastThree(comb, [&](const TComb &full) { stat.ValuesOfComb(full, values); });
+        for (int d = c + 1; d <= kMaxNumber - 2; ++d) {
+            comb[3] = uint8_t(d);
+            for (int e = d + 1; e <= kMaxNumber - 1; ++e) {
+                comb[4] = uint8_t(e);
+                stat.ValuesOfLastNumbers(comb, values, tally);
+            }
+        }
     }
 }
 
@@ -213,7 +220,7 @@ void RunPassTask(bool gaps, std::pair<uint8_t, uint8_t> task, TCustomStat &stat,
     if (gaps)
         AddValuesOfGapsFrom(task.first, task.second, stat, values, tally);
     else
-        AddValuesOfCombsFrom(task.first, task.second, stat, values);
+        AddValuesOfCombsFrom(task.first, task.second, stat, values, tally);
 }
 
 // Sharing out six numbers among the groups of numbers of one feature: each group gives its smallest

@@ -76,6 +76,10 @@ public:
     // For Steps: what the k-th number n adds to the state, and a bound that every state stays below.
     virtual int StepOf(int /*k*/, int n) const { return n; }
     virtual int StepStates() const { return 1; }
+    // Merges the values of every combination of the first five numbers of comb (ascending numbers of
+    // the game) with a sixth number above them, as ValuesOfComb merges them one by one, for a pass that
+    // only counts them in tally, the counts of values (whose weight is set here).
+    virtual void ValuesOfLastNumbers(const TComb &comb, TStatDrawArray &values, TStatTally &tally);
     // Merges the value(s) of draw index of a sample whose last draw is last, with intervals.
     virtual void ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &work,
                               TLastValueArray &lastValues);

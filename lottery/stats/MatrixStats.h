@@ -65,12 +65,20 @@ struct TMatrixGeometry {
     // Two numbers are adjacent when they stand in one column in neighbouring rows (in one row in
     // neighbouring columns for the row form).
     void Adjacency(TMatrixAxis axis, const TNumbers &numbers, TAdjacency &adjacency) const;
+    // The numbers adjacent to n (1..45) as a bit set, bit m for number m.
+    uint64_t Neighbours(TMatrixAxis axis, uint8_t n) const { return NeighbourBits[size_t(axis)][n]; }
+    // Merges the values of stat, a statistic of the adjacent numbers, for every combination of the first
+    // five numbers of comb with a last number above them: the last numbers adjacent to none of the
+    // five add no pair and are asked once for all of them.
+    void AdjacencyValuesOfLastNumbers(TCustomStat &stat, TMatrixAxis axis, const TComb &comb, TStatDrawArray &values,
+                                      TStatTally &tally) const;
 
 private:
     // Adjacent numbers of the layout lie a fixed step apart: bit n of AdjacentFrom is set when n and
     // n + AdjacentStep are adjacent (a step of 0 when the layout does not allow this shortcut).
     std::array<uint8_t, 2> AdjacentStep{};
     std::array<uint64_t, 2> AdjacentFrom{};
+    std::array<std::array<uint64_t, kMaxNumber + 1>, 2> NeighbourBits{};
 };
 
 // Matrix statistics with plain values.
@@ -167,6 +175,10 @@ private:
 // COLA / ROWA: (column, adjacent pairs in it + 1) for every column holding numbers in adjacent cells.
 class TMatrixAdjacentStat : public TCustomMatrixStat {
 public:
+    void ValuesOfLastNumbers(const TComb &comb, TStatDrawArray &values, TStatTally &tally) override
+    {
+        Matrix.AdjacencyValuesOfLastNumbers(*this, m_axis, comb, values, tally);
+    }
     TMatrixAdjacentStat(const TStatClass &cls, const TStatList &list, int param, TMatrixAxis axis);
     QString ValueToText(const TStatValueRec &value) const override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
@@ -196,6 +208,10 @@ private:
 // COLC / ROWC: how many columns (rows) hold numbers in adjacent cells.
 class TMatrixAdjacentCountStat : public TCustomMatrixGraphStat {
 public:
+    void ValuesOfLastNumbers(const TComb &comb, TStatDrawArray &values, TStatTally &tally) override
+    {
+        Matrix.AdjacencyValuesOfLastNumbers(*this, m_axis, comb, values, tally);
+    }
     TMatrixAdjacentCountStat(const TStatClass &cls, const TStatList &list, int param, TMatrixAxis axis);
     int ValueOf(const TMatrixGeometry::TNumbers &numbers) const override;
 

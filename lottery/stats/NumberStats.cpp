@@ -57,6 +57,20 @@ void TstValues::ValuesOfComb(const TComb &comb, TStatDrawArray &values)
         MergeKey(values, n, false);
 }
 
+void TstValues::ValuesOfLastNumbers(const TComb &comb, TStatDrawArray &values, TStatTally &tally)
+{
+    // The first five numbers come with every last number above them.
+    if (comb[4] >= kMaxNumber)
+        return;
+    BeginCombValue();
+    tally.setWeight(kMaxNumber - comb[4]);
+    for (size_t i = 0; i + 1 < kMainCount; ++i)
+        MergeKey(values, comb[i], false);
+    tally.setWeight(1);
+    for (int f = comb[4] + 1; f <= kMaxNumber; ++f)
+        MergeKey(values, static_cast<uint16_t>(f), false);
+}
+
 void TstValues::ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &,
                              TLastValueArray &)
 {
@@ -81,6 +95,23 @@ void TstDigits::ValuesOfComb(const TComb &comb, TStatDrawArray &values)
     uint8_t digits[3];
     for (uint8_t n : comb.n)
         for (int i = 0, count = digitsOf(n, digits); i < count; ++i)
+            MergeKey(values, digits[i], false);
+}
+
+void TstDigits::ValuesOfLastNumbers(const TComb &comb, TStatDrawArray &values, TStatTally &tally)
+{
+    // The digits of the first five numbers come with every last number above them.
+    if (comb[4] >= kMaxNumber)
+        return;
+    BeginCombValue();
+    uint8_t digits[3];
+    tally.setWeight(kMaxNumber - comb[4]);
+    for (size_t n = 0; n + 1 < kMainCount; ++n)
+        for (int i = 0, count = digitsOf(comb[n], digits); i < count; ++i)
+            MergeKey(values, digits[i], false);
+    tally.setWeight(1);
+    for (int f = comb[4] + 1; f <= kMaxNumber; ++f)
+        for (int i = 0, count = digitsOf(unsigned(f), digits); i < count; ++i)
             MergeKey(values, digits[i], false);
 }
 

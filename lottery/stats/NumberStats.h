@@ -23,6 +23,7 @@ inline bool InNumberBits(TNumberBits set, unsigned n)
 class TstValues : public TCustomValuesStat {
 public:
     using TCustomValuesStat::TCustomValuesStat;
+    void ValuesOfLastNumbers(const TComb &comb, TStatDrawArray &values, TStatTally &tally) override;
     void EnumAllValues(int last, TStatDrawArray &values) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
     int ValuesPerComb() const override { return kMainCount; }
@@ -36,6 +37,7 @@ public:
 class TstDigits : public TCustomNumbersStat {
 public:
     using TCustomNumbersStat::TCustomNumbersStat;
+    void ValuesOfLastNumbers(const TComb &comb, TStatDrawArray &values, TStatTally &tally) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
     void ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &work,
                       TLastValueArray &lastValues) override;

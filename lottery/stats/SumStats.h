@@ -135,6 +135,7 @@ class TstSum2To3 : public TCustomGraphStat {
 public:
     using TCustomGraphStat::TCustomGraphStat;
     static int CountOf(const std::array<uint8_t, kMainCount> &numbers);
+    void ValuesOfLastNumbers(const TComb &comb, TStatDrawArray &values, TStatTally &tally) override;
     int NumericValue(const TComb &comb, int index, bool sorted, int last) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
     void ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &work,

@@ -104,6 +104,15 @@ protected:
                 write(PrefetchFileName(m), placeholderFile(ExpectedPrefetchTotal(m, list)));
         }
     }
+    // A short last channel and matrix row, and segments scattered over the matrix.
+    void useUnevenLayouts()
+    {
+        list.Config.channelSize = 7;
+        list.Config.matrixCols = 8;
+        for (size_t n = 0; n < list.Config.matrixSegments.size(); ++n)
+            list.Config.matrixSegments[n] = static_cast<uint8_t>(1 + (n * 7) % 5);
+        list.RebuildMethods();
+    }
     // The methods whose file is no longer the placeholder.
     QStringList rebuiltMethods() const
     {
@@ -402,13 +411,8 @@ TEST_F(PrefetchCache, AlikeCombinationsStandForEveryCombination)
     // the matrix and the segments in uneven layouts: a short last channel and matrix row, and segments
     // scattered over the matrix.
     for (const int layout : {0, 1}) {
-        if (layout == 1) {
-            list.Config.channelSize = 7;
-            list.Config.matrixCols = 8;
-            for (size_t n = 0; n < list.Config.matrixSegments.size(); ++n)
-                list.Config.matrixSegments[n] = static_cast<uint8_t>(1 + (n * 7) % 5);
-            list.RebuildMethods();
-        }
+        if (layout == 1)
+            useUnevenLayouts();
         int compared = 0;
         for (int i = 0; i < list.MethodCount(); ++i) {
             const TStatMethod &m = list.GetMethod(i);
@@ -456,5 +460,51 @@ TEST_F(PrefetchCache, AlikeCombinationsStandForEveryCombination)
             ++compared;
         }
         EXPECT_GE(compared, layout == 0 ? 15 : 18);
+    }
+}
+
+TEST_F(PrefetchCache, LastNumbersTogetherMergeWhatEachCombinationMerges)
+{
+    // The distributions ask the combinations of each first five numbers together: every method must
+    // count what its combinations count one by one. Dense first numbers (at the bottom and at the top
+    // of the range) make adjacent numbers, pairs adding up to a last number and runs; in the default
+    // and in uneven layouts.
+    std::vector<TComb> prefixes;
+    for (const int low : {1, kMaxNumber - 12})
+        for (int a = low; a < low + 12; ++a)
+            for (int b = a + 1; b < low + 12; ++b)
+                for (int c = b + 1; c < low + 12; ++c)
+                    for (int d = c + 1; d < low + 12; ++d)
+                        for (int e = d + 1; e < low + 12; ++e)
+                            prefixes.push_back(TComb{{uint8_t(a), uint8_t(b), uint8_t(c), uint8_t(d), uint8_t(e), 0}});
+    for (const int layout : {0, 1}) {
+        if (layout == 1)
+            useUnevenLayouts();
+        for (int i = 0; i < list.MethodCount(); ++i) {
+            const TStatMethod &m = list.GetMethod(i);
+            if (!MethodHasPrefetch(m) || (i > 0 && list.GetMethod(i - 1).StatClass == m.StatClass))
+                continue;
+            const auto stat = list.CreateMethodStat(i);
+            TStatTally together;
+            TStatTally oneByOne;
+            TStatDrawArray values;
+            for (const TComb &prefix : prefixes) {
+                values.setTally(&together);
+                stat->ValuesOfLastNumbers(prefix, values, together);
+                values.setTally(&oneByOne);
+                TComb comb = prefix;
+                for (int f = prefix[4] + 1; f <= kMaxNumber; ++f) {
+                    comb[5] = uint8_t(f);
+                    stat->ValuesOfComb(comb, values);
+                }
+            }
+            auto sorted = [](const TStatTally &t) {
+                std::map<uint64_t, int32_t> m;
+                for (const TStatTally::Entry &e : t.entries())
+                    m[e.key] = e.count;
+                return m;
+            };
+            EXPECT_EQ(sorted(together), sorted(oneByOne)) << m.MethodCode().toStdString() << " layout " << layout;
+        }
     }
 }
