@@ -37,14 +37,17 @@ bool variablesStandApart(const QString &formula)
     return true;
 }
 
-// Six numbers compared as one word (std::array's comparison is a library call).
+// Six numbers compared as two words of the sizes they are stored in (std::array's comparison is a
+// library call).
 bool sameNumbers(const TSixNumbers &a, const TSixNumbers &b)
 {
-    uint64_t x = 0;
-    uint64_t y = 0;
-    std::memcpy(&x, a.data(), a.size());
-    std::memcpy(&y, b.data(), b.size());
-    return x == y;
+    uint32_t a4 = 0, b4 = 0;
+    uint16_t a2 = 0, b2 = 0;
+    std::memcpy(&a4, a.data(), 4);
+    std::memcpy(&b4, b.data(), 4);
+    std::memcpy(&a2, a.data() + 4, 2);
+    std::memcpy(&b2, b.data() + 4, 2);
+    return a4 == b4 && a2 == b2;
 }
 
 } // namespace
@@ -191,6 +194,20 @@ void TstShreddingStat::ValuesOfComb(const TComb &comb, TStatDrawArray &values)
     BeginCombValue();
     m_filterBound = false;
     mergeValue(values, m_formula.Value(comb.n, TSixNumbers{}, TSixNumbers{}), false);
+}
+
+void TstShreddingStat::ValuesOfLastNumbers(const TComb &comb, TStatDrawArray &values, TStatTally &tally)
+{
+    // A combination has no draws before it.
+    m_filterBound = false;
+    m_formula.SetPrevious(TSixNumbers{}, TSixNumbers{});
+    BeginCombValue();
+    tally.setWeight(1);
+    TComb full = comb;
+    for (int f = comb[4] + 1; f <= kMaxNumber; ++f) {
+        full[5] = uint8_t(f);
+        mergeValue(values, m_formula.Value(full.n), false);
+    }
 }
 
 void TstShreddingStat::ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &,
