@@ -1,7 +1,7 @@
 // Timings of the all-combinations distributions: one pass of a method over every combination of the
 // game, for the numbers (NUMS), for the even count (EVEN), and for every method that has a file, with
 // the seconds spent on each statistic group; and all of them on all cores as "fullrecreate" makes them,
-// beside plain mask passes.
+// beside plain mask passes, with the slowest methods.
 #include "bench/BenchData.h"
 #include "lottery/stats/CustomStat.h"
 #include "lottery/stats/StatList.h"
@@ -85,7 +85,8 @@ BENCHMARK(BM_PrefetchAllKindN)->Unit(benchmark::kSecond)->Iterations(1);
 namespace {
 
 // The same distributions worked out on all cores, as "fullrecreate" rebuilds the files, beside as many
-// plain mask passes over the full list on the same cores through OpenMP as there are methods.
+// plain mask passes over the full list on the same cores through OpenMP as there are methods; the ten
+// slowest methods with their seconds.
 void BM_FullRecreate(benchmark::State &state)
 {
     using Clock = std::chrono::steady_clock;
