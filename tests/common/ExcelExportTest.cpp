@@ -246,7 +246,7 @@ TEST(ExcelExportParams, ItemLinesRoundTripThroughAnExpFile)
     saved.fields[1].checked = false;
     saved.fields[2].alignment = eaCenter;
     saved.fields[2].widthText = u"300,00"_s;
-    ASSERT_TRUE(SaveExportParams(file, section, saved, false));
+    ASSERT_TRUE(SaveExportParams(file, section, saved, false, TNamedBy::User));
 
     const IniFile ini(file);
     EXPECT_EQ(ini.readString(section, u"Item_0"_s), u"2;Сумма;Итого;-1;1;7,50");
@@ -270,7 +270,7 @@ TEST(ExcelExportParams, ItemLinesRoundTripThroughAnExpFile)
 
     // Saving again erases the old lines: the section holds exactly the current fields.
     saved.fields.resize(1);
-    ASSERT_TRUE(SaveExportParams(file, section, saved, false));
+    ASSERT_TRUE(SaveExportParams(file, section, saved, false, TNamedBy::User));
     EXPECT_FALSE(IniFile(file).valueExists(section, u"Item_1"_s));
 }
 
