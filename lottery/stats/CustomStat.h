@@ -40,6 +40,8 @@ public:
 
     const TStatClass &StatClass() const { return *m_class; }
     int GetParam() const { return Param; }
+    // The class's title for the parameter, a template where the class fills in more (a shredding
+    // method's "%s"); the user reads the method's full title (TStatMethod::MethodFullTitle).
     QString Title() const { return m_class->TitleFor(Param); }
     QString Code() const { return m_class->CodeFor(Param); }
 
