@@ -335,6 +335,12 @@ bool AddValuesOfAlikeCombs(TCustomStat &stat, TStatDrawArray &values, TStatTally
     case TCustomStat::TCombDependence::GapSet:
         AddValuesOfGapSets(stat, values, tally);
         return true;
+    case TCustomStat::TCombDependence::Each:
+        // Every number lies in C(44,5) combinations.
+        tally.setWeight(int32_t(Binomial(kMaxNumber - 1, kMainCount - 1)));
+        for (int n = 1; n <= kMaxNumber; ++n)
+            stat.ValuesOfNumber(n, values);
+        return true;
     default:
         return false;
     }

@@ -71,6 +71,7 @@ public:
         Groups,  // how many of the numbers have each NumberFeature alone
         Steps,   // a state alone that the numbers make in ascending order: it starts at 0, and the k-th
                  // number n (k = 0..5) adds StepOf(k, n) to it
+        Each,    // each number alone: the values are those ValuesOfNumber merges for each of the six
     };
     virtual TCombDependence CombDependence() const { return TCombDependence::Numbers; }
     // The feature of number n (1..45) for Groups.
@@ -78,6 +79,8 @@ public:
     // For Steps: what the k-th number n adds to the state, and a bound that every state stays below.
     virtual int StepOf(int /*k*/, int n) const { return n; }
     virtual int StepStates() const { return 1; }
+    // For Each: merges the values of number n (1..45), count 1 each.
+    virtual void ValuesOfNumber(int /*n*/, TStatDrawArray & /*values*/) {}
     // Merges the values of every combination of the first five numbers of comb (ascending numbers of
     // the game) with a sixth number above them, as ValuesOfComb merges them one by one, for a pass that
     // only counts them in tally, the counts of values (whose weight is set here).

@@ -52,23 +52,14 @@ void TstValues::EnumAllValues(int, TStatDrawArray &values)
 
 void TstValues::ValuesOfComb(const TComb &comb, TStatDrawArray &values)
 {
-    BeginCombValue();
     for (uint8_t n : comb.n)
-        MergeKey(values, n, false);
+        TstValues::ValuesOfNumber(n, values);
 }
 
-void TstValues::ValuesOfLastNumbers(const TComb &comb, TStatDrawArray &values, TStatTally &tally)
+void TstValues::ValuesOfNumber(int n, TStatDrawArray &values)
 {
-    // The first five numbers come with every last number above them.
-    if (comb[4] >= kMaxNumber)
-        return;
     BeginCombValue();
-    tally.setWeight(kMaxNumber - comb[4]);
-    for (size_t i = 0; i + 1 < kMainCount; ++i)
-        MergeKey(values, comb[i], false);
-    tally.setWeight(1);
-    for (int f = comb[4] + 1; f <= kMaxNumber; ++f)
-        MergeKey(values, static_cast<uint16_t>(f), false);
+    MergeKey(values, static_cast<uint16_t>(n), false);
 }
 
 void TstValues::ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &,
@@ -91,28 +82,16 @@ bool TstValues::CombMatches(const TComb &comb, const TStatDrawArray &values, int
 
 void TstDigits::ValuesOfComb(const TComb &comb, TStatDrawArray &values)
 {
-    BeginCombValue();
-    uint8_t digits[3];
     for (uint8_t n : comb.n)
-        for (int i = 0, count = digitsOf(n, digits); i < count; ++i)
-            MergeKey(values, digits[i], false);
+        TstDigits::ValuesOfNumber(n, values);
 }
 
-void TstDigits::ValuesOfLastNumbers(const TComb &comb, TStatDrawArray &values, TStatTally &tally)
+void TstDigits::ValuesOfNumber(int n, TStatDrawArray &values)
 {
-    // The digits of the first five numbers come with every last number above them.
-    if (comb[4] >= kMaxNumber)
-        return;
     BeginCombValue();
     uint8_t digits[3];
-    tally.setWeight(kMaxNumber - comb[4]);
-    for (size_t n = 0; n + 1 < kMainCount; ++n)
-        for (int i = 0, count = digitsOf(comb[n], digits); i < count; ++i)
-            MergeKey(values, digits[i], false);
-    tally.setWeight(1);
-    for (int f = comb[4] + 1; f <= kMaxNumber; ++f)
-        for (int i = 0, count = digitsOf(unsigned(f), digits); i < count; ++i)
-            MergeKey(values, digits[i], false);
+    for (int i = 0, count = digitsOf(unsigned(n), digits); i < count; ++i)
+        MergeKey(values, digits[i], false);
 }
 
 void TstDigits::ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &,

@@ -23,7 +23,8 @@ inline bool InNumberBits(TNumberBits set, unsigned n)
 class TstValues : public TCustomValuesStat {
 public:
     using TCustomValuesStat::TCustomValuesStat;
-    void ValuesOfLastNumbers(const TComb &comb, TStatDrawArray &values, TStatTally &tally) override;
+    TCombDependence CombDependence() const override { return TCombDependence::Each; }
+    void ValuesOfNumber(int n, TStatDrawArray &values) override;
     void EnumAllValues(int last, TStatDrawArray &values) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
     int ValuesPerComb() const override { return kMainCount; }
@@ -37,7 +38,8 @@ public:
 class TstDigits : public TCustomNumbersStat {
 public:
     using TCustomNumbersStat::TCustomNumbersStat;
-    void ValuesOfLastNumbers(const TComb &comb, TStatDrawArray &values, TStatTally &tally) override;
+    TCombDependence CombDependence() const override { return TCombDependence::Each; }
+    void ValuesOfNumber(int n, TStatDrawArray &values) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
     void ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &work,
                       TLastValueArray &lastValues) override;
