@@ -499,10 +499,10 @@ TEST_F(PrefetchCache, LastNumbersTogetherMergeWhatEachCombinationMerges)
                 }
             }
             auto sorted = [](const TStatTally &t) {
-                std::map<uint64_t, int32_t> m;
+                std::map<uint64_t, int32_t> counts;
                 for (const TStatTally::Entry &e : t.entries())
-                    m[e.key] = e.count;
-                return m;
+                    counts[e.key] = e.count;
+                return counts;
             };
             EXPECT_EQ(sorted(together), sorted(oneByOne)) << m.MethodCode().toStdString() << " layout " << layout;
         }
