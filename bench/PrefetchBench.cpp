@@ -1,7 +1,7 @@
 // Timings of the all-combinations distributions: one pass of a method over every combination of the
 // game, for the numbers (NUMS), for the even count (EVEN), and for every method that has a file, with
 // the seconds spent on each statistic group; and all of them on all cores as "fullrecreate" makes them,
-// beside plain mask passes.
+// beside plain mask passes, with the slowest methods.
 #include "bench/BenchData.h"
 #include "lottery/stats/CustomStat.h"
 #include "lottery/stats/StatList.h"
@@ -10,7 +10,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -82,7 +85,8 @@ BENCHMARK(BM_PrefetchAllKindN)->Unit(benchmark::kSecond)->Iterations(1);
 namespace {
 
 // The same distributions worked out on all cores, as "fullrecreate" rebuilds the files, beside as many
-// plain mask passes over the full list on the same cores through OpenMP as there are methods.
+// plain mask passes over the full list on the same cores through OpenMP as there are methods; the ten
+// slowest methods with their seconds.
 void BM_FullRecreate(benchmark::State &state)
 {
     using Clock = std::chrono::steady_clock;
@@ -93,14 +97,19 @@ void BM_FullRecreate(benchmark::State &state)
     const int threads = ParallelWork::workerCount();
     double build = 0, passes = 0;
     int methods = 0;
+    std::vector<std::pair<double, QString>> perMethod;
     for (auto _ : state) {
         methods = 0;
+        perMethod.clear();
         const auto t0 = Clock::now();
         for (int i = 0; i < list.MethodCount(); ++i) {
             if (!MethodHasPrefetch(list.GetMethod(i)))
                 continue;
+            const auto start = Clock::now();
             const TStatPrefetch p = ComputePrefetchParallel(list.GetMethod(i), list);
             benchmark::DoNotOptimize(p.maxCount);
+            perMethod.push_back({std::chrono::duration<double>(Clock::now() - start).count(),
+                                 list.GetMethod(i).MethodCode()});
             ++methods;
         }
         const auto t1 = Clock::now();
@@ -115,6 +124,10 @@ void BM_FullRecreate(benchmark::State &state)
     state.counters["build_s"] = build;
     state.counters["maskPasses_s"] = passes;
     state.counters["x_maskPasses"] = build / passes;
+    // The slowest methods, each with its seconds.
+    std::sort(perMethod.begin(), perMethod.end(), [](const auto &x, const auto &y) { return x.first > y.first; });
+    for (size_t i = 0; i < perMethod.size() && i < 10; ++i)
+        state.counters["s_" + perMethod[i].second.toStdString()] = perMethod[i].first;
     state.counters["threads"] = threads;
 }
 BENCHMARK(BM_FullRecreate)->Unit(benchmark::kSecond)->Iterations(1);

@@ -168,11 +168,12 @@ bool LoadExportParams(const QString &fileName, const QString &section, TExportPa
 }
 
 bool SaveExportParams(const QString &fileName, const QString &section, const TExportParams &params,
-                      bool writeRestoreFlag)
+                      bool writeRestoreFlag, TNamedBy namedBy)
 {
     BusySection busy;
     try {
         IniFile ini(fileName);
+        ini.setNamedBy(namedBy);
         WriteExportParams(ini, section, params, writeRestoreFlag);
         ini.updateFile();
         return true;

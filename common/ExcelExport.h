@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/RegularFile.h"
+
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
@@ -71,11 +73,12 @@ void WriteExportParams(IniFile &ini, const QString &section, const TExportParams
 // The same on a file, inside a busy section, with the messages of a failure shown in error boxes:
 // "Ошибка загрузки параметров экспорта из файла "%s"!", "Ошибка загрузки параметров экспортируемого
 // поля ID="%d"!", "Ошибка сохранения параметров экспорта в файле "%s"!". The loaded file is never
-// changed. True when the file was read or written.
+// changed. True when the file was read or written. A file the user named is written where its link
+// leads (ChosenFileTarget).
 bool LoadExportParams(const QString &fileName, const QString &section, TExportParams &params,
                       bool useRestoreFlag, bool force);
 bool SaveExportParams(const QString &fileName, const QString &section, const TExportParams &params,
-                      bool writeRestoreFlag);
+                      bool writeRestoreFlag, TNamedBy namedBy);
 
 // The rows of the sheet: a head line takes rows 1 and 2, then the title, the notes and the creation
 // time, an empty row and the headings; the data follow the headings.

@@ -286,5 +286,5 @@ void IniFile::updateFile() const
     std::optional<QFileDevice::Permissions> perms;
     if (m_ownerOnly)
         perms = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-    WriteFileAtomically(m_fileName, Cp1251::encode(text()), perms);
+    WriteNamedFile(m_namedBy, m_fileName, Cp1251::encode(text()), perms);
 }

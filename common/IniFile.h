@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/RegularFile.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -62,6 +64,8 @@ public:
     void updateFile() const;
     // Restricts the written file to its owner (for files that hold passwords).
     void setOwnerOnly(bool ownerOnly) { m_ownerOnly = ownerOnly; }
+    // A file the user named is written where a link of that name leads (see ChosenFileTarget).
+    void setNamedBy(TNamedBy namedBy) { m_namedBy = namedBy; }
 
 private:
     struct Entry {
@@ -91,4 +95,5 @@ private:
     QString m_readError;
     mutable bool m_readErrorTaken = false;
     bool m_ownerOnly = false;
+    TNamedBy m_namedBy = TNamedBy::Program;
 };

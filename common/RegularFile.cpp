@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -179,6 +180,42 @@ void AppendToRegularFile(const QString &path, const QByteArray &bytes)
 void CopyRegularFile(const QString &path, const QString &copyPath, qint64 maxBytes)
 {
     WriteFileAtomically(copyPath, ReadRegularFile(path, maxBytes));
+}
+
+QString ChosenFileTarget(const QString &path)
+{
+    const auto failWrite = [&](const QString &reason) {
+        NoteFileWriteFailure();
+        throw EFileWriteError(path, reason);
+    };
+    const QByteArray native = QFile::encodeName(path);
+    struct stat named {};
+    if (::lstat(native.constData(), &named) != 0 || S_ISREG(named.st_mode))
+        return path; // a new file, or one the write itself reports on
+    if (!S_ISLNK(named.st_mode))
+        failWrite(notRegularText(named.st_mode));
+    struct stat target {};
+    if (::stat(native.constData(), &target) != 0) {
+        const int error = errno;
+        if (error == ENOENT)
+            failWrite(Format(u"Это ссылка на файл \"%s\", которого нет.", {QFile::symLinkTarget(path)}));
+        failWrite(SystemErrorString(error));
+    }
+    if (!S_ISREG(target.st_mode))
+        failWrite(Format(u"Это ссылка на %s \"%s\", а не на обычный файл.",
+                         {kindOf(target.st_mode), QFile::symLinkTarget(path)}));
+    char *resolved = ::realpath(native.constData(), nullptr);
+    if (!resolved)
+        failWrite(SystemErrorString(errno));
+    const QString result = QFile::decodeName(resolved);
+    ::free(resolved);
+    return result;
+}
+
+void WriteNamedFile(TNamedBy namedBy, const QString &path, const QByteArray &data,
+                    std::optional<QFileDevice::Permissions> permissions)
+{
+    WriteFileAtomically(namedBy == TNamedBy::User ? ChosenFileTarget(path) : path, data, permissions);
 }
 
 bool IsIrregularFile(const QString &path)

@@ -3,8 +3,10 @@
 #include "common/Exception.h"
 
 #include <QByteArray>
+#include <QFileDevice>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // Every file the program reads whole goes through here: only a regular file is read (a folder, a FIFO,
 // a device, or a link to one of them is refused without blocking), and never more than a bound that
@@ -58,6 +60,25 @@ void AppendToRegularFile(const QString &path, const QByteArray &bytes);
 // replaced). Only a regular file (or a link to one) is copied, and it is read within the bound, so a
 // FIFO cannot hold the program; anything else is left alone and raises EFileReadError naming it.
 void CopyRegularFile(const QString &path, const QString &copyPath, qint64 maxBytes);
+
+// Who named a file that is written whole: the program (a file of its own, replaced under its name) or
+// the user, in a save dialog (written where the name leads, see ChosenFileTarget).
+enum class TNamedBy { Program, User };
+
+// Where a file the user named is written, as editors do: a symbolic link is followed to the file it
+// leads to, so that the file is replaced there (its temporary beside it, then renamed over it) and the
+// link stays. Raises EFileWriteError naming the path, and nothing is written, for a dangling link, a
+// link to anything but a regular file, or a name that is itself no regular file (a FIFO, a device, a
+// folder). A new name or a regular file is the path itself.
+QString ChosenFileTarget(const QString &path);
+// Writes the whole file through a temporary file (WriteFileAtomically): a file of the program's own
+// under its name, a file the user named at its ChosenFileTarget.
+void WriteNamedFile(TNamedBy namedBy, const QString &path, const QByteArray &data,
+                    std::optional<QFileDevice::Permissions> permissions = std::nullopt);
+inline void WriteChosenFile(const QString &path, const QByteArray &data)
+{
+    WriteNamedFile(TNamedBy::User, path, data);
+}
 
 // True when the path names something that is not a regular file (nor a link to one): a folder, a
 // FIFO, a device, a socket. False for a regular file and for no file at all.

@@ -270,13 +270,18 @@ QString DrawRecordProblem(const TDrawRec &draw)
 {
     if (draw.number <= 0)
         return u"номер тиража"_s;
+    // All eight come out of the one drum: eight different numbers 1..45.
     for (size_t i = 0; i < draw.main.size(); ++i) {
         if (!IsGameNumber(draw.main[i]) || std::find(draw.main.begin(), draw.main.begin() + i, draw.main[i]) !=
                                           draw.main.begin() + i)
             return u"основные числа"_s;
     }
-    for (uint8_t n : draw.extra)
-        if (!IsGameNumber(n))
+    for (size_t i = 0; i < draw.extra.size(); ++i)
+        if (!IsGameNumber(draw.extra[i]))
             return u"дополнительные числа"_s;
+    for (size_t i = 0; i < draw.extra.size(); ++i)
+        if (std::find(draw.main.begin(), draw.main.end(), draw.extra[i]) != draw.main.end() ||
+            std::find(draw.extra.begin(), draw.extra.begin() + i, draw.extra[i]) != draw.extra.begin() + i)
+            return u"дополнительные числа повторяют другие числа тиража"_s;
     return {};
 }

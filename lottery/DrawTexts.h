@@ -57,6 +57,7 @@ void SortDrawNumbers(TDrawRec &draw);
 void SortNumSet(TNumSet &set);
 void SortIntsDesc(TIntArray &list);
 
-// Why a draw cannot go into the archive (empty when it can): a number not above 0, main numbers
-// that are not six different numbers 1..45, supplementary numbers outside 1..45.
+// Why a draw cannot go into the archive (empty when it can): a number not above 0, or numbers that are
+// not eight different numbers 1..45 (six main, then two supplementary ones). Every way a draw comes in
+// (typed, imported, downloaded) is checked by this one rule.
 QString DrawRecordProblem(const TDrawRec &draw);

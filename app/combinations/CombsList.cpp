@@ -755,11 +755,12 @@ bool TCombsList::LoadCombsFromText(const QString &fileName)
 bool TCombsList::SaveCombsToText(const QString &fileName)
 {
     try {
-        TExclusiveTempFile file = TExclusiveTempFile::beside(fileName);
+        const QString target = ChosenFileTarget(fileName);
+        TExclusiveTempFile file = TExclusiveTempFile::beside(target);
         constexpr int64_t kBlock = 65536;
         for (int64_t i = 0; i < m_count; i += kBlock)
             file.write(CombsToText(m_combs.data() + i, std::min(kBlock, m_count - i)));
-        file.commitTo(fileName);
+        file.commitTo(target);
         return true;
     } catch (const std::exception &e) {
         ShowErrorBox(Format(u"Ошибка записи в файл \"%s\"!\r\r%s", {fileName, exceptionText(e)}));

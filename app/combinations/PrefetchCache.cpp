@@ -18,6 +18,8 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
 #include <mutex>
 #include <system_error>
@@ -114,9 +116,26 @@ TStatPrefetch prefetchOf(const TStatTally &tally)
     return prefetch;
 }
 
-// Adds the values of every combination of the full set whose two smallest numbers are a < b, in
-// ascending order, as the generated list holds them.
-void AddValuesOfCombsFrom(uint8_t a, uint8_t b, TCustomStat &stat, TStatDrawArray &values)
+// Calls visit for every combination of the full set that begins with the first three numbers of comb,
+// in ascending order, as the generated list holds them.
+template <class Visit>
+void WalkLastThree(TComb comb, Visit &&visit)
+{
+    for (int d = comb[2] + 1; d <= kMaxNumber - 2; ++d) {
+        comb[3] = uint8_t(d);
+        for (int e = d + 1; e <= kMaxNumber - 1; ++e) {
+            comb[4] = uint8_t(e);
+            for (int f = e + 1; f <= kMaxNumber; ++f) {
+                comb[5] = uint8_t(f);
+                visit(comb);
+            }
+        }
+    }
+}
+
+// Adds the values of every combination of the full set whose two smallest numbers are a < b, the
+// combinations of each first five numbers together.
+void AddValuesOfCombsFrom(uint8_t a, uint8_t b, TCustomStat &stat, TStatDrawArray &values, TStatTally &tally)
 {
     TComb comb;
     comb[0] = a;
@@ -127,12 +146,203 @@ void AddValuesOfCombsFrom(uint8_t a, uint8_t b, TCustomStat &stat, TStatDrawArra
             comb[3] = uint8_t(d);
             for (int e = d + 1; e <= kMaxNumber - 1; ++e) {
                 comb[4] = uint8_t(e);
-                for (int f = e + 1; f <= kMaxNumber; ++f) {
-                    comb[5] = uint8_t(f);
-                    stat.ValuesOfComb(comb, values);
-                }
+                stat.ValuesOfLastNumbers(comb, values, tally);
             }
         }
+    }
+}
+
+// For a statistic whose values depend on the gaps between the numbers alone: adds the values of the
+// combinations that start with 1, b, c, each counted for itself and for every combination it can be
+// moved up to (as many as the numbers above its largest one, and one).
+void AddValuesOfGapsFrom(uint8_t b, uint8_t c, TCustomStat &stat, TStatDrawArray &values, TStatTally &tally)
+{
+    TComb comb;
+    comb[0] = 1;
+    comb[1] = b;
+    comb[2] = c;
+    WalkLastThree(comb, [&](const TComb &full) {
+        tally.setWeight(kMaxNumber + 1 - full[5]);
+        stat.ValuesOfComb(full, values);
+    });
+}
+
+// For a statistic whose values depend on the gaps between the numbers in any order: one combination
+// per set of five gaps (ascending), counted for every order of them and every place the combination
+// can be moved to.
+void AddValuesOfGapSets(TCustomStat &stat, TStatDrawArray &values, TStatTally &tally)
+{
+    constexpr int kSpan = kMaxNumber - 1; // the largest sum of the gaps
+    std::array<int, kMainCount - 1> g{};
+    TComb comb;
+    comb[0] = 1;
+    // The orders of the five gaps: 5! over the orders within each run of equal ones.
+    auto orders = [&g] {
+        int count = 120;
+        for (size_t i = 1, run = 1; i < g.size(); ++i) {
+            run = g[i] == g[i - 1] ? run + 1 : 1;
+            count /= int(run);
+        }
+        return count;
+    };
+    for (g[0] = 1; 5 * g[0] <= kSpan; ++g[0])
+        for (g[1] = g[0]; g[0] + 4 * g[1] <= kSpan; ++g[1])
+            for (g[2] = g[1]; g[0] + g[1] + 3 * g[2] <= kSpan; ++g[2])
+                for (g[3] = g[2]; g[0] + g[1] + g[2] + 2 * g[3] <= kSpan; ++g[3])
+                    for (g[4] = g[3]; g[0] + g[1] + g[2] + g[3] + g[4] <= kSpan; ++g[4]) {
+                        for (size_t i = 0; i < g.size(); ++i)
+                            comb[i + 1] = uint8_t(comb[i] + g[i]);
+                        tally.setWeight(orders() * (kMaxNumber + 1 - comb[5]));
+                        stat.ValuesOfComb(comb, values);
+                    }
+}
+
+// The tasks of a pass over the full set: the pairs of first numbers that leave room for four more;
+// for a statistic of the gaps alone, the second and third numbers after a first number of 1.
+std::vector<std::pair<uint8_t, uint8_t>> PassTasks(bool gaps)
+{
+    std::vector<std::pair<uint8_t, uint8_t>> tasks;
+    if (gaps) {
+        for (int b = 2; b <= kMaxNumber - 4; ++b)
+            for (int c = b + 1; c <= kMaxNumber - 3; ++c)
+                tasks.push_back({uint8_t(b), uint8_t(c)});
+    } else {
+        for (int a = 1; a <= kMaxNumber - 5; ++a)
+            for (int b = a + 1; b <= kMaxNumber - 4; ++b)
+                tasks.push_back({uint8_t(a), uint8_t(b)});
+    }
+    return tasks;
+}
+
+void RunPassTask(bool gaps, std::pair<uint8_t, uint8_t> task, TCustomStat &stat, TStatDrawArray &values,
+                 TStatTally &tally)
+{
+    if (gaps)
+        AddValuesOfGapsFrom(task.first, task.second, stat, values, tally);
+    else
+        AddValuesOfCombsFrom(task.first, task.second, stat, values, tally);
+}
+
+// Sharing out six numbers among the groups of numbers of one feature: each group gives its smallest
+// numbers, and the combination they form stands for all that take as many numbers from each group.
+class TGroupsWalk {
+public:
+    TGroupsWalk(TCustomStat &stat, TStatDrawArray &values, TStatTally &tally)
+        : m_stat(stat), m_values(values), m_tally(tally)
+    {
+    }
+    // False when the features form too many groups for the walk to pay (nothing is added then).
+    bool run()
+    {
+        for (int n = 1; n <= kMaxNumber; ++n) {
+            const int feature = m_stat.NumberFeature(n);
+            int g = 0;
+            while (g < m_groupCount && m_feature[size_t(g)] != feature)
+                ++g;
+            if (g == m_groupCount) {
+                m_feature[size_t(g)] = feature;
+                ++m_groupCount;
+            }
+            m_members[size_t(g)][m_size[size_t(g)]++] = uint8_t(n);
+        }
+        // Each way of sharing is one multiset of six groups.
+        if (Binomial(m_groupCount + kMainCount - 1, kMainCount) > kMaxWays)
+            return false;
+        walk(0, 0, 1);
+        return true;
+    }
+
+private:
+    static constexpr int64_t kMaxWays = 250000;
+
+    void walk(int group, int taken, int64_t ways)
+    {
+        if (taken == kMainCount) {
+            TComb comb;
+            comb.n = m_picked;
+            std::sort(comb.n.begin(), comb.n.end());
+            m_tally.setWeight(int32_t(ways));
+            m_stat.ValuesOfComb(comb, m_values);
+            return;
+        }
+        if (group == m_groupCount)
+            return;
+        const int size = m_size[size_t(group)];
+        for (int j = 0; j <= size && taken + j <= kMainCount; ++j) {
+            for (int i = 0; i < j; ++i)
+                m_picked[size_t(taken + i)] = m_members[size_t(group)][size_t(i)];
+            walk(group + 1, taken + j, ways * Binomial(size, j));
+        }
+    }
+
+    TCustomStat &m_stat;
+    TStatDrawArray &m_values;
+    TStatTally &m_tally;
+    int m_groupCount = 0;
+    std::array<int, kMaxNumber> m_feature{};
+    std::array<int, kMaxNumber> m_size{};
+    std::array<std::array<uint8_t, kMaxNumber>, kMaxNumber> m_members{};
+    std::array<uint8_t, kMainCount> m_picked{};
+};
+
+// For a statistic whose values depend on a state alone that its numbers make one by one: the number
+// of combinations of each state, with the first of them, counted number by number; then one
+// combination per state stands for all of it. False when a step leads outside the states.
+bool AddValuesByState(TCustomStat &stat, TStatDrawArray &values, TStatTally &tally)
+{
+    const int states = stat.StepStates();
+    if (states < 1 || states > 65536)
+        return false;
+    std::vector<int64_t> count(size_t(kMainCount + 1) * size_t(states), 0);
+    std::vector<TComb> first(count.size());
+    auto at = [states](int k, int state) { return size_t(k) * size_t(states) + size_t(state); };
+    count[at(0, 0)] = 1;
+    for (int n = 1; n <= kMaxNumber; ++n)
+        for (int k = kMainCount - 1; k >= 0; --k) {
+            const int add = stat.StepOf(k, n);
+            if (add < 0 || add >= states)
+                return false;
+            for (int state = 0; state < states; ++state) {
+                const int64_t c = count[at(k, state)];
+                if (c == 0)
+                    continue;
+                if (state + add >= states)
+                    return false;
+                if (count[at(k + 1, state + add)] == 0) {
+                    first[at(k + 1, state + add)] = first[at(k, state)];
+                    first[at(k + 1, state + add)][size_t(k)] = uint8_t(n);
+                }
+                count[at(k + 1, state + add)] += c;
+            }
+        }
+    for (int state = 0; state < states; ++state)
+        if (const int64_t c = count[at(kMainCount, state)]; c > 0) {
+            tally.setWeight(int32_t(c));
+            stat.ValuesOfComb(first[at(kMainCount, state)], values);
+        }
+    return true;
+}
+
+// The distribution of a statistic whose values need not be asked of every combination, worked out on
+// the calling thread; false for the others.
+bool AddValuesOfAlikeCombs(TCustomStat &stat, TStatDrawArray &values, TStatTally &tally)
+{
+    switch (stat.CombDependence()) {
+    case TCustomStat::TCombDependence::Groups:
+        return TGroupsWalk(stat, values, tally).run();
+    case TCustomStat::TCombDependence::Steps:
+        return AddValuesByState(stat, values, tally);
+    case TCustomStat::TCombDependence::GapSet:
+        AddValuesOfGapSets(stat, values, tally);
+        return true;
+    case TCustomStat::TCombDependence::Each:
+        // Every number lies in C(44,5) combinations.
+        tally.setWeight(int32_t(Binomial(kMaxNumber - 1, kMainCount - 1)));
+        for (int n = 1; n <= kMaxNumber; ++n)
+            stat.ValuesOfNumber(n, values);
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -143,25 +353,34 @@ TStatPrefetch ComputePrefetch(TCustomStat &stat, const std::function<void()> &id
     const auto tally = std::make_unique<TStatTally>();
     TStatDrawArray values;
     values.setTally(tally.get());
+    if (AddValuesOfAlikeCombs(stat, values, *tally))
+        return prefetchOf(*tally);
     // Every combination of the full set in ascending order, as the generated list holds them; the
-    // window is served between pairs of first numbers (at most C(43,4) combinations each).
-    for (int a = 1; a <= kMaxNumber - 5; ++a)
-        for (int b = a + 1; b <= kMaxNumber - 4; ++b) {
-            AddValuesOfCombsFrom(uint8_t(a), uint8_t(b), stat, values);
-            if (idle)
-                idle();
-        }
+    // window is served between tasks (at most C(43,4) combinations each).
+    const bool gaps = stat.CombDependence() == TCustomStat::TCombDependence::Gaps;
+    for (const auto &task : PassTasks(gaps)) {
+        RunPassTask(gaps, task, stat, values, *tally);
+        if (idle)
+            idle();
+    }
     return prefetchOf(*tally);
 }
 
 TStatPrefetch ComputePrefetchParallel(const TStatMethod &method, const TStatList &list,
                                       const std::function<void()> &idle)
 {
-    // The tasks: every pair of first numbers that leaves room for four more.
-    std::vector<std::pair<uint8_t, uint8_t>> prefixes;
-    for (int a = 1; a <= kMaxNumber - 5; ++a)
-        for (int b = a + 1; b <= kMaxNumber - 4; ++b)
-            prefixes.push_back({uint8_t(a), uint8_t(b)});
+    const std::unique_ptr<TCustomStat> first = method.CreateStat(list);
+    if (!first)
+        throw Exception(Format(u"Метод \"%s\" недоступен!", {method.MethodCode()}));
+    {
+        const auto tally = std::make_unique<TStatTally>();
+        TStatDrawArray values;
+        values.setTally(tally.get());
+        if (AddValuesOfAlikeCombs(*first, values, *tally))
+            return prefetchOf(*tally);
+    }
+    const bool gaps = first->CombDependence() == TCustomStat::TCombDependence::Gaps;
+    const std::vector<std::pair<uint8_t, uint8_t>> tasks = PassTasks(gaps);
     // Each worker's counts on cache lines of their own: a count written beside another worker's
     // fields would bounce the line between the cores.
     struct alignas(64) Worker {
@@ -172,14 +391,12 @@ TStatPrefetch ComputePrefetchParallel(const TStatMethod &method, const TStatList
     std::vector<Worker> workers(size_t(ParallelWork::workerCount()));
     for (Worker &w : workers)
         w.values.setTally(&w.tally);
-    if (!method.CreateStat(list))
-        throw Exception(Format(u"Метод \"%s\" недоступен!", {method.MethodCode()}));
     // Each worker makes its statistic on its own thread, so that it lies in that thread's memory and
     // not beside another worker's (a value written there would bounce the line between the cores);
     // one at a time, as on the calling thread.
     std::mutex creating;
     ParallelWork::run(
-        int(prefixes.size()),
+        int(tasks.size()),
         [&](int task, int wi) {
             Worker &w = workers[size_t(wi)];
             if (!w.stat) {
@@ -188,7 +405,7 @@ TStatPrefetch ComputePrefetchParallel(const TStatMethod &method, const TStatList
                 if (!w.stat)
                     throw Exception(Format(u"Метод \"%s\" недоступен!", {method.MethodCode()}));
             }
-            AddValuesOfCombsFrom(prefixes[size_t(task)].first, prefixes[size_t(task)].second, *w.stat, w.values);
+            RunPassTask(gaps, tasks[size_t(task)], *w.stat, w.values, w.tally);
         },
         idle);
     // The counts of every worker added up by the values' keys.

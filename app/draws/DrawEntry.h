@@ -8,6 +8,6 @@
 // supplementary ones, joined by ";".
 QString DrawEntryText(const TDrawRec &draw);
 // Reads the eight numbers typed in the draw dialog: exactly eight words separated by "," or ";";
-// the first six numbers 1..45 and pairwise different, the last two 1..45. False when the text is
-// not such a draw; the draw is changed only on success.
+// six main and two supplementary numbers, eight different numbers 1..45 (DrawRecordProblem). False when
+// the text is not such a draw; the draw is changed only on success.
 bool ParseDrawEntryText(const QString &text, TDrawRec &draw);

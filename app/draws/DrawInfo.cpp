@@ -51,7 +51,7 @@ std::vector<TInfoRow> InfoRows(const TStatList &list, const TInfoSubject &subjec
         if (!graph) // a family not built in this program
             continue;
         const int value = graph->NumericValue(subject.numbers, subject.index, subject.sorted, subject.last);
-        rows.push_back({graph->Title(), QString::number(value)});
+        rows.push_back({list.GetMethod(i).MethodFullTitle(), QString::number(value)});
     }
     return rows;
 }

@@ -36,7 +36,7 @@ TInfoSubject DrawInfoSubject(const TDrawsArray &draws, int index, bool sorted);
 TInfoSubject CombInfoSubject(const TComb &comb, int drawCount, int drawsOffset, bool sorted);
 
 // The rows of the property list: "Номер тиража:" and "Дата тиража:" when known, then each selectable
-// graph method of the registry, in order, with its instance title and its value as an integer.
+// graph method of the registry, in order, with its full title and its value as an integer.
 std::vector<TInfoRow> InfoRows(const TStatList &list, const TInfoSubject &subject);
 
 // The matrix card: cols columns (taken into 1..45) and as many rows as 45 numbers need.

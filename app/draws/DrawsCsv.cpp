@@ -1,6 +1,5 @@
 #include "app/draws/DrawsCsv.h"
 
-#include "common/AtomicFile.h"
 #include "common/Cp1251.h"
 #include "common/Exception.h"
 #include "common/Format.h"
@@ -230,7 +229,7 @@ TCsvImportResult ImportDrawsCsv(TDrawsArchive &archive, const QString &fileName)
 
 void ExportDrawsCsv(const TDrawsArray &draws, const QString &fileName)
 {
-    WriteFileAtomically(fileName, DrawsToCsv(draws));
+    WriteChosenFile(fileName, DrawsToCsv(draws));
 }
 
 QString CsvImportReport(const TCsvImportResult &result, const QString &fileName)

@@ -46,9 +46,9 @@ inline constexpr int kMaxCsvProblems = 10;
 inline constexpr qint64 kMaxDrawsCsvSize = 32 * 1024 * 1024;
 
 // The draws of a CSV text that are not yet in the stored array. Every draw is checked as any draw
-// entering the archive is (number above 0, six different main numbers 1..45, supplementary numbers
-// 1..45), and its date must be empty or a date in the game's form ("5 Jan 2015"). A line whose
-// number is stored already (or was on an earlier line) is a duplicate. A 9-field line gets the
+// entering the archive is (DrawRecordProblem: number above 0, the six main and two supplementary
+// numbers eight different numbers 1..45), and its date must be empty or a date in the game's form
+// ("5 Jan 2015"). A line whose number is stored already (or was on an earlier line) is a duplicate. A 9-field line gets the
 // number after the highest one stored or imported so far; it is a duplicate when a draw with the
 // same date and the same eight numbers is there already.
 TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored);

@@ -12,7 +12,7 @@
 // Returns the draws dated on or after the limit (yyyymmdd), oldest first, each taken once (an item
 // that repeats the previous item's number is skipped). Nothing is returned unless the whole page
 // is sound: a page without "drawsPast" raises, and so does a taken item whose number is not above
-// 0, whose main numbers are not six different numbers 1..45, whose supplementary numbers are not
-// two numbers 1..45 or whose date is not a date.
+// 0, whose numbers are not eight different numbers 1..45 (DrawRecordProblem) or whose date is not a
+// date.
 TDrawsArray ParseResultsPage(const QString &page, int dateLimit);
 

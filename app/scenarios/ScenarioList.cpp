@@ -237,10 +237,10 @@ QStringList TScenarioList::ReadScenarioFile(const QString &fileName, int *unknow
     }
 }
 
-void TScenarioList::WriteScenarioFile(const QString &fileName, const QStringList &lines)
+void TScenarioList::WriteScenarioFile(const QString &fileName, const QStringList &lines, TNamedBy namedBy)
 {
     try {
-        WriteFileAtomically(fileName, ScenarioFileBytes(lines));
+        WriteNamedFile(namedBy, fileName, ScenarioFileBytes(lines));
     } catch (const EFileWriteError &e) {
         throw EInOutError(WriteErrorText(fileName, e.reason()));
     }
@@ -275,13 +275,13 @@ bool TScenarioList::LoadScenarioFile(const QString &fileName, bool append)
     return true;
 }
 
-bool TScenarioList::SaveScenarioFile(const QString &fileName)
+bool TScenarioList::SaveScenarioFile(const QString &fileName, TNamedBy namedBy)
 {
     BusySection busy;
     StatusReset reset;
     SetStatusText(Format(u"Сохранение файла \"%s\"...", {fileName}));
     try {
-        WriteScenarioFile(fileName, m_lines);
+        WriteScenarioFile(fileName, m_lines, namedBy);
     } catch (const Exception &e) {
         ShowErrorBox(e.message());
         return false;
@@ -330,5 +330,5 @@ bool TScenarioList::SaveScenarioList()
         }
     }
     m_holdListFile = false;
-    return SaveScenarioFile(fileName);
+    return SaveScenarioFile(fileName, TNamedBy::Program);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/RegularFile.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -53,16 +55,19 @@ public:
     // file cannot be read, is too large or holds a line that is not a scenario line.
     // unknownSources, when given, gets the number of lines whose header names no known source.
     static QStringList ReadScenarioFile(const QString &fileName, int *unknownSources = nullptr);
-    // Writes the lines as a scenario file; raises EInOutError with "Ошибка записи в файл "%s"!\r\r%s".
-    static void WriteScenarioFile(const QString &fileName, const QStringList &lines);
+    // Writes the lines as a scenario file (a file the user named where its link leads, see
+    // ChosenFileTarget); raises EInOutError with "Ошибка записи в файл "%s"!\r\r%s".
+    static void WriteScenarioFile(const QString &fileName, const QStringList &lines,
+                                  TNamedBy namedBy = TNamedBy::User);
 
     // Loads a scenario file: without append the list becomes the file's lines; with append the file's
     // lines follow the list's, after a separator unless the list already ends with one (an empty list
     // is replaced, a file without lines adds nothing). A failure is shown as a message and leaves the
     // list as it was. Does not save the list. Returns true when the file was read.
     bool LoadScenarioFile(const QString &fileName, bool append);
-    // Writes the list to the file; a failure is shown as a message. Returns true when written.
-    bool SaveScenarioFile(const QString &fileName);
+    // Writes the list to the file (by default one the user named); a failure is shown as a message.
+    // Returns true when written.
+    bool SaveScenarioFile(const QString &fileName, TNamedBy namedBy = TNamedBy::User);
     // Start-up: loads "Vendra.lss" when it exists (no file means an empty scenario and no message).
     void LoadScenarioList();
     // Writes the list to "Vendra.lss".

@@ -417,7 +417,7 @@ bool TRatings::ExportCsv(const QString &fileName) const
     BusySection busy;
     StatusScope status(Tr(u"Экспорт в CSV-файл..."));
     try {
-        WriteFileAtomically(fileName, RatingsCsv(m_items));
+        WriteChosenFile(fileName, RatingsCsv(m_items));
         return true;
     } catch (const std::exception &e) {
         ShowErrorBox(ExceptionText(e));

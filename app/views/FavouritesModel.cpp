@@ -56,6 +56,23 @@ void TFavouritesModel::resetName(const TStatList &list, int group, int index)
     n.text = list.GetMethod(n.method).MethodTitle();
 }
 
+QString TFavouritesModel::shownText(const TStatList &list, int group, int index) const
+{
+    const Node &n = node(group, index);
+    return list.GetMethod(n.method).FullTitleOf(n.text);
+}
+
+void TFavouritesModel::rename(const TStatList &list, int group, int index, const QString &typed)
+{
+    const QString text = typed.trimmed();
+    if (text.isEmpty()) {
+        resetName(list, group, index);
+        return;
+    }
+    Node &n = node(group, index);
+    n.text = list.GetMethod(n.method).NameOfFullTitle(text);
+}
+
 void TFavouritesModel::takeNames(const TStatList &list)
 {
     for (Group &g : m_groups)

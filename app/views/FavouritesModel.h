@@ -35,6 +35,11 @@ public:
     void tickGroup(int group, bool ticked);
     // The node's text becomes the method's own title.
     void resetName(const TStatList &list, int group, int index);
+    // The node's text as the user reads it: the method's full title for that name (a shredding
+    // method's formula where "%s" stands).
+    QString shownText(const TStatList &list, int group, int index) const;
+    // A name the user typed over the shown text; an empty one gives the method's own title back.
+    void rename(const TStatList &list, int group, int index, const QString &typed);
     // Takes the names of the methods as the registry holds them now (read from a file into it).
     void takeNames(const TStatList &list);
 

@@ -413,7 +413,7 @@ bool TFormExpExcel::saveExportParams(const QString &fileName, bool writeRestoreF
 {
     TExportDialogData record;
     readBack(record);
-    return SaveExportParams(fileName, sectionName(), record.params, writeRestoreFlag);
+    return SaveExportParams(fileName, sectionName(), record.params, writeRestoreFlag, TNamedBy::User);
 }
 
 void TFormExpExcel::arrangeFields()
@@ -631,7 +631,7 @@ bool RunExportDialog(QWidget *source, std::vector<TExportField> fields, const So
 
         BusySection busy;
         if (useSavedParams)
-            SaveExportParams(GetIniFileName(), dialog->sectionName(), data.params, true);
+            SaveExportParams(GetIniFileName(), dialog->sectionName(), data.params, true, TNamedBy::Program);
         TExportJob job;
         job.headLine = headLine;
         job.params = data.params;

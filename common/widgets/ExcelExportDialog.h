@@ -88,7 +88,7 @@ public:
 
     // Loads or saves the dialog's parameters in the file (see LoadExportParams, SaveExportParams).
     bool loadExportParams(const QString &fileName, bool useRestoreFlag, bool force);
-    bool saveExportParams(const QString &fileName, bool writeRestoreFlag);
+    bool saveExportParams(const QString &fileName, bool writeRestoreFlag); // a file the user named
     // The checked fields as a block at the top and the first field selected.
     void arrangeFields();
 

@@ -35,6 +35,8 @@ class TCustomChannelsStat : public TCustomNumbersStat {
 public:
     TCustomChannelsStat(const TStatClass &cls, const TStatList &list, int param);
     uint8_t ChannelSize() const { return Channels.ChannelSize; }
+    TCombDependence CombDependence() const override { return TCombDependence::Groups; }
+    int NumberFeature(int n) const override { return Channels.Of[size_t(n)]; }
 
 protected:
     TChannelGeometry Channels;
@@ -45,6 +47,8 @@ class TCustomChannelsGraphStat : public TCustomGraphStat {
 public:
     TCustomChannelsGraphStat(const TStatClass &cls, const TStatList &list, int param);
     uint8_t ChannelSize() const { return Channels.ChannelSize; }
+    TCombDependence CombDependence() const override { return TCombDependence::Groups; }
+    int NumberFeature(int n) const override { return Channels.Of[size_t(n)]; }
     // The one value of a combination as ValuesOfComb, ValuesOfDraw and CombMatches take it.
     virtual int ValueOf(const TChannelGeometry::TNumbers &numbers) const = 0;
     int NumericValue(const TComb &comb, int index, bool sorted, int last) override;
@@ -102,6 +106,7 @@ public:
 class TstChnValCnt : public TCustomChannelsGraphStat {
 public:
     using TCustomChannelsGraphStat::TCustomChannelsGraphStat;
+    int NumberFeature(int n) const override { return Channels.Of[size_t(n)] == Param ? 1 : 0; }
     int ValueOf(const TChannelGeometry::TNumbers &numbers) const override;
     void EnumAllValues(int last, TStatDrawArray &values) override;
 };

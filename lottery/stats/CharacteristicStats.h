@@ -25,6 +25,7 @@ class TCustomTalvikGraphStat : public TCustomGraphStat {
 public:
     TCustomTalvikGraphStat(const TStatClass &cls, const TStatList &list, int param, int mode)
         : TCustomGraphStat(cls, list, param), m_mode(mode) {}
+    TCombDependence CombDependence() const override { return TCombDependence::Gaps; }
     int NumericValue(const TComb &comb, int index, bool sorted, int last) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
     void ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &work,

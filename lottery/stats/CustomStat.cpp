@@ -80,6 +80,16 @@ void TCustomStat::ValuesOfComb(const TComb & /*comb*/, TStatDrawArray & /*values
     BeginCombValue();
 }
 
+void TCustomStat::ValuesOfLastNumbers(const TComb &comb, TStatDrawArray &values, TStatTally &tally)
+{
+    tally.setWeight(1);
+    TComb full = comb;
+    for (int f = comb[4] + 1; f <= kMaxNumber; ++f) {
+        full[5] = uint8_t(f);
+        ValuesOfComb(full, values);
+    }
+}
+
 void TCustomStat::ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray & /*values*/,
                                TStatWork & /*work*/, TLastValueArray & /*lastValues*/)
 {

@@ -40,6 +40,8 @@ public:
 
     const TStatClass &StatClass() const { return *m_class; }
     int GetParam() const { return Param; }
+    // The class's title for the parameter, a template where the class fills in more (a shredding
+    // method's "%s"); the user reads the method's full title (TStatMethod::MethodFullTitle).
     QString Title() const { return m_class->TitleFor(Param); }
     QString Code() const { return m_class->CodeFor(Param); }
 
@@ -59,6 +61,30 @@ public:
     // How many values ValuesOfComb merges for every combination; 0 when that depends on the
     // combination. The distribution over all combinations then adds up to that many times their number.
     virtual int ValuesPerComb() const { return 0; }
+    // What the values ValuesOfComb merges for six ascending numbers of the game depend on. The
+    // distribution over all combinations is then worked out from one combination of each alike kind,
+    // counted as often as there are such combinations.
+    enum class TCombDependence : uint8_t {
+        Numbers, // the numbers themselves
+        Gaps,    // the differences between neighbouring numbers alone (the same for numbers moved by a constant)
+        GapSet,  // the same differences in whatever order they come
+        Groups,  // how many of the numbers have each NumberFeature alone
+        Steps,   // a state alone that the numbers make in ascending order: it starts at 0, and the k-th
+                 // number n (k = 0..5) adds StepOf(k, n) to it
+        Each,    // each number alone: the values are those ValuesOfNumber merges for each of the six
+    };
+    virtual TCombDependence CombDependence() const { return TCombDependence::Numbers; }
+    // The feature of number n (1..45) for Groups.
+    virtual int NumberFeature(int n) const { return n; }
+    // For Steps: what the k-th number n adds to the state, and a bound that every state stays below.
+    virtual int StepOf(int /*k*/, int n) const { return n; }
+    virtual int StepStates() const { return 1; }
+    // For Each: merges the values of number n (1..45), count 1 each.
+    virtual void ValuesOfNumber(int /*n*/, TStatDrawArray & /*values*/) {}
+    // Merges the values of every combination of the first five numbers of comb (ascending numbers of
+    // the game) with a sixth number above them, as ValuesOfComb merges them one by one, for a pass that
+    // only counts them in tally, the counts of values (whose weight is set here).
+    virtual void ValuesOfLastNumbers(const TComb &comb, TStatDrawArray &values, TStatTally &tally);
     // Merges the value(s) of draw index of a sample whose last draw is last, with intervals.
     virtual void ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &work,
                               TLastValueArray &lastValues);

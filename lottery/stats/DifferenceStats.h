@@ -27,6 +27,7 @@ TRepeatedDiffs RepeatedDiffs(const TDiffs &diffs);
 class TstDiffTotal : public TCustomNumbersStat {
 public:
     using TCustomNumbersStat::TCustomNumbersStat;
+    TCombDependence CombDependence() const override { return TCombDependence::GapSet; }
     void EnumAllValues(int last, TStatDrawArray &values) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
     void ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &work,
@@ -38,6 +39,7 @@ public:
 class TCustomDiffGraphStat : public TCustomGraphStat {
 public:
     using TCustomGraphStat::TCustomGraphStat;
+    TCombDependence CombDependence() const override { return TCombDependence::GapSet; }
     virtual int ValueOf(const std::array<uint8_t, kMainCount> &numbers) const = 0;
     int NumericValue(const TComb &comb, int index, bool sorted, int last) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
@@ -74,6 +76,7 @@ public:
 class TstDiffSame : public TCustomStat {
 public:
     using TCustomStat::TCustomStat;
+    TCombDependence CombDependence() const override { return TCombDependence::GapSet; }
     QString ValueToText(const TStatValueRec &value) const override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
     void ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &work,

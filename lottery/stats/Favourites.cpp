@@ -116,10 +116,11 @@ bool TStatList::LoadFilterSettings(const QString &fileName, bool withFavorites)
     return false;
 }
 
-bool TStatList::SaveFilterSettings(const QString &fileName, bool allTitles)
+bool TStatList::SaveFilterSettings(const QString &fileName, bool allTitles, TNamedBy namedBy)
 {
     try {
         IniFile ini(fileName);
+        ini.setNamedBy(namedBy);
         ini.writeString(kFilters, u"Favorites"_s, FavoritesToText());
         ini.writeBool(kFilters, u"Ordered"_s, Ordered);
         ini.writeBool(kFilters, u"ShowGroupName"_s, ShowGroupName);

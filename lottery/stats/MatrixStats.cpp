@@ -30,6 +30,8 @@ TMatrixGeometry::TMatrixGeometry(const TConfigData &config)
                 const int d = PlaceOf(axis, uint8_t(b)) - PlaceOf(axis, uint8_t(a));
                 if (LineOf(axis, uint8_t(a)) != LineOf(axis, uint8_t(b)) || (d != 1 && d != -1))
                     continue;
+                NeighbourBits[size_t(axis)][size_t(a)] |= uint64_t(1) << b;
+                NeighbourBits[size_t(axis)][size_t(b)] |= uint64_t(1) << a;
                 if (b - a == step)
                     from |= uint64_t(1) << a;
                 else
@@ -125,6 +127,31 @@ void TMatrixGeometry::Adjacency(TMatrixAxis axis, const TNumbers &numbers, TAdja
                 continue;
             adjacency.addPair(line);
         }
+    }
+}
+
+void TMatrixGeometry::AdjacencyValuesOfLastNumbers(TCustomStat &stat, TMatrixAxis axis, const TComb &comb,
+                                                   TStatDrawArray &values, TStatTally &tally) const
+{
+    uint64_t touched = 0;
+    for (size_t i = 0; i + 1 < kMainCount; ++i)
+        touched |= Neighbours(axis, comb[i]);
+    TComb full = comb;
+    int plain = 0;
+    int plainLast = 0;
+    tally.setWeight(1);
+    for (int f = comb[4] + 1; f <= kMaxNumber; ++f) {
+        if (((touched >> f) & 1) == 0) {
+            plainLast = plain++ == 0 ? f : plainLast;
+            continue;
+        }
+        full[5] = uint8_t(f);
+        stat.ValuesOfComb(full, values);
+    }
+    if (plain > 0) {
+        full[5] = uint8_t(plainLast);
+        tally.setWeight(plain);
+        stat.ValuesOfComb(full, values);
     }
 }
 

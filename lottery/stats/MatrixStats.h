@@ -65,12 +65,20 @@ struct TMatrixGeometry {
     // Two numbers are adjacent when they stand in one column in neighbouring rows (in one row in
     // neighbouring columns for the row form).
     void Adjacency(TMatrixAxis axis, const TNumbers &numbers, TAdjacency &adjacency) const;
+    // The numbers adjacent to n (1..45) as a bit set, bit m for number m.
+    uint64_t Neighbours(TMatrixAxis axis, uint8_t n) const { return NeighbourBits[size_t(axis)][n]; }
+    // Merges the values of stat, a statistic of the adjacent numbers, for every combination of the first
+    // five numbers of comb with a last number above them: the last numbers adjacent to none of the
+    // five add no pair and are asked once for all of them.
+    void AdjacencyValuesOfLastNumbers(TCustomStat &stat, TMatrixAxis axis, const TComb &comb, TStatDrawArray &values,
+                                      TStatTally &tally) const;
 
 private:
     // Adjacent numbers of the layout lie a fixed step apart: bit n of AdjacentFrom is set when n and
     // n + AdjacentStep are adjacent (a step of 0 when the layout does not allow this shortcut).
     std::array<uint8_t, 2> AdjacentStep{};
     std::array<uint64_t, 2> AdjacentFrom{};
+    std::array<std::array<uint64_t, kMaxNumber + 1>, 2> NeighbourBits{};
 };
 
 // Matrix statistics with plain values.
@@ -106,6 +114,8 @@ protected:
 // COLS / ROWS: the column (row) of each of the six numbers.
 class TMatrixLinesStat : public TCustomMatrixStat {
 public:
+    TCombDependence CombDependence() const override { return TCombDependence::Groups; }
+    int NumberFeature(int n) const override { return Matrix.LineOf(m_axis, uint8_t(n)); }
     TMatrixLinesStat(const TStatClass &cls, const TStatList &list, int param, TMatrixAxis axis);
     void EnumAllValues(int last, TStatDrawArray &values) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
@@ -122,6 +132,8 @@ private:
 // COLV / ROWV: (column, how many numbers it holds) for every column, empty ones included.
 class TMatrixLineValuesStat : public TCustomMatrixStat {
 public:
+    TCombDependence CombDependence() const override { return TCombDependence::Groups; }
+    int NumberFeature(int n) const override { return Matrix.LineOf(m_axis, uint8_t(n)); }
     TMatrixLineValuesStat(const TStatClass &cls, const TStatList &list, int param, TMatrixAxis axis);
     QString ValueToText(const TStatValueRec &value) const override;
     void EnumAllValues(int last, TStatDrawArray &values) override;
@@ -141,6 +153,8 @@ private:
 // first key it used to be.
 class TMatrixMaskStat : public TCustomMatrixStat {
 public:
+    TCombDependence CombDependence() const override { return TCombDependence::Groups; }
+    int NumberFeature(int n) const override { return Matrix.LineOf(m_axis, uint8_t(n)); }
     TMatrixMaskStat(const TStatClass &cls, const TStatList &list, int param, TMatrixAxis axis);
     QString ValueToText(const TStatValueRec &value) const override;
     // The mask of a text when it fits an integer (matrices of up to 31 columns or rows); 0 otherwise,
@@ -161,6 +175,10 @@ private:
 // COLA / ROWA: (column, adjacent pairs in it + 1) for every column holding numbers in adjacent cells.
 class TMatrixAdjacentStat : public TCustomMatrixStat {
 public:
+    void ValuesOfLastNumbers(const TComb &comb, TStatDrawArray &values, TStatTally &tally) override
+    {
+        Matrix.AdjacencyValuesOfLastNumbers(*this, m_axis, comb, values, tally);
+    }
     TMatrixAdjacentStat(const TStatClass &cls, const TStatList &list, int param, TMatrixAxis axis);
     QString ValueToText(const TStatValueRec &value) const override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
@@ -177,6 +195,8 @@ private:
 // COLN / ROWN: how many columns (rows) hold a number.
 class TMatrixLineCountStat : public TCustomMatrixGraphStat {
 public:
+    TCombDependence CombDependence() const override { return TCombDependence::Groups; }
+    int NumberFeature(int n) const override { return Matrix.LineOf(m_axis, uint8_t(n)); }
     TMatrixLineCountStat(const TStatClass &cls, const TStatList &list, int param, TMatrixAxis axis);
     int ValueOf(const TMatrixGeometry::TNumbers &numbers) const override;
     void EnumAllValues(int last, TStatDrawArray &values) override;
@@ -188,6 +208,10 @@ private:
 // COLC / ROWC: how many columns (rows) hold numbers in adjacent cells.
 class TMatrixAdjacentCountStat : public TCustomMatrixGraphStat {
 public:
+    void ValuesOfLastNumbers(const TComb &comb, TStatDrawArray &values, TStatTally &tally) override
+    {
+        Matrix.AdjacencyValuesOfLastNumbers(*this, m_axis, comb, values, tally);
+    }
     TMatrixAdjacentCountStat(const TStatClass &cls, const TStatList &list, int param, TMatrixAxis axis);
     int ValueOf(const TMatrixGeometry::TNumbers &numbers) const override;
 
@@ -198,6 +222,8 @@ private:
 // COL<k> / ROW<k>: how many of the six numbers lie in column (row) k.
 class TMatrixLineValCntStat : public TCustomMatrixGraphStat {
 public:
+    TCombDependence CombDependence() const override { return TCombDependence::Groups; }
+    int NumberFeature(int n) const override { return Matrix.LineOf(m_axis, uint8_t(n)) == Param ? 1 : 0; }
     TMatrixLineValCntStat(const TStatClass &cls, const TStatList &list, int param, TMatrixAxis axis);
     int ValueOf(const TMatrixGeometry::TNumbers &numbers) const override;
     void EnumAllValues(int last, TStatDrawArray &values) override;

@@ -52,9 +52,14 @@ void TstValues::EnumAllValues(int, TStatDrawArray &values)
 
 void TstValues::ValuesOfComb(const TComb &comb, TStatDrawArray &values)
 {
-    BeginCombValue();
     for (uint8_t n : comb.n)
-        MergeKey(values, n, false);
+        TstValues::ValuesOfNumber(n, values);
+}
+
+void TstValues::ValuesOfNumber(int n, TStatDrawArray &values)
+{
+    BeginCombValue();
+    MergeKey(values, static_cast<uint16_t>(n), false);
 }
 
 void TstValues::ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &,
@@ -77,11 +82,16 @@ bool TstValues::CombMatches(const TComb &comb, const TStatDrawArray &values, int
 
 void TstDigits::ValuesOfComb(const TComb &comb, TStatDrawArray &values)
 {
+    for (uint8_t n : comb.n)
+        TstDigits::ValuesOfNumber(n, values);
+}
+
+void TstDigits::ValuesOfNumber(int n, TStatDrawArray &values)
+{
     BeginCombValue();
     uint8_t digits[3];
-    for (uint8_t n : comb.n)
-        for (int i = 0, count = digitsOf(n, digits); i < count; ++i)
-            MergeKey(values, digits[i], false);
+    for (int i = 0, count = digitsOf(unsigned(n), digits); i < count; ++i)
+        MergeKey(values, digits[i], false);
 }
 
 void TstDigits::ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &,

@@ -23,6 +23,8 @@ inline bool InNumberBits(TNumberBits set, unsigned n)
 class TstValues : public TCustomValuesStat {
 public:
     using TCustomValuesStat::TCustomValuesStat;
+    TCombDependence CombDependence() const override { return TCombDependence::Each; }
+    void ValuesOfNumber(int n, TStatDrawArray &values) override;
     void EnumAllValues(int last, TStatDrawArray &values) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
     int ValuesPerComb() const override { return kMainCount; }
@@ -36,6 +38,8 @@ public:
 class TstDigits : public TCustomNumbersStat {
 public:
     using TCustomNumbersStat::TCustomNumbersStat;
+    TCombDependence CombDependence() const override { return TCombDependence::Each; }
+    void ValuesOfNumber(int n, TStatDrawArray &values) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
     void ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &work,
                       TLastValueArray &lastValues) override;
@@ -48,6 +52,8 @@ class TCustomNumberSetRatioStat : public TCustomRatioStat {
 public:
     TCustomNumberSetRatioStat(const TStatClass &cls, const TStatList &list, int param, TNumberBits set);
     int CountOf(const std::array<uint8_t, kMainCount> &numbers) const;
+    TCombDependence CombDependence() const override { return TCombDependence::Groups; }
+    int NumberFeature(int n) const override { return InNumberBits(m_set, unsigned(n)) ? 1 : 0; }
     int NumericValue(const TComb &comb, int index, bool sorted, int last) override;
     void EnumAllValues(int last, TStatDrawArray &values) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
@@ -83,6 +89,10 @@ public:
     TCustomNumberSetMaskStat(const TStatClass &cls, const TStatList &list, int param, TNumberBits set,
                              QChar clearLetter, QChar setLetter);
     int MaskOf(const std::array<uint8_t, kMainCount> &numbers) const;
+    // The mask as the state: the first number gives the highest of the six bits.
+    TCombDependence CombDependence() const override { return TCombDependence::Steps; }
+    int StepOf(int k, int n) const override { return InNumberBits(m_set, unsigned(n)) ? 1 << (kMainCount - 1 - k) : 0; }
+    int StepStates() const override { return 1 << kMainCount; }
     QChar ClearLetter() const override { return m_clear; }
     QChar SetLetter() const override { return m_setLetter; }
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
@@ -118,6 +128,10 @@ public:
 class TstPosVal : public TCustomGraphStat {
 public:
     using TCustomGraphStat::TCustomGraphStat;
+    // The number at the position as the state.
+    TCombDependence CombDependence() const override { return TCombDependence::Steps; }
+    int StepOf(int k, int n) const override { return size_t(k) == position() ? n : 0; }
+    int StepStates() const override { return kMaxNumber + 1; }
     int NumericValue(const TComb &comb, int index, bool sorted, int last) override;
     void EnumAllValues(int last, TStatDrawArray &values) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;

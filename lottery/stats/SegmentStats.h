@@ -63,6 +63,8 @@ protected:
 class TstSegments : public TCustomSegmentsStat {
 public:
     using TCustomSegmentsStat::TCustomSegmentsStat;
+    TCombDependence CombDependence() const override { return TCombDependence::Groups; }
+    int NumberFeature(int n) const override { return Segments.SlotOf[size_t(n)]; }
     void EnumAllValues(int last, TStatDrawArray &values) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
     void ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &work,
@@ -75,6 +77,8 @@ public:
 class TstSegmValues : public TCustomSegmentsStat {
 public:
     using TCustomSegmentsStat::TCustomSegmentsStat;
+    TCombDependence CombDependence() const override { return TCombDependence::Groups; }
+    int NumberFeature(int n) const override { return Segments.SlotOf[size_t(n)]; }
     QString ValueToText(const TStatValueRec &value) const override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
     void ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &work,
@@ -90,6 +94,8 @@ private:
 class TstSegmCount : public TCustomSegmentsGraphStat {
 public:
     using TCustomSegmentsGraphStat::TCustomSegmentsGraphStat;
+    TCombDependence CombDependence() const override { return TCombDependence::Groups; }
+    int NumberFeature(int n) const override { return Segments.SlotOf[size_t(n)]; }
     int ValueOf(const TSegmentGeometry::TNumbers &numbers) const override;
 };
 
@@ -97,5 +103,7 @@ public:
 class TstSgmValCnt : public TCustomSegmentsGraphStat {
 public:
     using TCustomSegmentsGraphStat::TCustomSegmentsGraphStat;
+    TCombDependence CombDependence() const override { return TCombDependence::Groups; }
+    int NumberFeature(int n) const override { return Segments.SegmentOf(uint8_t(n)) == Param ? 1 : 0; }
     int ValueOf(const TSegmentGeometry::TNumbers &numbers) const override;
 };

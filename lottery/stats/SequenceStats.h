@@ -24,6 +24,7 @@ int LongestRun(const std::array<uint8_t, kMainCount> &numbers, bool bothWays);
 class TstSequenceLen : public TCustomNumbersStat {
 public:
     using TCustomNumbersStat::TCustomNumbersStat;
+    TCombDependence CombDependence() const override { return TCombDependence::Gaps; }
     void EnumAllValues(int last, TStatDrawArray &values) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
     void ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &work,
@@ -38,6 +39,7 @@ private:
 class TstSequenceCnt : public TCustomGraphStat {
 public:
     using TCustomGraphStat::TCustomGraphStat;
+    TCombDependence CombDependence() const override { return TCombDependence::Gaps; }
     int NumericValue(const TComb &comb, int index, bool sorted, int last) override;
     void EnumAllValues(int last, TStatDrawArray &values) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
@@ -50,6 +52,7 @@ public:
 class TstSequenceLenMax : public TCustomGraphStat {
 public:
     using TCustomGraphStat::TCustomGraphStat;
+    TCombDependence CombDependence() const override { return TCombDependence::Gaps; }
     int NumericValue(const TComb &comb, int index, bool sorted, int last) override;
     void EnumAllValues(int last, TStatDrawArray &values) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 
 using namespace Qt::StringLiterals;
 
@@ -36,27 +37,42 @@ bool variablesStandApart(const QString &formula)
     return true;
 }
 
+// Six numbers compared as two words of the sizes they are stored in (std::array's comparison is a
+// library call).
+bool sameNumbers(const TSixNumbers &a, const TSixNumbers &b)
+{
+    uint32_t a4 = 0, b4 = 0;
+    uint16_t a2 = 0, b2 = 0;
+    std::memcpy(&a4, a.data(), 4);
+    std::memcpy(&b4, b.data(), 4);
+    std::memcpy(&a2, a.data() + 4, 2);
+    std::memcpy(&b2, b.data() + 4, 2);
+    return a4 == b4 && a2 == b2;
+}
+
 } // namespace
 
 int ShreddingDigitsOf(double x, int digits)
 {
     if (!std::isfinite(x))
         return 0;
-    digits = std::clamp(digits, 0, kMaxShreddingDigits);
-    int64_t scale = 1;
-    for (int i = 0; i < digits; ++i)
-        scale *= 10;
+    static constexpr int64_t kScales[kMaxShreddingDigits + 1] = {1,      10,      100,      1000,      10000,
+                                                                 100000, 1000000, 10000000, 100000000, 1000000000};
+    const int64_t scale = kScales[std::clamp(digits, 0, kMaxShreddingDigits)];
     const double ax = std::fabs(x);
-    const double frac = ax - std::trunc(ax); // exact
+    // A whole part below 2^63 is cut off by the conversion to an integer, as std::trunc cuts it (which
+    // is a library call on the portable build); v lies in 0..10^9.
+    const double whole = ax < 9.2e18 ? static_cast<double>(static_cast<int64_t>(ax)) : std::trunc(ax);
+    const double frac = ax - whole; // exact
     const double scaled = static_cast<double>(scale);
     const double v = frac * scaled;
-    const double nearest = std::floor(v + 0.5);
+    const double nearest = static_cast<double>(static_cast<int64_t>(v + 0.5)); // the floor of v + 0.5 >= 0
     // The double holds the result to a few units of its last place; a product that close to a whole
     // number is taken as that number (the rounding of the product itself lies well inside). Farther
     // than 0.001 the digits are no longer the result's anyway.
     const double tolerance = std::min(16.0 * DBL_EPSILON * std::max(ax, 1.0) * scaled, 1e-3);
     int64_t value = std::fabs(v - nearest) <= tolerance ? static_cast<int64_t>(nearest)
-                                                        : static_cast<int64_t>(std::trunc(v));
+                                                        : static_cast<int64_t>(v);
     // A fraction a rounding error below 1 belongs to a whole number.
     if (value >= scale || value < 0)
         value = 0;
@@ -107,6 +123,9 @@ void TShreddingFormula::setNumbers(double *vars, const TSixNumbers &numbers)
 
 void TShreddingFormula::SetPrevious(const TSixNumbers &p, const TSixNumbers &t)
 {
+    // Both sets start as zeros, in the numbers and in the variables alike.
+    if (sameNumbers(p, m_p) && sameNumbers(t, m_t))
+        return;
     m_p = p;
     m_t = t;
     setNumbers(&m_vars[kMainCount], p);
@@ -175,6 +194,20 @@ void TstShreddingStat::ValuesOfComb(const TComb &comb, TStatDrawArray &values)
     BeginCombValue();
     m_filterBound = false;
     mergeValue(values, m_formula.Value(comb.n, TSixNumbers{}, TSixNumbers{}), false);
+}
+
+void TstShreddingStat::ValuesOfLastNumbers(const TComb &comb, TStatDrawArray &values, TStatTally &tally)
+{
+    // A combination has no draws before it.
+    m_filterBound = false;
+    m_formula.SetPrevious(TSixNumbers{}, TSixNumbers{});
+    BeginCombValue();
+    tally.setWeight(1);
+    TComb full = comb;
+    for (int f = comb[4] + 1; f <= kMaxNumber; ++f) {
+        full[5] = uint8_t(f);
+        mergeValue(values, m_formula.Value(full.n), false);
+    }
 }
 
 void TstShreddingStat::ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &,

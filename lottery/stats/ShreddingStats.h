@@ -70,6 +70,7 @@ public:
     QString ValueToText(const TStatValueRec &value) const override;
     int NumericValue(const TComb &comb, int index, bool sorted, int last) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
+    void ValuesOfLastNumbers(const TComb &comb, TStatDrawArray &values, TStatTally &tally) override;
     void ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &work,
                       TLastValueArray &lastValues) override;
     bool CombMatches(const TComb &comb, const TStatDrawArray &values, int last, bool sorted,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/RegularFile.h"
 #include "lottery/DrawTypes.h"
 #include "lottery/stats/StatMethod.h"
 #include "lottery/stats/StatRegistry.h"
@@ -66,7 +67,8 @@ public:
     static QString FavoritesFileName();
     // Reads (or writes) the favourites file; on failure shows the error box and returns false.
     bool LoadFilterSettings(const QString &fileName, bool withFavorites);
-    bool SaveFilterSettings(const QString &fileName, bool allTitles);
+    // A file the user named is written where its link leads (ChosenFileTarget).
+    bool SaveFilterSettings(const QString &fileName, bool allTitles, TNamedBy namedBy = TNamedBy::Program);
 
     // ---- Settings in "Vendra.ini" (write errors raise EInOutError) ----
     void LoadStatSettings();

@@ -9,15 +9,26 @@ QString TStatMethod::MethodDisplayTitle() const
     return Caption.isEmpty() ? MethodTitle() : Caption;
 }
 
-QString TStatMethod::MethodFullTitle() const
+QString TStatMethod::FullTitleOf(const QString &name) const
 {
-    QString title = MethodDisplayTitle();
+    QString title = name;
     if (StatClass->Group == sgShr) {
         const qsizetype at = title.indexOf(u"%s");
         if (at >= 0)
             title.replace(at, 2, Extra);
     }
     return title;
+}
+
+QString TStatMethod::NameOfFullTitle(const QString &fullTitle) const
+{
+    QString name = fullTitle;
+    if (StatClass->Group == sgShr && !Extra.isEmpty() && !name.contains(u"%s")) {
+        const qsizetype at = name.lastIndexOf(Extra);
+        if (at >= 0)
+            name.replace(at, Extra.size(), u"%s"_s);
+    }
+    return name;
 }
 
 std::unique_ptr<TCustomStat> TStatMethod::CreateStat(const TStatList &list) const

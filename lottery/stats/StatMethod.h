@@ -20,9 +20,15 @@ struct TStatMethod {
     QString MethodTitle() const { return StatClass->TitleFor(Param); }
     // The caption when there is one, else the title.
     QString MethodDisplayTitle() const;
-    // The display title; a shredding method puts its formula where "%s" stands (taken literally, so a
-    // caption with a stray "%" shows as typed).
-    QString MethodFullTitle() const;
+    // The title the user reads wherever the method is named: the display title, in which a shredding
+    // method puts its formula where "%s" stands (taken literally, so a caption with a stray "%" shows as
+    // typed). Stored files keep the code or the display title, never this.
+    QString MethodFullTitle() const { return FullTitleOf(MethodDisplayTitle()); }
+    // The same for a name of the method (its title, or a caption being edited).
+    QString FullTitleOf(const QString &name) const;
+    // The reverse for a name the user edited from the full title: the formula, where it still stands,
+    // goes back to "%s", so that the name follows later changes of the formula.
+    QString NameOfFullTitle(const QString &fullTitle) const;
     QString MethodHelpURL() const { return StatClass->HelpURL(Param); }
     bool MethodHasTextValue() const { return StatClass->HasTextValue(); }
     // A new statistic of this method; the caller owns it.

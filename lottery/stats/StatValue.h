@@ -144,6 +144,7 @@ public:
     };
     void add(uint64_t key, int32_t count)
     {
+        count *= m_weight;
         if ((key & ~kDirectBits) == 0) [[likely]] {
             // A value counted only with positive counts is present by its count; the others are
             // marked present.
@@ -155,6 +156,8 @@ public:
         }
         addOther(key, count);
     }
+    // Every count added from now on is taken weight times (one value standing for as many alike ones).
+    void setWeight(int32_t weight) { m_weight = weight; }
     // Adds the counts of another tally.
     void addTally(const TStatTally &other);
     // Every value counted, in no particular order.
@@ -178,6 +181,7 @@ private:
     bool directPresent(size_t i) const { return m_direct[i] > 0 || ((m_directSeen[i >> 6] >> (i & 63)) & 1) != 0; }
     std::vector<Slot> m_slots;
     size_t m_used = 0;
+    int32_t m_weight = 1;
 };
 
 // The values of a statistic in order of first merge (unless sorted). Records are found by their keys

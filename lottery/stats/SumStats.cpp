@@ -322,6 +322,43 @@ void TstSum2To3::ValuesOfComb(const TComb &comb, TStatDrawArray &values)
     MergeKey(values, static_cast<uint16_t>(CountOf(comb.n)), false);
 }
 
+void TstSum2To3::ValuesOfLastNumbers(const TComb &comb, TStatDrawArray &values, TStatTally &tally)
+{
+    // The last number is above the sum of any pair with it, so it adds the pairs of the first five
+    // that add up to it: the last numbers that no such pair adds up to share one value.
+    bool ascending = comb[0] >= 1 && comb[4] < kMaxNumber;
+    for (size_t i = 1; i + 1 < kMainCount; ++i)
+        ascending = ascending && comb[i - 1] < comb[i];
+    if (!ascending) {
+        TCustomStat::ValuesOfLastNumbers(comb, values, tally);
+        return;
+    }
+    std::array<uint8_t, 2 * kMaxNumber + 1> pairs{};
+    uint64_t set = 0;
+    for (size_t i = 0; i + 1 < kMainCount; ++i)
+        set |= uint64_t(1) << comb[i];
+    int base = 0;
+    for (size_t i = 0; i + 1 < kMainCount; ++i)
+        for (size_t j = i + 1; j + 1 < kMainCount; ++j) {
+            const unsigned pair = unsigned(comb[i]) + comb[j];
+            ++pairs[pair];
+            base += pair < 64 ? int((set >> pair) & 1) : 0;
+        }
+    BeginCombValue();
+    tally.setWeight(1);
+    int plain = 0;
+    for (int f = comb[4] + 1; f <= kMaxNumber; ++f) {
+        if (pairs[size_t(f)] == 0)
+            ++plain;
+        else
+            MergeKey(values, static_cast<uint16_t>(base + pairs[size_t(f)]), false);
+    }
+    if (plain > 0) {
+        tally.setWeight(plain);
+        MergeKey(values, static_cast<uint16_t>(base), false);
+    }
+}
+
 void TstSum2To3::ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &, TLastValueArray &)
 {
     BeginDrawValue(index, last, sorted);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lottery/Combinatorics.h"
 #include "lottery/stats/CustomStat.h"
 #include "lottery/stats/NumberStats.h"
 
@@ -21,6 +22,9 @@ int SumOfSix(const std::array<uint8_t, kMainCount> &numbers);
 class TstSumValues : public TCustomGraphStat {
 public:
     using TCustomGraphStat::TCustomGraphStat;
+    // The sum as the state.
+    TCombDependence CombDependence() const override { return TCombDependence::Steps; }
+    int StepStates() const override { return MaxSum + 1; }
     int NumericValue(const TComb &comb, int index, bool sorted, int last) override;
     void EnumAllValues(int last, TStatDrawArray &values) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
@@ -36,6 +40,9 @@ public:
 class TstSumRanges : public TCustomGraphStat {
 public:
     using TCustomGraphStat::TCustomGraphStat;
+    // The sum as the state.
+    TCombDependence CombDependence() const override { return TCombDependence::Steps; }
+    int StepStates() const override { return MaxSum + 1; }
     QString ValueToText(const TStatValueRec &value) const override;
     int NumericValue(const TComb &comb, int index, bool sorted, int last) override;
     void EnumAllValues(int last, TStatDrawArray &values) override;
@@ -93,6 +100,10 @@ class TCustomSetSumStat : public TCustomGraphStat {
 public:
     TCustomSetSumStat(const TStatClass &cls, const TStatList &list, int param, TNumberBits set);
     int SumOf(const std::array<uint8_t, kMainCount> &numbers) const;
+    // The sum as the state.
+    TCombDependence CombDependence() const override { return TCombDependence::Steps; }
+    int StepStates() const override { return MaxSum + 1; }
+    int StepOf(int, int n) const override { return InNumberBits(m_set, unsigned(n)) ? n : 0; }
     int NumericValue(const TComb &comb, int index, bool sorted, int last) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
     void ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &work,
@@ -126,6 +137,7 @@ class TstSum2To3 : public TCustomGraphStat {
 public:
     using TCustomGraphStat::TCustomGraphStat;
     static int CountOf(const std::array<uint8_t, kMainCount> &numbers);
+    void ValuesOfLastNumbers(const TComb &comb, TStatDrawArray &values, TStatTally &tally) override;
     int NumericValue(const TComb &comb, int index, bool sorted, int last) override;
     void ValuesOfComb(const TComb &comb, TStatDrawArray &values) override;
     void ValuesOfDraw(int index, int last, bool sorted, TStatDrawArray &values, TStatWork &work,

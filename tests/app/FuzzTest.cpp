@@ -711,6 +711,9 @@ struct TFileCase {
     QByteArray sound;
     std::function<void(TempDataFolder &folder)> run;
     bool writes = false;
+    // A file the user names is written where a link of its name leads: what that file then holds.
+    // Empty for the files of the program's own.
+    QByteArray through = {};
 };
 
 QByteArray soundStakes()
@@ -765,8 +768,9 @@ std::vector<TFileCase> fileCases()
              TDrawsArchive archive(f.file(u"Vendra.ldr"_s));
              (void)ImportDrawsCsv(archive, f.file(u"draws.csv"_s));
          }},
-        {"draws CSV written", u"draws.csv"_s, DrawsToCsv(someDraws()),
-         [](TempDataFolder &f) { ExportDrawsCsv(someDraws(), f.file(u"draws.csv"_s)); }, true},
+        {"draws CSV written", u"draws.csv"_s, "old lines\r\n",
+         [](TempDataFolder &f) { ExportDrawsCsv(someDraws(), f.file(u"draws.csv"_s)); }, true,
+         DrawsToCsv(someDraws())},
         {"ratings", u"Vendra.lrt"_s, SerializeRatings({rating(u"B"_s, {0, 0, 0, 0, 0, 0, 2}, 1)}),
          [](TempDataFolder &) {
              TRatings ratings;
@@ -809,16 +813,16 @@ std::vector<TFileCase> fileCases()
              list.AddLine(u"FULL:0#FIRST| | | | | | | |"_s);
              list.SaveScenarioFile(f.file(u"a.lsc"_s));
          },
-         true},
+         true, "FULL:0#FIRST| | | | | | | |\r\n"},
         {"combinations text read", u"a.lcv"_s, combs,
          [](TempDataFolder &f) { TCombsList().LoadCombsFromText(f.file(u"a.lcv"_s)); }},
-        {"combinations text written", u"a.lcv"_s, combs,
+        {"combinations text written", u"a.lcv"_s, "old lines\r\n",
          [](TempDataFolder &f) {
              TCombsList list;
              list.GenerateCombinations(false, TGenerateSettings{gmOnlyFrom, u"1,2,3,4,5,6"_s});
              list.SaveCombsToText(f.file(u"a.lcv"_s));
          },
-         true},
+         true, combs},
         {"combinations buffer", u"Vendra.~buff"_s, QByteArray("\x01\x02\x03\x04\x05\x06"),
          [](TempDataFolder &f) {
              TCombsList list;
@@ -878,7 +882,9 @@ TEST(Fuzz, FilesOfAnotherKindNeverHoldAReaderNorTakeAWrite)
     // Each reader and writer of a file meets a FIFO, a device, a non-empty folder and a link to a sound
     // file elsewhere under the file's name: it ends within its time limit without crashing, and leaves
     // the FIFO, the device link, the folder and the file elsewhere as they were (a reader and a writer
-    // may put a file of their own in place of a FIFO or a device link, never write into either).
+    // may put a file of their own in place of a FIFO or a device link, never write into either). A file
+    // the user names is the exception: it is written where its link leads, the link staying, and
+    // nothing takes the place of a FIFO or a device.
     QTemporaryDir outsideDir;
     const QString outside = QDir(outsideDir.path()).filePath(u"elsewhere"_s);
     const QString outcomeFile = QDir(outsideDir.path()).filePath(u"outcome"_s);
@@ -913,10 +919,13 @@ TEST(Fuzz, FilesOfAnotherKindNeverHoldAReaderNorTakeAWrite)
             if (kind == TOtherFileKind::LinkOutside) {
                 QFile out(outside);
                 ASSERT_TRUE(out.open(QIODevice::ReadOnly));
-                EXPECT_EQ(out.readAll(), c.sound) << where.toStdString();
+                EXPECT_EQ(out.readAll(), c.through.isEmpty() ? c.sound : c.through) << where.toStdString();
+                if (!c.through.isEmpty()) {
+                    EXPECT_EQ(QFileInfo(path).symLinkTarget(), outside) << where.toStdString();
+                }
             } else if (kind == TOtherFileKind::Folder) {
                 EXPECT_TRUE(OtherKindFileIntact(path, kind)) << where.toStdString();
-            } else if (!c.writes) {
+            } else if (!c.writes || !c.through.isEmpty()) {
                 EXPECT_TRUE(OtherKindFileIntact(path, kind)) << where.toStdString();
             }
             QFile outcome(outcomeFile);

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QAction>
+#include <QFile>
 #include <QFileInfo>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -246,7 +247,7 @@ TEST(ExcelExportParams, ItemLinesRoundTripThroughAnExpFile)
     saved.fields[1].checked = false;
     saved.fields[2].alignment = eaCenter;
     saved.fields[2].widthText = u"300,00"_s;
-    ASSERT_TRUE(SaveExportParams(file, section, saved, false));
+    ASSERT_TRUE(SaveExportParams(file, section, saved, false, TNamedBy::User));
 
     const IniFile ini(file);
     EXPECT_EQ(ini.readString(section, u"Item_0"_s), u"2;Сумма;Итого;-1;1;7,50");
@@ -270,8 +271,16 @@ TEST(ExcelExportParams, ItemLinesRoundTripThroughAnExpFile)
 
     // Saving again erases the old lines: the section holds exactly the current fields.
     saved.fields.resize(1);
-    ASSERT_TRUE(SaveExportParams(file, section, saved, false));
+    ASSERT_TRUE(SaveExportParams(file, section, saved, false, TNamedBy::User));
     EXPECT_FALSE(IniFile(file).valueExists(section, u"Item_1"_s));
+
+    // Saved under a link the user chose: the file it leads to takes them, the link stays.
+    const QString link = folder.file(u"link.exp"_s);
+    ASSERT_TRUE(QFile::link(file, link));
+    saved.title = u"Через ссылку"_s;
+    ASSERT_TRUE(SaveExportParams(link, section, saved, false, TNamedBy::User));
+    EXPECT_EQ(IniFile(file).readString(section, u"Title"_s), u"Через ссылку");
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), file);
 }
 
 TEST(ExcelExportParams, LinesThatNoLongerFitAreSkippedAndTheRestoreFlagDecides)

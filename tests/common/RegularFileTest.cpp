@@ -1,3 +1,4 @@
+#include "common/AtomicFile.h"
 #include "common/DataFolderLock.h"
 #include "common/RegularFile.h"
 #include "tests/support/TempDataFolder.h"
@@ -5,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -76,6 +78,60 @@ TEST(RegularFile, FifosDevicesFoldersAndOversizedFilesAreRefusedAtOnce)
     EXPECT_TRUE(IsIrregularFile(folder.file(u"zero"_s)));
     EXPECT_FALSE(IsIrregularFile(folder.file(u"big"_s)));
     EXPECT_FALSE(IsIrregularFile(folder.file(u"missing"_s)));
+}
+
+TEST(RegularFile, AFileTheUserNamedIsWrittenWhereItsLinkLeads)
+{
+    TempDataFolder folder;
+    ASSERT_TRUE(QDir().mkdir(folder.file(u"real"_s)));
+    const QString target = folder.file(u"real/draws.csv"_s);
+    folder.write(u"real/draws.csv"_s, "old");
+    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0640), 0);
+    ASSERT_TRUE(QFile::link(u"real/draws.csv"_s, folder.file(u"link.csv"_s)));
+    ASSERT_TRUE(QFile::link(folder.file(u"link.csv"_s), folder.file(u"chain.csv"_s)));
+
+    WriteChosenFile(folder.file(u"link.csv"_s), "new");
+    EXPECT_EQ(folder.read(u"real/draws.csv"_s), "new");
+    EXPECT_EQ(QFileInfo(folder.file(u"link.csv"_s)).symLinkTarget(), target);
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    WriteChosenFile(folder.file(u"chain.csv"_s), "newer");
+    EXPECT_EQ(folder.read(u"real/draws.csv"_s), "newer");
+    EXPECT_TRUE(QFileInfo(folder.file(u"chain.csv"_s)).isSymLink());
+    EXPECT_TRUE(QDir(folder.file(u"real"_s)).entryList({u"*.~tmp"_s}, QDir::Files | QDir::Hidden).isEmpty());
+    // A new name, and a plain file, are written under the name itself.
+    WriteChosenFile(folder.file(u"fresh.csv"_s), "fresh");
+    EXPECT_EQ(folder.read(u"fresh.csv"_s), "fresh");
+    // The program's own files are replaced under their name, a link of that name with them.
+    WriteNamedFile(TNamedBy::Program, folder.file(u"link.csv"_s), "own");
+    EXPECT_FALSE(QFileInfo(folder.file(u"link.csv"_s)).isSymLink());
+    EXPECT_EQ(folder.read(u"real/draws.csv"_s), "newer");
+
+    // Nowhere to write: the reason, and nothing made or changed.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder.file(u"pipe"_s)).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(folder.file(u"pipe"_s), folder.file(u"to-pipe"_s)));
+    ASSERT_TRUE(QFile::link(u"/dev/zero"_s, folder.file(u"zero"_s)));
+    ASSERT_TRUE(QFile::link(folder.file(u"nowhere.csv"_s), folder.file(u"dangling.csv"_s)));
+    const auto reason = [&](const QString &name) {
+        try {
+            WriteChosenFile(folder.file(name), "lost?");
+        } catch (const EFileWriteError &e) {
+            EXPECT_TRUE(e.message().startsWith(u"Ошибка записи файла \"" + folder.file(name) + u"\"!"));
+            return e.reason();
+        }
+        return u"written"_s;
+    };
+    EXPECT_EQ(reason(u"dangling.csv"_s), u"Это ссылка на файл \"" + folder.file(u"nowhere.csv"_s) + u"\", которого нет.");
+    EXPECT_EQ(reason(u"to-pipe"_s), u"Это ссылка на именованный канал \"" + folder.file(u"pipe"_s) +
+                                        u"\", а не на обычный файл.");
+    EXPECT_EQ(reason(u"zero"_s), u"Это ссылка на устройство \"/dev/zero\", а не на обычный файл.");
+    EXPECT_EQ(reason(u"pipe"_s), u"Это не обычный файл, а именованный канал.");
+    EXPECT_FALSE(QFileInfo::exists(folder.file(u"nowhere.csv"_s)));
+    EXPECT_TRUE(QFileInfo(folder.file(u"dangling.csv"_s)).isSymLink());
+    EXPECT_TRUE(QFileInfo(folder.file(u"to-pipe"_s)).isSymLink());
+    EXPECT_TRUE(IsIrregularFile(folder.file(u"pipe"_s)));
+    EXPECT_TRUE(QDir(folder.path()).entryList({u"*.~tmp"_s}, QDir::Files | QDir::Hidden | QDir::System).isEmpty());
 }
 
 TEST(RegularFile, FailuresLeftForTheProgramAreShownOncePerFile)

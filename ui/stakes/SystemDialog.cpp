@@ -1,7 +1,6 @@
 #include "ui/stakes/SystemDialog.h"
 
 #include "common/RegularFile.h"
-#include "common/AtomicFile.h"
 #include "common/BusyCursor.h"
 #include "common/Cp1251.h"
 #include "common/Dialogs.h"
@@ -438,7 +437,7 @@ void TFormSystem::saveList()
     if (fileName.isEmpty())
         return;
     try {
-        WriteFileAtomically(fileName, EncodeTextFileCp1251(m_combs->toPlainText()));
+        WriteChosenFile(fileName, EncodeTextFileCp1251(m_combs->toPlainText()));
     } catch (const Exception &e) {
         ShowErrorBox(e.message());
     }

@@ -242,7 +242,7 @@ void TFormManager::showNode(QTreeWidgetItem *item)
     if (n < 0)
         return;
     const TFavouritesModel::Node &node = m_model.node(g, n);
-    item->setText(0, node.text);
+    item->setText(0, m_model.shownText(m_list, g, n));
     item->setIcon(0, tickIcon(node.ticked));
     item->setData(0, kTickRole, node.ticked);
 }
@@ -321,14 +321,11 @@ void TFormManager::rename()
     int g = -1, n = -1;
     if (!selected(g, n) || n < 0)
         return;
-    QString text = m_model.node(g, n).text;
+    QString text = m_model.shownText(m_list, g, n);
     if (!askName(this, Tr(u"Переименование"), Tr(u"Введите наименование фильтра:"), text))
         return;
     // A method always has a name to be listed by: no name at all means its own title.
-    if (text.trimmed().isEmpty())
-        m_model.resetName(m_list, g, n);
-    else
-        m_model.node(g, n).text = text.trimmed();
+    m_model.rename(m_list, g, n, text);
     showNode(m_tvMethods->currentItem());
 }
 
@@ -380,7 +377,7 @@ void TFormManager::namesExport()
     // The file gets the names of the tree; the methods keep the names they had.
     const std::vector<QString> live = captionsOf(m_list);
     m_model.applyNames(m_list);
-    m_list.SaveFilterSettings(file, true);
+    m_list.SaveFilterSettings(file, true, TNamedBy::User);
     restoreCaptions(m_list, live);
 }
 

@@ -45,7 +45,7 @@ QString failureOf(const QString &text, int limit)
 TEST(ResultsPageParser, TakesNewDrawsOldestFirst)
 {
     const QString text = page({item(4104, "2024-03-08", {7, 12, 19, 23, 36, 44}, {2, 40}),
-                               item(4102, "2024-03-04", {1, 2, 3, 4, 5, 45}, {45, 45}),
+                               item(4102, "2024-03-04", {1, 2, 3, 4, 5, 45}, {44, 6}),
                                item(4100, "2024-03-01", {9, 8, 7, 6, 5, 4}, {3, 2})});
     // The newest stored draw is dated 1 March: the limit is the day after.
     const TDrawsArray draws = ParseResultsPage(text, 20240302);
@@ -53,7 +53,7 @@ TEST(ResultsPageParser, TakesNewDrawsOldestFirst)
     EXPECT_EQ(draws[0].number, 4102);
     EXPECT_EQ(draws[0].dateText(), u"4 Mar 2024");
     EXPECT_EQ(draws[0].main, (std::array<uint8_t, 6>{1, 2, 3, 4, 5, 45}));
-    EXPECT_EQ(draws[0].extra, (std::array<uint8_t, 2>{45, 45}));
+    EXPECT_EQ(draws[0].extra, (std::array<uint8_t, 2>{44, 6}));
     EXPECT_EQ(draws[1].number, 4104);
     EXPECT_EQ(draws[1].dateText(), u"8 Mar 2024");
     EXPECT_EQ(draws[1].main, (std::array<uint8_t, 6>{7, 12, 19, 23, 36, 44})); // drawn order kept
@@ -95,6 +95,9 @@ TEST(ResultsPageParser, ABadDrawFailsTheWholePage)
         {item(4102, "2024-03-04", {0, 12, 19, 23, 36, 44}, {2, 40}), u"основные числа"},
         {item(4102, "2024-03-04", {7, 12, 19, 23, 36, 44}, {2, 0}), u"дополнительные числа"},
         {item(4102, "2024-03-04", {7, 12, 19, 23, 36, 44}, {99, 1}), u"дополнительные числа"},
+        // The eight numbers of a draw are eight different numbers.
+        {item(4102, "2024-03-04", {7, 12, 19, 23, 36, 44}, {2, 44}), u"дополнительные числа повторяют"},
+        {item(4102, "2024-03-04", {7, 12, 19, 23, 36, 44}, {40, 40}), u"дополнительные числа повторяют"},
         {item(-5, "2024-03-04", {7, 12, 19, 23, 36, 44}, {2, 40}), u"номер тиража"},
         {item(4102, "2024-02-30", {7, 12, 19, 23, 36, 44}, {2, 40}), u"дата тиража \"2024-02-30\""},
         {item(4102, "someday", {7, 12, 19, 23, 36, 44}, {2, 40}), u"дата тиража"},
@@ -118,8 +121,14 @@ TEST(DrawRecordProblem, AcceptsOnlyWholeDraws)
     TDrawRec d;
     d.number = 1;
     d.main = {1, 2, 3, 4, 5, 45};
-    d.extra = {1, 1};
+    d.extra = {6, 44};
     EXPECT_TRUE(DrawRecordProblem(d).isEmpty());
+    // The supplementary numbers differ from the main ones and from each other.
+    d.extra = {1, 44};
+    EXPECT_FALSE(DrawRecordProblem(d).isEmpty());
+    d.extra = {44, 44};
+    EXPECT_FALSE(DrawRecordProblem(d).isEmpty());
+    d.extra = {6, 44};
     d.main[5] = 1;
     EXPECT_FALSE(DrawRecordProblem(d).isEmpty());
 }

@@ -30,14 +30,16 @@ TEST(DrawEntry, EightNumbersWithDistinctMainNumbers)
     EXPECT_TRUE(ParseDrawEntryText(u"1;2;3;4;5;6;7;8"_s, d));
     EXPECT_EQ(d.main, (std::array<uint8_t, 6>{1, 2, 3, 4, 5, 6}));
     EXPECT_EQ(d.extra, (std::array<uint8_t, 2>{7, 8}));
-    EXPECT_TRUE(ParseDrawEntryText(u" 45, 2 ;3;4;5;6;1;2"_s, d)); // supplementary numbers may repeat
+    EXPECT_TRUE(ParseDrawEntryText(u" 45, 2 ;3;4;5;6;1;7"_s, d));
     EXPECT_EQ(d.main[0], 45);
-    EXPECT_EQ(DrawEntryText(d), u"45;2;3;4;5;6;1;2");
+    EXPECT_EQ(DrawEntryText(d), u"45;2;3;4;5;6;1;7");
 
     const TDrawRec before = d;
     for (const QString &bad : {u"1,2,3,4,5,5,7,8"_s, u"1;2;3;4;5;6;7"_s, u"1;2;3;4;5;6;7;8;9"_s, u"1;2;3;4;5;46;7;8"_s,
                                u"0;2;3;4;5;6;7;8"_s, u"1;2;3;4;5;6;7;46"_s, u"1;2;3;4;5;6;7;x"_s, u""_s,
-                               u"1 2 3 4 5 6 7 8"_s, u"300;2;3;4;5;6;7;8"_s})
+                               u"1 2 3 4 5 6 7 8"_s, u"300;2;3;4;5;6;7;8"_s,
+                               // eight different numbers: no supplementary number repeats another
+                               u"1;2;3;4;5;6;6;8"_s, u"1;2;3;4;5;6;8;8"_s})
         EXPECT_FALSE(ParseDrawEntryText(bad, d)) << bad.toStdString();
     EXPECT_EQ(d, before);
 }

@@ -17,9 +17,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <set>
 #include <map>
 #include <memory>
+#include <thread>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -100,6 +103,15 @@ protected:
             if (MethodHasPrefetch(m) && !codes.contains(m.MethodCode()))
                 write(PrefetchFileName(m), placeholderFile(ExpectedPrefetchTotal(m, list)));
         }
+    }
+    // A short last channel and matrix row, and segments scattered over the matrix.
+    void useUnevenLayouts()
+    {
+        list.Config.channelSize = 7;
+        list.Config.matrixCols = 8;
+        for (size_t n = 0; n < list.Config.matrixSegments.size(); ++n)
+            list.Config.matrixSegments[n] = static_cast<uint8_t>(1 + (n * 7) % 5);
+        list.RebuildMethods();
     }
     // The methods whose file is no longer the placeholder.
     QStringList rebuiltMethods() const
@@ -389,4 +401,110 @@ TEST_F(PrefetchCache, WorkOnAllCoresGivesTheSameFileAsOnePass)
         ++compared;
     }
     EXPECT_EQ(compared, 6);
+}
+
+TEST_F(PrefetchCache, AlikeCombinationsStandForEveryCombination)
+{
+    // A method whose values depend on the gaps, on how many numbers lie in each group, or on a total
+    // of the numbers is worked out from one combination of each kind: its file must be the one that
+    // counting every combination gives (the first method of each class). The channels,
+    // the matrix and the segments in uneven layouts: a short last channel and matrix row, and segments
+    // scattered over the matrix.
+    for (const int layout : {0, 1}) {
+        if (layout == 1)
+            useUnevenLayouts();
+        int compared = 0;
+        for (int i = 0; i < list.MethodCount(); ++i) {
+            const TStatMethod &m = list.GetMethod(i);
+            const bool firstOfClass = i == 0 || list.GetMethod(i - 1).StatClass != m.StatClass;
+            const bool grouped = m.StatClass->Group == sgGrp || m.StatClass->Group == sgMtx || m.StatClass->Group == sgSgm;
+            if (!MethodHasPrefetch(m) || !firstOfClass || grouped != (layout == 1))
+                continue;
+            const auto stat = list.CreateMethodStat(i);
+            if (stat->CombDependence() == TCustomStat::TCombDependence::Numbers)
+                continue;
+            // Every combination counted on its own; the threads take the first numbers in turn.
+            std::vector<std::unique_ptr<TStatTally>> counts;
+            std::vector<std::thread> threads;
+            std::atomic<int> nextFirst{1};
+            for (unsigned t = 0; t < std::max(4u, std::thread::hardware_concurrency()); ++t) {
+                counts.push_back(std::make_unique<TStatTally>());
+                threads.emplace_back([&, &tally = *counts.back()] {
+                    const auto own = list.CreateMethodStat(i);
+                    TStatDrawArray values;
+                    values.setTally(&tally);
+                    TComb comb;
+                    for (int a = nextFirst++; a <= kMaxNumber - 5; a = nextFirst++)
+                        for (int b = a + 1; b <= kMaxNumber; ++b)
+                            for (int d = b + 1; d <= kMaxNumber; ++d)
+                                for (int e = d + 1; e <= kMaxNumber; ++e)
+                                    for (int f = e + 1; f <= kMaxNumber; ++f)
+                                        for (int g = f + 1; g <= kMaxNumber; ++g) {
+                                            comb.n = {uint8_t(a), uint8_t(b), uint8_t(d), uint8_t(e), uint8_t(f), uint8_t(g)};
+                                            own->ValuesOfComb(comb, values);
+                                        }
+                });
+            }
+            for (std::thread &t : threads)
+                t.join();
+            std::map<std::array<uint16_t, 4>, int64_t> expected;
+            for (const auto &tally : counts)
+                for (const TStatTally::Entry &e : tally->entries())
+                    expected[{uint16_t(e.key), uint16_t(e.key >> 16), uint16_t(e.key >> 32), uint16_t(e.key >> 48)}] += e.count;
+            const TStatPrefetch p = ComputePrefetch(*stat);
+            std::map<std::array<uint16_t, 4>, int64_t> got;
+            for (const TPrefetchRec &r : p.records)
+                got[r.Keys] = r.Count;
+            EXPECT_EQ(got, expected) << m.MethodCode().toStdString() << " layout " << layout;
+            EXPECT_EQ(EncodePrefetch(ComputePrefetchParallel(m, list)), EncodePrefetch(p)) << m.MethodCode().toStdString();
+            ++compared;
+        }
+        EXPECT_GE(compared, layout == 0 ? 15 : 18);
+    }
+}
+
+TEST_F(PrefetchCache, LastNumbersTogetherMergeWhatEachCombinationMerges)
+{
+    // The distributions ask the combinations of each first five numbers together: every method must
+    // count what its combinations count one by one. Dense first numbers (at the bottom and at the top
+    // of the range) make adjacent numbers, pairs adding up to a last number and runs; in the default
+    // and in uneven layouts.
+    std::vector<TComb> prefixes;
+    for (const int low : {1, kMaxNumber - 12})
+        for (int a = low; a < low + 12; ++a)
+            for (int b = a + 1; b < low + 12; ++b)
+                for (int c = b + 1; c < low + 12; ++c)
+                    for (int d = c + 1; d < low + 12; ++d)
+                        for (int e = d + 1; e < low + 12; ++e)
+                            prefixes.push_back(TComb{{uint8_t(a), uint8_t(b), uint8_t(c), uint8_t(d), uint8_t(e), 0}});
+    for (const int layout : {0, 1}) {
+        if (layout == 1)
+            useUnevenLayouts();
+        for (int i = 0; i < list.MethodCount(); ++i) {
+            const TStatMethod &m = list.GetMethod(i);
+            if (!MethodHasPrefetch(m) || (i > 0 && list.GetMethod(i - 1).StatClass == m.StatClass))
+                continue;
+            const auto stat = list.CreateMethodStat(i);
+            TStatTally together;
+            TStatTally oneByOne;
+            TStatDrawArray values;
+            for (const TComb &prefix : prefixes) {
+                values.setTally(&together);
+                stat->ValuesOfLastNumbers(prefix, values, together);
+                values.setTally(&oneByOne);
+                TComb comb = prefix;
+                for (int f = prefix[4] + 1; f <= kMaxNumber; ++f) {
+                    comb[5] = uint8_t(f);
+                    stat->ValuesOfComb(comb, values);
+                }
+            }
+            auto sorted = [](const TStatTally &t) {
+                std::map<uint64_t, int32_t> counts;
+                for (const TStatTally::Entry &e : t.entries())
+                    counts[e.key] = e.count;
+                return counts;
+            };
+            EXPECT_EQ(sorted(together), sorted(oneByOne)) << m.MethodCode().toStdString() << " layout " << layout;
+        }
+    }
 }

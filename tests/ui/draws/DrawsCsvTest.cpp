@@ -6,6 +6,8 @@
 #include "app/draws/DrawsArchive.h"
 
 #include <QAction>
+#include <QFile>
+#include <QFileInfo>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -99,6 +101,28 @@ TEST(DrawsCsv, ExportIsTheTenFieldFormAndImportsBackByteForByte)
     EXPECT_EQ(g.folder.read(u"again.csv"_s), exported);
 }
 
+TEST(DrawsCsv, ExportOntoALinkWritesTheFileItLeadsTo)
+{
+    CsvFixture f;
+    f.store({makeDraw(4102, {3, 11, 17, 25, 30, 41}, {8, 44}, u"5 Jan 2015"_s)});
+    f.folder.write(u"kept.csv"_s, "old\r\n");
+    ASSERT_TRUE(QFile::link(f.folder.file(u"kept.csv"_s), f.folder.file(u"draws.csv"_s)));
+    ASSERT_TRUE(f.actions.exportFile(f.folder.file(u"draws.csv"_s)));
+    EXPECT_EQ(f.boxes.count(), 0);
+    EXPECT_EQ(f.folder.read(u"kept.csv"_s), "4102;\"5 Jan 2015\";3;11;17;25;30;41;8;44\r\n");
+    EXPECT_EQ(QFileInfo(f.folder.file(u"draws.csv"_s)).symLinkTarget(), f.folder.file(u"kept.csv"_s));
+
+    // A link that leads nowhere: said, and nothing is made.
+    ASSERT_TRUE(QFile::link(f.folder.file(u"gone.csv"_s), f.folder.file(u"dangling.csv"_s)));
+    EXPECT_FALSE(f.actions.exportFile(f.folder.file(u"dangling.csv"_s)));
+    ASSERT_EQ(f.boxes.count(), 1);
+    EXPECT_EQ(f.boxes.last().caption, u"Ошибка");
+    EXPECT_EQ(f.boxes.last().text, u"Ошибка записи файла \""_s + f.folder.file(u"dangling.csv"_s) +
+                                       u"\"!\r\rЭто ссылка на файл \""_s + f.folder.file(u"gone.csv"_s) +
+                                       u"\", которого нет."_s);
+    EXPECT_FALSE(QFileInfo::exists(f.folder.file(u"gone.csv"_s)));
+}
+
 TEST(DrawsCsv, NineFieldLinesAreNumberedAfterTheNewest)
 {
     const QString nine = u"\"1 Mar 2024\";1;2;3;4;5;6;7;8\r\n"
@@ -139,20 +163,27 @@ TEST(DrawsCsv, BadLinesAreSkippedCountedAndReported)
                    "18;\"\";1;2;3;4;5;6;7;8\n"                // date unknown: fine
                    "10;\"1 Mar 2024\";1;2;3;4;5;6;7;8\n"      // stored already
                    "11;\"4 Mar 2024\";9;10;11;12;13;14;1;2\n" // earlier in the file
+                   "19;\"8 Mar 2024\";1;2;3;4;5;6;6;8\n"      // a supplementary number equal to a main one
+                   "20;\"8 Mar 2024\";1;2;3;4;5;6;8;8\n"      // the supplementary numbers equal
+                   "21;\"9 mar 2024\";+1;2;3;4;5;06;7;8\n"    // a sign, a leading zero, a lower-case month
                    "   \n");
     ASSERT_TRUE(f.actions.importFile(f.folder.file(u"mixed.csv"_s)));
-    EXPECT_EQ(numbersOf(f.archive.draws()), std::vector<int>({10, 11, 18}));
-    EXPECT_EQ(f.imported, std::vector<int>({2}));
+    EXPECT_EQ(numbersOf(f.archive.draws()), std::vector<int>({10, 11, 18, 21}));
+    EXPECT_EQ(f.imported, std::vector<int>({3}));
+    EXPECT_EQ(f.archive.draws().back(), makeDraw(21, {1, 2, 3, 4, 5, 6}, {7, 8}, u"9 mar 2024"_s));
     EXPECT_EQ(f.folder.read(u"Vendra.ldr"_s), SerializeDraws(f.archive.draws()));
 
     ASSERT_EQ(f.boxes.count(), 1);
     EXPECT_EQ(f.boxes.last().caption, u"Предупреждение");
     const QString &report = f.boxes.last().text;
-    EXPECT_NE(report.indexOf(u"добавлено тиражей: 2\rуже есть в архиве: 2\rпропущено строк с ошибками: 8"), -1)
+    EXPECT_NE(report.indexOf(u"добавлено тиражей: 3\rуже есть в архиве: 2\rпропущено строк с ошибками: 10"), -1)
         << report.toStdString();
-    for (int line = 2; line <= 9; ++line)
+    for (int line : {2, 3, 4, 5, 6, 7, 8, 9, 13, 14})
         EXPECT_NE(report.indexOf(Format(u"\rстрока %d: ", {line})), -1) << line;
     EXPECT_NE(report.indexOf(u"строка 9: некорректная дата тиража \"2024-03-08\""), -1);
+    EXPECT_NE(report.indexOf(u"строка 13: некорректные данные тиража (дополнительные числа повторяют другие числа "
+                             u"тиража)"),
+              -1);
 }
 
 TEST(DrawsCsv, DrawsOutOfOrderTakeTheirPlaceByNumber)

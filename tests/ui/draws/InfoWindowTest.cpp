@@ -62,6 +62,11 @@ TEST_F(InfoWindowRows, DrawShowsNumberDateAndValuesWorkedOutByHand)
     EXPECT_EQ(valueOf(rows, kFirst), u"45");     // drawn order
     EXPECT_EQ(valueOf(rows, kSumChange), u"98"); // 119 - 21, the draw before it
 
+    // A shredding method is named by its formula, never by its title's template.
+    EXPECT_NE(valueOf(rows, u"Метод шинковки 1: (n1+n2+n3)/(n4+n5+n6)"_s), u"<none>");
+    for (const TInfoRow &row : rows)
+        EXPECT_FALSE(row.property.contains(u"%s")) << row.property.toStdString();
+
     const std::vector<TInfoRow> sorted = InfoRows(list, DrawInfoSubject(draws, 1, true));
     EXPECT_EQ(valueOf(sorted, kFirst), u"2");
     EXPECT_EQ(valueOf(sorted, kSum), u"119");

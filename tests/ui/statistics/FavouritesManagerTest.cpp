@@ -115,6 +115,21 @@ TEST_F(FavouritesManager, TheTreeListsEveryMethodUnderItsGroup)
     dialog->action(u"GroupAll"_s)->trigger();
     EXPECT_TRUE(ticked(*dialog, u"DIGS"_s));
     EXPECT_FALSE(ticked(*dialog, u"SUM1"_s));
+
+    // A shredding method is listed and renamed by its formula; its name keeps the place of the
+    // formula, so that the name follows a new formula.
+    const QString formula = u"(n1+n2+n3)/(n4+n5+n6)"_s;
+    EXPECT_EQ(dialog->methodItem(method(u"SHR1"_s))->text(0), u"Метод шинковки 1: "_s + formula);
+    dialog->tree()->setCurrentItem(dialog->methodItem(method(u"SHR1"_s)));
+    SetNameInput([&](QWidget *, const QString &, const QString &, QString &text) {
+        EXPECT_EQ(text, u"Метод шинковки 1: "_s + formula);
+        text = u"Шинковка "_s + formula;
+        return true;
+    });
+    dialog->action(u"Rename"_s)->trigger();
+    EXPECT_EQ(dialog->methodItem(method(u"SHR1"_s))->text(0), u"Шинковка "_s + formula);
+    dialog->readBack();
+    EXPECT_EQ(list.GetMethod(method(u"SHR1"_s)).Caption, u"Шинковка %s"_s);
 }
 
 TEST_F(FavouritesManager, OrderTicksAndNamesReachTheFavouritesFile)

@@ -456,12 +456,17 @@ TEST(DrawDialog, ValidationKeepsTheDialogOpenAndReadsBack)
     EXPECT_EQ(boxes.last().text, u"Введена некорректная комбинация!");
     EXPECT_EQ(boxes.last().caption, u"Ошибка");
 
-    dialog.dataEdit()->setText(u"1,2,3,4,5,6,1,2"_s);
+    // A supplementary number is one of the eight different numbers of the draw too.
+    dialog.dataEdit()->setText(u"1,2,3,4,5,6,1,9"_s);
+    EXPECT_FALSE(dialog.pressOk());
+    EXPECT_EQ(boxes.count(), 2);
+
+    dialog.dataEdit()->setText(u"1,2,3,4,5,6,45,9"_s);
     EXPECT_TRUE(dialog.pressOk());
     TDrawRec back = draw;
     dialog.readBack(back);
     EXPECT_EQ(back.main, (std::array<uint8_t, 6>{1, 2, 3, 4, 5, 6}));
-    EXPECT_EQ(back.extra, (std::array<uint8_t, 2>{1, 2}));
+    EXPECT_EQ(back.extra, (std::array<uint8_t, 2>{45, 9}));
     EXPECT_EQ(back.dateText(), u"5 Jan 2015"); // the date is kept unless the pickers change it
 
     dialog.dateEdit()->setDate(QDate(2016, 2, 29));
