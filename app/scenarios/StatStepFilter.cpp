@@ -1051,15 +1051,17 @@ template <class Keep> void TStatStepFilter::compact(Keep keep)
     m_prepared.valid = false;
     m_survivors.valid = false;
     const int64_t n = m_listCount;
-    // The full set is not read: its combinations are made again in order (entry i is the combination
-    // of place i).
-    const std::vector<TFullSetPrefix> &prefixes = FullSetPrefixes();
-    const bool fullSet = m_list->isFullSet() && n == m_list->count() && n == prefixes.back().end;
     // The sets of the next step's method, for lists of the full set's combinations (the others read
     // here were found to be such when their own sets or masks were read).
     const TFullSetLookups::Entry *next = m_source.next;
     if (next && (next->perNumber || !m_listAscending))
         next = nullptr;
+    // Entry i of the full set is the combination of place i. When the next method's sets are written,
+    // the full set is not read but made again in order (fewer loads beside the writes); else it is
+    // read (a rebuild of the full set alone is faster so).
+    const std::vector<TFullSetPrefix> &prefixes = FullSetPrefixes();
+    const bool fullSet = m_list->isFullSet() && n == m_list->count() && n == prefixes.back().end;
+    const bool remake = fullSet && next;
     const int workers = ParallelWork::workerCount();
     const size_t sets = next ? next->sets.size() : 0;
     const int width = next ? next->width : 1;
@@ -1149,12 +1151,12 @@ template <class Keep> void TStatStepFilter::compact(Keep keep)
         return [&prefixes, task](auto &&f) { ForEachOfPrefix(prefixes[size_t(task)], f); };
     };
 
-    if (workers == 1 || (!fullSet && chunkCount(n) == 1)) {
+    if (workers == 1 || (!remake && chunkCount(n) == 1)) {
         // In place: an entry is written only after it was read (or made again).
         TComb *const combs = m_list->mutableData();
         TComb *const limit = combs + n;
         TComb *out = combs;
-        if (fullSet) {
+        if (remake) {
             for (size_t task = 0; task < prefixes.size(); ++task)
                 out = writeKept(prefixRange(int(task)), out, limit, combs, 0);
         } else {
@@ -1168,7 +1170,7 @@ template <class Keep> void TStatStepFilter::compact(Keep keep)
         // window may paint it).
         const TComb *combs = m_list->data();
         TComb *to = m_list->rebuildRoom();
-        const int tasks = fullSet ? int(prefixes.size()) : chunkCount(n);
+        const int tasks = remake ? int(prefixes.size()) : chunkCount(n);
         std::vector<int64_t> start(size_t(tasks) + 1, 0);
         ParallelWork::run(
             tasks,
@@ -1176,7 +1178,7 @@ template <class Keep> void TStatStepFilter::compact(Keep keep)
                 const Keep local = keep;
                 int64_t kept = 0;
                 auto count = [&](const TComb &c, int64_t i) { kept += local(i, c); };
-                if (fullSet) {
+                if (remake) {
                     prefixRange(task)(count);
                 } else {
                     const ChunkRange range = chunkRange(task, n);
@@ -1192,7 +1194,7 @@ template <class Keep> void TStatStepFilter::compact(Keep keep)
             [&](int task, int wi) {
                 TComb *const out = to + start[size_t(task)];
                 const TComb *const limit = to + start[size_t(task) + 1];
-                if (fullSet) {
+                if (remake) {
                     writeKept(prefixRange(task), out, limit, to, wi);
                 } else {
                     const ChunkRange range = chunkRange(task, n);
