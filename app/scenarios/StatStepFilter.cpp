@@ -381,10 +381,12 @@ void TStatStepFilter::begin(TCombsList &list, std::vector<TStatValueRec> rows, s
     m_maps.reset();
 }
 
+namespace {
+
 // Room kept from step to step (the steps of a run ask for about the same room again and again), made
 // a quarter larger when it grows: a list a little longer than the last one then finds it large enough.
 // Its content is not kept.
-static uint8_t *roomOf(std::vector<uint8_t> &room, size_t bytes)
+uint8_t *roomOf(std::vector<uint8_t> &room, size_t bytes)
 {
     if (room.size() < bytes) {
         std::vector<uint8_t>().swap(room);
@@ -392,6 +394,8 @@ static uint8_t *roomOf(std::vector<uint8_t> &room, size_t bytes)
     }
     return room.data();
 }
+
+} // namespace
 
 uint8_t *TStatStepFilter::buffer(size_t bytes)
 {
@@ -489,9 +493,9 @@ bool TStatStepFilter::countFullSetByNumbers(const WeightedSurvivors *within)
     while (true) {
         // The subset at[1..depth] with its mask maskAt[depth] and its weights' sum sumAt[depth].
         const std::array<int64_t, kSums> &rest = freeWays[size_t(kMainCount - depth)];
-        int64_t ways = 0;
-        for (int sum = 0; sum + sumAt[size_t(depth)] < kSums; ++sum)
-            if (!within || within->allowed[size_t(sum + sumAt[size_t(depth)])])
+        int64_t ways = within ? 0 : rest[0];
+        for (int sum = 0; within && sum + sumAt[size_t(depth)] < kSums; ++sum)
+            if (within->allowed[size_t(sum + sumAt[size_t(depth)])])
                 ways += rest[size_t(sum)];
         if (ways > 0)
             byMask[maskAt[size_t(depth)]] += ways;
