@@ -101,7 +101,7 @@ const TFullSetLookups::Entry *TFullSetLookups::get(const TStatMethod &method, co
     if (m_used + size_t(kAllCombinations) <= m_budget)
         slot.entry = build(method, stats, sorted, idle);
     if (slot.entry)
-        m_used += slot.entry->ids.size();
+        m_used += slot.entry->ids.size(); // the counts per prefix (1 MB at most) beside them are not counted
     m_slots.push_back(std::move(slot));
     return m_slots.back().entry.get();
 }
@@ -259,6 +259,9 @@ std::unique_ptr<TFullSetLookups::Entry> TFullSetLookups::build(const TStatMethod
     entry->ids.resize(size_t(kAllCombinations) * size_t(entry->width));
     uint8_t *ids = entry->ids.data();
     const int width = entry->width;
+    if (width == 1)
+        entry->prefixCounts.assign(tasks.size() * 256, 0);
+    uint32_t *prefixCounts = entry->prefixCounts.data();
     ParallelWork::run(
         int(tasks.size()),
         [&](int task, int) {
@@ -267,10 +270,12 @@ std::unique_ptr<TFullSetLookups::Entry> TFullSetLookups::build(const TStatMethod
             const int64_t end = tasks[size_t(task)].end;
             const uint16_t *from = localIds.data();
             uint8_t *to = ids;
+            uint32_t *const counts = width == 1 ? prefixCounts + size_t(task) * 256 : nullptr;
             for (int64_t i = begin; i < end; ++i) {
                 const uint16_t id = map[from[i]];
                 if (width == 1) {
                     to[i] = uint8_t(id);
+                    ++counts[id];
                 } else {
                     to[2 * size_t(i)] = uint8_t(id);
                     to[2 * size_t(i) + 1] = uint8_t(id >> 8);

@@ -89,6 +89,8 @@ public:
         std::vector<uint8_t> ids;                  // the set of each combination, in list order
         std::vector<std::vector<TStatProbe>> sets; // the lookups of each set
         std::vector<int64_t> counts;               // the combinations of each set
+        // Width 1: the combinations of each set within each prefix of FullSetPrefixes(), 256 a prefix.
+        std::vector<uint32_t> prefixCounts;
         // Per number: the lookups of a combination are those of its six numbers.
         bool perNumber = false;
         std::array<TStatProbe, kMaxNumber + 1> numberProbe{};

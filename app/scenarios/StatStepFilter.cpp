@@ -1049,7 +1049,7 @@ int64_t TStatStepFilter::applyDirect(const std::vector<int> &rows, bool deleting
     return m_count;
 }
 
-template <class Keep> void TStatStepFilter::compact(Keep keep)
+template <class Keep> void TStatStepFilter::compact(Keep keep, const uint32_t *prefixSets, const uint8_t *alive)
 {
     // Whatever the step before gave is for the list as it was.
     m_prepared.valid = false;
@@ -1174,23 +1174,41 @@ template <class Keep> void TStatStepFilter::compact(Keep keep)
         // window may paint it).
         const TComb *combs = m_list->data();
         TComb *to = m_list->rebuildRoom();
-        const int tasks = remake ? int(prefixes.size()) : chunkCount(n);
+        // Over the full set with the sets' counts of each prefix known, the tasks are the prefixes and
+        // what each keeps is known without a pass.
+        const bool counted = fullSet && prefixSets;
+        const bool byPrefix = remake || counted;
+        const int tasks = byPrefix ? int(prefixes.size()) : chunkCount(n);
+        auto taskRange = [&](int task) {
+            return byPrefix ? ChunkRange{prefixes[size_t(task)].start, prefixes[size_t(task)].end}
+                            : chunkRange(task, n);
+        };
         std::vector<int64_t> start(size_t(tasks) + 1, 0);
-        ParallelWork::run(
-            tasks,
-            [&](int task, int) {
-                const Keep local = keep;
+        if (counted) {
+            for (int t = 0; t < tasks; ++t) {
+                const uint32_t *setCounts = prefixSets + size_t(t) * 256;
                 int64_t kept = 0;
-                auto count = [&](const TComb &c, int64_t i) { kept += local(i, c); };
-                if (remake) {
-                    prefixRange(task)(count);
-                } else {
-                    const ChunkRange range = chunkRange(task, n);
-                    listRange(combs, range.begin, range.end)(count);
-                }
-                start[size_t(task) + 1] = kept;
-            },
-            m_source.idle);
+                for (size_t id = 0; id < 256; ++id)
+                    kept += int64_t(setCounts[id]) * (alive[id] != 0);
+                start[size_t(t) + 1] = kept;
+            }
+        } else {
+            ParallelWork::run(
+                tasks,
+                [&](int task, int) {
+                    const Keep local = keep;
+                    int64_t kept = 0;
+                    auto count = [&](const TComb &c, int64_t i) { kept += local(i, c); };
+                    if (remake) {
+                        prefixRange(task)(count);
+                    } else {
+                        const ChunkRange range = taskRange(task);
+                        listRange(combs, range.begin, range.end)(count);
+                    }
+                    start[size_t(task) + 1] = kept;
+                },
+                m_source.idle);
+        }
         for (int t = 0; t < tasks; ++t)
             start[size_t(t) + 1] += start[size_t(t)];
         ParallelWork::run(
@@ -1201,7 +1219,7 @@ template <class Keep> void TStatStepFilter::compact(Keep keep)
                 if (remake) {
                     writeKept(prefixRange(task), out, limit, to, wi);
                 } else {
-                    const ChunkRange range = chunkRange(task, n);
+                    const ChunkRange range = taskRange(task);
                     writeKept(listRange(combs, range.begin, range.end), out, limit, to, wi);
                 }
             },
@@ -1330,10 +1348,15 @@ void TStatStepFilter::finish()
         if (m_mode == Mode::Sets) {
             // What a step over the full set leaves for a method that asks one question per number.
             const bool survivors = m_list->isFullSet() && m_source.next && m_source.next->perNumber;
-            const uint8_t *alive = m_setAlive.data();
             const uint8_t *ids = m_ids;
+            // The full set's own sets: what each prefix keeps follows from the sets' counts.
+            const bool ownSets = m_entry && ids == m_entry->ids.data() && !m_entry->prefixCounts.empty();
+            if (ownSets)
+                m_setAlive.resize(256, 0); // the counts go over every byte
+            const uint8_t *alive = m_setAlive.data();
             if (m_idWidth == 1)
-                compact([=](int64_t i, const TComb &) { return alive[ids[i]] != 0; });
+                compact([=](int64_t i, const TComb &) { return alive[ids[i]] != 0; },
+                        ownSets ? m_entry->prefixCounts.data() : nullptr, alive);
             else
                 compact([=](int64_t i, const TComb &) { return alive[loadAt<uint16_t>(ids, i)] != 0; });
             if (survivors)

@@ -96,7 +96,9 @@ private:
     int64_t applyDirect(const std::vector<int> &rows, bool deleting);
     // The list becomes the combinations keep(i, combination of place i) holds for, in order; with a
     // next method's lookups given, each kept combination's set of them is written on the way.
-    template <class Keep> void compact(Keep keep);
+    // Keeps the combinations keep(place, combination) says yes to. prefixSets/alive: over the full set,
+    // keep is alive[set of the place] and prefixSets the sets' counts per prefix of the full set.
+    template <class Keep> void compact(Keep keep, const uint32_t *prefixSets = nullptr, const uint8_t *alive = nullptr);
     template <class T> int64_t countMasks(uint64_t d, uint64_t a, uint64_t m) const;
     void compactSurvivors();
     bool writeSurvivorsOfFullSet();
