@@ -1049,7 +1049,7 @@ int64_t TStatStepFilter::applyDirect(const std::vector<int> &rows, bool deleting
     return m_count;
 }
 
-template <class Keep> void TStatStepFilter::compact(Keep keep, const uint32_t *prefixSets, const uint8_t *alive)
+template <class Keep> void TStatStepFilter::compact(Keep keep, const std::vector<int64_t> *prefixKept)
 {
     // Whatever the step before gave is for the list as it was.
     m_prepared.valid = false;
@@ -1176,7 +1176,7 @@ template <class Keep> void TStatStepFilter::compact(Keep keep, const uint32_t *p
         TComb *to = m_list->rebuildRoom();
         // Over the full set with the sets' counts of each prefix known, the tasks are the prefixes and
         // what each keeps is known without a pass.
-        const bool counted = fullSet && prefixSets;
+        const bool counted = fullSet && prefixKept;
         const bool byPrefix = remake || counted;
         const int tasks = byPrefix ? int(prefixes.size()) : chunkCount(n);
         auto taskRange = [&](int task) {
@@ -1185,13 +1185,7 @@ template <class Keep> void TStatStepFilter::compact(Keep keep, const uint32_t *p
         };
         std::vector<int64_t> start(size_t(tasks) + 1, 0);
         if (counted) {
-            for (int t = 0; t < tasks; ++t) {
-                const uint32_t *setCounts = prefixSets + size_t(t) * 256;
-                int64_t kept = 0;
-                for (size_t id = 0; id < 256; ++id)
-                    kept += int64_t(setCounts[id]) * (alive[id] != 0);
-                start[size_t(t) + 1] = kept;
-            }
+            std::copy(prefixKept->begin(), prefixKept->end(), start.begin() + 1);
         } else {
             ParallelWork::run(
                 tasks,
@@ -1313,9 +1307,32 @@ void TStatStepFilter::compactSurvivors()
     if (m_masksFromNumbers && m_masksFromWeights) {
         const uint8_t *w = m_numberWeight.data();
         const uint64_t *bits = m_sumBits.data();
+        // Over the full set, what each prefix keeps follows from the ways four numbers above its second
+        // one add up to each sum.
+        std::vector<int64_t> prefixKept;
+        if (m_list->isFullSet()) {
+            // ways[j][s]: j of the numbers above the one reached add up to s.
+            std::array<std::array<int64_t, kWeightSums>, 5> ways{};
+            ways[0][0] = 1;
+            std::vector<std::array<int64_t, kWeightSums>> fourAbove(kMaxNumber + 1);
+            for (int n = kMaxNumber; n >= 1; --n) {
+                fourAbove[size_t(n)] = ways[4];
+                for (int j = 4; j >= 1; --j)
+                    for (int sum = kWeightSums - 1; sum >= w[n]; --sum)
+                        ways[size_t(j)][size_t(sum)] += ways[size_t(j - 1)][size_t(sum - w[n])];
+            }
+            const std::vector<TFullSetPrefix> &prefixes = FullSetPrefixes();
+            prefixKept.assign(prefixes.size(), 0);
+            for (size_t t = 0; t < prefixes.size(); ++t) {
+                const int base = w[prefixes[t].a] + w[prefixes[t].b];
+                for (int sum = 0; base + sum < kWeightSums; ++sum)
+                    prefixKept[t] += fourAbove[prefixes[t].b][size_t(sum)] *
+                                     survives(bits[base + sum], d, a, m);
+            }
+        }
         compact([=](int64_t, const TComb &c) {
             return survives(bits[w[c[0]] + w[c[1]] + w[c[2]] + w[c[3]] + w[c[4]] + w[c[5]]], d, a, m);
-        });
+        }, prefixKept.empty() ? nullptr : &prefixKept);
         return;
     }
     if (m_masksFromNumbers) {
@@ -1349,14 +1366,18 @@ void TStatStepFilter::finish()
             // What a step over the full set leaves for a method that asks one question per number.
             const bool survivors = m_list->isFullSet() && m_source.next && m_source.next->perNumber;
             const uint8_t *ids = m_ids;
-            // The full set's own sets: what each prefix keeps follows from the sets' counts.
-            const bool ownSets = m_entry && ids == m_entry->ids.data() && !m_entry->prefixCounts.empty();
-            if (ownSets)
-                m_setAlive.resize(256, 0); // the counts go over every byte
             const uint8_t *alive = m_setAlive.data();
+            // The full set's own sets: what each prefix keeps follows from the sets' counts.
+            std::vector<int64_t> prefixKept;
+            if (m_entry && ids == m_entry->ids.data() && !m_entry->prefixCounts.empty()) {
+                prefixKept.assign(FullSetPrefixes().size(), 0);
+                for (size_t t = 0; t < prefixKept.size(); ++t)
+                    for (size_t id = 0; id < m_setAlive.size(); ++id)
+                        prefixKept[t] += int64_t(m_entry->prefixCounts[t * 256 + id]) * alive[id];
+            }
             if (m_idWidth == 1)
                 compact([=](int64_t i, const TComb &) { return alive[ids[i]] != 0; },
-                        ownSets ? m_entry->prefixCounts.data() : nullptr, alive);
+                        prefixKept.empty() ? nullptr : &prefixKept);
             else
                 compact([=](int64_t i, const TComb &) { return alive[loadAt<uint16_t>(ids, i)] != 0; });
             if (survivors)

@@ -96,9 +96,9 @@ private:
     int64_t applyDirect(const std::vector<int> &rows, bool deleting);
     // The list becomes the combinations keep(i, combination of place i) holds for, in order; with a
     // next method's lookups given, each kept combination's set of them is written on the way.
-    // Keeps the combinations keep(place, combination) says yes to. prefixSets/alive: over the full set,
-    // keep is alive[set of the place] and prefixSets the sets' counts per prefix of the full set.
-    template <class Keep> void compact(Keep keep, const uint32_t *prefixSets = nullptr, const uint8_t *alive = nullptr);
+    // Keeps the combinations keep(place, combination) says yes to. prefixKept: over the full set, how
+    // many keep keeps of each prefix of the full set, when known without a pass.
+    template <class Keep> void compact(Keep keep, const std::vector<int64_t> *prefixKept = nullptr);
     template <class T> int64_t countMasks(uint64_t d, uint64_t a, uint64_t m) const;
     void compactSurvivors();
     bool writeSurvivorsOfFullSet();
