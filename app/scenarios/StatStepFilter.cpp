@@ -31,6 +31,15 @@ constexpr size_t kPad = 16;
 // The sums of weights of six numbers that a test of them may ask for.
 constexpr int kWeightSums = 256;
 
+// ways[j][s]: the ways to choose j of the numbers taken so far whose weights add up to s (ways[0][0] is
+// 1 before the first). Takes one more number, of weight w.
+template <size_t Counts> void TakeWeight(std::array<std::array<int64_t, kWeightSums>, Counts> &ways, int w)
+{
+    for (size_t j = Counts - 1; j >= 1; --j)
+        for (int sum = kWeightSums - 1; sum >= w; --sum)
+            ways[j][size_t(sum)] += ways[j - 1][size_t(sum - w)];
+}
+
 int chunkCount(int64_t n)
 {
     return int((n + kChunk - 1) / kChunk);
@@ -472,10 +481,7 @@ bool TStatStepFilter::countFullSetByNumbers(const WeightedSurvivors *within)
             marked.push_back(n);
             continue;
         }
-        const int w = within ? within->weight[size_t(n)] : 0;
-        for (int j = kMainCount; j >= 1; --j)
-            for (int sum = kSums - 1; sum >= w; --sum)
-                freeWays[size_t(j)][size_t(sum)] += freeWays[size_t(j - 1)][size_t(sum - w)];
+        TakeWeight(freeWays, within ? within->weight[size_t(n)] : 0);
     }
     const int k = int(marked.size());
     int64_t subsets = 0;
@@ -657,12 +663,8 @@ void TStatStepFilter::countFullSetByWeights()
     constexpr int kSums = kWeightSums;
     std::array<std::array<int64_t, kSums>, kMainCount + 1> ways{};
     ways[0][0] = 1;
-    for (int n = 1; n <= kMaxNumber; ++n) {
-        const int w = m_numberWeight[size_t(n)];
-        for (int j = kMainCount; j >= 1; --j)
-            for (int sum = kSums - 1; sum >= w; --sum)
-                ways[size_t(j)][size_t(sum)] += ways[size_t(j - 1)][size_t(sum - w)];
-    }
+    for (int n = 1; n <= kMaxNumber; ++n)
+        TakeWeight(ways, m_numberWeight[size_t(n)]);
     std::unordered_map<uint64_t, int64_t> byMask;
     for (int sum = 0; sum < kSums; ++sum)
         if (ways[kMainCount][size_t(sum)] > 0)
@@ -1317,9 +1319,7 @@ void TStatStepFilter::compactSurvivors()
             std::vector<std::array<int64_t, kWeightSums>> fourAbove(kMaxNumber + 1);
             for (int n = kMaxNumber; n >= 1; --n) {
                 fourAbove[size_t(n)] = ways[4];
-                for (int j = 4; j >= 1; --j)
-                    for (int sum = kWeightSums - 1; sum >= w[n]; --sum)
-                        ways[size_t(j)][size_t(sum)] += ways[size_t(j - 1)][size_t(sum - w[n])];
+                TakeWeight(ways, w[n]);
             }
             const std::vector<TFullSetPrefix> &prefixes = FullSetPrefixes();
             prefixKept.assign(prefixes.size(), 0);
