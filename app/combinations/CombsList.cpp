@@ -1,7 +1,7 @@
 #include "app/combinations/CombsList.h"
+#include "app/combinations/CombsOfNumbers.h"
 #include "app/combinations/FullSetLookups.h"
 
-#include "common/BitCount.h"
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
@@ -35,8 +35,6 @@ constexpr std::array<uint64_t, 256> kNumberBits = [] {
         bits[size_t(n)] = uint64_t(1) << n;
     return bits;
 }();
-
-constexpr uint64_t kAllNumbers = ((uint64_t(1) << (kMaxNumber + 1)) - 1) & ~uint64_t(1);
 
 QString exceptionText(const std::exception &e)
 {
@@ -101,62 +99,6 @@ private:
     std::vector<uint64_t> m_slots;
     size_t m_mask = 0;
 };
-
-// The combinations whose numbers are all among allowed (a mask of the numbers 1..45), in the order of
-// the full list, beginning with the numbers a and b and then any four more above b: a visitor walks
-// only those that hold one of anyOf (every one when requireAny is false), so that the work is in
-// proportion to what it finds. f gets each combination's six bytes in the low bytes of a word, in
-// memory order.
-template <class F> void forEachCombOfPrefix(int a, int b, uint64_t allowed, uint64_t anyOf, bool requireAny, F &&f)
-{
-    // At least k numbers in the mask (k of at most six: cheaper than counting them all).
-    auto atLeast = [](uint64_t x, int k) {
-        for (; k > 1 && x != 0; --k)
-            x &= x - 1;
-        return k <= 0 || x != 0;
-    };
-    // The numbers above n.
-    auto above = [](int n) { return ~((uint64_t(2) << n) - 1); };
-    auto walk = [&](auto &self, int depth, int prev, bool has, uint64_t head) -> void {
-        const uint64_t avail = allowed & above(prev);
-        const int need = kMainCount - depth;
-        if (!atLeast(avail, need) || (requireAny && !has && (avail & anyOf) == 0))
-            return;
-        if (depth == kMainCount - 2) {
-            // The last two numbers in plain loops: most of the combinations are written here.
-            for (uint64_t bits = avail; bits != 0; bits &= bits - 1) {
-                const int v = std::countr_zero(bits);
-                const uint64_t rest = allowed & above(v);
-                const bool hasHere = has || ((anyOf >> v) & 1) != 0;
-                const uint64_t h = head | (uint64_t(v) << 32);
-                for (uint64_t last = requireAny && !hasHere ? rest & anyOf : rest; last != 0; last &= last - 1)
-                    f(h | (uint64_t(std::countr_zero(last)) << 40));
-            }
-            return;
-        }
-        for (uint64_t bits = avail; bits != 0; bits &= bits - 1) {
-            const int v = std::countr_zero(bits);
-            if (!atLeast(avail & above(v), need - 1))
-                break;
-            self(self, depth + 1, v, has || ((anyOf >> v) & 1) != 0, head | (uint64_t(v) << (8 * depth)));
-        }
-    };
-    walk(walk, 2, b, ((anyOf >> a) & 1) != 0 || ((anyOf >> b) & 1) != 0, uint64_t(a) | (uint64_t(b) << 8));
-}
-
-// How many combinations forEachCombOfPrefix visits.
-int64_t countCombsOfPrefix(int a, int b, uint64_t allowed, uint64_t anyOf, bool requireAny)
-{
-    const uint64_t bitA = uint64_t(1) << a, bitB = uint64_t(1) << b;
-    if ((allowed & bitA) == 0 || (allowed & bitB) == 0)
-        return 0;
-    const uint64_t rest = allowed & ~((uint64_t(2) << b) - 1);
-    const int64_t all = Binomial(BitCount(rest), 4);
-    if (!requireAny || ((anyOf & (bitA | bitB)) != 0))
-        return all;
-    return all - Binomial(BitCount(rest & ~anyOf), 4);
-}
-
 
 bool isBlankByte(char ch)
 {
@@ -452,6 +394,7 @@ void TCombsList::ensureCapacity(int64_t n)
 
 void TCombsList::ClearCombs()
 {
+    replaced();
     m_fullSet = false;
     TCombsArray().swap(m_combs);
     m_count = 0;
@@ -459,6 +402,7 @@ void TCombsList::ClearCombs()
 
 void TCombsList::SetCombsCapacity(int64_t n, int64_t count)
 {
+    made();
     m_fullSet = false;
     ensureCapacity(n);
     m_count = std::clamp<int64_t>(count, 0, capacity());
@@ -471,6 +415,7 @@ void TCombsList::FreeCombs()
 
 void TCombsList::append(const TComb &comb)
 {
+    made();
     m_fullSet = false;
     if (m_count == capacity())
         m_combs.resize(m_combs.size() + 1);
@@ -479,6 +424,7 @@ void TCombsList::append(const TComb &comb)
 
 void TCombsList::assign(const TCombsArray &combs)
 {
+    replaced();
     m_fullSet = false;
     ensureCapacity(static_cast<int64_t>(combs.size()));
     std::copy(combs.begin(), combs.end(), m_combs.begin());
@@ -488,6 +434,7 @@ void TCombsList::assign(const TCombsArray &combs)
 
 bool TCombsList::IsCombInList(const TComb &comb) const
 {
+    made();
     const auto end = m_combs.begin() + m_count;
     return std::find(m_combs.begin(), end, comb) != end;
 }
@@ -502,6 +449,7 @@ void TCombsList::SaveUndo(bool interactive)
         busy.emplace();
         SetStatusText(Tr(u"Создание файла отката..."));
     }
+    made();
     if (m_undo.size() < m_combs.size())
         m_undo.resize(m_combs.size());
     std::copy(m_combs.begin(), m_combs.begin() + m_count, m_undo.begin());
@@ -510,6 +458,7 @@ void TCombsList::SaveUndo(bool interactive)
 
 void TCombsList::setCountFromUndo()
 {
+    replaced();
     m_fullSet = false;
     ensureCapacity(m_undoCount);
     std::copy(m_undo.begin(), m_undo.begin() + m_undoCount, m_combs.begin());
@@ -549,63 +498,31 @@ void TCombsList::ClearUndoCount()
 
 // ---- Building the list ----
 
-int64_t CountCombsOfNumbers(uint64_t allowed, uint64_t anyOf, bool requireAny)
-{
-    allowed &= kAllNumbers;
-    int64_t total = 0;
-    for (int a = 1; a <= kMaxNumber - 5; ++a)
-        for (int b = a + 1; b <= kMaxNumber - 4; ++b)
-            total += countCombsOfPrefix(a, b, allowed, anyOf, requireAny);
-    return total;
-}
-
-int64_t WriteCombsOfNumbers(uint64_t allowed, uint64_t anyOf, bool requireAny, TComb *out,
-                            const std::function<void()> &idle)
-{
-    allowed &= kAllNumbers;
-    // Every pair of first numbers knows how many combinations it has, so each is written by one task
-    // at its place, in the same order as one pass would write them.
-    struct Task {
-        uint8_t a, b;
-        int64_t start;
-    };
-    std::vector<Task> tasks;
-    int64_t total = 0;
-    for (int a = 1; a <= kMaxNumber - 5; ++a)
-        for (int b = a + 1; b <= kMaxNumber - 4; ++b)
-            if (const int64_t n = countCombsOfPrefix(a, b, allowed, anyOf, requireAny); n > 0) {
-                tasks.push_back({uint8_t(a), uint8_t(b), total});
-                total += n;
-            }
-    ParallelWork::run(
-        int(tasks.size()),
-        [&](int task, int) {
-            auto *p = reinterpret_cast<uint8_t *>(out + tasks[size_t(task)].start);
-            forEachCombOfPrefix(tasks[size_t(task)].a, tasks[size_t(task)].b, allowed, anyOf, requireAny,
-                                [&p](uint64_t bytes) {
-                                    std::memcpy(p, &bytes, sizeof(TComb));
-                                    p += sizeof(TComb);
-                                });
-        },
-        idle);
-    return total;
-}
-
 void TCombsList::generateAll()
 {
+    // Written when first read.
+    const int64_t total = FullSetPrefixes().back().end;
+    ensureCapacity(total);
+    m_count = total;
+    m_fullSet = true;
+    m_pending.store(true, std::memory_order_release);
+}
+
+void TCombsList::makeFullSet() const
+{
+    // Readers on several threads: one writes it, the others wait for it.
+    const std::lock_guard<std::mutex> lock(m_making);
+    if (!m_pending.load(std::memory_order_acquire))
+        return;
     // Every combination has its place known from its first two numbers, so the list is written on all
     // cores, each pair of first numbers by one task, in the same order as one pass would write it.
     const std::vector<TFullSetPrefix> &prefixes = FullSetPrefixes();
-    const int64_t total = prefixes.back().end;
-    ensureCapacity(total);
-    m_fullSet = false;
     TComb *const out = m_combs.data();
     ParallelWork::run(int(prefixes.size()), [&](int task, int) {
         TComb *const to = out;
         ForEachOfPrefix(prefixes[size_t(task)], [to](const TComb &c, int64_t i) { to[i] = c; });
     });
-    m_count = total;
-    m_fullSet = true;
+    m_pending.store(false, std::memory_order_release);
 }
 
 void TCombsList::generateCombsOfNumbers(uint64_t allowed, uint64_t anyOf, bool requireAny)
@@ -615,8 +532,10 @@ void TCombsList::generateCombsOfNumbers(uint64_t allowed, uint64_t anyOf, bool r
         return;
     }
     m_fullSet = false;
-    ensureCapacity(CountCombsOfNumbers(allowed, anyOf, requireAny));
-    m_count = WriteCombsOfNumbers(allowed, anyOf, requireAny, m_combs.data());
+    replaced();
+    const TNumbersChoice choice{allowed, anyOf, requireAny};
+    ensureCapacity(CountCombsOfNumbers(choice));
+    m_count = WriteCombsOfNumbers(choice, m_combs.data());
     // Every combination in the order of generation: the full set.
     m_fullSet = m_count == CombinationCount(kMaxNumber, kMainCount);
 }
@@ -711,6 +630,7 @@ void TCombsList::DeleteSelectedCombs(const TRowRanges &selected)
     std::erase_if(rows, [](const TRowRange &r) { return r.last < r.first; });
 
     ensureCapacity(m_undoCount);
+    replaced();
     int64_t out = 0;
     int64_t from = 0;
     auto keep = [&](int64_t to) {
@@ -758,6 +678,7 @@ bool TCombsList::SaveCombsToText(const QString &fileName)
         const QString target = ChosenFileTarget(fileName);
         TExclusiveTempFile file = TExclusiveTempFile::beside(target);
         constexpr int64_t kBlock = 65536;
+        made();
         for (int64_t i = 0; i < m_count; i += kBlock)
             file.write(CombsToText(m_combs.data() + i, std::min(kBlock, m_count - i)));
         file.commitTo(target);
@@ -792,6 +713,7 @@ QString TCombsList::CombsText(const TRowRanges &rows) const
     const int64_t lines = RowRangesCount(clipped);
     if (lines == 0)
         return {};
+    made();
     // "nn nn nn nn nn nn" and a line feed between lines.
     constexpr int kLine = kMainCount * 3;
     QString text(qsizetype(lines * kLine - 1), Qt::Uninitialized);
@@ -838,6 +760,7 @@ void TCombsList::SaveCombsBuffer(int32_t key1, int32_t key2)
     m_key2 = -1;
     try {
         TExclusiveTempFile file = TExclusiveTempFile::beside(fileName);
+        made();
         const int64_t every = std::max<int64_t>(1, m_count / 100);
         QByteArray block;
         for (int64_t i = 0; i < m_count; i += every) {

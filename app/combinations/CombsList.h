@@ -7,8 +7,10 @@
 #include <QString>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <vector>
 
 // Images of the filter log rows.
@@ -70,19 +72,16 @@ QByteArray CombsToText(const TComb *combs, int64_t count);
 // over. Raises "Некорректная комбинация..." for the first bad line.
 TCombsArray ParsePastedCombs(QStringView text, const TTextProgress &progress = {});
 
-// The combinations whose six numbers are all among allowed (a mask: bit n for number n) and, when
-// requireAny is set, hold one of anyOf: how many, and written into out in the order of the full list
-// on all cores (out has room for them). Only those combinations are walked.
-int64_t CountCombsOfNumbers(uint64_t allowed, uint64_t anyOf, bool requireAny);
-int64_t WriteCombsOfNumbers(uint64_t allowed, uint64_t anyOf, bool requireAny, TComb *out,
-                            const std::function<void()> &idle = {});
-
 // The working list of combinations with its one-level undo copy, the filter log and the buffer file
 // that keeps a prepared list between runs of a scenario.
 //
 // The storage of the list (and of the undo copy) is its capacity: it grows, never shrinks while the
 // program runs, so the list view can always read a row below its old count while a long step
 // processes window messages. The count is the list.
+//
+// The full list is written when it is first read, not when it is generated: a step that makes the
+// combinations it keeps again from their numbers never reads it (a scenario starts from the full list
+// once per filter set and draw). Every reader of the storage makes it first, on whichever thread asks.
 class TCombsList : public QObject {
     Q_OBJECT
 public:
@@ -92,25 +91,52 @@ public:
     int64_t count() const { return m_count; }
     int64_t capacity() const { return static_cast<int64_t>(m_combs.size()); }
     bool empty() const { return m_count == 0; }
-    const TComb &at(int64_t i) const { return m_combs[static_cast<size_t>(i)]; }
-    const TComb *data() const { return m_combs.data(); }
+    const TComb &at(int64_t i) const
+    {
+        made();
+        return m_combs[static_cast<size_t>(i)];
+    }
+    const TComb *data() const
+    {
+        made();
+        return m_combs.data();
+    }
     // The storage: the list is its first count() entries.
-    const TCombsArray &storage() const { return m_combs; }
+    const TCombsArray &storage() const
+    {
+        made();
+        return m_combs;
+    }
+    // The storage's address, which tells one list from another; nothing is made for it.
+    const TComb *address() const { return m_combs.data(); }
     // The list's entries for a step that rebuilds the list in place (it then calls truncate).
     TComb *mutableData()
     {
+        made();
+        m_fullSet = false;
+        return m_combs.data();
+    }
+    // The same for a step that writes every entry it keeps before it is read, from the first one on,
+    // from what it knows of the full list without reading it: a full list not yet written is not made.
+    TComb *rewrittenData()
+    {
+        m_pending.store(false, std::memory_order_release);
         m_fullSet = false;
         return m_combs.data();
     }
     // The list becomes its first n entries (n held to 0..count).
     void truncate(int64_t n)
     {
+        if (n < m_count)
+            made();
         m_fullSet = m_fullSet && n >= m_count;
         m_count = std::clamp<int64_t>(n, 0, m_count);
     }
     // True while the list is every combination of the game in the order of their generation (as the
     // full generation left it, nothing changed since): entry i is then the combination of rank i.
     bool isFullSet() const { return m_fullSet; }
+    // True while the full list is generated but not yet written.
+    bool fullSetPending() const { return m_pending.load(std::memory_order_acquire); }
 
     void ClearCombs();
     // Grows the capacity to n when it is smaller and sets the count (held to the capacity).
@@ -144,6 +170,7 @@ public:
     }
     void adoptRebuilt(int64_t count)
     {
+        m_pending.store(false, std::memory_order_release);
         m_combs.swap(m_undo);
         m_undoCount = 0;
         m_fullSet = false;
@@ -211,13 +238,25 @@ signals:
 
 private:
     void ensureCapacity(int64_t n);
+    // Writes the full list when it is still to be written.
+    void made() const
+    {
+        if (m_pending.load(std::memory_order_acquire))
+            makeFullSet();
+    }
+    void makeFullSet() const;
+    // The content is replaced: a full list not yet written will not be.
+    void replaced() { m_pending.store(false, std::memory_order_release); }
     void generateAll();
     void generateCombsOfNumbers(uint64_t allowed, uint64_t anyOf, bool requireAny);
     void setCountFromUndo();
 
-    TCombsArray m_combs;
+    // Written when the full list is made on first reading (a const reader may make it).
+    mutable TCombsArray m_combs;
     int64_t m_count = 0;
     bool m_fullSet = false;
+    mutable std::atomic<bool> m_pending{false}; // the full list is generated but not yet written
+    mutable std::mutex m_making;
     TCombsArray m_undo;
     int64_t m_undoCount = 0;
     std::vector<TFilterLogRow> m_log;
@@ -245,6 +284,7 @@ private:
 template <class Keep> void TCombsList::rebuildFromUndo(Keep &&keep, const std::function<QString(double)> &progressText)
 {
     ensureCapacity(m_undoCount);
+    replaced();
     TStepProgress progress(m_undoCount, progressText);
     int64_t count = 0;
     m_count = 0;

@@ -6,6 +6,7 @@
 #include "lottery/stats/StatList.h"
 #include "lottery/stats/StatMethod.h"
 #include "app/combinations/CombsList.h"
+#include "app/combinations/CombsOfNumbers.h"
 #include "app/combinations/ParallelWork.h"
 #include "lottery/Combinatorics.h"
 
@@ -28,18 +29,6 @@ constexpr size_t kMaxClassesPerWorker = size_t(1) << 16;
 constexpr size_t kMaxClasses = size_t(1) << 17;
 // Per-worker counters sit apart, so that no two workers write into one cache line.
 constexpr size_t kPad = 16;
-// The sums of weights of six numbers that a test of them may ask for.
-constexpr int kWeightSums = 256;
-
-// ways[j][s]: the ways to choose j of the numbers taken so far whose weights add up to s (ways[0][0] is
-// 1 before the first). Takes one more number, of weight w.
-template <size_t Counts> void TakeWeight(std::array<std::array<int64_t, kWeightSums>, Counts> &ways, int w)
-{
-    for (size_t j = Counts - 1; j >= 1; --j)
-        for (int sum = kWeightSums - 1; sum >= w; --sum)
-            ways[j][size_t(sum)] += ways[j - 1][size_t(sum - w)];
-}
-
 int chunkCount(int64_t n)
 {
     return int((n + kChunk - 1) / kChunk);
@@ -377,6 +366,7 @@ void TStatStepFilter::begin(TCombsList &list, std::vector<TStatValueRec> rows, s
         m_prepared.valid = false;
         m_survivors.valid = false;
     }
+    m_within.valid = false;
     m_listFullSet = list.isFullSet();
     m_mode = Mode::Pending;
     m_count = m_listCount = list.count();
@@ -451,9 +441,10 @@ bool TStatStepFilter::useFullSet()
         }
         if (m_list->isFullSet() && countFullSetByNumbers(nullptr))
             return true;
-        if (m_survivors.valid && m_survivors.data == m_list->data() && m_survivors.count == m_count &&
+        if (m_survivors.valid && m_survivors.data == m_list->address() && m_survivors.count == m_count &&
             countFullSetByNumbers(&m_survivors)) {
             m_listAscending = true;
+            m_within = m_survivors;
             return true;
         }
         m_listAscending = recordMasks([&numberBits](Worker *, const TComb &c, bool &valid) {
@@ -554,7 +545,7 @@ bool TStatStepFilter::countSets()
     if (m_list->isFullSet()) {
         m_ids = entry.ids.data();
         m_setCount = entry.counts;
-    } else if (m_prepared.valid && m_prepared.entry == m_entry && m_prepared.data == m_list->data() &&
+    } else if (m_prepared.valid && m_prepared.entry == m_entry && m_prepared.data == m_list->address() &&
                m_prepared.count == m_count) {
         // Given by the step before, while it rebuilt the list.
         m_ids = m_prepared.ids.data();
@@ -1051,11 +1042,13 @@ int64_t TStatStepFilter::applyDirect(const std::vector<int> &rows, bool deleting
     return m_count;
 }
 
-template <class Keep> void TStatStepFilter::compact(Keep keep, const std::vector<int64_t> *prefixKept)
+template <class Keep>
+void TStatStepFilter::compact(Keep keep, const std::vector<int64_t> *prefixKept, const TNumbersChoice *chosen)
 {
     // Whatever the step before gave is for the list as it was.
     m_prepared.valid = false;
     m_survivors.valid = false;
+    m_within.valid = false;
     const int64_t n = m_listCount;
     // The sets of the next step's method, for lists of the full set's combinations (the others read
     // here were found to be such when their own sets or masks were read).
@@ -1063,11 +1056,16 @@ template <class Keep> void TStatStepFilter::compact(Keep keep, const std::vector
     if (next && (next->perNumber || !m_listAscending))
         next = nullptr;
     // Entry i of the full set is the combination of place i. When the next method's sets are written,
-    // the full set is not read but made again in order (fewer loads beside the writes); else it is
-    // read (a rebuild of the full set alone is faster so).
+    // or the full list is not written yet, the full set is not read but made again in order (fewer
+    // loads beside the writes); else it is read (a rebuild of the full set alone is faster so).
     const std::vector<TFullSetPrefix> &prefixes = FullSetPrefixes();
-    const bool fullSet = m_list->isFullSet() && n == m_list->count() && n == prefixes.back().end;
-    const bool remake = fullSet && next;
+    const bool fullSet = !chosen && m_list->isFullSet() && n == m_list->count() && n == prefixes.back().end;
+    const bool remake = fullSet && (next || m_list->fullSetPending());
+    std::vector<int64_t> chosenCounts;
+    if (chosen) {
+        chosenCounts = CountCombsOfPrefixes(*chosen);
+        prefixKept = &chosenCounts;
+    }
     const int workers = ParallelWork::workerCount();
     const size_t sets = next ? next->sets.size() : 0;
     const int width = next ? next->width : 1;
@@ -1105,7 +1103,7 @@ template <class Keep> void TStatStepFilter::compact(Keep keep, const std::vector
     };
     // About as many go as stay: each one is written, kept or not (the next one kept overwrites it),
     // so that no branch is mispredicted; mostly one way, the branch is foreseen.
-    const bool oneWay = m_count * 5 < n || m_count * 5 > 4 * n;
+    const bool oneWay = chosen || m_count * 5 < n || m_count * 5 > 4 * n;
     // The kept combinations of what forEach walks written from out on, never at limit or past it
     // (base: the first entry of the rebuilt list); returns where the next one would go.
     auto writeKept = [&](auto forEach, TComb *out, const TComb *limit, TComb *base, int worker) {
@@ -1156,15 +1154,32 @@ template <class Keep> void TStatStepFilter::compact(Keep keep, const std::vector
     auto prefixRange = [&prefixes](int task) {
         return [&prefixes, task](auto &&f) { ForEachOfPrefix(prefixes[size_t(task)], f); };
     };
+    // The combinations of the choice with the prefix of the task; their places in the full set are not
+    // needed (a running number stands in for them).
+    auto chosenRange = [&prefixes, chosen](int task) {
+        return [&prefixes, chosen, task](auto &&f) {
+            const TFullSetPrefix &prefix = prefixes[size_t(task)];
+            int64_t i = prefix.start;
+            ForEachChosenOfPrefix(prefix.a, prefix.b, *chosen, [&](uint64_t bytes) {
+                TComb c;
+                std::memcpy(c.n.data(), &bytes, sizeof(TComb));
+                f(c, i++);
+            });
+        };
+    };
 
-    if (workers == 1 || (!remake && chunkCount(n) == 1)) {
+    if (workers == 1 || (!remake && !chosen && chunkCount(n) == 1)) {
         // In place: an entry is written only after it was read (or made again).
-        TComb *const combs = m_list->mutableData();
+        TComb *const combs = remake || chosen ? m_list->rewrittenData() : m_list->mutableData();
         TComb *const limit = combs + n;
         TComb *out = combs;
         if (remake) {
             for (size_t task = 0; task < prefixes.size(); ++task)
                 out = writeKept(prefixRange(int(task)), out, limit, combs, 0);
+        } else if (chosen) {
+            for (size_t task = 0; task < prefixes.size(); ++task)
+                if ((*prefixKept)[task] > 0)
+                    out = writeKept(chosenRange(int(task)), out, limit, combs, 0);
         } else {
             out = writeKept(listRange(combs, 0, n), out, limit, combs, 0);
         }
@@ -1174,11 +1189,11 @@ template <class Keep> void TStatStepFilter::compact(Keep keep, const std::vector
         // On all cores: every task counts what it keeps, then writes it at its place in the undo
         // copy's storage, which becomes the list's (the list itself is only read meanwhile, so the
         // window may paint it).
-        const TComb *combs = m_list->data();
+        const TComb *combs = remake || chosen ? nullptr : m_list->data();
         TComb *to = m_list->rebuildRoom();
         // Over the full set with the sets' counts of each prefix known, the tasks are the prefixes and
         // what each keeps is known without a pass.
-        const bool counted = fullSet && prefixKept;
+        const bool counted = (fullSet || chosen) && prefixKept;
         const bool byPrefix = remake || counted;
         const int tasks = byPrefix ? int(prefixes.size()) : chunkCount(n);
         auto taskRange = [&](int task) {
@@ -1214,6 +1229,9 @@ template <class Keep> void TStatStepFilter::compact(Keep keep, const std::vector
                 const TComb *const limit = to + start[size_t(task) + 1];
                 if (remake) {
                     writeKept(prefixRange(task), out, limit, to, wi);
+                } else if (chosen) {
+                    if (out < limit)
+                        writeKept(chosenRange(task), out, limit, to, wi);
                 } else {
                     const ChunkRange range = taskRange(task);
                     writeKept(listRange(combs, range.begin, range.end), out, limit, to, wi);
@@ -1225,7 +1243,7 @@ template <class Keep> void TStatStepFilter::compact(Keep keep, const std::vector
     }
     if (next) {
         m_preparing.entry = next;
-        m_preparing.data = m_list->data();
+        m_preparing.data = m_list->address();
         m_preparing.count = m_count;
         m_preparing.counts.assign(sets, 0);
         for (size_t t = 0; t < size_t(workers) * turns; ++t)
@@ -1236,12 +1254,12 @@ template <class Keep> void TStatStepFilter::compact(Keep keep, const std::vector
     }
 }
 
-bool TStatStepFilter::writeSurvivorsOfFullSet()
+bool TStatStepFilter::survivorsOfNumbers(TNumbersChoice &choice) const
 {
-    // What is left of the full set, when the rows applied say "none of these numbers" and perhaps
-    // "one of those": written straight from the numbers, without reading the list.
+    // The rows applied to a method that asks one question per number say "none of these numbers" and
+    // perhaps "one of those": the combinations left are those of a choice of numbers.
     uint64_t allowed = 0, anyOf = 0;
-    uint64_t wanted = m_anyOf != 0 ? m_anyOf : m_required;
+    const uint64_t wanted = m_anyOf != 0 ? m_anyOf : m_required;
     if (m_anyOf != 0 && m_required != 0)
         return false;
     if (m_required != 0 && (m_required & (m_required - 1)) != 0)
@@ -1252,10 +1270,7 @@ bool TStatStepFilter::writeSurvivorsOfFullSet()
         if ((m_numberBits[size_t(n)] & wanted) != 0)
             anyOf |= uint64_t(1) << n;
     }
-    m_prepared.valid = false;
-    m_survivors.valid = false;
-    m_count = WriteCombsOfNumbers(allowed, anyOf, wanted != 0, m_list->rebuildRoom(), m_source.idle);
-    m_list->adoptRebuilt(m_count);
+    choice = TNumbersChoice{allowed, anyOf, wanted != 0};
     return true;
 }
 
@@ -1296,7 +1311,7 @@ void TStatStepFilter::keepSurvivorsOfSets()
             }
         m_survivors.allowed[size_t(sum)] = m_setAlive[m_entry->idOf(TFullSetLookups::rankOfAscending(c))];
     }
-    m_survivors.data = m_list->data();
+    m_survivors.data = m_list->address();
     m_survivors.count = m_count;
     for (int n = 0; n <= kMaxNumber; ++n)
         m_survivors.weight[size_t(n)] = weights[size_t(n)];
@@ -1336,6 +1351,18 @@ void TStatStepFilter::compactSurvivors()
         return;
     }
     if (m_masksFromNumbers) {
+        // What is left of the full set, or of the combinations of the full set whose weights add up to
+        // an allowed sum, is written straight from the numbers, without reading the list.
+        const bool within = m_within.valid && m_within.data == m_list->address() && m_within.count == m_list->count();
+        TNumbersChoice choice;
+        if ((m_list->isFullSet() || within) && survivorsOfNumbers(choice)) {
+            if (!m_list->isFullSet()) {
+                choice.weight = m_within.weight.data();
+                choice.sums = m_within.allowed.data();
+            }
+            compact([](int64_t, const TComb &) { return true; }, nullptr, &choice);
+            return;
+        }
         const uint64_t *bits = m_numberBits.data();
         auto maskOf = [bits](const TComb &c) {
             return bits[c[0]] | bits[c[1]] | bits[c[2]] | bits[c[3]] | bits[c[4]] | bits[c[5]];
@@ -1385,12 +1412,11 @@ void TStatStepFilter::finish()
         } else if (m_mode == Mode::Mask) {
             const int64_t expected = m_count;
             const bool weightedFullSet = m_masksFromNumbers && m_masksFromWeights && m_list->isFullSet();
-            if (!(m_masksFromNumbers && !m_masksFromWeights && m_list->isFullSet() && writeSurvivorsOfFullSet()))
-                compactSurvivors();
+            compactSurvivors();
             Q_ASSERT(m_count == expected);
             (void)expected;
             if (weightedFullSet) {
-                m_survivors.data = m_list->data();
+                m_survivors.data = m_list->address();
                 m_survivors.count = m_count;
                 m_survivors.weight = m_numberWeight;
                 for (size_t sum = 0; sum < m_survivors.allowed.size(); ++sum)

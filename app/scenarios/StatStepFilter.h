@@ -14,6 +14,7 @@
 class TCombsList;
 class TCustomStat;
 class TStatList;
+struct TNumbersChoice;
 struct TStatMethod;
 
 // The combinations list during one statistics step of a scenario: the rows of the step's statistics
@@ -98,10 +99,13 @@ private:
     // next method's lookups given, each kept combination's set of them is written on the way.
     // Keeps the combinations keep(place, combination) says yes to. prefixKept: over the full set, how
     // many keep keeps of each prefix of the full set, when known without a pass.
-    template <class Keep> void compact(Keep keep, const std::vector<int64_t> *prefixKept = nullptr);
+    // chosen: the list is to become the combinations of that choice of numbers (a subset of the list):
+    // they are made again from the numbers instead of read, and keep is not asked.
+    template <class Keep>
+    void compact(Keep keep, const std::vector<int64_t> *prefixKept = nullptr, const TNumbersChoice *chosen = nullptr);
     template <class T> int64_t countMasks(uint64_t d, uint64_t a, uint64_t m) const;
     void compactSurvivors();
-    bool writeSurvivorsOfFullSet();
+    bool survivorsOfNumbers(TNumbersChoice &choice) const;
     struct WeightedSurvivors;
     bool countFullSetByNumbers(const WeightedSurvivors *within);
     bool useNumberWeights(const std::array<uint8_t, kMaxNumber + 1> &weights, const TStatProbe &lookup);
@@ -186,6 +190,8 @@ private:
         bool valid = false;
     };
     WeightedSurvivors m_survivors;
+    // The same for the list of this step, when it is such a list (read when it is rebuilt).
+    WeightedSurvivors m_within;
     bool m_listFullSet = false; // the list was the full set when the step began
 
     std::vector<std::unique_ptr<Worker>> m_workers;

@@ -1,4 +1,5 @@
 #include "app/combinations/CombsList.h"
+#include "app/combinations/ParallelWork.h"
 #include "common/BusyCursor.h"
 #include "common/Exception.h"
 #include "lottery/DrawTexts.h"
@@ -65,6 +66,31 @@ TEST(CombsGenerate, FullListIsEveryCombinationOnceInOrder)
             << i;
     // A mode byte from a damaged settings file is the full list.
     EXPECT_EQ(generated(7, u"1"_s), kAll);
+
+    // The full list is written when it is first read, whichever reader comes first, over the storage of
+    // a list without the number 1.
+    const TComb first = comb({1, 2, 3, 4, 5, 6});
+    const TComb last = comb({40, 41, 42, 43, 44, 45});
+    auto regenerate = [&list] {
+        list.GenerateCombinations(false, TGenerateSettings{gmNoneOf, u"1"_s});
+        list.GenerateCombinations(false, TGenerateSettings{gmAll, {}});
+    };
+    regenerate();
+    EXPECT_TRUE(list.IsCombInList(first));
+    regenerate();
+    EXPECT_EQ(list.CombsText({{0, 0}}), u"01 02 03 04 05 06");
+    regenerate();
+    list.SaveUndo(false);
+    list.RestoreUndo(false);
+    EXPECT_EQ(list.at(0), first);
+    regenerate();
+    list.truncate(1);
+    EXPECT_EQ(list.at(0), first);
+    regenerate();
+    std::vector<TComb> read(8);
+    ParallelWork::run(int(read.size()), [&](int task, int) { read[size_t(task)] = list.at(task % 2 ? kAll - 1 : 0); });
+    for (size_t k = 0; k < read.size(); ++k)
+        EXPECT_EQ(read[k], k % 2 ? last : first) << k;
 }
 
 TEST(CombsGenerate, MyNumbersModesCountAsTheBinomialsSay)

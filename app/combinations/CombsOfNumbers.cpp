@@ -1,0 +1,103 @@
+#include "app/combinations/CombsOfNumbers.h"
+
+#include "app/combinations/FullSetLookups.h"
+#include "app/combinations/ParallelWork.h"
+#include "common/BitCount.h"
+#include "lottery/Combinatorics.h"
+
+#include <cstring>
+
+namespace {
+
+using TSumWays = std::array<int64_t, kWeightSums>;
+
+// fourAbove[n][s]: the ways four of the numbers above n (those of the mask) add up to s.
+std::vector<TSumWays> fourAboveOf(uint64_t numbers, const uint8_t *weight)
+{
+    std::vector<TSumWays> fourAbove(kMaxNumber + 1);
+    std::array<TSumWays, 5> ways{};
+    ways[0][0] = 1;
+    for (int n = kMaxNumber; n >= 1; --n) {
+        fourAbove[size_t(n)] = ways[4];
+        if ((numbers >> n) & 1)
+            TakeWeight(ways, weight[n]);
+    }
+    return fourAbove;
+}
+
+} // namespace
+
+std::vector<int64_t> CountCombsOfPrefixes(const TNumbersChoice &choice)
+{
+    const uint64_t allowed = choice.allowed & kAllNumbers;
+    const uint64_t without = allowed & ~choice.anyOf;
+    const std::vector<TFullSetPrefix> &prefixes = FullSetPrefixes();
+    std::vector<int64_t> counts(prefixes.size(), 0);
+    // With weights, the four numbers above the second one by the sums of their weights (and, for "one
+    // of anyOf", those of the numbers that are not one of them, taken away).
+    std::vector<TSumWays> all, none;
+    if (choice.weight) {
+        all = fourAboveOf(allowed, choice.weight);
+        if (choice.requireAny)
+            none = fourAboveOf(without, choice.weight);
+    }
+    for (size_t t = 0; t < prefixes.size(); ++t) {
+        const int a = prefixes[t].a, b = prefixes[t].b;
+        if (((allowed >> a) & 1) == 0 || ((allowed >> b) & 1) == 0)
+            continue;
+        const bool anyInPrefix = ((choice.anyOf >> a) & 1) != 0 || ((choice.anyOf >> b) & 1) != 0;
+        const bool subtract = choice.requireAny && !anyInPrefix;
+        const uint64_t rest = ~((uint64_t(2) << b) - 1);
+        if (!choice.weight) {
+            counts[t] = Binomial(BitCount(allowed & rest), 4);
+            if (subtract)
+                counts[t] -= Binomial(BitCount(without & rest), 4);
+            continue;
+        }
+        const int base = choice.weight[a] + choice.weight[b];
+        int64_t n = 0;
+        for (int sum = 0; base + sum < kWeightSums; ++sum)
+            if (choice.sums[base + sum])
+                n += all[size_t(b)][size_t(sum)] - (subtract ? none[size_t(b)][size_t(sum)] : 0);
+        counts[t] = n;
+    }
+    return counts;
+}
+
+int64_t CountCombsOfNumbers(const TNumbersChoice &choice)
+{
+    int64_t total = 0;
+    for (int64_t n : CountCombsOfPrefixes(choice))
+        total += n;
+    return total;
+}
+
+int64_t WriteCombsOfNumbers(const TNumbersChoice &choice, TComb *out, const std::function<void()> &idle)
+{
+    // Every pair of first numbers knows how many combinations it has, so each is written by one task
+    // at its place, in the same order as one pass would write them.
+    const std::vector<TFullSetPrefix> &prefixes = FullSetPrefixes();
+    const std::vector<int64_t> counts = CountCombsOfPrefixes(choice);
+    struct Task {
+        uint8_t a, b;
+        int64_t start;
+    };
+    std::vector<Task> tasks;
+    int64_t total = 0;
+    for (size_t t = 0; t < prefixes.size(); ++t)
+        if (counts[t] > 0) {
+            tasks.push_back({prefixes[t].a, prefixes[t].b, total});
+            total += counts[t];
+        }
+    ParallelWork::run(
+        int(tasks.size()),
+        [&](int task, int) {
+            auto *p = reinterpret_cast<uint8_t *>(out + tasks[size_t(task)].start);
+            ForEachChosenOfPrefix(tasks[size_t(task)].a, tasks[size_t(task)].b, choice, [&p](uint64_t bytes) {
+                std::memcpy(p, &bytes, sizeof(TComb));
+                p += sizeof(TComb);
+            });
+        },
+        idle);
+    return total;
+}
