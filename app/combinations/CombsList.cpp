@@ -505,6 +505,24 @@ void TCombsList::generateAll()
     ensureCapacity(total);
     m_count = total;
     m_fullSet = true;
+    m_pendingChosen = false;
+    m_pending.store(true, std::memory_order_release);
+}
+
+void TCombsList::assignChosen(const TNumbersChoice &choice, int64_t count)
+{
+    replaced();
+    ensureCapacity(count);
+    m_choice = choice;
+    if (choice.weight) {
+        std::copy(choice.weight, choice.weight + kMaxNumber + 1, m_choiceWeight.begin());
+        std::copy(choice.sums, choice.sums + kWeightSums, m_choiceSums.begin());
+        m_choice.weight = m_choiceWeight.data();
+        m_choice.sums = m_choiceSums.data();
+    }
+    m_count = count;
+    m_fullSet = false;
+    m_pendingChosen = true;
     m_pending.store(true, std::memory_order_release);
 }
 
@@ -514,10 +532,15 @@ void TCombsList::makeFullSet() const
     const std::lock_guard<std::mutex> lock(m_making);
     if (!m_pending.load(std::memory_order_acquire))
         return;
+    TComb *const out = m_combs.data();
+    if (m_pendingChosen) {
+        WriteCombsOfNumbers(m_choice, out);
+        m_pending.store(false, std::memory_order_release);
+        return;
+    }
     // Every combination has its place known from its first two numbers, so the list is written on all
     // cores, each pair of first numbers by one task, in the same order as one pass would write it.
     const std::vector<TFullSetPrefix> &prefixes = FullSetPrefixes();
-    TComb *const out = m_combs.data();
     ParallelWork::run(int(prefixes.size()), [&](int task, int) {
         TComb *const to = out;
         ForEachOfPrefix(prefixes[size_t(task)], [to](const TComb &c, int64_t i) { to[i] = c; });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/combinations/CombsOfNumbers.h"
 #include "lottery/DrawTypes.h"
 #include "lottery/stats/StatSettings.h"
 
@@ -7,6 +8,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -81,7 +83,9 @@ TCombsArray ParsePastedCombs(QStringView text, const TTextProgress &progress = {
 //
 // The full list is written when it is first read, not when it is generated: a step that makes the
 // combinations it keeps again from their numbers never reads it (a scenario starts from the full list
-// once per filter set and draw). Every reader of the storage makes it first, on whichever thread asks.
+// once per filter set and draw). So is a list a step leaves as a choice of numbers and sums of their
+// weights, when the next step makes what it keeps from the numbers. Every reader of the storage makes
+// it first, on whichever thread asks.
 class TCombsList : public QObject {
     Q_OBJECT
 public:
@@ -135,8 +139,11 @@ public:
     // True while the list is every combination of the game in the order of their generation (as the
     // full generation left it, nothing changed since): entry i is then the combination of rank i.
     bool isFullSet() const { return m_fullSet; }
-    // True while the full list is generated but not yet written.
+    // True while the list is known but not yet written (the full list, or a choice of numbers).
     bool fullSetPending() const { return m_pending.load(std::memory_order_acquire); }
+    // The list becomes the count combinations of the choice, in the order of the full list, written
+    // when first read (the storage grows to hold them).
+    void assignChosen(const TNumbersChoice &choice, int64_t count);
 
     void ClearCombs();
     // Grows the capacity to n when it is smaller and sets the count (held to the capacity).
@@ -255,8 +262,14 @@ private:
     mutable TCombsArray m_combs;
     int64_t m_count = 0;
     bool m_fullSet = false;
-    mutable std::atomic<bool> m_pending{false}; // the full list is generated but not yet written
+    mutable std::atomic<bool> m_pending{false}; // the list is known but not yet written
     mutable std::mutex m_making;
+    // What is to be written: the full list, or the combinations of a choice (its weights and sums
+    // kept here).
+    bool m_pendingChosen = false;
+    TNumbersChoice m_choice;
+    std::array<uint8_t, 256> m_choiceWeight{};
+    std::array<uint8_t, kWeightSums> m_choiceSums{};
     TCombsArray m_undo;
     int64_t m_undoCount = 0;
     std::vector<TFilterLogRow> m_log;

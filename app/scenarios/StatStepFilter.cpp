@@ -1274,7 +1274,7 @@ bool TStatStepFilter::survivorsOfNumbers(TNumbersChoice &choice) const
     return true;
 }
 
-void TStatStepFilter::keepSurvivorsOfSets()
+bool TStatStepFilter::survivorsOfSets()
 {
     // A method whose test asks for a sum of weights of the numbers: every combination of a sum is in
     // one set, so a combination of each sum tells whether the sum was kept.
@@ -1282,10 +1282,10 @@ void TStatStepFilter::keepSurvivorsOfSets()
     std::array<uint8_t, kMaxNumber + 1> weights{};
     TStatProbe lookup;
     if (!stat)
-        return;
+        return false;
     stat->LoadDraw(-1, m_source.last, m_source.sorted);
     if (!stat->NumberWeightsOfTest(m_source.last, weights, lookup))
-        return;
+        return false;
     // reach[n][j][s]: j of the numbers 1..n add up to s.
     std::vector<std::array<std::array<bool, kWeightSums>, kMainCount + 1>> reach(kMaxNumber + 1);
     reach[0][0][0] = true;
@@ -1311,11 +1311,10 @@ void TStatStepFilter::keepSurvivorsOfSets()
             }
         m_survivors.allowed[size_t(sum)] = m_setAlive[m_entry->idOf(TFullSetLookups::rankOfAscending(c))];
     }
-    m_survivors.data = m_list->address();
-    m_survivors.count = m_count;
+    m_survivors.weight.fill(0);
     for (int n = 0; n <= kMaxNumber; ++n)
         m_survivors.weight[size_t(n)] = weights[size_t(n)];
-    m_survivors.valid = true;
+    return true;
 }
 
 void TStatStepFilter::compactSurvivors()
@@ -1324,6 +1323,18 @@ void TStatStepFilter::compactSurvivors()
     if (m_masksFromNumbers && m_masksFromWeights) {
         const uint8_t *w = m_numberWeight.data();
         const uint64_t *bits = m_sumBits.data();
+        // Over the full set, when the next step asks one question per number, the list is left as the
+        // choice of sums it is, written when it is read: that step makes what it keeps from the numbers.
+        if (m_list->isFullSet() && m_source.next && m_source.next->perNumber) {
+            std::array<uint8_t, kWeightSums> sums{};
+            for (size_t sum = 0; sum < sums.size(); ++sum)
+                sums[sum] = survives(bits[sum], d, a, m);
+            m_prepared.valid = false;
+            m_survivors.valid = false;
+            m_within.valid = false;
+            m_list->assignChosen(TNumbersChoice{kAllNumbers, 0, false, w, sums.data()}, m_count);
+            return;
+        }
         // Over the full set, what each prefix keeps follows from the ways four numbers above its second
         // one add up to each sum.
         std::vector<int64_t> prefixKept;
@@ -1394,21 +1405,31 @@ void TStatStepFilter::finish()
             const bool survivors = m_list->isFullSet() && m_source.next && m_source.next->perNumber;
             const uint8_t *ids = m_ids;
             const uint8_t *alive = m_setAlive.data();
-            // The full set's own sets: what each prefix keeps follows from the sets' counts.
-            std::vector<int64_t> prefixKept;
-            if (m_entry && ids == m_entry->ids.data() && !m_entry->prefixCounts.empty()) {
-                prefixKept.assign(FullSetPrefixes().size(), 0);
-                for (size_t t = 0; t < prefixKept.size(); ++t)
-                    for (size_t id = 0; id < m_setAlive.size(); ++id)
-                        prefixKept[t] += int64_t(m_entry->prefixCounts[t * 256 + id]) * alive[id];
-            }
-            if (m_idWidth == 1)
+            if (survivors && survivorsOfSets()) {
+                // The list is left as the sums it keeps, written when it is read: the next step makes
+                // what it keeps from the numbers.
+                m_prepared.valid = false;
+                m_within.valid = false;
+                m_list->assignChosen(TNumbersChoice{kAllNumbers, 0, false, m_survivors.weight.data(),
+                                                    m_survivors.allowed.data()},
+                                     m_count);
+                m_survivors.data = m_list->address();
+                m_survivors.count = m_count;
+                m_survivors.valid = true;
+            } else if (m_idWidth == 1) {
+                // The full set's own sets: what each prefix keeps follows from the sets' counts.
+                std::vector<int64_t> prefixKept;
+                if (m_entry && ids == m_entry->ids.data() && !m_entry->prefixCounts.empty()) {
+                    prefixKept.assign(FullSetPrefixes().size(), 0);
+                    for (size_t t = 0; t < prefixKept.size(); ++t)
+                        for (size_t id = 0; id < m_setAlive.size(); ++id)
+                            prefixKept[t] += int64_t(m_entry->prefixCounts[t * 256 + id]) * alive[id];
+                }
                 compact([=](int64_t i, const TComb &) { return alive[ids[i]] != 0; },
                         prefixKept.empty() ? nullptr : &prefixKept);
-            else
+            } else {
                 compact([=](int64_t i, const TComb &) { return alive[loadAt<uint16_t>(ids, i)] != 0; });
-            if (survivors)
-                keepSurvivorsOfSets();
+            }
         } else if (m_mode == Mode::Mask) {
             const int64_t expected = m_count;
             const bool weightedFullSet = m_masksFromNumbers && m_masksFromWeights && m_list->isFullSet();

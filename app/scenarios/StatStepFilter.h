@@ -109,7 +109,7 @@ private:
     struct WeightedSurvivors;
     bool countFullSetByNumbers(const WeightedSurvivors *within);
     bool useNumberWeights(const std::array<uint8_t, kMaxNumber + 1> &weights, const TStatProbe &lookup);
-    void keepSurvivorsOfSets();
+    bool survivorsOfSets();
     void countFullSetByWeights();
 
     TCombsList *m_list = nullptr;
