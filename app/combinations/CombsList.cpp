@@ -526,7 +526,7 @@ void TCombsList::assignChosen(const TNumbersChoice &choice, int64_t count)
     m_pending.store(true, std::memory_order_release);
 }
 
-void TCombsList::makeFullSet() const
+void TCombsList::writeUnwritten() const
 {
     // Readers on several threads: one writes it, the others wait for it.
     const std::lock_guard<std::mutex> lock(m_making);

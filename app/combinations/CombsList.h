@@ -140,7 +140,7 @@ public:
     // full generation left it, nothing changed since): entry i is then the combination of rank i.
     bool isFullSet() const { return m_fullSet; }
     // True while the list is known but not yet written (the full list, or a choice of numbers).
-    bool fullSetPending() const { return m_pending.load(std::memory_order_acquire); }
+    bool unwritten() const { return m_pending.load(std::memory_order_acquire); }
     // The list becomes the count combinations of the choice, in the order of the full list, written
     // when first read (the storage grows to hold them).
     void assignChosen(const TNumbersChoice &choice, int64_t count);
@@ -249,9 +249,9 @@ private:
     void made() const
     {
         if (m_pending.load(std::memory_order_acquire))
-            makeFullSet();
+            writeUnwritten();
     }
-    void makeFullSet() const;
+    void writeUnwritten() const;
     // The content is replaced: a full list not yet written will not be.
     void replaced() { m_pending.store(false, std::memory_order_release); }
     void generateAll();

@@ -1060,7 +1060,7 @@ void TStatStepFilter::compact(Keep keep, const std::vector<int64_t> *prefixKept,
     // loads beside the writes); else it is read (a rebuild of the full set alone is faster so).
     const std::vector<TFullSetPrefix> &prefixes = FullSetPrefixes();
     const bool fullSet = !chosen && m_list->isFullSet() && n == m_list->count() && n == prefixes.back().end;
-    const bool remake = fullSet && (next || m_list->fullSetPending());
+    const bool remake = fullSet && (next || m_list->unwritten());
     std::vector<int64_t> chosenCounts;
     if (chosen) {
         chosenCounts = CountCombsOfPrefixes(*chosen);
