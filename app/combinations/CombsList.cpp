@@ -502,28 +502,41 @@ void TCombsList::generateAll()
 {
     // Written when first read.
     const int64_t total = FullSetPrefixes().back().end;
+    replaced();
     ensureCapacity(total);
     m_count = total;
     m_fullSet = true;
-    m_pendingChosen = false;
+    m_pending.store(true, std::memory_order_release);
+}
+
+void TCombsList::assignUnwritten(int64_t count, std::shared_ptr<const void> state, std::function<void(TComb *)> write)
+{
+    replaced();
+    ensureCapacity(count);
+    m_count = count;
+    m_fullSet = false;
+    m_writer = std::move(write);
+    m_writerState = std::move(state);
     m_pending.store(true, std::memory_order_release);
 }
 
 void TCombsList::assignChosen(const TNumbersChoice &choice, int64_t count)
 {
-    replaced();
-    ensureCapacity(count);
-    m_choice = choice;
+    // The choice with its own weights and sums.
+    struct Chosen {
+        TNumbersChoice choice;
+        std::array<uint8_t, kMaxNumber + 1> weight{};
+        std::array<uint8_t, kWeightSums> sums{};
+    };
+    auto chosen = std::make_shared<Chosen>();
+    chosen->choice = choice;
     if (choice.weight) {
-        std::copy(choice.weight, choice.weight + kMaxNumber + 1, m_choiceWeight.begin());
-        std::copy(choice.sums, choice.sums + kWeightSums, m_choiceSums.begin());
-        m_choice.weight = m_choiceWeight.data();
-        m_choice.sums = m_choiceSums.data();
+        std::copy(choice.weight, choice.weight + kMaxNumber + 1, chosen->weight.begin());
+        std::copy(choice.sums, choice.sums + kWeightSums, chosen->sums.begin());
+        chosen->choice.weight = chosen->weight.data();
+        chosen->choice.sums = chosen->sums.data();
     }
-    m_count = count;
-    m_fullSet = false;
-    m_pendingChosen = true;
-    m_pending.store(true, std::memory_order_release);
+    assignUnwritten(count, chosen, [chosen](TComb *out) { WriteCombsOfNumbers(chosen->choice, out); });
 }
 
 void TCombsList::writeUnwritten() const
@@ -533,8 +546,8 @@ void TCombsList::writeUnwritten() const
     if (!m_pending.load(std::memory_order_acquire))
         return;
     TComb *const out = m_combs.data();
-    if (m_pendingChosen) {
-        WriteCombsOfNumbers(m_choice, out);
+    if (m_writer) {
+        m_writer(out);
         m_pending.store(false, std::memory_order_release);
         return;
     }

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -83,9 +84,9 @@ TCombsArray ParsePastedCombs(QStringView text, const TTextProgress &progress = {
 //
 // The full list is written when it is first read, not when it is generated: a step that makes the
 // combinations it keeps again from their numbers never reads it (a scenario starts from the full list
-// once per filter set and draw). So is a list a step leaves as a choice of numbers and sums of their
-// weights, when the next step makes what it keeps from the numbers. Every reader of the storage makes
-// it first, on whichever thread asks.
+// once per filter set and draw). So is a list a step leaves as what it is made of (a choice of numbers
+// and sums of their weights, or the full list's combinations of some sets), when the next step works
+// on that instead of the list. Every reader of the storage makes it first, on whichever thread asks.
 class TCombsList : public QObject {
     Q_OBJECT
 public:
@@ -124,7 +125,7 @@ public:
     // from what it knows of the full list without reading it: a full list not yet written is not made.
     TComb *rewrittenData()
     {
-        m_pending.store(false, std::memory_order_release);
+        replaced();
         m_fullSet = false;
         return m_combs.data();
     }
@@ -144,6 +145,10 @@ public:
     // The list becomes the count combinations of the choice, in the order of the full list, written
     // when first read (the storage grows to hold them).
     void assignChosen(const TNumbersChoice &choice, int64_t count);
+    // The list becomes the count combinations write(out) writes when the list is first read (from any
+    // thread, once); state stands for them (unwrittenState) until then.
+    void assignUnwritten(int64_t count, std::shared_ptr<const void> state, std::function<void(TComb *out)> write);
+    const void *unwrittenState() const { return unwritten() ? m_writerState.get() : nullptr; }
 
     void ClearCombs();
     // Grows the capacity to n when it is smaller and sets the count (held to the capacity).
@@ -177,7 +182,7 @@ public:
     }
     void adoptRebuilt(int64_t count)
     {
-        m_pending.store(false, std::memory_order_release);
+        replaced();
         m_combs.swap(m_undo);
         m_undoCount = 0;
         m_fullSet = false;
@@ -252,8 +257,13 @@ private:
             writeUnwritten();
     }
     void writeUnwritten() const;
-    // The content is replaced: a full list not yet written will not be.
-    void replaced() { m_pending.store(false, std::memory_order_release); }
+    // The content is replaced: a list not yet written will not be.
+    void replaced()
+    {
+        m_pending.store(false, std::memory_order_release);
+        m_writer = nullptr;
+        m_writerState.reset();
+    }
     void generateAll();
     void generateCombsOfNumbers(uint64_t allowed, uint64_t anyOf, bool requireAny);
     void setCountFromUndo();
@@ -264,12 +274,9 @@ private:
     bool m_fullSet = false;
     mutable std::atomic<bool> m_pending{false}; // the list is known but not yet written
     mutable std::mutex m_making;
-    // What is to be written: the full list, or the combinations of a choice (its weights and sums
-    // kept here).
-    bool m_pendingChosen = false;
-    TNumbersChoice m_choice;
-    std::array<uint8_t, 256> m_choiceWeight{};
-    std::array<uint8_t, kWeightSums> m_choiceSums{};
+    // What is to be written: the full list, or what the writer writes.
+    std::function<void(TComb *out)> m_writer;
+    std::shared_ptr<const void> m_writerState;
     TCombsArray m_undo;
     int64_t m_undoCount = 0;
     std::vector<TFilterLogRow> m_log;

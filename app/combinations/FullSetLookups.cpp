@@ -84,6 +84,14 @@ const std::vector<TFullSetPrefix> &FullSetPrefixes()
 
 TFullSetLookups::TFullSetLookups(size_t budgetBytes) : m_budget(budgetBytes) {}
 
+std::shared_ptr<const TFullSetLookups::Entry> TFullSetLookups::share(const Entry *entry) const
+{
+    for (const Slot &s : m_slots)
+        if (s.entry.get() == entry)
+            return s.entry;
+    return nullptr;
+}
+
 void TFullSetLookups::clear()
 {
     m_slots.clear();

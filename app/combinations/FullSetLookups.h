@@ -112,6 +112,8 @@ public:
                      const std::function<void()> &idle);
     void clear();
     size_t usedBytes() const { return m_used; }
+    // The entry given by get, held for as long as the caller keeps it (a clear does not free it then).
+    std::shared_ptr<const Entry> share(const Entry *entry) const;
 
     // The place of a combination in the full list (the order of generation), -1 unless its numbers
     // ascend within 1..45.
@@ -134,7 +136,7 @@ private:
     struct Slot {
         QString code;
         bool sorted = false;
-        std::unique_ptr<Entry> entry; // nullptr: the method is not kept
+        std::shared_ptr<Entry> entry; // nullptr: the method is not kept
     };
     std::unique_ptr<Entry> build(const TStatMethod &method, const TStatList &stats, bool sorted,
                                  const std::function<void()> &idle);

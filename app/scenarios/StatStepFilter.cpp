@@ -45,6 +45,7 @@ ChunkRange chunkRange(int chunk, int64_t n)
     return {b, std::min(n, b + kChunk)};
 }
 
+
 // Values of the step's buffer, which may be the undo copy's storage: read and written byte-wise.
 template <class T> inline T loadAt(const uint8_t *p, int64_t i)
 {
@@ -160,6 +161,62 @@ private:
 };
 
 } // namespace
+
+// The full set's combinations whose set of each of some methods is one still alive.
+struct TStatStepFilter::Where {
+    struct Condition {
+        std::shared_ptr<const TFullSetLookups::Entry> entry;
+        std::vector<uint8_t> alive;
+    };
+    std::vector<Condition> conditions;
+    // flags[k]: the combination of place begin + k of the full set is one of them (1) or not (0), for
+    // the places begin..end-1.
+    void mark(int64_t begin, int64_t end, uint8_t *flags) const
+    {
+        const int64_t n = end - begin;
+        std::fill(flags, flags + n, uint8_t(1));
+        for (const Condition &c : conditions)
+            AndAlive(*c.entry, c.alive.data(), begin, n, flags);
+    }
+    // Writes them in order from out on, on all cores: every pair of first numbers counts its own, then
+    // writes them at their place.
+    void write(TComb *out) const
+    {
+        const std::vector<TFullSetPrefix> &prefixes = FullSetPrefixes();
+        const int64_t total = prefixes.back().end;
+        std::vector<uint8_t> flags(static_cast<size_t>(total));
+        std::vector<int64_t> start(prefixes.size() + 1, 0);
+        ParallelWork::run(int(prefixes.size()), [&](int task, int) {
+            const TFullSetPrefix &p = prefixes[size_t(task)];
+            mark(p.start, p.end, flags.data() + p.start);
+            start[size_t(task) + 1] = std::accumulate(flags.begin() + p.start, flags.begin() + p.end, int64_t(0));
+        });
+        for (size_t t = 0; t < prefixes.size(); ++t)
+            start[t + 1] += start[t];
+        ParallelWork::run(int(prefixes.size()), [&](int task, int) {
+            TComb *to = out + start[size_t(task)];
+            const uint8_t *const kept = flags.data();
+            ForEachOfPrefix(prefixes[size_t(task)], [&](const TComb &c, int64_t i) {
+                if (kept[i])
+                    *to++ = c;
+            });
+        });
+    }
+    // flags[k] &= alive[set of the place begin + k] for n places.
+    static void AndAlive(const TFullSetLookups::Entry &entry, const uint8_t *alive, int64_t begin, int64_t n,
+                         uint8_t *flags)
+    {
+        if (entry.width == 1) {
+            const uint8_t *const ids = entry.ids.data() + begin;
+            for (int64_t k = 0; k < n; ++k)
+                flags[k] &= alive[ids[k]];
+        } else {
+            const uint8_t *const ids = entry.ids.data() + 2 * begin;
+            for (int64_t k = 0; k < n; ++k)
+                flags[k] &= alive[loadAt<uint16_t>(ids, k)];
+        }
+    }
+};
 
 // ---- Candidates by the keys a lookup asks for ----
 
@@ -367,6 +424,9 @@ void TStatStepFilter::begin(TCombsList &list, std::vector<TStatValueRec> rows, s
         m_survivors.valid = false;
     }
     m_within.valid = false;
+    if (!m_source.afterStep)
+        m_where.reset();
+    m_overWhere = false;
     m_listFullSet = list.isFullSet();
     m_mode = Mode::Pending;
     m_count = m_listCount = list.count();
@@ -545,6 +605,43 @@ bool TStatStepFilter::countSets()
     if (m_list->isFullSet()) {
         m_ids = entry.ids.data();
         m_setCount = entry.counts;
+    } else if (m_where && m_list->unwrittenState() == m_where.get()) {
+        // The full set's combinations of the sets the steps before kept, not written: the sets are
+        // read at the combinations' places in the full set and counted over those kept there.
+        m_overWhere = true;
+        m_ids = entry.ids.data();
+        const Where &where = *m_where;
+        const int64_t total = FullSetPrefixes().back().end;
+        const int workers = ParallelWork::workerCount();
+        std::vector<int64_t> hist(size_t(workers) * (sets + 2 * kPad), 0);
+        std::vector<uint8_t> marks(size_t(workers) * size_t(kChunk));
+        ParallelWork::run(
+            chunkCount(total),
+            [&](int chunk, int wi) {
+                int64_t *const h = hist.data() + size_t(wi) * (sets + 2 * kPad) + kPad;
+                const ChunkRange range = chunkRange(chunk, total);
+                const int64_t n = range.end - range.begin;
+                uint8_t *const kept = marks.data() + size_t(wi) * size_t(kChunk);
+                where.mark(range.begin, range.end, kept);
+                if (entry.width == 1) {
+                    // Four counts per set taken in turn: one set after another does not wait on itself.
+                    const uint8_t *const ids = entry.ids.data() + range.begin;
+                    std::array<std::array<uint32_t, 256>, 4> local{};
+                    for (int64_t k = 0; k < n; ++k)
+                        local[size_t(k & 3)][ids[k]] += kept[k];
+                    for (size_t id = 0; id < sets; ++id)
+                        h[id] += int64_t(local[0][id]) + local[1][id] + local[2][id] + local[3][id];
+                } else {
+                    const uint8_t *const ids = entry.ids.data() + 2 * range.begin;
+                    for (int64_t k = 0; k < n; ++k)
+                        h[loadAt<uint16_t>(ids, k)] += kept[k];
+                }
+            },
+            m_source.idle);
+        m_setCount.assign(sets, 0);
+        for (int w = 0; w < workers; ++w)
+            for (size_t id = 0; id < sets; ++id)
+                m_setCount[id] += hist[size_t(w) * (sets + 2 * kPad) + kPad + id];
     } else if (m_prepared.valid && m_prepared.entry == m_entry && m_prepared.data == m_list->address() &&
                m_prepared.count == m_count) {
         // Given by the step before, while it rebuilt the list.
@@ -1049,7 +1146,9 @@ void TStatStepFilter::compact(Keep keep, const std::vector<int64_t> *prefixKept,
     m_prepared.valid = false;
     m_survivors.valid = false;
     m_within.valid = false;
-    const int64_t n = m_listCount;
+    // A list left unwritten by the steps before is walked over the full set.
+    const std::vector<TFullSetPrefix> &prefixes = FullSetPrefixes();
+    const int64_t n = m_overWhere ? prefixes.back().end : m_listCount;
     // The sets of the next step's method, for lists of the full set's combinations (the others read
     // here were found to be such when their own sets or masks were read).
     const TFullSetLookups::Entry *next = m_source.next;
@@ -1058,8 +1157,8 @@ void TStatStepFilter::compact(Keep keep, const std::vector<int64_t> *prefixKept,
     // Entry i of the full set is the combination of place i. When the next method's sets are written,
     // or the full list is not written yet, the full set is not read but made again in order (fewer
     // loads beside the writes); else it is read (a rebuild of the full set alone is faster so).
-    const std::vector<TFullSetPrefix> &prefixes = FullSetPrefixes();
-    const bool fullSet = !chosen && m_list->isFullSet() && n == m_list->count() && n == prefixes.back().end;
+    const bool fullSet =
+        m_overWhere || (!chosen && m_list->isFullSet() && n == m_list->count() && n == prefixes.back().end);
     const bool remake = fullSet && (next || m_list->unwritten());
     std::vector<int64_t> chosenCounts;
     if (chosen) {
@@ -1171,7 +1270,7 @@ void TStatStepFilter::compact(Keep keep, const std::vector<int64_t> *prefixKept,
     if (workers == 1 || (!remake && !chosen && chunkCount(n) == 1)) {
         // In place: an entry is written only after it was read (or made again).
         TComb *const combs = remake || chosen ? m_list->rewrittenData() : m_list->mutableData();
-        TComb *const limit = combs + n;
+        TComb *const limit = combs + std::min(n, m_list->capacity());
         TComb *out = combs;
         if (remake) {
             for (size_t task = 0; task < prefixes.size(); ++task)
@@ -1271,6 +1370,23 @@ bool TStatStepFilter::survivorsOfNumbers(TNumbersChoice &choice) const
             anyOf |= uint64_t(1) << n;
     }
     choice = TNumbersChoice{allowed, anyOf, wanted != 0};
+    return true;
+}
+
+bool TStatStepFilter::leaveWhere()
+{
+    std::shared_ptr<const TFullSetLookups::Entry> entry = m_source.fullSet->share(m_entry);
+    if (!entry)
+        return false;
+    auto where = std::make_shared<Where>();
+    if (m_overWhere)
+        where->conditions = m_where->conditions;
+    where->conditions.push_back({std::move(entry), m_setAlive});
+    m_prepared.valid = false;
+    m_survivors.valid = false;
+    m_within.valid = false;
+    m_list->assignUnwritten(m_count, where, [where](TComb *out) { where->write(out); });
+    m_where = std::move(where);
     return true;
 }
 
@@ -1416,6 +1532,28 @@ void TStatStepFilter::finish()
                 m_survivors.data = m_list->address();
                 m_survivors.count = m_count;
                 m_survivors.valid = true;
+            } else if ((m_list->isFullSet() || m_overWhere) && m_source.next && !m_source.next->perNumber &&
+                       m_count * 2 >= FullSetPrefixes().back().end && leaveWhere()) {
+                // Most of the full set is left, and the next method's sets are kept for the full set:
+                // the list is left as the sets it keeps, written when read.
+            } else if (m_overWhere) {
+                // What each place of the full set keeps, and so what each prefix keeps, first.
+                const std::vector<TFullSetPrefix> &prefixes = FullSetPrefixes();
+                uint8_t *const flags = buffer(size_t(prefixes.back().end));
+                std::vector<int64_t> prefixKept(prefixes.size(), 0);
+                const Where &where = *m_where;
+                const TFullSetLookups::Entry &entry = *m_entry;
+                ParallelWork::run(
+                    int(prefixes.size()),
+                    [&](int task, int) {
+                        const TFullSetPrefix &p = prefixes[size_t(task)];
+                        where.mark(p.start, p.end, flags + p.start);
+                        Where::AndAlive(entry, alive, p.start, p.end - p.start, flags + p.start);
+                        prefixKept[size_t(task)] =
+                            std::accumulate(flags + p.start, flags + p.end, int64_t(0));
+                    },
+                    m_source.idle);
+                compact([=](int64_t i, const TComb &) { return flags[i] != 0; }, &prefixKept);
             } else if (m_idWidth == 1) {
                 // The full set's own sets: what each prefix keeps follows from the sets' counts.
                 std::vector<int64_t> prefixKept;

@@ -106,6 +106,7 @@ private:
     template <class T> int64_t countMasks(uint64_t d, uint64_t a, uint64_t m) const;
     void compactSurvivors();
     bool survivorsOfNumbers(TNumbersChoice &choice) const;
+    bool leaveWhere();
     struct WeightedSurvivors;
     bool countFullSetByNumbers(const WeightedSurvivors *within);
     bool useNumberWeights(const std::array<uint8_t, kMaxNumber + 1> &weights, const TStatProbe &lookup);
@@ -192,6 +193,12 @@ private:
     WeightedSurvivors m_survivors;
     // The same for the list of this step, when it is such a list (read when it is rebuilt).
     WeightedSurvivors m_within;
+    // A list left unwritten as the full set's combinations of the sets that the steps before kept
+    // (when it is read, it is written); a Sets step over it reads each combination's set at its place
+    // in the full set (m_overWhere) and works over the full set.
+    struct Where;
+    std::shared_ptr<const Where> m_where;
+    bool m_overWhere = false;
     bool m_listFullSet = false; // the list was the full set when the step began
 
     std::vector<std::unique_ptr<Worker>> m_workers;
