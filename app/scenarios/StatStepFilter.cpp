@@ -614,14 +614,16 @@ bool TStatStepFilter::countSets()
         const int64_t total = FullSetPrefixes().back().end;
         const int workers = ParallelWork::workerCount();
         std::vector<int64_t> hist(size_t(workers) * (sets + 2 * kPad), 0);
-        std::vector<uint8_t> marks(size_t(workers) * size_t(kChunk));
+        // What the steps before kept, place by place, stays for the end of the step.
+        uint8_t *const marks = buffer(size_t(total));
+        m_whereMarks = marks;
         ParallelWork::run(
             chunkCount(total),
             [&](int chunk, int wi) {
                 int64_t *const h = hist.data() + size_t(wi) * (sets + 2 * kPad) + kPad;
                 const ChunkRange range = chunkRange(chunk, total);
                 const int64_t n = range.end - range.begin;
-                uint8_t *const kept = marks.data() + size_t(wi) * size_t(kChunk);
+                uint8_t *const kept = marks + range.begin;
                 where.mark(range.begin, range.end, kept);
                 if (entry.width == 1) {
                     // Four counts per set taken in turn: one set after another does not wait on itself.
@@ -1537,17 +1539,16 @@ void TStatStepFilter::finish()
                 // Most of the full set is left, and the next method's sets are kept for the full set:
                 // the list is left as the sets it keeps, written when read.
             } else if (m_overWhere) {
-                // What each place of the full set keeps, and so what each prefix keeps, first.
+                // What each place of the full set keeps (what the steps before kept, marked when the sets
+                // were counted, and this step's sets), and so what each prefix keeps, first.
                 const std::vector<TFullSetPrefix> &prefixes = FullSetPrefixes();
-                uint8_t *const flags = buffer(size_t(prefixes.back().end));
+                uint8_t *const flags = m_whereMarks;
                 std::vector<int64_t> prefixKept(prefixes.size(), 0);
-                const Where &where = *m_where;
                 const TFullSetLookups::Entry &entry = *m_entry;
                 ParallelWork::run(
                     int(prefixes.size()),
                     [&](int task, int) {
                         const TFullSetPrefix &p = prefixes[size_t(task)];
-                        where.mark(p.start, p.end, flags + p.start);
                         Where::AndAlive(entry, alive, p.start, p.end - p.start, flags + p.start);
                         prefixKept[size_t(task)] =
                             std::accumulate(flags + p.start, flags + p.end, int64_t(0));
@@ -1601,6 +1602,7 @@ void TStatStepFilter::finish()
     m_entry = nullptr;
     m_ids = nullptr;
     m_buffer = nullptr;
+    m_whereMarks = nullptr;
     m_mode = Mode::Idle;
     m_list = nullptr;
 }

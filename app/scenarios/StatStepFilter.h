@@ -199,6 +199,7 @@ private:
     struct Where;
     std::shared_ptr<const Where> m_where;
     bool m_overWhere = false;
+    uint8_t *m_whereMarks = nullptr; // in the step's buffer: what the steps before kept, place by place
     bool m_listFullSet = false; // the list was the full set when the step began
 
     std::vector<std::unique_ptr<Worker>> m_workers;

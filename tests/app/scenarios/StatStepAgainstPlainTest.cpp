@@ -390,8 +390,9 @@ protected:
         EXPECT_EQ(engineWeights, stats.Config.weights);
         ASSERT_EQ(engine.count(), plain.count());
         seen.unwritten += engine.unwrittenState() != nullptr;
-        if (!unread)
+        if (!unread) {
             EXPECT_TRUE(std::equal(plain.data(), plain.data() + plain.count(), engine.data())) << "list order";
+        }
         EXPECT_EQ(engine.filterLog(), plain.filterLog());
         if (engineLines != expectedLines) {
             qsizetype i = 0;
