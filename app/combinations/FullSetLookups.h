@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -70,6 +71,47 @@ template <class F> void ForEachOfPrefix(const TFullSetPrefix &prefix, F &&f)
     }
 }
 
+// The same for the places of the prefix whose flag is set (flags: a byte per place of the full set),
+// passing over runs of the last number without one: the work goes with the places flagged.
+template <class F> void ForEachFlaggedOfPrefix(const TFullSetPrefix &prefix, const uint8_t *flags, F &&f)
+{
+    // No flag set among n bytes (n of at most 44).
+    auto noneSet = [](const uint8_t *p, int n) {
+        uint64_t any = 0;
+        int k = 0;
+        for (; k + 8 <= n; k += 8) {
+            uint64_t word;
+            std::memcpy(&word, p + k, sizeof(word));
+            any |= word;
+        }
+        for (; k < n; ++k)
+            any |= p[k];
+        return any == 0;
+    };
+    TComb c;
+    c[0] = prefix.a;
+    c[1] = prefix.b;
+    int64_t index = prefix.start;
+    for (int d = prefix.b + 1; d <= kMaxNumber - 3; ++d) {
+        c[2] = uint8_t(d);
+        for (int e = d + 1; e <= kMaxNumber - 2; ++e) {
+            c[3] = uint8_t(e);
+            for (int g = e + 1; g <= kMaxNumber - 1; ++g) {
+                const int run = kMaxNumber - g;
+                if (noneSet(flags + index, run)) {
+                    index += run;
+                    continue;
+                }
+                c[4] = uint8_t(g);
+                for (int h = g + 1; h <= kMaxNumber; ++h, ++index)
+                    if (flags[index]) {
+                        c[5] = uint8_t(h);
+                        f(c, index);
+                    }
+            }
+        }
+    }
+}
 
 // What the combination test of a method asks of every combination of the full set, kept for a whole
 // scenario run. For most statistics the lookups a combination makes come in few different sets (a sum,

@@ -1142,7 +1142,8 @@ int64_t TStatStepFilter::applyDirect(const std::vector<int> &rows, bool deleting
 }
 
 template <class Keep>
-void TStatStepFilter::compact(Keep keep, const std::vector<int64_t> *prefixKept, const TNumbersChoice *chosen)
+void TStatStepFilter::compact(Keep keep, const std::vector<int64_t> *prefixKept, const TNumbersChoice *chosen,
+                              const uint8_t *placeFlags)
 {
     // Whatever the step before gave is for the list as it was.
     m_prepared.valid = false;
@@ -1252,8 +1253,15 @@ void TStatStepFilter::compact(Keep keep, const std::vector<int64_t> *prefixKept,
                 f(from[i], i);
         };
     };
-    auto prefixRange = [&prefixes](int task) {
-        return [&prefixes, task](auto &&f) { ForEachOfPrefix(prefixes[size_t(task)], f); };
+    // Few places flagged: only those are walked.
+    const uint8_t *const flagged = placeFlags && m_count * 8 < n ? placeFlags : nullptr;
+    auto prefixRange = [&prefixes, flagged](int task) {
+        return [&prefixes, flagged, task](auto &&f) {
+            if (flagged)
+                ForEachFlaggedOfPrefix(prefixes[size_t(task)], flagged, f);
+            else
+                ForEachOfPrefix(prefixes[size_t(task)], f);
+        };
     };
     // The combinations of the choice with the prefix of the task; their places in the full set are not
     // needed (a running number stands in for them).
@@ -1554,7 +1562,7 @@ void TStatStepFilter::finish()
                             std::accumulate(flags + p.start, flags + p.end, int64_t(0));
                     },
                     m_source.idle);
-                compact([=](int64_t i, const TComb &) { return flags[i] != 0; }, &prefixKept);
+                compact([=](int64_t i, const TComb &) { return flags[i] != 0; }, &prefixKept, nullptr, flags);
             } else if (m_idWidth == 1) {
                 // The full set's own sets: what each prefix keeps follows from the sets' counts.
                 std::vector<int64_t> prefixKept;

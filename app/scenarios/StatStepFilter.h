@@ -101,8 +101,11 @@ private:
     // many keep keeps of each prefix of the full set, when known without a pass.
     // chosen: the list is to become the combinations of that choice of numbers (a subset of the list):
     // they are made again from the numbers instead of read, and keep is not asked.
+    // placeFlags: keep is "the flag of the place in the full set is set" (over a list left unwritten):
+    // when few are, the places without one are passed over.
     template <class Keep>
-    void compact(Keep keep, const std::vector<int64_t> *prefixKept = nullptr, const TNumbersChoice *chosen = nullptr);
+    void compact(Keep keep, const std::vector<int64_t> *prefixKept = nullptr, const TNumbersChoice *chosen = nullptr,
+                 const uint8_t *placeFlags = nullptr);
     template <class T> int64_t countMasks(uint64_t d, uint64_t a, uint64_t m) const;
     void compactSurvivors();
     bool survivorsOfNumbers(TNumbersChoice &choice) const;

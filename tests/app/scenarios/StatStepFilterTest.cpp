@@ -274,6 +274,43 @@ TEST_F(StepFilterFixture, StepsOverTheUntouchedFullListReadTheKeptLookups)
     }
     EXPECT_GE(read, 3);
     EXPECT_LE(kept.usedBytes(), size_t(8145060) * 3);
+
+    // Steps of sets that keep most of the full list one after the other, each told the method that
+    // follows: the list is left unwritten between them, and the last one keeps a single sum (a few
+    // places of the full set) and writes it.
+    TFullSetLookups chainKept;
+    TCombsList list;
+    list.GenerateCombinations(false, TGenerateSettings{gmAll, {}});
+    TCombsList copy;
+    copy.GenerateCombinations(false, TGenerateSettings{gmAll, {}});
+    std::vector<TComb> ref(copy.data(), copy.data() + copy.count());
+    const int last = int(draws.size()) - 1 - 4;
+    const char16_t *const chain[] = {u"DIFA", u"SEQL", u"SUMS"};
+    TStatStepFilter filter;
+    for (size_t k = 0; k < std::size(chain); ++k) {
+        const int m = stats.FindMethod(chain[k]);
+        const std::vector<TStatValueRec> rows = tableRows(m, 4);
+        const bool keeping = k + 1 == std::size(chain);
+        // A row whose deletion leaves 84% of the full list (of the differences) or 95% (of the
+        // sequences), or the middle one kept.
+        const int row = keeping ? int(rows.size()) / 2 : k == 0 ? 10 : 2;
+        const auto stat = stats.CreateMethodStat(m);
+        stat->LoadDraw(-1, last, false);
+        TStatStepFilter::TSource source{&stats, &stats.GetMethod(m), last, false, {}, &chainKept};
+        if (!keeping)
+            source.next = chainKept.get(stats.GetMethod(stats.FindMethod(chain[k + 1])), stats, false, {});
+        source.afterStep = k > 0;
+        filter.begin(list, rows, {row}, source);
+        EXPECT_EQ(filter.apply({row}, !keeping), plainApply(*stat, ref, rows, {row}, !keeping, last))
+            << QString::fromUtf16(chain[k]).toStdString();
+        filter.finish();
+        ASSERT_EQ(list.count(), int64_t(ref.size()));
+        if (!keeping) {
+            EXPECT_NE(list.unwrittenState(), nullptr) << QString::fromUtf16(chain[k]).toStdString();
+        }
+    }
+    EXPECT_LT(list.count() * 8, 8145060);
+    EXPECT_TRUE(std::equal(ref.begin(), ref.end(), list.data()));
 }
 
 TEST_F(StepFilterFixture, EveryCombinationOfTheFullSetFindsItsPlaceFromItsNumbers)
