@@ -49,31 +49,10 @@ struct TFullSetPrefix {
     int64_t end;
 };
 const std::vector<TFullSetPrefix> &FullSetPrefixes();
-// Calls f(combination, place) for every combination of the prefix, in the order of the full list.
-template <class F> void ForEachOfPrefix(const TFullSetPrefix &prefix, F &&f)
-{
-    TComb c;
-    c[0] = prefix.a;
-    c[1] = prefix.b;
-    int64_t index = prefix.start;
-    for (int d = prefix.b + 1; d <= kMaxNumber - 3; ++d) {
-        c[2] = uint8_t(d);
-        for (int e = d + 1; e <= kMaxNumber - 2; ++e) {
-            c[3] = uint8_t(e);
-            for (int g = e + 1; g <= kMaxNumber - 1; ++g) {
-                c[4] = uint8_t(g);
-                for (int h = g + 1; h <= kMaxNumber; ++h) {
-                    c[5] = uint8_t(h);
-                    f(c, index++);
-                }
-            }
-        }
-    }
-}
-
-// The same for the places of the prefix whose flag is set (flags: a byte per place of the full set),
-// passing over runs of the last number without one: the work goes with the places flagged.
-template <class F> void ForEachFlaggedOfPrefix(const TFullSetPrefix &prefix, const uint8_t *flags, F &&f)
+// Calls f(combination, place) for every combination of the prefix, in the order of the full list; when
+// Flagged, only for the places whose flag is set (flags: a byte per place of the full set), runs of the
+// last number without one passed over.
+template <bool Flagged, class F> void WalkPrefix(const TFullSetPrefix &prefix, const uint8_t *flags, F &&f)
 {
     // No flag set among n bytes (n of at most 44).
     auto noneSet = [](const uint8_t *p, int n) {
@@ -97,20 +76,33 @@ template <class F> void ForEachFlaggedOfPrefix(const TFullSetPrefix &prefix, con
         for (int e = d + 1; e <= kMaxNumber - 2; ++e) {
             c[3] = uint8_t(e);
             for (int g = e + 1; g <= kMaxNumber - 1; ++g) {
-                const int run = kMaxNumber - g;
-                if (noneSet(flags + index, run)) {
-                    index += run;
-                    continue;
+                if constexpr (Flagged) {
+                    if (noneSet(flags + index, kMaxNumber - g)) {
+                        index += kMaxNumber - g;
+                        continue;
+                    }
                 }
                 c[4] = uint8_t(g);
-                for (int h = g + 1; h <= kMaxNumber; ++h, ++index)
-                    if (flags[index]) {
-                        c[5] = uint8_t(h);
-                        f(c, index);
+                for (int h = g + 1; h <= kMaxNumber; ++h, ++index) {
+                    if constexpr (Flagged) {
+                        if (!flags[index])
+                            continue;
                     }
+                    c[5] = uint8_t(h);
+                    f(c, index);
+                }
             }
         }
     }
+}
+template <class F> void ForEachOfPrefix(const TFullSetPrefix &prefix, F &&f)
+{
+    WalkPrefix<false>(prefix, nullptr, f);
+}
+// The work goes with the places flagged.
+template <class F> void ForEachFlaggedOfPrefix(const TFullSetPrefix &prefix, const uint8_t *flags, F &&f)
+{
+    WalkPrefix<true>(prefix, flags, f);
 }
 
 // What the combination test of a method asks of every combination of the full set, kept for a whole
