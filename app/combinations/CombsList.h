@@ -140,7 +140,8 @@ public:
     // True while the list is every combination of the game in the order of their generation (as the
     // full generation left it, nothing changed since): entry i is then the combination of rank i.
     bool isFullSet() const { return m_fullSet; }
-    // True while the list is known but not yet written (the full list, or a choice of numbers).
+    // True while the list is known but not yet written (the full list just generated, or what a step
+    // left unwritten).
     bool unwritten() const { return m_pending.load(std::memory_order_acquire); }
     // The list becomes the count combinations of the choice, in the order of the full list, written
     // when first read (the storage grows to hold them).
@@ -250,7 +251,7 @@ signals:
 
 private:
     void ensureCapacity(int64_t n);
-    // Writes the full list when it is still to be written.
+    // Writes the list when it is still to be written.
     void made() const
     {
         if (m_pending.load(std::memory_order_acquire))
@@ -268,7 +269,7 @@ private:
     void generateCombsOfNumbers(uint64_t allowed, uint64_t anyOf, bool requireAny);
     void setCountFromUndo();
 
-    // Written when the full list is made on first reading (a const reader may make it).
+    // Written when an unwritten list is first read (a const reader may write it).
     mutable TCombsArray m_combs;
     int64_t m_count = 0;
     bool m_fullSet = false;

@@ -35,6 +35,10 @@ struct TStatMethod;
 //   with the same mask are counted together, so a row that would empty the list is never applied;
 // - the rows applied only change a few masks or sets; the list is rebuilt once when the step ends,
 //   on all cores into the undo copy's storage, which becomes the list's;
+// - what is left of the full set may stay unwritten for the next step (the list writes it when it is
+//   read): numbers kept by sums of their weights, before a step of a method that asks one question
+//   per number (it writes what it keeps from the numbers), or most of the full set kept by sets,
+//   before a step of sets (it reads each combination's set at its place in the full set);
 // - a statistic whose test does not work through key lookups, or one with more than 64 candidates
 //   that a combination can match together, is filtered by its own test, one pass per applied row
 //   (still on all cores).
