@@ -500,13 +500,16 @@ void TCombsList::ClearUndoCount()
 
 void TCombsList::generateAll()
 {
-    // Written when first read.
-    const int64_t total = FullSetPrefixes().back().end;
-    replaced();
-    ensureCapacity(total);
-    m_count = total;
+    // Written when first read. Every combination has its place known from its first two numbers, so
+    // the list is written on all cores, each pair of first numbers by one task, in the same order as
+    // one pass would write it.
+    assignUnwritten(FullSetPrefixes().back().end, nullptr, [](TComb *out) {
+        const std::vector<TFullSetPrefix> &prefixes = FullSetPrefixes();
+        ParallelWork::run(int(prefixes.size()), [&prefixes, out](int task, int) {
+            ForEachOfPrefix(prefixes[size_t(task)], [out](const TComb &c, int64_t i) { out[i] = c; });
+        });
+    });
     m_fullSet = true;
-    m_pending.store(true, std::memory_order_release);
 }
 
 void TCombsList::assignUnwritten(int64_t count, std::shared_ptr<const void> state, std::function<void(TComb *)> write)
@@ -545,19 +548,7 @@ void TCombsList::writeUnwritten() const
     const std::lock_guard<std::mutex> lock(m_making);
     if (!m_pending.load(std::memory_order_acquire))
         return;
-    TComb *const out = m_combs.data();
-    if (m_writer) {
-        m_writer(out);
-        m_pending.store(false, std::memory_order_release);
-        return;
-    }
-    // Every combination has its place known from its first two numbers, so the list is written on all
-    // cores, each pair of first numbers by one task, in the same order as one pass would write it.
-    const std::vector<TFullSetPrefix> &prefixes = FullSetPrefixes();
-    ParallelWork::run(int(prefixes.size()), [&](int task, int) {
-        TComb *const to = out;
-        ForEachOfPrefix(prefixes[size_t(task)], [to](const TComb &c, int64_t i) { to[i] = c; });
-    });
+    m_writer(m_combs.data());
     m_pending.store(false, std::memory_order_release);
 }
 

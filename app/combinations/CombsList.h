@@ -275,7 +275,7 @@ private:
     bool m_fullSet = false;
     mutable std::atomic<bool> m_pending{false}; // the list is known but not yet written
     mutable std::mutex m_making;
-    // What is to be written: the full list, or what the writer writes.
+    // What writes the list when it is first read (the full list, or what a step left).
     std::function<void(TComb *out)> m_writer;
     std::shared_ptr<const void> m_writerState;
     TCombsArray m_undo;

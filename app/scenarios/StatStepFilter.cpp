@@ -29,6 +29,7 @@ constexpr size_t kMaxClassesPerWorker = size_t(1) << 16;
 constexpr size_t kMaxClasses = size_t(1) << 17;
 // Per-worker counters sit apart, so that no two workers write into one cache line.
 constexpr size_t kPad = 16;
+
 int chunkCount(int64_t n)
 {
     return int((n + kChunk - 1) / kChunk);
@@ -44,7 +45,6 @@ ChunkRange chunkRange(int chunk, int64_t n)
     const int64_t b = int64_t(chunk) * kChunk;
     return {b, std::min(n, b + kChunk)};
 }
-
 
 // Values of the step's buffer, which may be the undo copy's storage: read and written byte-wise.
 template <class T> inline T loadAt(const uint8_t *p, int64_t i)
@@ -195,11 +195,7 @@ struct TStatStepFilter::Where {
             start[t + 1] += start[t];
         ParallelWork::run(int(prefixes.size()), [&](int task, int) {
             TComb *to = out + start[size_t(task)];
-            const uint8_t *const kept = flags.data();
-            ForEachOfPrefix(prefixes[size_t(task)], [&](const TComb &c, int64_t i) {
-                if (kept[i])
-                    *to++ = c;
-            });
+            ForEachFlaggedOfPrefix(prefixes[size_t(task)], flags.data(), [&](const TComb &c, int64_t) { *to++ = c; });
         });
     }
     // flags[k] &= alive[set of the place begin + k] for n places.
@@ -422,19 +418,17 @@ void TStatStepFilter::begin(TCombsList &list, std::vector<TStatValueRec> rows, s
     if (!m_source.afterStep) {
         m_prepared.valid = false;
         m_survivors.valid = false;
+        m_where.reset();
     }
     m_within.valid = false;
-    if (!m_source.afterStep)
-        m_where.reset();
     m_overWhere = false;
-    m_listFullSet = list.isFullSet();
     m_mode = Mode::Pending;
     m_count = m_listCount = list.count();
     m_changed = false;
     m_deleted = m_required = m_anyOf = 0;
     m_masksFromNumbers = false;
     m_masksFromWeights = false;
-    m_listAscending = m_listFullSet;
+    m_listAscending = list.isFullSet();
     m_classes.clear();
     m_workers.clear();
     m_maps.reset();
@@ -1400,6 +1394,26 @@ bool TStatStepFilter::leaveWhere()
     return true;
 }
 
+TNumbersChoice TStatStepFilter::survivorsChoice() const
+{
+    return TNumbersChoice{kAllNumbers, 0, false, m_survivors.weight.data(), m_survivors.allowed.data()};
+}
+
+void TStatStepFilter::noteSurvivors()
+{
+    m_survivors.data = m_list->address();
+    m_survivors.count = m_count;
+    m_survivors.valid = true;
+}
+
+void TStatStepFilter::leaveSurvivorsUnwritten()
+{
+    m_prepared.valid = false;
+    m_within.valid = false;
+    m_list->assignChosen(survivorsChoice(), m_count);
+    noteSurvivors();
+}
+
 bool TStatStepFilter::survivorsOfSets()
 {
     // A method whose test asks for a sum of weights of the numbers: every combination of a sum is in
@@ -1449,42 +1463,26 @@ void TStatStepFilter::compactSurvivors()
     if (m_masksFromNumbers && m_masksFromWeights) {
         const uint8_t *w = m_numberWeight.data();
         const uint64_t *bits = m_sumBits.data();
-        // Over the full set, when the next step asks one question per number, the list is left as the
-        // choice of sums it is, written when it is read: that step makes what it keeps from the numbers.
-        if (m_list->isFullSet() && m_source.next && m_source.next->perNumber) {
-            std::array<uint8_t, kWeightSums> sums{};
-            for (size_t sum = 0; sum < sums.size(); ++sum)
-                sums[sum] = survives(bits[sum], d, a, m);
-            m_prepared.valid = false;
-            m_survivors.valid = false;
-            m_within.valid = false;
-            m_list->assignChosen(TNumbersChoice{kAllNumbers, 0, false, w, sums.data()}, m_count);
+        auto keep = [=](int64_t, const TComb &c) {
+            return survives(bits[w[c[0]] + w[c[1]] + w[c[2]] + w[c[3]] + w[c[4]] + w[c[5]]], d, a, m);
+        };
+        if (!m_list->isFullSet()) {
+            compact(keep);
             return;
         }
-        // Over the full set, what each prefix keeps follows from the ways four numbers above its second
-        // one add up to each sum.
-        std::vector<int64_t> prefixKept;
-        if (m_list->isFullSet()) {
-            // ways[j][s]: j of the numbers above the one reached add up to s.
-            std::array<std::array<int64_t, kWeightSums>, 5> ways{};
-            ways[0][0] = 1;
-            std::vector<std::array<int64_t, kWeightSums>> fourAbove(kMaxNumber + 1);
-            for (int n = kMaxNumber; n >= 1; --n) {
-                fourAbove[size_t(n)] = ways[4];
-                TakeWeight(ways, w[n]);
-            }
-            const std::vector<TFullSetPrefix> &prefixes = FullSetPrefixes();
-            prefixKept.assign(prefixes.size(), 0);
-            for (size_t t = 0; t < prefixes.size(); ++t) {
-                const int base = w[prefixes[t].a] + w[prefixes[t].b];
-                for (int sum = 0; base + sum < kWeightSums; ++sum)
-                    prefixKept[t] += fourAbove[prefixes[t].b][size_t(sum)] *
-                                     survives(bits[base + sum], d, a, m);
-            }
+        // Over the full set: the combinations whose weights add up to a sum the rows left, which a step
+        // of a method that asks one question per number counts without reading them.
+        m_survivors.weight = m_numberWeight;
+        for (size_t sum = 0; sum < m_survivors.allowed.size(); ++sum)
+            m_survivors.allowed[sum] = survives(bits[sum], d, a, m);
+        if (m_source.next && m_source.next->perNumber) {
+            leaveSurvivorsUnwritten();
+            return;
         }
-        compact([=](int64_t, const TComb &c) {
-            return survives(bits[w[c[0]] + w[c[1]] + w[c[2]] + w[c[3]] + w[c[4]] + w[c[5]]], d, a, m);
-        }, prefixKept.empty() ? nullptr : &prefixKept);
+        // What each prefix keeps follows from the ways four numbers above its second one add up.
+        const std::vector<int64_t> prefixKept = CountCombsOfPrefixes(survivorsChoice());
+        compact(keep, &prefixKept);
+        noteSurvivors();
         return;
     }
     if (m_masksFromNumbers) {
@@ -1532,16 +1530,7 @@ void TStatStepFilter::finish()
             const uint8_t *ids = m_ids;
             const uint8_t *alive = m_setAlive.data();
             if (survivors && survivorsOfSets()) {
-                // The list is left as the sums it keeps, written when it is read: the next step makes
-                // what it keeps from the numbers.
-                m_prepared.valid = false;
-                m_within.valid = false;
-                m_list->assignChosen(TNumbersChoice{kAllNumbers, 0, false, m_survivors.weight.data(),
-                                                    m_survivors.allowed.data()},
-                                     m_count);
-                m_survivors.data = m_list->address();
-                m_survivors.count = m_count;
-                m_survivors.valid = true;
+                leaveSurvivorsUnwritten();
             } else if ((m_list->isFullSet() || m_overWhere) && m_source.next && !m_source.next->perNumber &&
                        m_count * 2 >= FullSetPrefixes().back().end && leaveWhere()) {
                 // Most of the full set is left, and the next method's sets are kept for the full set:
@@ -1579,18 +1568,9 @@ void TStatStepFilter::finish()
             }
         } else if (m_mode == Mode::Mask) {
             const int64_t expected = m_count;
-            const bool weightedFullSet = m_masksFromNumbers && m_masksFromWeights && m_list->isFullSet();
             compactSurvivors();
             Q_ASSERT(m_count == expected);
             (void)expected;
-            if (weightedFullSet) {
-                m_survivors.data = m_list->address();
-                m_survivors.count = m_count;
-                m_survivors.weight = m_numberWeight;
-                for (size_t sum = 0; sum < m_survivors.allowed.size(); ++sum)
-                    m_survivors.allowed[sum] = survives(m_sumBits[sum], m_deleted, m_required, m_anyOf);
-                m_survivors.valid = true;
-            }
         } else if (m_mode == Mode::Index) {
             const uint8_t *index = m_buffer;
             const uint8_t *allowed = m_allowed.data();

@@ -99,10 +99,9 @@ private:
     int64_t applyIndex(const std::vector<int> &candidates, bool deleting);
     int64_t applySets(const std::vector<int> &candidates, bool deleting);
     int64_t applyDirect(const std::vector<int> &rows, bool deleting);
-    // The list becomes the combinations keep(i, combination of place i) holds for, in order; with a
-    // next method's lookups given, each kept combination's set of them is written on the way.
-    // Keeps the combinations keep(place, combination) says yes to. prefixKept: over the full set, how
-    // many keep keeps of each prefix of the full set, when known without a pass.
+    // The list becomes the combinations keep(place, combination) holds for, in order; with a next
+    // method's lookups given, each kept combination's set of them is written on the way. prefixKept:
+    // over the full set, how many keep keeps of each prefix of the full set, when known without a pass.
     // chosen: the list is to become the combinations of that choice of numbers (a subset of the list):
     // they are made again from the numbers instead of read, and keep is not asked.
     // placeFlags: keep is "the flag of the place in the full set is set" (over a list left unwritten):
@@ -117,7 +116,16 @@ private:
     struct WeightedSurvivors;
     bool countFullSetByNumbers(const WeightedSurvivors *within);
     bool useNumberWeights(const std::array<uint8_t, kMaxNumber + 1> &weights, const TStatProbe &lookup);
+    // Fills m_survivors' weights and sums for a method of sets whose test asks for a sum of weights of
+    // the numbers; false for the others.
     bool survivorsOfSets();
+    // The combinations of the full set whose weights add up to a sum m_survivors allows.
+    TNumbersChoice survivorsChoice() const;
+    // m_survivors describes the list as it is now.
+    void noteSurvivors();
+    // The list, the full set until now, becomes those combinations, unwritten (the next step asks one
+    // question per number and makes what it keeps from the numbers).
+    void leaveSurvivorsUnwritten();
     void countFullSetByWeights();
 
     TCombsList *m_list = nullptr;
@@ -207,7 +215,6 @@ private:
     std::shared_ptr<const Where> m_where;
     bool m_overWhere = false;
     uint8_t *m_whereMarks = nullptr; // in the step's buffer: what the steps before kept, place by place
-    bool m_listFullSet = false; // the list was the full set when the step began
 
     std::vector<std::unique_ptr<Worker>> m_workers;
     std::unique_ptr<CandidateMaps> m_maps;
