@@ -77,12 +77,11 @@ TFilterItem TextToFilterItem(QStringView text, const TStatList &list)
     item.Used = true;
     const int words = ScenarioWordCount(trimmed, kFieldDelimiter);
 
-    // Mode letters and sort column. -1 leaves the rows unsorted; a sort column that is no number, or
-    // another negative one, which no table has, gives the count column.
+    // Mode letters and sort column (-1 leaves the rows unsorted). A sort column that is no number gives
+    // the count column; a number is kept as written, so that the run refuses a column the table lacks
+    // (below -1 as above its last) rather than sort by another one.
     const QString modes = ScenarioWord(1, trimmed, kFieldDelimiter);
-    bool ok = false;
-    const int sortColumn = TextToIntDef(QStringView(modes).mid(qMin<qsizetype>(3, modes.size())), 1, &ok);
-    item.SortColumn = ok && sortColumn >= -1 ? sortColumn : 1;
+    item.SortColumn = TextToIntDef(QStringView(modes).mid(qMin<qsizetype>(3, modes.size())), 1);
     item.BottomUp = modes.contains(u'B');
     item.MultiSelect = modes.contains(u'M');
     item.KeepSelected = modes.contains(u'F');

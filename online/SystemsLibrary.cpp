@@ -257,8 +257,11 @@ void TSystemsLibrary::clear()
 
 bool TSystemsLibrary::GetList()
 {
+    // A load the user cancels gives the list back as it was.
+    std::vector<TItem> shown = std::move(m_items);
     m_items.clear();
     changed(-1);
+    const int cancels = CancelledWaitCount();
     try {
         const TClientIdentity identity = LoadClientIdentity();
         m_userMail = identity.mail;
@@ -287,6 +290,14 @@ bool TSystemsLibrary::GetList()
         }
         return true;
     } catch (const Exception &e) {
+        if (CancelledWaitCount() != cancels) {
+            m_items = std::move(shown);
+            // A system downloaded again before the cancel has its file now.
+            for (TItem &item : m_items)
+                item.filePresent = SystemFileExists(item.system);
+            changed(-1);
+            return false;
+        }
         showFailure(e, Format(u"Ошибка загрузки списка систем!\r\r%s", {e.message()}));
         return false;
     }

@@ -12,9 +12,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-[[noreturn]] void badFilter(const TFilterItem &item)
+[[noreturn]] void badFilter(const QString &text)
 {
-    throw Exception(Format(u"Некорректное описание фильтра: %s!", {FilterItemText(item)}));
+    throw Exception(Format(u"Некорректное описание фильтра: %s!", {text}));
 }
 
 QString joinInts(const TIntArray &values)
@@ -54,6 +54,7 @@ TLineFilters ReadLineFilters(const QString &line, const TStatList &stats)
             continue;
         filters.items.push_back(TextToFilterItem(field, stats));
         filters.methodTexts.append(filters.items.back().MethodText);
+        filters.texts.append(field);
     }
     return filters;
 }
@@ -76,10 +77,12 @@ namespace {
 
 } // namespace
 
-TFilterVariants::TFilterVariants(const std::vector<TFilterItem> &items)
+TFilterVariants::TFilterVariants(const std::vector<TFilterItem> &items, const QStringList &texts)
 {
     m_filters.reserve(items.size());
     for (const TFilterItem &item : items) {
+        const qsizetype k = qsizetype(&item - items.data());
+        const auto refuse = [&] { badFilter(k < texts.size() ? texts[k] : FilterItemText(item)); };
         // A range too long to list is no bad filter but too many variants.
         if (IsIntListRangeTooLong(item.DrawsLen) ||
             (item.LevelMode != LevelModes::LNO && IsIntListRangeTooLong(item.LevelValue)))
@@ -87,11 +90,11 @@ TFilterVariants::TFilterVariants(const std::vector<TFilterItem> &items)
         Filter f{item, ParseIntList(item.DrawsLen), {}, {}, 1};
         // A sample of no draws counts nothing: such a filter is refused like an unreadable one.
         if (f.draws.empty() || std::any_of(f.draws.begin(), f.draws.end(), [](int d) { return d < 1; }))
-            badFilter(item);
+            refuse();
         if (item.LevelMode != LevelModes::LNO) {
             const TIntArray values = ParseIntList(item.LevelValue);
             if (values.empty())
-                badFilter(item);
+                refuse();
             if (IsSingleValueCondition(item.LevelMode))
                 f.values = values;
             else

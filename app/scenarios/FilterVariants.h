@@ -19,10 +19,12 @@ inline constexpr int64_t kMaxFilterVariants = 100000;
 bool IsSingleValueCondition(int levelMode);
 
 // The filters of a scenario line: the non-empty fields 1..7 read as filter items, packed in field
-// order (empty fields leave no gap). methodTexts holds each filter's method field as written.
+// order (empty fields leave no gap). methodTexts holds each filter's method field as written, texts
+// each filter's whole field.
 struct TLineFilters {
     std::vector<TFilterItem> items;
     QStringList methodTexts;
+    QStringList texts;
 };
 TLineFilters ReadLineFilters(const QString &line, const TStatList &stats);
 
@@ -35,7 +37,9 @@ public:
     // Reads the filters' lists. Raises Exception "Некорректное описание фильтра: %s!" for a filter whose
     // numbers of draws are empty or not all at least 1, or whose condition (other than LNO) has no
     // value; and the too-many-variants message when the line asks for more than kMaxFilterVariants.
-    explicit TFilterVariants(const std::vector<TFilterItem> &items);
+    // The message quotes the filter's field as the line holds it when texts gives it, else the text
+    // the item writes.
+    explicit TFilterVariants(const std::vector<TFilterItem> &items, const QStringList &texts = {});
 
     // The number of variants: the product over the filters of their numbers of draws times, for a
     // single-value condition, its number of values. 0 for a line without filters.

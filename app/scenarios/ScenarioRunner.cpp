@@ -335,7 +335,7 @@ void TScenarioRunner::runLine(int lineNo, const QString &line)
         const QString comment = ScenarioLineComment(line);
         logLine(Tr(u"Создание всех вариантов фильтров..."));
         showStatus(Tr(u"Создание всех вариантов фильтров..."));
-        const TFilterVariants variants(filters.items);
+        const TFilterVariants variants(filters.items, filters.texts);
         logLine(Format(u"Создано %d вариантов фильтров.", {static_cast<long long>(variants.count())}));
         if (stopRequested())
             return;

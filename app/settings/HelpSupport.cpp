@@ -6,6 +6,7 @@
 #include "common/Languages.h"
 #include "common/ProgramFiles.h"
 #include "common/SysUtils.h"
+#include "lottery/DrawDates.h"
 #include "app/settings/CommandLine.h"
 #include "app/settings/MainOptions.h"
 
@@ -57,6 +58,19 @@ QString HelpMissingText(const QString &programFolder, const QString &languageAbb
     }
     return Format(u"Справка недоступна: папка со страницами справки не найдена. Она ищется здесь:\r%s",
                   {folders.join(u"\r"_s)});
+}
+
+void ShowHelpMissing()
+{
+    ShowInfoBox(HelpMissingText(GetProgramFolder(), GetLanguageAbbrev(CurrentLanguageId())));
+}
+
+bool ShowHelp(const QString &topic)
+{
+    if (HelpFileExists(HelpFileName))
+        return OpenHelpFile(HelpFileName, topic);
+    ShowHelpMissing();
+    return false;
 }
 
 const std::vector<TProjectLink> &ProjectLinks()

@@ -23,6 +23,12 @@ QString FindHelpFile(const QString &programFolder, const QString &languageAbbrev
 // What the help key says when the help is nowhere: that it is not available, and the folders of help
 // pages that were looked for.
 QString HelpMissingText(const QString &programFolder, const QString &languageAbbrev);
+// Opens the help file (HelpFileName) at the topic; when the help is nowhere, the one notice of every
+// help key: an information box with HelpMissingText for the program's folder and language. False when
+// no help was shown.
+bool ShowHelp(const QString &topic = {});
+// That notice alone.
+void ShowHelpMissing();
 
 // ---- Web links of the project ----
 

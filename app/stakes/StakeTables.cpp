@@ -355,9 +355,15 @@ bool TStakeTables::Load()
     // anything is written over it.
     NoteFileReadFailure();
     const QString backup = TablesBackupFileName(m_fileName);
-    const QString damage = Format(u"Файл \"%s\" поврежден: пропущено записей - %d, байт в конце файла, не "
-                                  u"составляющих записи (%d байт), - %d. Использованы только целые записи (%d).",
-                                  {m_fileName, read.badRecords, kTableRecSize, read.tailBytes, count()});
+    // Say what was dropped: whole records with values no table can have, or bytes too few for a record.
+    QStringList dropped;
+    if (read.badRecords > 0)
+        dropped << Format(u"пропущено записей с недопустимыми значениями - %d", {read.badRecords});
+    if (read.tailBytes > 0)
+        dropped << Format(u"пропущено байт в конце файла, не составляющих целой записи (%d байт), - %d",
+                          {kTableRecSize, read.tailBytes});
+    const QString damage = Format(u"Файл \"%s\" поврежден: %s. Загружены только исправные записи (%d).",
+                                  {m_fileName, dropped.join(u"; "_s), count()});
     QString reason;
     try {
         WriteFileAtomically(backup, bytes);

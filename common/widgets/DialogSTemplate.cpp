@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPalette>
 #include <QPushButton>
 #include <QStyle>
@@ -114,8 +115,19 @@ void TDialogSTemplate::showEvent(QShowEvent *event)
     setTabOrder(last, m_okBtn);
     setTabOrder(m_okBtn, m_cancelBtn);
     QWidget *focus = focusWidget();
-    if (!focus || focus == m_okBtn || focus == m_cancelBtn)
-        first->setFocus(Qt::TabFocusReason);
+    if (focus && focus != m_okBtn && focus != m_cancelBtn)
+        return;
+    // A dialog that opens on a row of buttons or links would press the first of them at Enter: the
+    // focus goes to the default button instead, so that Enter does what the dialog is for.
+    if (qobject_cast<QPushButton *>(first) || qobject_cast<QLabel *>(first)) {
+        const QList<QPushButton *> buttons = findChildren<QPushButton *>();
+        for (QPushButton *button : buttons)
+            if (button->isDefault() && button->isVisibleTo(this) && button->isEnabled()) {
+                button->setFocus(Qt::TabFocusReason);
+                return;
+            }
+    }
+    first->setFocus(Qt::TabFocusReason);
 }
 
 bool TDialogSTemplate::pressOk()

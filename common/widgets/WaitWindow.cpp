@@ -3,6 +3,7 @@
 #include "common/BusyCursor.h"
 #include "common/Format.h"
 #include "common/Translate.h"
+#include "common/widgets/ProgressWindow.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -172,8 +173,11 @@ void TWaitWindowHost::showWindow()
     m_window = WaitWindow();
     m_ownWindow = !m_window;
     if (m_ownWindow) {
-        // What the operation does, then what it waits for.
-        const QString doing = StatusText();
+        // What the operation does, then what it waits for: the status text, or else the text of the
+        // progress window the wait would cover.
+        QString doing = StatusText();
+        if (doing.isEmpty() && ProgressWindow())
+            doing = ProgressWindow()->text();
         // Over a modal dialog the window belongs to it, or the dialog would keep its button from the user.
         m_window = new TFormWait(QApplication::activeModalWidget());
         m_window->setInfoText(doing.isEmpty() ? m_text : doing + u'\r' + m_text);

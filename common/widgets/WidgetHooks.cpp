@@ -25,9 +25,21 @@ QString ShortenLongMessage(const QString &display, int maxLines, QString &detail
     return (lines.mid(0, head) + QStringList{QStringLiteral("…")} + lines.mid(lines.size() - tail)).join(u'\n');
 }
 
+namespace {
+
+QMainWindow *mainWindow()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *mw = qobject_cast<QMainWindow *>(w))
+            return mw;
+    return nullptr;
+}
+
+} // namespace
+
 int WidgetMessageSink::show(const QString &caption, const QString &text, unsigned flags)
 {
-    QMessageBox box(QApplication::activeWindow());
+    QMessageBox box(MessageBoxOwner());
     box.setWindowTitle(caption);
     QString details;
     box.setText(ShortenLongMessage(MessageToDisplay(text), kMaxMessageBoxLines, details));
@@ -51,17 +63,18 @@ int WidgetMessageSink::show(const QString &caption, const QString &text, unsigne
     return IDOK;
 }
 
-namespace {
-
-QMainWindow *mainWindow()
+QWidget *MessageBoxOwner()
 {
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *mw = qobject_cast<QMainWindow *>(w))
-            return mw;
-    return nullptr;
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    // The window the user works in; not a wait or progress window (borderless, centred on the screen),
+    // and not nothing, as between two boxes, when the window manager has yet to give the focus back.
+    QWidget *active = QApplication::activeWindow();
+    if (active && !active->windowFlags().testFlag(Qt::FramelessWindowHint))
+        return active;
+    QMainWindow *main = mainWindow();
+    return main && main->isVisible() ? main : active;
 }
-
-} // namespace
 
 void WriteMainStatusBar(const QString &text)
 {

@@ -7,6 +7,11 @@
 inline constexpr int kMaxMessageBoxLines = 30;
 QString ShortenLongMessage(const QString &display, int maxLines, QString &details);
 
+class QWidget;
+// The window a message box belongs to and opens centred on: the open modal dialog, else the active
+// window, else (no window active, or only a wait or progress window) the main window.
+QWidget *MessageBoxOwner();
+
 // Shows the program's message boxes as the application's modal boxes.
 class WidgetMessageSink : public IMessageSink {
 public:

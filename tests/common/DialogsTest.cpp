@@ -5,7 +5,10 @@
 #include "tests/support/ScriptedMessages.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
+#include <QMainWindow>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <new>
@@ -122,4 +125,50 @@ TEST(Dialogs, LongMessagesKeepTheirButtonInReach)
     const QString shortText = u"Файлы журналов не найдены!"_s;
     EXPECT_EQ(ShortenLongMessage(shortText, kMaxMessageBoxLines, details), shortText);
     EXPECT_TRUE(details.isEmpty());
+}
+
+TEST(Dialogs, BoxesOpenCentredOnTheWindowTheUserWorksIn)
+{
+    QMainWindow window;
+    window.setGeometry(40, 60, 360, 240);
+    window.show();
+    QWidget wait(nullptr, Qt::Tool | Qt::FramelessWindowHint); // as the wait and progress windows
+    wait.setGeometry(300, 300, 200, 60);
+    QDialog dialog(&window);
+    dialog.setGeometry(420, 80, 300, 200);
+    QWidget other;
+    other.setGeometry(500, 400, 100, 100);
+    enum Active { Window, Wait, NoneAfterABox, ModalDialog };
+    const std::pair<Active, QWidget *> cases[] = {
+        {Window, &window}, {Wait, &window}, {NoneAfterABox, &window}, {ModalDialog, &dialog}};
+    WidgetMessageSink sink;
+    for (const auto &[active, owner] : cases) {
+        QWidget *shownOn = nullptr;
+        if (active == Window || active == Wait) {
+            QWidget &w = active == Window ? static_cast<QWidget &>(window) : wait;
+            w.show();
+            w.activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(&w)) << int(active);
+        } else if (active == NoneAfterABox) {
+            other.show();
+            other.activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(&other));
+            other.hide();
+        } else {
+            dialog.setModal(true);
+            dialog.show();
+        }
+        QPoint centre;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            shownOn = box->parentWidget();
+            centre = box->frameGeometry().center();
+            box->done(0);
+        });
+        sink.show(u"Информация"_s, u"Текст"_s, MB_OK | MB_ICONINFORMATION);
+        EXPECT_EQ(shownOn, owner) << int(active);
+        EXPECT_LE((centre - owner->frameGeometry().center()).manhattanLength(), 20) << int(active);
+        wait.hide();
+    }
 }

@@ -327,7 +327,9 @@ TEST(ScenarioFilter, DamagedFieldsTakeTheirDefaults)
     const Case cases[] = {
         {u"TS"_s, 1, LevelModes::LNO, u""_s, StopModes::SF, 0},
         {u"TSFx#SUMS:10"_s, 1, LevelModes::LNO, u""_s, StopModes::SF, 0},
-        {u"TSF-3#SUMS:10#CMV:5"_s, 1, LevelModes::CMV, u"5"_s, StopModes::SF, 0},
+        // A column below -1 is kept as written: the run refuses it as it refuses one above the last.
+        {u"TSF-3#SUMS:10#CMV:5"_s, -3, LevelModes::CMV, u"5"_s, StopModes::SF, 0},
+        {u"TMF-2"_s, -2, LevelModes::LNO, u""_s, StopModes::SF, 0},
         {u"TSF99999999999#SUMS:10#ZZZ:5#XX:4"_s, 1, LevelModes::LNO, u""_s, StopModes::SF, 0},
         {u"TSF 7 #SUMS:10#cmv: 5 #sc"_s, 7, LevelModes::CMV, u"5"_s, StopModes::SC, 1},
         {u"TSF2#SUMS:10#LNO:#SC:abc"_s, 2, LevelModes::LNO, u""_s, StopModes::SC, 1},
@@ -340,6 +342,7 @@ TEST(ScenarioFilter, DamagedFieldsTakeTheirDefaults)
         EXPECT_EQ(got, std::make_tuple(true, c.sortColumn, c.level, c.levelValue, c.stop, c.stopValue))
             << c.text.toStdString();
     }
+    EXPECT_EQ(FilterItemToText(Read(u"TSD-5#SUMS:20#LNO:#ST:2"_s)), u"TSD-5#SUMS:20#LNO:#ST:2"_s);
     // Values outside the keyword tables write the first keyword rather than reading past a table.
     TFilterItem bad = Read(u"TSF1#SUMS:10#CMV:5#SC:1"_s);
     bad.LevelMode = 40;

@@ -33,8 +33,12 @@ void makeReadOnly(QWidget *field)
 
 } // namespace
 
-TFormScrPublic::TFormScrPublic(QWidget *parent, ScriptTitleCheck titleCheck, ScriptWireCheck wireCheck)
-    : TDialogSTemplate(parent), m_titleCheck(std::move(titleCheck)), m_wireCheck(std::move(wireCheck))
+TFormScrPublic::TFormScrPublic(QWidget *parent, ScriptTitleCheck titleCheck, ScriptWireCheck wireCheck,
+                               ScriptSend send)
+    : TDialogSTemplate(parent)
+    , m_titleCheck(std::move(titleCheck))
+    , m_wireCheck(std::move(wireCheck))
+    , m_send(std::move(send))
 {
     setObjectName(u"FormScrPublic"_s);
     setWindowTitle(Tr(u"Свойства сценария"));
@@ -221,13 +225,18 @@ bool TFormScrPublic::validate()
         if (!reason.isEmpty())
             return refuse(reason, m_edDescr);
     }
+    if (m_send) {
+        tScriptData record;
+        readBack(record);
+        return m_send(record);
+    }
     return true;
 }
 
 bool ShowScrPublicDialog(tScriptData &record, int defaultLcid, bool editable, QWidget *parent,
-                         ScriptTitleCheck titleCheck, ScriptWireCheck wireCheck)
+                         ScriptTitleCheck titleCheck, ScriptWireCheck wireCheck, ScriptSend send)
 {
-    TFormScrPublic dialog(parent, std::move(titleCheck), std::move(wireCheck));
+    TFormScrPublic dialog(parent, std::move(titleCheck), std::move(wireCheck), std::move(send));
     dialog.fill(record, defaultLcid, editable);
     if (ExecDialog(dialog) != QDialog::Accepted || !editable)
         return false;

@@ -16,12 +16,16 @@ class QRadioButton;
 using ScriptTitleCheck = std::function<TTitleCheck(int scriptId, const QString &title)>;
 // Tells whether a text can be sent to the catalogue: empty when it can, else the reason.
 using ScriptWireCheck = std::function<QString(const QString &text)>;
+// Sends the record as the dialog holds it, while the dialog stays open; true once the catalogue took
+// it. On false (a failure, or a request the user cancelled, each reported by the sender) the dialog
+// stays open with everything typed in it.
+using ScriptSend = std::function<bool(const tScriptData &record)>;
 
 // "Свойства сценария": the properties of a scenario to publish (or, read-only, of a published one).
 class TFormScrPublic : public TDialogSTemplate {
     Q_OBJECT
 public:
-    TFormScrPublic(QWidget *parent, ScriptTitleCheck titleCheck, ScriptWireCheck wireCheck);
+    TFormScrPublic(QWidget *parent, ScriptTitleCheck titleCheck, ScriptWireCheck wireCheck, ScriptSend send = {});
 
     // The record into the controls: its language, or the default language when the record's is not
     // offered; read-only mode shows the values with no way to change or send them.
@@ -51,6 +55,7 @@ private:
 
     ScriptTitleCheck m_titleCheck;
     ScriptWireCheck m_wireCheck;
+    ScriptSend m_send;
     int m_id = -1;
     int m_defaultLcid = 0;
     bool m_editable = true;
@@ -65,7 +70,8 @@ private:
     QPlainTextEdit *m_edDescr;
 };
 
-// Shows the properties dialog; in editable mode true on OK with the record rebuilt from the dialog.
-// Read-only mode has no OK, so it always returns false.
+// Shows the properties dialog; in editable mode true on OK with the record rebuilt from the dialog
+// (and, with a sender, sent before the dialog closed). Read-only mode has no OK, so it always returns
+// false.
 bool ShowScrPublicDialog(tScriptData &data, int defaultLcid, bool editable, QWidget *parent,
-                         ScriptTitleCheck titleCheck, ScriptWireCheck wireCheck);
+                         ScriptTitleCheck titleCheck, ScriptWireCheck wireCheck, ScriptSend send = {});

@@ -99,6 +99,24 @@ void flow(QStringView lead, Body &&body)
     }
 }
 
+// Publishes the scenario text with the record of the properties dialog, which stays open until the
+// reply: a failure or a cancel keeps what the user typed there. The id from the reply goes to id.
+ScriptSend scriptSender(const QString &scriptText, int &id)
+{
+    return [scriptText, &id](const tScriptData &record) {
+        BusySection busy;
+        StatusReset reset;
+        SetStatusText(Tr(u"Сохранение сценария в базе данных..."));
+        const int cancels = CancelledWaitCount();
+        id = ScriptLibraryPutScript(record, scriptText);
+        // The request may have reached the server before the user gave up the wait.
+        if (CancelledWaitCount() != cancels)
+            ShowWarningBox(Tr(u"Отправка сценария прервана до ответа сервера. Сервер мог уже сохранить сценарий: "
+                              u"обновите каталог, прежде чем отправлять его снова."));
+        return id > 0;
+    };
+}
+
 } // namespace
 
 void SetScriptCommentInput(ScriptCommentInput input)
@@ -430,14 +448,23 @@ void TScriptCatalogPanel::LoadScriptCatalog()
     BusySection busy;
     StatusReset reset;
     SetStatusText(Tr(u"Загрузка online-каталога сценариев..."));
-    m_lvOnlineScripts->setUpdatesEnabled(false);
     const tScriptInfo *selected = m_shown ? selectedInfo() : nullptr;
     const int keepId = selected ? selected->id : -1;
+    // The rows are read before the list is touched: a load the user cancels leaves the list as it was.
+    std::vector<tScriptInfo> rows;
+    if (m_shown) {
+        const int cancels = CancelledWaitCount();
+        ScriptLibraryGetList(filterIndex() - 1, [&rows](const tScriptInfo &info) { rows.push_back(info); });
+        if (CancelledWaitCount() != cancels)
+            return;
+    }
+    m_lvOnlineScripts->setUpdatesEnabled(false);
     m_lvOnlineScripts->selectionModel()->clearSelection();
     m_lvOnlineScripts->clearSpans();
     m_lvOnlineScripts->listModel()->clearItems();
     if (m_shown) {
-        ScriptLibraryGetList(filterIndex() - 1, [this](const tScriptInfo &info) { addScriptItem(info); });
+        for (const tScriptInfo &info : rows)
+            addScriptItem(info);
         if (m_lvOnlineScripts->listModel()->rowCount() == 0 && !CatalogueConfigured())
             showUnavailable();
         m_lvOnlineScripts->sort();
@@ -529,13 +556,9 @@ void TScriptCatalogPanel::PublishScript(const QStringList &lines, int lcid, int 
         CatalogueUrl(LoadCatalogueSettings(), kScriptPutPath);
         const TClientIdentity identity = LoadClientIdentity();
         tScriptData record = NewScriptData(identity.name, lcid);
-        if (!ShowScrPublicDialog(record, defaultLcid, true, this, ScriptLibraryCheckTitle, ScriptWireProblem))
-            return;
-        BusySection busy;
-        StatusReset reset;
-        SetStatusText(Tr(u"Сохранение сценария в базе данных..."));
-        const int id = ScriptLibraryPutScript(record, ScriptTextOfLines(lines));
-        if (id <= 0)
+        int id = -1;
+        if (!ShowScrPublicDialog(record, defaultLcid, true, this, ScriptLibraryCheckTitle, ScriptWireProblem,
+                                 scriptSender(ScriptTextOfLines(lines), id)))
             return;
         tScriptInfo info;
         info.id = id;
@@ -561,13 +584,9 @@ void TScriptCatalogPanel::ReplaceScript(const QStringList &lines, int defaultLci
             return;
         tScriptInfo info = *selected;
         tScriptData record = ScriptInfoToData(info);
-        if (!ShowScrPublicDialog(record, defaultLcid, true, this, ScriptLibraryCheckTitle, ScriptWireProblem))
-            return;
-        BusySection busy;
-        StatusReset reset;
-        SetStatusText(Tr(u"Сохранение сценария в базе данных..."));
-        const int id = ScriptLibraryPutScript(record, ScriptTextOfLines(lines));
-        if (id <= 0)
+        int id = -1;
+        if (!ShowScrPublicDialog(record, defaultLcid, true, this, ScriptLibraryCheckTitle, ScriptWireProblem,
+                                 scriptSender(ScriptTextOfLines(lines), id)))
             return;
         info.id = id;
         info.key_cl_mail = LoadClientIdentity().mail;

@@ -9,6 +9,7 @@
 #include "common/widgets/FormLayouts.h"
 #include "lottery/DrawDates.h"
 #include "lottery/stats/StatMethod.h"
+#include "app/settings/HelpSupport.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -116,6 +117,11 @@ QString MethodHelpPage(const TStatMethod &method)
 
 bool ShowFilterHelp(const TStatMethod &method, QWidget *parent)
 {
+    // Without the help at all this key says what every help key says.
+    if (!HelpFileExists(HelpFileName)) {
+        ShowHelpMissing();
+        return false;
+    }
     const QString page = MethodHelpPage(method);
     if (page.isEmpty() || !QFileInfo(page).isFile()) {
         QString text = Format(u"Описание статистики \"%s\" недоступно!\r\r", {method.MethodCode()});

@@ -15,8 +15,10 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -77,7 +79,7 @@ TFormFirstRun::TFormFirstRun(QWidget *parent) : TDialogSTemplate(parent)
     m_btnOpenHelpFile = new QPushButton(Tr(u"Открыть файл встроенной справочной системы"), clientArea());
     m_btnOpenHelpFile->setObjectName(u"btnOpenHelpFile"_s);
     m_btnOpenHelpFile->setEnabled(HelpFileExists(HelpFileName));
-    connect(m_btnOpenHelpFile, &QPushButton::clicked, this, [] { OpenHelpFile(HelpFileName); });
+    connect(m_btnOpenHelpFile, &QPushButton::clicked, this, [] { ShowHelp(); });
     layout->addWidget(m_btnOpenHelpFile);
 
     auto *linksText = new QLabel(Tr(u"Полезные ресурсы, включая видеоруководства и новости проекта:"), clientArea());
@@ -180,6 +182,7 @@ THelpFeature::THelpFeature(TTemplateMain &window) : QObject(&window), m_window(w
 
     m_restart = [this] { restartProgram(); };
     window.addActionUpdater([this] { updateActions(); });
+    qApp->installEventFilter(this);
 }
 
 void THelpFeature::BuildLanguageMenu()
@@ -230,10 +233,17 @@ void THelpFeature::getHelp()
 {
     if (!IsNotBusy())
         return;
-    if (HelpFileExists(HelpFileName))
-        OpenHelpFile(HelpFileName);
-    else
-        ShowInfoBox(HelpMissingText(GetProgramFolder(), GetLanguageAbbrev(CurrentLanguageId())));
+    ShowHelp();
+}
+
+bool THelpFeature::eventFilter(QObject *watched, QEvent *event)
+{
+    // The window's help key does not reach past a modal dialog: in one, the key opens the same help.
+    if (event->type() != QEvent::KeyPress || !QApplication::activeModalWidget() ||
+        !static_cast<QKeyEvent *>(event)->matches(QKeySequence::HelpContents))
+        return QObject::eventFilter(watched, event);
+    getHelp();
+    return true;
 }
 
 void THelpFeature::showAbout()

@@ -47,7 +47,7 @@ public:
     void ShowFirstRun();
     // Shows the about window.
     void showAbout();
-    // Opens the help file.
+    // Opens the help file, or says where it was looked for (also F1 in a modal dialog).
     void getHelp();
 
     // How the program restarts after the language changed; by default it starts its file again with
@@ -62,6 +62,9 @@ public:
     const std::vector<QAction *> &languageActions() const { return m_languageActions; }
 
     void updateActions();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void chooseLanguage(int lcid);

@@ -1,3 +1,4 @@
+#include "common/BlockingWait.h"
 #include "common/widgets/ListView.h"
 #include "common/widgets/WaitWindow.h"
 #include "lottery/stats/StatList.h"
@@ -287,6 +288,36 @@ TEST_F(SystemsPageTest, AStalledDownloadIsCancelledAtOnceAndChangesNothing)
     // With no request running the same key moves the selection.
     QTest::keyClick(list, Qt::Key_Down);
     EXPECT_EQ(list->selectedRows().size(), 1);
+}
+
+TEST_F(SystemsPageTest, ARefreshTheUserCancelsKeepsTheListAsItWas)
+{
+    start();
+    TQSortListView *list = page->list();
+    list->setSelectedRow(page->rowOf(page->library().indexOfId(13)));
+    const auto rows = [list] {
+        QStringList texts;
+        for (int row = 0; row < list->listModel()->rowCount(); ++row)
+            texts << list->listModel()->item(row).texts.join(u'|');
+        return texts;
+    };
+    const QStringList shown = rows();
+    ASSERT_EQ(shown.size(), 3);
+    LocalHttpReply stalled;
+    stalled.delayMs = -1;
+    standIn.reply(kListPath, stalled);
+    // The user presses "Отмена" in the wait of the request.
+    struct UserCancels : IBlockingWaitHost {
+        void begin(const QString &) override {}
+        bool poll() override { return true; }
+        void end() override {}
+    } user;
+    SetBlockingWaitHost(&user);
+    page->refreshAction()->trigger();
+    SetBlockingWaitHost(nullptr);
+    EXPECT_EQ(rows(), shown);
+    EXPECT_EQ(page->libraryIndex(list->selectedRow()), page->library().indexOfId(13));
+    EXPECT_EQ(messages.count(), 0);
 }
 
 TEST_F(SystemsPageTest, WithoutACatalogueHostTheLineReadsWholeAndAddingSaysWhyFirst)
