@@ -132,8 +132,7 @@ TEST(DialogSTemplate, ADialogOpeningOnButtonsOrLinksOpensOnItsDefaultButtonAndEn
         EXPECT_EQ(dialog.focusWidget(), onOk ? dialog.okButton() : first) << int(kind);
         QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
         EXPECT_EQ(pressed, 0) << int(kind);
-        if (onOk)
-            EXPECT_EQ(dialog.result(), QDialog::Accepted) << int(kind);
+        EXPECT_TRUE(!onOk || dialog.result() == QDialog::Accepted) << int(kind);
     }
 }
 
