@@ -4,9 +4,6 @@
 #include "tests/support/ScriptedMessages.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QLabel>
-#include <QTest>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -101,39 +98,6 @@ TEST(DialogSTemplate, OpensInItsFirstFieldWithOkAndCancelLastInTheTabOrder)
     chosen.show();
     QApplication::processEvents();
     EXPECT_TRUE(chosen.focusWidget() == age || chosen.focusWidget() == age->focusProxy());
-}
-
-TEST(DialogSTemplate, ADialogOpeningOnButtonsOrLinksOpensOnItsDefaultButtonAndEnterClosesIt)
-{
-    enum Kind { Button, Link, Edit, Check };
-    const std::pair<Kind, bool> cases[] = {{Button, true}, {Link, true}, {Edit, false}, {Check, false}};
-    for (const auto &[kind, onOk] : cases) {
-        TDialogSTemplate dialog;
-        auto *layout = new QVBoxLayout(dialog.clientArea());
-        QWidget *first = nullptr;
-        int pressed = 0;
-        if (kind == Button) {
-            auto *button = new QPushButton(u"Статьи на сайте"_s, dialog.clientArea());
-            QObject::connect(button, &QPushButton::clicked, [&pressed] { ++pressed; });
-            first = button;
-        } else if (kind == Link) {
-            auto *label = new QLabel(u"<a href=\"#\">site</a>"_s, dialog.clientArea());
-            label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-            QObject::connect(label, &QLabel::linkActivated, [&pressed] { ++pressed; });
-            first = label;
-        } else {
-            first = kind == Edit ? static_cast<QWidget *>(new QLineEdit(dialog.clientArea()))
-                                 : new QCheckBox(u"Больше не показывать"_s, dialog.clientArea());
-        }
-        layout->addWidget(first);
-        layout->addWidget(new QPushButton(u"Блог"_s, dialog.clientArea()));
-        dialog.show();
-        QApplication::processEvents();
-        EXPECT_EQ(dialog.focusWidget(), onOk ? dialog.okButton() : first) << int(kind);
-        QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
-        EXPECT_EQ(pressed, 0) << int(kind);
-        EXPECT_TRUE(!onOk || dialog.result() == QDialog::Accepted) << int(kind);
-    }
 }
 
 TEST(DialogSTemplate, EntryRoutineFillsAndCopiesBackOnOk)
