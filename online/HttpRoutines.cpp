@@ -10,6 +10,7 @@ THttpClient makeClient(const THttpProxy *proxy, uint8_t tlsCode, bool followRedi
     THttpClient client;
     client.setConnectTimeout(settings.connectTimeoutMs);
     client.setReadTimeout(settings.readTimeoutMs);
+    client.setTotalTimeout(settings.totalTimeoutMs);
     client.setMaxReplySize(settings.maxReplySize);
     client.setCaFile(settings.caFile);
     client.setTlsEnabled(SslMethodOf(tlsCode) != TSslMethod::None);
@@ -73,9 +74,11 @@ void HttpGetToFile(const QString &url, const QString &fileName, bool useTls)
 }
 
 void HttpGetTextEx(const THttpProxy *proxy, const QString &url, uint8_t tlsCode, QByteArray &text,
-                   bool followRedirects)
+                   bool followRedirects, int totalTimeoutMs)
 {
     THttpClient client = makeClient(proxy, tlsCode, followRedirects);
+    if (totalTimeoutMs > 0)
+        client.setTotalTimeout(totalTimeoutMs);
     text = client.get(url);
 }
 

@@ -135,6 +135,13 @@ TEST_F(SelfUpdateTest, NoUpdateWhenTheIndexOffersNoNewerBuildWithAPackage)
     serveIndex("[Vendra]\r\nVerId=2.0.0.4\r\nDownloadUrl=https://x/y\r\n");
     EXPECT_EQ(run(true), suNothing);
     EXPECT_EQ(ui.asked, 0);
+
+    // An installed program whose own folder cannot be written: the search works in the data folder.
+    settings.programFolder = folder.file(u"Vendra.dat"_s) + u'/'; // a file: nothing can be made in it
+    settings.workFolder = folder.path() + u"/data/"_s;
+    EXPECT_EQ(run(false), suNothing);
+    EXPECT_EQ(messages.last().text, u"Обновлений не найдено!");
+    EXPECT_TRUE(QDir(settings.workFolder).isEmpty());
 }
 
 TEST_F(SelfUpdateTest, SearchFailuresAreReportedUnlessSilent)
@@ -149,6 +156,15 @@ TEST_F(SelfUpdateTest, SearchFailuresAreReportedUnlessSilent)
     messages.clear();
     EXPECT_EQ(SelfUpdate(u"http://127.0.0.1:1/Kenvo_AU.cfg"_s, false, 0, settings), suFailed);
     EXPECT_TRUE(messages.last().text.contains(u"https"_s));
+
+    // An index that drips a byte now and then ends with the search's deadline; nothing is left behind.
+    LocalHttpReply dripping = LocalHttpReply::text(offer({}, "00000000"));
+    dripping.trickleMs = 50;
+    server.route(kIndexPath, dripping);
+    settings.searchTimeoutMs = 1500;
+    EXPECT_EQ(run(false), suFailed);
+    EXPECT_EQ(messages.last().text, u"Ошибка поиска обновлений!\r\rПревышено общее время выполнения запроса (1500 мс)");
+    EXPECT_TRUE(QDir(folder.path()).entryList({u"SelfUpdates.inf*"_s}, QDir::Files).isEmpty());
 }
 
 TEST_F(SelfUpdateTest, DescriptionInTheUsersLanguageFallsBackToThePlainName)

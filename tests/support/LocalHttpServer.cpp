@@ -438,7 +438,8 @@ void LocalHttpServer::serve(int fd)
         }
         for (const auto &[key, value] : reply.headers)
             head += key + ": " + value + "\r\n";
-        head += "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n";
+        head += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+        head += reply.announceClose ? "Connection: close\r\n\r\n" : "\r\n";
         if (reply.trickleMs <= 0) {
             conn.writeAll(head + body);
             return;
@@ -460,6 +461,7 @@ void LocalHttpServer::serve(int fd)
         if (!m_proxyAuth.isEmpty() && request.header("Proxy-Authorization") != m_proxyAuth) {
             LocalHttpReply challenge = LocalHttpReply::text("credentials needed", 407);
             challenge.headers.append({QByteArray("Proxy-Authenticate"), QByteArray("Basic realm=\"local\"")});
+            challenge.announceClose = !m_challengeCloses;
             send(challenge);
             return;
         }

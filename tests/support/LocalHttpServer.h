@@ -40,6 +40,8 @@ struct LocalHttpReply {
     int delayMs = 0;
     // Sends the body one byte at a time with this pause between bytes (a server that dribbles).
     int trickleMs = 0;
+    // False: the reply does not say "Connection: close", though the connection is closed after it.
+    bool announceClose = true;
 
     static LocalHttpReply text(const QByteArray &body, int status = 200);
     // Closes the connection without a word (status 0).
@@ -68,6 +70,8 @@ public:
     void setProxyEnabled(bool enabled) { m_proxyEnabled = enabled; }
     // Asks proxy clients for Basic credentials (407) until they send these.
     void setProxyCredentials(const QByteArray &user, const QByteArray &password);
+    // The proxy's challenge (407) does not say that the connection closes, and the proxy closes it.
+    void setProxyChallengeCloses(bool closes) { m_challengeCloses = closes; }
 
     // Starts listening on 127.0.0.1 at a free port; false on failure.
     bool start();
@@ -97,6 +101,7 @@ private:
     void *m_sslContext = nullptr;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_proxyEnabled{false};
+    std::atomic<bool> m_challengeCloses{false};
     QByteArray m_proxyAuth;
     std::thread m_acceptThread;
     mutable std::mutex m_mutex;
