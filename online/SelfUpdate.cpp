@@ -649,8 +649,13 @@ int SelfUpdate(const QString &source, bool silent, int langId, const TSelfUpdate
             } catch (const std::exception &e) {
                 result = suFailed;
                 progress.close();
-                if (!silent && !IsWaitCancelled(e))
-                    ShowErrorBox(Format(u"Ошибка поиска обновлений!\r\r%s", {ExceptionText(e)}));
+                if (!IsWaitCancelled(e)) {
+                    const QString text = Format(u"Ошибка поиска обновлений!\r\r%s", {ExceptionText(e)});
+                    if (!silent)
+                        ShowErrorBox(text);
+                    else if (settings.silentFailure)
+                        settings.silentFailure(text);
+                }
             }
         }
         if (result == suNothing && !outcome.found && !silent)

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <functional>
 
 // Self-update of the program from the maker's update index "Kenvo_AU.cfg": an ini file with one
 // section per program file (its name) and the section "GlobalOptions". The search compares build
@@ -50,6 +51,9 @@ struct TSelfUpdateSettings {
     // One download of the package (up to 256 MB) ends within this time.
     int packageTimeoutMs = 600000;
     int programTimeoutSeconds = 60; // the package and the programs of the Exec lists
+    // Told the message of a search failure that a silent run does not show (a batch run writes it
+    // to standard error).
+    std::function<void(const QString &)> silentFailure;
 };
 // The running program: its folder, its file name and its version.
 TSelfUpdateSettings DefaultSelfUpdateSettings();

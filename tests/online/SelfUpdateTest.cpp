@@ -162,9 +162,14 @@ TEST_F(SelfUpdateTest, SearchFailuresAreReportedUnlessSilent)
     dripping.trickleMs = 50;
     server.route(kIndexPath, dripping);
     settings.searchTimeoutMs = 1500;
-    EXPECT_EQ(run(false), suFailed);
+    QStringList told; // a silent run tells only whoever asked (a batch run: standard error)
+    settings.silentFailure = [&told](const QString &text) { told << text; };
+    for (const bool silent : {false, true}) {
+        EXPECT_EQ(run(silent), suFailed);
+        EXPECT_TRUE(QDir(folder.path()).entryList({u"SelfUpdates.inf*"_s}, QDir::Files).isEmpty());
+    }
     EXPECT_EQ(messages.last().text, u"Ошибка поиска обновлений!\r\rПревышено общее время выполнения запроса (1500 мс)");
-    EXPECT_TRUE(QDir(folder.path()).entryList({u"SelfUpdates.inf*"_s}, QDir::Files).isEmpty());
+    EXPECT_EQ(told, QStringList{messages.last().text});
 }
 
 TEST_F(SelfUpdateTest, DescriptionInTheUsersLanguageFallsBackToThePlainName)

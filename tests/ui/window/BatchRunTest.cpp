@@ -237,4 +237,11 @@ TEST(BatchRun, TheUpdateCheckOfAnInstalledProgramNeverFailsTheRun)
     EXPECT_EQ(run.exitCode, 0) << run.errors.constData();
     EXPECT_EQ(server.requestCount(), 1) << run.errors.constData(); // the check ran, its copy of the index in the data folder
     EXPECT_FALSE(folder.exists(u"SelfUpdates.inf"_s));
+
+    // A check that fails says why on standard error, and the run's own work decides its status.
+    server.stop();
+    const BatchRun failed = runProgram(folder, {u"fullrefresh"_s}, 0, nobody);
+    ASSERT_TRUE(failed.finished);
+    EXPECT_EQ(failed.exitCode, 0) << failed.errors.constData();
+    EXPECT_TRUE(failed.errors.contains("Ошибка поиска обновлений!")) << failed.errors.constData();
 }
