@@ -438,8 +438,9 @@ void LocalHttpServer::serve(int fd)
         }
         for (const auto &[key, value] : reply.headers)
             head += key + ": " + value + "\r\n";
-        head += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
-        head += reply.announceClose ? "Connection: close\r\n\r\n" : "\r\n";
+        // A proxy's challenge may keep quiet about the connection it closes all the same.
+        const bool quiet = reply.status == 407 && m_challengeCloses;
+        head += "Content-Length: " + QByteArray::number(body.size()) + (quiet ? "\r\n\r\n" : "\r\nConnection: close\r\n\r\n");
         if (reply.trickleMs <= 0) {
             conn.writeAll(head + body);
             return;
@@ -461,7 +462,6 @@ void LocalHttpServer::serve(int fd)
         if (!m_proxyAuth.isEmpty() && request.header("Proxy-Authorization") != m_proxyAuth) {
             LocalHttpReply challenge = LocalHttpReply::text("credentials needed", 407);
             challenge.headers.append({QByteArray("Proxy-Authenticate"), QByteArray("Basic realm=\"local\"")});
-            challenge.announceClose = !m_challengeCloses;
             send(challenge);
             return;
         }

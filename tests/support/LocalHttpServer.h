@@ -40,8 +40,6 @@ struct LocalHttpReply {
     int delayMs = 0;
     // Sends the body one byte at a time with this pause between bytes (a server that dribbles).
     int trickleMs = 0;
-    // False: the reply does not say "Connection: close", though the connection is closed after it.
-    bool announceClose = true;
 
     static LocalHttpReply text(const QByteArray &body, int status = 200);
     // Closes the connection without a word (status 0).

@@ -1,6 +1,5 @@
 #include "app/settings/ProxyListCandidates.h"
 #include "tests/support/LocalHttpServer.h"
-#include "tests/support/TempDataFolder.h"
 
 #include <QByteArray>
 #include <gtest/gtest.h>
@@ -48,36 +47,4 @@ TEST(ProxyListCandidates, TheAutomaticModeGetsTheListsServers)
         << manager.lastError().toStdString();
     EXPECT_EQ(client.proxy(), (THttpProxy{u"127.0.0.1"_s, 3128, {}, {}}));
     EXPECT_EQ(*manager.candidates(), QStringList({u"127.0.0.1:3128"_s, u"10.0.0.2:3128"_s}));
-}
-
-TEST(ProxyListCandidates, ASavedCandidateThatDiedStartsASearchAndIsForgotten)
-{
-    LocalHttpServer site;
-    site.route("/?protocol=https&min_uptime=75&max_response_time=10",
-               LocalHttpReply::text(listPage({"127.0.0.1"}, 3128)));
-    ASSERT_TRUE(site.start());
-    TempDataFolder folder;
-    const QString ini = folder.file(u"Vendra.ini"_s);
-    folder.write(u"Vendra.ini"_s, "[PROXY]\r\nProxyMode=1\r\nProxyServer=10.9.9.9\r\nProxyPort=8080\r\n");
-    TProxy proxy;
-    LoadProxySettings(proxy, ini);
-    TProxyListCandidates candidates(site.baseUrl());
-    TProxyManager manager(proxy, candidates);
-    manager.setIniFileName(ini);
-    THttpClient client;
-    const QString url = u"https://results.vendra.example/vendra/results/2024-march"_s;
-
-    // The saved candidate is tried first, without a search; it fails.
-    ASSERT_TRUE(manager.SetupProxy(client, url, 1));
-    EXPECT_EQ(client.proxy().server, u"10.9.9.9");
-    EXPECT_EQ(site.requestCount(), 0);
-    EXPECT_TRUE(manager.NextProxyCandidate());
-    TProxy stored;
-    LoadProxySettings(stored, ini);
-    EXPECT_EQ(stored, (TProxy{pmProxyAuto, {}, 0, {}, {}, true}));
-
-    // The next attempt searches, as a retry would.
-    ASSERT_TRUE(manager.SetupProxy(client, url, 2)) << manager.lastError().toStdString();
-    EXPECT_EQ(client.proxy(), (THttpProxy{u"127.0.0.1"_s, 3128, {}, {}}));
-    EXPECT_EQ(site.requestCount(), 1);
 }
