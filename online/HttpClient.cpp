@@ -138,16 +138,23 @@ QString CertificateFailureCause(long verifyResult)
     // The verification codes of the TLS library that a user can act on.
     switch (verifyResult) {
     case 0:
-    case 62: return Tr(u"Причина: сертификат выдан для другого имени сервера.");
+    case 62:
+        return Tr(u"Причина: сертификат выдан для другого имени сервера.");
     case 2:
     case 20:
-    case 21: return Tr(u"Причина: сертификат заверен центром сертификации, которому нет доверия.");
+    case 21:
+        return Tr(u"Причина: сертификат заверен центром сертификации, которому нет доверия.");
     case 18:
-    case 19: return Tr(u"Причина: сертификат самоподписанный, его не заверил доверенный центр сертификации.");
-    case 9: return Tr(u"Причина: срок действия сертификата еще не начался.");
-    case 10: return Tr(u"Причина: срок действия сертификата истек.");
-    case 23: return Tr(u"Причина: сертификат отозван.");
-    default: return Format(u"Причина: сертификат не прошел проверку (код %d).", {static_cast<long long>(verifyResult)});
+    case 19:
+        return Tr(u"Причина: сертификат самоподписанный, его не заверил доверенный центр сертификации.");
+    case 9:
+        return Tr(u"Причина: срок действия сертификата еще не начался.");
+    case 10:
+        return Tr(u"Причина: срок действия сертификата истек.");
+    case 23:
+        return Tr(u"Причина: сертификат отозван.");
+    default:
+        return Format(u"Причина: сертификат не прошел проверку (код %d).", {static_cast<long long>(verifyResult)});
     }
 }
 
@@ -525,8 +532,8 @@ void THttpClient::perform(const QString &url, const QByteArray *postBody, Transf
 
     // The short cause of a failure, in the user's words.
     auto failureCause = [&](CURLcode result, bool connected) -> QString {
-        const QString server = requestUrl.port() > 0 ? requestUrl.host() + u':' + QString::number(requestUrl.port())
-                                                     : requestUrl.host();
+        const QString server =
+            requestUrl.port() > 0 ? requestUrl.host() + u':' + QString::number(requestUrl.port()) : requestUrl.host();
         switch (result) {
         case CURLE_COULDNT_RESOLVE_HOST:
             return Format(u"Сервер: %s.", {server});
@@ -545,8 +552,8 @@ void THttpClient::perform(const QString &url, const QByteArray *postBody, Transf
         case CURLE_RECV_ERROR: {
             curl_off_t expected = -1;
             curl_easy_getinfo(h, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &expected);
-            return expected > 0 ? Format(u"Получено %d байт из %d.", {static_cast<long long>(transfer.received),
-                                                                       static_cast<long long>(expected)})
+            return expected > 0 ? Format(u"Получено %d байт из %d.",
+                                         {static_cast<long long>(transfer.received), static_cast<long long>(expected)})
                                 : Format(u"Получено %d байт.", {static_cast<long long>(transfer.received)});
         }
         default:

@@ -73,8 +73,8 @@ void HttpGetToFile(const QString &url, const QString &fileName, bool useTls)
     HttpGetToFileEx(nullptr, url, fileName, useTls ? kDefaultTlsCode : 0);
 }
 
-void HttpGetTextEx(const THttpProxy *proxy, const QString &url, uint8_t tlsCode, QByteArray &text,
-                   bool followRedirects, int totalTimeoutMs)
+void HttpGetTextEx(const THttpProxy *proxy, const QString &url, uint8_t tlsCode, QByteArray &text, bool followRedirects,
+                   int totalTimeoutMs)
 {
     THttpClient client = makeClient(proxy, tlsCode, followRedirects);
     if (totalTimeoutMs > 0)

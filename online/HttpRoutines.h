@@ -45,8 +45,8 @@ void HttpGetToFileEx(const THttpProxy *proxy, const QString &url, const QString 
 void HttpGetToFile(const QString &url, const QString &fileName, bool useTls);
 // GET; the body as received (after gzip or deflate decoding), without character-set conversion.
 // totalTimeoutMs above 0 replaces the settings' overall deadline.
-void HttpGetTextEx(const THttpProxy *proxy, const QString &url, uint8_t tlsCode, QByteArray &text,
-                   bool followRedirects, int totalTimeoutMs = 0);
+void HttpGetTextEx(const THttpProxy *proxy, const QString &url, uint8_t tlsCode, QByteArray &text, bool followRedirects,
+                   int totalTimeoutMs = 0);
 // POST of "key=value" lines as an URL-encoded form; the reply body.
 void HttpPostEx(const THttpProxy *proxy, const QString &url, const QStringList &fields, QByteArray &text,
                 bool followRedirects, uint8_t tlsCode);

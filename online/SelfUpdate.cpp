@@ -453,8 +453,8 @@ int UpdateSourceKind(QStringView source)
                : 1;
 }
 
-int FetchUpdateFile(const QString &source, const QString &target, const TSelfUpdateSettings &settings,
-                    qint64 maxBytes, int totalTimeoutMs)
+int FetchUpdateFile(const QString &source, const QString &target, const TSelfUpdateSettings &settings, qint64 maxBytes,
+                    int totalTimeoutMs)
 {
     const int kind = UpdateSourceKind(source);
     const QString folder = QFileInfo(target).absolutePath();
