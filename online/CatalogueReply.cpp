@@ -27,7 +27,13 @@ QString closeTag(QStringView name)
 
 QString TCatalogueRow::element(QStringView name) const
 {
-    return ExtractBetween(m_text, openTag(name), closeTag(name), ExtractMode::Raise);
+    // An element cut off is told by its tag, never with the reply's text.
+    const QString close = closeTag(name);
+    const QString value = ExtractBetween(m_text, openTag(name), close, ExtractMode::Rest);
+    const qsizetype open = m_text.indexOf(openTag(name), 0, Qt::CaseInsensitive);
+    if (open >= 0 && m_text.indexOf(close, open, Qt::CaseInsensitive) < 0)
+        raiseCutOff(close);
+    return value;
 }
 
 int TCatalogueRow::integer(QStringView name) const

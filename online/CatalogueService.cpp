@@ -171,6 +171,7 @@ QString CataloguePost(const TCatalogueSettings &settings, QStringView path, cons
     THttpClient client;
     client.setConnectTimeout(routine.connectTimeoutMs);
     client.setReadTimeout(routine.readTimeoutMs);
+    client.setTotalTimeout(routine.totalTimeoutMs);
     client.setMaxReplySize(routine.maxReplySize);
     client.setCaFile(settings.caFile);
     client.setFollowRedirects(true);

@@ -3,6 +3,7 @@
 #include "common/AtomicFile.h"
 #include "common/BlockingWait.h"
 #include "common/Format.h"
+#include "common/RegularFile.h"
 #include "common/TempFile.h"
 #include "common/Translate.h"
 
@@ -22,6 +23,8 @@ namespace {
 
 // How often the window gets to process its events while a request waits for the network.
 constexpr int kPollIntervalMs = 40;
+// The largest file of trusted certificate authorities read (the system's bundle is a few hundred KB).
+constexpr qint64 kMaxCaFileBytes = 16LL * 1024 * 1024;
 
 void globalInit()
 {
@@ -61,7 +64,7 @@ bool isHostNameChar(QChar c)
 
 } // namespace
 
-QString NetworkFailureText(int curlCode, const QString &detail, const THttpProxy &proxy, bool connected)
+QString NetworkFailureText(int curlCode, const QString &cause, const THttpProxy &proxy, bool connected)
 {
     const bool viaProxy = proxy.isSet();
     const QString proxyName = viaProxy ? Format(u"%s : %d", {proxy.server, proxy.port}) : QString();
@@ -124,9 +127,63 @@ QString NetworkFailureText(int curlCode, const QString &detail, const THttpProxy
         sentence = Tr(u"Некорректный адрес запроса.");
         break;
     default:
-        return detail;
+        sentence = Format(u"Сетевой запрос не выполнен (ошибка %d).", {curlCode});
+        break;
     }
-    return detail.isEmpty() ? sentence : sentence + u'\r' + detail;
+    return cause.isEmpty() ? sentence : sentence + u'\r' + cause;
+}
+
+QString CertificateFailureCause(long verifyResult)
+{
+    // The verification codes of the TLS library that a user can act on.
+    switch (verifyResult) {
+    case 0:
+    case 62:
+        return Tr(u"Причина: сертификат выдан для другого имени сервера.");
+    case 2:
+    case 20:
+    case 21:
+        return Tr(u"Причина: сертификат заверен центром сертификации, которому нет доверия.");
+    case 18:
+    case 19:
+        return Tr(u"Причина: сертификат самоподписанный, его не заверил доверенный центр сертификации.");
+    case 9:
+        return Tr(u"Причина: срок действия сертификата еще не начался.");
+    case 10:
+        return Tr(u"Причина: срок действия сертификата истек.");
+    case 23:
+        return Tr(u"Причина: сертификат отозван.");
+    default:
+        return Format(u"Причина: сертификат не прошел проверку (код %d).", {static_cast<long long>(verifyResult)});
+    }
+}
+
+QString CaFileProblem(const QString &fileName)
+{
+    const QString text = u"Файл сертификатов \"%s\" (параметр CaFile) %s"_s;
+    QByteArray bytes;
+    try {
+        if (!ReadRegularFile(fileName, kMaxCaFileBytes, bytes))
+            return Format(text, {fileName, Tr(u"не найден.")});
+    } catch (const EFileReadError &e) {
+        return Format(text, {fileName, QString(Tr(u"не удалось прочитать: ") + e.reason())});
+    }
+    if (bytes.trimmed().isEmpty())
+        return Format(text, {fileName, Tr(u"пуст.")});
+    // At least one certificate in the PEM form whose body is Base64.
+    static const QByteArray kBegin = "-----BEGIN CERTIFICATE-----";
+    static const QByteArray kEnd = "-----END CERTIFICATE-----";
+    for (qsizetype at = bytes.indexOf(kBegin); at >= 0; at = bytes.indexOf(kBegin, at + 1)) {
+        const qsizetype end = bytes.indexOf(kEnd, at);
+        if (end < 0)
+            break;
+        QByteArray body = bytes.mid(at + kBegin.size(), end - at - kBegin.size());
+        body.replace('\r', QByteArray()).replace('\n', QByteArray()).replace(' ', QByteArray());
+        const auto decoded = QByteArray::fromBase64Encoding(body, QByteArray::AbortOnBase64DecodingErrors);
+        if (decoded && !decoded.decoded.isEmpty())
+            return {};
+    }
+    return Format(text, {fileName, Tr(u"не содержит ни одного сертификата в формате PEM.")});
 }
 
 QString HttpStatusFailureText(int status, const QByteArray &statusLine)
@@ -354,8 +411,6 @@ void THttpClient::perform(const QString &url, const QByteArray *postBody, Transf
 
     const bool https = url.startsWith(u"https://", Qt::CaseInsensitive);
     const QByteArray urlBytes = url.toUtf8();
-    char errorText[CURL_ERROR_SIZE] = {};
-    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
     curl_easy_setopt(h, CURLOPT_URL, urlBytes.constData());
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, m_tlsEnabled ? "http,https" : "http");
@@ -373,8 +428,13 @@ void THttpClient::perform(const QString &url, const QByteArray *postBody, Transf
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
     const QByteArray caFile = m_caFile.toLocal8Bit();
-    if (!caFile.isEmpty())
+    if (!caFile.isEmpty()) {
+        // A file that cannot serve is named as such, not taken for the server's certificate.
+        if (https)
+            if (const QString problem = CaFileProblem(m_caFile); !problem.isEmpty())
+                throw EHttpError(problem);
         curl_easy_setopt(h, CURLOPT_CAINFO, caFile.constData());
+    }
 
     // Headers: curl writes Accept-Encoding itself and decodes what it announces.
     curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, kHttpAcceptEncoding);
@@ -418,56 +478,114 @@ void THttpClient::perform(const QString &url, const QByteArray *postBody, Transf
         transfer.sameServer.emplace(requestUrl);
 
     // The transfer runs in small steps so that the window keeps painting and the read time-out can
-    // be watched: it counts from the moment the connection stands and restarts with every byte.
-    curl_multi_add_handle(multi.get(), h);
-    transfer.activity.start();
+    // be watched: it counts from the moment the connection stands and restarts with every byte. The
+    // overall deadline covers every connection of the request.
     QElapsedTimer overall;
     overall.start();
-    bool connected = false;
-    bool timedOut = false;
-    bool overDeadline = false;
-    bool cancelled = false;
     BlockingWait wait(Format(u"Ожидание ответа сервера \"%s\"...", {requestUrl.host()}));
-    int running = 1;
-    while (running) {
-        if (curl_multi_perform(multi.get(), &running) != CURLM_OK)
-            break;
-        if (!running)
-            break;
-        curl_multi_poll(multi.get(), nullptr, 0, kPollIntervalMs, nullptr);
-        if (m_pump) {
-            m_pump();
-        } else if (wait.poll()) {
-            cancelled = true;
-            break;
-        }
-        // A server that sends a byte now and then never trips the read time-out; the whole request
-        // still ends in time.
-        if (m_totalTimeoutMs > 0 && overall.elapsed() > m_totalTimeoutMs) {
-            overDeadline = true;
-            break;
-        }
-        if (!connected) {
-            curl_off_t connectTime = 0;
-            if (curl_easy_getinfo(h, CURLINFO_CONNECT_TIME_T, &connectTime) == CURLE_OK && connectTime > 0) {
-                connected = true;
-                transfer.activity.restart();
+    struct Outcome {
+        CURLcode result = CURLE_OK;
+        bool connected = false;
+        bool timedOut = false;
+        bool overDeadline = false;
+        bool cancelled = false;
+    };
+    auto run = [&] {
+        Outcome out;
+        curl_multi_add_handle(multi.get(), h);
+        transfer.activity.start();
+        int running = 1;
+        while (running) {
+            if (curl_multi_perform(multi.get(), &running) != CURLM_OK || !running)
+                break;
+            curl_multi_poll(multi.get(), nullptr, 0, kPollIntervalMs, nullptr);
+            if (m_pump) {
+                m_pump();
+            } else if (wait.poll()) {
+                out.cancelled = true;
+                break;
             }
-        } else if (transfer.activity.elapsed() > m_readTimeoutMs) {
-            timedOut = true;
-            break;
+            // A server that sends a byte now and then never trips the read time-out; the whole
+            // request still ends in time.
+            if (m_totalTimeoutMs > 0 && overall.elapsed() > m_totalTimeoutMs) {
+                out.overDeadline = true;
+                break;
+            }
+            if (!out.connected) {
+                curl_off_t connectTime = 0;
+                if (curl_easy_getinfo(h, CURLINFO_CONNECT_TIME_T, &connectTime) == CURLE_OK && connectTime > 0) {
+                    out.connected = true;
+                    transfer.activity.restart();
+                }
+            } else if (transfer.activity.elapsed() > m_readTimeoutMs) {
+                out.timedOut = true;
+                break;
+            }
         }
+        int msgsLeft = 0;
+        while (CURLMsg *msg = curl_multi_info_read(multi.get(), &msgsLeft))
+            if (msg->msg == CURLMSG_DONE && msg->easy_handle == h)
+                out.result = msg->data.result;
+        curl_multi_remove_handle(multi.get(), h);
+        return out;
+    };
+
+    // The short cause of a failure, in the user's words.
+    auto failureCause = [&](CURLcode result, bool connected) -> QString {
+        const QString server =
+            requestUrl.port() > 0 ? requestUrl.host() + u':' + QString::number(requestUrl.port()) : requestUrl.host();
+        switch (result) {
+        case CURLE_COULDNT_RESOLVE_HOST:
+            return Format(u"Сервер: %s.", {server});
+        case CURLE_COULDNT_CONNECT:
+            return m_proxy.isSet() ? QString() : Format(u"Сервер: %s.", {server});
+        case CURLE_OPERATION_TIMEDOUT:
+            return connected ? QString() : Format(u"Соединение не установлено за %d мс.", {m_connectTimeoutMs});
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_ISSUER_ERROR:
+        case CURLE_SSL_INVALIDCERTSTATUS: {
+            long verifyResult = 0;
+            curl_easy_getinfo(h, CURLINFO_SSL_VERIFYRESULT, &verifyResult);
+            return CertificateFailureCause(verifyResult);
+        }
+        case CURLE_PARTIAL_FILE:
+        case CURLE_RECV_ERROR: {
+            curl_off_t expected = -1;
+            curl_easy_getinfo(h, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &expected);
+            return expected > 0 ? Format(u"Получено %d байт из %d.",
+                                         {static_cast<long long>(transfer.received), static_cast<long long>(expected)})
+                                : Format(u"Получено %d байт.", {static_cast<long long>(transfer.received)});
+        }
+        default:
+            return {};
+        }
+    };
+
+    Outcome out = run();
+    long tunnelStatus = 0;
+    if (m_proxy.isSet())
+        curl_easy_getinfo(h, CURLINFO_HTTP_CONNECTCODE, &tunnelStatus);
+    // A proxy that asks for the password and then closes the connection without saying so leaves
+    // the library nowhere to send it: the request is made again on a new connection, with the
+    // credentials sent at once in the way the proxy asked for.
+    long offered = 0;
+    if (!out.cancelled && !out.overDeadline && !out.timedOut && !proxyUser.isEmpty() &&
+        (tunnelStatus == 407 || transfer.status == 407) &&
+        curl_easy_getinfo(h, CURLINFO_PROXYAUTH_AVAIL, &offered) == CURLE_OK && offered != 0) {
+        curl_easy_setopt(h, CURLOPT_PROXYAUTH, (offered & CURLAUTH_BASIC) ? CURLAUTH_BASIC : offered);
+        transfer.status = 0;
+        transfer.statusLine.clear();
+        transfer.location.clear();
+        transfer.restart();
+        out = run();
+        tunnelStatus = 0;
+        curl_easy_getinfo(h, CURLINFO_HTTP_CONNECTCODE, &tunnelStatus);
     }
-    CURLcode result = CURLE_OK;
-    int msgsLeft = 0;
-    while (CURLMsg *msg = curl_multi_info_read(multi.get(), &msgsLeft))
-        if (msg->msg == CURLMSG_DONE && msg->easy_handle == h)
-            result = msg->data.result;
-    curl_multi_remove_handle(multi.get(), h);
+    CURLcode result = out.result;
 
     m_lastStatus = transfer.status;
     m_lastStatusLine = transfer.statusLine;
-    if (cancelled)
+    if (out.cancelled)
         throw EWaitCancelled();
     if (!transfer.refusedLocation.isEmpty())
         throw EHttpError(Format(u"Сервер \"%s\" перенаправил запрос по адресу \"%s\". Переход отклонен: данные "
@@ -475,30 +593,30 @@ void THttpClient::perform(const QString &url, const QByteArray *postBody, Transf
                                 u"по защищенному соединению.",
                                 {requestUrl.host(), transfer.refusedLocation}),
                          transfer.status);
-    if (overDeadline)
+    if (out.overDeadline)
         throw EHttpError(Format(u"Превышено общее время выполнения запроса (%d мс)", {m_totalTimeoutMs}));
-    if (timedOut)
+    if (out.timedOut)
         throw EHttpError(Format(u"Превышено время ожидания ответа сервера (%d мс)", {m_readTimeoutMs}));
     if (transfer.overLimit || result == CURLE_FILESIZE_EXCEEDED)
         throw EHttpError(Format(u"Ответ сервера больше допустимого размера (%d байт)", {m_maxReplySize}));
     if (transfer.fileFailed)
         throw EHttpError(Format(u"Не удалось записать файл \"%s\":\r%s", {transfer.fileName, transfer.fileError}));
     if (result != CURLE_OK) {
-        const QString detail = errorText[0] ? QString::fromUtf8(errorText) : QString::fromUtf8(curl_easy_strerror(result));
         // A tunnel the proxy would not open is the proxy's refusal, whatever code the library gives.
-        long tunnelStatus = 0;
-        if (m_proxy.isSet() && curl_easy_getinfo(h, CURLINFO_HTTP_CONNECTCODE, &tunnelStatus) == CURLE_OK &&
-            tunnelStatus >= 300)
+        if (tunnelStatus >= 300)
             result = CURLE_PROXY;
-        QString text = NetworkFailureText(result, detail, m_proxy, connected);
+        if (result == CURLE_SSL_CACERT_BADFILE && !m_caFile.isEmpty())
+            throw EHttpError(Format(u"Файл сертификатов \"%s\" (параметр CaFile) не удалось прочитать: в нем "
+                                    u"нет пригодных сертификатов.",
+                                    {m_caFile}));
+        QString text = NetworkFailureText(result, failureCause(result, out.connected), m_proxy, out.connected);
         // A redirect to a refused scheme: the address it pointed to tells the user more.
         if (result == CURLE_UNSUPPORTED_PROTOCOL && !transfer.location.isEmpty())
             text = Format(u"Сервер перенаправил запрос по адресу \"%s\".\r", {transfer.location}) + text;
         throw EHttpError(text);
     }
     if (transfer.status == 407 && m_proxy.isSet())
-        throw EHttpError(NetworkFailureText(CURLE_PROXY, QString::fromLatin1(transfer.statusLine), m_proxy, true),
-                         transfer.status);
+        throw EHttpError(NetworkFailureText(CURLE_PROXY, QString(), m_proxy, true), transfer.status);
     if (transfer.status >= 400)
         throw EHttpError(HttpStatusFailureText(transfer.status, transfer.statusLine), transfer.status);
     if (transfer.status == 0)

@@ -34,10 +34,17 @@ private:
 
 // The message of a request that the network library could not complete: a sentence in the user's
 // language for the usual failures (no connection, host not found, time-out, certificate refused, the
-// proxy unreachable or refusing), followed on the next line by the library's own detail; the detail
-// alone for anything else. With a proxy set, a failure to reach the proxy names the proxy.
-// connected tells whether the connection (to the proxy, when one is set) had been made.
-QString NetworkFailureText(int curlCode, const QString &detail, const THttpProxy &proxy, bool connected);
+// proxy unreachable or refusing), followed on the next line by the short cause when one is given
+// (also in the user's language: the library's own English text is never shown). With a proxy set, a
+// failure to reach the proxy names the proxy. connected tells whether the connection (to the proxy,
+// when one is set) had been made.
+QString NetworkFailureText(int curlCode, const QString &cause, const THttpProxy &proxy, bool connected);
+// The cause of a refused certificate, from the verification result of the TLS library (0: the
+// certificate is sound but names another server).
+QString CertificateFailureCause(long verifyResult);
+// What is wrong with a file of trusted certificate authorities (missing, not a file, empty, no
+// certificate in it), named with the file; empty when it may be used.
+QString CaFileProblem(const QString &fileName);
 // The message of an HTTP error status: a sentence in the user's language, then the status line as the
 // server sent it ("HTTP/1.1 500 Internal Server Error").
 QString HttpStatusFailureText(int status, const QByteArray &statusLine);

@@ -10,6 +10,7 @@ THttpClient makeClient(const THttpProxy *proxy, uint8_t tlsCode, bool followRedi
     THttpClient client;
     client.setConnectTimeout(settings.connectTimeoutMs);
     client.setReadTimeout(settings.readTimeoutMs);
+    client.setTotalTimeout(settings.totalTimeoutMs);
     client.setMaxReplySize(settings.maxReplySize);
     client.setCaFile(settings.caFile);
     client.setTlsEnabled(SslMethodOf(tlsCode) != TSslMethod::None);
@@ -72,10 +73,12 @@ void HttpGetToFile(const QString &url, const QString &fileName, bool useTls)
     HttpGetToFileEx(nullptr, url, fileName, useTls ? kDefaultTlsCode : 0);
 }
 
-void HttpGetTextEx(const THttpProxy *proxy, const QString &url, uint8_t tlsCode, QByteArray &text,
-                   bool followRedirects)
+void HttpGetTextEx(const THttpProxy *proxy, const QString &url, uint8_t tlsCode, QByteArray &text, bool followRedirects,
+                   int totalTimeoutMs)
 {
     THttpClient client = makeClient(proxy, tlsCode, followRedirects);
+    if (totalTimeoutMs > 0)
+        client.setTotalTimeout(totalTimeoutMs);
     text = client.get(url);
 }
 

@@ -28,9 +28,12 @@ TSslMethod SslMethodOf(uint8_t tlsCode);
 
 // Settings shared by the routines: time-outs, the reply size limit and a CA file in place of the
 // system's certificate store (empty: the system's store; tests point it at their own authority).
+// The overall deadline of a request is that of a page: a server that sends a byte now and then
+// never holds the program longer.
 struct THttpRoutineSettings {
     int connectTimeoutMs = 15000;
     int readTimeoutMs = 30000;
+    int totalTimeoutMs = 120000;
     qint64 maxReplySize = 32 * 1024 * 1024;
     QString caFile;
 };
@@ -41,8 +44,9 @@ THttpRoutineSettings &HttpRoutineSettings();
 void HttpGetToFileEx(const THttpProxy *proxy, const QString &url, const QString &fileName, uint8_t tlsCode);
 void HttpGetToFile(const QString &url, const QString &fileName, bool useTls);
 // GET; the body as received (after gzip or deflate decoding), without character-set conversion.
-void HttpGetTextEx(const THttpProxy *proxy, const QString &url, uint8_t tlsCode, QByteArray &text,
-                   bool followRedirects);
+// totalTimeoutMs above 0 replaces the settings' overall deadline.
+void HttpGetTextEx(const THttpProxy *proxy, const QString &url, uint8_t tlsCode, QByteArray &text, bool followRedirects,
+                   int totalTimeoutMs = 0);
 // POST of "key=value" lines as an URL-encoded form; the reply body.
 void HttpPostEx(const THttpProxy *proxy, const QString &url, const QStringList &fields, QByteArray &text,
                 bool followRedirects, uint8_t tlsCode);

@@ -164,7 +164,10 @@ int TProxyListSearch::FetchProxyListPage(int page, QStringList &list, const TPro
 {
     const QString url = ProxyListPageUrl(m_siteUrl, filter, page);
     QByteArray bytes;
-    HttpGetTextEx(nullptr, url, IsHttpsUrl(url) ? kTls12 : kPlainHttp, bytes, true);
+    // Within a search a page has what is left of the search's time.
+    const qint64 left = m_clock.isValid() ? m_deadlineMs - m_clock.elapsed() : m_deadlineMs;
+    HttpGetTextEx(nullptr, url, IsHttpsUrl(url) ? kTls12 : kPlainHttp, bytes, true,
+                  static_cast<int>(std::max<qint64>(left, 1)));
     ++m_pages;
 
     const TProxyListPage parsed = ParseProxyListPage(QString::fromLatin1(bytes));
@@ -193,10 +196,24 @@ int TProxyListSearch::FetchProxyList(QStringList &list, const TProxyListFilter &
     list.clear();
     m_seen.clear();
     m_pages = 0;
-    for (int page = 1; page <= kProxyListMaxPages; ++page) {
-        const int rows = FetchProxyListPage(page, list, filter);
-        if (list.size() >= count || rows < kProxyListPageRows || m_newOnLastPage == 0)
-            break;
+    m_clock.start();
+    try {
+        for (int page = 1; page <= kProxyListMaxPages && !m_clock.hasExpired(m_deadlineMs); ++page) {
+            const int rows = FetchProxyListPage(page, list, filter);
+            if (list.size() >= count || rows < kProxyListPageRows || m_newOnLastPage == 0)
+                break;
+        }
+    } catch (const EHttpError &) {
+        // A page cut by the search's deadline: the search's own time is what ran out.
+        const bool late = m_clock.hasExpired(m_deadlineMs);
+        m_clock.invalidate();
+        if (late)
+            throw Exception(Format(u"Превышено общее время поиска proxy-серверов (%d мс)", {m_deadlineMs}));
+        throw;
+    } catch (...) {
+        m_clock.invalidate();
+        throw;
     }
+    m_clock.invalidate();
     return static_cast<int>(list.size());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -33,6 +34,9 @@ struct TProxyListFilter {
 inline constexpr int kProxyListPageRows = 15;
 // A search reads at most this many pages, whatever the site answers.
 inline constexpr int kProxyListMaxPages = 10;
+// ... and ends within this time, however slowly the site sends: the list only serves to reach the
+// results site, whose months have a deadline of their own.
+inline constexpr int kProxyListDeadlineMs = 60000;
 inline constexpr char16_t kDefaultProxyListUrl[] = u"http://proxylist.vendra.example/";
 
 // The character whose code is the hexadecimal number ("41" gives "A"); empty when the text is not
@@ -74,11 +78,14 @@ public:
     explicit TProxyListSearch(QString siteUrl = QString::fromUtf16(kDefaultProxyListUrl));
 
     const QString &siteUrl() const { return m_siteUrl; }
+    // The time a whole search (or one page fetched alone) may take.
+    void setDeadline(int milliseconds) { m_deadlineMs = milliseconds; }
 
     // Clears the list and reads pages 1, 2, 3, ... until it holds at least `count` entries, a page
     // has fewer than 15 rows, a page lists no server not seen before (a site that ignores the
-    // offset), or kProxyListMaxPages were read. Returns the number of entries. A failed fetch or
-    // a page that is not a proxy list raises Exception; the entries found before stay in the list.
+    // offset), kProxyListMaxPages were read or the deadline passed. Returns the number of entries.
+    // A failed fetch or a page that is not a proxy list raises Exception (a page cut by the deadline
+    // "Превышено общее время поиска proxy-серверов"); the entries found before stay in the list.
     int FetchProxyList(QStringList &list, const TProxyListFilter &filter, int count);
     // One page: appends its servers that pass the port filter and are not in the list yet; the
     // number of table rows seen. Raises when the page cannot be fetched, has no servers table, or
@@ -90,6 +97,8 @@ public:
 
 private:
     QString m_siteUrl;
+    int m_deadlineMs = kProxyListDeadlineMs;
+    QElapsedTimer m_clock; // runs from the start of a whole search
     QSet<QString> m_seen; // every server of the running search, before the port filter
     int m_newOnLastPage = 0;
     int m_pages = 0;

@@ -20,10 +20,12 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cerrno>
 #include <vector>
 
@@ -275,23 +277,33 @@ struct SearchOutcome {
     int indexKind = 0;
 };
 
+QString searchFolder(const TSelfUpdateSettings &settings)
+{
+    return settings.workFolder.isEmpty() ? settings.programFolder : settings.workFolder;
+}
+
 SearchOutcome searchPhase(const QString &source, int langId, const TSelfUpdateSettings &settings, TrSU_VerData &data,
                           QStringList &lines, ProgressScope &progress)
 {
     SearchOutcome outcome;
+    QElapsedTimer clock;
+    clock.start();
     DeleteUpdateLeftovers(settings.programFolder);
     progress.step();
     const QString current = settings.currentVersion;
+    const QString index = searchFolder(settings) + kIndexCopyName;
     progress.step();
-    outcome.indexKind =
-        FetchUpdateFile(source, settings.programFolder + kIndexCopyName, settings, FileBounds::kUpdateIndex);
+    outcome.indexKind = FetchUpdateFile(source, index, settings, FileBounds::kUpdateIndex, settings.searchTimeoutMs);
     progress.step();
-    ReadUpdateInfo(settings.programFolder + kIndexCopyName, settings.programFile, current, data);
+    ReadUpdateInfo(index, settings.programFile, current, data);
     progress.step();
     outcome.found = VersionBuild(current) < VersionBuild(data.verId) && !data.downloadUrl.isEmpty();
     if (outcome.found) {
         CheckUpdateInfo(data, outcome.indexKind, settings.programFile);
-        LoadUpdateDescription(lines, data, UpdateDescriptionFolder(source), langId, settings.programFolder, settings);
+        // The description has what is left of the search's time.
+        TSelfUpdateSettings rest = settings;
+        rest.searchTimeoutMs = static_cast<int>(std::max<qint64>(settings.searchTimeoutMs - clock.elapsed(), 0));
+        LoadUpdateDescription(lines, data, UpdateDescriptionFolder(source), langId, searchFolder(settings), rest);
     }
     progress.step();
     return outcome;
@@ -303,7 +315,7 @@ void downloadPackage(const TrSU_VerData &data, const QString &package, const TSe
     for (int attempt = 1;; ++attempt) {
         try {
             QFile::remove(package);
-            FetchUpdateFile(data.downloadUrl, package, settings);
+            FetchUpdateFile(data.downloadUrl, package, settings, 256LL * 1024 * 1024, settings.packageTimeoutMs);
             if (!QFileInfo(package).isFile())
                 throw Exception(Format(kFileNotFound, {package}));
             if (!data.checksumCrc32.isEmpty() &&
@@ -391,6 +403,7 @@ TSelfUpdateSettings DefaultSelfUpdateSettings()
     TSelfUpdateSettings settings;
     // New program files go beside the executable; the data folder (VENDRA_HOME) holds the user's files.
     settings.programFolder = GetExecutableFolder();
+    settings.workFolder = GetProgramFolder();
     settings.programFile = QFileInfo(GetProgramFileName()).fileName();
     settings.currentVersion = GetProgramVersion();
     return settings;
@@ -440,8 +453,8 @@ int UpdateSourceKind(QStringView source)
                : 1;
 }
 
-int FetchUpdateFile(const QString &source, const QString &target, const TSelfUpdateSettings &settings,
-                    qint64 maxBytes)
+int FetchUpdateFile(const QString &source, const QString &target, const TSelfUpdateSettings &settings, qint64 maxBytes,
+                    int totalTimeoutMs)
 {
     const int kind = UpdateSourceKind(source);
     const QString folder = QFileInfo(target).absolutePath();
@@ -453,6 +466,7 @@ int FetchUpdateFile(const QString &source, const QString &target, const TSelfUpd
         THttpClient client;
         client.setConnectTimeout(settings.connectTimeoutMs);
         client.setReadTimeout(settings.readTimeoutMs);
+        client.setTotalTimeout(totalTimeoutMs);
         client.setCaFile(settings.caFile);
         client.setMaxReplySize(maxBytes);
         client.getToFile(source, target);
@@ -527,9 +541,14 @@ void LoadUpdateDescription(QStringList &lines, const TrSU_VerData &data, const Q
               << Format(u"UpdDescr_%d_%s.txt", {langId, data.verId});
     names << Format(u"UpdDescr_%s.txt", {data.verId});
     lines.clear();
+    QElapsedTimer clock;
+    clock.start();
     for (const QString &name : names) {
+        const qint64 left = settings.searchTimeoutMs - clock.elapsed();
+        if (left <= 0)
+            break;
         try {
-            FetchUpdateFile(descrFolder + name, local, settings);
+            FetchUpdateFile(descrFolder + name, local, settings, FileBounds::kText, static_cast<int>(left));
             break;
         } catch (const std::exception &) {
         }
@@ -630,8 +649,13 @@ int SelfUpdate(const QString &source, bool silent, int langId, const TSelfUpdate
             } catch (const std::exception &e) {
                 result = suFailed;
                 progress.close();
-                if (!silent && !IsWaitCancelled(e))
-                    ShowErrorBox(Format(u"Ошибка поиска обновлений!\r\r%s", {ExceptionText(e)}));
+                if (!IsWaitCancelled(e)) {
+                    const QString text = Format(u"Ошибка поиска обновлений!\r\r%s", {ExceptionText(e)});
+                    if (!silent)
+                        ShowErrorBox(text);
+                    else if (settings.silentFailure)
+                        settings.silentFailure(text);
+                }
             }
         }
         if (result == suNothing && !outcome.found && !silent)
@@ -657,6 +681,6 @@ int SelfUpdate(const QString &source, bool silent, int langId, const TSelfUpdate
         result = suFailed;
         ShowErrorBox(Format(u"Ошибка системы самообновления программы!\r\r%s", {ExceptionText(e)}));
     }
-    QFile::remove(settings.programFolder + kIndexCopyName);
+    QFile::remove(searchFolder(settings) + kIndexCopyName);
     return result;
 }

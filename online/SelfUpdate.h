@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <functional>
 
 // Self-update of the program from the maker's update index "Kenvo_AU.cfg": an ini file with one
 // section per program file (its name) and the section "GlobalOptions". The search compares build
@@ -35,12 +36,24 @@ enum TSelfUpdateResult : int { suNothing = 0, suInstalled = 1, suFailed = 2 };
 // Where the update looks and what it works on.
 struct TSelfUpdateSettings {
     QString programFolder;   // the executable's folder (never the data folder), with a trailing "/"
+    // Where the search keeps its copies of the index and the description, with a trailing "/": the
+    // data folder, which the user can always write to (an installed program's own folder may not
+    // be writable); empty: the program's folder.
+    QString workFolder;
     QString programFile;     // the running program's file name: the index section
     QString currentVersion;  // "a.b.c.build"
     QString caFile;          // trusted authorities in place of the system's store (empty: the store)
     int connectTimeoutMs = 10000;
     int readTimeoutMs = 30000;
+    // The whole search (the index and the description) ends within this time: it runs at every
+    // start, and a server that sends a byte now and then must not hold the start-up longer.
+    int searchTimeoutMs = 60000;
+    // One download of the package (up to 256 MB) ends within this time.
+    int packageTimeoutMs = 600000;
     int programTimeoutSeconds = 60; // the package and the programs of the Exec lists
+    // Told the message of a search failure that a silent run does not show (a batch run writes it
+    // to standard error).
+    std::function<void(const QString &)> silentFailure;
 };
 // The running program: its folder, its file name and its version.
 TSelfUpdateSettings DefaultSelfUpdateSettings();
@@ -75,10 +88,10 @@ int VersionBuild(QStringView text);
 int UpdateSourceKind(QStringView source);
 
 // Downloads the address, or copies the file path, into target (its folder is created when missing);
-// returns the source kind. Only "https://" addresses are fetched, a reply of at most maxBytes. Raises
-// Exception on failure and then leaves an existing target as it was.
+// returns the source kind. Only "https://" addresses are fetched, a reply of at most maxBytes within
+// totalTimeoutMs. Raises Exception on failure and then leaves an existing target as it was.
 int FetchUpdateFile(const QString &source, const QString &target, const TSelfUpdateSettings &settings,
-                    qint64 maxBytes = 256LL * 1024 * 1024);
+                    qint64 maxBytes = 256LL * 1024 * 1024, int totalTimeoutMs = 0);
 // Reads the index (a regular file of at most FileBounds::kUpdateIndex); missing keys give "" and VerId
 // the current version.
 void ReadUpdateInfo(const QString &indexFile, const QString &section, const QString &currentVersion,
@@ -89,8 +102,9 @@ void ReadUpdateInfo(const QString &indexFile, const QString &section, const QStr
 void CheckUpdateInfo(const TrSU_VerData &data, int indexKind, const QString &programFile);
 // The folder of the description files beside the index.
 QString UpdateDescriptionFolder(const QString &source);
-// Fetches the description of data.verId in the user's language (langId 0: only the plain name),
-// loads its lines and deletes the local copy; "< Описание обновления не доступно >" when none came.
+// Fetches the description of data.verId in the user's language (langId 0: only the plain name)
+// within settings.searchTimeoutMs, loads its lines and deletes the local copy; "< Описание обновления
+// не доступно >" when none came.
 void LoadUpdateDescription(QStringList &lines, const TrSU_VerData &data, const QString &descrFolder, int langId,
                            const QString &localFolder, const TSelfUpdateSettings &settings);
 

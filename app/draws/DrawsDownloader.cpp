@@ -63,6 +63,7 @@ TDrawsDownloader::TDrawsDownloader(TDrawsArchive &archive, TProxy &proxy, IProxy
     m_client.setRedirects(THttpRedirects::SameServer);
     m_client.setAccept(kPageAccept);
     m_client.setCaFile(m_settings.caFile);
+    m_proxyManager.setIniFileName(m_iniFileName);
     m_saveArchive = [this] { m_archive.save(); };
 }
 

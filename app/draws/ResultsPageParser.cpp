@@ -62,7 +62,10 @@ TDrawsArray ParseResultsPage(const QString &page, int dateLimit)
     // after the newest stored draw, so a month passed over here would never be fetched again.
     if (!page.contains(kDrawsPast, Qt::CaseInsensitive))
         throw Exception(Tr(u"На странице результатов нет списка тиражей (\"drawsPast\")."));
-    QString section = ExtractBetween(page, kDrawsPast, u"}},", ExtractMode::Raise);
+    // A page cut short is a failed fetch too, told without the page's text.
+    if (page.indexOf(u"}},", page.indexOf(kDrawsPast, 0, Qt::CaseInsensitive)) < 0)
+        throw Exception(Tr(u"Страница результатов получена не полностью: список тиражей (\"drawsPast\") не закончен."));
+    QString section = ExtractBetween(page, kDrawsPast, u"}},");
 
     TDrawsArray newestFirst;
     int previous = 0;

@@ -170,11 +170,19 @@ bool TProxyManager::NextProxyCandidate()
 {
     if (m_proxy.mode != pmProxyAuto)
         return false;
+    const bool wasSaved = m_proxy.saved && !m_proxy.server.isEmpty();
+    // No search has run in this download: the candidate came from the settings of an earlier run.
+    const bool fromEarlierRun = !m_candidates && !m_proxy.server.isEmpty();
     m_proxy.server.clear();
     m_proxy.port = 0;
     m_proxy.username.clear();
     m_proxy.password.clear();
     m_proxy.saved = false;
+    // A dead candidate is not offered to the next run.
+    if (wasSaved && !m_iniFileName.isEmpty())
+        SaveProxySettings(m_proxy, false, m_iniFileName);
+    if (fromEarlierRun)
+        return true;
     if (m_candidates && !m_candidates->isEmpty())
         m_candidates->removeFirst();
     return m_candidates && !m_candidates->isEmpty();

@@ -83,14 +83,17 @@ public:
 
     // The wait window's text, updated at each set-up and search.
     void setWaitTextSink(TextSink sink) { m_waitText = std::move(sink); }
+    // The settings file where a saved candidate that failed is forgotten.
+    void setIniFileName(QString fileName) { m_iniFileName = std::move(fileName); }
 
     // Sets the client's proxy for the address. False when the automatic mode finds no usable
     // candidate: the client then goes direct and lastError() tells why.
     bool SetupProxy(THttpClient &client, const QString &url, int attempt);
     const QString &lastError() const { return m_lastError; }
 
-    // After a failed attempt in the automatic mode: drops the candidate in use and tells whether
-    // another one is left. Always false in the other modes.
+    // After a failed attempt in the automatic mode: drops the candidate in use (from the settings
+    // file too, when it was the saved one) and tells whether another one is left; a saved candidate
+    // of an earlier run that failed leaves a search to make. Always false in the other modes.
     bool NextProxyCandidate();
 
     const QStringList *candidates() const { return m_candidates ? &*m_candidates : nullptr; }
@@ -103,6 +106,7 @@ private:
     TProxy &m_proxy;
     IProxyCandidateSource &m_source;
     TextSink m_waitText;
+    QString m_iniFileName;
     std::optional<QStringList> m_candidates;
     QString m_lastError;
 };

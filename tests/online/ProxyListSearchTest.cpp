@@ -185,4 +185,15 @@ TEST(ProxyListSearch, APageOfAnotherShapeOrAFailedFetchSaysWhy)
     server.route("/", LocalHttpReply::text(fullPage(1)));
     EXPECT_FALSE(errorOf([&] { search.FetchProxyList(list, {}, 30); }).isEmpty());
     EXPECT_EQ(list.size(), 15);
+
+    // A page that drips a byte now and then ends with the search's deadline, and says so.
+    LocalHttpReply dripping = LocalHttpReply::text(fullPage(1));
+    dripping.trickleMs = 20;
+    server.route("/?protocol=https", dripping);
+    TProxyListFilter https;
+    https.protocols = ppHttps;
+    search.setDeadline(1500);
+    EXPECT_EQ(errorOf([&] { search.FetchProxyList(list, https, 30); }),
+              u"Превышено общее время поиска proxy-серверов (1500 мс)");
+    EXPECT_TRUE(list.isEmpty());
 }

@@ -149,6 +149,16 @@ TEST_F(SelfUpdateTest, SearchFailuresAreReportedUnlessSilent)
     messages.clear();
     EXPECT_EQ(SelfUpdate(u"http://127.0.0.1:1/Kenvo_AU.cfg"_s, false, 0, settings), suFailed);
     EXPECT_TRUE(messages.last().text.contains(u"https"_s));
+
+    // An index that drips a byte now and then ends with the search's deadline; nothing is left behind.
+    LocalHttpReply dripping = LocalHttpReply::text(offer({}, "00000000"));
+    dripping.trickleMs = 50;
+    server.route(kIndexPath, dripping);
+    settings.searchTimeoutMs = 1500;
+    EXPECT_EQ(run(false), suFailed);
+    EXPECT_EQ(run(true), suFailed);
+    EXPECT_TRUE(QDir(folder.path()).entryList({u"SelfUpdates.inf*"_s}, QDir::Files).isEmpty());
+    EXPECT_EQ(messages.last().text, u"Ошибка поиска обновлений!\r\rПревышено общее время выполнения запроса (1500 мс)");
 }
 
 TEST_F(SelfUpdateTest, DescriptionInTheUsersLanguageFallsBackToThePlainName)

@@ -438,7 +438,9 @@ void LocalHttpServer::serve(int fd)
         }
         for (const auto &[key, value] : reply.headers)
             head += key + ": " + value + "\r\n";
-        head += "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n";
+        // A proxy's challenge may keep quiet about the connection it closes all the same.
+        const bool quiet = reply.status == 407 && m_challengeCloses;
+        head += "Content-Length: " + QByteArray::number(body.size()) + (quiet ? "\r\n\r\n" : "\r\nConnection: close\r\n\r\n");
         if (reply.trickleMs <= 0) {
             conn.writeAll(head + body);
             return;

@@ -68,6 +68,8 @@ public:
     void setProxyEnabled(bool enabled) { m_proxyEnabled = enabled; }
     // Asks proxy clients for Basic credentials (407) until they send these.
     void setProxyCredentials(const QByteArray &user, const QByteArray &password);
+    // The proxy's challenge (407) does not say that the connection closes, and the proxy closes it.
+    void setProxyChallengeCloses(bool closes) { m_challengeCloses = closes; }
 
     // Starts listening on 127.0.0.1 at a free port; false on failure.
     bool start();
@@ -97,6 +99,7 @@ private:
     void *m_sslContext = nullptr;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_proxyEnabled{false};
+    std::atomic<bool> m_challengeCloses{false};
     QByteArray m_proxyAuth;
     std::thread m_acceptThread;
     mutable std::mutex m_mutex;

@@ -684,7 +684,14 @@ void TTemplateMain::tmrInitTimer()
                 return;
             }
         }
-        if (m_update->AutoUpdateOnStart() == 1) {
+        // The update check is no part of a batch run's work: a file it could not read or write does
+        // not fail the run.
+        const int reads = FileReadFailureCount();
+        const int writes = FileWriteFailureCount();
+        const int updated = m_update->AutoUpdateOnStart();
+        m_readFailuresAtStart += FileReadFailureCount() - reads;
+        m_writeFailuresAtStart += FileWriteFailureCount() - writes;
+        if (updated == 1) {
             RestartProgram([this] { terminateApplication(); });
             return;
         }

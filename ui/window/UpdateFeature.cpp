@@ -112,6 +112,11 @@ int TUpdateFeature::RunSelfUpdate(bool silent)
     if (!m_programFolder.isEmpty())
         settings.programFolder = m_programFolder.endsWith(u'/') ? m_programFolder : m_programFolder + u'/';
     settings.caFile = config.caFile;
+    // A batch run goes on without the update, but says why the check failed.
+    if (m_window.switches().isBatch())
+        settings.silentFailure = [](const QString &text) {
+            StderrMessageSink().show(WarningCaption(), text, MB_OK | MB_ICONWARNING);
+        };
     SetSelfUpdateUi(&m_ui);
     const int result = SelfUpdate(config.url, silent, CurrentLanguageId(), settings);
     SetSelfUpdateUi(nullptr);

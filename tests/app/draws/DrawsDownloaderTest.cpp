@@ -318,7 +318,7 @@ TEST_F(DrawsDownload, UntrustedCertificatesAndSilentServersFailTheMonth)
     boxes.answer(IDNO);
     EXPECT_FALSE(downloader().run().ok);
     ASSERT_EQ(boxes.count(), 1);
-    EXPECT_TRUE(boxes.last().text.contains(u"certificate"_s)) << boxes.last().text.toStdString();
+    EXPECT_TRUE(boxes.last().text.contains(u"Сертификат сервера не принят"_s)) << boxes.last().text.toStdString();
     EXPECT_EQ(forged.requestCount(), 0);
     EXPECT_EQ(archive.count(), 2);
 

@@ -10,8 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -48,15 +50,19 @@ struct BatchRun {
 };
 
 // fileSizeLimit > 0 lets the program write no file larger than that many bytes (a write past it fails
-// as on a full disk).
-BatchRun runProgram(const TempDataFolder &folder, const QStringList &arguments, rlim_t fileSizeLimit = 0)
+// as on a full disk); user > 0 runs it as that user, to whom the program's own folder is not writable.
+BatchRun runProgram(const TempDataFolder &folder, const QStringList &arguments, rlim_t fileSizeLimit = 0,
+                    uid_t user = 0)
 {
     QProcess process;
-    if (fileSizeLimit > 0)
-        process.setChildProcessModifier([fileSizeLimit] {
-            const rlimit limit{fileSizeLimit, fileSizeLimit};
+    if (fileSizeLimit > 0 || user > 0)
+        process.setChildProcessModifier([fileSizeLimit, user] {
+            const rlim_t size = fileSizeLimit > 0 ? fileSizeLimit : RLIM_INFINITY;
+            const rlimit limit{size, size};
             ::setrlimit(RLIMIT_FSIZE, &limit);
             ::signal(SIGXFSZ, SIG_IGN);
+            if (user > 0 && (::setgroups(0, nullptr) != 0 || ::setgid(user) != 0 || ::setuid(user) != 0))
+                ::_exit(99);
         });
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(u"VENDRA_HOME"_s, folder.path());
@@ -206,4 +212,28 @@ TEST(BatchRun, AFileThatCannotBeWrittenFailsTheRun)
     EXPECT_EQ(run.exitStatus, QProcess::NormalExit);
     EXPECT_NE(run.exitCode, 0) << run.errors.constData();
     EXPECT_TRUE(run.errors.contains(site.folder.file(u"Vendra.frm"_s).toUtf8())) << run.errors.constData();
+}
+
+TEST(BatchRun, TheUpdateCheckOfAnInstalledProgramNeverFailsTheRun)
+{
+    // The program's folder belongs to root; the user runs it with a data folder of his own.
+    const TestCertificates *certs = TestCertificates::instance();
+    if (::geteuid() != 0 || !certs)
+        GTEST_SKIP() << "running the program as another user needs root";
+    LocalHttpServer server;
+    server.route("/Kenvo_AU.cfg", LocalHttpReply::text("[Other]\r\nVerId=9.9.9.99\r\n"));
+    ASSERT_TRUE(server.startTls(certs->serverCert(), certs->serverKey()));
+    TempDataFolder folder;
+    ::chmod(QFile::encodeName(folder.path()).constData(), 0777);
+    QFile::copy(certs->caFile(), folder.file(u"ca.pem"_s));
+    folder.write(u"Vendra.ini"_s, "[UPDATE]\r\nUrl=" + server.baseUrl().toLatin1() + "/Kenvo_AU.cfg\r\nCaFile=" +
+                                      folder.file(u"ca.pem"_s).toLocal8Bit() + "\r\n");
+    // The index checked from the data folder, then a check that fails and says why: both runs succeed.
+    for (const bool served : {true, false}) {
+        const BatchRun run = runProgram(folder, {u"fullrefresh"_s}, 0, 65534);
+        EXPECT_EQ(run.exitCode, 0) << run.errors.constData();
+        EXPECT_EQ(server.requestCount(), 1);
+        EXPECT_NE(run.errors.contains("Ошибка поиска обновлений!"), served) << run.errors.constData();
+        server.stop();
+    }
 }

@@ -110,6 +110,11 @@ TEST(ProxyManager, AppliesTheModeAndShowsTheAttempt)
     proxy = {pmProxyAuto, u"10.0.0.9"_s, 8080, {}, {}, true};
     EXPECT_TRUE(manager.SetupProxy(client, u"https://site/x"_s, 1));
     EXPECT_EQ(client.proxy().server, u"10.0.0.9");
+    // When it fails it is forgotten, in the settings file too, and a search is to come.
+    TempDataFolder folder;
+    manager.setIniFileName(folder.file(u"Vendra.ini"_s));
+    EXPECT_TRUE(manager.NextProxyCandidate());
+    EXPECT_EQ(IniFile(folder.file(u"Vendra.ini"_s)).readString(u"PROXY"_s, u"ProxyServer"_s, u"?"_s), QString());
 
     // Automatic without candidates: the set-up fails with the reason, the client goes nowhere.
     proxy = {pmProxyAuto, {}, 0, {}, {}, true};
