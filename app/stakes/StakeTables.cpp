@@ -4,6 +4,7 @@
 #include "common/AtomicFile.h"
 #include "common/BusyCursor.h"
 #include "common/Cp1251.h"
+#include "common/DamagedFile.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
 #include "common/Format.h"
@@ -326,11 +327,6 @@ QStringList TStakeTables::names() const
     return list;
 }
 
-QString TablesBackupFileName(const QString &tablesFileName)
-{
-    return tablesFileName + u".bak"_s;
-}
-
 bool TStakeTables::Load()
 {
     m_saveBlocked = false;
@@ -353,19 +349,16 @@ bool TStakeTables::Load()
 
     // A damaged file: its sound records are kept, and the file as found is kept beside it before
     // anything is written over it.
-    NoteFileReadFailure();
-    const QString backup = TablesBackupFileName(m_fileName);
     const QString damage = Format(u"Файл \"%s\" поврежден: пропущено записей - %d, байт в конце файла, не "
                                   u"составляющих записи (%d байт), - %d. Использованы только целые записи (%d).",
                                   {m_fileName, read.badRecords, kTableRecSize, read.tailBytes, count()});
-    QString reason;
-    try {
-        WriteFileAtomically(backup, bytes);
-        reason = damage + u"\r\r"_s + Format(u"Прежний файл сохранён как \"%s\".", {backup});
-    } catch (const std::exception &e) {
+    QString reason, error;
+    if (KeepDamagedFileCopy(m_fileName, bytes, error)) {
+        reason = damage + u"\r\r"_s + Format(u"Прежний файл сохранён как \"%s\".", {DamagedFileCopyName(m_fileName)});
+    } else {
         m_saveBlocked = true;
         reason = damage + u"\r\r"_s +
-                 Format(u"Его копию сохранить не удалось, поэтому он не будет перезаписан.\r\r%s", {ExceptionText(e)});
+                 Format(u"Его копию сохранить не удалось, поэтому он не будет перезаписан.\r\r%s", {error});
     }
     ShowErrorBox(Format(u"Ошибка чтения файла регулярных ставок!\r\r%s", {reason}));
     return false;
