@@ -297,17 +297,10 @@ void TDrawsArchive::load()
     TDrawsRead read = ReadDrawsBytes(bytes, today());
     m_draws.swap(read.draws);
 
-    QString legacy;
-    if (read.legacyDraws > 0)
-        legacy = Format(u"Тиражи архива, которые не могли бы быть введены сейчас, - %d. Они оставлены в архиве; "
-                        u"исправьте их в окне тиража:\r%s",
-                        {read.legacyDraws, read.legacyNotes.join(u'\r')}) +
-                 (read.legacyDraws > read.legacyNotes.size() ? u"\r..."_s : QString());
-    if (!read.damaged()) {
-        if (!legacy.isEmpty())
-            ShowWarningBox(Format(u"Файл тиражей \"%s\": %s", {m_fileName, legacy}));
+    // Draws that earlier versions let in are whole draws: they alone are no reason to speak up at every
+    // start, only to be named beside records that had to be left out.
+    if (!read.damaged())
         return;
-    }
     // The sound draws are kept, and the file as found is kept beside it before anything is written
     // over it.
     QString reason = Format(u"Файл \"%s\" поврежден: пропущено записей - %d, байт в конце файла, не составляющих "
@@ -323,8 +316,12 @@ void TDrawsArchive::load()
         m_loadFailed = true;
         reason += u"\r\r"_s + Format(u"Его копию сохранить не удалось, поэтому он не будет перезаписан.\r\r%s", {error});
     }
-    if (!legacy.isEmpty())
-        reason += u"\r\r"_s + legacy;
+    if (read.legacyDraws > 0)
+        reason += u"\r\r"_s +
+                  Format(u"Тиражи архива, которые не могли бы быть введены сейчас, - %d. Они оставлены в архиве; "
+                         u"исправьте их в окне тиража:\r%s",
+                         {read.legacyDraws, read.legacyNotes.join(u'\r')}) +
+                  (read.legacyDraws > read.legacyNotes.size() ? u"\r..."_s : QString());
     ShowErrorBox(Format(u"Ошибка чтения файла тиражей!\r\r%s", {reason}));
 }
 

@@ -99,7 +99,7 @@ public:
     // overwritten with a partial array. Records that are no draws (or a last record cut short) are
     // left out and reported ("Ошибка чтения файла тиражей!"); the file as found is copied to
     // "Vendra.ldr.bak" first, and without that copy it is never written over. Draws kept that no
-    // new draw may be like are named in a warning, to be corrected in the draw dialog.
+    // new draw may be like are named in that report, to be corrected in the draw dialog.
     void load();
     // Writes the whole array through a temporary file renamed over the archive. Raises EInOutError
     // on failure, and Exception when an earlier load failed.
