@@ -187,7 +187,6 @@ TEST(DrawsCsv, BadLinesAreSkippedCountedAndReported)
     for (int line : {2, 3, 4, 5, 6, 7, 8, 9, 13, 14})
         EXPECT_NE(report.indexOf(Format(u"\rстрока %d: ", {line})), -1) << line;
     EXPECT_NE(report.indexOf(u"строка 9: некорректная дата тиража \"2024-03-08\""), -1);
-    // Draws that earlier versions let in come in as they are, named to be corrected.
     EXPECT_NE(report.indexOf(u"окне тиража): 2\r\rстрока 13: тираж № 19: дополнительные числа повторяют"), -1);
 }
 
