@@ -84,16 +84,16 @@ int TDrawsDownloader::DownloadMonth(int yearMonth, int dateLimit)
     SetStatusText(Format(u"Загрузка тиражей за %s...", {key}));
     const QString page = HttpGetText(ResultsPageUrl(m_settings.resultsHost, yearMonth), true);
     const TDrawsArray draws = ParseResultsPage(page, dateLimit, yearMonth);
-    // A draw from the future is a wrong page: stored, it would make every later download start after
-    // it and pass over the real draws.
-    for (const TDrawRec &draw : draws)
-        if (IsFutureDrawDate(ParseResultsDate(draw.dateText()), m_today()))
-            throw Exception(Format(u"Тираж %d на странице результатов датирован будущим числом (%s).",
-                                   {draw.number, draw.dateText()}));
-    // The numbers rise from the newest stored draw on, or nothing of the month is taken.
-    const QString problem = RisingDrawsProblem(m_archive.draws(), draws);
-    if (!problem.isEmpty())
-        throw Exception(Tr(u"Страница результатов содержит некорректные данные: ") + problem);
+    // Each draw by the rule of every way in, from the newest stored draw on, or nothing of the month is
+    // taken. A draw from the future is a wrong page: stored, it would make every later download start
+    // after it and pass over the real draws.
+    const TDrawRec *before = m_archive.draws().empty() ? nullptr : &m_archive.draws().back();
+    for (const TDrawRec &draw : draws) {
+        const QString problem = DrawDateAndPlaceProblem(draw, {before, nullptr}, m_today());
+        if (!problem.isEmpty())
+            throw Exception(Tr(u"Страница результатов содержит некорректные данные: ") + problem);
+        before = &draw;
+    }
     SetStatusText(Tr(u"Сохранение файла тиражей..."));
     m_archive.appendAll(draws);
     return static_cast<int>(draws.size());

@@ -366,7 +366,7 @@ TEST_F(DrawsDownload, DrawsFromTheFutureAreNeverStored)
     const TDownloadResult result = downloader().run();
     EXPECT_FALSE(result.ok);
     ASSERT_EQ(boxes.count(), 1);
-    EXPECT_TRUE(boxes.last().text.contains(u"Тираж 4108 на странице результатов датирован будущим числом (20 Apr 2024)."_s))
+    EXPECT_TRUE(boxes.last().text.contains(u"некорректные данные: Дата тиража 4108 (20 Apr 2024) еще не наступила!"_s))
         << boxes.last().text.toStdString();
     // March came in; nothing of April.
     EXPECT_EQ(numbersOf(fileDraws()), (std::vector<int>{4099, 4100, 4102, 4104}));
