@@ -266,16 +266,29 @@ void SortIntsDesc(TIntArray &list)
     std::sort(list.begin(), list.end(), std::greater<>());
 }
 
-QString DrawRecordProblem(const TDrawRec &draw)
+QString StoredDrawProblem(const TDrawRec &draw)
 {
     if (draw.number <= 0)
         return u"номер тиража"_s;
-    // All eight come out of the one drum: eight different numbers 1..45.
     for (size_t i = 0; i < draw.main.size(); ++i) {
         if (!IsGameNumber(draw.main[i]) || std::find(draw.main.begin(), draw.main.begin() + i, draw.main[i]) !=
                                           draw.main.begin() + i)
             return u"основные числа"_s;
     }
+    if (draw.extra == decltype(draw.extra){})
+        return {}; // not known
+    for (size_t i = 0; i < draw.extra.size(); ++i)
+        if (!IsGameNumber(draw.extra[i]))
+            return u"дополнительные числа"_s;
+    return {};
+}
+
+QString DrawRecordProblem(const TDrawRec &draw)
+{
+    const QString stored = StoredDrawProblem(draw);
+    if (!stored.isEmpty())
+        return stored;
+    // All eight come out of the one drum: eight different numbers 1..45.
     for (size_t i = 0; i < draw.extra.size(); ++i)
         if (!IsGameNumber(draw.extra[i]))
             return u"дополнительные числа"_s;

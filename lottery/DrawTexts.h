@@ -58,6 +58,11 @@ void SortNumSet(TNumSet &set);
 void SortIntsDesc(TIntArray &list);
 
 // Why a draw cannot go into the archive (empty when it can): a number not above 0, or numbers that are
-// not eight different numbers 1..45 (six main, then two supplementary ones). Every way a draw comes in
-// (typed, imported, downloaded) is checked by this one rule.
+// not eight different numbers 1..45 (six main, then two supplementary ones). Every way a new draw comes
+// in (typed, downloaded) is checked by this one rule.
 QString DrawRecordProblem(const TDrawRec &draw);
+// Why a record is no draw at all (empty when it is one): a number not above 0, main numbers that are not
+// six different numbers 1..45, supplementary numbers outside 1..45. Earlier versions let in draws whose
+// supplementary numbers repeat other numbers of the draw, or are not known (both 0): such a record is
+// a draw the archive keeps, although no new draw may be so (DrawRecordProblem).
+QString StoredDrawProblem(const TDrawRec &draw);

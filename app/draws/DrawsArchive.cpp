@@ -1,15 +1,21 @@
 #include "app/draws/DrawsArchive.h"
 
 #include "common/AtomicFile.h"
+#include "common/DamagedFile.h"
+#include "common/Dialogs.h"
 #include "common/Exception.h"
 #include "common/Format.h"
 #include "common/RegularFile.h"
 #include "lottery/DrawDates.h"
 #include "lottery/DrawTexts.h"
+#include "app/draws/ResultsSiteDates.h"
 
 #include <QtEndian>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+
+using namespace Qt::StringLiterals;
 
 void ReadDrawRecord(const char *bytes, TDrawRec &draw)
 {
@@ -136,23 +142,94 @@ QString NumberBetweenProblem(int32_t number, const TDrawRec *before, const TDraw
     return {};
 }
 
+// The date of a draw; 0 when it is not known or cannot be read.
+TDateTime dateOf(const TDrawRec &draw)
+{
+    try {
+        const QString text = GameDrawDateText(draw.dateText());
+        return text.isEmpty() ? 0 : ParseResultsDate(text);
+    } catch (const Exception &) {
+        return 0;
+    }
+}
+
 const TDrawRec *drawAt(const TDrawsArray &draws, int index)
 {
     return index >= 0 && index < static_cast<int>(draws.size()) ? &draws[static_cast<size_t>(index)] : nullptr;
 }
 
+// At most this many notes of one kind go into a report.
+void addNote(QStringList &notes, const QString &note)
+{
+    if (notes.size() < kMaxDrawsReadNotes)
+        notes.append(note);
+}
+
 } // namespace
 
-QString DrawNumberPlaceProblem(const TDrawsArray &draws, int index, int32_t number)
+TDrawNeighbours DrawNeighboursAt(const TDrawsArray &draws, int index, bool inserting)
 {
-    return NumberBetweenProblem(number, drawAt(draws, index - 1), drawAt(draws, index + 1));
+    return {drawAt(draws, index - 1), drawAt(draws, inserting ? index : index + 1)};
+}
+
+QString DrawPlaceProblem(const TDrawRec &draw, TDrawNeighbours neighbours)
+{
+    const QString problem = NumberBetweenProblem(draw.number, neighbours.before, neighbours.after);
+    if (!problem.isEmpty())
+        return problem;
+    const TDateTime date = dateOf(draw);
+    if (date <= 0)
+        return {};
+    if (neighbours.before && dateOf(*neighbours.before) > date)
+        return Format(u"Дата тиража %d (%s) не может быть раньше даты предыдущего тиража архива № %d (%s)!",
+                      {draw.number, draw.dateText(), neighbours.before->number, neighbours.before->dateText()});
+    const TDateTime afterDate = neighbours.after ? dateOf(*neighbours.after) : 0;
+    if (afterDate > 0 && afterDate < date)
+        return Format(u"Дата тиража %d (%s) не может быть позже даты следующего тиража архива № %d (%s)!",
+                      {draw.number, draw.dateText(), neighbours.after->number, neighbours.after->dateText()});
+    return {};
+}
+
+QString DrawEntryProblem(const TDrawRec &draw, TDrawNeighbours neighbours, TDateTime today)
+{
+    const QString numbers = DrawRecordProblem(draw);
+    if (!numbers.isEmpty())
+        return Format(u"Некорректные данные тиража %d: %s!", {draw.number, numbers});
+    return DrawDateAndPlaceProblem(draw, neighbours, today);
+}
+
+QString DrawDateAndPlaceProblem(const TDrawRec &draw, TDrawNeighbours neighbours, TDateTime today)
+{
+    try {
+        GameDrawDateText(draw.dateText());
+    } catch (const Exception &) {
+        return Format(u"Некорректная дата тиража %d: \"%s\"!", {draw.number, draw.dateText()});
+    }
+    const TDateTime date = dateOf(draw);
+    if (date > 0 && IsFutureDrawDate(date, today))
+        return Format(u"Дата тиража %d (%s) еще не наступила!", {draw.number, draw.dateText()});
+    const QString place = DrawPlaceProblem(draw, neighbours);
+    if (!place.isEmpty())
+        return place;
+    // However many draws a day the game had, a number cannot run far ahead of the calendar: such a
+    // number is a slip, and stored it would turn away every real draw after it.
+    const TDateTime beforeDate = neighbours.before ? dateOf(*neighbours.before) : 0;
+    if (beforeDate > 0) {
+        const int64_t days = std::max<int64_t>(0, static_cast<int64_t>(std::floor(date > 0 ? date : today)) -
+                                                      static_cast<int64_t>(std::floor(beforeDate)));
+        if (int64_t(draw.number) - neighbours.before->number > kMaxDrawsPerDay * (days + 1))
+            return Format(u"Номер тиража %d слишком велик: предыдущий тираж архива № %d проведен %s, а номера "
+                          u"тиражей растут не более чем на %d в день!",
+                          {draw.number, neighbours.before->number, neighbours.before->dateText(), kMaxDrawsPerDay});
+    }
+    return {};
 }
 
 QString RisingDrawsProblem(const TDrawsArray &draws, const TDrawsArray &incoming)
 {
     const TDrawRec *before = draws.empty() ? nullptr : &draws.back();
     for (const TDrawRec &draw : incoming) {
-        const QString problem = NumberBetweenProblem(draw.number, before, nullptr);
+        const QString problem = DrawPlaceProblem(draw, {before, nullptr});
         if (!problem.isEmpty())
             return problem;
         before = &draw;
@@ -167,7 +244,42 @@ int DrawInsertIndex(const TDrawsArray &draws, int32_t number)
     return static_cast<int>(it - draws.begin());
 }
 
-TDrawsArchive::TDrawsArchive(QString fileName) : m_fileName(std::move(fileName)) {}
+TDrawsRead ReadDrawsBytes(const QByteArray &bytes, TDateTime today)
+{
+    TDrawsRead read;
+    const qsizetype count = bytes.size() / kDrawRecordSize;
+    read.draws.reserve(static_cast<size_t>(count));
+    for (qsizetype i = 0; i < count; ++i) {
+        TDrawRec draw;
+        ReadDrawRecord(bytes.constData() + i * kDrawRecordSize, draw);
+        QString problem = StoredDrawProblem(draw);
+        if (problem.isEmpty()) {
+            try {
+                draw.setDateText(GameDrawDateText(draw.dateText()));
+            } catch (const Exception &) {
+                problem = Format(u"дата тиража \"%s\"", {draw.dateText()});
+            }
+        }
+        if (problem.isEmpty() && !read.draws.empty() && draw.number <= read.draws.back().number)
+            problem = Format(u"номер тиража не больше номера предыдущего тиража (%d)", {read.draws.back().number});
+        if (!problem.isEmpty()) {
+            ++read.badRecords;
+            addNote(read.badNotes, Format(u"запись %d (тираж № %d): %s", {static_cast<int>(i + 1), draw.number, problem}));
+            continue;
+        }
+        const QString legacy =
+            DrawEntryProblem(draw, {read.draws.empty() ? nullptr : &read.draws.back(), nullptr}, today);
+        if (!legacy.isEmpty()) {
+            ++read.legacyDraws;
+            addNote(read.legacyNotes, legacy);
+        }
+        read.draws.push_back(draw);
+    }
+    read.tailBytes = static_cast<int>(bytes.size() - count * kDrawRecordSize);
+    return read;
+}
+
+TDrawsArchive::TDrawsArchive(QString fileName) : m_fileName(std::move(fileName)), m_today(&TodayDate) {}
 
 void TDrawsArchive::load()
 {
@@ -182,8 +294,33 @@ void TDrawsArchive::load()
         m_loadFailed = true;
         throw;
     }
-    TDrawsArray loaded = ParseDrawsFile(bytes);
-    m_draws.swap(loaded);
+    TDrawsRead read = ReadDrawsBytes(bytes, today());
+    m_draws.swap(read.draws);
+
+    // Draws that earlier versions let in are whole draws: they alone are no reason to speak up at every
+    // start, only to be named beside records that had to be left out.
+    if (!read.damaged())
+        return;
+    // The sound draws are kept, and the file as found is kept beside it before anything is written
+    // over it.
+    QString reason = DamagedFileText(m_fileName, read.badRecords, kDrawRecordSize, read.tailBytes, count());
+    if (!read.badNotes.isEmpty())
+        reason += u"\r"_s + read.badNotes.join(u'\r') +
+                  (read.badRecords > read.badNotes.size() ? u"\r..."_s : QString());
+    QString error;
+    if (KeepDamagedFileCopy(m_fileName, bytes, error)) {
+        reason += u"\r\r"_s + Format(u"Прежний файл сохранён как \"%s\".", {DamagedFileCopyName(m_fileName)});
+    } else {
+        m_loadFailed = true;
+        reason += u"\r\r"_s + Format(u"Его копию сохранить не удалось, поэтому он не будет перезаписан.\r\r%s", {error});
+    }
+    if (read.legacyDraws > 0)
+        reason += u"\r\r"_s +
+                  Format(u"Тиражи архива, которые не могли бы быть введены сейчас, - %d. Они оставлены в архиве; "
+                         u"исправьте их в окне тиража:\r%s",
+                         {read.legacyDraws, read.legacyNotes.join(u'\r')}) +
+                  (read.legacyDraws > read.legacyNotes.size() ? u"\r..."_s : QString());
+    ShowErrorBox(Format(u"Ошибка чтения файла тиражей!\r\r%s", {reason}));
 }
 
 void TDrawsArchive::save()
@@ -215,7 +352,7 @@ void TDrawsArchive::insertInOrder(const TDrawsArray &draws)
     TDrawsArray merged = m_draws;
     for (const TDrawRec &draw : draws) {
         const int at = DrawInsertIndex(merged, draw.number);
-        const QString problem = NumberBetweenProblem(draw.number, drawAt(merged, at - 1), drawAt(merged, at));
+        const QString problem = DrawPlaceProblem(draw, DrawNeighboursAt(merged, at, true));
         if (!problem.isEmpty())
             throw Exception(problem);
         merged.insert(merged.begin() + at, draw);
@@ -228,7 +365,7 @@ void TDrawsArchive::replace(int index, const TDrawRec &draw)
 {
     if (index < 0 || index >= count())
         throw Exception(Format(u"Запись со индексом %d в файле данных не найдена!", {index}));
-    const QString problem = DrawNumberPlaceProblem(m_draws, index, draw.number);
+    const QString problem = DrawPlaceProblem(draw, DrawNeighboursAt(m_draws, index));
     if (!problem.isEmpty())
         throw Exception(problem);
     m_draws[static_cast<size_t>(index)] = draw;

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "common/DateTime.h"
 #include "lottery/DrawTypes.h"
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <cstdint>
 
 inline constexpr int kDrawRecordSize = 24;
@@ -30,17 +33,45 @@ QString DrawNumbersText(const TDrawsArray &draws, int index);
 // the archive is empty, the index is out of range or the date cannot be read.
 int DrawDateYMD(const TDrawsArray &draws, int index, int days);
 
-// Draw numbers rise through the archive, oldest first: however a draw enters it (typed in, edited,
-// imported, downloaded), its number must be above the number of the draw before it and below that of
-// the draw after it.
-// What is wrong with the number for a draw at the index (the draw there is the one replaced; an index
-// equal to the count is a new newest draw); empty when the number fits.
-QString DrawNumberPlaceProblem(const TDrawsArray &draws, int index, int32_t number);
-// What is wrong with appending the draws in their order after the stored ones; empty when each number
-// rises above the one before it.
+// Draw numbers rise through the archive, oldest first, and dates follow them: however a draw enters it
+// (typed in, edited, imported, downloaded), its number is above the number of the draw before it and
+// below that of the draw after it, and its date (when it and theirs are known) is not before the one
+// and not after the other.
+// The draws a draw has beside it at a place: replacing the draw at the index (an index equal to the
+// count is a new newest draw), or put in before the draw at the index when inserting.
+struct TDrawNeighbours {
+    const TDrawRec *before = nullptr;
+    const TDrawRec *after = nullptr;
+};
+TDrawNeighbours DrawNeighboursAt(const TDrawsArray &draws, int index, bool inserting = false);
+// What is wrong with the draw's number and date at that place; empty when they fit.
+QString DrawPlaceProblem(const TDrawRec &draw, TDrawNeighbours neighbours);
+// What keeps a new or changed draw out of the archive (empty when nothing does), the one rule for
+// every way in: its numbers (DrawRecordProblem), then DrawDateAndPlaceProblem.
+QString DrawEntryProblem(const TDrawRec &draw, TDrawNeighbours neighbours, TDateTime today);
+// Its date (empty or in the game's form, not in the future of `today`), its place, and a number that
+// runs no further ahead of the draw before it than the days between them allow (kMaxDrawsPerDay a
+// day; an unknown date counts as today).
+QString DrawDateAndPlaceProblem(const TDrawRec &draw, TDrawNeighbours neighbours, TDateTime today);
+inline constexpr int kMaxDrawsPerDay = 10;
+// What is wrong with appending the draws in their order after the stored ones; empty when each fits.
 QString RisingDrawsProblem(const TDrawsArray &draws, const TDrawsArray &incoming);
 // The index at which a draw of that number keeps the archive rising (after every lower number).
 int DrawInsertIndex(const TDrawsArray &draws, int32_t number);
+
+// What reading an archive file found: the draws it keeps and what it had to say about the rest.
+struct TDrawsRead {
+    TDrawsArray draws;        // every record that is a draw, its date in the game's form
+    int badRecords = 0;       // records left out: no draw (StoredDrawProblem), an unreadable date, or a
+                              // number not above the one before
+    int tailBytes = 0;        // bytes at the end too few for a record (a last record cut short)
+    int legacyDraws = 0;      // draws kept although no new draw may be so (DrawEntryProblem)
+    QStringList badNotes;     // the first kMaxDrawsReadNotes records left out, with the reason
+    QStringList legacyNotes;  // the first kMaxDrawsReadNotes draws kept so, with the reason
+    bool damaged() const { return badRecords > 0 || tailBytes > 0; }
+};
+inline constexpr int kMaxDrawsReadNotes = 10;
+TDrawsRead ReadDrawsBytes(const QByteArray &bytes, TDateTime today);
 
 // The draws archive "Vendra.ldr": the in-memory array and its file. Every change bumps the revision,
 // which the views compare to notice edits.
@@ -50,6 +81,9 @@ public:
 
     const QString &fileName() const { return m_fileName; }
     void setFileName(const QString &fileName) { m_fileName = fileName; }
+    // Today's date for the checks of draws; by default the system clock.
+    void setToday(std::function<TDateTime()> today) { m_today = std::move(today); }
+    TDateTime today() const { return m_today(); }
 
     // The array itself: the statistics registry holds a reference to it, so it is never replaced,
     // only changed in place.
@@ -62,7 +96,10 @@ public:
 
     // Reads the file; a missing file gives an empty archive. Raises EInOutError when the file exists
     // but cannot be read; the archive then refuses to be saved, so that the file is never
-    // overwritten with a partial array.
+    // overwritten with a partial array. Records that are no draws (or a last record cut short) are
+    // left out and reported ("Ошибка чтения файла тиражей!"); the file as found is copied to
+    // "Vendra.ldr.bak" first, and without that copy it is never written over. Draws kept that no
+    // new draw may be like are named in that report, to be corrected in the draw dialog.
     void load();
     // Writes the whole array through a temporary file renamed over the archive. Raises EInOutError
     // on failure, and Exception when an earlier load failed.
@@ -86,4 +123,5 @@ private:
     TDrawsArray m_draws;
     uint64_t m_revision = 0;
     bool m_loadFailed = false;
+    std::function<TDateTime()> m_today;
 };

@@ -30,25 +30,16 @@ uint8_t numberField(const QString &text)
     return value < 0 || value > 255 ? 0 : static_cast<uint8_t>(value);
 }
 
-// An empty date (not known) or one in the game's form.
-bool isDrawDate(const QString &text)
-{
-    if (text.isEmpty())
-        return true;
-    if (text.size() > kDrawDateMaxLen)
-        return false;
-    try {
-        ParseResultsDate(text);
-        return true;
-    } catch (const Exception &) {
-        return false;
-    }
-}
-
-// The date and the eight numbers: two draws with the same key are the same draw.
+// The date and the eight numbers: two draws with the same key are the same draw, whichever way
+// their dates were written.
 QString contentKey(const TDrawRec &draw)
 {
-    QString key = draw.dateText();
+    QString key;
+    try {
+        key = GameDrawDateText(draw.dateText());
+    } catch (const Exception &) {
+        key = draw.dateText();
+    }
     for (uint8_t n : draw.main)
         key += u';' + QString::number(n);
     for (uint8_t n : draw.extra)
@@ -129,9 +120,12 @@ QByteArray DrawsToCsv(const TDrawsArray &draws)
     return EncodeTextFileCp1251(text);
 }
 
-TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored)
+TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored, TDateTime today)
 {
     TCsvImportResult result;
+    // The archive as it will be, ordered by number: each line is checked against the draws it will
+    // stand between.
+    TDrawsArray merged = stored;
     std::unordered_set<int32_t> numbers;
     QSet<QString> contents;
     int32_t highest = 0;
@@ -141,10 +135,13 @@ TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored)
         highest = std::max(highest, draw.number);
     }
 
-    auto reject = [&result](int line, const QString &reason) {
+    auto note = [](std::vector<TCsvLineProblem> &list, int line, const QString &reason) {
+        if (static_cast<int>(list.size()) < kMaxCsvProblems)
+            list.push_back({line, reason});
+    };
+    auto reject = [&](int line, const QString &reason) {
         ++result.badLines;
-        if (static_cast<int>(result.problems.size()) < kMaxCsvProblems)
-            result.problems.push_back({line, reason});
+        note(result.problems, line, reason);
     };
 
     int lineNumber = 0;
@@ -168,20 +165,20 @@ TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored)
         } else if (highest < std::numeric_limits<int32_t>::max()) {
             draw.number = highest + 1;
         }
-        const QString date = fields[first];
         for (int i = 0; i < kMainCount; ++i)
             draw.main[static_cast<size_t>(i)] = numberField(fields[first + 1 + i]);
         for (int i = 0; i < kExtraCount; ++i)
             draw.extra[static_cast<size_t>(i)] = numberField(fields[first + 1 + kMainCount + i]);
-        draw.setDateText(date);
 
-        const QString problem = DrawRecordProblem(draw);
+        const QString problem = StoredDrawProblem(draw);
         if (!problem.isEmpty()) {
             reject(lineNumber, Format(u"некорректные данные тиража (%s)", {problem}));
             continue;
         }
-        if (!isDrawDate(date)) {
-            reject(lineNumber, Format(u"некорректная дата тиража \"%s\"", {date}));
+        try {
+            draw.setDateText(GameDrawDateText(fields[first]));
+        } catch (const Exception &) {
+            reject(lineNumber, Format(u"некорректная дата тиража \"%s\"", {fields[first]}));
             continue;
         }
         const QString key = contentKey(draw);
@@ -189,6 +186,20 @@ TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored)
             ++result.duplicates;
             continue;
         }
+        const int at = DrawInsertIndex(merged, draw.number);
+        const QString refused = DrawDateAndPlaceProblem(draw, DrawNeighboursAt(merged, at, true), today);
+        if (!refused.isEmpty()) {
+            reject(lineNumber, refused);
+            continue;
+        }
+        // A draw that earlier versions let in (and exported) comes back as it was, to be corrected in
+        // the draw dialog.
+        const QString legacy = DrawRecordProblem(draw);
+        if (!legacy.isEmpty()) {
+            ++result.legacy;
+            note(result.legacyLines, lineNumber, Format(u"тираж № %d: %s", {draw.number, legacy}));
+        }
+        merged.insert(merged.begin() + at, draw);
         numbers.insert(draw.number);
         contents.insert(key);
         highest = std::max(highest, draw.number);
@@ -209,7 +220,7 @@ TCsvImportResult ImportDrawsCsv(TDrawsArchive &archive, const QString &fileName)
 {
     const QByteArray bytes = ReadRegularFile(fileName, kMaxDrawsCsvSize);
 
-    TCsvImportResult result = ParseDrawsCsv(DecodeTextFile(bytes), archive.draws());
+    TCsvImportResult result = ParseDrawsCsv(DecodeTextFile(bytes), archive.draws(), archive.today());
     if (result.added.empty())
         return result;
 
@@ -234,17 +245,25 @@ void ExportDrawsCsv(const TDrawsArray &draws, const QString &fileName)
 
 QString CsvImportReport(const TCsvImportResult &result, const QString &fileName)
 {
-    if (result.duplicates == 0 && result.badLines == 0 && !result.added.empty())
+    if (result.duplicates == 0 && result.badLines == 0 && result.legacy == 0 && !result.added.empty())
         return {};
     QString text = Format(u"Импорт тиражей из файла \"%s\":\rдобавлено тиражей: %d\rуже есть в архиве: %d\r"
                           u"пропущено строк с ошибками: %d",
                           {fileName, static_cast<int>(result.added.size()), result.duplicates, result.badLines});
-    if (!result.problems.empty()) {
+    auto lines = [&text](const std::vector<TCsvLineProblem> &list, int total) {
         text += u"\r"_s;
-        for (const TCsvLineProblem &p : result.problems)
+        for (const TCsvLineProblem &p : list)
             text += Format(u"\rстрока %d: %s", {p.line, p.reason});
-        if (result.badLines > static_cast<int>(result.problems.size()))
+        if (total > static_cast<int>(list.size()))
             text += u"\r..."_s;
+    };
+    if (!result.problems.empty())
+        lines(result.problems, result.badLines);
+    if (result.legacy > 0) {
+        text += Format(u"\r\rДобавлено тиражей, которые не могли бы быть введены сейчас (их можно исправить в окне "
+                       u"тиража): %d",
+                       {result.legacy});
+        lines(result.legacyLines, result.legacy);
     }
     return text;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/DateTime.h"
 #include "lottery/DrawTypes.h"
 
 #include <QByteArray>
@@ -36,22 +37,25 @@ struct TCsvLineProblem {
 
 // What a CSV file brings to the archive.
 struct TCsvImportResult {
-    TDrawsArray added;                     // new draws, in file order
-    int duplicates = 0;                    // lines whose draw the archive (or an earlier line) already has
-    int badLines = 0;                      // lines that were skipped as unreadable or invalid
-    std::vector<TCsvLineProblem> problems; // the first kMaxCsvProblems of them, with the reason
+    TDrawsArray added;                        // new draws, in file order
+    int duplicates = 0;                       // lines whose draw the archive (or an earlier line) already has
+    int badLines = 0;                         // lines that were skipped as unreadable or invalid
+    std::vector<TCsvLineProblem> problems;    // the first kMaxCsvProblems of them, with the reason
+    int legacy = 0;                           // draws added that no new draw may be like (DrawRecordProblem)
+    std::vector<TCsvLineProblem> legacyLines; // the first kMaxCsvProblems of them
 };
 inline constexpr int kMaxCsvProblems = 10;
 // A draws file is small; anything far larger is not one.
 inline constexpr qint64 kMaxDrawsCsvSize = 32 * 1024 * 1024;
 
-// The draws of a CSV text that are not yet in the stored array. Every draw is checked as any draw
-// entering the archive is (DrawRecordProblem: number above 0, the six main and two supplementary
-// numbers eight different numbers 1..45), and its date must be empty or a date in the game's form
-// ("5 Jan 2015"). A line whose number is stored already (or was on an earlier line) is a duplicate. A 9-field line gets the
-// number after the highest one stored or imported so far; it is a duplicate when a draw with the
-// same date and the same eight numbers is there already.
-TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored);
+// The draws of a CSV text that are not yet in the stored array. A line comes in when its record is a
+// draw the archive may hold (StoredDrawProblem: a draw that earlier versions let in, exported with the
+// rest, comes back and is counted apart) and its date and place fit (DrawDateAndPlaceProblem, by
+// `today`); its date is stored in the game's form ("5 Jan 2015"). A line whose number is stored
+// already (or was on an earlier line) is a duplicate. A 9-field line gets the number after the highest
+// one stored or imported so far; it is a duplicate when a draw with the same date (compared as a date)
+// and the same eight numbers is there already.
+TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored, TDateTime today = TodayDate());
 
 // Adds the imported draws to the array, which stays ordered by draw number (oldest first): a draw
 // imported out of order takes its place by its number. The rule of rising numbers of the archive holds

@@ -22,8 +22,6 @@ constexpr int kConnectTimeoutMs = 5000;
 constexpr int kReadTimeoutMs = 10000;
 // However steadily a server sends, one month's page comes within this time or the month fails.
 constexpr int kMonthDeadlineMs = 120000;
-// Draw dates may be a day ahead of the local date across time zones, never more.
-constexpr int kDateToleranceDays = 1;
 constexpr char kPageAccept[] = "text/html,application/xhtml+xml,application/xml;q=0.9,image/webp,*/*;q=0.8";
 
 int nextMonth(int yearMonth)
@@ -86,18 +84,17 @@ int TDrawsDownloader::DownloadMonth(int yearMonth, int dateLimit)
     const QString key = ResultsArchiveMonthKey(yearMonth);
     SetStatusText(Format(u"Загрузка тиражей за %s...", {key}));
     const QString page = HttpGetText(ResultsPageUrl(m_settings.resultsHost, yearMonth), true);
-    const TDrawsArray draws = ParseResultsPage(page, dateLimit);
-    // A draw from the future is a wrong page: stored, it would make every later download start after
-    // it and pass over the real draws.
-    const int latest = DateToYMD(m_today() + kDateToleranceDays);
-    for (const TDrawRec &draw : draws)
-        if (DrawDateYMD({draw}, 0, 0) > latest)
-            throw Exception(Format(u"Тираж %d на странице результатов датирован будущим числом (%s).",
-                                   {draw.number, draw.dateText()}));
-    // The numbers rise from the newest stored draw on, or nothing of the month is taken.
-    const QString problem = RisingDrawsProblem(m_archive.draws(), draws);
-    if (!problem.isEmpty())
-        throw Exception(Tr(u"Страница результатов содержит некорректные данные: ") + problem);
+    const TDrawsArray draws = ParseResultsPage(page, dateLimit, yearMonth);
+    // Each draw by the rule of every way in, from the newest stored draw on, or nothing of the month is
+    // taken. A draw from the future is a wrong page: stored, it would make every later download start
+    // after it and pass over the real draws.
+    const TDrawRec *before = m_archive.draws().empty() ? nullptr : &m_archive.draws().back();
+    for (const TDrawRec &draw : draws) {
+        const QString problem = DrawDateAndPlaceProblem(draw, {before, nullptr}, m_today());
+        if (!problem.isEmpty())
+            throw Exception(Tr(u"Страница результатов содержит некорректные данные: ") + problem);
+        before = &draw;
+    }
     SetStatusText(Tr(u"Сохранение файла тиражей..."));
     m_archive.appendAll(draws);
     return static_cast<int>(draws.size());
@@ -126,14 +123,18 @@ bool TDrawsDownloader::newestDateKnown()
         date = TextToDrawDate(newest.dateText());
     } catch (const Exception &) {
     }
-    if (date > 0)
+    const bool future = date > 0 && IsFutureDrawDate(date, m_today());
+    if (date > 0 && !future)
         return true;
     // Without the newest draw's date the download would start in December 2001 and append every
-    // draw of the site again.
+    // draw of the site again; after a date still to come it would fetch nothing until that day.
     m_result.ok = false;
-    m_result.error = Format(u"Не удалось определить дату последнего тиража архива (тираж № %d, дата \"%s\"), "
-                            u"поэтому неизвестно, с какого месяца загружать новые тиражи.\r\r"
-                            u"Исправьте дату этого тиража и повторите загрузку.",
+    m_result.error = Format(future ? u"Дата последнего тиража архива (тираж № %d, дата \"%s\") еще не наступила, "
+                                     u"поэтому новые тиражи не могут быть загружены.\r\r"
+                                     u"Исправьте дату этого тиража и повторите загрузку."
+                                   : u"Не удалось определить дату последнего тиража архива (тираж № %d, дата \"%s\"), "
+                                     u"поэтому неизвестно, с какого месяца загружать новые тиражи.\r\r"
+                                     u"Исправьте дату этого тиража и повторите загрузку.",
                             {newest.number, newest.dateText()});
     if (m_batch)
         StderrMessageSink().show(ErrorCaption(), m_result.error, MB_OK | MB_ICONERROR);

@@ -56,7 +56,7 @@ TDrawRec parseItem(const QString &item, int &ymd)
 
 } // namespace
 
-TDrawsArray ParseResultsPage(const QString &page, int dateLimit)
+TDrawsArray ParseResultsPage(const QString &page, int dateLimit, int yearMonth)
 {
     // A page without the list is a failed fetch, never an empty month: the next download starts
     // after the newest stored draw, so a month passed over here would never be fetched again.
@@ -68,21 +68,34 @@ TDrawsArray ParseResultsPage(const QString &page, int dateLimit)
     QString section = ExtractBetween(page, kDrawsPast, u"}},");
 
     TDrawsArray newestFirst;
+    bool taken = false; // an item was taken: its number is the previous one
     int previous = 0;
+    int listed = 0;
+    int ofTheMonth = 0;
     while (section.contains(kDrawNo, Qt::CaseInsensitive)) {
         const QString item = CutItemAfterKey(section, kDrawNo);
+        ++listed;
         const int number = TextToIntZero(ExtractBetween(item, u":", u","));
-        if (number == previous)
+        if (taken && number == previous)
             continue;
         int ymd = 0;
         const TDrawRec draw = parseItem(item, ymd);
+        if (ymd / 100 == yearMonth)
+            ++ofTheMonth;
         if (ymd < dateLimit)
             continue;
         const QString problem = DrawRecordProblem(draw);
         if (!problem.isEmpty())
             badItem(draw.number, problem);
         newestFirst.push_back(draw);
+        taken = true;
         previous = number;
     }
+    // A page that lists draws, none of them of its month, is another month's page (or one whose
+    // items could not be read): the month's own draws would be passed over for good.
+    if (yearMonth != 0 && listed > 0 && ofTheMonth == 0)
+        throw Exception(Format(u"Страница результатов за %s не содержит ни одного тиража этого месяца "
+                               u"(тиражей на странице: %d).",
+                               {ResultsArchiveMonthKey(yearMonth), listed}));
     return TDrawsArray(newestFirst.rbegin(), newestFirst.rend());
 }

@@ -13,6 +13,7 @@
 // that repeats the previous item's number is skipped). Nothing is returned unless the whole page
 // is sound: a page without "drawsPast" raises, and so does a taken item whose number is not above
 // 0, whose numbers are not eight different numbers 1..45 (DrawRecordProblem) or whose date is not a
-// date.
-TDrawsArray ParseResultsPage(const QString &page, int dateLimit);
+// date. A page of a month (yearMonth, yyyymm; 0 for any) that lists draws, none of them dated in that
+// month, raises too: it is another month's page. A page that lists no draw is an empty month.
+TDrawsArray ParseResultsPage(const QString &page, int dateLimit, int yearMonth = 0);
 

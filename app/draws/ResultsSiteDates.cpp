@@ -5,7 +5,10 @@
 #include "common/TextUtils.h"
 #include "lottery/DrawDates.h"
 
+#include <QStringList>
+
 #include <array>
+#include <cmath>
 
 namespace {
 
@@ -51,6 +54,24 @@ QString FormatResultsDate(TDateTime date)
         return {};
     return QString::number(d.day()) + u' ' + DrawMonthAbbrev(d.month()) +
            u' ' + QString::number(d.year());
+}
+
+QString GameDrawDateText(const QString &text)
+{
+    const QStringList parts = text.split(u' ', Qt::SkipEmptyParts);
+    if (parts.isEmpty())
+        return {};
+    if (parts.size() != 3 || parts[2].size() != 4)
+        badDate(text);
+    const TDateTime date = ParseResultsDate(parts.join(u' '));
+    if (!(date > 0))
+        badDate(text);
+    return FormatResultsDate(date);
+}
+
+bool IsFutureDrawDate(TDateTime date, TDateTime today)
+{
+    return std::floor(date) > std::floor(today) + 1;
 }
 
 QString ResultsArchiveMonthKey(int yearMonth)

@@ -3,6 +3,7 @@
 #include "common/AtomicFile.h"
 #include "common/BusyCursor.h"
 #include "common/Cp1251.h"
+#include "common/DamagedFile.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
 #include "common/Format.h"
@@ -166,11 +167,6 @@ TRatingsRead ReadRatingsBytes(const QByteArray &bytes)
     return read;
 }
 
-QString RatingsBackupFileName(const QString &fileName)
-{
-    return fileName + u".bak"_s;
-}
-
 int CompareRatings(const TRatingRec &a, const TRatingRec &b, int column)
 {
     if (a.plays == 0 || b.plays == 0 || column >= rcEff0)
@@ -330,20 +326,18 @@ bool TRatings::Load()
             // Never rewritten silently: the old bytes are kept first, and without that copy the file
             // stays as it is.
             ok = false;
-            NoteFileReadFailure();
-            const QString backup = RatingsBackupFileName(m_fileName);
-            try {
-                WriteFileAtomically(backup, bytes);
-                ShowWarningBox(Format(u"Файл рейтинга \"%s\" поврежден: пропущено записей - %d, байт в конце файла, "
-                                      u"не составляющих записи, - %d. Использованы только целые записи (%d).\r\r"
-                                      u"Прежний файл сохранён как \"%s\".",
-                                      {m_fileName, read.badRecords, read.tailBytes, count(), backup}));
-            } catch (const Exception &e) {
+            QString error;
+            if (KeepDamagedFileCopy(m_fileName, bytes, error)) {
+                ShowWarningBox(Format(u"Ошибка чтения файла рейтинга!\r\r%s\r\rПрежний файл сохранён как \"%s\".",
+                                      {DamagedFileText(m_fileName, read.badRecords, kRatingRecSize, read.tailBytes,
+                                                       count()),
+                                       DamagedFileCopyName(m_fileName)}));
+            } else {
                 m_saveBlocked = true;
                 ShowErrorBox(Format(u"Ошибка чтения файла рейтинга!\r\r%s",
                                     {Format(u"Файл поврежден, а его копию сохранить не удалось, поэтому он оставлен "
                                             u"без изменений.\r\r%s",
-                                            {e.message()})}));
+                                            {error})}));
             }
         }
     }

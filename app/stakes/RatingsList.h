@@ -50,8 +50,6 @@ struct TRatingsRead {
     bool damaged() const { return badRecords > 0 || tailBytes > 0; }
 };
 TRatingsRead ReadRatingsBytes(const QByteArray &bytes);
-// The copy of a damaged ratings file kept before it is written anew ("Vendra.lrt.bak").
-QString RatingsBackupFileName(const QString &fileName);
 
 // The order of two ratings by a column (negative, 0, positive). Ratings without plays, and the
 // E columns, compare equal.

@@ -4,6 +4,7 @@
 #include "common/AtomicFile.h"
 #include "common/BusyCursor.h"
 #include "common/Cp1251.h"
+#include "common/DamagedFile.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
 #include "common/Format.h"
@@ -326,11 +327,6 @@ QStringList TStakeTables::names() const
     return list;
 }
 
-QString TablesBackupFileName(const QString &tablesFileName)
-{
-    return tablesFileName + u".bak"_s;
-}
-
 bool TStakeTables::Load()
 {
     m_saveBlocked = false;
@@ -353,25 +349,14 @@ bool TStakeTables::Load()
 
     // A damaged file: its sound records are kept, and the file as found is kept beside it before
     // anything is written over it.
-    NoteFileReadFailure();
-    const QString backup = TablesBackupFileName(m_fileName);
-    // Say what was dropped: whole records with values no table can have, or bytes too few for a record.
-    QStringList dropped;
-    if (read.badRecords > 0)
-        dropped << Format(u"пропущено записей с недопустимыми значениями - %d", {read.badRecords});
-    if (read.tailBytes > 0)
-        dropped << Format(u"пропущено байт в конце файла, не составляющих целой записи (%d байт), - %d",
-                          {kTableRecSize, read.tailBytes});
-    const QString damage = Format(u"Файл \"%s\" поврежден: %s. Загружены только исправные записи (%d).",
-                                  {m_fileName, dropped.join(u"; "_s), count()});
-    QString reason;
-    try {
-        WriteFileAtomically(backup, bytes);
-        reason = damage + u"\r\r"_s + Format(u"Прежний файл сохранён как \"%s\".", {backup});
-    } catch (const std::exception &e) {
+    const QString damage = DamagedFileText(m_fileName, read.badRecords, kTableRecSize, read.tailBytes, count());
+    QString reason, error;
+    if (KeepDamagedFileCopy(m_fileName, bytes, error)) {
+        reason = damage + u"\r\r"_s + Format(u"Прежний файл сохранён как \"%s\".", {DamagedFileCopyName(m_fileName)});
+    } else {
         m_saveBlocked = true;
         reason = damage + u"\r\r"_s +
-                 Format(u"Его копию сохранить не удалось, поэтому он не будет перезаписан.\r\r%s", {ExceptionText(e)});
+                 Format(u"Его копию сохранить не удалось, поэтому он не будет перезаписан.\r\r%s", {error});
     }
     ShowErrorBox(Format(u"Ошибка чтения файла регулярных ставок!\r\r%s", {reason}));
     return false;

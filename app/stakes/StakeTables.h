@@ -183,6 +183,3 @@ private:
     TTablesArray m_items;
     bool m_saveBlocked = false;
 };
-
-// The backup copy of a tables file that was found damaged ("Vendra.ltb.bak").
-QString TablesBackupFileName(const QString &tablesFileName);

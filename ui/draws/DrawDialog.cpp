@@ -67,11 +67,11 @@ void TFormDraw::fill(const TDrawRec &draw, bool withDate)
     m_dateLabel->setVisible(withDate);
     m_date->setVisible(withDate);
     m_time->setVisible(withDate);
-    m_originalDate = draw.dateText();
+    m_original = draw;
     QDateTime shown = QDateTime::currentDateTime();
-    if (withDate && !m_originalDate.trimmed().isEmpty()) {
+    if (withDate && !draw.dateText().trimmed().isEmpty()) {
         try {
-            const TDateTime value = TextToDrawDate(m_originalDate);
+            const TDateTime value = TextToDrawDate(draw.dateText());
             if (value > 0)
                 shown = DateTimeToQDateTime(value);
         } catch (const Exception &) {
@@ -80,7 +80,7 @@ void TFormDraw::fill(const TDrawRec &draw, bool withDate)
     }
     m_date->setDate(shown.date());
     m_time->setTime(shown.time());
-    m_dateTouched = m_originalDate.trimmed().isEmpty();
+    m_dateTouched = draw.dateText().trimmed().isEmpty();
     if (!withDate)
         resize(width(), 200);
 }
@@ -93,7 +93,9 @@ bool TFormDraw::validate()
         m_data->setFocus();
         return false;
     }
-    const QString problem = m_numberCheck ? m_numberCheck(m_number->value()) : QString();
+    TDrawRec entered = m_original;
+    readBack(entered);
+    const QString problem = m_drawCheck ? m_drawCheck(entered) : QString();
     if (!problem.isEmpty()) {
         ShowErrorBox(problem);
         m_number->setFocus();
@@ -111,17 +113,17 @@ void TFormDraw::readBack(TDrawRec &draw) const
             const TDateTime value = QDateTimeToDateTime(QDateTime(m_date->date(), m_time->time()));
             draw.setDateText(DrawDateToText(value));
         } else {
-            draw.setDateText(m_originalDate);
+            draw.setDateText(m_original.dateText());
         }
     }
 }
 
 bool ShowDrawDialog(QWidget *parent, const QString &caption, TDrawRec &draw, bool withDate,
-                    std::function<QString(int)> numberCheck)
+                    std::function<QString(const TDrawRec &)> drawCheck)
 {
     TFormDraw dialog(parent);
     dialog.setWindowTitle(caption);
-    dialog.setNumberCheck(std::move(numberCheck));
+    dialog.setDrawCheck(std::move(drawCheck));
     dialog.fill(draw, withDate);
     if (ExecDialog(dialog) != QDialog::Accepted)
         return false;

@@ -23,9 +23,9 @@ public:
     void fill(const TDrawRec &draw, bool withDate);
     // Copies the controls back into the draw (call after validate succeeded).
     void readBack(TDrawRec &draw) const;
-    // What is wrong with a draw number where the draw goes in the archive (empty when it fits); the
-    // dialog stays open with the message while the typed number does not fit.
-    void setNumberCheck(std::function<QString(int)> check) { m_numberCheck = std::move(check); }
+    // What keeps the draw as entered out of the archive where it goes (empty when nothing does); the
+    // dialog stays open with the message while it does not fit.
+    void setDrawCheck(std::function<QString(const TDrawRec &)> check) { m_drawCheck = std::move(check); }
 
     QSpinBox *numberEdit() const { return m_number; }
     QLineEdit *dataEdit() const { return m_data; }
@@ -45,10 +45,10 @@ private:
     QTimeEdit *m_time;
     bool m_withDate = false;
     bool m_dateTouched = false;
-    QString m_originalDate;
-    std::function<QString(int)> m_numberCheck;
+    TDrawRec m_original;
+    std::function<QString(const TDrawRec &)> m_drawCheck;
 };
 
 // Shows the dialog with the caption; on OK the draw holds what was entered and the result is true.
 bool ShowDrawDialog(QWidget *parent, const QString &caption, TDrawRec &draw, bool withDate,
-                    std::function<QString(int)> numberCheck = {});
+                    std::function<QString(const TDrawRec &)> drawCheck = {});

@@ -116,7 +116,7 @@ TDrawsPanel::TDrawsPanel(TDrawsArchive &archive, QWidget *parent)
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TDrawsPanel::updateActions);
 
     m_dialog = [this](const QString &caption, TDrawRec &draw) {
-        return ShowDrawDialog(this, caption, draw, true, m_numberCheck);
+        return ShowDrawDialog(this, caption, draw, true, m_drawCheck);
     };
     updateActions();
 }
@@ -218,7 +218,9 @@ void TDrawsPanel::drawsAdd()
     TDrawRec draw;
     draw.number = NextDrawNumber(m_archive.draws(), 0);
     // A new draw is the newest: its number rises above the stored ones.
-    m_numberCheck = [this](int number) { return DrawNumberPlaceProblem(m_archive.draws(), m_archive.count(), number); };
+    m_drawCheck = [this](const TDrawRec &d) {
+        return DrawEntryProblem(d, DrawNeighboursAt(m_archive.draws(), m_archive.count()), m_archive.today());
+    };
     if (!m_dialog(Tr(u"Введите данные следующего тиража"), draw))
         return;
     changeAndSave(m_archive, [&] { m_archive.append(draw); });
@@ -238,7 +240,9 @@ void TDrawsPanel::drawsEdit()
         return;
     TDrawRec draw = m_archive.draws()[static_cast<size_t>(index)];
     // An edited draw keeps its place between its neighbours.
-    m_numberCheck = [this, index](int number) { return DrawNumberPlaceProblem(m_archive.draws(), index, number); };
+    m_drawCheck = [this, index](const TDrawRec &d) {
+        return DrawEntryProblem(d, DrawNeighboursAt(m_archive.draws(), index), m_archive.today());
+    };
     if (!m_dialog(Tr(u"Введите данные следующего тиража"), draw))
         return;
     changeAndSave(m_archive, [&] { m_archive.replace(index, draw); });

@@ -87,5 +87,5 @@ private:
     int m_channelSize = 5;
     std::bitset<kMaxNumber + 1> m_hiddenNumbers;
     DrawDialogFunc m_dialog;
-    std::function<QString(int)> m_numberCheck; // the rule for the number of the draw being entered
+    std::function<QString(const TDrawRec &)> m_drawCheck; // the rule for the draw being entered
 };

@@ -1,5 +1,6 @@
 #include "common/Exception.h"
 #include "lottery/DrawDates.h"
+#include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDataFolder.h"
 #include "app/draws/DrawsArchive.h"
 #include "app/draws/ResultsSiteDates.h"
@@ -224,4 +225,48 @@ TEST(DrawsArchiveFile, EveryWayInKeepsTheNumbersRising)
     // A damaged newest number at the top of the range (found by the fuzz harness) never overflows.
     EXPECT_EQ(NextDrawNumber(numbered({2147483647}), 0), 2147483647);
     EXPECT_EQ(NextDrawNumber(numbered({2147483646}), 0), 2147483647);
+}
+
+TEST(DrawsArchiveFile, LoadKeepsTheDrawsAndReportsTheRest)
+{
+    // Today is 10 April 2024. Each record with the note the load gives it, and its date when kept.
+    struct Case { TDrawRec record; const char16_t *note, *keptDate; };
+    const std::array<uint8_t, 6> six = {1, 2, 3, 4, 5, 6};
+    const Case cases[] = {
+        {makeDraw(4100, six, {7, 8}, u"1 Mar 2024"_s), nullptr, u"1 Mar 2024"},
+        {makeDraw(4101, {1, 1, 3, 4, 5, 6}, {7, 8}, {}), u"запись 2 (тираж № 4101): основные числа", nullptr},
+        {makeDraw(4102, six, {1, 44}, u"4 Mar 2024"_s), u"тиража 4102: дополнительные числа повторяют", u"4 Mar 2024"},
+        {makeDraw(4103, six, {0, 0}, u" 4 MAR 2024"_s), u"тиража 4103: дополнительные числа!", u"4 Mar 2024"},
+        {makeDraw(4102, six, {7, 8}, {}), u"(тираж № 4102): номер тиража не больше номера предыдущего тиража (4103)", nullptr},
+        {makeDraw(4104, six, {7, 8}, u"05 Mar 2024"_s), nullptr, u"5 Mar 2024"},
+        {makeDraw(4105, six, {7, 8}, u"xxxxxxxxxxx"_s), u"запись 7 (тираж № 4105): дата тиража \"xxxxxxxxxxx\"", nullptr},
+        {makeDraw(4106, six, {46, 8}, {}), u"запись 8 (тираж № 4106): дополнительные числа", nullptr},
+        {makeDraw(0, six, {7, 8}, {}), u"запись 9 (тираж № 0): номер тиража", nullptr},
+        {makeDraw(4107, six, {7, 8}, u"5 Jan 2030"_s), u"Дата тиража 4107 (5 Jan 2030) еще не наступила!", u"5 Jan 2030"},
+    };
+    TDrawsArray records;
+    for (const Case &c : cases)
+        records.push_back(c.record);
+    const QByteArray file = SerializeDraws(records) + QByteArray(7, '\x01'); // the last record cut short
+    TempDataFolder folder;
+    folder.write(u"Vendra.ldr"_s, file);
+    ScriptedMessages boxes;
+    TDrawsArchive archive(folder.file(u"Vendra.ldr"_s));
+    archive.setToday([] { return EncodeDate(2024, 4, 10); });
+    archive.load();
+    ASSERT_EQ(boxes.count(), 1);
+    const QString text = boxes.last().text + u'\r';
+    EXPECT_TRUE(text.startsWith(u"Ошибка чтения файла тиражей!\r\rФайл \""_s + folder.file(u"Vendra.ldr"_s) +
+                                u"\" поврежден: пропущено записей с недопустимыми значениями - 5; пропущено байт в конце "
+                                u"файла, не составляющих целой записи (24 байт), - 7. Загружены только исправные "
+                                u"записи (5).\r"_s));
+    TDrawsArray kept;
+    for (const Case &c : cases) {
+        EXPECT_TRUE(!c.note || text.contains(QString::fromUtf16(c.note))) << text.toStdString();
+        if (c.keptDate)
+            kept.push_back(c.record), kept.back().setDateText(QString::fromUtf16(c.keptDate));
+    }
+    EXPECT_EQ(archive.draws(), kept);
+    // The file as found is kept before anything is written over it.
+    EXPECT_EQ(folder.read(u"Vendra.ldr.bak"_s), file);
 }

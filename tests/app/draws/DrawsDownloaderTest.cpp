@@ -41,6 +41,8 @@ const QByteArray kMarch = page({item(4104, "2024-03-08", "7,12,19,23,36,44", "2,
                                 item(4102, "2024-03-04", "1,2,3,4,5,6", "7,8"),
                                 item(4100, "2024-03-01", "9,8,7,6,5,4", "3,2")});
 const QByteArray kApril = page({item(4106, "2024-04-05", "11,22,33,44,45,1", "5,6")});
+const QByteArray kFebruary = page({item(4098, "2024-02-26", "1,2,3,4,5,6", "7,8"), item(4096, "2024-02-22", "1,2,3,4,5,6", "7,8")});
+const QByteArray kFebruaryPath = "/vendra/results/2024-february";
 const QByteArray kMarchPath = "/vendra/results/2024-march";
 const QByteArray kAprilPath = "/vendra/results/2024-april";
 
@@ -77,13 +79,13 @@ protected:
         settings.caFile = certs->caFile();
     }
 
-    // March as given, April as it is; other months empty.
+    // March as given, February and April as they are; other months empty.
     void serveMonths(const LocalHttpReply &march)
     {
         site.setHandler([march](const LocalHttpRequest &r) {
             if (r.path == kMarchPath)
                 return march;
-            return LocalHttpReply::text(r.path == kAprilPath ? kApril : page({}));
+            return LocalHttpReply::text(r.path == kAprilPath ? kApril : r.path == kFebruaryPath ? kFebruary : page({}));
         });
     }
 
@@ -263,10 +265,10 @@ TEST_F(DrawsDownload, ARedirectToAnotherServerIsNeverFollowed)
     EXPECT_EQ(archive.count(), 2);
 }
 
-TEST_F(DrawsDownload, NewestDrawWithoutAReadableDateFetchesNothing)
+TEST_F(DrawsDownload, NewestDrawWithoutAUsableDateFetchesNothing)
 {
-    // Such a draw once made the download start in December 2001 and append the whole site again.
-    for (const QString &date : {QString(), u"2024-03-01"_s}) {
+    // Without a date the download started in 2001; after one still to come it fetched nothing silently.
+    for (const QString &date : {QString(), u"20 Apr 2024"_s}) {
         SCOPED_TRACE(date.toStdString());
         storeArchive({storedDraw(4099, u"26 Feb 2024"_s), storedDraw(4100, date)});
         const QByteArray before = folder.read(u"Vendra.ldr"_s);
@@ -289,12 +291,18 @@ TEST_F(DrawsDownload, BadPagesAppendNothingOfTheirMonth)
 {
     const QByteArray badDraw = page({item(4104, "2024-03-08", "7,12,19,23,36,44", "2,40"),
                                      item(4102, "2024-03-04", "1,2,3,4,5,5", "7,8")});
-    const std::pair<QByteArray, QString> cases[] = {
-        {"<html>Технические работы</html>", u"На странице результатов нет списка тиражей (\"drawsPast\")."_s},
-        {badDraw, u"Тираж 4102 на странице результатов содержит некорректные данные: основные числа."_s},
+    const QByteArray unreadable = QByteArray(kMarch).replace("\"drawNo\":41", "\"drawNo\":\"41");
+    const std::pair<LocalHttpReply, QString> cases[] = {
+        {LocalHttpReply::text("<html>Технические работы</html>"),
+         u"На странице результатов нет списка тиражей (\"drawsPast\")."_s},
+        {LocalHttpReply::text(badDraw), u"Тираж 4102 на странице результатов содержит некорректные данные: основные числа."_s},
+        {LocalHttpReply::text(unreadable), u"Тираж 0 на странице результатов содержит некорректные данные: номер тиража."_s},
+        // A page that lists draws, none of its month: here the server sends February's page instead.
+        {LocalHttpReply::redirect(kFebruaryPath, 307),
+         u"Страница результатов за 2024-march не содержит ни одного тиража этого месяца (тиражей на странице: 2)."_s},
     };
-    for (const auto &[body, message] : cases) {
-        serveMonths(LocalHttpReply::text(body));
+    for (const auto &[reply, message] : cases) {
+        serveMonths(reply);
         site.clearRequests();
         boxes.clear();
         boxes.answer(IDNO);
@@ -303,10 +311,14 @@ TEST_F(DrawsDownload, BadPagesAppendNothingOfTheirMonth)
         ASSERT_EQ(boxes.count(), 1);
         EXPECT_EQ(boxes.last().text,
                   u"Ошибка загрузки архива тиражей с сайта: \""_s + message + u"\"\r\rПовторить попытку?"_s);
-        EXPECT_EQ(site.paths(), (QList<QByteArray>{kMarchPath})); // April is never reached
+        EXPECT_FALSE(site.paths().contains(kAprilPath)); // April is never reached
         EXPECT_EQ(numbersOf(archive.draws()), (std::vector<int>{4099, 4100}));
         EXPECT_EQ(numbersOf(fileDraws()), (std::vector<int>{4099, 4100}));
     }
+    // The next download fetches the month again.
+    serveMonths(LocalHttpReply::text(kMarch));
+    EXPECT_TRUE(downloader().run().ok);
+    EXPECT_EQ(numbersOf(fileDraws()), (std::vector<int>{4099, 4100, 4102, 4104, 4106}));
 }
 
 TEST_F(DrawsDownload, UntrustedCertificatesAndSilentServersFailTheMonth)
@@ -354,7 +366,7 @@ TEST_F(DrawsDownload, DrawsFromTheFutureAreNeverStored)
     const TDownloadResult result = downloader().run();
     EXPECT_FALSE(result.ok);
     ASSERT_EQ(boxes.count(), 1);
-    EXPECT_TRUE(boxes.last().text.contains(u"Тираж 4108 на странице результатов датирован будущим числом (20 Apr 2024)."_s))
+    EXPECT_TRUE(boxes.last().text.contains(u"некорректные данные: Дата тиража 4108 (20 Apr 2024) еще не наступила!"_s))
         << boxes.last().text.toStdString();
     // March came in; nothing of April.
     EXPECT_EQ(numbersOf(fileDraws()), (std::vector<int>{4099, 4100, 4102, 4104}));

@@ -72,8 +72,10 @@ TEST(DrawsCsv, FieldsSplitOnSemicolonsOutsideQuotes)
 TEST(DrawsCsv, ExportIsTheTenFieldFormAndImportsBackByteForByte)
 {
     CsvFixture f;
+    // With draws that earlier versions let in: supplementary numbers repeating others, or not known.
     f.store({makeDraw(4100, {5, 12, 18, 30, 33, 41}, {7, 22}, u"1 Jan 2015"_s),
-             makeDraw(4102, {3, 11, 17, 25, 30, 41}, {8, 44}, u"5 Jan 2015"_s)});
+             makeDraw(4102, {3, 11, 17, 25, 30, 41}, {8, 44}, u"5 Jan 2015"_s),
+             makeDraw(4104, {3, 11, 17, 25, 30, 42}, {3, 3}, {}), makeDraw(4106, {1, 2, 3, 4, 5, 6}, {0, 0}, {})});
     f.chosen = f.folder.file(u"draws.csv"_s);
     f.actions.updateActions();
     ASSERT_TRUE(f.actions.exportAction()->isEnabled());
@@ -81,7 +83,8 @@ TEST(DrawsCsv, ExportIsTheTenFieldFormAndImportsBackByteForByte)
     EXPECT_EQ(f.boxes.count(), 0);
     const QByteArray exported = f.folder.read(u"draws.csv"_s);
     EXPECT_EQ(exported, "4100;\"1 Jan 2015\";5;12;18;30;33;41;7;22\r\n"
-                        "4102;\"5 Jan 2015\";3;11;17;25;30;41;8;44\r\n");
+                        "4102;\"5 Jan 2015\";3;11;17;25;30;41;8;44\r\n"
+                        "4104;\"\";3;11;17;25;30;42;3;3\r\n4106;\"\";1;2;3;4;5;6;0;0\r\n");
 
     // Importing what was just exported adds nothing, says so, and leaves the file alone.
     const QByteArray archiveBytes = f.folder.read(u"Vendra.ldr"_s);
@@ -90,12 +93,15 @@ TEST(DrawsCsv, ExportIsTheTenFieldFormAndImportsBackByteForByte)
     EXPECT_EQ(f.folder.read(u"Vendra.ldr"_s), archiveBytes);
     ASSERT_EQ(f.boxes.count(), 1);
     EXPECT_EQ(f.boxes.last().caption, u"Информация");
-    EXPECT_NE(f.boxes.last().text.indexOf(u"добавлено тиражей: 0\rуже есть в архиве: 2"), -1);
+    EXPECT_NE(f.boxes.last().text.indexOf(u"добавлено тиражей: 0\rуже есть в архиве: 4"), -1);
 
     // Into an empty archive it gives the same archive file, and exports to the same bytes.
     CsvFixture g;
     ASSERT_TRUE(g.actions.importFile(f.chosen));
-    EXPECT_EQ(g.boxes.count(), 0);
+    ASSERT_EQ(g.boxes.count(), 1);
+    EXPECT_TRUE(g.boxes.last().text.endsWith(u"(их можно исправить в окне тиража): 2\r\rстрока 3: тираж № 4104: "
+                                             u"дополнительные числа повторяют другие числа тиража\rстрока 4: тираж "
+                                             u"№ 4106: дополнительные числа"));
     EXPECT_EQ(g.folder.read(u"Vendra.ldr"_s), archiveBytes);
     ASSERT_TRUE(g.actions.exportFile(g.folder.file(u"again.csv"_s)));
     EXPECT_EQ(g.folder.read(u"again.csv"_s), exported);
@@ -168,22 +174,50 @@ TEST(DrawsCsv, BadLinesAreSkippedCountedAndReported)
                    "21;\"9 mar 2024\";+1;2;3;4;5;06;7;8\n"    // a sign, a leading zero, a lower-case month
                    "   \n");
     ASSERT_TRUE(f.actions.importFile(f.folder.file(u"mixed.csv"_s)));
-    EXPECT_EQ(numbersOf(f.archive.draws()), std::vector<int>({10, 11, 18, 21}));
-    EXPECT_EQ(f.imported, std::vector<int>({3}));
-    EXPECT_EQ(f.archive.draws().back(), makeDraw(21, {1, 2, 3, 4, 5, 6}, {7, 8}, u"9 mar 2024"_s));
+    EXPECT_EQ(numbersOf(f.archive.draws()), std::vector<int>({10, 11, 18, 19, 20, 21}));
+    EXPECT_EQ(f.imported, std::vector<int>({5}));
+    EXPECT_EQ(f.archive.draws().back(), makeDraw(21, {1, 2, 3, 4, 5, 6}, {7, 8}, u"9 Mar 2024"_s));
     EXPECT_EQ(f.folder.read(u"Vendra.ldr"_s), SerializeDraws(f.archive.draws()));
 
     ASSERT_EQ(f.boxes.count(), 1);
     EXPECT_EQ(f.boxes.last().caption, u"Предупреждение");
     const QString &report = f.boxes.last().text;
-    EXPECT_NE(report.indexOf(u"добавлено тиражей: 3\rуже есть в архиве: 2\rпропущено строк с ошибками: 10"), -1)
+    EXPECT_NE(report.indexOf(u"добавлено тиражей: 5\rуже есть в архиве: 2\rпропущено строк с ошибками: 8"), -1)
         << report.toStdString();
     for (int line : {2, 3, 4, 5, 6, 7, 8, 9, 13, 14})
         EXPECT_NE(report.indexOf(Format(u"\rстрока %d: ", {line})), -1) << line;
     EXPECT_NE(report.indexOf(u"строка 9: некорректная дата тиража \"2024-03-08\""), -1);
-    EXPECT_NE(report.indexOf(u"строка 13: некорректные данные тиража (дополнительные числа повторяют другие числа "
-                             u"тиража)"),
-              -1);
+    EXPECT_NE(report.indexOf(u"окне тиража): 2\r\rстрока 13: тираж № 19: дополнительные числа повторяют"), -1);
+}
+
+TEST(DrawsCsv, DatesAreReadAsDatesAndFollowTheNumbers)
+{
+    // Each line alone: the date it is stored with, the reason it is refused, or neither (a duplicate).
+    const TDrawsArray stored = {makeDraw(2051, {1, 2, 3, 4, 5, 6}, {7, 8}, u"1 Oct 1986"_s),
+                                makeDraw(2053, {3, 11, 17, 25, 30, 41}, {8, 44}, u"4 Oct 1986"_s),
+                                makeDraw(4100, {1, 2, 3, 4, 5, 6}, {7, 8}, u"1 Mar 2024"_s)};
+    const std::array<const char16_t *, 3> cases[] = {
+        {u"4101;\"05 Mar 2024\";1;2;3;4;5;6;7;8", u"5 Mar 2024", nullptr},
+        {u"4101;\" 4 MAR 2024\";1;2;3;4;5;6;7;8", u"4 Mar 2024", nullptr},
+        {u"4101;\"5 Jan 2030\";1;2;3;4;5;6;7;8", nullptr, u"Дата тиража 4101 (5 Jan 2030) еще не наступила!"},
+        {u"4101;\"5 Jan 1899\";1;2;3;4;5;6;7;8", nullptr, u"некорректная дата тиража \"5 Jan 1899\""},
+        {u"4101;\"28 Feb 2024\";1;2;3;4;5;6;7;8", nullptr, u"не может быть раньше даты предыдущего тиража архива № 4100"},
+        {u"2052;\"5 Oct 1986\";1;2;3;4;5;6;7;8", nullptr, u"не может быть позже даты следующего тиража архива № 2053"},
+        {u"2147483647;\"2 Mar 2024\";1;2;3;4;5;6;7;8", nullptr, u"Номер тиража 2147483647 слишком велик"},
+        {u"2147483647;;1;2;3;4;5;6;7;8", nullptr, u"Номер тиража 2147483647 слишком велик"},
+        {u"\"04 Oct 1986\";3;11;17;25;30;41;8;44", nullptr, nullptr},
+        {u"\"4 OCT 1986\";3;11;17;25;30;41;8;44", nullptr, nullptr},
+        {u"\" 4 Oct 1986\";3;11;17;25;30;41;8;44", nullptr, nullptr},
+        {u"\"4  Oct 1986\";3;11;17;25;30;41;8;44", nullptr, nullptr},
+    };
+    for (const auto &[line, added, refused] : cases) {
+        const TCsvImportResult r = ParseDrawsCsv(QStringView(line), stored, EncodeDate(2024, 4, 10));
+        SCOPED_TRACE(QString::fromUtf16(line).toStdString());
+        ASSERT_EQ(r.added.size(), added ? 1u : 0u);
+        EXPECT_TRUE(!added || r.added[0].dateText() == QString::fromUtf16(added));
+        EXPECT_EQ(r.duplicates, added || refused ? 0 : 1);
+        EXPECT_TRUE(!refused || (r.problems.size() == 1 && r.problems[0].reason.contains(QString::fromUtf16(refused))));
+    }
 }
 
 TEST(DrawsCsv, DrawsOutOfOrderTakeTheirPlaceByNumber)

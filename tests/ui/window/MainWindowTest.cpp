@@ -474,9 +474,10 @@ TEST(DrawDialog, ValidationKeepsTheDialogOpenAndReadsBack)
     EXPECT_EQ(back.dateText(), u"29 Feb 2016");
 }
 
-TEST(DrawDialog, ANumberThatBreaksTheRisingOrderKeepsTheDialogOpen)
+TEST(DrawDialog, ADrawThatBreaksTheArchiveOrderKeepsTheDialogOpen)
 {
-    // The archive 10, 11, 13: a new draw must come after 13; the draw 11 edited stays between 10 and 13.
+    // The archive 10 (4 Jan 1986), 11 and 13 (11 Jan 1986): a new draw must come after 13; the draw 11
+    // edited stays between 10 and 13. Dates follow the numbers, and none is to come yet.
     const TDrawsArray draws = realLookingDraws(2, 11);
     TDrawsArray archive = draws;
     TDrawRec thirteen = draws.back();
@@ -486,23 +487,30 @@ TEST(DrawDialog, ANumberThatBreaksTheRisingOrderKeepsTheDialogOpen)
     struct Case {
         int index; // where the draw goes: the count for a new one
         int number;
+        QString date;
         QString message;
     };
     const Case cases[] = {
-        {3, 13, u"Номер тиража 13 должен быть больше номера предыдущего тиража архива (13)!"_s},
-        {3, 12, u"Номер тиража 12 должен быть больше номера предыдущего тиража архива (13)!"_s},
-        {3, 14, {}},
-        {1, 13, u"Номер тиража 13 должен быть меньше номера следующего тиража архива (13)!"_s},
-        {1, 10, u"Номер тиража 10 должен быть больше номера предыдущего тиража архива (10)!"_s},
-        {1, 12, {}},
+        {3, 13, u"11 Jan 1986"_s, u"Номер тиража 13 должен быть больше номера предыдущего тиража архива (13)!"_s},
+        {3, 12, u"11 Jan 1986"_s, u"Номер тиража 12 должен быть больше номера предыдущего тиража архива (13)!"_s},
+        {3, 14, u"11 Jan 1986"_s, {}},
+        {1, 13, u"11 Jan 1986"_s, u"Номер тиража 13 должен быть меньше номера следующего тиража архива (13)!"_s},
+        {1, 10, u"11 Jan 1986"_s, u"Номер тиража 10 должен быть больше номера предыдущего тиража архива (10)!"_s},
+        {1, 12, u"11 Jan 1986"_s, {}},
+        {3, 14, u"10 Jan 1986"_s,
+         u"Дата тиража 14 (10 Jan 1986) не может быть раньше даты предыдущего тиража архива № 13 (11 Jan 1986)!"_s},
+        {3, 14, u"6 Jan 2099"_s, u"Дата тиража 14 (6 Jan 2099) еще не наступила!"_s},
     };
     for (const Case &c : cases) {
         boxes.clear();
         TFormDraw dialog;
         TDrawRec draw = archive.front();
         draw.number = c.number;
+        draw.setDateText(c.date);
         dialog.fill(draw, false);
-        dialog.setNumberCheck([&](int number) { return DrawNumberPlaceProblem(archive, c.index, number); });
+        dialog.setDrawCheck([&](const TDrawRec &d) {
+            return DrawEntryProblem(d, DrawNeighboursAt(archive, c.index), EncodeDate(2024, 4, 10));
+        });
         EXPECT_EQ(dialog.pressOk(), c.message.isEmpty()) << c.number;
         if (c.message.isEmpty()) {
             EXPECT_EQ(boxes.count(), 0);
