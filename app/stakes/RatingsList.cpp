@@ -333,7 +333,7 @@ bool TRatings::Load()
             NoteFileReadFailure();
             const QString backup = RatingsBackupFileName(m_fileName);
             try {
-                WriteFileAtomically(backup, bytes);
+                WriteNamedFile(TNamedBy::Cache, backup, bytes);
                 ShowWarningBox(Format(u"Файл рейтинга \"%s\" поврежден: пропущено записей - %d, байт в конце файла, "
                                       u"не составляющих записи, - %d. Использованы только целые записи (%d).\r\r"
                                       u"Прежний файл сохранён как \"%s\".",

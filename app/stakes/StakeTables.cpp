@@ -360,7 +360,7 @@ bool TStakeTables::Load()
                                   {m_fileName, read.badRecords, kTableRecSize, read.tailBytes, count()});
     QString reason;
     try {
-        WriteFileAtomically(backup, bytes);
+        WriteNamedFile(TNamedBy::Cache, backup, bytes);
         reason = damage + u"\r\r"_s + Format(u"Прежний файл сохранён как \"%s\".", {backup});
     } catch (const std::exception &e) {
         m_saveBlocked = true;
