@@ -80,8 +80,7 @@ TEST(FormStore, OneStoreWritesManyKeysAtOnce)
 
 TEST(FormStore, ARunReadsTheFileOnceAndWritesItEveryTime)
 {
-    // A run reads the store once however many windows ask (20 MB of junk took seconds a read), and
-    // every write still lands in the file at once.
+    // A run reads the store once however many windows ask; every write still lands in the file.
     TempDataFolder folder;
     folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nWeekLen=7\r\n");
     {
@@ -90,7 +89,6 @@ TEST(FormStore, ARunReadsTheFileOnceAndWritesItEveryTime)
         EXPECT_EQ(FormStore().readInteger(kMain, u"WeekLen"_s, 0), 7);
         WriteFormInteger(kMain, u"LeftPanelWidth"_s, 300);
         EXPECT_EQ(folder.read(u"Vendra.frm"_s), "[TTemplateMain]\r\nWeekLen=7\r\nLeftPanelWidth=300\r\n\r\n");
-        EXPECT_EQ(ReadFormInteger(kMain, u"LeftPanelWidth"_s, 0), 300);
     }
     folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nWeekLen=8\r\n");
     EXPECT_EQ(ReadFormInteger(kMain, u"WeekLen"_s, 0), 8);

@@ -320,7 +320,7 @@ TEST_F(PrefetchCache, OpenReportsAFileThatCannotBeWritten)
     // written through the link, and the message says in words what stands in the way.
     QTemporaryDir elsewhere;
     const QString prefetchs = folder.file(u"Prefetchs"_s);
-    for (const QString &reason : {u"является символьной ссылкой на \""_s + elsewhere.path(),
+    for (const QString &reason : {QString(u"является символьной ссылкой на \""_s + elsewhere.path()),
                                   u"не каталог, а именованный канал."_s, u"не каталог, а обычный файл."_s}) {
         QFile::remove(prefetchs);
         if (reason.contains(u"ссылкой"))
