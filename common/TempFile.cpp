@@ -382,7 +382,7 @@ void EnsureCacheFolder(const QString &folder)
             reason = SystemErrorString(errno);
     }
     if (!reason.isEmpty()) {
-        ECacheFolderError error(folder, reason);
+        ECacheFolderError error(withoutTrailingSlash(folder), reason);
         NoteFileWriteFailure(error.message());
         throw error;
     }
