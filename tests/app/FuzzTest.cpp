@@ -917,15 +917,16 @@ TEST(Fuzz, FilesOfAnotherKindNeverHoldAReaderNorTakeAWrite)
             });
             const QString where = QString::fromLatin1(c.what) + u" / "_s + OtherFileKindName(kind);
             EXPECT_TRUE(run.ok()) << where.toStdString() << ": " << run.text().toStdString();
-            // A link to a file elsewhere: the file elsewhere is written only by a writer of a file
-            // written whole, and then the link stays (a cache replaces the link with its own file, the
-            // stakes file and the logs, written in place, refuse it). Another name (a hard link) of a
-            // file elsewhere never changes that file: it is replaced, or refused.
+            // A link to a file elsewhere: the file elsewhere is written only by the writer of a data file
+            // or of a file the user names, and then the link stays (a cache replaces the link with its
+            // own file, the stakes file and the logs, written in place, refuse it). Another name (a hard
+            // link) of a file elsewhere never changes that file: it is replaced, or refused.
             if (kind == TOtherFileKind::LinkOutside) {
                 QFile out(outside);
                 ASSERT_TRUE(out.open(QIODevice::ReadOnly));
-                if (!c.follows)
+                if (!c.follows) {
                     EXPECT_EQ(out.readAll(), c.through.isEmpty() ? c.sound : c.through) << where.toStdString();
+                }
                 if (!c.through.isEmpty() || c.follows) {
                     EXPECT_EQ(QFileInfo(path).symLinkTarget(), outside) << where.toStdString();
                 }
