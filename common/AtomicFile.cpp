@@ -2,7 +2,7 @@
 
 #include "common/Exception.h"
 #include "common/Format.h"
-#include "common/TempFile.h"
+#include "common/RegularFile.h"
 
 
 QString FileWriteErrorText(const QString &path, const QString &reason)
@@ -18,7 +18,5 @@ QString FileReadErrorText(const QString &path, const QString &reason)
 void WriteFileAtomically(const QString &path, const QByteArray &data,
                          std::optional<QFileDevice::Permissions> permissions)
 {
-    TExclusiveTempFile file = TExclusiveTempFile::beside(path, permissions);
-    file.write(data);
-    file.commitTo(path);
+    WriteNamedFile(TNamedBy::Program, path, data, permissions);
 }

@@ -7,9 +7,10 @@
 #include <QString>
 #include <optional>
 
-// Writes the whole file through a temporary file in the same folder (created exclusively, see
+// Writes a data file of the program whole through a temporary file beside it (created exclusively, see
 // TExclusiveTempFile) that is renamed over the old one, so that a failure never leaves a truncated or
-// empty file. Raises EInOutError on failure, with the system's text in the user's language.
+// empty file; a symbolic link of the name is followed (see TNamedBy::Program). Raises EInOutError on
+// failure, with the system's text in the user's language.
 // When permissions are given the new file gets them (for example owner-only for a file with a password).
 void WriteFileAtomically(const QString &path, const QByteArray &data,
                          std::optional<QFileDevice::Permissions> permissions = std::nullopt);

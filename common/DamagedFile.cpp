@@ -28,7 +28,7 @@ bool KeepDamagedFileCopy(const QString &fileName, const QByteArray &bytes, QStri
 {
     NoteFileReadFailure();
     try {
-        WriteFileAtomically(DamagedFileCopyName(fileName), bytes);
+        WriteNamedFile(TNamedBy::Cache, DamagedFileCopyName(fileName), bytes);
         return true;
     } catch (const std::exception &e) {
         error = ExceptionText(e);

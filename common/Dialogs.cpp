@@ -5,11 +5,15 @@
 #include "common/Format.h"
 #include "common/Translate.h"
 
+#include <QStringList>
+
+#include <algorithm>
 #include <cstdio>
 
 namespace {
 IMessageSink *g_sink = nullptr;
 StderrMessageSink g_stderrSink;
+QStringList g_printed; // what went to standard error, as given
 } // namespace
 
 void SetMessageSink(IMessageSink *sink)
@@ -24,10 +28,16 @@ IMessageSink &CurrentMessageSink()
 
 int StderrMessageSink::show(const QString &caption, const QString &text, unsigned flags)
 {
+    g_printed.append(text);
     const QByteArray line = (caption + u": " + MessageToDisplay(text)).toUtf8();
     std::fprintf(stderr, "%s\n", line.constData());
     std::fflush(stderr);
     return (flags & 0xF) == MB_YESNO ? IDNO : IDOK;
+}
+
+bool PrintedOnStderr(const QString &text)
+{
+    return std::any_of(g_printed.begin(), g_printed.end(), [&](const QString &printed) { return printed.contains(text); });
 }
 
 QString ErrorCaption() { return Tr(u"Ошибка"); }

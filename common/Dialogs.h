@@ -37,6 +37,8 @@ class StderrMessageSink : public IMessageSink {
 public:
     int show(const QString &caption, const QString &text, unsigned flags) override;
 };
+// True when a box written to standard error so far held the text.
+bool PrintedOnStderr(const QString &text);
 
 // The fixed captions.
 QString ErrorCaption();

@@ -74,7 +74,7 @@ void WriteExportParams(IniFile &ini, const QString &section, const TExportParams
 // "Ошибка загрузки параметров экспорта из файла "%s"!", "Ошибка загрузки параметров экспортируемого
 // поля ID="%d"!", "Ошибка сохранения параметров экспорта в файле "%s"!". The loaded file is never
 // changed. True when the file was read or written. A file the user named is written where its link
-// leads (ChosenFileTarget).
+// leads (TNamedBy::User).
 bool LoadExportParams(const QString &fileName, const QString &section, TExportParams &params,
                       bool useRestoreFlag, bool force);
 bool SaveExportParams(const QString &fileName, const QString &section, const TExportParams &params,

@@ -64,7 +64,7 @@ public:
     void updateFile() const;
     // Restricts the written file to its owner (for files that hold passwords).
     void setOwnerOnly(bool ownerOnly) { m_ownerOnly = ownerOnly; }
-    // A file the user named is written where a link of that name leads (see ChosenFileTarget).
+    // A file the user named is written where a link of that name leads (see TNamedBy).
     void setNamedBy(TNamedBy namedBy) { m_namedBy = namedBy; }
 
 private:

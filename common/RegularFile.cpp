@@ -7,6 +7,7 @@
 #include <QFile>
 
 #include <atomic>
+#include <mutex>
 #include <utility>
 #include <vector>
 #include <cerrno>
@@ -21,6 +22,9 @@ namespace {
 
 std::atomic<int> g_readFailures{0};
 std::atomic<int> g_writeFailures{0};
+// The messages of the failures counted (guarded: a download may fail on a worker thread).
+std::mutex g_failureMutex;
+QStringList g_failureMessages;
 // User-interface thread only: the files whose failure waits to be shown, and those told already.
 std::vector<std::pair<QString, QString>> g_deferred;
 QStringList g_shown;
@@ -36,6 +40,8 @@ struct FdCloser {
 
 QString kindOf(mode_t mode)
 {
+    if (S_ISREG(mode))
+        return u"обычный файл"_s;
     if (S_ISDIR(mode))
         return u"каталог"_s;
     if (S_ISFIFO(mode))
@@ -49,10 +55,26 @@ QString kindOf(mode_t mode)
     return u"особый файл"_s;
 }
 
+// Raised uncounted: the caller decides whether the failure is one of the run.
 [[noreturn]] void fail(const QString &path, const QString &reason)
 {
-    NoteFileReadFailure();
     throw EFileReadError(path, reason);
+}
+
+void noteMessage(const QString &message)
+{
+    if (message.isEmpty())
+        return;
+    const std::lock_guard lock(g_failureMutex);
+    if (!g_failureMessages.contains(message))
+        g_failureMessages.append(message);
+}
+
+QString otherNamesText(nlink_t links)
+{
+    return Format(u"У файла есть и другие имена (жёстких ссылок: %d): запись в него изменила бы и их, поэтому "
+                  u"файл оставлен без изменений.",
+                  {static_cast<long long>(links)});
 }
 
 QString notRegularText(mode_t mode)
@@ -67,7 +89,9 @@ EFileReadError::EFileReadError(const QString &path, const QString &reason)
 {
 }
 
-bool ReadRegularFile(const QString &path, qint64 maxBytes, QByteArray &bytes)
+namespace {
+
+bool readWhole(const QString &path, qint64 maxBytes, QByteArray &bytes)
 {
     const QByteArray native = QFile::encodeName(path);
     // Non-blocking, so that a FIFO without a writer cannot hold the program; a regular file reads the
@@ -115,18 +139,42 @@ bool ReadRegularFile(const QString &path, qint64 maxBytes, QByteArray &bytes)
     return true;
 }
 
+} // namespace
+
+bool ReadRegularFile(const QString &path, qint64 maxBytes, QByteArray &bytes)
+{
+    try {
+        return readWhole(path, maxBytes, bytes);
+    } catch (const EFileReadError &e) {
+        NoteFileReadFailure(e.message());
+        throw;
+    }
+}
+
+bool ReadCacheFile(const QString &path, qint64 maxBytes, QByteArray &bytes)
+{
+    try {
+        return readWhole(path, maxBytes, bytes);
+    } catch (const EFileReadError &) {
+        return false;
+    }
+}
+
 QByteArray ReadRegularFile(const QString &path, qint64 maxBytes)
 {
     QByteArray bytes;
-    if (!ReadRegularFile(path, maxBytes, bytes))
-        fail(path, SystemErrorString(ENOENT));
+    if (!ReadRegularFile(path, maxBytes, bytes)) {
+        const EFileReadError error(path, SystemErrorString(ENOENT));
+        NoteFileReadFailure(error.message());
+        throw error;
+    }
     return bytes;
 }
 
 int OpenRegularFileForAppend(const QString &path)
 {
     const auto failWrite = [&](const QString &reason) {
-        NoteFileWriteFailure();
+        NoteFileWriteFailure(FileWriteErrorText(path, reason));
         throw EFileWriteError(path, reason);
     };
     const QByteArray native = QFile::encodeName(path);
@@ -144,11 +192,9 @@ int OpenRegularFileForAppend(const QString &path)
         failWrite(SystemErrorString(error));
     }
     FdCloser file{fd};
-    struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        failWrite(SystemErrorString(errno));
-    if (!S_ISREG(st.st_mode))
-        failWrite(notRegularText(st.st_mode));
+    const QString reason = InPlaceHandleReason(fd);
+    if (!reason.isEmpty())
+        failWrite(reason);
     file.fd = -1;
     return fd;
 }
@@ -156,7 +202,7 @@ int OpenRegularFileForAppend(const QString &path)
 void AppendToRegularFile(const QString &path, const QByteArray &bytes)
 {
     const auto failWrite = [&](const QString &reason) {
-        NoteFileWriteFailure();
+        NoteFileWriteFailure(FileWriteErrorText(path, reason));
         throw EFileWriteError(path, reason);
     };
     FdCloser file{OpenRegularFileForAppend(path)};
@@ -179,43 +225,15 @@ void AppendToRegularFile(const QString &path, const QByteArray &bytes)
 
 void CopyRegularFile(const QString &path, const QString &copyPath, qint64 maxBytes)
 {
-    WriteFileAtomically(copyPath, ReadRegularFile(path, maxBytes));
-}
-
-QString ChosenFileTarget(const QString &path)
-{
-    const auto failWrite = [&](const QString &reason) {
-        NoteFileWriteFailure();
-        throw EFileWriteError(path, reason);
-    };
-    const QByteArray native = QFile::encodeName(path);
-    struct stat named {};
-    if (::lstat(native.constData(), &named) != 0 || S_ISREG(named.st_mode))
-        return path; // a new file, or one the write itself reports on
-    if (!S_ISLNK(named.st_mode))
-        failWrite(notRegularText(named.st_mode));
-    struct stat target {};
-    if (::stat(native.constData(), &target) != 0) {
-        const int error = errno;
-        if (error == ENOENT)
-            failWrite(Format(u"Это ссылка на файл \"%s\", которого нет.", {QFile::symLinkTarget(path)}));
-        failWrite(SystemErrorString(error));
-    }
-    if (!S_ISREG(target.st_mode))
-        failWrite(Format(u"Это ссылка на %s \"%s\", а не на обычный файл.",
-                         {kindOf(target.st_mode), QFile::symLinkTarget(path)}));
-    char *resolved = ::realpath(native.constData(), nullptr);
-    if (!resolved)
-        failWrite(SystemErrorString(errno));
-    const QString result = QFile::decodeName(resolved);
-    ::free(resolved);
-    return result;
+    WriteNamedFile(TNamedBy::Cache, copyPath, ReadRegularFile(path, maxBytes));
 }
 
 void WriteNamedFile(TNamedBy namedBy, const QString &path, const QByteArray &data,
                     std::optional<QFileDevice::Permissions> permissions)
 {
-    WriteFileAtomically(namedBy == TNamedBy::User ? ChosenFileTarget(path) : path, data, permissions);
+    TExclusiveTempFile file = TExclusiveTempFile::beside(path, namedBy, permissions);
+    file.write(data);
+    file.commit();
 }
 
 bool IsIrregularFile(const QString &path)
@@ -230,8 +248,10 @@ QString InPlaceFileProblem(const QString &path)
 {
     const QByteArray native = QFile::encodeName(path);
     struct stat named {};
-    if (::lstat(native.constData(), &named) != 0 || S_ISREG(named.st_mode))
+    if (::lstat(native.constData(), &named) != 0)
         return {};
+    if (S_ISREG(named.st_mode))
+        return named.st_nlink > 1 ? otherNamesText(named.st_nlink) : QString();
     struct stat target {};
     if (S_ISLNK(named.st_mode) && ::stat(native.constData(), &target) == 0 && !S_ISREG(target.st_mode))
         return notRegularText(target.st_mode);
@@ -246,14 +266,35 @@ QString IrregularHandleReason(int fd)
     return S_ISREG(st.st_mode) ? QString() : notRegularText(st.st_mode);
 }
 
+QString InPlaceHandleReason(int fd)
+{
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return SystemErrorString(errno);
+    if (!S_ISREG(st.st_mode))
+        return notRegularText(st.st_mode);
+    return st.st_nlink > 1 ? otherNamesText(st.st_nlink) : QString();
+}
+
+QString FileKindName(unsigned mode)
+{
+    return kindOf(static_cast<mode_t>(mode));
+}
+
+QString NotRegularFileText(unsigned mode)
+{
+    return notRegularText(static_cast<mode_t>(mode));
+}
+
 int FileReadFailureCount()
 {
     return g_readFailures.load();
 }
 
-void NoteFileReadFailure()
+void NoteFileReadFailure(const QString &message)
 {
     ++g_readFailures;
+    noteMessage(message);
 }
 
 int FileWriteFailureCount()
@@ -261,9 +302,16 @@ int FileWriteFailureCount()
     return g_writeFailures.load();
 }
 
-void NoteFileWriteFailure()
+void NoteFileWriteFailure(const QString &message)
 {
     ++g_writeFailures;
+    noteMessage(message);
+}
+
+QStringList FileFailureMessages()
+{
+    const std::lock_guard lock(g_failureMutex);
+    return g_failureMessages;
 }
 
 void DeferFileReadFailure(const QString &path, const QString &message)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Exception.h"
+#include "common/TempFile.h"
 
 #include <QByteArray>
 #include <QFileDevice>
@@ -19,6 +20,7 @@ inline constexpr qint64 kIni = 32LL * 1024 * 1024;          // settings, the set
 inline constexpr qint64 kUpdateIndex = 512LL * 1024;        // the update index
 inline constexpr qint64 kArchive = 24LL * 1024 * 1024;      // one million draws
 inline constexpr qint64 kRatings = 64LL * 1024 * 1024;      // 220,000 ratings
+inline constexpr qint64 kStakes = 1024LL * 1024 * 1024;     // 3.4 million stakes, read in blocks
 inline constexpr qint64 kTables = 64LL * 1024 * 1024;       // regular stakes tables
 inline constexpr qint64 kScenario = 16LL * 1024 * 1024;     // scenario list and files
 inline constexpr qint64 kCombsBuffer = 64LL * 1024 * 1024;  // the whole set of combinations, 6 bytes each
@@ -46,33 +48,28 @@ private:
 bool ReadRegularFile(const QString &path, qint64 maxBytes, QByteArray &bytes);
 // The same for a file that must exist: a missing file raises too.
 QByteArray ReadRegularFile(const QString &path, qint64 maxBytes);
+// A cache file, built anew whenever it cannot be used: false for no file and for one that cannot be
+// read as above, which is then no failure of the run.
+bool ReadCacheFile(const QString &path, qint64 maxBytes, QByteArray &bytes);
 
 // Opens a file for appending without blocking, as every log is opened: created exclusively when
-// missing; an existing name is taken only when it is a regular file itself (a link of that name is never
-// followed, a FIFO or a device is refused). Returns the open handle, which the caller closes; raises
-// EInOutError naming the file and the system's reason.
+// missing; an existing name is taken only when it is a regular file itself with no other name (a link
+// of that name is never followed, a FIFO, a device or a file hard-linked elsewhere is refused). Returns
+// the open handle, which the caller closes; raises EInOutError naming the file and the system's reason.
 int OpenRegularFileForAppend(const QString &path);
 
 // Appends the bytes to a regular file opened as above (a log).
 void AppendToRegularFile(const QString &path, const QByteArray &bytes);
 
-// Keeps a copy of the file under another name, written through a temporary file (an older copy is
-// replaced). Only a regular file (or a link to one) is copied, and it is read within the bound, so a
+// Keeps a copy of the file under another name, written through a temporary file (an older copy, or a
+// link of that name, is replaced). Only a regular file (or a link to one) is copied, and it is read within the bound, so a
 // FIFO cannot hold the program; anything else is left alone and raises EFileReadError naming it.
 void CopyRegularFile(const QString &path, const QString &copyPath, qint64 maxBytes);
 
-// Who named a file that is written whole: the program (a file of its own, replaced under its name) or
-// the user, in a save dialog (written where the name leads, see ChosenFileTarget).
-enum class TNamedBy { Program, User };
-
-// Where a file the user named is written, as editors do: a symbolic link is followed to the file it
-// leads to, so that the file is replaced there (its temporary beside it, then renamed over it) and the
-// link stays. Raises EFileWriteError naming the path, and nothing is written, for a dangling link, a
-// link to anything but a regular file, or a name that is itself no regular file (a FIFO, a device, a
-// folder). A new name or a regular file is the path itself.
-QString ChosenFileTarget(const QString &path);
-// Writes the whole file through a temporary file (WriteFileAtomically): a file of the program's own
-// under its name, a file the user named at its ChosenFileTarget.
+// Writes the whole file through a temporary file beside the file it replaces, the name taken as
+// TNamedBy says: a data file of the program and a file the user named are written where a symbolic
+// link of that name leads (the link stays); a link that leads nowhere or to anything but a regular
+// file is refused with the reason, and nothing is written.
 void WriteNamedFile(TNamedBy namedBy, const QString &path, const QByteArray &data,
                     std::optional<QFileDevice::Permissions> permissions = std::nullopt);
 inline void WriteChosenFile(const QString &path, const QByteArray &data)
@@ -84,22 +81,34 @@ inline void WriteChosenFile(const QString &path, const QByteArray &data)
 // FIFO, a device, a socket. False for a regular file and for no file at all.
 bool IsIrregularFile(const QString &path);
 // Why a file that is opened and written in place (never replaced by a new file) cannot be taken under
-// this name: a link (described by what it leads to when that is no regular file either) or anything
-// but a regular file. Empty for a regular file and for no file at all.
+// this name: a link (described by what it leads to when that is no regular file either), anything
+// but a regular file, or a file with other names (hard links). Empty for a regular file of one name
+// and for no file at all.
 QString InPlaceFileProblem(const QString &path);
 // For a file open at the handle: why it is not a regular file, empty when it is one.
 QString IrregularHandleReason(int fd);
+// For a file written in place, open at the handle: why it must not be, as for a link: it is no regular
+// file, or it has other names (hard links) and would change under them too. Empty when it may be.
+QString InPlaceHandleReason(int fd);
+// What a file of that mode is ("именованный канал", "каталог", ...), and the reason that says it is not
+// a regular file.
+QString FileKindName(unsigned mode);
+QString NotRegularFileText(unsigned mode);
 
 // The number of reads that failed in this process so far (a batch run ends with a failure status when
 // it met one).
 int FileReadFailureCount();
-// Counts a read failure met outside ReadRegularFile (a data file that is read in parts).
-void NoteFileReadFailure();
+// Counts a read failure met outside ReadRegularFile (a data file that is read in parts), with the
+// message that tells it.
+void NoteFileReadFailure(const QString &message = {});
 
 // The same for writes: every file the program could not write (a batch run that met one ends with a
 // failure status too).
 int FileWriteFailureCount();
-void NoteFileWriteFailure();
+void NoteFileWriteFailure(const QString &message = {});
+// The messages of the failures counted so far, each once, oldest first (a batch run that fails prints
+// those it has not shown).
+QStringList FileFailureMessages();
 
 // A reader that goes on without its file (settings then read as their defaults) leaves the failure's
 // message here; the program shows the messages, each file once in a run.

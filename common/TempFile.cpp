@@ -1,15 +1,18 @@
 #include "common/TempFile.h"
 
 #include "common/AtomicFile.h"
-#include "common/Exception.h"
+#include "common/Format.h"
 #include "common/RegularFile.h"
 #include "common/SysUtils.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,15 +25,15 @@ namespace {
 constexpr char16_t kTempSuffix[] = u".~tmp";
 constexpr int kNameAttempts = 100;
 
-[[noreturn]] void raise(const QString &name, int error)
+[[noreturn]] void raiseReason(const QString &name, const QString &reason)
 {
-    NoteFileWriteFailure();
-    throw EFileWriteError(name, SystemErrorString(error));
+    NoteFileWriteFailure(FileWriteErrorText(name, reason));
+    throw EFileWriteError(name, reason);
 }
 
-int openExclusive(const QString &path, mode_t mode)
+[[noreturn]] void raise(const QString &name, int error)
 {
-    return ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    raiseReason(name, SystemErrorString(error));
 }
 
 mode_t modeOf(QFileDevice::Permissions p)
@@ -48,35 +51,169 @@ mode_t modeOf(QFileDevice::Permissions p)
     return mode;
 }
 
-QString randomTag()
+QByteArray randomTag()
 {
-    static const char16_t letters[] = u"abcdefghijklmnopqrstuvwxyz0123456789";
-    QString tag;
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    QByteArray tag;
     for (int i = 0; i < 8; ++i)
-        tag += QChar(letters[QRandomGenerator::global()->bounded(36)]);
+        tag += letters[QRandomGenerator::global()->bounded(36)];
     return tag;
 }
 
-void syncFolderOf(const QString &path)
+QString danglingText(const QString &path)
 {
-    const int dir = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
-                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    return Format(u"Это ссылка на файл \"%s\", которого нет.", {QFile::symLinkTarget(path)});
 }
 
 } // namespace
 
-TExclusiveTempFile::TExclusiveTempFile(int fd, QString path, QString reportName)
-    : m_fd(fd), m_path(std::move(path)), m_reportName(std::move(reportName))
+// ---- The target ----
+
+TWriteTarget::TWriteTarget(TWriteTarget &&other) noexcept
+    : m_dir(other.m_dir), m_path(std::move(other.m_path)), m_folderPath(std::move(other.m_folderPath)),
+      m_name(std::move(other.m_name)), m_existed(other.m_existed), m_dev(other.m_dev), m_ino(other.m_ino),
+      m_mode(other.m_mode)
 {
+    other.m_dir = -1;
+}
+
+TWriteTarget::~TWriteTarget()
+{
+    if (m_dir >= 0)
+        ::close(m_dir);
+}
+
+void TWriteTarget::open(const QString &file)
+{
+    if (m_dir >= 0)
+        ::close(m_dir);
+    const QFileInfo info(file);
+    m_folderPath = info.absolutePath();
+    m_name = QFile::encodeName(info.fileName());
+    m_dir = ::open(QFile::encodeName(m_folderPath).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_dir < 0)
+        raise(m_path, errno);
+}
+
+void TWriteTarget::take(const struct stat &st)
+{
+    m_existed = true;
+    m_dev = st.st_dev;
+    m_ino = st.st_ino;
+    m_mode = st.st_mode;
+}
+
+TWriteTarget TWriteTarget::resolve(const QString &path, TNamedBy namedBy)
+{
+    TWriteTarget target;
+    target.m_path = path;
+    target.open(path);
+    struct stat st {};
+    if (::fstatat(target.m_dir, target.m_name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno != ENOENT)
+            raise(path, errno);
+        return target; // a new file
+    }
+    if (S_ISLNK(st.st_mode) && namedBy != TNamedBy::Cache) {
+        // The link is resolved once; from here on only the folder it leads to counts, and the name
+        // there must be a regular file itself.
+        char *resolved = ::realpath(QFile::encodeName(path).constData(), nullptr);
+        if (!resolved) {
+            const int error = errno;
+            raiseReason(path, error == ENOENT ? danglingText(path) : SystemErrorString(error));
+        }
+        const QString file = QFile::decodeName(resolved);
+        ::free(resolved);
+        target.open(file);
+        if (::fstatat(target.m_dir, target.m_name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            const int error = errno;
+            raiseReason(path, error == ENOENT ? danglingText(path) : SystemErrorString(error));
+        }
+        if (!S_ISREG(st.st_mode)) {
+            if (namedBy == TNamedBy::User)
+                raiseReason(path, Format(u"Это ссылка на %s \"%s\", а не на обычный файл.", {FileKindName(st.st_mode), file}));
+            // A data file's name that leads to no file of data at all (a FIFO, a device) is the
+            // program's to take: the link itself is replaced, and nothing where it leads is touched.
+            target.open(path);
+            if (::fstatat(target.m_dir, target.m_name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(st.st_mode))
+                target.changed();
+        }
+    } else if (!S_ISREG(st.st_mode) && namedBy == TNamedBy::User) {
+        raiseReason(path, NotRegularFileText(st.st_mode));
+    }
+    target.take(st);
+    return target;
+}
+
+TWriteTarget TWriteTarget::held(const QString &path, int fd)
+{
+    TWriteTarget target;
+    target.m_path = path;
+    target.open(path);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        raise(path, errno);
+    target.take(st);
+    return target;
+}
+
+std::optional<mode_t> TWriteTarget::oldMode() const
+{
+    if (m_existed && S_ISREG(m_mode))
+        return m_mode & 07777;
+    return std::nullopt;
+}
+
+void TWriteTarget::changed() const
+{
+    raiseReason(m_path, u"Пока файл записывался, под его именем оказался другой файл; запись отменена, "
+                        u"оба файла оставлены как были."_s);
+}
+
+void TWriteTarget::confirm() const
+{
+    struct stat st {};
+    if (::fstatat(m_dir, m_name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno != ENOENT)
+            raise(m_path, errno);
+        if (m_existed)
+            changed();
+        return;
+    }
+    if (!m_existed || st.st_dev != m_dev || st.st_ino != m_ino || (st.st_mode & S_IFMT) != (m_mode & S_IFMT))
+        changed();
+}
+
+void TWriteTarget::replaceWith(const QByteArray &tempName) const
+{
+    confirm();
+    int result = 0;
+    if (m_existed) {
+        result = ::renameat(m_dir, tempName.constData(), m_dir, m_name.constData());
+    } else {
+        // Nothing stood under the name: nothing may be replaced either.
+        result = ::renameat2(m_dir, tempName.constData(), m_dir, m_name.constData(), RENAME_NOREPLACE);
+        if (result != 0 && (errno == EINVAL || errno == ENOSYS))
+            result = ::renameat(m_dir, tempName.constData(), m_dir, m_name.constData());
+        else if (result != 0 && errno == EEXIST)
+            changed();
+    }
+    if (result != 0)
+        raise(m_path, errno);
+    ::fsync(m_dir);
+}
+
+// ---- The temporary file ----
+
+TExclusiveTempFile::TExclusiveTempFile(TWriteTarget target, int fd, QByteArray name)
+    : m_target(std::move(target)), m_fd(fd), m_name(std::move(name))
+{
+    m_path = QDir(m_target.folderPath()).filePath(QFile::decodeName(m_name));
 }
 
 TExclusiveTempFile::TExclusiveTempFile(TExclusiveTempFile &&other) noexcept
-    : m_fd(other.m_fd), m_path(std::move(other.m_path)), m_reportName(std::move(other.m_reportName)),
-      m_done(other.m_done)
+    : m_target(std::move(other.m_target)), m_fd(other.m_fd), m_name(std::move(other.m_name)),
+      m_path(std::move(other.m_path)), m_done(other.m_done)
 {
     other.m_fd = -1;
     other.m_done = true;
@@ -86,22 +223,20 @@ TExclusiveTempFile::~TExclusiveTempFile()
 {
     if (m_fd >= 0)
         ::close(m_fd);
-    if (!m_done && !m_path.isEmpty())
-        ::unlink(QFile::encodeName(m_path).constData());
+    if (!m_done && m_target.folder() >= 0)
+        ::unlinkat(m_target.folder(), m_name.constData(), 0);
 }
 
-TExclusiveTempFile TExclusiveTempFile::beside(const QString &target, std::optional<QFileDevice::Permissions> permissions)
+TExclusiveTempFile TExclusiveTempFile::beside(const QString &target, TNamedBy namedBy,
+                                              std::optional<QFileDevice::Permissions> permissions)
 {
-    // The new file keeps the mode of the file it replaces (never that of a link's target).
-    struct stat old {};
-    std::optional<mode_t> mode;
-    if (permissions)
-        mode = modeOf(*permissions);
-    else if (::lstat(QFile::encodeName(target).constData(), &old) == 0 && S_ISREG(old.st_mode))
-        mode = old.st_mode & 07777;
+    TWriteTarget where = TWriteTarget::resolve(target, namedBy);
+    // The new file keeps the mode of the file it replaces (never that of anything else).
+    const std::optional<mode_t> mode = permissions ? std::optional<mode_t>(modeOf(*permissions)) : where.oldMode();
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const QString path = target + u'.' + randomTag() + QString::fromUtf16(kTempSuffix);
-        const int fd = openExclusive(path, mode.value_or(0666));
+        const QByteArray name = where.name() + '.' + randomTag() + QFile::encodeName(QString::fromUtf16(kTempSuffix));
+        const int fd = ::openat(where.folder(), name.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                                mode.value_or(0666));
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;
@@ -109,21 +244,22 @@ TExclusiveTempFile TExclusiveTempFile::beside(const QString &target, std::option
         }
         if (mode)
             ::fchmod(fd, *mode);
-        return TExclusiveTempFile(fd, path, target);
+        return TExclusiveTempFile(std::move(where), fd, name);
     }
     raise(target, EEXIST);
 }
 
-TExclusiveTempFile TExclusiveTempFile::named(const QString &path)
+TExclusiveTempFile TExclusiveTempFile::named(const QString &fileName, TWriteTarget target)
 {
-    const QByteArray native = QFile::encodeName(path);
-    // unlink removes a link itself, never what it points to.
-    if (::unlink(native.constData()) != 0 && errno != ENOENT)
-        raise(path, errno);
-    const int fd = openExclusive(path, 0644);
+    const QByteArray name = QFile::encodeName(fileName);
+    const QString shown = QDir(target.folderPath()).filePath(fileName);
+    // unlinkat removes a link itself, never what it points to.
+    if (::unlinkat(target.folder(), name.constData(), 0) != 0 && errno != ENOENT)
+        raise(shown, errno);
+    const int fd = ::openat(target.folder(), name.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0)
-        raise(path, errno);
-    return TExclusiveTempFile(fd, path, path);
+        raise(shown, errno);
+    return TExclusiveTempFile(std::move(target), fd, name);
 }
 
 void TExclusiveTempFile::write(const char *data, qint64 size)
@@ -133,7 +269,7 @@ void TExclusiveTempFile::write(const char *data, qint64 size)
         if (done < 0) {
             if (errno == EINTR)
                 continue;
-            raise(m_reportName, errno);
+            raise(m_target.path(), errno);
         }
         data += done;
         size -= done;
@@ -143,49 +279,63 @@ void TExclusiveTempFile::write(const char *data, qint64 size)
 void TExclusiveTempFile::truncate()
 {
     if (::ftruncate(m_fd, 0) != 0 || ::lseek(m_fd, 0, SEEK_SET) != 0)
-        raise(m_reportName, errno);
+        raise(m_target.path(), errno);
 }
 
 void TExclusiveTempFile::sync()
 {
     if (::fsync(m_fd) != 0)
-        raise(m_reportName, errno);
+        raise(m_target.path(), errno);
 }
 
-void TExclusiveTempFile::rename(const QString &target)
+void TExclusiveTempFile::rename()
 {
-    if (::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(target).constData()) != 0)
-        raise(target, errno);
+    m_target.replaceWith(m_name);
     m_done = true;
-    syncFolderOf(target);
 }
 
-void TExclusiveTempFile::commitTo(const QString &target)
+void TExclusiveTempFile::commit()
 {
     sync();
-    if (::close(m_fd) != 0) {
-        m_fd = -1;
-        raise(m_reportName, errno);
-    }
-    m_fd = -1;
-    rename(target);
+    const int fd = std::exchange(m_fd, -1);
+    if (::close(fd) != 0)
+        raise(m_target.path(), errno);
+    rename();
 }
 
-int TExclusiveTempFile::commitAndRelease(const QString &target)
+int TExclusiveTempFile::commitAndRelease()
 {
     sync();
-    rename(target);
-    const int fd = m_fd;
-    m_fd = -1;
-    return fd;
+    rename();
+    return std::exchange(m_fd, -1);
 }
+
+// ---- Folders ----
+
+namespace {
+
+// The folder's name without a trailing "/", which would have a link of that name followed.
+QString withoutTrailingSlash(QString folder)
+{
+    while (folder.size() > 1 && folder.endsWith(u'/'))
+        folder.chop(1);
+    return folder;
+}
+
+} // namespace
 
 int RemoveLeftoverTemporaries(const QString &folder)
 {
-    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
-    if (!dir)
+    // A folder that is a link is never entered: what lies where it leads is not ours.
+    const int fd = ::open(QFile::encodeName(withoutTrailingSlash(folder)).constData(),
+                          O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
         return 0;
-    const int dirFd = ::dirfd(dir);
+    DIR *dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return 0;
+    }
     const QByteArray suffix = QFile::encodeName(QString::fromUtf16(kTempSuffix));
     int removed = 0;
     while (const dirent *entry = ::readdir(dir)) {
@@ -193,13 +343,47 @@ int RemoveLeftoverTemporaries(const QString &folder)
         if (!name.endsWith(suffix))
             continue;
         struct stat st {};
-        if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        if (::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
             continue;
         if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode))
             continue;
-        if (::unlinkat(dirFd, entry->d_name, 0) == 0)
+        if (::unlinkat(fd, entry->d_name, 0) == 0)
             ++removed;
     }
     ::closedir(dir);
     return removed;
+}
+
+ECacheFolderError::ECacheFolderError(const QString &folder, const QString &reason)
+    : EInOutError(Format(u"Ошибка создания каталога \"%s\"!\r\r%s", {folder, reason})), m_reason(reason)
+{
+}
+
+QString CacheFolderProblem(const QString &folder)
+{
+    const QString name = withoutTrailingSlash(folder);
+    struct stat st {};
+    if (::lstat(QFile::encodeName(name).constData(), &st) != 0 || S_ISDIR(st.st_mode))
+        return {};
+    if (S_ISLNK(st.st_mode))
+        return Format(u"Каталог \"%s\" является символьной ссылкой на \"%s\": файлы кэша программы через "
+                      u"ссылку не записываются и не удаляются. Замените ссылку обычным каталогом.",
+                      {name, QFile::symLinkTarget(name)});
+    return Format(u"\"%s\" - не каталог, а %s. Удалите или переименуйте его, и каталог будет создан заново.",
+                  {name, FileKindName(st.st_mode)});
+}
+
+void EnsureCacheFolder(const QString &folder)
+{
+    QString reason = CacheFolderProblem(folder);
+    if (reason.isEmpty() && !QDir().mkpath(folder)) {
+        reason = CacheFolderProblem(folder);
+        if (reason.isEmpty())
+            reason = SystemErrorString(errno);
+    }
+    if (!reason.isEmpty()) {
+        ECacheFolderError error(withoutTrailingSlash(folder), reason);
+        NoteFileWriteFailure(error.message());
+        throw error;
+    }
 }

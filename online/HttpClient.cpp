@@ -367,7 +367,7 @@ void THttpClient::getToFile(const QString &url, const QString &fileName)
     // The body goes to a temporary file beside the target (removed when the request fails).
     std::optional<TExclusiveTempFile> file;
     try {
-        file.emplace(TExclusiveTempFile::beside(fileName));
+        file.emplace(TExclusiveTempFile::beside(fileName, TNamedBy::Cache));
     } catch (const EFileWriteError &e) {
         throw EHttpError(Format(u"Не удалось создать файл \"%s\":\r%s", {fileName, e.reason()}));
     }
@@ -376,7 +376,7 @@ void THttpClient::getToFile(const QString &url, const QString &fileName)
     transfer.fileName = fileName;
     perform(url, nullptr, transfer);
     try {
-        file->commitTo(fileName);
+        file->commit();
     } catch (const EFileWriteError &e) {
         throw EHttpError(Format(u"Не удалось записать файл \"%s\":\r%s", {fileName, e.reason()}));
     }

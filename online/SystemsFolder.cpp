@@ -94,7 +94,8 @@ bool SystemFileExists(const tSystemInfo &system)
 bool DeleteSystemFile(const tSystemInfo &system)
 {
     const QString path = SystemFilePath(system);
-    return !LongFileExists(path) || LongDeleteFile(path);
+    // Nothing is deleted through a linked folder.
+    return !LongFileExists(path) || (CacheFolderProblem(SystemsFolder()).isEmpty() && LongDeleteFile(path));
 }
 
 QStringList SystemFilesFor(int nums, const QString &folder)
@@ -109,8 +110,9 @@ QStringList DeleteOtherSystemFiles(const tSystemInfo &system)
 {
     QStringList failed;
     const QString own = SystemFileName(system);
+    const bool linked = !CacheFolderProblem(SystemsFolder()).isEmpty();
     for (const TFoundFile &file : filesFor(system.nums, SystemsFolder()))
-        if (file.name != own && !LongDeleteFile(file.path))
+        if (file.name != own && (linked || !LongDeleteFile(file.path)))
             failed << file.path;
     return failed;
 }
@@ -150,14 +152,12 @@ QStringList SplitSystemLines(const QString &text)
 
 void WriteSystemFile(const tSystemInfo &system, const QStringList &lines)
 {
-    const QString folder = SystemsFolder();
-    if (!LongForceDirectories(folder))
-        throw EInOutError(Format(u"Ошибка создания каталога \"%s\": %s", {folder, QString::fromLocal8Bit(std::strerror(errno))}));
+    EnsureCacheFolder(SystemsFolder());
     const QString path = SystemFilePath(system);
     QString text;
     for (const QString &line : lines)
         text += line + u"\r\n";
-    TExclusiveTempFile file = TExclusiveTempFile::beside(path);
+    TExclusiveTempFile file = TExclusiveTempFile::beside(path, TNamedBy::Cache);
     file.write(Cp1251::encode(text));
 
     // What reached the disk is what will be played: count it again.
@@ -177,7 +177,7 @@ void WriteSystemFile(const tSystemInfo &system, const QStringList &lines)
             throw EInOutError(Format(u"Ошибка изменения времени создания файла: %s",
                                      {QString::fromLocal8Bit(std::strerror(errno))}));
     }
-    file.commitTo(path);
+    file.commit();
 }
 
 QStringList SystemLineWords(QStringView line)

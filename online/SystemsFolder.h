@@ -28,7 +28,8 @@ QString SystemFileNameMask(int nums);
 QString SystemFileMask(int nums);
 QString SystemFilePath(const tSystemInfo &system);
 bool SystemFileExists(const tSystemInfo &system);
-// Deletes the system's file; true when it was absent or is deleted now.
+// Deletes the system's file; true when it was absent or is deleted now (never through a linked
+// folder).
 bool DeleteSystemFile(const tSystemInfo &system);
 
 // The files in the folder matching the mask for a count of numbers, the one to play first: newest
@@ -49,7 +50,8 @@ bool SystemFileChanged(const tSystemInfo &system);
 // The lines of a text as a line list reads them: CR LF, CR or LF end a line, and a final line end
 // adds no empty line.
 QStringList SplitSystemLines(const QString &text);
-// Writes the system's file: the folder is made when missing, the lines go through a temporary file
+// Writes the system's file: the folder is made when missing (a folder that is a link, or a name that
+// is no folder, is refused with ECacheFolderError naming it), the lines go through a temporary file
 // that replaces the old file, the written file is read back and its lines counted, and its write
 // time is set to the system's creation time. Raises Exception (the file is then gone or untouched).
 void WriteSystemFile(const tSystemInfo &system, const QStringList &lines);

@@ -702,13 +702,12 @@ bool TCombsList::LoadCombsFromText(const QString &fileName)
 bool TCombsList::SaveCombsToText(const QString &fileName)
 {
     try {
-        const QString target = ChosenFileTarget(fileName);
-        TExclusiveTempFile file = TExclusiveTempFile::beside(target);
+        TExclusiveTempFile file = TExclusiveTempFile::beside(fileName, TNamedBy::User);
         constexpr int64_t kBlock = 65536;
         made();
         for (int64_t i = 0; i < m_count; i += kBlock)
             file.write(CombsToText(m_combs.data() + i, std::min(kBlock, m_count - i)));
-        file.commitTo(target);
+        file.commit();
         return true;
     } catch (const std::exception &e) {
         ShowErrorBox(Format(u"Ошибка записи в файл \"%s\"!\r\r%s", {fileName, exceptionText(e)}));
@@ -786,7 +785,7 @@ void TCombsList::SaveCombsBuffer(int32_t key1, int32_t key2)
     m_key1 = -1;
     m_key2 = -1;
     try {
-        TExclusiveTempFile file = TExclusiveTempFile::beside(fileName);
+        TExclusiveTempFile file = TExclusiveTempFile::beside(fileName, TNamedBy::Cache);
         made();
         const int64_t every = std::max<int64_t>(1, m_count / 100);
         QByteArray block;
@@ -801,7 +800,7 @@ void TCombsList::SaveCombsBuffer(int32_t key1, int32_t key2)
             SetStatusText(percentText(u"Создание буфера комбинаций ( завершено %.0f %% )...",
                                       double(i + n) * 100.0 / double(m_count)));
         }
-        file.commitTo(fileName);
+        file.commit();
         m_key1 = key1;
         m_key2 = key2;
         m_bufferCount = m_count;

@@ -3,6 +3,7 @@
 #include "app/combinations/ParallelWork.h"
 #include "app/settings/MainOptions.h"
 #include "common/AtomicFile.h"
+#include "common/TempFile.h"
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
@@ -20,21 +21,17 @@
 
 #include <algorithm>
 #include <array>
-#include <filesystem>
 #include <mutex>
-#include <system_error>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// A file of the cache could not be written: the message names the file, the reason is the system's.
+// A file of the cache could not be written: the message names the file or the folder, the reason
+// says why.
 class EPrefetchWriteError : public EInOutError {
 public:
-    EPrefetchWriteError(const QString &path, const QString &reason)
-        : EInOutError(FileWriteErrorText(path, reason)), m_reason(reason)
-    {
-    }
+    EPrefetchWriteError(const QString &message, const QString &reason) : EInOutError(message), m_reason(reason) {}
     const QString &reason() const { return m_reason; }
 
 private:
@@ -43,18 +40,19 @@ private:
 
 void ensureFolder(const QString &folder)
 {
-    std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(folder.toStdString()), ec);
-    if (ec)
-        throw EPrefetchWriteError(folder, QString::fromLocal8Bit(ec.message()));
+    try {
+        EnsureCacheFolder(folder);
+    } catch (const ECacheFolderError &e) {
+        throw EPrefetchWriteError(e.message(), e.reason());
+    }
 }
 
 void writeWhole(const QString &path, const QByteArray &data)
 {
     try {
-        WriteFileAtomically(path, data);
+        WriteNamedFile(TNamedBy::Cache, path, data);
     } catch (const EFileWriteError &e) {
-        throw EPrefetchWriteError(path, e.reason());
+        throw EPrefetchWriteError(e.message(), e.reason());
     }
 }
 
@@ -460,14 +458,10 @@ bool DecodePrefetch(const QByteArray &bytes, TStatPrefetch &prefetch)
 
 bool ReadPrefetchFile(const QString &fileName, TStatPrefetch &prefetch)
 {
+    // Anything but a sound file is built anew, which is no failure; the build reports what stands in
+    // its way.
     QByteArray bytes;
-    try {
-        if (!ReadRegularFile(fileName, FileBounds::kPrefetch, bytes))
-            return false;
-    } catch (const EFileReadError &) {
-        return false; // built anew; the build reports what stands in the way
-    }
-    return DecodePrefetch(bytes, prefetch);
+    return ReadCacheFile(fileName, FileBounds::kPrefetch, bytes) && DecodePrefetch(bytes, prefetch);
 }
 
 int64_t PrefetchTotal(const TStatPrefetch &prefetch)
@@ -558,7 +552,10 @@ void TPrefetchCache::RebuildPrefetchFiles(bool force, uint32_t groups)
         return;
     if (!force && !m_options.prefetchsEnabled) {
         // Not rebuilt now, the files of the changed groups would keep the old settings' distributions
-        // and give wrong norms once the option is on: they go, and are built when next needed.
+        // and give wrong norms once the option is on: they go, and are built when next needed (nothing
+        // is deleted through a linked folder).
+        if (!CacheFolderProblem(PrefetchFolder()).isEmpty())
+            return;
         for (int i = 0; groups != 0 && i < m_list.MethodCount(); ++i) {
             const TStatMethod &method = m_list.GetMethod(i);
             if (MethodHasPrefetch(method) && (groups & StatGroupBit(method.StatClass->Group)) != 0)

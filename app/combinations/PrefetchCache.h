@@ -77,7 +77,8 @@ public:
 
     // Builds the method's file anew (through a temporary file that replaces the old one only when
     // complete) and returns its content. The combinations list of the user is not touched. Raises
-    // EInOutError when the folder or the file cannot be written, and what the statistic raises.
+    // EInOutError when the folder or the file cannot be written (a folder "Prefetchs" that is a link,
+    // or a name that is no folder, is named in the message), and what the statistic raises.
     TStatPrefetch CreatePrefetchFile(const TStatMethod &method);
 
     // The distribution the statistics view compares with: false unless the option is on and the method

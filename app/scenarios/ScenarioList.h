@@ -56,7 +56,7 @@ public:
     // unknownSources, when given, gets the number of lines whose header names no known source.
     static QStringList ReadScenarioFile(const QString &fileName, int *unknownSources = nullptr);
     // Writes the lines as a scenario file (a file the user named where its link leads, see
-    // ChosenFileTarget); raises EInOutError with "Ошибка записи в файл "%s"!\r\r%s".
+    // TNamedBy); raises EInOutError with "Ошибка записи в файл "%s"!\r\r%s".
     static void WriteScenarioFile(const QString &fileName, const QStringList &lines,
                                   TNamedBy namedBy = TNamedBy::User);
 

@@ -31,6 +31,8 @@ public:
     void write(const QString &text);
     // Closes the file; the name is kept until forget().
     void close();
+    // A line could not be written to the current file (it takes no more).
+    bool failed() const { return m_failed; }
     void forget();
 
     // The folder and the mask of the logs ("ScriptLog_*.txt").

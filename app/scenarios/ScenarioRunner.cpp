@@ -231,9 +231,10 @@ void TScenarioRunner::run(const QStringList &lines, const TOptions &options, int
     if (m_log.enabled()) {
         logLine(TScenarioRunLog::endBanner());
         m_log.close();
-        // Only the log file itself is shown: never what a link or a FIFO of its name leads to.
+        // Only a log that was written is shown: never what a link, a FIFO or another name of a file
+        // elsewhere under its name holds.
         const QFileInfo logFile(m_log.fileName());
-        if (m_host.openLog && logFile.isFile() && !logFile.isSymLink())
+        if (m_host.openLog && !m_log.failed() && logFile.isFile() && !logFile.isSymLink())
             m_host.openLog(m_log.fileName());
     }
     m_log.forget();

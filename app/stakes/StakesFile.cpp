@@ -68,10 +68,10 @@ int OpenLocked(const QString &path, int extraFlags)
     return fd;
 }
 
+// The name of the temporary file beside the stakes file: "Vendra.~tmp".
 QString TempFileName(const QString &fileName)
 {
-    const QFileInfo info(fileName);
-    return info.dir().filePath(info.completeBaseName() + u".~tmp"_s);
+    return QFileInfo(fileName).completeBaseName() + u".~tmp"_s;
 }
 
 } // namespace
@@ -114,7 +114,7 @@ void TStakesFile::open()
             throw EInOutError(Format(u"Файл \"%s\" используется другой копией программы.", {m_fileName}));
         throw EInOutError(Format(u"Не удалось открыть файл \"%s\": %s", {m_fileName, SystemErrorText(error)}));
     }
-    const QString irregular = IrregularHandleReason(fd);
+    const QString irregular = InPlaceHandleReason(fd);
     if (!irregular.isEmpty()) {
         ::flock(fd, LOCK_UN);
         ::close(fd);
@@ -212,6 +212,11 @@ void TStakesFile::repairOnLoad()
     const int64_t size = sizeBytes();
     if (size == 0)
         return;
+    // Far above what stakes fill: neither copied nor cut, nor taken as stakes.
+    if (size > FileBounds::kStakes)
+        throw EInOutError(Format(u"Файл ставок слишком велик: %d байт (допускается не более %d). Файл оставлен "
+                                 u"без изменений.",
+                                 {static_cast<long long>(size), static_cast<long long>(FileBounds::kStakes)}));
     char version = 0;
     if (::pread(m_fd, &version, 1, 0) != 1)
         throw EInOutError(SystemErrorText(errno));
@@ -328,6 +333,9 @@ bool TStakesFile::appendStake(const TStakeRec &rec)
         WriteStakeRecord(rec, bytes);
         // Whole records only: a torn tail left by an earlier failure is overwritten.
         const int64_t position = count() * kStakeRecSize;
+        if (position + kStakeRecSize > FileBounds::kStakes)
+            throw EInOutError(Tr(u"Файл ставок достиг предельного размера, новые ставки в него не добавляются. "
+                                 u"Удалите ненужные ставки."));
         resetCache();
         try {
             pwriteAll(m_fd, bytes, kStakeRecSize, position);
@@ -437,20 +445,23 @@ bool TStakesFile::findStake(int32_t drawNumber, const TNumSet &numbers)
 bool TStakesFile::rewriteKeeping(const std::function<bool(int64_t index, const TStakeRec &rec)> &keep)
 {
     const QString tempName = TempFileName(m_fileName);
+    const QString tempPath = QFileInfo(m_fileName).dir().filePath(tempName);
     try {
         if (count() == 0)
             RaiseNotOpen();
         // Created anew and exclusively: a left-over file or a link of that name is removed first, so the
         // kept stakes can never be written through a link to a file elsewhere.
+        // The new file replaces the very file held open, in its folder: anything that came to stand
+        // under the name meanwhile is never replaced.
         std::optional<TExclusiveTempFile> temp;
         try {
-            temp.emplace(TExclusiveTempFile::named(tempName));
+            temp.emplace(TExclusiveTempFile::named(tempName, TWriteTarget::held(m_fileName, m_fd)));
         } catch (const EFileWriteError &e) {
-            throw EInOutError(Format(u"Не удалось создать файл \"%s\": %s", {tempName, e.reason()}));
+            throw EInOutError(Format(u"Не удалось создать файл \"%s\": %s", {tempPath, e.reason()}));
         }
         const int tempFd = temp->handle();
         if (::flock(tempFd, LOCK_EX | LOCK_NB) != 0)
-            throw EInOutError(Format(u"Не удалось создать файл \"%s\": %s", {tempName, SystemErrorText(errno)}));
+            throw EInOutError(Format(u"Не удалось создать файл \"%s\": %s", {tempPath, SystemErrorText(errno)}));
 
         // Copy the kept records block by block.
         QByteArray in;
@@ -474,10 +485,10 @@ bool TStakesFile::rewriteKeeping(const std::function<bool(int64_t index, const T
         // never without a locked stakes file.
         int newFd = -1;
         try {
-            newFd = temp->commitAndRelease(m_fileName);
+            newFd = temp->commitAndRelease();
         } catch (const EFileWriteError &e) {
             throw EInOutError(Format(u"Ошибка переименования / удаления временного файла ставок %s!\r\r%s",
-                                     {tempName, e.reason()}));
+                                     {tempPath, e.reason()}));
         }
         ::flock(m_fd, LOCK_UN);
         ::close(m_fd);

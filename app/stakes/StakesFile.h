@@ -29,7 +29,9 @@ public:
     const QString &fileName() const { return m_fileName; }
 
     // Opens the file for reading and writing (creating it empty when missing) and locks it. Raises
-    // EInOutError when it cannot be opened or another process holds it. Resets the read cache.
+    // EInOutError when it cannot be opened or another process holds it, and for a name that is no
+    // regular file of its own (a link, or a file with other names): stakes written in place would
+    // land elsewhere. Resets the read cache.
     void open();
     // Closes and unlocks; no effect when not open.
     void close();
@@ -39,8 +41,8 @@ public:
     // "Ошибка чтения файла ставок!\r\r%s" and gives false.
     bool reopen();
 
-    // Start-up: opens the file and checks its version. A file of whole version-2 records is kept as it
-    // is. A version-2 file whose last record was cut short (an append torn by a crash or a full disk)
+    // Start-up: opens the file and checks its version. A file larger than FileBounds::kStakes is left as
+    // it is and refused. A file of whole version-2 records is kept as it is. A version-2 file whose last record was cut short (an append torn by a crash or a full disk)
     // loses only that tail; any other outdated or damaged file is emptied after the warning. Either way
     // the old file is first copied to "Vendra.lsk.bak", and nothing is cut when that copy fails. Any
     // failure shows "Ошибка чтения файла ставок!\r\r%s" (with the note after an empty line when one
@@ -65,7 +67,8 @@ public:
     bool readStake(TStakeOrigin origin, TStakeRec &rec, int64_t index);
     // Rewrites the record in place (a checked stake); raises on failure.
     void writeRecord(int64_t index, const TStakeRec &rec);
-    // Appends one record; shows "Ошибка добавления записи в файл ставок!\r\r%s" and gives false on failure.
+    // Appends one record; shows "Ошибка добавления записи в файл ставок!\r\r%s" and gives false on failure
+    // (a file that would pass FileBounds::kStakes takes no more records).
     bool appendStake(const TStakeRec &rec);
 
     // Reads up to maxCount records from the index on into the buffer (312 bytes each); gives the number

@@ -67,7 +67,7 @@ public:
     static QString FavoritesFileName();
     // Reads (or writes) the favourites file; on failure shows the error box and returns false.
     bool LoadFilterSettings(const QString &fileName, bool withFavorites);
-    // A file the user named is written where its link leads (ChosenFileTarget).
+    // A file the user named is written where its link leads (TNamedBy::User).
     bool SaveFilterSettings(const QString &fileName, bool allTitles, TNamedBy namedBy = TNamedBy::Program);
 
     // ---- Settings in "Vendra.ini" (write errors raise EInOutError) ----

@@ -6,8 +6,8 @@
 // or its time budget, whichever comes first, so the whole harness stays short under the sanitizers;
 // an input that runs past its own time limit ends the run naming the reader and the input.
 // Every reader and writer of a file also meets the kinds of file it must never wait on nor write
-// through (a FIFO, a device, a folder, a link to a file elsewhere), each case in a child process with
-// a deadline.
+// through (a FIFO, a device, a folder, a link or another name of a file elsewhere), each case in a
+// child process with a deadline.
 
 #include "common/Cp1251.h"
 #include "common/Exception.h"
@@ -721,6 +721,8 @@ struct TFileCase {
     // A file the user names is written where a link of its name leads: what that file then holds.
     // Empty for the files of the program's own.
     QByteArray through = {};
+    // A data file of the program is written where a link of its name leads too.
+    bool follows = false;
 };
 
 QByteArray soundStakes()
@@ -755,13 +757,13 @@ std::vector<TFileCase> fileCases()
              written.writeInteger(u"GLOBAL"_s, u"MatrixCols"_s, 8);
              written.updateFile();
          },
-         true},
+         true, {}, true},
         {"installation id", u"Vendra.frm"_s, "[Catalogue]\r\nInstallationId=3f2b8c1e-9a47-4d5b-8e21-7c6a0f9d1b34\r\n",
          [](TempDataFolder &f) {
              f.write(u"Vendra.ini"_s, "[CATALOGUE]\r\nHost=127.0.0.1:1\r\n");
              (void)InstallationId();
          },
-         true},
+         true, {}, true},
         {"archive read", u"Vendra.ldr"_s, draws, [](TempDataFolder &f) { TDrawsArchive(f.file(u"Vendra.ldr"_s)).load(); }},
         {"archive written", u"Vendra.ldr"_s, draws,
          [](TempDataFolder &f) {
@@ -769,7 +771,7 @@ std::vector<TFileCase> fileCases()
              archive.draws() = someDraws();
              archive.save();
          },
-         true},
+         true, {}, true},
         {"draws CSV read", u"draws.csv"_s, DrawsToCsv(someDraws()),
          [](TempDataFolder &f) {
              TDrawsArchive archive(f.file(u"Vendra.ldr"_s));
@@ -785,7 +787,7 @@ std::vector<TFileCase> fileCases()
              ratings.items().push_back(rating(u"C"_s, {1, 0, 0, 0, 0, 0, 0}, 1));
              ratings.Save();
          },
-         true},
+         true, {}, true},
         {"stakes", u"Vendra.lsk"_s, soundStakes(),
          [](TempDataFolder &) {
              TStakesFile stakes;
@@ -804,14 +806,14 @@ std::vector<TFileCase> fileCases()
              tables.Load();
              tables.Save();
          },
-         true},
+         true, {}, true},
         {"scenario list", u"Vendra.lss"_s, lines,
          [](TempDataFolder &) {
              TScenarioList list;
              list.LoadScenarioList();
              list.AddLine(u"FULL:0#FIRST| | | | | | | |"_s);
          },
-         true},
+         true, {}, true},
         {"scenario file read", u"a.lsc"_s, lines,
          [](TempDataFolder &f) { TScenarioList().LoadScenarioFile(f.file(u"a.lsc"_s), true); }},
         {"scenario file written", u"a.lsc"_s, lines,
@@ -853,7 +855,7 @@ std::vector<TFileCase> fileCases()
              list.LoadFilterSettings(f.file(u"Vendra.flt"_s), true);
              list.SaveFilterSettings(f.file(u"Vendra.flt"_s), false);
          },
-         true},
+         true, {}, true},
         {"system file read", u"Systems/6-09-3_0012.dat"_s, system,
          [](TempDataFolder &) { (void)FindSystemForNumbers(kNineNumbers); }},
         {"system file written", u"Systems/6-09-3_0012.dat"_s, system,
@@ -886,12 +888,13 @@ std::vector<TFileCase> fileCases()
 
 TEST(Fuzz, FilesOfAnotherKindNeverHoldAReaderNorTakeAWrite)
 {
-    // Each reader and writer of a file meets a FIFO, a device, a non-empty folder and a link to a sound
-    // file elsewhere under the file's name: it ends within its time limit without crashing, and leaves
-    // the FIFO, the device link, the folder and the file elsewhere as they were (a reader and a writer
-    // may put a file of their own in place of a FIFO or a device link, never write into either). A file
-    // the user names is the exception: it is written where its link leads, the link staying, and
-    // nothing takes the place of a FIFO or a device.
+    // Each reader and writer of a file meets a FIFO, a device, a non-empty folder, a link to a sound
+    // file elsewhere and another name of one under the file's name: it ends within its time limit
+    // without crashing, and leaves the FIFO, the device link, the folder and the file elsewhere as they
+    // were (a reader and a writer may put a file of their own in place of a FIFO or a device link,
+    // never write into either). A data file and a file the user names are the exception: they are
+    // written where their link leads, the link staying; for a file the user names nothing takes the
+    // place of a FIFO or a device either.
     QTemporaryDir outsideDir;
     const QString outside = QDir(outsideDir.path()).filePath(u"elsewhere"_s);
     const QString outcomeFile = QDir(outsideDir.path()).filePath(u"outcome"_s);
@@ -921,15 +924,21 @@ TEST(Fuzz, FilesOfAnotherKindNeverHoldAReaderNorTakeAWrite)
             });
             const QString where = QString::fromLatin1(c.what) + u" / "_s + OtherFileKindName(kind);
             EXPECT_TRUE(run.ok()) << where.toStdString() << ": " << run.text().toStdString();
-            // A link to a file elsewhere: the file elsewhere is never written (a writer replaces the
-            // link with its own file, the stakes file, written in place, refuses it).
+            // A link to a file elsewhere: the file elsewhere is written only by the writer of a data file
+            // or of a file the user names, and then the link stays (a cache replaces the link with its
+            // own file, the stakes file and the logs, written in place, refuse it). Another name (a hard
+            // link) of a file elsewhere never changes that file: it is replaced, or refused.
             if (kind == TOtherFileKind::LinkOutside) {
                 QFile out(outside);
                 ASSERT_TRUE(out.open(QIODevice::ReadOnly));
-                EXPECT_EQ(out.readAll(), c.through.isEmpty() ? c.sound : c.through) << where.toStdString();
-                if (!c.through.isEmpty()) {
+                if (!c.follows) {
+                    EXPECT_EQ(out.readAll(), c.through.isEmpty() ? c.sound : c.through) << where.toStdString();
+                }
+                if (!c.through.isEmpty() || c.follows) {
                     EXPECT_EQ(QFileInfo(path).symLinkTarget(), outside) << where.toStdString();
                 }
+            } else if (kind == TOtherFileKind::HardLinkOutside) {
+                EXPECT_TRUE(OtherKindFileIntact(path, kind, outside, c.sound)) << where.toStdString();
             } else if (kind == TOtherFileKind::Folder) {
                 EXPECT_TRUE(OtherKindFileIntact(path, kind)) << where.toStdString();
             } else if (!c.writes || !c.through.isEmpty()) {

@@ -78,6 +78,22 @@ TEST(FormStore, OneStoreWritesManyKeysAtOnce)
     EXPECT_EQ(FormStore().readInteger(kMain, u"WeekLen"_s, 0), 20);
 }
 
+TEST(FormStore, ARunReadsTheFileOnceAndWritesItEveryTime)
+{
+    // A run reads the store once however many windows ask; every write still lands in the file.
+    TempDataFolder folder;
+    folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nWeekLen=7\r\n");
+    {
+        TFormStoreRun run;
+        folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nWeekLen=8\r\n"); // behind the run's back
+        EXPECT_EQ(FormStore().readInteger(kMain, u"WeekLen"_s, 0), 7);
+        WriteFormInteger(kMain, u"LeftPanelWidth"_s, 300);
+        EXPECT_EQ(folder.read(u"Vendra.frm"_s), "[TTemplateMain]\r\nWeekLen=7\r\nLeftPanelWidth=300\r\n\r\n");
+    }
+    folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nWeekLen=8\r\n");
+    EXPECT_EQ(ReadFormInteger(kMain, u"WeekLen"_s, 0), 8);
+}
+
 TEST(FormWords, CommasOrBlanks)
 {
     const auto w = ParseFormWords(u" 10, 20 30,,x "_s, 5);

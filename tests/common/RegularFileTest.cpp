@@ -7,6 +7,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -103,8 +106,8 @@ TEST(RegularFile, AFileTheUserNamedIsWrittenWhereItsLinkLeads)
     // A new name, and a plain file, are written under the name itself.
     WriteChosenFile(folder.file(u"fresh.csv"_s), "fresh");
     EXPECT_EQ(folder.read(u"fresh.csv"_s), "fresh");
-    // The program's own files are replaced under their name, a link of that name with them.
-    WriteNamedFile(TNamedBy::Program, folder.file(u"link.csv"_s), "own");
+    // The program's caches are replaced under their name, a link of that name with them.
+    WriteNamedFile(TNamedBy::Cache, folder.file(u"link.csv"_s), "own");
     EXPECT_FALSE(QFileInfo(folder.file(u"link.csv"_s)).isSymLink());
     EXPECT_EQ(folder.read(u"real/draws.csv"_s), "newer");
 
@@ -132,6 +135,42 @@ TEST(RegularFile, AFileTheUserNamedIsWrittenWhereItsLinkLeads)
     EXPECT_TRUE(QFileInfo(folder.file(u"to-pipe"_s)).isSymLink());
     EXPECT_TRUE(IsIrregularFile(folder.file(u"pipe"_s)));
     EXPECT_TRUE(QDir(folder.path()).entryList({u"*.~tmp"_s}, QDir::Files | QDir::Hidden | QDir::System).isEmpty());
+}
+
+TEST(RegularFile, ALinkSwappedDuringTheWriteNeverLeadsItAnywhereElse)
+{
+    // Another process swaps the link the user named between a regular file and a FIFO elsewhere while
+    // the file is written again and again: each write lands in the regular file or is refused, and the
+    // FIFO and its folder never change.
+    TempDataFolder folder;
+    QTemporaryDir other;
+    const QString real = folder.file(u"real.csv"_s), link = folder.file(u"export.csv"_s);
+    const QString fifo = QDir(other.path()).filePath(u"pipe"_s);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    folder.write(u"real.csv"_s, "old");
+    ASSERT_TRUE(QFile::link(real, link));
+    const QString perl = QStandardPaths::findExecutable(u"perl"_s);
+    if (perl.isEmpty())
+        GTEST_SKIP() << "no perl to swap the link fast enough";
+    QProcess swapper;
+    swapper.start(perl, {u"-e"_s, u"my ($a, $b, $l) = @ARGV; for (1 .. 300000) { last if -e \"$l.stop\"; "
+                                  u"for my $t ($a, $b) { symlink($t, \"$l.new\"); rename(\"$l.new\", $l); } }"_s,
+                         real, fifo, link});
+    ASSERT_TRUE(swapper.waitForStarted(30000));
+    int written = 0;
+    for (int i = 0; i < 5000; ++i) {
+        try {
+            WriteChosenFile(link, QByteArray::number(i));
+            ++written;
+        } catch (const EFileWriteError &) {
+        }
+    }
+    folder.write(u"export.csv.stop"_s, {});
+    ASSERT_TRUE(swapper.waitForFinished(120000));
+    EXPECT_TRUE(IsIrregularFile(fifo));
+    EXPECT_EQ(QDir(other.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot), QStringList{u"pipe"_s});
+    EXPECT_GT(written, 0);
+    RecordProperty("written of 5000", written);
 }
 
 TEST(RegularFile, FailuresLeftForTheProgramAreShownOncePerFile)

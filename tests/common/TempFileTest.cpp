@@ -1,5 +1,6 @@
 #include "common/AtomicFile.h"
 #include "common/IniFile.h"
+#include "common/RegularFile.h"
 #include "common/TempFile.h"
 #include "tests/support/TempDataFolder.h"
 
@@ -49,9 +50,10 @@ TEST(TempFile, ANamedTemporaryNeverWritesThroughAPlantedLink)
     const QString name = folder.file(u"Vendra.~tmp"_s);
     ASSERT_TRUE(QFile::link(outside.path, name));
     {
-        TExclusiveTempFile temp = TExclusiveTempFile::named(name);
+        TExclusiveTempFile temp =
+            TExclusiveTempFile::named(u"Vendra.~tmp"_s, TWriteTarget::resolve(folder.file(u"Vendra.lsk"_s), TNamedBy::Cache));
         temp.write(QByteArray("kept stakes"));
-        temp.commitTo(folder.file(u"Vendra.lsk"_s));
+        temp.commit();
     }
     EXPECT_EQ(readFile(outside.path), "not yours");
     EXPECT_EQ(folder.read(u"Vendra.lsk"_s), "kept stakes");
@@ -59,22 +61,29 @@ TEST(TempFile, ANamedTemporaryNeverWritesThroughAPlantedLink)
 
     // Given up before the commit, it leaves nothing.
     {
-        TExclusiveTempFile temp = TExclusiveTempFile::named(name);
+        TExclusiveTempFile temp =
+            TExclusiveTempFile::named(u"Vendra.~tmp"_s, TWriteTarget::resolve(folder.file(u"Vendra.lsk"_s), TNamedBy::Cache));
         temp.write(QByteArray("half"));
     }
     EXPECT_FALSE(QFileInfo::exists(name));
 }
 
-TEST(TempFile, AtomicSavesReplaceALinkInsteadOfWritingThroughIt)
+TEST(TempFile, DataFilesAreWrittenWhereTheirLinkLeadsAndCachesReplaceIt)
 {
     TempDataFolder folder;
     Outside outside;
     const QString target = folder.file(u"Vendra.ini"_s);
     ASSERT_TRUE(QFile::link(outside.path, target));
+    // A data file is never split in two: the file the link leads to is replaced, the link stays.
     WriteFileAtomically(target, "[GLOBAL]\r\n");
-    EXPECT_EQ(readFile(outside.path), "not yours");
+    EXPECT_EQ(readFile(outside.path), "[GLOBAL]\r\n");
+    EXPECT_EQ(QFileInfo(target).symLinkTarget(), outside.path);
+    EXPECT_EQ(QDir(outside.dir.path()).entryList(QDir::Files | QDir::System | QDir::Hidden), QStringList{u"victim.txt"_s});
+    // A cache file under a link's name takes the link's place, and the file elsewhere stays.
+    WriteNamedFile(TNamedBy::Cache, target, "[CACHE]\r\n");
+    EXPECT_EQ(readFile(outside.path), "[GLOBAL]\r\n");
     EXPECT_FALSE(QFileInfo(target).isSymLink());
-    EXPECT_EQ(folder.read(u"Vendra.ini"_s), "[GLOBAL]\r\n");
+    EXPECT_EQ(folder.read(u"Vendra.ini"_s), "[CACHE]\r\n");
     // Only the file itself is left: no temporary beside it.
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::System | QDir::Hidden), QStringList{u"Vendra.ini"_s});
 
@@ -102,6 +111,12 @@ TEST(TempFile, LeftoverTemporariesAreRemovedAndNothingElse)
     EXPECT_EQ(left, (QStringList{u"Vendra.ldr"_s, u"Vendra.~buff"_s, u"kept.~tmp"_s}));
     EXPECT_EQ(readFile(outside.path), "not yours");
     EXPECT_EQ(RemoveLeftoverTemporaries(folder.file(u"no-such-folder"_s)), 0);
+    // A cache folder that is a link is not entered: what lies where it leads is not the program's.
+    const QString elsewhere = QDir(outside.dir.path()).filePath(u"half.~tmp"_s);
+    ASSERT_TRUE(QFile(elsewhere).open(QIODevice::WriteOnly));
+    ASSERT_TRUE(QFile::link(outside.dir.path(), folder.file(u"Prefetchs"_s)));
+    EXPECT_EQ(RemoveLeftoverTemporaries(folder.file(u"Prefetchs/"_s)), 0);
+    EXPECT_TRUE(QFileInfo::exists(elsewhere));
 }
 
 TEST(TempFile, SystemErrorsAreInTheUsersLanguage)

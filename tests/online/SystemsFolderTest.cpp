@@ -1,8 +1,10 @@
+#include "common/Exception.h"
 #include "online/SystemsFolder.h"
 #include "tests/support/TempDataFolder.h"
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <fcntl.h>
@@ -220,4 +222,21 @@ TEST(SystemsFolder, OtherFilesForTheSameNumbersAreDeleted)
     EXPECT_TRUE(DeleteSystemFile(system));
     EXPECT_FALSE(SystemFileExists(system));
     EXPECT_TRUE(DeleteSystemFile(system)); // absent counts as deleted
+}
+
+TEST(SystemsFolder, ALinkedFolderIsNamedAndNeverWrittenNorDeletedThrough)
+{
+    TempDataFolder folder;
+    QTemporaryDir elsewhere;
+    writeFile(elsewhere.filePath(u"6-09-2_0011.dat"_s), "kept\r\n");
+    ASSERT_TRUE(QFile::link(elsewhere.path(), SystemsFolder()));
+    try {
+        WriteSystemFile(makeSystem(12, 9, 3), {u"1 2 3 4 5 6"_s});
+        ADD_FAILURE() << "written through the link";
+    } catch (const Exception &e) {
+        EXPECT_TRUE(e.message().startsWith(u"Ошибка создания каталога \""_s + SystemsFolder() + u"\"!\r\rКаталог \""_s +
+                                           SystemsFolder() + u"\" является символьной ссылкой на"_s));
+    }
+    EXPECT_EQ(DeleteOtherSystemFiles(makeSystem(12, 9, 3)).size(), 1);
+    EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"6-09-2_0011.dat"_s});
 }

@@ -49,6 +49,8 @@ QString OtherFileKindName(TOtherFileKind kind)
         return u"folder"_s;
     case TOtherFileKind::LinkOutside:
         return u"link outside"_s;
+    case TOtherFileKind::HardLinkOutside:
+        return u"hard link outside"_s;
     }
     return {};
 }
@@ -66,11 +68,14 @@ bool MakeOtherKindFile(const QString &path, TOtherFileKind kind, const QString &
         QFile keep(path + u"/keep"_s);
         return QDir().mkpath(path) && keep.open(QIODevice::WriteOnly);
     }
-    case TOtherFileKind::LinkOutside: {
+    case TOtherFileKind::LinkOutside:
+    case TOtherFileKind::HardLinkOutside: {
         QFile out(outside);
         if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(outsideBytes) != outsideBytes.size())
             return false;
         out.close();
+        if (kind == TOtherFileKind::HardLinkOutside)
+            return ::link(native(outside).constData(), native(path).constData()) == 0;
         return ::symlink(native(outside).constData(), native(path).constData()) == 0;
     }
     }
@@ -90,7 +95,8 @@ bool OtherKindFileIntact(const QString &path, TOtherFileKind kind, const QString
         return S_ISLNK(st.st_mode);
     case TOtherFileKind::Folder:
         return S_ISDIR(st.st_mode) && QFile::exists(path + u"/keep"_s);
-    case TOtherFileKind::LinkOutside: {
+    case TOtherFileKind::LinkOutside:
+    case TOtherFileKind::HardLinkOutside: {
         QFile out(outside);
         return out.open(QIODevice::ReadOnly) && out.readAll() == outsideBytes;
     }

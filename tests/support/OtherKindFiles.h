@@ -11,15 +11,17 @@ enum class TOtherFileKind {
     Device,      // a link to the zero device (endless bytes, writes vanish)
     Folder,      // a folder of that name
     LinkOutside, // a link to a regular file in another folder
+    HardLinkOutside, // another name of a regular file in another folder (on the same file system)
 };
 
 inline constexpr TOtherFileKind kOtherFileKinds[] = {TOtherFileKind::Fifo, TOtherFileKind::Device,
-                                                     TOtherFileKind::Folder, TOtherFileKind::LinkOutside};
+                                                     TOtherFileKind::Folder, TOtherFileKind::LinkOutside,
+                                                     TOtherFileKind::HardLinkOutside};
 
 QString OtherFileKindName(TOtherFileKind kind);
 
-// Replaces whatever has the name with a file of that kind; for LinkOutside, `outside` is the
-// file the link points to (written with `outsideBytes` first). False when it could not be made.
+// Replaces whatever has the name with a file of that kind; for the links, `outside` is the file the
+// link points to (written with `outsideBytes` first). False when it could not be made.
 bool MakeOtherKindFile(const QString &path, TOtherFileKind kind, const QString &outside = {},
                        const QByteArray &outsideBytes = {});
 

@@ -103,6 +103,7 @@ TTemplateMain::TTemplateMain(const TStartSwitches &switches, QWidget *parent)
     m_previousCopyEnded = !m_switches.restart || waitForPreviousCopy();
     if (m_previousCopyEnded && m_folderLock.lock(GetProgramFolder())) {
         removeLeftovers();
+        m_formStoreRun.emplace();
     }
     buildWindow();
     buildActions();
@@ -843,7 +844,12 @@ int TTemplateMain::finish(int status)
 {
     FormDestroy();
     if (m_switches.isBatch() && status == 0 && metFileFailures())
-        return 1;
+        status = 1;
+    // A batch run that fails says why: every file it could not read or write that no message named yet.
+    if (m_switches.isBatch() && status != 0)
+        for (const QString &message : FileFailureMessages())
+            if (!PrintedOnStderr(message))
+                ShowErrorBox(message);
     return status;
 }
 

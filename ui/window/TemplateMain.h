@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/DataFolderLock.h"
+#include "common/FormStore.h"
 #include "app/settings/CommandLine.h"
 #include "app/draws/DrawsArchive.h"
 #include "app/draws/DrawsDownloader.h"
@@ -11,6 +12,7 @@
 #include <QMainWindow>
 #include <array>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -152,6 +154,7 @@ private:
 
     TStartSwitches m_switches;
     TDataFolderLock m_folderLock;
+    std::optional<TFormStoreRun> m_formStoreRun; // the settings store read once, while the folder is ours
     bool m_previousCopyEnded = true;
     int m_readFailuresAtStart = 0; // read failures met before this window: a batch run counts its own
     int m_writeFailuresAtStart = 0; // the same for writes

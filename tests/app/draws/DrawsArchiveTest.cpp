@@ -7,6 +7,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -186,6 +188,29 @@ TEST(DrawsArchiveFile, FailedLoadNeverOverwritesTheFile)
         EXPECT_TRUE(e.message().contains(u"не был прочитан"));
     }
     EXPECT_TRUE(QFile::exists(path + u"/keep"_s));
+}
+
+TEST(DrawsArchiveFile, AnArchiveBehindALinkIsWrittenWhereItLeadsOrRefused)
+{
+    // Never split in two: the save lands where the link leads, the link staying; a link that leads
+    // nowhere is refused, and nothing is made.
+    QTemporaryDir elsewhere;
+    const QString file = elsewhere.filePath(u"archive.ldr"_s), gone = elsewhere.filePath(u"gone.ldr"_s);
+    QFile(file).open(QIODevice::WriteOnly);
+    for (const QString &target : {file, gone}) {
+        TempDataFolder folder;
+        ASSERT_TRUE(QFile::link(target, folder.file(u"Vendra.ldr"_s)));
+        TDrawsArchive archive(folder.file(u"Vendra.ldr"_s));
+        archive.appendAll(numbered({1, 2}));
+        if (target == file) {
+            archive.save();
+            EXPECT_EQ(ParseDrawsFile(folder.read(u"Vendra.ldr"_s)).size(), 2u);
+        } else {
+            EXPECT_THROW(archive.save(), EInOutError);
+        }
+        EXPECT_EQ(QFileInfo(folder.file(u"Vendra.ldr"_s)).symLinkTarget(), target);
+    }
+    EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::Files | QDir::System), QStringList{u"archive.ldr"_s});
 }
 
 TEST(DrawsArchiveFile, SaveIntoMissingFolderFailsWithoutLosingTheOldFile)

@@ -1,5 +1,6 @@
 #include "common/Cp1251.h"
 #include "common/Exception.h"
+#include "common/RegularFile.h"
 #include "tests/support/StakesTestData.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/OtherKindFiles.h"
@@ -11,6 +12,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -204,6 +208,22 @@ TEST(StakesFileOpen, VersionCheckOnLoad)
     }
     EXPECT_EQ(folder.read(u"Vendra.lsk"_s), good);
     EXPECT_EQ(folder.read(u"Vendra.lsk.bak"_s).size(), good.size() + 100);
+
+    // An absurd size (3 GB of nothing, a sparse file) is refused as it is: neither copied nor cut; a
+    // file as large as allowed takes no more stakes.
+    QFile::remove(folder.file(u"Vendra.lsk.bak"_s));
+    const qint64 full = FileBounds::kStakes / kStakeRecSize * kStakeRecSize;
+    for (const qint64 size : {3'000'000'000LL, full}) {
+        ASSERT_EQ(::truncate(QFile::encodeName(name).constData(), size), 0);
+        ScriptedMessages boxes;
+        TStakesFile file;
+        EXPECT_EQ(file.load(), size == full);
+        EXPECT_FALSE(file.appendStake(stake(7)));
+        EXPECT_TRUE(boxes.boxes().front().text.contains(size == full ? u"Файл ставок достиг предельного размера"_s
+                                                                     : u"Файл ставок слишком велик: 3000000000 байт"_s));
+        EXPECT_EQ(QFileInfo(name).size(), size);
+    }
+    EXPECT_FALSE(folder.exists(u"Vendra.lsk.bak"_s));
 }
 
 TEST(StakesFileRead, CacheAndMissingRecords)
@@ -338,6 +358,16 @@ TEST(StakesFileDelete, FailureKeepsTheFile)
     EXPECT_TRUE(file.appendStake(stake(3)));
     EXPECT_EQ(drawsOf(file), (std::vector<int32_t>{1, 2, 3}));
 
+    // Another file put under the name while the stakes file is held is never replaced.
+    ASSERT_TRUE(QDir(folder.path()).rmdir(u"Vendra.~tmp"_s));
+    folder.write(u"intruder"_s, "someone else's");
+    ASSERT_EQ(::rename(QFile::encodeName(folder.file(u"intruder"_s)).constData(),
+                       QFile::encodeName(folder.file(u"Vendra.lsk"_s)).constData()),
+              0);
+    EXPECT_FALSE(file.deleteRows(1, 1));
+    EXPECT_TRUE(boxes.last().text.contains(u"под его именем оказался другой файл"_s)) << boxes.last().text.toStdString();
+    EXPECT_EQ(folder.read(u"Vendra.lsk"_s), "someone else's");
+
     TStakesFile empty(folder.file(u"other.lsk"_s));
     empty.open();
     boxes.clear();
@@ -394,20 +424,27 @@ TEST(StakesFileOpen, TheTemporaryFileOfADeletionNeverWritesThroughALink)
 
 TEST(StakesFileOpen, AStakesFileThatIsALinkToAFileElsewhereIsNeverWrittenThrough)
 {
-    // A damaged file elsewhere would be cut (after its copy) if the link were followed.
-    TempDataFolder folder;
-    QTemporaryDir outside;
-    const QString elsewhere = QDir(outside.path()).filePath(u"notes"_s);
-    const QString name = folder.file(u"Vendra.lsk"_s);
-    ASSERT_TRUE(MakeOtherKindFile(name, TOtherFileKind::LinkOutside, elsewhere, "the user's own notes, not stakes"));
-    TStakesFile file;
-    ScriptedMessages boxes;
-    EXPECT_FALSE(file.load());
-    ASSERT_EQ(boxes.count(), 1);
-    EXPECT_TRUE(boxes.last().text.contains(u"Это не обычный файл, а символьная ссылка."_s)) << boxes.last().text.toStdString();
-    EXPECT_FALSE(file.isOpen());
-    EXPECT_TRUE(OtherKindFileIntact(name, TOtherFileKind::LinkOutside, elsewhere, "the user's own notes, not stakes"));
-    EXPECT_FALSE(folder.exists(u"Vendra.lsk.bak"_s));
+    // A damaged file elsewhere would be cut (after its copy) if the link were followed, or if the file
+    // were written under another of its names.
+    const std::pair<TOtherFileKind, QString> cases[] = {
+        {TOtherFileKind::LinkOutside, u"Это не обычный файл, а символьная ссылка."_s},
+        {TOtherFileKind::HardLinkOutside, u"У файла есть и другие имена (жёстких ссылок: 2)"_s},
+    };
+    for (const auto &[kind, reason] : cases) {
+        TempDataFolder folder;
+        const QString elsewhere = folder.file(u"../notes-%1"_s.arg(QFileInfo(folder.path()).fileName()));
+        const QString name = folder.file(u"Vendra.lsk"_s);
+        ASSERT_TRUE(MakeOtherKindFile(name, kind, elsewhere, "the user's own notes, not stakes"));
+        TStakesFile file;
+        ScriptedMessages boxes;
+        EXPECT_FALSE(file.load());
+        ASSERT_EQ(boxes.count(), 1);
+        EXPECT_TRUE(boxes.last().text.contains(reason)) << boxes.last().text.toStdString();
+        EXPECT_FALSE(file.isOpen());
+        EXPECT_TRUE(OtherKindFileIntact(name, kind, elsewhere, "the user's own notes, not stakes"));
+        EXPECT_FALSE(folder.exists(u"Vendra.lsk.bak"_s));
+        QFile::remove(elsewhere);
+    }
 }
 
 TEST(StakesFileOpen, AStakesFileThatIsADeviceOrAPipeIsRefused)

@@ -1,6 +1,7 @@
 #include "app/combinations/PrefetchCache.h"
 #include "lottery/stats/CustomStat.h"
 #include "common/Exception.h"
+#include "common/RegularFile.h"
 #include "lottery/stats/CustomStat.h"
 #include "lottery/stats/StatList.h"
 #include "tests/support/ScriptedMessages.h"
@@ -14,6 +15,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,6 +25,9 @@
 #include <memory>
 #include <thread>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -227,6 +232,24 @@ TEST_F(PrefetchCache, OpenBuildsMissingEmptyAndDamagedFiles)
     }
     EXPECT_EQ(cache.builtFiles(), 3);
     EXPECT_EQ(boxes.count(), 0);
+
+    // A FIFO, a link to a device or 3 GB of nothing is built anew too, which is no failure of the run.
+    const int failures = FileReadFailureCount() + FileWriteFailureCount();
+    const QByteArray name = QFile::encodeName(fileOf(u"EVEN"_s));
+    for (const int kind : {0, 1, 2}) {
+        QFile::remove(fileOf(u"EVEN"_s));
+        if (kind == 2)
+            write(fileOf(u"EVEN"_s), {});
+        ASSERT_EQ(kind == 0   ? ::mkfifo(name.constData(), 0600)
+                  : kind == 1 ? ::symlink("/dev/zero", name.constData())
+                              : ::truncate(name.constData(), 3'000'000'000LL),
+                  0);
+        TStatPrefetch q;
+        ASSERT_TRUE(cache.OpenPrefetchFile(method(u"EVEN"_s), q)) << kind;
+        EXPECT_EQ(read(fileOf(u"EVEN"_s)), expectedEvenFile()) << kind;
+    }
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_EQ(FileReadFailureCount() + FileWriteFailureCount(), failures);
 }
 
 TEST_F(PrefetchCache, CountsThatDoNotAddUpToAllCombinationsAreRebuilt)
@@ -293,16 +316,28 @@ TEST_F(PrefetchCache, DeclaredValuesPerCombinationHoldForEveryCombination)
 TEST_F(PrefetchCache, OpenReportsAFileThatCannotBeWritten)
 {
     options.prefetchsEnabled = true;
-    // A plain file where the folder should be: neither the folder nor the file can be made.
-    folder.write(u"Prefetchs"_s, "x");
-    TStatPrefetch p;
-    EXPECT_FALSE(cache.OpenPrefetchFile(method(u"EVEN"_s), p));
-    ASSERT_EQ(boxes.count(), 1);
-    EXPECT_EQ(boxes.last().caption, u"Ошибка");
-    const QString head =
-        u"Ошибка открытия файла данных для полного набора вариантов!\r\rИмя файла: "_s + fileOf(u"EVEN"_s) + u"\r\r"_s;
-    EXPECT_TRUE(boxes.last().text.startsWith(head)) << boxes.last().text.toStdString();
-    EXPECT_GT(boxes.last().text.size(), head.size()); // the system's reason follows
+    // A link to a folder elsewhere, a FIFO or a plain file where the folder should be: nothing is
+    // written through the link, and the message says in words what stands in the way.
+    QTemporaryDir elsewhere;
+    const QString prefetchs = folder.file(u"Prefetchs"_s);
+    for (const QString &reason : {QString(u"является символьной ссылкой на \""_s + elsewhere.path()),
+                                  u"не каталог, а именованный канал."_s, u"не каталог, а обычный файл."_s}) {
+        QFile::remove(prefetchs);
+        if (reason.contains(u"ссылкой"))
+            ASSERT_TRUE(QFile::link(elsewhere.path(), prefetchs));
+        else if (reason.contains(u"канал"))
+            ASSERT_EQ(::mkfifo(QFile::encodeName(prefetchs).constData(), 0600), 0);
+        else
+            folder.write(u"Prefetchs"_s, "x");
+        boxes.clear();
+        TStatPrefetch p;
+        EXPECT_FALSE(cache.OpenPrefetchFile(method(u"EVEN"_s), p));
+        ASSERT_EQ(boxes.count(), 1);
+        EXPECT_TRUE(boxes.last().text.startsWith(u"Ошибка открытия файла данных для полного набора вариантов!\r\r"
+                                                 u"Имя файла: "_s + fileOf(u"EVEN"_s) + u"\r\r"_s));
+        EXPECT_TRUE(boxes.last().text.contains(reason)) << boxes.last().text.toStdString();
+        EXPECT_TRUE(QDir(elsewhere.path()).isEmpty(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot));
+    }
 
     // The rebuild raises to its caller and still closes its progress window.
     EXPECT_THROW(cache.RebuildPrefetchFiles(true, 0), EInOutError);
