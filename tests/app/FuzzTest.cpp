@@ -60,7 +60,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kInputs = 300;
+constexpr int kInputs = 500;
 
 // The seed of the run: fixed, so that a failure repeats; VENDRA_FUZZ_SEED tries others.
 uint32_t fuzzSeed()
