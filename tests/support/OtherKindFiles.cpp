@@ -6,13 +6,14 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cerrno>
+#include <gtest/gtest.h>
+
 #include <chrono>
-#include <csignal>
-#include <fcntl.h>
-#include <poll.h>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -104,82 +105,34 @@ bool OtherKindFileIntact(const QString &path, TOtherFileKind kind, const QString
     return false;
 }
 
-QString TChildRun::text() const
+TWatchedRun RunWatched(const std::function<QString()> &body, int deadlineMs)
 {
-    if (timedOut)
-        return u"hangs (killed at the deadline)"_s;
-    if (crashed)
-        return u"crashes"_s + (problem.isEmpty() ? QString() : u": "_s + problem);
-    return problem;
-}
-
-TChildRun RunInChild(const std::function<QString()> &body, int deadlineMs)
-{
-    TChildRun run;
-    int fds[2];
-    if (::pipe(fds) != 0) {
-        run.problem = u"no pipe"_s;
-        return run;
-    }
-    const pid_t pid = ::fork();
-    if (pid < 0) {
-        ::close(fds[0]);
-        ::close(fds[1]);
-        run.problem = u"no fork"_s;
-        return run;
-    }
-    if (pid == 0) {
-        ::close(fds[0]);
-        QString problem;
-        try {
-            problem = body();
-        } catch (const Exception &e) {
-            problem = u"an exception left the case: "_s + e.message();
-        } catch (const std::exception &e) {
-            problem = u"an exception left the case: "_s + QString::fromLocal8Bit(e.what());
+    const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : "?";
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
+    std::thread watch([&] {
+        std::unique_lock lock(mutex);
+        if (!ended.wait_for(lock, std::chrono::milliseconds(deadlineMs), [&] { return done; })) {
+            std::fprintf(stderr, "%s: a case still runs after %d ms (it hangs)\n", name.c_str(), deadlineMs);
+            std::fflush(stderr);
+            std::_Exit(3);
         }
-        const QByteArray bytes = problem.toUtf8().left(4000);
-        if (!bytes.isEmpty() && ::write(fds[1], bytes.constData(), static_cast<size_t>(bytes.size())) < 0)
-            ::_exit(3);
-        ::_exit(0);
+    });
+    TWatchedRun run;
+    try {
+        run.problem = body();
+    } catch (const Exception &e) {
+        run.problem = u"an exception left the case: "_s + e.message();
+    } catch (const std::exception &e) {
+        run.problem = u"an exception left the case: "_s + QString::fromLocal8Bit(e.what());
     }
-    ::close(fds[1]);
-    QByteArray out;
-    int status = 0;
-    bool ended = false;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(deadlineMs);
-    for (;;) {
-        // The child's report is taken as it comes, so that it never waits on a full pipe.
-        pollfd p{fds[0], POLLIN, 0};
-        if (::poll(&p, 1, 5) > 0) {
-            char buffer[4096];
-            const ssize_t got = ::read(fds[0], buffer, sizeof buffer);
-            if (got > 0)
-                out.append(buffer, got);
-        }
-        const pid_t done = ::waitpid(pid, &status, WNOHANG);
-        if (done == pid) {
-            ended = true;
-            break;
-        }
-        if (std::chrono::steady_clock::now() > deadline)
-            break;
+    {
+        std::lock_guard lock(mutex);
+        done = true;
     }
-    if (!ended) {
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, &status, 0);
-        run.timedOut = true;
-    }
-    for (;;) {
-        char buffer[4096];
-        const ssize_t got = ::read(fds[0], buffer, sizeof buffer);
-        if (got <= 0)
-            break;
-        out.append(buffer, got);
-    }
-    ::close(fds[0]);
-    run.problem = QString::fromUtf8(out);
-    if (ended && !(WIFEXITED(status) && WEXITSTATUS(status) == 0))
-        run.crashed = true;
+    ended.notify_all();
+    watch.join();
     return run;
 }

@@ -195,7 +195,8 @@ TEST_F(ScenarioFiles, AListFileThatIsNoRegularFileIsNeverCopied)
     for (TOtherFileKind kind : {TOtherFileKind::Fifo, TOtherFileKind::Device, TOtherFileKind::Folder}) {
         SCOPED_TRACE(OtherFileKindName(kind).toStdString());
         ASSERT_TRUE(MakeOtherKindFile(name, kind));
-        const TChildRun run = RunInChild([&]() -> QString {
+        boxes.clear();
+        const TWatchedRun run = RunWatched([&]() -> QString {
             TScenarioList restarted;
             restarted.LoadScenarioList();
             if (boxes.count() != 1 || !boxes.last().text.startsWith(u"Ошибка чтения файла"))

@@ -295,7 +295,9 @@ TEST_F(ScenarioRun, ALogNameTakenByAnotherKindOfFileIsReportedOnceAndTheRunGoesO
     for (TOtherFileKind kind : kOtherFileKinds) {
         SCOPED_TRACE(OtherFileKindName(kind).toStdString());
         ASSERT_TRUE(MakeOtherKindFile(name, kind, outside, "kept"));
-        const TChildRun run = RunInChild([&]() -> QString {
+        boxes.clear();
+        stakes.clear();
+        const TWatchedRun run = RunWatched([&]() -> QString {
             const QStringList made = forecast({u"FULL:0#FIRST| | | | | | | |"_s}, true);
             if (made.isEmpty() || made.last() != u"22 1;2;3;4;5;6 -1 -10000"_s)
                 return u"the run made no stake: "_s + made.join(u", "_s);

@@ -8,6 +8,7 @@
 #include "common/Cp1251.h"
 #include "lottery/stats/CustomStat.h"
 #include "lottery/stats/StatList.h"
+#include "tests/support/FullSetPasses.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDataFolder.h"
 #include "app/combinations/CombsList.h"
@@ -33,20 +34,6 @@ void PrintTo(const TFilterLogRow &row, std::ostream *os)
 }
 
 namespace {
-
-// Passes over the full list of 8,145,060 combinations, one per row the plain step applies, are kept to
-// a few in builds without optimisation or with the sanitizers.
-#if defined(__SANITIZE_ADDRESS__) || !defined(NDEBUG)
-constexpr bool kSlowBuild = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSlowBuild = true;
-#else
-constexpr bool kSlowBuild = false;
-#endif
-#else
-constexpr bool kSlowBuild = false;
-#endif
 
 // The rounds of one case per method: one in the slow builds.
 constexpr int kRounds = kSlowBuild ? 1 : 2;
@@ -635,9 +622,11 @@ TEST_F(StepAgainstPlain, FirstStepsOverTheFullList)
     // the six numbers alone) or recorded for the step, then a step on what it left.
     rng.seed(45);
     useArchive(randomArchive(rng, 300, 9001, 45), false);
-    std::vector<const char16_t *> codes = {u"SUMS", u"EVNV", u"SHR1", u"KNM2", u"RPV2", u"PRDV", u"NUMS", u"DIFA", u"RPC2"};
-    if (kSlowBuild)
-        codes.resize(1);
+    // A short run (the slow builds, the thread sanitizer's) takes one case of each way of working.
+    const bool shortRun = ShortFullSetTests();
+    const std::vector<const char16_t *> codes =
+        shortRun ? std::vector<const char16_t *>{u"SUMS"}
+                 : std::vector<const char16_t *>{u"SUMS", u"EVNV", u"SHR1", u"KNM2", u"RPV2", u"PRDV", u"NUMS", u"DIFA", u"RPC2"};
     TCombsList engine, plain;
     // A row or two applied: every one of them is a pass over the full list for the plain step.
     auto fewRows = [&](Case &c) {
@@ -674,7 +663,7 @@ TEST_F(StepAgainstPlain, FirstStepsOverTheFullList)
         compare(c, engine, plain, &nextMethod);
         if (HasFatalFailure())
             return;
-        if (kSlowBuild || engine.count() < 2 || engine.count() > 4000000)
+        if (engine.count() < 2 || engine.count() > 4000000)
             continue;
         Case next = randomCase(ListedMethodIndex(stats, &nextMethod), engine.count());
         fewRows(next);
@@ -687,24 +676,23 @@ TEST_F(StepAgainstPlain, FirstStepsOverTheFullList)
     }
     // The next cycle of a test: the full list again, another draw hidden, the same first method (its
     // kept lookups read again).
-    if (!kSlowBuild) {
-        for (const char16_t *code : {u"SUMS", u"EVNV"}) {
-            for (TCombsList *l : {&engine, &plain}) {
-                l->GenerateCombinations(false, TGenerateSettings{gmAll, {}});
-                l->ClearUndoCount();
-            }
-            Case c = randomCase(stats.FindMethod(code), engine.count());
-            fewRows(c);
-            c.offset = 7;
-            compare(c, engine, plain);
+    for (const char16_t *code : shortRun ? std::vector<const char16_t *>{u"SUMS"}
+                                          : std::vector<const char16_t *>{u"SUMS", u"EVNV"}) {
+        for (TCombsList *l : {&engine, &plain}) {
+            l->GenerateCombinations(false, TGenerateSettings{gmAll, {}});
+            l->ClearUndoCount();
         }
+        Case c = randomCase(stats.FindMethod(code), engine.count());
+        fewRows(c);
+        c.offset = 7;
+        compare(c, engine, plain);
     }
     // A count of the numbers of the draw before, or the sums, then numbers deleted from what it left
     // (counted from the sums the first step allowed), then what follows; several draws hidden.
-    if (!kSlowBuild) {
+    {
         const TStatMethod &numbers = stats.GetMethod(stats.FindMethod(u"NUMS"));
         const TStatMethod &sums = stats.GetMethod(stats.FindMethod(u"SUMS"));
-        for (int offset : {0, 3, 11, 1, 4}) {
+        for (int offset : shortRun ? std::vector<int>{3} : std::vector<int>{0, 3, 11, 1, 4}) {
             const TStatMethod &repeats = stats.GetMethod(stats.FindMethod(offset < 3 ? u"SUMS" : u"RPC2"));
             for (TCombsList *l : {&engine, &plain}) {
                 l->GenerateCombinations(false, TGenerateSettings{gmAll, {}});
@@ -742,10 +730,10 @@ TEST_F(StepAgainstPlain, FirstStepsOverTheFullList)
     // Steps of sets that keep most of the full list one after the other, the list read only after the
     // last one (in between it may be left unwritten, each step reading the sets at the places of the
     // full set).
-    if (!kSlowBuild) {
+    {
         const char16_t *const chain[] = {u"DIFA", u"SEQL", u"SUMS", u"COLV", u"EVEN", u"DIFM", u"SUMS"};
         seen.unwritten = 0;
-        for (int round = 0; round < 3; ++round) {
+        for (int round = shortRun ? 2 : 0; round < 3; ++round) {
             for (TCombsList *l : {&engine, &plain}) {
                 l->GenerateCombinations(false, TGenerateSettings{gmAll, {}});
                 l->ClearUndoCount();
