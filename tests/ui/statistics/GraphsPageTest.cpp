@@ -1,9 +1,11 @@
 #include "lottery/stats/StatList.h"
 #include "tests/support/ScriptedMessages.h"
+#include "tests/support/Screenshots.h"
 #include "tests/support/TempDataFolder.h"
 #include "tests/support/DrawsStatTestData.h"
 #include "common/BusyCursor.h"
 #include "common/FormStore.h"
+#include "ui/charts/ChartMarks.h"
 #include "ui/charts/ChartWindow.h"
 #include "ui/window/FormMain.h"
 #include "ui/statistics/GraphsPage.h"
@@ -13,6 +15,8 @@
 #include "app/views/SumsDistribution.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFontInfo>
 #include <QChart>
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,6 +29,53 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// The value marks a chart draws, found as the chart draws them: every point whose label is on (the
+// series' switch, or the point's own setting over it), its text centred over the point with the
+// baseline two pixels above the line.
+struct DrawnMark {
+    QRectF rect;
+    QString text;
+};
+std::vector<DrawnMark> DrawnMarks(QChart *chart)
+{
+    std::vector<DrawnMark> marks;
+    for (QAbstractSeries *abstract : chart->series()) {
+        auto *s = qobject_cast<QLineSeries *>(abstract);
+        if (!s)
+            continue;
+        QFont font = s->pointLabelsFont();
+        font.setPixelSize(QFontInfo(font).pixelSize());
+        const QFontMetrics metrics(font);
+        for (int i = 0; i < s->count(); ++i) {
+            const auto config = s->pointConfiguration(i);
+            if (!config.value(QXYSeries::PointConfiguration::LabelVisibility, s->pointLabelsVisible()).toBool())
+                continue;
+            QString text = s->pointLabelsFormat();
+            text.replace(u"@xPoint"_s, QString::number(s->at(i).x())).replace(u"@yPoint"_s, QString::number(s->at(i).y()));
+            const QPointF at = chart->mapToPosition(s->at(i), s);
+            const int width = metrics.horizontalAdvance(text);
+            const double baseline = at.y() - (s->pen().width() / 2 + 2);
+            marks.push_back({QRectF(at.x() - width / 2, baseline - metrics.ascent(), width, metrics.height()), text});
+        }
+    }
+    return marks;
+}
+
+// Marks read when each lies whole inside the plot and a blank's width clear of every other.
+void ExpectMarksReadable(QChart *chart, const std::string &where)
+{
+    const std::vector<DrawnMark> marks = DrawnMarks(chart);
+    EXPECT_GE(marks.size(), 5u) << where;
+    const QRectF plot = chart->plotArea();
+    const double blank = QFontMetrics(QApplication::font()).horizontalAdvance(u' ');
+    for (size_t i = 0; i < marks.size(); ++i) {
+        EXPECT_TRUE(plot.contains(marks[i].rect)) << where << ": " << marks[i].text.toStdString();
+        for (size_t j = i + 1; j < marks.size(); ++j)
+            EXPECT_FALSE(marks[i].rect.adjusted(-blank, 0, blank, 0).intersects(marks[j].rect))
+                << where << ": " << marks[i].text.toStdString() << " and " << marks[j].text.toStdString();
+    }
+}
 
 // The graphs tab with its method list filled by the statistics page, over the hand-made draws.
 class GraphsPage : public ::testing::Test {
@@ -91,9 +142,9 @@ TEST_F(GraphsPage, ListHoldsOnlyGraphMethodsAndDrawsTheChosenOne)
     EXPECT_EQ(seriesNamed(u"Наиболее часто встречающееся значение"_s)->points().first().y(), 151);
 
     // The marks box shows the labels of the values' series.
-    EXPECT_FALSE(values->pointLabelsVisible());
+    EXPECT_FALSE(page->marks()->isShown(values));
     page->showMarksCheck()->setChecked(true);
-    EXPECT_TRUE(values->pointLabelsVisible());
+    EXPECT_TRUE(page->marks()->isShown(values));
     EXPECT_EQ(boxes.count(), 0);
 }
 
@@ -171,6 +222,35 @@ TEST_F(GraphsPage, EmptyArchiveDrawsNothingAndDisablesTheCommand)
     EXPECT_EQ(boxes.count(), 0);
 }
 
+TEST_F(GraphsPage, ValueMarksNeverRunIntoEachOtherOnAnyChart)
+{
+    archive.draws() = referenceArchive();
+    archive.touch();
+    stats->FillMethodCombos(false, false);
+    page->show();
+    page->showMarksCheck()->setChecked(true);
+    page->setGraphLength(100);
+    pick(u"SUMS"_s);
+    TFormGraph sums;
+    FillSumsDistributionChart(sums, CalcSumsDistribution(archive.draws()));
+    sums.show();
+    // The tab and the sums window at the width of a small, the usual and a large screen.
+    for (QWidget *chartWindow : std::initializer_list<QWidget *>{page.get(), &sums})
+        for (const int width : {800, 1200, 1600}) {
+            chartWindow->resize(width, 560);
+            QApplication::processEvents();
+            QChart *chart = chartWindow == page.get() ? page->chart() : sums.chart();
+            ExpectMarksReadable(chart, chartWindow->objectName().toStdString() + " " + std::to_string(width));
+            SaveScreenshot(*chartWindow, u"marks-%1-%2"_s.arg(chartWindow->objectName()).arg(width));
+        }
+    // Marks switched off leave none drawn.
+    page->showMarksCheck()->setChecked(false);
+    sums.labelsCheck()->setChecked(false);
+    QApplication::processEvents();
+    EXPECT_TRUE(DrawnMarks(page->chart()).empty());
+    EXPECT_TRUE(DrawnMarks(sums.chart()).empty());
+}
+
 TEST(FormGraph, SeriesByTitleAndLabelControl)
 {
     TempDataFolder folder;
@@ -183,14 +263,14 @@ TEST(FormGraph, SeriesByTitleAndLabelControl)
     QLineSeries *b = window.series(u"B"_s);
     EXPECT_EQ(a->points(), (QList<QPointF>{{1, 5}, {2, 7}}));
     EXPECT_EQ(a->pen().color(), QColor(255, 0, 0));
-    EXPECT_TRUE(a->pointLabelsVisible());
-    EXPECT_FALSE(b->pointLabelsVisible());
+    EXPECT_TRUE(window.marks()->isShown(a));
+    EXPECT_FALSE(window.marks()->isShown(b));
 
     window.labelsCheck()->setChecked(false);
-    EXPECT_FALSE(a->pointLabelsVisible());
+    EXPECT_FALSE(window.marks()->isShown(a));
     window.labelsCheck()->setChecked(true);
-    EXPECT_TRUE(a->pointLabelsVisible());
-    EXPECT_FALSE(b->pointLabelsVisible());
+    EXPECT_TRUE(window.marks()->isShown(a));
+    EXPECT_FALSE(window.marks()->isShown(b));
 }
 
 TEST(FormGraph, SumsDistributionSeries)
