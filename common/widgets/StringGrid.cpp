@@ -101,6 +101,9 @@ TQOwnerDrawGrid::TQOwnerDrawGrid(QWidget *parent) : QTableView(parent), m_model(
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setWordWrap(false);
+    // The arrows move inside the grid; Tab goes on to the next control (in a grid whose cells are
+    // edited, to the next cell).
+    setTabKeyNavigation(false);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setHighlightSections(false);
@@ -224,6 +227,7 @@ int TQOwnerDrawGrid::colWidth(int col) const
 void TQOwnerDrawGrid::setEditing(bool on)
 {
     m_editing = on;
+    setTabKeyNavigation(on);
     setEditTriggers(on ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                              QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked
                        : QAbstractItemView::NoEditTriggers);

@@ -66,7 +66,7 @@ public:
     // caption stands at its left shows the caption even while only its start is in view.
     void setCaptionAlignment(int col, Qt::Alignment alignment);
     int colWidth(int col) const;
-    // Cells may be edited in place.
+    // Cells may be edited in place (Tab then moves to the next cell).
     void setEditing(bool on);
     bool editing() const { return m_editing; }
 
