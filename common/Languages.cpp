@@ -29,10 +29,37 @@ struct LanguageModule {
     QTranslator translator;
 };
 
+// Mends Qt's own texts in the shown language. Qt 6 asks the names of file types ("Folder", "%1 File")
+// under a context that the installed translations of Qt do not have yet: they are taken from the
+// context the same texts had before. Key names stay as the keys are labelled ("Ctrl+Up",
+// "Ctrl+Return"), never half translated ("Ctrl+Вверх" beside "Ctrl+Return").
+class QtTextsAmendments : public QTranslator {
+public:
+    explicit QtTextsAmendments(const QTranslator &qt) : m_qt(qt) {}
+    bool isEmpty() const override { return false; }
+    QString translate(const char *context, const char *source, const char *disambiguation, int n) const override
+    {
+        if (qstrcmp(context, "QShortcut") == 0)
+            return QString::fromUtf8(source);
+        if (qstrcmp(context, "QAbstractFileIconProvider") == 0) {
+            QString text = m_qt.translate("QFileDialog", source, disambiguation, n);
+            if (text.isEmpty())
+                text = m_qt.translate("QFileDialog", source, nullptr, n);
+            return text;
+        }
+        return {};
+    }
+
+private:
+    const QTranslator &m_qt;
+};
+
 struct LanguageState {
     TLCIDs ids;
-    // Qt's own texts in the shown language, and the default locale before the first switch.
+    // Qt's own texts in the shown language with their mends, and the default locale before the first
+    // switch.
     std::unique_ptr<QTranslator> qtTexts;
+    std::unique_ptr<QTranslator> qtAmendments;
     std::optional<QLocale> systemLocale;
     int builtIn = 0;
     int current = 0;
@@ -87,8 +114,11 @@ void FollowLanguage(int lcid)
     LanguageState &s = State();
     if (!s.systemLocale)
         s.systemLocale = QLocale();
-    if (s.qtTexts && QCoreApplication::instance())
-        QCoreApplication::removeTranslator(s.qtTexts.get());
+    if (QCoreApplication::instance())
+        for (QTranslator *t : {s.qtAmendments.get(), s.qtTexts.get()})
+            if (t)
+                QCoreApplication::removeTranslator(t);
+    s.qtAmendments.reset();
     s.qtTexts.reset();
     if (lcid == 0) {
         QLocale::setDefault(*s.systemLocale);
@@ -102,6 +132,9 @@ void FollowLanguage(int lcid)
         translator->load(locale, u"qtbase"_s, u"_"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QCoreApplication::installTranslator(translator.get());
         s.qtTexts = std::move(translator);
+        // Asked before Qt's own translations.
+        s.qtAmendments = std::make_unique<QtTextsAmendments>(*s.qtTexts);
+        QCoreApplication::installTranslator(s.qtAmendments.get());
     }
 }
 

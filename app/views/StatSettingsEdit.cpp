@@ -1,5 +1,7 @@
 #include "app/views/StatSettingsEdit.h"
 
+#include "app/stakes/StakeRecord.h"
+
 #include "common/Format.h"
 #include "common/TextUtils.h"
 #include "lottery/DrawTexts.h"
@@ -30,7 +32,7 @@ namespace {
 
 TProfitLine lineOf(int matches, TCurrency prize)
 {
-    return {QString::number(matches), Format(u"%.2f", {MoneyToUnits(prize)})};
+    return {QString::number(matches), MoneyText(prize)};
 }
 
 } // namespace

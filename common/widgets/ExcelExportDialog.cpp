@@ -1,5 +1,7 @@
 #include "common/widgets/ExcelExportDialog.h"
 
+#include "common/widgets/FileDialogs.h"
+
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
@@ -17,7 +19,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -508,7 +509,7 @@ void TFormExpExcel::loadFromFile()
 {
     if (!IsNotBusy() || !m_saveCheckBox->isEnabled())
         return;
-    const QString fileName = QFileDialog::getOpenFileName(this, m_actLoad->toolTip(), GetProgramFolder(), ExpFileFilter());
+    const QString fileName = RunFileDialog(this, {ExpFileFilter(), {}, false, {}, m_actLoad->toolTip()});
     if (!fileName.isEmpty())
         loadExportParams(fileName, false, true);
 }
@@ -517,11 +518,9 @@ void TFormExpExcel::saveToFile()
 {
     if (!IsNotBusy() || !m_saveCheckBox->isEnabled())
         return;
-    QFileDialog dialog(this, m_actSave->toolTip(), GetProgramFolder(), ExpFileFilter());
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(u"exp"_s);
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        saveExportParams(dialog.selectedFiles().constFirst(), false);
+    const QString fileName = RunFileDialog(this, {ExpFileFilter(), u"exp"_s, true, {}, m_actSave->toolTip()});
+    if (!fileName.isEmpty())
+        saveExportParams(fileName, false);
 }
 
 // --- Entry routines ------------------------------------------------------------------------------

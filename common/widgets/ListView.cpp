@@ -18,6 +18,8 @@ TQSortListView::TQSortListView(QWidget *parent) : QTableView(parent), m_model(ne
     setWordWrap(false);
     setAlternatingRowColors(false);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // The arrows move inside the list; Tab goes on to the next control.
+    setTabKeyNavigation(false);
 
     // Fixed row heights keep the vertical header from measuring rows: a list of millions of rows
     // costs no more than a short one.

@@ -106,7 +106,7 @@ void TCalculatorPopup::refresh()
 {
     QString text = m_calc.display();
     if (!m_calc.error())
-        text.replace(u'.', QLocale().decimalPoint());
+        text.replace(u'.', locale().decimalPoint());
     m_display->setText(text);
 }
 
@@ -130,7 +130,7 @@ void TCalculatorPopup::keyPressEvent(QKeyEvent *event)
         break;
     }
     const QString text = event->text();
-    if (text.size() == 1 && m_calc.key(text[0] == QLocale().decimalPoint().front() ? QChar(u'.') : text[0])) {
+    if (text.size() == 1 && m_calc.key(text[0] == locale().decimalPoint().front() ? QChar(u'.') : text[0])) {
         refresh();
         return;
     }
@@ -169,24 +169,25 @@ void TQFloatEdit::setDisplayFormat(const QString &format)
 
 void TQFloatEdit::updateText()
 {
-    const QLocale locale;
+    // The edit's own locale (the program's unless the owner sets another) writes the separators.
+    const QLocale written = locale();
     if ((!m_formatOnEdit && hasFocus()) || m_displayFormat.isEmpty())
-        setText(FloatToGeneralText(m_value, locale));
+        setText(FloatToGeneralText(m_value, written));
     else
-        setText(FormatFloatPicture(m_value, m_displayFormat, locale));
+        setText(FormatFloatPicture(m_value, m_displayFormat, written));
     m_textModified = false;
 }
 
 QChar TQFloatEdit::decimalSeparator() const
 {
-    return QLocale().decimalPoint().front();
+    return locale().decimalPoint().front();
 }
 
 bool TQFloatEdit::parseText()
 {
     const QString t = text();
     const QChar separator = decimalSeparator();
-    const QChar group = QLocale().groupSeparator().front();
+    const QChar group = locale().groupSeparator().front();
     // A text pasted with the other separator ("1.5" where the locale writes "1,5") keeps its
     // fraction: a lone "." or "," that is not the locale's group separator is the decimal point.
     QChar point = separator;

@@ -72,8 +72,15 @@ QVariant TGridModel::headerData(int section, Qt::Orientation orientation, int ro
     }
     if (role != Qt::DisplayRole || section < 0)
         return {};
-    if (orientation == Qt::Horizontal)
-        return m_grid->m_fixedRows > 0 ? m_grid->getCellText(section + m_grid->m_fixedCols, 0) : QString();
+    if (orientation == Qt::Horizontal) {
+        if (m_grid->m_fixedRows <= 0)
+            return QString();
+        const QString caption = m_grid->getCellText(section + m_grid->m_fixedCols, 0);
+        for (const auto &[whole, wrapped] : m_grid->m_wrappedCaptions)
+            if (whole == caption)
+                return wrapped;
+        return caption;
+    }
     return m_grid->m_fixedCols > 0 ? m_grid->getCellText(0, section + m_grid->m_fixedRows) : QString();
 }
 
@@ -94,6 +101,9 @@ TQOwnerDrawGrid::TQOwnerDrawGrid(QWidget *parent) : QTableView(parent), m_model(
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setWordWrap(false);
+    // The arrows move inside the grid; Tab goes on to the next control (in a grid whose cells are
+    // edited, to the next cell).
+    setTabKeyNavigation(false);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setHighlightSections(false);
@@ -172,11 +182,27 @@ void TQOwnerDrawGrid::fitColumnsToCaptions()
 {
     if (m_fixedRows <= 0)
         return;
+    m_wrappedCaptions.clear();
     for (int col = m_fixedCols; col < m_colCount; ++col) {
-        const int needed = HeaderCaptionWidth(horizontalHeader(), getCellText(col, 0));
+        const QString caption = getCellText(col, 0);
+        int needed = HeaderCaptionWidth(horizontalHeader(), caption);
+        if (needed <= colWidth(col))
+            continue;
+        // The blank nearest the middle starts the second line.
+        qsizetype split = -1;
+        for (qsizetype i = 0; i < caption.size(); ++i)
+            if (caption[i] == u' ' && (split < 0 || qAbs(i - caption.size() / 2) < qAbs(split - caption.size() / 2)))
+                split = i;
+        if (split > 0) {
+            QString wrapped = caption;
+            wrapped[split] = u'\n';
+            m_wrappedCaptions.emplace_back(caption, wrapped);
+            needed = HeaderCaptionWidth(horizontalHeader(), wrapped);
+        }
         if (needed > colWidth(col))
             setColWidth(col, needed);
     }
+    m_model->headerDataChanged(Qt::Horizontal, 0, std::max(m_colCount - m_fixedCols - 1, 0));
 }
 
 void TQOwnerDrawGrid::setCaptionAlignment(int col, Qt::Alignment alignment)
@@ -201,6 +227,7 @@ int TQOwnerDrawGrid::colWidth(int col) const
 void TQOwnerDrawGrid::setEditing(bool on)
 {
     m_editing = on;
+    setTabKeyNavigation(on);
     setEditTriggers(on ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                              QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked
                        : QAbstractItemView::NoEditTriggers);

@@ -58,13 +58,15 @@ public:
     int fixedCols() const { return m_fixedCols; }
     int fixedRows() const { return m_fixedRows; }
     void setColWidth(int col, int width);
-    // Widens every column whose caption in the fixed top row does not fit.
+    // Fits every column to its caption in the fixed top row: a caption of two or more words that is
+    // too wide for its column is written on two lines (the heading takes their height) and the column
+    // is widened only as far as the wider line needs.
     void fitColumnsToCaptions();
     // Where the caption of a column stands in its heading (centred unless set): a wide column whose
     // caption stands at its left shows the caption even while only its start is in view.
     void setCaptionAlignment(int col, Qt::Alignment alignment);
     int colWidth(int col) const;
-    // Cells may be edited in place.
+    // Cells may be edited in place (Tab then moves to the next cell).
     void setEditing(bool on);
     bool editing() const { return m_editing; }
 
@@ -106,6 +108,7 @@ private:
     bool m_editing = false;
     bool m_defaultDrawing = true;
     std::vector<std::pair<int, Qt::Alignment>> m_captionAlignments; // grid column -> alignment
+    std::vector<std::pair<QString, QString>> m_wrappedCaptions;      // caption -> on two lines
 };
 
 // A grid that keeps its texts itself.

@@ -4,6 +4,7 @@
 #include "common/Format.h"
 #include "common/widgets/MessageViewer.h"
 #include "common/widgets/Retranslate.h"
+#include "common/widgets/StatusTextPanel.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -92,7 +93,10 @@ void WriteMainStatusBar(const QString &text)
     const int tag = bar->property("Tag").toInt();
     for (QLabel *label : labels)
         if (label->property("panelIndex").toInt() == tag) {
-            label->setText(text);
+            if (auto *panel = qobject_cast<TStatusTextPanel *>(label))
+                panel->setStatusText(text);
+            else
+                label->setText(text);
             label->repaint();
             return;
         }

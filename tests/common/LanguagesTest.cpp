@@ -1,14 +1,23 @@
 #include "common/Exception.h"
 #include "common/Languages.h"
 #include "common/ProgramFiles.h"
+#include "common/Translate.h"
+#include "common/widgets/FileDialogs.h"
 #include "tests/support/ScriptedMessages.h"
+#include "tests/support/Screenshots.h"
 #include "tests/support/TempDataFolder.h"
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QKeySequence>
+#include <QTest>
+#include <QTreeView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -204,6 +213,34 @@ TEST_F(LanguageModules, QtOwnTextsAndLocaleFollowTheLanguage)
         auto *fileType = files.findChild<QLabel *>(u"fileTypeLabel"_s);
         ASSERT_NE(fileType, nullptr);
         EXPECT_FALSE(fileType->text().contains(u"Files of type"));
+        // Key names as the keys are labelled, in menus and texts alike.
+        EXPECT_EQ(QKeySequence(Qt::CTRL | Qt::Key_Up).toString(QKeySequence::NativeText), u"Ctrl+Up");
+        EXPECT_EQ(QKeySequence(Qt::CTRL | Qt::Key_Return).toString(QKeySequence::NativeText), u"Ctrl+Return");
+    }
+    {
+        // The program's file dialog: Russian throughout, columns wide enough for what they show,
+        // opening in the data folder, then in the folder of the file chosen last.
+        QDir(folder.path()).mkdir(u"Сценарии"_s);
+        RememberFileDialogFolder({});
+        QFileDialog files;
+        PrepareFileDialog(files, {Tr(u"Файлы сценариев (*.lsc)"), u"lsc"_s, false, {}, {}});
+        EXPECT_EQ(QDir(files.directory()).canonicalPath(), QDir(folder.path()).canonicalPath());
+        files.show();
+        auto *details = files.findChild<QTreeView *>(u"treeView"_s);
+        ASSERT_NE(details, nullptr);
+        auto cell = [details](int column) { return details->model()->index(0, column, details->rootIndex()); };
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !cell(3).data().toString().isEmpty(); }, 10000));
+        EXPECT_EQ(cell(0).data().toString(), u"Сценарии");
+        EXPECT_EQ(cell(2).data().toString(), u"Папка");
+        for (int column = 1; column <= 3; ++column)
+            EXPECT_GE(details->header()->sectionSize(column),
+                      std::max(details->fontMetrics().horizontalAdvance(cell(column).data().toString()),
+                               details->fontMetrics().horizontalAdvance(details->model()->headerData(column, Qt::Horizontal).toString())));
+        SaveScreenshot(files, u"file-dialog-screen-%1"_s.arg(files.screen()->size().width()));
+        RememberFileDialogFolder(folder.file(u"Сценарии/Мой сценарий.lsc"_s));
+        PrepareFileDialog(files, {Tr(u"Файлы сценариев (*.lsc)"), u"lsc"_s, true, {}, {}});
+        EXPECT_EQ(QDir(files.directory()).canonicalPath(), QDir(folder.file(u"Сценарии"_s)).canonicalPath());
+        RememberFileDialogFolder({});
     }
 
     ASSERT_EQ(SwitchLanguage(1033, false), 1033);

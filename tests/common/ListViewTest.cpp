@@ -4,7 +4,10 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QTest>
+#include <QVBoxLayout>
 #include "common/widgets/StringGrid.h"
 #include <QFontMetrics>
 #include <gtest/gtest.h>
@@ -341,7 +344,41 @@ TEST(SortListView, ColumnsAreWideEnoughForTheirCaptions)
         grid.setColWidth(c, 30);
     grid.fitColumnsToCaptions();
     const QFontMetrics gm = grid.horizontalHeader()->fontMetrics();
-    EXPECT_GE(grid.colWidth(0), gm.horizontalAdvance(u"№ тиража"_s) + 6);
+    // Two words too wide for the column go on two lines, each whole.
+    EXPECT_EQ(grid.model()->headerData(0, Qt::Horizontal).toString(), u"№\nтиража");
+    EXPECT_GE(grid.colWidth(0), gm.horizontalAdvance(u"тиража"_s) + 6);
+    EXPECT_LT(grid.colWidth(0), gm.horizontalAdvance(u"№ тиража"_s) + 6);
     EXPECT_GE(grid.colWidth(1), gm.horizontalAdvance(u"Совпадений"_s) + 6);
     EXPECT_EQ(grid.colWidth(2), 30);
+}
+
+// In a list or a grid of many columns the arrows move the current row and Tab goes on to the next control.
+TEST(SortListView, TabLeavesTheListArrowsMoveInside)
+{
+    for (const bool grid : {false, true}) {
+        QWidget window;
+        auto *layout = new QVBoxLayout(&window);
+        auto *view = new TQSortListView(&window);
+        auto *cells = new TQOwnerDrawGrid(&window);
+        for (int c = 0; c < 9; ++c)
+            view->addColumn(u"Столбец %1"_s.arg(c), 80);
+        for (int r = 0; r < 3; ++r)
+            view->listModel()->addItem(item(QStringList(9, QString::number(r)), r));
+        cells->setColCount(9);
+        cells->setRowCount(4);
+        QTableView *list = grid ? static_cast<QTableView *>(cells) : view;
+        delete (grid ? static_cast<QTableView *>(view) : cells);
+        auto *next = new QLineEdit(&window);
+        layout->addWidget(list);
+        layout->addWidget(next);
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        list->setFocus();
+        list->setCurrentIndex(list->model()->index(0, 0));
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Tab);
+        EXPECT_TRUE(next->hasFocus()) << grid;
+        EXPECT_EQ(list->currentIndex(), list->model()->index(1, 0)) << grid;
+    }
 }

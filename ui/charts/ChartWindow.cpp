@@ -7,6 +7,7 @@
 #include "common/widgets/FormLayouts.h"
 #include "ui/charts/ChartAxes.h"
 #include "ui/charts/ChartLegend.h"
+#include "ui/charts/ChartMarks.h"
 #include "ui/window/TemplateMain.h"
 #include "app/views/SumsDistribution.h"
 
@@ -14,7 +15,6 @@
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
-#include <QFontMetricsF>
 #include <QLegend>
 #include <QLineSeries>
 #include <QValueAxis>
@@ -47,7 +47,7 @@ bool IsWhole(double v)
 TFormGraph::TFormGraph(QWidget *parent)
     : QDialog(parent), m_chart(new QChart), m_view(new QChartView(m_chart, this)),
       m_labels(new QCheckBox(Tr(u"Отображать метки на графиках"), this)), m_legend(new TChartLegend(m_chart, this)),
-      m_axisX(new QValueAxis(m_chart)), m_axisY(new QValueAxis(m_chart))
+      m_marks(new TChartMarks(m_chart)), m_axisX(new QValueAxis(m_chart)), m_axisY(new QValueAxis(m_chart))
 {
     setObjectName(u"FormGraph"_s);
     setWindowTitle(Tr(u"График"));
@@ -65,8 +65,6 @@ TFormGraph::TFormGraph(QWidget *parent)
     m_labels->setObjectName(u"cbShowMarks"_s);
     m_labels->setChecked(true);
     connect(m_labels, &QCheckBox::toggled, this, &TFormGraph::applyLabels);
-    // The value labels are placed again whenever the plot takes another size.
-    connect(m_chart, &QChart::plotAreaChanged, this, &TFormGraph::thinLabels);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_view, 1);
@@ -101,9 +99,10 @@ void TFormGraph::AddGraphPoint(double x, const QString &title, double y, bool ma
         s->setPointLabelsFormat(u"@yPoint"_s);
         // Inside the plot only: never over the axis labels.
         s->setPointLabelsClipping(true);
-        s->setPointLabelsVisible(labels && m_labels->isChecked());
-        if (labels)
+        if (labels) {
             m_labelControlled.append(s);
+            m_marks->setShown(s, m_labels->isChecked());
+        }
         m_series.insert(title, s);
         m_order.append(s);
         m_legend->refresh();
@@ -128,43 +127,12 @@ bool TFormGraph::isLabelControlled(const QLineSeries *series) const
 void TFormGraph::applyLabels()
 {
     for (QLineSeries *s : std::as_const(m_labelControlled))
-        s->setPointLabelsVisible(m_labels->isChecked());
-    thinLabels();
-}
-
-void TFormGraph::thinLabels()
-{
-    const QRectF area = m_chart->plotArea();
-    if (area.isEmpty())
-        return;
-    // Where the chart draws a point's value: centred over the point, its baseline just above the
-    // marker, the value written as the chart writes numbers.
-    std::vector<QRectF> rects;
-    std::vector<std::pair<QLineSeries *, int>> owners;
-    for (QLineSeries *s : std::as_const(m_labelControlled)) {
-        if (!s->pointLabelsVisible())
-            continue;
-        const QFontMetricsF metrics(s->pointLabelsFont());
-        const double baseline = s->markerSize() / 2 + 2;
-        for (int i = 0; i < s->count(); ++i) {
-            const QPointF at = m_chart->mapToPosition(s->at(i), s);
-            const double width = metrics.horizontalAdvance(QString::number(s->at(i).y(), 'g', 6));
-            rects.emplace_back(at.x() - width / 2, at.y() - baseline - metrics.ascent(), width, metrics.height());
-            owners.emplace_back(s, i);
-        }
-    }
-    const std::vector<bool> kept = ThinLabels(rects, area, 2);
-    for (size_t k = 0; k < owners.size(); ++k)
-        owners[k].first->setPointConfiguration(owners[k].second, QXYSeries::PointConfiguration::LabelVisibility,
-                                               bool(kept[k]));
+        m_marks->setShown(s, m_labels->isChecked());
 }
 
 bool TFormGraph::isLabelShown(const QLineSeries *series, int index) const
 {
-    if (!series->pointLabelsVisible())
-        return false;
-    const auto config = series->pointConfiguration(index);
-    return config.value(QXYSeries::PointConfiguration::LabelVisibility, true).toBool();
+    return m_marks->isDrawn(series, index);
 }
 
 void TFormGraph::setWholeNumbers(bool x, bool y)

@@ -13,6 +13,7 @@ class QCheckBox;
 class QLineSeries;
 class QValueAxis;
 class TChartLegend;
+class TChartMarks;
 class TTemplateMain;
 class QAction;
 struct TSumsDistribution;
@@ -49,12 +50,12 @@ public:
     // The value label of the point is drawn: labels are on for its series and the point's label was
     // not left out to keep the labels clear of each other and inside the plot.
     bool isLabelShown(const QLineSeries *series, int index) const;
+    TChartMarks *marks() const { return m_marks; }
 
     void done(int result) override;
 
 private:
     void applyLabels();
-    void thinLabels();
     void extendRanges(double x, double y);
     void applyScales();
 
@@ -62,6 +63,7 @@ private:
     QChartView *m_view;
     QCheckBox *m_labels;
     TChartLegend *m_legend;
+    TChartMarks *m_marks;
     QValueAxis *m_axisX;
     QValueAxis *m_axisY;
     QHash<QString, QLineSeries *> m_series;

@@ -1,12 +1,13 @@
 #include "ui/combinations/GenCombsDialog.h"
 
+#include "common/widgets/FileDialogs.h"
+
 #include "common/Dialogs.h"
 #include "common/Translate.h"
 #include "app/combinations/CombsList.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,16 +22,7 @@ CombsFileDialog g_fileDialog;
 
 QString runFileDialog(QWidget *parent, bool save, const QString &initial)
 {
-    QFileDialog dialog(parent);
-    dialog.setNameFilter(Tr(u"Файлы комбинаций (*.lcv)"));
-    dialog.setDefaultSuffix(u"lcv"_s);
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    if (!initial.isEmpty())
-        dialog.selectFile(initial);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    return RunFileDialog(parent, {Tr(u"Файлы комбинаций (*.lcv)"), u"lcv"_s, save, initial, {}});
 }
 
 } // namespace

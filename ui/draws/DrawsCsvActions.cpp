@@ -1,5 +1,7 @@
 #include "ui/draws/DrawsCsvActions.h"
 
+#include "common/widgets/FileDialogs.h"
+
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
@@ -10,7 +12,6 @@
 #include "app/draws/DrawsCsv.h"
 
 #include <QAction>
-#include <QFileDialog>
 #include <QTableView>
 
 using namespace Qt::StringLiterals;
@@ -21,14 +22,7 @@ DrawsCsvFileDialog g_fileDialog;
 
 QString runFileDialog(QWidget *parent, bool save)
 {
-    QFileDialog dialog(parent);
-    dialog.setNameFilter(Tr(u"Файлы тиражей (*.csv)"));
-    dialog.setDefaultSuffix(u"csv"_s);
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    return RunFileDialog(parent, {Tr(u"Файлы тиражей (*.csv)"), u"csv"_s, save, {}, {}});
 }
 
 // Clears the status text however the command ends.

@@ -1,5 +1,7 @@
 #include "ui/scenarios/ScenarioPage.h"
 
+#include "common/widgets/FileDialogs.h"
+
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
@@ -12,7 +14,6 @@
 
 #include <QAction>
 #include <QClipboard>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -31,14 +32,7 @@ ScenarioFileDialog g_fileDialog;
 
 QString runFileDialog(QWidget *parent, bool save)
 {
-    QFileDialog dialog(parent);
-    dialog.setNameFilter(Tr(u"Файлы сценариев (*.lsc)"));
-    dialog.setDefaultSuffix(u"lsc"_s);
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    return RunFileDialog(parent, {Tr(u"Файлы сценариев (*.lsc)"), u"lsc"_s, save, {}, {}});
 }
 
 // The captions of the line dialog.

@@ -1,5 +1,7 @@
 #include "ui/stakes/RatingsPage.h"
 
+#include "common/widgets/FileDialogs.h"
+
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
@@ -13,7 +15,6 @@
 
 #include <QAction>
 #include <QActionGroup>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QVBoxLayout>
 
@@ -35,13 +36,7 @@ QString AskCsvFileName(QWidget *parent)
 {
     if (CsvDialog())
         return CsvDialog()(parent);
-    QFileDialog dialog(parent);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(Tr(u"CSV-файлы (*.csv)"));
-    dialog.setDefaultSuffix(u"csv"_s);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    return RunFileDialog(parent, {Tr(u"CSV-файлы (*.csv)"), u"csv"_s, true, {}, {}});
 }
 
 } // namespace

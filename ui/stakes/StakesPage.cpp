@@ -1,5 +1,7 @@
 #include "ui/stakes/StakesPage.h"
 
+#include "lottery/DrawTexts.h"
+
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
@@ -73,6 +75,11 @@ void TStakesPage::buildGrid()
     m_grid->setRowCount(2);
     for (int c = 0; c < kStakesColumns; ++c)
         m_grid->setColWidth(c, StakesColumnWidth(c));
+    // The kinds' names are written whole.
+    int kindWidth = StakesColumnWidth(scKind);
+    for (int kind = 1; kind <= 4; ++kind)
+        kindWidth = std::max(kindWidth, m_grid->fontMetrics().horizontalAdvance(StakeKindCaption(kind)) + 4 * kMargin);
+    m_grid->setColWidth(scKind, kindWidth);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
     m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

@@ -1,5 +1,7 @@
 #include "ui/stakes/SystemDialog.h"
 
+#include "common/widgets/FileDialogs.h"
+
 #include "common/RegularFile.h"
 #include "common/BusyCursor.h"
 #include "common/Cp1251.h"
@@ -16,7 +18,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -37,13 +38,7 @@ SystemFileDialog g_fileDialog;
 
 QString runFileDialog(QWidget *parent, bool save)
 {
-    QFileDialog dialog(parent);
-    dialog.setNameFilter(Tr(u"Текстовые файлы (*.txt);;Все файлы (*)"));
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    return RunFileDialog(parent, {Tr(u"Текстовые файлы (*.txt);;Все файлы (*)"), {}, save, {}, {}});
 }
 
 QString askFileName(QWidget *parent, bool save)

@@ -4,6 +4,8 @@
 #include "common/Translate.h"
 #include "common/widgets/NumericEdit.h"
 #include "lottery/stats/StatSettings.h"
+#include "app/stakes/StakeRecord.h"
+#include "app/views/StatSettingsEdit.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -41,10 +43,14 @@ private:
     QString m_pattern;
 };
 
+// Amounts and coefficients are written as the program writes numbers everywhere (the stakes list,
+// the charts, the settings file): a point before the decimals and no grouping, whatever the desktop;
+// a comma typed is read as the point.
 TQFloatEdit *floatEdit(const QString &name, const QString &format, QWidget *parent)
 {
     auto *edit = new TQFloatEdit(parent);
     edit->setObjectName(name);
+    edit->setLocale(QLocale::c());
     edit->setDisplayFormat(format);
     return edit;
 }
@@ -74,7 +80,6 @@ TFormConfig::TFormConfig(QWidget *parent) : TDialogSTemplate(parent)
     m_edMatrixRow->setButtonSymbols(QAbstractSpinBox::NoButtons);
     m_edMatrixRow->setFocusPolicy(Qt::NoFocus);
     m_edChannelSize = spinEdit(u"edChannelSize"_s, kMinChannelSize, kMaxChannelSize, area);
-    // Money as the prizes below show it: two decimals after the desktop's decimal mark, no grouping.
     m_edCost = floatEdit(u"edCost"_s, u"0.00"_s, area);
     m_edCost->setToolTip(Tr(u"Стоимость одной ставки"));
     m_lbStakeMaxLen = new QLabel(Tr(u"Расширенная ставка:"), area);
@@ -91,9 +96,9 @@ TFormConfig::TFormConfig(QWidget *parent) : TDialogSTemplate(parent)
     m_edProfits->setItemDelegateForColumn(0, new CharsDelegate(u"[0-9]*"_s, m_edProfits));
     m_edProfits->setItemDelegateForColumn(1, new CharsDelegate(u"[0-9.,]*"_s, m_edProfits));
 
-    m_edCoefCount = floatEdit(u"edCoefCount"_s, u",0.000"_s, area);
-    m_edCoefDeviation = floatEdit(u"edCoefDeviation"_s, u",0.000"_s, area);
-    m_edCoefLevel = floatEdit(u"edCoefLevel"_s, u",0.000"_s, area);
+    m_edCoefCount = floatEdit(u"edCoefCount"_s, u"0.000"_s, area);
+    m_edCoefDeviation = floatEdit(u"edCoefDeviation"_s, u"0.000"_s, area);
+    m_edCoefLevel = floatEdit(u"edCoefLevel"_s, u"0.000"_s, area);
     m_cbCoefPercents = new QCheckBox(Tr(u"Использовать значения в %"), area);
     m_cbCoefPercents->setObjectName(u"cbCoefPercents"_s);
     m_cbCoefAbs = new QCheckBox(Tr(u"Использовать абсолютные значения"), area);
@@ -211,10 +216,7 @@ void TFormConfig::setProfitLines(const std::vector<TProfitLine> &lines)
     m_edProfits->setRowCount(static_cast<int>(lines.size()));
     for (int r = 0; r < static_cast<int>(lines.size()); ++r) {
         m_edProfits->setItem(r, 0, new QTableWidgetItem(lines[size_t(r)].key));
-        // The prize with the decimal mark of the cost above (the desktop's); both marks are read back.
-        QString prize = lines[size_t(r)].value;
-        prize.replace(u'.', QLocale().decimalPoint());
-        auto *value = new QTableWidgetItem(prize);
+        auto *value = new QTableWidgetItem(lines[size_t(r)].value);
         value->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         m_edProfits->setItem(r, 1, value);
     }
@@ -236,8 +238,14 @@ void TFormConfig::ensureSpareProfitLine()
 
 void TFormConfig::profitEdited(QTableWidgetItem *item)
 {
-    if (item->column() == 1)
+    if (item->column() == 1) {
+        const QSignalBlocker block(m_edProfits);
         item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        // A prize typed "300,5" is written at once as every amount is, "300.50".
+        TCurrency prize = 0;
+        if (ParseMoneyText(item->text(), prize))
+            item->setText(MoneyText(prize));
+    }
     ensureSpareProfitLine();
 }
 

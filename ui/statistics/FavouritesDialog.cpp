@@ -1,5 +1,7 @@
 #include "ui/statistics/FavouritesDialog.h"
 
+#include "common/widgets/FileDialogs.h"
+
 #include "common/BusyCursor.h"
 #include "common/Format.h"
 #include "common/ProgramFiles.h"
@@ -9,7 +11,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -62,13 +63,7 @@ QString askNamesFile(QWidget *parent, bool save, const QString &folder)
 {
     if (namesFileDialog())
         return namesFileDialog()(parent, save, folder);
-    if (!save)
-        return QFileDialog::getOpenFileName(parent, {}, folder, NamesFilter());
-    QFileDialog dialog(parent, {}, folder, NamesFilter());
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(u"flt"_s);
-    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
-                                                                                   : QString();
+    return RunFileDialog(parent, {NamesFilter(), save ? u"flt"_s : QString(), save, folder, {}});
 }
 
 // The tick of a method: an empty or a ticked box.

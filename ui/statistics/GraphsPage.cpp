@@ -10,6 +10,7 @@
 #include "lottery/stats/StatList.h"
 #include "ui/charts/ChartAxes.h"
 #include "ui/charts/ChartLegend.h"
+#include "ui/charts/ChartMarks.h"
 #include "ui/charts/ChartWindow.h"
 #include "ui/draws/DrawsPanel.h"
 #include "ui/statistics/StatisticsPage.h"
@@ -31,7 +32,7 @@
 #include <QScopedValueRollback>
 #include <QSpinBox>
 #include <QTabWidget>
-#include <QToolButton>
+#include <QToolBar>
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <algorithm>
@@ -69,20 +70,24 @@ TGraphsPage::TGraphsPage(TDrawsArchive &archive, TStatList &list, MainOptions &o
     m_actDraw->setObjectName(u"DrawsGraphDraw"_s);
 
     m_chart->legend()->setAlignment(Qt::AlignBottom);
+    m_marks = new TChartMarks(m_chart);
     m_chartView = new QChartView(m_chart, this);
     m_chartView->setObjectName(u"crtDrawsGraph"_s);
     m_chartView->setRenderHint(QPainter::Antialiasing);
 
-    auto *drawButton = new QToolButton(this);
-    drawButton->setDefaultAction(m_actDraw);
+    // What does not fit a narrow window goes into the toolbar's overflow menu.
+    auto *commands = new QToolBar(this);
+    commands->setObjectName(u"tbDrawsGraph"_s);
+    commands->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    commands->addAction(m_actDraw);
+    commands->addWidget(m_showMarks);
 
     auto *top = new QHBoxLayout;
     top->addWidget(new QLabel(Tr(u"Тираж:"), this));
     top->addWidget(m_length);
     top->addWidget(new QLabel(Tr(u"Тип графика:"), this));
     top->addWidget(m_combo, 1);
-    top->addWidget(drawButton);
-    top->addWidget(m_showMarks);
+    top->addWidget(commands);
     // The series' titles (the method's title is long) are listed whole under the chart.
     m_legend = new TChartLegend(m_chart, this);
     auto *layout = new QVBoxLayout(this);
@@ -112,7 +117,7 @@ TGraphsPage::TGraphsPage(TDrawsArchive &archive, TStatList &list, MainOptions &o
         const QList<QAbstractSeries *> series = m_chart->series();
         if (!series.isEmpty())
             if (auto *first = qobject_cast<QXYSeries *>(series.first()))
-                first->setPointLabelsVisible(on);
+                m_marks->setShown(first, on);
     });
     updateActions();
 }
@@ -241,8 +246,7 @@ void TGraphsPage::showResult(const QString &title)
     values->setName(title);
     values->setPen(QPen(QColor(0, 128, 0), 2));
     values->setPointLabelsFormat(u"@xPoint"_s);
-    values->setPointLabelsClipping(false);
-    values->setPointLabelsVisible(m_showMarks->isChecked());
+    values->setPointLabelsClipping(true);
     values->append(m_result.values);
 
     // The points: small green markers with a fuchsia outline over the line.
@@ -281,6 +285,7 @@ void TGraphsPage::showResult(const QString &title)
         s->attachAxis(axisX);
         s->attachAxis(axisY);
     }
+    m_marks->setShown(values, m_showMarks->isChecked());
 }
 
 void TGraphsPage::refresh(bool full)

@@ -12,6 +12,7 @@ class QCheckBox;
 class QComboBox;
 class QSpinBox;
 class TChartLegend;
+class TChartMarks;
 class TDrawsArchive;
 class TStatList;
 class TTemplateMain;
@@ -33,6 +34,7 @@ public:
     QCheckBox *showMarksCheck() const { return m_showMarks; }
     QChartView *chartView() const { return m_chartView; }
     TChartLegend *legend() const { return m_legend; }
+    TChartMarks *marks() const { return m_marks; }
     QChart *chart() const { return m_chart; }
     QAction *drawAction() const { return m_actDraw; }
 
@@ -81,6 +83,7 @@ private:
     QCheckBox *m_showMarks;
     QChartView *m_chartView;
     TChartLegend *m_legend = nullptr;
+    TChartMarks *m_marks = nullptr;
     QChart *m_chart;
     QAction *m_actDraw;
 

@@ -29,13 +29,14 @@
 #include <QImage>
 #include <QItemSelection>
 #include <QLabel>
+#include <QLegend>
 #include <QLineSeries>
 #include <QPainter>
 #include <QSet>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QSplitter>
-#include <QToolButton>
+#include <QToolBar>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -142,17 +143,18 @@ TStatisticsPage::TStatisticsPage(TDrawsArchive &archive, TStatList &list, MainOp
 
     buildActions();
 
+    // The commands that do not fit a narrow window go into the toolbar's overflow menu; the method
+    // list keeps room for the start of its captions.
+    auto *commands = new QToolBar(this);
+    commands->setObjectName(u"tbDrawsStat"_s);
+    commands->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    commands->addActions({m_actCalc, m_actPrefetchs, m_actTotalLine, m_actExport});
     auto *top = new QHBoxLayout;
     top->setContentsMargins(0, 0, 0, 0);
     top->addWidget(m_combo, 1);
     top->addWidget(lengthLabel);
     top->addWidget(m_length);
-    for (QAction *a : {m_actCalc, m_actPrefetchs, m_actTotalLine, m_actExport}) {
-        auto *button = new QToolButton(this);
-        button->setDefaultAction(a);
-        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        top->addWidget(button);
-    }
+    top->addWidget(commands);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addLayout(top);
@@ -568,18 +570,16 @@ void TStatisticsPage::showChart()
     axisX->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     axisX->setStartValue(0);
     axisX->setRange(0.5, count + 0.5);
-    // Long value texts (masks, pairs) stand upright so that they do not run into each other. A label
-    // then takes the font's height along the axis, else the width of the widest one.
+    // How long the value texts are across; whether they stand upright is chosen with the chart's height.
     qsizetype longest = 0;
     for (const QString &label : chartData.labels)
         longest = std::max(longest, label.size());
     const QFontMetricsF metrics(axisX->labelsFont());
-    m_axisLabelWidth = metrics.height();
-    if (longest > 4)
-        axisX->setLabelsAngle(-90);
-    else
-        for (const QString &label : chartData.labels)
-            m_axisLabelWidth = std::max(m_axisLabelWidth, metrics.horizontalAdvance(label));
+    m_widestLabel = 0;
+    for (const QString &label : chartData.labels)
+        if (label.size() >= longest - 1)
+            m_widestLabel = std::max(m_widestLabel, metrics.horizontalAdvance(label));
+    m_labelsAngle = -1;
     m_axisLabelStep = 0;
 
     double maxY = 0;
@@ -644,6 +644,23 @@ void TStatisticsPage::labelAxes()
             ApplyAxisScale(counts, NiceAxisScale(0, m_chartTop, true, ticks, true));
         }
     }
+    // Long value texts (masks, combinations) stand upright so that more of them fit along the axis,
+    // when the axis has the height for them: the chart gives the axis under the plot at most 40 % of
+    // what its margins and legend leave, and cuts a longer label down to "...". Short texts, and long
+    // ones on a low chart, lie along the axis.
+    const QFontMetricsF metrics(axis->labelsFont());
+    const QLegend *legend = m_chart->legend();
+    const double content = m_chart->size().height() - m_chart->margins().top() - m_chart->margins().bottom() -
+                           (legend->isVisible() ? legend->size().height() : 0) - 2 * kAxisLabelPadding;
+    const bool upright = m_widestLabel > metrics.horizontalAdvance(u"0000"_s) &&
+                         m_widestLabel + 3 * kAxisLabelPadding <= 0.4 * content;
+    const int angle = upright ? -90 : 0;
+    if (angle != m_labelsAngle) {
+        m_labelsAngle = angle;
+        axis->setLabelsAngle(angle);
+        m_axisLabelWidth = (upright ? metrics.height() : m_widestLabel) + 2;
+        m_axisLabelStep = 0;
+    }
     // Every k-th value is labelled, k as small as lets each label show whole in its share of the axis
     // (the chart cuts a label that does not fit down to "...").
     double axisWidth = m_chart->plotArea().width();
@@ -652,13 +669,26 @@ void TStatisticsPage::labelAxes()
     const int count = static_cast<int>(labels.size());
     const int step = std::max(CategoryLabelStep(count, axisWidth, m_axisLabelWidth, kAxisLabelPadding),
                               (count + kMaxAxisLabels - 1) / kMaxAxisLabels);
-    if (step == m_axisLabelStep)
+    // A label centred on its value must not stick out past the chart's sides (the chart leaves out such
+    // a label): the labels start at the first value whose label fits.
+    const QRectF plot = m_chart->plotArea();
+    const double halfLabel = m_axisLabelWidth / 2;
+    auto centre = [&](int k) { return plot.left() + (k + 0.5) * plot.width() / count; };
+    int first = 0;
+    if (plot.width() > 0)
+        while (first + 1 < count && centre(first) - halfLabel < m_chart->margins().left() + kAxisLabelPadding)
+            ++first;
+    const double right = m_chart->size().width() - m_chart->margins().right() - kAxisLabelPadding;
+    if (step == m_axisLabelStep && first == m_axisLabelFirst)
         return;
     m_axisLabelStep = step;
+    m_axisLabelFirst = first;
     for (const QString &label : axis->categoriesLabels())
         axis->remove(label);
     QSet<QString> used;
-    for (int k = 0; k < count; k += step) {
+    for (int k = first; k < count; k += step) {
+        if (plot.width() > 0 && centre(k) + halfLabel > right)
+            break;
         const QString &label = labels[k];
         // Category labels must differ; a repeated text is left off the axis (its hint still names it).
         if (!used.contains(label)) {

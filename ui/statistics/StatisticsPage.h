@@ -151,7 +151,10 @@ private:
     bool m_forcePending = false;
     int m_computations = 0;
     int m_axisLabelStep = 0; // every k-th value is labelled on the chart's axis (0: not labelled yet)
+    int m_axisLabelFirst = 0; // from this one
     int m_axisTicks = 0;     // ticks up the chart's side (0: not set for this chart yet)
     double m_chartTop = 1;   // the largest count on the chart
     double m_axisLabelWidth = 0; // room one value label takes along the chart's axis
+    double m_widestLabel = 0;    // the widest value label written across
+    int m_labelsAngle = -1;      // the value labels stand upright (-90) or lie (0); -1: not chosen yet
 };

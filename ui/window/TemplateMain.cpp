@@ -39,6 +39,7 @@
 #include "ui/statistics/StatSettingsActions.h"
 #include "app/settings/ProxyListCandidates.h"
 #include "ui/draws/DrawsPanel.h"
+#include "common/widgets/StatusTextPanel.h"
 #include "ui/window/ProxyDialog.h"
 #include "ui/statistics/StatisticsPage.h"
 
@@ -73,19 +74,11 @@ QString ExclusiveAccessMessage()
 }
 
 // Each panel starts with its text for a count of 0.
-struct StatusPanelSpec {
-    const char16_t *text;
-    int width;
+constexpr std::array<const char16_t *, 7> kStatusPanels = {
+    u"Архив тиражей: %d", u"Следующий тираж: %d", u"", u"Комбинаций: %d", u"Ставок: %d", u"Рейтинг: %d", u"",
 };
-constexpr std::array<StatusPanelSpec, 7> kStatusPanels = {{
-    {u"Архив тиражей: %d", 150},
-    {u"Следующий тираж: %d", 180},
-    {u"", 130},
-    {u"Комбинаций: %d", 150},
-    {u"Ставок: %d", 120},
-    {u"Рейтинг: %d", 125},
-    {u"", 50},
-}};
+// An empty panel still shows as one.
+constexpr int kMinStatusPanelWidth = 40;
 constexpr int kFreeStatusPanel = 6;
 constexpr int kDesignedLeftPanelWidth = 420;
 
@@ -162,18 +155,17 @@ void TTemplateMain::buildWindow()
     bar->setProperty("Tag", kFreeStatusPanel);
     bar->setSizeGripEnabled(true);
     for (size_t i = 0; i < kStatusPanels.size(); ++i) {
-        const QStringView text(kStatusPanels[i].text);
-        auto *label = new QLabel(text.isEmpty() ? QString() : Format(text, {0}), bar);
+        const QStringView text(kStatusPanels[i]);
+        // The count panels are as wide as their texts; the free one takes the rest of the bar.
+        QLabel *label = i == kFreeStatusPanel ? new TStatusTextPanel(bar) : new QLabel(bar);
+        if (!text.isEmpty())
+            label->setText(Format(text, {0}));
         label->setObjectName(u"StatusPanel%1"_s.arg(i + 1));
         label->setProperty("panelIndex", static_cast<int>(i));
         label->setFrameShape(QFrame::StyledPanel);
-        label->setMinimumWidth(kStatusPanels[i].width);
+        label->setMinimumWidth(kMinStatusPanelWidth);
         if (i == 2)
             label->setAlignment(Qt::AlignCenter);
-        // The free panel shows whatever long text an operation writes: it is cut at the window's edge
-        // and never widens the window.
-        if (i == kFreeStatusPanel)
-            label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         bar->addWidget(label, i == kFreeStatusPanel ? 1 : 0);
         m_statusPanels[i] = label;
     }
@@ -602,7 +594,7 @@ void TTemplateMain::retranslateStatus()
 
 void TTemplateMain::ShowStatusText(const QString &text)
 {
-    m_statusPanels[kFreeStatusPanel]->setText(text);
+    static_cast<TStatusTextPanel *>(m_statusPanels[kFreeStatusPanel])->setStatusText(text);
     ProcessMessages();
 }
 

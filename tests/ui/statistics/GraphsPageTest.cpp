@@ -1,9 +1,11 @@
 #include "lottery/stats/StatList.h"
 #include "tests/support/ScriptedMessages.h"
+#include "tests/support/Screenshots.h"
 #include "tests/support/TempDataFolder.h"
 #include "tests/support/DrawsStatTestData.h"
 #include "common/BusyCursor.h"
 #include "common/FormStore.h"
+#include "ui/charts/ChartMarks.h"
 #include "ui/charts/ChartWindow.h"
 #include "ui/window/FormMain.h"
 #include "ui/statistics/GraphsPage.h"
@@ -13,6 +15,8 @@
 #include "app/views/SumsDistribution.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFontInfo>
 #include <QChart>
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,6 +29,33 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// The value marks a chart draws, where it draws them: every point whose label is on (the series'
+// switch, or the point's own setting over it), centred over the point, baseline 2 px above the line.
+// Each must lie whole inside the plot and a blank's width clear of the others; returns how many.
+size_t CheckMarks(QChart *chart, const std::string &where)
+{
+    std::vector<QRectF> marks;
+    const double blank = QFontMetrics(QApplication::font()).horizontalAdvance(u' ');
+    for (QAbstractSeries *abstract : chart->series())
+        if (auto *s = qobject_cast<QLineSeries *>(abstract))
+            for (int i = 0; i < s->count(); ++i) {
+                if (!s->pointConfiguration(i).value(QXYSeries::PointConfiguration::LabelVisibility, s->pointLabelsVisible()).toBool())
+                    continue;
+                QFont font = s->pointLabelsFont();
+                font.setPixelSize(QFontInfo(font).pixelSize());
+                const QFontMetrics metrics(font);
+                const QString text = QString(s->pointLabelsFormat()).replace(u"@xPoint"_s, QString::number(s->at(i).x())).replace(u"@yPoint"_s, QString::number(s->at(i).y()));
+                const QPointF at = chart->mapToPosition(s->at(i), s);
+                const int width = metrics.horizontalAdvance(text);
+                const QRectF mark(at.x() - width / 2, at.y() - s->pen().width() / 2 - 2 - metrics.ascent(), width, metrics.height());
+                EXPECT_TRUE(chart->plotArea().contains(mark)) << where << ": " << text.toStdString();
+                for (const QRectF &other : marks)
+                    EXPECT_FALSE(mark.adjusted(-blank, 0, blank, 0).intersects(other)) << where << ": " << text.toStdString();
+                marks.push_back(mark);
+            }
+    return marks.size();
+}
 
 // The graphs tab with its method list filled by the statistics page, over the hand-made draws.
 class GraphsPage : public ::testing::Test {
@@ -91,9 +122,9 @@ TEST_F(GraphsPage, ListHoldsOnlyGraphMethodsAndDrawsTheChosenOne)
     EXPECT_EQ(seriesNamed(u"Наиболее часто встречающееся значение"_s)->points().first().y(), 151);
 
     // The marks box shows the labels of the values' series.
-    EXPECT_FALSE(values->pointLabelsVisible());
+    EXPECT_FALSE(page->marks()->isShown(values));
     page->showMarksCheck()->setChecked(true);
-    EXPECT_TRUE(values->pointLabelsVisible());
+    EXPECT_TRUE(page->marks()->isShown(values));
     EXPECT_EQ(boxes.count(), 0);
 }
 
@@ -171,6 +202,34 @@ TEST_F(GraphsPage, EmptyArchiveDrawsNothingAndDisablesTheCommand)
     EXPECT_EQ(boxes.count(), 0);
 }
 
+TEST_F(GraphsPage, ValueMarksNeverRunIntoEachOtherOnAnyChart)
+{
+    archive.draws() = referenceArchive();
+    archive.touch();
+    stats->FillMethodCombos(false, false);
+    page->show();
+    page->showMarksCheck()->setChecked(true);
+    page->setGraphLength(100);
+    pick(u"SUMS"_s);
+    TFormGraph sums;
+    FillSumsDistributionChart(sums, CalcSumsDistribution(archive.draws()));
+    sums.show();
+    // The tab and the sums window at the width of a small, the usual and a large screen.
+    for (QWidget *chartWindow : std::initializer_list<QWidget *>{page.get(), &sums})
+        for (const int width : {800, 1200, 1600}) {
+            chartWindow->resize(width, 560);
+            QApplication::processEvents();
+            QChart *chart = chartWindow == page.get() ? page->chart() : sums.chart();
+            EXPECT_GE(CheckMarks(chart, chartWindow->objectName().toStdString() + " " + std::to_string(width)), 5u);
+            SaveScreenshot(*chartWindow, u"marks-%1-%2"_s.arg(chartWindow->objectName()).arg(width));
+        }
+    // Marks switched off leave none drawn.
+    page->showMarksCheck()->setChecked(false);
+    sums.labelsCheck()->setChecked(false);
+    QApplication::processEvents();
+    EXPECT_EQ(CheckMarks(page->chart(), "off") + CheckMarks(sums.chart(), "off"), 0u);
+}
+
 TEST(FormGraph, SeriesByTitleAndLabelControl)
 {
     TempDataFolder folder;
@@ -183,14 +242,14 @@ TEST(FormGraph, SeriesByTitleAndLabelControl)
     QLineSeries *b = window.series(u"B"_s);
     EXPECT_EQ(a->points(), (QList<QPointF>{{1, 5}, {2, 7}}));
     EXPECT_EQ(a->pen().color(), QColor(255, 0, 0));
-    EXPECT_TRUE(a->pointLabelsVisible());
-    EXPECT_FALSE(b->pointLabelsVisible());
+    EXPECT_TRUE(window.marks()->isShown(a));
+    EXPECT_FALSE(window.marks()->isShown(b));
 
     window.labelsCheck()->setChecked(false);
-    EXPECT_FALSE(a->pointLabelsVisible());
+    EXPECT_FALSE(window.marks()->isShown(a));
     window.labelsCheck()->setChecked(true);
-    EXPECT_TRUE(a->pointLabelsVisible());
-    EXPECT_FALSE(b->pointLabelsVisible());
+    EXPECT_TRUE(window.marks()->isShown(a));
+    EXPECT_FALSE(window.marks()->isShown(b));
 }
 
 TEST(FormGraph, SumsDistributionSeries)

@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QTest>
 #include <QTableWidget>
 #include <QLocale>
 #include <gtest/gtest.h>
@@ -101,7 +102,9 @@ TEST(ConfigDialog, FillAndReadBackKeepEveryField)
 
 TEST(ConfigDialog, CostAndPrizesShowMoneyInOneStyle)
 {
-    // A desktop that writes "1 234,50": the cost and every prize the same way, read back unchanged.
+    // On any desktop (one that writes "1 234,50" too) the cost and every prize are written as the
+    // stakes list and the charts write money, "1234.50", also what was just typed with a comma, and
+    // read back unchanged.
     const PlainLocale restore;
     for (const QLocale &locale : {QLocale(QLocale::Russian, QLocale::Russia), QLocale::c()}) {
         QLocale::setDefault(locale);
@@ -109,10 +112,18 @@ TEST(ConfigDialog, CostAndPrizesShowMoneyInOneStyle)
         config.cost = 12345000; // 1234.50
         TFormConfig dialog;
         dialog.fill(config);
-        const QString mark = locale.decimalPoint();
-        EXPECT_EQ(dialog.costEdit()->text(), u"1234"_s + mark + u"50"_s) << locale.name().toStdString();
-        EXPECT_EQ(cellText(dialog.profitsEdit(), 3, 1), u"100"_s + mark + u"00"_s);
-        EXPECT_EQ(cellText(dialog.profitsEdit(), 6, 1), u"10000000"_s + mark + u"00"_s);
+        EXPECT_EQ(dialog.costEdit()->text(), u"1234.50"_s) << locale.name().toStdString();
+        EXPECT_EQ(cellText(dialog.profitsEdit(), 3, 1), u"100.00"_s);
+        EXPECT_EQ(cellText(dialog.profitsEdit(), 6, 1), u"10000000.00"_s);
+        dialog.profitsEdit()->item(3, 1)->setText(u"300,5"_s);
+        EXPECT_EQ(cellText(dialog.profitsEdit(), 3, 1), u"300.50"_s) << locale.name().toStdString();
+        dialog.profitsEdit()->item(3, 1)->setText(u"100"_s);
+        dialog.show();
+        dialog.costEdit()->setFocus();
+        dialog.costEdit()->selectAll();
+        QTest::keyClicks(dialog.costEdit(), u"1234,5"_s);
+        QTest::keyClick(dialog.costEdit(), Qt::Key_Return);
+        EXPECT_EQ(dialog.costEdit()->text(), u"1234.50"_s) << locale.name().toStdString();
         TConfigData back;
         dialog.readBack(back);
         EXPECT_EQ(back.cost, config.cost);

@@ -209,43 +209,47 @@ TEST_F(StatisticsPage, ManyValuesAreLabelledEveryKthAndWhole)
     load(referenceArchive());
     start();
     typeLength(2000);
-    pick(u"SUMS"_s);
-    // The sums 21..255: 235 values, the k-th at x = k.
-    ASSERT_EQ(model()->rowCount(), 235);
-    QChartView *view = page->findChild<QChartView *>(u"crtDrawsStat"_s);
-    for (const QSize size : {QSize(1100, 700), QSize(800, 560), QSize(1600, 900)}) {
-        page->resize(size);
-        QApplication::processEvents();
-        // The axes of the method shown before are gone from the picture.
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        auto *axis = qobject_cast<QCategoryAxis *>(chart()->axes(Qt::Horizontal).value(0));
-        ASSERT_TRUE(axis);
-        const QStringList labels = axis->categoriesLabels();
-        EXPECT_GE(labels.size(), size.width() / 100) << size.width();
-        ASSERT_GE(labels.size(), 2);
-        // Each label sits at its value's point, at a common spacing.
-        const int spacing = qRound(axis->endValue(labels[1]) - axis->endValue(labels[0]));
-        for (qsizetype i = 0; i < labels.size(); ++i) {
-            const int at = qRound(axis->endValue(labels[i]));
-            EXPECT_EQ(labels[i].toInt(), 20 + at) << labels[i].toStdString();
-            if (i > 0) {
-                EXPECT_EQ(at - qRound(axis->endValue(labels[i - 1])), spacing);
+    // Short numbers (the sums 21..255, the k-th at x = k) and long texts: four numbers, three differences.
+    for (const QString &method : {u"SUMS"_s, u"KNS4"_s, u"KDS3"_s}) {
+        pick(method);
+        if (method == u"SUMS") {
+            ASSERT_EQ(model()->rowCount(), 235);
+        }
+        QChartView *view = page->findChild<QChartView *>(u"crtDrawsStat"_s);
+        for (const QSize size : {QSize(1100, 700), QSize(800, 560), QSize(1600, 900), QSize(800, 420)}) {
+            page->resize(size);
+            QApplication::processEvents();
+            // The axes of the method shown before are gone from the picture.
+            QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            auto *axis = qobject_cast<QCategoryAxis *>(chart()->axes(Qt::Horizontal).value(0));
+            ASSERT_TRUE(axis);
+            const QStringList labels = axis->categoriesLabels();
+            EXPECT_GE(labels.size(), method == u"SUMS" ? size.width() / 100 : 2) << size.width();
+            ASSERT_GE(labels.size(), 2);
+            // Each label sits at its value's point, at a common spacing.
+            const int spacing = qRound(axis->endValue(labels[1]) - axis->endValue(labels[0]));
+            for (qsizetype i = 0; i < labels.size(); ++i) {
+                const int at = qRound(axis->endValue(labels[i]));
+                EXPECT_EQ(labels[i], page->lastResult().chart.labels.value(at - 1)) << labels[i].toStdString();
+                if (i > 0) {
+                    EXPECT_EQ(at - qRound(axis->endValue(labels[i - 1])), spacing);
+                }
             }
+            // What the chart draws on both axes is whole, never cut down to dots.
+            int drawn = 0;
+            for (QGraphicsItem *item : view->scene()->items()) {
+                const auto *text = dynamic_cast<QGraphicsTextItem *>(item);
+                if (!text || !text->isVisible())
+                    continue;
+                const QString shown = text->toPlainText();
+                EXPECT_FALSE(shown.contains(u"...") || shown.contains(u"…"))
+                    << method.toStdString() << " " << size.width() << "x" << size.height() << ": " << shown.toStdString();
+                drawn += labels.contains(shown) && text->sceneBoundingRect().top() >= chart()->plotArea().bottom();
+            }
+            EXPECT_EQ(drawn, labels.size()) << method.toStdString() << " " << size.width();
+            SaveScreenshot(*page, u"statistics-chart-%1-%2x%3"_s.arg(method).arg(size.width()).arg(size.height()));
         }
-        // What the chart draws on both axes is whole, never cut down to dots.
-        int drawn = 0;
-        for (QGraphicsItem *item : view->scene()->items()) {
-            const auto *text = dynamic_cast<QGraphicsTextItem *>(item);
-            if (!text || !text->isVisible())
-                continue;
-            const QString shown = text->toPlainText();
-            EXPECT_FALSE(shown.contains(u"...") || shown.contains(u"…")) << size.width() << ": " << shown.toStdString();
-            drawn += labels.contains(shown);
-        }
-        EXPECT_EQ(drawn, labels.size()) << size.width();
     }
-    page->resize(1100, 700);
-    SaveScreenshot(*page, u"statistics-sums-chart"_s);
 }
 
 TEST_F(StatisticsPage, RecomputesOnlyWhenAnInputChanged)

@@ -99,21 +99,21 @@ const std::vector<Command> &Commands()
         {u"CombsXlsExport", u"Экспорт комбинаций в Microsoft Excel", u"", {u"menuCombs", u"ctx:lvCombs"}, 1, -1},
 
         // Statistics view, its filters, favourites and the prefetch option.
-        {u"DrawsStatCalc", u"Обновить", u"F5", {u"menuStat", u"ctx:lvDrawsStat", u"btn:tsDrawsStat"}, 0, -1},
+        {u"DrawsStatCalc", u"Обновить", u"F5", {u"menuStat", u"ctx:lvDrawsStat", u"bar:tbDrawsStat"}, 0, -1},
         {u"StatFilter_Include", u"Оставить выделенные", u"F7", {u"menuStat", u"ctx:lvDrawsStat"}, 0, -1},
         {u"StatFilter_Exclude", u"Удалить выделенные", u"Ctrl+F7", {u"menuStat", u"ctx:lvDrawsStat"}, 0, -1},
         {u"DrawsStatePrefetchsEnabled", u"Использовать сравнение с полным набором комбинаций", u"",
-         {u"menuStat", u"ctx:lvDrawsStat", u"btn:tsDrawsStat"}, 1, 0},
+         {u"menuStat", u"ctx:lvDrawsStat", u"bar:tbDrawsStat"}, 1, 0},
         {u"DrawsStatShowTotalLine", u"График идеального распределения", u"",
-         {u"menuStat", u"ctx:lvDrawsStat", u"btn:tsDrawsStat"}, 0, 1},
+         {u"menuStat", u"ctx:lvDrawsStat", u"bar:tbDrawsStat"}, 0, 1},
         {u"DrawsStatExportToExcel", u"Экспорт статистики в Microsoft Excel", u"",
-         {u"menuStat", u"ctx:lvDrawsStat", u"btn:tsDrawsStat"}, 0, -1},
+         {u"menuStat", u"ctx:lvDrawsStat", u"bar:tbDrawsStat"}, 0, -1},
         {u"FiltersManager", u"Избранные статистики", u"", {u"menuStat"}, 1, -1},
         {u"FiltersReset", u"Все доступные статистики", u"", {u"menuStat"}, 1, -1},
         {u"FiltersInfo", u"Описание статистики", u"F8", {u"menuStat"}, 1, -1},
 
         // Graphs, sums distribution, layout and repeats.
-        {u"DrawsGraphDraw", u"Обновить", u"", {u"btn:tsGraphs"}, 0, -1},
+        {u"DrawsGraphDraw", u"Обновить", u"", {u"bar:tbDrawsGraph"}, 0, -1},
         {u"TabGraps", u"Вкладка \"Графики\"", u"", {u"menuStat"}, 1, 1},
         {u"TotalSumCombs", u"Распределение сумм тиражей и всех возможных комбинаций", u"", {u"menuStat"}, 1, -1},
         {u"TabLayout", u"Вкладка \"Схема\"", u"", {u"menuStat"}, 1, 1},

@@ -4,6 +4,7 @@
 #include "common/IniFile.h"
 #include "tests/support/LocalHttpServer.h"
 #include "tests/support/ScriptedMessages.h"
+#include "tests/support/Screenshots.h"
 #include "tests/support/TempDataFolder.h"
 #include "ui/draws/DrawDialog.h"
 #include "ui/draws/DrawsPanel.h"
@@ -11,7 +12,9 @@
 #include "common/widgets/ListView.h"
 #include "ui/scenarios/ScenarioPage.h"
 #include "ui/statistics/StatisticsPage.h"
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QHeaderView>
 #include "app/draws/DrawsArchive.h"
 #include "app/draws/ResultsSiteDates.h"
 
@@ -619,4 +622,49 @@ TEST(MainWindow, LongStatusTextsNeverWidenTheWindow)
     EXPECT_EQ(s.window.width(), width);
     EXPECT_LT(s.window.minimumSizeHint().width(), width);
     s.window.ShowStatusText({});
+}
+
+// On a small screen, at the default size and on a large screen the window fits, the pages' buttons
+// show their captions whole (what does not fit goes into the toolbar's overflow menu), so does the last
+// caption of a grid where its column begins in view, and the status bar shows how far an operation got.
+TEST(MainWindow, CaptionsAndProgressReadWholeAtEverySize)
+{
+    TempDataFolder folder;
+    seedQuietStart(folder);
+    folder.write(u"Vendra.ldr"_s, SerializeDraws(realLookingDraws(200, 300)));
+    ScriptedMessages boxes;
+    Started s;
+    const QString progress = u"Анализ тиражей и расчет статистики ( завершено 100 % )..."_s;
+    for (const QSize size : {QSize(800, 600), QSize(1200, 760), QSize(1600, 900)}) {
+        const std::string at = std::to_string(size.width());
+        s.window.resize(size);
+        s.window.show();
+        for (const QString &name : {u"tsDrawsStat"_s, u"tsGraphs"_s, u"tsStakes"_s}) {
+            QWidget *page = s.window.mainPages()->findChild<QWidget *>(name);
+            s.window.mainPages()->setCurrentWidget(page);
+            QApplication::processEvents();
+            EXPECT_LE(s.window.width(), size.width()) << at;
+            for (const QAbstractButton *b : page->findChildren<QAbstractButton *>())
+                EXPECT_TRUE(!b->isVisible() || b->width() >= b->sizeHint().width()) << at << b->text().toStdString();
+            for (const QTableView *grid : page->findChildren<QTableView *>()) {
+                const QHeaderView *header = grid->horizontalHeader();
+                const int last = header->logicalIndex(header->count() - 1), room = header->viewport()->width();
+                const QString caption = grid->model()->headerData(last, Qt::Horizontal).toString();
+                if (grid->isVisible() && header->sectionViewportPosition(last) < room) {
+                    EXPECT_GE(room - header->sectionViewportPosition(last), HeaderCaptionWidth(header, caption)) << at;
+                }
+            }
+            SaveScreenshot(s.window, u"window-%1-%2"_s.arg(name).arg(size.width()));
+        }
+        // The share done reads whole; at the usual size and more the whole text beside the counts.
+        s.window.ShowStatusText(progress);
+        QApplication::processEvents();
+        const QLabel *panel = s.window.statusPanel(6);
+        EXPECT_TRUE(panel->text().endsWith(u"( завершено 100 % )...")) << at;
+        EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->text()), panel->contentsRect().width()) << at;
+        EXPECT_TRUE(size.width() < 1200 || s.window.statusPanel(0)->isVisible()) << at;
+        SaveScreenshot(s.window, u"window-status-%1"_s.arg(size.width()));
+        s.window.ShowStatusText({});
+    }
+    EXPECT_EQ(boxes.count(), 0);
 }
