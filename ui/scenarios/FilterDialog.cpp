@@ -37,11 +37,13 @@ QCheckBox *checkBox(const QString &name, const QString &caption, QWidget *parent
     return box;
 }
 
+// Coefficients are written as the game parameters dialog writes them: a point, no grouping.
 TQFloatEdit *coefEdit(const QString &name, QWidget *parent)
 {
     auto *edit = new TQFloatEdit(parent);
     edit->setObjectName(name);
-    edit->setDisplayFormat(u",0.000"_s);
+    edit->setLocale(QLocale::c());
+    edit->setDisplayFormat(u"0.000"_s);
     return edit;
 }
 

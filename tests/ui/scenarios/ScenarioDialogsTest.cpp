@@ -194,8 +194,14 @@ TEST_F(ScenarioDialogs, FilterFieldsToItemAndBack)
 
 TEST_F(ScenarioDialogs, FilterDialogOpensAsTheMainWindowStands)
 {
+    // Coefficients are written as everywhere in the program, with a point, on a desktop with a comma too.
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     TFormFilter dialog(nullptr, setup);
+    QLocale::setDefault(saved);
     dialog.fill(TFilterItem{});
+    dialog.findChild<TQFloatEdit *>(u"edCoefCount"_s)->setValue(1234.5);
+    EXPECT_EQ(dialog.findChild<TQFloatEdit *>(u"edCoefCount"_s)->text(), u"1234.500"_s);
     EXPECT_EQ(dialog.methodBox()->currentIndex() >= 0 ? setup.methods[size_t(dialog.methodBox()->currentIndex())].method
                                                       : nullptr,
               method(u"SUMS"_s));
