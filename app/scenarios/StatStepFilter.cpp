@@ -23,7 +23,8 @@ namespace {
 constexpr int64_t kChunk = int64_t(1) << 16;
 constexpr uint16_t kNone = 0xFFFF;
 constexpr size_t kMaxMaskCandidates = 64;
-constexpr size_t kMaxIndexCandidates = kNone; // candidates 0..65534 fit a 16-bit index
+// Candidates 0..65534 fit the 16-bit numbers of the candidate maps and of the index (kNone aside).
+constexpr size_t kMaxIndexCandidates = kNone;
 // Distinct masks counted per worker and in all; beyond that every row is counted over the list.
 constexpr size_t kMaxClassesPerWorker = size_t(1) << 16;
 constexpr size_t kMaxClasses = size_t(1) << 17;
@@ -715,10 +716,7 @@ bool TStatStepFilter::useNumberWeights(const std::array<uint8_t, kMaxNumber + 1>
 {
     // The mask of a combination: the candidates of the sum of its numbers' weights, while no six of
     // them add up beyond the table.
-    std::array<uint8_t, kMaxNumber> heaviest{};
-    std::copy(weights.begin() + 1, weights.end(), heaviest.begin());
-    std::partial_sort(heaviest.begin(), heaviest.begin() + kMainCount, heaviest.end(), std::greater<>());
-    if (std::accumulate(heaviest.begin(), heaviest.begin() + kMainCount, 0) >= kWeightSums)
+    if (!WeightsFitSums(weights))
         return false;
     m_numberWeight.fill(0);
     for (int n = 1; n <= kMaxNumber; ++n)
@@ -763,14 +761,16 @@ void TStatStepFilter::buildIndex()
 {
     m_entry = nullptr;
     m_ids = nullptr;
-    if (!m_candidates.empty() && m_source.fullSet) {
+    // The candidate maps number the candidates in 16 bits: more than that are filtered by the test.
+    const bool numbered = m_candidates.size() <= kMaxIndexCandidates;
+    if (!m_candidates.empty() && numbered && m_source.fullSet) {
         m_maps = std::make_unique<CandidateMaps>(m_rows, m_candidates);
         if (useFullSet())
             return;
         m_entry = nullptr;
     }
     makeWorkers(true);
-    if (m_workers.front()->stat->TestsByKeyLookups() && !m_candidates.empty()) {
+    if (m_workers.front()->stat->TestsByKeyLookups() && !m_candidates.empty() && numbered) {
         if (!m_maps)
             m_maps = std::make_unique<CandidateMaps>(m_rows, m_candidates);
         std::array<uint8_t, kMaxNumber + 1> weights{};
@@ -794,7 +794,7 @@ void TStatStepFilter::buildIndex()
                 w->recorder.setResolver(nullptr, nullptr);
             if (recorded)
                 return;
-        } else if (m_candidates.size() <= kMaxIndexCandidates && recordIndexes()) {
+        } else if (recordIndexes()) {
             m_mode = Mode::Index;
             m_allowed.assign(m_candidates.size() + 1, 1);
             return;
@@ -1424,7 +1424,8 @@ bool TStatStepFilter::survivorsOfSets()
     if (!stat)
         return false;
     stat->LoadDraw(-1, m_source.last, m_source.sorted);
-    if (!stat->NumberWeightsOfTest(m_source.last, weights, lookup))
+    // The tables of sums below hold every sum of six weights only while the weights fit them.
+    if (!stat->NumberWeightsOfTest(m_source.last, weights, lookup) || !WeightsFitSums(weights))
         return false;
     // reach[n][j][s]: j of the numbers 1..n add up to s.
     std::vector<std::array<std::array<bool, kWeightSums>, kMainCount + 1>> reach(kMaxNumber + 1);
