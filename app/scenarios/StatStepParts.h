@@ -1,0 +1,228 @@
+#pragma once
+
+// What the units of the statistics step share beyond its interface: the per-worker state and the
+// rebuild of the list (a template over the test that keeps a combination, so that its loop is
+// compiled for each way of working).
+
+#include "app/scenarios/StatStepFilter.h"
+
+#include "app/combinations/CombsList.h"
+#include "app/combinations/CombsOfNumbers.h"
+#include "app/combinations/ParallelWork.h"
+#include "app/scenarios/FullSetSubset.h"
+#include "app/scenarios/StepCandidates.h"
+#include "app/scenarios/StepWork.h"
+#include "lottery/stats/CustomStat.h"
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+struct TStatStepFilter::Worker {
+    std::unique_ptr<TCustomStat> stat;
+    TStatProbeRecorder recorder;
+    TStatDrawArray probeArray; // answers nothing, records every lookup
+    TStatDrawArray values;     // the selected values (the statistic's own test)
+};
+
+// What the caller of a rebuild knows. prefixKept: over the full set, how many the test keeps of each
+// prefix of the full set, when known without a pass. chosen: the list is to become the combinations
+// of that choice of numbers (a subset of the list): they are made again from the numbers instead of
+// read, and the test is not asked. placeFlags: the test is "the flag of the place in the full set is
+// set" (over a subset left unwritten): when few are, the places without one are passed over.
+struct TStatStepFilter::RebuildHints {
+    const std::vector<int64_t> *prefixKept = nullptr;
+    const TNumbersChoice *chosen = nullptr;
+    const uint8_t *placeFlags = nullptr;
+};
+
+// How a rebuild walks: units (the prefixes of the full set, or chunks of the list) shared among tasks
+// (one per unit, or one for all on a single core), and what each task is promised to keep.
+struct TStatStepFilter::RebuildPlan {
+    int64_t places = 0;          // places walked: the list's, or the full set's
+    const TComb *combs = nullptr; // the list read (nullptr when its combinations are made again)
+    bool fullSet = false;        // entry i is the combination of place i of the full set
+    bool remake = false;         // the full set is made again in order rather than read
+    bool byPrefix = false;       // the units are the prefixes of the full set
+    bool oneWay = false;         // most combinations go one way: the branch is foreseen
+    const TNumbersChoice *chosen = nullptr;
+    const uint8_t *flagged = nullptr;
+    const TFullSetLookups::Entry *next = nullptr; // the next method's sets, written on the way
+    std::vector<int64_t> unitKept;               // what each unit keeps, when known without a pass
+    int units = 0;
+    int tasks = 0;
+};
+
+namespace StepRebuild {
+
+// Calls f(combination, place) for every combination of unit u of the plan, in order.
+template <class Plan, class F> void walkUnit(const Plan &plan, int u, F &&f)
+{
+    const TFullSetPrefix &prefix = FullSetPrefixes()[size_t(u)];
+    if (plan.remake) {
+        if (plan.flagged)
+            ForEachFlaggedOfPrefix(prefix, plan.flagged, f);
+        else
+            ForEachOfPrefix(prefix, f);
+    } else if (plan.chosen) {
+        // The places in the full set are not needed: a running number stands in for them.
+        int64_t i = prefix.start;
+        if (plan.unitKept[size_t(u)] > 0)
+            ForEachChosenOfPrefix(prefix.a, prefix.b, *plan.chosen, [&](uint64_t bytes) {
+                TComb c;
+                std::memcpy(c.n.data(), &bytes, sizeof(TComb));
+                f(c, i++);
+            });
+    } else {
+        const StepWork::Range r =
+            plan.byPrefix ? StepWork::Range{prefix.start, prefix.end} : StepWork::chunkRange(u, plan.places);
+        const TComb *const from = plan.combs;
+        for (int64_t i = r.begin; i < r.end; ++i)
+            f(from[i], i);
+    }
+}
+
+// Calls f for every combination of the task's units.
+template <class Plan, class F> void walkTask(const Plan &plan, int task, F &&f)
+{
+    if (plan.tasks == 1) {
+        for (int u = 0; u < plan.units; ++u)
+            walkUnit(plan, u, f);
+    } else {
+        walkUnit(plan, task, f);
+    }
+}
+
+// Writes the next method's set of each combination written and counts those kept.
+struct NextSetsWriter {
+    const uint8_t *fullIds;
+    uint8_t *ids;
+    int64_t *counts; // the worker's first table of counts
+    size_t stride;
+    size_t turn;     // the tables taken in turn, less one
+    int width;
+    bool fullSet;
+
+    void operator()(const TComb &c, int64_t place, int64_t out, bool kept) const
+    {
+        const size_t at = size_t(fullSet ? place : TFullSetLookups::rankOfAscending(c));
+        int64_t *const h = counts + (size_t(place) & turn) * stride;
+        if (width == 1) {
+            const uint8_t id = fullIds[at];
+            ids[out] = id;
+            h[id] += kept;
+        } else {
+            uint16_t id;
+            std::memcpy(&id, fullIds + 2 * at, 2);
+            StepWork::storeAt<uint16_t>(ids, out, id);
+            h[id] += kept;
+        }
+    }
+};
+
+// Writes the kept combinations of the task from begin on, never at end or past it, and returns how
+// many it kept (also those it had no room for). Each combination is written, kept or not, when about
+// as many go as stay (the next one kept overwrites it): no branch is then mispredicted.
+template <class Plan, class Keep, class Write>
+int64_t writeTask(const Plan &plan, const Keep &keep, int task, TComb *to, int64_t begin, int64_t end,
+                  const Write &write)
+{
+    const Keep local = keep; // locals: the combinations written could be anything else
+    TComb *const out = to;
+    int64_t o = begin;
+    if (plan.oneWay)
+        walkTask(plan, task, [&](const TComb &c, int64_t i) {
+            if (local(i, c)) {
+                if (o < end) {
+                    write(c, i, o, true);
+                    out[o] = c;
+                }
+                ++o;
+            }
+        });
+    else
+        walkTask(plan, task, [&](const TComb &c, int64_t i) {
+            const bool k = local(i, c);
+            if (o < end) {
+                write(c, i, o, k);
+                out[o] = c;
+            }
+            o += k;
+        });
+    return o - begin;
+}
+
+} // namespace StepRebuild
+
+template <class Keep> bool TStatStepFilter::rebuild(Keep keep, const RebuildHints &hints)
+{
+    using namespace StepRebuild;
+    forgetCarried();
+    const RebuildPlan plan = planRebuild(hints);
+    // What each task is promised: known, the step's own count for a single task, or counted.
+    std::vector<int64_t> promised = plan.unitKept;
+    if (plan.tasks == 1) {
+        promised.assign(1, m_count);
+    } else if (promised.empty()) {
+        promised.assign(size_t(plan.tasks), 0);
+        ParallelWork::run(
+            plan.tasks,
+            [&](int task, int) {
+                const Keep local = keep;
+                int64_t kept = 0;
+                walkUnit(plan, task, [&](const TComb &c, int64_t i) { kept += local(i, c); });
+                promised[size_t(task)] = kept;
+            },
+            m_source.idle);
+    }
+    if (m_miscount != 0) {
+        promised.front() += m_miscount;
+        if (promised.size() > 1)
+            promised.back() -= m_miscount;
+        m_miscount = 0;
+    }
+    std::vector<int64_t> start(promised.size() + 1, 0);
+    for (size_t t = 0; t < promised.size(); ++t)
+        start[t + 1] = start[t] + std::max<int64_t>(promised[t], 0);
+    if (start.back() != m_count || *std::min_element(promised.begin(), promised.end()) < 0) {
+        fallBackToPlain();
+        return false;
+    }
+    // Into the undo copy's storage, which becomes the list's: the list itself is only read meanwhile
+    // (the window may paint it, and it stays as it was when a task does not add up).
+    TComb *const to = m_list->rebuildRoom();
+    const size_t sets = plan.next ? plan.next->sets.size() : 0;
+    // The sets are counted in four tables taken in turn when there are few (a run of one set then
+    // does not wait on itself), else in one.
+    const size_t turns = sets <= 4096 ? 4 : 1;
+    StepWork::WorkerCounts nextCounts(sets, turns);
+    uint8_t *nextIds = nullptr;
+    if (plan.next)
+        // One entry to spare beside the last one kept.
+        nextIds = StepWork::roomOf(m_nextSetsWriting.ids, (size_t(m_count) + 1) * size_t(plan.next->width));
+    std::vector<int64_t> written(promised.size(), 0);
+    ParallelWork::run(
+        plan.tasks,
+        [&](int task, int worker) {
+            const int64_t begin = start[size_t(task)], end = start[size_t(task) + 1];
+            if (plan.next) {
+                const NextSetsWriter write{plan.next->ids.data(), nextIds,      nextCounts.of(worker),
+                                           nextCounts.stride(),   turns - 1,    plan.next->width,
+                                           plan.fullSet};
+                written[size_t(task)] = writeTask(plan, keep, task, to, begin, end, write);
+            } else {
+                auto none = [](const TComb &, int64_t, int64_t, bool) {};
+                written[size_t(task)] = writeTask(plan, keep, task, to, begin, end, none);
+            }
+        },
+        m_source.idle);
+    if (written != promised) {
+        fallBackToPlain();
+        return false;
+    }
+    m_list->adoptRebuilt(m_count);
+    m_applied.clear();
+    if (plan.next)
+        keepNextSets(plan.next, nextCounts.total());
+    return true;
+}
