@@ -55,42 +55,47 @@ struct TStatStepFilter::RebuildPlan {
 
 namespace StepRebuild {
 
-// Calls f(combination, place) for every combination of unit u of the plan, in order.
-template <class Plan, class F> void walkUnit(const Plan &plan, int u, F &&f)
+// Calls use(walk) with the walk of the task's combinations (the units of the task in order): walk(f)
+// calls f(combination, place) for each. Each kind of walk makes its own use, so that the place written
+// next stays in a register in each (the bytes written could otherwise be it); use returns how many.
+template <class Plan, class Use> int64_t withTaskWalk(const Plan &plan, int task, Use &&use)
 {
-    const TFullSetPrefix &prefix = FullSetPrefixes()[size_t(u)];
-    if (plan.remake) {
-        if (plan.flagged)
-            ForEachFlaggedOfPrefix(prefix, plan.flagged, f);
-        else
-            ForEachOfPrefix(prefix, f);
-    } else if (plan.chosen) {
+    const int first = plan.tasks == 1 ? 0 : task;
+    const int last = plan.tasks == 1 ? plan.units : task + 1;
+    const std::vector<TFullSetPrefix> &prefixes = FullSetPrefixes();
+    if (plan.chosen)
         // The places in the full set are not needed: a running number stands in for them.
-        int64_t i = prefix.start;
-        if (plan.unitKept[size_t(u)] > 0)
-            ForEachChosenOfPrefix(prefix.a, prefix.b, *plan.chosen, [&](uint64_t bytes) {
-                TComb c;
-                std::memcpy(c.n.data(), &bytes, sizeof(TComb));
-                f(c, i++);
-            });
-    } else {
-        const StepWork::Range r =
-            plan.byPrefix ? StepWork::Range{prefix.start, prefix.end} : StepWork::chunkRange(u, plan.places);
+        return use([&](auto &&f) {
+            for (int u = first; u < last; ++u) {
+                int64_t i = prefixes[size_t(u)].start;
+                if (plan.unitKept[size_t(u)] > 0)
+                    ForEachChosenOfPrefix(prefixes[size_t(u)].a, prefixes[size_t(u)].b, *plan.chosen,
+                                          [&](uint64_t bytes) {
+                                              TComb c;
+                                              std::memcpy(c.n.data(), &bytes, sizeof(TComb));
+                                              f(c, i++);
+                                          });
+            }
+        });
+    if (plan.remake && plan.flagged)
+        return use([&](auto &&f) {
+            for (int u = first; u < last; ++u)
+                ForEachFlaggedOfPrefix(prefixes[size_t(u)], plan.flagged, f);
+        });
+    if (plan.remake)
+        return use([&](auto &&f) {
+            for (int u = first; u < last; ++u)
+                ForEachOfPrefix(prefixes[size_t(u)], f);
+        });
+    return use([&](auto &&f) {
         const TComb *const from = plan.combs;
-        for (int64_t i = r.begin; i < r.end; ++i)
-            f(from[i], i);
-    }
-}
-
-// Calls f for every combination of the task's units.
-template <class Plan, class F> void walkTask(const Plan &plan, int task, F &&f)
-{
-    if (plan.tasks == 1) {
-        for (int u = 0; u < plan.units; ++u)
-            walkUnit(plan, u, f);
-    } else {
-        walkUnit(plan, task, f);
-    }
+        for (int u = first; u < last; ++u) {
+            const StepWork::Range r = plan.byPrefix ? StepWork::Range{prefixes[size_t(u)].start, prefixes[size_t(u)].end}
+                                                    : StepWork::chunkRange(u, plan.places);
+            for (int64_t i = r.begin; i < r.end; ++i)
+                f(from[i], i);
+        }
+    });
 }
 
 // Writes the next method's set of each combination written and counts those kept.
@@ -127,29 +132,42 @@ template <class Plan, class Keep, class Write>
 int64_t writeTask(const Plan &plan, const Keep &keep, int task, TComb *to, int64_t begin, int64_t end,
                   const Write &write)
 {
-    const Keep local = keep; // locals: the combinations written could be anything else
-    TComb *const out = to;
-    int64_t o = begin;
-    if (plan.oneWay)
-        walkTask(plan, task, [&](const TComb &c, int64_t i) {
-            if (local(i, c)) {
+    return withTaskWalk(plan, task, [&](auto walk) -> int64_t {
+        const Keep local = keep; // locals: the combinations written could be anything else
+        TComb *const out = to;
+        int64_t o = begin;
+        if (plan.oneWay)
+            walk([&](const TComb &c, int64_t i) {
+                if (local(i, c)) {
+                    if (o < end) {
+                        write(c, i, o, true);
+                        out[o] = c;
+                    }
+                    ++o;
+                }
+            });
+        else
+            walk([&](const TComb &c, int64_t i) {
+                const bool k = local(i, c);
                 if (o < end) {
-                    write(c, i, o, true);
+                    write(c, i, o, k);
                     out[o] = c;
                 }
-                ++o;
-            }
-        });
-    else
-        walkTask(plan, task, [&](const TComb &c, int64_t i) {
-            const bool k = local(i, c);
-            if (o < end) {
-                write(c, i, o, k);
-                out[o] = c;
-            }
-            o += k;
-        });
-    return o - begin;
+                o += k;
+            });
+        return o - begin;
+    });
+}
+
+// How many combinations of the task the test keeps.
+template <class Plan, class Keep> int64_t countTask(const Plan &plan, const Keep &keep, int task)
+{
+    return withTaskWalk(plan, task, [&](auto walk) -> int64_t {
+        const Keep local = keep;
+        int64_t kept = 0;
+        walk([&](const TComb &c, int64_t i) { kept += local(i, c); });
+        return kept;
+    });
 }
 
 } // namespace StepRebuild
@@ -167,12 +185,7 @@ template <class Keep> bool TStatStepFilter::rebuild(Keep keep, const RebuildHint
         promised.assign(size_t(plan.tasks), 0);
         ParallelWork::run(
             plan.tasks,
-            [&](int task, int) {
-                const Keep local = keep;
-                int64_t kept = 0;
-                walkUnit(plan, task, [&](const TComb &c, int64_t i) { kept += local(i, c); });
-                promised[size_t(task)] = kept;
-            },
+            [&](int task, int) { promised[size_t(task)] = countTask(plan, keep, task); },
             m_source.idle);
     }
     if (m_miscount != 0) {
