@@ -274,6 +274,17 @@ TStatStepFilter::RebuildPlan TStatStepFilter::planRebuild(const RebuildHints &hi
     return plan;
 }
 
+bool TStatStepFilter::promisesAddUp(const std::vector<int64_t> &promised) const
+{
+    int64_t total = 0;
+    for (int64_t p : promised) {
+        if (p < 0)
+            return false;
+        total += p;
+    }
+    return total == m_count;
+}
+
 void TStatStepFilter::forgetCarried()
 {
     // Whatever the step before gave is for the list as it was.

@@ -123,6 +123,14 @@ private:
     // task did not write exactly what the counts promised (the step then fell back to the plain one).
     // With the next method's sets given, each kept combination's set of them is written on the way.
     template <class Keep> bool rebuild(Keep keep, const RebuildHints &hints);
+    // What each task of the rebuild is to keep.
+    template <class Keep> std::vector<int64_t> promisedKept(const RebuildPlan &plan, const Keep &keep);
+    // The promises add up to the step's count, none below 0.
+    bool promisesAddUp(const std::vector<int64_t> &promised) const;
+    // Writes the rebuilt list into the undo copy's storage; false when a task did not keep exactly
+    // what it was promised.
+    template <class Keep>
+    bool writeRebuilt(const RebuildPlan &plan, const Keep &keep, const std::vector<int64_t> &promised);
     RebuildPlan planRebuild(const RebuildHints &hints);
     void forgetCarried();
     void keepNextSets(const TFullSetLookups::Entry *next, std::vector<int64_t> counts);

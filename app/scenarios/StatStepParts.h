@@ -15,6 +15,7 @@
 #include "lottery/stats/CustomStat.h"
 
 #include <cstring>
+#include <numeric>
 #include <memory>
 #include <vector>
 
@@ -174,18 +175,31 @@ template <class Plan, class Keep> int64_t countTask(const Plan &plan, const Keep
 
 template <class Keep> bool TStatStepFilter::rebuild(Keep keep, const RebuildHints &hints)
 {
-    using namespace StepRebuild;
     forgetCarried();
     const RebuildPlan plan = planRebuild(hints);
-    // What each task is promised: known, the step's own count for a single task, or counted.
+    const std::vector<int64_t> promised = promisedKept(plan, keep);
+    // Into the undo copy's storage, which becomes the list's: the list itself is only read meanwhile
+    // (the window may paint it, and it stays as it was when a task does not add up).
+    if (!promisesAddUp(promised) || !writeRebuilt(plan, keep, promised)) {
+        fallBackToPlain();
+        return false;
+    }
+    m_list->adoptRebuilt(m_count);
+    m_applied.clear();
+    return true;
+}
+
+template <class Keep>
+std::vector<int64_t> TStatStepFilter::promisedKept(const RebuildPlan &plan, const Keep &keep)
+{
+    // Known, the step's own count for a single task, or counted.
     std::vector<int64_t> promised = plan.unitKept;
     if (plan.tasks == 1) {
         promised.assign(1, m_count);
     } else if (promised.empty()) {
         promised.assign(size_t(plan.tasks), 0);
         ParallelWork::run(
-            plan.tasks,
-            [&](int task, int) { promised[size_t(task)] = countTask(plan, keep, task); },
+            plan.tasks, [&](int task, int) { promised[size_t(task)] = StepRebuild::countTask(plan, keep, task); },
             m_source.idle);
     }
     if (m_miscount != 0) {
@@ -194,34 +208,32 @@ template <class Keep> bool TStatStepFilter::rebuild(Keep keep, const RebuildHint
             promised.back() -= m_miscount;
         m_miscount = 0;
     }
+    return promised;
+}
+
+template <class Keep>
+bool TStatStepFilter::writeRebuilt(const RebuildPlan &plan, const Keep &keep, const std::vector<int64_t> &promised)
+{
+    using namespace StepRebuild;
     std::vector<int64_t> start(promised.size() + 1, 0);
-    for (size_t t = 0; t < promised.size(); ++t)
-        start[t + 1] = start[t] + std::max<int64_t>(promised[t], 0);
-    if (start.back() != m_count || *std::min_element(promised.begin(), promised.end()) < 0) {
-        fallBackToPlain();
-        return false;
-    }
-    // Into the undo copy's storage, which becomes the list's: the list itself is only read meanwhile
-    // (the window may paint it, and it stays as it was when a task does not add up).
+    std::partial_sum(promised.begin(), promised.end(), start.begin() + 1);
     TComb *const to = m_list->rebuildRoom();
     const size_t sets = plan.next ? plan.next->sets.size() : 0;
     // The sets are counted in four tables taken in turn when there are few (a run of one set then
     // does not wait on itself), else in one.
     const size_t turns = sets <= 4096 ? 4 : 1;
     StepWork::WorkerCounts nextCounts(sets, turns);
-    uint8_t *nextIds = nullptr;
-    if (plan.next)
-        // One entry to spare beside the last one kept.
-        nextIds = StepWork::roomOf(m_nextSetsWriting.ids, (size_t(m_count) + 1) * size_t(plan.next->width));
+    // One entry to spare beside the last one kept.
+    uint8_t *const nextIds =
+        plan.next ? StepWork::roomOf(m_nextSetsWriting.ids, (size_t(m_count) + 1) * size_t(plan.next->width)) : nullptr;
     std::vector<int64_t> written(promised.size(), 0);
     ParallelWork::run(
         plan.tasks,
         [&](int task, int worker) {
             const int64_t begin = start[size_t(task)], end = start[size_t(task) + 1];
             if (plan.next) {
-                const NextSetsWriter write{plan.next->ids.data(), nextIds,      nextCounts.of(worker),
-                                           nextCounts.stride(),   turns - 1,    plan.next->width,
-                                           plan.fullSet};
+                const NextSetsWriter write{plan.next->ids.data(), nextIds,   nextCounts.of(worker), nextCounts.stride(),
+                                           turns - 1,             plan.next->width, plan.fullSet};
                 written[size_t(task)] = writeTask(plan, keep, task, to, begin, end, write);
             } else {
                 auto none = [](const TComb &, int64_t, int64_t, bool) {};
@@ -229,12 +241,8 @@ template <class Keep> bool TStatStepFilter::rebuild(Keep keep, const RebuildHint
             }
         },
         m_source.idle);
-    if (written != promised) {
-        fallBackToPlain();
+    if (written != promised)
         return false;
-    }
-    m_list->adoptRebuilt(m_count);
-    m_applied.clear();
     if (plan.next)
         keepNextSets(plan.next, nextCounts.total());
     return true;
