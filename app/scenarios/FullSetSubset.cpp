@@ -1,18 +1,9 @@
 #include "app/scenarios/FullSetSubset.h"
 
 #include "app/combinations/ParallelWork.h"
-#include "app/scenarios/StepWork.h"
 
 #include <algorithm>
 #include <numeric>
-
-void TFullSetSubset::mark(int64_t begin, int64_t end, uint8_t *flags) const
-{
-    const int64_t n = end - begin;
-    std::fill(flags, flags + n, uint8_t(1));
-    for (const Condition &c : conditions)
-        andAlive(*c.entry, c.alive.data(), begin, n, flags);
-}
 
 void TFullSetSubset::write(TComb *out) const
 {
@@ -31,18 +22,4 @@ void TFullSetSubset::write(TComb *out) const
         TComb *to = out + start[size_t(task)];
         ForEachFlaggedOfPrefix(prefixes[size_t(task)], flags.data(), [&](const TComb &c, int64_t) { *to++ = c; });
     });
-}
-
-void TFullSetSubset::andAlive(const TFullSetLookups::Entry &entry, const uint8_t *alive, int64_t begin, int64_t n,
-                              uint8_t *flags)
-{
-    if (entry.width == 1) {
-        const uint8_t *const ids = entry.ids.data() + begin;
-        for (int64_t k = 0; k < n; ++k)
-            flags[k] &= alive[ids[k]];
-    } else {
-        const uint8_t *const ids = entry.ids.data() + 2 * begin;
-        for (int64_t k = 0; k < n; ++k)
-            flags[k] &= alive[StepWork::loadAt<uint16_t>(ids, k)];
-    }
 }

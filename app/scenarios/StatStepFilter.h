@@ -127,8 +127,8 @@ private:
     template <class Keep> std::vector<int64_t> promisedKept(const RebuildPlan &plan, const Keep &keep);
     // The promises add up to the step's count, none below 0.
     bool promisesAddUp(const std::vector<int64_t> &promised) const;
-    // Writes the rebuilt list into the undo copy's storage; false when a task did not keep exactly
-    // what it was promised.
+    // Writes the rebuilt list into the undo copy's storage, which becomes the list's; false (the list
+    // as it was) when a task did not keep exactly what it was promised.
     template <class Keep>
     bool writeRebuilt(const RebuildPlan &plan, const Keep &keep, const std::vector<int64_t> &promised);
     RebuildPlan planRebuild(const RebuildHints &hints);

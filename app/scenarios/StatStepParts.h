@@ -134,14 +134,17 @@ int64_t writeTask(const Plan &plan, const Keep &keep, int task, TComb *to, int64
                   const Write &write)
 {
     return withTaskWalk(plan, task, [&](auto walk) -> int64_t {
-        const Keep local = keep; // locals: the combinations written could be anything else
+        // Locals: the combinations written could be anything else.
+        const Keep local = keep;
+        const Write put = write;
         TComb *const out = to;
+        const int64_t stop = end;
         int64_t o = begin;
         if (plan.oneWay)
             walk([&](const TComb &c, int64_t i) {
                 if (local(i, c)) {
-                    if (o < end) {
-                        write(c, i, o, true);
+                    if (o < stop) {
+                        put(c, i, o, true);
                         out[o] = c;
                     }
                     ++o;
@@ -150,8 +153,8 @@ int64_t writeTask(const Plan &plan, const Keep &keep, int task, TComb *to, int64
         else
             walk([&](const TComb &c, int64_t i) {
                 const bool k = local(i, c);
-                if (o < end) {
-                    write(c, i, o, k);
+                if (o < stop) {
+                    put(c, i, o, k);
                     out[o] = c;
                 }
                 o += k;
@@ -184,7 +187,6 @@ template <class Keep> bool TStatStepFilter::rebuild(Keep keep, const RebuildHint
         fallBackToPlain();
         return false;
     }
-    m_list->adoptRebuilt(m_count);
     m_applied.clear();
     return true;
 }
@@ -243,6 +245,7 @@ bool TStatStepFilter::writeRebuilt(const RebuildPlan &plan, const Keep &keep, co
         m_source.idle);
     if (written != promised)
         return false;
+    m_list->adoptRebuilt(m_count);
     if (plan.next)
         keepNextSets(plan.next, nextCounts.total());
     return true;
