@@ -14,6 +14,7 @@
 #include "common/Translate.h"
 #include "lottery/Combinatorics.h"
 #include "lottery/DrawTexts.h"
+#include "lottery/stats/KeyTable.h"
 #include "app/combinations/ParallelWork.h"
 
 #include <QFile>
@@ -58,46 +59,6 @@ struct StatusReset {
         if (active)
             SetStatusText({});
     }
-};
-
-// The masks of a few draws; an open-addressing table (0 marks a free slot, no valid mask is 0).
-class MaskSet {
-public:
-    explicit MaskSet(size_t expected)
-    {
-        size_t size = 16;
-        while (size < expected * 2)
-            size *= 2;
-        m_slots.assign(size, 0);
-        m_mask = size - 1;
-    }
-    void insert(uint64_t key)
-    {
-        if (key == 0)
-            return;
-        for (size_t i = slot(key);; i = (i + 1) & m_mask) {
-            if (m_slots[i] == key)
-                return;
-            if (m_slots[i] == 0) {
-                m_slots[i] = key;
-                return;
-            }
-        }
-    }
-    bool contains(uint64_t key) const
-    {
-        for (size_t i = slot(key);; i = (i + 1) & m_mask) {
-            if (m_slots[i] == key)
-                return true;
-            if (m_slots[i] == 0)
-                return false;
-        }
-    }
-
-private:
-    size_t slot(uint64_t key) const { return size_t((key * 0x9E3779B97F4A7C15ull) >> 17) & m_mask; }
-    std::vector<uint64_t> m_slots;
-    size_t m_mask = 0;
 };
 
 bool isBlankByte(char ch)
@@ -633,13 +594,15 @@ void TCombsList::RemoveLastDrawsCombs(int n, const TDrawsArray &draws, int draws
     }
     // A combination equals a draw when they share all six numbers: their masks are equal. A damaged
     // draw (a repeated number) equals no combination.
-    MaskSet drawMasks(size_t(std::max<int64_t>(0, last - first + 1)));
+    TKeyTable<bool> drawMasks;
+    drawMasks.reserve(size_t(std::max<int64_t>(0, last - first + 1)));
     for (int64_t i = first; i <= last; ++i)
-        drawMasks.insert(CombMask(DrawToComb(draws[size_t(i)])));
+        if (const uint64_t mask = CombMask(DrawToComb(draws[size_t(i)])); mask != 0)
+            drawMasks[mask] = true;
 
     const QString pattern =
         Format(u"Удаление из списка комбинаций %d последних тиражей ( завершено %%.0f %%%% )...", {n});
-    rebuildFromUndo([&drawMasks](const TComb &c) { return !drawMasks.contains(CombMask(c)); },
+    rebuildFromUndo([&drawMasks](const TComb &c) { return drawMasks.find(CombMask(c)) == nullptr; },
                     [&pattern](double percent) { return percentText(pattern, percent); });
     AddFilterLog(true, Tr(u"Последние тиражи"), QString::number(n));
     RefreshCombsCount();

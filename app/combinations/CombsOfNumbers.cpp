@@ -5,7 +5,10 @@
 #include "common/BitCount.h"
 #include "lottery/Combinatorics.h"
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
+#include <numeric>
 
 namespace {
 
@@ -26,6 +29,14 @@ std::vector<TSumWays> fourAboveOf(uint64_t numbers, const uint8_t *weight)
 }
 
 } // namespace
+
+bool WeightsFitSums(const std::array<uint8_t, kMaxNumber + 1> &weights)
+{
+    std::array<uint8_t, kMaxNumber> heaviest{};
+    std::copy(weights.begin() + 1, weights.end(), heaviest.begin());
+    std::partial_sort(heaviest.begin(), heaviest.begin() + kMainCount, heaviest.end(), std::greater<>());
+    return std::accumulate(heaviest.begin(), heaviest.begin() + kMainCount, 0) < kWeightSums;
+}
 
 std::vector<int64_t> CountCombsOfPrefixes(const TNumbersChoice &choice)
 {

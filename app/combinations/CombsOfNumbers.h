@@ -21,6 +21,11 @@ struct TNumbersChoice {
     const uint8_t *sums = nullptr;   // kWeightSums of them
 };
 
+// True when the weights of any six numbers (weights[n] for number n, 1..45) add up to less than
+// kWeightSums, so that every table of sums of six weights above holds every sum: the six heaviest
+// are checked. A method whose weights fail it is filtered without the tables of sums.
+bool WeightsFitSums(const std::array<uint8_t, kMaxNumber + 1> &weights);
+
 // Every number of the game as a mask.
 inline constexpr uint64_t kAllNumbers = ((uint64_t(1) << (kMaxNumber + 1)) - 1) & ~uint64_t(1);
 

@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <mutex>
 
 using namespace Qt::StringLiterals;
@@ -100,7 +101,12 @@ TStatPrefetch prefetchOf(const TStatTally &tally)
     for (const TStatTally::Entry &e : tally.entries()) {
         TStatValueRec rec;
         rec.Keys = TStatKeys{e.key};
-        rec.Count = e.count;
+        // A value's count is at most C(45,6) for each merge one combination makes; a statistic would
+        // need more than 263 merges of one value per combination to pass the record's 32 bits, and
+        // such a distribution is refused rather than stored wrapped.
+        if (e.count > std::numeric_limits<int32_t>::max())
+            throw Exception(u"Количество комбинаций со значением статистики превышает допустимое!"_s);
+        rec.Count = int32_t(e.count);
         values.append(rec);
     }
     SortStatValues(values);
@@ -259,7 +265,7 @@ private:
             TComb comb;
             comb.n = m_picked;
             std::sort(comb.n.begin(), comb.n.end());
-            m_tally.setWeight(int32_t(ways));
+            m_tally.setWeight(ways);
             m_stat.ValuesOfComb(comb, m_values);
             return;
         }
@@ -315,7 +321,7 @@ bool AddValuesByState(TCustomStat &stat, TStatDrawArray &values, TStatTally &tal
         }
     for (int state = 0; state < states; ++state)
         if (const int64_t c = count[at(kMainCount, state)]; c > 0) {
-            tally.setWeight(int32_t(c));
+            tally.setWeight(c);
             stat.ValuesOfComb(first[at(kMainCount, state)], values);
         }
     return true;
@@ -335,7 +341,7 @@ bool AddValuesOfAlikeCombs(TCustomStat &stat, TStatDrawArray &values, TStatTally
         return true;
     case TCustomStat::TCombDependence::Each:
         // Every number lies in C(44,5) combinations.
-        tally.setWeight(int32_t(Binomial(kMaxNumber - 1, kMainCount - 1)));
+        tally.setWeight(Binomial(kMaxNumber - 1, kMainCount - 1));
         for (int n = 1; n <= kMaxNumber; ++n)
             stat.ValuesOfNumber(n, values);
         return true;

@@ -223,17 +223,11 @@ std::shared_ptr<const TDrawsStatResult> TStatTableCache::get(const TDrawsStatPar
 
 // ---- The step ----
 
-void TStatStep::run(const TFilterPart &part, const QString &methodText, TContext &ctx)
-{
-    TStatList &stats = *ctx.stats;
-    TCombsList &combs = *ctx.combs;
-    m_lastSteps = 0;
-    auto log = [&ctx](const QString &text) {
-        if (ctx.log && ctx.log->enabled())
-            ctx.log->write(text);
-    };
+namespace {
 
-    // 1. The method must be one the statistics page offers.
+// 1. The method must be one the statistics page offers: its place in the registry.
+int listedMethodOrRaise(const TFilterPart &part, const QString &methodText, const TStatList &stats)
+{
     const int mi = ListedMethodIndex(stats, part.Method);
     if (mi < 0) {
         const QString code = part.Method ? part.Method->MethodCode() : methodCodeOfText(methodText);
@@ -242,23 +236,149 @@ void TStatStep::run(const TFilterPart &part, const QString &methodText, TContext
                                u"метод расчета либо использовали сценарий от другой модификации программы.",
                                {code, title}));
     }
-    const TStatMethod &method = stats.GetMethod(mi);
-    if (part.LevelMode == LevelModes::LVA && !method.MethodHasTextValue())
+    if (part.LevelMode == LevelModes::LVA && !stats.GetMethod(mi).MethodHasTextValue())
         throw Exception(FilterNoValueListMessage());
     // 2. The order of the rows and the sample.
     if (part.SortColumn < -1 || part.SortColumn >= kDrawsStatColumns)
         throw Exception(Format(u"Некорректное значение номера столбца сортировки (%d)", {part.SortColumn}));
     if (part.DrawsLen < 1)
         throw Exception(Format(u"Некорректное описание фильтра: %s!", {FilterPartToText(part)}));
-    const QString caption = stats.MethodCaption(mi, true);
+    return mi;
+}
+
+// The rows of the table in the order the walk reads them: their records, their texts with the value
+// the statistic reads from its text, and the ones that meet the condition (only those can be applied).
+struct TWalkRows {
+    std::vector<TStatValueRec> records;
+    std::vector<TStatValues> values;
+    std::vector<int> candidates;
+};
+
+TWalkRows walkRowsOf(const TFilterPart &part, const TDrawsStatResult &table, const std::vector<int> &order,
+                     const TCustomStat &stat)
+{
+    TWalkRows rows;
+    rows.records.resize(order.size());
+    rows.values.resize(order.size());
+    for (size_t k = 0; k < order.size(); ++k) {
+        rows.records[k] = table.rows[size_t(order[k])].rec;
+        rows.values[k] = StatRowForExport(&table.rows[size_t(order[k])]);
+        rows.values[k].Value = stat.ValueFromText(rows.values[k].ValueText);
+    }
+    try {
+        for (size_t k = 0; k < rows.values.size(); ++k)
+            if (RowMatches(part, rows.values[k]))
+                rows.candidates.push_back(int(k));
+    } catch (const EConvertError &) {
+        // The condition cannot be read: the walk raises it at its first row.
+        rows.candidates.clear();
+    }
+    return rows;
+}
+
+// 7. The stop mode, tested before a row is used.
+bool stopsBefore(const TFilterPart &part, const TStatValues &row, int steps, int64_t count)
+{
+    switch (part.StopMode) {
+    case StopModes::SC:
+        return !part.MultiSelect && count <= part.StopValue;
+    case StopModes::SV: {
+        int64_t c = 0;
+        if (!textToInt(row.Count, c))
+            c = 0;
+        return part.BottomUp ? c >= part.StopValue : c <= part.StopValue;
+    }
+    case StopModes::SP: {
+        double p = 0;
+        if (!textToFloat(row.CountPct, p))
+            p = 0;
+        return part.BottomUp ? p >= part.StopValue : p <= part.StopValue;
+    }
+    case StopModes::ST:
+        return steps >= part.StopValue;
+    default:
+        return false;
+    }
+}
+
+QString countText(int64_t n)
+{
+    return Format(u"Количество комбинаций в списке: %d", {n});
+}
+
+QString stepText(int step, const TStatValues &r)
+{
+    return Format(u"Шаг %.3d. Выделение строки: < [%s] кол-во: %s (%s %%), отклонение: %s (%s %%), "
+                  u"глубина: %s (%s %%), вес: %s >",
+                  {step, r.ValueText, r.Count, r.CountPct, r.Deviation, r.DeviationPct, r.Depth, r.DepthPct, r.Weight});
+}
+
+} // namespace
+
+// What one run of the step walks with.
+struct TStatStep::TWalk {
+    const TFilterPart &part;
+    TContext &ctx;
+    QString caption;
+    std::vector<TStatValues> rows;
+    bool deleting = false;
+    QString keepText;
+
+    void log(const QString &text) const
+    {
+        if (ctx.log && ctx.log->enabled())
+            ctx.log->write(text);
+    }
+};
+
+void TStatStep::run(const TFilterPart &part, const QString &methodText, TContext &ctx)
+{
+    TStatList &stats = *ctx.stats;
+    m_lastSteps = 0;
+    const int mi = listedMethodOrRaise(part, methodText, stats);
+    const TStatMethod &method = stats.GetMethod(mi);
+    TWalk walk{part, ctx, stats.MethodCaption(mi, true), {}, !part.KeepSelected,
+               part.KeepSelected ? Tr(u"Оставляем выделенные значения...") : Tr(u"Удаляем выделенные значения...")};
     // 3, 4.
-    log(Format(u"Анализ тиражей и расчет статистики \"%s\" для выборки в %d тиражей...", {caption, part.DrawsLen}));
+    walk.log(Format(u"Анализ тиражей и расчет статистики \"%s\" для выборки в %d тиражей...",
+                    {walk.caption, part.DrawsLen}));
     stats.ApplyWeights(OwnWeights(part));
 
     // 5. The table, with the columns the step reads (the facts only to sort by them).
     QElapsedTimer clock;
     clock.start();
-    const int drawCount = stats.Draws() ? int(stats.Draws()->size()) : 0;
+    std::vector<int> order;
+    const std::shared_ptr<const TDrawsStatResult> table = computeTable(part, method, ctx, order);
+    m_timings.tables += msSince(clock);
+    if (ctx.stopRequested())
+        return;
+    if (ctx.log && ctx.log->enabled())
+        for (int r : order)
+            walk.log(StatRowLogText(StatRowForExport(&table->rows[size_t(r)])));
+    if (ctx.stopRequested())
+        return;
+
+    // 6. The statistic that reads the values' texts.
+    const std::unique_ptr<TCustomStat> stat = method.CreateStat(stats);
+    if (!stat)
+        throw Exception(Format(u"Метод \"%s\" недоступен!", {method.MethodCode()}));
+    clock.restart();
+    TWalkRows rows = walkRowsOf(part, *table, order, *stat);
+    walk.rows = std::move(rows.values);
+    beginFilter(method, ctx, std::move(rows.records), std::move(rows.candidates));
+    try {
+        walkRows(walk);
+    } catch (...) {
+        endFilter(clock);
+        throw;
+    }
+    endFilter(clock);
+}
+
+std::shared_ptr<const TDrawsStatResult> TStatStep::computeTable(const TFilterPart &part, const TStatMethod &method,
+                                                                TContext &ctx, std::vector<int> &order)
+{
+    TStatList &stats = *ctx.stats;
     TStatPrefetch prefetch;
     bool norms = false;
     if (ctx.prefetchsEnabled && method.StatClass->HasKindN() && ctx.prefetch)
@@ -274,50 +394,25 @@ void TStatStep::run(const TFilterPart &part, const QString &methodText, TContext
     params.withChart = false;
     TStatTableKey key;
     key.method = method.MethodCode();
-    key.drawCount = drawCount;
+    key.drawCount = stats.Draws() ? int(stats.Draws()->size()) : 0;
     key.sampleLength = part.DrawsLen;
     key.offset = ctx.drawsOffset;
     key.sortedDraws = ctx.sortedDraws;
     key.norms = norms;
     key.withFacts = params.withFacts;
     key.weights = stats.Config.weights;
-    const std::shared_ptr<const TDrawsStatResult> table = m_tables.get(params, key);
-    std::vector<int> order(table->rows.size());
+    std::shared_ptr<const TDrawsStatResult> table = m_tables.get(params, key);
+    order.resize(table->rows.size());
     std::iota(order.begin(), order.end(), 0);
     SortDrawsStatRows(order, table->rows, part.SortColumn, true);
-    m_timings.tables += msSince(clock);
+    return table;
+}
 
-    if (ctx.stopRequested())
-        return;
-    if (ctx.log && ctx.log->enabled())
-        for (int r : order)
-            log(StatRowLogText(StatRowForExport(&table->rows[size_t(r)])));
-    if (ctx.stopRequested())
-        return;
-
-    // 6. The statistic that reads the values' texts.
-    const std::unique_ptr<TCustomStat> stat = method.CreateStat(stats);
-    if (!stat)
-        throw Exception(Format(u"Метод \"%s\" недоступен!", {method.MethodCode()}));
-
-    clock.restart();
-    // The rows as the walk reads them, and the ones that meet the condition: only those can be applied.
-    std::vector<TStatValueRec> records(order.size());
-    std::vector<TStatValues> rowValues(order.size());
-    for (size_t k = 0; k < order.size(); ++k) {
-        records[k] = table->rows[size_t(order[k])].rec;
-        rowValues[k] = StatRowForExport(&table->rows[size_t(order[k])]);
-        rowValues[k].Value = stat->ValueFromText(rowValues[k].ValueText);
-    }
-    std::vector<int> candidates;
-    try {
-        for (size_t k = 0; k < rowValues.size(); ++k)
-            if (RowMatches(part, rowValues[k]))
-                candidates.push_back(int(k));
-    } catch (const EConvertError &) {
-        // The condition cannot be read: the walk raises it at its first row.
-        candidates.clear();
-    }
+void TStatStep::beginFilter(const TStatMethod &method, TContext &ctx, std::vector<TStatValueRec> records,
+                            std::vector<int> candidates)
+{
+    TStatList &stats = *ctx.stats;
+    const int drawCount = stats.Draws() ? int(stats.Draws()->size()) : 0;
     TStatStepFilter::TSource source;
     source.stats = &stats;
     source.method = &method;
@@ -328,109 +423,78 @@ void TStatStep::run(const TFilterPart &part, const QString &methodText, TContext
     source.afterStep = ctx.afterStep;
     if (ctx.nextMethod && ctx.nextMethod->StatClass && ctx.nextMethod->StatClass->HasKindN())
         source.next = m_fullSet.get(*ctx.nextMethod, stats, ctx.sortedDraws, ctx.idle);
-    m_timings.combinations += combs.count();
-    m_filter.begin(combs, std::move(records), std::move(candidates), source);
+    m_timings.combinations += ctx.combs->count();
+    m_filter.begin(*ctx.combs, std::move(records), std::move(candidates), source);
+}
 
-    const bool deleting = !part.KeepSelected;
-    const QString keepText = part.KeepSelected ? Tr(u"Оставляем выделенные значения...")
-                                               : Tr(u"Удаляем выделенные значения...");
-    auto countText = [](int64_t n) { return Format(u"Количество комбинаций в списке: %d", {n}); };
-    auto stepText = [](int step, const TStatValues &r) {
-        return Format(u"Шаг %.3d. Выделение строки: < [%s] кол-во: %s (%s %%), отклонение: %s (%s %%), "
-                      u"глубина: %s (%s %%), вес: %s >",
-                      {step, r.ValueText, r.Count, r.CountPct, r.Deviation, r.DeviationPct, r.Depth, r.DepthPct,
-                       r.Weight});
-    };
-
-    try {
-        const int rowCount = int(order.size());
-        int &steps = m_lastSteps;
-        bool stopped = false;
-        std::vector<int> selected;
-        for (int k = 0; k < rowCount; ++k) {
-            const int idx = part.BottomUp ? rowCount - 1 - k : k;
-            // 7. A stop ends the step without any further filtering.
-            if (ctx.stopRequested()) {
-                stopped = true;
-                break;
-            }
-            const TStatValues &row = rowValues[size_t(idx)];
-            bool stopHere = false;
-            switch (part.StopMode) {
-            case StopModes::SC:
-                stopHere = !part.MultiSelect && m_filter.count() <= part.StopValue;
-                break;
-            case StopModes::SV: {
-                int64_t c = 0;
-                if (!textToInt(row.Count, c))
-                    c = 0;
-                stopHere = part.BottomUp ? c >= part.StopValue : c <= part.StopValue;
-                break;
-            }
-            case StopModes::SP: {
-                double p = 0;
-                if (!textToFloat(row.CountPct, p))
-                    p = 0;
-                stopHere = part.BottomUp ? p >= part.StopValue : p <= part.StopValue;
-                break;
-            }
-            case StopModes::ST:
-                stopHere = steps >= part.StopValue;
-                break;
-            default:
-                break;
-            }
-            if (stopHere)
-                break;
-
-            if (part.MultiSelect) {
-                // 9. Every matching row is selected; every row walked is a step.
-                if (RowMatches(part, row)) {
-                    selected.push_back(idx);
-                    log(stepText(steps + 1, row));
-                }
-                ++steps;
-                continue;
-            }
-            // 8. Single selection: one row at a time.
-            if (!RowMatches(part, row))
-                continue;
-            log(stepText(steps + 1, row));
-            log(keepText);
-            const int64_t left = m_filter.apply({idx}, deleting);
-            combs.AddFilterLog(deleting, caption, row.ValueText, left);
-            log(countText(left));
-            if (left == 0) {
-                log(Tr(u"{UNDO} Откат изменений..."));
-                if (part.StopMode == StopModes::SZ)
-                    break;
-                continue;
-            }
-            ++steps;
-        }
-        if (part.MultiSelect && !stopped) {
-            log(keepText);
-            // Keeping no row at all would leave no combination: that is logged and undone at once.
-            const int64_t left = selected.empty() && !deleting ? 0 : m_filter.apply(selected, deleting);
-            if (!selected.empty()) {
-                // The values as the table lists the selected rows, top to bottom, whichever way it was walked.
-                std::sort(selected.begin(), selected.end());
-                QStringList texts;
-                for (int idx : selected)
-                    texts.append(rowValues[size_t(idx)].ValueText);
-                combs.AddFilterLog(deleting, caption, texts.join(u"; "_s), left);
-            }
-            log(countText(left));
-            if (left == 0)
-                log(Tr(u"{UNDO} Откат изменений..."));
-        }
-    } catch (...) {
-        m_lastMode = m_filter.mode();
-        m_filter.finish();
-        m_timings.filtering += msSince(clock);
-        throw;
-    }
+void TStatStep::endFilter(const QElapsedTimer &clock)
+{
     m_lastMode = m_filter.mode();
     m_filter.finish();
     m_timings.filtering += msSince(clock);
+}
+
+void TStatStep::walkRows(TWalk &walk)
+{
+    const TFilterPart &part = walk.part;
+    const int rowCount = int(walk.rows.size());
+    int &steps = m_lastSteps;
+    std::vector<int> selected;
+    for (int k = 0; k < rowCount; ++k) {
+        const int idx = part.BottomUp ? rowCount - 1 - k : k;
+        // 7. A stop ends the step without any further filtering.
+        if (walk.ctx.stopRequested())
+            return;
+        const TStatValues &row = walk.rows[size_t(idx)];
+        if (stopsBefore(part, row, steps, m_filter.count()))
+            break;
+        if (part.MultiSelect) {
+            // 9. Every matching row is selected; every row walked is a step.
+            if (RowMatches(part, row)) {
+                selected.push_back(idx);
+                walk.log(stepText(steps + 1, row));
+            }
+            ++steps;
+            continue;
+        }
+        // 8. Single selection: one row at a time.
+        if (!RowMatches(part, row))
+            continue;
+        walk.log(stepText(steps + 1, row));
+        if (applyRow(walk, idx) > 0)
+            ++steps;
+        else if (part.StopMode == StopModes::SZ)
+            break;
+    }
+    if (part.MultiSelect)
+        applySelected(walk, std::move(selected));
+}
+
+int64_t TStatStep::applyRow(const TWalk &walk, int idx)
+{
+    walk.log(walk.keepText);
+    const int64_t left = m_filter.apply({idx}, walk.deleting);
+    walk.ctx.combs->AddFilterLog(walk.deleting, walk.caption, walk.rows[size_t(idx)].ValueText, left);
+    walk.log(countText(left));
+    if (left == 0)
+        walk.log(Tr(u"{UNDO} Откат изменений..."));
+    return left;
+}
+
+void TStatStep::applySelected(const TWalk &walk, std::vector<int> selected)
+{
+    walk.log(walk.keepText);
+    // Keeping no row at all would leave no combination: that is logged and undone at once.
+    const int64_t left = selected.empty() && !walk.deleting ? 0 : m_filter.apply(selected, walk.deleting);
+    if (!selected.empty()) {
+        // The values as the table lists the selected rows, top to bottom, whichever way it was walked.
+        std::sort(selected.begin(), selected.end());
+        QStringList texts;
+        for (int idx : selected)
+            texts.append(walk.rows[size_t(idx)].ValueText);
+        walk.ctx.combs->AddFilterLog(walk.deleting, walk.caption, texts.join(u"; "_s), left);
+    }
+    walk.log(countText(left));
+    if (left == 0)
+        walk.log(Tr(u"{UNDO} Откат изменений..."));
 }

@@ -12,6 +12,7 @@
 #include <list>
 #include <memory>
 
+class QElapsedTimer;
 class TCombsList;
 class TScenarioRunLog;
 class TStatList;
@@ -107,6 +108,19 @@ public:
     int tableComputations() const { return m_tables.computations(); }
 
 private:
+    struct TWalk;
+    std::shared_ptr<const TDrawsStatResult> computeTable(const TFilterPart &part, const TStatMethod &method,
+                                                         TContext &ctx, std::vector<int> &order);
+    void beginFilter(const TStatMethod &method, TContext &ctx, std::vector<TStatValueRec> records,
+                     std::vector<int> candidates);
+    void endFilter(const QElapsedTimer &clock);
+    // Walks the rows in the order the filter asks, applying the selected ones.
+    void walkRows(TWalk &walk);
+    // A single selection: the row applied (or undone); returns the combinations it leaves (0: undone).
+    int64_t applyRow(const TWalk &walk, int idx);
+    // Several rows selected at once, applied after the walk.
+    void applySelected(const TWalk &walk, std::vector<int> selected);
+
     TStatTableCache m_tables;
     TFullSetLookups m_fullSet;
     TStatStepFilter m_filter;

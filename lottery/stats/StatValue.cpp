@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <stdexcept>
 
 TStatLookupCache::TStatLookupCache(const std::vector<TStatValueRec> &recs) : m_words(4 * 1024, 0)
 {
@@ -167,29 +168,9 @@ void TStatDrawArray::mergeRecord(const TStatValueRec &rec, bool withIntervals)
     e.PrevDraw = rec.LastDraw;
 }
 
-void TStatTally::addOther(uint64_t key, int32_t count)
+void TStatTally::weightOutOfRange()
 {
-    if ((m_used + 1) * 2 > m_slots.size()) {
-        std::vector<Slot> old = std::move(m_slots);
-        m_slots.assign(std::max<size_t>(64, old.size() * 2), Slot{});
-        m_used = 0;
-        for (const Slot &s : old)
-            if (s.used)
-                addOther(s.key, s.count);
-    }
-    const size_t mask = m_slots.size() - 1;
-    for (size_t i = size_t((key * 0x9E3779B97F4A7C15ULL) >> 32) & mask;; i = (i + 1) & mask) {
-        Slot &s = m_slots[i];
-        if (!s.used) {
-            s = Slot{key, count, true};
-            ++m_used;
-            return;
-        }
-        if (s.key == key) {
-            s.count += count;
-            return;
-        }
-    }
+    throw std::out_of_range("a tally's weight stands for more combinations than the game has");
 }
 
 void TStatTally::addTally(const TStatTally &other)
@@ -200,9 +181,7 @@ void TStatTally::addTally(const TStatTally &other)
                 m_directSeen[i >> 6] |= uint64_t(1) << (i & 63);
             m_direct[i] += other.m_direct[i];
         }
-    for (const Slot &s : other.m_slots)
-        if (s.used)
-            addOther(s.key, s.count);
+    other.m_others.forEach([this](uint64_t key, int64_t count) { m_others[key] += count; });
 }
 
 std::vector<TStatTally::Entry> TStatTally::entries() const
@@ -211,9 +190,7 @@ std::vector<TStatTally::Entry> TStatTally::entries() const
     for (size_t i = 0; i < kDirectKeys; ++i)
         if (directPresent(i))
             out.push_back(Entry{directKey(i), m_direct[i]});
-    for (const Slot &s : m_slots)
-        if (s.used)
-            out.push_back(Entry{s.key, s.count});
+    m_others.forEach([&out](uint64_t key, int64_t count) { out.push_back(Entry{key, count}); });
     return out;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "lottery/DrawTypes.h"
+#include "lottery/stats/KeyTable.h"
 #include "lottery/stats/StatKeyIndex.h"
 
 #include <algorithm>
@@ -136,28 +137,40 @@ private:
 // distribution over all combinations). Small keys (key 1 below 512, key 2 below 16, keys 3 and 4
 // zero: a number, a sum, a mask, a line with a count) are counted in a direct table, the others
 // through open addressing; a value merged with a count of 0 is present all the same.
+//
+// A count is taken weight times, and the weight (the combinations one stands for) reaches
+// C(45,6) = 8,145,060: a count times it passes 32 bits from 264 on, so the products and the sums are
+// 64-bit.
 class TStatTally {
 public:
+    // The most combinations a weight can stand for: the whole set.
+    static constexpr int64_t kMaxWeight = 8145060;
     struct Entry {
         uint64_t key = 0;
-        int32_t count = 0;
+        int64_t count = 0;
     };
     void add(uint64_t key, int32_t count)
     {
-        count *= m_weight;
+        const int64_t weighted = int64_t(count) * m_weight;
         if ((key & ~kDirectBits) == 0) [[likely]] {
             // A value counted only with positive counts is present by its count; the others are
             // marked present.
             const size_t i = directIndex(key);
-            if (count <= 0) [[unlikely]]
+            if (weighted <= 0) [[unlikely]]
                 m_directSeen[i >> 6] |= uint64_t(1) << (i & 63);
-            m_direct[i] += count;
+            m_direct[i] += weighted;
             return;
         }
-        addOther(key, count);
+        m_others[key] += weighted;
     }
-    // Every count added from now on is taken weight times (one value standing for as many alike ones).
-    void setWeight(int32_t weight) { m_weight = weight; }
+    // Every count added from now on is taken weight times (one value standing for as many alike ones);
+    // a weight outside 0..kMaxWeight stands for no set of combinations and raises std::out_of_range.
+    void setWeight(int64_t weight)
+    {
+        if (weight < 0 || weight > kMaxWeight) [[unlikely]]
+            weightOutOfRange();
+        m_weight = weight;
+    }
     // Adds the counts of another tally.
     void addTally(const TStatTally &other);
     // Every value counted, in no particular order.
@@ -165,23 +178,17 @@ public:
 
 private:
     static constexpr uint64_t kDirectBits = 0x000F01FF; // the bits of key 1 and key 2 counted directly
-    static constexpr size_t kDirectKeys = 8192;         // 32 KB of counts: they stay in the nearest cache
+    static constexpr size_t kDirectKeys = 8192;         // 64 KB of counts: they stay in the nearer caches
     static size_t directIndex(uint64_t key) { return size_t((key & 0x1FF) | ((key >> 7) & 0x1E00)); }
     static uint64_t directKey(size_t i) { return uint64_t(i & 0x1FF) | (uint64_t(i & 0x1E00) << 7); }
-    struct Slot {
-        uint64_t key = 0;
-        int32_t count = 0;
-        bool used = false;
-    };
-    void addOther(uint64_t key, int32_t count);
+    [[noreturn]] static void weightOutOfRange();
 
-    std::array<int32_t, kDirectKeys> m_direct{};
+    std::array<int64_t, kDirectKeys> m_direct{};
     std::array<uint64_t, kDirectKeys / 64> m_directSeen{}; // marks the direct counts that are not positive
     // The direct counts present: positive or marked.
     bool directPresent(size_t i) const { return m_direct[i] > 0 || ((m_directSeen[i >> 6] >> (i & 63)) & 1) != 0; }
-    std::vector<Slot> m_slots;
-    size_t m_used = 0;
-    int32_t m_weight = 1;
+    TKeyTable<int64_t> m_others;
+    int64_t m_weight = 1;
 };
 
 // The values of a statistic in order of first merge (unless sorted). Records are found by their keys

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <stdexcept>
 
 namespace {
 
@@ -142,6 +143,17 @@ TEST(StatValueMerge, TalliesCountWhatMergedRecordsCount)
         ASSERT_GE(i, 0) << e.key;
         EXPECT_EQ(e.count, merged[i].Count) << e.key;
     }
+
+    // A count taken as many times as the full set has combinations passes 32 bits, small key or large;
+    // a weight beyond the full set is refused.
+    TStatTally weighted;
+    weighted.setWeight(8145060);
+    for (const uint64_t key : {uint64_t(5), PackStatKeys(700, 3, 1, 0)})
+        for (int k = 0; k < 2; ++k)
+            weighted.add(key, 300);
+    for (const TStatTally::Entry &e : weighted.entries())
+        EXPECT_EQ(e.count, int64_t(8145060) * 600) << e.key;
+    EXPECT_THROW(weighted.setWeight(8145061), std::out_of_range);
 }
 
 TEST(StatValueMerge, SmallAndLargeKeysAcrossAClear)
