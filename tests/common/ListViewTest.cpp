@@ -352,33 +352,32 @@ TEST(SortListView, ColumnsAreWideEnoughForTheirCaptions)
     EXPECT_EQ(grid.colWidth(2), 30);
 }
 
-// In a list or a grid of many columns the arrows move the current row and Tab goes on to the next control.
+// In a list or a grid of many columns the arrows move the current row and Tab goes on to the next control
+// (from the list to the grid, from the grid to the line after it).
 TEST(SortListView, TabLeavesTheListArrowsMoveInside)
 {
-    for (const bool grid : {false, true}) {
-        QWidget window;
-        auto *layout = new QVBoxLayout(&window);
-        auto *view = new TQSortListView(&window);
-        auto *cells = new TQOwnerDrawGrid(&window);
-        for (int c = 0; c < 9; ++c)
-            view->addColumn(u"Столбец %1"_s.arg(c), 80);
-        for (int r = 0; r < 3; ++r)
-            view->listModel()->addItem(item(QStringList(9, QString::number(r)), r));
-        cells->setColCount(9);
-        cells->setRowCount(4);
-        QTableView *list = grid ? static_cast<QTableView *>(cells) : view;
-        delete (grid ? static_cast<QTableView *>(view) : cells);
-        auto *next = new QLineEdit(&window);
-        layout->addWidget(list);
-        layout->addWidget(next);
-        window.show();
-        window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QWidget window;
+    auto *layout = new QVBoxLayout(&window);
+    auto *view = new TQSortListView(&window);
+    for (int c = 0; c < 9; ++c)
+        view->addColumn(u"Столбец %1"_s.arg(c), 80);
+    for (int r = 0; r < 3; ++r)
+        view->listModel()->addItem(item(QStringList(9, QString::number(r)), r));
+    auto *cells = new TQOwnerDrawGrid(&window);
+    cells->setColCount(9);
+    cells->setRowCount(4);
+    auto *next = new QLineEdit(&window);
+    for (QWidget *w : std::initializer_list<QWidget *>{view, cells, next})
+        layout->addWidget(w);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    for (QTableView *list : std::initializer_list<QTableView *>{view, cells}) {
         list->setFocus();
         list->setCurrentIndex(list->model()->index(0, 0));
         QTest::keyClick(list, Qt::Key_Down);
         QTest::keyClick(list, Qt::Key_Tab);
-        EXPECT_TRUE(next->hasFocus()) << grid;
-        EXPECT_EQ(list->currentIndex(), list->model()->index(1, 0)) << grid;
+        EXPECT_TRUE((list == view ? static_cast<QWidget *>(cells) : next)->hasFocus()) << list->metaObject()->className();
+        EXPECT_EQ(list->currentIndex(), list->model()->index(1, 0)) << list->metaObject()->className();
     }
 }

@@ -140,9 +140,8 @@ TEST(RegularFile, AFileTheUserNamedIsWrittenWhereItsLinkLeads)
 
 TEST(RegularFile, ALinkSwappedDuringTheWriteNeverLeadsItAnywhereElse)
 {
-    // Another process swaps the link the user named between a regular file and a FIFO elsewhere while
-    // the file is written again and again: each write lands in the regular file or is refused, and the
-    // FIFO and its folder never change.
+    // Another process swaps the link between a regular file and a FIFO elsewhere while the file is written
+    // again and again: each write lands in the regular file or is refused, and the FIFO's folder never changes.
     TempDataFolder folder;
     QTemporaryDir other;
     const QString real = folder.file(u"real.csv"_s), link = folder.file(u"export.csv"_s);

@@ -209,8 +209,7 @@ TEST(StakesFileOpen, VersionCheckOnLoad)
     EXPECT_EQ(folder.read(u"Vendra.lsk"_s), good);
     EXPECT_EQ(folder.read(u"Vendra.lsk.bak"_s).size(), good.size() + 100);
 
-    // An absurd size (3 GB of nothing, a sparse file) is refused as it is: neither copied nor cut; a
-    // file as large as allowed takes no more stakes.
+    // 3 GB of nothing is refused as it is, neither copied nor cut; a file as large as allowed takes no more.
     QFile::remove(folder.file(u"Vendra.lsk.bak"_s));
     const qint64 full = FileBounds::kStakes / kStakeRecSize * kStakeRecSize;
     for (const qint64 size : {3'000'000'000LL, full}) {
@@ -424,8 +423,7 @@ TEST(StakesFileOpen, TheTemporaryFileOfADeletionNeverWritesThroughALink)
 
 TEST(StakesFileOpen, AStakesFileThatIsALinkToAFileElsewhereIsNeverWrittenThrough)
 {
-    // A damaged file elsewhere would be cut (after its copy) if the link were followed, or if the file
-    // were written under another of its names.
+    // A file elsewhere would be cut (after its copy) through a link, or when written under another name.
     const std::pair<TOtherFileKind, QString> cases[] = {
         {TOtherFileKind::LinkOutside, u"Это не обычный файл, а символьная ссылка."_s},
         {TOtherFileKind::HardLinkOutside, u"У файла есть и другие имена (жёстких ссылок: 2)"_s},

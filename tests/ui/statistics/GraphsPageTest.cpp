@@ -30,9 +30,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The value marks a chart draws, where it draws them: every point whose label is on (the series'
-// switch, or the point's own setting over it), centred over the point, baseline 2 px above the line.
-// Each must lie whole inside the plot and a blank's width clear of the others; returns how many.
+// Checks the value marks of the points whose label is on (the point's setting over the series' switch),
+// centred 2 px above the line: whole inside the plot, a blank's width clear of each other; returns how many.
 size_t CheckMarks(QChart *chart, const std::string &where)
 {
     std::vector<QRectF> marks;
@@ -219,8 +218,8 @@ TEST_F(GraphsPage, ValueMarksNeverRunIntoEachOtherOnAnyChart)
         for (const int width : {800, 1200, 1600}) {
             chartWindow->resize(width, 560);
             QApplication::processEvents();
-            QChart *chart = chartWindow == page.get() ? page->chart() : sums.chart();
-            EXPECT_GE(CheckMarks(chart, chartWindow->objectName().toStdString() + " " + std::to_string(width)), 5u);
+            EXPECT_GE(CheckMarks(chartWindow == page.get() ? page->chart() : sums.chart(),
+                                 chartWindow->objectName().toStdString() + " " + std::to_string(width)), 5u);
             SaveScreenshot(*chartWindow, u"marks-%1-%2"_s.arg(chartWindow->objectName()).arg(width));
         }
     // Marks switched off leave none drawn.

@@ -212,9 +212,7 @@ TEST_F(StatisticsPage, ManyValuesAreLabelledEveryKthAndWhole)
     // Short numbers (the sums 21..255, the k-th at x = k) and long texts: four numbers, three differences.
     for (const QString &method : {u"SUMS"_s, u"KNS4"_s, u"KDS3"_s}) {
         pick(method);
-        if (method == u"SUMS") {
-            ASSERT_EQ(model()->rowCount(), 235);
-        }
+        ASSERT_TRUE(method != u"SUMS" || model()->rowCount() == 235) << model()->rowCount();
         QChartView *view = page->findChild<QChartView *>(u"crtDrawsStat"_s);
         for (const QSize size : {QSize(1100, 700), QSize(800, 560), QSize(1600, 900), QSize(800, 420)}) {
             page->resize(size);

@@ -624,9 +624,8 @@ TEST(MainWindow, LongStatusTextsNeverWidenTheWindow)
     s.window.ShowStatusText({});
 }
 
-// On a small screen, at the default size and on a large screen the window fits, the pages' buttons
-// show their captions whole (what does not fit goes into the toolbar's overflow menu), so does the last
-// caption of a grid where its column begins in view, and the status bar shows how far an operation got.
+// At every screen size the window fits, buttons and a grid's last caption begun in view read whole (the
+// rest goes to the toolbar's overflow menu), and the status bar shows how far an operation got.
 TEST(MainWindow, CaptionsAndProgressReadWholeAtEverySize)
 {
     TempDataFolder folder;
