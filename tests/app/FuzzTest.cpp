@@ -48,13 +48,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <functional>
-#include <mutex>
 #include <random>
-#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -146,80 +142,23 @@ private:
 // The time one input may take, far above what any takes under the sanitizers: past it the reader hangs.
 constexpr int kInputLimitMs = 10000;
 
-// Watches the input being read: one that is still being read at its time limit ends the test program
-// with a message that names the reader and the input (a hang never waits for the harness's own limit).
-class InputWatch {
-public:
-    InputWatch() : m_thread([this] { watch(); }) {}
-    ~InputWatch()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_stop = true;
-        }
-        m_changed.notify_all();
-        m_thread.join();
-    }
-
-    void begin(const QByteArray &input)
-    {
-        std::lock_guard lock(m_mutex);
-        m_input = input;
-        m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kInputLimitMs);
-        m_active = true;
-        m_changed.notify_all();
-    }
-    void end()
-    {
-        std::lock_guard lock(m_mutex);
-        m_active = false;
-    }
-
-private:
-    void watch()
-    {
-        const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
-        const std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : "?";
-        std::unique_lock lock(m_mutex);
-        while (!m_stop) {
-            if (!m_active) {
-                m_changed.wait(lock);
-                continue;
-            }
-            const auto deadline = m_deadline;
-            if (m_changed.wait_until(lock, deadline) == std::cv_status::timeout && m_active &&
-                m_deadline == deadline) {
-                std::fprintf(stderr, "%s: an input still runs after %d ms (hex, first 256 bytes): %s\n", name.c_str(),
-                             kInputLimitMs, m_input.left(256).toHex().constData());
-                std::fflush(stderr);
-                std::_Exit(3);
-            }
-        }
-    }
-
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    QByteArray m_input;
-    std::chrono::steady_clock::time_point m_deadline;
-    bool m_active = false;
-    bool m_stop = false;
-    std::thread m_thread;
-};
-
 // Runs the reader over the inputs, each within its own time limit; the number of inputs tried.
 int fuzz(Mutator &mutator, const std::function<void(const QByteArray &)> &reader)
 {
-    InputWatch watch;
     int done = 0;
     for (; done < kInputs; ++done) {
         const QByteArray input = mutator.next();
-        watch.begin(input);
-        try {
-            reader(input);
-        } catch (const Exception &) {
-            // The program's own refusal: what a damaged input is expected to get at worst.
-        }
-        watch.end();
+        const TWatchedRun run = RunWatched(
+            [&]() -> QString {
+                try {
+                    reader(input);
+                } catch (const Exception &) {
+                    // The program's own refusal: what a damaged input is expected to get at worst.
+                }
+                return {};
+            },
+            kInputLimitMs, "input (hex, first 256 bytes) " + input.left(256).toHex().toStdString());
+        EXPECT_TRUE(run.ok()) << run.text().toStdString() << " on input " << input.left(256).toHex().constData();
     }
     return done;
 }
@@ -892,7 +831,6 @@ TEST(Fuzz, FilesOfAnotherKindNeverHoldAReaderNorTakeAWrite)
     // place of a FIFO or a device either.
     QTemporaryDir outsideDir;
     const QString outside = QDir(outsideDir.path()).filePath(u"elsewhere"_s);
-    const QString outcomeFile = QDir(outsideDir.path()).filePath(u"outcome"_s);
     QStringList results;
     for (const TFileCase &c : fileCases()) {
         for (TOtherFileKind kind : kOtherFileKinds) {
@@ -901,8 +839,7 @@ TEST(Fuzz, FilesOfAnotherKindNeverHoldAReaderNorTakeAWrite)
             QDir().mkpath(QFileInfo(folder.file(c.name)).absolutePath());
             const QString path = folder.file(c.name);
             ASSERT_TRUE(MakeOtherKindFile(path, kind, outside, c.sound)) << c.what;
-            // What the case gave (its messages or its refusal) comes back through a file beside.
-            QFile::remove(outcomeFile);
+            QString outcome; // what the case gave: its messages or its refusal
             const TWatchedRun run = RunWatched([&]() -> QString {
                 QStringList said;
                 try {
@@ -912,9 +849,7 @@ TEST(Fuzz, FilesOfAnotherKindNeverHoldAReaderNorTakeAWrite)
                 }
                 for (const ScriptedMessages::Box &box : boxes.boxes())
                     said << box.text;
-                QFile out(outcomeFile);
-                if (out.open(QIODevice::WriteOnly))
-                    out.write((said.isEmpty() ? u"no message"_s : said.join(u" / "_s)).simplified().toUtf8());
+                outcome = (said.isEmpty() ? u"no message"_s : said.join(u" / "_s)).simplified();
                 return {};
             });
             const QString where = QString::fromLatin1(c.what) + u" / "_s + OtherFileKindName(kind);
@@ -939,9 +874,7 @@ TEST(Fuzz, FilesOfAnotherKindNeverHoldAReaderNorTakeAWrite)
             } else if (!c.writes || !c.through.isEmpty()) {
                 EXPECT_TRUE(OtherKindFileIntact(path, kind)) << where.toStdString();
             }
-            QFile outcome(outcomeFile);
-            results << where + u": "_s +
-                           (run.ok() && outcome.open(QIODevice::ReadOnly) ? QString::fromUtf8(outcome.readAll()) : run.text());
+            results << where + u": "_s + (run.ok() ? outcome : run.text());
         }
     }
     RecordProperty("cases", results.join(u"\n"_s).toStdString());

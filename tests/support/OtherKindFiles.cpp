@@ -105,7 +105,7 @@ bool OtherKindFileIntact(const QString &path, TOtherFileKind kind, const QString
     return false;
 }
 
-TWatchedRun RunWatched(const std::function<QString()> &body, int deadlineMs)
+TWatchedRun RunWatched(const std::function<QString()> &body, int deadlineMs, const std::string &what)
 {
     const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
     const std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : "?";
@@ -115,7 +115,8 @@ TWatchedRun RunWatched(const std::function<QString()> &body, int deadlineMs)
     std::thread watch([&] {
         std::unique_lock lock(mutex);
         if (!ended.wait_for(lock, std::chrono::milliseconds(deadlineMs), [&] { return done; })) {
-            std::fprintf(stderr, "%s: a case still runs after %d ms (it hangs)\n", name.c_str(), deadlineMs);
+            std::fprintf(stderr, "%s: a case still runs after %d ms (it hangs)%s%s\n", name.c_str(), deadlineMs,
+                         what.empty() ? "" : ": ", what.c_str());
             std::fflush(stderr);
             std::_Exit(3);
         }

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <functional>
+#include <string>
 
 // Files of the kinds a reader or writer of the program must never hang on nor write through, planted
 // under a data file's name, and a way to run a case that may hang.
@@ -40,4 +41,4 @@ struct TWatchedRun {
 // FIFO or a device, say) ends the test program with a message that names the test, so that a hang never
 // waits for the harness's own limit. The deadline is far above what any case takes on a loaded machine
 // or under the sanitizers. The case returns a description of what went wrong, empty when nothing did.
-TWatchedRun RunWatched(const std::function<QString()> &body, int deadlineMs = 120000);
+TWatchedRun RunWatched(const std::function<QString()> &body, int deadlineMs = 120000, const std::string &what = {});
