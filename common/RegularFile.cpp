@@ -258,22 +258,30 @@ QString InPlaceFileProblem(const QString &path)
     return notRegularText(named.st_mode);
 }
 
-QString IrregularHandleReason(int fd)
-{
-    struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        return SystemErrorString(errno);
-    return S_ISREG(st.st_mode) ? QString() : notRegularText(st.st_mode);
-}
+namespace {
 
-QString InPlaceHandleReason(int fd)
+// Why the file open at the handle cannot be taken: no regular file, or (for a file written in place)
+// one with other names as well.
+QString handleReason(int fd, bool inPlace)
 {
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         return SystemErrorString(errno);
     if (!S_ISREG(st.st_mode))
         return notRegularText(st.st_mode);
-    return st.st_nlink > 1 ? otherNamesText(st.st_nlink) : QString();
+    return inPlace && st.st_nlink > 1 ? otherNamesText(st.st_nlink) : QString();
+}
+
+} // namespace
+
+QString IrregularHandleReason(int fd)
+{
+    return handleReason(fd, false);
+}
+
+QString InPlaceHandleReason(int fd)
+{
+    return handleReason(fd, true);
 }
 
 QString FileKindName(unsigned mode)
