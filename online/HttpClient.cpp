@@ -60,7 +60,43 @@ bool isHostNameChar(QChar c)
            c == u'.' || c == u'_';
 }
 
+// The proxy of a request; an empty proxy string also keeps the environment's proxy variables out.
+void applyProxy(CURL *h, const THttpProxy &proxy)
+{
+    QByteArray proxyUrl;
+    if (proxy.isSet()) {
+        if (!IsValidProxyHost(proxy.server) || proxy.port > 65535)
+            throw EHttpError(Format(u"Некорректный адрес proxy-сервера: \"%s : %d\"", {proxy.server, proxy.port}));
+        const bool v6 = proxy.server.contains(u':') && !proxy.server.startsWith(u'[');
+        proxyUrl = "http://" + (v6 ? '[' + proxy.server.toLatin1() + ']' : proxy.server.toLatin1());
+        curl_easy_setopt(h, CURLOPT_PROXYPORT, static_cast<long>(proxy.port));
+        if (!proxy.username.isEmpty()) {
+            curl_easy_setopt(h, CURLOPT_PROXYUSERNAME, proxy.username.toUtf8().constData());
+            curl_easy_setopt(h, CURLOPT_PROXYPASSWORD, proxy.password.toUtf8().constData());
+            curl_easy_setopt(h, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_ANY));
+        }
+        curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    }
+    curl_easy_setopt(h, CURLOPT_PROXY, proxyUrl.constData());
+}
+
+// What the library knows of the connection once a transfer ended.
+void readConnectionFacts(CURL *h, bool viaProxy, THttpOutcome &out)
+{
+    // A request that ended within one step connected all the same.
+    curl_off_t connectTime = 0;
+    if (!out.connected && curl_easy_getinfo(h, CURLINFO_CONNECT_TIME_T, &connectTime) == CURLE_OK)
+        out.connected = connectTime > 0;
+    if (viaProxy)
+        curl_easy_getinfo(h, CURLINFO_HTTP_CONNECTCODE, &out.tunnelStatus);
+    curl_easy_getinfo(h, CURLINFO_SSL_VERIFYRESULT, &out.verifyResult);
+    curl_off_t expected = -1;
+    curl_easy_getinfo(h, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &expected);
+    out.expected = expected;
+}
+
 } // namespace
+
 
 bool IsValidProxyHost(QStringView host)
 {
@@ -319,22 +355,7 @@ void THttpClient::configure(Handles &handles, const QString &url, const QByteArr
     handles.headers.reset(curl_slist_append(nullptr, QByteArray("Accept: " + m_accept).constData()));
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, handles.headers.get());
 
-    // Proxy: an empty proxy string also keeps the environment's proxy variables out.
-    QByteArray proxyUrl;
-    if (m_proxy.isSet()) {
-        if (!IsValidProxyHost(m_proxy.server) || m_proxy.port > 65535)
-            throw EHttpError(Format(u"Некорректный адрес proxy-сервера: \"%s : %d\"", {m_proxy.server, m_proxy.port}));
-        const bool v6 = m_proxy.server.contains(u':') && !m_proxy.server.startsWith(u'[');
-        proxyUrl = "http://" + (v6 ? '[' + m_proxy.server.toLatin1() + ']' : m_proxy.server.toLatin1());
-        curl_easy_setopt(h, CURLOPT_PROXYPORT, static_cast<long>(m_proxy.port));
-        if (!m_proxy.username.isEmpty()) {
-            curl_easy_setopt(h, CURLOPT_PROXYUSERNAME, m_proxy.username.toUtf8().constData());
-            curl_easy_setopt(h, CURLOPT_PROXYPASSWORD, m_proxy.password.toUtf8().constData());
-            curl_easy_setopt(h, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_ANY));
-        }
-        curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-    }
-    curl_easy_setopt(h, CURLOPT_PROXY, proxyUrl.constData());
+    applyProxy(h, m_proxy);
 
     if (postBody) {
         curl_easy_setopt(h, CURLOPT_POST, 1L);
@@ -392,17 +413,7 @@ THttpOutcome THttpClient::run(Handles &handles, Transfer &transfer, BlockingWait
         if (msg->msg == CURLMSG_DONE && msg->easy_handle == h)
             out.curlCode = msg->data.result;
     curl_multi_remove_handle(multi, h);
-    // A request that ended within one step connected all the same.
-    curl_off_t connectTime = 0;
-    if (!out.connected && curl_easy_getinfo(h, CURLINFO_CONNECT_TIME_T, &connectTime) == CURLE_OK)
-        out.connected = connectTime > 0;
-
-    if (m_proxy.isSet())
-        curl_easy_getinfo(h, CURLINFO_HTTP_CONNECTCODE, &out.tunnelStatus);
-    curl_easy_getinfo(h, CURLINFO_SSL_VERIFYRESULT, &out.verifyResult);
-    curl_off_t expected = -1;
-    curl_easy_getinfo(h, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &expected);
-    out.expected = expected;
+    readConnectionFacts(h, m_proxy.isSet(), out);
     out.status = transfer.status;
     out.statusLine = transfer.statusLine;
     out.received = transfer.received;
