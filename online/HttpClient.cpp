@@ -23,8 +23,6 @@ namespace {
 
 // How often the window gets to process its events while a request waits for the network.
 constexpr int kPollIntervalMs = 40;
-// The largest file of trusted certificate authorities read (the system's bundle is a few hundred KB).
-constexpr qint64 kMaxCaFileBytes = 16LL * 1024 * 1024;
 
 void globalInit()
 {
@@ -62,148 +60,43 @@ bool isHostNameChar(QChar c)
            c == u'.' || c == u'_';
 }
 
+// The proxy of a request; an empty proxy string also keeps the environment's proxy variables out.
+void applyProxy(CURL *h, const THttpProxy &proxy)
+{
+    QByteArray proxyUrl;
+    if (proxy.isSet()) {
+        if (!IsValidProxyHost(proxy.server) || proxy.port > 65535)
+            throw EHttpError(Format(u"Некорректный адрес proxy-сервера: \"%s : %d\"", {proxy.server, proxy.port}));
+        const bool v6 = proxy.server.contains(u':') && !proxy.server.startsWith(u'[');
+        proxyUrl = "http://" + (v6 ? '[' + proxy.server.toLatin1() + ']' : proxy.server.toLatin1());
+        curl_easy_setopt(h, CURLOPT_PROXYPORT, static_cast<long>(proxy.port));
+        if (!proxy.username.isEmpty()) {
+            curl_easy_setopt(h, CURLOPT_PROXYUSERNAME, proxy.username.toUtf8().constData());
+            curl_easy_setopt(h, CURLOPT_PROXYPASSWORD, proxy.password.toUtf8().constData());
+            curl_easy_setopt(h, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_ANY));
+        }
+        curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    }
+    curl_easy_setopt(h, CURLOPT_PROXY, proxyUrl.constData());
+}
+
+// What the library knows of the connection once a transfer ended.
+void readConnectionFacts(CURL *h, bool viaProxy, THttpOutcome &out)
+{
+    // A request that ended within one step connected all the same.
+    curl_off_t connectTime = 0;
+    if (!out.connected && curl_easy_getinfo(h, CURLINFO_CONNECT_TIME_T, &connectTime) == CURLE_OK)
+        out.connected = connectTime > 0;
+    if (viaProxy)
+        curl_easy_getinfo(h, CURLINFO_HTTP_CONNECTCODE, &out.tunnelStatus);
+    curl_easy_getinfo(h, CURLINFO_SSL_VERIFYRESULT, &out.verifyResult);
+    curl_off_t expected = -1;
+    curl_easy_getinfo(h, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &expected);
+    out.expected = expected;
+}
+
 } // namespace
 
-QString NetworkFailureText(int curlCode, const QString &cause, const THttpProxy &proxy, bool connected)
-{
-    const bool viaProxy = proxy.isSet();
-    const QString proxyName = viaProxy ? Format(u"%s : %d", {proxy.server, proxy.port}) : QString();
-    QString sentence;
-    switch (curlCode) {
-    case CURLE_COULDNT_RESOLVE_PROXY:
-        sentence = Format(u"Proxy-сервер \"%s\" не найден: проверьте настройки proxy-сервера.", {proxy.server});
-        break;
-    case CURLE_COULDNT_RESOLVE_HOST:
-        sentence = Tr(u"Сервер не найден: проверьте адрес и подключение к сети Интернет.");
-        break;
-    case CURLE_COULDNT_CONNECT:
-        // Through a proxy the connection is made to the proxy: it is the one that did not answer.
-        sentence = viaProxy ? Format(u"Нет соединения с proxy-сервером \"%s\": он не отвечает или отказал в соединении.",
-                                     {proxyName})
-                            : Tr(u"Не удалось соединиться с сервером: он недоступен или отказал в соединении.");
-        break;
-    case CURLE_OPERATION_TIMEDOUT:
-        sentence = viaProxy && !connected
-                       ? Format(u"Proxy-сервер \"%s\" не ответил за отведенное время.", {proxyName})
-                       : Tr(u"Сервер не ответил за отведенное время: проверьте подключение к сети Интернет.");
-        break;
-    case CURLE_PROXY:
-        sentence = Format(u"Proxy-сервер \"%s\" отказал в соединении: проверьте настройки proxy-сервера.", {proxyName});
-        break;
-    case CURLE_PEER_FAILED_VERIFICATION:
-    case CURLE_SSL_CACERT_BADFILE:
-    case CURLE_SSL_CERTPROBLEM:
-    case CURLE_SSL_ISSUER_ERROR:
-    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
-    case CURLE_SSL_INVALIDCERTSTATUS:
-        sentence = Tr(u"Сертификат сервера не принят: защищенное соединение не установлено.");
-        break;
-    case CURLE_SSL_CONNECT_ERROR:
-        sentence = Tr(u"Не удалось установить защищенное соединение с сервером.");
-        break;
-    case CURLE_GOT_NOTHING:
-        sentence = Tr(u"Сервер закрыл соединение, не прислав ответа.");
-        break;
-    case CURLE_RECV_ERROR:
-    case CURLE_SEND_ERROR:
-    case CURLE_PARTIAL_FILE:
-        sentence = Tr(u"Соединение с сервером прервано: ответ получен не полностью.");
-        break;
-    case CURLE_WEIRD_SERVER_REPLY:
-        sentence = Tr(u"Ответ сервера не удалось разобрать: это не ответ HTTP.");
-        break;
-    case CURLE_BAD_CONTENT_ENCODING:
-        sentence = Tr(u"Не удалось распаковать ответ сервера.");
-        break;
-    case CURLE_TOO_MANY_REDIRECTS:
-        sentence = Tr(u"Сервер перенаправляет запрос слишком много раз: адрес, вероятно, устарел или сервер "
-                      u"настроен с ошибкой.");
-        break;
-    case CURLE_UNSUPPORTED_PROTOCOL:
-        sentence = Tr(u"Адрес отклонен: допускаются только адреса http и https, а после защищенного "
-                      u"соединения (https) - только защищенные.");
-        break;
-    case CURLE_URL_MALFORMAT:
-        sentence = Tr(u"Некорректный адрес запроса.");
-        break;
-    default:
-        sentence = Format(u"Сетевой запрос не выполнен (ошибка %d).", {curlCode});
-        break;
-    }
-    return cause.isEmpty() ? sentence : sentence + u'\r' + cause;
-}
-
-QString CertificateFailureCause(long verifyResult)
-{
-    // The verification codes of the TLS library that a user can act on.
-    switch (verifyResult) {
-    case 0:
-    case 62:
-        return Tr(u"Причина: сертификат выдан для другого имени сервера.");
-    case 2:
-    case 20:
-    case 21:
-        return Tr(u"Причина: сертификат заверен центром сертификации, которому нет доверия.");
-    case 18:
-    case 19:
-        return Tr(u"Причина: сертификат самоподписанный, его не заверил доверенный центр сертификации.");
-    case 9:
-        return Tr(u"Причина: срок действия сертификата еще не начался.");
-    case 10:
-        return Tr(u"Причина: срок действия сертификата истек.");
-    case 23:
-        return Tr(u"Причина: сертификат отозван.");
-    default:
-        return Format(u"Причина: сертификат не прошел проверку (код %d).", {static_cast<long long>(verifyResult)});
-    }
-}
-
-QString CaFileProblem(const QString &fileName)
-{
-    const QString text = u"Файл сертификатов \"%s\" (параметр CaFile) %s"_s;
-    QByteArray bytes;
-    try {
-        if (!ReadRegularFile(fileName, kMaxCaFileBytes, bytes))
-            return Format(text, {fileName, Tr(u"не найден.")});
-    } catch (const EFileReadError &e) {
-        return Format(text, {fileName, QString(Tr(u"не удалось прочитать: ") + e.reason())});
-    }
-    if (bytes.trimmed().isEmpty())
-        return Format(text, {fileName, Tr(u"пуст.")});
-    // At least one certificate in the PEM form whose body is Base64.
-    static const QByteArray kBegin = "-----BEGIN CERTIFICATE-----";
-    static const QByteArray kEnd = "-----END CERTIFICATE-----";
-    for (qsizetype at = bytes.indexOf(kBegin); at >= 0; at = bytes.indexOf(kBegin, at + 1)) {
-        const qsizetype end = bytes.indexOf(kEnd, at);
-        if (end < 0)
-            break;
-        QByteArray body = bytes.mid(at + kBegin.size(), end - at - kBegin.size());
-        body.replace('\r', QByteArray()).replace('\n', QByteArray()).replace(' ', QByteArray());
-        const auto decoded = QByteArray::fromBase64Encoding(body, QByteArray::AbortOnBase64DecodingErrors);
-        if (decoded && !decoded.decoded.isEmpty())
-            return {};
-    }
-    return Format(text, {fileName, Tr(u"не содержит ни одного сертификата в формате PEM.")});
-}
-
-QString HttpStatusFailureText(int status, const QByteArray &statusLine)
-{
-    QString sentence;
-    if (status == 401 || status == 403)
-        sentence = Format(u"Сервер отказал в доступе (ошибка %d).", {status});
-    else if (status == 404 || status == 410)
-        sentence = Format(u"Запрошенная страница на сервере не найдена (ошибка %d).", {status});
-    else if (status == 408 || status == 504)
-        sentence = Format(u"Сервер не дождался выполнения запроса (ошибка %d): повторите попытку позже.", {status});
-    else if (status == 429 || status == 503)
-        sentence = Format(u"Сервер сейчас перегружен или недоступен (ошибка %d): повторите попытку позже.", {status});
-    else if (status >= 500)
-        sentence = Format(u"На сервере произошла ошибка (ошибка %d): повторите попытку позже.", {status});
-    else
-        sentence = Format(u"Сервер отклонил запрос (ошибка %d).", {status});
-    const QString line = QString::fromLatin1(statusLine).trimmed();
-    return line.isEmpty() ? sentence : sentence + u'\r' + line;
-}
 
 bool IsValidProxyHost(QStringView host)
 {
@@ -396,22 +289,43 @@ QByteArray THttpClient::postForm(const QString &url, const QByteArray &form)
     return body;
 }
 
+struct THttpClient::Handles {
+    std::unique_ptr<CURL, EasyDeleter> easy{curl_easy_init()};
+    std::unique_ptr<CURLM, MultiDeleter> multi{curl_multi_init()};
+    std::unique_ptr<curl_slist, SlistDeleter> headers;
+    QElapsedTimer overall; // the deadline covers every connection of the request
+};
+
 void THttpClient::perform(const QString &url, const QByteArray *postBody, Transfer &transfer)
 {
     globalInit();
     m_lastStatus = 0;
     m_lastStatusLine.clear();
     transfer.limit = m_maxReplySize;
-
-    std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
-    std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
-    if (!easy || !multi)
+    Handles handles;
+    if (!handles.easy || !handles.multi)
         throw EHttpError(u"Не удалось создать HTTP-клиент"_s);
-    CURL *h = easy.get();
+    configure(handles, url, postBody, transfer);
 
+    BlockingWait wait(Format(u"Ожидание ответа сервера \"%s\"...", {QUrl(url).host()}));
+    handles.overall.start();
+    THttpOutcome outcome = run(handles, transfer, wait);
+    if (prepareProxyAuthRetry(handles, transfer, outcome))
+        outcome = run(handles, transfer, wait);
+
+    m_lastStatus = transfer.status;
+    m_lastStatusLine = transfer.statusLine;
+    if (outcome.cancelled)
+        throw EWaitCancelled();
+    if (std::optional<EHttpError> failure = HttpFailureOf(outcome, facts(url, transfer)))
+        throw *failure;
+}
+
+void THttpClient::configure(Handles &handles, const QString &url, const QByteArray *postBody, Transfer &transfer) const
+{
+    CURL *h = handles.easy.get();
     const bool https = url.startsWith(u"https://", Qt::CaseInsensitive);
-    const QByteArray urlBytes = url.toUtf8();
-    curl_easy_setopt(h, CURLOPT_URL, urlBytes.constData());
+    curl_easy_setopt(h, CURLOPT_URL, url.toUtf8().constData());
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, m_tlsEnabled ? "http,https" : "http");
     // A redirect never leaves HTTPS for plain HTTP.
@@ -427,40 +341,21 @@ void THttpClient::perform(const QString &url, const QByteArray *postBody, Transf
     curl_easy_setopt(h, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
-    const QByteArray caFile = m_caFile.toLocal8Bit();
-    if (!caFile.isEmpty()) {
+    if (!m_caFile.isEmpty()) {
         // A file that cannot serve is named as such, not taken for the server's certificate.
         if (https)
             if (const QString problem = CaFileProblem(m_caFile); !problem.isEmpty())
                 throw EHttpError(problem);
-        curl_easy_setopt(h, CURLOPT_CAINFO, caFile.constData());
+        curl_easy_setopt(h, CURLOPT_CAINFO, m_caFile.toLocal8Bit().constData());
     }
 
     // Headers: curl writes Accept-Encoding itself and decodes what it announces.
     curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, kHttpAcceptEncoding);
     curl_easy_setopt(h, CURLOPT_USERAGENT, m_userAgent.constData());
-    const QByteArray acceptHeader = "Accept: " + m_accept;
-    std::unique_ptr<curl_slist, SlistDeleter> headers(curl_slist_append(nullptr, acceptHeader.constData()));
-    curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+    handles.headers.reset(curl_slist_append(nullptr, QByteArray("Accept: " + m_accept).constData()));
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, handles.headers.get());
 
-    // Proxy: an empty proxy string also keeps the environment's proxy variables out.
-    QByteArray proxyUrl;
-    const QByteArray proxyUser = m_proxy.username.toUtf8();
-    const QByteArray proxyPassword = m_proxy.password.toUtf8();
-    if (m_proxy.isSet()) {
-        if (!IsValidProxyHost(m_proxy.server) || m_proxy.port > 65535)
-            throw EHttpError(Format(u"Некорректный адрес proxy-сервера: \"%s : %d\"", {m_proxy.server, m_proxy.port}));
-        const bool v6 = m_proxy.server.contains(u':') && !m_proxy.server.startsWith(u'[');
-        proxyUrl = "http://" + (v6 ? '[' + m_proxy.server.toLatin1() + ']' : m_proxy.server.toLatin1());
-        curl_easy_setopt(h, CURLOPT_PROXYPORT, static_cast<long>(m_proxy.port));
-        if (!proxyUser.isEmpty()) {
-            curl_easy_setopt(h, CURLOPT_PROXYUSERNAME, proxyUser.constData());
-            curl_easy_setopt(h, CURLOPT_PROXYPASSWORD, proxyPassword.constData());
-            curl_easy_setopt(h, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_ANY));
-        }
-        curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-    }
-    curl_easy_setopt(h, CURLOPT_PROXY, proxyUrl.constData());
+    applyProxy(h, m_proxy);
 
     if (postBody) {
         curl_easy_setopt(h, CURLOPT_POST, 1L);
@@ -473,152 +368,82 @@ void THttpClient::perform(const QString &url, const QByteArray *postBody, Transf
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Transfer::onBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
     transfer.easy = h;
-    const QUrl requestUrl(url);
     if (m_followRedirects && m_redirects == THttpRedirects::SameServer)
-        transfer.sameServer.emplace(requestUrl);
+        transfer.sameServer.emplace(QUrl(url));
+}
 
+THttpOutcome THttpClient::run(Handles &handles, Transfer &transfer, BlockingWait &wait) const
+{
     // The transfer runs in small steps so that the window keeps painting and the read time-out can
-    // be watched: it counts from the moment the connection stands and restarts with every byte. The
-    // overall deadline covers every connection of the request.
-    QElapsedTimer overall;
-    overall.start();
-    BlockingWait wait(Format(u"Ожидание ответа сервера \"%s\"...", {requestUrl.host()}));
-    struct Outcome {
-        CURLcode result = CURLE_OK;
-        bool connected = false;
-        bool timedOut = false;
-        bool overDeadline = false;
-        bool cancelled = false;
-    };
-    auto run = [&] {
-        Outcome out;
-        curl_multi_add_handle(multi.get(), h);
-        transfer.activity.start();
-        int running = 1;
-        while (running) {
-            if (curl_multi_perform(multi.get(), &running) != CURLM_OK || !running)
-                break;
-            curl_multi_poll(multi.get(), nullptr, 0, kPollIntervalMs, nullptr);
-            if (m_pump) {
-                m_pump();
-            } else if (wait.poll()) {
-                out.cancelled = true;
-                break;
-            }
-            // A server that sends a byte now and then never trips the read time-out; the whole
-            // request still ends in time.
-            if (m_totalTimeoutMs > 0 && overall.elapsed() > m_totalTimeoutMs) {
-                out.overDeadline = true;
-                break;
-            }
-            if (!out.connected) {
-                curl_off_t connectTime = 0;
-                if (curl_easy_getinfo(h, CURLINFO_CONNECT_TIME_T, &connectTime) == CURLE_OK && connectTime > 0) {
-                    out.connected = true;
-                    transfer.activity.restart();
-                }
-            } else if (transfer.activity.elapsed() > m_readTimeoutMs) {
-                out.timedOut = true;
-                break;
-            }
+    // be watched: it counts from the moment the connection stands and restarts with every byte.
+    CURL *h = handles.easy.get();
+    CURLM *multi = handles.multi.get();
+    THttpOutcome out;
+    curl_multi_add_handle(multi, h);
+    transfer.activity.start();
+    for (int running = 1; running;) {
+        if (curl_multi_perform(multi, &running) != CURLM_OK || !running)
+            break;
+        curl_multi_poll(multi, nullptr, 0, kPollIntervalMs, nullptr);
+        if (m_pump) {
+            m_pump();
+        } else if (wait.poll()) {
+            out.cancelled = true;
+            break;
         }
-        int msgsLeft = 0;
-        while (CURLMsg *msg = curl_multi_info_read(multi.get(), &msgsLeft))
-            if (msg->msg == CURLMSG_DONE && msg->easy_handle == h)
-                out.result = msg->data.result;
-        curl_multi_remove_handle(multi.get(), h);
-        return out;
-    };
+        // A server that sends a byte now and then never trips the read time-out; the whole
+        // request still ends in time.
+        if (m_totalTimeoutMs > 0 && handles.overall.elapsed() > m_totalTimeoutMs) {
+            out.overDeadline = true;
+            break;
+        }
+        if (!out.connected) {
+            curl_off_t connectTime = 0;
+            if (curl_easy_getinfo(h, CURLINFO_CONNECT_TIME_T, &connectTime) == CURLE_OK && connectTime > 0) {
+                out.connected = true;
+                transfer.activity.restart();
+            }
+        } else if (transfer.activity.elapsed() > m_readTimeoutMs) {
+            out.timedOut = true;
+            break;
+        }
+    }
+    int msgsLeft = 0;
+    while (CURLMsg *msg = curl_multi_info_read(multi, &msgsLeft))
+        if (msg->msg == CURLMSG_DONE && msg->easy_handle == h)
+            out.curlCode = msg->data.result;
+    curl_multi_remove_handle(multi, h);
+    readConnectionFacts(h, m_proxy.isSet(), out);
+    out.status = transfer.status;
+    out.statusLine = transfer.statusLine;
+    out.received = transfer.received;
+    out.overLimit = transfer.overLimit;
+    out.fileError = transfer.fileFailed ? transfer.fileError : QString();
+    out.location = transfer.location;
+    out.refusedLocation = transfer.refusedLocation;
+    return out;
+}
 
-    // The short cause of a failure, in the user's words.
-    auto failureCause = [&](CURLcode result, bool connected) -> QString {
-        const QString server =
-            requestUrl.port() > 0 ? requestUrl.host() + u':' + QString::number(requestUrl.port()) : requestUrl.host();
-        switch (result) {
-        case CURLE_COULDNT_RESOLVE_HOST:
-            return Format(u"Сервер: %s.", {server});
-        case CURLE_COULDNT_CONNECT:
-            return m_proxy.isSet() ? QString() : Format(u"Сервер: %s.", {server});
-        case CURLE_OPERATION_TIMEDOUT:
-            return connected ? QString() : Format(u"Соединение не установлено за %d мс.", {m_connectTimeoutMs});
-        case CURLE_PEER_FAILED_VERIFICATION:
-        case CURLE_SSL_ISSUER_ERROR:
-        case CURLE_SSL_INVALIDCERTSTATUS: {
-            long verifyResult = 0;
-            curl_easy_getinfo(h, CURLINFO_SSL_VERIFYRESULT, &verifyResult);
-            return CertificateFailureCause(verifyResult);
-        }
-        case CURLE_PARTIAL_FILE:
-        case CURLE_RECV_ERROR: {
-            curl_off_t expected = -1;
-            curl_easy_getinfo(h, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &expected);
-            return expected > 0 ? Format(u"Получено %d байт из %d.",
-                                         {static_cast<long long>(transfer.received), static_cast<long long>(expected)})
-                                : Format(u"Получено %d байт.", {static_cast<long long>(transfer.received)});
-        }
-        default:
-            return {};
-        }
-    };
-
-    Outcome out = run();
-    long tunnelStatus = 0;
-    if (m_proxy.isSet())
-        curl_easy_getinfo(h, CURLINFO_HTTP_CONNECTCODE, &tunnelStatus);
+bool THttpClient::prepareProxyAuthRetry(Handles &handles, Transfer &transfer, const THttpOutcome &outcome) const
+{
     // A proxy that asks for the password and then closes the connection without saying so leaves
     // the library nowhere to send it: the request is made again on a new connection, with the
     // credentials sent at once in the way the proxy asked for.
     long offered = 0;
-    if (!out.cancelled && !out.overDeadline && !out.timedOut && !proxyUser.isEmpty() &&
-        (tunnelStatus == 407 || transfer.status == 407) &&
-        curl_easy_getinfo(h, CURLINFO_PROXYAUTH_AVAIL, &offered) == CURLE_OK && offered != 0) {
-        curl_easy_setopt(h, CURLOPT_PROXYAUTH, (offered & CURLAUTH_BASIC) ? CURLAUTH_BASIC : offered);
-        transfer.status = 0;
-        transfer.statusLine.clear();
-        transfer.location.clear();
-        transfer.restart();
-        out = run();
-        tunnelStatus = 0;
-        curl_easy_getinfo(h, CURLINFO_HTTP_CONNECTCODE, &tunnelStatus);
-    }
-    CURLcode result = out.result;
+    if (outcome.cancelled || outcome.overDeadline || outcome.timedOut || m_proxy.username.isEmpty() ||
+        (outcome.tunnelStatus != 407 && outcome.status != 407) ||
+        curl_easy_getinfo(handles.easy.get(), CURLINFO_PROXYAUTH_AVAIL, &offered) != CURLE_OK || offered == 0)
+        return false;
+    curl_easy_setopt(handles.easy.get(), CURLOPT_PROXYAUTH, (offered & CURLAUTH_BASIC) ? CURLAUTH_BASIC : offered);
+    transfer.status = 0;
+    transfer.statusLine.clear();
+    transfer.location.clear();
+    transfer.restart();
+    return true;
+}
 
-    m_lastStatus = transfer.status;
-    m_lastStatusLine = transfer.statusLine;
-    if (out.cancelled)
-        throw EWaitCancelled();
-    if (!transfer.refusedLocation.isEmpty())
-        throw EHttpError(Format(u"Сервер \"%s\" перенаправил запрос по адресу \"%s\". Переход отклонен: данные "
-                                u"запроса передаются только тому серверу, которому они предназначены, и только "
-                                u"по защищенному соединению.",
-                                {requestUrl.host(), transfer.refusedLocation}),
-                         transfer.status);
-    if (out.overDeadline)
-        throw EHttpError(Format(u"Превышено общее время выполнения запроса (%d мс)", {m_totalTimeoutMs}));
-    if (out.timedOut)
-        throw EHttpError(Format(u"Превышено время ожидания ответа сервера (%d мс)", {m_readTimeoutMs}));
-    if (transfer.overLimit || result == CURLE_FILESIZE_EXCEEDED)
-        throw EHttpError(Format(u"Ответ сервера больше допустимого размера (%d байт)", {m_maxReplySize}));
-    if (transfer.fileFailed)
-        throw EHttpError(Format(u"Не удалось записать файл \"%s\":\r%s", {transfer.fileName, transfer.fileError}));
-    if (result != CURLE_OK) {
-        // A tunnel the proxy would not open is the proxy's refusal, whatever code the library gives.
-        if (tunnelStatus >= 300)
-            result = CURLE_PROXY;
-        if (result == CURLE_SSL_CACERT_BADFILE && !m_caFile.isEmpty())
-            throw EHttpError(Format(u"Файл сертификатов \"%s\" (параметр CaFile) не удалось прочитать: в нем "
-                                    u"нет пригодных сертификатов.",
-                                    {m_caFile}));
-        QString text = NetworkFailureText(result, failureCause(result, out.connected), m_proxy, out.connected);
-        // A redirect to a refused scheme: the address it pointed to tells the user more.
-        if (result == CURLE_UNSUPPORTED_PROTOCOL && !transfer.location.isEmpty())
-            text = Format(u"Сервер перенаправил запрос по адресу \"%s\".\r", {transfer.location}) + text;
-        throw EHttpError(text);
-    }
-    if (transfer.status == 407 && m_proxy.isSet())
-        throw EHttpError(NetworkFailureText(CURLE_PROXY, QString(), m_proxy, true), transfer.status);
-    if (transfer.status >= 400)
-        throw EHttpError(HttpStatusFailureText(transfer.status, transfer.statusLine), transfer.status);
-    if (transfer.status == 0)
-        throw EHttpError(u"Сервер не прислал ответа"_s);
+THttpRequestFacts THttpClient::facts(const QString &url, const Transfer &transfer) const
+{
+    return {QUrl(url),          m_proxy,         m_caFile,         transfer.fileName,
+            m_connectTimeoutMs, m_readTimeoutMs, m_totalTimeoutMs, m_maxReplySize};
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/Exception.h"
+#include "online/HttpFailure.h"
 
 #include <QByteArray>
 #include <QString>
@@ -8,46 +8,7 @@
 #include <QStringView>
 #include <functional>
 
-// A proxy server for one request: server, port, user name and password. An empty server or a
-// port of 0 means a direct connection.
-struct THttpProxy {
-    QString server;
-    int port = 0;
-    QString username;
-    QString password;
-
-    bool isSet() const { return !server.isEmpty() && port > 0; }
-    bool operator==(const THttpProxy &o) const = default;
-};
-
-// A request that failed: no connection, a TLS failure, a time-out, an HTTP error status, a reply
-// over the size limit or a file that could not be written. The status is the HTTP status of an
-// error reply, 0 for the other failures.
-class EHttpError : public Exception {
-public:
-    EHttpError(QString message, int status = 0) : Exception(std::move(message)), m_status(status) {}
-    int status() const { return m_status; }
-
-private:
-    int m_status;
-};
-
-// The message of a request that the network library could not complete: a sentence in the user's
-// language for the usual failures (no connection, host not found, time-out, certificate refused, the
-// proxy unreachable or refusing), followed on the next line by the short cause when one is given
-// (also in the user's language: the library's own English text is never shown). With a proxy set, a
-// failure to reach the proxy names the proxy. connected tells whether the connection (to the proxy,
-// when one is set) had been made.
-QString NetworkFailureText(int curlCode, const QString &cause, const THttpProxy &proxy, bool connected);
-// The cause of a refused certificate, from the verification result of the TLS library (0: the
-// certificate is sound but names another server).
-QString CertificateFailureCause(long verifyResult);
-// What is wrong with a file of trusted certificate authorities (missing, not a file, empty, no
-// certificate in it), named with the file; empty when it may be used.
-QString CaFileProblem(const QString &fileName);
-// The message of an HTTP error status: a sentence in the user's language, then the status line as the
-// server sent it ("HTTP/1.1 500 Internal Server Error").
-QString HttpStatusFailureText(int status, const QByteArray &statusLine);
+class BlockingWait;
 
 // Which redirects a client follows (when it follows any).
 enum class THttpRedirects {
@@ -139,7 +100,19 @@ public:
 
 private:
     struct Transfer;
+    struct Handles;
+    // One request: set up, run (again once with the proxy's credentials when the proxy asked for
+    // them and closed the connection), and its failure raised.
     void perform(const QString &url, const QByteArray *postBody, Transfer &transfer);
+    // The handle's options for the request; a CA file that cannot serve raises before anything is sent.
+    void configure(Handles &handles, const QString &url, const QByteArray *postBody, Transfer &transfer) const;
+    // Runs the transfer in small steps until it ends, the user cancels, the server falls silent or
+    // the request's deadline passes.
+    THttpOutcome run(Handles &handles, Transfer &transfer, BlockingWait &wait) const;
+    // True, with the handle ready to try again, when a proxy that asked for the password closed the
+    // connection without taking it.
+    bool prepareProxyAuthRetry(Handles &handles, Transfer &transfer, const THttpOutcome &outcome) const;
+    THttpRequestFacts facts(const QString &url, const Transfer &transfer) const;
 
     int m_connectTimeoutMs = 15000;
     int m_readTimeoutMs = 30000;

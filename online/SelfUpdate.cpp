@@ -309,22 +309,31 @@ SearchOutcome searchPhase(const QString &source, int langId, const TSelfUpdateSe
     return outcome;
 }
 
+// Up to three attempts, all within the package's one deadline; a failed attempt starts the next one,
+// a cancel by the user ends the download at once.
 void downloadPackage(const TrSU_VerData &data, const QString &package, const TSelfUpdateSettings &settings)
 {
     constexpr int kAttempts = 3;
+    QElapsedTimer clock;
+    clock.start();
+    const int deadline = settings.packageTimeoutMs;
     for (int attempt = 1;; ++attempt) {
         try {
             QFile::remove(package);
-            FetchUpdateFile(data.downloadUrl, package, settings, 256LL * 1024 * 1024, settings.packageTimeoutMs);
+            const int left = deadline > 0 ? static_cast<int>(std::max<qint64>(deadline - clock.elapsed(), 1)) : 0;
+            FetchUpdateFile(data.downloadUrl, package, settings, 256LL * 1024 * 1024, left);
             if (!QFileInfo(package).isFile())
                 throw Exception(Format(kFileNotFound, {package}));
             if (!data.checksumCrc32.isEmpty() &&
                 FileCrc32Hex(package).compare(data.checksumCrc32.trimmed(), Qt::CaseInsensitive) != 0)
                 throw Exception(u"Неверная контрольная сумма скачанного файла."_s);
             return;
-        } catch (const std::exception &) {
-            if (attempt >= kAttempts) {
+        } catch (const std::exception &e) {
+            const bool overDeadline = deadline > 0 && clock.elapsed() >= deadline;
+            if (attempt >= kAttempts || overDeadline || IsWaitCancelled(e)) {
                 QFile::remove(package); // a package that failed its check is never run
+                if (overDeadline && !IsWaitCancelled(e))
+                    throw Exception(Format(u"Превышено общее время загрузки пакета обновления (%d мс)", {deadline}));
                 throw;
             }
         }
@@ -550,7 +559,9 @@ void LoadUpdateDescription(QStringList &lines, const TrSU_VerData &data, const Q
         try {
             FetchUpdateFile(descrFolder + name, local, settings, FileBounds::kText, static_cast<int>(left));
             break;
-        } catch (const std::exception &) {
+        } catch (const std::exception &e) {
+            if (IsWaitCancelled(e)) // given up by the user: no other name is asked for
+                throw;
         }
     }
     QByteArray bytes;
@@ -669,6 +680,8 @@ int SelfUpdate(const QString &source, bool silent, int langId, const TSelfUpdate
             } catch (const std::exception &e) {
                 result = suFailed;
                 progress.close();
+                // The work folder of an install that did not end goes too (the program stays as it was).
+                QDir(settings.programFolder + kWorkFolderName).removeRecursively();
                 if (!IsWaitCancelled(e))
                     ShowErrorBox(Format(u"Ошибка установки обновления!\r\r%s", {ExceptionText(e)}));
             }

@@ -48,7 +48,7 @@ struct TSelfUpdateSettings {
     // The whole search (the index and the description) ends within this time: it runs at every
     // start, and a server that sends a byte now and then must not hold the start-up longer.
     int searchTimeoutMs = 60000;
-    // One download of the package (up to 256 MB) ends within this time.
+    // The package (up to 256 MB) comes within this time, all its download attempts together.
     int packageTimeoutMs = 600000;
     int programTimeoutSeconds = 60; // the package and the programs of the Exec lists
     // Told the message of a search failure that a silent run does not show (a batch run writes it

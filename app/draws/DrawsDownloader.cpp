@@ -74,7 +74,7 @@ QString TDrawsDownloader::HttpGetText(const QString &url, bool decodeUtf8)
 {
     // A proxy that cannot be set up fails the request: an empty page would pass the month over.
     if (!m_proxyManager.SetupProxy(m_client, url, m_attempt))
-        throw Exception(m_proxyManager.lastError());
+        throw EHttpError(m_proxyManager.lastError(), 0, true);
     const QByteArray bytes = m_httpGet ? m_httpGet(url) : m_client.get(url);
     return decodeUtf8 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
 }
@@ -176,7 +176,9 @@ int TDrawsDownloader::DownloadDraws()
                     break;
                 }
                 ++m_attempt;
-                if (m_proxyManager.NextProxyCandidate())
+                // Only a proxy that failed itself is given up: the site behind one that answered
+                // fails the same through any other.
+                if (IsProxyFailure(e) && m_proxyManager.NextProxyCandidate())
                     continue;
                 if (askRetry(e.message()))
                     continue;

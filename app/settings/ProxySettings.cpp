@@ -108,6 +108,12 @@ void SplitProxyCandidate(const QString &entry, QString &server, int &port)
     port = value;
 }
 
+bool IsProxyFailure(const std::exception &e)
+{
+    const auto *failure = dynamic_cast<const EHttpError *>(&e);
+    return failure && failure->proxyFailed();
+}
+
 TProxyManager::TProxyManager(TProxy &proxy, IProxyCandidateSource &source) : m_proxy(proxy), m_source(source) {}
 
 void TProxyManager::showWait(const QString &line)

@@ -72,6 +72,11 @@ public:
 // bad port (an entry without one included) or a host that cannot be a proxy server.
 void SplitProxyCandidate(const QString &entry, QString &server, int &port);
 
+// True for a failed request that was the proxy's own failure: no connection to it, the tunnel or the
+// user refused, or a candidate that could not be used. The site behind a proxy that answered failing
+// is none.
+bool IsProxyFailure(const std::exception &e);
+
 // Applies the proxy settings to the HTTP client before each request of a download and walks the
 // automatic mode's candidates. The candidate list lives from the first search to the end of the
 // download (freeCandidates()).
@@ -91,9 +96,10 @@ public:
     bool SetupProxy(THttpClient &client, const QString &url, int attempt);
     const QString &lastError() const { return m_lastError; }
 
-    // After a failed attempt in the automatic mode: drops the candidate in use (from the settings
-    // file too, when it was the saved one) and tells whether another one is left; a saved candidate
-    // of an earlier run that failed leaves a search to make. Always false in the other modes.
+    // After an attempt the proxy itself failed (IsProxyFailure) in the automatic mode: drops the
+    // candidate in use (from the settings file too, when it was the saved one) and tells whether
+    // another one is left; a saved candidate of an earlier run that failed leaves a search to make.
+    // Always false in the other modes.
     bool NextProxyCandidate();
 
     const QStringList *candidates() const { return m_candidates ? &*m_candidates : nullptr; }

@@ -2,6 +2,7 @@
 #include "online/HttpRoutines.h"
 #include "tests/support/LocalHttpServer.h"
 #include "tests/support/TempDataFolder.h"
+#include "common/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -338,14 +339,18 @@ TEST(HttpClient, FailuresAreToldInRussianWithAShortCause)
     TempDataFolder dir;
     dir.write(u"empty.pem"_s, {});
     dir.write(u"junk.pem"_s, "-----BEGIN CERTIFICATE-----\n%%%\n-----END CERTIFICATE-----\n");
+    ASSERT_TRUE(QDir(dir.path()).mkdir(u"folder.pem"_s));
+    const int readFailures = FileReadFailureCount();
     THttpClient badCa = testClient();
     for (const auto &[name, problem] : {std::pair{u"missing.pem", u"не найден."}, {u"empty.pem", u"пуст."},
-                                        {u"junk.pem", u"не содержит ни одного сертификата в формате PEM."}}) {
+                                        {u"junk.pem", u"не содержит ни одного сертификата в формате PEM."},
+                                        {u"folder.pem", u"не удалось прочитать: Это не обычный файл, а каталог."}}) {
         badCa.setCaFile(dir.file(QString::fromUtf16(name)));
         EXPECT_EQ(errorOf([&] { badCa.get(url(selfSigned, "/page")); }),
                   u"Файл сертификатов \""_s + badCa.caFile() + u"\" (параметр CaFile) "_s + QString::fromUtf16(problem));
     }
     EXPECT_EQ(selfSigned.requestCount(), 0);
+    EXPECT_EQ(FileReadFailureCount(), readFailures); // told once, not again as a data file of the run
 
     // A dead proxy is named as the proxy, not taken for the site.
     client.setProxy({u"127.0.0.1"_s, closedPort, {}, {}});
@@ -385,4 +390,61 @@ TEST(HttpClient, TimeOutsAndUnknownFailuresInTheirOwnWords)
               u"Соединение с сервером прервано: ответ получен не полностью.\rПолучено 10 байт из 20.");
     // Anything else is told with its code, in Russian too.
     EXPECT_EQ(NetworkFailureText(43, {}, none, true), u"Сетевой запрос не выполнен (ошибка 43).");
+}
+
+TEST(HttpClient, AProxyIsBlamedOnlyForItsOwnFailures)
+{
+    const THttpProxy proxy{u"proxy.example"_s, 3128, {}, {}};
+    THttpRequestFacts facts;
+    facts.url = QUrl(u"https://results.example:8443/page"_s);
+    facts.proxy = proxy;
+    const QString behind =
+        u"Proxy-сервер \"proxy.example : 3128\" не смог соединиться с сервером \"results.example:8443\"."_s;
+    const QString refused = u"Proxy-сервер \"proxy.example : 3128\" отказал в соединении"_s;
+    struct Case {
+        int curlCode; // 7 no connection, 28 time-out, 52 nothing came, 56 receive failure
+        bool connected;
+        long tunnel;
+        int status;
+        bool proxyFailed;
+        QString text; // the start of the message
+    };
+    const Case cases[] = {
+        {7, false, 0, 0, true, u"Нет соединения с proxy-сервером \"proxy.example : 3128\""_s},
+        {28, false, 0, 0, true, u"Proxy-сервер \"proxy.example : 3128\" не ответил"_s},
+        {56, true, 407, 0, true, refused},
+        {56, true, 403, 0, true, refused},
+        {56, true, 502, 0, false, behind + u"\rОтвет proxy-сервера: ошибка 502."_s},
+        {56, true, 0, 0, false, behind + u"\rСоединение закрыто без ответа."_s},   // closed on the tunnel request
+        {52, true, 200, 0, false, behind + u"\rСоединение закрыто без ответа."_s}, // closed once it opened
+        {28, true, 0, 0, false, u"Сервер не ответил"_s},                           // the proxy waits for the server
+        {0, true, 200, 500, false, u"На сервере произошла ошибка (ошибка 500)"_s},
+        {0, true, 0, 407, true, refused},
+    };
+    for (const Case &c : cases) {
+        THttpOutcome out;
+        out.curlCode = c.curlCode;
+        out.connected = c.connected;
+        out.tunnelStatus = c.tunnel;
+        out.status = c.status;
+        const std::optional<EHttpError> failure = HttpFailureOf(out, facts);
+        ASSERT_TRUE(failure.has_value()) << c.text.toStdString();
+        EXPECT_TRUE(failure->message().startsWith(c.text)) << failure->message().toStdString();
+        EXPECT_FALSE(failure->message().contains(u"Получено 0 байт"_s)) << failure->message().toStdString();
+        EXPECT_EQ(failure->proxyFailed(), c.proxyFailed) << c.text.toStdString();
+    }
+    // Without a proxy nothing is the proxy's; a complete reply is no failure.
+    THttpOutcome cut;
+    cut.curlCode = 56;
+    cut.connected = true;
+    cut.received = 10;
+    cut.expected = 20;
+    facts.proxy = {};
+    const std::optional<EHttpError> direct = HttpFailureOf(cut, facts);
+    ASSERT_TRUE(direct.has_value());
+    EXPECT_TRUE(direct->message().endsWith(u"\rПолучено 10 байт из 20."_s)) << direct->message().toStdString();
+    EXPECT_FALSE(direct->proxyFailed());
+    THttpOutcome complete;
+    complete.status = 200;
+    EXPECT_FALSE(HttpFailureOf(complete, facts).has_value());
 }

@@ -1,4 +1,5 @@
 #include "online/SelfUpdate.h"
+#include "common/BlockingWait.h"
 #include "common/Crc32.h"
 #include "common/Exception.h"
 #include "tests/support/LocalHttpServer.h"
@@ -198,7 +199,46 @@ TEST_F(SelfUpdateTest, PackageWithAWrongChecksumIsFetchedThreeTimesAndNeverRun)
     EXPECT_EQ(messages.last().text, u"Ошибка установки обновления!\r\rНеверная контрольная сумма скачанного файла.");
     EXPECT_EQ(folder.read(u"ran.txt"_s), "");
     EXPECT_TRUE(untouched());
-    EXPECT_FALSE(folder.exists(u"SelfUpdate/SelfUpdate_1.0.0.6.upd"_s));
+    EXPECT_FALSE(folder.exists(u"SelfUpdate"_s));
+}
+
+TEST_F(SelfUpdateTest, ADrippingPackageEndsAtOneCancelOrAtItsOneDeadline)
+{
+    // The user presses "Отмена" once, while the package comes.
+    struct UserCancels : IBlockingWaitHost {
+        const LocalHttpServer *server = nullptr;
+        bool cancel = false;
+        void begin(const QString &) override {}
+        bool poll() override
+        {
+            const bool press = cancel && server->paths().contains("/pkg/setup.upd");
+            cancel = cancel && !press;
+            return press;
+        }
+        void end() override {}
+    } user;
+    user.server = &server;
+    SetBlockingWaitHost(&user);
+    LocalHttpReply dripping = LocalHttpReply::text(QByteArray(4000, '#'));
+    dripping.trickleMs = 20;
+    server.route("/pkg/setup.upd", dripping);
+    serveIndex(offer({}, "00000000"));
+    settings.packageTimeoutMs = 1500;
+    for (const bool cancel : {true, false}) {
+        user.cancel = cancel;
+        server.clearRequests();
+        messages.clear();
+        EXPECT_EQ(run(), suFailed);
+        EXPECT_EQ(packageRequests(), 1) << cancel; // neither a cancel nor the deadline is retried
+        if (cancel)
+            EXPECT_EQ(messages.count(), 0); // the user knows why it stopped
+        else
+            EXPECT_EQ(messages.last().text,
+                      u"Ошибка установки обновления!\r\rПревышено общее время загрузки пакета обновления (1500 мс)");
+        EXPECT_TRUE(untouched());
+        EXPECT_FALSE(folder.exists(u"SelfUpdate"_s));
+    }
+    SetBlockingWaitHost(nullptr);
 }
 
 TEST_F(SelfUpdateTest, UnsafeIndexEntriesAreRefusedBeforeAnythingIsTouched)

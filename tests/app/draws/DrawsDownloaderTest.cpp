@@ -525,3 +525,40 @@ TEST(DownloadSettings, HostAndAuthorityFromTheIni)
     for (const QString &bad : {u"evil.example/x?"_s, u"user@host"_s, u"host:0"_s, u"host:99999"_s, u""_s})
         EXPECT_THROW(ResultsPageUrl(bad, 202403), Exception) << bad.toStdString();
 }
+
+TEST_F(DrawsDownload, AutomaticModeKeepsASavedProxyThatAnsweredWhenTheSiteFails)
+{
+    LocalHttpServer proxyServer;
+    proxyServer.setProxyEnabled(true);
+    ASSERT_TRUE(proxyServer.start());
+    const QString downHost = u"127.0.0.1:"_s + QString::number(ClosedLocalPort());
+    struct Case {
+        QString host;        // the results site
+        LocalHttpReply march; // its March page
+        QString told;        // what the retry question says
+    };
+    const Case cases[] = {
+        {site.hostAndPort(), LocalHttpReply::text("down", 500), k500},
+        {site.hostAndPort(), LocalHttpReply::text(kMarch.left(kMarch.size() / 2)), u"drawsPast"_s},
+        {downHost, LocalHttpReply::text(kMarch), u"не смог соединиться с сервером \""_s + downHost},
+    };
+    for (const Case &c : cases) {
+        serveMonths(c.march);
+        settings.resultsHost = c.host;
+        proxy = {pmProxyAuto, u"127.0.0.1"_s, proxyServer.port(), {}, {}, true};
+        SaveProxySettings(proxy, false, iniFile());
+        ListedCandidates listed({proxyServer.hostAndPort()});
+        TDrawsDownloader d(archive, proxy, listed, settings, iniFile());
+        d.setToday([] { return EncodeDate(2024, 4, 10); });
+        boxes.clear();
+        boxes.answer(IDNO);
+        EXPECT_FALSE(d.run().ok);
+        ASSERT_EQ(boxes.count(), 1);
+        EXPECT_TRUE(boxes.last().text.contains(c.told)) << boxes.last().text.toStdString();
+        EXPECT_FALSE(boxes.last().text.contains(u"Получено 0 байт"_s)) << boxes.last().text.toStdString();
+        EXPECT_EQ(listed.searches, 0);
+        const IniFile ini(iniFile());
+        EXPECT_EQ(ini.readString(u"PROXY"_s, u"ProxyServer"_s), u"127.0.0.1") << c.told.toStdString();
+        EXPECT_EQ(ini.readInteger(u"PROXY"_s, u"ProxyPort"_s, -1), proxyServer.port());
+    }
+}

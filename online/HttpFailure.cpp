@@ -1,0 +1,277 @@
+#include "online/HttpFailure.h"
+
+#include "common/Format.h"
+#include "common/RegularFile.h"
+#include "common/Translate.h"
+
+#include <QFile>
+
+#include <curl/curl.h>
+#include <sys/stat.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The largest file of trusted certificate authorities read (the system's bundle is a few hundred KB).
+constexpr qint64 kMaxCaFileBytes = 16LL * 1024 * 1024;
+
+QString proxyName(const THttpProxy &proxy)
+{
+    return Format(u"%s : %d", {proxy.server, proxy.port});
+}
+
+QString serverName(const QUrl &url)
+{
+    return url.port() > 0 ? url.host() + u':' + QString::number(url.port()) : url.host();
+}
+
+// The short cause of a failure of the library, in the user's words.
+QString failureCause(const THttpOutcome &out, const THttpRequestFacts &facts)
+{
+    switch (out.curlCode) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+        return Format(u"Сервер: %s.", {serverName(facts.url)});
+    case CURLE_COULDNT_CONNECT:
+        return facts.proxy.isSet() ? QString() : Format(u"Сервер: %s.", {serverName(facts.url)});
+    case CURLE_OPERATION_TIMEDOUT:
+        return out.connected ? QString() : Format(u"Соединение не установлено за %d мс.", {facts.connectTimeoutMs});
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_INVALIDCERTSTATUS:
+        return CertificateFailureCause(out.verifyResult);
+    case CURLE_PARTIAL_FILE:
+    case CURLE_RECV_ERROR:
+        return out.expected > 0 ? Format(u"Получено %d байт из %d.",
+                                         {static_cast<long long>(out.received), static_cast<long long>(out.expected)})
+                                : Format(u"Получено %d байт.", {static_cast<long long>(out.received)});
+    default:
+        return {};
+    }
+}
+
+// The proxy took the request, then closed the connection before the server said a word: it could not
+// reach the server behind it.
+bool closedBehindTheProxy(const THttpOutcome &out, const THttpRequestFacts &facts)
+{
+    const bool nothingCame = out.status == 0 && out.received == 0;
+    const bool closed =
+        out.curlCode == CURLE_GOT_NOTHING || out.curlCode == CURLE_RECV_ERROR || out.curlCode == CURLE_SEND_ERROR;
+    return facts.proxy.isSet() && out.connected && out.tunnelStatus < 300 && nothingCame && closed;
+}
+
+// The failure of the library's result: the proxy's own or the server's behind it.
+EHttpError networkFailure(const THttpOutcome &out, const THttpRequestFacts &facts)
+{
+    const THttpProxy &proxy = facts.proxy;
+    if (proxy.isSet() && (IsProxyGatewayStatus(out.tunnelStatus) || closedBehindTheProxy(out, facts))) {
+        const QString sentence = Format(u"Proxy-сервер \"%s\" не смог соединиться с сервером \"%s\".",
+                                        {proxyName(proxy), serverName(facts.url)});
+        const QString detail = out.tunnelStatus >= 300 ? Format(u"Ответ proxy-сервера: ошибка %d.",
+                                                                {static_cast<long long>(out.tunnelStatus)})
+                                                       : Tr(u"Соединение закрыто без ответа.");
+        return EHttpError(sentence + u'\r' + detail);
+    }
+    // A tunnel the proxy would not open is the proxy's refusal, whatever code the library gives.
+    const int code = out.tunnelStatus >= 300 ? CURLE_PROXY : out.curlCode;
+    if (code == CURLE_SSL_CACERT_BADFILE && !facts.caFile.isEmpty())
+        return EHttpError(Format(u"Файл сертификатов \"%s\" (параметр CaFile) не удалось прочитать: в нем "
+                                 u"нет пригодных сертификатов.",
+                                 {facts.caFile}));
+    THttpOutcome told = out;
+    told.curlCode = code;
+    QString text = NetworkFailureText(code, failureCause(told, facts), proxy, out.connected);
+    // A redirect to a refused scheme: the address it pointed to tells the user more.
+    if (code == CURLE_UNSUPPORTED_PROTOCOL && !out.location.isEmpty())
+        text = Format(u"Сервер перенаправил запрос по адресу \"%s\".\r", {out.location}) + text;
+    // The proxy itself failed: it could not be reached or refused the tunnel.
+    const bool proxyFailed = proxy.isSet() && (code == CURLE_COULDNT_RESOLVE_PROXY || code == CURLE_COULDNT_CONNECT ||
+                                               code == CURLE_PROXY || !out.connected);
+    return EHttpError(text, 0, proxyFailed);
+}
+
+} // namespace
+
+QString NetworkFailureText(int curlCode, const QString &cause, const THttpProxy &proxy, bool connected)
+{
+    const bool viaProxy = proxy.isSet();
+    QString sentence;
+    switch (curlCode) {
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        sentence = Format(u"Proxy-сервер \"%s\" не найден: проверьте настройки proxy-сервера.", {proxy.server});
+        break;
+    case CURLE_COULDNT_RESOLVE_HOST:
+        sentence = Tr(u"Сервер не найден: проверьте адрес и подключение к сети Интернет.");
+        break;
+    case CURLE_COULDNT_CONNECT:
+        // Through a proxy the connection is made to the proxy: it is the one that did not answer.
+        sentence = viaProxy
+                       ? Format(u"Нет соединения с proxy-сервером \"%s\": он не отвечает или отказал в соединении.",
+                                {proxyName(proxy)})
+                       : Tr(u"Не удалось соединиться с сервером: он недоступен или отказал в соединении.");
+        break;
+    case CURLE_OPERATION_TIMEDOUT:
+        sentence = viaProxy && !connected
+                       ? Format(u"Proxy-сервер \"%s\" не ответил за отведенное время.", {proxyName(proxy)})
+                       : Tr(u"Сервер не ответил за отведенное время: проверьте подключение к сети Интернет.");
+        break;
+    case CURLE_PROXY:
+        sentence =
+            Format(u"Proxy-сервер \"%s\" отказал в соединении: проверьте настройки proxy-сервера.", {proxyName(proxy)});
+        break;
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+    case CURLE_SSL_INVALIDCERTSTATUS:
+        sentence = Tr(u"Сертификат сервера не принят: защищенное соединение не установлено.");
+        break;
+    case CURLE_SSL_CONNECT_ERROR:
+        sentence = Tr(u"Не удалось установить защищенное соединение с сервером.");
+        break;
+    case CURLE_GOT_NOTHING:
+        sentence = Tr(u"Сервер закрыл соединение, не прислав ответа.");
+        break;
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_PARTIAL_FILE:
+        sentence = Tr(u"Соединение с сервером прервано: ответ получен не полностью.");
+        break;
+    case CURLE_WEIRD_SERVER_REPLY:
+        sentence = Tr(u"Ответ сервера не удалось разобрать: это не ответ HTTP.");
+        break;
+    case CURLE_BAD_CONTENT_ENCODING:
+        sentence = Tr(u"Не удалось распаковать ответ сервера.");
+        break;
+    case CURLE_TOO_MANY_REDIRECTS:
+        sentence = Tr(u"Сервер перенаправляет запрос слишком много раз: адрес, вероятно, устарел или сервер "
+                      u"настроен с ошибкой.");
+        break;
+    case CURLE_UNSUPPORTED_PROTOCOL:
+        sentence = Tr(u"Адрес отклонен: допускаются только адреса http и https, а после защищенного "
+                      u"соединения (https) - только защищенные.");
+        break;
+    case CURLE_URL_MALFORMAT:
+        sentence = Tr(u"Некорректный адрес запроса.");
+        break;
+    default:
+        sentence = Format(u"Сетевой запрос не выполнен (ошибка %d).", {curlCode});
+        break;
+    }
+    return cause.isEmpty() ? sentence : sentence + u'\r' + cause;
+}
+
+QString CertificateFailureCause(long verifyResult)
+{
+    // The verification codes of the TLS library that a user can act on.
+    switch (verifyResult) {
+    case 0:
+    case 62:
+        return Tr(u"Причина: сертификат выдан для другого имени сервера.");
+    case 2:
+    case 20:
+    case 21:
+        return Tr(u"Причина: сертификат заверен центром сертификации, которому нет доверия.");
+    case 18:
+    case 19:
+        return Tr(u"Причина: сертификат самоподписанный, его не заверил доверенный центр сертификации.");
+    case 9:
+        return Tr(u"Причина: срок действия сертификата еще не начался.");
+    case 10:
+        return Tr(u"Причина: срок действия сертификата истек.");
+    case 23:
+        return Tr(u"Причина: сертификат отозван.");
+    default:
+        return Format(u"Причина: сертификат не прошел проверку (код %d).", {static_cast<long long>(verifyResult)});
+    }
+}
+
+QString CaFileProblem(const QString &fileName)
+{
+    const QString text = u"Файл сертификатов \"%s\" (параметр CaFile) %s"_s;
+    // A folder or another file that is no regular one: told here alone, never read (a failed read
+    // would be reported a second time as a data file the run could not read).
+    struct stat st {};
+    if (::stat(QFile::encodeName(fileName).constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        return Format(text, {fileName, QString(Tr(u"не удалось прочитать: ") + NotRegularFileText(st.st_mode))});
+    QByteArray bytes;
+    try {
+        if (!ReadRegularFile(fileName, kMaxCaFileBytes, bytes))
+            return Format(text, {fileName, Tr(u"не найден.")});
+    } catch (const EFileReadError &e) {
+        return Format(text, {fileName, QString(Tr(u"не удалось прочитать: ") + e.reason())});
+    }
+    if (bytes.trimmed().isEmpty())
+        return Format(text, {fileName, Tr(u"пуст.")});
+    // At least one certificate in the PEM form whose body is Base64.
+    static const QByteArray kBegin = "-----BEGIN CERTIFICATE-----";
+    static const QByteArray kEnd = "-----END CERTIFICATE-----";
+    for (qsizetype at = bytes.indexOf(kBegin); at >= 0; at = bytes.indexOf(kBegin, at + 1)) {
+        const qsizetype end = bytes.indexOf(kEnd, at);
+        if (end < 0)
+            break;
+        QByteArray body = bytes.mid(at + kBegin.size(), end - at - kBegin.size());
+        body.replace('\r', QByteArray()).replace('\n', QByteArray()).replace(' ', QByteArray());
+        const auto decoded = QByteArray::fromBase64Encoding(body, QByteArray::AbortOnBase64DecodingErrors);
+        if (decoded && !decoded.decoded.isEmpty())
+            return {};
+    }
+    return Format(text, {fileName, Tr(u"не содержит ни одного сертификата в формате PEM.")});
+}
+
+QString HttpStatusFailureText(int status, const QByteArray &statusLine)
+{
+    QString sentence;
+    if (status == 401 || status == 403)
+        sentence = Format(u"Сервер отказал в доступе (ошибка %d).", {status});
+    else if (status == 404 || status == 410)
+        sentence = Format(u"Запрошенная страница на сервере не найдена (ошибка %d).", {status});
+    else if (status == 408 || status == 504)
+        sentence = Format(u"Сервер не дождался выполнения запроса (ошибка %d): повторите попытку позже.", {status});
+    else if (status == 429 || status == 503)
+        sentence = Format(u"Сервер сейчас перегружен или недоступен (ошибка %d): повторите попытку позже.", {status});
+    else if (status >= 500)
+        sentence = Format(u"На сервере произошла ошибка (ошибка %d): повторите попытку позже.", {status});
+    else
+        sentence = Format(u"Сервер отклонил запрос (ошибка %d).", {status});
+    const QString line = QString::fromLatin1(statusLine).trimmed();
+    return line.isEmpty() ? sentence : sentence + u'\r' + line;
+}
+
+bool IsProxyGatewayStatus(long status)
+{
+    return status == 502 || status == 504;
+}
+
+std::optional<EHttpError> HttpFailureOf(const THttpOutcome &out, const THttpRequestFacts &facts)
+{
+    if (!out.refusedLocation.isEmpty())
+        return EHttpError(Format(u"Сервер \"%s\" перенаправил запрос по адресу \"%s\". Переход отклонен: данные "
+                                 u"запроса передаются только тому серверу, которому они предназначены, и только "
+                                 u"по защищенному соединению.",
+                                 {facts.url.host(), out.refusedLocation}),
+                          out.status);
+    // Silent before the tunnel opened: the proxy kept the request.
+    const bool proxySilent = facts.proxy.isSet() && out.tunnelStatus == 0 &&
+                             facts.url.scheme().compare(u"https"_s, Qt::CaseInsensitive) == 0;
+    if (out.overDeadline)
+        return EHttpError(Format(u"Превышено общее время выполнения запроса (%d мс)", {facts.totalTimeoutMs}), 0,
+                          proxySilent);
+    if (out.timedOut)
+        return EHttpError(Format(u"Превышено время ожидания ответа сервера (%d мс)", {facts.readTimeoutMs}), 0,
+                          proxySilent);
+    if (out.overLimit || out.curlCode == CURLE_FILESIZE_EXCEEDED)
+        return EHttpError(Format(u"Ответ сервера больше допустимого размера (%d байт)", {facts.maxReplySize}));
+    if (!out.fileError.isEmpty())
+        return EHttpError(Format(u"Не удалось записать файл \"%s\":\r%s", {facts.fileName, out.fileError}));
+    if (out.curlCode != CURLE_OK)
+        return networkFailure(out, facts);
+    if (out.status == 407 && facts.proxy.isSet())
+        return EHttpError(NetworkFailureText(CURLE_PROXY, QString(), facts.proxy, true), out.status, true);
+    if (out.status >= 400)
+        return EHttpError(HttpStatusFailureText(out.status, out.statusLine), out.status);
+    if (out.status == 0)
+        return EHttpError(u"Сервер не прислал ответа"_s);
+    return std::nullopt;
+}

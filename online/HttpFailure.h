@@ -1,0 +1,96 @@
+#pragma once
+
+#include "common/Exception.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QUrl>
+#include <optional>
+
+// What went wrong with a request, in the user's words: the failure of one request, the sentences
+// that tell it and the rule that tells it from the facts the request left behind.
+
+// A proxy server for one request: server, port, user name and password. An empty server or a
+// port of 0 means a direct connection.
+struct THttpProxy {
+    QString server;
+    int port = 0;
+    QString username;
+    QString password;
+
+    bool isSet() const { return !server.isEmpty() && port > 0; }
+    bool operator==(const THttpProxy &o) const = default;
+};
+
+// A request that failed: no connection, a TLS failure, a time-out, an HTTP error status, a reply
+// over the size limit or a file that could not be written. The status is the HTTP status of an
+// error reply, 0 for the other failures. proxyFailed tells that the proxy itself failed (it could
+// not be reached, refused the tunnel or the user) rather than the server behind it.
+class EHttpError : public Exception {
+public:
+    EHttpError(QString message, int status = 0, bool proxyFailed = false)
+        : Exception(std::move(message)), m_status(status), m_proxyFailed(proxyFailed)
+    {
+    }
+    int status() const { return m_status; }
+    bool proxyFailed() const { return m_proxyFailed; }
+
+private:
+    int m_status;
+    bool m_proxyFailed;
+};
+
+// The message of a request that the network library could not complete: a sentence in the user's
+// language for the usual failures (no connection, host not found, time-out, certificate refused, the
+// proxy unreachable or refusing), followed on the next line by the short cause when one is given
+// (also in the user's language: the library's own English text is never shown). With a proxy set, a
+// failure to reach the proxy names the proxy. connected tells whether the connection (to the proxy,
+// when one is set) had been made.
+QString NetworkFailureText(int curlCode, const QString &cause, const THttpProxy &proxy, bool connected);
+// The cause of a refused certificate, from the verification result of the TLS library (0: the
+// certificate is sound but names another server).
+QString CertificateFailureCause(long verifyResult);
+// What is wrong with a file of trusted certificate authorities (missing, not a file, empty, no
+// certificate in it), named with the file; empty when it may be used. Told only here: the file is a
+// setting of the request, not a data file whose failure the run reports again.
+QString CaFileProblem(const QString &fileName);
+// The message of an HTTP error status: a sentence in the user's language, then the status line as the
+// server sent it ("HTTP/1.1 500 Internal Server Error").
+QString HttpStatusFailureText(int status, const QByteArray &statusLine);
+
+// What a request was asked to do, as far as its failures name it.
+struct THttpRequestFacts {
+    QUrl url;
+    THttpProxy proxy;
+    QString caFile;
+    QString fileName; // the target of a GET into a file
+    int connectTimeoutMs = 0;
+    int readTimeoutMs = 0;
+    int totalTimeoutMs = 0;
+    qint64 maxReplySize = 0;
+};
+
+// What a finished request left behind.
+struct THttpOutcome {
+    int curlCode = 0;       // the library's result (0: complete)
+    bool cancelled = false; // the user gave the request up
+    bool connected = false; // the connection (to the proxy, when one is set) stood
+    bool timedOut = false;  // the server fell silent longer than the read time-out
+    bool overDeadline = false;
+    long tunnelStatus = 0; // the proxy's answer to the tunnel request (0: none asked or none came)
+    int status = 0;        // the status of the last reply (0: none came)
+    QByteArray statusLine;
+    qint64 received = 0;  // body bytes of the last reply
+    qint64 expected = -1; // its announced length (-1: none)
+    bool overLimit = false;
+    QString fileError;       // why the target file could not be written (empty: it could)
+    QString location;        // the last address a reply redirected to
+    QString refusedLocation; // a redirect that was not followed
+    long verifyResult = 0;   // the TLS library's verdict on the certificate
+};
+
+// A tunnel the proxy answered but could not lead to the server (a gateway's failure).
+bool IsProxyGatewayStatus(long status);
+// The failure the outcome tells of; none when the request succeeded (a cancelled request is the
+// caller's to raise).
+std::optional<EHttpError> HttpFailureOf(const THttpOutcome &outcome, const THttpRequestFacts &facts);
