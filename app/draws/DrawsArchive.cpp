@@ -244,11 +244,88 @@ int DrawInsertIndex(const TDrawsArray &draws, int32_t number)
     return static_cast<int>(it - draws.begin());
 }
 
+namespace {
+
+// How far the number may run ahead of the draw before it: kMaxDrawsPerDay a day between their dates
+// and on the day itself (an unknown date counts as today).
+bool RunsAhead(const TDrawRec &draw, TDateTime date, const TDrawRec &before, TDateTime beforeDate, TDateTime today)
+{
+    const int64_t days = std::max<int64_t>(0, static_cast<int64_t>(std::floor(date > 0 ? date : today)) -
+                                                  static_cast<int64_t>(std::floor(beforeDate)));
+    return int64_t(draw.number) - before.number > kMaxDrawsPerDay * (days + 1);
+}
+
+// Which of the records (each a draw on its own) stay, so that the numbers rise through the archive:
+// the records that run far ahead of their dates are told first, each against the last dated record
+// before it that does not; then, of all the ways to keep the numbers rising, the one that leaves out
+// the fewest records that do not run ahead, then the fewest that do, then ends on the lowest number.
+// A record that does not fit between the records around it thus costs only itself, and so does a run
+// of them, while a run of numbers gone far ahead of their dates is left out before sound draws are.
+std::vector<bool> RisingRecords(const TDrawsArray &records, TDateTime today)
+{
+    const size_t n = records.size();
+    std::vector<int64_t> weight(n, static_cast<int64_t>(n) + 1);
+    const TDrawRec *anchor = nullptr;
+    TDateTime anchorDate = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const TDrawRec &draw = records[i];
+        const TDateTime date = dateOf(draw);
+        if (anchor && draw.number > anchor->number && RunsAhead(draw, date, *anchor, anchorDate, today)) {
+            weight[i] = 1;
+            continue;
+        }
+        if (date > 0 && (!anchor || draw.number > anchor->number))
+            anchor = &draw, anchorDate = date;
+    }
+
+    // The heaviest chain of rising numbers, by a tree of prefix maxima over the numbers' ranks.
+    std::vector<int32_t> numbers(n);
+    for (size_t i = 0; i < n; ++i)
+        numbers[i] = records[i].number;
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    struct Best {
+        int64_t weight = 0;
+        int rank = 0;
+        int index = -1;
+        bool operator<(const Best &o) const { return weight != o.weight ? weight < o.weight : rank > o.rank; }
+    };
+    std::vector<Best> tree(numbers.size() + 1);
+    std::vector<int> previous(n, -1);
+    Best end;
+    for (size_t i = 0; i < n; ++i) {
+        const int rank = static_cast<int>(std::lower_bound(numbers.begin(), numbers.end(), records[i].number) -
+                                          numbers.begin()) + 1;
+        Best before;
+        for (int r = rank - 1; r > 0; r -= r & -r)
+            before = std::max(before, tree[static_cast<size_t>(r)]);
+        const Best here{before.weight + weight[i], rank, static_cast<int>(i)};
+        previous[i] = before.index;
+        for (size_t r = static_cast<size_t>(rank); r < tree.size(); r += r & (~r + 1))
+            tree[r] = std::max(tree[r], here);
+        end = std::max(end, here);
+    }
+    std::vector<bool> keep(n, false);
+    for (int i = end.index; i >= 0; i = previous[static_cast<size_t>(i)])
+        keep[static_cast<size_t>(i)] = true;
+    return keep;
+}
+
+} // namespace
+
 TDrawsRead ReadDrawsBytes(const QByteArray &bytes, TDateTime today)
 {
     TDrawsRead read;
     const qsizetype count = bytes.size() / kDrawRecordSize;
-    read.draws.reserve(static_cast<size_t>(count));
+    auto leaveOut = [&read](qsizetype record, int32_t number, const QString &problem) {
+        ++read.badRecords;
+        addNote(read.badNotes, Format(u"запись %d (тираж № %d): %s", {static_cast<int>(record + 1), number, problem}));
+    };
+    // Each record on its own first: a draw, its date in the game's form.
+    TDrawsArray records;
+    std::vector<qsizetype> recordOf;
+    records.reserve(static_cast<size_t>(count));
+    recordOf.reserve(static_cast<size_t>(count));
     for (qsizetype i = 0; i < count; ++i) {
         TDrawRec draw;
         ReadDrawRecord(bytes.constData() + i * kDrawRecordSize, draw);
@@ -260,11 +337,30 @@ TDrawsRead ReadDrawsBytes(const QByteArray &bytes, TDateTime today)
                 problem = Format(u"дата тиража \"%s\"", {draw.dateText()});
             }
         }
-        if (problem.isEmpty() && !read.draws.empty() && draw.number <= read.draws.back().number)
-            problem = Format(u"номер тиража не больше номера предыдущего тиража (%d)", {read.draws.back().number});
         if (!problem.isEmpty()) {
-            ++read.badRecords;
-            addNote(read.badNotes, Format(u"запись %d (тираж № %d): %s", {static_cast<int>(i + 1), draw.number, problem}));
+            leaveOut(i, draw.number, problem);
+            continue;
+        }
+        records.push_back(draw);
+        recordOf.push_back(i);
+    }
+    // Then each draw by the draws around it.
+    const std::vector<bool> keep = RisingRecords(records, today);
+    std::vector<const TDrawRec *> nextKept(records.size() + 1, nullptr);
+    for (size_t j = records.size(); j-- > 0;)
+        nextKept[j] = keep[j] ? &records[j] : nextKept[j + 1];
+    read.draws.reserve(records.size());
+    for (size_t j = 0; j < records.size(); ++j) {
+        const TDrawRec &draw = records[j];
+        if (!keep[j]) {
+            // The kept draws around it: it is not above the one before, or not below the one after.
+            const TDrawRec *before = read.draws.empty() ? nullptr : &read.draws.back();
+            const TDrawRec *after = nextKept[j + 1];
+            leaveOut(recordOf[j], draw.number,
+                     before && draw.number <= before->number
+                         ? Format(u"номер тиража не больше номера предыдущего тиража (%d)", {before->number})
+                         : Format(u"номер тиража не меньше номера следующего тиража (%d)",
+                                  {after ? after->number : draw.number}));
             continue;
         }
         const QString legacy =
@@ -309,7 +405,7 @@ void TDrawsArchive::load()
                   (read.badRecords > read.badNotes.size() ? u"\r..."_s : QString());
     QString error;
     if (KeepDamagedFileCopy(m_fileName, bytes, error)) {
-        reason += u"\r\r"_s + Format(u"Прежний файл сохранён как \"%s\".", {DamagedFileCopyName(m_fileName)});
+        reason += u"\r\r"_s + error;
     } else {
         m_loadFailed = true;
         reason += u"\r\r"_s + Format(u"Его копию сохранить не удалось, поэтому он не будет перезаписан.\r\r%s", {error});

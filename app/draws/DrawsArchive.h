@@ -59,11 +59,13 @@ QString RisingDrawsProblem(const TDrawsArray &draws, const TDrawsArray &incoming
 // The index at which a draw of that number keeps the archive rising (after every lower number).
 int DrawInsertIndex(const TDrawsArray &draws, int32_t number);
 
-// What reading an archive file found: the draws it keeps and what it had to say about the rest.
+// What reading an archive file found: the draws it keeps and what it had to say about the rest. A
+// record that is no draw on its own is left out; of the others the most are kept whose numbers rise,
+// those running far ahead of their dates (kMaxDrawsPerDay) counting only when nothing else is lost.
 struct TDrawsRead {
     TDrawsArray draws;        // every record that is a draw, its date in the game's form
     int badRecords = 0;       // records left out: no draw (StoredDrawProblem), an unreadable date, or a
-                              // number not above the one before
+                              // number that does not fit between the draws kept around it
     int tailBytes = 0;        // bytes at the end too few for a record (a last record cut short)
     int legacyDraws = 0;      // draws kept although no new draw may be so (DrawEntryProblem)
     QStringList badNotes;     // the first kMaxDrawsReadNotes records left out, with the reason
