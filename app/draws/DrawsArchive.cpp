@@ -208,6 +208,9 @@ QString DrawDateAndPlaceProblem(const TDrawRec &draw, TDrawNeighbours neighbours
     const TDateTime date = dateOf(draw);
     if (date > 0 && IsFutureDrawDate(date, today))
         return Format(u"Дата тиража %d (%s) еще не наступила!", {draw.number, draw.dateText()});
+    const QString bound = DrawNumberBoundProblem(draw, today);
+    if (!bound.isEmpty())
+        return bound;
     const QString place = DrawPlaceProblem(draw, neighbours);
     if (!place.isEmpty())
         return place;
@@ -223,6 +226,18 @@ QString DrawDateAndPlaceProblem(const TDrawRec &draw, TDrawNeighbours neighbours
                           {draw.number, neighbours.before->number, neighbours.before->dateText(), kMaxDrawsPerDay});
     }
     return {};
+}
+
+QString DrawNumberBoundProblem(const TDrawRec &draw, TDateTime today)
+{
+    const TDateTime date = dateOf(draw);
+    const TDateTime day = std::floor(date > 0 ? date : today);
+    const int64_t bound = kMaxDrawsPerDay * (static_cast<int64_t>(day) + 1);
+    if (draw.number <= bound)
+        return {};
+    return Format(u"Номер тиража %d слишком велик: номера тиражей растут не более чем на %d в день, и к %s они не "
+                  u"могли превысить %d!",
+                  {draw.number, kMaxDrawsPerDay, FormatResultsDate(day), static_cast<long long>(bound)});
 }
 
 QString RisingDrawsProblem(const TDrawsArray &draws, const TDrawsArray &incoming)
@@ -333,6 +348,7 @@ TDrawsRead ReadDrawsBytes(const QByteArray &bytes, TDateTime today)
         if (problem.isEmpty()) {
             try {
                 draw.setDateText(GameDrawDateText(draw.dateText()));
+                problem = DrawNumberBoundProblem(draw, today);
             } catch (const Exception &) {
                 problem = Format(u"дата тиража \"%s\"", {draw.dateText()});
             }
@@ -448,7 +464,8 @@ void TDrawsArchive::insertInOrder(const TDrawsArray &draws)
     TDrawsArray merged = m_draws;
     for (const TDrawRec &draw : draws) {
         const int at = DrawInsertIndex(merged, draw.number);
-        const QString problem = DrawPlaceProblem(draw, DrawNeighboursAt(merged, at, true));
+        const TDrawNeighbours neighbours = DrawNeighboursAt(merged, at, true);
+        const QString problem = NumberBetweenProblem(draw.number, neighbours.before, neighbours.after);
         if (!problem.isEmpty())
             throw Exception(problem);
         merged.insert(merged.begin() + at, draw);

@@ -54,6 +54,9 @@ QString DrawEntryProblem(const TDrawRec &draw, TDrawNeighbours neighbours, TDate
 // day; an unknown date counts as today).
 QString DrawDateAndPlaceProblem(const TDrawRec &draw, TDrawNeighbours neighbours, TDateTime today);
 inline constexpr int kMaxDrawsPerDay = 10;
+// A number no draw of that date (an unknown date counts as today) can have on any way in, whatever
+// stands before it: above kMaxDrawsPerDay a day since the first day of the calendar (30 Dec 1899).
+QString DrawNumberBoundProblem(const TDrawRec &draw, TDateTime today);
 // What is wrong with appending the draws in their order after the stored ones; empty when each fits.
 QString RisingDrawsProblem(const TDrawsArray &draws, const TDrawsArray &incoming);
 // The index at which a draw of that number keeps the archive rising (after every lower number).
@@ -113,7 +116,8 @@ public:
     void append(const TDrawRec &draw);
     // Appends all the draws in their order, or none of them.
     void appendAll(const TDrawsArray &draws);
-    // Puts each draw at the place its number takes, or none of them.
+    // Puts each draw at the place its number takes, or none of them; a number that is there already is
+    // refused, a date out of order is not (an imported draw that only the rules of a new draw refuse).
     void insertInOrder(const TDrawsArray &draws);
     void replace(int index, const TDrawRec &draw);
     // Removes one record; raises "Запись со индексом %d в файле данных не найдена!" for a bad index.
