@@ -401,6 +401,7 @@ void THttpClient::perform(const QString &url, const QByteArray *postBody, Transf
     globalInit();
     m_lastStatus = 0;
     m_lastStatusLine.clear();
+    m_lastUrl = url;
     transfer.limit = m_maxReplySize;
 
     std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
@@ -585,6 +586,9 @@ void THttpClient::perform(const QString &url, const QByteArray *postBody, Transf
 
     m_lastStatus = transfer.status;
     m_lastStatusLine = transfer.statusLine;
+    char *effective = nullptr;
+    if (curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective)
+        m_lastUrl = QString::fromUtf8(effective);
     if (out.cancelled)
         throw EWaitCancelled();
     if (!transfer.refusedLocation.isEmpty())

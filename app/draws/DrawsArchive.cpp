@@ -153,6 +153,15 @@ TDateTime dateOf(const TDrawRec &draw)
     }
 }
 
+// How far the number may run ahead of the draw before it: kMaxDrawsPerDay a day between their dates
+// and on the day itself (an unknown date counts as today).
+bool RunsAhead(const TDrawRec &draw, TDateTime date, const TDrawRec &before, TDateTime beforeDate, TDateTime today)
+{
+    const int64_t days = std::max<int64_t>(0, static_cast<int64_t>(std::floor(date > 0 ? date : today)) -
+                                                  static_cast<int64_t>(std::floor(beforeDate)));
+    return int64_t(draw.number) - before.number > kMaxDrawsPerDay * (days + 1);
+}
+
 const TDrawRec *drawAt(const TDrawsArray &draws, int index)
 {
     return index >= 0 && index < static_cast<int>(draws.size()) ? &draws[static_cast<size_t>(index)] : nullptr;
@@ -214,18 +223,19 @@ QString DrawDateAndPlaceProblem(const TDrawRec &draw, TDrawNeighbours neighbours
     const QString place = DrawPlaceProblem(draw, neighbours);
     if (!place.isEmpty())
         return place;
+    return neighbours.before ? DrawRunsAheadProblem(draw, *neighbours.before, today) : QString();
+}
+
+QString DrawRunsAheadProblem(const TDrawRec &draw, const TDrawRec &before, TDateTime today)
+{
     // However many draws a day the game had, a number cannot run far ahead of the calendar: such a
     // number is a slip, and stored it would turn away every real draw after it.
-    const TDateTime beforeDate = neighbours.before ? dateOf(*neighbours.before) : 0;
-    if (beforeDate > 0) {
-        const int64_t days = std::max<int64_t>(0, static_cast<int64_t>(std::floor(date > 0 ? date : today)) -
-                                                      static_cast<int64_t>(std::floor(beforeDate)));
-        if (int64_t(draw.number) - neighbours.before->number > kMaxDrawsPerDay * (days + 1))
-            return Format(u"Номер тиража %d слишком велик: предыдущий тираж архива № %d проведен %s, а номера "
-                          u"тиражей растут не более чем на %d в день!",
-                          {draw.number, neighbours.before->number, neighbours.before->dateText(), kMaxDrawsPerDay});
-    }
-    return {};
+    const TDateTime beforeDate = dateOf(before);
+    if (beforeDate <= 0 || !RunsAhead(draw, dateOf(draw), before, beforeDate, today))
+        return {};
+    return Format(u"Номер тиража %d слишком велик: предыдущий тираж архива № %d проведен %s, а номера "
+                  u"тиражей растут не более чем на %d в день!",
+                  {draw.number, before.number, before.dateText(), kMaxDrawsPerDay});
 }
 
 QString DrawNumberBoundProblem(const TDrawRec &draw, TDateTime today)
@@ -260,15 +270,6 @@ int DrawInsertIndex(const TDrawsArray &draws, int32_t number)
 }
 
 namespace {
-
-// How far the number may run ahead of the draw before it: kMaxDrawsPerDay a day between their dates
-// and on the day itself (an unknown date counts as today).
-bool RunsAhead(const TDrawRec &draw, TDateTime date, const TDrawRec &before, TDateTime beforeDate, TDateTime today)
-{
-    const int64_t days = std::max<int64_t>(0, static_cast<int64_t>(std::floor(date > 0 ? date : today)) -
-                                                  static_cast<int64_t>(std::floor(beforeDate)));
-    return int64_t(draw.number) - before.number > kMaxDrawsPerDay * (days + 1);
-}
 
 // Which of the records (each a draw on its own) stay, so that the numbers rise through the archive:
 // the records that run far ahead of their dates are told first, each against the last dated record

@@ -54,6 +54,9 @@ QString DrawEntryProblem(const TDrawRec &draw, TDrawNeighbours neighbours, TDate
 // day; an unknown date counts as today).
 QString DrawDateAndPlaceProblem(const TDrawRec &draw, TDrawNeighbours neighbours, TDateTime today);
 inline constexpr int kMaxDrawsPerDay = 10;
+// A number further ahead of the draw before it than the days between them allow (kMaxDrawsPerDay a
+// day; an unknown date counts as today); empty when it is not, or that draw has no date.
+QString DrawRunsAheadProblem(const TDrawRec &draw, const TDrawRec &before, TDateTime today);
 // A number no draw of that date (an unknown date counts as today) can have on any way in, whatever
 // stands before it: above kMaxDrawsPerDay a day since the first day of the calendar (30 Dec 1899).
 QString DrawNumberBoundProblem(const TDrawRec &draw, TDateTime today);
