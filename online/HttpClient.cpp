@@ -301,6 +301,7 @@ void THttpClient::perform(const QString &url, const QByteArray *postBody, Transf
     globalInit();
     m_lastStatus = 0;
     m_lastStatusLine.clear();
+    m_lastUrl = url;
     transfer.limit = m_maxReplySize;
     Handles handles;
     if (!handles.easy || !handles.multi)
@@ -315,6 +316,9 @@ void THttpClient::perform(const QString &url, const QByteArray *postBody, Transf
 
     m_lastStatus = transfer.status;
     m_lastStatusLine = transfer.statusLine;
+    char *effective = nullptr;
+    if (curl_easy_getinfo(handles.easy.get(), CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective)
+        m_lastUrl = QString::fromUtf8(effective);
     if (outcome.cancelled)
         throw EWaitCancelled();
     if (std::optional<EHttpError> failure = HttpFailureOf(outcome, facts(url, transfer)))

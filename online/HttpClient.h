@@ -94,6 +94,8 @@ public:
     // The status and status line of the last reply (0 and empty when none arrived).
     int lastStatus() const { return m_lastStatus; }
     const QByteArray &lastStatusLine() const { return m_lastStatusLine; }
+    // The address the last reply came from, after the redirects that were followed.
+    const QString &lastUrl() const { return m_lastUrl; }
 
     // The body of an URL-encoded form made of "key=value" lines.
     static QByteArray encodeForm(const QStringList &fields);
@@ -129,4 +131,5 @@ private:
     std::function<void()> m_pump;
     int m_lastStatus = 0;
     QByteArray m_lastStatusLine;
+    QString m_lastUrl;
 };

@@ -153,6 +153,15 @@ TDateTime dateOf(const TDrawRec &draw)
     }
 }
 
+// How far the number may run ahead of the draw before it: kMaxDrawsPerDay a day between their dates
+// and on the day itself (an unknown date counts as today).
+bool RunsAhead(const TDrawRec &draw, TDateTime date, const TDrawRec &before, TDateTime beforeDate, TDateTime today)
+{
+    const int64_t days = std::max<int64_t>(0, static_cast<int64_t>(std::floor(date > 0 ? date : today)) -
+                                                  static_cast<int64_t>(std::floor(beforeDate)));
+    return int64_t(draw.number) - before.number > kMaxDrawsPerDay * (days + 1);
+}
+
 const TDrawRec *drawAt(const TDrawsArray &draws, int index)
 {
     return index >= 0 && index < static_cast<int>(draws.size()) ? &draws[static_cast<size_t>(index)] : nullptr;
@@ -208,21 +217,37 @@ QString DrawDateAndPlaceProblem(const TDrawRec &draw, TDrawNeighbours neighbours
     const TDateTime date = dateOf(draw);
     if (date > 0 && IsFutureDrawDate(date, today))
         return Format(u"Дата тиража %d (%s) еще не наступила!", {draw.number, draw.dateText()});
+    const QString bound = DrawNumberBoundProblem(draw, today);
+    if (!bound.isEmpty())
+        return bound;
     const QString place = DrawPlaceProblem(draw, neighbours);
     if (!place.isEmpty())
         return place;
+    return neighbours.before ? DrawRunsAheadProblem(draw, *neighbours.before, today) : QString();
+}
+
+QString DrawRunsAheadProblem(const TDrawRec &draw, const TDrawRec &before, TDateTime today)
+{
     // However many draws a day the game had, a number cannot run far ahead of the calendar: such a
     // number is a slip, and stored it would turn away every real draw after it.
-    const TDateTime beforeDate = neighbours.before ? dateOf(*neighbours.before) : 0;
-    if (beforeDate > 0) {
-        const int64_t days = std::max<int64_t>(0, static_cast<int64_t>(std::floor(date > 0 ? date : today)) -
-                                                      static_cast<int64_t>(std::floor(beforeDate)));
-        if (int64_t(draw.number) - neighbours.before->number > kMaxDrawsPerDay * (days + 1))
-            return Format(u"Номер тиража %d слишком велик: предыдущий тираж архива № %d проведен %s, а номера "
-                          u"тиражей растут не более чем на %d в день!",
-                          {draw.number, neighbours.before->number, neighbours.before->dateText(), kMaxDrawsPerDay});
-    }
-    return {};
+    const TDateTime beforeDate = dateOf(before);
+    if (beforeDate <= 0 || !RunsAhead(draw, dateOf(draw), before, beforeDate, today))
+        return {};
+    return Format(u"Номер тиража %d слишком велик: предыдущий тираж архива № %d проведен %s, а номера "
+                  u"тиражей растут не более чем на %d в день!",
+                  {draw.number, before.number, before.dateText(), kMaxDrawsPerDay});
+}
+
+QString DrawNumberBoundProblem(const TDrawRec &draw, TDateTime today)
+{
+    const TDateTime date = dateOf(draw);
+    const TDateTime day = std::floor(date > 0 ? date : today);
+    const int64_t bound = kMaxDrawsPerDay * (static_cast<int64_t>(day) + 1);
+    if (draw.number <= bound)
+        return {};
+    return Format(u"Номер тиража %d слишком велик: номера тиражей растут не более чем на %d в день, и к %s они не "
+                  u"могли превысить %d!",
+                  {draw.number, kMaxDrawsPerDay, FormatResultsDate(day), static_cast<long long>(bound)});
 }
 
 QString RisingDrawsProblem(const TDrawsArray &draws, const TDrawsArray &incoming)
@@ -244,11 +269,79 @@ int DrawInsertIndex(const TDrawsArray &draws, int32_t number)
     return static_cast<int>(it - draws.begin());
 }
 
+namespace {
+
+// Which of the records (each a draw on its own) stay, so that the numbers rise through the archive:
+// the records that run far ahead of their dates are told first, each against the last dated record
+// before it that does not; then, of all the ways to keep the numbers rising, the one that leaves out
+// the fewest records that do not run ahead, then the fewest that do, then ends on the lowest number.
+// A record that does not fit between the records around it thus costs only itself, and so does a run
+// of them, while a run of numbers gone far ahead of their dates is left out before sound draws are.
+std::vector<bool> RisingRecords(const TDrawsArray &records, TDateTime today)
+{
+    const size_t n = records.size();
+    std::vector<int64_t> weight(n, static_cast<int64_t>(n) + 1);
+    const TDrawRec *anchor = nullptr;
+    TDateTime anchorDate = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const TDrawRec &draw = records[i];
+        const TDateTime date = dateOf(draw);
+        if (anchor && draw.number > anchor->number && RunsAhead(draw, date, *anchor, anchorDate, today)) {
+            weight[i] = 1;
+            continue;
+        }
+        if (date > 0 && (!anchor || draw.number > anchor->number))
+            anchor = &draw, anchorDate = date;
+    }
+
+    // The heaviest chain of rising numbers, by a tree of prefix maxima over the numbers' ranks.
+    std::vector<int32_t> numbers(n);
+    for (size_t i = 0; i < n; ++i)
+        numbers[i] = records[i].number;
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    struct Best {
+        int64_t weight = 0;
+        int rank = 0;
+        int index = -1;
+        bool operator<(const Best &o) const { return weight != o.weight ? weight < o.weight : rank > o.rank; }
+    };
+    std::vector<Best> tree(numbers.size() + 1);
+    std::vector<int> previous(n, -1);
+    Best end;
+    for (size_t i = 0; i < n; ++i) {
+        const int rank = static_cast<int>(std::lower_bound(numbers.begin(), numbers.end(), records[i].number) -
+                                          numbers.begin()) + 1;
+        Best before;
+        for (int r = rank - 1; r > 0; r -= r & -r)
+            before = std::max(before, tree[static_cast<size_t>(r)]);
+        const Best here{before.weight + weight[i], rank, static_cast<int>(i)};
+        previous[i] = before.index;
+        for (size_t r = static_cast<size_t>(rank); r < tree.size(); r += r & (~r + 1))
+            tree[r] = std::max(tree[r], here);
+        end = std::max(end, here);
+    }
+    std::vector<bool> keep(n, false);
+    for (int i = end.index; i >= 0; i = previous[static_cast<size_t>(i)])
+        keep[static_cast<size_t>(i)] = true;
+    return keep;
+}
+
+} // namespace
+
 TDrawsRead ReadDrawsBytes(const QByteArray &bytes, TDateTime today)
 {
     TDrawsRead read;
     const qsizetype count = bytes.size() / kDrawRecordSize;
-    read.draws.reserve(static_cast<size_t>(count));
+    auto leaveOut = [&read](qsizetype record, int32_t number, const QString &problem) {
+        ++read.badRecords;
+        addNote(read.badNotes, Format(u"запись %d (тираж № %d): %s", {static_cast<int>(record + 1), number, problem}));
+    };
+    // Each record on its own first: a draw, its date in the game's form.
+    TDrawsArray records;
+    std::vector<qsizetype> recordOf;
+    records.reserve(static_cast<size_t>(count));
+    recordOf.reserve(static_cast<size_t>(count));
     for (qsizetype i = 0; i < count; ++i) {
         TDrawRec draw;
         ReadDrawRecord(bytes.constData() + i * kDrawRecordSize, draw);
@@ -256,15 +349,35 @@ TDrawsRead ReadDrawsBytes(const QByteArray &bytes, TDateTime today)
         if (problem.isEmpty()) {
             try {
                 draw.setDateText(GameDrawDateText(draw.dateText()));
+                problem = DrawNumberBoundProblem(draw, today);
             } catch (const Exception &) {
                 problem = Format(u"дата тиража \"%s\"", {draw.dateText()});
             }
         }
-        if (problem.isEmpty() && !read.draws.empty() && draw.number <= read.draws.back().number)
-            problem = Format(u"номер тиража не больше номера предыдущего тиража (%d)", {read.draws.back().number});
         if (!problem.isEmpty()) {
-            ++read.badRecords;
-            addNote(read.badNotes, Format(u"запись %d (тираж № %d): %s", {static_cast<int>(i + 1), draw.number, problem}));
+            leaveOut(i, draw.number, problem);
+            continue;
+        }
+        records.push_back(draw);
+        recordOf.push_back(i);
+    }
+    // Then each draw by the draws around it.
+    const std::vector<bool> keep = RisingRecords(records, today);
+    std::vector<const TDrawRec *> nextKept(records.size() + 1, nullptr);
+    for (size_t j = records.size(); j-- > 0;)
+        nextKept[j] = keep[j] ? &records[j] : nextKept[j + 1];
+    read.draws.reserve(records.size());
+    for (size_t j = 0; j < records.size(); ++j) {
+        const TDrawRec &draw = records[j];
+        if (!keep[j]) {
+            // The kept draws around it: it is not above the one before, or not below the one after.
+            const TDrawRec *before = read.draws.empty() ? nullptr : &read.draws.back();
+            const TDrawRec *after = nextKept[j + 1];
+            leaveOut(recordOf[j], draw.number,
+                     before && draw.number <= before->number
+                         ? Format(u"номер тиража не больше номера предыдущего тиража (%d)", {before->number})
+                         : Format(u"номер тиража не меньше номера следующего тиража (%d)",
+                                  {after ? after->number : draw.number}));
             continue;
         }
         const QString legacy =
@@ -309,7 +422,7 @@ void TDrawsArchive::load()
                   (read.badRecords > read.badNotes.size() ? u"\r..."_s : QString());
     QString error;
     if (KeepDamagedFileCopy(m_fileName, bytes, error)) {
-        reason += u"\r\r"_s + Format(u"Прежний файл сохранён как \"%s\".", {DamagedFileCopyName(m_fileName)});
+        reason += u"\r\r"_s + error;
     } else {
         m_loadFailed = true;
         reason += u"\r\r"_s + Format(u"Его копию сохранить не удалось, поэтому он не будет перезаписан.\r\r%s", {error});
@@ -352,7 +465,8 @@ void TDrawsArchive::insertInOrder(const TDrawsArray &draws)
     TDrawsArray merged = m_draws;
     for (const TDrawRec &draw : draws) {
         const int at = DrawInsertIndex(merged, draw.number);
-        const QString problem = DrawPlaceProblem(draw, DrawNeighboursAt(merged, at, true));
+        const TDrawNeighbours neighbours = DrawNeighboursAt(merged, at, true);
+        const QString problem = NumberBetweenProblem(draw.number, neighbours.before, neighbours.after);
         if (!problem.isEmpty())
             throw Exception(problem);
         merged.insert(merged.begin() + at, draw);

@@ -54,16 +54,24 @@ QString DrawEntryProblem(const TDrawRec &draw, TDrawNeighbours neighbours, TDate
 // day; an unknown date counts as today).
 QString DrawDateAndPlaceProblem(const TDrawRec &draw, TDrawNeighbours neighbours, TDateTime today);
 inline constexpr int kMaxDrawsPerDay = 10;
+// A number further ahead of the draw before it than the days between them allow (kMaxDrawsPerDay a
+// day; an unknown date counts as today); empty when it is not, or that draw has no date.
+QString DrawRunsAheadProblem(const TDrawRec &draw, const TDrawRec &before, TDateTime today);
+// A number no draw of that date (an unknown date counts as today) can have on any way in, whatever
+// stands before it: above kMaxDrawsPerDay a day since the first day of the calendar (30 Dec 1899).
+QString DrawNumberBoundProblem(const TDrawRec &draw, TDateTime today);
 // What is wrong with appending the draws in their order after the stored ones; empty when each fits.
 QString RisingDrawsProblem(const TDrawsArray &draws, const TDrawsArray &incoming);
 // The index at which a draw of that number keeps the archive rising (after every lower number).
 int DrawInsertIndex(const TDrawsArray &draws, int32_t number);
 
-// What reading an archive file found: the draws it keeps and what it had to say about the rest.
+// What reading an archive file found: the draws it keeps and what it had to say about the rest. A
+// record that is no draw on its own is left out; of the others the most are kept whose numbers rise,
+// those running far ahead of their dates (kMaxDrawsPerDay) counting only when nothing else is lost.
 struct TDrawsRead {
     TDrawsArray draws;        // every record that is a draw, its date in the game's form
     int badRecords = 0;       // records left out: no draw (StoredDrawProblem), an unreadable date, or a
-                              // number not above the one before
+                              // number that does not fit between the draws kept around it
     int tailBytes = 0;        // bytes at the end too few for a record (a last record cut short)
     int legacyDraws = 0;      // draws kept although no new draw may be so (DrawEntryProblem)
     QStringList badNotes;     // the first kMaxDrawsReadNotes records left out, with the reason
@@ -111,7 +119,8 @@ public:
     void append(const TDrawRec &draw);
     // Appends all the draws in their order, or none of them.
     void appendAll(const TDrawsArray &draws);
-    // Puts each draw at the place its number takes, or none of them.
+    // Puts each draw at the place its number takes, or none of them; a number that is there already is
+    // refused, a date out of order is not (an imported draw that only the rules of a new draw refuse).
     void insertInOrder(const TDrawsArray &draws);
     void replace(int index, const TDrawRec &draw);
     // Removes one record; raises "Запись со индексом %d в файле данных не найдена!" for a bad index.

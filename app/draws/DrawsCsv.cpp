@@ -186,18 +186,25 @@ TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored, TDat
             ++result.duplicates;
             continue;
         }
+        // Only what the archive itself cannot hold keeps a line out: a number beyond any date
+        // (DrawNumberBoundProblem). Its place is found by its number, so a line never costs the lines
+        // after it.
         const int at = DrawInsertIndex(merged, draw.number);
-        const QString refused = DrawDateAndPlaceProblem(draw, DrawNeighboursAt(merged, at, true), today);
+        const TDrawNeighbours neighbours = DrawNeighboursAt(merged, at, true);
+        const QString refused = DrawNumberBoundProblem(draw, today);
         if (!refused.isEmpty()) {
             reject(lineNumber, refused);
             continue;
         }
-        // A draw that earlier versions let in (and exported) comes back as it was, to be corrected in
-        // the draw dialog.
-        const QString legacy = DrawRecordProblem(draw);
+        // A draw that breaks only the rules of a new draw (earlier versions let it in, and the archive
+        // loads it) comes back as it was, to be corrected in the draw dialog: what the program exports
+        // it imports again whole.
+        const QString numbersProblem = DrawRecordProblem(draw);
+        const QString legacy = numbersProblem.isEmpty() ? DrawDateAndPlaceProblem(draw, neighbours, today)
+                                                        : Format(u"тираж № %d: %s", {draw.number, numbersProblem});
         if (!legacy.isEmpty()) {
             ++result.legacy;
-            note(result.legacyLines, lineNumber, Format(u"тираж № %d: %s", {draw.number, legacy}));
+            note(result.legacyLines, lineNumber, legacy);
         }
         merged.insert(merged.begin() + at, draw);
         numbers.insert(draw.number);

@@ -48,10 +48,11 @@ inline constexpr int kMaxCsvProblems = 10;
 // A draws file is small; anything far larger is not one.
 inline constexpr qint64 kMaxDrawsCsvSize = 32 * 1024 * 1024;
 
-// The draws of a CSV text that are not yet in the stored array. A line comes in when its record is a
-// draw the archive may hold (StoredDrawProblem: a draw that earlier versions let in, exported with the
-// rest, comes back and is counted apart) and its date and place fit (DrawDateAndPlaceProblem, by
-// `today`); its date is stored in the game's form ("5 Jan 2015"). A line whose number is stored
+// The draws of a CSV text that are not yet in the stored array. A line comes in, at the place its
+// number takes, when its record is a draw the archive may hold: whole numbers (StoredDrawProblem), a
+// date in the game's form or none, a number within DrawNumberBoundProblem (by `today`). A draw that
+// breaks only the rules of a new draw (DrawRecordProblem, DrawDateAndPlaceProblem) comes in too, as
+// the archive's load keeps it, and is counted and named apart. A line whose number is stored
 // already (or was on an earlier line) is a duplicate. A 9-field line gets the number after the highest
 // one stored or imported so far; it is a duplicate when a draw with the same date (compared as a date)
 // and the same eight numbers is there already.

@@ -84,7 +84,17 @@ int TDrawsDownloader::DownloadMonth(int yearMonth, int dateLimit)
     const QString key = ResultsArchiveMonthKey(yearMonth);
     SetStatusText(Format(u"Загрузка тиражей за %s...", {key}));
     const QString page = HttpGetText(ResultsPageUrl(m_settings.resultsHost, yearMonth), true);
-    const TDrawsArray draws = ParseResultsPage(page, dateLimit, yearMonth);
+    // A page the server sent from the address of another month is that month's, whatever it lists:
+    // taken, the month asked for would be passed over for good.
+    if (!m_httpGet && !m_client.lastUrl().contains(key, Qt::CaseInsensitive))
+        throw Exception(Format(u"Сервер перенаправил запрос страницы результатов за %s по адресу \"%s\", "
+                               u"это страница другого месяца.",
+                               {key, m_client.lastUrl()}));
+    int listed = 0;
+    const TDrawsArray draws = ParseResultsPage(page, dateLimit, yearMonth, &listed);
+    // The month of the newest stored draw has its draws, whatever its page lists.
+    if (listed == 0 && yearMonth > DrawDateYMD(m_archive.draws(), 0, 0) / 100)
+        m_emptyMonths.append(key);
     // Each draw by the rule of every way in, from the newest stored draw on, or nothing of the month is
     // taken. A draw from the future is a wrong page: stored, it would make every later download start
     // after it and pass over the real draws.
@@ -124,18 +134,28 @@ bool TDrawsDownloader::newestDateKnown()
     } catch (const Exception &) {
     }
     const bool future = date > 0 && IsFutureDrawDate(date, m_today());
-    if (date > 0 && !future)
+    // A number far ahead of the draw before it turns away every real draw the site lists after it.
+    const QString ahead = m_archive.count() > 1
+                              ? DrawRunsAheadProblem(newest, m_archive.draws()[m_archive.draws().size() - 2], m_today())
+                              : QString();
+    if (date > 0 && !future && ahead.isEmpty())
         return true;
     // Without the newest draw's date the download would start in December 2001 and append every
     // draw of the site again; after a date still to come it would fetch nothing until that day.
     m_result.ok = false;
-    m_result.error = Format(future ? u"Дата последнего тиража архива (тираж № %d, дата \"%s\") еще не наступила, "
-                                     u"поэтому новые тиражи не могут быть загружены.\r\r"
-                                     u"Исправьте дату этого тиража и повторите загрузку."
-                                   : u"Не удалось определить дату последнего тиража архива (тираж № %d, дата \"%s\"), "
-                                     u"поэтому неизвестно, с какого месяца загружать новые тиражи.\r\r"
-                                     u"Исправьте дату этого тиража и повторите загрузку.",
-                            {newest.number, newest.dateText()});
+    if (date > 0 && !future)
+        m_result.error = Format(u"Номер последнего тиража архива (тираж № %d, дата \"%s\") не может быть верным: %s "
+                                u"После него не может быть загружен ни один новый тираж.\r\r"
+                                u"Исправьте номер этого тиража и повторите загрузку.",
+                                {newest.number, newest.dateText(), ahead});
+    else
+        m_result.error = Format(future ? u"Дата последнего тиража архива (тираж № %d, дата \"%s\") еще не наступила, "
+                                         u"поэтому новые тиражи не могут быть загружены.\r\r"
+                                         u"Исправьте дату этого тиража и повторите загрузку."
+                                       : u"Не удалось определить дату последнего тиража архива (тираж № %d, дата \"%s\"), "
+                                         u"поэтому неизвестно, с какого месяца загружать новые тиражи.\r\r"
+                                         u"Исправьте дату этого тиража и повторите загрузку.",
+                                {newest.number, newest.dateText()});
     if (m_batch)
         StderrMessageSink().show(ErrorCaption(), m_result.error, MB_OK | MB_ICONERROR);
     else
@@ -147,6 +167,8 @@ int TDrawsDownloader::DownloadDraws()
 {
     m_result = {};
     m_attempt = 1;
+    m_emptyMonths.clear();
+    QStringList holes; // empty months that lie before a month with draws
     int total = 0;
     if (!newestDateKnown())
         return 0;
@@ -157,8 +179,11 @@ int TDrawsDownloader::DownloadDraws()
             try {
                 const int added = DownloadMonth(month, DrawDateYMD(m_archive.draws(), 0, 1));
                 total += added;
-                if (added > 0)
+                if (added > 0) {
                     unsaved = true;
+                    holes += m_emptyMonths;
+                    m_emptyMonths.clear();
+                }
                 if (!m_proxy.saved)
                     SaveProxySettings(m_proxy, false, m_iniFileName);
                 if (unsaved) {
@@ -194,7 +219,23 @@ int TDrawsDownloader::DownloadDraws()
     }
     m_proxyManager.freeCandidates();
     m_result.total = total;
+    warnOfHoles(holes);
     return total;
+}
+
+void TDrawsDownloader::warnOfHoles(const QStringList &months)
+{
+    if (months.isEmpty())
+        return;
+    // Passed once, a month is never fetched again: the player is told where draws may be missing.
+    const QString text = Format(u"Страницы результатов за месяцы, после которых тиражи есть, не содержат ни одного "
+                                u"тиража: %s.\r\rЕсли тиражи в эти месяцы проводились, их нет в архиве: введите их "
+                                u"в окне тиража или импортируйте из файла.",
+                                {months.join(u", "_s)});
+    if (m_batch)
+        StderrMessageSink().show(WarningCaption(), text, MB_OK | MB_ICONWARNING);
+    else
+        ShowWarningBox(text);
 }
 
 TDownloadResult TDrawsDownloader::run()

@@ -5,6 +5,7 @@
 #include "app/settings/ProxySettings.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class TDrawsArchive;
@@ -75,8 +76,11 @@ public:
 private:
     bool askRetry(const QString &error);
     // False, with the failure reported, when the archive has draws but the newest one's date cannot
-    // be read: the first month to fetch is then unknown.
+    // be read (the first month to fetch is then unknown), is still to come, or its number runs far
+    // ahead of the draw before it (every real draw would be turned away).
     bool newestDateKnown();
+    // Names the months whose pages listed no draw although a later month had draws.
+    void warnOfHoles(const QStringList &months);
 
     TDrawsArchive &m_archive;
     TProxy &m_proxy;
@@ -90,5 +94,6 @@ private:
     std::function<void()> m_refreshViews;
     bool m_batch = false;
     int m_attempt = 1;
+    QStringList m_emptyMonths; // months whose pages listed no draw, since the last month with draws
     TDownloadResult m_result;
 };

@@ -56,7 +56,7 @@ TDrawRec parseItem(const QString &item, int &ymd)
 
 } // namespace
 
-TDrawsArray ParseResultsPage(const QString &page, int dateLimit, int yearMonth)
+TDrawsArray ParseResultsPage(const QString &page, int dateLimit, int yearMonth, int *listedOut)
 {
     // A page without the list is a failed fetch, never an empty month: the next download starts
     // after the newest stored draw, so a month passed over here would never be fetched again.
@@ -97,5 +97,7 @@ TDrawsArray ParseResultsPage(const QString &page, int dateLimit, int yearMonth)
         throw Exception(Format(u"Страница результатов за %s не содержит ни одного тиража этого месяца "
                                u"(тиражей на странице: %d).",
                                {ResultsArchiveMonthKey(yearMonth), listed}));
+    if (listedOut)
+        *listedOut = listed;
     return TDrawsArray(newestFirst.rbegin(), newestFirst.rend());
 }

@@ -15,5 +15,6 @@
 // 0, whose numbers are not eight different numbers 1..45 (DrawRecordProblem) or whose date is not a
 // date. A page of a month (yearMonth, yyyymm; 0 for any) that lists draws, none of them dated in that
 // month, raises too: it is another month's page. A page that lists no draw is an empty month.
-TDrawsArray ParseResultsPage(const QString &page, int dateLimit, int yearMonth = 0);
+// `listed`, when given, gets the number of draws the page lists (0 for an empty month).
+TDrawsArray ParseResultsPage(const QString &page, int dateLimit, int yearMonth = 0, int *listed = nullptr);
 

@@ -328,10 +328,10 @@ bool TRatings::Load()
             ok = false;
             QString error;
             if (KeepDamagedFileCopy(m_fileName, bytes, error)) {
-                ShowWarningBox(Format(u"Ошибка чтения файла рейтинга!\r\r%s\r\rПрежний файл сохранён как \"%s\".",
+                ShowWarningBox(Format(u"Ошибка чтения файла рейтинга!\r\r%s\r\r%s",
                                       {DamagedFileText(m_fileName, read.badRecords, kRatingRecSize, read.tailBytes,
                                                        count()),
-                                       DamagedFileCopyName(m_fileName)}));
+                                       error}));
             } else {
                 m_saveBlocked = true;
                 ShowErrorBox(Format(u"Ошибка чтения файла рейтинга!\r\r%s",

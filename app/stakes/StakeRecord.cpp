@@ -1,6 +1,7 @@
 #include "app/stakes/StakeRecord.h"
 
 #include "common/Cp1251.h"
+#include "common/Format.h"
 #include "lottery/Combinatorics.h"
 
 #include <algorithm>
@@ -148,6 +149,31 @@ bool ValidStakeNumbers(const TNumSet &set)
         seen[n] = true;
     }
     return true;
+}
+
+QString StakeRecordProblem(const TStakeRec &rec)
+{
+    if (rec.version != kStakeVersion)
+        return Format(u"версия записи %d", {int(rec.version)});
+    if (rec.kind > STAKE_SYSTEM)
+        return Format(u"вид ставки %d", {int(rec.kind)});
+    if (rec.checked > 1)
+        return Format(u"признак проверки %d", {int(rec.checked)});
+    if (rec.kind == STAKE_SEPARATOR)
+        return rec.drawNumber == -1 && rec.numbers.count == 0 && !rec.checked && rec.matches.count == -1
+                   ? QString()
+                   : Format(u"пустая строка-разделитель с данными ставки (тираж № %d)", {rec.drawNumber});
+    if (rec.drawNumber < 1)
+        return Format(u"номер тиража %d", {rec.drawNumber});
+    if (!ValidStakeNumbers(rec.numbers))
+        return Format(u"числа ставки на тираж № %d", {rec.drawNumber});
+    const bool drawKnown = std::all_of(rec.drawNumbers.begin(), rec.drawNumbers.end(),
+                                       [](uint8_t n) { return n >= 1 && n <= kMaxNumber; });
+    const bool drawEmpty = std::all_of(rec.drawNumbers.begin(), rec.drawNumbers.end(), [](uint8_t n) { return n == 0; });
+    if (rec.checked ? rec.matches.count < 0 || rec.matches.count > int(rec.matches.numbers.size()) || !drawKnown
+                    : rec.matches.count != -1 || !drawEmpty)
+        return Format(u"результат проверки ставки на тираж № %d", {rec.drawNumber});
+    return {};
 }
 
 TCurrency StakeProfit(const TConfigData &config, int n, int matches)

@@ -66,6 +66,12 @@ TStakeRec EmptyStakeRecord();
 // The stake's numbers are 6..8 different numbers 1..45: only such a stake is ever checked.
 bool ValidStakeNumbers(const TNumSet &set);
 
+// What is wrong with a record read from the file; empty for a record such as the program writes: version
+// 2; a separator row (kind 0: draw -1, no numbers, not checked, matches -1) or a stake of kind 1..4 for a
+// draw above 0, with 6..8 different numbers 1..45, not checked (matches -1, no draw numbers) or checked
+// (0..8 matches, the draw's six numbers 1..45).
+QString StakeRecordProblem(const TStakeRec &rec);
+
 // What a stake of n numbers costs (negative): cost × C(n, 6); with matches >= 0 the prize for that
 // number of matches from the prize table is added once.
 TCurrency StakeProfit(const TConfigData &config, int n, int matches);

@@ -352,7 +352,7 @@ bool TStakeTables::Load()
     const QString damage = DamagedFileText(m_fileName, read.badRecords, kTableRecSize, read.tailBytes, count());
     QString reason, error;
     if (KeepDamagedFileCopy(m_fileName, bytes, error)) {
-        reason = damage + u"\r\r"_s + Format(u"Прежний файл сохранён как \"%s\".", {DamagedFileCopyName(m_fileName)});
+        reason = damage + u"\r\r"_s + error;
     } else {
         m_saveBlocked = true;
         reason = damage + u"\r\r"_s +

@@ -1,6 +1,7 @@
 #include "app/stakes/StakesFile.h"
 
 #include "common/BusyCursor.h"
+#include "common/DamagedFile.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
 #include "common/FileProcs.h"
@@ -31,6 +32,9 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int kBlockRecords = 4096;
+constexpr int kCopyChunk = 1024 * 1024;
+// At most this many records left out are named in the load's message.
+constexpr int kMaxStakeNotes = 10;
 
 QString SystemErrorText(int error)
 {
@@ -75,11 +79,6 @@ QString TempFileName(const QString &fileName)
 }
 
 } // namespace
-
-QString StakesBackupFileName(const QString &stakesFileName)
-{
-    return stakesFileName + u".bak"_s;
-}
 
 TStakesFile::TStakesFile(QString fileName) : m_fileName(std::move(fileName))
 {
@@ -217,38 +216,81 @@ void TStakesFile::repairOnLoad()
         throw EInOutError(Format(u"Файл ставок слишком велик: %d байт (допускается не более %d). Файл оставлен "
                                  u"без изменений.",
                                  {static_cast<long long>(size), static_cast<long long>(FileBounds::kStakes)}));
-    char version = 0;
-    if (::pread(m_fd, &version, 1, 0) != 1)
-        throw EInOutError(SystemErrorText(errno));
-    const bool versionOk = static_cast<uint8_t>(version) == kStakeVersion;
-    if (versionOk && size % kStakeRecSize == 0)
+    // Every record such as the program writes is kept; the others, and a last record cut short, are
+    // left out.
+    int64_t bad = 0;
+    QStringList notes;
+    forEachRecord(0, [&](int64_t index, const TStakeRec &rec) {
+        const QString problem = StakeRecordProblem(rec);
+        if (!problem.isEmpty() && bad++ < kMaxStakeNotes)
+            notes << Format(u"запись %d: %s", {static_cast<long long>(index + 1), problem});
+        return true;
+    });
+    const int64_t records = size / kStakeRecSize;
+    const int64_t tail = size % kStakeRecSize;
+    if (bad == 0 && tail == 0)
         return;
 
     // Keep a copy of what is about to be cut; without it nothing is cut.
-    const QString backup = StakesBackupFileName(m_fileName);
-    TQfoContext ctx;
+    TDamagedFileCopy copy;
     try {
-        CopyFileChunked(m_fileName, backup, QFO_OVERWRITE, ctx);
+        copy = KeepDamagedFileCopy(
+            m_fileName, [this, size](const QString &name) { return sameBytesAs(name, size); },
+            [this, size](TExclusiveTempFile &temp) { copyTo(temp.handle(), size); });
     } catch (const std::exception &e) {
-        throw EInOutError(Format(u"Файл ставок поврежден, а его копию \"%s\" сохранить не удалось, поэтому он "
+        throw EInOutError(Format(u"Файл ставок поврежден, а его копию сохранить не удалось, поэтому он "
                                  u"оставлен без изменений.\r\r%s",
-                                 {backup, ExceptionText(e)}));
+                                 {ExceptionText(e)}));
     }
 
-    int64_t newSize = 0;
-    if (versionOk && size >= kStakeRecSize) {
-        newSize = size - size % kStakeRecSize;
-        ShowWarningBox(Format(u"Последняя запись файла ставок повреждена (%d байт) и будет удалена!\r\r"
-                              u"Прежний файл сохранён как \"%s\".",
-                              {static_cast<long long>(size - newSize), backup}));
+    const int64_t kept = records - bad;
+    if (kept == 0) {
+        ShowWarningBox(Format(u"Обнаружен файл ставок устаревшей версии - имеющиеся в файле ставки будут удалены!\r\r%s",
+                              {copy.text()}));
+    } else if (bad == 0) {
+        ShowWarningBox(Format(u"Последняя запись файла ставок повреждена (%d байт) и будет удалена!\r\r%s",
+                              {static_cast<long long>(tail), copy.text()}));
     } else {
-        ShowWarningBox(Format(u"Обнаружен файл ставок устаревшей версии - имеющиеся в файле ставки будут удалены!\r\r"
-                              u"Прежний файл сохранён как \"%s\".",
-                              {backup}));
+        ShowWarningBox(Format(u"%s\r%s%s\r\r%s",
+                              {DamagedFileText(m_fileName, static_cast<int>(std::min<int64_t>(bad, INT_MAX)),
+                                               kStakeRecSize, tail, static_cast<int>(std::min<int64_t>(kept, INT_MAX))),
+                               notes.join(u'\r'), bad > notes.size() ? u"\r..."_s : QString(), copy.text()}));
     }
-    if (::ftruncate(m_fd, static_cast<off_t>(newSize)) != 0)
+    if (bad > 0 && kept > 0) {
+        rewriteKeepingOrRaise([](int64_t, const TStakeRec &rec) { return StakeRecordProblem(rec).isEmpty(); });
+    } else if (::ftruncate(m_fd, static_cast<off_t>(kept > 0 ? size - tail : 0)) != 0) {
         throw EInOutError(SystemErrorText(errno));
+    }
     resetCache();
+}
+
+bool TStakesFile::sameBytesAs(const QString &copyName, int64_t size) const
+{
+    QFile copy(copyName);
+    if (copy.size() != size || !copy.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray mine(kCopyChunk, '\0');
+    for (int64_t at = 0; at < size; at += kCopyChunk) {
+        const qint64 n = std::min<int64_t>(kCopyChunk, size - at);
+        if (::pread(m_fd, mine.data(), static_cast<size_t>(n), static_cast<off_t>(at)) != n || copy.read(n) != mine.left(n))
+            return false;
+    }
+    return true;
+}
+
+void TStakesFile::copyTo(int fd, int64_t size) const
+{
+    // Blocks of zeros are left as holes: a file of nothing but zeros takes no room in its copy either.
+    QByteArray chunk(kCopyChunk, '\0');
+    for (int64_t at = 0; at < size; at += kCopyChunk) {
+        const int64_t n = std::min<int64_t>(kCopyChunk, size - at);
+        if (::pread(m_fd, chunk.data(), static_cast<size_t>(n), static_cast<off_t>(at)) != n)
+            throw EInOutError(SystemErrorText(errno));
+        if (std::any_of(chunk.constData(), chunk.constData() + n, [](char c) { return c != 0; }))
+            pwriteAll(fd, chunk.constData(), n, at);
+    }
+    if (::ftruncate(fd, static_cast<off_t>(size)) != 0)
+        throw EInOutError(SystemErrorText(errno));
 }
 
 void TStakesFile::closeForShutdown()
@@ -444,9 +486,21 @@ bool TStakesFile::findStake(int32_t drawNumber, const TNumSet &numbers)
 
 bool TStakesFile::rewriteKeeping(const std::function<bool(int64_t index, const TStakeRec &rec)> &keep)
 {
+    try {
+        rewriteKeepingOrRaise(keep);
+        return true;
+    } catch (const Exception &e) {
+        resetCache();
+        ShowFailure(u"Ошибка удаления записи из файла ставок!\r\r%s", e.message());
+        return false;
+    }
+}
+
+void TStakesFile::rewriteKeepingOrRaise(const std::function<bool(int64_t index, const TStakeRec &rec)> &keep)
+{
     const QString tempName = TempFileName(m_fileName);
     const QString tempPath = QFileInfo(m_fileName).dir().filePath(tempName);
-    try {
+    {
         if (count() == 0)
             RaiseNotOpen();
         // Created anew and exclusively: a left-over file or a link of that name is removed first, so the
@@ -494,11 +548,6 @@ bool TStakesFile::rewriteKeeping(const std::function<bool(int64_t index, const T
         ::close(m_fd);
         m_fd = newFd;
         resetCache();
-        return true;
-    } catch (const Exception &e) {
-        resetCache();
-        ShowFailure(u"Ошибка удаления записи из файла ставок!\r\r%s", e.message());
-        return false;
     }
 }
 

@@ -41,10 +41,12 @@ public:
     // "Ошибка чтения файла ставок!\r\r%s" and gives false.
     bool reopen();
 
-    // Start-up: opens the file and checks its version. A file larger than FileBounds::kStakes is left as
-    // it is and refused. A file of whole version-2 records is kept as it is. A version-2 file whose last record was cut short (an append torn by a crash or a full disk)
-    // loses only that tail; any other outdated or damaged file is emptied after the warning. Either way
-    // the old file is first copied to "Vendra.lsk.bak", and nothing is cut when that copy fails. Any
+    // Start-up: opens the file and checks each record (StakeRecordProblem). A file larger than
+    // FileBounds::kStakes is left as it is and refused. A file of sound records is kept as it is. A
+    // record that is not sound, and a last record cut short (an append torn by a crash or a full disk),
+    // loses only itself, the warning saying how many and which; a file without one sound record is
+    // emptied after the warning of an outdated file. Either way the old file is first copied beside it
+    // (common/DamagedFile.h), and nothing is cut when that copy fails. Any
     // failure shows "Ошибка чтения файла ставок!\r\r%s" (with the note after an empty line when one
     // is given) and gives false, except when another process holds the file: that is only told by
     // lockedElsewhere().
@@ -117,7 +119,11 @@ private:
     int64_t sizeBytes() const;
     void pwriteAll(int fd, const char *data, int64_t size, int64_t offset) const;
     bool rewriteKeeping(const std::function<bool(int64_t index, const TStakeRec &rec)> &keep);
+    void rewriteKeepingOrRaise(const std::function<bool(int64_t index, const TStakeRec &rec)> &keep);
     void repairOnLoad();
+    // The damaged file's copy: whether a copy holds its bytes, and writing them into one.
+    bool sameBytesAs(const QString &copyName, int64_t size) const;
+    void copyTo(int fd, int64_t size) const;
 
     QString m_fileName;
     int m_fd = -1;
@@ -129,5 +135,3 @@ private:
     bool m_cacheValid = false;
 };
 
-// The backup copy of a stakes file that is about to be cut ("Vendra.lsk.bak").
-QString StakesBackupFileName(const QString &stakesFileName);

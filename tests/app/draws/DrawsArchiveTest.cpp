@@ -1,4 +1,5 @@
 #include "common/Exception.h"
+#include "common/Format.h"
 #include "lottery/DrawDates.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDataFolder.h"
@@ -291,4 +292,81 @@ TEST(DrawsArchiveFile, LoadKeepsTheDrawsAndReportsTheRest)
     EXPECT_EQ(archive.draws(), kept);
     // The file as found is kept before anything is written over it.
     EXPECT_EQ(folder.read(u"Vendra.ldr.bak"_s), file);
+}
+
+TEST(DrawsArchiveFile, ARecordThatDoesNotFitBetweenItsNeighboursCostsOnlyItself)
+{
+    // Draws 1001.. one a day from 1 Jan 2000 (or without dates); then some numbers are changed and
+    // only the records changed may be left out. Today is 10 April 2024.
+    struct Case {
+        const char *what;
+        int count;
+        bool dated;
+        std::vector<std::pair<int, int32_t>> changed; // record index, new number
+    };
+    const Case cases[] = {
+        {"one bit flipped in the middle", 2000, true, {{1000, 2001 + (1 << 24)}}},
+        {"the largest number in the middle", 2053, true, {{1026, 2147483647}}},
+        {"a spike below any bound", 2000, true, {{1000, 30000}}},
+        {"a run of numbers far ahead", 2000, true, {{1500, 200000}, {1501, 200001}, {1502, 200002}}},
+        {"a run far ahead just before the last draws", 20, true, {{14, 200000}, {15, 200001}, {16, 200002}, {17, 200003}}},
+        {"the first record far ahead", 50, true, {{0, 300000}}},
+        {"the last record not above the one before", 50, true, {{49, 7}}},
+        {"a record fallen below its neighbours", 50, true, {{20, 3}}},
+        {"draws without dates", 50, false, {{25, 2147483647}, {26, 1}}},
+    };
+    for (const Case &c : cases) {
+        TDrawsArray records;
+        for (int i = 0; i < c.count; ++i)
+            records.push_back(makeDraw(1001 + i, {1, 2, 3, 4, 5, 6}, {7, 8},
+                                       c.dated ? FormatResultsDate(EncodeDate(2000, 1, 1) + i) : QString()));
+        TDrawsArray expected = records;
+        for (auto it = c.changed.rbegin(); it != c.changed.rend(); ++it) {
+            records[static_cast<size_t>(it->first)].number = it->second;
+            expected.erase(expected.begin() + it->first);
+        }
+        const TDrawsRead read = ReadDrawsBytes(SerializeDraws(records), EncodeDate(2024, 4, 10));
+        EXPECT_EQ(read.draws, expected) << c.what;
+        EXPECT_EQ(read.badRecords, static_cast<int>(c.changed.size())) << c.what;
+        ASSERT_FALSE(read.badNotes.isEmpty()) << c.what;
+        EXPECT_TRUE(read.badNotes.front().startsWith(
+            Format(u"запись %d (тираж № %d): ", {c.changed.front().first + 1, c.changed.front().second})))
+            << c.what << ": " << read.badNotes.front().toStdString();
+    }
+}
+
+TEST(DrawsArchiveFile, DamagedLoadsInARowNeverWriteOverAnEarlierCopy)
+{
+    TempDataFolder folder;
+    TDrawsArray draws;
+    for (int i = 0; i < 30; ++i)
+        draws.push_back(makeDraw(3001 + i, {1, 2, 3, 4, 5, 6}, {7, 8}, FormatResultsDate(EncodeDate(2020, 1, 1) + i)));
+    TDrawsArray flipped = draws;
+    flipped[10].number += 1 << 24;
+    const QByteArray first = SerializeDraws(flipped);
+    // Each load finds the file as the one before left it (the sound draws saved) with new damage; the
+    // same damage found again is kept once.
+    struct Load { QByteArray file; const char *copy; const char16_t *note; };
+    const Load loads[] = {
+        {first, "Vendra.ldr.bak", u"Прежний файл сохранён как"},
+        {first, "Vendra.ldr.bak", u"Прежний файл уже сохранён как"},
+        {SerializeDraws(draws) + "12345", "Vendra.ldr.bak.2", u"Прежний файл сохранён как"},
+        {SerializeDraws(draws) + "123", "Vendra.ldr.bak.3", u"Прежний файл сохранён как"},
+        {SerializeDraws(draws) + "1", "Vendra.ldr.bak.3", u"Самая старая копия удалена: хранится не более 3 копий."},
+    };
+    for (const Load &load : loads) {
+        folder.write(u"Vendra.ldr"_s, load.file);
+        ScriptedMessages boxes;
+        TDrawsArchive archive(folder.file(u"Vendra.ldr"_s));
+        archive.load();
+        EXPECT_EQ(archive.count(), 29 + (load.file.size() % kDrawRecordSize != 0));
+        ASSERT_EQ(boxes.count(), 1);
+        EXPECT_TRUE(boxes.last().text.contains(QString::fromUtf16(load.note))) << boxes.last().text.toStdString();
+        EXPECT_TRUE(boxes.last().text.contains(folder.file(QString::fromLatin1(load.copy))));
+        EXPECT_EQ(folder.read(QString::fromLatin1(load.copy)), load.file);
+    }
+    // The oldest copy went last; the others moved down a place.
+    EXPECT_EQ(folder.read(u"Vendra.ldr.bak"_s), SerializeDraws(draws) + "12345");
+    EXPECT_EQ(folder.read(u"Vendra.ldr.bak.2"_s), SerializeDraws(draws) + "123");
+    EXPECT_FALSE(folder.exists(u"Vendra.ldr.bak.4"_s));
 }

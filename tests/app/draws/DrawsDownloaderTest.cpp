@@ -267,10 +267,12 @@ TEST_F(DrawsDownload, ARedirectToAnotherServerIsNeverFollowed)
 
 TEST_F(DrawsDownload, NewestDrawWithoutAUsableDateFetchesNothing)
 {
-    // Without a date the download started in 2001; after one still to come it fetched nothing silently.
-    for (const QString &date : {QString(), u"20 Apr 2024"_s}) {
+    // Without a date the download started in 2001; after one still to come it fetched nothing silently;
+    // after a number far ahead of the draw before it every month failed, blamed on the site.
+    const std::pair<int, QString> newest[] = {{4100, QString()}, {4100, u"20 Apr 2024"_s}, {4700, u"1 Mar 2024"_s}};
+    for (const auto &[number, date] : newest) {
         SCOPED_TRACE(date.toStdString());
-        storeArchive({storedDraw(4099, u"26 Feb 2024"_s), storedDraw(4100, date)});
+        storeArchive({storedDraw(4099, u"26 Feb 2024"_s), storedDraw(number, date)});
         const QByteArray before = folder.read(u"Vendra.ldr"_s);
         site.clearRequests();
         boxes.clear();
@@ -281,8 +283,8 @@ TEST_F(DrawsDownload, NewestDrawWithoutAUsableDateFetchesNothing)
         ASSERT_EQ(boxes.count(), 1);
         EXPECT_EQ(boxes.last().caption, u"Ошибка");
         EXPECT_EQ(boxes.last().text, result.error);
-        EXPECT_TRUE(result.error.contains(u"тираж № 4100"_s)) << result.error.toStdString();
-        EXPECT_EQ(numbersOf(archive.draws()), (std::vector<int>{4099, 4100}));
+        EXPECT_TRUE(result.error.contains(u"тираж № "_s + QString::number(number))) << result.error.toStdString();
+        EXPECT_EQ(numbersOf(archive.draws()), (std::vector<int>{4099, number}));
         EXPECT_EQ(folder.read(u"Vendra.ldr"_s), before);
     }
 }
@@ -297,9 +299,16 @@ TEST_F(DrawsDownload, BadPagesAppendNothingOfTheirMonth)
          u"На странице результатов нет списка тиражей (\"drawsPast\")."_s},
         {LocalHttpReply::text(badDraw), u"Тираж 4102 на странице результатов содержит некорректные данные: основные числа."_s},
         {LocalHttpReply::text(unreadable), u"Тираж 0 на странице результатов содержит некорректные данные: номер тиража."_s},
-        // A page that lists draws, none of its month: here the server sends February's page instead.
-        {LocalHttpReply::redirect(kFebruaryPath, 307),
+        // A page that lists draws, none of its month.
+        {LocalHttpReply::text(kFebruary),
          u"Страница результатов за 2024-march не содержит ни одного тиража этого месяца (тиражей на странице: 2)."_s},
+        // Another month's page on the same server, with draws or without.
+        {LocalHttpReply::redirect(kFebruaryPath, 307),
+         u"Сервер перенаправил запрос страницы результатов за 2024-march по адресу \""_s + site.baseUrl() + QString::fromLatin1(kFebruaryPath) +
+             u"\", это страница другого месяца."_s},
+        {LocalHttpReply::redirect("/vendra/results/2024-may", 302),
+         u"Сервер перенаправил запрос страницы результатов за 2024-march по адресу \""_s + site.baseUrl() +
+             u"/vendra/results/2024-may\", это страница другого месяца."_s},
     };
     for (const auto &[reply, message] : cases) {
         serveMonths(reply);
@@ -319,6 +328,35 @@ TEST_F(DrawsDownload, BadPagesAppendNothingOfTheirMonth)
     serveMonths(LocalHttpReply::text(kMarch));
     EXPECT_TRUE(downloader().run().ok);
     EXPECT_EQ(numbersOf(fileDraws()), (std::vector<int>{4099, 4100, 4102, 4104, 4106}));
+}
+
+TEST_F(DrawsDownload, AnEmptyMonthBeforeAMonthWithDrawsIsNamed)
+{
+    // March lists no draw, April does: the download succeeds, and the player is told where to look.
+    serveMonths(LocalHttpReply::text(page({})));
+    const QString warning = u"не содержат ни одного тиража: 2024-march."_s;
+    for (const bool batch : {false, true}) {
+        storeArchive({storedDraw(4096, u"22 Feb 2024"_s), storedDraw(4098, u"26 Feb 2024"_s)});
+        boxes.clear();
+        TDrawsDownloader &d = downloader();
+        d.setBatch(batch);
+        ::testing::internal::CaptureStderr();
+        const TDownloadResult result = d.run();
+        const QString err = QString::fromStdString(::testing::internal::GetCapturedStderr());
+        EXPECT_TRUE(result.ok);
+        EXPECT_EQ(numbersOf(fileDraws()), (std::vector<int>{4096, 4098, 4106}));
+        ASSERT_EQ(boxes.count(), batch ? 0 : 1);
+        EXPECT_TRUE((batch ? err : boxes.last().text).contains(warning)) << err.toStdString();
+    }
+    // An empty month with no draws after it (the month just begun) is no hole, nor the month of the
+    // newest stored draw.
+    site.setHandler([](const LocalHttpRequest &r) {
+        return LocalHttpReply::text(r.path == kMarchPath ? kMarch : page({}));
+    });
+    storeArchive({storedDraw(4099, u"26 Feb 2024"_s), storedDraw(4100, u"1 Mar 2024"_s)});
+    boxes.clear();
+    EXPECT_TRUE(downloader().run().ok);
+    EXPECT_EQ(boxes.count(), 0);
 }
 
 TEST_F(DrawsDownload, UntrustedCertificatesAndSilentServersFailTheMonth)

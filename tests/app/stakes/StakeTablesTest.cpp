@@ -422,7 +422,8 @@ TEST(StakeTablesFile, DamagedRecordsAreReportedAndOnlySoundOnesKept)
     EXPECT_TRUE(boxes.last().text.contains(
         u"поврежден: пропущено записей с недопустимыми значениями - 9. Загружены только исправные записи (3)."_s));
     EXPECT_EQ(folder.read(u"Vendra.ltb.bak"_s), file);
-    folder.write(u"Vendra.ltb"_s, SerializeTables({a}) + "cut");
+    const QByteArray cut = SerializeTables({a}) + "cut";
+    folder.write(u"Vendra.ltb"_s, cut);
     EXPECT_FALSE(TStakeTables().Load());
     EXPECT_TRUE(boxes.last().text.contains(u"поврежден: пропущено байт в конце файла, не составляющих целой записи "
                                            u"(280 байт), - 3. Загружены только исправные записи (1)."_s));
@@ -442,7 +443,10 @@ TEST(StakeTablesFile, DamagedRecordsAreReportedAndOnlySoundOnesKept)
     TStakeTables random;
     EXPECT_FALSE(random.Load());
     EXPECT_EQ(random.count(), 0);
-    EXPECT_EQ(folder.read(u"Vendra.ltb.bak"_s), noise);
+    // Each damaged load kept its own copy; none was written over.
+    EXPECT_EQ(folder.read(u"Vendra.ltb.bak"_s), file);
+    EXPECT_EQ(folder.read(u"Vendra.ltb.bak.2"_s), cut);
+    EXPECT_EQ(folder.read(u"Vendra.ltb.bak.3"_s), noise);
 
     // A count at its largest value stays there when the table steps.
     const TDrawsArray draws;

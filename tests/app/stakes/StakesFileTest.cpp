@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -37,7 +38,7 @@ TStakeRec stake(int draw, std::initializer_list<int> numbers = {1, 2, 3, 4, 5, 6
     r.numbers = numSet(numbers);
     r.matches.count = matches;
     if (matches >= 0)
-        r.checked = 1;
+        r.checked = 1, r.drawNumbers = {1, 2, 3, 4, 5, 6};
     r.profit = -100000;
     r.setComment(u"Ставка \"вручную\""_s);
     return r;
@@ -180,49 +181,70 @@ TEST(StakesFileOpen, VersionCheckOnLoad)
     }
     EXPECT_EQ(folder.read(u"Vendra.lsk"_s), good);
 
-    for (const QByteArray &old : {good.left(311), QByteArray(good).replace(0, 1, "\x01")}) {
-        folder.write(u"Vendra.lsk"_s, old);
+    // Each damaged file loses only what is not sound, with a warning that names it, and is kept in its
+    // copy first. Fifty stakes with a random record and a zeroed one among them:
+    std::vector<TStakeRec> fifty;
+    for (int i = 0; i < 50; ++i)
+        fifty.push_back(stake(100 + i, {1, 2, 3, 4, 5, 6 + i % 30}, i % 3 == 0 ? 2 : -1));
+    QByteArray mixed = StakesFileBytes(fifty), noise(kStakeRecSize, '\0');
+    uint32_t x = 88172645u;
+    for (char &ch : noise)
+        x ^= x << 13, x ^= x >> 17, x ^= x << 5, ch = char(x);
+    mixed.insert(10 * kStakeRecSize, noise);
+    mixed.insert(30 * kStakeRecSize, QByteArray(kStakeRecSize, '\0'));
+    TStakeRec separatorWithDraw = EmptyStakeRecord(), uncheckedWithMatches = stake(7);
+    separatorWithDraw.drawNumber = 9;
+    uncheckedWithMatches.matches.count = 3;
+    struct Case { QByteArray file, kept; std::vector<const char16_t *> notes; };
+    const Case cases[] = {
+        {good.left(311), {}, {u"Обнаружен файл ставок устаревшей версии - имеющиеся в файле ставки будут удалены!"}},
+        {QByteArray(good).replace(0, 1, "\x01"), good.mid(kStakeRecSize),
+         {u"записей с недопустимыми значениями - 1. Загружены только исправные записи (2).", u"запись 1: версия записи 1"}},
+        {good + QByteArray(100, '\x07'), good, {u"Последняя запись файла ставок повреждена (100 байт)"}},
+        {mixed, StakesFileBytes(fifty),
+         {u"значениями - 2. Загружены только исправные записи (50).", u"запись 11: ", u"запись 31: версия записи 0"}},
+        {StakesFileBytes({stake(5), separatorWithDraw, uncheckedWithMatches, stake(6)}),
+         StakesFileBytes({stake(5), stake(6)}),
+         {u"запись 2: пустая строка-разделитель с данными ставки (тираж № 9)",
+          u"запись 3: результат проверки ставки на тираж № 7"}},
+    };
+    for (const Case &c : cases) {
+        for (int n = 1; n <= 3; ++n)
+            QFile::remove(folder.file(n == 1 ? u"Vendra.lsk.bak"_s : u"Vendra.lsk.bak."_s + QString::number(n)));
+        folder.write(u"Vendra.lsk"_s, c.file);
         ScriptedMessages boxes;
         TStakesFile file;
         EXPECT_TRUE(file.load());
         ASSERT_EQ(boxes.count(), 1);
         EXPECT_EQ(boxes.last().caption, WarningCaption());
-        EXPECT_TRUE(boxes.last().text.startsWith(
-            u"Обнаружен файл ставок устаревшей версии - имеющиеся в файле ставки будут удалены!"));
-        EXPECT_EQ(file.count(), 0);
+        for (const char16_t *note : c.notes)
+            EXPECT_TRUE(boxes.last().text.contains(QString::fromUtf16(note))) << boxes.last().text.toStdString();
+        EXPECT_TRUE(boxes.last().text.endsWith(u"Прежний файл сохранён как \""_s + folder.file(u"Vendra.lsk.bak"_s) + u"\"."_s));
         file.close();
-        EXPECT_EQ(folder.read(u"Vendra.lsk"_s).size(), 0);
-        // The old stakes are not lost: the copy beside the file holds them.
-        EXPECT_EQ(folder.read(u"Vendra.lsk.bak"_s), old);
+        EXPECT_EQ(folder.read(u"Vendra.lsk"_s), c.kept);
+        EXPECT_EQ(folder.read(u"Vendra.lsk.bak"_s), c.file);
     }
 
-    // A torn last record loses only itself.
-    folder.write(u"Vendra.lsk"_s, good + QByteArray(100, '\x07'));
-    {
-        ScriptedMessages boxes;
-        TStakesFile file;
-        EXPECT_TRUE(file.load());
-        ASSERT_EQ(boxes.count(), 1);
-        EXPECT_TRUE(boxes.last().text.contains(u"(100 байт)"));
-        EXPECT_EQ(file.count(), 3);
-    }
-    EXPECT_EQ(folder.read(u"Vendra.lsk"_s), good);
-    EXPECT_EQ(folder.read(u"Vendra.lsk.bak"_s).size(), good.size() + 100);
-
-    // 3 GB of nothing is refused as it is, neither copied nor cut; a file as large as allowed takes no more.
+    // 3 GB of nothing is refused as it is, neither copied nor cut; a gigabyte of zeros after the stakes is
+    // no stakes, and its copy takes no room.
     QFile::remove(folder.file(u"Vendra.lsk.bak"_s));
+    folder.write(u"Vendra.lsk"_s, good);
     const qint64 full = FileBounds::kStakes / kStakeRecSize * kStakeRecSize;
     for (const qint64 size : {3'000'000'000LL, full}) {
         ASSERT_EQ(::truncate(QFile::encodeName(name).constData(), size), 0);
         ScriptedMessages boxes;
         TStakesFile file;
         EXPECT_EQ(file.load(), size == full);
-        EXPECT_FALSE(file.appendStake(stake(7)));
-        EXPECT_TRUE(boxes.boxes().front().text.contains(size == full ? u"Файл ставок достиг предельного размера"_s
+        EXPECT_TRUE(boxes.boxes().front().text.contains(size == full ? u"Загружены только исправные записи (3)."_s
                                                                      : u"Файл ставок слишком велик: 3000000000 байт"_s));
-        EXPECT_EQ(QFileInfo(name).size(), size);
+        EXPECT_EQ(QFileInfo(name).size(), size == full ? good.size() : size);
+        EXPECT_EQ(folder.exists(u"Vendra.lsk.bak"_s), size == full);
     }
-    EXPECT_FALSE(folder.exists(u"Vendra.lsk.bak"_s));
+    const QString copy = folder.file(u"Vendra.lsk.bak"_s);
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(copy).constData(), &st), 0);
+    EXPECT_EQ(st.st_size, full);
+    EXPECT_LT(st.st_blocks * 512, 16 * 1024 * 1024);
 }
 
 TEST(StakesFileRead, CacheAndMissingRecords)

@@ -1,5 +1,7 @@
 #include "app/draws/DrawsCsv.h"
 #include "common/Format.h"
+#include "common/Cp1251.h"
+#include "app/draws/ResultsSiteDates.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDataFolder.h"
 #include "ui/draws/DrawsCsvActions.h"
@@ -192,32 +194,63 @@ TEST(DrawsCsv, BadLinesAreSkippedCountedAndReported)
 
 TEST(DrawsCsv, DatesAreReadAsDatesAndFollowTheNumbers)
 {
-    // Each line alone: the date it is stored with, the reason it is refused, or neither (a duplicate).
+    // Each line alone: the date it is stored with, the reason it is refused or named, or neither (a
+    // duplicate). A line that breaks only the rules of a new draw comes in, named.
     const TDrawsArray stored = {makeDraw(2051, {1, 2, 3, 4, 5, 6}, {7, 8}, u"1 Oct 1986"_s),
                                 makeDraw(2053, {3, 11, 17, 25, 30, 41}, {8, 44}, u"4 Oct 1986"_s),
                                 makeDraw(4100, {1, 2, 3, 4, 5, 6}, {7, 8}, u"1 Mar 2024"_s)};
-    const std::array<const char16_t *, 3> cases[] = {
-        {u"4101;\"05 Mar 2024\";1;2;3;4;5;6;7;8", u"5 Mar 2024", nullptr},
-        {u"4101;\" 4 MAR 2024\";1;2;3;4;5;6;7;8", u"4 Mar 2024", nullptr},
-        {u"4101;\"5 Jan 2030\";1;2;3;4;5;6;7;8", nullptr, u"Дата тиража 4101 (5 Jan 2030) еще не наступила!"},
-        {u"4101;\"5 Jan 1899\";1;2;3;4;5;6;7;8", nullptr, u"некорректная дата тиража \"5 Jan 1899\""},
-        {u"4101;\"28 Feb 2024\";1;2;3;4;5;6;7;8", nullptr, u"не может быть раньше даты предыдущего тиража архива № 4100"},
-        {u"2052;\"5 Oct 1986\";1;2;3;4;5;6;7;8", nullptr, u"не может быть позже даты следующего тиража архива № 2053"},
-        {u"2147483647;\"2 Mar 2024\";1;2;3;4;5;6;7;8", nullptr, u"Номер тиража 2147483647 слишком велик"},
-        {u"2147483647;;1;2;3;4;5;6;7;8", nullptr, u"Номер тиража 2147483647 слишком велик"},
-        {u"\"04 Oct 1986\";3;11;17;25;30;41;8;44", nullptr, nullptr},
-        {u"\"4 OCT 1986\";3;11;17;25;30;41;8;44", nullptr, nullptr},
-        {u"\" 4 Oct 1986\";3;11;17;25;30;41;8;44", nullptr, nullptr},
-        {u"\"4  Oct 1986\";3;11;17;25;30;41;8;44", nullptr, nullptr},
+    const TDrawsArray none, undated = {makeDraw(4100, {1, 2, 3, 4, 5, 6}, {7, 8}, {})};
+    struct Case { const TDrawsArray &into; const char16_t *line, *added, *note; };
+    const Case cases[] = {
+        {stored, u"4101;\"05 Mar 2024\";1;2;3;4;5;6;7;8", u"5 Mar 2024", nullptr},
+        {stored, u"4101;\" 4 MAR 2024\";1;2;3;4;5;6;7;8", u"4 Mar 2024", nullptr},
+        {stored, u"4101;\"5 Jan 2030\";1;2;3;4;5;6;7;8", u"5 Jan 2030", u"Дата тиража 4101 (5 Jan 2030) еще не наступила!"},
+        {stored, u"4101;\"5 Jan 1899\";1;2;3;4;5;6;7;8", nullptr, u"некорректная дата тиража \"5 Jan 1899\""},
+        {stored, u"4101;\"28 Feb 2024\";1;2;3;4;5;6;7;8", u"28 Feb 2024", u"не может быть раньше даты предыдущего тиража архива № 4100"},
+        {stored, u"2052;\"5 Oct 1986\";1;2;3;4;5;6;7;8", u"5 Oct 1986", u"не может быть позже даты следующего тиража архива № 2053"},
+        {stored, u"4600;\"5 Mar 2024\";1;2;3;4;5;6;7;8", u"5 Mar 2024", u"Номер тиража 4600 слишком велик"},
+        {stored, u"2147483647;\"2 Mar 2024\";1;2;3;4;5;6;7;8", nullptr, u"Номер тиража 2147483647 слишком велик"},
+        {stored, u"2147483647;;1;2;3;4;5;6;7;8", nullptr, u"Номер тиража 2147483647 слишком велик"},
+        // With no dated draw before it, the number is still bound by its date (or today).
+        {none, u"2147483647;\"2 Mar 2024\";1;2;3;4;5;6;7;8", nullptr, u"и к 2 Mar 2024 они не могли превысить 453540!"},
+        {undated, u"2147483647;;1;2;3;4;5;6;7;8", nullptr, u"и к 10 Apr 2024 они не могли превысить 453930!"},
+        {none, u"453540;\"2 Mar 2024\";1;2;3;4;5;6;7;8", u"2 Mar 2024", nullptr},
+        {stored, u"\"04 Oct 1986\";3;11;17;25;30;41;8;44", nullptr, nullptr},
+        {stored, u"\"4 OCT 1986\";3;11;17;25;30;41;8;44", nullptr, nullptr},
+        {stored, u"\" 4 Oct 1986\";3;11;17;25;30;41;8;44", nullptr, nullptr},
+        {stored, u"\"4  Oct 1986\";3;11;17;25;30;41;8;44", nullptr, nullptr},
     };
-    for (const auto &[line, added, refused] : cases) {
-        const TCsvImportResult r = ParseDrawsCsv(QStringView(line), stored, EncodeDate(2024, 4, 10));
-        SCOPED_TRACE(QString::fromUtf16(line).toStdString());
-        ASSERT_EQ(r.added.size(), added ? 1u : 0u);
-        EXPECT_TRUE(!added || r.added[0].dateText() == QString::fromUtf16(added));
-        EXPECT_EQ(r.duplicates, added || refused ? 0 : 1);
-        EXPECT_TRUE(!refused || (r.problems.size() == 1 && r.problems[0].reason.contains(QString::fromUtf16(refused))));
+    for (const Case &c : cases) {
+        const TCsvImportResult r = ParseDrawsCsv(QStringView(c.line), c.into, EncodeDate(2024, 4, 10));
+        SCOPED_TRACE(QString::fromUtf16(c.line).toStdString());
+        ASSERT_EQ(r.added.size(), c.added ? 1u : 0u);
+        EXPECT_TRUE(!c.added || r.added[0].dateText() == QString::fromUtf16(c.added));
+        EXPECT_EQ(r.duplicates, c.added || c.note ? 0 : 1);
+        const std::vector<TCsvLineProblem> &named = c.added ? r.legacyLines : r.problems;
+        EXPECT_EQ(named.size(), c.note ? 1u : 0u);
+        EXPECT_TRUE(!c.note || (named.size() == 1 && named[0].reason.contains(QString::fromUtf16(c.note))))
+            << (named.empty() ? std::string() : named[0].reason.toStdString());
     }
+}
+
+TEST(DrawsCsv, WhatTheArchiveLoadsImportsAgainWhole)
+{
+    // 1987's draws with one dated 5 Jan 2020 among them, one dated 2030, and a newest number 500 ahead
+    // within a week: the archive loads them without a word, and what it exports comes back whole.
+    TDrawsArray records;
+    for (int i = 0; i < 60; ++i)
+        records.push_back(makeDraw(2100 + i, {1, 2, 3, 4, 5, static_cast<uint8_t>(6 + i % 30)}, {7, 8},
+                                   FormatResultsDate(EncodeDate(1987, 1, 3) + 3 * i)));
+    records[20].setDateText(u"5 Jan 2020"_s);
+    records[40].setDateText(u"5 Jan 2030"_s);
+    records.back().number += 500;
+    const TDrawsRead read = ReadDrawsBytes(SerializeDraws(records), EncodeDate(2024, 4, 10));
+    ASSERT_FALSE(read.damaged());
+    ASSERT_EQ(read.draws, records);
+    const TCsvImportResult back = ParseDrawsCsv(DecodeTextFile(DrawsToCsv(read.draws)), {}, EncodeDate(2024, 4, 10));
+    EXPECT_EQ(back.added, records);
+    EXPECT_EQ(back.badLines, 0);
+    EXPECT_EQ(back.legacy, read.legacyDraws);
 }
 
 TEST(DrawsCsv, DrawsOutOfOrderTakeTheirPlaceByNumber)
