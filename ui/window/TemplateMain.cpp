@@ -852,5 +852,7 @@ void TTemplateMain::terminateApplication()
         m_batchFailed = true;
     m_terminating = true;
     m_initTimer->stop();
-    QTimer::singleShot(0, qApp, [failed = m_batchFailed] { QCoreApplication::exit(failed ? 1 : 0); });
+    // Posted to the window itself, so that an end asked for before the event loop runs is not lost, and an
+    // end of a window that went first reaches no later one.
+    QTimer::singleShot(0, this, [this, failed = m_batchFailed] { emit ended(failed ? 1 : 0); });
 }

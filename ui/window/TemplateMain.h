@@ -106,7 +106,14 @@ public:
     // one of its files ends with a failure status.
     int finish(int status);
 
+    // Ends the program; a batch run ends with a failure status when its work failed. The end is
+    // announced by ended() once the event loop runs again, never while the window is gone.
+    void terminateApplication();
+
 signals:
+    // The program ends with this status (0, or 1 for a batch run that failed): whoever runs the
+    // application's event loop ends it.
+    void ended(int status);
     // The interface language changed: texts made from data (counts in the status panels) are made
     // again in the new language.
     void languageChanged();
@@ -120,8 +127,6 @@ protected:
     bool FormCloseQuery();
     // Saves what the window owns in the settings store and frees the lists.
     void FormDestroy();
-    // Ends the program; a batch run ends with a failure status when its work failed.
-    void terminateApplication();
     void setBatchFailed() { m_batchFailed = true; }
 
 private:
