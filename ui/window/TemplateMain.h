@@ -133,7 +133,13 @@ private:
     void buildWindow();
     // Files this window could not read or write so far.
     bool metFileFailures() const;
+    // The commands and the menu bar: buildActions runs the parts below in this order.
     void buildActions();
+    void buildOwnActions();
+    void buildActionFeatures();
+    void buildDataMenus(); // "Файл", "Тиражи", "Комбинации"
+    void buildAnalysisMenus(); // "Статистика", "Сценарий"
+    void buildOptionsMenu();
     void installFeatures();
     void removeLeftovers();
     void updateActions();
