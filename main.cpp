@@ -33,6 +33,7 @@ int main(int argc, char **argv)
     }
 
     TFormMain window(switches);
+    QObject::connect(&window, &TTemplateMain::ended, &app, &QCoreApplication::exit);
     window.FormCreate();
     if (!switches.isBatch())
         window.show();

@@ -106,37 +106,37 @@ void RememberFileDialogFolder(const QString &chosenFile)
     LastFolder() = chosenFile.isEmpty() ? QString() : QFileInfo(chosenFile).absolutePath();
 }
 
-void PrepareFileDialog(QFileDialog &dialog, const TFileDialogSpec &spec)
+void PrepareFileDialog(QFileDialog &dialog, const TFileDialogOptions &options)
 {
     // The desktop's own dialog would speak the desktop's language and lay out its columns its own way.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setViewMode(QFileDialog::Detail);
     dialog.setProxyModel(new ProgramLocaleFiles(&dialog));
-    if (!spec.title.isEmpty())
-        dialog.setWindowTitle(spec.title);
-    if (!spec.filter.isEmpty())
-        dialog.setNameFilter(spec.filter);
-    if (!spec.defaultSuffix.isEmpty())
-        dialog.setDefaultSuffix(spec.defaultSuffix);
-    dialog.setAcceptMode(spec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(spec.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!options.title.isEmpty())
+        dialog.setWindowTitle(options.title);
+    if (!options.filter.isEmpty())
+        dialog.setNameFilter(options.filter);
+    if (!options.defaultSuffix.isEmpty())
+        dialog.setDefaultSuffix(options.defaultSuffix);
+    dialog.setAcceptMode(options.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(options.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
 
-    const QFileInfo initial(spec.initial);
-    const bool hasFolder = !spec.initial.isEmpty() && (initial.isAbsolute() || spec.initial.contains(u'/'));
+    const QFileInfo initial(options.initial);
+    const bool hasFolder = !options.initial.isEmpty() && (initial.isAbsolute() || options.initial.contains(u'/'));
     if (hasFolder && initial.isDir()) {
         dialog.setDirectory(initial.absoluteFilePath());
     } else {
         dialog.setDirectory(hasFolder && initial.absoluteDir().exists() ? initial.absolutePath() : FileDialogFolder());
-        if (!spec.initial.isEmpty())
+        if (!options.initial.isEmpty())
             dialog.selectFile(initial.fileName());
     }
     WidenColumns(dialog);
 }
 
-QString RunFileDialog(QWidget *parent, const TFileDialogSpec &spec)
+QString RunFileDialog(QWidget *parent, const TFileDialogOptions &options)
 {
     QFileDialog dialog(parent);
-    PrepareFileDialog(dialog, spec);
+    PrepareFileDialog(dialog, options);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     const QString chosen = dialog.selectedFiles().constFirst();

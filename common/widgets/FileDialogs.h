@@ -5,8 +5,8 @@
 class QFileDialog;
 class QWidget;
 
-// What a file dialog of the program asks for.
-struct TFileDialogSpec {
+// The options of a file dialog of the program: what it asks for and where it opens.
+struct TFileDialogOptions {
     QString filter;        // "Файлы сценариев (*.lsc)"; several separated by ";;"
     QString defaultSuffix; // added to a typed name without one ("lsc")
     bool save = false;
@@ -17,10 +17,10 @@ struct TFileDialogSpec {
 // Every file dialog of the program is the same one, whatever the desktop: Qt's own dialog in the
 // program's language, with columns wide enough for the names of the sizes, types and dates, opening in
 // the folder of the last file chosen in any of them, or in the data folder before the first.
-void PrepareFileDialog(QFileDialog &dialog, const TFileDialogSpec &spec);
+void PrepareFileDialog(QFileDialog &dialog, const TFileDialogOptions &options);
 
 // Shows the dialog modally; the chosen file, or empty when the player cancelled.
-QString RunFileDialog(QWidget *parent, const TFileDialogSpec &spec);
+QString RunFileDialog(QWidget *parent, const TFileDialogOptions &options);
 
 // The folder the next file dialog opens in.
 QString FileDialogFolder();

@@ -139,8 +139,10 @@ TEST(Dialogs, BoxesOpenOnTheWindowTheUserWorksInNotOnAWaitWindow)
     dialog.setModal(true);
     for (QWidget *owner : {static_cast<QWidget *>(&window), static_cast<QWidget *>(&dialog)}) {
         QTimer::singleShot(0, [owner] {
-            EXPECT_EQ(QApplication::activeModalWidget()->parentWidget(), owner);
-            qobject_cast<QDialog *>(QApplication::activeModalWidget())->done(0);
+            auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr) << "no box is open";
+            EXPECT_EQ(box->parentWidget(), owner);
+            box->done(0);
         });
         WidgetMessageSink().show(u"Информация"_s, u"Текст"_s, MB_OK);
         dialog.show(); // a box of a modal dialog belongs to it

@@ -1,9 +1,11 @@
+#include "lottery/stats/KeyTable.h"
 #include "lottery/stats/StatValue.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <limits>
+#include <map>
 #include <random>
 #include <stdexcept>
 
@@ -175,6 +177,35 @@ TEST(StatValueMerge, SmallAndLargeKeysAcrossAClear)
         EXPECT_EQ(v.indexOf(PackStatKeys(5, 0, 0, 0)), -1);
         EXPECT_EQ(v.indexOf(PackStatKeys(299, 0, 0, 0)), -1);
     }
+}
+
+TEST(KeyTable, TheLimitRefusesOnlyNewKeysAndGrowthKeepsEveryValue)
+{
+    // Keys whose low and high halves repeat, so that many share a first slot; counted beside a std::map.
+    TKeyTable<int64_t> table;
+    std::map<uint64_t, int64_t> expected;
+    for (uint64_t i = 0; i < 3000; ++i) {
+        const uint64_t key = (i % 700) << ((i % 3) * 24);
+        table[key] += int64_t(i);
+        expected[key] += int64_t(i);
+    }
+    ASSERT_EQ(table.size(), expected.size());
+    for (const auto &[key, count] : expected)
+        ASSERT_NE(table.find(key), nullptr) << key;
+    int64_t seen = 0;
+    table.forEach([&](uint64_t key, int64_t count) { seen += int(expected.at(key) == count); });
+    EXPECT_EQ(seen, int64_t(expected.size()));
+    EXPECT_EQ(table.find(uint64_t(1) << 63), nullptr);
+    // At its limit the table still gives the keys it holds, and refuses a new one without adding it.
+    const size_t full = table.size();
+    EXPECT_EQ(table.valueOf(expected.begin()->first, full), table.find(expected.begin()->first));
+    EXPECT_EQ(table.valueOf(uint64_t(1) << 63, full), nullptr);
+    EXPECT_EQ(table.size(), full);
+    EXPECT_NE(table.valueOf(uint64_t(1) << 63, full + 1), nullptr);
+    table.clear();
+    EXPECT_EQ(table.find(0), nullptr);
+    table.reserve(5);
+    EXPECT_EQ(++table[0], 1);
 }
 
 TEST(StatValueKeys, ByteAndDoubleWordViewsAreLittleEndian)

@@ -1,9 +1,12 @@
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -20,6 +23,32 @@ QString OffscreenConfig()
                    "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
     return path;
 }
+
+// A test works in a data folder of its own: without one the program would keep its files beside the
+// executable, where a later run reads them. The run fails when any of them appeared or changed there.
+class ProgramFolderUntouched : public ::testing::Environment {
+public:
+    void SetUp() override { m_before = dataFiles(); }
+    void TearDown() override
+    {
+        EXPECT_EQ(dataFiles(), m_before) << "a test wrote into "
+                                         << QCoreApplication::applicationDirPath().toStdString();
+    }
+
+private:
+    static std::vector<std::string> dataFiles()
+    {
+        const QDir folder(QCoreApplication::applicationDirPath());
+        std::vector<std::string> files;
+        const QStringList names{QStringLiteral("Vendra.*"), QStringLiteral("*.~tmp"), QStringLiteral("Prefetchs"),
+                                QStringLiteral("Systems")};
+        const QDir::Filters all = QDir::AllEntries | QDir::Hidden | QDir::System;
+        for (const QFileInfo &f : folder.entryInfoList(names, all, QDir::Name))
+            files.push_back(QString(f.fileName() + u' ' + f.lastModified().toString(Qt::ISODateWithMs)).toStdString());
+        return files;
+    }
+    std::vector<std::string> m_before;
+};
 
 } // namespace
 
@@ -38,5 +67,6 @@ int main(int argc, char **argv)
         QFile::remove(config);
     std::setlocale(LC_NUMERIC, "C");
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new ProgramFolderUntouched);
     return RUN_ALL_TESTS();
 }

@@ -225,6 +225,18 @@ void TTemplateMain::buildWindow()
 
 void TTemplateMain::buildActions()
 {
+    buildOwnActions();
+    buildActionFeatures();
+    buildDataMenus();
+    buildAnalysisMenus();
+    buildOptionsMenu();
+    connect(m_drawsPanel, &TDrawsPanel::sortedDrawsToggled, this,
+            [this](bool sorted) { m_options.set(&MainOptions::sortedDraws, sorted); });
+}
+
+// The window's own commands: exit, the download of new draws, the proxy settings and the start-up options.
+void TTemplateMain::buildOwnActions()
+{
     m_actExit = new QAction(Tr(u"Выход"), this);
     m_actExit->setObjectName(u"ExitProgram"_s);
     m_actExit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
@@ -267,7 +279,12 @@ void TTemplateMain::buildActions()
         });
         m_actAutoDownload[static_cast<size_t>(i)] = a;
     }
+}
 
+// The features that bring commands of their own: the draws' CSV and spreadsheet files and the
+// statistics settings, with what the window redoes when they change its data.
+void TTemplateMain::buildActionFeatures()
+{
     m_drawsCsv = new TDrawsCsvActions(m_archive, this);
     m_drawsCsv->setLists(m_drawsPanel->list(), m_combsPage->combsList());
     connect(m_drawsCsv, &TDrawsCsvActions::drawsImported, this, [this](int) {
@@ -288,7 +305,10 @@ void TTemplateMain::buildActions()
         RefreshViews(true);
     });
     connect(m_statActions, &TStatSettingsActions::favouritesChanged, this, [this] { RefreshViews(true); });
+}
 
+void TTemplateMain::buildDataMenus()
+{
     QMenu *fileMenu = menuBar()->addMenu(Tr(u"&Файл"));
     fileMenu->setObjectName(u"menuFile"_s);
     fileMenu->addAction(m_actExit);
@@ -318,7 +338,10 @@ void TTemplateMain::buildActions()
     combsMenu->addActions({m_combsPage->checkNumsAction(), m_combsPage->findInDrawsAction(), m_combsPage->infoAction()});
     combsMenu->addSeparator();
     combsMenu->addAction(m_drawsCsv->combsXlsExportAction());
+}
 
+void TTemplateMain::buildAnalysisMenus()
+{
     QMenu *statMenu = menuBar()->addMenu(Tr(u"&Статистика"));
     statMenu->setObjectName(u"menuStat"_s);
     statMenu->addAction(m_statisticsPage->calcAction());
@@ -346,7 +369,10 @@ void TTemplateMain::buildActions()
     scenarioMenu->addActions({m_scenarioPage->upAction(), m_scenarioPage->downAction()});
     scenarioMenu->addSeparator();
     scenarioMenu->addActions({m_scenarioPage->copyAction(), m_scenarioPage->pasteAction()});
+}
 
+void TTemplateMain::buildOptionsMenu()
+{
     QMenu *optionsMenu = menuBar()->addMenu(Tr(u"&Параметры"));
     optionsMenu->setObjectName(u"menuOptions"_s);
     optionsMenu->addActions({m_statActions->editConfigAction(), m_statActions->editShreddingAction()});
@@ -357,9 +383,6 @@ void TTemplateMain::buildActions()
         optionsMenu->addAction(a);
     optionsMenu->addSeparator();
     optionsMenu->addAction(m_actAutoUpdates);
-
-    connect(m_drawsPanel, &TDrawsPanel::sortedDrawsToggled, this,
-            [this](bool sorted) { m_options.set(&MainOptions::sortedDraws, sorted); });
 }
 
 void TTemplateMain::updateActions()
@@ -852,5 +875,7 @@ void TTemplateMain::terminateApplication()
         m_batchFailed = true;
     m_terminating = true;
     m_initTimer->stop();
-    QTimer::singleShot(0, qApp, [failed = m_batchFailed] { QCoreApplication::exit(failed ? 1 : 0); });
+    // Posted to the window itself, so that an end asked for before the event loop runs is not lost, and an
+    // end of a window that went first reaches no later one.
+    QTimer::singleShot(0, this, [this, failed = m_batchFailed] { emit ended(failed ? 1 : 0); });
 }

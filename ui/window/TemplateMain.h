@@ -106,7 +106,14 @@ public:
     // one of its files ends with a failure status.
     int finish(int status);
 
+    // Ends the program; a batch run ends with a failure status when its work failed. The end is
+    // announced by ended() once the event loop runs again, never while the window is gone.
+    void terminateApplication();
+
 signals:
+    // The program ends with this status (0, or 1 for a batch run that failed): whoever runs the
+    // application's event loop ends it.
+    void ended(int status);
     // The interface language changed: texts made from data (counts in the status panels) are made
     // again in the new language.
     void languageChanged();
@@ -120,15 +127,19 @@ protected:
     bool FormCloseQuery();
     // Saves what the window owns in the settings store and frees the lists.
     void FormDestroy();
-    // Ends the program; a batch run ends with a failure status when its work failed.
-    void terminateApplication();
     void setBatchFailed() { m_batchFailed = true; }
 
 private:
     void buildWindow();
     // Files this window could not read or write so far.
     bool metFileFailures() const;
+    // The commands and the menu bar: buildActions runs the parts below in this order.
     void buildActions();
+    void buildOwnActions();
+    void buildActionFeatures();
+    void buildDataMenus(); // "Файл", "Тиражи", "Комбинации"
+    void buildAnalysisMenus(); // "Статистика", "Сценарий"
+    void buildOptionsMenu();
     void installFeatures();
     void removeLeftovers();
     void updateActions();

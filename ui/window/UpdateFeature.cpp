@@ -11,13 +11,11 @@
 #include "ui/window/TemplateMain.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -94,7 +92,7 @@ bool TUpdateWindowUi::confirmUpdate(const QString &currentVersion, const TrSU_Ve
 // ---- The feature ------------------------------------------------------------------------------
 
 TUpdateFeature::TUpdateFeature(TTemplateMain &window)
-    : QObject(&window), m_window(window), m_ui(&window), m_restart([] { RestartProgram(); })
+    : QObject(&window), m_window(window), m_ui(&window), m_restart([&window] { RestartProgram([&window] { window.terminateApplication(); }); })
 {
     m_actCheckUpdate = new QAction(Tr(u"Проверить наличие обновлений..."), this);
     m_actCheckUpdate->setObjectName(u"CheckUpdate"_s);
@@ -158,8 +156,5 @@ void RestartProgram(const std::function<void()> &terminate)
     const QString program = GetProgramFileName();
     CurrentProcessRunner().run(ProcessCommand{program, {u"restart"_s}, GetProgramFolder()}, ProcessWaitName(program),
                                0, AbortQuery(), false);
-    if (terminate)
-        terminate();
-    else
-        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    terminate();
 }

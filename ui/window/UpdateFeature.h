@@ -81,7 +81,6 @@ private:
 TUpdateFeature *InstallUpdate(TTemplateMain &window);
 
 // Starts the program file again with "restart" in the program's folder, without waiting, and ends
-// this copy (the new one waits for it to end) through terminate, by default the end of the
-// application's event loop. When the program cannot be started the error is raised and this copy
+// this copy (the new one waits for it to end) through terminate, the window's end. When the program cannot be started the error is raised and this copy
 // keeps running.
-void RestartProgram(const std::function<void()> &terminate = {});
+void RestartProgram(const std::function<void()> &terminate);

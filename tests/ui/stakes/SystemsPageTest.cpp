@@ -426,31 +426,3 @@ TEST_F(SystemsPageTest, CtrlJBelongsToTheScenarioPageWhileItIsShownAndToTheSyste
         EXPECT_EQ(press(drawsList, ctrlJ), std::vector<QString>{u"SystemsOn"_s});
     }
 }
-
-TEST_F(SystemsPageTest, Screenshot)
-{
-    const QByteArray dir = qgetenv("VENDRA_SCREENSHOT_DIR");
-    if (dir.isEmpty())
-        GTEST_SKIP() << "VENDRA_SCREENSHOT_DIR names where to put the picture";
-    start();
-    page->list()->setSelectedRow(page->rowOf(page->library().indexOfId(13)));
-    page->updateActions();
-    page->downloadAction()->trigger();
-    window->resize(1280, 720);
-    window->show();
-    window->mainPages()->setCurrentWidget(page);
-    QApplication::processEvents();
-    window->grab().save(QString::fromUtf8(dir) + u"/systems-page.png"_s);
-    window->findMenu(u"menuSystems"_s)->popup(window->mapToGlobal(QPoint(300, 30)));
-    QApplication::processEvents();
-    window->findMenu(u"menuSystems"_s)->grab().save(QString::fromUtf8(dir) + u"/systems-menu.png"_s);
-
-    TFormSystem dialog(window.get());
-    tSystemData system;
-    static_cast<tSystemInfo &>(system) = page->library().item(page->library().indexOfId(13)).system;
-    system.clist = QString::fromLatin1(systemLines(4, 9));
-    dialog.fill(system, true);
-    dialog.show();
-    QApplication::processEvents();
-    dialog.grab().save(QString::fromUtf8(dir) + u"/system-dialog.png"_s);
-}

@@ -631,6 +631,7 @@ TEST_F(CommandsWithDataTest, EnablingFollowsTheDataAndTheSelection)
 
 TEST(DialogCommands, FavouritesManagerExportAndSystemDialogs)
 {
+    TempDataFolder folder; // the export dialog keeps its layout in the settings store
     ScriptedMessages boxes;
     TStatList list;
     TFormManager manager(nullptr, list);

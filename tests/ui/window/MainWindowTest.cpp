@@ -20,6 +20,7 @@
 
 #include <QAction>
 #include <QDateEdit>
+#include <QDialog>
 #include <QLineEdit>
 #include <QLabel>
 #include <QLayout>
@@ -29,7 +30,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 #include "ui/combinations/CombsPage.h"
 #include <gtest/gtest.h>
@@ -258,6 +261,13 @@ TEST(MainWindow, SecondCopyOnTheSameFolderIsRefused)
     // The refused copy leaves the settings of the folder to the copy that runs there.
     second.window.close();
     EXPECT_EQ(folder.read(u"Vendra.frm"_s), frmBefore);
+    // It ends the program with a failure once the event loop runs, and leaves a later modal loop alone.
+    QSignalSpy ended(&second.window, &TTemplateMain::ended);
+    ASSERT_TRUE(ended.wait(10000));
+    EXPECT_EQ(ended.first().value(0).toInt(), 1);
+    QDialog dialog;
+    QTimer::singleShot(0, &dialog, [&dialog] { dialog.done(7); });
+    EXPECT_EQ(dialog.exec(), 7);
 }
 
 TEST(MainWindow, ACopyRefusedTheFolderReadsNothingOfIt)
