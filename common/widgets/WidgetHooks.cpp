@@ -10,7 +10,10 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QScreen>
 #include <QStatusBar>
+
+#include <algorithm>
 
 QString ShortenLongMessage(const QString &display, int maxLines, QString &details)
 {
@@ -75,6 +78,25 @@ QWidget *MessageBoxOwner()
         return active;
     QMainWindow *main = mainWindow();
     return main && main->isVisible() ? main : active;
+}
+
+void PlaceLikeMessageBox(QWidget *window)
+{
+    QWidget *owner = MessageBoxOwner();
+    if (owner)
+        owner = owner->window();
+    if (owner == window || (owner && !owner->isVisible()))
+        owner = nullptr;
+    const QScreen *screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QPoint centre = owner ? owner->frameGeometry().center() : area.center();
+    QRect placed(QPoint(), window->frameGeometry().size());
+    placed.moveCenter(centre);
+    placed.moveLeft(std::clamp(placed.left(), area.left(), std::max(area.left(), area.right() - placed.width() + 1)));
+    placed.moveTop(std::clamp(placed.top(), area.top(), std::max(area.top(), area.bottom() - placed.height() + 1)));
+    window->move(placed.topLeft());
 }
 
 void WriteMainStatusBar(const QString &text)
