@@ -107,7 +107,7 @@ void WriteMainStatusBar(const QString &text)
     auto *bar = mw->findChild<QStatusBar *>(QStringLiteral("StatusBar"));
     if (!bar)
         return;
-    const QList<QLabel *> labels = bar->findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
+    const QList<QLabel *> labels = bar->findChildren<QLabel *>();
     if (labels.isEmpty()) {
         bar->showMessage(text);
         return;
