@@ -39,6 +39,14 @@ QMainWindow *mainWindow()
     return nullptr;
 }
 
+// The rectangle moved the least that puts it inside the area (its top left corner when it is larger).
+QRect MovedInside(QRect rect, const QRect &area)
+{
+    rect.moveLeft(std::clamp(rect.left(), area.left(), std::max(area.left(), area.right() - rect.width() + 1)));
+    rect.moveTop(std::clamp(rect.top(), area.top(), std::max(area.top(), area.bottom() - rect.height() + 1)));
+    return rect;
+}
+
 } // namespace
 
 int WidgetMessageSink::show(const QString &caption, const QString &text, unsigned flags)
@@ -94,9 +102,44 @@ void PlaceLikeMessageBox(QWidget *window)
     const QPoint centre = owner ? owner->frameGeometry().center() : area.center();
     QRect placed(QPoint(), window->frameGeometry().size());
     placed.moveCenter(centre);
-    placed.moveLeft(std::clamp(placed.left(), area.left(), std::max(area.left(), area.right() - placed.width() + 1)));
-    placed.moveTop(std::clamp(placed.top(), area.top(), std::max(area.top(), area.bottom() - placed.height() + 1)));
-    window->move(placed.topLeft());
+    window->move(MovedInside(placed, area).topLeft());
+}
+
+void KeepInsideScreen(QWidget *window)
+{
+    const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QRect frame = window->frameGeometry();
+    // The frame of the window manager around the window's own area.
+    const QSize border = frame.size() - window->size();
+    const QSize room = area.size() - border;
+    if (window->width() > room.width() || window->height() > room.height())
+        window->resize(window->size().boundedTo(room));
+    const QRect inside = MovedInside(QRect(frame.topLeft(), window->size() + border), area);
+    if (inside.topLeft() != frame.topLeft())
+        window->move(inside.topLeft());
+}
+
+namespace {
+
+class ScreenKeeper : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && watched == parent())
+            KeepInsideScreen(static_cast<QWidget *>(watched));
+        return false;
+    }
+};
+
+} // namespace
+
+void KeepInsideScreenWhenShown(QWidget *window)
+{
+    window->installEventFilter(new ScreenKeeper(window));
 }
 
 void WriteMainStatusBar(const QString &text)

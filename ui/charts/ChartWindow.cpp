@@ -5,6 +5,7 @@
 #include "common/FormStore.h"
 #include "common/Translate.h"
 #include "common/widgets/FormLayouts.h"
+#include "common/widgets/WidgetHooks.h"
 #include "ui/charts/ChartAxes.h"
 #include "ui/charts/ChartLegend.h"
 #include "ui/charts/ChartMarks.h"
@@ -54,7 +55,8 @@ TFormGraph::TFormGraph(QWidget *parent)
     setWindowTitle(Tr(u"График"));
     setWindowFlag(Qt::Tool);
     setSizeGripEnabled(true);
-    resize(800, 500);
+    resize(760, 500);
+    KeepInsideScreenWhenShown(this);
 
     m_view->setObjectName(u"crtGraph"_s);
     m_view->setRenderHint(QPainter::Antialiasing);
