@@ -31,6 +31,7 @@
 #include "online/ScriptCatalog.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
 #include <QTableView>
@@ -255,6 +256,11 @@ TEST(LayoutKept, EveryDialogFitsASmallScreen)
         // The size it opens at fits the small screen too.
         EXPECT_LE(w->width(), screen.width()) << name;
         EXPECT_LE(w->height(), screen.height() - 40) << name;
+        // A button's caption keeps a margin inside it on either side.
+        for (const QPushButton *b : w->findChildren<QPushButton *>())
+            if (b->isVisible() && b->icon().isNull() && !b->text().isEmpty())
+                EXPECT_GE(b->width() - b->fontMetrics().horizontalAdvance(QString(b->text()).remove(u'&')), 8)
+                    << name << " " << b->text().toStdString();
         w->hide();
     }
 }
