@@ -22,6 +22,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineSeries>
+#include <QValueAxis>
 #include <QMenu>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -218,8 +219,15 @@ TEST_F(GraphsPage, ValueMarksNeverRunIntoEachOtherOnAnyChart)
             chartWindow->resize(width, 560);
             QApplication::processEvents();
             const std::string at = chartWindow->objectName().toStdString() + " " + std::to_string(width);
-            if (chartWindow == page.get())
+            if (chartWindow == page.get()) {
                 EXPECT_GE(CheckMarks(page->marks(), page->findChild<QChartView *>(), at), 5u);
+                // The draw numbers under the chart have room to read whole.
+                const auto *axis = qobject_cast<QValueAxis *>(page->chart()->axes(Qt::Horizontal).value(0));
+                ASSERT_NE(axis, nullptr);
+                EXPECT_GE(page->chart()->plotArea().width() / (axis->tickCount() - 1),
+                          QFontMetrics(axis->labelsFont()).horizontalAdvance(QString::number(axis->max(), 'f', 0)))
+                    << at;
+            }
             else
                 EXPECT_GE(CheckMarks(sums.marks(), sums.chartView(), at), 5u);
             SaveScreenshot(*chartWindow, u"marks-%1-%2"_s.arg(chartWindow->objectName()).arg(width));
