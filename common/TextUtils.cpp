@@ -316,3 +316,17 @@ QString ExtractNestedBetween(QStringView text, QStringView outerStartId, QString
     const QString outer = ExtractBetween(text, outerStartId, outerEndId, mode);
     return ExtractBetween(outer, innerStartId, innerEndId, mode);
 }
+
+QString RussianPlural(int64_t count, const QString &one, const QString &few, const QString &many)
+{
+    const int64_t n = count < 0 ? -(count % 100) : count % 100;
+    if (n >= 11 && n <= 14)
+        return many;
+    switch (n % 10) {
+    case 1: return one;
+    case 2:
+    case 3:
+    case 4: return few;
+    default: return many;
+    }
+}

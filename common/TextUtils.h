@@ -23,6 +23,10 @@ double DotTextToFloatDef(QStringView text, double defaultValue);
 // false for anything else ("inf" and "nan" are no numbers here).
 bool AsciiToFloat(const char *first, const char *last, double &value);
 
+// The Russian word form that goes with the count: one for 1, 21, 31..., few for 2-4, 22-24...,
+// many for the others (0, 5-20, 25-30..., 111-114 included): "1 байт", "2 байта", "5 байт".
+QString RussianPlural(int64_t count, const QString &one, const QString &few, const QString &many);
+
 // Left + delimiter + right when both are non-empty, else the non-empty one.
 QString AddWithDelimiter(const QString &left, const QString &right, QStringView delimiter);
 // C-style escapes of the control characters, quotes, "?" and the backslash.

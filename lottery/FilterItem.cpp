@@ -77,11 +77,15 @@ TFilterItem TextToFilterItem(QStringView text, const TStatList &list)
     item.Used = true;
     const int words = ScenarioWordCount(trimmed, kFieldDelimiter);
 
-    // Mode letters and sort column (-1 leaves the rows unsorted). A sort column that is no number gives
-    // the count column; a number is kept as written, so that the run refuses a column the table lacks
-    // (below -1 as above its last) rather than sort by another one.
+    // Mode letters and sort column (-1 leaves the rows unsorted; none written gives the count column).
+    // A number is kept as written and a text that is no number gets a column no table has, so that the
+    // run refuses both (below -1 as above its last) rather than sort by another column in silence.
     const QString modes = ScenarioWord(1, trimmed, kFieldDelimiter);
-    item.SortColumn = TextToIntDef(QStringView(modes).mid(qMin<qsizetype>(3, modes.size())), 1);
+    const QString column = TrimControl(QStringView(modes).mid(qMin<qsizetype>(3, modes.size())));
+    bool columnRead = false;
+    item.SortColumn = TextToIntDef(column, 1, &columnRead);
+    if (!column.isEmpty() && !columnRead)
+        item.SortColumn = kUnreadableSortColumn;
     item.BottomUp = modes.contains(u'B');
     item.MultiSelect = modes.contains(u'M');
     item.KeepSelected = modes.contains(u'F');

@@ -25,6 +25,10 @@ struct TStatMethod;
 // Method points into the registry's method list: it is valid until the registry is rebuilt, so items are
 // read from their text again after a change of the statistic settings.
 
+// The sort column of a filter whose text after its three letters is no 32-bit number ("-1x", "--1",
+// "99999999999"): no column of any table, so a run refuses it as it refuses a column the table lacks.
+constexpr int32_t kUnreadableSortColumn = INT32_MIN;
+
 // One filter of a line as it is edited and stored.
 struct TFilterItem {
     bool Used = false;

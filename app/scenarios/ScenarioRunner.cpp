@@ -159,6 +159,7 @@ void TScenarioRunner::run(const QStringList &lines, const TOptions &options, int
     m_cycle = testCount > 0 ? 0 : 1;
     m_stakesAdded = 0;
     m_line = 0;
+    m_failuresShown.clear();
     if (m_host.setRunning)
         m_host.setRunning(true);
     SetStatusText(Tr(u"Выполнение сценария..."));
@@ -585,6 +586,15 @@ bool TScenarioRunner::addStake(const TNumSet &numbers, const TScenarioHeader &he
     return true;
 }
 
+void TScenarioRunner::reportFailureOnce(const QString &text)
+{
+    if (m_failuresShown.contains(text))
+        return;
+    m_failuresShown.append(text);
+    if (AskYesNoDefaultNo(Tr(u"Ошибка"), text + u"\r\rОстановить выполнение сценария?"_s) == IDYES)
+        requestStop();
+}
+
 void TScenarioRunner::stakeSystem(const TScenarioHeader &header, const QString &stakeComment, int64_t sample)
 {
     TCombsList &combs = *m_host.combs;
@@ -592,8 +602,9 @@ void TScenarioRunner::stakeSystem(const TScenarioHeader &header, const QString &
     const int n = int(numbers.size());
     const TSystemExpansion system = m_host.systemGame ? m_host.systemGame(numbers) : FindSystemForNumbers(numbers);
     if (!system.ok()) {
-        // Shown as the system game shows a missing system.
-        ShowErrorBox(system.error == SystemNotFoundText(n) ? SystemNotFoundBoxText(n) : system.error);
+        // Shown as the system game shows a missing system, once a run: a line that fails so in every
+        // cycle of a test would otherwise stand a box between the player and "Стоп" each time.
+        reportFailureOnce(system.error == SystemNotFoundText(n) ? SystemNotFoundBoxText(n) : system.error);
         logLine(Format(u"{#} Системная игра для %d чисел [ОШИБКА]: \"%s\"", {n, system.error}));
         return;
     }

@@ -131,6 +131,8 @@ private:
     bool addStake(const TNumSet &numbers, const TScenarioHeader &header, const QString &stakeComment,
                   int64_t sample, bool many);
     void stakeSystem(const TScenarioHeader &header, const QString &stakeComment, int64_t sample);
+    // Shows a failure the run goes on after, the first time in a run, offering to stop the run.
+    void reportFailureOnce(const QString &text);
     bool stakeExists(int32_t draw, const TNumSet &numbers);
     struct StakeKey {
         uint64_t mask = 0;         // the numbers
@@ -165,6 +167,8 @@ private:
     QElapsedTimer m_pumpClock;
     QElapsedTimer m_stakeStatusClock;
     bool m_stakeStatusShown = false;
+    // Failures that let the run go on, each asked about once a run (then only logged).
+    QStringList m_failuresShown;
     std::optional<StakeKeys> m_stakeKeys; // the stakes of the file while many are added with "only new"
     TTimings m_timings;
 };

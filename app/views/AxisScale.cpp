@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 QString TAxisScale::labelFormat() const
 {
@@ -87,4 +88,39 @@ std::vector<bool> ThinLabels(const std::vector<QRectF> &labels, const QRectF &ar
         }
     }
     return kept;
+}
+
+std::vector<double> RealValueTicks(const std::vector<double> &values, double step)
+{
+    std::vector<double> ticks;
+    if (values.empty())
+        return ticks;
+    const auto first = static_cast<long long>(values.front());
+    long long stride = 0;
+    for (double v : values)
+        stride = std::gcd(stride, static_cast<long long>(v) - first);
+    if (stride <= 0)
+        return {values.front()};
+    const long long spacing = std::max(stride, (static_cast<long long>(std::ceil(step - 1e-9)) + stride - 1) / stride * stride);
+    // Round numbers lie among the values only when the values are multiples of the stride.
+    long long tick = first;
+    if (first % stride == 0) {
+        tick = first / spacing * spacing;
+        if (tick < first)
+            tick += spacing;
+    }
+    const long long last = static_cast<long long>(values.back());
+    const long long reach = spacing / 4;
+    for (; tick <= last; tick += spacing) {
+        // The value nearest the tick within reach, if any.
+        auto at = std::lower_bound(values.begin(), values.end(), double(tick - reach));
+        double best = 0;
+        bool found = false;
+        for (; at != values.end() && *at <= double(tick + reach); ++at)
+            if (!found || std::fabs(*at - double(tick)) < std::fabs(best - double(tick)))
+                best = *at, found = true;
+        if (found && (ticks.empty() || best > ticks.back()))
+            ticks.push_back(best);
+    }
+    return ticks;
 }

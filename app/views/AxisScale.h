@@ -25,6 +25,13 @@ struct TAxisScale {
 // below the smallest when it is negative) so that markers and value labels at the ends stay inside.
 TAxisScale NiceAxisScale(double lo, double hi, bool wholeNumbers, int maxTicks = 11, bool pad = false);
 
+// Where an axis over whole values (draw numbers, sums) puts its labels so that each names a value there
+// is: values ascending and without repeats. The labels keep the scale's spacing, rounded up to a whole
+// number of the values' common stride (draws going in steps of 2 are labelled every 2, 4, 10...); they
+// fall on round numbers when the values do, else they count from the first value. A label whose place
+// holds no value moves to a value within a quarter of the spacing, or is left out.
+std::vector<double> RealValueTicks(const std::vector<double> &values, double step);
+
 // True when every value is a whole number.
 template <typename Range, typename Value>
 bool AllWholeNumbers(const Range &values, Value value)

@@ -1,6 +1,7 @@
 #include "common/widgets/DialogSTemplate.h"
 
 #include "common/Translate.h"
+#include "common/widgets/WidgetHooks.h"
 
 #include <QGuiApplication>
 
@@ -42,6 +43,7 @@ TDialogSTemplate::TDialogSTemplate(QWidget *parent)
     // Dialogs use the menu font, as the rest of the program's windows.
     setFont(QApplication::font("QMenu"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    KeepInsideScreenWhenShown(this);
 
     m_clientArea->setObjectName(QStringLiteral("ClientWidget"));
     m_bvlButtons->setObjectName(QStringLiteral("ButtonsBevelFrame"));

@@ -1,6 +1,7 @@
 #include "common/widgets/FileDialogs.h"
 
 #include "common/ProgramFiles.h"
+#include "common/TextUtils.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -43,7 +44,7 @@ public:
                 const QFileInfo info = files->fileInfo(mapToSource(index));
                 if (index.column() == kDateColumn)
                     return QLocale().toString(info.lastModified(), QLocale::ShortFormat);
-                return info.isDir() ? QString() : QLocale().formattedDataSize(info.size());
+                return info.isDir() ? QString() : FileSizeText(info.size());
             }
         return QIdentityProxyModel::data(index, role);
     }
@@ -72,8 +73,8 @@ void WidenColumns(QFileDialog &dialog)
     const QString date = QLocale().toString(QDateTime(QDate(2026, 12, 28), QTime(23, 58)), QLocale::ShortFormat);
     const QString folderType = QCoreApplication::translate("QFileDialog", "Folder", "All other platforms");
     const QString fileType = QCoreApplication::translate("QFileDialog", "%1 File").arg(u"lsc"_s);
-    const QString size = QLocale().formattedDataSize(999'999'999);
-    header->resizeSection(kSizeColumn, ColumnWidth(details, {caption(kSizeColumn), size}));
+    const QString size = FileSizeText(999'999'999);
+    header->resizeSection(kSizeColumn, ColumnWidth(details, {caption(kSizeColumn), size, FileSizeText(1023)}));
     header->resizeSection(kTypeColumn, ColumnWidth(details, {caption(kTypeColumn), folderType, fileType}));
     header->resizeSection(kDateColumn, ColumnWidth(details, {caption(kDateColumn), date}));
     const int others = header->sectionSize(kSizeColumn) + header->sectionSize(kTypeColumn) +
@@ -85,6 +86,19 @@ void WidenColumns(QFileDialog &dialog)
         const int side = dialog.fontMetrics().horizontalAdvance(u"Рабочий стол   "_s) + 48;
         splitter->setSizes({side, header->sectionSize(0) + others});
     }
+    // The types are the desktop's names of the kinds of files ("Текстовый документ"): once a folder is
+    // read, its size and type columns grow to what its files show.
+    if (auto *files = dialog.findChild<QFileSystemModel *>())
+        QObject::connect(files, &QFileSystemModel::directoryLoaded, details, [details] {
+            QHeaderView *columns = details->header();
+            for (const int column : {kSizeColumn, kTypeColumn}) {
+                QStringList texts;
+                const QModelIndex root = details->rootIndex();
+                for (int row = 0, rows = details->model()->rowCount(root); row < rows; ++row)
+                    texts << details->model()->index(row, column, root).data().toString();
+                columns->resizeSection(column, std::max(columns->sectionSize(column), ColumnWidth(details, texts)));
+            }
+        });
     // Wide enough for all columns where the screen allows.
     const QRect screen = dialog.screen() ? dialog.screen()->availableGeometry() : QRect(0, 0, 1200, 800);
     const int wanted = header->sectionSize(0) + others + dialog.fontMetrics().horizontalAdvance(u"Рабочий стол"_s) + 140;
@@ -92,6 +106,16 @@ void WidenColumns(QFileDialog &dialog)
 }
 
 } // namespace
+
+QString FileSizeText(long long bytes)
+{
+    const QLocale locale;
+    if (bytes >= 1024 || bytes < 0)
+        return locale.formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
+    if (locale.language() != QLocale::Russian)
+        return locale.formattedDataSize(bytes);
+    return QString::number(bytes) + u' ' + RussianPlural(bytes, u"байт"_s, u"байта"_s, u"байт"_s);
+}
 
 QString FileDialogFolder()
 {

@@ -22,6 +22,10 @@ void PrepareFileDialog(QFileDialog &dialog, const TFileDialogOptions &options);
 // Shows the dialog modally; the chosen file, or empty when the player cancelled.
 QString RunFileDialog(QWidget *parent, const TFileDialogOptions &options);
 
+// A file's size as the file dialog shows it: whole bytes with the word's Russian form ("1 байт",
+// "2 байта", "5 байт") in Russian, larger sizes in kilo-, mega- and gigabytes with one decimal.
+QString FileSizeText(long long bytes);
+
 // The folder the next file dialog opens in.
 QString FileDialogFolder();
 // Notes the folder of a chosen file for the next dialog; empty: the data folder again.

@@ -1,4 +1,5 @@
 #include "common/widgets/ProgressWindow.h"
+#include "common/widgets/WidgetHooks.h"
 
 #include "common/BusyCursor.h"
 #include "common/Exception.h"
@@ -69,8 +70,7 @@ void TFormProgress::setup(const QString &text, int maxValue, bool showStop)
     // A negative maximum would make a busy indicator of the gauge; an empty range is 0..0.
     m_gauge->setRange(0, std::max(0, maxValue));
     m_gauge->setValue(0);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    PlaceLikeMessageBox(this);
 }
 
 void TFormProgress::onStopClicked()

@@ -4,6 +4,7 @@
 #include "common/Format.h"
 #include "common/Translate.h"
 #include "common/widgets/ProgressWindow.h"
+#include "common/widgets/WidgetHooks.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -18,20 +19,13 @@ namespace {
 
 QPointer<TFormWait> g_waitWindow;
 
-void centreOnScreen(QWidget *w)
-{
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    w->move(area.center() - QPoint(w->width() / 2, w->height() / 2));
-}
-
 void showText(TFormWait *w, const QString &text)
 {
     w->setInfoText(text);
-    if (w->isHidden())
+    if (w->isHidden()) {
+        PlaceLikeMessageBox(w);
         w->show();
+    }
     w->repaint();
     ProcessMessages();
 }
@@ -60,7 +54,6 @@ TFormWait::TFormWait(QWidget *parent)
     m_cancelButton->setFixedSize(97, 25);
     m_cancelButton->hide();
     connect(m_cancelButton, &QPushButton::clicked, this, &TFormWait::cancelClicked);
-    centreOnScreen(this);
 }
 
 void TFormWait::setInfoText(const QString &text)
@@ -183,6 +176,8 @@ void TWaitWindowHost::showWindow()
         m_window->setInfoText(doing.isEmpty() ? m_text : doing + u'\r' + m_text);
     }
     m_window->setCancellable(true);
+    if (m_ownWindow)
+        PlaceLikeMessageBox(m_window);
     connect(m_window, &TFormWait::cancelClicked, this, [this] { m_cancelled = true; });
     // The arrow with the hourglass: the program works, and the button can be aimed at.
     QApplication::setOverrideCursor(Qt::BusyCursor);

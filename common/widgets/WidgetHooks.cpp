@@ -10,7 +10,10 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QScreen>
 #include <QStatusBar>
+
+#include <algorithm>
 
 QString ShortenLongMessage(const QString &display, int maxLines, QString &details)
 {
@@ -34,6 +37,14 @@ QMainWindow *mainWindow()
         if (auto *mw = qobject_cast<QMainWindow *>(w))
             return mw;
     return nullptr;
+}
+
+// The rectangle moved the least that puts it inside the area (its top left corner when it is larger).
+QRect MovedInside(QRect rect, const QRect &area)
+{
+    rect.moveLeft(std::clamp(rect.left(), area.left(), std::max(area.left(), area.right() - rect.width() + 1)));
+    rect.moveTop(std::clamp(rect.top(), area.top(), std::max(area.top(), area.bottom() - rect.height() + 1)));
+    return rect;
 }
 
 } // namespace
@@ -77,6 +88,60 @@ QWidget *MessageBoxOwner()
     return main && main->isVisible() ? main : active;
 }
 
+void PlaceLikeMessageBox(QWidget *window)
+{
+    QWidget *owner = MessageBoxOwner();
+    if (owner)
+        owner = owner->window();
+    if (owner == window || (owner && !owner->isVisible()))
+        owner = nullptr;
+    const QScreen *screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QPoint centre = owner ? owner->frameGeometry().center() : area.center();
+    QRect placed(QPoint(), window->frameGeometry().size());
+    placed.moveCenter(centre);
+    window->move(MovedInside(placed, area).topLeft());
+}
+
+void KeepInsideScreen(QWidget *window)
+{
+    const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QRect frame = window->frameGeometry();
+    // The frame of the window manager around the window's own area.
+    const QSize border = frame.size() - window->size();
+    const QSize room = area.size() - border;
+    if (window->width() > room.width() || window->height() > room.height())
+        window->resize(window->size().boundedTo(room));
+    const QRect inside = MovedInside(QRect(frame.topLeft(), window->size() + border), area);
+    if (inside.topLeft() != frame.topLeft())
+        window->move(inside.topLeft());
+}
+
+namespace {
+
+class ScreenKeeper : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && watched == parent())
+            KeepInsideScreen(static_cast<QWidget *>(watched));
+        return false;
+    }
+};
+
+} // namespace
+
+void KeepInsideScreenWhenShown(QWidget *window)
+{
+    window->installEventFilter(new ScreenKeeper(window));
+}
+
 void WriteMainStatusBar(const QString &text)
 {
     QMainWindow *mw = mainWindow();
@@ -85,7 +150,7 @@ void WriteMainStatusBar(const QString &text)
     auto *bar = mw->findChild<QStatusBar *>(QStringLiteral("StatusBar"));
     if (!bar)
         return;
-    const QList<QLabel *> labels = bar->findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
+    const QList<QLabel *> labels = bar->findChildren<QLabel *>();
     if (labels.isEmpty()) {
         bar->showMessage(text);
         return;

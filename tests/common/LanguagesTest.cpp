@@ -221,21 +221,28 @@ TEST_F(LanguageModules, QtOwnTextsAndLocaleFollowTheLanguage)
         // The program's file dialog: Russian throughout, columns wide enough for what they show,
         // opening in the data folder, then in the folder of the file chosen last.
         QDir(folder.path()).mkdir(u"Сценарии"_s);
+        folder.write(u"Заметки.txt"_s, QByteArray(170, 'a'));
         RememberFileDialogFolder({});
         QFileDialog files;
-        PrepareFileDialog(files, {Tr(u"Файлы сценариев (*.lsc)"), u"lsc"_s, false, {}, {}});
+        PrepareFileDialog(files, {u"Сценарии и заметки (*.lsc *.txt)"_s, u"lsc"_s, false, {}, {}});
         EXPECT_EQ(QDir(files.directory()).canonicalPath(), QDir(folder.path()).canonicalPath());
         files.show();
         auto *details = files.findChild<QTreeView *>(u"treeView"_s);
         ASSERT_NE(details, nullptr);
-        auto cell = [details](int column) { return details->model()->index(0, column, details->rootIndex()); };
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !cell(3).data().toString().isEmpty(); }, 10000));
+        auto cellAt = [details](int row, int column) { return details->model()->index(row, column, details->rootIndex()); };
+        auto cell = [&cellAt](int column) { return cellAt(0, column); };
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !cellAt(1, 3).data().toString().isEmpty(); }, 10000));
+        QApplication::processEvents();
         EXPECT_EQ(cell(0).data().toString(), u"Сценарии");
         EXPECT_EQ(cell(2).data().toString(), u"Папка");
-        for (int column = 1; column <= 3; ++column)
-            EXPECT_GE(details->header()->sectionSize(column),
-                      std::max(details->fontMetrics().horizontalAdvance(cell(column).data().toString()),
-                               details->fontMetrics().horizontalAdvance(details->model()->headerData(column, Qt::Horizontal).toString())));
+        EXPECT_EQ(cellAt(1, 1).data().toString(), u"170 байт");
+        // Every cell whole, the desktop's name of a file's kind included.
+        for (int row = 0; row < 2; ++row)
+            for (int column = 1; column <= 3; ++column)
+                EXPECT_GE(details->header()->sectionSize(column),
+                          std::max(details->fontMetrics().horizontalAdvance(cellAt(row, column).data().toString()),
+                                   details->fontMetrics().horizontalAdvance(details->model()->headerData(column, Qt::Horizontal).toString())))
+                    << cellAt(row, column).data().toString().toStdString();
         SaveScreenshot(files, u"file-dialog-screen-%1"_s.arg(files.screen()->size().width()));
         RememberFileDialogFolder(folder.file(u"Сценарии/Мой сценарий.lsc"_s));
         PrepareFileDialog(files, {Tr(u"Файлы сценариев (*.lsc)"), u"lsc"_s, true, {}, {}});

@@ -6,6 +6,9 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMainWindow>
+#include <QScreen>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -125,6 +128,37 @@ TEST(WaitWindow, ReusedAndTextCentredWithinLimits)
     UpdateWait(longText);
     EXPECT_EQ(label->height(), 53);
     EXPECT_EQ(label->y(), (77 - 53) / 2);
+}
+
+TEST(WaitWindow, WaitAndProgressOpenWhereTheActionsBoxesOpen)
+{
+    // A main window off the screen's centre: the boxes of its actions open centred on it, and so do
+    // the windows of its waits; one partly off the screen keeps them inside the screen.
+    QMainWindow main;
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const QRect &at : {QRect(screen.left() + 10, screen.top() + 20, 500, 300),
+                            QRect(screen.right() - 150, screen.bottom() - 100, 500, 300)}) {
+        main.setGeometry(at);
+        main.show();
+        QApplication::processEvents();
+        const QPoint centre = main.frameGeometry().center();
+        for (int kind = 0; kind < 2; ++kind) {
+            QWidget *shown = nullptr;
+            if (kind == 0) {
+                ShowWait(u"Загрузка тиражей..."_s);
+                shown = WaitWindow();
+            } else {
+                ShowProgress(u"Генерация комбинаций..."_s, 10, true);
+                shown = ProgressWindow();
+            }
+            ASSERT_NE(shown, nullptr);
+            const QRect placed = shown->frameGeometry();
+            EXPECT_TRUE(screen.contains(placed)) << kind;
+            if (screen.contains(main.frameGeometry()))
+                EXPECT_LE((placed.center() - centre).manhattanLength(), 2) << kind;
+            kind == 0 ? HideWait() : CloseProgress();
+        }
+    }
 }
 
 TEST(WaitWindow, ABlockingWaitDropsInputButNotThatOfADialogOpenedMeanwhileAndEscCancels)

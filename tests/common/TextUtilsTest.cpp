@@ -61,6 +61,19 @@ TEST(IntText, AcceptsOnlyWholeDecimalIntegers)
     EXPECT_EQ(IntToText(-15), u"-15");
 }
 
+TEST(IntText, RussianWordFormsFollowTheCount)
+{
+    // "строка" names the form the count takes: 1 строка, 2 строки, 5 строк.
+    const std::pair<int64_t, QString> cases[] = {
+        {0, u"строк"_s},   {1, u"строка"_s},  {2, u"строки"_s}, {4, u"строки"_s},  {5, u"строк"_s},
+        {11, u"строк"_s},  {12, u"строк"_s},  {14, u"строк"_s}, {21, u"строка"_s}, {22, u"строки"_s},
+        {25, u"строк"_s},  {101, u"строка"_s}, {111, u"строк"_s}, {112, u"строк"_s}, {122, u"строки"_s},
+        {170, u"строк"_s}, {1023, u"строки"_s}, {-2, u"строки"_s},
+    };
+    for (const auto &[count, form] : cases)
+        EXPECT_EQ(RussianPlural(count, u"строка"_s, u"строки"_s, u"строк"_s), form) << count;
+}
+
 TEST(BoolText, OnlyOneIsTrue)
 {
     EXPECT_TRUE(DigitToBool(u"1"));

@@ -326,11 +326,14 @@ TEST(ScenarioFilter, DamagedFieldsTakeTheirDefaults)
     };
     const Case cases[] = {
         {u"TS"_s, 1, LevelModes::LNO, u""_s, StopModes::SF, 0},
-        {u"TSFx#SUMS:10"_s, 1, LevelModes::LNO, u""_s, StopModes::SF, 0},
+        // A column that is no number is none the table has: the run refuses it as it refuses -5.
+        {u"TSFx#SUMS:10"_s, kUnreadableSortColumn, LevelModes::LNO, u""_s, StopModes::SF, 0},
+        {u"TSD-1x#SUMS:10"_s, kUnreadableSortColumn, LevelModes::LNO, u""_s, StopModes::SF, 0},
+        {u"TSD--1#SUMS:10"_s, kUnreadableSortColumn, LevelModes::LNO, u""_s, StopModes::SF, 0},
         // A column below -1 is kept as written: the run refuses it as it refuses one above the last.
         {u"TSF-3#SUMS:10#CMV:5"_s, -3, LevelModes::CMV, u"5"_s, StopModes::SF, 0},
         {u"TMF-2"_s, -2, LevelModes::LNO, u""_s, StopModes::SF, 0},
-        {u"TSF99999999999#SUMS:10#ZZZ:5#XX:4"_s, 1, LevelModes::LNO, u""_s, StopModes::SF, 0},
+        {u"TSF99999999999#SUMS:10#ZZZ:5#XX:4"_s, kUnreadableSortColumn, LevelModes::LNO, u""_s, StopModes::SF, 0},
         {u"TSF 7 #SUMS:10#cmv: 5 #sc"_s, 7, LevelModes::CMV, u"5"_s, StopModes::SC, 1},
         {u"TSF2#SUMS:10#LNO:#SC:abc"_s, 2, LevelModes::LNO, u""_s, StopModes::SC, 1},
         {u"TSF2#SUMS:10#LVA:1;2#ST:99999999999"_s, 2, LevelModes::LVA, u"1;2"_s, StopModes::ST, 1},

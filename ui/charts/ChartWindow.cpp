@@ -5,6 +5,7 @@
 #include "common/FormStore.h"
 #include "common/Translate.h"
 #include "common/widgets/FormLayouts.h"
+#include "common/widgets/WidgetHooks.h"
 #include "ui/charts/ChartAxes.h"
 #include "ui/charts/ChartLegend.h"
 #include "ui/charts/ChartMarks.h"
@@ -12,6 +13,7 @@
 #include "app/views/SumsDistribution.h"
 
 #include <QAction>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
@@ -47,17 +49,19 @@ bool IsWhole(double v)
 TFormGraph::TFormGraph(QWidget *parent)
     : QDialog(parent), m_chart(new QChart), m_view(new QChartView(m_chart, this)),
       m_labels(new QCheckBox(Tr(u"Отображать метки на графиках"), this)), m_legend(new TChartLegend(m_chart, this)),
-      m_marks(new TChartMarks(m_chart)), m_axisX(new QValueAxis(m_chart)), m_axisY(new QValueAxis(m_chart))
+      m_marks(new TChartMarks(m_chart)), m_axisX(new QCategoryAxis(m_chart)), m_axisY(new QValueAxis(m_chart))
 {
     setObjectName(u"FormGraph"_s);
     setWindowTitle(Tr(u"График"));
     setWindowFlag(Qt::Tool);
     setSizeGripEnabled(true);
-    resize(800, 500);
+    resize(760, 500);
+    KeepInsideScreenWhenShown(this);
 
     m_view->setObjectName(u"crtGraph"_s);
     m_view->setRenderHint(QPainter::Antialiasing);
     m_axisX->setLabelFormat(u"%d"_s);
+    m_axisX->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     m_axisY->setLabelFormat(u"%d"_s);
     m_chart->addAxis(m_axisX, Qt::AlignBottom);
     m_chart->addAxis(m_axisY, Qt::AlignLeft);
@@ -111,6 +115,19 @@ void TFormGraph::AddGraphPoint(double x, const QString &title, double y, bool ma
     extendRanges(x, y);
 }
 
+QValueAxis *TFormGraph::axisX() const
+{
+    return m_axisX;
+}
+
+QList<double> TFormGraph::xLabelValues() const
+{
+    QList<double> values;
+    for (const QString &label : m_axisX->categoriesLabels())
+        values.append(m_axisX->endValue(label));
+    return values;
+}
+
 void TFormGraph::setYLabelFormat(const QString &format, bool whole)
 {
     m_yFormat = format;
@@ -155,6 +172,7 @@ void TFormGraph::extendRanges(double x, double y)
         m_maxY = std::max(m_maxY, y);
     }
     m_wholeX = m_wholeX && IsWhole(x);
+    m_xs.insert(x);
     m_wholeY = m_wholeY && IsWhole(y);
     applyScales();
 }
@@ -171,6 +189,21 @@ void TFormGraph::applyScales()
         x.tickCount += 2;
     }
     ApplyAxisScale(m_axisX, x);
+    // The labels under the chart name values there are: draws that exist, sums that occur.
+    std::vector<double> ticks;
+    if (m_wholeX)
+        ticks = RealValueTicks(std::vector<double>(m_xs.begin(), m_xs.end()), x.step);
+    else
+        for (int i = 0; i < x.tickCount; ++i)
+            ticks.push_back(x.tick(i));
+    const QList<double> labelled = xLabelValues();
+    if (ticks != std::vector<double>(labelled.begin(), labelled.end())) {
+        for (const QString &label : m_axisX->categoriesLabels())
+            m_axisX->remove(label);
+        m_axisX->setStartValue(x.min);
+        for (double t : ticks)
+            m_axisX->append(QString::number(t, 'f', m_wholeX ? 0 : x.decimals), t);
+    }
     // Room above the highest point for its value label.
     const bool wholeY = m_yFormat.isEmpty() ? m_wholeY || m_forceWholeY : m_yFormatWhole;
     ApplyAxisScale(m_axisY, NiceAxisScale(m_minY, m_maxY, wholeY, 9, true));

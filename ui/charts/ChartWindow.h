@@ -6,12 +6,14 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <set>
 
 class QChart;
 class QChartView;
 class QCheckBox;
 class QLineSeries;
 class QValueAxis;
+class QCategoryAxis;
 class TChartLegend;
 class TChartMarks;
 class TTemplateMain;
@@ -39,7 +41,10 @@ public:
     QChartView *chartView() const { return m_view; }
     QCheckBox *labelsCheck() const { return m_labels; }
     TChartLegend *legend() const { return m_legend; }
-    QValueAxis *axisX() const { return m_axisX; }
+    QValueAxis *axisX() const;
+    // The values the labels under the chart name: only values some series has (no draw that is not
+    // one), at the scale's spacing.
+    QList<double> xLabelValues() const;
     QValueAxis *axisY() const { return m_axisY; }
     // An axis whose values count something ticks at whole numbers even where a series has fractional
     // points (a scaled curve); by default an axis is whole while all its points are.
@@ -64,8 +69,9 @@ private:
     QCheckBox *m_labels;
     TChartLegend *m_legend;
     TChartMarks *m_marks;
-    QValueAxis *m_axisX;
+    QCategoryAxis *m_axisX;
     QValueAxis *m_axisY;
+    std::set<double> m_xs;
     QHash<QString, QLineSeries *> m_series;
     QList<QLineSeries *> m_order;
     QList<QLineSeries *> m_labelControlled;

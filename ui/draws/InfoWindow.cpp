@@ -1,5 +1,6 @@
 #include "ui/draws/InfoWindow.h"
 
+#include "common/widgets/WidgetHooks.h"
 #include "common/BusyCursor.h"
 #include "common/Translate.h"
 #include "lottery/NumberGeometry.h"
@@ -39,6 +40,7 @@ TFormInfo::TFormInfo(int matrixCols, int channelSize, QWidget *parent)
     setWindowTitle(Tr(u"Подробная информация"));
     setWindowFlag(Qt::Tool);
     resize(420, 520);
+    KeepInsideScreenWhenShown(this);
 
     auto *layout = new QVBoxLayout(this);
     auto *colsRow = new QHBoxLayout;

@@ -117,6 +117,10 @@ TLayoutPage::TLayoutPage(const TDrawsArchive &archive, const MainOptions &option
         list->addColumn(Tr(u"Кол-во"), 40, Qt::AlignRight);
         list->addColumn(QString(), 40);
         list->horizontalHeader()->setStretchLastSection(true);
+        // The numbers of a count go on in further lines rather than end in "...": the lists are short.
+        list->setWordWrap(true);
+        list->setTextElideMode(Qt::ElideNone);
+        list->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
         column->addLayout(head);
         column->addWidget(list, 1);
         // Equal stretches share the panel's width equally whatever its size.

@@ -73,7 +73,11 @@ TFormScript::TFormScript(QWidget *parent, const TStatList &stats, FilterItemEdit
     optionsForm->addRow(Tr(u"Кол-во тиражей:"), m_edDrawsExclude);
     m_cbResultCombsMode =
         captionsBox(u"cbResultCombsMode"_s, StakeChoice::Count, &StakeChoiceCaption, options);
-    optionsForm->addRow(Tr(u"В случае неоднозначного результата после применения фильтров:"), m_cbResultCombsMode);
+    // The long caption stands above its list, so that the dialog fits a small screen whole.
+    auto *resultLabel = new QLabel(Tr(u"В случае неоднозначного результата после применения фильтров:"), options);
+    resultLabel->setBuddy(m_cbResultCombsMode);
+    optionsForm->addRow(resultLabel);
+    optionsForm->addRow(m_cbResultCombsMode);
     m_cbClearStakes =
         checkBox(u"cbClearStakes"_s, Tr(u"Удалить все ставки перед выполнением (накопление только рейтинга)"), options);
     optionsForm->addRow(m_cbClearStakes);

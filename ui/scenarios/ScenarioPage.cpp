@@ -8,6 +8,7 @@
 #include "common/Format.h"
 #include "common/Translate.h"
 #include "common/widgets/Clipboard.h"
+#include "common/widgets/StatusTextPanel.h"
 #include "lottery/FilterItem.h"
 #include "lottery/ScenarioLine.h"
 #include "lottery/stats/StatList.h"
@@ -89,14 +90,14 @@ TScenarioPage::TScenarioPage(const TStatList &stats, QWidget *parent) : QWidget(
     m_statusBar->setObjectName(u"sbScripts"_s);
     m_statusBar->setSizeGripEnabled(false);
     for (int i = 0; i < kStatusPanels; ++i) {
-        auto *panel = new QLabel(m_statusBar);
+        // The last panel takes the free room (the runner's filter or free text); it goes above the
+        // counts when its texts need the room, never cutting "Сценарий завершен!".
+        QLabel *panel = i < kStatusPanels - 1
+                            ? new QLabel(m_statusBar)
+                            : new TStatusTextPanel(m_statusBar, QList<QLabel *>(m_panels.begin(), m_panels.begin() + i));
         panel->setObjectName(u"lblScriptsStatus%1"_s.arg(i));
-        // The last panel takes the free room (the runner's filter or free text).
-        m_statusBar->addWidget(panel, i == kStatusPanels - 1 ? 1 : 0);
         if (i < kStatusPanels - 1)
             panel->setMinimumWidth(90);
-        else // a filter's text can be long: it is cut, never widening the window
-            panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         m_panels[static_cast<size_t>(i)] = panel;
     }
 

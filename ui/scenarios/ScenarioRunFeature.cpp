@@ -1,5 +1,6 @@
 #include "ui/scenarios/ScenarioRunFeature.h"
 
+#include "common/widgets/StatusTextPanel.h"
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
@@ -177,7 +178,8 @@ void TScenarioRunFeature::showStatus(const TScenarioRunStatus &status)
     page->statusPanel(1)->setText(Format(u"Цикл: %d", {status.cycle}));
     page->statusPanel(2)->setText(Format(u"Строка: %d", {status.line}));
     page->statusPanel(3)->setText(Format(u"Ставок: %d", {status.stakes}));
-    page->statusPanel(4)->setText(status.text);
+    if (auto *free = qobject_cast<TStatusTextPanel *>(page->statusPanel(4)))
+        free->setStatusText(status.text);
     updateActions();
 }
 

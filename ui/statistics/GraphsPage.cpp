@@ -71,6 +71,8 @@ TGraphsPage::TGraphsPage(TDrawsArchive &archive, TStatList &list, MainOptions &o
 
     m_chart->legend()->setAlignment(Qt::AlignBottom);
     m_marks = new TChartMarks(m_chart);
+    // The draw numbers under the chart read whole at any width.
+    connect(m_chart, &QChart::plotAreaChanged, this, &TGraphsPage::fitXTicks);
     m_chartView = new QChartView(m_chart, this);
     m_chartView->setObjectName(u"crtDrawsGraph"_s);
     m_chartView->setRenderHint(QPainter::Antialiasing);
@@ -278,6 +280,8 @@ void TGraphsPage::showResult(const QString &title)
     // The mean lies between the values; the axis is whole when the values are.
     const bool wholeY = AllWholeNumbers(m_result.values, [](const QPointF &p) { return p.y(); });
     auto *axisX = NewValueAxis(m_result.values.first().x(), m_result.values.last().x(), true, 11);
+    ApplyAxisScale(axisX, NiceAxisScale(m_result.values.first().x(), m_result.values.last().x(), true,
+                                        xTickCount(axisX->labelsFont())));
     auto *axisY = NewValueAxis(minY, maxY, wholeY, 9, true);
     m_chart->addAxis(axisX, Qt::AlignBottom);
     m_chart->addAxis(axisY, Qt::AlignLeft);
@@ -286,6 +290,26 @@ void TGraphsPage::showResult(const QString &title)
         s->attachAxis(axisY);
     }
     m_marks->setShown(values, m_showMarks->isChecked());
+}
+
+int TGraphsPage::xTickCount(const QFont &font) const
+{
+    // As many draw numbers as the plot holds whole, with room between them, and no more than 11.
+    const double plot = m_chart->plotArea().isEmpty() ? m_chartView->width() * 0.8 : m_chart->plotArea().width();
+    const QString widest = m_result.values.isEmpty() ? QString() : QString::number(m_result.values.last().x(), 'f', 0);
+    const int label = QFontMetrics(font).horizontalAdvance(widest + u"00"_s);
+    return std::clamp(int(plot / std::max(label, 1)), 2, 11);
+}
+
+void TGraphsPage::fitXTicks()
+{
+    const auto axes = m_chart->axes(Qt::Horizontal);
+    auto *axis = axes.isEmpty() ? nullptr : qobject_cast<QValueAxis *>(axes.first());
+    if (!axis || m_result.values.isEmpty())
+        return;
+    const TAxisScale scale = NiceAxisScale(m_result.values.first().x(), m_result.values.last().x(), true, xTickCount(axis->labelsFont()));
+    if (axis->tickCount() != scale.tickCount || axis->min() != scale.min || axis->max() != scale.max)
+        ApplyAxisScale(axis, scale);
 }
 
 void TGraphsPage::refresh(bool full)

@@ -90,6 +90,8 @@ private:
     std::function<int()> m_offsetSource;
     TDrawsGraphCache m_cache;
     TDrawsGraphResult m_result;
+    int xTickCount(const QFont &font) const;
+    void fitXTicks();
     bool m_tabShown = true;
     bool m_forcePending = false;
     bool m_drawing = false;

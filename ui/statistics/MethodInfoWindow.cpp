@@ -1,5 +1,6 @@
 #include "ui/statistics/MethodInfoWindow.h"
 
+#include "common/widgets/WidgetHooks.h"
 #include "common/Cp1251.h"
 #include "common/Dialogs.h"
 #include "common/Format.h"
@@ -48,6 +49,7 @@ TFormFilterHelp::TFormFilterHelp(QWidget *parent) : QDialog(parent, Qt::Tool)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_browser);
     resize(640, 480);
+    KeepInsideScreenWhenShown(this);
     RestoreFormPlacement(kSection, this, false, true);
 }
 

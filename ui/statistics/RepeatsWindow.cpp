@@ -1,5 +1,6 @@
 #include "ui/statistics/RepeatsWindow.h"
 
+#include "common/widgets/WidgetHooks.h"
 #include "common/Translate.h"
 #include "common/widgets/SplitterPane.h"
 #include "ui/charts/ChartAxes.h"
@@ -64,7 +65,8 @@ TRepeatsWindow::TRepeatsWindow(const TDrawsArray &draws, QWidget *parent) : QDia
 {
     setObjectName(u"TFormRepeats"_s);
     setWindowTitle(caption());
-    resize(800, 600);
+    resize(760, 520);
+    KeepInsideScreenWhenShown(this);
 
     m_edDrawsLen = MakeEdit(u"edDrawsLen"_s, Tr(u"Количество тиражей, использующихся для расчета статистики"), this);
     m_edDeep =

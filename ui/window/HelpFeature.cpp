@@ -34,6 +34,8 @@ QPushButton *linkButton(QWidget *parent, const QString &name, const QString &cap
 {
     auto *button = new QPushButton(caption, parent);
     button->setObjectName(name);
+    // The caption keeps a margin inside the button on either side, however narrow the style draws it.
+    button->setMinimumWidth(button->fontMetrics().horizontalAdvance(caption) + 2 * button->fontMetrics().horizontalAdvance(u"MM"_s));
     QObject::connect(button, &QPushButton::clicked, parent, [linkName] {
         try {
             OpenUrl(ProjectLinkAddress(linkName));

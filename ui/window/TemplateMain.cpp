@@ -156,8 +156,10 @@ void TTemplateMain::buildWindow()
     bar->setSizeGripEnabled(true);
     for (size_t i = 0; i < kStatusPanels.size(); ++i) {
         const QStringView text(kStatusPanels[i]);
-        // The count panels are as wide as their texts; the free one takes the rest of the bar.
-        QLabel *label = i == kFreeStatusPanel ? new TStatusTextPanel(bar) : new QLabel(bar);
+        // The count panels are as wide as their texts; the free one, last, takes the rest of the bar.
+        QLabel *label = i == kFreeStatusPanel
+                            ? new TStatusTextPanel(bar, QList<QLabel *>(m_statusPanels.begin(), m_statusPanels.begin() + i))
+                            : new QLabel(bar);
         if (!text.isEmpty())
             label->setText(Format(text, {0}));
         label->setObjectName(u"StatusPanel%1"_s.arg(i + 1));
@@ -166,7 +168,6 @@ void TTemplateMain::buildWindow()
         label->setMinimumWidth(kMinStatusPanelWidth);
         if (i == 2)
             label->setAlignment(Qt::AlignCenter);
-        bar->addWidget(label, i == kFreeStatusPanel ? 1 : 0);
         m_statusPanels[i] = label;
     }
     setStatusBar(bar);

@@ -314,3 +314,26 @@ TEST_F(ScenarioRun, ALogNameTakenByAnotherKindOfFileIsReportedOnceAndTheRunGoesO
 }
 
 } // namespace
+
+// A line that fails in every cycle of a test (its system is missing) but lets the run go on: one question
+// for the whole run, which can stop it, rather than a box in every cycle between the player and "Стоп".
+TEST_F(ScenarioRun, ALineFailingInEveryCycleAsksOnceWhetherToStop)
+{
+    runner->setSystemGame([](const std::vector<uint8_t> &numbers) {
+        TSystemExpansion system;
+        system.error = SystemNotFoundText(int(numbers.size()));
+        return system;
+    });
+    const QStringList lines{u"FULL:0#SYSA"_s + kNoFilters};
+    runner->runTest(lines, 3, {});
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.endsWith(u"\r\rОстановить выполнение сценария?"_s));
+    EXPECT_EQ(offsets, (std::vector<int>{3, 2, 1, 0})); // every cycle ran, the offset came back
+
+    boxes.clear();
+    offsets.clear();
+    boxes.answer(IDYES);
+    runner->runTest(lines, 3, {});
+    EXPECT_EQ(boxes.count(), 1);
+    EXPECT_EQ(offsets, std::vector<int>{3}); // stopped in its first cycle, at its draw
+}

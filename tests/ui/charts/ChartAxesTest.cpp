@@ -115,6 +115,33 @@ TEST(AxisScale, CrowdedLabelsAreThinnedAndKeptInside)
     EXPECT_EQ(CategoryLabelStep(235, 20, 21, 4), 235);
 }
 
+TEST(AxisScale, LabelsOfWholeValuesNameValuesThereAre)
+{
+    auto range = [](int from, int to, int by) {
+        std::vector<double> v;
+        for (int x = from; x <= to; x += by)
+            v.push_back(x);
+        return v;
+    };
+    struct Case {
+        std::vector<double> values;
+        double step;
+        std::vector<double> ticks;
+    };
+    const Case cases[] = {
+        {range(6095, 6105, 2), 1, range(6095, 6105, 2)},      // odd draws: never an even number between
+        {range(100, 108, 2), 1, range(100, 108, 2)},
+        {range(6001, 6199, 2), 20, range(6001, 6199, 20)},   // no round number is a draw: from the first
+        {range(21, 255, 1), 20, range(40, 240, 20)},         // every sum there: round numbers
+        {range(6000, 6300, 3), 10, range(6000, 6300, 12)},   // a stride of 3: labels 12 apart
+        {{6090, 6091, 6093, 6104, 6150}, 10, {6090, 6150}},  // 6100 and 6110 are no draws, none near
+        {{7}, 5, {7}},
+        {{}, 5, {}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(RealValueTicks(c.values, c.step), c.ticks) << c.values.size() << " " << c.step;
+}
+
 TEST(ChartAxes, GraphsTabTicksAtWholeDrawNumbersAndValues)
 {
     TempDataFolder folder;

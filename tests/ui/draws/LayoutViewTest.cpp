@@ -11,6 +11,7 @@
 #include "app/views/LayoutModel.h"
 #include "app/settings/MainOptions.h"
 
+#include <QApplication>
 #include <QAction>
 #include <QItemSelectionModel>
 #include <QSpinBox>
@@ -130,6 +131,21 @@ TEST(LayoutView, SelectedCellsFilterTheCombinationsList)
     EXPECT_EQ(page->grid()->cells(2, 2), u"[2]");
     EXPECT_EQ(page->compareList(0)->listModel()->columnCaption(1), u"101 - 103");
     EXPECT_EQ(page->compareList(0)->listModel()->cellText(0, 1), u"1");
+    // On a small screen each count's numbers read whole, in as many lines as they need.
+    window.resize(800, 600);
+    window.show();
+    for (int k = 0; k < TLayoutPage::kCompareLists; ++k) {
+        page->compareEdit(k)->setValue(200);
+        window.RefreshViews(true);
+        QApplication::processEvents();
+        const TQSortListView *list = page->compareList(k);
+        for (int row = 0; row < list->listModel()->rowCount(); ++row) {
+            const QString numbers = list->listModel()->cellText(row, 1);
+            const QRect room = list->visualRect(list->model()->index(row, 1)).adjusted(4, 0, -4, 0);
+            EXPECT_LE(list->fontMetrics().boundingRect(QRect(0, 0, room.width(), 10000), Qt::TextWordWrap, numbers).height(),
+                      room.height()) << numbers.toStdString();
+        }
+    }
 
     // Keep the combinations with 2, 3 or 7 (cells "3, 7" and "[2]"), then delete those with 1.
     TCombsList &combs = window.combsPage()->combs();

@@ -110,10 +110,19 @@ TEST(ScenarioRunFeature, CommandsSitInTheScenarioMenu)
 TEST(ScenarioRunFeature, ForecastStakesAndShowsItsPanels)
 {
     Window w(20, {kLine});
+    // On a small screen, the run's panels and the window's counts in view.
+    w.window->resize(800, 600);
+    w.window->show();
+    w.window->mainPages()->setCurrentWidget(w.window->scenarioPage());
     w.feature->runAction()->trigger();
+    QApplication::processEvents();
     EXPECT_EQ(w.boxes.count(), 0);
     EXPECT_EQ(w.window->stakes().count(), 1);
     EXPECT_EQ(w.panel(4), u"Сценарий завершен!"_s);
+    const QLabel *done = w.window->scenarioPage()->statusPanel(4);
+    EXPECT_GE(done->contentsRect().width(), done->fontMetrics().horizontalAdvance(done->text()));
+    for (const int count : {0, 4, 5})
+        EXPECT_TRUE(w.window->statusPanel(count)->isVisible()) << count;
     EXPECT_EQ(w.panel(3), u"Ставок: 1"_s);
     EXPECT_EQ(w.panel(2), u"Строка: 1"_s);
     EXPECT_EQ(w.window->statusPanel(4)->text(), u"Ставок: 1"_s);

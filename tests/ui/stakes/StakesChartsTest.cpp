@@ -288,6 +288,8 @@ TEST_F(StakesChartsWindow, ProfitByDrawInItsSeriesAndColours)
             EXPECT_DOUBLE_EQ(pointsOf(cumulative)[i].y(), running);
         }
         EXPECT_DOUBLE_EQ(pointsOf(average)[0].y(), running / 5);
+        // The draws go in steps of 2: the labels under the chart name those draws, no number between.
+        EXPECT_EQ(chart.xLabelValues(), (QList<double>{100, 102, 104, 106, 108}));
         SaveScreenshot(chart, u"chart-profit-by-draw"_s);
     });
     action->trigger();

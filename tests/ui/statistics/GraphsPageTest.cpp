@@ -18,9 +18,11 @@
 #include <QApplication>
 #include <QFontInfo>
 #include <QChart>
+#include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineSeries>
+#include <QValueAxis>
 #include <QMenu>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -30,30 +32,28 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Checks the value marks of the points whose label is on (the point's setting over the series' switch),
-// centred 2 px above the line: whole inside the plot, a blank's width clear of each other; returns how many.
-size_t CheckMarks(QChart *chart, const std::string &where)
+// Checks the value marks drawn: whole inside the plot, a blank's width clear of each other, and on their
+// own light ground over every line (the ground's edge is light wherever a line passes); returns how many.
+size_t CheckMarks(const TChartMarks *marks, QChartView *view, const std::string &where)
 {
-    std::vector<QRectF> marks;
+    const QImage picture = view->viewport()->grab().toImage();
     const double blank = QFontMetrics(QApplication::font()).horizontalAdvance(u' ');
-    for (QAbstractSeries *abstract : chart->series())
-        if (auto *s = qobject_cast<QLineSeries *>(abstract))
-            for (int i = 0; i < s->count(); ++i) {
-                if (!s->pointConfiguration(i).value(QXYSeries::PointConfiguration::LabelVisibility, s->pointLabelsVisible()).toBool())
-                    continue;
-                QFont font = s->pointLabelsFont();
-                font.setPixelSize(QFontInfo(font).pixelSize());
-                const QFontMetrics metrics(font);
-                const QString text = QString(s->pointLabelsFormat()).replace(u"@xPoint"_s, QString::number(s->at(i).x())).replace(u"@yPoint"_s, QString::number(s->at(i).y()));
-                const QPointF at = chart->mapToPosition(s->at(i), s);
-                const int width = metrics.horizontalAdvance(text);
-                const QRectF mark(at.x() - width / 2, at.y() - s->pen().width() / 2 - 2 - metrics.ascent(), width, metrics.height());
-                EXPECT_TRUE(chart->plotArea().contains(mark)) << where << ": " << text.toStdString();
-                for (const QRectF &other : marks)
-                    EXPECT_FALSE(mark.adjusted(-blank, 0, blank, 0).intersects(other)) << where << ": " << text.toStdString();
-                marks.push_back(mark);
-            }
-    return marks.size();
+    std::vector<QRectF> drawn;
+    for (const TChartMark &mark : marks->drawn()) {
+        const std::string text = where + ": " + mark.text.toStdString();
+        EXPECT_TRUE(view->chart()->plotArea().contains(mark.rect)) << text;
+        for (const QRectF &other : drawn)
+            EXPECT_FALSE(mark.rect.adjusted(-blank, 0, blank, 0).intersects(other)) << text;
+        drawn.push_back(mark.rect);
+        const QRect edge = view->mapFromScene(view->chart()->mapToScene(mark.rect)).boundingRect().adjusted(1, 1, -2, -2);
+        int dark = 0;
+        for (int x = edge.left(); x <= edge.right(); ++x)
+            dark += qGray(picture.pixel(x, edge.top())) < 170;
+        for (int y = edge.top(); y <= edge.bottom(); ++y)
+            dark += (qGray(picture.pixel(edge.left(), y)) < 170) + (qGray(picture.pixel(edge.right(), y)) < 170);
+        EXPECT_EQ(dark, 0) << text;
+    }
+    return drawn.size();
 }
 
 // The graphs tab with its method list filled by the statistics page, over the hand-made draws.
@@ -218,15 +218,25 @@ TEST_F(GraphsPage, ValueMarksNeverRunIntoEachOtherOnAnyChart)
         for (const int width : {800, 1200, 1600}) {
             chartWindow->resize(width, 560);
             QApplication::processEvents();
-            EXPECT_GE(CheckMarks(chartWindow == page.get() ? page->chart() : sums.chart(),
-                                 chartWindow->objectName().toStdString() + " " + std::to_string(width)), 5u);
+            const std::string at = chartWindow->objectName().toStdString() + " " + std::to_string(width);
+            if (chartWindow == page.get()) {
+                EXPECT_GE(CheckMarks(page->marks(), page->findChild<QChartView *>(), at), 5u);
+                // The draw numbers under the chart have room to read whole.
+                const auto *axis = qobject_cast<QValueAxis *>(page->chart()->axes(Qt::Horizontal).value(0));
+                ASSERT_NE(axis, nullptr);
+                EXPECT_GE(page->chart()->plotArea().width() / (axis->tickCount() - 1),
+                          QFontMetrics(axis->labelsFont()).horizontalAdvance(QString::number(axis->max(), 'f', 0)))
+                    << at;
+            }
+            else
+                EXPECT_GE(CheckMarks(sums.marks(), sums.chartView(), at), 5u);
             SaveScreenshot(*chartWindow, u"marks-%1-%2"_s.arg(chartWindow->objectName()).arg(width));
         }
     // Marks switched off leave none drawn.
     page->showMarksCheck()->setChecked(false);
     sums.labelsCheck()->setChecked(false);
     QApplication::processEvents();
-    EXPECT_EQ(CheckMarks(page->chart(), "off") + CheckMarks(sums.chart(), "off"), 0u);
+    EXPECT_EQ(CheckMarks(page->marks(), page->findChild<QChartView *>(), "off") + CheckMarks(sums.marks(), sums.chartView(), "off"), 0u);
 }
 
 TEST(FormGraph, SeriesByTitleAndLabelControl)

@@ -5,8 +5,33 @@
 #include "tests/support/DrawsStatTestData.h"
 #include "ui/window/FormMain.h"
 #include "app/draws/DrawsArchive.h"
+#include "common/widgets/ExcelExportDialog.h"
+#include "common/widgets/MessageViewer.h"
+#include "lottery/stats/StatList.h"
+#include "ui/charts/ChartWindow.h"
+#include "ui/combinations/GenCombsDialog.h"
+#include "ui/draws/DrawDialog.h"
+#include "ui/draws/InfoWindow.h"
+#include "ui/scenarios/FilterDialog.h"
+#include "ui/scenarios/ScenarioLineDialog.h"
+#include "ui/scenarios/ScrPublicDialog.h"
+#include "ui/scenarios/ScrRatesDialog.h"
+#include "ui/scenarios/TestCountDialog.h"
+#include "ui/stakes/StakeDialog.h"
+#include "ui/stakes/SystemDialog.h"
+#include "ui/stakes/TableDialog.h"
+#include "ui/statistics/ConfigDialog.h"
+#include "ui/statistics/FavouritesDialog.h"
+#include "ui/statistics/MethodInfoWindow.h"
+#include "ui/statistics/RepeatsWindow.h"
+#include "ui/statistics/ShreddingDialog.h"
+#include "ui/window/HelpFeature.h"
+#include "ui/window/ProxyDialog.h"
+#include "ui/window/UpdateFeature.h"
+#include "online/ScriptCatalog.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
 #include <QTableView>
@@ -178,3 +203,64 @@ TEST(LayoutKept, DesignedLayoutSurvivesRestartsToo)
 }
 
 } // namespace
+
+// Every dialog and window of the program fits a screen of 800 x 600 whole, its buttons and fields in view,
+// and opens inside the screen.
+TEST(LayoutKept, EveryDialogFitsASmallScreen)
+{
+    TempDataFolder folder;
+    ScriptedMessages boxes;
+    TStatList stats;
+    stats.RebuildMethods();
+    TFilterDialogSetup setup;
+    TDrawsArray draws;
+    std::vector<std::unique_ptr<QWidget>> windows;
+    windows.emplace_back(new TFormGraph);
+    windows.emplace_back(new TFormGenCombs);
+    windows.emplace_back(new TFormDraw);
+    windows.emplace_back(new TFormInfo(9, 5));
+    windows.emplace_back(new TFormFilter(nullptr, setup));
+    windows.emplace_back(new TFormScript(nullptr, stats, {}));
+    windows.emplace_back(new TFormScrPublic(nullptr, ScriptLibraryCheckTitle, ScriptWireProblem));
+    windows.emplace_back(new TFormScrRates);
+    windows.emplace_back(new TFormTestCnt(nullptr, 100));
+    windows.emplace_back(new TFormStake);
+    windows.emplace_back(new TFormMulti);
+    windows.emplace_back(new TFormStakeFilter);
+    windows.emplace_back(new TFormSystem);
+    windows.emplace_back(new TFormTable(nullptr, {}, 1));
+    windows.emplace_back(new TFormConfig);
+    windows.emplace_back(new TFormManager(nullptr, stats));
+    windows.emplace_back(new TFormFilterHelp);
+    windows.emplace_back(new TRepeatsWindow(draws));
+    windows.emplace_back(new TFormShredding);
+    windows.emplace_back(new TFormFirstRun);
+    windows.emplace_back(new TFormAbout);
+    windows.emplace_back(new TFormProxy);
+    windows.emplace_back(new TfrmUpdateInformer);
+    windows.emplace_back(new TFormExpExcelParam(nullptr));
+    windows.emplace_back(new TFormExpExcel(nullptr));
+    windows.emplace_back(new TFormMsgViewer);
+    const QRect screen(0, 0, 800, 600);
+    const QRect desktop = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const auto &w : windows) {
+        const std::string name = w->metaObject()->className();
+        const QSize hint = w->sizeHint().expandedTo(w->minimumSizeHint());
+        EXPECT_LE(hint.width(), screen.width()) << name;
+        EXPECT_LE(hint.height(), screen.height() - 40) << name; // a title bar and a panel of the desktop
+        // Put beyond the screen's edge, it opens inside.
+        w->move(desktop.right() - 50, desktop.top() - 30);
+        w->show();
+        QApplication::processEvents();
+        EXPECT_TRUE(qobject_cast<QDialog *>(w.get()) == nullptr || desktop.contains(w->frameGeometry())) << name;
+        // The size it opens at fits the small screen too.
+        EXPECT_LE(w->width(), screen.width()) << name;
+        EXPECT_LE(w->height(), screen.height() - 40) << name;
+        // A button's caption keeps a margin inside it on either side.
+        for (const QPushButton *b : w->findChildren<QPushButton *>())
+            if (b->isVisible() && b->icon().isNull() && !b->text().isEmpty())
+                EXPECT_GE(b->width() - b->fontMetrics().horizontalAdvance(QString(b->text()).remove(u'&')), 8)
+                    << name << " " << b->text().toStdString();
+        w->hide();
+    }
+}
