@@ -45,8 +45,6 @@ struct TCsvImportResult {
     std::vector<TCsvLineProblem> legacyLines; // the first kMaxCsvProblems of them
 };
 inline constexpr int kMaxCsvProblems = 10;
-// A draws file is small; anything far larger is not one.
-inline constexpr qint64 kMaxDrawsCsvSize = 32 * 1024 * 1024;
 
 // The draws of a CSV text that are not yet in the stored array. A line comes in when its record is a
 // draw the archive may hold (StoredDrawProblem: a draw that earlier versions let in, exported with the
