@@ -210,25 +210,15 @@ QString FormatKey(const TExcelFormat &f)
         .join(u'|');
 }
 
-// Why a file could not be written, in words of the user's language where the cause is a usual one.
+// Why a file could not be written, as a part of a sentence.
 QString FileErrorCause(int code)
 {
-    switch (code) {
-    case 0: return u"причина не сообщается"_s;
-    case ENOSPC: return u"на диске нет свободного места"_s;
-    case EDQUOT: return u"превышена дисковая квота"_s;
-    case EFBIG: return u"файл больше допустимого размера"_s;
-    case EACCES:
-    case EPERM: return u"нет прав на запись в папку или файл"_s;
-    case EROFS: return u"диск доступен только для чтения"_s;
-    case ENOENT:
-    case ENOTDIR: return u"папка не найдена"_s;
-    case EIO: return u"ошибка ввода-вывода диска"_s;
-    case EMFILE:
-    case ENFILE: return u"открыто слишком много файлов"_s;
-    case ENOMEM: return u"недостаточно памяти"_s;
-    default: return SystemErrorString(code);
-    }
+    if (code == 0)
+        return u"причина не сообщается"_s;
+    QString cause = SystemErrorString(code);
+    if (!cause.isEmpty())
+        cause[0] = cause[0].toLower();
+    return cause;
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "common/FileProcs.h"
 #include "common/Format.h"
 #include "common/ProgramFiles.h"
+#include "common/SysUtils.h"
 #include "common/TempFile.h"
 
 #include <QDir>
@@ -175,7 +176,7 @@ void WriteSystemFile(const tSystemInfo &system, const QStringList &lines)
         times[1].tv_nsec = 0;
         if (::futimens(file.handle(), times) != 0)
             throw EInOutError(Format(u"Ошибка изменения времени создания файла: %s",
-                                     {QString::fromLocal8Bit(std::strerror(errno))}));
+                                     {SystemErrorString(errno)}));
     }
     file.commit();
 }
