@@ -231,8 +231,14 @@ TExclusiveTempFile TExclusiveTempFile::beside(const QString &target, TNamedBy na
                                               std::optional<QFileDevice::Permissions> permissions)
 {
     TWriteTarget where = TWriteTarget::resolve(target, namedBy);
-    // The new file keeps the mode of the file it replaces (never that of anything else).
-    const std::optional<mode_t> mode = permissions ? std::optional<mode_t>(modeOf(*permissions)) : where.oldMode();
+    // The new file keeps the mode of the file it replaces (never that of anything else); a cache file is
+    // the program's own and gets the usual mode, so that one rebuilt because it could not be read (mode
+    // 000, say) can be read the next time.
+    std::optional<mode_t> mode;
+    if (permissions)
+        mode = modeOf(*permissions);
+    else if (namedBy != TNamedBy::Cache)
+        mode = where.oldMode();
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         const QByteArray name = where.name() + '.' + randomTag() + QFile::encodeName(QString::fromUtf16(kTempSuffix));
         const int fd = ::openat(where.folder(), name.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,

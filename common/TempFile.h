@@ -76,7 +76,7 @@ private:
 class TExclusiveTempFile {
 public:
     // A new file "<name>.<random>.~tmp" beside the file the target names (see TNamedBy). The new file
-    // takes the replaced file's permissions, the given ones when set.
+    // takes the given permissions when set, else the replaced file's (a cache file the usual ones).
     static TExclusiveTempFile beside(const QString &target, TNamedBy namedBy = TNamedBy::Program,
                                      std::optional<QFileDevice::Permissions> permissions = std::nullopt);
     // A new file of exactly this name in the target's folder: whatever had the name (a left-over file
