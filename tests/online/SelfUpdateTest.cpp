@@ -7,8 +7,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -117,14 +120,30 @@ TEST(SelfUpdateVersions, UserFilesAreNeverTheUpdatesToReplace)
 
 TEST_F(SelfUpdateTest, NoUpdateWhenTheIndexOffersNoNewerBuildWithAPackage)
 {
-    folder.write(u"Vendra.~"_s, "replaced last time");
+    // The search removes what an update left half-way, and nothing else the folder holds: the user's
+    // files of any name, a link, a FIFO.
+    const QStringList own = {u"Vendra.~"_s, u"Vendra.~~"_s, u"Vendra_ENU.~lng"_s, u"Vendra.~upd"_s,
+                             u"Vendra.~upd.a1B2c3.~tmp"_s};
+    const QStringList users = {u"notes.txt.~1~"_s, u".~lock.report.odt#"_s, u"data.~old"_s, u"Vendra.~ldr"_s,
+                               u"x.~upd.short.~tmp"_s, u"Vendra.~dat"_s};
+    folder.write(u"Vendra"_s, "program");
+    folder.write(u"Vendra_ENU.lng"_s, "language");
+    for (const QString &name : own + users)
+        folder.write(name, "x");
+    QFile::remove(folder.file(u"Vendra.~dat"_s));
+    ASSERT_TRUE(QFile::link(folder.file(u"Vendra.dat"_s), folder.file(u"Vendra.~dat"_s)));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder.file(u"pipe.~p"_s)).constData(), 0600), 0);
     serveIndex("[Other.exe]\r\nVerId=9.9.9.99\r\nDownloadUrl=https://x/y\r\n");
     EXPECT_EQ(run(), suNothing);
     ASSERT_EQ(messages.count(), 1);
     EXPECT_EQ(messages.last().text, u"Обновлений не найдено!");
     EXPECT_EQ(ui.asked, 0);
     EXPECT_FALSE(folder.exists(u"SelfUpdates.inf"_s));
-    EXPECT_FALSE(folder.exists(u"Vendra.~"_s));
+    for (const QString &name : own)
+        EXPECT_FALSE(folder.exists(name)) << name.toStdString();
+    for (const QString &name : users + QStringList{u"pipe.~p"_s, u"Vendra.ldr"_s})
+        EXPECT_TRUE(QFileInfo(folder.file(name)).exists()) << name.toStdString();
+    EXPECT_TRUE(untouched());
     EXPECT_EQ(ui.progress, QStringList{u"Поиск доступных обновлений.../5"_s});
     EXPECT_EQ(ui.stepCount, 5);
 
