@@ -228,6 +228,14 @@ void CopyRegularFile(const QString &path, const QString &copyPath, qint64 maxByt
     WriteNamedFile(TNamedBy::Cache, copyPath, ReadRegularFile(path, maxBytes));
 }
 
+void CopySourceFile(const QString &path, const QString &copyPath, qint64 maxBytes)
+{
+    QByteArray bytes;
+    if (!readWhole(path, maxBytes, bytes))
+        fail(path, SystemErrorString(ENOENT));
+    WriteNamedFile(TNamedBy::Cache, copyPath, bytes);
+}
+
 void WriteNamedFile(TNamedBy namedBy, const QString &path, const QByteArray &data,
                     std::optional<QFileDevice::Permissions> permissions)
 {

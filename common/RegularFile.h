@@ -65,6 +65,9 @@ void AppendToRegularFile(const QString &path, const QByteArray &bytes);
 // link of that name, is replaced). Only a regular file (or a link to one) is copied, and it is read within the bound, so a
 // FIFO cannot hold the program; anything else is left alone and raises EFileReadError naming it.
 void CopyRegularFile(const QString &path, const QString &copyPath, qint64 maxBytes);
+// The same for a file the program fetches as it would download it (the update index from a folder):
+// a source it cannot read is the caller's failure to tell, not one of the run's files.
+void CopySourceFile(const QString &path, const QString &copyPath, qint64 maxBytes);
 
 // Writes the whole file through a temporary file beside the file it replaces, the name taken as
 // TNamedBy says: a data file of the program and a file the user named are written where a symbolic

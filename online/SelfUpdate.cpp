@@ -475,10 +475,9 @@ int FetchUpdateFile(const QString &source, const QString &target, const TSelfUpd
         client.setMaxReplySize(maxBytes);
         client.getToFile(source, target);
     } else {
-        TQfoContext ctx;
-        TQTransaction tr;
-        if (!CopyOrMoveFile(source, target, false, QFO_CREATE_DIRS | QFO_OVERWRITE, ctx, tr))
-            throw Exception(TransactionText(tr));
+        // Kept as a download is: whatever has the target's name (a link to a folder or a file elsewhere)
+        // is replaced, never followed.
+        CopySourceFile(source, target, maxBytes);
     }
     return kind;
 }

@@ -89,7 +89,9 @@ int UpdateSourceKind(QStringView source);
 
 // Downloads the address, or copies the file path, into target (its folder is created when missing);
 // returns the source kind. Only "https://" addresses are fetched, a reply of at most maxBytes within
-// totalTimeoutMs. Raises Exception on failure and then leaves an existing target as it was.
+// totalTimeoutMs; a file path must name a regular file of at most maxBytes. Either way whatever has the
+// target's name, a link included, is replaced and never followed. Raises Exception on failure and then
+// leaves an existing target as it was.
 int FetchUpdateFile(const QString &source, const QString &target, const TSelfUpdateSettings &settings,
                     qint64 maxBytes = 256LL * 1024 * 1024, int totalTimeoutMs = 0);
 // Reads the index (a regular file of at most FileBounds::kUpdateIndex); missing keys give "" and VerId

@@ -328,3 +328,22 @@ TEST_F(SelfUpdateTest, AnIndexFarLargerThanAnIndexIsRefused)
     TrSU_VerData data;
     EXPECT_THROW(ReadUpdateInfo(folder.file(u"big.cfg"_s), u"Vendra"_s, u"1.0.0.5"_s, data), Exception);
 }
+
+TEST_F(SelfUpdateTest, AnIndexFromAFolderIsCopiedAsADownloadIsAndNeverThroughALink)
+{
+    // "SelfUpdates.inf" a link to a folder or to a file elsewhere: the copy of an index in a folder
+    // replaces the link as a download over https does, and nothing where it leads is written.
+    TempDataFolder source;
+    source.write(u"index.inf"_s, "[Vendra]\r\nVerId=1.0.0.6\r\nDownloadUrl=\r\n");
+    TempDataFolder elsewhere;
+    elsewhere.write(u"victim.txt"_s, "not yours");
+    for (const QString &target : {elsewhere.path(), elsewhere.file(u"victim.txt"_s)}) {
+        QFile::remove(folder.file(u"SelfUpdates.inf"_s));
+        ASSERT_TRUE(QFile::link(target, folder.file(u"SelfUpdates.inf"_s)));
+        EXPECT_EQ(SelfUpdate(source.file(u"index.inf"_s), true, 0, settings), suNothing);
+        EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{u"victim.txt"_s});
+        EXPECT_EQ(elsewhere.read(u"victim.txt"_s), "not yours");
+        EXPECT_FALSE(QFileInfo(folder.file(u"SelfUpdates.inf"_s)).exists());
+    }
+    EXPECT_EQ(messages.count(), 0);
+}
