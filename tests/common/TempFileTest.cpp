@@ -116,6 +116,28 @@ TEST(TempFile, LeftoverTemporariesAreRemovedAndNothingElse)
     EXPECT_TRUE(QFileInfo::exists(elsewhere));
 }
 
+TEST(TempFile, ACacheFolderSwappedForALinkWhileAFileIsWrittenIsNeverWrittenThrough)
+{
+    TempDataFolder folder;
+    Outside outside;
+    const TCacheFolder prefetchs = TCacheFolder::open(folder.file(u"Prefetchs/"_s));
+    TExclusiveTempFile file = prefetchs.create(u"Vendra_EVEN.dfc"_s);
+    file.write(QByteArray("counts"));
+    // The folder goes aside and a link to a folder elsewhere takes its name before the file takes its own.
+    ASSERT_TRUE(QDir().rename(folder.file(u"Prefetchs"_s), folder.file(u"aside"_s)));
+    ASSERT_TRUE(QFile::link(outside.dir.path(), folder.file(u"Prefetchs"_s)));
+    file.commit();
+    prefetchs.write(u"Vendra_NUMS.dfc"_s, "more counts");
+    EXPECT_TRUE(prefetchs.remove(u"victim.txt"_s)); // gone from the folder held, which never had it
+    EXPECT_EQ(prefetchs.fileNames(), (QStringList{u"Vendra_EVEN.dfc"_s, u"Vendra_NUMS.dfc"_s}));
+    EXPECT_EQ(folder.read(u"aside/Vendra_EVEN.dfc"_s), "counts");
+    EXPECT_EQ(QDir(outside.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{u"victim.txt"_s});
+    EXPECT_EQ(readFile(outside.path), "not yours");
+    // Opened anew, the link is no folder of the program's.
+    EXPECT_THROW(TCacheFolder::open(folder.file(u"Prefetchs"_s)), ECacheFolderError);
+    EXPECT_FALSE(TCacheFolder::existing(folder.file(u"Prefetchs"_s)).isOpen());
+}
+
 TEST(TempFile, SystemErrorsAreInTheUsersLanguage)
 {
     // Whatever the locale (the tests run in the C locale), the reason is the program's Russian, never the
