@@ -96,7 +96,7 @@ TTemplateMain::TTemplateMain(const TStartSwitches &switches, QWidget *parent)
     m_previousCopyEnded = !m_switches.restart || waitForPreviousCopy();
     if (m_previousCopyEnded && m_folderLock.lock(GetProgramFolder())) {
         removeLeftovers();
-        m_formStoreRun.emplace();
+        m_settingsRun.emplace(QStringList{GetFormFileName(), GetIniFileName()});
     }
     buildWindow();
     buildActions();
