@@ -320,8 +320,8 @@ void IniFile::deleteKey(const QString &section, const QString &key)
 void IniFile::updateFile() const
 {
     if (!m_readError.isEmpty())
-        throw EInOutError(FileWriteErrorText(
-            m_fileName, u"файл существует, но его не удалось прочитать (" + m_readError + u"); он оставлен без изменений"));
+        throw EFileWriteError(m_fileName, u"файл существует, но его не удалось прочитать (" + m_readError +
+                                              u"); он оставлен без изменений");
     std::optional<QFileDevice::Permissions> perms;
     if (m_ownerOnly)
         perms = QFileDevice::ReadOwner | QFileDevice::WriteOwner;

@@ -109,8 +109,11 @@ void NoteFileReadFailure(const QString &message = {});
 // failure status too).
 int FileWriteFailureCount();
 void NoteFileWriteFailure(const QString &message = {});
-// The messages of the failures counted so far, each once, oldest first (a batch run that fails prints
-// those it has not shown).
+// The same, for a failure of the file at the path.
+void NoteFileReadFailure(const QString &path, const QString &message);
+void NoteFileWriteFailure(const QString &path, const QString &message);
+// The messages of the failures counted so far, one a file, oldest first, but for the files whose failure
+// was told already (a batch run that fails prints those).
 QStringList FileFailureMessages();
 
 // A reader that goes on without its file (settings then read as their defaults) leaves the failure's
@@ -118,6 +121,11 @@ QStringList FileFailureMessages();
 void DeferFileReadFailure(const QString &path, const QString &message);
 // The caller reported the file's failure itself: it is not shown again.
 void MarkFileReadFailureReported(const QString &path);
+// A failure of the file (to read or to write it) was told in this run.
+bool FileFailureTold(const QString &path);
+// Shows the failure of the file in an error box unless one of the file was told in this run already:
+// each file is named once, its write refused because it could not be read told with the read failure.
+void ShowFileFailureOnce(const QString &path, const QString &message);
 // The messages not shown yet.
 QStringList TakeDeferredFileReadFailures();
 // Forgets every message, shown or not (a new run begins).

@@ -27,7 +27,7 @@ constexpr int kNameAttempts = 100;
 
 [[noreturn]] void raiseReason(const QString &name, const QString &reason)
 {
-    NoteFileWriteFailure(FileWriteErrorText(name, reason));
+    NoteFileWriteFailure(name, FileWriteErrorText(name, reason));
     throw EFileWriteError(name, reason);
 }
 

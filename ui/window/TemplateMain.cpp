@@ -1,5 +1,6 @@
 #include "ui/window/TemplateMain.h"
 
+#include "common/AtomicFile.h"
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
@@ -549,6 +550,12 @@ void TTemplateMain::saveSettings()
         if (const QTableView *grid = stakesGrid())
             SaveGridColumns(store, MainFormSection(), grid);
         store.save();
+    } catch (const EFileWriteError &e) {
+        // The window is gone: the reason goes to standard error, unless the store was named already.
+        if (!FileFailureTold(e.path())) {
+            MarkFileReadFailureReported(e.path());
+            std::fprintf(stderr, "%s\n", qPrintable(MessageToDisplay(e.message())));
+        }
     } catch (const Exception &e) {
         std::fprintf(stderr, "%s\n", qPrintable(MessageToDisplay(e.message())));
     }
