@@ -23,11 +23,13 @@ QString FileReadErrorText(const QString &path, const QString &reason);
 class EFileWriteError : public EInOutError {
 public:
     EFileWriteError(const QString &path, const QString &reason)
-        : EInOutError(FileWriteErrorText(path, reason)), m_reason(reason)
+        : EInOutError(FileWriteErrorText(path, reason)), m_path(path), m_reason(reason)
     {
     }
+    const QString &path() const { return m_path; }
     const QString &reason() const { return m_reason; }
 
 private:
+    QString m_path;
     QString m_reason;
 };

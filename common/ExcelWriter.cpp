@@ -13,7 +13,6 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
-#include <QTemporaryFile>
 
 #include <xlsxwriter.h>
 
@@ -21,7 +20,9 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <filesystem>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <functional>
 
 using namespace Qt::StringLiterals;
@@ -210,25 +211,15 @@ QString FormatKey(const TExcelFormat &f)
         .join(u'|');
 }
 
-// Why a file could not be written, in words of the user's language where the cause is a usual one.
+// Why a file could not be written, as a part of a sentence.
 QString FileErrorCause(int code)
 {
-    switch (code) {
-    case 0: return u"причина не сообщается"_s;
-    case ENOSPC: return u"на диске нет свободного места"_s;
-    case EDQUOT: return u"превышена дисковая квота"_s;
-    case EFBIG: return u"файл больше допустимого размера"_s;
-    case EACCES:
-    case EPERM: return u"нет прав на запись в папку или файл"_s;
-    case EROFS: return u"диск доступен только для чтения"_s;
-    case ENOENT:
-    case ENOTDIR: return u"папка не найдена"_s;
-    case EIO: return u"ошибка ввода-вывода диска"_s;
-    case EMFILE:
-    case ENFILE: return u"открыто слишком много файлов"_s;
-    case ENOMEM: return u"недостаточно памяти"_s;
-    default: return SystemErrorString(code);
-    }
+    if (code == 0)
+        return u"причина не сообщается"_s;
+    QString cause = SystemErrorString(code);
+    if (!cause.isEmpty())
+        cause[0] = cause[0].toLower();
+    return cause;
 }
 
 } // namespace
@@ -387,29 +378,64 @@ void XlsxFile::writeSheet(const TExcelSheet &sheet)
 
 } // namespace
 
+namespace {
+
+// A folder made anew that only this user can enter (mode 0700), removed with what it holds when the
+// object goes.
+class PrivateFolder {
+public:
+    explicit PrivateFolder(const QString &pattern) : m_path(QFile::encodeName(pattern))
+    {
+        if (!::mkdtemp(m_path.data())) {
+            m_error = errno;
+            m_path.clear();
+        }
+    }
+    ~PrivateFolder()
+    {
+        if (!m_path.isEmpty())
+            QDir(path()).removeRecursively();
+    }
+    PrivateFolder(const PrivateFolder &) = delete;
+    PrivateFolder &operator=(const PrivateFolder &) = delete;
+    bool made() const { return !m_path.isEmpty(); }
+    int error() const { return m_error; }
+    QString path() const { return QFile::decodeName(m_path); }
+    // The folder stays for whoever opens its files.
+    void keep() { m_path.clear(); }
+
+private:
+    QByteArray m_path;
+    int m_error = 0;
+};
+
+} // namespace
+
 void WriteWorkbookXlsx(const TExcelWorkbook &workbook, const QString &fileName)
 {
     const QFileInfo target(fileName);
-    QTemporaryFile temp(target.absolutePath() + u"/."_s + target.completeBaseName() + u"-XXXXXX.~tmp"_s);
-    if (!temp.open())
-        throw Exception(u"Не удалось создать файл \"%1\": %2"_s.arg(fileName, temp.errorString()));
-    temp.close();
+    // The library opens its file by name: that name lies in a folder made for this workbook alone, which
+    // nobody else can enter to plant a link or a FIFO there. The finished file takes the target's name in
+    // one step; whatever had it (a link included) is replaced, never followed.
+    PrivateFolder work(target.absolutePath() + u"/.Vendra-XXXXXX"_s);
+    if (!work.made())
+        throw Exception(Format(u"Не удалось создать файл \"%s\": %s", {fileName, SystemErrorString(work.error())}));
+    const QString temp = work.path() + u"/book.xlsx"_s;
     {
-        XlsxFile file(temp.fileName());
+        XlsxFile file(temp);
         for (int i = 1; i <= workbook.sheetCount(); ++i)
             file.writeSheet(*workbook.sheet(i));
         file.close();
     }
-    // A report is a document like any other: the permissions the user's umask gives a new file (the
-    // temporary file was created for its owner alone), or those of the file it replaces.
-    QFile::setPermissions(temp.fileName(), target.exists() ? QFile::permissions(target.absoluteFilePath())
-                                                           : UsualFilePermissions());
-    std::error_code ec;
-    std::filesystem::rename(QFile::encodeName(temp.fileName()).toStdString(),
-                            QFile::encodeName(target.absoluteFilePath()).toStdString(), ec);
-    if (ec)
-        throw Exception(u"Не удалось записать файл \"%1\": %2"_s.arg(fileName, QString::fromStdString(ec.message())));
-    temp.setAutoRemove(false);
+    // A report is a document like any other: the permissions the user's umask gives a new file, or those
+    // of the file it replaces.
+    struct stat old {};
+    const QByteArray native = QFile::encodeName(target.absoluteFilePath());
+    const mode_t mode = ::lstat(native.constData(), &old) == 0 && S_ISREG(old.st_mode) ? old.st_mode & 07777
+                                                                                        : 0666 & ~CurrentUmask();
+    if (::chmod(QFile::encodeName(temp).constData(), mode) != 0 ||
+        ::rename(QFile::encodeName(temp).constData(), native.constData()) != 0)
+        throw Exception(Format(u"Не удалось записать файл \"%s\": %s", {fileName, SystemErrorString(errno)}));
 }
 
 // --- Back-end ------------------------------------------------------------------------------------
@@ -426,17 +452,27 @@ XlsxExcelBackend &DefaultBackend()
 
 } // namespace
 
-XlsxExcelBackend::XlsxExcelBackend() : m_folder(QDir::tempPath() + u"/Vendra-Excel"_s) {}
+XlsxExcelBackend::XlsxExcelBackend() = default;
 
 bool XlsxExcelBackend::available()
 {
+    if (m_folder.isEmpty()) {
+        // The system's temporary folder is everybody's: the reports of this run get a folder of their
+        // own there, made anew, that only this user can enter.
+        PrivateFolder folder(QDir::tempPath() + u"/Vendra-Excel-XXXXXX"_s);
+        if (!folder.made())
+            return false;
+        m_folder = folder.path();
+        folder.keep();
+    }
     return QDir().mkpath(m_folder);
 }
 
 void XlsxExcelBackend::show(const TExcelWorkbook &workbook)
 {
-    if (!QDir().mkpath(m_folder))
-        throw Exception(u"Не удалось создать папку \"%1\"."_s.arg(m_folder));
+    if (!available())
+        throw Exception(Format(u"Не удалось создать папку \"%s\": %s",
+                               {m_folder.isEmpty() ? QDir::tempPath() : m_folder, SystemErrorString(errno)}));
     QString base = workbook.sheetCount() > 0 ? SanitizeSheetName(workbook.sheet(1)->name()) : QString();
     if (base.isEmpty() || base.startsWith(u'.'))
         base = u"Книга"_s + base;

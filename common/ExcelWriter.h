@@ -123,7 +123,8 @@ public:
 // earlier report is written over) and opens it with the desktop's program for it.
 class XlsxExcelBackend : public IExcelBackend {
 public:
-    // The folder "Vendra-Excel" in the system's temporary folder unless another is set.
+    // A folder "Vendra-Excel-XXXXXX" made anew in the system's temporary folder for this user alone
+    // (mode 0700) when the first workbook comes, unless another is set.
     XlsxExcelBackend();
     void setFolder(const QString &folder) { m_folder = folder; }
     const QString &folder() const { return m_folder; }
@@ -142,9 +143,10 @@ private:
 void SetExcelBackend(IExcelBackend *backend);
 IExcelBackend &CurrentExcelBackend();
 
-// Writes the workbook into the file. The file is written whole under a temporary name in the same
-// folder and then renamed over the target, so a failure never leaves a half-written file, and an
-// older file of that name stays as it was. Texts that hold plain numbers are written as numbers.
+// Writes the workbook into the file. The file is written whole in a folder made anew beside the target
+// that only this user can enter (mode 0700), and then renamed over the target (a link of that name is
+// replaced, never followed), so a failure never leaves a half-written file, and an older file of that
+// name stays as it was. Texts that hold plain numbers are written as numbers.
 // Raises Exception with the reason when the file cannot be written.
 void WriteWorkbookXlsx(const TExcelWorkbook &workbook, const QString &fileName);
 // The message of a failed workbook write: a sentence with the cause (errnoCode, as the C library set

@@ -1,5 +1,7 @@
 #include "common/ExclusiveFile.h"
 
+#include "common/SysUtils.h"
+
 #include <QFile>
 #include <cerrno>
 #include <cstring>
@@ -20,11 +22,11 @@ bool ExclusiveFile::open(const QString &path)
     const QByteArray native = QFile::encodeName(path);
     const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
-        m_error = QString::fromLocal8Bit(std::strerror(errno));
+        m_error = SystemErrorString(errno);
         return false;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        m_error = QString::fromLocal8Bit(std::strerror(errno));
+        m_error = SystemErrorString(errno);
         ::close(fd);
         return false;
     }

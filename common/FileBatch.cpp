@@ -9,7 +9,7 @@
 // The batch operations: copy, move and delete by mask, with retries.
 
 using namespace Qt::StringLiterals;
-using namespace fileprocs_detail;
+using namespace FileProcsDetail;
 
 namespace {
 

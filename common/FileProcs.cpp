@@ -23,31 +23,7 @@
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
-using namespace fileprocs_detail;
-
-unsigned CurrentUmask()
-{
-    const mode_t mask = ::umask(022);
-    ::umask(mask);
-    return mask;
-}
-
-QFileDevice::Permissions UsualFilePermissions()
-{
-    const unsigned allowed = 0666u & ~CurrentUmask();
-    QFileDevice::Permissions permissions;
-    const std::pair<unsigned, QFileDevice::Permission> bits[] = {
-        {0400, QFileDevice::ReadOwner},  {0200, QFileDevice::WriteOwner}, {0040, QFileDevice::ReadGroup},
-        {0020, QFileDevice::WriteGroup}, {0004, QFileDevice::ReadOther},  {0002, QFileDevice::WriteOther}};
-    for (const auto &[bit, permission] : bits)
-        if (allowed & bit)
-            permissions |= permission;
-    if (allowed & 0400)
-        permissions |= QFileDevice::ReadUser;
-    if (allowed & 0200)
-        permissions |= QFileDevice::WriteUser;
-    return permissions;
-}
+using namespace FileProcsDetail;
 
 namespace {
 
@@ -261,7 +237,7 @@ bool writeFull(int fd, const char *buffer, size_t count)
 
 } // namespace
 
-namespace fileprocs_detail {
+namespace FileProcsDetail {
 
 QString notFoundFolderText(const QString &dir)
 {
@@ -319,7 +295,7 @@ void reportProgress(const TQfoContext &ctx, int64_t position, int64_t maximum)
         ctx.onProgress(position, maximum);
 }
 
-} // namespace fileprocs_detail
+} // namespace FileProcsDetail
 
 // ---- Masks and scans ---------------------------------------------------------------------------
 

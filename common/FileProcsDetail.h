@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 
 // Small path and step helpers shared by the units of the file procedures.
-namespace fileprocs_detail {
+namespace FileProcsDetail {
 
 // The path in the file system's encoding.
 QByteArray enc(const QString &path);
@@ -24,4 +24,4 @@ QString joinPath(const QString &folder, const QString &name);
 void finish(TQTransaction &tr, TQMsgKind kind, const QString &detail);
 void reportProgress(const TQfoContext &ctx, int64_t position, int64_t maximum);
 
-} // namespace fileprocs_detail
+} // namespace FileProcsDetail

@@ -1,8 +1,7 @@
-// The file procedures' thin wrappers over the system's calls: one path, one answer.
-#include "common/FileProcs.h"
-#include "common/FileProcsDetail.h"
+#include "common/FileWrappers.h"
 
 #include "common/Crc32.h"
+#include "common/FileProcsDetail.h"
 #include "common/DateTime.h"
 #include "common/RegularFile.h"
 #include "common/SysUtils.h"
@@ -13,12 +12,13 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <filesystem>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
-using namespace fileprocs_detail;
+using namespace FileProcsDetail;
 
 namespace {
 
@@ -50,6 +50,30 @@ struct timespec dateTimeToTimespec(TDateTime value)
 QString LongPathToWide(const QString &path)
 {
     return path;
+}
+
+unsigned CurrentUmask()
+{
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+}
+
+QFileDevice::Permissions UsualFilePermissions()
+{
+    const unsigned allowed = 0666u & ~CurrentUmask();
+    QFileDevice::Permissions permissions;
+    const std::pair<unsigned, QFileDevice::Permission> bits[] = {
+        {0400, QFileDevice::ReadOwner},  {0200, QFileDevice::WriteOwner}, {0040, QFileDevice::ReadGroup},
+        {0020, QFileDevice::WriteGroup}, {0004, QFileDevice::ReadOther},  {0002, QFileDevice::WriteOther}};
+    for (const auto &[bit, permission] : bits)
+        if (allowed & bit)
+            permissions |= permission;
+    if (allowed & 0400)
+        permissions |= QFileDevice::ReadUser;
+    if (allowed & 0200)
+        permissions |= QFileDevice::WriteUser;
+    return permissions;
 }
 
 bool LongCreateDirectory(const QString &dir)

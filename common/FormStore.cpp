@@ -52,29 +52,9 @@ std::vector<int> ReadWidths(const FormStore &store, const QString &section, cons
 }
 } // namespace
 
-namespace {
-// The store of the run (user-interface thread only).
-std::optional<IniFile> g_runStore;
-
-bool ofTheRun(const QString &fileName)
-{
-    return g_runStore && g_runStore->fileName() == fileName;
-}
-} // namespace
-
-TFormStoreRun::TFormStoreRun()
-{
-    g_runStore.emplace(GetFormFileName());
-}
-
-TFormStoreRun::~TFormStoreRun()
-{
-    g_runStore.reset();
-}
-
 FormStore::FormStore() : FormStore(GetFormFileName()) {}
 
-FormStore::FormStore(const QString &fileName) : m_ini(ofTheRun(fileName) ? *g_runStore : IniFile(fileName)) {}
+FormStore::FormStore(const QString &fileName) : m_ini(fileName) {}
 
 bool FormStore::readBool(const QString &section, const QString &key, bool defaultValue) const
 {
@@ -119,8 +99,6 @@ void FormStore::writeString(const QString &section, const QString &key, const QS
 void FormStore::save()
 {
     m_ini.updateFile();
-    if (ofTheRun(fileName()))
-        *g_runStore = m_ini;
 }
 
 QString FormSection(const QString &className, bool mdiChild)

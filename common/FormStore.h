@@ -16,8 +16,8 @@
 // A FormStore reads the file once when it is made and writes it whole, atomically, on save(). The
 // plain functions below (ReadFormBool, WriteFormInteger, ...) each make one, so every write lands in
 // the file at once; a caller that writes many keys (the shutdown) keeps one store and saves once.
-// While a TFormStoreRun lives, the store of GetFormFileName() is read from the file only once: every
-// store starts from the copy kept in memory, and every save writes both.
+// While a TIniFileRun holds GetFormFileName(), the store is read from the file only once: every store
+// starts from the copy kept in memory, and every save writes both.
 //
 // A damaged file never stops the program: unreadable lines are skipped and unreadable values read
 // as the caller's default. A file that exists but cannot be read is never overwritten: save() then
@@ -47,15 +47,6 @@ public:
 
 private:
     IniFile m_ini;
-};
-
-// The program's run: it holds the data folder alone, so no one else writes the store meanwhile.
-class TFormStoreRun {
-public:
-    TFormStoreRun();
-    ~TFormStoreRun();
-    TFormStoreRun(const TFormStoreRun &) = delete;
-    TFormStoreRun &operator=(const TFormStoreRun &) = delete;
 };
 
 // The section of a window: its class name, with ".MDIChildren" for an MDI child.

@@ -17,10 +17,49 @@ QString folded(const QString &name)
 // A section with few keys is searched in order; a larger one gets a hash of its keys.
 constexpr size_t kIndexedSection = 16;
 
+// The files of the run, each as read once and written since.
+std::vector<IniFile> g_runFiles;
+
+IniFile *runCopy(const QString &fileName)
+{
+    for (IniFile &file : g_runFiles)
+        if (file.fileName() == fileName)
+            return &file;
+    return nullptr;
+}
+
 } // namespace
+
+TIniFileRun::TIniFileRun(const QStringList &fileNames)
+{
+    g_runFiles.clear();
+    for (const QString &name : fileNames) {
+        IniFile file(name);
+        file.m_readErrorTaken = true; // the copies made from it tell a failure to read it, not the run's own
+        g_runFiles.push_back(std::move(file));
+    }
+}
+
+TIniFileRun::~TIniFileRun()
+{
+    g_runFiles.clear();
+}
+
+void IniFile::keepForRun() const
+{
+    if (IniFile *copy = runCopy(m_fileName)) {
+        *copy = *this;
+        copy->m_readErrorTaken = true;
+    }
+}
 
 IniFile::IniFile(const QString &fileName, qint64 maxBytes) : m_fileName(fileName)
 {
+    if (const IniFile *copy = runCopy(fileName)) {
+        *this = *copy;
+        m_readErrorTaken = false;
+        return;
+    }
     QByteArray bytes;
     try {
         if (!ReadRegularFile(fileName, maxBytes < 0 ? FileBounds::kIni : maxBytes, bytes))
@@ -281,10 +320,11 @@ void IniFile::deleteKey(const QString &section, const QString &key)
 void IniFile::updateFile() const
 {
     if (!m_readError.isEmpty())
-        throw EInOutError(FileWriteErrorText(
-            m_fileName, u"файл существует, но его не удалось прочитать (" + m_readError + u"); он оставлен без изменений"));
+        throw EFileWriteError(m_fileName, u"файл существует, но его не удалось прочитать (" + m_readError +
+                                              u"); он оставлен без изменений");
     std::optional<QFileDevice::Permissions> perms;
     if (m_ownerOnly)
         perms = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
     WriteNamedFile(m_namedBy, m_fileName, Cp1251::encode(text()), perms);
+    keepForRun();
 }

@@ -68,6 +68,10 @@ public:
     void setNamedBy(TNamedBy namedBy) { m_namedBy = namedBy; }
 
 private:
+    friend class TIniFileRun;
+    // Keeps this file's text as the copy of the run, when the run holds its name.
+    void keepForRun() const;
+
     struct Entry {
         QString key;
         QString value;
@@ -96,4 +100,15 @@ private:
     mutable bool m_readErrorTaken = false;
     bool m_ownerOnly = false;
     TNamedBy m_namedBy = TNamedBy::Program;
+};
+
+// The program's run: it holds the data folder alone, so no one else writes its settings files meanwhile.
+// While a TIniFileRun lives, each of its files is read from the disk once: every IniFile of that name
+// starts from the copy kept in memory, and every updateFile() writes both (user-interface thread only).
+class TIniFileRun {
+public:
+    explicit TIniFileRun(const QStringList &fileNames);
+    ~TIniFileRun();
+    TIniFileRun(const TIniFileRun &) = delete;
+    TIniFileRun &operator=(const TIniFileRun &) = delete;
 };

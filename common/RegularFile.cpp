@@ -1,6 +1,7 @@
 #include "common/RegularFile.h"
 
 #include "common/AtomicFile.h"
+#include "common/Dialogs.h"
 #include "common/Format.h"
 #include "common/SysUtils.h"
 
@@ -24,7 +25,11 @@ std::atomic<int> g_readFailures{0};
 std::atomic<int> g_writeFailures{0};
 // The messages of the failures counted (guarded: a download may fail on a worker thread).
 std::mutex g_failureMutex;
-QStringList g_failureMessages;
+struct TFileFailure {
+    QString path; // empty when the failure named no file of its own
+    QString message;
+};
+std::vector<TFileFailure> g_failures;
 // User-interface thread only: the files whose failure waits to be shown, and those told already.
 std::vector<std::pair<QString, QString>> g_deferred;
 QStringList g_shown;
@@ -61,13 +66,15 @@ QString kindOf(mode_t mode)
     throw EFileReadError(path, reason);
 }
 
-void noteMessage(const QString &message)
+void noteMessage(const QString &path, const QString &message)
 {
     if (message.isEmpty())
         return;
     const std::lock_guard lock(g_failureMutex);
-    if (!g_failureMessages.contains(message))
-        g_failureMessages.append(message);
+    for (const TFileFailure &failure : g_failures)
+        if (failure.message == message || (!path.isEmpty() && failure.path == path))
+            return; // one message a file
+    g_failures.push_back({path, message});
 }
 
 QString otherNamesText(nlink_t links)
@@ -146,7 +153,7 @@ bool ReadRegularFile(const QString &path, qint64 maxBytes, QByteArray &bytes)
     try {
         return readWhole(path, maxBytes, bytes);
     } catch (const EFileReadError &e) {
-        NoteFileReadFailure(e.message());
+        NoteFileReadFailure(path, e.message());
         throw;
     }
 }
@@ -165,7 +172,7 @@ QByteArray ReadRegularFile(const QString &path, qint64 maxBytes)
     QByteArray bytes;
     if (!ReadRegularFile(path, maxBytes, bytes)) {
         const EFileReadError error(path, SystemErrorString(ENOENT));
-        NoteFileReadFailure(error.message());
+        NoteFileReadFailure(path, error.message());
         throw error;
     }
     return bytes;
@@ -174,7 +181,7 @@ QByteArray ReadRegularFile(const QString &path, qint64 maxBytes)
 int OpenRegularFileForAppend(const QString &path)
 {
     const auto failWrite = [&](const QString &reason) {
-        NoteFileWriteFailure(FileWriteErrorText(path, reason));
+        NoteFileWriteFailure(path, FileWriteErrorText(path, reason));
         throw EFileWriteError(path, reason);
     };
     const QByteArray native = QFile::encodeName(path);
@@ -202,7 +209,7 @@ int OpenRegularFileForAppend(const QString &path)
 void AppendToRegularFile(const QString &path, const QByteArray &bytes)
 {
     const auto failWrite = [&](const QString &reason) {
-        NoteFileWriteFailure(FileWriteErrorText(path, reason));
+        NoteFileWriteFailure(path, FileWriteErrorText(path, reason));
         throw EFileWriteError(path, reason);
     };
     FdCloser file{OpenRegularFileForAppend(path)};
@@ -226,6 +233,14 @@ void AppendToRegularFile(const QString &path, const QByteArray &bytes)
 void CopyRegularFile(const QString &path, const QString &copyPath, qint64 maxBytes)
 {
     WriteNamedFile(TNamedBy::Cache, copyPath, ReadRegularFile(path, maxBytes));
+}
+
+void CopySourceFile(const QString &path, const QString &copyPath, qint64 maxBytes)
+{
+    QByteArray bytes;
+    if (!readWhole(path, maxBytes, bytes))
+        fail(path, SystemErrorString(ENOENT));
+    WriteNamedFile(TNamedBy::Cache, copyPath, bytes);
 }
 
 void WriteNamedFile(TNamedBy namedBy, const QString &path, const QByteArray &data,
@@ -301,8 +316,13 @@ int FileReadFailureCount()
 
 void NoteFileReadFailure(const QString &message)
 {
+    NoteFileReadFailure({}, message);
+}
+
+void NoteFileReadFailure(const QString &path, const QString &message)
+{
     ++g_readFailures;
-    noteMessage(message);
+    noteMessage(path, message);
 }
 
 int FileWriteFailureCount()
@@ -312,14 +332,23 @@ int FileWriteFailureCount()
 
 void NoteFileWriteFailure(const QString &message)
 {
+    NoteFileWriteFailure({}, message);
+}
+
+void NoteFileWriteFailure(const QString &path, const QString &message)
+{
     ++g_writeFailures;
-    noteMessage(message);
+    noteMessage(path, message);
 }
 
 QStringList FileFailureMessages()
 {
     const std::lock_guard lock(g_failureMutex);
-    return g_failureMessages;
+    QStringList messages;
+    for (const TFileFailure &failure : g_failures)
+        if (failure.path.isEmpty() || !g_shown.contains(failure.path))
+            messages.append(failure.message);
+    return messages;
 }
 
 void DeferFileReadFailure(const QString &path, const QString &message)
@@ -337,6 +366,19 @@ void MarkFileReadFailureReported(const QString &path)
     std::erase_if(g_deferred, [&](const auto &pending) { return pending.first == path; });
     if (!g_shown.contains(path))
         g_shown.append(path);
+}
+
+bool FileFailureTold(const QString &path)
+{
+    return g_shown.contains(path);
+}
+
+void ShowFileFailureOnce(const QString &path, const QString &message)
+{
+    if (FileFailureTold(path))
+        return;
+    MarkFileReadFailureReported(path);
+    ShowErrorBox(message);
 }
 
 QStringList TakeDeferredFileReadFailures()

@@ -65,6 +65,9 @@ void AppendToRegularFile(const QString &path, const QByteArray &bytes);
 // link of that name, is replaced). Only a regular file (or a link to one) is copied, and it is read within the bound, so a
 // FIFO cannot hold the program; anything else is left alone and raises EFileReadError naming it.
 void CopyRegularFile(const QString &path, const QString &copyPath, qint64 maxBytes);
+// The same for a file the program fetches as it would download it (the update index from a folder):
+// a source it cannot read is the caller's failure to tell, not one of the run's files.
+void CopySourceFile(const QString &path, const QString &copyPath, qint64 maxBytes);
 
 // Writes the whole file through a temporary file beside the file it replaces, the name taken as
 // TNamedBy says: a data file of the program and a file the user named are written where a symbolic
@@ -106,8 +109,11 @@ void NoteFileReadFailure(const QString &message = {});
 // failure status too).
 int FileWriteFailureCount();
 void NoteFileWriteFailure(const QString &message = {});
-// The messages of the failures counted so far, each once, oldest first (a batch run that fails prints
-// those it has not shown).
+// The same, for a failure of the file at the path.
+void NoteFileReadFailure(const QString &path, const QString &message);
+void NoteFileWriteFailure(const QString &path, const QString &message);
+// The messages of the failures counted so far, one a file, oldest first, but for the files whose failure
+// was told already (a batch run that fails prints those).
 QStringList FileFailureMessages();
 
 // A reader that goes on without its file (settings then read as their defaults) leaves the failure's
@@ -115,6 +121,11 @@ QStringList FileFailureMessages();
 void DeferFileReadFailure(const QString &path, const QString &message);
 // The caller reported the file's failure itself: it is not shown again.
 void MarkFileReadFailureReported(const QString &path);
+// A failure of the file (to read or to write it) was told in this run.
+bool FileFailureTold(const QString &path);
+// Shows the failure of the file in an error box unless one of the file was told in this run already:
+// each file is named once, its write refused because it could not be read told with the read failure.
+void ShowFileFailureOnce(const QString &path, const QString &message);
 // The messages not shown yet.
 QStringList TakeDeferredFileReadFailures();
 // Forgets every message, shown or not (a new run begins).

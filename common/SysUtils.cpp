@@ -26,10 +26,56 @@ constexpr long kCifsMagic = 0xFF534D42;
 constexpr long kSmb2Magic = 0xFE534D42;
 } // namespace
 
+namespace {
+
+// The program speaks Russian whatever the system's locale: the errors a file, a folder or a download
+// meets are said in its words; a rarer one keeps the C library's text.
+const char16_t *russianErrorText(int code)
+{
+    switch (code) {
+    case EPERM: return u"Операция не разрешена";
+    case ENOENT: return u"Нет такого файла или каталога";
+    case EINTR: return u"Операция прервана";
+    case EIO: return u"Ошибка ввода-вывода диска";
+    case ENXIO: return u"Нет такого устройства или адреса";
+    case EBADF: return u"Неверный дескриптор файла";
+    case EAGAIN: return u"Ресурс временно недоступен";
+    case ENOMEM: return u"Недостаточно памяти";
+    case EACCES: return u"Нет прав доступа к файлу или каталогу";
+    case EBUSY: return u"Устройство или ресурс занято";
+    case EEXIST: return u"Файл уже существует";
+    case EXDEV: return u"Файл нельзя переместить на другую файловую систему";
+    case ENODEV: return u"Нет такого устройства";
+    case ENOTDIR: return u"Часть пути не является каталогом";
+    case EISDIR: return u"Это каталог, а не файл";
+    case EINVAL: return u"Недопустимый аргумент";
+    case ENFILE:
+    case EMFILE: return u"Открыто слишком много файлов";
+    case ETXTBSY: return u"Файл занят: это выполняемая программа";
+    case EFBIG: return u"Файл больше допустимого размера";
+    case ENOSPC: return u"На диске нет свободного места";
+    case ESPIPE: return u"Недопустимое перемещение по файлу";
+    case EROFS: return u"Диск доступен только для чтения";
+    case EMLINK: return u"Слишком много ссылок на файл";
+    case EPIPE: return u"Канал закрыт с другой стороны";
+    case ENAMETOOLONG: return u"Слишком длинное имя файла";
+    case ENOTEMPTY: return u"Каталог не пуст";
+    case ELOOP: return u"Слишком много уровней символьных ссылок";
+    case EOVERFLOW: return u"Значение слишком велико";
+    case ETIMEDOUT: return u"Время ожидания истекло";
+    case ESTALE: return u"Файл на сетевом диске больше недоступен";
+    case EDQUOT: return u"Превышена дисковая квота";
+    default: return nullptr;
+    }
+}
+
+} // namespace
+
 QString SystemErrorString(int code)
 {
-    // The C library's text follows the user's locale (LC_MESSAGES), unlike the fixed English phrases of
-    // Qt's file classes.
+    if (const char16_t *text = russianErrorText(code))
+        return QString::fromUtf16(text);
+    // The C library's text follows the user's locale (LC_MESSAGES).
     char buffer[256] = {};
     return QString::fromLocal8Bit(::strerror_r(code, buffer, sizeof buffer));
 }

@@ -27,7 +27,7 @@ constexpr int kNameAttempts = 100;
 
 [[noreturn]] void raiseReason(const QString &name, const QString &reason)
 {
-    NoteFileWriteFailure(FileWriteErrorText(name, reason));
+    NoteFileWriteFailure(name, FileWriteErrorText(name, reason));
     throw EFileWriteError(name, reason);
 }
 
@@ -157,6 +157,23 @@ TWriteTarget TWriteTarget::held(const QString &path, int fd)
     return target;
 }
 
+TWriteTarget TWriteTarget::inFolder(int folder, const QString &folderPath, const QString &name)
+{
+    TWriteTarget target;
+    target.m_path = QDir(folderPath).filePath(name);
+    target.m_folderPath = folderPath;
+    target.m_name = QFile::encodeName(name);
+    target.m_dir = ::fcntl(folder, F_DUPFD_CLOEXEC, 0);
+    if (target.m_dir < 0)
+        raise(target.m_path, errno);
+    struct stat st {};
+    if (::fstatat(target.m_dir, target.m_name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+        target.take(st);
+    else if (errno != ENOENT)
+        raise(target.m_path, errno);
+    return target;
+}
+
 std::optional<mode_t> TWriteTarget::oldMode() const
 {
     if (m_existed && S_ISREG(m_mode))
@@ -231,8 +248,20 @@ TExclusiveTempFile TExclusiveTempFile::beside(const QString &target, TNamedBy na
                                               std::optional<QFileDevice::Permissions> permissions)
 {
     TWriteTarget where = TWriteTarget::resolve(target, namedBy);
-    // The new file keeps the mode of the file it replaces (never that of anything else).
-    const std::optional<mode_t> mode = permissions ? std::optional<mode_t>(modeOf(*permissions)) : where.oldMode();
+    // The new file keeps the mode of the file it replaces (never that of anything else); a cache file is
+    // the program's own and gets the usual mode, so that one rebuilt because it could not be read (mode
+    // 000, say) can be read the next time.
+    std::optional<mode_t> mode;
+    if (permissions)
+        mode = modeOf(*permissions);
+    else if (namedBy != TNamedBy::Cache)
+        mode = where.oldMode();
+    return in(std::move(where), mode);
+}
+
+TExclusiveTempFile TExclusiveTempFile::in(TWriteTarget where, std::optional<mode_t> mode)
+{
+    const QString target = where.path();
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         const QByteArray name = where.name() + '.' + randomTag() + QFile::encodeName(QString::fromUtf16(kTempSuffix));
         const int fd = ::openat(where.folder(), name.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
@@ -386,4 +415,78 @@ void EnsureCacheFolder(const QString &folder)
         NoteFileWriteFailure(error.message());
         throw error;
     }
+}
+
+// ---- Cache folders ----
+
+TCacheFolder::TCacheFolder(TCacheFolder &&other) noexcept : m_fd(other.m_fd), m_path(std::move(other.m_path))
+{
+    other.m_fd = -1;
+}
+
+TCacheFolder::~TCacheFolder()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+TCacheFolder TCacheFolder::existing(const QString &folder)
+{
+    const QString name = withoutTrailingSlash(folder);
+    return TCacheFolder(::open(QFile::encodeName(name).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC),
+                        name);
+}
+
+TCacheFolder TCacheFolder::open(const QString &folder)
+{
+    EnsureCacheFolder(folder);
+    TCacheFolder opened = existing(folder);
+    if (!opened.isOpen()) {
+        // Swapped for a link, or gone, since it was made.
+        QString reason = CacheFolderProblem(folder);
+        if (reason.isEmpty())
+            reason = SystemErrorString(errno);
+        ECacheFolderError error(opened.path(), reason);
+        NoteFileWriteFailure(error.message());
+        throw error;
+    }
+    return opened;
+}
+
+TExclusiveTempFile TCacheFolder::create(const QString &name) const
+{
+    return TExclusiveTempFile::in(TWriteTarget::inFolder(m_fd, m_path, name));
+}
+
+void TCacheFolder::write(const QString &name, const QByteArray &data) const
+{
+    TExclusiveTempFile file = create(name);
+    file.write(data);
+    file.commit();
+}
+
+bool TCacheFolder::remove(const QString &name) const
+{
+    return m_fd >= 0 && (::unlinkat(m_fd, QFile::encodeName(name).constData(), 0) == 0 || errno == ENOENT);
+}
+
+QStringList TCacheFolder::fileNames() const
+{
+    QStringList names;
+    const int fd = m_fd >= 0 ? ::fcntl(m_fd, F_DUPFD_CLOEXEC, 0) : -1;
+    DIR *dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (!dir) {
+        if (fd >= 0)
+            ::close(fd);
+        return names;
+    }
+    ::rewinddir(dir);
+    while (const dirent *entry = ::readdir(dir)) {
+        struct stat st {};
+        if (::fstatat(m_fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            names << QFile::decodeName(entry->d_name);
+    }
+    ::closedir(dir);
+    names.sort();
+    return names;
 }

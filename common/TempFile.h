@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QFileDevice>
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -32,6 +33,9 @@ public:
     static TWriteTarget resolve(const QString &path, TNamedBy namedBy);
     // The file open at the handle under that name (a file written in place and replaced as a whole).
     static TWriteTarget held(const QString &path, int fd);
+    // The file of that name in a folder open at the handle (a cache folder): whatever has the name is
+    // replaced, a link never followed.
+    static TWriteTarget inFolder(int folder, const QString &folderPath, const QString &name);
 
     TWriteTarget(TWriteTarget &&other) noexcept;
     TWriteTarget &operator=(TWriteTarget &&) = delete;
@@ -76,9 +80,11 @@ private:
 class TExclusiveTempFile {
 public:
     // A new file "<name>.<random>.~tmp" beside the file the target names (see TNamedBy). The new file
-    // takes the replaced file's permissions, the given ones when set.
+    // takes the given permissions when set, else the replaced file's (a cache file the usual ones).
     static TExclusiveTempFile beside(const QString &target, TNamedBy namedBy = TNamedBy::Program,
                                      std::optional<QFileDevice::Permissions> permissions = std::nullopt);
+    // The same for a target already decided; the new file gets the mode given, else the usual one.
+    static TExclusiveTempFile in(TWriteTarget target, std::optional<mode_t> mode = std::nullopt);
     // A new file of exactly this name in the target's folder: whatever had the name (a left-over file
     // or a link) is removed first, without following it.
     static TExclusiveTempFile named(const QString &fileName, TWriteTarget target);
@@ -129,6 +135,37 @@ public:
 
 private:
     QString m_reason;
+};
+
+// A cache folder of the program, opened once without following a link: its files are created, renamed
+// and deleted through that handle, so that a folder swapped for a link meanwhile is never written nor
+// deleted through.
+class TCacheFolder {
+public:
+    // Makes the folder when missing and opens it; raises ECacheFolderError naming what is wrong.
+    static TCacheFolder open(const QString &folder);
+    // The folder when it is one; none (isOpen() false) when it is missing, a link or no folder.
+    static TCacheFolder existing(const QString &folder);
+
+    TCacheFolder(TCacheFolder &&other) noexcept;
+    TCacheFolder &operator=(TCacheFolder &&) = delete;
+    TCacheFolder(const TCacheFolder &) = delete;
+    ~TCacheFolder();
+
+    bool isOpen() const { return m_fd >= 0; }
+    const QString &path() const { return m_path; }
+    // Writes the file of that name whole, through a temporary file in the folder.
+    void write(const QString &name, const QByteArray &data) const;
+    TExclusiveTempFile create(const QString &name) const;
+    // Removes the file of that name (a link itself, never what it leads to); true when it is gone.
+    bool remove(const QString &name) const;
+    // The names of the regular files in the folder.
+    QStringList fileNames() const;
+
+private:
+    TCacheFolder(int fd, QString path) : m_fd(fd), m_path(std::move(path)) {}
+    int m_fd = -1;
+    QString m_path;
 };
 
 // Why nothing may be written into or deleted from a cache folder: it is a symbolic link (its files

@@ -27,6 +27,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -480,10 +484,9 @@ int FetchUpdateFile(const QString &source, const QString &target, const TSelfUpd
         client.setMaxReplySize(maxBytes);
         client.getToFile(source, target);
     } else {
-        TQfoContext ctx;
-        TQTransaction tr;
-        if (!CopyOrMoveFile(source, target, false, QFO_CREATE_DIRS | QFO_OVERWRITE, ctx, tr))
-            throw Exception(TransactionText(tr));
+        // Kept as a download is: whatever has the target's name (a link to a folder or a file elsewhere)
+        // is replaced, never followed.
+        CopySourceFile(source, target, maxBytes);
     }
     return kind;
 }
@@ -584,12 +587,52 @@ void LoadUpdateDescription(QStringList &lines, const TrSU_VerData &data, const Q
 
 // ---- File lists -------------------------------------------------------------------------------
 
+bool IsUpdateLeftover(const QString &name, const std::function<bool(const QString &)> &isFile)
+{
+    // The staged copy of a new file, and that copy cut short.
+    if (name.endsWith(u".~upd"_s))
+        return true;
+    static const QRegularExpression unfinished(u"^.+\\.~upd\\.[0-9A-Za-z]{6}\\.~tmp$"_s);
+    if (unfinished.match(name).hasMatch())
+        return true;
+    // The backup of a replaced program file: "x.~exe", "x.~~exe" of "x.exe", "Vendra.~" of "Vendra",
+    // always beside the file that took its place.
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot <= 0 || dot + 1 >= name.size() || name.at(dot + 1) != u'~')
+        return false;
+    qsizetype tail = dot + 1;
+    while (tail < name.size() && name.at(tail) == u'~')
+        ++tail;
+    const QString extension = name.mid(tail);
+    const QString replaced = name.left(dot) + (extension.isEmpty() ? QString() : u'.' + extension);
+    return !IsUserDataFile(replaced) && isFile(replaced); // the user's files are never replaced
+}
+
 void DeleteUpdateLeftovers(const QString &programFolder)
 {
-    const QDir dir(programFolder);
-    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
-        if (MatchesMask(name, u"*.~*"_s))
-            QFile::remove(dir.filePath(name));
+    // The folder holds the user's files too: only regular files of the update's own names go, looked at
+    // and removed where they lie, never through a link.
+    const int fd = ::open(QFile::encodeName(programFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    DIR *dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return;
+    }
+    const auto isFile = [fd](const QString &name) {
+        struct stat st {};
+        return ::fstatat(fd, QFile::encodeName(name).constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
+    };
+    QStringList leftovers;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (isFile(name) && IsUpdateLeftover(name, isFile))
+            leftovers << name;
+    }
+    for (const QString &name : leftovers)
+        ::unlinkat(fd, QFile::encodeName(name).constData(), 0);
+    ::closedir(dir);
 }
 
 bool IsUserDataFile(const QString &relativePath)

@@ -89,7 +89,9 @@ int UpdateSourceKind(QStringView source);
 
 // Downloads the address, or copies the file path, into target (its folder is created when missing);
 // returns the source kind. Only "https://" addresses are fetched, a reply of at most maxBytes within
-// totalTimeoutMs. Raises Exception on failure and then leaves an existing target as it was.
+// totalTimeoutMs; a file path must name a regular file of at most maxBytes. Either way whatever has the
+// target's name, a link included, is replaced and never followed. Raises Exception on failure and then
+// leaves an existing target as it was.
 int FetchUpdateFile(const QString &source, const QString &target, const TSelfUpdateSettings &settings,
                     qint64 maxBytes = 256LL * 1024 * 1024, int totalTimeoutMs = 0);
 // Reads the index (a regular file of at most FileBounds::kUpdateIndex); missing keys give "" and VerId
@@ -108,7 +110,13 @@ QString UpdateDescriptionFolder(const QString &source);
 void LoadUpdateDescription(QStringList &lines, const TrSU_VerData &data, const QString &descrFolder, int langId,
                            const QString &localFolder, const TSelfUpdateSettings &settings);
 
-// The files an update leaves behind ("*.~*": replaced files and unfinished copies).
+// True for a name the update gives a file of its own beside the program's files, left there only when
+// an update was stopped half-way: a staged copy "<file>.~upd", one cut short "<file>.~upd.XXXXXX.~tmp",
+// or the backup of a replaced file ("x.~exe", "x.~~exe", "Vendra.~") when isFile says that the file
+// that replaced it ("x.exe", "Vendra") is there and is no file of the user's (which are never replaced).
+bool IsUpdateLeftover(const QString &name, const std::function<bool(const QString &)> &isFile);
+// Removes the files an update left in the program's folder: regular files of those names only (the
+// folder may hold the user's own files, whatever their names).
 void DeleteUpdateLeftovers(const QString &programFolder);
 // Deletes the files of the folder matching the ";"-separated names or masks; the user's data files
 // are never deleted. Raises Exception when a file cannot be deleted.

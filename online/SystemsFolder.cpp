@@ -7,6 +7,7 @@
 #include "common/FileProcs.h"
 #include "common/Format.h"
 #include "common/ProgramFiles.h"
+#include "common/SysUtils.h"
 #include "common/TempFile.h"
 
 #include <QDir>
@@ -93,9 +94,9 @@ bool SystemFileExists(const tSystemInfo &system)
 
 bool DeleteSystemFile(const tSystemInfo &system)
 {
-    const QString path = SystemFilePath(system);
     // Nothing is deleted through a linked folder.
-    return !LongFileExists(path) || (CacheFolderProblem(SystemsFolder()).isEmpty() && LongDeleteFile(path));
+    const TCacheFolder folder = TCacheFolder::existing(SystemsFolder());
+    return folder.isOpen() ? folder.remove(SystemFileName(system)) : !LongFileExists(SystemFilePath(system));
 }
 
 QStringList SystemFilesFor(int nums, const QString &folder)
@@ -110,9 +111,9 @@ QStringList DeleteOtherSystemFiles(const tSystemInfo &system)
 {
     QStringList failed;
     const QString own = SystemFileName(system);
-    const bool linked = !CacheFolderProblem(SystemsFolder()).isEmpty();
+    const TCacheFolder folder = TCacheFolder::existing(SystemsFolder());
     for (const TFoundFile &file : filesFor(system.nums, SystemsFolder()))
-        if (file.name != own && (linked || !LongDeleteFile(file.path)))
+        if (file.name != own && !folder.remove(file.name))
             failed << file.path;
     return failed;
 }
@@ -152,12 +153,12 @@ QStringList SplitSystemLines(const QString &text)
 
 void WriteSystemFile(const tSystemInfo &system, const QStringList &lines)
 {
-    EnsureCacheFolder(SystemsFolder());
+    const TCacheFolder folder = TCacheFolder::open(SystemsFolder());
     const QString path = SystemFilePath(system);
     QString text;
     for (const QString &line : lines)
         text += line + u"\r\n";
-    TExclusiveTempFile file = TExclusiveTempFile::beside(path, TNamedBy::Cache);
+    TExclusiveTempFile file = folder.create(SystemFileName(system));
     file.write(Cp1251::encode(text));
 
     // What reached the disk is what will be played: count it again.
@@ -175,7 +176,7 @@ void WriteSystemFile(const tSystemInfo &system, const QStringList &lines)
         times[1].tv_nsec = 0;
         if (::futimens(file.handle(), times) != 0)
             throw EInOutError(Format(u"Ошибка изменения времени создания файла: %s",
-                                     {QString::fromLocal8Bit(std::strerror(errno))}));
+                                     {SystemErrorString(errno)}));
     }
     file.commit();
 }

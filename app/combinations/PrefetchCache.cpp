@@ -39,19 +39,19 @@ private:
     QString m_reason;
 };
 
-void ensureFolder(const QString &folder)
+TCacheFolder openFolder()
 {
     try {
-        EnsureCacheFolder(folder);
+        return TCacheFolder::open(PrefetchFolder());
     } catch (const ECacheFolderError &e) {
         throw EPrefetchWriteError(e.message(), e.reason());
     }
 }
 
-void writeWhole(const QString &path, const QByteArray &data)
+void writeWhole(const TCacheFolder &folder, const QString &path, const QByteArray &data)
 {
     try {
-        WriteNamedFile(TNamedBy::Cache, path, data);
+        folder.write(QFileInfo(path).fileName(), data);
     } catch (const EFileWriteError &e) {
         throw EPrefetchWriteError(e.message(), e.reason());
     }
@@ -514,14 +514,15 @@ TStatPrefetch TPrefetchCache::CreatePrefetchFile(const TStatMethod &method)
     const std::unique_ptr<TCustomStat> stat = method.CreateStat(m_list);
     if (!stat)
         throw Exception(Format(u"Метод \"%s\" недоступен!", {method.MethodCode()}));
-    ensureFolder(PrefetchFolder());
+    // Held from here on: a folder swapped for a link while the file is built is never written through.
+    const TCacheFolder folder = openFolder();
 
     TStatPrefetch prefetch;
     {
         FlagGuard building(m_busy);
         prefetch = ComputePrefetchParallel(method, m_list, m_idle);
     }
-    writeWhole(fileName, EncodePrefetch(prefetch));
+    writeWhole(folder, fileName, EncodePrefetch(prefetch));
     ++m_built;
     return prefetch;
 }
@@ -560,12 +561,11 @@ void TPrefetchCache::RebuildPrefetchFiles(bool force, uint32_t groups)
         // Not rebuilt now, the files of the changed groups would keep the old settings' distributions
         // and give wrong norms once the option is on: they go, and are built when next needed (nothing
         // is deleted through a linked folder).
-        if (!CacheFolderProblem(PrefetchFolder()).isEmpty())
-            return;
-        for (int i = 0; groups != 0 && i < m_list.MethodCount(); ++i) {
+        const TCacheFolder folder = TCacheFolder::existing(PrefetchFolder());
+        for (int i = 0; folder.isOpen() && groups != 0 && i < m_list.MethodCount(); ++i) {
             const TStatMethod &method = m_list.GetMethod(i);
             if (MethodHasPrefetch(method) && (groups & StatGroupBit(method.StatClass->Group)) != 0)
-                QFile::remove(PrefetchFileName(method));
+                folder.remove(QFileInfo(PrefetchFileName(method)).fileName());
         }
         return;
     }

@@ -225,7 +225,7 @@ void MergeImportedDraws(TDrawsArray &draws, const TDrawsArray &added)
 
 TCsvImportResult ImportDrawsCsv(TDrawsArchive &archive, const QString &fileName)
 {
-    const QByteArray bytes = ReadRegularFile(fileName, kMaxDrawsCsvSize);
+    const QByteArray bytes = ReadRegularFile(fileName, FileBounds::kDrawsCsv);
 
     TCsvImportResult result = ParseDrawsCsv(DecodeTextFile(bytes), archive.draws(), archive.today());
     if (result.added.empty())

@@ -45,8 +45,6 @@ struct TCsvImportResult {
     std::vector<TCsvLineProblem> legacyLines; // the first kMaxCsvProblems of them
 };
 inline constexpr int kMaxCsvProblems = 10;
-// A draws file is small; anything far larger is not one.
-inline constexpr qint64 kMaxDrawsCsvSize = 32 * 1024 * 1024;
 
 // The draws of a CSV text that are not yet in the stored array. A line comes in, at the place its
 // number takes, when its record is a draw the archive may hold: whole numbers (StoredDrawProblem), a

@@ -1,5 +1,7 @@
 #include "app/settings/MainOptions.h"
 
+#include "common/AtomicFile.h"
+#include "common/RegularFile.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
 #include "common/Languages.h"
@@ -72,6 +74,8 @@ void WriteOrReport(Write write)
 {
     try {
         write();
+    } catch (const EFileWriteError &e) {
+        ShowFileFailureOnce(e.path(), e.message()); // the store is named once however many options it refuses
     } catch (const Exception &e) {
         ShowErrorBox(e.message());
     }

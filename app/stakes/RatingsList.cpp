@@ -317,7 +317,8 @@ bool TRatings::Load()
                 return true;
         } catch (const EFileReadError &e) {
             m_saveBlocked = true;
-            ShowErrorBox(Format(u"Ошибка чтения файла рейтинга!\r\r%s", {e.reason()}));
+            ShowErrorBox(Format(u"Ошибка чтения файла рейтинга!\r\r%s", {e.message()}));
+        MarkFileReadFailureReported(e.path()); // named here, not again at the end of a run
             return false;
         }
         TRatingsRead read = ReadRatingsBytes(bytes);

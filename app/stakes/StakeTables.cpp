@@ -339,7 +339,8 @@ bool TStakeTables::Load()
         ReadRegularFile(m_fileName, FileBounds::kTables, bytes);
     } catch (const EFileReadError &e) {
         m_saveBlocked = true;
-        ShowErrorBox(Format(u"Ошибка чтения файла регулярных ставок!\r\r%s", {e.reason()}));
+        ShowErrorBox(Format(u"Ошибка чтения файла регулярных ставок!\r\r%s", {e.message()}));
+        MarkFileReadFailureReported(e.path()); // named here, not again at the end of a run
         return false;
     }
     TTablesRead read = ReadTablesBytes(bytes);

@@ -9,6 +9,7 @@
 #include "common/widgets/StringGrid.h"
 #include "tests/support/DialogPlayerScope.h"
 #include "tests/support/RecordingProcesses.h"
+#include "tests/support/OtherKindFiles.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDataFolder.h"
 
@@ -224,6 +225,46 @@ TEST(ExcelWriter, AFailedWriteKeepsTheOldFileAndLeavesNothingElse)
     EXPECT_EQ(WorkbookErrorText(LXW_ERROR_ZIP_FILE_OPERATION, ENOSPC),
               u"Не удалось записать файл книги: на диске нет свободного места.\r"_s +
                   QString::fromUtf8(lxw_strerror(LXW_ERROR_ZIP_FILE_OPERATION)));
+}
+
+TEST(ExcelWriter, TheWorkbookIsMadeWhereNobodyElseCanPlantAName)
+{
+    // The reports of a run go into a folder made anew in the temporary area for this user alone, never
+    // into one of a fixed name that someone else may have made first.
+    QTemporaryDir tmp;
+    const QByteArray oldTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+    ASSERT_TRUE(QDir(tmp.path()).mkdir(u"Vendra-Excel"_s));
+    XlsxExcelBackend backend;
+    const bool available = backend.available();
+    qputenv("TMPDIR", oldTmp);
+    ASSERT_TRUE(available);
+    EXPECT_EQ(QFileInfo(backend.folder()).absolutePath(), tmp.path());
+    EXPECT_TRUE(QFileInfo(backend.folder()).fileName().startsWith(u"Vendra-Excel-"_s));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(backend.folder()).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+
+    // A link or a FIFO under the report's name is replaced, never written through nor waited for.
+    QTemporaryDir dir;
+    const QString outside = dir.filePath(u"victim.txt"_s);
+    QFile victim(outside);
+    ASSERT_TRUE(victim.open(QIODevice::WriteOnly) && victim.write("not yours") == 9);
+    victim.close();
+    TExcelWorkbook book;
+    book.sheet(1)->cell(1, 1).value = u"отчет"_s;
+    const QString target = dir.filePath(u"report.xlsx"_s);
+    for (const bool fifo : {false, true}) {
+        QFile::remove(target);
+        ASSERT_TRUE(fifo ? ::mkfifo(QFile::encodeName(target).constData(), 0600) == 0 : QFile::link(outside, target));
+        EXPECT_TRUE(RunWatched([&] { return (WriteWorkbookXlsx(book, target), QString()); }).ok());
+        EXPECT_TRUE(QFileInfo(target).isFile() && !QFileInfo(target).isSymLink());
+        ASSERT_TRUE(victim.open(QIODevice::ReadOnly));
+        EXPECT_EQ(victim.readAll(), "not yours");
+        victim.close();
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{u"report.xlsx"_s, u"victim.txt"_s}));
 }
 
 TEST(ExcelExportParams, ItemLinesRoundTripThroughAnExpFile)

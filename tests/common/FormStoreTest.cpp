@@ -80,15 +80,23 @@ TEST(FormStore, OneStoreWritesManyKeysAtOnce)
 
 TEST(FormStore, ARunReadsTheFileOnceAndWritesItEveryTime)
 {
-    // A run reads the store once however many windows ask; every write still lands in the file.
+    // A run reads the store and the settings once however many windows ask; every write still lands in
+    // the file.
     TempDataFolder folder;
     folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nWeekLen=7\r\n");
+    folder.write(u"Vendra.ini"_s, "[GLOBAL]\r\nMatrixCols=7\r\n");
     {
-        TFormStoreRun run;
+        TIniFileRun run({GetFormFileName(), GetIniFileName()});
         folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nWeekLen=8\r\n"); // behind the run's back
+        folder.write(u"Vendra.ini"_s, "[GLOBAL]\r\nMatrixCols=8\r\n");
         EXPECT_EQ(FormStore().readInteger(kMain, u"WeekLen"_s, 0), 7);
+        EXPECT_EQ(IniFile(GetIniFileName()).readInteger(u"GLOBAL"_s, u"MatrixCols"_s, 0), 7);
         WriteFormInteger(kMain, u"LeftPanelWidth"_s, 300);
         EXPECT_EQ(folder.read(u"Vendra.frm"_s), "[TTemplateMain]\r\nWeekLen=7\r\nLeftPanelWidth=300\r\n\r\n");
+        IniFile ini(GetIniFileName());
+        ini.writeInteger(u"GLOBAL"_s, u"ChannelSize"_s, 5);
+        ini.updateFile();
+        EXPECT_EQ(IniFile(GetIniFileName()).readInteger(u"GLOBAL"_s, u"ChannelSize"_s, 0), 5);
     }
     folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nWeekLen=8\r\n");
     EXPECT_EQ(ReadFormInteger(kMain, u"WeekLen"_s, 0), 8);

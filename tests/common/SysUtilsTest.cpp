@@ -15,15 +15,25 @@ using namespace Qt::StringLiterals;
 
 TEST(SysErrorText, FormsOfTheText)
 {
-    const QString eacces = QString::fromLocal8Bit(std::strerror(EACCES));
-    EXPECT_EQ(SysErrorText(EACCES, true), u"SysError #13: \"" + eacces + u"\"!");
-    EXPECT_EQ(SysErrorText(EACCES, false), u'"' + eacces + u"\"!");
+    EXPECT_EQ(SysErrorText(EACCES, true), u"SysError #13: \"Нет прав доступа к файлу или каталогу\"!"_s);
+    EXPECT_EQ(SysErrorText(EACCES, false), u"\"Нет прав доступа к файлу или каталогу\"!"_s);
     const QString zero = QString::fromLocal8Bit(std::strerror(0));
     EXPECT_EQ(SysErrorText(0, true), zero + u'.');
     EXPECT_EQ(SysErrorText(0, false), zero + u'.');
 
     errno = ENOENT;
     EXPECT_EQ(LastErrorText(true), SysErrorText(ENOENT, true));
+}
+
+TEST(SysErrorText, TheErrorsFilesMeetAreSaidInRussianWhateverTheLocale)
+{
+    const std::pair<int, const char16_t *> cases[] = {
+        {ENXIO, u"Нет такого устройства или адреса"}, {EISDIR, u"Это каталог, а не файл"},
+        {EACCES, u"Нет прав доступа к файлу или каталогу"}, {ENOSPC, u"На диске нет свободного места"},
+        {ENOENT, u"Нет такого файла или каталога"}, {EROFS, u"Диск доступен только для чтения"},
+        {ELOOP, u"Слишком много уровней символьных ссылок"}, {EDQUOT, u"Превышена дисковая квота"}};
+    for (const auto &[code, text] : cases)
+        EXPECT_EQ(SystemErrorString(code), QString::fromUtf16(text)) << code;
 }
 
 TEST(SysErrorText, RaiseOnlyForNonZeroCodes)

@@ -8,8 +8,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -118,14 +121,30 @@ TEST(SelfUpdateVersions, UserFilesAreNeverTheUpdatesToReplace)
 
 TEST_F(SelfUpdateTest, NoUpdateWhenTheIndexOffersNoNewerBuildWithAPackage)
 {
-    folder.write(u"Vendra.~"_s, "replaced last time");
+    // The search removes what an update left half-way, and nothing else the folder holds: the user's
+    // files of any name, a link, a FIFO.
+    const QStringList own = {u"Vendra.~"_s, u"Vendra.~~"_s, u"Vendra_ENU.~lng"_s, u"Vendra.~upd"_s,
+                             u"Vendra.~upd.a1B2c3.~tmp"_s};
+    const QStringList users = {u"notes.txt.~1~"_s, u".~lock.report.odt#"_s, u"data.~old"_s, u"Vendra.~ldr"_s,
+                               u"x.~upd.short.~tmp"_s, u"Vendra.~dat"_s};
+    folder.write(u"Vendra"_s, "program");
+    folder.write(u"Vendra_ENU.lng"_s, "language");
+    for (const QString &name : own + users)
+        folder.write(name, "x");
+    QFile::remove(folder.file(u"Vendra.~dat"_s));
+    ASSERT_TRUE(QFile::link(folder.file(u"Vendra.dat"_s), folder.file(u"Vendra.~dat"_s)));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder.file(u"pipe.~p"_s)).constData(), 0600), 0);
     serveIndex("[Other.exe]\r\nVerId=9.9.9.99\r\nDownloadUrl=https://x/y\r\n");
     EXPECT_EQ(run(), suNothing);
     ASSERT_EQ(messages.count(), 1);
     EXPECT_EQ(messages.last().text, u"Обновлений не найдено!");
     EXPECT_EQ(ui.asked, 0);
     EXPECT_FALSE(folder.exists(u"SelfUpdates.inf"_s));
-    EXPECT_FALSE(folder.exists(u"Vendra.~"_s));
+    for (const QString &name : own)
+        EXPECT_FALSE(folder.exists(name)) << name.toStdString();
+    for (const QString &name : users + QStringList{u"pipe.~p"_s, u"Vendra.ldr"_s})
+        EXPECT_TRUE(QFileInfo(folder.file(name)).exists()) << name.toStdString();
+    EXPECT_TRUE(untouched());
     EXPECT_EQ(ui.progress, QStringList{u"Поиск доступных обновлений.../5"_s});
     EXPECT_EQ(ui.stepCount, 5);
 
@@ -348,4 +367,23 @@ TEST_F(SelfUpdateTest, AnIndexFarLargerThanAnIndexIsRefused)
     folder.write(u"big.cfg"_s, QByteArray(600 * 1024, ';'));
     TrSU_VerData data;
     EXPECT_THROW(ReadUpdateInfo(folder.file(u"big.cfg"_s), u"Vendra"_s, u"1.0.0.5"_s, data), Exception);
+}
+
+TEST_F(SelfUpdateTest, AnIndexFromAFolderIsCopiedAsADownloadIsAndNeverThroughALink)
+{
+    // "SelfUpdates.inf" a link to a folder or to a file elsewhere: the copy of an index in a folder
+    // replaces the link as a download over https does, and nothing where it leads is written.
+    TempDataFolder source;
+    source.write(u"index.inf"_s, "[Vendra]\r\nVerId=1.0.0.6\r\nDownloadUrl=\r\n");
+    TempDataFolder elsewhere;
+    elsewhere.write(u"victim.txt"_s, "not yours");
+    for (const QString &target : {elsewhere.path(), elsewhere.file(u"victim.txt"_s)}) {
+        QFile::remove(folder.file(u"SelfUpdates.inf"_s));
+        ASSERT_TRUE(QFile::link(target, folder.file(u"SelfUpdates.inf"_s)));
+        EXPECT_EQ(SelfUpdate(source.file(u"index.inf"_s), true, 0, settings), suNothing);
+        EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{u"victim.txt"_s});
+        EXPECT_EQ(elsewhere.read(u"victim.txt"_s), "not yours");
+        EXPECT_FALSE(QFileInfo(folder.file(u"SelfUpdates.inf"_s)).exists());
+    }
+    EXPECT_EQ(messages.count(), 0);
 }

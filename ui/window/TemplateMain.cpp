@@ -1,5 +1,6 @@
 #include "ui/window/TemplateMain.h"
 
+#include "common/AtomicFile.h"
 #include "common/BusyCursor.h"
 #include "common/Dialogs.h"
 #include "common/Exception.h"
@@ -96,7 +97,7 @@ TTemplateMain::TTemplateMain(const TStartSwitches &switches, QWidget *parent)
     m_previousCopyEnded = !m_switches.restart || waitForPreviousCopy();
     if (m_previousCopyEnded && m_folderLock.lock(GetProgramFolder())) {
         removeLeftovers();
-        m_formStoreRun.emplace();
+        m_settingsRun.emplace(QStringList{GetFormFileName(), GetIniFileName()});
     }
     buildWindow();
     buildActions();
@@ -573,6 +574,12 @@ void TTemplateMain::saveSettings()
         if (const QTableView *grid = stakesGrid())
             SaveGridColumns(store, MainFormSection(), grid);
         store.save();
+    } catch (const EFileWriteError &e) {
+        // The window is gone: the reason goes to standard error, unless the store was named already.
+        if (!FileFailureTold(e.path())) {
+            MarkFileReadFailureReported(e.path());
+            std::fprintf(stderr, "%s\n", qPrintable(MessageToDisplay(e.message())));
+        }
     } catch (const Exception &e) {
         std::fprintf(stderr, "%s\n", qPrintable(MessageToDisplay(e.message())));
     }

@@ -165,7 +165,7 @@ private:
 
     TStartSwitches m_switches;
     TDataFolderLock m_folderLock;
-    std::optional<TFormStoreRun> m_formStoreRun; // the settings store read once, while the folder is ours
+    std::optional<TIniFileRun> m_settingsRun; // the settings files read once, while the folder is ours
     bool m_previousCopyEnded = true;
     int m_readFailuresAtStart = 0; // read failures met before this window: a batch run counts its own
     int m_writeFailuresAtStart = 0; // the same for writes

@@ -204,11 +204,10 @@ TEST(MainOptions, AStoreThatCannotBeWrittenIsReportedNotThrown)
     EXPECT_EQ(options.startDownload(), StartDownload::Nothing);
     options.setRatingsEffMode(0);
     options.setLanguage(1049);
-    ASSERT_EQ(boxes.count(), 6);
-    for (const auto &box : boxes.boxes()) {
-        EXPECT_EQ(box.caption, u"Ошибка");
-        EXPECT_TRUE(box.text.startsWith(u"Ошибка записи файла"_s)) << box.text.toStdString();
-    }
+    // Told once, however many options it refuses.
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().caption, u"Ошибка");
+    EXPECT_TRUE(boxes.last().text.startsWith(u"Ошибка записи файла"_s)) << boxes.last().text.toStdString();
     EXPECT_TRUE(QFileInfo(folder.file(u"Vendra.frm"_s)).isDir());
 }
 

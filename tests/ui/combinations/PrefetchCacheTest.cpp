@@ -1,6 +1,7 @@
 #include "app/combinations/PrefetchCache.h"
 #include "lottery/stats/CustomStat.h"
 #include "common/Exception.h"
+#include "common/FileWrappers.h"
 #include "common/RegularFile.h"
 #include "lottery/stats/CustomStat.h"
 #include "lottery/stats/StatList.h"
@@ -224,19 +225,22 @@ TEST_F(PrefetchCache, OpenBuildsMissingEmptyAndDamagedFiles)
     EXPECT_EQ(cache.builtFiles(), 0); // the complete file was read
     EXPECT_EQ(p.maxCount, 2727340);
 
+    const QByteArray name = QFile::encodeName(fileOf(u"EVEN"_s));
     for (const QByteArray &bad : {QByteArray(), expectedEvenFile().left(50), expectedEvenFile().left(84)}) {
         write(fileOf(u"EVEN"_s), bad);
+        ASSERT_EQ(::chmod(name.constData(), 0), 0); // rebuilt with the usual mode, not again at every run
         TStatPrefetch q;
         ASSERT_TRUE(cache.OpenPrefetchFile(method(u"EVEN"_s), q));
         EXPECT_EQ(q.records.size(), 7u);
         EXPECT_EQ(read(fileOf(u"EVEN"_s)), expectedEvenFile());
+        struct stat st {};
+        EXPECT_EQ(::stat(name.constData(), &st) == 0 ? st.st_mode & 0777 : 0, 0666 & ~CurrentUmask()) << bad.size();
     }
     EXPECT_EQ(cache.builtFiles(), 3);
     EXPECT_EQ(boxes.count(), 0);
 
     // A FIFO, a link to a device or 3 GB of nothing is built anew too, which is no failure of the run.
     const int failures = FileReadFailureCount() + FileWriteFailureCount();
-    const QByteArray name = QFile::encodeName(fileOf(u"EVEN"_s));
     for (const int kind : {0, 1, 2}) {
         QFile::remove(fileOf(u"EVEN"_s));
         ASSERT_EQ(kind == 0   ? ::mkfifo(name.constData(), 0600)
