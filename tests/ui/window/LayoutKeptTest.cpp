@@ -241,9 +241,10 @@ TEST(LayoutKept, EveryDialogFitsASmallScreen)
         EXPECT_LE(w->height(), screen.height() - 40) << name;
         // A button's caption keeps a margin inside it on either side.
         for (const QPushButton *b : w->findChildren<QPushButton *>())
-            if (b->isVisible() && b->icon().isNull() && !b->text().isEmpty())
+            if (b->isVisible() && b->icon().isNull() && !b->text().isEmpty()) {
                 EXPECT_GE(b->width() - b->fontMetrics().horizontalAdvance(QString(b->text()).remove(u'&')), 8)
                     << name << " " << b->text().toStdString();
+            }
         w->hide();
     }
 }
