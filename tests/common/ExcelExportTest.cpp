@@ -247,21 +247,15 @@ TEST(ExcelWriter, TheWorkbookIsMadeWhereNobodyElseCanPlantAName)
 
     // A link or a FIFO under the report's name is replaced, never written through nor waited for.
     QTemporaryDir dir;
-    const QString outside = dir.filePath(u"victim.txt"_s);
-    QFile victim(outside);
-    ASSERT_TRUE(victim.open(QIODevice::WriteOnly) && victim.write("not yours") == 9);
-    victim.close();
+    const QString outside = dir.filePath(u"victim.txt"_s), target = dir.filePath(u"report.xlsx"_s);
     TExcelWorkbook book;
     book.sheet(1)->cell(1, 1).value = u"отчет"_s;
-    const QString target = dir.filePath(u"report.xlsx"_s);
-    for (const bool fifo : {false, true}) {
-        QFile::remove(target);
-        ASSERT_TRUE(fifo ? ::mkfifo(QFile::encodeName(target).constData(), 0600) == 0 : QFile::link(outside, target));
+    for (const TOtherFileKind kind : {TOtherFileKind::LinkOutside, TOtherFileKind::Fifo}) {
+        ASSERT_TRUE(MakeOtherKindFile(target, kind, outside, "not yours"));
         EXPECT_TRUE(RunWatched([&] { return (WriteWorkbookXlsx(book, target), QString()); }).ok());
         EXPECT_TRUE(QFileInfo(target).isFile() && !QFileInfo(target).isSymLink());
-        ASSERT_TRUE(victim.open(QIODevice::ReadOnly));
-        EXPECT_EQ(victim.readAll(), "not yours");
-        victim.close();
+        // The file the link led to still holds its bytes.
+        EXPECT_TRUE(OtherKindFileIntact(target, TOtherFileKind::LinkOutside, outside, "not yours"));
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               (QStringList{u"report.xlsx"_s, u"victim.txt"_s}));

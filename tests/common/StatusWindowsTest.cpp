@@ -142,21 +142,16 @@ TEST(WaitWindow, WaitAndProgressOpenWhereTheActionsBoxesOpen)
         main.show();
         QApplication::processEvents();
         const QPoint centre = main.frameGeometry().center();
-        for (int kind = 0; kind < 2; ++kind) {
-            QWidget *shown = nullptr;
-            if (kind == 0) {
-                ShowWait(u"Загрузка тиражей..."_s);
-                shown = WaitWindow();
-            } else {
-                ShowProgress(u"Генерация комбинаций..."_s, 10, true);
-                shown = ProgressWindow();
-            }
+        for (const bool progress : {false, true}) {
+            progress ? ShowProgress(u"Генерация комбинаций..."_s, 10, true) : ShowWait(u"Загрузка тиражей..."_s);
+            const QWidget *shown = progress ? static_cast<QWidget *>(ProgressWindow()) : WaitWindow();
             ASSERT_NE(shown, nullptr);
             const QRect placed = shown->frameGeometry();
-            EXPECT_TRUE(screen.contains(placed)) << kind;
-            if (screen.contains(main.frameGeometry()))
-                EXPECT_LE((placed.center() - centre).manhattanLength(), 2) << kind;
-            kind == 0 ? HideWait() : CloseProgress();
+            EXPECT_TRUE(screen.contains(placed)) << progress;
+            if (screen.contains(main.frameGeometry())) {
+                EXPECT_LE((placed.center() - centre).manhattanLength(), 2) << progress;
+            }
+            progress ? CloseProgress() : HideWait();
         }
     }
 }

@@ -3,6 +3,7 @@
 #include "common/Crc32.h"
 #include "common/Exception.h"
 #include "tests/support/LocalHttpServer.h"
+#include "tests/support/OtherKindFiles.h"
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/TempDataFolder.h"
 
@@ -11,8 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -133,7 +132,7 @@ TEST_F(SelfUpdateTest, NoUpdateWhenTheIndexOffersNoNewerBuildWithAPackage)
         folder.write(name, "x");
     QFile::remove(folder.file(u"Vendra.~dat"_s));
     ASSERT_TRUE(QFile::link(folder.file(u"Vendra.dat"_s), folder.file(u"Vendra.~dat"_s)));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(folder.file(u"pipe.~p"_s)).constData(), 0600), 0);
+    ASSERT_TRUE(MakeOtherKindFile(folder.file(u"pipe.~p"_s), TOtherFileKind::Fifo));
     serveIndex("[Other.exe]\r\nVerId=9.9.9.99\r\nDownloadUrl=https://x/y\r\n");
     EXPECT_EQ(run(), suNothing);
     ASSERT_EQ(messages.count(), 1);

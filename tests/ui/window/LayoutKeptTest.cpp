@@ -215,32 +215,15 @@ TEST(LayoutKept, EveryDialogFitsASmallScreen)
     TFilterDialogSetup setup;
     TDrawsArray draws;
     std::vector<std::unique_ptr<QWidget>> windows;
-    windows.emplace_back(new TFormGraph);
-    windows.emplace_back(new TFormGenCombs);
-    windows.emplace_back(new TFormDraw);
-    windows.emplace_back(new TFormInfo(9, 5));
-    windows.emplace_back(new TFormFilter(nullptr, setup));
-    windows.emplace_back(new TFormScript(nullptr, stats, {}));
-    windows.emplace_back(new TFormScrPublic(nullptr, ScriptLibraryCheckTitle, ScriptWireProblem));
-    windows.emplace_back(new TFormScrRates);
-    windows.emplace_back(new TFormTestCnt(nullptr, 100));
-    windows.emplace_back(new TFormStake);
-    windows.emplace_back(new TFormMulti);
-    windows.emplace_back(new TFormStakeFilter);
-    windows.emplace_back(new TFormSystem);
-    windows.emplace_back(new TFormTable(nullptr, {}, 1));
-    windows.emplace_back(new TFormConfig);
-    windows.emplace_back(new TFormManager(nullptr, stats));
-    windows.emplace_back(new TFormFilterHelp);
-    windows.emplace_back(new TRepeatsWindow(draws));
-    windows.emplace_back(new TFormShredding);
-    windows.emplace_back(new TFormFirstRun);
-    windows.emplace_back(new TFormAbout);
-    windows.emplace_back(new TFormProxy);
-    windows.emplace_back(new TfrmUpdateInformer);
-    windows.emplace_back(new TFormExpExcelParam(nullptr));
-    windows.emplace_back(new TFormExpExcel(nullptr));
-    windows.emplace_back(new TFormMsgViewer);
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             new TFormGraph, new TFormGenCombs, new TFormDraw, new TFormInfo(9, 5), new TFormFilter(nullptr, setup),
+             new TFormScript(nullptr, stats, {}),
+             new TFormScrPublic(nullptr, ScriptLibraryCheckTitle, ScriptWireProblem), new TFormScrRates,
+             new TFormTestCnt(nullptr, 100), new TFormStake, new TFormMulti, new TFormStakeFilter, new TFormSystem,
+             new TFormTable(nullptr, {}, 1), new TFormConfig, new TFormManager(nullptr, stats), new TFormFilterHelp,
+             new TRepeatsWindow(draws), new TFormShredding, new TFormFirstRun, new TFormAbout, new TFormProxy,
+             new TfrmUpdateInformer, new TFormExpExcelParam(nullptr), new TFormExpExcel(nullptr), new TFormMsgViewer})
+        windows.emplace_back(w);
     const QRect screen(0, 0, 800, 600);
     const QRect desktop = QGuiApplication::primaryScreen()->availableGeometry();
     for (const auto &w : windows) {
@@ -258,9 +241,10 @@ TEST(LayoutKept, EveryDialogFitsASmallScreen)
         EXPECT_LE(w->height(), screen.height() - 40) << name;
         // A button's caption keeps a margin inside it on either side.
         for (const QPushButton *b : w->findChildren<QPushButton *>())
-            if (b->isVisible() && b->icon().isNull() && !b->text().isEmpty())
+            if (b->isVisible() && b->icon().isNull() && !b->text().isEmpty()) {
                 EXPECT_GE(b->width() - b->fontMetrics().horizontalAdvance(QString(b->text()).remove(u'&')), 8)
                     << name << " " << b->text().toStdString();
+            }
         w->hide();
     }
 }
