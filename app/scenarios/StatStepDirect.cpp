@@ -1,7 +1,7 @@
 // The statistics step by the statistic's own combination test: one pass over the list per row
 // applied (on all cores), for tests that do not work through key lookups, and the plain step the
 // other ways of working fall back to.
-#include "app/scenarios/StatStepParts.h"
+#include "app/scenarios/StatStepRebuild.h"
 
 using namespace StepWork;
 

@@ -1,4 +1,4 @@
-#include "app/scenarios/StatStepParts.h"
+#include "app/scenarios/StatStepRebuild.h"
 
 #include "common/Exception.h"
 #include "common/Format.h"

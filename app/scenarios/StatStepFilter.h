@@ -118,7 +118,7 @@ private:
     // them); reported once in the program's log.
     void fallBackToPlain();
 
-    // ---- The list rebuilt (StatStepParts.h, StatStepRebuild.cpp) ----
+    // ---- The list rebuilt (StatStepRebuild.h, StatStepFilter.cpp) ----
     // The list becomes the combinations keep(place, combination) holds for, in order; false when a
     // task did not write exactly what the counts promised (the step then fell back to the plain one).
     // With the next method's sets given, each kept combination's set of them is written on the way.

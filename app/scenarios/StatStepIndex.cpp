@@ -1,6 +1,6 @@
 // The statistics step by a candidate index: more candidates than a mask holds, of which a
 // combination matches at most one; the rows applied only change which candidates are allowed.
-#include "app/scenarios/StatStepParts.h"
+#include "app/scenarios/StatStepRebuild.h"
 
 #include <atomic>
 

@@ -1,7 +1,7 @@
 // The statistics step by masks: each combination's candidates as a mask of up to 64 bits, recorded
 // once per combination, or worked out from its numbers (one question per number, or a sum of weights
 // of the numbers); the rows applied only change which masks survive.
-#include "app/scenarios/StatStepParts.h"
+#include "app/scenarios/StatStepRebuild.h"
 
 #include "lottery/Combinatorics.h"
 

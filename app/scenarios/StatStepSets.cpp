@@ -1,7 +1,7 @@
 // The statistics step by sets: a method of the six numbers alone whose lookups the run keeps for every
 // combination of the full set; each combination of the list reads its set there, the combinations of
 // each set are counted, and the rows applied only change which sets are alive.
-#include "app/scenarios/StatStepParts.h"
+#include "app/scenarios/StatStepRebuild.h"
 
 #include "lottery/stats/StatMethod.h"
 
