@@ -18,6 +18,8 @@ struct TFullSetSubset {
         std::vector<uint8_t> alive; // a flag per set of the entry
     };
     std::vector<Condition> conditions;
+    // How many of them each prefix of FullSetPrefixes() holds (what write writes of each).
+    std::vector<int64_t> prefixKept;
 
     // flags[k]: the combination of place begin + k of the full set is one of them (1) or not (0), for
     // the places begin..end-1.
@@ -28,8 +30,8 @@ struct TFullSetSubset {
         for (const Condition &c : conditions)
             andAlive(*c.entry, c.alive.data(), begin, n, flags);
     }
-    // Writes them in order from out on, on all cores: every pair of first numbers counts its own, then
-    // writes them at their place.
+    // Writes them in order from out on, on all cores: every pair of first numbers writes its own at its
+    // place, and never more than prefixKept says it holds.
     void write(TComb *out) const;
     // flags[k] &= alive[set of the place begin + k] for n places (inline: the loops of the callers run
     // it over every place of the full set).
