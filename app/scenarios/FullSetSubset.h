@@ -33,22 +33,29 @@ struct TFullSetSubset {
     // Writes them in order from out on, on all cores: every pair of first numbers writes its own at its
     // place, and never more than prefixKept says it holds.
     void write(TComb *out) const;
-    // flags[k] &= alive[set of the place begin + k] for n places (inline: the loops of the callers run
-    // it over every place of the full set).
-    static void andAlive(const TFullSetLookups::Entry &entry, const uint8_t *alive, int64_t begin, int64_t n,
-                         uint8_t *flags)
+    // flags[k] &= alive[set of the place begin + k] for n places; returns how many stay flagged
+    // (inline: the loops of the callers run it over every place of the full set).
+    static int64_t andAlive(const TFullSetLookups::Entry &entry, const uint8_t *alive, int64_t begin, int64_t n,
+                            uint8_t *flags)
     {
+        int64_t left = 0;
         if (entry.width == 1) {
             const uint8_t *const ids = entry.ids.data() + begin;
-            for (int64_t k = 0; k < n; ++k)
-                flags[k] &= alive[ids[k]];
+            for (int64_t k = 0; k < n; ++k) {
+                const uint8_t f = flags[k] & alive[ids[k]];
+                flags[k] = f;
+                left += f;
+            }
         } else {
             const uint8_t *const ids = entry.ids.data() + 2 * begin;
             for (int64_t k = 0; k < n; ++k) {
                 uint16_t id;
                 std::memcpy(&id, ids + 2 * k, sizeof(id));
-                flags[k] &= alive[id];
+                const uint8_t f = flags[k] & alive[id];
+                flags[k] = f;
+                left += f;
             }
         }
+        return left;
     }
 };

@@ -215,11 +215,11 @@ void TStepState::makeWorkers(bool withRecorder)
     }
 }
 
-std::vector<int> TStepState::rowsOf(const std::vector<int> &candidates) const
+std::vector<int> TStepState::rowsOf(const std::vector<int> &picked) const
 {
     std::vector<int> selected;
-    for (int c : candidates)
-        selected.push_back(this->candidates[size_t(c)]);
+    for (int c : picked)
+        selected.push_back(candidates[size_t(c)]);
     return selected;
 }
 

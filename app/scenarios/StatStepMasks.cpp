@@ -300,7 +300,7 @@ template <class MaskOf> bool TMaskWay::recordMasks(MaskOf maskOf)
     m_classes.clear();
     if (!overflow)
         takeMaskCounts(merged);
-        return true;
+    return true;
 }
 
 void TMaskWay::takeMaskCounts(const TKeyTable<int64_t> &byMask)

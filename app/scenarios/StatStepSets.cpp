@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <numeric>
 
 using namespace StepWork;
 
@@ -283,8 +282,7 @@ std::vector<int64_t> TSetsWay::prefixKept(uint8_t *flags)
             const TFullSetPrefix &p = prefixes[size_t(task)];
             const int64_t n = p.end - p.start;
             if (flags) {
-                TFullSetSubset::andAlive(entry, alive, p.start, n, flags + p.start);
-                kept[size_t(task)] = std::accumulate(flags + p.start, flags + p.end, int64_t(0));
+                kept[size_t(task)] = TFullSetSubset::andAlive(entry, alive, p.start, n, flags + p.start);
                 return;
             }
             int64_t k = 0;

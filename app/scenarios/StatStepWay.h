@@ -95,8 +95,8 @@ struct TStepState {
     // the full set), kept from step to step; its content is not kept.
     uint8_t *buffer(size_t bytes);
     void makeWorkers(bool withRecorder);
-    // The table rows of candidates.
-    std::vector<int> rowsOf(const std::vector<int> &candidates) const;
+    // The table rows of the candidates picked.
+    std::vector<int> rowsOf(const std::vector<int> &picked) const;
     // The carried piece holds for the list as it is now.
     bool holdsFor(uint64_t revision, bool valid) const;
 
