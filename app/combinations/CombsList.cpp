@@ -347,6 +347,12 @@ TCombsList::TCombsList(QObject *parent) : QObject(parent)
 {
 }
 
+uint64_t TCombsList::NextRevision()
+{
+    static std::atomic<uint64_t> last{0};
+    return ++last;
+}
+
 void TCombsList::ensureCapacity(int64_t n)
 {
     if (capacity() < n)
@@ -364,6 +370,7 @@ void TCombsList::ClearCombs()
 void TCombsList::SetCombsCapacity(int64_t n, int64_t count)
 {
     made();
+    changed();
     m_fullSet = false;
     ensureCapacity(n);
     m_count = std::clamp<int64_t>(count, 0, capacity());
@@ -377,6 +384,7 @@ void TCombsList::FreeCombs()
 void TCombsList::append(const TComb &comb)
 {
     made();
+    changed();
     m_fullSet = false;
     if (m_count == capacity())
         m_combs.resize(m_combs.size() + 1);

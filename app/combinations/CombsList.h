@@ -112,13 +112,15 @@ public:
         made();
         return m_combs;
     }
-    // The storage's address, which tells one list from another; nothing is made for it.
-    const TComb *address() const { return m_combs.data(); }
+    // A number that changes with every change of the list's content or count and that no other list
+    // had: what was worked out from the list holds for it while the revision is the same.
+    uint64_t revision() const { return m_revision; }
     // The list's entries for a step that rebuilds the list in place (it then calls truncate).
     TComb *mutableData()
     {
         made();
         m_fullSet = false;
+        changed();
         return m_combs.data();
     }
     // The same for a step that writes every entry it keeps before it is read, from the first one on,
@@ -132,8 +134,10 @@ public:
     // The list becomes its first n entries (n held to 0..count).
     void truncate(int64_t n)
     {
-        if (n < m_count)
+        if (n < m_count) {
             made();
+            changed();
+        }
         m_fullSet = m_fullSet && n >= m_count;
         m_count = std::clamp<int64_t>(n, 0, m_count);
     }
@@ -261,10 +265,13 @@ private:
     // The content is replaced: a list not yet written will not be.
     void replaced()
     {
+        changed();
         m_pending.store(false, std::memory_order_release);
         m_writer = nullptr;
         m_writerState.reset();
     }
+    void changed() { m_revision = NextRevision(); }
+    static uint64_t NextRevision();
     void generateAll();
     void generateCombsOfNumbers(uint64_t allowed, uint64_t anyOf, bool requireAny);
     void setCountFromUndo();
@@ -272,6 +279,7 @@ private:
     // Written when an unwritten list is first read (a const reader may write it).
     mutable TCombsArray m_combs;
     int64_t m_count = 0;
+    uint64_t m_revision = NextRevision();
     bool m_fullSet = false;
     mutable std::atomic<bool> m_pending{false}; // the list is known but not yet written
     mutable std::mutex m_making;

@@ -18,6 +18,8 @@ struct TFullSetSubset {
         std::vector<uint8_t> alive; // a flag per set of the entry
     };
     std::vector<Condition> conditions;
+    // How many of them each prefix of FullSetPrefixes() holds (what write writes of each).
+    std::vector<int64_t> prefixKept;
 
     // flags[k]: the combination of place begin + k of the full set is one of them (1) or not (0), for
     // the places begin..end-1.
@@ -28,25 +30,32 @@ struct TFullSetSubset {
         for (const Condition &c : conditions)
             andAlive(*c.entry, c.alive.data(), begin, n, flags);
     }
-    // Writes them in order from out on, on all cores: every pair of first numbers counts its own, then
-    // writes them at their place.
+    // Writes them in order from out on, on all cores: every pair of first numbers writes its own at its
+    // place, and never more than prefixKept says it holds.
     void write(TComb *out) const;
-    // flags[k] &= alive[set of the place begin + k] for n places (inline: the loops of the callers run
-    // it over every place of the full set).
-    static void andAlive(const TFullSetLookups::Entry &entry, const uint8_t *alive, int64_t begin, int64_t n,
-                         uint8_t *flags)
+    // flags[k] &= alive[set of the place begin + k] for n places; returns how many stay flagged
+    // (inline: the loops of the callers run it over every place of the full set).
+    static int64_t andAlive(const TFullSetLookups::Entry &entry, const uint8_t *alive, int64_t begin, int64_t n,
+                            uint8_t *flags)
     {
+        int64_t left = 0;
         if (entry.width == 1) {
             const uint8_t *const ids = entry.ids.data() + begin;
-            for (int64_t k = 0; k < n; ++k)
-                flags[k] &= alive[ids[k]];
+            for (int64_t k = 0; k < n; ++k) {
+                const uint8_t f = flags[k] & alive[ids[k]];
+                flags[k] = f;
+                left += f;
+            }
         } else {
             const uint8_t *const ids = entry.ids.data() + 2 * begin;
             for (int64_t k = 0; k < n; ++k) {
                 uint16_t id;
                 std::memcpy(&id, ids + 2 * k, sizeof(id));
-                flags[k] &= alive[id];
+                const uint8_t f = flags[k] & alive[id];
+                flags[k] = f;
+                left += f;
             }
         }
+        return left;
     }
 };

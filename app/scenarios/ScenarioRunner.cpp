@@ -4,6 +4,7 @@
 #include "common/Dialogs.h"
 #include "common/Exception.h"
 #include "common/Format.h"
+#include "common/OperationLog.h"
 #include "common/Translate.h"
 #include "lottery/DrawTexts.h"
 #include "lottery/NumberGeometry.h"
@@ -226,6 +227,11 @@ void TScenarioRunner::run(const QStringList &lines, const TOptions &options, int
     m_stakesAdded = 0;
     m_running = false;
     m_stopFlag = false;
+    // Steps whose rebuilt list did not add up were done again row by row: said once for the run.
+    if (const QString fallbacks = m_step.fallbackReport(); !fallbacks.isEmpty()) {
+        logLine(fallbacks);
+        PostLogMessage(Tr(u"Фильтрация комбинаций"), fallbacks, MsgKindColor(MSG_WARNING));
+    }
     m_step.reset();
     if (m_host.setRunning)
         m_host.setRunning(false);

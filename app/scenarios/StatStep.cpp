@@ -498,3 +498,13 @@ void TStatStep::applySelected(const TWalk &walk, std::vector<int> selected)
     if (left == 0)
         walk.log(Tr(u"{UNDO} Откат изменений..."));
 }
+
+QString TStatStep::fallbackReport() const
+{
+    const TStatStepFilter::TFallbacks &f = m_filter.fallbacks();
+    if (f.taken == 0)
+        return {};
+    return Format(u"Список комбинаций, перестроенный по шагу, не совпал с подсчетом %d раз (методы: %s): "
+                  u"эти шаги выполнены заново построчно.",
+                  {f.taken, f.methods.join(u", "_s)});
+}

@@ -95,12 +95,17 @@ public:
     // applied before left.
     void run(const TFilterPart &part, const QString &methodText, TContext &ctx);
 
-    // Starts a run afresh: the tables and the kept lookups of the previous run are forgotten.
+    // Starts a run afresh: the tables, the kept lookups and the fallbacks of the previous run are
+    // forgotten.
     void reset()
     {
         m_tables.clear();
         m_fullSet.clear();
+        m_filter.clearFallbacks();
     }
+    // What the run's log and the program's log say of the steps since reset that fell back to the
+    // plain step; empty when none did.
+    QString fallbackReport() const;
     const TTimings &timings() const { return m_timings; }
     TStatStepFilter::Mode lastMode() const { return m_lastMode; }
     // The steps the last run counted (rows applied, or rows walked with several rows selected at once).

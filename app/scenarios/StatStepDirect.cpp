@@ -1,30 +1,39 @@
 // The statistics step by the statistic's own combination test: one pass over the list per row
 // applied (on all cores), for tests that do not work through key lookups, and the plain step the
 // other ways of working fall back to.
-#include "app/scenarios/StatStepParts.h"
+#include "app/scenarios/StatStepRebuild.h"
 
 using namespace StepWork;
 
-int64_t TStatStepFilter::flagKept(const std::vector<int> &rows, bool deleting)
+TDirectWay::TDirectWay(TStepState &step) : m_step(step)
 {
-    if (m_workers.empty())
-        makeWorkers(false);
-    const int64_t n = m_count;
-    const TComb *combs = m_list->data();
-    for (auto &w : m_workers) {
+    // The candidates are not worked out: the recorders and the maps are not needed.
+    m_step.candidateMaps.reset();
+    for (auto &w : m_step.workers)
+        w->probeArray.setRecorder(nullptr);
+}
+
+int64_t TDirectWay::flagKept(const std::vector<int> &rows, bool deleting)
+{
+    TStepState &s = m_step;
+    if (s.workers.empty())
+        s.makeWorkers(false);
+    const int64_t n = s.count;
+    const TComb *combs = s.list->data();
+    for (auto &w : s.workers) {
         w->values.clear();
         for (int r : rows)
-            w->values.append(m_rows[size_t(r)]);
+            w->values.append(s.rows[size_t(r)]);
     }
-    m_buffer = buffer(size_t(n));
-    uint8_t *flags = m_buffer;
+    m_flags = s.buffer(size_t(n));
+    uint8_t *flags = m_flags;
     std::vector<int64_t> counts(size_t(chunkCount(n)), 0);
-    const int last = m_source.last;
-    const bool sorted = m_source.sorted;
+    const int last = s.source.last;
+    const bool sorted = s.source.sorted;
     ParallelWork::run(
         chunkCount(n),
         [&](int chunk, int wi) {
-            Worker &w = *m_workers[size_t(wi)];
+            TStepWorker &w = *s.workers[size_t(wi)];
             const Range range = chunkRange(chunk, n);
             int64_t kept = 0;
             for (int64_t i = range.begin; i < range.end; ++i) {
@@ -34,39 +43,39 @@ int64_t TStatStepFilter::flagKept(const std::vector<int> &rows, bool deleting)
             }
             counts[size_t(chunk)] = kept;
         },
-        m_source.idle);
+        s.source.idle);
     return sumOf(counts);
 }
 
-int64_t TStatStepFilter::applyDirect(const std::vector<int> &rows, bool deleting)
+int64_t TDirectWay::apply(const std::vector<int> &, const std::vector<int> &rows, bool deleting)
 {
+    TStepState &s = m_step;
     const int64_t left = flagKept(rows, deleting);
     if (left == 0)
         return 0;
-    if (left != m_count) {
-        m_applied.push_back({rows, deleting});
-        m_count = left;
-        const uint8_t *flags = m_buffer;
-        rebuild([=](int64_t i, const TComb &) { return flags[i] != 0; }, {});
-        m_listCount = m_count;
-        m_changed = true;
+    if (left != s.count) {
+        s.count = left;
+        const uint8_t *flags = m_flags;
+        if (!s.rebuild([=](int64_t i, const TComb &) { return flags[i] != 0; }, {}))
+            return left;
+        s.listCount = s.count;
     }
-    return m_count;
+    return s.count;
 }
 
-void TStatStepFilter::plainStep(const std::vector<int> &rows, bool deleting)
+void TDirectWay::plainStep(const std::vector<int> &rows, bool deleting)
 {
+    TStepState &s = m_step;
     const int64_t left = flagKept(rows, deleting);
     // A row that would empty the list is undone.
-    if (left == 0 || left == m_count)
+    if (left == 0 || left == s.count)
         return;
-    const uint8_t *flags = m_buffer;
-    TComb *const combs = m_list->mutableData();
+    const uint8_t *flags = m_flags;
+    TComb *const combs = s.list->mutableData();
     int64_t out = 0;
-    for (int64_t i = 0; i < m_count; ++i)
+    for (int64_t i = 0; i < s.count; ++i)
         if (flags[i])
             combs[out++] = combs[i];
-    m_list->truncate(out);
-    m_count = m_listCount = out;
-    m_changed = true;
+    s.list->truncate(out);
+    s.count = s.listCount = out;
 }

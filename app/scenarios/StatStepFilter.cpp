@@ -1,132 +1,89 @@
-#include "app/scenarios/StatStepParts.h"
+#include "app/scenarios/StatStepRebuild.h"
 
 #include "common/Exception.h"
 #include "common/Format.h"
-#include "common/OperationLog.h"
 #include "lottery/stats/StatList.h"
 #include "lottery/stats/StatMethod.h"
 
 #include <algorithm>
 
-using namespace Qt::StringLiterals;
-
-TStatStepFilter::TStatStepFilter() = default;
+TStatStepFilter::TStatStepFilter() : m_step(std::make_unique<TStepState>()) {}
 TStatStepFilter::~TStatStepFilter() = default;
 
 void TStatStepFilter::begin(TCombsList &list, std::vector<TStatValueRec> rows, std::vector<int> candidates,
                             TSource source)
 {
-    m_list = &list;
-    m_rows = std::move(rows);
-    m_candidateOf.assign(m_rows.size(), -1);
-    m_candidates.clear();
+    TStepState &s = *m_step;
+    m_way.reset();
+    s.list = &list;
+    s.rows = std::move(rows);
+    s.candidateOf.assign(s.rows.size(), -1);
+    s.candidates.clear();
     for (int r : candidates) {
-        if (r < 0 || size_t(r) >= m_rows.size() || m_candidateOf[size_t(r)] >= 0)
+        if (r < 0 || size_t(r) >= s.rows.size() || s.candidateOf[size_t(r)] >= 0)
             continue;
-        m_candidateOf[size_t(r)] = int(m_candidates.size());
-        m_candidates.push_back(r);
+        s.candidateOf[size_t(r)] = int(s.candidates.size());
+        s.candidates.push_back(r);
     }
-    m_source = std::move(source);
-    if (!m_source.afterStep) {
-        m_nextSetsGiven.valid = false;
-        m_leftBySums.valid = false;
-        m_leftSubset.reset();
+    s.source = std::move(source);
+    if (!s.source.afterStep) {
+        s.carried.forget();
+        s.carried.leftSubset.reset();
     }
-    m_listBySums.valid = false;
-    m_sets.overSubset = false;
-    m_mode = Mode::Pending;
-    m_count = m_listCount = list.count();
+    s.carried.listBySums.valid = false;
+    s.count = s.listCount = list.count();
+    s.applied.clear();
+    s.rebuildFailed = false;
+    s.listAscending = list.isFullSet();
+    s.workers.clear();
+    s.candidateMaps.reset();
+    m_active = true;
     m_changed = false;
-    m_applied.clear();
-    m_masks.deleted = m_masks.required = m_masks.anyOf = 0;
-    m_masks.fromNumbers = false;
-    m_masks.fromWeights = false;
-    m_masks.classes.clear();
-    m_listAscending = list.isFullSet();
-    m_workers.clear();
-    m_candidateMaps.reset();
 }
 
-uint8_t *TStatStepFilter::buffer(size_t bytes)
+int64_t TStatStepFilter::count() const
 {
-    return StepWork::roomOf(m_bufferRoom, bytes);
+    return m_step->count;
 }
 
-void TStatStepFilter::makeWorkers(bool withRecorder)
+TStatStepFilter::Mode TStatStepFilter::mode() const
 {
-    m_workers.clear();
-    const int n = ParallelWork::workerCount();
-    for (int w = 0; w < n; ++w) {
-        auto worker = std::make_unique<Worker>();
-        worker->stat = m_source.method->CreateStat(*m_source.stats);
-        if (!worker->stat)
-            throw Exception(Format(u"Метод \"%s\" недоступен!", {m_source.method->MethodCode()}));
-        // Statistics that look at the latest draw know it before the first combination.
-        worker->stat->LoadDraw(-1, m_source.last, m_source.sorted);
-        if (withRecorder)
-            worker->probeArray.setRecorder(&worker->recorder);
-        m_workers.push_back(std::move(worker));
-    }
+    return m_way ? m_way->mode() : m_active ? Mode::Pending : Mode::Idle;
+}
+
+void TStatStepFilter::miscountNextRebuild(int64_t delta)
+{
+    m_step->miscount = delta;
 }
 
 void TStatStepFilter::prepare()
 {
-    if (m_mode == Mode::Pending && m_count > 0)
-        buildIndex();
+    if (m_active && !m_way && m_step->count > 0)
+        chooseWay();
 }
 
-void TStatStepFilter::buildIndex()
+void TStatStepFilter::chooseWay()
 {
-    m_sets.entry = nullptr;
-    m_sets.ids = nullptr;
+    TStepState &s = *m_step;
     // The candidate maps number the candidates in 16 bits: more than that are filtered by the test.
-    const bool numbered = !m_candidates.empty() && m_candidates.size() <= TStepCandidates::kMaxCandidates;
-    if (numbered && m_source.fullSet) {
-        m_candidateMaps = std::make_unique<TStepCandidates>(m_rows, m_candidates);
-        if (useFullSet())
+    const bool numbered = !s.candidates.empty() && s.candidates.size() <= TStepCandidates::kMaxCandidates;
+    if (numbered && s.source.fullSet) {
+        s.candidateMaps = std::make_unique<TStepCandidates>(s.rows, s.candidates);
+        if (const TFullSetLookups::Entry *entry =
+                s.source.fullSet->get(*s.source.method, *s.source.stats, s.source.sorted, s.source.idle))
+            m_way = entry->perNumber ? MakeNumberQuestionsWay(s, *entry) : MakeSetsWay(s, *entry);
+        if (m_way)
             return;
-        m_sets.entry = nullptr;
     }
-    makeWorkers(true);
-    if (numbered && m_workers.front()->stat->TestsByKeyLookups() && useKeyLookups())
-        return;
-    useDirect();
-}
-
-bool TStatStepFilter::useFullSet()
-{
-    m_sets.entry = m_source.fullSet->get(*m_source.method, *m_source.stats, m_source.sorted, m_source.idle);
-    if (!m_sets.entry)
-        return false;
-    return m_sets.entry->perNumber ? useNumberQuestions() : countSets();
-}
-
-bool TStatStepFilter::useKeyLookups()
-{
-    if (!m_candidateMaps)
-        m_candidateMaps = std::make_unique<TStepCandidates>(m_rows, m_candidates);
-    if (m_candidates.size() <= StepWork::kMaxMaskCandidates) {
-        std::array<uint8_t, kMaxNumber + 1> weights{};
-        TStatProbe lookup;
-        if (m_workers.front()->stat->NumberWeightsOfTest(m_source.last, weights, lookup) &&
-            useNumberWeights(weights, lookup))
-            return true;
-        return recordTestMasks();
+    s.makeWorkers(true);
+    if (numbered && s.workers.front()->stat->TestsByKeyLookups()) {
+        if (!s.candidateMaps)
+            s.candidateMaps = std::make_unique<TStepCandidates>(s.rows, s.candidates);
+        m_way = MakeKeyLookupsWay(s);
+        if (m_way)
+            return;
     }
-    if (!recordIndexes())
-        return false;
-    m_mode = Mode::Index;
-    m_index.allowed.assign(m_candidates.size() + 1, 1);
-    return true;
-}
-
-void TStatStepFilter::useDirect()
-{
-    m_mode = Mode::Direct;
-    m_candidateMaps.reset();
-    m_masks.classes.clear();
-    for (auto &w : m_workers)
-        w->probeArray.setRecorder(nullptr);
+    m_way = std::make_unique<TDirectWay>(s);
 }
 
 namespace {
@@ -147,158 +104,234 @@ std::vector<int> tableRows(const std::vector<int> &rows, size_t tableSize)
 
 int64_t TStatStepFilter::apply(const std::vector<int> &rows, bool deleting)
 {
-    if (m_mode == Mode::Idle || m_count == 0)
-        return m_count;
-    const std::vector<int> selected = tableRows(rows, m_rows.size());
+    TStepState &s = *m_step;
+    if (!m_active || s.count == 0)
+        return s.count;
+    const std::vector<int> selected = tableRows(rows, s.rows.size());
     // Only candidates can be applied; the others meet no condition of the step.
     std::vector<int> candidates;
     for (int r : selected)
-        if (m_candidateOf[size_t(r)] >= 0)
-            candidates.push_back(m_candidateOf[size_t(r)]);
+        if (s.candidateOf[size_t(r)] >= 0)
+            candidates.push_back(s.candidateOf[size_t(r)]);
     if (candidates.empty())
-        return m_count;
+        return s.count;
 
-    if (m_mode == Mode::Pending)
-        buildIndex();
-    switch (m_mode) {
-    case Mode::Direct: return applyDirect(selected, deleting);
-    case Mode::Index: return applyIndex(candidates, deleting);
-    case Mode::Sets: return applySets(candidates, deleting);
-    default: return applyMask(candidates, deleting);
+    if (!m_way)
+        chooseWay();
+    s.applied.push_back({s.rowsOf(candidates), deleting});
+    int64_t left = m_way->apply(candidates, selected, deleting);
+    if (left == TStepWay::kGoDirect) {
+        // The combinations the earlier rows left are made the list first.
+        s.applied.pop_back();
+        m_way->finish();
+        if (s.rebuildFailed)
+            fallBackToPlain();
+        s.listCount = s.count;
+        m_way = std::make_unique<TDirectWay>(s);
+        s.applied.push_back({s.rowsOf(candidates), deleting});
+        left = m_way->apply(candidates, s.rowsOf(candidates), deleting);
     }
-}
-
-std::vector<int> TStatStepFilter::rowsOf(const std::vector<int> &candidates) const
-{
-    std::vector<int> rows;
-    for (int c : candidates)
-        rows.push_back(m_candidates[size_t(c)]);
-    return rows;
-}
-
-int64_t TStatStepFilter::accept(const std::vector<int> &candidates, bool deleting, int64_t left)
-{
-    m_count = left;
+    if (s.rebuildFailed) {
+        fallBackToPlain();
+        m_changed = true;
+        return s.count;
+    }
+    if (left == 0) {
+        s.applied.pop_back();
+        return 0;
+    }
+    s.count = left;
     m_changed = true;
-    m_applied.push_back({rowsOf(candidates), deleting});
     return left;
 }
 
 void TStatStepFilter::finish()
 {
-    if (!m_list)
+    TStepState &s = *m_step;
+    if (!s.list)
         return;
     // A step that removed nothing leaves the list as it was (the full set stays the full set).
-    if (m_changed && m_count != m_listCount) {
-        if (m_mode == Mode::Sets)
-            rebuildSets();
-        else if (m_mode == Mode::Mask)
-            rebuildMasks();
-        else if (m_mode == Mode::Index)
-            rebuildIndexed();
-        m_list->truncate(m_count);
+    if (m_changed && s.count != s.listCount && m_way) {
+        m_way->finish();
+        if (s.rebuildFailed)
+            fallBackToPlain();
+        s.list->truncate(s.count);
     }
-    m_list->ClearUndoCount();
-    m_list->RefreshCombsCount();
+    s.list->ClearUndoCount();
+    s.list->RefreshCombsCount();
     releaseStep();
 }
 
 void TStatStepFilter::releaseStep()
 {
-    m_workers.clear();
-    m_candidateMaps.reset();
-    m_masks.classes.clear();
-    m_sets.entry = nullptr;
-    m_sets.ids = nullptr;
-    m_sets.subsetFlags = nullptr;
-    m_buffer = nullptr;
-    m_applied.clear();
-    m_mode = Mode::Idle;
-    m_list = nullptr;
+    TStepState &s = *m_step;
+    m_way.reset();
+    s.workers.clear();
+    s.candidateMaps.reset();
+    s.applied.clear();
+    s.list = nullptr;
+    m_active = false;
 }
 
 void TStatStepFilter::fallBackToPlain()
 {
-    if (!m_miscountReported) {
-        m_miscountReported = true;
-        PostLogMessage(u"Фильтрация комбинаций"_s,
-                       Format(u"Список комбинаций, перестроенный по шагу метода \"%s\", не совпал с подсчетом: "
-                              u"шаг выполнен заново построчно.",
-                              {m_source.method->MethodCode()}),
-                       MsgKindColor(MSG_WARNING));
+    TStepState &s = *m_step;
+    ++m_fallbacks.taken;
+    const QString code = s.source.method->MethodCode();
+    if (!m_fallbacks.methods.contains(code))
+        m_fallbacks.methods.append(code);
+    s.rebuildFailed = false;
+    s.carried.nextSetsWriting.valid = false;
+    const std::vector<TStepState::Applied> applied = std::move(s.applied);
+    s.applied.clear();
+    auto direct = std::make_unique<TDirectWay>(s);
+    s.count = s.listCount = s.list->count();
+    for (const TStepState::Applied &a : applied)
+        direct->plainStep(a.rows, a.deleting);
+    m_way = std::move(direct);
+}
+
+// ---- The step's state ----
+
+uint8_t *TStepState::buffer(size_t bytes)
+{
+    return StepWork::roomOf(m_bufferRoom, bytes);
+}
+
+void TStepState::makeWorkers(bool withRecorder)
+{
+    workers.clear();
+    const int n = ParallelWork::workerCount();
+    for (int w = 0; w < n; ++w) {
+        auto worker = std::make_unique<TStepWorker>();
+        worker->stat = source.method->CreateStat(*source.stats);
+        if (!worker->stat)
+            throw Exception(Format(u"Метод \"%s\" недоступен!", {source.method->MethodCode()}));
+        // Statistics that look at the latest draw know it before the first combination.
+        worker->stat->LoadDraw(-1, source.last, source.sorted);
+        if (withRecorder)
+            worker->probeArray.setRecorder(&worker->recorder);
+        workers.push_back(std::move(worker));
     }
-    m_nextSetsWriting.valid = false;
-    const std::vector<Applied> applied = std::move(m_applied);
-    m_applied.clear();
-    m_sets.overSubset = false;
-    m_masks.deleted = m_masks.required = m_masks.anyOf = 0;
-    if (m_workers.empty())
-        makeWorkers(false);
-    useDirect();
-    m_count = m_listCount = m_list->count();
-    for (const Applied &a : applied)
-        plainStep(a.rows, a.deleting);
+}
+
+std::vector<int> TStepState::rowsOf(const std::vector<int> &picked) const
+{
+    std::vector<int> selected;
+    for (int c : picked)
+        selected.push_back(candidates[size_t(c)]);
+    return selected;
+}
+
+bool TStepState::holdsFor(uint64_t revision, bool valid) const
+{
+    return valid && revision == list->revision();
+}
+
+bool TStepState::failed()
+{
+    carried.forget();
+    rebuildFailed = true;
+    return false;
 }
 
 // ---- The list rebuilt ----
 
-TStatStepFilter::RebuildPlan TStatStepFilter::planRebuild(const RebuildHints &hints)
+TStepState::RebuildPlan TStepState::planRebuild(const RebuildHints &hints)
 {
     const std::vector<TFullSetPrefix> &prefixes = FullSetPrefixes();
     const int64_t fullCount = prefixes.back().end;
     RebuildPlan plan;
     plan.chosen = hints.chosen;
     // A subset left unwritten by the steps before is walked over the full set.
-    plan.places = m_sets.overSubset ? fullCount : m_listCount;
+    plan.places = hints.overSubset ? fullCount : listCount;
     // The sets of the next step's method, for lists of the full set's combinations (the others read
     // here were found to be such when their own sets or masks were read).
-    if (m_source.next && !m_source.next->perNumber && m_listAscending)
-        plan.next = m_source.next;
-    plan.fullSet = m_sets.overSubset || (!hints.chosen && m_list->isFullSet() && plan.places == m_list->count() &&
+    if (source.next && !source.next->perNumber && listAscending)
+        plan.next = source.next;
+    plan.fullSet = hints.overSubset || (!hints.chosen && list->isFullSet() && plan.places == list->count() &&
                                          plan.places == fullCount);
     // When the next method's sets are written, or the full list is not written yet, the full set is
     // not read but made again in order (fewer loads beside the writes); else it is read (a rebuild of
     // the full set alone is faster so). A subset is never read as the full set.
-    plan.remake = m_sets.overSubset || (plan.fullSet && (plan.next || m_list->unwritten()));
+    plan.remake = hints.overSubset || (plan.fullSet && (plan.next || list->unwritten()));
     if (hints.chosen)
         plan.unitKept = CountCombsOfPrefixes(*hints.chosen);
     else if (plan.fullSet && hints.prefixKept)
         plan.unitKept = *hints.prefixKept;
     plan.byPrefix = plan.remake || !plan.unitKept.empty();
-    plan.combs = plan.remake || plan.chosen ? nullptr : m_list->data();
-    plan.oneWay = hints.chosen || m_count * 5 < plan.places || m_count * 5 > 4 * plan.places;
+    plan.combs = plan.remake || plan.chosen ? nullptr : list->data();
+    plan.oneWay = hints.chosen || count * 5 < plan.places || count * 5 > 4 * plan.places;
     // Few places flagged: only those are walked.
-    plan.flagged = hints.placeFlags && m_count * 8 < plan.places ? hints.placeFlags : nullptr;
+    plan.flagged = hints.placeFlags && count * 8 < plan.places ? hints.placeFlags : nullptr;
     plan.units = plan.byPrefix ? int(prefixes.size()) : StepWork::chunkCount(plan.places);
     plan.tasks = ParallelWork::workerCount() == 1 || plan.units <= 1 ? 1 : plan.units;
     return plan;
 }
 
-bool TStatStepFilter::promisesAddUp(const std::vector<int64_t> &promised) const
+bool TStepState::promisesAddUp(std::vector<int64_t> &promised)
 {
+    if (miscount != 0 && !promised.empty()) {
+        promised.front() += miscount;
+        if (promised.size() > 1)
+            promised.back() -= miscount;
+        miscount = 0;
+    }
     int64_t total = 0;
     for (int64_t p : promised) {
         if (p < 0)
             return false;
         total += p;
     }
-    return total == m_count;
+    return total == count;
 }
 
-void TStatStepFilter::forgetCarried()
+bool TStepState::leavesAsMany(int64_t written)
 {
-    // Whatever the step before gave is for the list as it was.
-    m_nextSetsGiven.valid = false;
-    m_leftBySums.valid = false;
-    m_listBySums.valid = false;
+    // The list is written later as one piece: a miscount of tests goes into its whole.
+    written += miscount;
+    miscount = 0;
+    return written == count;
 }
 
-void TStatStepFilter::keepNextSets(const TFullSetLookups::Entry *next, std::vector<int64_t> counts)
+bool TStepState::leaveChosen(const TNumbersChoice &choice)
 {
-    m_nextSetsWriting.entry = next;
-    m_nextSetsWriting.data = m_list->address();
-    m_nextSetsWriting.count = m_count;
-    m_nextSetsWriting.counts = std::move(counts);
-    m_nextSetsWriting.valid = true;
-    std::swap(m_nextSetsGiven, m_nextSetsWriting);
+    // The choice writes the combinations each prefix has: they are to be as many as the step counted.
+    if (!leavesAsMany(CountCombsOfNumbers(choice)))
+        return failed();
+    carried.forget();
+    list->assignChosen(choice, count);
+    applied.clear();
+    return true;
+}
+
+bool TStepState::leaveSurvivors()
+{
+    const TStepCarried::SumsKept &sums = carried.leftBySums;
+    if (!leaveChosen(TNumbersChoice{kAllNumbers, 0, false, sums.weight.data(), sums.allowed.data()}))
+        return false;
+    carried.leftBySums.revision = list->revision();
+    carried.leftBySums.valid = true;
+    return true;
+}
+
+bool TStepState::leaveSubset(std::shared_ptr<TFullSetSubset> subset)
+{
+    if (subset->prefixKept.size() != FullSetPrefixes().size() || !leavesAsMany(StepWork::sumOf(subset->prefixKept)))
+        return failed();
+    carried.forget();
+    list->assignUnwritten(count, subset, [subset](TComb *out) { subset->write(out); });
+    carried.leftSubset = std::move(subset);
+    applied.clear();
+    return true;
+}
+
+void TStepState::keepNextSets(const TFullSetLookups::Entry *next, std::vector<int64_t> counts)
+{
+    TStepCarried::NextSets &writing = carried.nextSetsWriting;
+    writing.entry = next;
+    writing.revision = list->revision();
+    writing.counts = std::move(counts);
+    writing.valid = true;
+    std::swap(carried.nextSetsGiven, writing);
 }

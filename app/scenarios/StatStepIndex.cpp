@@ -1,6 +1,6 @@
 // The statistics step by a candidate index: more candidates than a mask holds, of which a
 // combination matches at most one; the rows applied only change which candidates are allowed.
-#include "app/scenarios/StatStepParts.h"
+#include "app/scenarios/StatStepRebuild.h"
 
 #include <atomic>
 
@@ -10,21 +10,37 @@ namespace {
 
 constexpr uint16_t kNone = uint16_t(TStepCandidates::kMaxCandidates);
 
-} // namespace
+// The one candidate of each combination (16 bits, none = kNone), the combinations of each candidate
+// (and of none, last), the candidates still allowed.
+class TIndexWay : public TStepWay {
+public:
+    explicit TIndexWay(TStepState &step) : m_step(step) {}
+    TStatStepFilter::Mode mode() const override { return TStatStepFilter::Mode::Index; }
+    bool record();
+    int64_t apply(const std::vector<int> &candidates, const std::vector<int> &rows, bool deleting) override;
+    void finish() override;
 
-bool TStatStepFilter::recordIndexes()
+private:
+    TStepState &m_step;
+    uint8_t *m_index = nullptr;
+    std::vector<int64_t> m_perCandidate;
+    std::vector<uint8_t> m_allowed;
+};
+
+bool TIndexWay::record()
 {
-    const int64_t n = m_count;
-    const TComb *combs = m_list->data();
-    const size_t k = m_candidates.size();
-    m_buffer = buffer(size_t(n) * sizeof(uint16_t));
-    uint8_t *index = m_buffer;
+    TStepState &s = m_step;
+    const int64_t n = s.count;
+    const TComb *combs = s.list->data();
+    const size_t k = s.candidates.size();
+    m_index = s.buffer(size_t(n) * sizeof(uint16_t));
+    uint8_t *index = m_index;
     // Each worker counts the combinations of each candidate, and of none last.
     WorkerCounts perCandidate(k + 1);
     std::atomic<bool> giveUp{false};
-    const int last = m_source.last;
-    const bool sorted = m_source.sorted;
-    const TStepCandidates &maps = *m_candidateMaps;
+    const int last = s.source.last;
+    const bool sorted = s.source.sorted;
+    const TStepCandidates &maps = *s.candidateMaps;
     // The one candidate whose lookup the combination asks, -1 for none; false for two of them.
     auto candidateOf = [&maps](const TStatProbeRecorder &recorder, int &found) {
         found = -1;
@@ -43,7 +59,7 @@ bool TStatStepFilter::recordIndexes()
     ParallelWork::run(
         chunkCount(n),
         [&](int chunk, int wi) {
-            Worker &w = *m_workers[size_t(wi)];
+            TStepWorker &w = *s.workers[size_t(wi)];
             int64_t *const counts = perCandidate.of(wi);
             const Range range = chunkRange(chunk, n);
             for (int64_t i = range.begin; i < range.end; ++i) {
@@ -62,44 +78,55 @@ bool TStatStepFilter::recordIndexes()
                 ++counts[found < 0 ? k : size_t(found)];
             }
         },
-        m_source.idle);
+        s.source.idle);
     if (giveUp)
         return false;
-    m_index.perCandidate = perCandidate.total();
+    m_perCandidate = perCandidate.total();
+    m_allowed.assign(k + 1, 1);
     return true;
 }
 
-int64_t TStatStepFilter::applyIndex(const std::vector<int> &candidates, bool deleting)
+int64_t TIndexWay::apply(const std::vector<int> &candidates, const std::vector<int> &, bool deleting)
 {
     // Each combination has at most one candidate: only the set of allowed candidates changes.
     int64_t matching = 0;
     for (int c : candidates)
-        if (m_index.allowed[size_t(c)])
-            matching += m_index.perCandidate[size_t(c)];
-    const int64_t left = deleting ? m_count - matching : matching;
+        if (m_allowed[size_t(c)])
+            matching += m_perCandidate[size_t(c)];
+    const int64_t left = deleting ? m_step.count - matching : matching;
     if (left == 0)
         return 0;
     if (deleting) {
         for (int c : candidates)
-            m_index.allowed[size_t(c)] = 0;
+            m_allowed[size_t(c)] = 0;
     } else {
-        std::vector<uint8_t> keep(m_index.allowed.size(), 0);
+        std::vector<uint8_t> keep(m_allowed.size(), 0);
         for (int c : candidates)
-            keep[size_t(c)] = m_index.allowed[size_t(c)];
-        m_index.allowed.swap(keep);
+            keep[size_t(c)] = m_allowed[size_t(c)];
+        m_allowed.swap(keep);
     }
-    return accept(candidates, deleting, left);
+    return left;
 }
 
-void TStatStepFilter::rebuildIndexed()
+void TIndexWay::finish()
 {
-    const uint8_t *index = m_buffer;
-    const uint8_t *allowed = m_index.allowed.data();
-    const size_t none = m_candidates.size();
-    rebuild(
+    const uint8_t *index = m_index;
+    const uint8_t *allowed = m_allowed.data();
+    const size_t none = m_step.candidates.size();
+    m_step.rebuild(
         [=](int64_t i, const TComb &) {
             const uint16_t c = loadAt<uint16_t>(index, i);
             return allowed[c == kNone ? none : c] != 0;
         },
         {});
+}
+
+} // namespace
+
+std::unique_ptr<TStepWay> MakeIndexWay(TStepState &step)
+{
+    auto way = std::make_unique<TIndexWay>(step);
+    if (!way->record())
+        return nullptr;
+    return way;
 }

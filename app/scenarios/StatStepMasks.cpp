@@ -1,7 +1,7 @@
 // The statistics step by masks: each combination's candidates as a mask of up to 64 bits, recorded
 // once per combination, or worked out from its numbers (one question per number, or a sum of weights
 // of the numbers); the rows applied only change which masks survive.
-#include "app/scenarios/StatStepParts.h"
+#include "app/scenarios/StatStepRebuild.h"
 
 #include "lottery/Combinatorics.h"
 
@@ -75,36 +75,84 @@ void forEachSubset(const std::vector<int> &marked, size_t from, int taken, uint6
     }
 }
 
+
+// The candidates of each combination as a mask, width bytes each in the step's buffer; the counts of
+// the distinct masks (empty when there are too many of them: each row is then counted over the list);
+// the result so far: no candidate of deleted, every candidate of required, and one of anyOf when set.
+// The masks of a method that asks one question per number come from the numbers' candidates
+// (numberBits); those of a test of a sum of weights of the numbers, from the candidates of the sum
+// (sumBits). fromNumbers: the masks are worked out from the numbers when the list is rebuilt (none
+// were recorded).
+class TMaskWay : public TStepWay {
+public:
+    explicit TMaskWay(TStepState &step) : m_step(step) {}
+    TStatStepFilter::Mode mode() const override { return TStatStepFilter::Mode::Mask; }
+    int64_t apply(const std::vector<int> &candidates, const std::vector<int> &rows, bool deleting) override;
+    void finish() override;
+
+    bool useNumberQuestions(const TFullSetLookups::Entry &entry);
+    bool useNumberWeights(const std::array<uint8_t, kMaxNumber + 1> &weights, const TStatProbe &lookup);
+    bool recordTestMasks();
+
+private:
+    bool countFullSetByNumbers(const TStepCarried::SumsKept *within);
+    void countFullSetByWeights();
+    template <class MaskOf> bool recordMasks(MaskOf maskOf);
+    void takeMaskCounts(const TKeyTable<int64_t> &byMask);
+    int64_t countSurvivingMasks(uint64_t d, uint64_t a, uint64_t m) const;
+    void rebuildMasksOfWeights();
+    void rebuildMasksOfNumbers();
+    bool survivorsOfNumbers(TNumbersChoice &choice) const;
+    // The combinations of the full set whose weights add up to a sum the carried survivors allow.
+    TNumbersChoice survivorsChoice() const;
+    // The carried survivors describe the list as it is now.
+    void noteSurvivors();
+
+    TStepState &m_step;
+    uint8_t *m_masks = nullptr;
+    int m_width = 0;
+    std::vector<std::pair<uint64_t, int64_t>> m_classes;
+    uint64_t m_deleted = 0;
+    uint64_t m_required = 0;
+    uint64_t m_anyOf = 0;
+    bool m_fromNumbers = false;
+    bool m_fromWeights = false;
+    std::array<uint64_t, 256> m_numberBits{};  // by byte value: numbers 1..45, 0 for the others
+    std::array<uint8_t, 256> m_numberWeight{}; // likewise
+    std::array<uint64_t, kWeightSums> m_sumBits{};
+};
+
 } // namespace
 
-bool TStatStepFilter::useNumberQuestions()
+bool TMaskWay::useNumberQuestions(const TFullSetLookups::Entry &entry)
 {
-    if (m_candidates.size() > kMaxMaskCandidates)
+    if (m_step.candidates.size() > kMaxMaskCandidates)
         return false;
     // The mask of a combination: the candidates its six numbers' questions find.
-    std::array<uint64_t, 256> &numberBits = m_masks.numberBits;
+    std::array<uint64_t, 256> &numberBits = m_numberBits;
     numberBits.fill(0);
     for (int n = 1; n <= kMaxNumber; ++n) {
         int hits = 0;
-        m_candidateMaps->find(m_sets.entry->numberProbe[size_t(n)], hits, numberBits[size_t(n)]);
+        m_step.candidateMaps->find(entry.numberProbe[size_t(n)], hits, numberBits[size_t(n)]);
     }
-    if (m_list->isFullSet() && countFullSetByNumbers(nullptr))
+    if (m_step.list->isFullSet() && countFullSetByNumbers(nullptr))
         return true;
-    if (m_leftBySums.valid && m_leftBySums.data == m_list->address() && m_leftBySums.count == m_count &&
-        countFullSetByNumbers(&m_leftBySums)) {
-        m_listAscending = true;
-        m_listBySums = m_leftBySums;
+    TStepCarried &carried = m_step.carried;
+    if (m_step.holdsFor(carried.leftBySums.revision, carried.leftBySums.valid) &&
+        countFullSetByNumbers(&carried.leftBySums)) {
+        m_step.listAscending = true;
+        m_step.carried.listBySums = m_step.carried.leftBySums;
         return true;
     }
-    m_listAscending = recordMasks([&numberBits](Worker *, const TComb &c, bool &valid) {
+    m_step.listAscending = recordMasks([&numberBits](TStepWorker *, const TComb &c, bool &valid) {
         valid &= TFullSetLookups::ascending(c);
         return numberBits[c[0]] | numberBits[c[1]] | numberBits[c[2]] | numberBits[c[3]] | numberBits[c[4]] |
                numberBits[c[5]];
     });
-    return m_listAscending;
+    return m_step.listAscending;
 }
 
-bool TStatStepFilter::countFullSetByNumbers(const SumsKept *within)
+bool TMaskWay::countFullSetByNumbers(const TStepCarried::SumsKept *within)
 {
     // Every combination of the full set (or, within, of those whose weights add up to an allowed sum):
     // the numbers with candidates it holds (at most six), the rest from the numbers without any. The
@@ -115,7 +163,7 @@ bool TStatStepFilter::countFullSetByNumbers(const SumsKept *within)
     SumWays freeWays{};
     freeWays[0][0] = 1;
     for (int n = 1; n <= kMaxNumber; ++n) {
-        if (m_masks.numberBits[size_t(n)] != 0)
+        if (m_numberBits[size_t(n)] != 0)
             marked.push_back(n);
         else
             TakeWeight(freeWays, weight ? weight[n] : 0);
@@ -136,93 +184,91 @@ bool TStatStepFilter::countFullSetByNumbers(const SumsKept *within)
         if (ways > 0)
             byMask[mask] += ways;
     };
-    forEachSubset(marked, 0, 0, 0, 0, m_masks.numberBits, weight, count);
+    forEachSubset(marked, 0, 0, 0, 0, m_numberBits, weight, count);
     takeMaskCounts(byMask);
-    m_masks.fromNumbers = true;
-    m_mode = Mode::Mask;
-    return true;
+    m_fromNumbers = true;
+        return true;
 }
 
-bool TStatStepFilter::useNumberWeights(const std::array<uint8_t, kMaxNumber + 1> &weights, const TStatProbe &lookup)
+bool TMaskWay::useNumberWeights(const std::array<uint8_t, kMaxNumber + 1> &weights, const TStatProbe &lookup)
 {
     // The mask of a combination: the candidates of the sum of its numbers' weights, while no six of
     // them add up beyond the table.
     if (!WeightsFitSums(weights))
         return false;
-    m_masks.numberWeight.fill(0);
+    m_numberWeight.fill(0);
     for (int n = 1; n <= kMaxNumber; ++n)
-        m_masks.numberWeight[size_t(n)] = weights[size_t(n)];
-    for (size_t sum = 0; sum < m_masks.sumBits.size(); ++sum)
-        m_masks.sumBits[sum] = TStepCandidates::bitsOf(m_candidateMaps.get(), lookup.kind, lookup.n, sum);
-    m_masks.fromWeights = true;
-    if (m_list->isFullSet()) {
+        m_numberWeight[size_t(n)] = weights[size_t(n)];
+    for (size_t sum = 0; sum < m_sumBits.size(); ++sum)
+        m_sumBits[sum] = TStepCandidates::bitsOf(m_step.candidateMaps.get(), lookup.kind, lookup.n, sum);
+    m_fromWeights = true;
+    if (m_step.list->isFullSet()) {
         countFullSetByWeights();
         return true;
     }
-    const uint8_t *w = m_masks.numberWeight.data();
-    const uint64_t *bits = m_masks.sumBits.data();
-    m_listAscending = recordMasks([w, bits](Worker *, const TComb &c, bool &valid) {
+    const uint8_t *w = m_numberWeight.data();
+    const uint64_t *bits = m_sumBits.data();
+    m_step.listAscending = recordMasks([w, bits](TStepWorker *, const TComb &c, bool &valid) {
         valid &= TFullSetLookups::ascending(c);
         return bits[w[c[0]] + w[c[1]] + w[c[2]] + w[c[3]] + w[c[4]] + w[c[5]]];
     });
-    m_masks.fromWeights = m_listAscending;
-    return m_listAscending;
+    m_fromWeights = m_step.listAscending;
+    return m_step.listAscending;
 }
 
-void TStatStepFilter::countFullSetByWeights()
+void TMaskWay::countFullSetByWeights()
 {
     // The combinations of the full set by the sum of their weights: the subsets of j numbers of the
     // first n by their sum, number after number.
     SumWays ways{};
     ways[0][0] = 1;
     for (int n = 1; n <= kMaxNumber; ++n)
-        TakeWeight(ways, m_masks.numberWeight[size_t(n)]);
+        TakeWeight(ways, m_numberWeight[size_t(n)]);
     TKeyTable<int64_t> byMask;
     for (int sum = 0; sum < kWeightSums; ++sum)
         if (ways[kMainCount][size_t(sum)] > 0)
-            byMask[m_masks.sumBits[size_t(sum)]] += ways[kMainCount][size_t(sum)];
+            byMask[m_sumBits[size_t(sum)]] += ways[kMainCount][size_t(sum)];
     takeMaskCounts(byMask);
-    m_masks.fromNumbers = true;
-    m_mode = Mode::Mask;
-}
+    m_fromNumbers = true;
+    }
 
-bool TStatStepFilter::recordTestMasks()
+bool TMaskWay::recordTestMasks()
 {
-    const int last = m_source.last;
-    const bool sorted = m_source.sorted;
-    for (auto &w : m_workers)
+    const int last = m_step.source.last;
+    const bool sorted = m_step.source.sorted;
+    for (auto &w : m_step.workers)
         // The lookups are turned into candidates as they are asked.
-        w->recorder.setResolver(&TStepCandidates::bitsOf, m_candidateMaps.get());
-    const bool recorded = recordMasks([last, sorted](Worker *w, const TComb &c, bool &) {
+        w->recorder.setResolver(&TStepCandidates::bitsOf, m_step.candidateMaps.get());
+    const bool recorded = recordMasks([last, sorted](TStepWorker *w, const TComb &c, bool &) {
         w->recorder.clear();
         w->stat->CombMatches(c, w->probeArray, last, sorted, false);
         return w->recorder.bits();
     });
-    for (auto &w : m_workers)
+    for (auto &w : m_step.workers)
         w->recorder.setResolver(nullptr, nullptr);
     return recorded;
 }
 
-template <class MaskOf> bool TStatStepFilter::recordMasks(MaskOf maskOf)
+template <class MaskOf> bool TMaskWay::recordMasks(MaskOf maskOf)
 {
-    const int64_t n = m_count;
-    const TComb *combs = m_list->data();
-    const int k = int(m_candidates.size());
-    m_masks.width = k <= 8 ? 1 : k <= 16 ? 2 : k <= 32 ? 4 : 8;
-    m_buffer = buffer(size_t(n) * size_t(m_masks.width));
+    const int64_t n = m_step.count;
+    const TComb *combs = m_step.list->data();
+    const int k = int(m_step.candidates.size());
+    m_width = k <= 8 ? 1 : k <= 16 ? 2 : k <= 32 ? 4 : 8;
+    m_masks = m_step.buffer(size_t(n) * size_t(m_width));
     std::vector<MaskCounter> counters(size_t(ParallelWork::workerCount()));
     for (MaskCounter &c : counters)
         c.reset(k);
     std::atomic<bool> giveUp{false};
-    withWidth(m_masks.width, [&](auto tag) {
+    withWidth(m_width, [&](auto tag) {
         using T = decltype(tag);
-        uint8_t *masks = m_buffer;
+        uint8_t *masks = m_masks;
         ParallelWork::run(
             chunkCount(n),
             [&](int chunk, int wi) {
                 if (giveUp.load(std::memory_order_relaxed))
                     return;
-                Worker *const w = m_workers.empty() ? nullptr : m_workers[size_t(wi)].get();
+                TStepWorker *const w = m_step.workers.empty() ? nullptr : m_step.workers[size_t(wi)].get();
                 MaskCounter &counter = counters[size_t(wi)];
                 const Range range = chunkRange(chunk, n);
                 // Locals: the bytes written could be anything else.
@@ -238,7 +284,7 @@ template <class MaskOf> bool TStatStepFilter::recordMasks(MaskOf maskOf)
                 if (!valid)
                     giveUp = true;
             },
-            m_source.idle);
+            m_step.source.idle);
     });
     if (giveUp)
         return false;
@@ -251,28 +297,27 @@ template <class MaskOf> bool TStatStepFilter::recordMasks(MaskOf maskOf)
             c.forEach([&merged](uint64_t mask, int64_t count) { merged[mask] += count; });
     }
     overflow = overflow || merged.size() > kMaxClasses;
-    m_masks.classes.clear();
+    m_classes.clear();
     if (!overflow)
         takeMaskCounts(merged);
-    m_mode = Mode::Mask;
     return true;
 }
 
-void TStatStepFilter::takeMaskCounts(const TKeyTable<int64_t> &byMask)
+void TMaskWay::takeMaskCounts(const TKeyTable<int64_t> &byMask)
 {
-    m_masks.classes.clear();
-    m_masks.classes.reserve(byMask.size());
-    byMask.forEach([this](uint64_t mask, int64_t count) { m_masks.classes.emplace_back(mask, count); });
+    m_classes.clear();
+    m_classes.reserve(byMask.size());
+    byMask.forEach([this](uint64_t mask, int64_t count) { m_classes.emplace_back(mask, count); });
     // A fixed order, whatever the workers' shares were.
-    std::sort(m_masks.classes.begin(), m_masks.classes.end());
+    std::sort(m_classes.begin(), m_classes.end());
 }
 
-int64_t TStatStepFilter::applyMask(const std::vector<int> &candidates, bool deleting)
+int64_t TMaskWay::apply(const std::vector<int> &candidates, const std::vector<int> &, bool deleting)
 {
     uint64_t selection = 0;
     for (int c : candidates)
         selection |= uint64_t(1) << c;
-    uint64_t d = m_masks.deleted, a = m_masks.required, m = m_masks.anyOf;
+    uint64_t d = m_deleted, a = m_required, m = m_anyOf;
     if (deleting)
         d |= selection;
     else if (candidates.size() == 1)
@@ -282,11 +327,11 @@ int64_t TStatStepFilter::applyMask(const std::vector<int> &candidates, bool dele
     else
         // Two selections of several rows kept one after the other: "one of each" is no longer one
         // mask, so the step is counted and rebuilt row by row from here.
-        return switchToDirect(rowsOf(candidates), deleting);
+        return kGoDirect;
 
     int64_t left = 0;
-    if (!m_masks.classes.empty() || m_listCount == 0) {
-        for (const auto &[mask, count] : m_masks.classes)
+    if (!m_classes.empty() || m_step.listCount == 0) {
+        for (const auto &[mask, count] : m_classes)
             if (survives(mask, d, a, m))
                 left += count;
     } else {
@@ -294,28 +339,18 @@ int64_t TStatStepFilter::applyMask(const std::vector<int> &candidates, bool dele
     }
     if (left == 0)
         return 0;
-    m_masks.deleted = d;
-    m_masks.required = a;
-    m_masks.anyOf = m;
-    return accept(candidates, deleting, left);
+    m_deleted = d;
+    m_required = a;
+    m_anyOf = m;
+    return left;
 }
 
-int64_t TStatStepFilter::switchToDirect(const std::vector<int> &rows, bool deleting)
+int64_t TMaskWay::countSurvivingMasks(uint64_t d, uint64_t a, uint64_t m) const
 {
-    // The combinations the earlier rows left are made the list first.
-    rebuildMasks();
-    m_listCount = m_count;
-    m_masks.deleted = m_masks.required = m_masks.anyOf = 0;
-    useDirect();
-    return applyDirect(rows, deleting);
-}
-
-int64_t TStatStepFilter::countSurvivingMasks(uint64_t d, uint64_t a, uint64_t m) const
-{
-    const int64_t n = m_listCount;
-    const uint8_t *masks = m_buffer;
+    const int64_t n = m_step.listCount;
+    const uint8_t *masks = m_masks;
     std::vector<int64_t> counts(size_t(chunkCount(n)), 0);
-    withWidth(m_masks.width, [&](auto tag) {
+    withWidth(m_width, [&](auto tag) {
         using T = decltype(tag);
         ParallelWork::run(
             chunkCount(n),
@@ -326,90 +361,91 @@ int64_t TStatStepFilter::countSurvivingMasks(uint64_t d, uint64_t a, uint64_t m)
                     c += survives(loadAt<T>(masks, i), d, a, m);
                 counts[size_t(chunk)] = c;
             },
-            m_source.idle);
+            m_step.source.idle);
     });
     return sumOf(counts);
 }
 
-void TStatStepFilter::rebuildMasks()
+void TMaskWay::finish()
 {
-    if (m_masks.fromNumbers && m_masks.fromWeights) {
+    if (m_fromNumbers && m_fromWeights) {
         rebuildMasksOfWeights();
         return;
     }
-    if (m_masks.fromNumbers) {
+    if (m_fromNumbers) {
         rebuildMasksOfNumbers();
         return;
     }
-    const uint64_t d = m_masks.deleted, a = m_masks.required, m = m_masks.anyOf;
-    withWidth(m_masks.width, [&](auto tag) {
+    const uint64_t d = m_deleted, a = m_required, m = m_anyOf;
+    withWidth(m_width, [&](auto tag) {
         using T = decltype(tag);
-        const uint8_t *masks = m_buffer;
-        rebuild([=](int64_t i, const TComb &) { return survives(loadAt<T>(masks, i), d, a, m); }, {});
+        const uint8_t *masks = m_masks;
+        m_step.rebuild([=](int64_t i, const TComb &) { return survives(loadAt<T>(masks, i), d, a, m); }, {});
     });
 }
 
-void TStatStepFilter::rebuildMasksOfWeights()
+void TMaskWay::rebuildMasksOfWeights()
 {
-    const uint64_t d = m_masks.deleted, a = m_masks.required, m = m_masks.anyOf;
-    const uint8_t *w = m_masks.numberWeight.data();
-    const uint64_t *bits = m_masks.sumBits.data();
+    const uint64_t d = m_deleted, a = m_required, m = m_anyOf;
+    const uint8_t *w = m_numberWeight.data();
+    const uint64_t *bits = m_sumBits.data();
     auto keep = [=](int64_t, const TComb &c) {
         return survives(bits[w[c[0]] + w[c[1]] + w[c[2]] + w[c[3]] + w[c[4]] + w[c[5]]], d, a, m);
     };
-    if (!m_list->isFullSet()) {
-        rebuild(keep, {});
+    if (!m_step.list->isFullSet()) {
+        m_step.rebuild(keep, {});
         return;
     }
     // Over the full set: the combinations whose weights add up to a sum the rows left, which a step of
     // a method that asks one question per number counts without reading them.
-    m_leftBySums.weight = m_masks.numberWeight;
-    for (size_t sum = 0; sum < m_leftBySums.allowed.size(); ++sum)
-        m_leftBySums.allowed[sum] = survives(bits[sum], d, a, m);
-    if (m_source.next && m_source.next->perNumber) {
-        leaveSurvivorsUnwritten();
+    TStepCarried::SumsKept &left = m_step.carried.leftBySums;
+    left.weight = m_numberWeight;
+    for (size_t sum = 0; sum < left.allowed.size(); ++sum)
+        left.allowed[sum] = survives(bits[sum], d, a, m);
+    if (m_step.source.next && m_step.source.next->perNumber) {
+        m_step.leaveSurvivors();
         return;
     }
     // What each prefix keeps follows from the ways four numbers above its second one add up.
     const std::vector<int64_t> prefixKept = CountCombsOfPrefixes(survivorsChoice());
-    if (rebuild(keep, {&prefixKept}))
+    if (m_step.rebuild(keep, {&prefixKept}))
         noteSurvivors();
 }
 
-void TStatStepFilter::rebuildMasksOfNumbers()
+void TMaskWay::rebuildMasksOfNumbers()
 {
     // What is left of the full set, or of the combinations of the full set whose weights add up to an
     // allowed sum, is written straight from the numbers, without reading the list.
-    const bool within =
-        m_listBySums.valid && m_listBySums.data == m_list->address() && m_listBySums.count == m_list->count();
+    const TStepCarried::SumsKept &listBySums = m_step.carried.listBySums;
+    const bool within = m_step.holdsFor(listBySums.revision, listBySums.valid);
     TNumbersChoice choice;
-    if ((m_list->isFullSet() || within) && survivorsOfNumbers(choice)) {
-        if (!m_list->isFullSet()) {
-            choice.weight = m_listBySums.weight.data();
-            choice.sums = m_listBySums.allowed.data();
+    if ((m_step.list->isFullSet() || within) && survivorsOfNumbers(choice)) {
+        if (!m_step.list->isFullSet()) {
+            choice.weight = listBySums.weight.data();
+            choice.sums = listBySums.allowed.data();
         }
-        rebuild([](int64_t, const TComb &) { return true; }, {nullptr, &choice});
+        m_step.rebuild([](int64_t, const TComb &) { return true; }, {nullptr, &choice});
         return;
     }
-    const uint64_t d = m_masks.deleted, a = m_masks.required, m = m_masks.anyOf;
-    const uint64_t *bits = m_masks.numberBits.data();
+    const uint64_t d = m_deleted, a = m_required, m = m_anyOf;
+    const uint64_t *bits = m_numberBits.data();
     auto maskOf = [bits](const TComb &c) {
         return bits[c[0]] | bits[c[1]] | bits[c[2]] | bits[c[3]] | bits[c[4]] | bits[c[5]];
     };
     // The usual steps first: rows deleted only, or one selection kept.
     if (a == 0 && m == 0)
-        rebuild([=](int64_t, const TComb &c) { return (maskOf(c) & d) == 0; }, {});
+        m_step.rebuild([=](int64_t, const TComb &c) { return (maskOf(c) & d) == 0; }, {});
     else if (a == 0 && d == 0)
-        rebuild([=](int64_t, const TComb &c) { return (maskOf(c) & m) != 0; }, {});
+        m_step.rebuild([=](int64_t, const TComb &c) { return (maskOf(c) & m) != 0; }, {});
     else
-        rebuild([=](int64_t, const TComb &c) { return survives(maskOf(c), d, a, m); }, {});
+        m_step.rebuild([=](int64_t, const TComb &c) { return survives(maskOf(c), d, a, m); }, {});
 }
 
-bool TStatStepFilter::survivorsOfNumbers(TNumbersChoice &choice) const
+bool TMaskWay::survivorsOfNumbers(TNumbersChoice &choice) const
 {
     // The rows applied to a method that asks one question per number say "none of these numbers" and
     // perhaps "one of those": the combinations left are those of a choice of numbers.
-    const uint64_t required = m_masks.required, anyOf = m_masks.anyOf;
+    const uint64_t required = m_required, anyOf = m_anyOf;
     if (anyOf != 0 && required != 0)
         return false;
     if (required != 0 && (required & (required - 1)) != 0)
@@ -417,31 +453,45 @@ bool TStatStepFilter::survivorsOfNumbers(TNumbersChoice &choice) const
     const uint64_t wanted = anyOf != 0 ? anyOf : required;
     uint64_t allowed = 0, oneOf = 0;
     for (int n = 1; n <= kMaxNumber; ++n) {
-        if ((m_masks.numberBits[size_t(n)] & m_masks.deleted) == 0)
+        if ((m_numberBits[size_t(n)] & m_deleted) == 0)
             allowed |= uint64_t(1) << n;
-        if ((m_masks.numberBits[size_t(n)] & wanted) != 0)
+        if ((m_numberBits[size_t(n)] & wanted) != 0)
             oneOf |= uint64_t(1) << n;
     }
     choice = TNumbersChoice{allowed, oneOf, wanted != 0};
     return true;
 }
 
-TNumbersChoice TStatStepFilter::survivorsChoice() const
+TNumbersChoice TMaskWay::survivorsChoice() const
 {
-    return TNumbersChoice{kAllNumbers, 0, false, m_leftBySums.weight.data(), m_leftBySums.allowed.data()};
+    return TNumbersChoice{kAllNumbers, 0, false, m_step.carried.leftBySums.weight.data(), m_step.carried.leftBySums.allowed.data()};
 }
 
-void TStatStepFilter::noteSurvivors()
+void TMaskWay::noteSurvivors()
 {
-    m_leftBySums.data = m_list->address();
-    m_leftBySums.count = m_count;
-    m_leftBySums.valid = true;
+    m_step.carried.leftBySums.revision = m_step.list->revision();
+    m_step.carried.leftBySums.valid = true;
 }
 
-void TStatStepFilter::leaveSurvivorsUnwritten()
+std::unique_ptr<TStepWay> MakeNumberQuestionsWay(TStepState &step, const TFullSetLookups::Entry &entry)
 {
-    m_nextSetsGiven.valid = false;
-    m_listBySums.valid = false;
-    m_list->assignChosen(survivorsChoice(), m_count);
-    noteSurvivors();
+    auto way = std::make_unique<TMaskWay>(step);
+    if (!way->useNumberQuestions(entry))
+        return nullptr;
+    return way;
+}
+
+std::unique_ptr<TStepWay> MakeKeyLookupsWay(TStepState &step)
+{
+    if (step.candidates.size() > kMaxMaskCandidates)
+        return MakeIndexWay(step);
+    auto way = std::make_unique<TMaskWay>(step);
+    std::array<uint8_t, kMaxNumber + 1> weights{};
+    TStatProbe lookup;
+    if (step.workers.front()->stat->NumberWeightsOfTest(step.source.last, weights, lookup) &&
+        way->useNumberWeights(weights, lookup))
+        return way;
+    if (!way->recordTestMasks())
+        return nullptr;
+    return way;
 }

@@ -1,76 +1,119 @@
 // The statistics step by sets: a method of the six numbers alone whose lookups the run keeps for every
 // combination of the full set; each combination of the list reads its set there, the combinations of
 // each set are counted, and the rows applied only change which sets are alive.
-#include "app/scenarios/StatStepParts.h"
+#include "app/scenarios/StatStepRebuild.h"
 
 #include "lottery/stats/StatMethod.h"
 
 #include <algorithm>
 #include <atomic>
-#include <numeric>
 
 using namespace StepWork;
 
-bool TStatStepFilter::countSets()
+namespace {
+
+// The set of each combination (the kept lookups' own when the list is the full set or a subset of it
+// left unwritten, else the step's buffer) and its width; the combinations of each set in the list; the
+// sets still alive (a flag per set, and their list); the candidates each set answers (candidates from
+// candidateStart[set] on). overSubset: the list is a subset of the full set left unwritten, walked
+// place by place over the full set, what the steps before kept flagged in subsetFlags (the buffer).
+class TSetsWay : public TStepWay {
+public:
+    TSetsWay(TStepState &step, const TFullSetLookups::Entry &entry) : m_step(step), m_entry(entry) {}
+    TStatStepFilter::Mode mode() const override { return TStatStepFilter::Mode::Sets; }
+    bool countSets();
+    int64_t apply(const std::vector<int> &candidates, const std::vector<int> &rows, bool deleting) override;
+    void finish() override;
+
+private:
+    void findSetCandidates();
+    void countSetsOverSubset();
+    bool countSetsOfList();
+    void takeSetCounts(std::vector<int64_t> counts);
+    void rebuildSubset();
+    // Fills the carried survivors' weights and sums for a method of sets whose test asks for a sum of
+    // weights of the numbers; false for the others.
+    bool survivorsOfSets();
+    // What each prefix of the full set keeps: the flags of the places when given, else the sets alive.
+    std::vector<int64_t> prefixKept(uint8_t *flags);
+    bool leaveSubset();
+
+    TStepState &m_step;
+    const TFullSetLookups::Entry &m_entry;
+    const uint8_t *m_ids = nullptr;
+    int m_idWidth = 1;
+    std::vector<int64_t> m_perSet;
+    std::vector<uint8_t> m_alive;
+    std::vector<uint32_t> m_live;
+    std::vector<int32_t> m_candidateStart;
+    std::vector<int32_t> m_candidates;
+    std::vector<uint8_t> m_selected; // scratch of a row applied: the candidates selected
+    std::vector<uint8_t> m_matches;  // and the sets that answer them
+    bool m_overSubset = false;
+    uint8_t *m_subsetFlags = nullptr;
+};
+
+} // namespace
+
+bool TSetsWay::countSets()
 {
     findSetCandidates();
     // The set of every combination of the list, and the combinations of each set.
-    const TFullSetLookups::Entry &entry = *m_sets.entry;
-    m_sets.idWidth = entry.width;
-    if (m_list->isFullSet()) {
-        m_sets.ids = entry.ids.data();
+    const TFullSetLookups::Entry &entry = m_entry;
+    m_idWidth = entry.width;
+    const TStepCarried::NextSets &given = m_step.carried.nextSetsGiven;
+    if (m_step.list->isFullSet()) {
+        m_ids = entry.ids.data();
         takeSetCounts(entry.counts);
-    } else if (m_leftSubset && m_list->unwrittenState() == m_leftSubset.get()) {
+    } else if (m_step.carried.leftSubset && m_step.list->unwrittenState() == m_step.carried.leftSubset.get()) {
         countSetsOverSubset();
-    } else if (m_nextSetsGiven.valid && m_nextSetsGiven.entry == m_sets.entry &&
-               m_nextSetsGiven.data == m_list->address() && m_nextSetsGiven.count == m_count) {
+    } else if (given.entry == &m_entry && m_step.holdsFor(given.revision, given.valid)) {
         // Given by the step before, while it rebuilt the list.
-        m_sets.ids = m_nextSetsGiven.ids.data();
-        takeSetCounts(m_nextSetsGiven.counts);
+        m_ids = given.ids.data();
+        takeSetCounts(given.counts);
     } else if (!countSetsOfList()) {
         return false;
     }
-    m_mode = Mode::Sets;
-    m_listAscending = true;
+    m_step.listAscending = true;
     return true;
 }
 
-void TStatStepFilter::findSetCandidates()
+void TSetsWay::findSetCandidates()
 {
     // The candidates each set answers, without repeats.
-    const TFullSetLookups::Entry &entry = *m_sets.entry;
+    const TFullSetLookups::Entry &entry = m_entry;
     const size_t sets = entry.sets.size();
-    m_sets.candidateStart.assign(sets + 1, 0);
-    m_sets.candidates.clear();
+    m_candidateStart.assign(sets + 1, 0);
+    m_candidates.clear();
     std::vector<int32_t> found;
     for (size_t id = 0; id < sets; ++id) {
         found.clear();
         for (const TStatProbe &p : entry.sets[id]) {
             int hits = 0;
             uint64_t bits = 0;
-            const uint16_t *c = m_candidateMaps->find(p, hits, bits);
+            const uint16_t *c = m_step.candidateMaps->find(p, hits, bits);
             found.insert(found.end(), c, c + hits);
         }
         std::sort(found.begin(), found.end());
         found.erase(std::unique(found.begin(), found.end()), found.end());
-        m_sets.candidates.insert(m_sets.candidates.end(), found.begin(), found.end());
-        m_sets.candidateStart[id + 1] = int32_t(m_sets.candidates.size());
+        m_candidates.insert(m_candidates.end(), found.begin(), found.end());
+        m_candidateStart[id + 1] = int32_t(m_candidates.size());
     }
 }
 
-void TStatStepFilter::countSetsOverSubset()
+void TSetsWay::countSetsOverSubset()
 {
     // The full set's combinations of the sets the steps before kept, not written: the sets are read at
     // the combinations' places in the full set and counted over those kept there.
-    const TFullSetLookups::Entry &entry = *m_sets.entry;
+    const TFullSetLookups::Entry &entry = m_entry;
     const size_t sets = entry.sets.size();
-    const TFullSetSubset &subset = *m_leftSubset;
+    const TFullSetSubset &subset = *m_step.carried.leftSubset;
     const int64_t total = FullSetPrefixes().back().end;
-    m_sets.overSubset = true;
-    m_sets.ids = entry.ids.data();
+    m_overSubset = true;
+    m_ids = entry.ids.data();
     // What the steps before kept, place by place, stays for the end of the step.
-    uint8_t *const flags = buffer(size_t(total));
-    m_sets.subsetFlags = flags;
+    uint8_t *const flags = m_step.buffer(size_t(total));
+    m_subsetFlags = flags;
     WorkerCounts perSet(sets);
     ParallelWork::run(
         chunkCount(total),
@@ -92,19 +135,19 @@ void TStatStepFilter::countSetsOverSubset()
                     h[loadAt<uint16_t>(ids, k)] += kept[k];
             }
         },
-        m_source.idle);
+        m_step.source.idle);
     takeSetCounts(perSet.total());
 }
 
-bool TStatStepFilter::countSetsOfList()
+bool TSetsWay::countSetsOfList()
 {
-    const TFullSetLookups::Entry &entry = *m_sets.entry;
+    const TFullSetLookups::Entry &entry = m_entry;
     const size_t sets = entry.sets.size();
-    const int64_t n = m_count;
-    const TComb *combs = m_list->data();
+    const int64_t n = m_step.count;
+    const TComb *combs = m_step.list->data();
     const int width = entry.width;
     const uint8_t *fullIds = entry.ids.data();
-    uint8_t *ids = buffer(size_t(n) * size_t(width));
+    uint8_t *ids = m_step.buffer(size_t(n) * size_t(width));
     WorkerCounts perSet(sets);
     std::atomic<bool> giveUp{false};
     ParallelWork::run(
@@ -139,112 +182,125 @@ bool TStatStepFilter::countSetsOfList()
             if (!valid)
                 giveUp = true;
         },
-        m_source.idle);
+        m_step.source.idle);
     if (giveUp) {
         // Numbers that do not ascend: the list is not made of the full set's combinations.
-        m_sets.entry = nullptr;
         return false;
     }
-    m_sets.ids = ids;
+    m_ids = ids;
     takeSetCounts(perSet.total());
     return true;
 }
 
-void TStatStepFilter::takeSetCounts(std::vector<int64_t> counts)
+void TSetsWay::takeSetCounts(std::vector<int64_t> counts)
 {
-    m_sets.count = std::move(counts);
-    m_sets.alive.assign(m_sets.count.size(), 0);
-    m_sets.live.clear();
-    for (size_t id = 0; id < m_sets.count.size(); ++id)
-        if (m_sets.count[id] > 0) {
-            m_sets.alive[id] = 1;
-            m_sets.live.push_back(uint32_t(id));
+    m_perSet = std::move(counts);
+    m_alive.assign(m_perSet.size(), 0);
+    m_live.clear();
+    for (size_t id = 0; id < m_perSet.size(); ++id)
+        if (m_perSet[id] > 0) {
+            m_alive[id] = 1;
+            m_live.push_back(uint32_t(id));
         }
 }
 
-int64_t TStatStepFilter::applySets(const std::vector<int> &candidates, bool deleting)
+int64_t TSetsWay::apply(const std::vector<int> &candidates, const std::vector<int> &, bool deleting)
 {
     // Every combination of a set answers the rows alike: only the sets still alive change.
-    m_sets.selected.assign(m_candidates.size(), 0);
+    m_selected.assign(m_step.candidates.size(), 0);
     for (int c : candidates)
-        m_sets.selected[size_t(c)] = 1;
-    m_sets.matches.resize(m_sets.alive.size());
+        m_selected[size_t(c)] = 1;
+    m_matches.resize(m_alive.size());
     int64_t matching = 0;
-    for (uint32_t id : m_sets.live) {
+    for (uint32_t id : m_live) {
         bool match = false;
-        for (int32_t k = m_sets.candidateStart[id]; k < m_sets.candidateStart[id + 1] && !match; ++k)
-            match = m_sets.selected[size_t(m_sets.candidates[size_t(k)])] != 0;
-        m_sets.matches[id] = match;
+        for (int32_t k = m_candidateStart[id]; k < m_candidateStart[id + 1] && !match; ++k)
+            match = m_selected[size_t(m_candidates[size_t(k)])] != 0;
+        m_matches[id] = match;
         if (match)
-            matching += m_sets.count[id];
+            matching += m_perSet[id];
     }
-    const int64_t left = deleting ? m_count - matching : matching;
+    const int64_t left = deleting ? m_step.count - matching : matching;
     if (left == 0)
         return 0;
-    std::erase_if(m_sets.live, [&](uint32_t id) {
-        if ((m_sets.matches[id] != 0) != deleting)
+    std::erase_if(m_live, [&](uint32_t id) {
+        if ((m_matches[id] != 0) != deleting)
             return false;
-        m_sets.alive[id] = 0;
+        m_alive[id] = 0;
         return true;
     });
-    return accept(candidates, deleting, left);
+    return left;
 }
 
-void TStatStepFilter::rebuildSets()
+void TSetsWay::finish()
 {
-    const bool fullSet = m_list->isFullSet();
-    const TFullSetLookups::Entry *next = m_source.next;
+    const bool fullSet = m_step.list->isFullSet();
+    const TFullSetLookups::Entry *next = m_step.source.next;
     // What a step over the full set leaves for a method that asks one question per number.
     if (fullSet && next && next->perNumber && survivorsOfSets()) {
-        leaveSurvivorsUnwritten();
+        m_step.leaveSurvivors();
         return;
     }
     // Most of the full set is left, and the next method's sets are kept for the full set: the list is
     // left as the sets it keeps, written when read.
-    if ((fullSet || m_sets.overSubset) && next && !next->perNumber && m_count * 2 >= FullSetPrefixes().back().end &&
-        leaveSubset())
+    if ((fullSet || m_overSubset) && next && !next->perNumber &&
+        m_step.count * 2 >= FullSetPrefixes().back().end && leaveSubset())
         return;
-    if (m_sets.overSubset) {
+    if (m_overSubset) {
         rebuildSubset();
         return;
     }
-    const uint8_t *ids = m_sets.ids;
-    const uint8_t *alive = m_sets.alive.data();
-    if (m_sets.idWidth != 1) {
-        rebuild([=](int64_t i, const TComb &) { return alive[loadAt<uint16_t>(ids, i)] != 0; }, {});
+    const uint8_t *ids = m_ids;
+    const uint8_t *alive = m_alive.data();
+    if (m_idWidth != 1) {
+        m_step.rebuild([=](int64_t i, const TComb &) { return alive[loadAt<uint16_t>(ids, i)] != 0; }, {});
         return;
     }
     // The full set's own sets: what each prefix keeps follows from the sets' counts.
-    std::vector<int64_t> prefixKept;
-    const TFullSetLookups::Entry *entry = m_sets.entry;
-    if (entry && ids == entry->ids.data() && !entry->prefixCounts.empty()) {
-        prefixKept.assign(FullSetPrefixes().size(), 0);
-        for (size_t t = 0; t < prefixKept.size(); ++t)
-            for (size_t id = 0; id < m_sets.alive.size(); ++id)
-                prefixKept[t] += int64_t(entry->prefixCounts[t * 256 + id]) * alive[id];
-    }
-    rebuild([=](int64_t i, const TComb &) { return alive[ids[i]] != 0; },
-            {prefixKept.empty() ? nullptr : &prefixKept});
+    std::vector<int64_t> kept;
+    if (ids == m_entry.ids.data() && !m_entry.prefixCounts.empty())
+        kept = prefixKept(nullptr);
+    m_step.rebuild([=](int64_t i, const TComb &) { return alive[ids[i]] != 0; }, {kept.empty() ? nullptr : &kept});
 }
 
-void TStatStepFilter::rebuildSubset()
+std::vector<int64_t> TSetsWay::prefixKept(uint8_t *flags)
 {
-    // What each place of the full set keeps (what the steps before kept, flagged when the sets were
-    // counted, and this step's sets), and so what each prefix keeps, first.
     const std::vector<TFullSetPrefix> &prefixes = FullSetPrefixes();
-    uint8_t *const flags = m_sets.subsetFlags;
-    const uint8_t *alive = m_sets.alive.data();
-    const TFullSetLookups::Entry &entry = *m_sets.entry;
-    std::vector<int64_t> prefixKept(prefixes.size(), 0);
+    const uint8_t *alive = m_alive.data();
+    std::vector<int64_t> kept(prefixes.size(), 0);
+    if (!flags && !m_entry.prefixCounts.empty()) {
+        for (size_t t = 0; t < kept.size(); ++t)
+            for (size_t id = 0; id < m_alive.size(); ++id)
+                kept[t] += int64_t(m_entry.prefixCounts[t * 256 + id]) * alive[id];
+        return kept;
+    }
+    // A pass over the full set: the places flagged (what the steps before kept) whose sets are alive.
+    const TFullSetLookups::Entry &entry = m_entry;
     ParallelWork::run(
         int(prefixes.size()),
         [&](int task, int) {
             const TFullSetPrefix &p = prefixes[size_t(task)];
-            TFullSetSubset::andAlive(entry, alive, p.start, p.end - p.start, flags + p.start);
-            prefixKept[size_t(task)] = std::accumulate(flags + p.start, flags + p.end, int64_t(0));
+            const int64_t n = p.end - p.start;
+            if (flags) {
+                kept[size_t(task)] = TFullSetSubset::andAlive(entry, alive, p.start, n, flags + p.start);
+                return;
+            }
+            int64_t k = 0;
+            for (int64_t i = p.start; i < p.end; ++i)
+                k += alive[entry.idOf(i)];
+            kept[size_t(task)] = k;
         },
-        m_source.idle);
-    rebuild([=](int64_t i, const TComb &) { return flags[i] != 0; }, {&prefixKept, nullptr, flags});
+        m_step.source.idle);
+    return kept;
+}
+
+void TSetsWay::rebuildSubset()
+{
+    // What each place of the full set keeps (what the steps before kept, flagged when the sets were
+    // counted, and this step's sets), and so what each prefix keeps, first.
+    uint8_t *const flags = m_subsetFlags;
+    const std::vector<int64_t> kept = prefixKept(flags);
+    m_step.rebuild([=](int64_t i, const TComb &) { return flags[i] != 0; }, {&kept, nullptr, flags, true});
 }
 
 namespace {
@@ -283,44 +339,53 @@ TComb combOfSum(const Reach &reach, const std::array<uint8_t, kMaxNumber + 1> &w
 
 } // namespace
 
-bool TStatStepFilter::survivorsOfSets()
+bool TSetsWay::survivorsOfSets()
 {
     // A method whose test asks for a sum of weights of the numbers: every combination of a sum is in
     // one set, so a combination of each sum tells whether the sum was kept.
-    const auto stat = m_source.method->CreateStat(*m_source.stats);
+    const auto stat = m_step.source.method->CreateStat(*m_step.source.stats);
     std::array<uint8_t, kMaxNumber + 1> weights{};
     TStatProbe lookup;
     if (!stat)
         return false;
-    stat->LoadDraw(-1, m_source.last, m_source.sorted);
+    stat->LoadDraw(-1, m_step.source.last, m_step.source.sorted);
     // The tables of sums below hold every sum of six weights only while the weights fit them.
-    if (!stat->NumberWeightsOfTest(m_source.last, weights, lookup) || !WeightsFitSums(weights))
+    if (!stat->NumberWeightsOfTest(m_step.source.last, weights, lookup) || !WeightsFitSums(weights))
         return false;
     const Reach reach = reachOf(weights);
-    m_leftBySums.allowed.fill(0);
+    m_step.carried.leftBySums.allowed.fill(0);
     for (int sum = 0; sum < kWeightSums; ++sum)
         if (reach[kMaxNumber][kMainCount][size_t(sum)]) {
             const TComb c = combOfSum(reach, weights, sum);
-            m_leftBySums.allowed[size_t(sum)] =
-                m_sets.alive[m_sets.entry->idOf(TFullSetLookups::rankOfAscending(c))];
+            m_step.carried.leftBySums.allowed[size_t(sum)] =
+                m_alive[m_entry.idOf(TFullSetLookups::rankOfAscending(c))];
         }
-    m_leftBySums.weight.fill(0);
+    m_step.carried.leftBySums.weight.fill(0);
     for (int n = 0; n <= kMaxNumber; ++n)
-        m_leftBySums.weight[size_t(n)] = weights[size_t(n)];
+        m_step.carried.leftBySums.weight[size_t(n)] = weights[size_t(n)];
     return true;
 }
 
-bool TStatStepFilter::leaveSubset()
+bool TSetsWay::leaveSubset()
 {
-    std::shared_ptr<const TFullSetLookups::Entry> entry = m_source.fullSet->share(m_sets.entry);
+    std::shared_ptr<const TFullSetLookups::Entry> entry = m_step.source.fullSet->share(&m_entry);
     if (!entry)
         return false;
     auto subset = std::make_shared<TFullSetSubset>();
-    if (m_sets.overSubset)
-        subset->conditions = m_leftSubset->conditions;
-    subset->conditions.push_back({std::move(entry), m_sets.alive});
-    forgetCarried();
-    m_list->assignUnwritten(m_count, subset, [subset](TComb *out) { subset->write(out); });
-    m_leftSubset = std::move(subset);
+    if (m_overSubset)
+        subset->conditions = m_step.carried.leftSubset->conditions;
+    subset->conditions.push_back({std::move(entry), m_alive});
+    // Checked as a rebuilt list is: what each prefix will write adds up to the step's count.
+    subset->prefixKept = prefixKept(m_overSubset ? m_subsetFlags : nullptr);
+    // A list that does not add up is not left unwritten: the step is done again by the plain one.
+    m_step.leaveSubset(std::move(subset));
     return true;
+}
+
+std::unique_ptr<TStepWay> MakeSetsWay(TStepState &step, const TFullSetLookups::Entry &entry)
+{
+    auto way = std::make_unique<TSetsWay>(step, entry);
+    if (!way->countSets())
+        return nullptr;
+    return way;
 }
