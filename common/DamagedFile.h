@@ -15,7 +15,7 @@ class TExclusiveTempFile;
 // goes and the others move down a place.
 inline constexpr int kDamagedFileCopies = 3;
 // The n-th copy, 1 the oldest.
-QString DamagedFileCopyName(const QString &fileName, int n = 1);
+QString DamagedFileCopyName(const QString &fileName, int n);
 // What a damaged file lost, for its message: "Файл "<name>" поврежден: " then the records left out for
 // values no such record may have and the bytes at its end too few for a whole record of recordSize
 // (each named only when there are some), then the number of sound records kept.

@@ -420,12 +420,12 @@ void TDrawsArchive::load()
     if (!read.badNotes.isEmpty())
         reason += u"\r"_s + read.badNotes.join(u'\r') +
                   (read.badRecords > read.badNotes.size() ? u"\r..."_s : QString());
-    QString error;
-    if (KeepDamagedFileCopy(m_fileName, bytes, error)) {
-        reason += u"\r\r"_s + error;
+    QString note;
+    if (KeepDamagedFileCopy(m_fileName, bytes, note)) {
+        reason += u"\r\r"_s + note;
     } else {
         m_loadFailed = true;
-        reason += u"\r\r"_s + Format(u"Его копию сохранить не удалось, поэтому он не будет перезаписан.\r\r%s", {error});
+        reason += u"\r\r"_s + Format(u"Его копию сохранить не удалось, поэтому он не будет перезаписан.\r\r%s", {note});
     }
     if (read.legacyDraws > 0)
         reason += u"\r\r"_s +

@@ -318,7 +318,7 @@ bool TRatings::Load()
         } catch (const EFileReadError &e) {
             m_saveBlocked = true;
             ShowErrorBox(Format(u"Ошибка чтения файла рейтинга!\r\r%s", {e.message()}));
-        MarkFileReadFailureReported(e.path()); // named here, not again at the end of a run
+            MarkFileReadFailureReported(e.path()); // named here, not again at the end of a run
             return false;
         }
         TRatingsRead read = ReadRatingsBytes(bytes);
@@ -327,18 +327,18 @@ bool TRatings::Load()
             // Never rewritten silently: the old bytes are kept first, and without that copy the file
             // stays as it is.
             ok = false;
-            QString error;
-            if (KeepDamagedFileCopy(m_fileName, bytes, error)) {
+            QString note;
+            if (KeepDamagedFileCopy(m_fileName, bytes, note)) {
                 ShowWarningBox(Format(u"Ошибка чтения файла рейтинга!\r\r%s\r\r%s",
                                       {DamagedFileText(m_fileName, read.badRecords, kRatingRecSize, read.tailBytes,
                                                        count()),
-                                       error}));
+                                       note}));
             } else {
                 m_saveBlocked = true;
                 ShowErrorBox(Format(u"Ошибка чтения файла рейтинга!\r\r%s",
                                     {Format(u"Файл поврежден, а его копию сохранить не удалось, поэтому он оставлен "
                                             u"без изменений.\r\r%s",
-                                            {error})}));
+                                            {note})}));
             }
         }
     }

@@ -351,13 +351,13 @@ bool TStakeTables::Load()
     // A damaged file: its sound records are kept, and the file as found is kept beside it before
     // anything is written over it.
     const QString damage = DamagedFileText(m_fileName, read.badRecords, kTableRecSize, read.tailBytes, count());
-    QString reason, error;
-    if (KeepDamagedFileCopy(m_fileName, bytes, error)) {
-        reason = damage + u"\r\r"_s + error;
+    QString reason, note;
+    if (KeepDamagedFileCopy(m_fileName, bytes, note)) {
+        reason = damage + u"\r\r"_s + note;
     } else {
         m_saveBlocked = true;
         reason = damage + u"\r\r"_s +
-                 Format(u"Его копию сохранить не удалось, поэтому он не будет перезаписан.\r\r%s", {error});
+                 Format(u"Его копию сохранить не удалось, поэтому он не будет перезаписан.\r\r%s", {note});
     }
     ShowErrorBox(Format(u"Ошибка чтения файла регулярных ставок!\r\r%s", {reason}));
     return false;

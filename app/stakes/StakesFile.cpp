@@ -500,55 +500,53 @@ void TStakesFile::rewriteKeepingOrRaise(const std::function<bool(int64_t index, 
 {
     const QString tempName = TempFileName(m_fileName);
     const QString tempPath = QFileInfo(m_fileName).dir().filePath(tempName);
-    {
-        if (count() == 0)
-            RaiseNotOpen();
-        // Created anew and exclusively: a left-over file or a link of that name is removed first, so the
-        // kept stakes can never be written through a link to a file elsewhere.
-        // The new file replaces the very file held open, in its folder: anything that came to stand
-        // under the name meanwhile is never replaced.
-        std::optional<TExclusiveTempFile> temp;
-        try {
-            temp.emplace(TExclusiveTempFile::named(tempName, TWriteTarget::held(m_fileName, m_fd)));
-        } catch (const EFileWriteError &e) {
-            throw EInOutError(Format(u"Не удалось создать файл \"%s\": %s", {tempPath, e.reason()}));
-        }
-        const int tempFd = temp->handle();
-        if (::flock(tempFd, LOCK_EX | LOCK_NB) != 0)
-            throw EInOutError(Format(u"Не удалось создать файл \"%s\": %s", {tempPath, SystemErrorText(errno)}));
-
-        // Copy the kept records block by block.
-        QByteArray in;
-        QByteArray out;
-        int64_t index = 0;
-        int64_t written = 0;
-        for (;;) {
-            const int n = readBlock(index, kBlockRecords, in);
-            if (n == 0)
-                break;
-            out.resize(0);
-            for (int i = 0; i < n; ++i, ++index) {
-                const char *bytes = in.constData() + static_cast<qsizetype>(i) * kStakeRecSize;
-                if (keep(index, ReadStakeRecord(bytes)))
-                    out.append(bytes, kStakeRecSize);
-            }
-            pwriteAll(tempFd, out.constData(), out.size(), written);
-            written += out.size();
-        }
-        // The new file takes the old one's place in one step; it is locked already, so the folder is
-        // never without a locked stakes file.
-        int newFd = -1;
-        try {
-            newFd = temp->commitAndRelease();
-        } catch (const EFileWriteError &e) {
-            throw EInOutError(Format(u"Ошибка переименования / удаления временного файла ставок %s!\r\r%s",
-                                     {tempPath, e.reason()}));
-        }
-        ::flock(m_fd, LOCK_UN);
-        ::close(m_fd);
-        m_fd = newFd;
-        resetCache();
+    if (count() == 0)
+        RaiseNotOpen();
+    // Created anew and exclusively: a left-over file or a link of that name is removed first, so the
+    // kept stakes can never be written through a link to a file elsewhere.
+    // The new file replaces the very file held open, in its folder: anything that came to stand
+    // under the name meanwhile is never replaced.
+    std::optional<TExclusiveTempFile> temp;
+    try {
+        temp.emplace(TExclusiveTempFile::named(tempName, TWriteTarget::held(m_fileName, m_fd)));
+    } catch (const EFileWriteError &e) {
+        throw EInOutError(Format(u"Не удалось создать файл \"%s\": %s", {tempPath, e.reason()}));
     }
+    const int tempFd = temp->handle();
+    if (::flock(tempFd, LOCK_EX | LOCK_NB) != 0)
+        throw EInOutError(Format(u"Не удалось создать файл \"%s\": %s", {tempPath, SystemErrorText(errno)}));
+
+    // Copy the kept records block by block.
+    QByteArray in;
+    QByteArray out;
+    int64_t index = 0;
+    int64_t written = 0;
+    for (;;) {
+        const int n = readBlock(index, kBlockRecords, in);
+        if (n == 0)
+            break;
+        out.resize(0);
+        for (int i = 0; i < n; ++i, ++index) {
+            const char *bytes = in.constData() + static_cast<qsizetype>(i) * kStakeRecSize;
+            if (keep(index, ReadStakeRecord(bytes)))
+                out.append(bytes, kStakeRecSize);
+        }
+        pwriteAll(tempFd, out.constData(), out.size(), written);
+        written += out.size();
+    }
+    // The new file takes the old one's place in one step; it is locked already, so the folder is
+    // never without a locked stakes file.
+    int newFd = -1;
+    try {
+        newFd = temp->commitAndRelease();
+    } catch (const EFileWriteError &e) {
+        throw EInOutError(Format(u"Ошибка переименования / удаления временного файла ставок %s!\r\r%s",
+                                 {tempPath, e.reason()}));
+    }
+    ::flock(m_fd, LOCK_UN);
+    ::close(m_fd);
+    m_fd = newFd;
+    resetCache();
 }
 
 bool TStakesFile::deleteRows(int64_t topRow, int64_t bottomRow)

@@ -1,4 +1,5 @@
 #include "common/Cp1251.h"
+#include "common/DamagedFile.h"
 #include "common/Exception.h"
 #include "common/RegularFile.h"
 #include "tests/support/StakesTestData.h"
@@ -209,8 +210,8 @@ TEST(StakesFileOpen, VersionCheckOnLoad)
           u"запись 3: результат проверки ставки на тираж № 7"}},
     };
     for (const Case &c : cases) {
-        for (int n = 1; n <= 3; ++n)
-            QFile::remove(folder.file(n == 1 ? u"Vendra.lsk.bak"_s : u"Vendra.lsk.bak."_s + QString::number(n)));
+        for (int n = 1; n <= kDamagedFileCopies; ++n)
+            QFile::remove(DamagedFileCopyName(name, n));
         folder.write(u"Vendra.lsk"_s, c.file);
         ScriptedMessages boxes;
         TStakesFile file;
