@@ -2,6 +2,7 @@
 
 #include "common/BusyCursor.h"
 #include "common/Format.h"
+#include "common/widgets/FormLayouts.h"
 #include "common/widgets/MessageViewer.h"
 #include "common/widgets/Retranslate.h"
 #include "common/widgets/StatusTextPanel.h"
@@ -12,8 +13,6 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QStatusBar>
-
-#include <algorithm>
 
 QString ShortenLongMessage(const QString &display, int maxLines, QString &details)
 {
@@ -37,14 +36,6 @@ QMainWindow *mainWindow()
         if (auto *mw = qobject_cast<QMainWindow *>(w))
             return mw;
     return nullptr;
-}
-
-// The rectangle moved the least that puts it inside the area (its top left corner when it is larger).
-QRect MovedInside(QRect rect, const QRect &area)
-{
-    rect.moveLeft(std::clamp(rect.left(), area.left(), std::max(area.left(), area.right() - rect.width() + 1)));
-    rect.moveTop(std::clamp(rect.top(), area.top(), std::max(area.top(), area.bottom() - rect.height() + 1)));
-    return rect;
 }
 
 } // namespace
@@ -95,31 +86,13 @@ void PlaceLikeMessageBox(QWidget *window)
         owner = owner->window();
     if (owner == window || (owner && !owner->isVisible()))
         owner = nullptr;
-    const QScreen *screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!owner && !screen)
         return;
-    const QRect area = screen->availableGeometry();
-    const QPoint centre = owner ? owner->frameGeometry().center() : area.center();
     QRect placed(QPoint(), window->frameGeometry().size());
-    placed.moveCenter(centre);
-    window->move(MovedInside(placed, area).topLeft());
-}
-
-void KeepInsideScreen(QWidget *window)
-{
-    const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    const QRect frame = window->frameGeometry();
-    // The frame of the window manager around the window's own area.
-    const QSize border = frame.size() - window->size();
-    const QSize room = area.size() - border;
-    if (window->width() > room.width() || window->height() > room.height())
-        window->resize(window->size().boundedTo(room));
-    const QRect inside = MovedInside(QRect(frame.topLeft(), window->size() + border), area);
-    if (inside.topLeft() != frame.topLeft())
-        window->move(inside.topLeft());
+    placed.moveCenter(owner ? owner->frameGeometry().center() : screen->availableGeometry().center());
+    window->move(placed.topLeft());
+    KeepWindowOnScreen(window);
 }
 
 namespace {
@@ -130,7 +103,7 @@ public:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::Show && watched == parent())
-            KeepInsideScreen(static_cast<QWidget *>(watched));
+            KeepWindowOnScreen(static_cast<QWidget *>(watched));
         return false;
     }
 };

@@ -12,11 +12,11 @@ class QWidget;
 // window, else (no window active, or only a wait or progress window) the main window.
 QWidget *MessageBoxOwner();
 // Moves the window where a message box of the same moment opens: centred on the box's owner (not the
-// window itself), kept inside the owner's screen; centred on the screen when there is no owner.
+// window itself), kept on the screen (KeepWindowOnScreen); centred on the primary screen when there is
+// no owner.
 void PlaceLikeMessageBox(QWidget *window);
-// Makes a window that would stick out of its screen smaller and moves it inside the screen's free area.
-void KeepInsideScreen(QWidget *window);
-// Does so each time the window is shown, whatever placement it was given or kept from a larger screen.
+// Keeps the window on its screen (KeepWindowOnScreen) each time it is shown, whatever placement it was
+// given or kept from a larger screen.
 void KeepInsideScreenWhenShown(QWidget *window);
 
 // Shows the program's message boxes as the application's modal boxes.

@@ -280,8 +280,6 @@ void TGraphsPage::showResult(const QString &title)
     // The mean lies between the values; the axis is whole when the values are.
     const bool wholeY = AllWholeNumbers(m_result.values, [](const QPointF &p) { return p.y(); });
     auto *axisX = NewValueAxis(m_result.values.first().x(), m_result.values.last().x(), true, 11);
-    ApplyAxisScale(axisX, NiceAxisScale(m_result.values.first().x(), m_result.values.last().x(), true,
-                                        xTickCount(axisX->labelsFont())));
     auto *axisY = NewValueAxis(minY, maxY, wholeY, 9, true);
     m_chart->addAxis(axisX, Qt::AlignBottom);
     m_chart->addAxis(axisY, Qt::AlignLeft);
@@ -289,6 +287,7 @@ void TGraphsPage::showResult(const QString &title)
         s->attachAxis(axisX);
         s->attachAxis(axisY);
     }
+    fitXTicks();
     m_marks->setShown(values, m_showMarks->isChecked());
 }
 
