@@ -6,7 +6,9 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <curl/curl.h>
+#include <iterator>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -15,6 +17,35 @@ namespace {
 
 // The largest file of trusted certificate authorities read (the system's bundle is a few hundred KB).
 constexpr qint64 kMaxCaFileBytes = 16LL * 1024 * 1024;
+
+// The sentences of the failures that name neither the proxy nor the server.
+struct TFailureSentence {
+    int curlCode;
+    const char16_t *text;
+};
+constexpr char16_t kCertificateRefused[] = u"Сертификат сервера не принят: защищенное соединение не установлено.";
+constexpr char16_t kReplyCutShort[] = u"Соединение с сервером прервано: ответ получен не полностью.";
+constexpr TFailureSentence kFailureSentences[] = {
+    {CURLE_COULDNT_RESOLVE_HOST, u"Сервер не найден: проверьте адрес и подключение к сети Интернет."},
+    {CURLE_PEER_FAILED_VERIFICATION, kCertificateRefused},
+    {CURLE_SSL_CACERT_BADFILE, kCertificateRefused},
+    {CURLE_SSL_CERTPROBLEM, kCertificateRefused},
+    {CURLE_SSL_ISSUER_ERROR, kCertificateRefused},
+    {CURLE_SSL_PINNEDPUBKEYNOTMATCH, kCertificateRefused},
+    {CURLE_SSL_INVALIDCERTSTATUS, kCertificateRefused},
+    {CURLE_SSL_CONNECT_ERROR, u"Не удалось установить защищенное соединение с сервером."},
+    {CURLE_GOT_NOTHING, u"Сервер закрыл соединение, не прислав ответа."},
+    {CURLE_RECV_ERROR, kReplyCutShort},
+    {CURLE_SEND_ERROR, kReplyCutShort},
+    {CURLE_PARTIAL_FILE, kReplyCutShort},
+    {CURLE_WEIRD_SERVER_REPLY, u"Ответ сервера не удалось разобрать: это не ответ HTTP."},
+    {CURLE_BAD_CONTENT_ENCODING, u"Не удалось распаковать ответ сервера."},
+    {CURLE_TOO_MANY_REDIRECTS, u"Сервер перенаправляет запрос слишком много раз: адрес, вероятно, устарел или сервер "
+                               u"настроен с ошибкой."},
+    {CURLE_UNSUPPORTED_PROTOCOL, u"Адрес отклонен: допускаются только адреса http и https, а после защищенного "
+                                 u"соединения (https) - только защищенные."},
+    {CURLE_URL_MALFORMAT, u"Некорректный адрес запроса."},
+};
 
 QString proxyName(const THttpProxy &proxy)
 {
@@ -100,9 +131,6 @@ QString NetworkFailureText(int curlCode, const QString &cause, const THttpProxy 
     case CURLE_COULDNT_RESOLVE_PROXY:
         sentence = Format(u"Proxy-сервер \"%s\" не найден: проверьте настройки proxy-сервера.", {proxy.server});
         break;
-    case CURLE_COULDNT_RESOLVE_HOST:
-        sentence = Tr(u"Сервер не найден: проверьте адрес и подключение к сети Интернет.");
-        break;
     case CURLE_COULDNT_CONNECT:
         // Through a proxy the connection is made to the proxy: it is the one that did not answer.
         sentence = viaProxy
@@ -119,45 +147,13 @@ QString NetworkFailureText(int curlCode, const QString &cause, const THttpProxy 
         sentence =
             Format(u"Proxy-сервер \"%s\" отказал в соединении: проверьте настройки proxy-сервера.", {proxyName(proxy)});
         break;
-    case CURLE_PEER_FAILED_VERIFICATION:
-    case CURLE_SSL_CACERT_BADFILE:
-    case CURLE_SSL_CERTPROBLEM:
-    case CURLE_SSL_ISSUER_ERROR:
-    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
-    case CURLE_SSL_INVALIDCERTSTATUS:
-        sentence = Tr(u"Сертификат сервера не принят: защищенное соединение не установлено.");
+    default: {
+        const auto *row = std::find_if(std::begin(kFailureSentences), std::end(kFailureSentences),
+                                       [curlCode](const TFailureSentence &r) { return r.curlCode == curlCode; });
+        sentence = row != std::end(kFailureSentences) ? Tr(row->text)
+                                                      : Format(u"Сетевой запрос не выполнен (ошибка %d).", {curlCode});
         break;
-    case CURLE_SSL_CONNECT_ERROR:
-        sentence = Tr(u"Не удалось установить защищенное соединение с сервером.");
-        break;
-    case CURLE_GOT_NOTHING:
-        sentence = Tr(u"Сервер закрыл соединение, не прислав ответа.");
-        break;
-    case CURLE_RECV_ERROR:
-    case CURLE_SEND_ERROR:
-    case CURLE_PARTIAL_FILE:
-        sentence = Tr(u"Соединение с сервером прервано: ответ получен не полностью.");
-        break;
-    case CURLE_WEIRD_SERVER_REPLY:
-        sentence = Tr(u"Ответ сервера не удалось разобрать: это не ответ HTTP.");
-        break;
-    case CURLE_BAD_CONTENT_ENCODING:
-        sentence = Tr(u"Не удалось распаковать ответ сервера.");
-        break;
-    case CURLE_TOO_MANY_REDIRECTS:
-        sentence = Tr(u"Сервер перенаправляет запрос слишком много раз: адрес, вероятно, устарел или сервер "
-                      u"настроен с ошибкой.");
-        break;
-    case CURLE_UNSUPPORTED_PROTOCOL:
-        sentence = Tr(u"Адрес отклонен: допускаются только адреса http и https, а после защищенного "
-                      u"соединения (https) - только защищенные.");
-        break;
-    case CURLE_URL_MALFORMAT:
-        sentence = Tr(u"Некорректный адрес запроса.");
-        break;
-    default:
-        sentence = Format(u"Сетевой запрос не выполнен (ошибка %d).", {curlCode});
-        break;
+    }
     }
     return cause.isEmpty() ? sentence : sentence + u'\r' + cause;
 }
