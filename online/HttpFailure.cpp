@@ -57,6 +57,60 @@ QString serverName(const QUrl &url)
     return url.port() > 0 ? url.host() + u':' + QString::number(url.port()) : url.host();
 }
 
+// The cause of a refused certificate, from the verification result of the TLS library (0: the
+// certificate is sound but names another server).
+QString certificateFailureCause(long verifyResult)
+{
+    // The verification codes of the TLS library that a user can act on.
+    switch (verifyResult) {
+    case 0:
+    case 62:
+        return Tr(u"Причина: сертификат выдан для другого имени сервера.");
+    case 2:
+    case 20:
+    case 21:
+        return Tr(u"Причина: сертификат заверен центром сертификации, которому нет доверия.");
+    case 18:
+    case 19:
+        return Tr(u"Причина: сертификат самоподписанный, его не заверил доверенный центр сертификации.");
+    case 9:
+        return Tr(u"Причина: срок действия сертификата еще не начался.");
+    case 10:
+        return Tr(u"Причина: срок действия сертификата истек.");
+    case 23:
+        return Tr(u"Причина: сертификат отозван.");
+    default:
+        return Format(u"Причина: сертификат не прошел проверку (код %d).", {static_cast<long long>(verifyResult)});
+    }
+}
+
+// The message of an HTTP error status: a sentence in the user's language, then the status line as the
+// server sent it ("HTTP/1.1 500 Internal Server Error").
+QString httpStatusFailureText(int status, const QByteArray &statusLine)
+{
+    QString sentence;
+    if (status == 401 || status == 403)
+        sentence = Format(u"Сервер отказал в доступе (ошибка %d).", {status});
+    else if (status == 404 || status == 410)
+        sentence = Format(u"Запрошенная страница на сервере не найдена (ошибка %d).", {status});
+    else if (status == 408 || status == 504)
+        sentence = Format(u"Сервер не дождался выполнения запроса (ошибка %d): повторите попытку позже.", {status});
+    else if (status == 429 || status == 503)
+        sentence = Format(u"Сервер сейчас перегружен или недоступен (ошибка %d): повторите попытку позже.", {status});
+    else if (status >= 500)
+        sentence = Format(u"На сервере произошла ошибка (ошибка %d): повторите попытку позже.", {status});
+    else
+        sentence = Format(u"Сервер отклонил запрос (ошибка %d).", {status});
+    const QString line = QString::fromLatin1(statusLine).trimmed();
+    return line.isEmpty() ? sentence : sentence + u'\r' + line;
+}
+
+// A tunnel the proxy answered but could not lead to the server (a gateway's failure).
+bool isProxyGatewayStatus(long status)
+{
+    return status == 502 || status == 504;
+}
+
 // The short cause of a failure of the library, in the user's words.
 QString failureCause(const THttpOutcome &out, const THttpRequestFacts &facts)
 {
@@ -70,7 +124,7 @@ QString failureCause(const THttpOutcome &out, const THttpRequestFacts &facts)
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_ISSUER_ERROR:
     case CURLE_SSL_INVALIDCERTSTATUS:
-        return CertificateFailureCause(out.verifyResult);
+        return certificateFailureCause(out.verifyResult);
     case CURLE_PARTIAL_FILE:
     case CURLE_RECV_ERROR:
         return out.expected > 0 ? Format(u"Получено %d байт из %d.",
@@ -95,7 +149,7 @@ bool closedBehindTheProxy(const THttpOutcome &out, const THttpRequestFacts &fact
 EHttpError networkFailure(const THttpOutcome &out, const THttpRequestFacts &facts)
 {
     const THttpProxy &proxy = facts.proxy;
-    if (proxy.isSet() && (IsProxyGatewayStatus(out.tunnelStatus) || closedBehindTheProxy(out, facts))) {
+    if (proxy.isSet() && (isProxyGatewayStatus(out.tunnelStatus) || closedBehindTheProxy(out, facts))) {
         const QString sentence = Format(u"Proxy-сервер \"%s\" не смог соединиться с сервером \"%s\".",
                                         {proxyName(proxy), serverName(facts.url)});
         const QString detail = out.tunnelStatus >= 300 ? Format(u"Ответ proxy-сервера: ошибка %d.",
@@ -158,31 +212,6 @@ QString NetworkFailureText(int curlCode, const QString &cause, const THttpProxy 
     return cause.isEmpty() ? sentence : sentence + u'\r' + cause;
 }
 
-QString CertificateFailureCause(long verifyResult)
-{
-    // The verification codes of the TLS library that a user can act on.
-    switch (verifyResult) {
-    case 0:
-    case 62:
-        return Tr(u"Причина: сертификат выдан для другого имени сервера.");
-    case 2:
-    case 20:
-    case 21:
-        return Tr(u"Причина: сертификат заверен центром сертификации, которому нет доверия.");
-    case 18:
-    case 19:
-        return Tr(u"Причина: сертификат самоподписанный, его не заверил доверенный центр сертификации.");
-    case 9:
-        return Tr(u"Причина: срок действия сертификата еще не начался.");
-    case 10:
-        return Tr(u"Причина: срок действия сертификата истек.");
-    case 23:
-        return Tr(u"Причина: сертификат отозван.");
-    default:
-        return Format(u"Причина: сертификат не прошел проверку (код %d).", {static_cast<long long>(verifyResult)});
-    }
-}
-
 QString CaFileProblem(const QString &fileName)
 {
     const QString text = u"Файл сертификатов \"%s\" (параметр CaFile) %s"_s;
@@ -216,30 +245,6 @@ QString CaFileProblem(const QString &fileName)
     return Format(text, {fileName, Tr(u"не содержит ни одного сертификата в формате PEM.")});
 }
 
-QString HttpStatusFailureText(int status, const QByteArray &statusLine)
-{
-    QString sentence;
-    if (status == 401 || status == 403)
-        sentence = Format(u"Сервер отказал в доступе (ошибка %d).", {status});
-    else if (status == 404 || status == 410)
-        sentence = Format(u"Запрошенная страница на сервере не найдена (ошибка %d).", {status});
-    else if (status == 408 || status == 504)
-        sentence = Format(u"Сервер не дождался выполнения запроса (ошибка %d): повторите попытку позже.", {status});
-    else if (status == 429 || status == 503)
-        sentence = Format(u"Сервер сейчас перегружен или недоступен (ошибка %d): повторите попытку позже.", {status});
-    else if (status >= 500)
-        sentence = Format(u"На сервере произошла ошибка (ошибка %d): повторите попытку позже.", {status});
-    else
-        sentence = Format(u"Сервер отклонил запрос (ошибка %d).", {status});
-    const QString line = QString::fromLatin1(statusLine).trimmed();
-    return line.isEmpty() ? sentence : sentence + u'\r' + line;
-}
-
-bool IsProxyGatewayStatus(long status)
-{
-    return status == 502 || status == 504;
-}
-
 std::optional<EHttpError> HttpFailureOf(const THttpOutcome &out, const THttpRequestFacts &facts)
 {
     if (!out.refusedLocation.isEmpty())
@@ -266,7 +271,7 @@ std::optional<EHttpError> HttpFailureOf(const THttpOutcome &out, const THttpRequ
     if (out.status == 407 && facts.proxy.isSet())
         return EHttpError(NetworkFailureText(CURLE_PROXY, QString(), facts.proxy, true), out.status, true);
     if (out.status >= 400)
-        return EHttpError(HttpStatusFailureText(out.status, out.statusLine), out.status);
+        return EHttpError(httpStatusFailureText(out.status, out.statusLine), out.status);
     if (out.status == 0)
         return EHttpError(u"Сервер не прислал ответа"_s);
     return std::nullopt;
