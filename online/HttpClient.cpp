@@ -80,13 +80,18 @@ void applyProxy(CURL *h, const THttpProxy &proxy)
     curl_easy_setopt(h, CURLOPT_PROXY, proxyUrl.constData());
 }
 
+// True once the connection (to the proxy, when one is set) stands.
+bool hasConnected(CURL *h)
+{
+    curl_off_t connectTime = 0;
+    return curl_easy_getinfo(h, CURLINFO_CONNECT_TIME_T, &connectTime) == CURLE_OK && connectTime > 0;
+}
+
 // What the library knows of the connection once a transfer ended.
 void readConnectionFacts(CURL *h, bool viaProxy, THttpOutcome &out)
 {
     // A request that ended within one step connected all the same.
-    curl_off_t connectTime = 0;
-    if (!out.connected && curl_easy_getinfo(h, CURLINFO_CONNECT_TIME_T, &connectTime) == CURLE_OK)
-        out.connected = connectTime > 0;
+    out.connected = out.connected || hasConnected(h);
     if (viaProxy)
         curl_easy_getinfo(h, CURLINFO_HTTP_CONNECTCODE, &out.tunnelStatus);
     curl_easy_getinfo(h, CURLINFO_SSL_VERIFYRESULT, &out.verifyResult);
@@ -300,7 +305,6 @@ void THttpClient::perform(const QString &url, const QByteArray *postBody, Transf
 {
     globalInit();
     m_lastStatus = 0;
-    m_lastStatusLine.clear();
     m_lastUrl = url;
     transfer.limit = m_maxReplySize;
     Handles handles;
@@ -314,8 +318,7 @@ void THttpClient::perform(const QString &url, const QByteArray *postBody, Transf
     if (prepareProxyAuthRetry(handles, transfer, outcome))
         outcome = run(handles, transfer, wait);
 
-    m_lastStatus = transfer.status;
-    m_lastStatusLine = transfer.statusLine;
+    m_lastStatus = outcome.status;
     char *effective = nullptr;
     if (curl_easy_getinfo(handles.easy.get(), CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective)
         m_lastUrl = QString::fromUtf8(effective);
@@ -401,13 +404,10 @@ THttpOutcome THttpClient::run(Handles &handles, Transfer &transfer, BlockingWait
             out.overDeadline = true;
             break;
         }
-        if (!out.connected) {
-            curl_off_t connectTime = 0;
-            if (curl_easy_getinfo(h, CURLINFO_CONNECT_TIME_T, &connectTime) == CURLE_OK && connectTime > 0) {
-                out.connected = true;
-                transfer.activity.restart();
-            }
-        } else if (transfer.activity.elapsed() > m_readTimeoutMs) {
+        if (!out.connected && hasConnected(h)) {
+            out.connected = true;
+            transfer.activity.restart();
+        } else if (out.connected && transfer.activity.elapsed() > m_readTimeoutMs) {
             out.timedOut = true;
             break;
         }

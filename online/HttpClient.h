@@ -91,9 +91,8 @@ public:
     // POST of a form body already encoded as "application/x-www-form-urlencoded"; the reply body.
     QByteArray postForm(const QString &url, const QByteArray &form);
 
-    // The status and status line of the last reply (0 and empty when none arrived).
+    // The status of the last reply (0 when none arrived).
     int lastStatus() const { return m_lastStatus; }
-    const QByteArray &lastStatusLine() const { return m_lastStatusLine; }
     // The address the last reply came from, after the redirects that were followed.
     const QString &lastUrl() const { return m_lastUrl; }
 
@@ -130,6 +129,5 @@ private:
     qint64 m_maxReplySize = 32 * 1024 * 1024;
     std::function<void()> m_pump;
     int m_lastStatus = 0;
-    QByteArray m_lastStatusLine;
     QString m_lastUrl;
 };

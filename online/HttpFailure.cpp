@@ -6,7 +6,9 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <curl/curl.h>
+#include <iterator>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -16,6 +18,35 @@ namespace {
 // The largest file of trusted certificate authorities read (the system's bundle is a few hundred KB).
 constexpr qint64 kMaxCaFileBytes = 16LL * 1024 * 1024;
 
+// The sentences of the failures that name neither the proxy nor the server.
+struct TFailureSentence {
+    int curlCode;
+    const char16_t *text;
+};
+constexpr char16_t kCertificateRefused[] = u"Сертификат сервера не принят: защищенное соединение не установлено.";
+constexpr char16_t kReplyCutShort[] = u"Соединение с сервером прервано: ответ получен не полностью.";
+constexpr TFailureSentence kFailureSentences[] = {
+    {CURLE_COULDNT_RESOLVE_HOST, u"Сервер не найден: проверьте адрес и подключение к сети Интернет."},
+    {CURLE_PEER_FAILED_VERIFICATION, kCertificateRefused},
+    {CURLE_SSL_CACERT_BADFILE, kCertificateRefused},
+    {CURLE_SSL_CERTPROBLEM, kCertificateRefused},
+    {CURLE_SSL_ISSUER_ERROR, kCertificateRefused},
+    {CURLE_SSL_PINNEDPUBKEYNOTMATCH, kCertificateRefused},
+    {CURLE_SSL_INVALIDCERTSTATUS, kCertificateRefused},
+    {CURLE_SSL_CONNECT_ERROR, u"Не удалось установить защищенное соединение с сервером."},
+    {CURLE_GOT_NOTHING, u"Сервер закрыл соединение, не прислав ответа."},
+    {CURLE_RECV_ERROR, kReplyCutShort},
+    {CURLE_SEND_ERROR, kReplyCutShort},
+    {CURLE_PARTIAL_FILE, kReplyCutShort},
+    {CURLE_WEIRD_SERVER_REPLY, u"Ответ сервера не удалось разобрать: это не ответ HTTP."},
+    {CURLE_BAD_CONTENT_ENCODING, u"Не удалось распаковать ответ сервера."},
+    {CURLE_TOO_MANY_REDIRECTS, u"Сервер перенаправляет запрос слишком много раз: адрес, вероятно, устарел или сервер "
+                               u"настроен с ошибкой."},
+    {CURLE_UNSUPPORTED_PROTOCOL, u"Адрес отклонен: допускаются только адреса http и https, а после защищенного "
+                                 u"соединения (https) - только защищенные."},
+    {CURLE_URL_MALFORMAT, u"Некорректный адрес запроса."},
+};
+
 QString proxyName(const THttpProxy &proxy)
 {
     return Format(u"%s : %d", {proxy.server, proxy.port});
@@ -24,6 +55,60 @@ QString proxyName(const THttpProxy &proxy)
 QString serverName(const QUrl &url)
 {
     return url.port() > 0 ? url.host() + u':' + QString::number(url.port()) : url.host();
+}
+
+// The cause of a refused certificate, from the verification result of the TLS library (0: the
+// certificate is sound but names another server).
+QString certificateFailureCause(long verifyResult)
+{
+    // The verification codes of the TLS library that a user can act on.
+    switch (verifyResult) {
+    case 0:
+    case 62:
+        return Tr(u"Причина: сертификат выдан для другого имени сервера.");
+    case 2:
+    case 20:
+    case 21:
+        return Tr(u"Причина: сертификат заверен центром сертификации, которому нет доверия.");
+    case 18:
+    case 19:
+        return Tr(u"Причина: сертификат самоподписанный, его не заверил доверенный центр сертификации.");
+    case 9:
+        return Tr(u"Причина: срок действия сертификата еще не начался.");
+    case 10:
+        return Tr(u"Причина: срок действия сертификата истек.");
+    case 23:
+        return Tr(u"Причина: сертификат отозван.");
+    default:
+        return Format(u"Причина: сертификат не прошел проверку (код %d).", {static_cast<long long>(verifyResult)});
+    }
+}
+
+// The message of an HTTP error status: a sentence in the user's language, then the status line as the
+// server sent it ("HTTP/1.1 500 Internal Server Error").
+QString httpStatusFailureText(int status, const QByteArray &statusLine)
+{
+    QString sentence;
+    if (status == 401 || status == 403)
+        sentence = Format(u"Сервер отказал в доступе (ошибка %d).", {status});
+    else if (status == 404 || status == 410)
+        sentence = Format(u"Запрошенная страница на сервере не найдена (ошибка %d).", {status});
+    else if (status == 408 || status == 504)
+        sentence = Format(u"Сервер не дождался выполнения запроса (ошибка %d): повторите попытку позже.", {status});
+    else if (status == 429 || status == 503)
+        sentence = Format(u"Сервер сейчас перегружен или недоступен (ошибка %d): повторите попытку позже.", {status});
+    else if (status >= 500)
+        sentence = Format(u"На сервере произошла ошибка (ошибка %d): повторите попытку позже.", {status});
+    else
+        sentence = Format(u"Сервер отклонил запрос (ошибка %d).", {status});
+    const QString line = QString::fromLatin1(statusLine).trimmed();
+    return line.isEmpty() ? sentence : sentence + u'\r' + line;
+}
+
+// A tunnel the proxy answered but could not lead to the server (a gateway's failure).
+bool isProxyGatewayStatus(long status)
+{
+    return status == 502 || status == 504;
 }
 
 // The short cause of a failure of the library, in the user's words.
@@ -39,7 +124,7 @@ QString failureCause(const THttpOutcome &out, const THttpRequestFacts &facts)
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_ISSUER_ERROR:
     case CURLE_SSL_INVALIDCERTSTATUS:
-        return CertificateFailureCause(out.verifyResult);
+        return certificateFailureCause(out.verifyResult);
     case CURLE_PARTIAL_FILE:
     case CURLE_RECV_ERROR:
         return out.expected > 0 ? Format(u"Получено %d байт из %d.",
@@ -64,7 +149,7 @@ bool closedBehindTheProxy(const THttpOutcome &out, const THttpRequestFacts &fact
 EHttpError networkFailure(const THttpOutcome &out, const THttpRequestFacts &facts)
 {
     const THttpProxy &proxy = facts.proxy;
-    if (proxy.isSet() && (IsProxyGatewayStatus(out.tunnelStatus) || closedBehindTheProxy(out, facts))) {
+    if (proxy.isSet() && (isProxyGatewayStatus(out.tunnelStatus) || closedBehindTheProxy(out, facts))) {
         const QString sentence = Format(u"Proxy-сервер \"%s\" не смог соединиться с сервером \"%s\".",
                                         {proxyName(proxy), serverName(facts.url)});
         const QString detail = out.tunnelStatus >= 300 ? Format(u"Ответ proxy-сервера: ошибка %d.",
@@ -100,9 +185,6 @@ QString NetworkFailureText(int curlCode, const QString &cause, const THttpProxy 
     case CURLE_COULDNT_RESOLVE_PROXY:
         sentence = Format(u"Proxy-сервер \"%s\" не найден: проверьте настройки proxy-сервера.", {proxy.server});
         break;
-    case CURLE_COULDNT_RESOLVE_HOST:
-        sentence = Tr(u"Сервер не найден: проверьте адрес и подключение к сети Интернет.");
-        break;
     case CURLE_COULDNT_CONNECT:
         // Through a proxy the connection is made to the proxy: it is the one that did not answer.
         sentence = viaProxy
@@ -119,72 +201,15 @@ QString NetworkFailureText(int curlCode, const QString &cause, const THttpProxy 
         sentence =
             Format(u"Proxy-сервер \"%s\" отказал в соединении: проверьте настройки proxy-сервера.", {proxyName(proxy)});
         break;
-    case CURLE_PEER_FAILED_VERIFICATION:
-    case CURLE_SSL_CACERT_BADFILE:
-    case CURLE_SSL_CERTPROBLEM:
-    case CURLE_SSL_ISSUER_ERROR:
-    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
-    case CURLE_SSL_INVALIDCERTSTATUS:
-        sentence = Tr(u"Сертификат сервера не принят: защищенное соединение не установлено.");
+    default: {
+        const auto *row = std::find_if(std::begin(kFailureSentences), std::end(kFailureSentences),
+                                       [curlCode](const TFailureSentence &r) { return r.curlCode == curlCode; });
+        sentence = row != std::end(kFailureSentences) ? Tr(row->text)
+                                                      : Format(u"Сетевой запрос не выполнен (ошибка %d).", {curlCode});
         break;
-    case CURLE_SSL_CONNECT_ERROR:
-        sentence = Tr(u"Не удалось установить защищенное соединение с сервером.");
-        break;
-    case CURLE_GOT_NOTHING:
-        sentence = Tr(u"Сервер закрыл соединение, не прислав ответа.");
-        break;
-    case CURLE_RECV_ERROR:
-    case CURLE_SEND_ERROR:
-    case CURLE_PARTIAL_FILE:
-        sentence = Tr(u"Соединение с сервером прервано: ответ получен не полностью.");
-        break;
-    case CURLE_WEIRD_SERVER_REPLY:
-        sentence = Tr(u"Ответ сервера не удалось разобрать: это не ответ HTTP.");
-        break;
-    case CURLE_BAD_CONTENT_ENCODING:
-        sentence = Tr(u"Не удалось распаковать ответ сервера.");
-        break;
-    case CURLE_TOO_MANY_REDIRECTS:
-        sentence = Tr(u"Сервер перенаправляет запрос слишком много раз: адрес, вероятно, устарел или сервер "
-                      u"настроен с ошибкой.");
-        break;
-    case CURLE_UNSUPPORTED_PROTOCOL:
-        sentence = Tr(u"Адрес отклонен: допускаются только адреса http и https, а после защищенного "
-                      u"соединения (https) - только защищенные.");
-        break;
-    case CURLE_URL_MALFORMAT:
-        sentence = Tr(u"Некорректный адрес запроса.");
-        break;
-    default:
-        sentence = Format(u"Сетевой запрос не выполнен (ошибка %d).", {curlCode});
-        break;
+    }
     }
     return cause.isEmpty() ? sentence : sentence + u'\r' + cause;
-}
-
-QString CertificateFailureCause(long verifyResult)
-{
-    // The verification codes of the TLS library that a user can act on.
-    switch (verifyResult) {
-    case 0:
-    case 62:
-        return Tr(u"Причина: сертификат выдан для другого имени сервера.");
-    case 2:
-    case 20:
-    case 21:
-        return Tr(u"Причина: сертификат заверен центром сертификации, которому нет доверия.");
-    case 18:
-    case 19:
-        return Tr(u"Причина: сертификат самоподписанный, его не заверил доверенный центр сертификации.");
-    case 9:
-        return Tr(u"Причина: срок действия сертификата еще не начался.");
-    case 10:
-        return Tr(u"Причина: срок действия сертификата истек.");
-    case 23:
-        return Tr(u"Причина: сертификат отозван.");
-    default:
-        return Format(u"Причина: сертификат не прошел проверку (код %d).", {static_cast<long long>(verifyResult)});
-    }
 }
 
 QString CaFileProblem(const QString &fileName)
@@ -220,30 +245,6 @@ QString CaFileProblem(const QString &fileName)
     return Format(text, {fileName, Tr(u"не содержит ни одного сертификата в формате PEM.")});
 }
 
-QString HttpStatusFailureText(int status, const QByteArray &statusLine)
-{
-    QString sentence;
-    if (status == 401 || status == 403)
-        sentence = Format(u"Сервер отказал в доступе (ошибка %d).", {status});
-    else if (status == 404 || status == 410)
-        sentence = Format(u"Запрошенная страница на сервере не найдена (ошибка %d).", {status});
-    else if (status == 408 || status == 504)
-        sentence = Format(u"Сервер не дождался выполнения запроса (ошибка %d): повторите попытку позже.", {status});
-    else if (status == 429 || status == 503)
-        sentence = Format(u"Сервер сейчас перегружен или недоступен (ошибка %d): повторите попытку позже.", {status});
-    else if (status >= 500)
-        sentence = Format(u"На сервере произошла ошибка (ошибка %d): повторите попытку позже.", {status});
-    else
-        sentence = Format(u"Сервер отклонил запрос (ошибка %d).", {status});
-    const QString line = QString::fromLatin1(statusLine).trimmed();
-    return line.isEmpty() ? sentence : sentence + u'\r' + line;
-}
-
-bool IsProxyGatewayStatus(long status)
-{
-    return status == 502 || status == 504;
-}
-
 std::optional<EHttpError> HttpFailureOf(const THttpOutcome &out, const THttpRequestFacts &facts)
 {
     if (!out.refusedLocation.isEmpty())
@@ -270,7 +271,7 @@ std::optional<EHttpError> HttpFailureOf(const THttpOutcome &out, const THttpRequ
     if (out.status == 407 && facts.proxy.isSet())
         return EHttpError(NetworkFailureText(CURLE_PROXY, QString(), facts.proxy, true), out.status, true);
     if (out.status >= 400)
-        return EHttpError(HttpStatusFailureText(out.status, out.statusLine), out.status);
+        return EHttpError(httpStatusFailureText(out.status, out.statusLine), out.status);
     if (out.status == 0)
         return EHttpError(u"Сервер не прислал ответа"_s);
     return std::nullopt;

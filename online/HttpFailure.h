@@ -47,16 +47,10 @@ private:
 // failure to reach the proxy names the proxy. connected tells whether the connection (to the proxy,
 // when one is set) had been made.
 QString NetworkFailureText(int curlCode, const QString &cause, const THttpProxy &proxy, bool connected);
-// The cause of a refused certificate, from the verification result of the TLS library (0: the
-// certificate is sound but names another server).
-QString CertificateFailureCause(long verifyResult);
 // What is wrong with a file of trusted certificate authorities (missing, not a file, empty, no
 // certificate in it), named with the file; empty when it may be used. Told only here: the file is a
 // setting of the request, not a data file whose failure the run reports again.
 QString CaFileProblem(const QString &fileName);
-// The message of an HTTP error status: a sentence in the user's language, then the status line as the
-// server sent it ("HTTP/1.1 500 Internal Server Error").
-QString HttpStatusFailureText(int status, const QByteArray &statusLine);
 
 // What a request was asked to do, as far as its failures name it.
 struct THttpRequestFacts {
@@ -89,8 +83,6 @@ struct THttpOutcome {
     long verifyResult = 0;   // the TLS library's verdict on the certificate
 };
 
-// A tunnel the proxy answered but could not lead to the server (a gateway's failure).
-bool IsProxyGatewayStatus(long status);
 // The failure the outcome tells of; none when the request succeeded (a cancelled request is the
 // caller's to raise).
 std::optional<EHttpError> HttpFailureOf(const THttpOutcome &outcome, const THttpRequestFacts &facts);

@@ -333,10 +333,11 @@ void downloadPackage(const TrSU_VerData &data, const QString &package, const TSe
                 throw Exception(u"Неверная контрольная сумма скачанного файла."_s);
             return;
         } catch (const std::exception &e) {
-            const bool overDeadline = deadline > 0 && clock.elapsed() >= deadline;
-            if (attempt >= kAttempts || overDeadline || IsWaitCancelled(e)) {
+            const bool cancelled = IsWaitCancelled(e);
+            const bool overDeadline = !cancelled && deadline > 0 && clock.elapsed() >= deadline;
+            if (attempt >= kAttempts || overDeadline || cancelled) {
                 QFile::remove(package); // a package that failed its check is never run
-                if (overDeadline && !IsWaitCancelled(e))
+                if (overDeadline)
                     throw Exception(Format(u"Превышено общее время загрузки пакета обновления (%d мс)", {deadline}));
                 throw;
             }

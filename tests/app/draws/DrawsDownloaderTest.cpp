@@ -64,6 +64,17 @@ std::vector<int> numbersOf(const TDrawsArray &draws)
     return numbers;
 }
 
+// The candidates a proxy search finds in the automatic mode (none unless a test lists some).
+struct ListedCandidates : IProxyCandidateSource {
+    QStringList searchProxies(const TProxySearchRequest &) override
+    {
+        ++searches;
+        return list;
+    }
+    QStringList list;
+    int searches = 0;
+};
+
 // A data folder with an archive whose newest draw is 4100 of 1 March 2024, a trusted HTTPS
 // results server, and today's date 10 April 2024.
 class DrawsDownload : public ::testing::Test {
@@ -113,7 +124,7 @@ protected:
     LocalHttpServer site;
     TDrawsArchive archive;
     TProxy proxy;
-    TNoProxyCandidates candidates;
+    ListedCandidates candidates;
     TDownloadSettings settings;
     ScriptedMessages boxes;
     int refreshes = 0;
@@ -489,24 +500,6 @@ TEST_F(DrawsDownload, ManualProxyIsUsed)
                                      QString::number(proxyServer.port()));
 }
 
-namespace {
-
-class ListedCandidates : public IProxyCandidateSource {
-public:
-    explicit ListedCandidates(QStringList list) : m_list(std::move(list)) {}
-    QStringList searchProxies(const TProxySearchRequest &) override
-    {
-        ++searches;
-        return m_list;
-    }
-    int searches = 0;
-
-private:
-    QStringList m_list;
-};
-
-} // namespace
-
 TEST_F(DrawsDownload, AutomaticModeMovesToTheNextCandidateWithoutAsking)
 {
     LocalHttpServer proxyServer;
@@ -514,21 +507,18 @@ TEST_F(DrawsDownload, AutomaticModeMovesToTheNextCandidateWithoutAsking)
     ASSERT_TRUE(proxyServer.start());
     const QString closed1 = u"127.0.0.1:"_s + QString::number(ClosedLocalPort());
     const QString closed2 = u"127.0.0.1:"_s + QString::number(ClosedLocalPort());
-    ListedCandidates listed({closed1, u"127.0.0.1"_s, closed2, proxyServer.hostAndPort()});
+    candidates.list = {closed1, u"127.0.0.1"_s, closed2, proxyServer.hostAndPort()};
     proxy = {pmProxyAuto, {}, 0, {}, {}, true};
 
-    TDrawsDownloader d(archive, proxy, listed, settings, iniFile());
-    d.setToday([] { return EncodeDate(2024, 4, 10); });
-    QStringList texts;
-    d.setWaitTextSink([&texts](const QString &t) { texts << t; });
+    TDrawsDownloader &d = downloader();
     const TDownloadResult result = d.run();
 
     EXPECT_TRUE(result.ok);
     EXPECT_EQ(result.total, 3);
     EXPECT_EQ(boxes.count(), 0);
-    EXPECT_EQ(listed.searches, 1);
+    EXPECT_EQ(candidates.searches, 1);
     EXPECT_EQ(d.attempt(), 4); // three failed attempts, the fourth worked
-    EXPECT_TRUE(texts.contains(u"Загрузка архива тиражей...\r\rПопытка 4, proxy 127.0.0.1 : "_s +
+    EXPECT_TRUE(waitTexts.contains(u"Загрузка архива тиражей...\r\rПопытка 4, proxy 127.0.0.1 : "_s +
                                QString::number(proxyServer.port())));
     // The candidate that worked is kept for the next run.
     const IniFile ini(iniFile());
@@ -585,16 +575,14 @@ TEST_F(DrawsDownload, AutomaticModeKeepsASavedProxyThatAnsweredWhenTheSiteFails)
         settings.resultsHost = c.host;
         proxy = {pmProxyAuto, u"127.0.0.1"_s, proxyServer.port(), {}, {}, true};
         SaveProxySettings(proxy, false, iniFile());
-        ListedCandidates listed({proxyServer.hostAndPort()});
-        TDrawsDownloader d(archive, proxy, listed, settings, iniFile());
-        d.setToday([] { return EncodeDate(2024, 4, 10); });
+        candidates.list = {proxyServer.hostAndPort()};
         boxes.clear();
         boxes.answer(IDNO);
-        EXPECT_FALSE(d.run().ok);
+        EXPECT_FALSE(downloader().run().ok);
         ASSERT_EQ(boxes.count(), 1);
         EXPECT_TRUE(boxes.last().text.contains(c.told)) << boxes.last().text.toStdString();
         EXPECT_FALSE(boxes.last().text.contains(u"Получено 0 байт"_s)) << boxes.last().text.toStdString();
-        EXPECT_EQ(listed.searches, 0);
+        EXPECT_EQ(candidates.searches, 0);
         const IniFile ini(iniFile());
         EXPECT_EQ(ini.readString(u"PROXY"_s, u"ProxyServer"_s), u"127.0.0.1") << c.told.toStdString();
         EXPECT_EQ(ini.readInteger(u"PROXY"_s, u"ProxyPort"_s, -1), proxyServer.port());
