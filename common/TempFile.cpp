@@ -355,31 +355,13 @@ QString withoutTrailingSlash(QString folder)
 
 int RemoveLeftoverTemporaries(const QString &folder)
 {
-    // A folder that is a link is never entered: what lies where it leads is not ours.
-    const int fd = ::open(QFile::encodeName(withoutTrailingSlash(folder)).constData(),
-                          O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return 0;
-    DIR *dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return 0;
-    }
-    const QByteArray suffix = QFile::encodeName(QString::fromUtf16(kTempSuffix));
+    // A folder that is a link is never entered (existing() does not open it): what lies where it leads
+    // is not ours. A link of a temporary's name goes itself.
+    const TCacheFolder opened = TCacheFolder::existing(folder);
     int removed = 0;
-    while (const dirent *entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (!name.endsWith(suffix))
-            continue;
-        struct stat st {};
-        if (::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-            continue;
-        if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode))
-            continue;
-        if (::unlinkat(fd, entry->d_name, 0) == 0)
+    for (const QString &name : opened.fileNames(true))
+        if (name.endsWith(QStringView(kTempSuffix)) && opened.remove(name))
             ++removed;
-    }
-    ::closedir(dir);
     return removed;
 }
 
@@ -470,7 +452,7 @@ bool TCacheFolder::remove(const QString &name) const
     return m_fd >= 0 && (::unlinkat(m_fd, QFile::encodeName(name).constData(), 0) == 0 || errno == ENOENT);
 }
 
-QStringList TCacheFolder::fileNames() const
+QStringList TCacheFolder::fileNames(bool withLinks) const
 {
     QStringList names;
     const int fd = m_fd >= 0 ? ::fcntl(m_fd, F_DUPFD_CLOEXEC, 0) : -1;
@@ -483,7 +465,8 @@ QStringList TCacheFolder::fileNames() const
     ::rewinddir(dir);
     while (const dirent *entry = ::readdir(dir)) {
         struct stat st {};
-        if (::fstatat(m_fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+        if (::fstatat(m_fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            (S_ISREG(st.st_mode) || (withLinks && S_ISLNK(st.st_mode))))
             names << QFile::decodeName(entry->d_name);
     }
     ::closedir(dir);

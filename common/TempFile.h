@@ -159,8 +159,8 @@ public:
     TExclusiveTempFile create(const QString &name) const;
     // Removes the file of that name (a link itself, never what it leads to); true when it is gone.
     bool remove(const QString &name) const;
-    // The names of the regular files in the folder.
-    QStringList fileNames() const;
+    // The names of the regular files in the folder (and of the links in it too, when asked).
+    QStringList fileNames(bool withLinks = false) const;
 
 private:
     TCacheFolder(int fd, QString path) : m_fd(fd), m_path(std::move(path)) {}
