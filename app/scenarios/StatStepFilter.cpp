@@ -30,7 +30,6 @@ void TStatStepFilter::begin(TCombsList &list, std::vector<TStatValueRec> rows, s
         s.carried.forget();
         s.carried.leftSubset.reset();
     }
-    s.carried.listBySums.valid = false;
     s.count = s.listCount = list.count();
     s.applied.clear();
     s.rebuildFailed = false;

@@ -37,9 +37,8 @@ struct TStepCarried {
         std::vector<int64_t> counts;
         bool valid = false;
     };
-    // The combinations of the full set whose weights add up to an allowed sum: a list a step left
-    // (left: a step of a method that asks one question per number counts it without reading it) or
-    // the list of this step (list: read when it is rebuilt).
+    // The combinations of the full set whose weights add up to an allowed sum, as a list a step left:
+    // a step of a method that asks one question per number counts it without reading it.
     struct SumsKept {
         uint64_t revision = 0;
         std::array<uint8_t, 256> weight{}; // by byte value
@@ -49,7 +48,6 @@ struct TStepCarried {
     NextSets nextSetsGiven;
     NextSets nextSetsWriting;
     SumsKept leftBySums;
-    SumsKept listBySums;
     // The subset of the full set a step of sets left unwritten (the list's unwritten state while the
     // list is still that subset).
     std::shared_ptr<const TFullSetSubset> leftSubset;
@@ -58,7 +56,6 @@ struct TStepCarried {
     {
         nextSetsGiven.valid = false;
         leftBySums.valid = false;
-        listBySums.valid = false;
     }
 };
 
