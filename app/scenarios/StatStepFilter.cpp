@@ -306,12 +306,16 @@ bool TStepState::leaveChosen(const TNumbersChoice &choice)
 
 bool TStepState::leaveSurvivors()
 {
-    const TStepCarried::SumsKept &sums = carried.leftBySums;
-    if (!leaveChosen(TNumbersChoice{kAllNumbers, 0, false, sums.weight.data(), sums.allowed.data()}))
+    if (!leaveChosen(carried.leftBySums.choice()))
         return false;
+    noteSurvivors();
+    return true;
+}
+
+void TStepState::noteSurvivors()
+{
     carried.leftBySums.revision = list->revision();
     carried.leftBySums.valid = true;
-    return true;
 }
 
 bool TStepState::leaveSubset(std::shared_ptr<TFullSetSubset> subset)

@@ -104,10 +104,6 @@ private:
     void rebuildMasksOfWeights();
     void rebuildMasksOfNumbers();
     bool survivorsOfNumbers(TNumbersChoice &choice) const;
-    // The combinations of the full set whose weights add up to a sum the carried survivors allow.
-    TNumbersChoice survivorsChoice() const;
-    // The carried survivors describe the list as it is now.
-    void noteSurvivors();
 
     TStepState &m_step;
     uint8_t *m_masks = nullptr;
@@ -409,9 +405,9 @@ void TMaskWay::rebuildMasksOfWeights()
         return;
     }
     // What each prefix keeps follows from the ways four numbers above its second one add up.
-    const std::vector<int64_t> prefixKept = CountCombsOfPrefixes(survivorsChoice());
+    const std::vector<int64_t> prefixKept = CountCombsOfPrefixes(left.choice());
     if (m_step.rebuild(keep, {&prefixKept}))
-        noteSurvivors();
+        m_step.noteSurvivors();
 }
 
 void TMaskWay::rebuildMasksOfNumbers()
@@ -461,17 +457,6 @@ bool TMaskWay::survivorsOfNumbers(TNumbersChoice &choice) const
     }
     choice = TNumbersChoice{allowed, oneOf, wanted != 0};
     return true;
-}
-
-TNumbersChoice TMaskWay::survivorsChoice() const
-{
-    return TNumbersChoice{kAllNumbers, 0, false, m_step.carried.leftBySums.weight.data(), m_step.carried.leftBySums.allowed.data()};
-}
-
-void TMaskWay::noteSurvivors()
-{
-    m_step.carried.leftBySums.revision = m_step.list->revision();
-    m_step.carried.leftBySums.valid = true;
 }
 
 std::unique_ptr<TStepWay> MakeNumberQuestionsWay(TStepState &step, const TFullSetLookups::Entry &entry)

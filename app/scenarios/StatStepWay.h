@@ -44,6 +44,8 @@ struct TStepCarried {
         std::array<uint8_t, 256> weight{}; // by byte value
         std::array<uint8_t, kWeightSums> allowed{};
         bool valid = false;
+
+        TNumbersChoice choice() const { return TNumbersChoice{kAllNumbers, 0, false, weight.data(), allowed.data()}; }
     };
     NextSets nextSetsGiven;
     NextSets nextSetsWriting;
@@ -107,6 +109,8 @@ struct TStepState {
     // The same for the combinations whose weights add up to a sum the carried survivors allow (kept
     // as the list's survivors then).
     bool leaveSurvivors();
+    // The carried survivors describe the list as it is now.
+    void noteSurvivors();
     // The same for a subset of the full set (what each prefix of it holds given, counted as the
     // subset writes them).
     bool leaveSubset(std::shared_ptr<TFullSetSubset> subset);
