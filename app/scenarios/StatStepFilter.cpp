@@ -180,7 +180,6 @@ void TStatStepFilter::fallBackToPlain()
     if (!m_fallbacks.methods.contains(code))
         m_fallbacks.methods.append(code);
     s.rebuildFailed = false;
-    s.carried.nextSetsWriting.valid = false;
     const std::vector<TStepState::Applied> applied = std::move(s.applied);
     s.applied.clear();
     auto direct = std::make_unique<TDirectWay>(s);
