@@ -117,18 +117,17 @@ int64_t TStatStepFilter::apply(const std::vector<int> &rows, bool deleting)
 
     if (!m_way)
         chooseWay();
-    s.applied.push_back({s.rowsOf(candidates), deleting});
+    const std::vector<int> candidateRows = s.rowsOf(candidates);
+    s.applied.push_back({candidateRows, deleting});
     int64_t left = m_way->apply(candidates, selected, deleting);
     if (left == TStepWay::kGoDirect) {
         // The combinations the earlier rows left are made the list first.
         s.applied.pop_back();
-        m_way->finish();
-        if (s.rebuildFailed)
-            fallBackToPlain();
+        finishWay();
         s.listCount = s.count;
         m_way = std::make_unique<TDirectWay>(s);
-        s.applied.push_back({s.rowsOf(candidates), deleting});
-        left = m_way->apply(candidates, s.rowsOf(candidates), deleting);
+        s.applied.push_back({candidateRows, deleting});
+        left = m_way->apply(candidates, candidateRows, deleting);
     }
     if (s.rebuildFailed) {
         fallBackToPlain();
@@ -151,14 +150,19 @@ void TStatStepFilter::finish()
         return;
     // A step that removed nothing leaves the list as it was (the full set stays the full set).
     if (m_changed && s.count != s.listCount && m_way) {
-        m_way->finish();
-        if (s.rebuildFailed)
-            fallBackToPlain();
+        finishWay();
         s.list->truncate(s.count);
     }
     s.list->ClearUndoCount();
     s.list->RefreshCombsCount();
     releaseStep();
+}
+
+void TStatStepFilter::finishWay()
+{
+    m_way->finish();
+    if (m_step->rebuildFailed)
+        fallBackToPlain();
 }
 
 void TStatStepFilter::releaseStep()
