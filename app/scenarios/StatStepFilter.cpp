@@ -30,7 +30,6 @@ void TStatStepFilter::begin(TCombsList &list, std::vector<TStatValueRec> rows, s
         s.carried.forget();
         s.carried.leftSubset.reset();
     }
-    s.carried.listBySums.valid = false;
     s.count = s.listCount = list.count();
     s.applied.clear();
     s.rebuildFailed = false;
@@ -118,18 +117,17 @@ int64_t TStatStepFilter::apply(const std::vector<int> &rows, bool deleting)
 
     if (!m_way)
         chooseWay();
-    s.applied.push_back({s.rowsOf(candidates), deleting});
+    const std::vector<int> candidateRows = s.rowsOf(candidates);
+    s.applied.push_back({candidateRows, deleting});
     int64_t left = m_way->apply(candidates, selected, deleting);
     if (left == TStepWay::kGoDirect) {
         // The combinations the earlier rows left are made the list first.
         s.applied.pop_back();
-        m_way->finish();
-        if (s.rebuildFailed)
-            fallBackToPlain();
+        finishWay();
         s.listCount = s.count;
         m_way = std::make_unique<TDirectWay>(s);
-        s.applied.push_back({s.rowsOf(candidates), deleting});
-        left = m_way->apply(candidates, s.rowsOf(candidates), deleting);
+        s.applied.push_back({candidateRows, deleting});
+        left = m_way->apply(candidates, candidateRows, deleting);
     }
     if (s.rebuildFailed) {
         fallBackToPlain();
@@ -152,14 +150,19 @@ void TStatStepFilter::finish()
         return;
     // A step that removed nothing leaves the list as it was (the full set stays the full set).
     if (m_changed && s.count != s.listCount && m_way) {
-        m_way->finish();
-        if (s.rebuildFailed)
-            fallBackToPlain();
+        finishWay();
         s.list->truncate(s.count);
     }
     s.list->ClearUndoCount();
     s.list->RefreshCombsCount();
     releaseStep();
+}
+
+void TStatStepFilter::finishWay()
+{
+    m_way->finish();
+    if (m_step->rebuildFailed)
+        fallBackToPlain();
 }
 
 void TStatStepFilter::releaseStep()
@@ -181,7 +184,6 @@ void TStatStepFilter::fallBackToPlain()
     if (!m_fallbacks.methods.contains(code))
         m_fallbacks.methods.append(code);
     s.rebuildFailed = false;
-    s.carried.nextSetsWriting.valid = false;
     const std::vector<TStepState::Applied> applied = std::move(s.applied);
     s.applied.clear();
     auto direct = std::make_unique<TDirectWay>(s);
@@ -307,12 +309,16 @@ bool TStepState::leaveChosen(const TNumbersChoice &choice)
 
 bool TStepState::leaveSurvivors()
 {
-    const TStepCarried::SumsKept &sums = carried.leftBySums;
-    if (!leaveChosen(TNumbersChoice{kAllNumbers, 0, false, sums.weight.data(), sums.allowed.data()}))
+    if (!leaveChosen(carried.leftBySums.choice()))
         return false;
+    noteSurvivors();
+    return true;
+}
+
+void TStepState::noteSurvivors()
+{
     carried.leftBySums.revision = list->revision();
     carried.leftBySums.valid = true;
-    return true;
 }
 
 bool TStepState::leaveSubset(std::shared_ptr<TFullSetSubset> subset)

@@ -111,6 +111,9 @@ private:
     // The rows applied since the list last held the step's result are applied again by the statistic's
     // own test, one after another (a rebuild that did not add up left the list as it was before them).
     void fallBackToPlain();
+    // The list becomes what the rows applied left: by the way of working, or by the plain step when
+    // its rebuild did not add up.
+    void finishWay();
     void releaseStep();
 
     std::unique_ptr<TStepState> m_step;

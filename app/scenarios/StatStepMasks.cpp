@@ -82,7 +82,8 @@ void forEachSubset(const std::vector<int> &marked, size_t from, int taken, uint6
 // The masks of a method that asks one question per number come from the numbers' candidates
 // (numberBits); those of a test of a sum of weights of the numbers, from the candidates of the sum
 // (sumBits). fromNumbers: the masks are worked out from the numbers when the list is rebuilt (none
-// were recorded).
+// were recorded). listBySums: the list is the combinations of the full set whose weights add up to an
+// allowed sum, as the step before left it (rebuilt from the numbers within those sums).
 class TMaskWay : public TStepWay {
 public:
     explicit TMaskWay(TStepState &step) : m_step(step) {}
@@ -103,10 +104,6 @@ private:
     void rebuildMasksOfWeights();
     void rebuildMasksOfNumbers();
     bool survivorsOfNumbers(TNumbersChoice &choice) const;
-    // The combinations of the full set whose weights add up to a sum the carried survivors allow.
-    TNumbersChoice survivorsChoice() const;
-    // The carried survivors describe the list as it is now.
-    void noteSurvivors();
 
     TStepState &m_step;
     uint8_t *m_masks = nullptr;
@@ -120,6 +117,7 @@ private:
     std::array<uint64_t, 256> m_numberBits{};  // by byte value: numbers 1..45, 0 for the others
     std::array<uint8_t, 256> m_numberWeight{}; // likewise
     std::array<uint64_t, kWeightSums> m_sumBits{};
+    TStepCarried::SumsKept m_listBySums;
 };
 
 } // namespace
@@ -141,7 +139,7 @@ bool TMaskWay::useNumberQuestions(const TFullSetLookups::Entry &entry)
     if (m_step.holdsFor(carried.leftBySums.revision, carried.leftBySums.valid) &&
         countFullSetByNumbers(&carried.leftBySums)) {
         m_step.listAscending = true;
-        m_step.carried.listBySums = m_step.carried.leftBySums;
+        m_listBySums = carried.leftBySums;
         return true;
     }
     m_step.listAscending = recordMasks([&numberBits](TStepWorker *, const TComb &c, bool &valid) {
@@ -407,22 +405,21 @@ void TMaskWay::rebuildMasksOfWeights()
         return;
     }
     // What each prefix keeps follows from the ways four numbers above its second one add up.
-    const std::vector<int64_t> prefixKept = CountCombsOfPrefixes(survivorsChoice());
+    const std::vector<int64_t> prefixKept = CountCombsOfPrefixes(left.choice());
     if (m_step.rebuild(keep, {&prefixKept}))
-        noteSurvivors();
+        m_step.noteSurvivors();
 }
 
 void TMaskWay::rebuildMasksOfNumbers()
 {
     // What is left of the full set, or of the combinations of the full set whose weights add up to an
     // allowed sum, is written straight from the numbers, without reading the list.
-    const TStepCarried::SumsKept &listBySums = m_step.carried.listBySums;
-    const bool within = m_step.holdsFor(listBySums.revision, listBySums.valid);
+    const bool within = m_step.holdsFor(m_listBySums.revision, m_listBySums.valid);
     TNumbersChoice choice;
     if ((m_step.list->isFullSet() || within) && survivorsOfNumbers(choice)) {
         if (!m_step.list->isFullSet()) {
-            choice.weight = listBySums.weight.data();
-            choice.sums = listBySums.allowed.data();
+            choice.weight = m_listBySums.weight.data();
+            choice.sums = m_listBySums.allowed.data();
         }
         m_step.rebuild([](int64_t, const TComb &) { return true; }, {nullptr, &choice});
         return;
@@ -460,17 +457,6 @@ bool TMaskWay::survivorsOfNumbers(TNumbersChoice &choice) const
     }
     choice = TNumbersChoice{allowed, oneOf, wanted != 0};
     return true;
-}
-
-TNumbersChoice TMaskWay::survivorsChoice() const
-{
-    return TNumbersChoice{kAllNumbers, 0, false, m_step.carried.leftBySums.weight.data(), m_step.carried.leftBySums.allowed.data()};
-}
-
-void TMaskWay::noteSurvivors()
-{
-    m_step.carried.leftBySums.revision = m_step.list->revision();
-    m_step.carried.leftBySums.valid = true;
 }
 
 std::unique_ptr<TStepWay> MakeNumberQuestionsWay(TStepState &step, const TFullSetLookups::Entry &entry)

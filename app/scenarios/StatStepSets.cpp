@@ -13,9 +13,9 @@ using namespace StepWork;
 namespace {
 
 // The set of each combination (the kept lookups' own when the list is the full set or a subset of it
-// left unwritten, else the step's buffer) and its width; the combinations of each set in the list; the
-// sets still alive (a flag per set, and their list); the candidates each set answers (candidates from
-// candidateStart[set] on). overSubset: the list is a subset of the full set left unwritten, walked
+// left unwritten, else the step's buffer; as wide as the entry's); the combinations of each set in the
+// list; the sets still alive (a flag per set, and their list); the candidates each set answers
+// (candidates from candidateStart[set] on). overSubset: the list is a subset of the full set left unwritten, walked
 // place by place over the full set, what the steps before kept flagged in subsetFlags (the buffer).
 class TSetsWay : public TStepWay {
 public:
@@ -41,7 +41,6 @@ private:
     TStepState &m_step;
     const TFullSetLookups::Entry &m_entry;
     const uint8_t *m_ids = nullptr;
-    int m_idWidth = 1;
     std::vector<int64_t> m_perSet;
     std::vector<uint8_t> m_alive;
     std::vector<uint32_t> m_live;
@@ -60,7 +59,6 @@ bool TSetsWay::countSets()
     findSetCandidates();
     // The set of every combination of the list, and the combinations of each set.
     const TFullSetLookups::Entry &entry = m_entry;
-    m_idWidth = entry.width;
     const TStepCarried::NextSets &given = m_step.carried.nextSetsGiven;
     if (m_step.list->isFullSet()) {
         m_ids = entry.ids.data();
@@ -252,7 +250,7 @@ void TSetsWay::finish()
     }
     const uint8_t *ids = m_ids;
     const uint8_t *alive = m_alive.data();
-    if (m_idWidth != 1) {
+    if (m_entry.width != 1) {
         m_step.rebuild([=](int64_t i, const TComb &) { return alive[loadAt<uint16_t>(ids, i)] != 0; }, {});
         return;
     }

@@ -37,19 +37,19 @@ struct TStepCarried {
         std::vector<int64_t> counts;
         bool valid = false;
     };
-    // The combinations of the full set whose weights add up to an allowed sum: a list a step left
-    // (left: a step of a method that asks one question per number counts it without reading it) or
-    // the list of this step (list: read when it is rebuilt).
+    // The combinations of the full set whose weights add up to an allowed sum, as a list a step left:
+    // a step of a method that asks one question per number counts it without reading it.
     struct SumsKept {
         uint64_t revision = 0;
         std::array<uint8_t, 256> weight{}; // by byte value
         std::array<uint8_t, kWeightSums> allowed{};
         bool valid = false;
+
+        TNumbersChoice choice() const { return TNumbersChoice{kAllNumbers, 0, false, weight.data(), allowed.data()}; }
     };
     NextSets nextSetsGiven;
     NextSets nextSetsWriting;
     SumsKept leftBySums;
-    SumsKept listBySums;
     // The subset of the full set a step of sets left unwritten (the list's unwritten state while the
     // list is still that subset).
     std::shared_ptr<const TFullSetSubset> leftSubset;
@@ -58,7 +58,6 @@ struct TStepCarried {
     {
         nextSetsGiven.valid = false;
         leftBySums.valid = false;
-        listBySums.valid = false;
     }
 };
 
@@ -110,6 +109,8 @@ struct TStepState {
     // The same for the combinations whose weights add up to a sum the carried survivors allow (kept
     // as the list's survivors then).
     bool leaveSurvivors();
+    // The carried survivors describe the list as it is now.
+    void noteSurvivors();
     // The same for a subset of the full set (what each prefix of it holds given, counted as the
     // subset writes them).
     bool leaveSubset(std::shared_ptr<TFullSetSubset> subset);

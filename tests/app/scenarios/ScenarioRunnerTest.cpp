@@ -313,8 +313,6 @@ TEST_F(ScenarioRun, ALogNameTakenByAnotherKindOfFileIsReportedOnceAndTheRunGoesO
     QFile::remove(outside);
 }
 
-} // namespace
-
 // A line that fails in every cycle of a test (its system is missing) but lets the run go on: one question
 // for the whole run, which can stop it, rather than a box in every cycle between the player and "Стоп".
 TEST_F(ScenarioRun, ALineFailingInEveryCycleAsksOnceWhetherToStop)
@@ -337,3 +335,5 @@ TEST_F(ScenarioRun, ALineFailingInEveryCycleAsksOnceWhetherToStop)
     EXPECT_EQ(boxes.count(), 1);
     EXPECT_EQ(offsets, std::vector<int>{3}); // stopped in its first cycle, at its draw
 }
+
+} // namespace
