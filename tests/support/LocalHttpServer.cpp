@@ -36,6 +36,7 @@ QByteArray reasonOf(int status)
     case 500: return "Internal Server Error";
     case 502: return "Bad Gateway";
     case 503: return "Service Unavailable";
+    case 504: return "Gateway Timeout";
     default: return "Status";
     }
 }
@@ -490,6 +491,40 @@ void LocalHttpServer::serve(int fd)
 
 void LocalHttpServer::tunnel(Connection &client, const QByteArray &target)
 {
+    const auto statusLine = [](int status) -> QByteArray {
+        return "HTTP/1.1 " + QByteArray::number(status) + ' ' + reasonOf(status) +
+               "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+    };
+    // Holds the connection, passing nothing on, until the client leaves or the server stops.
+    const auto hold = [&client, this] {
+        char sink[4096];
+        while (!m_stop) {
+            if (!waitFd(client.fd, POLLIN, kStepMs))
+                continue;
+            const ssize_t n = ::recv(client.fd, sink, sizeof sink, 0);
+            if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
+                return;
+        }
+    };
+    switch (m_tunnelAnswer.load()) {
+    case LocalTunnelAnswer::Open:
+        break;
+    case LocalTunnelAnswer::Close:
+        return;
+    case LocalTunnelAnswer::Status:
+        client.writeAll(statusLine(m_tunnelStatus));
+        return;
+    case LocalTunnelAnswer::OpenThenStall:
+        if (client.writeAll("HTTP/1.1 200 Connection established\r\n\r\n"))
+            hold();
+        return;
+    case LocalTunnelAnswer::OpenThenClose:
+        client.writeAll("HTTP/1.1 200 Connection established\r\n\r\n");
+        return;
+    case LocalTunnelAnswer::Junk:
+        client.writeAll("?? no tunnel here ??\r\n\r\n");
+        return;
+    }
     // Only tunnels to this machine: the tests never reach out.
     const qsizetype colon = target.lastIndexOf(':');
     const QByteArray host = target.left(colon);
@@ -498,7 +533,8 @@ void LocalHttpServer::tunnel(Connection &client, const QByteArray &target)
                              ? connectLocal(static_cast<quint16>(port))
                              : -1;
     if (upstream < 0) {
-        client.writeAll("HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+        if (m_unreachableStatus > 0)
+            client.writeAll(statusLine(m_unreachableStatus));
         return;
     }
     if (!client.writeAll("HTTP/1.1 200 Connection established\r\n\r\n")) {
