@@ -30,6 +30,12 @@ QString DownloadText()
     return Tr(u"Загрузка архива тиражей...");
 }
 
+// A route as the round remembers it: "host:port".
+QString routeKey(const QString &server, int port)
+{
+    return server + u':' + QString::number(port);
+}
+
 } // namespace
 
 void ReadProxySection(const IniFile &ini, TProxy &proxy)
@@ -142,7 +148,7 @@ void TProxyManager::chooseCandidate(const QString &url)
             } catch (const Exception &) {
                 return false;
             }
-            return m_failedRoutes.contains(server + u':' + QString::number(port));
+            return m_failedRoutes.contains(routeKey(server, port));
         });
         if (m_candidates->isEmpty())
             throw Exception(Tr(u"Не найдено ни одного proxy-сервера с заданными параметрами"));
@@ -235,8 +241,7 @@ bool TProxyManager::NextProxyCandidate(const QString &failure)
     const bool fromList = m_currentFromList;
     // A route was in use (or a listed entry that could not be used): it counts as one tried.
     if (!m_proxy.server.isEmpty() || fromList) {
-        m_failedRoutes.append(m_proxy.server.isEmpty() ? m_candidates->value(0)
-                                                       : m_proxy.server + u':' + QString::number(m_proxy.port));
+        m_failedRoutes.append(m_proxy.server.isEmpty() ? m_candidates->value(0) : routeKey(m_proxy.server, m_proxy.port));
         if (m_firstFailure.isEmpty())
             m_firstFailure = failure;
     }
