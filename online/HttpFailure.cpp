@@ -160,7 +160,8 @@ std::optional<QString> tunnelFailureText(const THttpOutcome &out, const THttpReq
     const QString proxy = proxyName(facts.proxy);
     const QString server = serverName(facts.url);
     if (!isHttps(facts.url) || out.status > 0 || out.curlCode == CURLE_COULDNT_CONNECT ||
-        out.curlCode == CURLE_COULDNT_RESOLVE_PROXY || isCertificateFailure(out.curlCode))
+        out.curlCode == CURLE_COULDNT_RESOLVE_PROXY || out.curlCode == CURLE_SSL_CACERT_BADFILE ||
+        isCertificateFailure(out.curlCode))
         return std::nullopt;
     if (out.tunnelStatus >= 300) {
         const QString answer = Format(u"Ответ proxy-сервера: ошибка %d.", {static_cast<long long>(out.tunnelStatus)});

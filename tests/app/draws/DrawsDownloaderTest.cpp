@@ -531,9 +531,9 @@ TEST_F(DrawsDownload, AutomaticModeMovesToTheNextCandidateWithoutAsking)
         {"opens, then closes", {{LocalTunnelAnswer::OpenThenClose}}, {}, false, 0, 0},
         {"the saved proxy answers 502", {{LocalTunnelAnswer::Status, 502}}, {}, true, 0, 0},
         {"twelve that open and then stall", QList<Proxy>(12, stalls), {}, false, 700, 0},
-        // Each stalled route gets its share of the round, not the whole connect time-out: with
-        // 5 s each, two would use the round's 4.5 s up.
-        {"two that stall within a short round", {stalls, stalls}, {}, false, 0, 4500},
+        // Each stalled route gets its share of the round (2 s of 6 s), not the whole connect
+        // time-out: with 5 s each, the first would leave no time for the others.
+        {"two that stall within a short round", {stalls, stalls}, {}, false, 0, 6000},
     };
     LocalHttpServer working;
     working.setProxyEnabled(true);
