@@ -599,6 +599,22 @@ TEST_F(DrawsDownload, AutomaticModeWithoutCandidatesAsks)
     EXPECT_EQ(boxes.last().text, u"Ошибка загрузки архива тиражей с сайта: \"Не найдено ни одного proxy-сервера с "
                                  u"заданными параметрами\"\r\rПовторить попытку?");
     EXPECT_EQ(site.requestCount(), 0);
+
+    // "Да" after every candidate failed searches again: each answer tries each candidate once more.
+    LocalHttpServer badGateway;
+    badGateway.setProxyEnabled(true);
+    badGateway.setTunnelAnswer(LocalTunnelAnswer::Status, 502);
+    ASSERT_TRUE(badGateway.start());
+    candidates.list = {badGateway.hostAndPort()};
+    boxes.clear();
+    boxes.answer(IDYES);
+    boxes.answer(IDNO);
+    EXPECT_FALSE(downloader().run().ok);
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_TRUE(boxes.last().text.contains(u"Ответ proxy-сервера: ошибка 502."_s)) << boxes.last().text.toStdString();
+    EXPECT_EQ(badGateway.requestCount(), 2);
+    EXPECT_EQ(candidates.searches, 3);
+    EXPECT_EQ(proxy, (TProxy{pmProxyAuto, {}, 0, {}, {}, false})); // nothing saved, nothing in use
 }
 
 TEST(DownloadSettings, HostAndAuthorityFromTheIni)
