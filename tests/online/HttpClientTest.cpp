@@ -419,8 +419,9 @@ TEST(HttpClient, ARouteFailsUnlessTheSiteAnsweredThroughIt)
     const QString notOpened = u"Proxy-сервер "_s + name + u" не открыл соединение с сервером "_s + server;
     const QString gateway = u"Proxy-сервер "_s + name + u" не смог соединиться с сервером "_s + server +
                             u".\rОтвет proxy-сервера: ошибка "_s;
-    const QString refused = u"Proxy-сервер "_s + name + u" отказал в соединении: проверьте настройки "
-                                                       u"proxy-сервера.\rОтвет proxy-сервера: ошибка "_s;
+    const QString refused =
+        u"Proxy-сервер "_s + name + u" отказал в соединении: проверьте настройки proxy-сервера.\rОтвет "_s +
+        u"proxy-сервера: ошибка "_s;
     struct Case {
         const char *fault;
         LocalTunnelAnswer answer;
@@ -462,8 +463,8 @@ TEST(HttpClient, ARouteFailsUnlessTheSiteAnsweredThroughIt)
         proxy.setUnreachableStatus(c.status);
         THttpClient client = testClient();
         client.setReplyTimeout(c.replyTimeoutMs);
-        client.setProxy({u"127.0.0.1"_s, QByteArray(c.fault) == "refuses the connection" ? ClosedLocalPort() : proxy.port(),
-                         {}, {}});
+        const bool refuses = QByteArray(c.fault) == "refuses the connection";
+        client.setProxy({u"127.0.0.1"_s, refuses ? ClosedLocalPort() : proxy.port(), {}, {}});
         std::optional<EHttpError> failure;
         try {
             EXPECT_EQ(client.get(c.address), "page") << c.fault;
@@ -474,7 +475,7 @@ TEST(HttpClient, ARouteFailsUnlessTheSiteAnsweredThroughIt)
         if (!failure)
             continue;
         QString expected = c.text;
-        if (QByteArray(c.fault) == "refuses the connection")
+        if (refuses)
             expected = u"Нет соединения с proxy-сервером \"127.0.0.1 : "_s + QString::number(client.proxy().port);
         EXPECT_TRUE(failure->message().startsWith(expected)) << c.fault << ": " << failure->message().toStdString();
         EXPECT_FALSE(failure->message().contains(u"Получено 0 байт"_s)) << failure->message().toStdString();

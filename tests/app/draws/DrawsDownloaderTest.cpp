@@ -517,10 +517,10 @@ TEST_F(DrawsDownload, AutomaticModeMovesToTheNextCandidateWithoutAsking)
         int connectTimeoutMs;    // 0: the download's own
         int roundDeadlineMs;     // 0: the download's own
     };
-    const QString closed = u"127.0.0.1:"_s + QString::number(ClosedLocalPort());
+    const QString closed1 = u"127.0.0.1:"_s + QString::number(ClosedLocalPort());
+    const QString closed2 = u"127.0.0.1:"_s + QString::number(ClosedLocalPort());
     const Case cases[] = {
-        {"closed ports and an entry without a port", {}, {closed, u"127.0.0.1"_s, u"127.0.0.1:"_s +
-                                                             QString::number(ClosedLocalPort())}, false, 0, 0},
+        {"closed ports and an entry without a port", {}, {closed1, u"127.0.0.1"_s, closed2}, false, 0, 0},
         {"closes before a reply", {closes}, {}, false, 0, 0},
         {"answers 502", {{LocalTunnelAnswer::Status, 502}}, {}, false, 0, 0},
         {"answers 503", {{LocalTunnelAnswer::Status, 503}}, {}, false, 0, 0},
@@ -642,6 +642,7 @@ TEST_F(DrawsDownload, AutomaticModeKeepsASavedProxyThatAnsweredWhenTheSiteFails)
     ASSERT_TRUE(other.start());
     const QString downHost = u"127.0.0.1:"_s + QString::number(ClosedLocalPort());
     const QString othersToo = u"\rЧерез другие proxy-серверы страницу загрузить также не удалось (проверено: 1)."_s;
+    const QString closedUnanswered = u"\": он закрыл соединение, не ответив на запрос, или ответил не по протоколу HTTP."_s;
     struct Case {
         QString host;         // the results site
         LocalHttpReply march; // its March page
@@ -655,8 +656,7 @@ TEST_F(DrawsDownload, AutomaticModeKeepsASavedProxyThatAnsweredWhenTheSiteFails)
         {downHost, LocalHttpReply::text(kMarch), 502,
          u"не смог соединиться с сервером \""_s + downHost + u"\".\rОтвет proxy-сервера: ошибка 502."_s + othersToo, 1},
         {downHost, LocalHttpReply::text(kMarch), 0,
-         u"не открыл соединение с сервером \""_s + downHost + u"\": он закрыл соединение, не ответив на запрос, или "
-         u"ответил не по протоколу HTTP."_s + othersToo, 1},
+         u"не открыл соединение с сервером \""_s + downHost + closedUnanswered + othersToo, 1},
     };
     for (const Case &c : cases) {
         serveMonths(c.march);
