@@ -439,8 +439,7 @@ bool THttpClient::prepareProxyAuthRetry(Handles &handles, Transfer &transfer, co
     // credentials sent at once in the way the proxy asked for.
     long offered = 0;
     if (outcome.cancelled || outcome.overDeadline || outcome.timedOut || outcome.replyLate ||
-        m_proxy.username.isEmpty() ||
-        (outcome.tunnelStatus != 407 && outcome.status != 407) ||
+        m_proxy.username.isEmpty() || (outcome.tunnelStatus != 407 && outcome.status != 407) ||
         curl_easy_getinfo(handles.easy.get(), CURLINFO_PROXYAUTH_AVAIL, &offered) != CURLE_OK || offered == 0)
         return false;
     curl_easy_setopt(handles.easy.get(), CURLOPT_PROXYAUTH, (offered & CURLAUTH_BASIC) ? CURLAUTH_BASIC : offered);
@@ -453,6 +452,6 @@ bool THttpClient::prepareProxyAuthRetry(Handles &handles, Transfer &transfer, co
 
 THttpRequestFacts THttpClient::facts(const QString &url, const Transfer &transfer) const
 {
-    return {QUrl(url),          m_proxy,         m_caFile,         transfer.fileName,
-            m_connectTimeoutMs, m_readTimeoutMs, m_totalTimeoutMs, m_replyTimeoutMs, m_maxReplySize};
+    return {QUrl(url),       m_proxy,          m_caFile,         transfer.fileName, m_connectTimeoutMs,
+            m_readTimeoutMs, m_totalTimeoutMs, m_replyTimeoutMs, m_maxReplySize};
 }

@@ -241,7 +241,8 @@ bool TProxyManager::NextProxyCandidate(const QString &failure)
     const bool fromList = m_currentFromList;
     // A route was in use (or a listed entry that could not be used): it counts as one tried.
     if (!m_proxy.server.isEmpty() || fromList) {
-        m_failedRoutes.append(m_proxy.server.isEmpty() ? m_candidates->value(0) : routeKey(m_proxy.server, m_proxy.port));
+        m_failedRoutes.append(m_proxy.server.isEmpty() ? m_candidates->value(0)
+                                                       : routeKey(m_proxy.server, m_proxy.port));
         if (m_firstFailure.isEmpty())
             m_firstFailure = failure;
     }

@@ -263,8 +263,8 @@ TEST(HttpClient, SilentServersAndOversizedRepliesFailInTime)
     EXPECT_GE(pumped, 5); // the window kept working while the server was silent
 
     // The limit in bytes, with the word in the form its number takes.
-    for (const auto &[limit, told] : {std::pair{1000, u"(1000 байт)"}, {1001, u"(1001 байт)"}, {1002, u"(1002 байта)"},
-                                      {1011, u"(1011 байт)"}}) {
+    for (const auto &[limit, told] :
+         {std::pair{1000, u"(1000 байт)"}, {1001, u"(1001 байт)"}, {1002, u"(1002 байта)"}, {1011, u"(1011 байт)"}}) {
         client.setMaxReplySize(limit);
         EXPECT_EQ(errorOf([&] { client.get(url(server, "/big")); }),
                   u"Ответ сервера больше допустимого размера "_s + QString::fromUtf16(told));
@@ -419,17 +419,17 @@ TEST(HttpClient, ARouteFailsUnlessTheSiteAnsweredThroughIt)
     const QString notOpened = u"Proxy-сервер "_s + name + u" не открыл соединение с сервером "_s + server;
     const QString gateway = u"Proxy-сервер "_s + name + u" не смог соединиться с сервером "_s + server +
                             u".\rОтвет proxy-сервера: ошибка "_s;
-    const QString refused =
-        u"Proxy-сервер "_s + name + u" отказал в соединении: проверьте настройки proxy-сервера.\rОтвет "_s +
-        u"proxy-сервера: ошибка "_s;
+    const QString refused = u"Proxy-сервер "_s + name +
+                            u" отказал в соединении: проверьте настройки proxy-сервера.\rОтвет "_s +
+                            u"proxy-сервера: ошибка "_s;
     struct Case {
         const char *fault;
         LocalTunnelAnswer answer;
-        int status;          // the proxy's status to the tunnel request, or its answer when the site is down
-        QString address;     // the site's page
+        int status;      // the proxy's status to the tunnel request, or its answer when the site is down
+        QString address; // the site's page
         int replyTimeoutMs;
         bool routeFailed;
-        QString text;        // the start of the message (empty: no failure)
+        QString text; // the start of the message (empty: no failure)
     };
     const QString page = url(site, "/page");
     const Case cases[] = {
@@ -488,8 +488,10 @@ TEST(HttpClient, ARouteFailsUnlessTheSiteAnsweredThroughIt)
     out.status = 200;
     THttpRequestFacts facts;
     facts.url = QUrl(page);
-    for (const auto &[received, told] : {std::pair{1, u"Получено 1 байт из 20."}, {2, u"Получено 2 байта из 20."},
-                                         {5, u"Получено 5 байт из 20."}, {12, u"Получено 12 байт из 20."}}) {
+    for (const auto &[received, told] : {std::pair{1, u"Получено 1 байт из 20."},
+                                         {2, u"Получено 2 байта из 20."},
+                                         {5, u"Получено 5 байт из 20."},
+                                         {12, u"Получено 12 байт из 20."}}) {
         out.received = received;
         out.expected = 20;
         const std::optional<EHttpError> direct = HttpFailureOf(out, facts);

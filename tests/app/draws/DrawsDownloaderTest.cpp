@@ -511,11 +511,11 @@ TEST_F(DrawsDownload, AutomaticModeMovesToTheNextCandidateWithoutAsking)
     const Proxy closes{LocalTunnelAnswer::Close}, stalls{LocalTunnelAnswer::OpenThenStall};
     struct Case {
         const char *name;
-        QList<Proxy> failing;    // proxies ahead of the working one
-        QStringList unusable;    // entries that name no proxy (a closed port, no port at all)
-        bool firstIsSaved;       // the first failing proxy is the saved one of an earlier run
-        int connectTimeoutMs;    // 0: the download's own
-        int roundDeadlineMs;     // 0: the download's own
+        QList<Proxy> failing; // proxies ahead of the working one
+        QStringList unusable; // entries that name no proxy (a closed port, no port at all)
+        bool firstIsSaved;    // the first failing proxy is the saved one of an earlier run
+        int connectTimeoutMs; // 0: the download's own
+        int roundDeadlineMs;  // 0: the download's own
     };
     const QString closed1 = u"127.0.0.1:"_s + QString::number(ClosedLocalPort());
     const QString closed2 = u"127.0.0.1:"_s + QString::number(ClosedLocalPort());
@@ -642,7 +642,8 @@ TEST_F(DrawsDownload, AutomaticModeKeepsASavedProxyThatAnsweredWhenTheSiteFails)
     ASSERT_TRUE(other.start());
     const QString downHost = u"127.0.0.1:"_s + QString::number(ClosedLocalPort());
     const QString othersToo = u"\rЧерез другие proxy-серверы страницу загрузить также не удалось (проверено: 1)."_s;
-    const QString closedUnanswered = u"\": он закрыл соединение, не ответив на запрос, или ответил не по протоколу HTTP."_s;
+    const QString closedUnanswered =
+        u"\": он закрыл соединение, не ответив на запрос, или ответил не по протоколу HTTP."_s;
     struct Case {
         QString host;         // the results site
         LocalHttpReply march; // its March page
