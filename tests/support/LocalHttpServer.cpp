@@ -506,8 +506,10 @@ void LocalHttpServer::tunnel(Connection &client, const QByteArray &target)
                 return;
         }
     };
-    switch (m_tunnelAnswer.load()) {
+    const LocalTunnelAnswer answer = m_tunnelAnswer.load();
+    switch (answer) {
     case LocalTunnelAnswer::Open:
+    case LocalTunnelAnswer::OpenThenHoldReply:
         break;
     case LocalTunnelAnswer::Close:
         return;
@@ -545,6 +547,10 @@ void LocalHttpServer::tunnel(Connection &client, const QByteArray &target)
     other.fd = upstream;
     other.stop = &m_stop;
     char buffer[16384];
+    // Holding the reply: once the client sends its first encrypted record (TLS record type 23), the
+    // handshake is over on its side and nothing more of the server's passes.
+    bool holding = false;
+    QByteArray records;
     while (!m_stop) {
         pollfd fds[2] = {{client.fd, POLLIN, 0}, {upstream, POLLIN, 0}};
         if (::poll(fds, 2, kStepMs) <= 0)
@@ -553,10 +559,22 @@ void LocalHttpServer::tunnel(Connection &client, const QByteArray &target)
             const qsizetype n = client.readSome(buffer, sizeof buffer, 0);
             if (n <= 0 || !other.writeAll(QByteArray(buffer, n)))
                 break;
+            if (answer == LocalTunnelAnswer::OpenThenHoldReply && !holding) {
+                records.append(buffer, n);
+                while (records.size() >= 5) {
+                    const qsizetype length = 5 + ((static_cast<uchar>(records[3]) << 8) | static_cast<uchar>(records[4]));
+                    if (records.size() < length)
+                        break;
+                    holding = holding || records[0] == 23;
+                    records.remove(0, length);
+                }
+            }
         }
         if (fds[1].revents) {
             const qsizetype n = other.readSome(buffer, sizeof buffer, 0);
-            if (n <= 0 || !client.writeAll(QByteArray(buffer, n)))
+            if (n <= 0 && holding)
+                hold();
+            if (n <= 0 || (!holding && !client.writeAll(QByteArray(buffer, n))))
                 break;
         }
     }

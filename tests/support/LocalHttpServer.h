@@ -53,6 +53,7 @@ enum class LocalTunnelAnswer {
     Close,         // closes the connection without a word
     Status,        // answers the status given (502, 503, 504, 403, 407...) and closes
     OpenThenStall, // answers 200 and then passes nothing on, holding the connection
+    OpenThenHoldReply, // opens the tunnel, passes the TLS handshake, then holds the server's reply
     OpenThenClose, // answers 200 and closes
     Junk,          // answers a line that is no HTTP and closes
 };

@@ -508,13 +508,14 @@ TEST_F(DrawsDownload, AutomaticModeMovesToTheNextCandidateWithoutAsking)
         LocalTunnelAnswer answer;
         int status = 0;
     };
-    const Proxy closes{LocalTunnelAnswer::Close}, stalls{LocalTunnelAnswer::OpenThenStall};
+    const Proxy closes{LocalTunnelAnswer::Close}, stalls{LocalTunnelAnswer::OpenThenStall},
+        holds{LocalTunnelAnswer::OpenThenHoldReply};
     struct Case {
         const char *name;
         QList<Proxy> failing; // proxies ahead of the working one
         QStringList unusable; // entries that name no proxy (a closed port, no port at all)
         bool firstIsSaved;    // the first failing proxy is the saved one of an earlier run
-        int connectTimeoutMs; // 0: the download's own
+        int timeoutMs;        // the connect and read time-outs (0: the download's own)
         int roundDeadlineMs;  // 0: the download's own
     };
     const QString closed1 = u"127.0.0.1:"_s + QString::number(ClosedLocalPort());
@@ -530,10 +531,13 @@ TEST_F(DrawsDownload, AutomaticModeMovesToTheNextCandidateWithoutAsking)
         {"sends junk", {{LocalTunnelAnswer::Junk}}, {}, false, 0, 0},
         {"opens, then closes", {{LocalTunnelAnswer::OpenThenClose}}, {}, false, 0, 0},
         {"the saved proxy answers 502", {{LocalTunnelAnswer::Status, 502}}, {}, true, 0, 0},
-        {"twelve that open and then stall", QList<Proxy>(12, stalls), {}, false, 700, 0},
-        // Each stalled route gets its share of the round (2 s of 6 s), not the whole connect
-        // time-out: with 5 s each, the first would leave no time for the others.
-        {"two that stall within a short round", {stalls, stalls}, {}, false, 0, 6000},
+        {"opens, then stalls", {stalls}, {}, false, 700, 0},
+        // Twelve that hold the reply once the encrypted connection stands: each is given up at the
+        // read time-out (here 700 ms), and the thirteenth carries the page.
+        {"twelve that open the tunnel and hold the reply", QList<Proxy>(12, holds), {}, false, 700, 0},
+        // Each holding route gets its share of the round (2 s of 6 s), not the whole read time-out:
+        // with 10 s each, the first would use the round up.
+        {"two that hold the reply within a short round", {holds, holds}, {}, false, 0, 6000},
     };
     LocalHttpServer working;
     working.setProxyEnabled(true);
@@ -561,8 +565,10 @@ TEST_F(DrawsDownload, AutomaticModeMovesToTheNextCandidateWithoutAsking)
         working.clearRequests();
 
         TDrawsDownloader &d = downloader();
-        if (c.connectTimeoutMs > 0)
-            d.client().setConnectTimeout(c.connectTimeoutMs);
+        if (c.timeoutMs > 0) {
+            d.client().setConnectTimeout(c.timeoutMs);
+            d.client().setReadTimeout(c.timeoutMs);
+        }
         if (c.roundDeadlineMs > 0)
             d.proxyManager().setRoundDeadline(c.roundDeadlineMs);
         storeArchive({storedDraw(4099, u"26 Feb 2024"_s), storedDraw(4100, u"1 Mar 2024"_s)});
