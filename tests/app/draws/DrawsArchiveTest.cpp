@@ -285,7 +285,7 @@ TEST(DrawsArchiveFile, LoadKeepsTheDrawsAndReportsTheRest)
     const QString text = boxes.last().text + u'\r';
     EXPECT_TRUE(text.startsWith(u"Ошибка чтения файла тиражей!\r\rФайл \""_s + folder.file(u"Vendra.ldr"_s) +
                                 u"\" поврежден: пропущено записей с недопустимыми значениями - 5; пропущено байт в конце "
-                                u"файла, не составляющих целой записи (24 байт), - 7. Загружены только исправные "
+                                u"файла, не составляющих целой записи (24 байта), - 7. Загружены только исправные "
                                 u"записи (5).\r"_s));
     for (const Case &c : cases)
         EXPECT_TRUE(!c.note || text.contains(QString::fromUtf16(c.note))) << text.toStdString();
