@@ -345,7 +345,8 @@ std::vector<int64_t> DateMisfits(const TDrawsArray &records, const std::vector<i
                     side[s][sideCount[s]++] = static_cast<size_t>(j);
         }
         const size_t all = 2 * kFitNeighbours;
-        const size_t fromLeft = std::min(sideCount[0], std::max<size_t>(kFitNeighbours, all - std::min(all, sideCount[1])));
+        const size_t fromLeft =
+            std::min(sideCount[0], std::max<size_t>(kFitNeighbours, all - std::min(all, sideCount[1])));
         const size_t fromRight = std::min(sideCount[1], all - fromLeft);
         size_t found = 0;
         for (size_t k = 0; k < fromLeft; ++k)

@@ -261,7 +261,8 @@ TEST(DrawsArchiveFile, LoadKeepsTheDrawsAndReportsTheRest)
         {makeDraw(4101, {1, 1, 3, 4, 5, 6}, {7, 8}, {}), u"запись 2 (тираж № 4101): основные числа", nullptr},
         {makeDraw(4102, six, {1, 44}, u"4 Mar 2024"_s), u"тиража 4102: дополнительные числа повторяют", u"4 Mar 2024"},
         {makeDraw(4103, six, {0, 0}, u" 4 MAR 2024"_s), u"тиража 4103: дополнительные числа!", u"4 Mar 2024"},
-        {makeDraw(4102, six, {7, 8}, {}), u"(тираж № 4102): номер тиража не больше номера предыдущего тиража (№ 4103 от 4 Mar 2024, запись 4)", nullptr},
+        {makeDraw(4102, six, {7, 8}, {}),
+         u"(тираж № 4102): номер тиража не больше номера предыдущего тиража (№ 4103 от 4 Mar 2024, запись 4)", nullptr},
         {makeDraw(4104, six, {7, 8}, u"05 Mar 2024"_s), nullptr, u"5 Mar 2024"},
         {makeDraw(4105, six, {7, 8}, u"xxxxxxxxxxx"_s), u"запись 7 (тираж № 4105): дата тиража \"xxxxxxxxxxx\"", nullptr},
         {makeDraw(4106, six, {46, 8}, {}), u"запись 8 (тираж № 4106): дополнительные числа", nullptr},
@@ -358,9 +359,11 @@ TEST(DrawsArchiveFile, ARecordThatDoesNotFitBetweenItsNeighboursCostsOnlyItself)
         EXPECT_EQ(read.badRecords, static_cast<int>(c.changed.size())) << c.what;
         ASSERT_FALSE(read.badNotes.isEmpty()) << c.what;
         const QString &note = read.badNotes.front();
-        EXPECT_TRUE(note.startsWith(Format(u"запись %d (тираж № %d", {c.changed.front().index + 1, c.changed.front().number})))
+        EXPECT_TRUE(
+            note.startsWith(Format(u"запись %d (тираж № %d", {c.changed.front().index + 1, c.changed.front().number})))
             << c.what << ": " << note.toStdString();
-        EXPECT_TRUE(!c.named || note.contains(Format(u"запись %d)", {c.named}))) << c.what << ": " << note.toStdString();
+        EXPECT_TRUE(!c.named || note.contains(Format(u"запись %d)", {c.named})))
+            << c.what << ": " << note.toStdString();
     }
 }
 

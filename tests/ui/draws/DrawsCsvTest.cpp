@@ -223,10 +223,12 @@ TEST(DrawsCsv, DatesAreReadAsDatesAndFollowTheNumbers)
         // others contradict it; before the newest draw a date without a draw cannot be given a number.
         {stored, u"\"4 Oct 1986\";41;30;25;17;11;3;8;44", nullptr, nullptr},
         {stored, u"\"4 Oct 1986\";3;11;17;25;30;41;44;8", nullptr, nullptr},
-        {stored, u"\"4 Oct 1986\";3;11;17;25;30;42;8;44", nullptr, u"противоречит тиражу той же даты, который уже есть в архиве (Тираж № 2053 от 4 Oct 1986"},
+        {stored, u"\"4 Oct 1986\";3;11;17;25;30;42;8;44", nullptr,
+         u"противоречит тиражу той же даты, который уже есть в архиве (Тираж № 2053 от 4 Oct 1986"},
         {stored, u"\"2 Oct 1986\";3;11;17;25;30;41;8;44", nullptr, u"тираж от 2 Oct 1986 без номера"},
         // A stored number with other numbers is no duplicate.
-        {stored, u"2053;\"4 Oct 1986\";1;2;3;4;5;6;7;8", nullptr, u"противоречит тиражу с тем же номером, который уже есть в архиве (Тираж № 2053"},
+        {stored, u"2053;\"4 Oct 1986\";1;2;3;4;5;6;7;8", nullptr,
+         u"противоречит тиражу с тем же номером, который уже есть в архиве (Тираж № 2053"},
     };
     for (const Case &c : cases) {
         const TCsvImportResult r = ParseDrawsCsv(QStringView(c.line), c.into, EncodeDate(2024, 4, 10));
