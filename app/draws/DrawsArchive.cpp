@@ -143,17 +143,6 @@ QString NumberBetweenProblem(int32_t number, const TDrawRec *before, const TDraw
     return {};
 }
 
-// The date of a draw; 0 when it is not known or cannot be read.
-TDateTime dateOf(const TDrawRec &draw)
-{
-    try {
-        const QString text = GameDrawDateText(draw.dateText());
-        return text.isEmpty() ? 0 : ParseResultsDate(text);
-    } catch (const Exception &) {
-        return 0;
-    }
-}
-
 // How far the number may run ahead of the draw before it: kMaxDrawsPerDay a day between their dates
 // and on the day itself (an unknown date counts as today).
 bool RunsAheadBy(int64_t number, int64_t day, int64_t beforeNumber, int64_t beforeDay)
@@ -181,6 +170,16 @@ void addNote(QStringList &notes, const QString &note)
 
 } // namespace
 
+TDateTime DrawDateOf(const TDrawRec &draw)
+{
+    try {
+        const QString text = GameDrawDateText(draw.dateText());
+        return text.isEmpty() ? 0 : ParseResultsDate(text);
+    } catch (const Exception &) {
+        return 0;
+    }
+}
+
 TDrawNeighbours DrawNeighboursAt(const TDrawsArray &draws, int index, bool inserting)
 {
     return {drawAt(draws, index - 1), drawAt(draws, inserting ? index : index + 1)};
@@ -191,13 +190,13 @@ QString DrawPlaceProblem(const TDrawRec &draw, TDrawNeighbours neighbours)
     const QString problem = NumberBetweenProblem(draw.number, neighbours.before, neighbours.after);
     if (!problem.isEmpty())
         return problem;
-    const TDateTime date = dateOf(draw);
+    const TDateTime date = DrawDateOf(draw);
     if (date <= 0)
         return {};
-    if (neighbours.before && dateOf(*neighbours.before) > date)
+    if (neighbours.before && DrawDateOf(*neighbours.before) > date)
         return Format(u"Дата тиража %d (%s) не может быть раньше даты предыдущего тиража архива № %d (%s)!",
                       {draw.number, draw.dateText(), neighbours.before->number, neighbours.before->dateText()});
-    const TDateTime afterDate = neighbours.after ? dateOf(*neighbours.after) : 0;
+    const TDateTime afterDate = neighbours.after ? DrawDateOf(*neighbours.after) : 0;
     if (afterDate > 0 && afterDate < date)
         return Format(u"Дата тиража %d (%s) не может быть позже даты следующего тиража архива № %d (%s)!",
                       {draw.number, draw.dateText(), neighbours.after->number, neighbours.after->dateText()});
@@ -219,7 +218,7 @@ QString DrawDateAndPlaceProblem(const TDrawRec &draw, TDrawNeighbours neighbours
     } catch (const Exception &) {
         return Format(u"Некорректная дата тиража %d: \"%s\"!", {draw.number, draw.dateText()});
     }
-    const TDateTime date = dateOf(draw);
+    const TDateTime date = DrawDateOf(draw);
     if (date > 0 && IsFutureDrawDate(date, today))
         return Format(u"Дата тиража %d (%s) еще не наступила!", {draw.number, draw.dateText()});
     const QString bound = DrawNumberBoundProblem(draw, today);
@@ -235,8 +234,8 @@ QString DrawRunsAheadProblem(const TDrawRec &draw, const TDrawRec &before, TDate
 {
     // However many draws a day the game had, a number cannot run far ahead of the calendar: such a
     // number is a slip, and stored it would turn away every real draw after it.
-    const TDateTime beforeDate = dateOf(before);
-    if (beforeDate <= 0 || !RunsAhead(draw, dateOf(draw), before, beforeDate, today))
+    const TDateTime beforeDate = DrawDateOf(before);
+    if (beforeDate <= 0 || !RunsAhead(draw, DrawDateOf(draw), before, beforeDate, today))
         return {};
     return Format(u"Номер тиража %d слишком велик: предыдущий тираж архива № %d проведен %s, а номера "
                   u"тиражей растут не более чем на %d в день!",
@@ -245,7 +244,7 @@ QString DrawRunsAheadProblem(const TDrawRec &draw, const TDrawRec &before, TDate
 
 QString DrawNumberBoundProblem(const TDrawRec &draw, TDateTime today)
 {
-    const TDateTime date = dateOf(draw);
+    const TDateTime date = DrawDateOf(draw);
     const TDateTime day = std::floor(date > 0 ? date : today);
     const int64_t bound = kMaxDrawsPerDay * (static_cast<int64_t>(day) + 1);
     if (draw.number <= bound)
@@ -267,6 +266,19 @@ QString RisingDrawsProblem(const TDrawsArray &draws, const TDrawsArray &incoming
     return {};
 }
 
+TDrawRec SortedDrawNumbers(TDrawRec draw)
+{
+    SortDrawNumbers(draw);
+    std::sort(draw.extra.begin(), draw.extra.end());
+    return draw;
+}
+
+bool SameDrawNumbers(const TDrawRec &a, const TDrawRec &b)
+{
+    const TDrawRec x = SortedDrawNumbers(a), y = SortedDrawNumbers(b);
+    return x.main == y.main && x.extra == y.extra;
+}
+
 int DrawInsertIndex(const TDrawsArray &draws, int32_t number)
 {
     const auto it = std::upper_bound(draws.begin(), draws.end(), number,
@@ -281,7 +293,7 @@ std::vector<int64_t> DaysOf(const TDrawsArray &records)
 {
     std::vector<int64_t> days(records.size(), 0);
     for (size_t i = 0; i < records.size(); ++i) {
-        const TDateTime date = dateOf(records[i]);
+        const TDateTime date = DrawDateOf(records[i]);
         days[i] = date > 0 ? static_cast<int64_t>(std::floor(date)) : 0;
     }
     return days;

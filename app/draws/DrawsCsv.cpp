@@ -51,27 +51,7 @@ QString contentKey(const TDrawRec &draw)
 // The day of a draw's date; 0 when it is not known or cannot be read.
 int64_t dayOf(const TDrawRec &draw)
 {
-    try {
-        const QString text = GameDrawDateText(draw.dateText());
-        return text.isEmpty() ? 0 : static_cast<int64_t>(std::floor(ParseResultsDate(text)));
-    } catch (const Exception &) {
-        return 0;
-    }
-}
-
-// The draw with its main numbers and its supplementary numbers each in ascending order.
-TDrawRec sortedNumbers(TDrawRec draw)
-{
-    SortDrawNumbers(draw);
-    std::sort(draw.extra.begin(), draw.extra.end());
-    return draw;
-}
-
-// The same draw: the same six main numbers and the same two supplementary ones, each in any order.
-bool sameNumbers(const TDrawRec &a, const TDrawRec &b)
-{
-    const TDrawRec x = sortedNumbers(a), y = sortedNumbers(b);
-    return x.main == y.main && x.extra == y.extra;
+    return static_cast<int64_t>(std::floor(DrawDateOf(draw)));
 }
 
 } // namespace
@@ -165,7 +145,7 @@ TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored, TDat
         if (day > 0)
             byDay[day].push_back(draw);
         else
-            undated.insert(contentKey(sortedNumbers(draw)));
+            undated.insert(contentKey(SortedDrawNumbers(draw)));
         highest = std::max(highest, draw.number);
         newestDay = std::max(newestDay, day);
     };
@@ -231,7 +211,7 @@ TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored, TDat
             const auto there = byNumber.find(draw.number);
             if (there != byNumber.end()) {
                 const int64_t thereDay = dayOf(there->second);
-                if (sameNumbers(draw, there->second) && (day == 0 || thereDay == 0 || day == thereDay))
+                if (SameDrawNumbers(draw, there->second) && (day == 0 || thereDay == 0 || day == thereDay))
                     ++result.duplicates;
                 else
                     reject(lineNumber, contradicts(there->second, true));
@@ -243,7 +223,7 @@ TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored, TDat
             const auto there = byDay.find(day);
             if (there != byDay.end()) {
                 const auto same = std::find_if(there->second.begin(), there->second.end(),
-                                               [&draw](const TDrawRec &d) { return sameNumbers(draw, d); });
+                                               [&draw](const TDrawRec &d) { return SameDrawNumbers(draw, d); });
                 if (same != there->second.end())
                     ++result.duplicates;
                 else
@@ -256,7 +236,7 @@ TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored, TDat
                                           {draw.dateText()}));
                 continue;
             }
-        } else if (undated.contains(contentKey(sortedNumbers(draw)))) {
+        } else if (undated.contains(contentKey(SortedDrawNumbers(draw)))) {
             ++result.duplicates;
             continue;
         }

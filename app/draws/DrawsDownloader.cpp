@@ -12,6 +12,7 @@
 #include "app/draws/ResultsPageParser.h"
 #include "app/draws/ResultsSiteDates.h"
 
+#include <cmath>
 #include <cstdio>
 
 using namespace Qt::StringLiterals;
@@ -124,7 +125,15 @@ int TDrawsDownloader::DownloadMonth(int yearMonth, int dateLimit)
                                u"это страница другого месяца.",
                                {key, m_client.lastUrl()}));
     int listed = 0;
-    const TDrawsArray draws = ParseResultsPage(page, dateLimit, yearMonth, &listed);
+    TDrawsArray draws = ParseResultsPage(page, dateLimit, yearMonth, &listed);
+    // The newest stored draw dated a day before the site's date (the local date of a draw in the game's
+    // time zone) is listed again: it is no new draw.
+    const TDrawsArray &stored = m_archive.draws();
+    std::erase_if(draws, [&stored](const TDrawRec &draw) {
+        const int at = FindDrawIndex(stored, draw.number);
+        return at >= 0 && SameDrawNumbers(draw, stored[static_cast<size_t>(at)]) &&
+               std::floor(DrawDateOf(draw)) - std::floor(DrawDateOf(stored[static_cast<size_t>(at)])) == 1;
+    });
     // The month of the newest stored draw has its draws, whatever its page lists.
     if (listed == 0 && yearMonth > DrawDateYMD(m_archive.draws(), 0, 0) / 100)
         m_emptyMonths.append(key);

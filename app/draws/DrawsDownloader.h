@@ -65,7 +65,8 @@ public:
     int DownloadDraws();
     // One month's page: its new draws (dated on or after the limit, yyyymmdd) appended to the
     // archive in memory; the number appended. A draw dated so but numbered not above the newest
-    // stored one shows the stored number wrong: the download then stops, naming it.
+    // stored one shows the stored number wrong: the download then stops, naming it; only a stored
+    // draw listed again with the same numbers a day after its stored date is passed over as it.
     int DownloadMonth(int yearMonth, int dateLimit);
     // The page at the address through the proxy settings, decoded from UTF-8 when asked.
     QString HttpGetText(const QString &url, bool decodeUtf8);

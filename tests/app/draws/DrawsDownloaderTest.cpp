@@ -187,6 +187,14 @@ TEST_F(DrawsDownload, FirstMonthFollowsTheNewestDraw)
     EXPECT_EQ(site.paths(), (QList<QByteArray>{kMarchPath}));
     EXPECT_EQ(result.total, 2);
 
+    // The newest draw stored with the local date, a day before the site's: listed again, it is that
+    // draw, and the draws after it come in.
+    storeArchive({storedDraw(4099, u"26 Feb 2024"_s), storedDraw(4100, u"29 Feb 2024"_s)});
+    const TDownloadResult local = downloader(2024, 3, 30).run();
+    EXPECT_TRUE(local.ok) << local.error.toStdString();
+    EXPECT_EQ(numbersOf(fileDraws()), (std::vector<int>{4099, 4100, 4102, 4104}));
+    EXPECT_EQ(fileDraws()[1].dateText(), u"29 Feb 2024");
+
     // An empty archive starts in December 2001.
     site.clearRequests();
     storeArchive({});
