@@ -13,8 +13,8 @@
 #include <QFile>
 #include <QSet>
 #include <algorithm>
-#include <limits>
 #include <cmath>
+#include <limits>
 #include <unordered_map>
 
 using namespace Qt::StringLiterals;
@@ -136,7 +136,7 @@ TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored, TDat
     TDrawsArray merged = stored;
     std::unordered_map<int32_t, TDrawRec> byNumber;
     std::unordered_map<int64_t, std::vector<TDrawRec>> byDay;
-    QSet<QString> undated; // the numbers of draws without a date (contentKey, sorted)
+    QSet<QString> undated; // draws without a date, by their sorted numbers (contentKey)
     int32_t highest = 0;
     int64_t newestDay = 0;
     auto remember = [&](const TDrawRec &draw) {
