@@ -64,7 +64,9 @@ public:
     // The month loop; the number of draws appended.
     int DownloadDraws();
     // One month's page: its new draws (dated on or after the limit, yyyymmdd) appended to the
-    // archive in memory; the number appended.
+    // archive in memory; the number appended. A draw dated so but numbered not above the newest
+    // stored one shows the stored number wrong: the download then stops, naming it; only a stored
+    // draw listed again with the same numbers a day after its stored date is passed over as it.
     int DownloadMonth(int yearMonth, int dateLimit);
     // The page at the address through the proxy settings, decoded from UTF-8 when asked.
     QString HttpGetText(const QString &url, bool decodeUtf8);
@@ -79,6 +81,9 @@ private:
     // be read (the first month to fetch is then unknown), is still to come, or its number runs far
     // ahead of the draw before it (every real draw would be turned away).
     bool newestDateKnown();
+    // Ends the download on a stored draw that no new draw can follow: said in an error box (on
+    // standard error in a batch run), no question to try again.
+    void reportStop(const QString &error);
     // Names the months whose pages listed no draw although a later month had draws.
     void warnOfHoles(const QStringList &months);
 
