@@ -190,6 +190,8 @@ private:
                                MsgKindColor(MSG_WARNING));
                 continue;
             }
+            if (relative == QString::fromUtf16(kInstalledFilesListName))
+                continue; // the update's own record, never a package's file
             m_installed << relative;
             const QString target = m_program + relative;
             if (QFileInfo(target).isFile() && SameFileContents(source, target, false))
