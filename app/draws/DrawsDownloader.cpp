@@ -120,7 +120,18 @@ bool TDrawsDownloader::askRetry(const QString &error)
         std::fflush(stderr);
         return false;
     }
-    return AskYesNo(ErrorCaption(), question) == IDYES;
+    hideWait();
+    if (AskYesNo(ErrorCaption(), question) != IDYES)
+        return false;
+    if (m_waitShown)
+        m_waitShown(true);
+    return true;
+}
+
+void TDrawsDownloader::hideWait()
+{
+    if (m_waitShown)
+        m_waitShown(false);
 }
 
 bool TDrawsDownloader::newestDateKnown()
@@ -156,10 +167,12 @@ bool TDrawsDownloader::newestDateKnown()
                                          u"поэтому неизвестно, с какого месяца загружать новые тиражи.\r\r"
                                          u"Исправьте дату этого тиража и повторите загрузку.",
                                 {newest.number, newest.dateText()});
-    if (m_batch)
+    if (m_batch) {
         StderrMessageSink().show(ErrorCaption(), m_result.error, MB_OK | MB_ICONERROR);
-    else
+    } else {
+        hideWait();
         ShowErrorBox(m_result.error);
+    }
     return false;
 }
 
@@ -232,10 +245,12 @@ void TDrawsDownloader::warnOfHoles(const QStringList &months)
                                 u"тиража: %s.\r\rЕсли тиражи в эти месяцы проводились, их нет в архиве: введите их "
                                 u"в окне тиража или импортируйте из файла.",
                                 {months.join(u", "_s)});
-    if (m_batch)
+    if (m_batch) {
         StderrMessageSink().show(WarningCaption(), text, MB_OK | MB_ICONWARNING);
-    else
+    } else {
+        hideWait();
         ShowWarningBox(text);
+    }
 }
 
 TDownloadResult TDrawsDownloader::run()
