@@ -167,7 +167,18 @@ bool TDrawsDownloader::askRetry(const QString &error)
         std::fflush(stderr);
         return false;
     }
-    return AskYesNo(ErrorCaption(), question) == IDYES;
+    hideWait();
+    if (AskYesNo(ErrorCaption(), question) != IDYES)
+        return false;
+    if (m_waitShown)
+        m_waitShown(true);
+    return true;
+}
+
+void TDrawsDownloader::hideWait()
+{
+    if (m_waitShown)
+        m_waitShown(false);
 }
 
 bool TDrawsDownloader::newestDateKnown()
@@ -206,10 +217,12 @@ void TDrawsDownloader::reportStop(const QString &error)
 {
     m_result.ok = false;
     m_result.error = error;
-    if (m_batch)
+    if (m_batch) {
         StderrMessageSink().show(ErrorCaption(), error, MB_OK | MB_ICONERROR);
-    else
+    } else {
+        hideWait();
         ShowErrorBox(error);
+    }
 }
 
 int TDrawsDownloader::DownloadDraws()
@@ -284,10 +297,12 @@ void TDrawsDownloader::warnOfHoles(const QStringList &months)
                                 u"тиража: %s.\r\rЕсли тиражи в эти месяцы проводились, их нет в архиве: введите их "
                                 u"в окне тиража или импортируйте из файла.",
                                 {months.join(u", "_s)});
-    if (m_batch)
+    if (m_batch) {
         StderrMessageSink().show(WarningCaption(), text, MB_OK | MB_ICONWARNING);
-    else
+    } else {
+        hideWait();
         ShowWarningBox(text);
+    }
 }
 
 TDownloadResult TDrawsDownloader::run()

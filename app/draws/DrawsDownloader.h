@@ -54,6 +54,9 @@ public:
     void setRefreshViews(std::function<void()> refresh) { m_refreshViews = std::move(refresh); }
     // The wait window's text.
     void setWaitTextSink(std::function<void(const QString &)> sink);
+    // Hides (false) the wait window before a message box of the download, and shows it again (true)
+    // when the user lets the download go on.
+    void setWaitShown(std::function<void(bool)> shown) { m_waitShown = std::move(shown); }
     // A batch run asks no question: a failed month ends the download, with the error on standard
     // error.
     void setBatch(bool batch) { m_batch = batch; }
@@ -77,6 +80,7 @@ public:
 
 private:
     bool askRetry(const QString &error);
+    void hideWait();
     // False, with the failure reported, when the archive has draws but the newest one's date cannot
     // be read (the first month to fetch is then unknown), is still to come, or its number runs far
     // ahead of the draw before it (every real draw would be turned away).
@@ -97,6 +101,7 @@ private:
     std::function<TDateTime()> m_today;
     std::function<void()> m_saveArchive;
     std::function<void()> m_refreshViews;
+    std::function<void(bool)> m_waitShown;
     bool m_batch = false;
     int m_attempt = 1;
     QStringList m_emptyMonths; // months whose pages listed no draw, since the last month with draws
