@@ -26,8 +26,8 @@ QString DamagedFileText(const QString &fileName, int badRecords, int recordSize,
     if (badRecords > 0)
         dropped << Format(u"пропущено записей с недопустимыми значениями - %d", {badRecords});
     if (tailBytes > 0)
-        dropped << Format(u"пропущено байт в конце файла, не составляющих целой записи (%d байт), - %d",
-                          {recordSize, static_cast<long long>(tailBytes)});
+        dropped << Format(u"пропущено байт в конце файла, не составляющих целой записи (%s), - %d",
+                          {BytesText(recordSize), static_cast<long long>(tailBytes)});
     return Format(u"Файл \"%s\" поврежден: %s. Загружены только исправные записи (%d).",
                   {fileName, dropped.join(u"; "_s), kept});
 }

@@ -1,5 +1,6 @@
 #include "common/Format.h"
 
+#include "common/TextUtils.h"
 #include "common/Translate.h"
 
 #include <QLocale>
@@ -199,4 +200,16 @@ QString MessageToDisplay(QStringView text)
     out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     out.replace(u'\r', u'\n');
     return out;
+}
+
+using namespace Qt::StringLiterals;
+
+QString BytesText(int64_t count)
+{
+    return QString::number(count) + u' ' + RussianPlural(count, u"байт"_s, u"байта"_s, u"байт"_s);
+}
+
+QString BytesGenitiveText(int64_t count)
+{
+    return QString::number(count) + u' ' + RussianPlural(count, u"байта"_s, u"байт"_s, u"байт"_s);
 }

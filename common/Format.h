@@ -44,3 +44,9 @@ QString Format(QStringView pattern, std::initializer_list<FormatArg> args = {});
 
 // A message text as the widgets show it: "\r\n" and "\r" become "\n".
 QString MessageToDisplay(QStringView text);
+
+// A count of bytes in a message, the word in the form its number takes: "1 байт", "2 байта", "5 байт",
+// "21 байт", "22 байта". After "не более" the count stands in the genitive: "не более 1 байта",
+// "не более 2 байт" (BytesGenitiveText).
+QString BytesText(int64_t count);
+QString BytesGenitiveText(int64_t count);

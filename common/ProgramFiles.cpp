@@ -49,3 +49,8 @@ QString ProgramFilePath(const QString &name)
 {
     return GetProgramFolder() + name;
 }
+
+QString HelpFileNameOf(const QString &languageAbbrev)
+{
+    return u"Kenvo_" + languageAbbrev + u".chm";
+}

@@ -116,11 +116,11 @@ bool readWhole(const QString &path, qint64 maxBytes, QByteArray &bytes)
     if (!S_ISREG(st.st_mode))
         fail(path, notRegularText(st.st_mode));
     if (st.st_size > maxBytes)
-        fail(path, Format(u"Файл слишком велик: %d байт (допускается не более %d).",
-                          {static_cast<long long>(st.st_size), static_cast<long long>(maxBytes)}));
+        fail(path, Format(u"Файл слишком велик: %s (допускается не более %d).",
+                          {BytesText(st.st_size), static_cast<long long>(maxBytes)}));
 
     // The file may grow while it is read: one byte more than the bound tells that it grew past it.
-    const QString tooLarge = Format(u"Файл слишком велик (допускается не более %d байт).", {static_cast<long long>(maxBytes)});
+    const QString tooLarge = Format(u"Файл слишком велик (допускается не более %s).", {BytesGenitiveText(maxBytes)});
     QByteArray data(static_cast<qsizetype>(st.st_size + 1), Qt::Uninitialized);
     qint64 done = 0;
     for (;;) {

@@ -17,6 +17,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -452,10 +453,13 @@ bool TCacheFolder::remove(const QString &name) const
     return m_fd >= 0 && (::unlinkat(m_fd, QFile::encodeName(name).constData(), 0) == 0 || errno == ENOENT);
 }
 
-QStringList TCacheFolder::fileNames(bool withLinks) const
+namespace {
+
+// The names in the folder open at the handle, "." and ".." left out.
+std::vector<QByteArray> entryNames(int folder)
 {
-    QStringList names;
-    const int fd = m_fd >= 0 ? ::fcntl(m_fd, F_DUPFD_CLOEXEC, 0) : -1;
+    std::vector<QByteArray> names;
+    const int fd = ::fcntl(folder, F_DUPFD_CLOEXEC, 0);
     DIR *dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
     if (!dir) {
         if (fd >= 0)
@@ -464,12 +468,75 @@ QStringList TCacheFolder::fileNames(bool withLinks) const
     }
     ::rewinddir(dir);
     while (const dirent *entry = ::readdir(dir)) {
-        struct stat st {};
-        if (::fstatat(m_fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-            (S_ISREG(st.st_mode) || (withLinks && S_ISLNK(st.st_mode))))
-            names << QFile::decodeName(entry->d_name);
+        const QByteArray name(entry->d_name);
+        if (name != "." && name != "..")
+            names.push_back(name);
     }
     ::closedir(dir);
+    return names;
+}
+
+bool emptyFolder(int folder)
+{
+    bool removed = true;
+    for (const QByteArray &name : entryNames(folder)) {
+        struct stat st {};
+        if (::fstatat(folder, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (S_ISDIR(st.st_mode)) {
+            const int sub = ::openat(folder, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (sub < 0 || !emptyFolder(sub))
+                removed = false;
+            if (sub >= 0)
+                ::close(sub);
+            if (::unlinkat(folder, name.constData(), AT_REMOVEDIR) != 0)
+                removed = false;
+        } else if (::unlinkat(folder, name.constData(), 0) != 0 && errno != ENOENT) {
+            removed = false;
+        }
+    }
+    return removed;
+}
+
+} // namespace
+
+TCacheFolder TCacheFolder::subfolder(const QString &relative) const
+{
+    QString path = m_path;
+    int fd = m_fd >= 0 ? ::fcntl(m_fd, F_DUPFD_CLOEXEC, 0) : -1;
+    for (const QString &part : relative.split(u'/', Qt::SkipEmptyParts)) {
+        if (fd < 0)
+            break;
+        if (part == u"."_s || part == u".."_s) { // never out of this folder
+            ::close(fd);
+            fd = -1;
+            break;
+        }
+        const int next = ::openat(fd, QFile::encodeName(part).constData(),
+                                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        ::close(fd);
+        fd = next;
+        path += u'/' + part;
+    }
+    return TCacheFolder(fd, path);
+}
+
+bool TCacheFolder::removeAll() const
+{
+    return m_fd >= 0 && emptyFolder(m_fd);
+}
+
+QStringList TCacheFolder::fileNames(bool withLinks) const
+{
+    QStringList names;
+    if (m_fd < 0)
+        return names;
+    for (const QByteArray &name : entryNames(m_fd)) {
+        struct stat st {};
+        if (::fstatat(m_fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            (S_ISREG(st.st_mode) || (withLinks && S_ISLNK(st.st_mode))))
+            names << QFile::decodeName(name);
+    }
     names.sort();
     return names;
 }

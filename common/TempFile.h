@@ -152,7 +152,12 @@ public:
     TCacheFolder(const TCacheFolder &) = delete;
     ~TCacheFolder();
 
+    // The folder at that path below this one, each folder on the way opened without following a link;
+    // none when one of them is missing, a link or no folder.
+    TCacheFolder subfolder(const QString &relative) const;
+
     bool isOpen() const { return m_fd >= 0; }
+    int handle() const { return m_fd; }
     const QString &path() const { return m_path; }
     // Writes the file of that name whole, through a temporary file in the folder.
     void write(const QString &name, const QByteArray &data) const;
@@ -161,6 +166,9 @@ public:
     bool remove(const QString &name) const;
     // The names of the regular files in the folder (and of the links in it too, when asked).
     QStringList fileNames(bool withLinks = false) const;
+    // Empties the folder, never following a link: a link is removed itself, a subfolder with all it
+    // holds. False when something could not be removed.
+    bool removeAll() const;
 
 private:
     TCacheFolder(int fd, QString path) : m_fd(fd), m_path(std::move(path)) {}

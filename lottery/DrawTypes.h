@@ -15,6 +15,9 @@ inline constexpr int kDrawDateMaxLen = 11;
 // Money: a signed count of 1/10000 units.
 using TCurrency = int64_t;
 inline constexpr TCurrency kCurrencyScale = 10000;
+// No amount of the settings (the cost of one combination, a prize) passes a trillion units: a larger one
+// is a damaged value (MoneyFromUnits).
+inline constexpr TCurrency kMaxSettingsAmount = 1'000'000'000'000LL * kCurrencyScale;
 
 // One draw, the record of the draws archive: number, the six main numbers in drawn order, the two
 // supplementary numbers, and the date text ("5 Jan 2015") as a short string of at most 11 characters.

@@ -38,6 +38,11 @@ QString stopText(uint8_t stopMode, int32_t stopValue)
     return StopModeKeyword(stopMode) + u':' + QString::number(stopValue);
 }
 
+QString sortColumnText(int32_t column, const QString &typed)
+{
+    return column == kUnreadableSortColumn && !typed.isEmpty() ? typed : QString::number(column);
+}
+
 // The text after the first ":" of a field ("CMV:5" gives "5"), trimmed.
 QString valueOf(QStringView field)
 {
@@ -50,7 +55,7 @@ QString FilterItemToText(const TFilterItem &item)
 {
     if (!item.Used)
         return {};
-    QString text = modeLetters(item.BottomUp, item.MultiSelect, item.KeepSelected) + QString::number(item.SortColumn);
+    QString text = modeLetters(item.BottomUp, item.MultiSelect, item.KeepSelected) + FilterSortColumnText(item);
     // An empty method field is written as a blank: runs of "#" count as one when the text is read, so
     // an empty field would move the condition into the method's place.
     const QString method = item.Method ? QString(item.Method->MethodCode() + u':' + item.DrawsLen) : item.MethodText;
@@ -79,13 +84,16 @@ TFilterItem TextToFilterItem(QStringView text, const TStatList &list)
 
     // Mode letters and sort column (-1 leaves the rows unsorted; none written gives the count column).
     // A number is kept as written and a text that is no number gets a column no table has, so that the
-    // run refuses both (below -1 as above its last) rather than sort by another column in silence.
+    // run refuses both (below -1 as above its last) rather than sort by another column in silence; that
+    // text is kept, for the filter's text and the refusal to show what was typed.
     const QString modes = ScenarioWord(1, trimmed, kFieldDelimiter);
     const QString column = TrimControl(QStringView(modes).mid(qMin<qsizetype>(3, modes.size())));
     bool columnRead = false;
     item.SortColumn = TextToIntDef(column, 1, &columnRead);
-    if (!column.isEmpty() && !columnRead)
+    if (!column.isEmpty() && !columnRead) {
         item.SortColumn = kUnreadableSortColumn;
+        item.SortColumnText = column;
+    }
     item.BottomUp = modes.contains(u'B');
     item.MultiSelect = modes.contains(u'M');
     item.KeepSelected = modes.contains(u'F');
@@ -134,6 +142,16 @@ TFilterItem TextToFilterItem(QStringView text, const TStatList &list)
 TFilterItem TextToFilterItem(QStringView text)
 {
     return TextToFilterItem(text, StatList());
+}
+
+QString FilterSortColumnText(const TFilterItem &item)
+{
+    return sortColumnText(item.SortColumn, item.SortColumnText);
+}
+
+QString FilterSortColumnText(const TFilterPart &part)
+{
+    return sortColumnText(part.SortColumn, part.SortColumnText);
 }
 
 QString FilterPartToText(const TFilterPart &part)

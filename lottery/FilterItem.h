@@ -27,6 +27,7 @@ struct TStatMethod;
 
 // The sort column of a filter whose text after its three letters is no 32-bit number ("-1x", "--1",
 // "99999999999"): no column of any table, so a run refuses it as it refuses a column the table lacks.
+// The item keeps that text as typed (SortColumnText), and writes and names it as typed.
 constexpr int32_t kUnreadableSortColumn = INT32_MIN;
 
 // One filter of a line as it is edited and stored.
@@ -36,6 +37,7 @@ struct TFilterItem {
     const TStatMethod *Method = nullptr; // the registry entry named by the method field
     QString DrawsLen{};                  // numbers of draws: "10", "1, 2, 3" or "1-10;2"
     int32_t SortColumn = 0;    // column of the statistics table ("Значение" 0, "Количество" 1, ...)
+    QString SortColumnText{};  // the column as typed when it is no number (SortColumn kUnreadableSortColumn)
     bool BottomUp = false;     // B: walk the rows from the bottom; T: from the top
     bool MultiSelect = false;  // M: select all matching rows at once; S: one at a time
     bool KeepSelected = false; // F: keep the combinations with the selected values; D: delete them
@@ -56,6 +58,7 @@ struct TFilterPart {
     const TStatMethod *Method = nullptr;
     int32_t DrawsLen = 0;
     int32_t SortColumn = 0;
+    QString SortColumnText{}; // as in the item
     bool BottomUp = false;
     bool MultiSelect = false;
     bool KeepSelected = false;
@@ -92,6 +95,10 @@ QString FilterItemText(const TFilterItem &item);
 // is bad, coefficients 0, no method when the method field names none).
 TFilterItem TextToFilterItem(QStringView text, const TStatList &list);
 TFilterItem TextToFilterItem(QStringView text);
+
+// The sort column as the filter's text has it: the number, or the text typed in place of one.
+QString FilterSortColumnText(const TFilterItem &item);
+QString FilterSortColumnText(const TFilterPart &part);
 
 // The text of a resolved filter (as the item's, without the sort column); "" for an unused part.
 QString FilterPartToText(const TFilterPart &part);

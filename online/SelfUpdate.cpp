@@ -26,11 +26,6 @@
 #include <QRegularExpression>
 
 #include <algorithm>
-#include <cerrno>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -39,7 +34,6 @@ namespace {
 
 const QString kGlobalSection = u"GlobalOptions"_s;
 const QString kIndexCopyName = u"SelfUpdates.inf"_s;
-const QString kWorkFolderName = u"SelfUpdate"_s;
 const QString kNoDescription = u"< Описание обновления не доступно >"_s;
 const QString kFileNotFound = u"Файл \"%s\" не найден!"_s;
 const QString kBadIndexName = u"Недопустимое имя файла в списке обновлений: \"%s\""_s;
@@ -112,12 +106,6 @@ void checkPlainList(const QString &list, const QStringList &forbidden)
     }
 }
 
-void removeFolder(const QString &folder)
-{
-    if (QFileInfo(folder).isDir() && !QDir(folder).removeRecursively())
-        throw Exception(Format(u"Ошибка удаления каталога \"%s\"!", {QDir::toNativeSeparators(folder)}));
-}
-
 void createFolder(const QString &folder)
 {
     if (!QDir().mkpath(folder))
@@ -167,6 +155,9 @@ public:
     void run()
     {
         plan();
+        // Remembered before any of them is touched: what an install stopped half-way leaves beside
+        // these files is then known for the program's own.
+        RecordInstalledFiles(m_program, m_installed);
         stage();
         swap();
         for (const PlannedFile &f : m_files)
@@ -199,6 +190,9 @@ private:
                                MsgKindColor(MSG_WARNING));
                 continue;
             }
+            if (relative == QString::fromUtf16(kInstalledFilesListName))
+                continue; // the update's own record, never a package's file
+            m_installed << relative;
             const QString target = m_program + relative;
             if (QFileInfo(target).isFile() && SameFileContents(source, target, false))
                 continue;
@@ -271,6 +265,7 @@ private:
 
     QString m_work;
     QString m_program;
+    QStringList m_installed;
     std::vector<PlannedFile> m_files;
 };
 
@@ -292,7 +287,7 @@ SearchOutcome searchPhase(const QString &source, int langId, const TSelfUpdateSe
     SearchOutcome outcome;
     QElapsedTimer clock;
     clock.start();
-    DeleteUpdateLeftovers(settings.programFolder);
+    DeleteUpdateLeftovers(settings.programFolder, settings.programFile);
     progress.step();
     const QString current = settings.currentVersion;
     const QString index = searchFolder(settings) + kIndexCopyName;
@@ -348,14 +343,14 @@ void downloadPackage(const TrSU_VerData &data, const QString &package, const TSe
 void installPhase(const TrSU_VerData &data, const TSelfUpdateSettings &settings, ProgressScope &progress)
 {
     const QString folder = settings.programFolder;
-    const QString work = folder + kWorkFolderName + u'/';
+    progress.step();
+    // Made anew and held: a link or anything else at its name is refused and never entered. It goes,
+    // with all it holds, whenever the install ends.
+    TUpdateWorkFolder workFolder = TUpdateWorkFolder::create(folder);
+    const QString work = workFolder.path();
     const QString package = work + Format(u"SelfUpdate_%s.upd", {data.verId});
     const QString program = work + data.originalFileName;
     progress.step();
-
-    removeFolder(work);
-    progress.step();
-    createFolder(work);
     progress.step();
     downloadPackage(data, package, settings);
     progress.step();
@@ -395,6 +390,7 @@ void installPhase(const TrSU_VerData &data, const TSelfUpdateSettings &settings,
     ExecFileList(work, data.execBefore, settings.programTimeoutSeconds);
     progress.step();
 
+    workFolder.confirm();
     FileReplacement(work, folder).run();
     progress.step();
 
@@ -405,7 +401,7 @@ void installPhase(const TrSU_VerData &data, const TSelfUpdateSettings &settings,
     DeleteFileList(folder, data.deleteAfter);
     progress.step();
 
-    removeFolder(work);
+    workFolder.remove();
 }
 
 } // namespace
@@ -588,69 +584,6 @@ void LoadUpdateDescription(QStringList &lines, const TrSU_VerData &data, const Q
 
 // ---- File lists -------------------------------------------------------------------------------
 
-bool IsUpdateLeftover(const QString &name, const std::function<bool(const QString &)> &isFile)
-{
-    // The staged copy of a new file, and that copy cut short.
-    if (name.endsWith(u".~upd"_s))
-        return true;
-    static const QRegularExpression unfinished(u"^.+\\.~upd\\.[0-9A-Za-z]{6}\\.~tmp$"_s);
-    if (unfinished.match(name).hasMatch())
-        return true;
-    // The backup of a replaced program file: "x.~exe", "x.~~exe" of "x.exe", "Vendra.~" of "Vendra",
-    // always beside the file that took its place.
-    const qsizetype dot = name.lastIndexOf(u'.');
-    if (dot <= 0 || dot + 1 >= name.size() || name.at(dot + 1) != u'~')
-        return false;
-    qsizetype tail = dot + 1;
-    while (tail < name.size() && name.at(tail) == u'~')
-        ++tail;
-    const QString extension = name.mid(tail);
-    const QString replaced = name.left(dot) + (extension.isEmpty() ? QString() : u'.' + extension);
-    return !IsUserDataFile(replaced) && isFile(replaced); // the user's files are never replaced
-}
-
-void DeleteUpdateLeftovers(const QString &programFolder)
-{
-    // The folder holds the user's files too: only regular files of the update's own names go, looked at
-    // and removed where they lie, never through a link.
-    const int fd = ::open(QFile::encodeName(programFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    DIR *dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return;
-    }
-    const auto isFile = [fd](const QString &name) {
-        struct stat st {};
-        return ::fstatat(fd, QFile::encodeName(name).constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
-    };
-    QStringList leftovers;
-    while (const dirent *entry = ::readdir(dir)) {
-        const QString name = QFile::decodeName(entry->d_name);
-        if (isFile(name) && IsUpdateLeftover(name, isFile))
-            leftovers << name;
-    }
-    for (const QString &name : leftovers)
-        ::unlinkat(fd, QFile::encodeName(name).constData(), 0);
-    ::closedir(dir);
-}
-
-bool IsUserDataFile(const QString &relativePath)
-{
-    const QString path = QDir::cleanPath(relativePath);
-    const QString first = path.section(u'/', 0, 0);
-    if (first.compare(u"Systems"_s, Qt::CaseInsensitive) == 0 || first.compare(u"Prefetchs"_s, Qt::CaseInsensitive) == 0)
-        return true;
-    if (path.contains(u'/'))
-        return false;
-    const QString base = QString::fromUtf16(kProgramBaseName);
-    for (const char16_t *ext : {u".ldr", u".lsk", u".lrt", u".ltb", u".lss", u".ini", u".frm", u".flt"})
-        if (path.compare(base + QString::fromUtf16(ext), Qt::CaseInsensitive) == 0)
-            return true;
-    return MatchesMasks(path, u"*.lcv;*.lsc;*.exp;*.flt;"_s + base + u"-*.log;ScriptLog_*.txt"_s);
-}
-
 void DeleteFileList(const QString &folder, const QString &list)
 {
     const QDir dir(folder);
@@ -724,8 +657,6 @@ int SelfUpdate(const QString &source, bool silent, int langId, const TSelfUpdate
             } catch (const std::exception &e) {
                 result = suFailed;
                 progress.close();
-                // The work folder of an install that did not end goes too (the program stays as it was).
-                QDir(settings.programFolder + kWorkFolderName).removeRecursively();
                 if (!IsWaitCancelled(e))
                     ShowErrorBox(Format(u"Ошибка установки обновления!\r\r%s", {ExceptionText(e)}));
             }

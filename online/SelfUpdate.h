@@ -1,5 +1,7 @@
 #pragma once
 
+#include "online/UpdateFiles.h"
+
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -110,22 +112,11 @@ QString UpdateDescriptionFolder(const QString &source);
 void LoadUpdateDescription(QStringList &lines, const TrSU_VerData &data, const QString &descrFolder, int langId,
                            const QString &localFolder, const TSelfUpdateSettings &settings);
 
-// True for a name the update gives a file of its own beside the program's files, left there only when
-// an update was stopped half-way: a staged copy "<file>.~upd", one cut short "<file>.~upd.XXXXXX.~tmp",
-// or the backup of a replaced file ("x.~exe", "x.~~exe", "Vendra.~") when isFile says that the file
-// that replaced it ("x.exe", "Vendra") is there and is no file of the user's (which are never replaced).
-bool IsUpdateLeftover(const QString &name, const std::function<bool(const QString &)> &isFile);
-// Removes the files an update left in the program's folder: regular files of those names only (the
-// folder may hold the user's own files, whatever their names).
-void DeleteUpdateLeftovers(const QString &programFolder);
 // Deletes the files of the folder matching the ";"-separated names or masks; the user's data files
 // are never deleted. Raises Exception when a file cannot be deleted.
 void DeleteFileList(const QString &folder, const QString &list);
 // Runs the listed programs that exist in the folder, one after another, each waited for.
 void ExecFileList(const QString &folder, const QString &list, int timeoutSeconds = 60);
-// True for a file (path relative to the program's folder) that belongs to the user, not to the
-// program: archives, stakes, settings, lists and the Systems and Prefetchs folders.
-bool IsUserDataFile(const QString &relativePath);
 
 // Searches for an update and, when the user agrees, installs it. Returns TSelfUpdateResult; with
 // suInstalled the caller restarts the program. Search failures are reported unless silent; install

@@ -793,9 +793,9 @@ bool TCombsList::LoadCombsBuffer(int32_t key1, int32_t key2)
         // Only the file as this run wrote it is trusted: one cut short or grown is another list.
         const int64_t count = m_bufferCount;
         if (bytes.size() != count * kMainCount)
-            throw EConvertError(Format(u"Размер буфера (%d байт) не соответствует числу сохраненных в нем "
-                                       u"комбинаций (%d по %d байт).",
-                                       {static_cast<long long>(bytes.size()), static_cast<long long>(count), kMainCount}));
+            throw EConvertError(Format(u"Размер буфера (%s) не соответствует числу сохраненных в нем "
+                                       u"комбинаций (%d по %s).",
+                                       {BytesText(bytes.size()), static_cast<long long>(count), BytesText(kMainCount)}));
         // Read aside and checked first: a damaged file leaves the list as it was.
         TCombsArray combs(static_cast<size_t>(count));
         const int64_t every = std::max<int64_t>(1, count / 100);

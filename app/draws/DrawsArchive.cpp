@@ -12,6 +12,7 @@
 
 #include <QtEndian>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 
@@ -142,24 +143,17 @@ QString NumberBetweenProblem(int32_t number, const TDrawRec *before, const TDraw
     return {};
 }
 
-// The date of a draw; 0 when it is not known or cannot be read.
-TDateTime dateOf(const TDrawRec &draw)
-{
-    try {
-        const QString text = GameDrawDateText(draw.dateText());
-        return text.isEmpty() ? 0 : ParseResultsDate(text);
-    } catch (const Exception &) {
-        return 0;
-    }
-}
-
 // How far the number may run ahead of the draw before it: kMaxDrawsPerDay a day between their dates
 // and on the day itself (an unknown date counts as today).
+bool RunsAheadBy(int64_t number, int64_t day, int64_t beforeNumber, int64_t beforeDay)
+{
+    return number - beforeNumber > kMaxDrawsPerDay * (std::max<int64_t>(0, day - beforeDay) + 1);
+}
+
 bool RunsAhead(const TDrawRec &draw, TDateTime date, const TDrawRec &before, TDateTime beforeDate, TDateTime today)
 {
-    const int64_t days = std::max<int64_t>(0, static_cast<int64_t>(std::floor(date > 0 ? date : today)) -
-                                                  static_cast<int64_t>(std::floor(beforeDate)));
-    return int64_t(draw.number) - before.number > kMaxDrawsPerDay * (days + 1);
+    return RunsAheadBy(draw.number, static_cast<int64_t>(std::floor(date > 0 ? date : today)), before.number,
+                       static_cast<int64_t>(std::floor(beforeDate)));
 }
 
 const TDrawRec *drawAt(const TDrawsArray &draws, int index)
@@ -176,6 +170,16 @@ void addNote(QStringList &notes, const QString &note)
 
 } // namespace
 
+TDateTime DrawDateOf(const TDrawRec &draw)
+{
+    try {
+        const QString text = GameDrawDateText(draw.dateText());
+        return text.isEmpty() ? 0 : ParseResultsDate(text);
+    } catch (const Exception &) {
+        return 0;
+    }
+}
+
 TDrawNeighbours DrawNeighboursAt(const TDrawsArray &draws, int index, bool inserting)
 {
     return {drawAt(draws, index - 1), drawAt(draws, inserting ? index : index + 1)};
@@ -186,13 +190,13 @@ QString DrawPlaceProblem(const TDrawRec &draw, TDrawNeighbours neighbours)
     const QString problem = NumberBetweenProblem(draw.number, neighbours.before, neighbours.after);
     if (!problem.isEmpty())
         return problem;
-    const TDateTime date = dateOf(draw);
+    const TDateTime date = DrawDateOf(draw);
     if (date <= 0)
         return {};
-    if (neighbours.before && dateOf(*neighbours.before) > date)
+    if (neighbours.before && DrawDateOf(*neighbours.before) > date)
         return Format(u"Дата тиража %d (%s) не может быть раньше даты предыдущего тиража архива № %d (%s)!",
                       {draw.number, draw.dateText(), neighbours.before->number, neighbours.before->dateText()});
-    const TDateTime afterDate = neighbours.after ? dateOf(*neighbours.after) : 0;
+    const TDateTime afterDate = neighbours.after ? DrawDateOf(*neighbours.after) : 0;
     if (afterDate > 0 && afterDate < date)
         return Format(u"Дата тиража %d (%s) не может быть позже даты следующего тиража архива № %d (%s)!",
                       {draw.number, draw.dateText(), neighbours.after->number, neighbours.after->dateText()});
@@ -214,7 +218,7 @@ QString DrawDateAndPlaceProblem(const TDrawRec &draw, TDrawNeighbours neighbours
     } catch (const Exception &) {
         return Format(u"Некорректная дата тиража %d: \"%s\"!", {draw.number, draw.dateText()});
     }
-    const TDateTime date = dateOf(draw);
+    const TDateTime date = DrawDateOf(draw);
     if (date > 0 && IsFutureDrawDate(date, today))
         return Format(u"Дата тиража %d (%s) еще не наступила!", {draw.number, draw.dateText()});
     const QString bound = DrawNumberBoundProblem(draw, today);
@@ -230,8 +234,8 @@ QString DrawRunsAheadProblem(const TDrawRec &draw, const TDrawRec &before, TDate
 {
     // However many draws a day the game had, a number cannot run far ahead of the calendar: such a
     // number is a slip, and stored it would turn away every real draw after it.
-    const TDateTime beforeDate = dateOf(before);
-    if (beforeDate <= 0 || !RunsAhead(draw, dateOf(draw), before, beforeDate, today))
+    const TDateTime beforeDate = DrawDateOf(before);
+    if (beforeDate <= 0 || !RunsAhead(draw, DrawDateOf(draw), before, beforeDate, today))
         return {};
     return Format(u"Номер тиража %d слишком велик: предыдущий тираж архива № %d проведен %s, а номера "
                   u"тиражей растут не более чем на %d в день!",
@@ -240,7 +244,7 @@ QString DrawRunsAheadProblem(const TDrawRec &draw, const TDrawRec &before, TDate
 
 QString DrawNumberBoundProblem(const TDrawRec &draw, TDateTime today)
 {
-    const TDateTime date = dateOf(draw);
+    const TDateTime date = DrawDateOf(draw);
     const TDateTime day = std::floor(date > 0 ? date : today);
     const int64_t bound = kMaxDrawsPerDay * (static_cast<int64_t>(day) + 1);
     if (draw.number <= bound)
@@ -262,6 +266,19 @@ QString RisingDrawsProblem(const TDrawsArray &draws, const TDrawsArray &incoming
     return {};
 }
 
+TDrawRec SortedDrawNumbers(TDrawRec draw)
+{
+    SortDrawNumbers(draw);
+    std::sort(draw.extra.begin(), draw.extra.end());
+    return draw;
+}
+
+bool SameDrawNumbers(const TDrawRec &a, const TDrawRec &b)
+{
+    const TDrawRec x = SortedDrawNumbers(a), y = SortedDrawNumbers(b);
+    return x.main == y.main && x.extra == y.extra;
+}
+
 int DrawInsertIndex(const TDrawsArray &draws, int32_t number)
 {
     const auto it = std::upper_bound(draws.begin(), draws.end(), number,
@@ -271,30 +288,112 @@ int DrawInsertIndex(const TDrawsArray &draws, int32_t number)
 
 namespace {
 
-// Which of the records (each a draw on its own) stay, so that the numbers rise through the archive:
-// the records that run far ahead of their dates are told first, each against the last dated record
-// before it that does not; then, of all the ways to keep the numbers rising, the one that leaves out
-// the fewest records that do not run ahead, then the fewest that do, then ends on the lowest number.
-// A record that does not fit between the records around it thus costs only itself, and so does a run
-// of them, while a run of numbers gone far ahead of their dates is left out before sound draws are.
-std::vector<bool> RisingRecords(const TDrawsArray &records, TDateTime today)
+// The day of each record's date; 0 when it is not known.
+std::vector<int64_t> DaysOf(const TDrawsArray &records)
+{
+    std::vector<int64_t> days(records.size(), 0);
+    for (size_t i = 0; i < records.size(); ++i) {
+        const TDateTime date = DrawDateOf(records[i]);
+        days[i] = date > 0 ? static_cast<int64_t>(std::floor(date)) : 0;
+    }
+    return days;
+}
+
+// The weight of each record in the choice of the kept ones: a record that runs far ahead of its date
+// weighs 1, any other more than all of those together. Each record is told against the last dated
+// record before it that is a reference: in the first round any that does not run ahead itself and
+// rises above the references before it, then only those kept by the round before that do not run
+// ahead (a record left out is no reference).
+std::vector<int64_t> AheadWeights(const TDrawsArray &records, const std::vector<int64_t> &days, TDateTime today,
+                                  const std::vector<bool> *kept)
 {
     const size_t n = records.size();
     std::vector<int64_t> weight(n, static_cast<int64_t>(n) + 1);
-    const TDrawRec *anchor = nullptr;
-    TDateTime anchorDate = 0;
+    const int64_t todayDay = static_cast<int64_t>(std::floor(today));
+    const int64_t none = -1;
+    int64_t anchor = none;
     for (size_t i = 0; i < n; ++i) {
-        const TDrawRec &draw = records[i];
-        const TDateTime date = dateOf(draw);
-        if (anchor && draw.number > anchor->number && RunsAhead(draw, date, *anchor, anchorDate, today)) {
+        const int32_t number = records[i].number;
+        const int64_t a = anchor;
+        if (a != none && number > records[static_cast<size_t>(a)].number &&
+            RunsAheadBy(number, days[i] > 0 ? days[i] : todayDay, records[static_cast<size_t>(a)].number,
+                        days[static_cast<size_t>(a)])) {
             weight[i] = 1;
             continue;
         }
-        if (date > 0 && (!anchor || draw.number > anchor->number))
-            anchor = &draw, anchorDate = date;
+        if (days[i] > 0 && (a == none || number > records[static_cast<size_t>(a)].number) && (!kept || (*kept)[i]))
+            anchor = static_cast<int64_t>(i);
     }
+    return weight;
+}
 
-    // The heaviest chain of rising numbers, by a tree of prefix maxima over the numbers' ranks.
+// How far each dated record's number lies from the number its date gives among the trusted dated
+// records around it (kFitNeighbours on each side): every two of them draw a line of numbers over
+// dates, and the median of what those lines give for its date is the number it should have. A record
+// or two gone wrong among them moves the median little. In units of 1/kFitScale of a draw; 0 for a
+// record without a date or without two such records of different days around it.
+constexpr int kFitNeighbours = 4;
+constexpr int kFitReach = 64; // records looked at on each side at most
+constexpr int kFitScale = 8;
+
+std::vector<int64_t> DateMisfits(const TDrawsArray &records, const std::vector<int64_t> &days,
+                                 const std::vector<bool> &trusted)
+{
+    const int64_t n = static_cast<int64_t>(records.size());
+    std::vector<int64_t> misfit(records.size(), 0);
+    std::array<size_t, 2 * kFitNeighbours> around{};
+    std::array<double, kFitNeighbours * (2 * kFitNeighbours - 1)> lines{};
+    for (int64_t i = 0; i < n; ++i) {
+        if (days[static_cast<size_t>(i)] <= 0)
+            continue;
+        // kFitNeighbours on each side, more on one side where the other has fewer.
+        std::array<size_t, 2 * kFitNeighbours> side[2];
+        size_t sideCount[2] = {0, 0};
+        for (int s = 0; s < 2; ++s) {
+            const int64_t step = s == 0 ? -1 : 1;
+            for (int64_t j = i + step, reach = 0;
+                 j >= 0 && j < n && sideCount[s] < side[s].size() && reach < kFitReach; j += step, ++reach)
+                if (trusted[static_cast<size_t>(j)] && days[static_cast<size_t>(j)] > 0)
+                    side[s][sideCount[s]++] = static_cast<size_t>(j);
+        }
+        const size_t all = 2 * kFitNeighbours;
+        const size_t fromLeft =
+            std::min(sideCount[0], std::max<size_t>(kFitNeighbours, all - std::min(all, sideCount[1])));
+        const size_t fromRight = std::min(sideCount[1], all - fromLeft);
+        size_t found = 0;
+        for (size_t k = 0; k < fromLeft; ++k)
+            around[found++] = side[0][k];
+        for (size_t k = 0; k < fromRight; ++k)
+            around[found++] = side[1][k];
+        size_t count = 0;
+        const double day = static_cast<double>(days[static_cast<size_t>(i)]);
+        for (size_t a = 0; a < found; ++a)
+            for (size_t b = a + 1; b < found; ++b) {
+                const double da = static_cast<double>(days[around[a]]), db = static_cast<double>(days[around[b]]);
+                if (da == db)
+                    continue;
+                const double na = records[around[a]].number, nb = records[around[b]].number;
+                lines[count++] = na + (nb - na) * (day - da) / (db - da);
+            }
+        if (count == 0)
+            continue;
+        const auto end = lines.begin() + static_cast<std::ptrdiff_t>(count);
+        const auto middle = lines.begin() + static_cast<std::ptrdiff_t>(count / 2);
+        std::nth_element(lines.begin(), middle, end);
+        // Of an even count, halfway between the two middle ones.
+        const double median = count % 2 ? *middle : (*middle + *std::max_element(lines.begin(), middle)) / 2;
+        const double off = std::min(std::abs(records[static_cast<size_t>(i)].number - median), 1e9);
+        misfit[static_cast<size_t>(i)] = std::llround(off * kFitScale);
+    }
+    return misfit;
+}
+
+// The heaviest chain of rising numbers, by a tree of prefix maxima over the numbers' ranks: the most
+// weight, then the least misfit of the records kept, then the lowest number at its end.
+std::vector<bool> HeaviestRisingChain(const TDrawsArray &records, const std::vector<int64_t> &weight,
+                                      const std::vector<int64_t> &misfit)
+{
+    const size_t n = records.size();
     std::vector<int32_t> numbers(n);
     for (size_t i = 0; i < n; ++i)
         numbers[i] = records[i].number;
@@ -302,9 +401,17 @@ std::vector<bool> RisingRecords(const TDrawsArray &records, TDateTime today)
     numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
     struct Best {
         int64_t weight = 0;
+        int64_t misfit = 0;
         int rank = 0;
         int index = -1;
-        bool operator<(const Best &o) const { return weight != o.weight ? weight < o.weight : rank > o.rank; }
+        bool operator<(const Best &o) const
+        {
+            if (weight != o.weight)
+                return weight < o.weight;
+            if (misfit != o.misfit)
+                return misfit > o.misfit;
+            return rank > o.rank;
+        }
     };
     std::vector<Best> tree(numbers.size() + 1);
     std::vector<int> previous(n, -1);
@@ -315,7 +422,7 @@ std::vector<bool> RisingRecords(const TDrawsArray &records, TDateTime today)
         Best before;
         for (int r = rank - 1; r > 0; r -= r & -r)
             before = std::max(before, tree[static_cast<size_t>(r)]);
-        const Best here{before.weight + weight[i], rank, static_cast<int>(i)};
+        const Best here{before.weight + weight[i], before.misfit + misfit[i], rank, static_cast<int>(i)};
         previous[i] = before.index;
         for (size_t r = static_cast<size_t>(rank); r < tree.size(); r += r & (~r + 1))
             tree[r] = std::max(tree[r], here);
@@ -327,15 +434,38 @@ std::vector<bool> RisingRecords(const TDrawsArray &records, TDateTime today)
     return keep;
 }
 
+// Which of the records (each a draw on its own) stay, so that the numbers rise through the archive:
+// of all the ways to keep the numbers rising, the one that leaves out the fewest records that do not
+// run far ahead of their dates, then the fewest that do, then the one whose kept numbers fit their
+// dates best (where leaving out either of two records would do, the one out of step with the dates
+// of the draws around it goes). A record that does not fit between the records around it thus costs
+// only itself, and so does a run of them, while a run of numbers gone far ahead of their dates is
+// left out before sound draws are. The choice is made again with the kept records as the only
+// references until it holds (a few rounds at most).
+std::vector<bool> RisingRecords(const TDrawsArray &records, TDateTime today)
+{
+    constexpr int kRounds = 4;
+    const std::vector<int64_t> days = DaysOf(records);
+    std::vector<bool> keep(records.size(), true);
+    for (int round = 0; round < kRounds; ++round) {
+        const std::vector<int64_t> weight = AheadWeights(records, days, today, round > 0 ? &keep : nullptr);
+        std::vector<bool> next = HeaviestRisingChain(records, weight, DateMisfits(records, days, keep));
+        if (next == keep)
+            break;
+        keep.swap(next);
+    }
+    return keep;
+}
+
 } // namespace
 
 TDrawsRead ReadDrawsBytes(const QByteArray &bytes, TDateTime today)
 {
     TDrawsRead read;
     const qsizetype count = bytes.size() / kDrawRecordSize;
-    auto leaveOut = [&read](qsizetype record, int32_t number, const QString &problem) {
+    auto leaveOut = [&read](qsizetype record, const QString &draw, const QString &problem) {
         ++read.badRecords;
-        addNote(read.badNotes, Format(u"запись %d (тираж № %d): %s", {static_cast<int>(record + 1), number, problem}));
+        addNote(read.badNotes, Format(u"запись %d (%s): %s", {static_cast<int>(record + 1), draw, problem}));
     };
     // Each record on its own first: a draw, its date in the game's form.
     TDrawsArray records;
@@ -355,7 +485,7 @@ TDrawsRead ReadDrawsBytes(const QByteArray &bytes, TDateTime today)
             }
         }
         if (!problem.isEmpty()) {
-            leaveOut(i, draw.number, problem);
+            leaveOut(i, Format(u"тираж № %d", {draw.number}), problem);
             continue;
         }
         records.push_back(draw);
@@ -363,23 +493,33 @@ TDrawsRead ReadDrawsBytes(const QByteArray &bytes, TDateTime today)
     }
     // Then each draw by the draws around it.
     const std::vector<bool> keep = RisingRecords(records, today);
-    std::vector<const TDrawRec *> nextKept(records.size() + 1, nullptr);
+    constexpr size_t kNone = SIZE_MAX;
+    std::vector<size_t> nextKept(records.size() + 1, kNone);
     for (size_t j = records.size(); j-- > 0;)
-        nextKept[j] = keep[j] ? &records[j] : nextKept[j + 1];
+        nextKept[j] = keep[j] ? j : nextKept[j + 1];
+    // A record as a note names it: the number, the date when known, the place in the file.
+    auto named = [&](size_t j) {
+        const TDrawRec &draw = records[j];
+        const int record = static_cast<int>(recordOf[j] + 1);
+        return draw.dateLen > 0 ? Format(u"№ %d от %s, запись %d", {draw.number, draw.dateText(), record})
+                                : Format(u"№ %d, запись %d", {draw.number, record});
+    };
     read.draws.reserve(records.size());
+    size_t lastKept = kNone;
     for (size_t j = 0; j < records.size(); ++j) {
         const TDrawRec &draw = records[j];
         if (!keep[j]) {
-            // The kept draws around it: it is not above the one before, or not below the one after.
-            const TDrawRec *before = read.draws.empty() ? nullptr : &read.draws.back();
-            const TDrawRec *after = nextKept[j + 1];
-            leaveOut(recordOf[j], draw.number,
-                     before && draw.number <= before->number
-                         ? Format(u"номер тиража не больше номера предыдущего тиража (%d)", {before->number})
-                         : Format(u"номер тиража не меньше номера следующего тиража (%d)",
-                                  {after ? after->number : draw.number}));
+            // The kept draw it was left out for, named so that the player can check both: it is not
+            // above the one before, or not below the one after.
+            const size_t after = nextKept[j + 1];
+            const bool below = lastKept != kNone && (draw.number <= records[lastKept].number || after == kNone);
+            leaveOut(recordOf[j], draw.dateLen > 0 ? Format(u"тираж № %d от %s", {draw.number, draw.dateText()})
+                                                   : Format(u"тираж № %d", {draw.number}),
+                     below ? Format(u"номер тиража не больше номера предыдущего тиража (%s)", {named(lastKept)})
+                           : Format(u"номер тиража не меньше номера следующего тиража (%s)", {named(after)}));
             continue;
         }
+        lastKept = j;
         const QString legacy =
             DrawEntryProblem(draw, {read.draws.empty() ? nullptr : &read.draws.back(), nullptr}, today);
         if (!legacy.isEmpty()) {

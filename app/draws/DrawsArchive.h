@@ -37,6 +37,8 @@ int DrawDateYMD(const TDrawsArray &draws, int index, int days);
 // (typed in, edited, imported, downloaded), its number is above the number of the draw before it and
 // below that of the draw after it, and its date (when it and theirs are known) is not before the one
 // and not after the other.
+// The date of a draw; 0 when it is not known or cannot be read.
+TDateTime DrawDateOf(const TDrawRec &draw);
 // The draws a draw has beside it at a place: replacing the draw at the index (an index equal to the
 // count is a new newest draw), or put in before the draw at the index when inserting.
 struct TDrawNeighbours {
@@ -60,6 +62,10 @@ QString DrawRunsAheadProblem(const TDrawRec &draw, const TDrawRec &before, TDate
 // A number no draw of that date (an unknown date counts as today) can have on any way in, whatever
 // stands before it: above kMaxDrawsPerDay a day since the first day of the calendar (30 Dec 1899).
 QString DrawNumberBoundProblem(const TDrawRec &draw, TDateTime today);
+// The draw with its main numbers and its supplementary numbers each in ascending order.
+TDrawRec SortedDrawNumbers(TDrawRec draw);
+// The same numbers drawn: the six main numbers and the two supplementary ones, each in any order.
+bool SameDrawNumbers(const TDrawRec &a, const TDrawRec &b);
 // What is wrong with appending the draws in their order after the stored ones; empty when each fits.
 QString RisingDrawsProblem(const TDrawsArray &draws, const TDrawsArray &incoming);
 // The index at which a draw of that number keeps the archive rising (after every lower number).
@@ -67,7 +73,9 @@ int DrawInsertIndex(const TDrawsArray &draws, int32_t number);
 
 // What reading an archive file found: the draws it keeps and what it had to say about the rest. A
 // record that is no draw on its own is left out; of the others the most are kept whose numbers rise,
-// those running far ahead of their dates (kMaxDrawsPerDay) counting only when nothing else is lost.
+// those running far ahead of their dates (kMaxDrawsPerDay, told against kept draws only) counting only
+// when nothing else is lost. Where leaving out either of two records would do, the one whose number
+// does not fit its date among the draws around it goes, and its note names the kept one.
 struct TDrawsRead {
     TDrawsArray draws;        // every record that is a draw, its date in the game's form
     int badRecords = 0;       // records left out: no draw (StoredDrawProblem), an unreadable date, or a

@@ -13,8 +13,9 @@
 #include <QFile>
 #include <QSet>
 #include <algorithm>
+#include <cmath>
 #include <limits>
-#include <unordered_set>
+#include <unordered_map>
 
 using namespace Qt::StringLiterals;
 
@@ -45,6 +46,12 @@ QString contentKey(const TDrawRec &draw)
     for (uint8_t n : draw.extra)
         key += u';' + QString::number(n);
     return key;
+}
+
+// The day of a draw's date; 0 when it is not known or cannot be read.
+int64_t dayOf(const TDrawRec &draw)
+{
+    return static_cast<int64_t>(std::floor(DrawDateOf(draw)));
 }
 
 } // namespace
@@ -124,16 +131,26 @@ TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored, TDat
 {
     TCsvImportResult result;
     // The archive as it will be, ordered by number: each line is checked against the draws it will
-    // stand between.
+    // stand between. A draw is found by its number, and by its day (a line without a number is the
+    // draw of its date).
     TDrawsArray merged = stored;
-    std::unordered_set<int32_t> numbers;
-    QSet<QString> contents;
+    std::unordered_map<int32_t, TDrawRec> byNumber;
+    std::unordered_map<int64_t, std::vector<TDrawRec>> byDay;
+    QSet<QString> undated; // draws without a date, by their sorted numbers (contentKey)
     int32_t highest = 0;
-    for (const TDrawRec &draw : stored) {
-        numbers.insert(draw.number);
-        contents.insert(contentKey(draw));
+    int64_t newestDay = 0;
+    auto remember = [&](const TDrawRec &draw) {
+        byNumber[draw.number] = draw;
+        const int64_t day = dayOf(draw);
+        if (day > 0)
+            byDay[day].push_back(draw);
+        else
+            undated.insert(contentKey(SortedDrawNumbers(draw)));
         highest = std::max(highest, draw.number);
-    }
+        newestDay = std::max(newestDay, day);
+    };
+    for (const TDrawRec &draw : stored)
+        remember(draw);
 
     auto note = [](std::vector<TCsvLineProblem> &list, int line, const QString &reason) {
         if (static_cast<int>(list.size()) < kMaxCsvProblems)
@@ -142,6 +159,12 @@ TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored, TDat
     auto reject = [&](int line, const QString &reason) {
         ++result.badLines;
         note(result.problems, line, reason);
+    };
+    // A line that is a stored draw (or one of an earlier line) with other numbers or date.
+    auto contradicts = [](const TDrawRec &there, bool sameNumber) {
+        return Format(sameNumber ? u"противоречит тиражу с тем же номером, который уже есть в архиве (%s)"
+                                 : u"противоречит тиражу той же даты, который уже есть в архиве (%s)",
+                      {FormatDrawText(there)});
     };
 
     int lineNumber = 0;
@@ -181,8 +204,39 @@ TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored, TDat
             reject(lineNumber, Format(u"некорректная дата тиража \"%s\"", {fields[first]}));
             continue;
         }
-        const QString key = contentKey(draw);
-        if (numbers.count(draw.number) > 0 || (!full && contents.contains(key))) {
+        const int64_t day = dayOf(draw);
+        if (full) {
+            // A number the archive has is that draw: the same numbers in any order (and the same date
+            // when both are known) are it again, other ones contradict it.
+            const auto there = byNumber.find(draw.number);
+            if (there != byNumber.end()) {
+                const int64_t thereDay = dayOf(there->second);
+                if (SameDrawNumbers(draw, there->second) && (day == 0 || thereDay == 0 || day == thereDay))
+                    ++result.duplicates;
+                else
+                    reject(lineNumber, contradicts(there->second, true));
+                continue;
+            }
+        } else if (day > 0) {
+            // A line without a number is the draw of its date. A date without a draw in the archive
+            // before its newest one is a draw whose number cannot be told.
+            const auto there = byDay.find(day);
+            if (there != byDay.end()) {
+                const auto same = std::find_if(there->second.begin(), there->second.end(),
+                                               [&draw](const TDrawRec &d) { return SameDrawNumbers(draw, d); });
+                if (same != there->second.end())
+                    ++result.duplicates;
+                else
+                    reject(lineNumber, contradicts(there->second.front(), false));
+                continue;
+            }
+            if (day < newestDay) {
+                reject(lineNumber, Format(u"тираж от %s без номера: в архиве есть более поздние тиражи, поэтому "
+                                          u"его номер неизвестен (укажите номер в первом поле строки)",
+                                          {draw.dateText()}));
+                continue;
+            }
+        } else if (undated.contains(contentKey(SortedDrawNumbers(draw)))) {
             ++result.duplicates;
             continue;
         }
@@ -207,9 +261,7 @@ TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored, TDat
             note(result.legacyLines, lineNumber, legacy);
         }
         merged.insert(merged.begin() + at, draw);
-        numbers.insert(draw.number);
-        contents.insert(key);
-        highest = std::max(highest, draw.number);
+        remember(draw);
         result.added.push_back(draw);
     }
     return result;

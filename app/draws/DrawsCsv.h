@@ -51,9 +51,11 @@ inline constexpr int kMaxCsvProblems = 10;
 // date in the game's form or none, a number within DrawNumberBoundProblem (by `today`). A draw that
 // breaks only the rules of a new draw (DrawRecordProblem, DrawDateAndPlaceProblem) comes in too, as
 // the archive's load keeps it, and is counted and named apart. A line whose number is stored
-// already (or was on an earlier line) is a duplicate. A 9-field line gets the number after the highest
-// one stored or imported so far; it is a duplicate when a draw with the same date (compared as a date)
-// and the same eight numbers is there already.
+// already (or was on an earlier line) is a duplicate when its numbers are the same in any order (and
+// its date, when both are known), and is refused as contradicting that draw otherwise. A 9-field line
+// is the draw of its date (compared as a date): a duplicate with the same numbers in any order,
+// refused with others; a dated one whose date has no draw before the newest date cannot be given a
+// number and is refused; any other gets the number after the highest one stored or imported so far.
 TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored, TDateTime today = TodayDate());
 
 // Adds the imported draws to the array, which stays ordered by draw number (oldest first): a draw

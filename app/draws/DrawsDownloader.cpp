@@ -12,6 +12,7 @@
 #include "app/draws/ResultsPageParser.h"
 #include "app/draws/ResultsSiteDates.h"
 
+#include <cmath>
 #include <cstdio>
 
 using namespace Qt::StringLiterals;
@@ -27,6 +28,39 @@ constexpr char kPageAccept[] = "text/html,application/xhtml+xml,application/xml;
 int nextMonth(int yearMonth)
 {
     return yearMonth % 100 < 12 ? yearMonth + 1 : (yearMonth / 100 + 1) * 100 + 1;
+}
+
+// A stored draw that turns away every new draw: trying again cannot help, the player has to correct it.
+class EStoredDrawBlocks : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// What is wrong with the newest stored draw that no new draw can follow, and what to do.
+QString BlockingNewestText(const TDrawRec &newest, const QString &reason, const QString &advice)
+{
+    return Format(u"Номер последнего тиража архива (тираж № %d, дата \"%s\") не может быть верным: %s После него не "
+                  u"может быть загружен ни один новый тираж.\r\r%s",
+                  {newest.number, newest.dateText(), reason, advice});
+}
+
+const char16_t kCorrectNewest[] = u"Исправьте номер этого тиража и повторите загрузку.";
+
+// A page draw dated after the newest stored draw but numbered not above it: the stored draws numbered
+// as high are wrong, whatever stands before them (numbers rise with dates).
+QString StoredDrawsBehindText(const TDrawsArray &stored, const TDrawRec &listed, const QString &month)
+{
+    const int wrong = static_cast<int>(stored.size()) - DrawInsertIndex(stored, listed.number - 1);
+    const TDrawRec &first = stored[stored.size() - static_cast<size_t>(wrong)];
+    const QString reason = Format(u"на странице результатов за %s есть тираж № %d, проведенный позже (%s), а номера "
+                                  u"тиражей растут с датами.",
+                                  {month, listed.number, listed.dateText()});
+    return BlockingNewestText(
+        stored.back(), reason,
+        wrong <= 1 ? Tr(kCorrectNewest)
+                   : Format(u"Номера тиражей архива не меньше %d начиная с тиража № %d (дата \"%s\"), тиражей: %d. "
+                            u"Исправьте номера этих тиражей и повторите загрузку.",
+                            {listed.number, first.number, first.dateText(), wrong}));
 }
 
 } // namespace
@@ -92,10 +126,23 @@ int TDrawsDownloader::DownloadMonth(int yearMonth, int dateLimit)
                                u"это страница другого месяца.",
                                {key, m_client.lastUrl()}));
     int listed = 0;
-    const TDrawsArray draws = ParseResultsPage(page, dateLimit, yearMonth, &listed);
+    TDrawsArray draws = ParseResultsPage(page, dateLimit, yearMonth, &listed);
+    // The newest stored draw dated a day before the site's date (the local date of a draw in the game's
+    // time zone) is listed again: it is no new draw.
+    const TDrawsArray &stored = m_archive.draws();
+    std::erase_if(draws, [&stored](const TDrawRec &draw) {
+        const int at = FindDrawIndex(stored, draw.number);
+        return at >= 0 && SameDrawNumbers(draw, stored[static_cast<size_t>(at)]) &&
+               std::floor(DrawDateOf(draw)) - std::floor(DrawDateOf(stored[static_cast<size_t>(at)])) == 1;
+    });
     // The month of the newest stored draw has its draws, whatever its page lists.
     if (listed == 0 && yearMonth > DrawDateYMD(m_archive.draws(), 0, 0) / 100)
         m_emptyMonths.append(key);
+    // A draw listed after the newest stored one but numbered not above it: the stored number is wrong,
+    // and every month would fail the same.
+    for (const TDrawRec &draw : draws)
+        if (!m_archive.draws().empty() && draw.number <= m_archive.draws().back().number)
+            throw EStoredDrawBlocks(StoredDrawsBehindText(m_archive.draws(), draw, key));
     // Each draw by the rule of every way in, from the newest stored draw on, or nothing of the month is
     // taken. A draw from the future is a wrong page: stored, it would make every later download start
     // after it and pass over the real draws.
@@ -121,7 +168,18 @@ bool TDrawsDownloader::askRetry(const QString &error)
         std::fflush(stderr);
         return false;
     }
-    return AskYesNo(ErrorCaption(), question) == IDYES;
+    hideWait();
+    if (AskYesNo(ErrorCaption(), question) != IDYES)
+        return false;
+    if (m_waitShown)
+        m_waitShown(true);
+    return true;
+}
+
+void TDrawsDownloader::hideWait()
+{
+    if (m_waitShown)
+        m_waitShown(false);
 }
 
 bool TDrawsDownloader::newestDateKnown()
@@ -143,25 +201,29 @@ bool TDrawsDownloader::newestDateKnown()
         return true;
     // Without the newest draw's date the download would start in December 2001 and append every
     // draw of the site again; after a date still to come it would fetch nothing until that day.
-    m_result.ok = false;
     if (date > 0 && !future)
-        m_result.error = Format(u"Номер последнего тиража архива (тираж № %d, дата \"%s\") не может быть верным: %s "
-                                u"После него не может быть загружен ни один новый тираж.\r\r"
-                                u"Исправьте номер этого тиража и повторите загрузку.",
-                                {newest.number, newest.dateText(), ahead});
+        reportStop(BlockingNewestText(newest, ahead, Tr(kCorrectNewest)));
     else
-        m_result.error = Format(future ? u"Дата последнего тиража архива (тираж № %d, дата \"%s\") еще не наступила, "
-                                         u"поэтому новые тиражи не могут быть загружены.\r\r"
-                                         u"Исправьте дату этого тиража и повторите загрузку."
-                                       : u"Не удалось определить дату последнего тиража архива (тираж № %d, дата \"%s\"), "
-                                         u"поэтому неизвестно, с какого месяца загружать новые тиражи.\r\r"
-                                         u"Исправьте дату этого тиража и повторите загрузку.",
-                                {newest.number, newest.dateText()});
-    if (m_batch)
-        StderrMessageSink().show(ErrorCaption(), m_result.error, MB_OK | MB_ICONERROR);
-    else
-        ShowErrorBox(m_result.error);
+        reportStop(Format(future ? u"Дата последнего тиража архива (тираж № %d, дата \"%s\") еще не наступила, "
+                                   u"поэтому новые тиражи не могут быть загружены.\r\r"
+                                   u"Исправьте дату этого тиража и повторите загрузку."
+                                 : u"Не удалось определить дату последнего тиража архива (тираж № %d, дата \"%s\"), "
+                                   u"поэтому неизвестно, с какого месяца загружать новые тиражи.\r\r"
+                                   u"Исправьте дату этого тиража и повторите загрузку.",
+                          {newest.number, newest.dateText()}));
     return false;
+}
+
+void TDrawsDownloader::reportStop(const QString &error)
+{
+    m_result.ok = false;
+    m_result.error = error;
+    if (m_batch) {
+        StderrMessageSink().show(ErrorCaption(), error, MB_OK | MB_ICONERROR);
+    } else {
+        hideWait();
+        ShowErrorBox(error);
+    }
 }
 
 int TDrawsDownloader::DownloadDraws()
@@ -196,6 +258,9 @@ int TDrawsDownloader::DownloadDraws()
                         m_refreshViews();
                 }
                 month = nextMonth(month);
+            } catch (const EStoredDrawBlocks &e) {
+                reportStop(e.message());
+                break;
             } catch (const Exception &e) {
                 // Given up by the user: neither another proxy nor the question to try again.
                 if (IsWaitCancelled(e)) {
@@ -238,10 +303,12 @@ void TDrawsDownloader::warnOfHoles(const QStringList &months)
                                 u"тиража: %s.\r\rЕсли тиражи в эти месяцы проводились, их нет в архиве: введите их "
                                 u"в окне тиража или импортируйте из файла.",
                                 {months.join(u", "_s)});
-    if (m_batch)
+    if (m_batch) {
         StderrMessageSink().show(WarningCaption(), text, MB_OK | MB_ICONWARNING);
-    else
+    } else {
+        hideWait();
         ShowWarningBox(text);
+    }
 }
 
 TDownloadResult TDrawsDownloader::run()

@@ -54,6 +54,9 @@ public:
     void setRefreshViews(std::function<void()> refresh) { m_refreshViews = std::move(refresh); }
     // The wait window's text.
     void setWaitTextSink(std::function<void(const QString &)> sink);
+    // Hides (false) the wait window before a message box of the download, and shows it again (true)
+    // when the user lets the download go on.
+    void setWaitShown(std::function<void(bool)> shown) { m_waitShown = std::move(shown); }
     // A batch run asks no question: a failed month ends the download, with the error on standard
     // error.
     void setBatch(bool batch) { m_batch = batch; }
@@ -64,7 +67,9 @@ public:
     // The month loop; the number of draws appended.
     int DownloadDraws();
     // One month's page: its new draws (dated on or after the limit, yyyymmdd) appended to the
-    // archive in memory; the number appended.
+    // archive in memory; the number appended. A draw dated so but numbered not above the newest
+    // stored one shows the stored number wrong: the download then stops, naming it; only a stored
+    // draw listed again with the same numbers a day after its stored date is passed over as it.
     int DownloadMonth(int yearMonth, int dateLimit);
     // The page at the address through the proxy settings, decoded from UTF-8 when asked.
     QString HttpGetText(const QString &url, bool decodeUtf8);
@@ -75,10 +80,14 @@ public:
 
 private:
     bool askRetry(const QString &error);
+    void hideWait();
     // False, with the failure reported, when the archive has draws but the newest one's date cannot
     // be read (the first month to fetch is then unknown), is still to come, or its number runs far
     // ahead of the draw before it (every real draw would be turned away).
     bool newestDateKnown();
+    // Ends the download on a stored draw that no new draw can follow: said in an error box (on
+    // standard error in a batch run), no question to try again.
+    void reportStop(const QString &error);
     // Names the months whose pages listed no draw although a later month had draws.
     void warnOfHoles(const QStringList &months);
 
@@ -92,6 +101,7 @@ private:
     std::function<TDateTime()> m_today;
     std::function<void()> m_saveArchive;
     std::function<void()> m_refreshViews;
+    std::function<void(bool)> m_waitShown;
     bool m_batch = false;
     int m_attempt = 1;
     QStringList m_emptyMonths; // months whose pages listed no draw, since the last month with draws

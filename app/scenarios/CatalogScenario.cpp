@@ -50,8 +50,8 @@ TCatalogScenario DecodeCatalogScenario(const QString &text)
     for (qsizetype i = 0; i < raw.size(); ++i) {
         const LineMeasure m = measure(raw.at(i));
         if (m.bytes > kMaxCatalogScenarioLineBytes)
-            throw EConvertError(Format(u"Строка %d сценария слишком длинная: %d байт (допустимо не более %d).",
-                                       {static_cast<long long>(i + 1), static_cast<long long>(m.bytes),
+            throw EConvertError(Format(u"Строка %d сценария слишком длинная: %s (допустимо не более %d).",
+                                       {static_cast<long long>(i + 1), BytesText(m.bytes),
                                         kMaxCatalogScenarioLineBytes}));
         result.replacedChars += m.unencodable;
     }

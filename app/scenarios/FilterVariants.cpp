@@ -132,6 +132,7 @@ TFilterRec TFilterVariants::variant(int64_t v) const
         p.Method = item.Method;
         p.DrawsLen = f.draws[size_t(digit / valueCount)];
         p.SortColumn = item.SortColumn;
+        p.SortColumnText = item.SortColumnText;
         p.BottomUp = item.BottomUp;
         p.MultiSelect = item.MultiSelect;
         p.KeepSelected = item.KeepSelected;

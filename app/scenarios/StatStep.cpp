@@ -240,7 +240,7 @@ int listedMethodOrRaise(const TFilterPart &part, const QString &methodText, cons
         throw Exception(FilterNoValueListMessage());
     // 2. The order of the rows and the sample.
     if (part.SortColumn < -1 || part.SortColumn >= kDrawsStatColumns)
-        throw Exception(Format(u"Некорректное значение номера столбца сортировки (%d)", {part.SortColumn}));
+        throw Exception(Format(u"Некорректное значение номера столбца сортировки (%s)", {FilterSortColumnText(part)}));
     if (part.DrawsLen < 1)
         throw Exception(Format(u"Некорректное описание фильтра: %s!", {FilterPartToText(part)}));
     return mi;

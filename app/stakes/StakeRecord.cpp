@@ -3,6 +3,7 @@
 #include "common/Cp1251.h"
 #include "common/Format.h"
 #include "lottery/Combinatorics.h"
+#include "lottery/NumberGeometry.h"
 
 #include <algorithm>
 #include <cstring>
@@ -137,18 +138,34 @@ TStakeRec EmptyStakeRecord()
     return rec;
 }
 
-bool ValidStakeNumbers(const TNumSet &set)
+namespace {
+
+// The count numbers are numbers of the game, all different.
+bool DifferentGameNumbers(const uint8_t *numbers, int count)
 {
-    if (set.count < kMainCount || set.count > static_cast<int>(set.numbers.size()))
-        return false;
     bool seen[kMaxNumber + 1] = {};
-    for (int i = 0; i < set.count; ++i) {
-        const int n = set.numbers[static_cast<size_t>(i)];
+    for (int i = 0; i < count; ++i) {
+        const int n = numbers[i];
         if (n < 1 || n > kMaxNumber || seen[n])
             return false;
         seen[n] = true;
     }
     return true;
+}
+
+// The largest amount, either way, that a stake of n numbers can carry: its cost, cost x C(n, 6), and once
+// checked a prize besides; no cost nor prize of the settings passes kMaxSettingsAmount.
+TCurrency StakeMoneyBound(int n, bool checked)
+{
+    return kMaxSettingsAmount * (CombinationCount(n, kMainCount) + (checked ? 1 : 0));
+}
+
+} // namespace
+
+bool ValidStakeNumbers(const TNumSet &set)
+{
+    return set.count >= kMainCount && set.count <= static_cast<int>(set.numbers.size()) &&
+           DifferentGameNumbers(set.numbers.data(), set.count);
 }
 
 QString StakeRecordProblem(const TStakeRec &rec)
@@ -167,12 +184,29 @@ QString StakeRecordProblem(const TStakeRec &rec)
         return Format(u"номер тиража %d", {rec.drawNumber});
     if (!ValidStakeNumbers(rec.numbers))
         return Format(u"числа ставки на тираж № %d", {rec.drawNumber});
-    const bool drawKnown = std::all_of(rec.drawNumbers.begin(), rec.drawNumbers.end(),
-                                       [](uint8_t n) { return n >= 1 && n <= kMaxNumber; });
+    // The number of combinations the stake was made from: never below 0. A list read from a file may
+    // repeat combinations, so nothing bounds it below the field's own limit.
+    if (rec.sampleSize < 0)
+        return Format(u"выборка %d в ставке на тираж № %d", {rec.sampleSize, rec.drawNumber});
     const bool drawEmpty = std::all_of(rec.drawNumbers.begin(), rec.drawNumbers.end(), [](uint8_t n) { return n == 0; });
-    if (rec.checked ? rec.matches.count < 0 || rec.matches.count > int(rec.matches.numbers.size()) || !drawKnown
-                    : rec.matches.count != -1 || !drawEmpty)
+    if (rec.checked ? rec.matches.count < 0 : rec.matches.count != -1 || !drawEmpty)
         return Format(u"результат проверки ставки на тираж № %d", {rec.drawNumber});
+    if (rec.checked) {
+        // A draw of the archive: six different numbers 1..45.
+        if (!DifferentGameNumbers(rec.drawNumbers.data(), kMainCount))
+            return Format(u"результаты тиража в ставке на тираж № %d", {rec.drawNumber});
+        // The matches are what the check finds for these numbers in this draw: at most six, each a
+        // number of both, ascending.
+        TDrawRec draw;
+        draw.main = rec.drawNumbers;
+        const TNumSet hits = DrawNumSetHits(draw, rec.numbers);
+        if (rec.matches.count != hits.count ||
+            !std::equal(hits.numbers.begin(), hits.numbers.begin() + hits.count, rec.matches.numbers.begin()))
+            return Format(u"совпадения ставки на тираж № %d", {rec.drawNumber});
+    }
+    const TCurrency bound = StakeMoneyBound(rec.numbers.count, rec.checked != 0);
+    if (rec.profit < -bound || rec.profit > bound)
+        return Format(u"профит %s в ставке на тираж № %d", {MoneyText(rec.profit), rec.drawNumber});
     return {};
 }
 

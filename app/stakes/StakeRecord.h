@@ -68,8 +68,10 @@ bool ValidStakeNumbers(const TNumSet &set);
 
 // What is wrong with a record read from the file; empty for a record such as the program writes: version
 // 2; a separator row (kind 0: draw -1, no numbers, not checked, matches -1) or a stake of kind 1..4 for a
-// draw above 0, with 6..8 different numbers 1..45, not checked (matches -1, no draw numbers) or checked
-// (0..8 matches, the draw's six numbers 1..45).
+// draw above 0, with 6..8 different numbers 1..45 and a sample size not below 0, not checked (matches
+// -1, no draw numbers) or checked (the draw's six different numbers 1..45, and the matches the check
+// finds in them: at most six, ascending), its profit within what a stake of its numbers can cost, and once
+// checked win, under the largest cost and prize the settings take (kMaxSettingsAmount).
 QString StakeRecordProblem(const TStakeRec &rec);
 
 // What a stake of n numbers costs (negative): cost × C(n, 6); with matches >= 0 the prize for that

@@ -13,7 +13,7 @@ namespace {
 
 constexpr double kMoneyUnit = 10000.0;
 
-double Money(TCurrency amount)
+double Money(TMoneySum amount)
 {
     return static_cast<double>(amount) / kMoneyUnit;
 }
@@ -45,13 +45,13 @@ std::vector<TProfitChartPoint> ProfitChartPoints(const std::vector<TDrawProfit> 
     std::vector<TDrawProfit> entries = unordered;
     std::stable_sort(entries.begin(), entries.end(),
                      [](const TDrawProfit &a, const TDrawProfit &b) { return a.draw < b.draw; });
-    TCurrency total = 0;
+    TMoneySum total = 0;
     for (const TDrawProfit &e : entries)
         total += e.profit;
     const double average = Money(total) / static_cast<double>(entries.size());
     std::vector<TProfitChartPoint> points;
     points.reserve(entries.size());
-    TCurrency running = 0;
+    TMoneySum running = 0;
     for (const TDrawProfit &e : entries) {
         running += e.profit;
         points.push_back({e.draw, Money(e.profit), average, Money(running)});

@@ -22,9 +22,13 @@ QString ChartDrawsMessage();
 inline constexpr int kChartCheckedDraws = 100;
 
 // ---- Profit by draw ----
+// A sum of amounts: any number of stored amounts, each as large as an int64 holds, adds up without
+// wrapping.
+__extension__ typedef __int128 TMoneySum;
+
 struct TDrawProfit {
     int32_t draw = 0;
-    TCurrency profit = 0;
+    TMoneySum profit = 0;
 };
 
 // Accumulates the profit of every stake per draw number, in order of the draws' first appearance.

@@ -213,9 +213,9 @@ void TStakesFile::repairOnLoad()
         return;
     // Far above what stakes fill: neither copied nor cut, nor taken as stakes.
     if (size > FileBounds::kStakes)
-        throw EInOutError(Format(u"Файл ставок слишком велик: %d байт (допускается не более %d). Файл оставлен "
+        throw EInOutError(Format(u"Файл ставок слишком велик: %s (допускается не более %d). Файл оставлен "
                                  u"без изменений.",
-                                 {static_cast<long long>(size), static_cast<long long>(FileBounds::kStakes)}));
+                                 {BytesText(size), static_cast<long long>(FileBounds::kStakes)}));
     // Every record such as the program writes is kept; the others, and a last record cut short, are
     // left out.
     int64_t bad = 0;
@@ -248,8 +248,8 @@ void TStakesFile::repairOnLoad()
         ShowWarningBox(Format(u"Обнаружен файл ставок устаревшей версии - имеющиеся в файле ставки будут удалены!\r\r%s",
                               {copy.text()}));
     } else if (bad == 0) {
-        ShowWarningBox(Format(u"Последняя запись файла ставок повреждена (%d байт) и будет удалена!\r\r%s",
-                              {static_cast<long long>(tail), copy.text()}));
+        ShowWarningBox(Format(u"Последняя запись файла ставок повреждена (%s) и будет удалена!\r\r%s",
+                              {BytesText(tail), copy.text()}));
     } else {
         ShowWarningBox(Format(u"%s\r%s%s\r\r%s",
                               {DamagedFileText(m_fileName, static_cast<int>(std::min<int64_t>(bad, INT_MAX)),

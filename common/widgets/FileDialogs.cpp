@@ -1,7 +1,7 @@
 #include "common/widgets/FileDialogs.h"
 
 #include "common/ProgramFiles.h"
-#include "common/TextUtils.h"
+#include "common/Format.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -114,7 +114,7 @@ QString FileSizeText(long long bytes)
         return locale.formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
     if (locale.language() != QLocale::Russian)
         return locale.formattedDataSize(bytes);
-    return QString::number(bytes) + u' ' + RussianPlural(bytes, u"байт"_s, u"байта"_s, u"байт"_s);
+    return BytesText(bytes);
 }
 
 QString FileDialogFolder()

@@ -19,15 +19,20 @@ namespace {
 
 QPointer<TFormWait> g_waitWindow;
 
-void showText(TFormWait *w, const QString &text)
+void showWindow(TFormWait *w)
 {
-    w->setInfoText(text);
     if (w->isHidden()) {
         PlaceLikeMessageBox(w);
         w->show();
     }
     w->repaint();
     ProcessMessages();
+}
+
+void showText(TFormWait *w, const QString &text)
+{
+    w->setInfoText(text);
+    showWindow(w);
 }
 
 } // namespace
@@ -109,6 +114,18 @@ void HideWait()
     // The window is deleted at once: a later ShowWait creates a fresh one.
     delete g_waitWindow.data();
     g_waitWindow = nullptr;
+}
+
+void SuspendWait()
+{
+    if (g_waitWindow)
+        g_waitWindow->hide();
+}
+
+void ResumeWait()
+{
+    if (g_waitWindow)
+        showWindow(g_waitWindow);
 }
 
 TFormWait *WaitWindow()

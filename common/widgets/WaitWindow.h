@@ -49,6 +49,11 @@ void ShowWait(const QString &text);
 void UpdateWait(const QString &text);
 // Closes the wait window when there is one.
 void HideWait();
+// Hides the open wait window while a message box asks the user something (its edges would show
+// under the box), keeping it with its text; a later ShowWait or UpdateWait shows it again.
+void SuspendWait();
+// Shows the hidden wait window again; nothing when none is open.
+void ResumeWait();
 // The open wait window, or nullptr.
 TFormWait *WaitWindow();
 

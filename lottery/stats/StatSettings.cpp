@@ -57,7 +57,7 @@ TCurrency MoneyFromUnits(double units, TCurrency defaultValue)
 {
     const double scaled = units * double(kCurrencyScale);
     // Amounts beyond a trillion units are no prices: a damaged value.
-    if (!std::isfinite(scaled) || std::fabs(units) > 1e12)
+    if (!std::isfinite(scaled) || std::fabs(units) > double(kMaxSettingsAmount / kCurrencyScale))
         return defaultValue;
     return static_cast<TCurrency>(std::llround(scaled));
 }

@@ -1,4 +1,5 @@
 #include "common/Exception.h"
+#include "common/Format.h"
 #include "common/TextUtils.h"
 
 #include <QLocale>
@@ -63,15 +64,41 @@ TEST(IntText, AcceptsOnlyWholeDecimalIntegers)
 
 TEST(IntText, RussianWordFormsFollowTheCount)
 {
-    // "строка" names the form the count takes: 1 строка, 2 строки, 5 строк.
-    const std::pair<int64_t, QString> cases[] = {
-        {0, u"строк"_s},   {1, u"строка"_s},  {2, u"строки"_s}, {4, u"строки"_s},  {5, u"строк"_s},
-        {11, u"строк"_s},  {12, u"строк"_s},  {14, u"строк"_s}, {21, u"строка"_s}, {22, u"строки"_s},
-        {25, u"строк"_s},  {101, u"строка"_s}, {111, u"строк"_s}, {112, u"строк"_s}, {122, u"строки"_s},
-        {170, u"строк"_s}, {1023, u"строки"_s}, {-2, u"строки"_s},
+    // "строка" names the form the count takes: 1 строка, 2 строки, 5 строк. A count of bytes in a
+    // message says "байт" after 1 and 5 alike, "байта" after 2; after "не более" (genitive) "байта"
+    // goes with 1 and "байт" with 2 and 5.
+    struct Case {
+        int64_t count;
+        QString line;
+        QString bytes;
+        QString bytesAfterLimit;
     };
-    for (const auto &[count, form] : cases)
-        EXPECT_EQ(RussianPlural(count, u"строка"_s, u"строки"_s, u"строк"_s), form) << count;
+    const Case cases[] = {
+        {0, u"строк"_s, u"0 байт"_s, u"0 байт"_s},
+        {1, u"строка"_s, u"1 байт"_s, u"1 байта"_s},
+        {2, u"строки"_s, u"2 байта"_s, u"2 байт"_s},
+        {4, u"строки"_s, u"4 байта"_s, u"4 байт"_s},
+        {5, u"строк"_s, u"5 байт"_s, u"5 байт"_s},
+        {11, u"строк"_s, u"11 байт"_s, u"11 байт"_s},
+        {12, u"строк"_s, u"12 байт"_s, u"12 байт"_s},
+        {14, u"строк"_s, u"14 байт"_s, u"14 байт"_s},
+        {21, u"строка"_s, u"21 байт"_s, u"21 байта"_s},
+        {22, u"строки"_s, u"22 байта"_s, u"22 байт"_s},
+        {25, u"строк"_s, u"25 байт"_s, u"25 байт"_s},
+        {101, u"строка"_s, u"101 байт"_s, u"101 байта"_s},
+        {111, u"строк"_s, u"111 байт"_s, u"111 байт"_s},
+        {112, u"строк"_s, u"112 байт"_s, u"112 байт"_s},
+        {122, u"строки"_s, u"122 байта"_s, u"122 байт"_s},
+        {170, u"строк"_s, u"170 байт"_s, u"170 байт"_s},
+        {1023, u"строки"_s, u"1023 байта"_s, u"1023 байт"_s},
+        {3000000002, u"строки"_s, u"3000000002 байта"_s, u"3000000002 байт"_s},
+        {-2, u"строки"_s, u"-2 байта"_s, u"-2 байт"_s},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(RussianPlural(c.count, u"строка"_s, u"строки"_s, u"строк"_s), c.line) << c.count;
+        EXPECT_EQ(BytesText(c.count), c.bytes) << c.count;
+        EXPECT_EQ(BytesGenitiveText(c.count), c.bytesAfterLimit) << c.count;
+    }
 }
 
 TEST(BoolText, OnlyOneIsTrue)

@@ -323,29 +323,38 @@ TEST(ScenarioFilter, DamagedFieldsTakeTheirDefaults)
         QString levelValue;
         uint8_t stop;
         int stopValue;
+        QString columnShown; // the sort column as the filter's text and the refusal of a run name it
     };
     const Case cases[] = {
-        {u"TS"_s, 1, LevelModes::LNO, u""_s, StopModes::SF, 0},
-        // A column that is no number is none the table has: the run refuses it as it refuses -5.
-        {u"TSFx#SUMS:10"_s, kUnreadableSortColumn, LevelModes::LNO, u""_s, StopModes::SF, 0},
-        {u"TSD-1x#SUMS:10"_s, kUnreadableSortColumn, LevelModes::LNO, u""_s, StopModes::SF, 0},
-        {u"TSD--1#SUMS:10"_s, kUnreadableSortColumn, LevelModes::LNO, u""_s, StopModes::SF, 0},
+        {u"TS"_s, 1, LevelModes::LNO, u""_s, StopModes::SF, 0, u"1"_s},
+        // A column that is no number is none the table has: the run refuses it as it refuses -5, and
+        // names it as it was typed.
+        {u"TSFx#SUMS:10"_s, kUnreadableSortColumn, LevelModes::LNO, u""_s, StopModes::SF, 0, u"x"_s},
+        {u"TSD-1x#SUMS:10"_s, kUnreadableSortColumn, LevelModes::LNO, u""_s, StopModes::SF, 0, u"-1x"_s},
+        {u"TSD--1#SUMS:10"_s, kUnreadableSortColumn, LevelModes::LNO, u""_s, StopModes::SF, 0, u"--1"_s},
         // A column below -1 is kept as written: the run refuses it as it refuses one above the last.
-        {u"TSF-3#SUMS:10#CMV:5"_s, -3, LevelModes::CMV, u"5"_s, StopModes::SF, 0},
-        {u"TMF-2"_s, -2, LevelModes::LNO, u""_s, StopModes::SF, 0},
-        {u"TSF99999999999#SUMS:10#ZZZ:5#XX:4"_s, kUnreadableSortColumn, LevelModes::LNO, u""_s, StopModes::SF, 0},
-        {u"TSF 7 #SUMS:10#cmv: 5 #sc"_s, 7, LevelModes::CMV, u"5"_s, StopModes::SC, 1},
-        {u"TSF2#SUMS:10#LNO:#SC:abc"_s, 2, LevelModes::LNO, u""_s, StopModes::SC, 1},
-        {u"TSF2#SUMS:10#LVA:1;2#ST:99999999999"_s, 2, LevelModes::LVA, u"1;2"_s, StopModes::ST, 1},
-        {u"TSF2#SUMS:10#LMV:5:6#SV:-4"_s, 2, LevelModes::LMV, u"5"_s, StopModes::SV, -4},
+        {u"TSF-3#SUMS:10#CMV:5"_s, -3, LevelModes::CMV, u"5"_s, StopModes::SF, 0, u"-3"_s},
+        {u"TMF-2"_s, -2, LevelModes::LNO, u""_s, StopModes::SF, 0, u"-2"_s},
+        {u"TSF99999999999#SUMS:10#ZZZ:5#XX:4"_s, kUnreadableSortColumn, LevelModes::LNO, u""_s, StopModes::SF, 0,
+         u"99999999999"_s},
+        {u"TSD-2147483648#SUMS:10"_s, kUnreadableSortColumn, LevelModes::LNO, u""_s, StopModes::SF, 0,
+         u"-2147483648"_s},
+        {u"TSF 7 #SUMS:10#cmv: 5 #sc"_s, 7, LevelModes::CMV, u"5"_s, StopModes::SC, 1, u"7"_s},
+        {u"TSF2#SUMS:10#LNO:#SC:abc"_s, 2, LevelModes::LNO, u""_s, StopModes::SC, 1, u"2"_s},
+        {u"TSF2#SUMS:10#LVA:1;2#ST:99999999999"_s, 2, LevelModes::LVA, u"1;2"_s, StopModes::ST, 1, u"2"_s},
+        {u"TSF2#SUMS:10#LMV:5:6#SV:-4"_s, 2, LevelModes::LMV, u"5"_s, StopModes::SV, -4, u"2"_s},
     };
     for (const Case &c : cases) {
         const TFilterItem f = Read(c.text);
-        const auto got = std::make_tuple(f.Used, f.SortColumn, f.LevelMode, f.LevelValue, f.StopMode, f.StopValue);
-        EXPECT_EQ(got, std::make_tuple(true, c.sortColumn, c.level, c.levelValue, c.stop, c.stopValue))
+        const auto got = std::make_tuple(f.Used, f.SortColumn, f.LevelMode, f.LevelValue, f.StopMode, f.StopValue,
+                                         FilterSortColumnText(f));
+        EXPECT_EQ(got, std::make_tuple(true, c.sortColumn, c.level, c.levelValue, c.stop, c.stopValue, c.columnShown))
             << c.text.toStdString();
+        // The filter's text, as the scenario list shows it, has the column as typed.
+        EXPECT_EQ(FilterItemToText(f).section(u'#', 0, 0).mid(3), c.columnShown) << c.text.toStdString();
     }
     EXPECT_EQ(FilterItemToText(Read(u"TSD-5#SUMS:20#LNO:#ST:2"_s)), u"TSD-5#SUMS:20#LNO:#ST:2"_s);
+    EXPECT_EQ(FilterItemToText(Read(u"TSD--1#SUMS:20#LNO:#ST:2"_s)), u"TSD--1#SUMS:20#LNO:#ST:2"_s);
     // Values outside the keyword tables write the first keyword rather than reading past a table.
     TFilterItem bad = Read(u"TSF1#SUMS:10#CMV:5#SC:1"_s);
     bad.LevelMode = 40;

@@ -124,10 +124,15 @@ TEST_F(SelfUpdateTest, NoUpdateWhenTheIndexOffersNoNewerBuildWithAPackage)
     // files of any name, a link, a FIFO.
     const QStringList own = {u"Vendra.~"_s, u"Vendra.~~"_s, u"Vendra_ENU.~lng"_s, u"Vendra.~upd"_s,
                              u"Vendra.~upd.a1B2c3.~tmp"_s};
+    // Backups of the program's files only: the user's "x.~ext" beside a file "x.ext" is no backup.
     const QStringList users = {u"notes.txt.~1~"_s, u".~lock.report.odt#"_s, u"data.~old"_s, u"Vendra.~ldr"_s,
-                               u"x.~upd.short.~tmp"_s, u"Vendra.~dat"_s};
+                               u"x.~upd.short.~tmp"_s, u"Vendra.~dat"_s, u"notes.~txt"_s, u"report.~doc"_s,
+                               u"report.~~doc"_s, u"libfoo.~so"_s, u"photo.~jpg"_s, u"thesis.~tex"_s,
+                               u"thesis.tex.~upd"_s};
     folder.write(u"Vendra"_s, "program");
     folder.write(u"Vendra_ENU.lng"_s, "language");
+    for (const char16_t *name : {u"notes.txt", u"report.doc", u"data.old", u"libfoo.so", u"photo.jpg", u"thesis.tex"})
+        folder.write(QString::fromUtf16(name), "the user's");
     for (const QString &name : own + users)
         folder.write(name, "x");
     QFile::remove(folder.file(u"Vendra.~dat"_s));
@@ -316,6 +321,21 @@ TEST_F(SelfUpdateTest, GoodPackageReplacesTheProgramFilesButNotTheUsersData)
     EXPECT_TRUE(QDir(folder.path()).entryList({u"*.~*"_s}, QDir::Files).isEmpty());
     EXPECT_EQ(ui.progress.last(), u"Загрузка и установка обновления \"1.0.0.6\".../14");
     EXPECT_EQ(ui.stepCount, 5 + 14);
+
+    // What an install killed half-way would leave of the files it installed goes at the next search,
+    // in their subfolders too; the same shapes of the user's files stay.
+    const QStringList leftovers = {u"lib/libnew.~so"_s, u"lib/libnew.so.~upd"_s, u"Vendra.~dat"_s, u"g.~sh"_s};
+    const QStringList users = {u"lib/libfoo.~so"_s, u"notes.~txt"_s, u"Vendra.~~ldr"_s};
+    folder.write(u"lib/libfoo.so"_s, "the user's");
+    folder.write(u"notes.txt"_s, "the user's");
+    for (const QString &name : leftovers + users)
+        folder.write(name, "x");
+    serveIndex("[Vendra]\r\nVerId=1.0.0.6\r\n");
+    EXPECT_EQ(run(true), suNothing);
+    for (const QString &name : leftovers)
+        EXPECT_FALSE(folder.exists(name)) << name.toStdString();
+    for (const QString &name : users)
+        EXPECT_TRUE(folder.exists(name)) << name.toStdString();
 }
 
 TEST_F(SelfUpdateTest, FailedPackageOrCopyLeavesTheInstalledProgramAsItWas)
@@ -340,6 +360,27 @@ TEST_F(SelfUpdateTest, FailedPackageOrCopyLeavesTheInstalledProgramAsItWas)
     EXPECT_TRUE(messages.last().text.startsWith(u"Ошибка установки обновления!\r\r")) << messages.last().text.toStdString();
     EXPECT_TRUE(untouched());
     EXPECT_TRUE(QDir(folder.path()).entryList({u"*.~*"_s}, QDir::Files).isEmpty());
+
+    // The work folder's name a link to a folder elsewhere: never entered, the link kept, and the
+    // message names it.
+    TempDataFolder elsewhere;
+    elsewhere.write(u"keep.txt"_s, "not the update's");
+    QDir(folder.path()).rmdir(u"SelfUpdate"_s);
+    ASSERT_TRUE(QFile::link(elsewhere.path(), folder.file(u"SelfUpdate"_s)));
+    const QByteArray good = "#!/bin/sh\nprintf 'new' > Vendra.dat\n";
+    servePackage(good);
+    serveIndex(offer({}, crcOf(good)));
+    messages.clear();
+    server.clearRequests();
+    EXPECT_EQ(run(), suFailed);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_TRUE(messages.last().text.startsWith(u"Ошибка установки обновления!\r\r"_s));
+    EXPECT_TRUE(messages.last().text.contains(folder.file(u"SelfUpdate"_s))) << messages.last().text.toStdString();
+    EXPECT_EQ(QFileInfo(folder.file(u"SelfUpdate"_s)).symLinkTarget(), elsewhere.path());
+    EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{u"keep.txt"_s});
+    EXPECT_EQ(elsewhere.read(u"keep.txt"_s), "not the update's");
+    EXPECT_EQ(packageRequests(), 0);
+    EXPECT_TRUE(untouched());
 }
 
 TEST(SelfUpdateSettings, ProgramFilesGoBesideTheExecutableNotToTheDataFolder)

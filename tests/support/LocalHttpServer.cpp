@@ -580,17 +580,41 @@ void LocalHttpServer::tunnel(Connection &client, const QByteArray &target)
     }
 }
 
+namespace {
+
+struct HeldCertificates {
+    std::mutex lock;
+    std::unique_ptr<TestCertificates> certificates;
+    bool tried = false;
+};
+
+HeldCertificates &heldCertificates()
+{
+    static HeldCertificates held;
+    return held;
+}
+
+} // namespace
+
 const TestCertificates *TestCertificates::instance()
 {
-    static TestCertificates *certificates = [] {
-        auto *c = new TestCertificates;
-        if (!c->generate()) {
-            delete c;
-            return static_cast<TestCertificates *>(nullptr);
-        }
-        return c;
-    }();
-    return certificates;
+    HeldCertificates &held = heldCertificates();
+    const std::lock_guard guard(held.lock);
+    if (!held.tried) {
+        held.tried = true;
+        std::unique_ptr<TestCertificates> made(new TestCertificates);
+        if (made->generate())
+            held.certificates = std::move(made);
+    }
+    return held.certificates.get();
+}
+
+void TestCertificates::release()
+{
+    HeldCertificates &held = heldCertificates();
+    const std::lock_guard guard(held.lock);
+    held.certificates.reset();
+    held.tried = false;
 }
 
 bool TestCertificates::generate()

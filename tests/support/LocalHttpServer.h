@@ -137,6 +137,9 @@ class TestCertificates {
 public:
     // Made once per test binary; nullptr when the openssl command failed.
     static const TestCertificates *instance();
+    // Removes the certificates and their folder once no test uses them (the test main does this
+    // when the tests have run); a later instance() makes new ones.
+    static void release();
 
     QString caFile() const { return m_dir.filePath(QStringLiteral("ca.pem")); }
     QString serverCert() const { return m_dir.filePath(QStringLiteral("server.pem")); }

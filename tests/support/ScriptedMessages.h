@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <deque>
+#include <functional>
 #include <vector>
 
 // Records every message box and gives scripted answers (Yes/No/OK); installed for its lifetime.
@@ -20,6 +21,8 @@ public:
 
     // The next questions get these answers in order; without one a question gets No.
     void answer(int result) { m_answers.push_back(result); }
+    // Runs for every box as it is shown, to look at the windows the user would see with it.
+    void onShow(std::function<void(const Box &)> look) { m_onShow = std::move(look); }
     int show(const QString &caption, const QString &text, unsigned flags) override;
 
     const std::vector<Box> &boxes() const { return m_boxes; }
@@ -30,4 +33,5 @@ public:
 private:
     std::vector<Box> m_boxes;
     std::deque<int> m_answers;
+    std::function<void(const Box &)> m_onShow;
 };

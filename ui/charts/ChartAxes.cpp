@@ -1,7 +1,10 @@
 #include "ui/charts/ChartAxes.h"
 
 #include <QChart>
+#include <QFontMetricsF>
 #include <QValueAxis>
+
+#include <algorithm>
 
 void ApplyAxisScale(QValueAxis *axis, const TAxisScale &scale)
 {
@@ -17,6 +20,14 @@ QValueAxis *NewValueAxis(double lo, double hi, bool wholeNumbers, int maxTicks, 
     auto *axis = new QValueAxis;
     ApplyAxisScale(axis, NiceAxisScale(lo, hi, wholeNumbers, maxTicks, pad));
     return axis;
+}
+
+int VerticalTickCount(const QValueAxis *axis, double plotHeight, double labelPadding, int maxTicks)
+{
+    if (plotHeight <= 0)
+        return maxTicks;
+    const double labelHeight = QFontMetricsF(axis->labelsFont()).height() + 2 * labelPadding;
+    return std::clamp(static_cast<int>(plotHeight / labelHeight), 2, std::max(maxTicks, 2));
 }
 
 void DeleteChartAxes(QChart *chart)

@@ -18,6 +18,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QScrollArea>
+#include <QStyle>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QToolButton>
@@ -96,7 +98,14 @@ TLayoutPage::TLayoutPage(const TDrawsArchive &archive, const MainOptions &option
         paintCell(painter, rect, col, row, selected);
     });
 
-    m_comparePanel = new QWidget(this);
+    // The five lists keep the width they need to be read and share what is left; a window too narrow
+    // for all five scrolls them sideways.
+    m_compareScroll = new QScrollArea(this);
+    m_compareScroll->setObjectName(u"sbLayoutCompare"_s);
+    m_compareScroll->setFrameShape(QFrame::NoFrame);
+    m_compareScroll->setWidgetResizable(true);
+    m_compareScroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_comparePanel = new QWidget(m_compareScroll);
     m_comparePanel->setObjectName(u"pnlLayoutCompare"_s);
     auto *lists = new QHBoxLayout(m_comparePanel);
     lists->setContentsMargins(0, 0, 0, 0);
@@ -127,12 +136,14 @@ TLayoutPage::TLayoutPage(const TDrawsArchive &archive, const MainOptions &option
         lists->addLayout(column, 1);
         m_edCmp[static_cast<size_t>(k)] = edit;
         m_lvCmp[static_cast<size_t>(k)] = list;
+        fitCompareList(list);
     }
+    m_compareScroll->setWidget(m_comparePanel);
 
     m_splitter = new QSplitter(Qt::Vertical, this);
     m_splitter->setObjectName(u"splLayout"_s);
     m_splitter->addWidget(m_grid);
-    m_splitter->addWidget(m_comparePanel);
+    m_splitter->addWidget(m_compareScroll);
     m_splitter->setChildrenCollapsible(false);
     // The comparison panel keeps its height ("LayoutCompareHeight"); the scheme takes the rest.
     m_comparePane = new TSplitterPane(m_splitter, 1, m_comparePanel->sizeHint().height());
@@ -218,16 +229,33 @@ void TLayoutPage::RefreshLayoutLists(bool force)
         TListViewModel *model = compareList(k)->listModel();
         model->clearItems();
         model->setColumnCaption(1, built.caption);
-        TQSortListView *view = compareList(k);
-        view->setColumnWidth(1, std::max(view->columnWidth(1), HeaderCaptionWidth(view->horizontalHeader(), built.caption)));
         for (const TLayoutListRow &row : built.rows) {
             TListItem item;
             item.texts = {QString::number(row.count), row.numbers};
             model->addItem(item);
         }
+        fitCompareList(compareList(k));
     }
     m_listsCache = now;
     SetStatusText({});
+}
+
+void TLayoutPage::fitCompareList(TQSortListView *list)
+{
+    // The counts and their caption read whole; the numbers column holds its caption (the window's
+    // draws) and two numbers a line, and takes the rest of the list's width.
+    const TListViewModel *model = list->listModel();
+    const QHeaderView *header = list->horizontalHeader();
+    const QFontMetrics metrics(list->font());
+    const int cellMargins = 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1) + 2;
+    int counts = HeaderCaptionWidth(header, model->columnCaption(0));
+    for (int row = 0; row < model->rowCount(); ++row)
+        counts = std::max(counts, metrics.horizontalAdvance(model->cellText(row, 0)) + cellMargins);
+    const int numbers = std::max(HeaderCaptionWidth(header, model->columnCaption(1)),
+                                 metrics.horizontalAdvance(u"45, 45"_s) + cellMargins);
+    list->setColumnWidth(0, counts);
+    list->setMinimumWidth(counts + numbers + 2 * list->frameWidth() +
+                          list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list));
 }
 
 void TLayoutPage::paintCell(QPainter *painter, const QRect &rect, int col, int row, bool selected) const

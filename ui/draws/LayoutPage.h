@@ -10,6 +10,7 @@
 
 class QAction;
 class QSpinBox;
+class QScrollArea;
 class QSplitter;
 class TSplitterPane;
 class TDrawsArchive;
@@ -65,6 +66,8 @@ protected:
 private:
     void paintCell(QPainter *painter, const QRect &rect, int col, int row, bool selected) const;
     void showScheme();
+    // Gives a comparison list the width that shows both its columns and their captions whole.
+    static void fitCompareList(TQSortListView *list);
     int drawsOffset() const { return m_offsetSource ? m_offsetSource() : 0; }
 
     struct Cache {
@@ -85,6 +88,7 @@ private:
     TStringGrid *m_grid;
     QSplitter *m_splitter;
     TSplitterPane *m_comparePane = nullptr;
+    QScrollArea *m_compareScroll;
     QWidget *m_comparePanel;
     std::array<QSpinBox *, kCompareLists> m_edCmp{};
     std::array<TQSortListView *, kCompareLists> m_lvCmp{};

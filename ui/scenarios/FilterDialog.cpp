@@ -2,8 +2,11 @@
 
 #include "common/Dialogs.h"
 #include "common/Translate.h"
+#include "common/widgets/ElidedComboBox.h"
 #include "common/widgets/NumericEdit.h"
+#include "lottery/stats/StatList.h"
 #include "lottery/stats/StatMethod.h"
+#include "app/statistics/DrawsStatCalc.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,9 +24,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// Entries the dialog's lists show at the least: the longest method titles and conditions are cut
+// short, and read whole in the open list and in the tooltip.
+constexpr int kComboChars = 30;
+
 QComboBox *comboBox(const QString &name, const QStringList &items, QWidget *parent)
 {
-    auto *box = new QComboBox(parent);
+    auto *box = new TElidedComboBox(kComboChars, parent);
     box->setObjectName(name);
     box->addItems(items);
     box->setCurrentIndex(items.isEmpty() ? -1 : 0);
@@ -83,6 +90,16 @@ bool refusedListKey(const QKeyEvent &key)
 }
 
 } // namespace
+
+TFilterDialogSetup FilterDialogSetup(const TStatList &stats)
+{
+    TFilterDialogSetup setup;
+    setup.methods = FilterMethodEntries(stats);
+    setup.weights = stats.Config.weights;
+    for (int c = 0; c < kDrawsStatColumns; ++c)
+        setup.sortColumns << DrawsStatColumnCaption(c);
+    return setup;
+}
 
 TFormFilter::TFormFilter(QWidget *parent, const TFilterDialogSetup &setup)
     : TDialogSTemplate(parent), m_methods(setup.methods), m_weights(setup.weights),

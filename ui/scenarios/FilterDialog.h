@@ -13,6 +13,7 @@ class QGroupBox;
 class QLineEdit;
 class QSpinBox;
 class TQFloatEdit;
+class TStatList;
 
 // What the filter dialog takes from the main window: its method list with the method shown on the
 // statistics page, the sample length there, the current weight coefficients and the columns of the
@@ -24,6 +25,10 @@ struct TFilterDialogSetup {
     TWeightCoefs weights{};
     QStringList sortColumns;
 };
+
+// The setup from the registry: its method list, weights and the statistics table's columns; the
+// method and sample length of the statistics page are the caller's to add.
+TFilterDialogSetup FilterDialogSetup(const TStatList &stats);
 
 // "Фильтр": one filter of a scenario line.
 class TFormFilter : public TDialogSTemplate {

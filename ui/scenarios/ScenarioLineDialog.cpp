@@ -6,7 +6,6 @@
 #include "ui/scenarios/ScenarioPage.h"
 #include "ui/statistics/StatisticsPage.h"
 #include "ui/window/TemplateMain.h"
-#include "app/statistics/DrawsStatCalc.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -186,12 +185,7 @@ void InstallScenarioDialogs(TTemplateMain &window)
 {
     TTemplateMain *main = &window;
     const FilterItemEditor editFilter = [main](QWidget *parent, TFilterItem &item) {
-        const TStatList &stats = StatList();
-        TFilterDialogSetup setup;
-        setup.methods = FilterMethodEntries(stats);
-        setup.weights = stats.Config.weights;
-        for (int c = 0; c < kDrawsStatColumns; ++c)
-            setup.sortColumns << DrawsStatColumnCaption(c);
+        TFilterDialogSetup setup = FilterDialogSetup(StatList());
         if (TStatisticsPage *page = main->statisticsPage()) {
             setup.currentMethod = page->selectedMethod();
             setup.drawsLen = page->sampleLength();

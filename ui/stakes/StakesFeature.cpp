@@ -95,14 +95,19 @@ TStakesFeature::TStakesFeature(TTemplateMain &window) : QObject(&window), m_wind
     menu->addSeparator();
     menu->addActions({s->logStakesAction(), s->scrollAction(), s->checkLineAction(), s->logStakesDeleteAction()});
     menu->addSeparator();
+    // The ratings and the regular stakes have a submenu each, named as their pages: the whole menu
+    // then opens in one column within a screen 600 pixels high.
     TRatingsPage *r = m_ratingsPage;
-    menu->addActions({r->refreshAction(), r->exportAction(), r->xlsExportAction(), r->toScriptAction()});
-    menu->addAction(c->ratingsOverlapAction());
-    QMenu *effMenu = menu->addMenu(Tr(u"Эффективность в рейтинге"));
+    QMenu *ratingsMenu = menu->addMenu(TRatingsPage::caption());
+    ratingsMenu->setObjectName(u"menuRatings"_s);
+    ratingsMenu->addActions({r->refreshAction(), r->exportAction(), r->xlsExportAction(), r->toScriptAction()});
+    ratingsMenu->addAction(c->ratingsOverlapAction());
+    QMenu *effMenu = ratingsMenu->addMenu(Tr(u"Эффективность в рейтинге"));
     effMenu->addActions({r->effModeAction(0), r->effModeAction(1), r->effModeAction(2)});
-    menu->addSeparator();
     TTablesPage *t = m_tablesPage;
-    menu->addActions({t->tabAction(), t->addAction(), t->delAction(), t->stakeAddAction(), t->stakeTestAction()});
+    QMenu *tablesMenu = menu->addMenu(TTablesPage::caption());
+    tablesMenu->setObjectName(u"menuTables"_s);
+    tablesMenu->addActions({t->tabAction(), t->addAction(), t->delAction(), t->stakeAddAction(), t->stakeTestAction()});
 
     // The charts in the lists' own menus; a double click on a rating draws its matches.
     s->grid()->addActions({c->drawsAction(), c->overlapAction(), c->profitsAction()});

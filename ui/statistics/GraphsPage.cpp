@@ -1,6 +1,7 @@
 #include "ui/statistics/GraphsPage.h"
 
 #include "common/Translate.h"
+#include "common/widgets/ToolBarCheck.h"
 #include "common/widgets/WidgetHooks.h"
 
 #include "common/BusyCursor.h"
@@ -54,7 +55,7 @@ QString TabGraphsKey()
 
 TGraphsPage::TGraphsPage(TDrawsArchive &archive, TStatList &list, MainOptions &options, QWidget *parent)
     : QWidget(parent), m_archive(archive), m_list(list), m_options(options), m_length(new QSpinBox(this)),
-      m_combo(new QComboBox(this)), m_showMarks(new QCheckBox(Tr(u"Отображать метки на графике"), this)),
+      m_combo(new QComboBox(this)), m_showMarks(new TToolBarCheck(Tr(u"Отображать метки на графике"), u"cbDrawsGraphShowMarks"_s, this)),
       m_chart(new QChart), m_actDraw(new QAction(Tr(u"Обновить"), this))
 {
     setObjectName(u"tsGraphs"_s);
@@ -66,7 +67,7 @@ TGraphsPage::TGraphsPage(TDrawsArchive &archive, TStatList &list, MainOptions &o
     m_combo->setToolTip(Tr(u"Тип графика"));
     m_combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_combo->setMinimumContentsLength(12);
-    m_showMarks->setObjectName(u"cbDrawsGraphShowMarks"_s);
+    m_showMarks->setObjectName(u"DrawsGraphShowMarks"_s);
     m_actDraw->setObjectName(u"DrawsGraphDraw"_s);
 
     m_chart->legend()->setAlignment(Qt::AlignBottom);
@@ -82,7 +83,7 @@ TGraphsPage::TGraphsPage(TDrawsArchive &archive, TStatList &list, MainOptions &o
     commands->setObjectName(u"tbDrawsGraph"_s);
     commands->setToolButtonStyle(Qt::ToolButtonTextOnly);
     commands->addAction(m_actDraw);
-    commands->addWidget(m_showMarks);
+    commands->addAction(m_showMarks);
 
     auto *top = new QHBoxLayout;
     top->addWidget(new QLabel(Tr(u"Тираж:"), this));
@@ -115,13 +116,23 @@ TGraphsPage::TGraphsPage(TDrawsArchive &archive, TStatList &list, MainOptions &o
         if (!noteChangeWhileDrawing())
             guarded([this] { DrawGraphs(false); });
     });
-    connect(m_showMarks, &QCheckBox::toggled, this, [this](bool on) {
+    connect(m_showMarks, &QAction::toggled, this, [this](bool on) {
         const QList<QAbstractSeries *> series = m_chart->series();
         if (!series.isEmpty())
             if (auto *first = qobject_cast<QXYSeries *>(series.first()))
                 m_marks->setShown(first, on);
     });
     updateActions();
+}
+
+QAction *TGraphsPage::showMarksAction() const
+{
+    return m_showMarks;
+}
+
+QCheckBox *TGraphsPage::showMarksCheck() const
+{
+    return m_showMarks->checkBox();
 }
 
 QString TGraphsPage::caption()
@@ -152,6 +163,7 @@ bool TGraphsPage::canDraw() const
 void TGraphsPage::updateActions()
 {
     m_actDraw->setEnabled(canDraw());
+    m_showMarks->setEnabled(IsNotBusy());
 }
 
 void TGraphsPage::clearChart()

@@ -13,6 +13,7 @@ class QComboBox;
 class QSpinBox;
 class TChartLegend;
 class TChartMarks;
+class TToolBarCheck;
 class TDrawsArchive;
 class TStatList;
 class TTemplateMain;
@@ -31,7 +32,9 @@ public:
 
     QSpinBox *lengthEdit() const { return m_length; }
     QComboBox *methodCombo() const { return m_combo; }
-    QCheckBox *showMarksCheck() const { return m_showMarks; }
+    // "Отображать метки на графике": a check box on the page's toolbar, or an item of its overflow menu.
+    QAction *showMarksAction() const;
+    QCheckBox *showMarksCheck() const;
     QChartView *chartView() const { return m_chartView; }
     TChartLegend *legend() const { return m_legend; }
     TChartMarks *marks() const { return m_marks; }
@@ -80,7 +83,7 @@ private:
 
     QSpinBox *m_length;
     QComboBox *m_combo;
-    QCheckBox *m_showMarks;
+    TToolBarCheck *m_showMarks;
     QChartView *m_chartView;
     TChartLegend *m_legend = nullptr;
     TChartMarks *m_marks = nullptr;

@@ -23,7 +23,6 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
-#include <QRandomGenerator>
 #include <QScatterSeries>
 #include <QSpinBox>
 #include <QSplitter>
@@ -36,6 +35,8 @@ namespace {
 
 constexpr int kMaxLength = 100000;
 constexpr int kDefaultGraphHeight = 200;
+constexpr int kMaxYTicks = 9;
+constexpr double kAxisLabelPadding = 5;
 
 std::function<void(TRepeatsWindow &)> &Runner()
 {
@@ -43,10 +44,13 @@ std::function<void(TRepeatsWindow &)> &Runner()
     return runner;
 }
 
-QColor RandomColour()
+// The colour of the series of m + 1 common numbers, for its line, its points and its legend mark
+// alike; the colours lie far apart and dark enough on white that no line passes for another.
+QColor SeriesColour(size_t m)
 {
-    QRandomGenerator *g = QRandomGenerator::global();
-    return QColor(g->bounded(256), g->bounded(256), g->bounded(256));
+    static const QColor colours[] = {QColor(0x1E, 0x64, 0xC8), QColor(0xD0, 0x20, 0x20), QColor(0x20, 0x90, 0x30),
+                                     QColor(0xE0, 0x80, 0x00), QColor(0x80, 0x30, 0xA0), QColor(0x40, 0x40, 0x40)};
+    return colours[m % std::size(colours)];
 }
 
 QSpinBox *MakeEdit(const QString &name, const QString &hint, QWidget *parent)
@@ -97,6 +101,7 @@ TRepeatsWindow::TRepeatsWindow(const TDrawsArray &draws, QWidget *parent) : QDia
 
     m_chart = new QChart;
     m_chart->legend()->setVisible(true);
+    connect(m_chart, &QChart::plotAreaChanged, this, &TRepeatsWindow::fitYTicks);
     m_chartView = new QChartView(m_chart, this);
     m_chartView->setObjectName(u"chrtRepeats"_s);
 
@@ -181,12 +186,13 @@ void TRepeatsWindow::fillChart()
     for (size_t m = 0; m < points.size(); ++m) {
         auto *line = new QLineSeries;
         line->setName(Format(u"Совпадений: %d", {static_cast<int>(m + 1)}));
-        line->setColor(RandomColour());
+        const QColor colour = SeriesColour(m);
+        line->setColor(colour);
         line->setPointsVisible(true);
         line->setMarkerSize(2);
         line->setPointLabelsVisible(false);
         QImage marker(4, 4, QImage::Format_ARGB32);
-        marker.fill(RandomColour());
+        marker.fill(colour);
         line->setLightMarker(marker);
         line->setVisible(false);
         line->replace(QList<QPointF>(points[m].begin(), points[m].end()));
@@ -205,8 +211,10 @@ void TRepeatsWindow::fillChart()
             first = false;
         }
     // Draw numbers across, counts of repeats up: both whole.
+    m_maxY = maxY;
+    m_yTicks = kMaxYTicks;
     auto *axisX = NewValueAxis(minX, maxX, true, 11);
-    auto *axisY = NewValueAxis(0, maxY, true, 9, true);
+    auto *axisY = NewValueAxis(0, maxY, true, m_yTicks, true);
     m_chart->addAxis(axisX, Qt::AlignBottom);
     m_chart->addAxis(axisY, Qt::AlignLeft);
     for (QLineSeries *line : series) {
@@ -215,6 +223,20 @@ void TRepeatsWindow::fillChart()
         line->attachAxis(axisY);
         line->setVisible(true);
     }
+    fitYTicks();
+}
+
+void TRepeatsWindow::fitYTicks()
+{
+    // Up the side, as many ticks as leave each label its height (the chart is low by default).
+    auto *axis = qobject_cast<QValueAxis *>(m_chart->axes(Qt::Vertical).value(0));
+    if (!axis)
+        return;
+    const int ticks = VerticalTickCount(axis, m_chart->plotArea().height(), kAxisLabelPadding, kMaxYTicks);
+    if (ticks == m_yTicks)
+        return;
+    m_yTicks = ticks;
+    ApplyAxisScale(axis, NiceAxisScale(0, m_maxY, true, ticks, true));
 }
 
 void TRepeatsWindow::loadSettings()

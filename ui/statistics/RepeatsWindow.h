@@ -45,6 +45,8 @@ protected:
 
 private:
     void fillChart();
+    // Gives the axis of counts as many ticks as the chart's height lets show whole.
+    void fitYTicks();
 
     const TDrawsArray &m_draws;
     TRepeatsResult m_result;
@@ -56,6 +58,8 @@ private:
     TSplitterPane *m_chartPane = nullptr;
     QChart *m_chart;
     QChartView *m_chartView;
+    double m_maxY = 1;
+    int m_yTicks = 0;
 };
 
 // Opens the window over the draws, runs the analysis once and shows it modally; its settings are

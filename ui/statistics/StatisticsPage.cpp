@@ -635,10 +635,7 @@ void TStatisticsPage::labelAxes()
         return;
     // Up the side, as many ticks as leave each label its height (a low chart has fewer of them).
     if (auto *counts = qobject_cast<QValueAxis *>(m_chart->axes(Qt::Vertical).value(0))) {
-        const double plotHeight = m_chart->plotArea().height();
-        const double labelHeight = QFontMetricsF(counts->labelsFont()).height() + 2 * kAxisLabelPadding;
-        const int ticks =
-            plotHeight > 0 ? std::clamp(static_cast<int>(plotHeight / labelHeight), 2, kMaxAxisTicks) : kMaxAxisTicks;
+        const int ticks = VerticalTickCount(counts, m_chart->plotArea().height(), kAxisLabelPadding, kMaxAxisTicks);
         if (ticks != m_axisTicks) {
             m_axisTicks = ticks;
             ApplyAxisScale(counts, NiceAxisScale(0, m_chartTop, true, ticks, true));

@@ -770,6 +770,7 @@ int TTemplateMain::DownloadDraws()
         RefreshViews(false);
     });
     downloader.setWaitTextSink(&UpdateWait);
+    downloader.setWaitShown([](bool shown) { shown ? ResumeWait() : SuspendWait(); });
     downloader.setBatch(m_switches.isBatch());
     m_lastDownload = downloader.run();
     m_drawsPanel->updateDrawsInfo(false);

@@ -261,7 +261,8 @@ TEST(DrawsArchiveFile, LoadKeepsTheDrawsAndReportsTheRest)
         {makeDraw(4101, {1, 1, 3, 4, 5, 6}, {7, 8}, {}), u"запись 2 (тираж № 4101): основные числа", nullptr},
         {makeDraw(4102, six, {1, 44}, u"4 Mar 2024"_s), u"тиража 4102: дополнительные числа повторяют", u"4 Mar 2024"},
         {makeDraw(4103, six, {0, 0}, u" 4 MAR 2024"_s), u"тиража 4103: дополнительные числа!", u"4 Mar 2024"},
-        {makeDraw(4102, six, {7, 8}, {}), u"(тираж № 4102): номер тиража не больше номера предыдущего тиража (4103)", nullptr},
+        {makeDraw(4102, six, {7, 8}, {}),
+         u"(тираж № 4102): номер тиража не больше номера предыдущего тиража (№ 4103 от 4 Mar 2024, запись 4)", nullptr},
         {makeDraw(4104, six, {7, 8}, u"05 Mar 2024"_s), nullptr, u"5 Mar 2024"},
         {makeDraw(4105, six, {7, 8}, u"xxxxxxxxxxx"_s), u"запись 7 (тираж № 4105): дата тиража \"xxxxxxxxxxx\"", nullptr},
         {makeDraw(4106, six, {46, 8}, {}), u"запись 8 (тираж № 4106): дополнительные числа", nullptr},
@@ -285,7 +286,7 @@ TEST(DrawsArchiveFile, LoadKeepsTheDrawsAndReportsTheRest)
     const QString text = boxes.last().text + u'\r';
     EXPECT_TRUE(text.startsWith(u"Ошибка чтения файла тиражей!\r\rФайл \""_s + folder.file(u"Vendra.ldr"_s) +
                                 u"\" поврежден: пропущено записей с недопустимыми значениями - 5; пропущено байт в конце "
-                                u"файла, не составляющих целой записи (24 байт), - 7. Загружены только исправные "
+                                u"файла, не составляющих целой записи (24 байта), - 7. Загружены только исправные "
                                 u"записи (5).\r"_s));
     for (const Case &c : cases)
         EXPECT_TRUE(!c.note || text.contains(QString::fromUtf16(c.note))) << text.toStdString();
@@ -296,42 +297,73 @@ TEST(DrawsArchiveFile, LoadKeepsTheDrawsAndReportsTheRest)
 
 TEST(DrawsArchiveFile, ARecordThatDoesNotFitBetweenItsNeighboursCostsOnlyItself)
 {
-    // Draws 1001.. one a day from 1 Jan 2000 (or without dates); then some numbers are changed and
-    // only the records changed may be left out. Today is 10 April 2024.
+    // Draws 1001.. one a day from 1 Jan 2000 (or without dates), or 1001, 1003.. 5105 one a week from
+    // 30 Aug 1986 to 27 Dec 2025; then some records are changed and only those may be left out. Where
+    // leaving out either of two records would do, the one whose number does not fit its date goes, and
+    // its note names the kept record it was left out for. Today is 8 Dec 2026.
+    enum Archive { kDaily, kUndated, kWeekly };
+    struct Change {
+        int index;
+        int32_t number;
+        const char16_t *date = nullptr;
+    };
     struct Case {
         const char *what;
         int count;
-        bool dated;
-        std::vector<std::pair<int, int32_t>> changed; // record index, new number
+        Archive archive;
+        std::vector<Change> changed;
+        int named = 0; // the kept record the first note names
+    };
+    std::vector<Change> raisedNearTheEnd;
+    for (int i = 2038; i < 2048; ++i)
+        raisedNearTheEnd.push_back({i, 1001 + 2 * i + 100000});
+    auto withFirst = [&raisedNearTheEnd](Change first) {
+        std::vector<Change> changed{first};
+        changed.insert(changed.end(), raisedNearTheEnd.begin(), raisedNearTheEnd.end());
+        return changed;
     };
     const Case cases[] = {
-        {"one bit flipped in the middle", 2000, true, {{1000, 2001 + (1 << 24)}}},
-        {"the largest number in the middle", 2053, true, {{1026, 2147483647}}},
-        {"a spike below any bound", 2000, true, {{1000, 30000}}},
-        {"a run of numbers far ahead", 2000, true, {{1500, 200000}, {1501, 200001}, {1502, 200002}}},
-        {"a run far ahead just before the last draws", 20, true, {{14, 200000}, {15, 200001}, {16, 200002}, {17, 200003}}},
-        {"the first record far ahead", 50, true, {{0, 300000}}},
-        {"the last record not above the one before", 50, true, {{49, 7}}},
-        {"a record fallen below its neighbours", 50, true, {{20, 3}}},
-        {"draws without dates", 50, false, {{25, 2147483647}, {26, 1}}},
+        {"one bit flipped in the middle", 2000, kDaily, {{1000, 2001 + (1 << 24)}}},
+        {"the largest number in the middle", 2053, kDaily, {{1026, 2147483647}}},
+        {"a spike below any bound", 2000, kDaily, {{1000, 30000}}},
+        {"a run of numbers far ahead", 2000, kDaily, {{1500, 200000}, {1501, 200001}, {1502, 200002}}},
+        {"a run far ahead just before the last draws", 20, kDaily, {{14, 200000}, {15, 200001}, {16, 200002}, {17, 200003}}},
+        {"the first record far ahead", 50, kDaily, {{0, 300000}}},
+        {"the last record not above the one before", 50, kDaily, {{49, 7}}},
+        {"a record fallen below its neighbours", 50, kDaily, {{20, 3}}},
+        {"draws without dates", 50, kUndated, {{25, 2147483647}, {26, 1}}},
+        {"a low bit flipped: 3001 becomes the next draw's 3003", 2053, kWeekly, {{1000, 3003}}, 1002},
+        {"a dip: 3001 becomes 2998", 2053, kWeekly, {{1000, 2998}}, 1000},
+        {"the last record lowered below the one before: 5105 becomes 5102", 2053, kWeekly, {{2052, 5102}}, 2052},
+        {"a too-high first record and ten records raised near the end", 2053, kWeekly, withFirst({0, 200000})},
+        {"a first record 110000 of 5 Jan 2026 and ten records raised near the end", 2053, kWeekly,
+         withFirst({0, 110000, u"5 Jan 2026"})},
     };
     for (const Case &c : cases) {
+        const bool weekly = c.archive == kWeekly;
         TDrawsArray records;
         for (int i = 0; i < c.count; ++i)
-            records.push_back(makeDraw(1001 + i, {1, 2, 3, 4, 5, 6}, {7, 8},
-                                       c.dated ? FormatResultsDate(EncodeDate(2000, 1, 1) + i) : QString()));
+            records.push_back(makeDraw(weekly ? 1001 + 2 * i : 1001 + i, {1, 2, 3, 4, 5, 6}, {7, 8},
+                                       c.archive == kUndated ? QString()
+                                       : weekly              ? FormatResultsDate(EncodeDate(1986, 8, 30) + 7 * i)
+                                                             : FormatResultsDate(EncodeDate(2000, 1, 1) + i)));
         TDrawsArray expected = records;
         for (auto it = c.changed.rbegin(); it != c.changed.rend(); ++it) {
-            records[static_cast<size_t>(it->first)].number = it->second;
-            expected.erase(expected.begin() + it->first);
+            records[static_cast<size_t>(it->index)].number = it->number;
+            if (it->date)
+                records[static_cast<size_t>(it->index)].setDateText(QString::fromUtf16(it->date));
+            expected.erase(expected.begin() + it->index);
         }
-        const TDrawsRead read = ReadDrawsBytes(SerializeDraws(records), EncodeDate(2024, 4, 10));
+        const TDrawsRead read = ReadDrawsBytes(SerializeDraws(records), EncodeDate(2026, 12, 8));
         EXPECT_EQ(read.draws, expected) << c.what;
         EXPECT_EQ(read.badRecords, static_cast<int>(c.changed.size())) << c.what;
         ASSERT_FALSE(read.badNotes.isEmpty()) << c.what;
-        EXPECT_TRUE(read.badNotes.front().startsWith(
-            Format(u"запись %d (тираж № %d): ", {c.changed.front().first + 1, c.changed.front().second})))
-            << c.what << ": " << read.badNotes.front().toStdString();
+        const QString &note = read.badNotes.front();
+        EXPECT_TRUE(
+            note.startsWith(Format(u"запись %d (тираж № %d", {c.changed.front().index + 1, c.changed.front().number})))
+            << c.what << ": " << note.toStdString();
+        EXPECT_TRUE(!c.named || note.contains(Format(u"запись %d)", {c.named})))
+            << c.what << ": " << note.toStdString();
     }
 }
 

@@ -187,6 +187,14 @@ TEST_F(DrawsDownload, FirstMonthFollowsTheNewestDraw)
     EXPECT_EQ(site.paths(), (QList<QByteArray>{kMarchPath}));
     EXPECT_EQ(result.total, 2);
 
+    // The newest draw stored with the local date, a day before the site's: listed again, it is that
+    // draw, and the draws after it come in.
+    storeArchive({storedDraw(4099, u"26 Feb 2024"_s), storedDraw(4100, u"29 Feb 2024"_s)});
+    const TDownloadResult local = downloader(2024, 3, 30).run();
+    EXPECT_TRUE(local.ok) << local.error.toStdString();
+    EXPECT_EQ(numbersOf(fileDraws()), (std::vector<int>{4099, 4100, 4102, 4104}));
+    EXPECT_EQ(fileDraws()[1].dateText(), u"29 Feb 2024");
+
     // An empty archive starts in December 2001.
     site.clearRequests();
     storeArchive({});
@@ -434,23 +442,59 @@ TEST_F(DrawsDownload, DrawsFromTheFutureAreNeverStored)
 
 TEST_F(DrawsDownload, DrawNumbersThatDoNotRiseFailTheMonth)
 {
-    const std::pair<QByteArray, QString> cases[] = {
-        // The archive's newest number again, on a later date.
-        {page({item(4100, "2024-03-04", "1,2,3,4,5,6", "7,8")}),
-         u"Номер тиража 4100 должен быть больше номера предыдущего тиража архива (4100)!"_s},
-        // A page whose numbers run backwards in time.
-        {page({item(4104, "2024-03-08", "7,12,19,23,36,44", "2,40"), item(4105, "2024-03-04", "1,2,3,4,5,6", "7,8")}),
-         u"Номер тиража 4104 должен быть больше номера предыдущего тиража архива (4105)!"_s},
+    // A page whose own numbers do not rise is the site's fault: the month fails with the question to try
+    // again. A draw listed after the newest stored one but numbered not above it shows the stored number
+    // wrong, however near the draw before it: the download stops, naming the stored draw.
+    const TDrawsArray fixture = {storedDraw(4099, u"26 Feb 2024"_s), storedDraw(4100, u"1 Mar 2024"_s)};
+    const QString kCorrect = u"После него не может быть загружен ни один новый тираж.\r\rИсправьте номер этого тиража "
+                             u"и повторите загрузку."_s;
+    struct Case {
+        TDrawsArray stored;
+        QByteArray body;
+        QString message;
+        bool asked;
     };
-    for (const auto &[body, message] : cases) {
-        serveMonths(LocalHttpReply::text(body));
+    const Case cases[] = {
+        // The archive's newest number again, on a later date.
+        {fixture, page({item(4100, "2024-03-04", "1,2,3,4,5,6", "7,8")}),
+         u"Номер последнего тиража архива (тираж № 4100, дата \"1 Mar 2024\") не может быть верным: на странице "
+         u"результатов за 2024-march есть тираж № 4100, проведенный позже (4 Mar 2024), а номера тиражей растут с "
+         u"датами. "_s + kCorrect,
+         false},
+        // A page whose numbers run backwards in time.
+        {fixture,
+         page({item(4104, "2024-03-08", "7,12,19,23,36,44", "2,40"), item(4105, "2024-03-04", "1,2,3,4,5,6", "7,8")}),
+         u"Номер тиража 4104 должен быть больше номера предыдущего тиража архива (4105)!"_s, true},
+        // The newest stored draw raised by 10, the last two by 1000, a sole draw far ahead of its time.
+        {{storedDraw(4099, u"26 Feb 2024"_s), storedDraw(4110, u"1 Mar 2024"_s)}, kMarch,
+         u"(тираж № 4110, дата \"1 Mar 2024\") не может быть верным: на странице результатов за 2024-march есть тираж "
+         u"№ 4102, проведенный позже (4 Mar 2024), а номера тиражей растут с датами. "_s + kCorrect,
+         false},
+        {{storedDraw(4098, u"22 Feb 2024"_s), storedDraw(5099, u"26 Feb 2024"_s), storedDraw(5100, u"1 Mar 2024"_s)},
+         kMarch,
+         u"тираж № 4102, проведенный позже (4 Mar 2024), а номера тиражей растут с датами. После него не может "
+         u"быть загружен ни один новый тираж.\r\rНомера тиражей архива не меньше 4102 начиная с тиража № 5099 (дата "
+         u"\"26 Feb 2024\"), тиражей: 2. Исправьте номера этих тиражей и повторите загрузку."_s,
+         false},
+        {{storedDraw(420000, u"1 Mar 2024"_s)}, kMarch, u"(тираж № 420000, дата \"1 Mar 2024\") не может быть верным"_s,
+         false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
+        storeArchive(c.stored);
+        const QByteArray before = folder.read(u"Vendra.ldr"_s);
+        serveMonths(LocalHttpReply::text(c.body));
+        site.clearRequests();
         boxes.clear();
         boxes.answer(IDNO);
-        EXPECT_FALSE(downloader().run().ok);
+        const TDownloadResult result = downloader().run();
+        EXPECT_FALSE(result.ok);
         ASSERT_EQ(boxes.count(), 1);
-        EXPECT_TRUE(boxes.last().text.contains(message)) << boxes.last().text.toStdString();
-        EXPECT_EQ(numbersOf(archive.draws()), (std::vector<int>{4099, 4100}));
-        EXPECT_EQ(numbersOf(fileDraws()), (std::vector<int>{4099, 4100}));
+        EXPECT_TRUE(boxes.last().text.contains(c.message)) << boxes.last().text.toStdString();
+        EXPECT_EQ(boxes.last().text.contains(u"Повторить попытку?"_s), c.asked);
+        EXPECT_EQ(site.paths(), QList<QByteArray>{kMarchPath}); // the month is not asked for again
+        EXPECT_EQ(archive.draws(), c.stored);
+        EXPECT_EQ(folder.read(u"Vendra.ldr"_s), before);
     }
 }
 

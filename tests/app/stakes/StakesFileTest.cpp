@@ -6,6 +6,7 @@
 #include "tests/support/ScriptedMessages.h"
 #include "tests/support/OtherKindFiles.h"
 #include "tests/support/TempDataFolder.h"
+#include "app/stakes/StakesCheck.h"
 #include "app/stakes/StakesFile.h"
 
 #include <QDir>
@@ -14,6 +15,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -38,8 +40,17 @@ TStakeRec stake(int draw, std::initializer_list<int> numbers = {1, 2, 3, 4, 5, 6
     r.sampleSize = 100;
     r.numbers = numSet(numbers);
     r.matches.count = matches;
-    if (matches >= 0)
-        r.checked = 1, r.drawNumbers = {1, 2, 3, 4, 5, 6};
+    if (matches >= 0) {
+        // As the check writes it: the draw holds the first `matches` numbers of the stake and numbers
+        // from 45 down that the stake does not hold.
+        r.checked = 1;
+        size_t at = 0;
+        for (int k = 0; k < matches; ++k)
+            r.drawNumbers[at++] = r.matches.numbers[static_cast<size_t>(k)] = r.numbers.numbers[static_cast<size_t>(k)];
+        for (int n = kMaxNumber; at < r.drawNumbers.size(); --n)
+            if (std::find(numbers.begin(), numbers.end(), n) == numbers.end())
+                r.drawNumbers[at++] = static_cast<uint8_t>(n);
+    }
     r.profit = -100000;
     r.setComment(u"Ставка \"вручную\""_s);
     return r;
@@ -182,6 +193,59 @@ TEST(StakesFileOpen, VersionCheckOnLoad)
     }
     EXPECT_EQ(folder.read(u"Vendra.lsk"_s), good);
 
+    // Stakes as the program makes and checks them load untouched, whatever the settings were: every kind,
+    // 6..8 numbers, samples of 0 and 2147483647, unchecked and checked with 0..6 matches, under the
+    // largest cost and prizes either way (a stake of 8 numbers then wins up to 29 largest amounts).
+    {
+        TStakesFile file;
+        ASSERT_TRUE(file.load());
+        TDrawsArray draws;
+        std::vector<TConfigData> configs;
+        for (const TCurrency cost : {kMaxSettingsAmount, -kMaxSettingsAmount})
+            for (const TCurrency prize : {kMaxSettingsAmount, -kMaxSettingsAmount}) {
+                TConfigData config;
+                config.cost = cost;
+                for (int m = 0; m <= kMainCount; ++m)
+                    config.profits.push_back({m, prize});
+                configs.push_back(config);
+            }
+        int32_t drawNumber = 1000;
+        TCurrency largest = 0;
+        for (const TConfigData &config : configs) {
+            for (int n = kMainCount; n <= 8; ++n) {
+                TStakeRec made = stake(0, {1, 2, 3, 4, 5, 6, 7, 8});
+                made.numbers.count = n;
+                for (int m = 0; m <= kMainCount; ++m) {
+                    TDrawRec draw;
+                    draw.number = ++drawNumber;
+                    for (int k = 0; k < kMainCount; ++k)
+                        draw.main[static_cast<size_t>(k)] = static_cast<uint8_t>(k < m ? k + 1 : kMaxNumber - k);
+                    draws.push_back(draw);
+                    made.kind = static_cast<uint8_t>(STAKE_MANUAL + drawNumber % 4);
+                    made.drawNumber = drawNumber;
+                    made.sampleSize = drawNumber % 2 ? INT32_MAX : 0;
+                    made.profit = StakeProfit(config, n, -1);
+                    ASSERT_TRUE(file.appendStakeForDraws(made, drawNumber % 3 ? 1 : 2)); // the second draw waits
+                }
+            }
+            const TStakeCheckContext ctx{&draws, &config, nullptr, {}};
+            ASSERT_TRUE(CheckStakes(file, ctx));
+        }
+        file.forEachRecord(0, [&largest](int64_t, const TStakeRec &r) {
+            largest = std::max(largest, r.profit);
+            return true;
+        });
+        EXPECT_EQ(largest, 29 * kMaxSettingsAmount);
+        file.close();
+        const QByteArray made = folder.read(u"Vendra.lsk"_s);
+        ScriptedMessages boxes;
+        EXPECT_TRUE(file.load());
+        EXPECT_EQ(boxes.count(), 0) << (boxes.count() ? boxes.last().text.toStdString() : std::string());
+        file.close();
+        EXPECT_EQ(folder.read(u"Vendra.lsk"_s), made);
+    }
+    folder.write(u"Vendra.lsk"_s, good);
+
     // Each damaged file loses only what is not sound, with a warning that names it, and is kept in its
     // copy first. Fifty stakes with a random record and a zeroed one among them:
     std::vector<TStakeRec> fifty;
@@ -196,6 +260,24 @@ TEST(StakesFileOpen, VersionCheckOnLoad)
     TStakeRec separatorWithDraw = EmptyStakeRecord(), uncheckedWithMatches = stake(7);
     separatorWithDraw.drawNumber = 9;
     uncheckedWithMatches.matches.count = 3;
+    // Fields of checked stakes that no check writes: more matches than a draw has, matched numbers no
+    // game has, a draw of one number six times; profits past any cost or prize; a negative sample.
+    TStakeRec sevenMatches = stake(11, {1, 2, 3, 4, 5, 6}, 6), eightMatches = sevenMatches;
+    sevenMatches.matches.count = 7, sevenMatches.matches.numbers[6] = 45;
+    eightMatches.matches.count = 8, eightMatches.drawNumber = 12;
+    TStakeRec outOfGame = stake(13, {1, 2, 3, 4, 5, 6}, 2), sameSix = stake(14, {1, 2, 3, 4, 5, 6}, 0);
+    outOfGame.matches.numbers = {99, 200};
+    sameSix.drawNumbers = {7, 7, 7, 7, 7, 7};
+    TStakeRec mostProfit = stake(15, {1, 2, 3, 4, 5, 6}, 6), leastProfit = stake(16);
+    mostProfit.profit = INT64_MAX, leastProfit.profit = INT64_MIN;
+    TStakeRec negativeSample = stake(17);
+    negativeSample.sampleSize = -5;
+    const auto between = [](std::vector<TStakeRec> damaged) {
+        damaged.insert(damaged.begin(), stake(5));
+        damaged.push_back(stake(6));
+        return StakesFileBytes(damaged);
+    };
+    const QByteArray sound = StakesFileBytes({stake(5), stake(6)});
     struct Case { QByteArray file, kept; std::vector<const char16_t *> notes; };
     const Case cases[] = {
         {good.left(311), {}, {u"Обнаружен файл ставок устаревшей версии - имеющиеся в файле ставки будут удалены!"}},
@@ -208,6 +290,14 @@ TEST(StakesFileOpen, VersionCheckOnLoad)
          StakesFileBytes({stake(5), stake(6)}),
          {u"запись 2: пустая строка-разделитель с данными ставки (тираж № 9)",
           u"запись 3: результат проверки ставки на тираж № 7"}},
+        {between({sevenMatches, eightMatches}), sound,
+         {u"запись 2: совпадения ставки на тираж № 11", u"запись 3: совпадения ставки на тираж № 12"}},
+        {between({outOfGame}), sound, {u"запись 2: совпадения ставки на тираж № 13"}},
+        {between({sameSix}), sound, {u"запись 2: результаты тиража в ставке на тираж № 14"}},
+        {between({mostProfit, leastProfit}), sound,
+         {u"запись 2: профит 922337203685477.58 в ставке на тираж № 15",
+          u"запись 3: профит -922337203685477.58 в ставке на тираж № 16"}},
+        {between({negativeSample}), sound, {u"запись 2: выборка -5 в ставке на тираж № 17"}},
     };
     for (const Case &c : cases) {
         for (int n = 1; n <= kDamagedFileCopies; ++n)

@@ -170,7 +170,7 @@ TEST(DrawsCsv, BadLinesAreSkippedCountedAndReported)
                    "17;\"2024-03-08\";1;2;3;4;5;6;7;8\n"      // not the game's date form
                    "18;\"\";1;2;3;4;5;6;7;8\n"                // date unknown: fine
                    "10;\"1 Mar 2024\";1;2;3;4;5;6;7;8\n"      // stored already
-                   "11;\"4 Mar 2024\";9;10;11;12;13;14;1;2\n" // earlier in the file
+                   "11;\"4 Mar 2024\";9;10;11;12;13;14;1;2\n" // earlier in the file with other numbers
                    "19;\"8 Mar 2024\";1;2;3;4;5;6;6;8\n"      // a supplementary number equal to a main one
                    "20;\"8 Mar 2024\";1;2;3;4;5;6;8;8\n"      // the supplementary numbers equal
                    "21;\"9 mar 2024\";+1;2;3;4;5;06;7;8\n"    // a sign, a leading zero, a lower-case month
@@ -184,9 +184,9 @@ TEST(DrawsCsv, BadLinesAreSkippedCountedAndReported)
     ASSERT_EQ(f.boxes.count(), 1);
     EXPECT_EQ(f.boxes.last().caption, u"Предупреждение");
     const QString &report = f.boxes.last().text;
-    EXPECT_NE(report.indexOf(u"добавлено тиражей: 5\rуже есть в архиве: 2\rпропущено строк с ошибками: 8"), -1)
+    EXPECT_NE(report.indexOf(u"добавлено тиражей: 5\rуже есть в архиве: 1\rпропущено строк с ошибками: 9"), -1)
         << report.toStdString();
-    for (int line : {2, 3, 4, 5, 6, 7, 8, 9, 13, 14})
+    for (int line : {2, 3, 4, 5, 6, 7, 8, 9, 12, 13, 14})
         EXPECT_NE(report.indexOf(Format(u"\rстрока %d: ", {line})), -1) << line;
     EXPECT_NE(report.indexOf(u"строка 9: некорректная дата тиража \"2024-03-08\""), -1);
     EXPECT_NE(report.indexOf(u"окне тиража): 2\r\rстрока 13: тираж № 19: дополнительные числа повторяют"), -1);
@@ -219,6 +219,16 @@ TEST(DrawsCsv, DatesAreReadAsDatesAndFollowTheNumbers)
         {stored, u"\"4 OCT 1986\";3;11;17;25;30;41;8;44", nullptr, nullptr},
         {stored, u"\" 4 Oct 1986\";3;11;17;25;30;41;8;44", nullptr, nullptr},
         {stored, u"\"4  Oct 1986\";3;11;17;25;30;41;8;44", nullptr, nullptr},
+        // A line without a number is the draw of its date: the same numbers in any order are that draw,
+        // others contradict it; before the newest draw a date without a draw cannot be given a number.
+        {stored, u"\"4 Oct 1986\";41;30;25;17;11;3;8;44", nullptr, nullptr},
+        {stored, u"\"4 Oct 1986\";3;11;17;25;30;41;44;8", nullptr, nullptr},
+        {stored, u"\"4 Oct 1986\";3;11;17;25;30;42;8;44", nullptr,
+         u"противоречит тиражу той же даты, который уже есть в архиве (Тираж № 2053 от 4 Oct 1986"},
+        {stored, u"\"2 Oct 1986\";3;11;17;25;30;41;8;44", nullptr, u"тираж от 2 Oct 1986 без номера"},
+        // A stored number with other numbers is no duplicate.
+        {stored, u"2053;\"4 Oct 1986\";1;2;3;4;5;6;7;8", nullptr,
+         u"противоречит тиражу с тем же номером, который уже есть в архиве (Тираж № 2053"},
     };
     for (const Case &c : cases) {
         const TCsvImportResult r = ParseDrawsCsv(QStringView(c.line), c.into, EncodeDate(2024, 4, 10));

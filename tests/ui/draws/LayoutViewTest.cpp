@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QAction>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -131,7 +132,8 @@ TEST(LayoutView, SelectedCellsFilterTheCombinationsList)
     EXPECT_EQ(page->grid()->cells(2, 2), u"[2]");
     EXPECT_EQ(page->compareList(0)->listModel()->columnCaption(1), u"101 - 103");
     EXPECT_EQ(page->compareList(0)->listModel()->cellText(0, 1), u"1");
-    // On a small screen each count's numbers read whole, in as many lines as they need.
+    // On a small screen, with the designed layout, each list shows both its columns and their captions
+    // whole, and each count's numbers read whole, in as many lines as they need.
     window.resize(800, 600);
     window.show();
     for (int k = 0; k < TLayoutPage::kCompareLists; ++k) {
@@ -139,6 +141,14 @@ TEST(LayoutView, SelectedCellsFilterTheCombinationsList)
         window.RefreshViews(true);
         QApplication::processEvents();
         const TQSortListView *list = page->compareList(k);
+        const std::string which = list->objectName().toStdString();
+        for (int column = 0; column < 2; ++column) {
+            const QString caption = list->listModel()->columnCaption(column);
+            EXPECT_GE(list->columnWidth(column), HeaderCaptionWidth(list->horizontalHeader(), caption))
+                << which << " " << caption.toStdString();
+            EXPECT_LE(list->horizontalHeader()->sectionViewportPosition(column) + list->columnWidth(column),
+                      list->viewport()->width()) << which << " " << caption.toStdString();
+        }
         for (int row = 0; row < list->listModel()->rowCount(); ++row) {
             const QString numbers = list->listModel()->cellText(row, 1);
             const QRect room = list->visualRect(list->model()->index(row, 1)).adjusted(4, 0, -4, 0);

@@ -88,8 +88,16 @@ protected:
     // Whether the action is in the menu of that name (or one of its submenus).
     bool inMenu(const QString &menuName, QAction *a) const
     {
-        QMenu *menu = window->findMenu(menuName);
-        return menu && (menu->actions().contains(a));
+        return inMenu(window->findMenu(menuName), a);
+    }
+    static bool inMenu(const QMenu *menu, QAction *a)
+    {
+        if (!menu)
+            return false;
+        for (QAction *item : menu->actions())
+            if (item == a || (item->menu() && inMenu(item->menu(), a)))
+                return true;
+        return false;
     }
 
     TempDataFolder folder;

@@ -88,6 +88,18 @@ TEST(StakesChartData, ProfitSummedPerDrawAndDrawnInRisingDrawOrder)
     EXPECT_DOUBLE_EQ(points[2].profit, -2.5);
     EXPECT_DOUBLE_EQ(points[2].cumulative, 0.5);
 
+    // Sums pass what an amount holds without wrapping: two stakes of draw 106 and one of 108 at the
+    // largest amount give 2 and 3 times 922337203685477.5807.
+    TDrawProfits largest;
+    largest.add(106, INT64_MAX);
+    largest.add(106, INT64_MAX);
+    largest.add(108, INT64_MAX);
+    const std::vector<TProfitChartPoint> summed = ProfitChartPoints(largest.entries());
+    ASSERT_EQ(summed.size(), 2u);
+    EXPECT_DOUBLE_EQ(summed[0].profit, 2 * 922337203685477.5807);
+    EXPECT_DOUBLE_EQ(summed[1].cumulative, 3 * 922337203685477.5807);
+    EXPECT_DOUBLE_EQ(summed[1].average, 1.5 * 922337203685477.5807);
+
     // Fewer than two draws: no chart.
     TDrawProfits one;
     one.add(104, -10000);

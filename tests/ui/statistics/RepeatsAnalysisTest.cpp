@@ -3,9 +3,14 @@
 #include "ui/statistics/RepeatsWindow.h"
 #include "app/views/RepeatsAnalysis.h"
 
+#include <QApplication>
 #include <QChart>
+#include <QFontMetricsF>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QSpinBox>
+#include <QValueAxis>
 #include <gtest/gtest.h>
 #include <map>
 #include <set>
@@ -120,4 +125,36 @@ TEST(RepeatsWindow, ListAndChartFollowTheAnalysis)
     ASSERT_EQ(series.size(), 3);
     EXPECT_EQ(series[0]->name(), u"Совпадений: 1");
     EXPECT_EQ(static_cast<QLineSeries *>(series[2])->count(), 1);
+
+    // Over 2,000 draws the points hide the lines: each series' points, line and legend mark are of one
+    // colour, and no two series share theirs.
+    const TDrawsArray many = pseudoRandomDraws(2000);
+    TRepeatsWindow large(many);
+    large.lengthEdit()->setValue(2000);
+    large.RefreshAnalyze();
+    const auto lines = large.chart()->series();
+    ASSERT_GE(lines.size(), 4);
+    std::set<QString> seen;
+    for (QAbstractSeries *s : lines) {
+        auto *line = static_cast<QLineSeries *>(s);
+        const QString colour = line->pen().color().name();
+        const auto markers = large.chart()->legend()->markers(line);
+        ASSERT_EQ(markers.size(), 1) << line->name().toStdString();
+        EXPECT_EQ(markers[0]->brush().color().name(), colour) << line->name().toStdString();
+        ASSERT_FALSE(line->lightMarker().isNull());
+        EXPECT_EQ(line->lightMarker().pixelColor(1, 1).name(), colour) << line->name().toStdString();
+        EXPECT_TRUE(seen.insert(colour).second) << line->name().toStdString();
+    }
+    // The chart as the window opens it (200 px under the list): each count up the side has the
+    // height for its label, which the chart would otherwise cut down to "...".
+    large.resize(760, 520);
+    large.show();
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+    const auto *counts = qobject_cast<QValueAxis *>(large.chart()->axes(Qt::Vertical).value(0));
+    ASSERT_NE(counts, nullptr);
+    const double plot = large.chart()->plotArea().height();
+    ASSERT_GT(plot, 0);
+    EXPECT_GE(plot / (counts->tickCount() - 1), QFontMetricsF(counts->labelsFont()).height())
+        << counts->tickCount() << " ticks on " << plot << " px";
 }

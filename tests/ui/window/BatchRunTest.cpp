@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -69,6 +70,20 @@ BatchRun runProgram(const TempDataFolder &folder, const QStringList &arguments, 
     env.remove(u"DISPLAY"_s);
     env.remove(u"WAYLAND_DISPLAY"_s);
     env.remove(u"QT_QPA_PLATFORM"_s);
+    // Another user gets a home, runtime and temporary folder of his own: the test's are closed to him.
+    QTemporaryDir otherHome;
+    if (user > 0) {
+        const QByteArray home = QFile::encodeName(otherHome.path());
+        const QByteArray runtime = home + "/runtime";
+        if (::mkdir(runtime.constData(), S_IRWXU) != 0 || ::chown(home.constData(), user, user) != 0 ||
+            ::chown(runtime.constData(), user, user) != 0)
+            return {};
+        for (const QString &name : {u"XDG_CONFIG_HOME"_s, u"XDG_DATA_HOME"_s, u"XDG_STATE_HOME"_s, u"XDG_CACHE_HOME"_s})
+            env.remove(name);
+        env.insert(u"HOME"_s, otherHome.path());
+        env.insert(u"TMPDIR"_s, otherHome.path());
+        env.insert(u"XDG_RUNTIME_DIR"_s, otherHome.filePath(u"runtime"_s));
+    }
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(VENDRA_EXE), arguments);
     BatchRun run;

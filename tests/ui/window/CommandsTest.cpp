@@ -36,6 +36,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 #include <vector>
@@ -114,6 +115,7 @@ const std::vector<Command> &Commands()
 
         // Graphs, sums distribution, layout and repeats.
         {u"DrawsGraphDraw", u"Обновить", u"", {u"bar:tbDrawsGraph"}, 0, -1},
+        {u"DrawsGraphShowMarks", u"Отображать метки на графике", u"", {u"bar:tbDrawsGraph"}, 1, 0},
         {u"TabGraps", u"Вкладка \"Графики\"", u"", {u"menuStat"}, 1, 1},
         {u"TotalSumCombs", u"Распределение сумм тиражей и всех возможных комбинаций", u"", {u"menuStat"}, 1, -1},
         {u"TabLayout", u"Вкладка \"Схема\"", u"", {u"menuStat"}, 1, 1},
@@ -199,19 +201,19 @@ const std::vector<Command> &Commands()
          {u"menuStakes", u"ctx:sgStakes", u"ctx:lvRatings"}, 0, -1},
 
         // Ratings and regular stakes tables.
-        {u"RatingsRefresh", u"Обновить рейтинг по текущим ставкам", u"", {u"menuStakes", u"ctx:lvRatings"}, 1, -1},
-        {u"RatingsExport", u"Экспорт рейтинга в CSV-файл", u"", {u"menuStakes", u"ctx:lvRatings"}, 0, -1},
-        {u"RatingsXlsExport", u"Экспорт рейтинга в Microsoft Excel", u"", {u"menuStakes", u"ctx:lvRatings"}, 0, -1},
-        {u"RatingsToScript", u"Добавить в сценарий", u"", {u"menuStakes", u"ctx:lvRatings"}, 0, -1},
-        {u"RatingsGraphOverlap", u"Количество совпадений", u"", {u"menuStakes", u"ctx:lvRatings"}, 0, -1},
-        {u"RatingsEffMode0", u"Ожидаемые значения совпадений", u"", {u"menuStakes>Эффективность в рейтинге"}, 1, 0},
-        {u"RatingsEffMode1", u"Абсолютные значения эффективности", u"", {u"menuStakes>Эффективность в рейтинге"}, 1, 1},
-        {u"RatingsEffMode2", u"Относительные значения эффективности", u"", {u"menuStakes>Эффективность в рейтинге"}, 1, 0},
-        {u"TabTables", u"Вкладка \"Регуляры\"", u"", {u"menuStakes"}, 1, 1},
-        {u"TablesAdd", u"Добавить регулярную ставку", u"", {u"menuStakes", u"ctx:lvTables"}, 1, -1},
-        {u"TablesDel", u"Удалить регулярную ставку", u"", {u"menuStakes", u"ctx:lvTables"}, 0, -1},
-        {u"TablesStakeAdd", u"Сделать ставку по регуляру", u"", {u"menuStakes", u"ctx:lvTables"}, 0, -1},
-        {u"TablesStakeTest", u"Тест регуляров", u"", {u"menuStakes", u"ctx:lvTables"}, 0, -1},
+        {u"RatingsRefresh", u"Обновить рейтинг по текущим ставкам", u"", {u"menuRatings", u"ctx:lvRatings"}, 1, -1},
+        {u"RatingsExport", u"Экспорт рейтинга в CSV-файл", u"", {u"menuRatings", u"ctx:lvRatings"}, 0, -1},
+        {u"RatingsXlsExport", u"Экспорт рейтинга в Microsoft Excel", u"", {u"menuRatings", u"ctx:lvRatings"}, 0, -1},
+        {u"RatingsToScript", u"Добавить в сценарий", u"", {u"menuRatings", u"ctx:lvRatings"}, 0, -1},
+        {u"RatingsGraphOverlap", u"Количество совпадений", u"", {u"menuRatings", u"ctx:lvRatings"}, 0, -1},
+        {u"RatingsEffMode0", u"Ожидаемые значения совпадений", u"", {u"menuRatings>Эффективность в рейтинге"}, 1, 0},
+        {u"RatingsEffMode1", u"Абсолютные значения эффективности", u"", {u"menuRatings>Эффективность в рейтинге"}, 1, 1},
+        {u"RatingsEffMode2", u"Относительные значения эффективности", u"", {u"menuRatings>Эффективность в рейтинге"}, 1, 0},
+        {u"TabTables", u"Вкладка \"Регуляры\"", u"", {u"menuTables"}, 1, 1},
+        {u"TablesAdd", u"Добавить регулярную ставку", u"", {u"menuTables", u"ctx:lvTables"}, 1, -1},
+        {u"TablesDel", u"Удалить регулярную ставку", u"", {u"menuTables", u"ctx:lvTables"}, 0, -1},
+        {u"TablesStakeAdd", u"Сделать ставку по регуляру", u"", {u"menuTables", u"ctx:lvTables"}, 0, -1},
+        {u"TablesStakeTest", u"Тест регуляров", u"", {u"menuTables", u"ctx:lvTables"}, 0, -1},
 
         // Systems page and system games (the two game captions begin with a Latin capital C).
         {u"SystemsOn", u"Системная игра", u"Ctrl+J", {u"menuSystems"}, 1, 1},
@@ -437,6 +439,59 @@ TEST_F(CommandsTest, MenusAreRussianAndCaptionsDistinct)
             EXPECT_TRUE(HasCyrillic(caption)) << list.place.toStdString() << ": " << caption.toStdString();
             EXPECT_TRUE(captions.insert(caption).second)
                 << list.place.toStdString() << " offers \"" << caption.toStdString() << "\" twice";
+        }
+    }
+}
+
+TEST_F(CommandsTest, EveryCommandWithinReachOnASmallScreen)
+{
+    // With the window on a screen of 800 x 600 every menu opens in one column under the menu bar, and
+    // every command a page's toolbar has no room for is an item of the toolbar's overflow menu ("»").
+    const QSize small(800, 600);
+    window->resize(small);
+    window->show();
+    QApplication::processEvents();
+    ASSERT_EQ(window->size(), small);
+
+    // A menu taller than the screen would open in several columns over the menu bar. The room under
+    // the bar leaves a title bar and a panel of the desktop (40 pixels), as the dialogs do.
+    const int room = small.height() - 40 - window->menuBar()->height();
+    std::function<void(QMenu *)> fits = [&fits, room](QMenu *menu) {
+        EXPECT_LE(menu->sizeHint().height(), room) << WithoutMnemonic(menu->title()).toStdString();
+        for (QAction *a : menu->actions())
+            if (a->menu() && a->isVisible())
+                fits(a->menu());
+    };
+    for (QAction *a : window->menuBar()->actions())
+        if (a->menu() && a->isVisible())
+            fits(a->menu());
+
+    for (QTabWidget *pages : {window->leftPages(), window->mainPages()}) {
+        for (int i = 0; i < pages->count(); ++i) {
+            if (!pages->isTabVisible(i))
+                continue;
+            pages->setCurrentIndex(i);
+            QApplication::processEvents();
+            for (QToolBar *toolBar : pages->widget(i)->findChildren<QToolBar *>()) {
+                if (!toolBar->isVisibleTo(window.get()))
+                    continue;
+                // The overflow button is the toolbar's one button without a command of its own.
+                QToolButton *overflow = nullptr;
+                for (QToolButton *b : toolBar->findChildren<QToolButton *>(Qt::FindDirectChildrenOnly))
+                    if (!b->defaultAction())
+                        overflow = b;
+                for (QAction *a : toolBar->actions()) {
+                    const QWidget *shown = toolBar->widgetForAction(a);
+                    if (a->isSeparator() || !a->isVisible() || !shown || shown->isVisibleTo(toolBar))
+                        continue;
+                    const std::string what = toolBar->objectName().toStdString() + ": \"" +
+                                             (a->text().isEmpty() ? shown->objectName() : a->text()).toStdString() + "\"";
+                    ASSERT_NE(overflow, nullptr) << what;
+                    EXPECT_TRUE(overflow->isVisibleTo(toolBar) && overflow->isEnabled()) << what;
+                    EXPECT_TRUE(overflow->menu() && overflow->menu()->actions().contains(a))
+                        << what << " is hidden and not in the overflow menu";
+                }
+            }
         }
     }
 }

@@ -5,6 +5,7 @@
 #include "tests/support/DrawsStatTestData.h"
 #include "ui/window/FormMain.h"
 #include "app/draws/DrawsArchive.h"
+#include "common/widgets/ElidedComboBox.h"
 #include "common/widgets/ExcelExportDialog.h"
 #include "common/widgets/MessageViewer.h"
 #include "lottery/stats/StatList.h"
@@ -31,6 +32,8 @@
 #include "online/ScriptCatalog.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
@@ -212,14 +215,17 @@ TEST(LayoutKept, EveryDialogFitsASmallScreen)
     ScriptedMessages boxes;
     TStatList stats;
     stats.RebuildMethods();
-    TFilterDialogSetup setup;
+    // Each dialog holds what it holds for a user, the longest of it among it: the filter dialog every
+    // method of the registry, the table's columns and the weights with their signs and decimals.
+    const TFilterDialogSetup setup = FilterDialogSetup(stats);
+    ASSERT_GT(setup.methods.size(), 100u);
     TDrawsArray draws;
     std::vector<std::unique_ptr<QWidget>> windows;
     for (QWidget *w : std::initializer_list<QWidget *>{
              new TFormGraph, new TFormGenCombs, new TFormDraw, new TFormInfo(9, 5), new TFormFilter(nullptr, setup),
              new TFormScript(nullptr, stats, {}),
              new TFormScrPublic(nullptr, ScriptLibraryCheckTitle, ScriptWireProblem), new TFormScrRates,
-             new TFormTestCnt(nullptr, 100), new TFormStake, new TFormMulti, new TFormStakeFilter, new TFormSystem,
+             new TFormTestCnt(nullptr, 9999), new TFormStake, new TFormMulti, new TFormStakeFilter, new TFormSystem,
              new TFormTable(nullptr, {}, 1), new TFormConfig, new TFormManager(nullptr, stats), new TFormFilterHelp,
              new TRepeatsWindow(draws), new TFormShredding, new TFormFirstRun, new TFormAbout, new TFormProxy,
              new TfrmUpdateInformer, new TFormExpExcelParam(nullptr), new TFormExpExcel(nullptr), new TFormMsgViewer})
@@ -228,6 +234,14 @@ TEST(LayoutKept, EveryDialogFitsASmallScreen)
     const QRect desktop = QGuiApplication::primaryScreen()->availableGeometry();
     for (const auto &w : windows) {
         const std::string name = w->metaObject()->className();
+        // Every list shows its longest entry.
+        for (QComboBox *c : w->findChildren<QComboBox *>()) {
+            int longest = c->currentIndex();
+            for (int i = 0; i < c->count(); ++i)
+                if (c->itemText(i).size() > c->itemText(longest).size())
+                    longest = i;
+            c->setCurrentIndex(longest);
+        }
         const QSize hint = w->sizeHint().expandedTo(w->minimumSizeHint());
         EXPECT_LE(hint.width(), screen.width()) << name;
         EXPECT_LE(hint.height(), screen.height() - 40) << name; // a title bar and a panel of the desktop
@@ -244,6 +258,16 @@ TEST(LayoutKept, EveryDialogFitsASmallScreen)
             if (b->isVisible() && b->icon().isNull() && !b->text().isEmpty()) {
                 EXPECT_GE(b->width() - b->fontMetrics().horizontalAdvance(QString(b->text()).remove(u'&')), 8)
                     << name << " " << b->text().toStdString();
+            }
+        // A field's text reads whole; an entry of a list that is cut short reads whole in its tooltip.
+        for (const QLineEdit *e : w->findChildren<QLineEdit *>())
+            if (e->isVisible() && !e->text().isEmpty()) {
+                EXPECT_LE(e->fontMetrics().horizontalAdvance(e->text()), e->width() - (e->hasFrame() ? 8 : 4))
+                    << name << " " << e->objectName().toStdString() << " \"" << e->text().toStdString() << "\"";
+            }
+        for (const TElidedComboBox *c : w->findChildren<TElidedComboBox *>())
+            if (c->isVisible() && c->shownText() != c->currentText()) {
+                EXPECT_EQ(c->toolTip(), c->currentText()) << name << " " << c->objectName().toStdString();
             }
         w->hide();
     }

@@ -10,6 +10,7 @@
 #include "ui/draws/DrawsPanel.h"
 #include "ui/window/FormMain.h"
 #include "common/widgets/ListView.h"
+#include "common/widgets/WaitWindow.h"
 #include "ui/scenarios/ScenarioPage.h"
 #include "ui/statistics/StatisticsPage.h"
 #include <QAbstractButton>
@@ -392,6 +393,49 @@ TEST(MainWindow, StartDownloadQuestionAnsweredNo)
               u"Обновить список тиражей?\r\rДля выполнения обновления необходимо действующее подключение к сети Интернет.");
     EXPECT_EQ(s.window.lastDownload().total, 0);
     EXPECT_FALSE(folder.exists(u"Vendra.ldr"_s));
+}
+
+TEST(MainWindow, AFailedDownloadAsksWithoutTheWaitWindowAndYesShowsItAgain)
+{
+    TempDataFolder folder;
+    folder.write(u"Vendra.frm"_s, "[TTemplateMain]\r\nDownloadDrawsOnStart=1\r\nAutoUpdates=0\r\nFirstRun=0\r\n");
+    folder.write(u"Vendra.ldr"_s, SerializeDraws(realLookingDraws(3, 10)));
+    folder.write(u"Vendra.ini"_s, "[DOWNLOAD]\r\nResultsHost=127.0.0.1:" + QByteArray::number(ClosedLocalPort()) + "\r\n");
+    // The user sees the question alone: no wait window, whole or in part, about it. After "Да" the wait
+    // window is back while the month is fetched again.
+    struct Look {
+        bool waitVisible;
+        int waitShows;
+    };
+    std::vector<Look> looks;
+    int shows = 0;
+    struct ShowCounter : QObject {
+        int *shows;
+        explicit ShowCounter(int *s) : shows(s) {}
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            *shows += e->type() == QEvent::Show;
+            return false;
+        }
+    } counter(&shows);
+    ScriptedMessages boxes;
+    boxes.answer(IDYES);
+    boxes.answer(IDNO);
+    boxes.onShow([&](const ScriptedMessages::Box &) {
+        TFormWait *wait = WaitWindow();
+        if (wait && looks.empty())
+            wait->installEventFilter(&counter);
+        looks.push_back({wait && wait->isVisible(), shows});
+    });
+    Started s;
+    ASSERT_EQ(boxes.count(), 2);
+    for (const auto &box : boxes.boxes())
+        EXPECT_TRUE(box.text.endsWith(u"Повторить попытку?"_s)) << box.text.toStdString();
+    EXPECT_FALSE(looks[0].waitVisible);
+    EXPECT_FALSE(looks[1].waitVisible);
+    EXPECT_GE(looks[1].waitShows, 1);
+    EXPECT_EQ(WaitWindow(), nullptr); // "Нет" ended the download, and its wait with it
+    EXPECT_FALSE(s.window.lastDownload().ok);
 }
 
 TEST(MainWindow, LoadOnlyWithServerDownFailsWithoutTouchingTheArchive)
