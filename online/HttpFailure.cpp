@@ -222,7 +222,10 @@ std::optional<EHttpError> failureOf(const THttpOutcome &out, const THttpRequestF
                          {proxyName(facts.proxy), serverName(facts.url), facts.replyTimeoutMs})
                 : Format(u"Сервер не начал ответ за %d мс.", {facts.replyTimeoutMs}));
     if (out.timedOut)
-        return EHttpError(Format(u"Превышено время ожидания ответа сервера (%d мс)", {facts.readTimeoutMs}));
+        return EHttpError(Format(u"Превышено время ожидания ответа сервера (%d мс)", {facts.readTimeoutMs}) +
+                          (facts.proxy.isSet()
+                               ? Format(u": соединение через proxy-сервер \"%s\"", {proxyName(facts.proxy)})
+                               : QString()));
     if (out.overLimit || out.curlCode == CURLE_FILESIZE_EXCEEDED)
         return EHttpError(Format(u"Ответ сервера больше допустимого размера (%s)", {byteCount(facts.maxReplySize)}));
     if (!out.fileError.isEmpty())

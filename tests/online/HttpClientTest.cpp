@@ -446,7 +446,7 @@ TEST(HttpClient, ARouteFailsUnlessTheSiteAnsweredThroughIt)
         {"opens, then stalls past the route's share", LocalTunnelAnswer::OpenThenStall, 0, page, 700, true,
          u"Сервер "_s + server + u" не начал ответ через proxy-сервер "_s + name + u" за 700 мс."_s},
         {"opens, then holds the reply", LocalTunnelAnswer::OpenThenHoldReply, 0, page, 0, true,
-         u"Превышено время ожидания ответа сервера (2000 мс)"_s},
+         u"Превышено время ожидания ответа сервера (2000 мс): соединение через proxy-сервер "_s + name},
         {"sends junk", LocalTunnelAnswer::Junk, 0, page, 0, true, notOpened},
         {"opens, then closes", LocalTunnelAnswer::OpenThenClose, 0, page, 0, true,
          u"Соединение с сервером "_s + server + u" через proxy-сервер "_s + name + u" прервано до ответа сервера."_s},
