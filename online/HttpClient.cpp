@@ -404,6 +404,10 @@ THttpOutcome THttpClient::run(Handles &handles, Transfer &transfer, BlockingWait
             out.overDeadline = true;
             break;
         }
+        if (m_replyTimeoutMs > 0 && transfer.status == 0 && handles.overall.elapsed() > m_replyTimeoutMs) {
+            out.replyLate = true;
+            break;
+        }
         if (!out.connected && hasConnected(h)) {
             out.connected = true;
             transfer.activity.restart();
@@ -434,8 +438,8 @@ bool THttpClient::prepareProxyAuthRetry(Handles &handles, Transfer &transfer, co
     // the library nowhere to send it: the request is made again on a new connection, with the
     // credentials sent at once in the way the proxy asked for.
     long offered = 0;
-    if (outcome.cancelled || outcome.overDeadline || outcome.timedOut || m_proxy.username.isEmpty() ||
-        (outcome.tunnelStatus != 407 && outcome.status != 407) ||
+    if (outcome.cancelled || outcome.overDeadline || outcome.timedOut || outcome.replyLate ||
+        m_proxy.username.isEmpty() || (outcome.tunnelStatus != 407 && outcome.status != 407) ||
         curl_easy_getinfo(handles.easy.get(), CURLINFO_PROXYAUTH_AVAIL, &offered) != CURLE_OK || offered == 0)
         return false;
     curl_easy_setopt(handles.easy.get(), CURLOPT_PROXYAUTH, (offered & CURLAUTH_BASIC) ? CURLAUTH_BASIC : offered);
@@ -448,6 +452,6 @@ bool THttpClient::prepareProxyAuthRetry(Handles &handles, Transfer &transfer, co
 
 THttpRequestFacts THttpClient::facts(const QString &url, const Transfer &transfer) const
 {
-    return {QUrl(url),          m_proxy,         m_caFile,         transfer.fileName,
-            m_connectTimeoutMs, m_readTimeoutMs, m_totalTimeoutMs, m_maxReplySize};
+    return {QUrl(url),       m_proxy,          m_caFile,         transfer.fileName, m_connectTimeoutMs,
+            m_readTimeoutMs, m_totalTimeoutMs, m_replyTimeoutMs, m_maxReplySize};
 }

@@ -53,6 +53,10 @@ public:
     // The longest a whole request may take, however steadily the server sends; 0 for no limit.
     int totalTimeout() const { return m_totalTimeoutMs; }
     void setTotalTimeout(int milliseconds) { m_totalTimeoutMs = milliseconds; }
+    // The longest wait for the server's reply to begin, connection and tunnel included; 0 for no
+    // limit beyond the others. A route that is tried among others gets a share of their time.
+    int replyTimeout() const { return m_replyTimeoutMs; }
+    void setReplyTimeout(int milliseconds) { m_replyTimeoutMs = milliseconds; }
 
     bool followRedirects() const { return m_followRedirects; }
     void setFollowRedirects(bool follow) { m_followRedirects = follow; }
@@ -118,6 +122,7 @@ private:
     int m_connectTimeoutMs = 15000;
     int m_readTimeoutMs = 30000;
     int m_totalTimeoutMs = 0;
+    int m_replyTimeoutMs = 0;
     bool m_followRedirects = true;
     int m_maxRedirects = 10;
     THttpRedirects m_redirects = THttpRedirects::Any;

@@ -2,6 +2,7 @@
 
 #include "common/Format.h"
 #include "common/RegularFile.h"
+#include "common/TextUtils.h"
 #include "common/Translate.h"
 
 #include <QFile>
@@ -108,7 +109,13 @@ QString httpStatusFailureText(int status, const QByteArray &statusLine)
 // A tunnel the proxy answered but could not lead to the server (a gateway's failure).
 bool isProxyGatewayStatus(long status)
 {
-    return status == 502 || status == 504;
+    return status == 502 || status == 503 || status == 504;
+}
+
+// "1 байт", "2 байта", "5 байт".
+QString byteCount(qint64 count)
+{
+    return QString::number(count) + u' ' + RussianPlural(count, u"байт"_s, u"байта"_s, u"байт"_s);
 }
 
 // The short cause of a failure of the library, in the user's words.
@@ -127,52 +134,124 @@ QString failureCause(const THttpOutcome &out, const THttpRequestFacts &facts)
         return certificateFailureCause(out.verifyResult);
     case CURLE_PARTIAL_FILE:
     case CURLE_RECV_ERROR:
-        return out.expected > 0 ? Format(u"Получено %d байт из %d.",
-                                         {static_cast<long long>(out.received), static_cast<long long>(out.expected)})
-                                : Format(u"Получено %d байт.", {static_cast<long long>(out.received)});
+        return out.expected > 0 ? Format(u"Получено %s из %d.", {byteCount(out.received), out.expected})
+                                : Format(u"Получено %s.", {byteCount(out.received)});
     default:
         return {};
     }
 }
 
-// The proxy took the request, then closed the connection before the server said a word: it could not
-// reach the server behind it.
-bool closedBehindTheProxy(const THttpOutcome &out, const THttpRequestFacts &facts)
+bool isHttps(const QUrl &url)
 {
-    const bool nothingCame = out.status == 0 && out.received == 0;
-    const bool closed =
-        out.curlCode == CURLE_GOT_NOTHING || out.curlCode == CURLE_RECV_ERROR || out.curlCode == CURLE_SEND_ERROR;
-    return facts.proxy.isSet() && out.connected && out.tunnelStatus < 300 && nothingCame && closed;
+    return url.scheme().compare(u"https"_s, Qt::CaseInsensitive) == 0;
 }
 
-// The failure of the library's result: the proxy's own or the server's behind it.
+bool isCertificateFailure(int curlCode)
+{
+    return curlCode == CURLE_PEER_FAILED_VERIFICATION || curlCode == CURLE_SSL_ISSUER_ERROR ||
+           curlCode == CURLE_SSL_INVALIDCERTSTATUS || curlCode == CURLE_SSL_PINNEDPUBKEYNOTMATCH;
+}
+
+// The failure of a tunnel through the proxy, told from the proxy's answer to the tunnel request and
+// the library's result; none when the library's own sentence tells it (the proxy unreachable or
+// silent, a certificate refused) or no tunnel was asked for.
+std::optional<QString> tunnelFailureText(const THttpOutcome &out, const THttpRequestFacts &facts)
+{
+    const QString proxy = proxyName(facts.proxy);
+    const QString server = serverName(facts.url);
+    if (!isHttps(facts.url) || out.status > 0 || out.curlCode == CURLE_COULDNT_CONNECT ||
+        out.curlCode == CURLE_COULDNT_RESOLVE_PROXY || out.curlCode == CURLE_SSL_CACERT_BADFILE ||
+        isCertificateFailure(out.curlCode))
+        return std::nullopt;
+    if (out.tunnelStatus >= 300) {
+        const QString answer = Format(u"Ответ proxy-сервера: ошибка %d.", {static_cast<long long>(out.tunnelStatus)});
+        if (isProxyGatewayStatus(out.tunnelStatus))
+            return Format(u"Proxy-сервер \"%s\" не смог соединиться с сервером \"%s\".\r%s", {proxy, server, answer});
+        return NetworkFailureText(CURLE_PROXY, answer, facts.proxy, true);
+    }
+    if (out.tunnelStatus == 0) {
+        if (out.curlCode == CURLE_OPERATION_TIMEDOUT)
+            return std::nullopt;
+        return Format(u"Proxy-сервер \"%s\" не открыл соединение с сервером \"%s\": он закрыл соединение, не "
+                      u"ответив на запрос, или ответил не по протоколу HTTP.",
+                      {proxy, server});
+    }
+    // The tunnel stood, and the server's reply never came through it.
+    if (out.curlCode == CURLE_OPERATION_TIMEDOUT)
+        return Format(u"Сервер \"%s\" не ответил через proxy-сервер \"%s\" за отведенное время.", {server, proxy});
+    return Format(u"Соединение с сервером \"%s\" через proxy-сервер \"%s\" прервано до ответа сервера.",
+                  {server, proxy});
+}
+
+// The failure of the library's result.
 EHttpError networkFailure(const THttpOutcome &out, const THttpRequestFacts &facts)
 {
     const THttpProxy &proxy = facts.proxy;
-    if (proxy.isSet() && (isProxyGatewayStatus(out.tunnelStatus) || closedBehindTheProxy(out, facts))) {
-        const QString sentence = Format(u"Proxy-сервер \"%s\" не смог соединиться с сервером \"%s\".",
-                                        {proxyName(proxy), serverName(facts.url)});
-        const QString detail = out.tunnelStatus >= 300 ? Format(u"Ответ proxy-сервера: ошибка %d.",
-                                                                {static_cast<long long>(out.tunnelStatus)})
-                                                       : Tr(u"Соединение закрыто без ответа.");
-        return EHttpError(sentence + u'\r' + detail);
-    }
-    // A tunnel the proxy would not open is the proxy's refusal, whatever code the library gives.
-    const int code = out.tunnelStatus >= 300 ? CURLE_PROXY : out.curlCode;
-    if (code == CURLE_SSL_CACERT_BADFILE && !facts.caFile.isEmpty())
+    if (proxy.isSet())
+        if (std::optional<QString> text = tunnelFailureText(out, facts))
+            return EHttpError(*text);
+    if (out.curlCode == CURLE_SSL_CACERT_BADFILE && !facts.caFile.isEmpty())
         return EHttpError(Format(u"Файл сертификатов \"%s\" (параметр CaFile) не удалось прочитать: в нем "
                                  u"нет пригодных сертификатов.",
                                  {facts.caFile}));
-    THttpOutcome told = out;
-    told.curlCode = code;
-    QString text = NetworkFailureText(code, failureCause(told, facts), proxy, out.connected);
+    QString text = NetworkFailureText(out.curlCode, failureCause(out, facts), proxy, out.connected);
     // A redirect to a refused scheme: the address it pointed to tells the user more.
-    if (code == CURLE_UNSUPPORTED_PROTOCOL && !out.location.isEmpty())
+    if (out.curlCode == CURLE_UNSUPPORTED_PROTOCOL && !out.location.isEmpty())
         text = Format(u"Сервер перенаправил запрос по адресу \"%s\".\r", {out.location}) + text;
-    // The proxy itself failed: it could not be reached or refused the tunnel.
-    const bool proxyFailed = proxy.isSet() && (code == CURLE_COULDNT_RESOLVE_PROXY || code == CURLE_COULDNT_CONNECT ||
-                                               code == CURLE_PROXY || !out.connected);
-    return EHttpError(text, 0, proxyFailed);
+    return EHttpError(text);
+}
+
+// The failure the outcome tells of, before the route is judged.
+std::optional<EHttpError> failureOf(const THttpOutcome &out, const THttpRequestFacts &facts)
+{
+    if (!out.refusedLocation.isEmpty())
+        return EHttpError(Format(u"Сервер \"%s\" перенаправил запрос по адресу \"%s\". Переход отклонен: данные "
+                                 u"запроса передаются только тому серверу, которому они предназначены, и только "
+                                 u"по защищенному соединению.",
+                                 {facts.url.host(), out.refusedLocation}),
+                          out.status);
+    // Silent before the tunnel opened: the proxy kept the request.
+    const bool proxySilent = facts.proxy.isSet() && out.tunnelStatus == 0 && isHttps(facts.url);
+    if (out.overDeadline)
+        return EHttpError(Format(u"Превышено общее время выполнения запроса (%d мс)", {facts.totalTimeoutMs}));
+    if (out.replyLate)
+        return EHttpError(
+            facts.proxy.isSet()
+                ? Format(proxySilent ? u"Proxy-сервер \"%0:s\" не открыл соединение с сервером \"%1:s\" за %2:d мс."
+                                     : u"Сервер \"%1:s\" не начал ответ через proxy-сервер \"%0:s\" за %2:d мс.",
+                         {proxyName(facts.proxy), serverName(facts.url), facts.replyTimeoutMs})
+                : Format(u"Сервер не начал ответ за %d мс.", {facts.replyTimeoutMs}));
+    if (out.timedOut)
+        return EHttpError(Format(u"Превышено время ожидания ответа сервера (%d мс)", {facts.readTimeoutMs}) +
+                          (facts.proxy.isSet()
+                               ? Format(u": соединение через proxy-сервер \"%s\"", {proxyName(facts.proxy)})
+                               : QString()));
+    if (out.overLimit || out.curlCode == CURLE_FILESIZE_EXCEEDED)
+        return EHttpError(Format(u"Ответ сервера больше допустимого размера (%s)", {byteCount(facts.maxReplySize)}));
+    if (!out.fileError.isEmpty())
+        return EHttpError(Format(u"Не удалось записать файл \"%s\":\r%s", {facts.fileName, out.fileError}));
+    if (out.curlCode != CURLE_OK)
+        return networkFailure(out, facts);
+    if (out.status == 407 && facts.proxy.isSet())
+        return EHttpError(NetworkFailureText(CURLE_PROXY, QString(), facts.proxy, true), out.status);
+    if (out.status >= 400)
+        return EHttpError(httpStatusFailureText(out.status, out.statusLine), out.status);
+    if (out.status == 0)
+        return EHttpError(u"Сервер не прислал ответа"_s);
+    return std::nullopt;
+}
+
+// The server's own reply came whole through the proxy's tunnel, over the encrypted connection that
+// only the server could make: what it says is the server's, whatever route carried it. Over plain
+// HTTP the proxy may answer in the server's place, so nothing there is taken for the server's.
+bool serverAnsweredThroughTheTunnel(const THttpOutcome &out, const THttpRequestFacts &facts)
+{
+    if (!isHttps(facts.url) || out.tunnelStatus != 200 || out.status <= 0)
+        return false;
+    if (!out.refusedLocation.isEmpty() || out.overLimit || out.curlCode == CURLE_FILESIZE_EXCEEDED ||
+        !out.fileError.isEmpty())
+        return true;
+    return out.curlCode == CURLE_OK && !out.overDeadline && !out.timedOut && !out.replyLate;
 }
 
 } // namespace
@@ -247,32 +326,9 @@ QString CaFileProblem(const QString &fileName)
 
 std::optional<EHttpError> HttpFailureOf(const THttpOutcome &out, const THttpRequestFacts &facts)
 {
-    if (!out.refusedLocation.isEmpty())
-        return EHttpError(Format(u"Сервер \"%s\" перенаправил запрос по адресу \"%s\". Переход отклонен: данные "
-                                 u"запроса передаются только тому серверу, которому они предназначены, и только "
-                                 u"по защищенному соединению.",
-                                 {facts.url.host(), out.refusedLocation}),
-                          out.status);
-    // Silent before the tunnel opened: the proxy kept the request.
-    const bool proxySilent = facts.proxy.isSet() && out.tunnelStatus == 0 &&
-                             facts.url.scheme().compare(u"https"_s, Qt::CaseInsensitive) == 0;
-    if (out.overDeadline)
-        return EHttpError(Format(u"Превышено общее время выполнения запроса (%d мс)", {facts.totalTimeoutMs}), 0,
-                          proxySilent);
-    if (out.timedOut)
-        return EHttpError(Format(u"Превышено время ожидания ответа сервера (%d мс)", {facts.readTimeoutMs}), 0,
-                          proxySilent);
-    if (out.overLimit || out.curlCode == CURLE_FILESIZE_EXCEEDED)
-        return EHttpError(Format(u"Ответ сервера больше допустимого размера (%d байт)", {facts.maxReplySize}));
-    if (!out.fileError.isEmpty())
-        return EHttpError(Format(u"Не удалось записать файл \"%s\":\r%s", {facts.fileName, out.fileError}));
-    if (out.curlCode != CURLE_OK)
-        return networkFailure(out, facts);
-    if (out.status == 407 && facts.proxy.isSet())
-        return EHttpError(NetworkFailureText(CURLE_PROXY, QString(), facts.proxy, true), out.status, true);
-    if (out.status >= 400)
-        return EHttpError(httpStatusFailureText(out.status, out.statusLine), out.status);
-    if (out.status == 0)
-        return EHttpError(u"Сервер не прислал ответа"_s);
-    return std::nullopt;
+    std::optional<EHttpError> failure = failureOf(out, facts);
+    if (!failure)
+        return std::nullopt;
+    const bool routeFailed = facts.proxy.isSet() && !serverAnsweredThroughTheTunnel(out, facts);
+    return EHttpError(failure->message(), failure->status(), routeFailed);
 }

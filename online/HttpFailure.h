@@ -24,20 +24,24 @@ struct THttpProxy {
 
 // A request that failed: no connection, a TLS failure, a time-out, an HTTP error status, a reply
 // over the size limit or a file that could not be written. The status is the HTTP status of an
-// error reply, 0 for the other failures. proxyFailed tells that the proxy itself failed (it could
-// not be reached, refused the tunnel or the user) rather than the server behind it.
+// error reply, 0 for the other failures. routeFailed tells that the request went through a proxy
+// and the server's whole reply never came through it: the proxy could not be reached, did not open
+// the tunnel (whatever it answered), or the connection through it failed before the reply was
+// complete. Who is to blame is not guessed: another route may still succeed. A reply the server
+// sent through the tunnel's encrypted connection (an error status, a refused redirect) is the
+// server's own and no route failure.
 class EHttpError : public Exception {
 public:
-    EHttpError(QString message, int status = 0, bool proxyFailed = false)
-        : Exception(std::move(message)), m_status(status), m_proxyFailed(proxyFailed)
+    EHttpError(QString message, int status = 0, bool routeFailed = false)
+        : Exception(std::move(message)), m_status(status), m_routeFailed(routeFailed)
     {
     }
     int status() const { return m_status; }
-    bool proxyFailed() const { return m_proxyFailed; }
+    bool routeFailed() const { return m_routeFailed; }
 
 private:
     int m_status;
-    bool m_proxyFailed;
+    bool m_routeFailed;
 };
 
 // The message of a request that the network library could not complete: a sentence in the user's
@@ -61,6 +65,7 @@ struct THttpRequestFacts {
     int connectTimeoutMs = 0;
     int readTimeoutMs = 0;
     int totalTimeoutMs = 0;
+    int replyTimeoutMs = 0;
     qint64 maxReplySize = 0;
 };
 
@@ -68,9 +73,12 @@ struct THttpRequestFacts {
 struct THttpOutcome {
     int curlCode = 0;       // the library's result (0: complete)
     bool cancelled = false; // the user gave the request up
-    bool connected = false; // the connection (to the proxy, when one is set) stood
+    // The connection stood; through a proxy's tunnel only once the encrypted connection through it
+    // stood too (the library gives no connect time for a tunnel that failed).
+    bool connected = false;
     bool timedOut = false;  // the server fell silent longer than the read time-out
     bool overDeadline = false;
+    bool replyLate = false; // the server's reply had not begun within the reply time-out
     long tunnelStatus = 0; // the proxy's answer to the tunnel request (0: none asked or none came)
     int status = 0;        // the status of the last reply (0: none came)
     QByteArray statusLine;

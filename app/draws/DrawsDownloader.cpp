@@ -96,6 +96,7 @@ TDrawsDownloader::TDrawsDownloader(TDrawsArchive &archive, TProxy &proxy, IProxy
     m_client.setAccept(kPageAccept);
     m_client.setCaFile(m_settings.caFile);
     m_proxyManager.setIniFileName(m_iniFileName);
+    m_proxyManager.setRoundDeadline(kMonthDeadlineMs);
     m_saveArchive = [this] { m_archive.save(); };
 }
 
@@ -236,6 +237,7 @@ int TDrawsDownloader::DownloadDraws()
         return 0;
     bool unsaved = false; // draws appended whose save failed: written with the next save
     int month = DrawDateYMD(m_archive.draws(), 0, 1) / 100;
+    m_proxyManager.beginDownload();
     try {
         do {
             try {
@@ -248,6 +250,7 @@ int TDrawsDownloader::DownloadDraws()
                 }
                 if (!m_proxy.saved)
                     SaveProxySettings(m_proxy, false, m_iniFileName);
+                m_proxyManager.routeWorked();
                 if (unsaved) {
                     m_saveArchive();
                     unsaved = false;
@@ -266,23 +269,26 @@ int TDrawsDownloader::DownloadDraws()
                     break;
                 }
                 ++m_attempt;
-                // Only a proxy that failed itself is given up: the site behind one that answered
-                // fails the same through any other.
-                if (IsProxyFailure(e) && m_proxyManager.NextProxyCandidate())
+                // A route that failed gives way to the next one; the site's own answer through a
+                // route would be the same through any other.
+                const bool routeFailed = IsRouteFailure(e);
+                if (routeFailed && m_proxyManager.NextProxyCandidate(e.message()))
                     continue;
-                if (askRetry(e.message()))
+                if (askRetry(routeFailed ? m_proxyManager.roundFailureText(e.message()) : e.message())) {
+                    m_proxyManager.newRound();
                     continue;
+                }
                 m_result.ok = false;
                 m_result.error = e.message();
                 break;
             }
         } while (DateToYMD(m_today()) / 100 >= month);
     } catch (...) {
-        m_proxyManager.freeCandidates();
+        m_proxyManager.endDownload();
         m_result.total = total;
         throw;
     }
-    m_proxyManager.freeCandidates();
+    m_proxyManager.endDownload();
     m_result.total = total;
     warnOfHoles(holes);
     return total;

@@ -12,6 +12,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -26,6 +28,12 @@ const QString kKeyPassword = u"ProxyPassword"_s;
 QString DownloadText()
 {
     return Tr(u"Загрузка архива тиражей...");
+}
+
+// A route as the round remembers it: "host:port".
+QString routeKey(const QString &server, int port)
+{
+    return server + u':' + QString::number(port);
 }
 
 } // namespace
@@ -108,10 +116,10 @@ void SplitProxyCandidate(const QString &entry, QString &server, int &port)
     port = value;
 }
 
-bool IsProxyFailure(const std::exception &e)
+bool IsRouteFailure(const std::exception &e)
 {
     const auto *failure = dynamic_cast<const EHttpError *>(&e);
-    return failure && failure->proxyFailed();
+    return failure && failure->routeFailed();
 }
 
 TProxyManager::TProxyManager(TProxy &proxy, IProxyCandidateSource &source) : m_proxy(proxy), m_source(source) {}
@@ -131,13 +139,62 @@ void TProxyManager::chooseCandidate(const QString &url)
         TProxySearchRequest request;
         request.httpsOnly = url.startsWith(u"https://", Qt::CaseInsensitive);
         *m_candidates = m_source.searchProxies(request);
+        // A route that failed in this round is not tried again in it (the saved one found again).
+        m_candidates->removeIf([this](const QString &entry) {
+            QString server;
+            int port = 0;
+            try {
+                SplitProxyCandidate(entry, server, port);
+            } catch (const Exception &) {
+                return false;
+            }
+            return m_failedRoutes.contains(routeKey(server, port));
+        });
         if (m_candidates->isEmpty())
             throw Exception(Tr(u"Не найдено ни одного proxy-сервера с заданными параметрами"));
     }
+    // An entry that cannot be used is a failed attempt of its own.
+    m_currentFromList = true;
     SplitProxyCandidate(m_candidates->first(), m_proxy.server, m_proxy.port);
     m_proxy.username.clear();
     m_proxy.password.clear();
     m_proxy.saved = false;
+}
+
+int TProxyManager::routesLeft() const
+{
+    const int left = kMaxRoutesPerRound - static_cast<int>(m_failedRoutes.size());
+    const int listed = m_currentFromList && m_candidates ? static_cast<int>(m_candidates->size()) : left;
+    return std::max(1, std::min(left, listed));
+}
+
+void TProxyManager::applyRoundTime(THttpClient &client) const
+{
+    if (m_roundDeadlineMs <= 0) {
+        client.setTotalTimeout(0);
+        client.setReplyTimeout(0);
+        return;
+    }
+    if (m_proxy.mode != pmProxyAuto) {
+        client.setTotalTimeout(m_roundDeadlineMs);
+        client.setReplyTimeout(0);
+        return;
+    }
+    // The rest of the round for the whole page; for the server's reply to begin, the route's share
+    // of it, so that a route that holds the reply leaves time for those after it.
+    const qint64 rest = std::max<qint64>(kMinRouteMs, m_roundDeadlineMs - m_spentMs);
+    const qint64 share = std::max<qint64>(kMinRouteMs, rest / routesLeft());
+    client.setTotalTimeout(static_cast<int>(rest));
+    client.setReplyTimeout(static_cast<int>(std::min<qint64>(share, client.connectTimeout() + client.readTimeout())));
+}
+
+void TProxyManager::beginDownload()
+{
+    m_kept.reset();
+    if (m_proxy.mode == pmProxyAuto && m_proxy.saved && !m_proxy.server.isEmpty())
+        m_kept = m_proxy;
+    m_currentFromList = false;
+    newRound();
 }
 
 bool TProxyManager::SetupProxy(THttpClient &client, const QString &url, int attempt)
@@ -165,6 +222,8 @@ bool TProxyManager::SetupProxy(THttpClient &client, const QString &url, int atte
         client.clearProxy();
         break;
     }
+    applyRoundTime(client);
+    m_attemptTimer.start();
     if (m_proxy.mode != pmProxyOff && !m_proxy.server.isEmpty())
         showWait(Format(u"Попытка %d, proxy %s : %d", {attempt, m_proxy.server, m_proxy.port}));
     else
@@ -172,24 +231,74 @@ bool TProxyManager::SetupProxy(THttpClient &client, const QString &url, int atte
     return result;
 }
 
-bool TProxyManager::NextProxyCandidate()
+bool TProxyManager::NextProxyCandidate(const QString &failure)
 {
     if (m_proxy.mode != pmProxyAuto)
         return false;
-    const bool wasSaved = m_proxy.saved && !m_proxy.server.isEmpty();
-    // No search has run in this download: the candidate came from the settings of an earlier run.
-    const bool fromEarlierRun = !m_candidates && !m_proxy.server.isEmpty();
+    if (m_attemptTimer.isValid())
+        m_spentMs += m_attemptTimer.elapsed();
+    m_attemptTimer.invalidate();
+    const bool fromList = m_currentFromList;
+    // A route was in use (or a listed entry that could not be used): it counts as one tried.
+    if (!m_proxy.server.isEmpty() || fromList) {
+        m_failedRoutes.append(m_proxy.server.isEmpty() ? m_candidates->value(0)
+                                                       : routeKey(m_proxy.server, m_proxy.port));
+        if (m_firstFailure.isEmpty())
+            m_firstFailure = failure;
+    }
     m_proxy.server.clear();
     m_proxy.port = 0;
     m_proxy.username.clear();
     m_proxy.password.clear();
     m_proxy.saved = false;
-    // A dead candidate is not offered to the next run.
-    if (wasSaved && !m_iniFileName.isEmpty())
-        SaveProxySettings(m_proxy, false, m_iniFileName);
-    if (fromEarlierRun)
-        return true;
-    if (m_candidates && !m_candidates->isEmpty())
+    m_currentFromList = false;
+    if (fromList && m_candidates && !m_candidates->isEmpty())
         m_candidates->removeFirst();
+    if (m_failedRoutes.size() >= kMaxRoutesPerRound ||
+        (m_roundDeadlineMs > 0 && m_roundDeadlineMs - m_spentMs < kMinRouteMs))
+        return false;
+    // The saved route failed before any search: a search is to come.
+    if (!fromList && !m_candidates)
+        return true;
     return m_candidates && !m_candidates->isEmpty();
+}
+
+QString TProxyManager::roundFailureText(const QString &lastFailure) const
+{
+    if (m_proxy.mode != pmProxyAuto || m_firstFailure.isEmpty())
+        return lastFailure;
+    const int others = static_cast<int>(m_failedRoutes.size()) - 1;
+    if (others <= 0)
+        return m_firstFailure;
+    return m_firstFailure + u"\r" +
+           Format(u"Через другие proxy-серверы страницу загрузить также не удалось (проверено: %d).", {others});
+}
+
+void TProxyManager::routeWorked()
+{
+    if (m_proxy.mode == pmProxyAuto && m_proxy.saved && !m_proxy.server.isEmpty())
+        m_kept = m_proxy;
+    newRound();
+}
+
+void TProxyManager::newRound()
+{
+    m_failedRoutes.clear();
+    m_firstFailure.clear();
+    m_spentMs = 0;
+    m_attemptTimer.invalidate();
+}
+
+void TProxyManager::endDownload()
+{
+    m_candidates.reset();
+    m_currentFromList = false;
+    if (m_proxy.mode != pmProxyAuto || m_proxy.saved)
+        return;
+    // No other route carried a page: the one in the settings file is the one in use again.
+    m_proxy.server = m_kept ? m_kept->server : QString();
+    m_proxy.port = m_kept ? m_kept->port : 0;
+    m_proxy.username.clear();
+    m_proxy.password.clear();
+    m_proxy.saved = m_kept.has_value();
 }

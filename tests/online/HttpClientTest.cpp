@@ -262,8 +262,13 @@ TEST(HttpClient, SilentServersAndOversizedRepliesFailInTime)
     EXPECT_EQ(errorOf([&] { client.get(url(server, "/never")); }), u"Превышено время ожидания ответа сервера (400 мс)");
     EXPECT_GE(pumped, 5); // the window kept working while the server was silent
 
-    client.setMaxReplySize(1000);
-    EXPECT_EQ(errorOf([&] { client.get(url(server, "/big")); }), u"Ответ сервера больше допустимого размера (1000 байт)");
+    // The limit in bytes, with the word in the form its number takes.
+    for (const auto &[limit, told] :
+         {std::pair{1000, u"(1000 байт)"}, {1001, u"(1001 байт)"}, {1002, u"(1002 байта)"}, {1011, u"(1011 байт)"}}) {
+        client.setMaxReplySize(limit);
+        EXPECT_EQ(errorOf([&] { client.get(url(server, "/big")); }),
+                  u"Ответ сервера больше допустимого размера "_s + QString::fromUtf16(told));
+    }
 
     THttpClient refused = testClient();
     EXPECT_FALSE(errorOf([&] { refused.get(u"http://127.0.0.1:"_s + QString::number(ClosedLocalPort()) + u"/"_s); })
@@ -392,58 +397,110 @@ TEST(HttpClient, TimeOutsAndUnknownFailuresInTheirOwnWords)
     EXPECT_EQ(NetworkFailureText(43, {}, none, true), u"Сетевой запрос не выполнен (ошибка 43).");
 }
 
-TEST(HttpClient, AProxyIsBlamedOnlyForItsOwnFailures)
+TEST(HttpClient, ARouteFailsUnlessTheSiteAnsweredThroughIt)
 {
-    const THttpProxy proxy{u"proxy.example"_s, 3128, {}, {}};
-    THttpRequestFacts facts;
-    facts.url = QUrl(u"https://results.example:8443/page"_s);
-    facts.proxy = proxy;
-    const QString behind =
-        u"Proxy-сервер \"proxy.example : 3128\" не смог соединиться с сервером \"results.example:8443\"."_s;
-    const QString refused = u"Proxy-сервер \"proxy.example : 3128\" отказал в соединении"_s;
+    // Real proxies in the ways real ones fail, before an HTTPS site: the route failed unless the
+    // site's whole reply came through the tunnel, and the message says what the proxy did.
+    const TestCertificates *certs = TestCertificates::instance();
+    ASSERT_NE(certs, nullptr);
+    LocalHttpServer site;
+    site.route("/page", LocalHttpReply::text("page"));
+    site.route("/down", LocalHttpReply::text("down", 500));
+    LocalHttpReply silent = LocalHttpReply::text("late");
+    silent.delayMs = -1;
+    site.route("/silent", silent);
+    ASSERT_TRUE(site.startTls(certs->serverCert(), certs->serverKey()));
+    LocalHttpServer proxy;
+    proxy.setProxyEnabled(true);
+    ASSERT_TRUE(proxy.start());
+    const QString name = u"\"127.0.0.1 : "_s + QString::number(proxy.port()) + u'"';
+    const QString server = u"\""_s + site.hostAndPort() + u'"';
+    const QString siteDown = u"127.0.0.1:"_s + QString::number(ClosedLocalPort());
+    const QString notOpened = u"Proxy-сервер "_s + name + u" не открыл соединение с сервером "_s + server;
+    const QString gateway = u"Proxy-сервер "_s + name + u" не смог соединиться с сервером "_s + server +
+                            u".\rОтвет proxy-сервера: ошибка "_s;
+    const QString refused = u"Proxy-сервер "_s + name +
+                            u" отказал в соединении: проверьте настройки proxy-сервера.\rОтвет "_s +
+                            u"proxy-сервера: ошибка "_s;
     struct Case {
-        int curlCode; // 7 no connection, 28 time-out, 52 nothing came, 56 receive failure
-        bool connected;
-        long tunnel;
-        int status;
-        bool proxyFailed;
-        QString text; // the start of the message
+        const char *fault;
+        LocalTunnelAnswer answer;
+        int status;      // the proxy's status to the tunnel request, or its answer when the site is down
+        QString address; // the site's page
+        int replyTimeoutMs;
+        bool routeFailed;
+        QString text; // the start of the message (empty: no failure)
     };
+    const QString page = url(site, "/page");
     const Case cases[] = {
-        {7, false, 0, 0, true, u"Нет соединения с proxy-сервером \"proxy.example : 3128\""_s},
-        {28, false, 0, 0, true, u"Proxy-сервер \"proxy.example : 3128\" не ответил"_s},
-        {56, true, 407, 0, true, refused},
-        {56, true, 403, 0, true, refused},
-        {56, true, 502, 0, false, behind + u"\rОтвет proxy-сервера: ошибка 502."_s},
-        {56, true, 0, 0, false, behind + u"\rСоединение закрыто без ответа."_s},   // closed on the tunnel request
-        {52, true, 200, 0, false, behind + u"\rСоединение закрыто без ответа."_s}, // closed once it opened
-        {28, true, 0, 0, false, u"Сервер не ответил"_s},                           // the proxy waits for the server
-        {0, true, 200, 500, false, u"На сервере произошла ошибка (ошибка 500)"_s},
-        {0, true, 0, 407, true, refused},
+        {"refuses the connection", LocalTunnelAnswer::Open, 0, page, 0, true,
+         u"Нет соединения с proxy-сервером "_s + name},
+        {"closes before a reply", LocalTunnelAnswer::Close, 0, page, 0, true, notOpened},
+        {"answers 502", LocalTunnelAnswer::Status, 502, page, 0, true, gateway + u"502."_s},
+        {"answers 503", LocalTunnelAnswer::Status, 503, page, 0, true, gateway + u"503."_s},
+        {"answers 504", LocalTunnelAnswer::Status, 504, page, 0, true, gateway + u"504."_s},
+        {"answers 403", LocalTunnelAnswer::Status, 403, page, 0, true, refused + u"403."_s},
+        {"answers 407", LocalTunnelAnswer::Status, 407, page, 0, true, refused + u"407."_s},
+        {"opens, then stalls", LocalTunnelAnswer::OpenThenStall, 0, page, 0, true,
+         u"Сервер "_s + server + u" не ответил через proxy-сервер "_s + name + u" за отведенное время."_s},
+        {"opens, then stalls past the route's share", LocalTunnelAnswer::OpenThenStall, 0, page, 700, true,
+         u"Сервер "_s + server + u" не начал ответ через proxy-сервер "_s + name + u" за 700 мс."_s},
+        {"opens, then holds the reply", LocalTunnelAnswer::OpenThenHoldReply, 0, page, 0, true,
+         u"Превышено время ожидания ответа сервера (2000 мс): соединение через proxy-сервер "_s + name},
+        {"sends junk", LocalTunnelAnswer::Junk, 0, page, 0, true, notOpened},
+        {"opens, then closes", LocalTunnelAnswer::OpenThenClose, 0, page, 0, true,
+         u"Соединение с сервером "_s + server + u" через proxy-сервер "_s + name + u" прервано до ответа сервера."_s},
+        {"site down, the proxy closes", LocalTunnelAnswer::Open, 0, u"https://"_s + siteDown + u"/page"_s, 0, true,
+         u"Proxy-сервер "_s + name + u" не открыл соединение с сервером \""_s + siteDown},
+        {"site down, the proxy answers 502", LocalTunnelAnswer::Open, 502, u"https://"_s + siteDown + u"/page"_s, 0,
+         true, u"Proxy-сервер "_s + name + u" не смог соединиться с сервером \""_s + siteDown},
+        {"the site falls silent", LocalTunnelAnswer::Open, 0, url(site, "/silent"), 0, true,
+         u"Превышено время ожидания ответа сервера"_s},
+        {"the site answers 500", LocalTunnelAnswer::Open, 0, url(site, "/down"), 0, false,
+         u"На сервере произошла ошибка (ошибка 500)"_s},
+        {"works", LocalTunnelAnswer::Open, 0, page, 0, false, QString()},
     };
     for (const Case &c : cases) {
-        THttpOutcome out;
-        out.curlCode = c.curlCode;
-        out.connected = c.connected;
-        out.tunnelStatus = c.tunnel;
-        out.status = c.status;
-        const std::optional<EHttpError> failure = HttpFailureOf(out, facts);
-        ASSERT_TRUE(failure.has_value()) << c.text.toStdString();
-        EXPECT_TRUE(failure->message().startsWith(c.text)) << failure->message().toStdString();
+        proxy.setTunnelAnswer(c.answer, c.status);
+        proxy.setUnreachableStatus(c.status);
+        THttpClient client = testClient();
+        client.setReplyTimeout(c.replyTimeoutMs);
+        const bool refuses = QByteArray(c.fault) == "refuses the connection";
+        client.setProxy({u"127.0.0.1"_s, refuses ? ClosedLocalPort() : proxy.port(), {}, {}});
+        std::optional<EHttpError> failure;
+        try {
+            EXPECT_EQ(client.get(c.address), "page") << c.fault;
+        } catch (const EHttpError &e) {
+            failure = e;
+        }
+        ASSERT_EQ(failure.has_value(), !c.text.isEmpty()) << c.fault;
+        if (!failure)
+            continue;
+        QString expected = c.text;
+        if (refuses)
+            expected = u"Нет соединения с proxy-сервером \"127.0.0.1 : "_s + QString::number(client.proxy().port);
+        EXPECT_TRUE(failure->message().startsWith(expected)) << c.fault << ": " << failure->message().toStdString();
         EXPECT_FALSE(failure->message().contains(u"Получено 0 байт"_s)) << failure->message().toStdString();
-        EXPECT_EQ(failure->proxyFailed(), c.proxyFailed) << c.text.toStdString();
+        EXPECT_EQ(failure->routeFailed(), c.routeFailed) << c.fault;
     }
-    // Without a proxy nothing is the proxy's; a complete reply is no failure.
-    THttpOutcome cut;
-    cut.curlCode = 56;
-    cut.connected = true;
-    cut.received = 10;
-    cut.expected = 20;
-    facts.proxy = {};
-    const std::optional<EHttpError> direct = HttpFailureOf(cut, facts);
-    ASSERT_TRUE(direct.has_value());
-    EXPECT_TRUE(direct->message().endsWith(u"\rПолучено 10 байт из 20."_s)) << direct->message().toStdString();
-    EXPECT_FALSE(direct->proxyFailed());
+    // Without a proxy no route is judged; a cut reply says how much came, in the word's form.
+    THttpOutcome out;
+    out.curlCode = 18;
+    out.connected = true;
+    out.status = 200;
+    THttpRequestFacts facts;
+    facts.url = QUrl(page);
+    for (const auto &[received, told] : {std::pair{1, u"Получено 1 байт из 20."},
+                                         {2, u"Получено 2 байта из 20."},
+                                         {5, u"Получено 5 байт из 20."},
+                                         {12, u"Получено 12 байт из 20."}}) {
+        out.received = received;
+        out.expected = 20;
+        const std::optional<EHttpError> direct = HttpFailureOf(out, facts);
+        ASSERT_TRUE(direct.has_value());
+        EXPECT_TRUE(direct->message().endsWith(u'\r' + QString::fromUtf16(told))) << direct->message().toStdString();
+        EXPECT_FALSE(direct->routeFailed());
+    }
     THttpOutcome complete;
     complete.status = 200;
     EXPECT_FALSE(HttpFailureOf(complete, facts).has_value());

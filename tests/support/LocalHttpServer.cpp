@@ -36,6 +36,7 @@ QByteArray reasonOf(int status)
     case 500: return "Internal Server Error";
     case 502: return "Bad Gateway";
     case 503: return "Service Unavailable";
+    case 504: return "Gateway Timeout";
     default: return "Status";
     }
 }
@@ -490,6 +491,42 @@ void LocalHttpServer::serve(int fd)
 
 void LocalHttpServer::tunnel(Connection &client, const QByteArray &target)
 {
+    const auto statusLine = [](int status) -> QByteArray {
+        return "HTTP/1.1 " + QByteArray::number(status) + ' ' + reasonOf(status) +
+               "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+    };
+    // Holds the connection, passing nothing on, until the client leaves or the server stops.
+    const auto hold = [&client, this] {
+        char sink[4096];
+        while (!m_stop) {
+            if (!waitFd(client.fd, POLLIN, kStepMs))
+                continue;
+            const ssize_t n = ::recv(client.fd, sink, sizeof sink, 0);
+            if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
+                return;
+        }
+    };
+    const LocalTunnelAnswer answer = m_tunnelAnswer.load();
+    switch (answer) {
+    case LocalTunnelAnswer::Open:
+    case LocalTunnelAnswer::OpenThenHoldReply:
+        break;
+    case LocalTunnelAnswer::Close:
+        return;
+    case LocalTunnelAnswer::Status:
+        client.writeAll(statusLine(m_tunnelStatus));
+        return;
+    case LocalTunnelAnswer::OpenThenStall:
+        if (client.writeAll("HTTP/1.1 200 Connection established\r\n\r\n"))
+            hold();
+        return;
+    case LocalTunnelAnswer::OpenThenClose:
+        client.writeAll("HTTP/1.1 200 Connection established\r\n\r\n");
+        return;
+    case LocalTunnelAnswer::Junk:
+        client.writeAll("?? no tunnel here ??\r\n\r\n");
+        return;
+    }
     // Only tunnels to this machine: the tests never reach out.
     const qsizetype colon = target.lastIndexOf(':');
     const QByteArray host = target.left(colon);
@@ -498,7 +535,8 @@ void LocalHttpServer::tunnel(Connection &client, const QByteArray &target)
                              ? connectLocal(static_cast<quint16>(port))
                              : -1;
     if (upstream < 0) {
-        client.writeAll("HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+        if (m_unreachableStatus > 0)
+            client.writeAll(statusLine(m_unreachableStatus));
         return;
     }
     if (!client.writeAll("HTTP/1.1 200 Connection established\r\n\r\n")) {
@@ -509,6 +547,10 @@ void LocalHttpServer::tunnel(Connection &client, const QByteArray &target)
     other.fd = upstream;
     other.stop = &m_stop;
     char buffer[16384];
+    // Holding the reply: once the client sends its first encrypted record (TLS record type 23), the
+    // handshake is over on its side and nothing more of the server's passes.
+    bool holding = false;
+    QByteArray records;
     while (!m_stop) {
         pollfd fds[2] = {{client.fd, POLLIN, 0}, {upstream, POLLIN, 0}};
         if (::poll(fds, 2, kStepMs) <= 0)
@@ -517,10 +559,22 @@ void LocalHttpServer::tunnel(Connection &client, const QByteArray &target)
             const qsizetype n = client.readSome(buffer, sizeof buffer, 0);
             if (n <= 0 || !other.writeAll(QByteArray(buffer, n)))
                 break;
+            if (answer == LocalTunnelAnswer::OpenThenHoldReply && !holding) {
+                records.append(buffer, n);
+                while (records.size() >= 5) {
+                    const qsizetype length = 5 + ((static_cast<uchar>(records[3]) << 8) | static_cast<uchar>(records[4]));
+                    if (records.size() < length)
+                        break;
+                    holding = holding || records[0] == 23;
+                    records.remove(0, length);
+                }
+            }
         }
         if (fds[1].revents) {
             const qsizetype n = other.readSome(buffer, sizeof buffer, 0);
-            if (n <= 0 || !client.writeAll(QByteArray(buffer, n)))
+            if (n <= 0 && holding)
+                hold();
+            if (n <= 0 || (!holding && !client.writeAll(QByteArray(buffer, n))))
                 break;
         }
     }

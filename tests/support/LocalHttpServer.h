@@ -47,6 +47,17 @@ struct LocalHttpReply {
     static LocalHttpReply redirect(const QByteArray &location, int status = 302);
 };
 
+// How the proxy answers a tunnel request (CONNECT), as real proxies in trouble do.
+enum class LocalTunnelAnswer {
+    Open,          // opens the tunnel to the server asked for (the default)
+    Close,         // closes the connection without a word
+    Status,        // answers the status given (502, 503, 504, 403, 407...) and closes
+    OpenThenStall, // answers 200 and then passes nothing on, holding the connection
+    OpenThenHoldReply, // opens the tunnel, passes the TLS handshake, then holds the server's reply
+    OpenThenClose, // answers 200 and closes
+    Junk,          // answers a line that is no HTTP and closes
+};
+
 // A small HTTP/1.1 server on 127.0.0.1 for the tests, with an optional TLS layer and an optional
 // forward proxy (CONNECT tunnels to 127.0.0.1 only, and absolute-URI requests that it answers
 // itself, as a caching proxy would). It runs in its own threads, so a client may block the test's
@@ -70,6 +81,14 @@ public:
     void setProxyCredentials(const QByteArray &user, const QByteArray &password);
     // The proxy's challenge (407) does not say that the connection closes, and the proxy closes it.
     void setProxyChallengeCloses(bool closes) { m_challengeCloses = closes; }
+    // How tunnel requests are answered (status: the one given with LocalTunnelAnswer::Status).
+    void setTunnelAnswer(LocalTunnelAnswer answer, int status = 0)
+    {
+        m_tunnelAnswer = answer;
+        m_tunnelStatus = status;
+    }
+    // The answer to a tunnel whose server cannot be reached: 502 by default, 0 closes without a word.
+    void setUnreachableStatus(int status) { m_unreachableStatus = status; }
 
     // Starts listening on 127.0.0.1 at a free port; false on failure.
     bool start();
@@ -100,6 +119,9 @@ private:
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_proxyEnabled{false};
     std::atomic<bool> m_challengeCloses{false};
+    std::atomic<LocalTunnelAnswer> m_tunnelAnswer{LocalTunnelAnswer::Open};
+    std::atomic<int> m_tunnelStatus{0};
+    std::atomic<int> m_unreachableStatus{502};
     QByteArray m_proxyAuth;
     std::thread m_acceptThread;
     mutable std::mutex m_mutex;

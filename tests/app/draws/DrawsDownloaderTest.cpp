@@ -506,7 +506,7 @@ TEST_F(DrawsDownload, AServerThatDribblesCannotHoldTheMonthPastItsDeadline)
     serveMonths(dribble);
     TDrawsDownloader &d = downloader();
     EXPECT_EQ(d.client().totalTimeout(), 120000); // two minutes for one month
-    d.client().setTotalTimeout(600);
+    d.proxyManager().setRoundDeadline(600);
     boxes.answer(IDNO);
     EXPECT_FALSE(d.run().ok);
     ASSERT_EQ(boxes.count(), 1);
@@ -546,31 +546,98 @@ TEST_F(DrawsDownload, ManualProxyIsUsed)
 
 TEST_F(DrawsDownload, AutomaticModeMovesToTheNextCandidateWithoutAsking)
 {
-    LocalHttpServer proxyServer;
-    proxyServer.setProxyEnabled(true);
-    ASSERT_TRUE(proxyServer.start());
+    // Candidates that fail as real proxies do, ahead of a working one: each is tried once, the
+    // working one carries both months and is saved, and nobody is asked anything.
+    struct Proxy {
+        LocalTunnelAnswer answer;
+        int status = 0;
+    };
+    const Proxy closes{LocalTunnelAnswer::Close}, stalls{LocalTunnelAnswer::OpenThenStall},
+        holds{LocalTunnelAnswer::OpenThenHoldReply};
+    struct Case {
+        const char *name;
+        QList<Proxy> failing; // proxies ahead of the working one
+        QStringList unusable; // entries that name no proxy (a closed port, no port at all)
+        bool firstIsSaved;    // the first failing proxy is the saved one of an earlier run
+        int timeoutMs;        // the connect and read time-outs (0: the download's own)
+        int roundDeadlineMs;  // 0: the download's own
+    };
     const QString closed1 = u"127.0.0.1:"_s + QString::number(ClosedLocalPort());
     const QString closed2 = u"127.0.0.1:"_s + QString::number(ClosedLocalPort());
-    candidates.list = {closed1, u"127.0.0.1"_s, closed2, proxyServer.hostAndPort()};
-    proxy = {pmProxyAuto, {}, 0, {}, {}, true};
+    const Case cases[] = {
+        {"closed ports and an entry without a port", {}, {closed1, u"127.0.0.1"_s, closed2}, false, 0, 0},
+        {"closes before a reply", {closes}, {}, false, 0, 0},
+        {"answers 502", {{LocalTunnelAnswer::Status, 502}}, {}, false, 0, 0},
+        {"answers 503", {{LocalTunnelAnswer::Status, 503}}, {}, false, 0, 0},
+        {"answers 504", {{LocalTunnelAnswer::Status, 504}}, {}, false, 0, 0},
+        {"answers 403", {{LocalTunnelAnswer::Status, 403}}, {}, false, 0, 0},
+        {"answers 407", {{LocalTunnelAnswer::Status, 407}}, {}, false, 0, 0},
+        {"sends junk", {{LocalTunnelAnswer::Junk}}, {}, false, 0, 0},
+        {"opens, then closes", {{LocalTunnelAnswer::OpenThenClose}}, {}, false, 0, 0},
+        {"the saved proxy answers 502", {{LocalTunnelAnswer::Status, 502}}, {}, true, 0, 0},
+        {"opens, then stalls", {stalls}, {}, false, 700, 0},
+        // Twelve that hold the reply once the encrypted connection stands: each is given up at the
+        // read time-out (here 700 ms), and the thirteenth carries the page.
+        {"twelve that open the tunnel and hold the reply", QList<Proxy>(12, holds), {}, false, 700, 0},
+        // Each holding route gets its share of the round (2 s of 6 s), not the whole read time-out:
+        // with 10 s each, the first would use the round up.
+        {"two that hold the reply within a short round", {holds, holds}, {}, false, 0, 6000},
+    };
+    LocalHttpServer working;
+    working.setProxyEnabled(true);
+    ASSERT_TRUE(working.start());
+    for (const Case &c : cases) {
+        std::vector<std::unique_ptr<LocalHttpServer>> failing;
+        QStringList list = c.unusable;
+        for (const Proxy &p : c.failing) {
+            failing.push_back(std::make_unique<LocalHttpServer>());
+            failing.back()->setProxyEnabled(true);
+            failing.back()->setTunnelAnswer(p.answer, p.status);
+            ASSERT_TRUE(failing.back()->start());
+            list.append(failing.back()->hostAndPort());
+        }
+        proxy = {pmProxyAuto, {}, 0, {}, {}, true};
+        if (c.firstIsSaved) {
+            proxy = {pmProxyAuto, u"127.0.0.1"_s, failing.front()->port(), {}, {}, true};
+            SaveProxySettings(proxy, false, iniFile());
+            list.removeFirst();
+        }
+        candidates.list = list + QStringList{working.hostAndPort()};
+        candidates.searches = 0;
+        boxes.clear();
+        waitTexts.clear();
+        working.clearRequests();
 
-    TDrawsDownloader &d = downloader();
-    const TDownloadResult result = d.run();
+        TDrawsDownloader &d = downloader();
+        if (c.timeoutMs > 0) {
+            d.client().setConnectTimeout(c.timeoutMs);
+            d.client().setReadTimeout(c.timeoutMs);
+        }
+        if (c.roundDeadlineMs > 0)
+            d.proxyManager().setRoundDeadline(c.roundDeadlineMs);
+        storeArchive({storedDraw(4099, u"26 Feb 2024"_s), storedDraw(4100, u"1 Mar 2024"_s)});
+        const TDownloadResult result = d.run();
 
-    EXPECT_TRUE(result.ok);
-    EXPECT_EQ(result.total, 3);
-    EXPECT_EQ(boxes.count(), 0);
-    EXPECT_EQ(candidates.searches, 1);
-    EXPECT_EQ(d.attempt(), 4); // three failed attempts, the fourth worked
-    EXPECT_TRUE(waitTexts.contains(u"Загрузка архива тиражей...\r\rПопытка 4, proxy 127.0.0.1 : "_s +
-                               QString::number(proxyServer.port())));
-    // The candidate that worked is kept for the next run.
-    const IniFile ini(iniFile());
-    EXPECT_EQ(ini.readInteger(u"PROXY"_s, u"ProxyMode"_s, -1), 1);
-    EXPECT_EQ(ini.readString(u"PROXY"_s, u"ProxyServer"_s), u"127.0.0.1");
-    EXPECT_EQ(ini.readInteger(u"PROXY"_s, u"ProxyPort"_s, -1), proxyServer.port());
-    EXPECT_TRUE(proxy.saved);
-    EXPECT_EQ(d.proxyManager().candidates(), nullptr); // freed at the end
+        EXPECT_TRUE(result.ok) << c.name << ": " << result.error.toStdString();
+        EXPECT_EQ(result.total, 3) << c.name;
+        EXPECT_EQ(boxes.count(), 0) << c.name;
+        EXPECT_EQ(candidates.searches, 1) << c.name;
+        const int failed = static_cast<int>(c.unusable.size() + c.failing.size());
+        EXPECT_EQ(d.attempt(), failed + 1) << c.name; // every failed route one attempt, the next one worked
+        EXPECT_TRUE(waitTexts.contains(u"Загрузка архива тиражей...\r\rПопытка "_s + QString::number(failed + 1) +
+                                       u", proxy 127.0.0.1 : "_s + QString::number(working.port())))
+            << c.name;
+        for (const auto &bad : failing)
+            EXPECT_EQ(bad->requestCount(), 1) << c.name; // tried once, never again
+        EXPECT_EQ(working.requestCount(), 2) << c.name;  // March and April
+        // The candidate that worked is kept for the next run, in place of the saved one.
+        const IniFile ini(iniFile());
+        EXPECT_EQ(ini.readInteger(u"PROXY"_s, u"ProxyMode"_s, -1), 1);
+        EXPECT_EQ(ini.readString(u"PROXY"_s, u"ProxyServer"_s), u"127.0.0.1");
+        EXPECT_EQ(ini.readInteger(u"PROXY"_s, u"ProxyPort"_s, -1), working.port()) << c.name;
+        EXPECT_TRUE(proxy.saved);
+        EXPECT_EQ(d.proxyManager().candidates(), nullptr); // freed at the end
+    }
 }
 
 TEST_F(DrawsDownload, AutomaticModeWithoutCandidatesAsks)
@@ -582,6 +649,22 @@ TEST_F(DrawsDownload, AutomaticModeWithoutCandidatesAsks)
     EXPECT_EQ(boxes.last().text, u"Ошибка загрузки архива тиражей с сайта: \"Не найдено ни одного proxy-сервера с "
                                  u"заданными параметрами\"\r\rПовторить попытку?");
     EXPECT_EQ(site.requestCount(), 0);
+
+    // "Да" after every candidate failed searches again: each answer tries each candidate once more.
+    LocalHttpServer badGateway;
+    badGateway.setProxyEnabled(true);
+    badGateway.setTunnelAnswer(LocalTunnelAnswer::Status, 502);
+    ASSERT_TRUE(badGateway.start());
+    candidates.list = {badGateway.hostAndPort()};
+    boxes.clear();
+    boxes.answer(IDYES);
+    boxes.answer(IDNO);
+    EXPECT_FALSE(downloader().run().ok);
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_TRUE(boxes.last().text.contains(u"Ответ proxy-сервера: ошибка 502."_s)) << boxes.last().text.toStdString();
+    EXPECT_EQ(badGateway.requestCount(), 2);
+    EXPECT_EQ(candidates.searches, 3);
+    EXPECT_EQ(proxy, (TProxy{pmProxyAuto, {}, 0, {}, {}, false})); // nothing saved, nothing in use
 }
 
 TEST(DownloadSettings, HostAndAuthorityFromTheIni)
@@ -600,35 +683,55 @@ TEST(DownloadSettings, HostAndAuthorityFromTheIni)
 
 TEST_F(DrawsDownload, AutomaticModeKeepsASavedProxyThatAnsweredWhenTheSiteFails)
 {
-    LocalHttpServer proxyServer;
+    // The saved proxy works, the site behind it does not: whatever other route is tried fails the
+    // same, so the saved one stays in the settings and the question tells what it answered.
+    LocalHttpServer proxyServer, other;
     proxyServer.setProxyEnabled(true);
+    other.setProxyEnabled(true);
     ASSERT_TRUE(proxyServer.start());
+    ASSERT_TRUE(other.start());
     const QString downHost = u"127.0.0.1:"_s + QString::number(ClosedLocalPort());
+    const QString othersToo = u"\rЧерез другие proxy-серверы страницу загрузить также не удалось (проверено: 1)."_s;
+    const QString closedUnanswered =
+        u"\": он закрыл соединение, не ответив на запрос, или ответил не по протоколу HTTP."_s;
     struct Case {
-        QString host;        // the results site
+        QString host;         // the results site
         LocalHttpReply march; // its March page
-        QString told;        // what the retry question says
+        int unreachable;      // the proxies' answer when the site is down (0: they close)
+        QString told;         // what the retry question says
+        int searches;         // the site's own answer is the same through any route: no search
     };
     const Case cases[] = {
-        {site.hostAndPort(), LocalHttpReply::text("down", 500), k500},
-        {site.hostAndPort(), LocalHttpReply::text(kMarch.left(kMarch.size() / 2)), u"drawsPast"_s},
-        {downHost, LocalHttpReply::text(kMarch), u"не смог соединиться с сервером \""_s + downHost},
+        {site.hostAndPort(), LocalHttpReply::text("down", 500), 502, k500, 0},
+        {site.hostAndPort(), LocalHttpReply::text(kMarch.left(kMarch.size() / 2)), 502, u"drawsPast"_s, 0},
+        {downHost, LocalHttpReply::text(kMarch), 502,
+         u"не смог соединиться с сервером \""_s + downHost + u"\".\rОтвет proxy-сервера: ошибка 502."_s + othersToo, 1},
+        {downHost, LocalHttpReply::text(kMarch), 0,
+         u"не открыл соединение с сервером \""_s + downHost + closedUnanswered + othersToo, 1},
     };
     for (const Case &c : cases) {
         serveMonths(c.march);
         settings.resultsHost = c.host;
+        proxyServer.setUnreachableStatus(c.unreachable);
+        other.setUnreachableStatus(c.unreachable);
         proxy = {pmProxyAuto, u"127.0.0.1"_s, proxyServer.port(), {}, {}, true};
         SaveProxySettings(proxy, false, iniFile());
-        candidates.list = {proxyServer.hostAndPort()};
+        // The search finds the saved one again (not tried twice) and another.
+        candidates.list = {proxyServer.hostAndPort(), other.hostAndPort()};
+        candidates.searches = 0;
+        proxyServer.clearRequests();
         boxes.clear();
         boxes.answer(IDNO);
         EXPECT_FALSE(downloader().run().ok);
         ASSERT_EQ(boxes.count(), 1);
         EXPECT_TRUE(boxes.last().text.contains(c.told)) << boxes.last().text.toStdString();
         EXPECT_FALSE(boxes.last().text.contains(u"Получено 0 байт"_s)) << boxes.last().text.toStdString();
-        EXPECT_EQ(candidates.searches, 0);
+        EXPECT_EQ(candidates.searches, c.searches) << c.told.toStdString();
+        EXPECT_EQ(proxyServer.requestCount(), 1) << c.told.toStdString();
         const IniFile ini(iniFile());
         EXPECT_EQ(ini.readString(u"PROXY"_s, u"ProxyServer"_s), u"127.0.0.1") << c.told.toStdString();
         EXPECT_EQ(ini.readInteger(u"PROXY"_s, u"ProxyPort"_s, -1), proxyServer.port());
+        // In use again for the next download, as the file says.
+        EXPECT_EQ(proxy, (TProxy{pmProxyAuto, u"127.0.0.1"_s, proxyServer.port(), {}, {}, true}));
     }
 }

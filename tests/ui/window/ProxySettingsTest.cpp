@@ -108,13 +108,18 @@ TEST(ProxyManager, AppliesTheModeAndShowsTheAttempt)
 
     // Automatic with a saved server: that server first, no search.
     proxy = {pmProxyAuto, u"10.0.0.9"_s, 8080, {}, {}, true};
+    manager.beginDownload();
     EXPECT_TRUE(manager.SetupProxy(client, u"https://site/x"_s, 1));
     EXPECT_EQ(client.proxy().server, u"10.0.0.9");
-    // When it fails it is forgotten, in the settings file too, and a search is to come.
+    // When it fails a search is to come; the settings file is left alone, and with no other route
+    // that carried a page the saved server is the one in use again.
     TempDataFolder folder;
     manager.setIniFileName(folder.file(u"Vendra.ini"_s));
     EXPECT_TRUE(manager.NextProxyCandidate());
-    EXPECT_EQ(IniFile(folder.file(u"Vendra.ini"_s)).readString(u"PROXY"_s, u"ProxyServer"_s, u"?"_s), QString());
+    EXPECT_TRUE(proxy.server.isEmpty());
+    EXPECT_FALSE(QFile::exists(folder.file(u"Vendra.ini"_s)));
+    manager.endDownload();
+    EXPECT_EQ(proxy, (TProxy{pmProxyAuto, u"10.0.0.9"_s, 8080, {}, {}, true}));
 
     // Automatic without candidates: the set-up fails with the reason, the client goes nowhere.
     proxy = {pmProxyAuto, {}, 0, {}, {}, true};
