@@ -112,12 +112,6 @@ bool isProxyGatewayStatus(long status)
     return status == 502 || status == 503 || status == 504;
 }
 
-// "1 байт", "2 байта", "5 байт".
-QString byteCount(qint64 count)
-{
-    return QString::number(count) + u' ' + RussianPlural(count, u"байт"_s, u"байта"_s, u"байт"_s);
-}
-
 // The short cause of a failure of the library, in the user's words.
 QString failureCause(const THttpOutcome &out, const THttpRequestFacts &facts)
 {
@@ -134,8 +128,8 @@ QString failureCause(const THttpOutcome &out, const THttpRequestFacts &facts)
         return certificateFailureCause(out.verifyResult);
     case CURLE_PARTIAL_FILE:
     case CURLE_RECV_ERROR:
-        return out.expected > 0 ? Format(u"Получено %s из %d.", {byteCount(out.received), out.expected})
-                                : Format(u"Получено %s.", {byteCount(out.received)});
+        return out.expected > 0 ? Format(u"Получено %s из %d.", {BytesText(out.received), out.expected})
+                                : Format(u"Получено %s.", {BytesText(out.received)});
     default:
         return {};
     }
@@ -227,7 +221,7 @@ std::optional<EHttpError> failureOf(const THttpOutcome &out, const THttpRequestF
                                ? Format(u": соединение через proxy-сервер \"%s\"", {proxyName(facts.proxy)})
                                : QString()));
     if (out.overLimit || out.curlCode == CURLE_FILESIZE_EXCEEDED)
-        return EHttpError(Format(u"Ответ сервера больше допустимого размера (%s)", {byteCount(facts.maxReplySize)}));
+        return EHttpError(Format(u"Ответ сервера больше допустимого размера (%s)", {BytesText(facts.maxReplySize)}));
     if (!out.fileError.isEmpty())
         return EHttpError(Format(u"Не удалось записать файл \"%s\":\r%s", {facts.fileName, out.fileError}));
     if (out.curlCode != CURLE_OK)
