@@ -2,7 +2,6 @@
 
 #include "common/Format.h"
 #include "common/RegularFile.h"
-#include "common/TextUtils.h"
 #include "common/Translate.h"
 
 #include <QFile>
