@@ -6,8 +6,12 @@
 #include "lottery/stats/StatMethod.h"
 
 #include <algorithm>
+#include <utility>
 
-TStatStepFilter::TStatStepFilter() : m_step(std::make_unique<TStepState>()) {}
+TStatStepFilter::TStatStepFilter()
+    : m_step(std::make_unique<TStepState>()), m_fallbacks(std::make_shared<TFallbackCount>())
+{
+}
 TStatStepFilter::~TStatStepFilter() = default;
 
 void TStatStepFilter::begin(TCombsList &list, std::vector<TStatValueRec> rows, std::vector<int> candidates,
@@ -33,6 +37,8 @@ void TStatStepFilter::begin(TCombsList &list, std::vector<TStatValueRec> rows, s
     s.count = s.listCount = list.count();
     s.applied.clear();
     s.rebuildFailed = false;
+    s.writeFellBack = [fallbacks = m_fallbacks, code = s.source.method->MethodCode()] { fallbacks->note(code); };
+    m_rowCounts.clear();
     s.listAscending = list.isFullSet();
     s.workers.clear();
     s.candidateMaps.reset();
@@ -53,6 +59,46 @@ TStatStepFilter::Mode TStatStepFilter::mode() const
 void TStatStepFilter::miscountNextRebuild(int64_t delta)
 {
     m_step->miscount = delta;
+}
+
+void TStatStepFilter::miscountNextRow(int64_t delta)
+{
+    m_rowMiscount = delta;
+}
+
+void TStatStepFilter::faultNextWrite(const TWriteFault &fault)
+{
+    m_step->writeFault = fault;
+}
+
+TStatStepFilter::TFallbacks TStatStepFilter::fallbacks() const
+{
+    return m_fallbacks->taken();
+}
+
+void TStatStepFilter::clearFallbacks()
+{
+    m_fallbacks->clear();
+}
+
+void TStatStepFilter::TFallbackCount::note(const QString &method)
+{
+    const std::lock_guard<std::mutex> lock(m_lock);
+    ++m_taken.taken;
+    if (!m_taken.methods.contains(method))
+        m_taken.methods.append(method);
+}
+
+TStatStepFilter::TFallbacks TStatStepFilter::TFallbackCount::taken() const
+{
+    const std::lock_guard<std::mutex> lock(m_lock);
+    return m_taken;
+}
+
+void TStatStepFilter::TFallbackCount::clear()
+{
+    const std::lock_guard<std::mutex> lock(m_lock);
+    m_taken = {};
 }
 
 void TStatStepFilter::prepare()
@@ -103,6 +149,14 @@ std::vector<int> tableRows(const std::vector<int> &rows, size_t tableSize)
 
 int64_t TStatStepFilter::apply(const std::vector<int> &rows, bool deleting)
 {
+    const size_t call = m_rowCounts.size();
+    m_rowCounts.push_back(0);
+    m_rowCounts[call] = applyRows(rows, deleting, call);
+    return m_rowCounts[call];
+}
+
+int64_t TStatStepFilter::applyRows(const std::vector<int> &rows, bool deleting, size_t call)
+{
     TStepState &s = *m_step;
     if (!m_active || s.count == 0)
         return s.count;
@@ -118,21 +172,25 @@ int64_t TStatStepFilter::apply(const std::vector<int> &rows, bool deleting)
     if (!m_way)
         chooseWay();
     const std::vector<int> candidateRows = s.rowsOf(candidates);
-    s.applied.push_back({candidateRows, deleting});
+    s.applied.push_back({candidateRows, deleting, call});
     int64_t left = m_way->apply(candidates, selected, deleting);
+    if (left > 0 && m_rowMiscount != 0) {
+        left += m_rowMiscount;
+        m_rowMiscount = 0;
+    }
     if (left == TStepWay::kGoDirect) {
         // The combinations the earlier rows left are made the list first.
         s.applied.pop_back();
         finishWay();
         s.listCount = s.count;
         m_way = std::make_unique<TDirectWay>(s);
-        s.applied.push_back({candidateRows, deleting});
+        s.applied.push_back({candidateRows, deleting, call});
         left = m_way->apply(candidates, candidateRows, deleting);
     }
     if (s.rebuildFailed) {
         fallBackToPlain();
         m_changed = true;
-        return s.count;
+        return m_rowCounts[call];
     }
     if (left == 0) {
         s.applied.pop_back();
@@ -179,17 +237,17 @@ void TStatStepFilter::releaseStep()
 void TStatStepFilter::fallBackToPlain()
 {
     TStepState &s = *m_step;
-    ++m_fallbacks.taken;
-    const QString code = s.source.method->MethodCode();
-    if (!m_fallbacks.methods.contains(code))
-        m_fallbacks.methods.append(code);
+    m_fallbacks->note(s.source.method->MethodCode());
     s.rebuildFailed = false;
     const std::vector<TStepState::Applied> applied = std::move(s.applied);
     s.applied.clear();
     auto direct = std::make_unique<TDirectWay>(s);
     s.count = s.listCount = s.list->count();
-    for (const TStepState::Applied &a : applied)
+    // Each row's count as the plain step leaves it: what was said of the rows before is put right.
+    for (const TStepState::Applied &a : applied) {
         direct->plainStep(a.rows, a.deleting);
+        m_rowCounts[a.call] = s.count;
+    }
     m_way = std::move(direct);
 }
 
@@ -302,7 +360,7 @@ bool TStepState::leaveChosen(const TNumbersChoice &choice)
     if (!leavesAsMany(CountCombsOfNumbers(choice)))
         return failed();
     carried.forget();
-    list->assignChosen(choice, count);
+    list->assignChosen(choice, count, writeFellBack, std::exchange(writeFault, {}));
     applied.clear();
     return true;
 }
@@ -326,7 +384,11 @@ bool TStepState::leaveSubset(std::shared_ptr<TFullSetSubset> subset)
     if (subset->prefixKept.size() != FullSetPrefixes().size() || !leavesAsMany(StepWork::sumOf(subset->prefixKept)))
         return failed();
     carried.forget();
-    list->assignUnwritten(count, subset, [subset](TComb *out) { subset->write(out); });
+    TCombsList::TUnwrittenWrite write;
+    write.write = [subset, fault = std::exchange(writeFault, {})](TComb *out) { return subset->write(out, fault); };
+    write.inOrder = [subset](TComb *out, int64_t room) { return subset->writeInOrder(out, room); };
+    write.fellBack = writeFellBack;
+    list->assignUnwritten(count, subset, std::move(write));
     carried.leftSubset = std::move(subset);
     applied.clear();
     return true;

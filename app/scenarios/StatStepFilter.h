@@ -1,6 +1,7 @@
 #pragma once
 
 #include "lottery/stats/StatValue.h"
+#include "app/combinations/CombsOfNumbers.h"
 #include "app/combinations/FullSetLookups.h"
 
 #include <QString>
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 class TCombsList;
@@ -96,18 +98,28 @@ public:
     // For tests: the next rebuild of the list is promised delta combinations more for its first task
     // and, when it has several, delta fewer for its last one (a miscount the rebuild must catch).
     void miscountNextRebuild(int64_t delta);
-    // The steps whose rebuild did not add up (each then fell back to the plain step) since the last
-    // clearFallbacks, and the codes of their methods, each once.
+    // For tests: the next row applied is counted delta combinations off (a way that miscounts).
+    void miscountNextRow(int64_t delta);
+    // For tests: the next list left unwritten is written with that fault (its write must catch it).
+    void faultNextWrite(const TWriteFault &fault);
+
+    // The steps whose rebuild did not add up, or whose list left unwritten was not written as
+    // promised (each then worked out the plain way) since the last clearFallbacks, and the codes of
+    // their methods, each once.
     struct TFallbacks {
         int taken = 0;
         QStringList methods;
     };
-    const TFallbacks &fallbacks() const { return m_fallbacks; }
-    void clearFallbacks() { m_fallbacks = {}; }
+    TFallbacks fallbacks() const;
+    void clearFallbacks();
+    // The list's count after each row applied since begin (0: the row was undone), in the order of
+    // the calls of apply: what the list holds, also when a fallback worked it out again.
+    const std::vector<int64_t> &rowCounts() const { return m_rowCounts; }
 
 private:
     // Picks the way of working at the first row applied (or when asked to prepare).
     void chooseWay();
+    int64_t applyRows(const std::vector<int> &rows, bool deleting, size_t call);
     // The rows applied since the list last held the step's result are applied again by the statistic's
     // own test, one after another (a rebuild that did not add up left the list as it was before them).
     void fallBackToPlain();
@@ -116,9 +128,24 @@ private:
     void finishWay();
     void releaseStep();
 
+    // The fallbacks counted, shared with the lists the steps left unwritten (written later, on
+    // whichever thread reads them first).
+    class TFallbackCount {
+    public:
+        void note(const QString &method);
+        TFallbacks taken() const;
+        void clear();
+
+    private:
+        mutable std::mutex m_lock;
+        TFallbacks m_taken;
+    };
+
     std::unique_ptr<TStepState> m_step;
     std::unique_ptr<TStepWay> m_way;
     bool m_active = false;
     bool m_changed = false;
-    TFallbacks m_fallbacks;
+    std::shared_ptr<TFallbackCount> m_fallbacks;
+    std::vector<int64_t> m_rowCounts;
+    int64_t m_rowMiscount = 0;
 };

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -66,6 +67,7 @@ struct TStepState {
     struct Applied {
         std::vector<int> rows;
         bool deleting = false;
+        size_t call = 0; // the call of apply that applied them
     };
     struct RebuildHints;
     struct RebuildPlan;
@@ -86,6 +88,10 @@ struct TStepState {
     // applied, and the filter applies them again by the statistic's own test.
     bool rebuildFailed = false;
     int64_t miscount = 0;
+    // A list left unwritten: the fault its write is given (tests), and what it tells when its write
+    // did not add up and it was written the plain way.
+    TWriteFault writeFault;
+    std::function<void()> writeFellBack;
     std::vector<std::unique_ptr<TStepWorker>> workers;
     std::unique_ptr<TStepCandidates> candidateMaps;
     TStepCarried carried;
