@@ -345,7 +345,8 @@ void TStatStep::run(const TFilterPart &part, const QString &methodText, TContext
     const int mi = listedMethodOrRaise(part, methodText, stats);
     const TStatMethod &method = stats.GetMethod(mi);
     TWalk walk{part, ctx, stats.MethodCaption(mi, true), {}, !part.KeepSelected,
-               part.KeepSelected ? Tr(u"Оставляем выделенные значения...") : Tr(u"Удаляем выделенные значения...")};
+               part.KeepSelected ? Tr(u"Оставляем выделенные значения...") : Tr(u"Удаляем выделенные значения..."),
+               {}};
     // 3, 4.
     walk.log(Format(u"Анализ тиражей и расчет статистики \"%s\" для выборки в %d тиражей...",
                     {walk.caption, part.DrawsLen}));

@@ -18,7 +18,9 @@ class TCombsList;
 class TStatList;
 class TStepWay;
 struct TStatMethod;
-struct TStepState;
+class TDirectWay;
+class TStepList;
+struct TStepInput;
 
 // The combinations list during one statistics step of a scenario: the rows of the step's statistics
 // table are walked one after another, and each selected row keeps or deletes the combinations that
@@ -47,8 +49,14 @@ struct TStepState;
 //   list left unwritten that it will write as many as the step counted; when one did not, the list
 //   is left as it was and the rows applied are applied again by the statistic's own test, one after
 //   another (the list is never wrong), and that is counted (the run reports it once, at its end);
+// - a list left unwritten checks its own write when it is read: every pair of first numbers counts
+//   what it stores (never past its place) and sees an empty entry in what it writes; when that is not
+//   exactly what was promised, the list is written again the plain way, one pass in order, and that
+//   is counted with the others;
 // - each way of working (masks, candidate index, sets, the statistic's own test) is a type of its own
-//   behind one interface (StatStepWay.h); the filter picks one, keeps the rebuild and falls back;
+//   behind one interface (StatStepWay.h) that reads the step's input and changes the list only
+//   through the list's operations; the filter picks one in one place (chooseWay), keeps the rows
+//   applied and falls back;
 // - a statistic whose test does not work through key lookups, or one with more than 64 candidates
 //   that a combination can match together, is filtered by its own test, one pass per applied row
 //   (still on all cores).
@@ -117,9 +125,13 @@ public:
     const std::vector<int64_t> &rowCounts() const { return m_rowCounts; }
 
 private:
-    // Picks the way of working at the first row applied (or when asked to prepare).
+    // Picks the way of working at the first row applied (or when asked to prepare), trying each in
+    // turn: sets, masks of one question per number, masks of a sum of weights, masks recorded by the
+    // test, the candidate index, and else the statistic's own test.
     void chooseWay();
     int64_t applyRows(const std::vector<int> &rows, bool deleting, size_t call);
+    // The plain step: the statistic of each core, without recorders.
+    std::unique_ptr<TDirectWay> makeDirectWay();
     // The rows applied since the list last held the step's result are applied again by the statistic's
     // own test, one after another (a rebuild that did not add up left the list as it was before them).
     void fallBackToPlain();
@@ -141,7 +153,9 @@ private:
         TFallbacks m_taken;
     };
 
-    std::unique_ptr<TStepState> m_step;
+    std::unique_ptr<TStepInput> m_in;
+    std::unique_ptr<TStepList> m_list;
+    std::vector<int> m_candidateOf; // table row -> candidate, -1 for the others
     std::unique_ptr<TStepWay> m_way;
     bool m_active = false;
     bool m_changed = false;
