@@ -7,8 +7,8 @@ using namespace StepWork;
 
 int64_t TDirectWay::flagKept(const std::vector<int> &candidates, bool deleting)
 {
+    const TComb *combs = m_list.read();
     const int64_t n = m_list.count();
-    const TComb *combs = m_list.combs().data();
     for (auto &w : m_in.workers) {
         w->values.clear();
         for (int c : candidates)

@@ -304,6 +304,14 @@ uint8_t *TStepList::buffer(size_t bytes)
     return StepWork::roomOf(m_bufferRoom, bytes);
 }
 
+const TComb *TStepList::read()
+{
+    const TComb *combs = m_list->data();
+    if (m_list->count() != m_listCount && m_count == m_listCount)
+        m_count = m_listCount = m_list->count();
+    return combs;
+}
+
 bool TStepList::holdsFor(uint64_t revision, bool valid) const
 {
     return valid && revision == m_list->revision();

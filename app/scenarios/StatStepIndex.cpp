@@ -30,8 +30,8 @@ private:
 
 bool TIndexWay::record()
 {
+    const TComb *combs = m_list.read();
     const int64_t n = m_list.count();
-    const TComb *combs = m_list.combs().data();
     const size_t k = m_in.candidates.size();
     m_index = m_list.buffer(size_t(n) * sizeof(uint16_t));
     uint8_t *index = m_index;

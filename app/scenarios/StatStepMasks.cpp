@@ -252,8 +252,8 @@ bool TMaskWay::recordTestMasks()
 
 template <class MaskOf> bool TMaskWay::recordMasks(MaskOf maskOf)
 {
+    const TComb *combs = m_list.read();
     const int64_t n = m_list.count();
-    const TComb *combs = m_list.combs().data();
     const int k = int(m_in.candidates.size());
     m_width = k <= 8 ? 1 : k <= 16 ? 2 : k <= 32 ? 4 : 8;
     m_masks = m_list.buffer(size_t(n) * size_t(m_width));

@@ -146,8 +146,8 @@ bool TSetsWay::countSetsOfList()
 {
     const TFullSetLookups::Entry &entry = m_entry;
     const size_t sets = entry.sets.size();
+    const TComb *combs = m_list.read();
     const int64_t n = m_list.count();
-    const TComb *combs = m_list.combs().data();
     const int width = entry.width;
     const uint8_t *fullIds = entry.ids.data();
     uint8_t *ids = m_list.buffer(size_t(n) * size_t(width));

@@ -86,6 +86,9 @@ public:
     struct RebuildPlan;
 
     const TCombsList &combs() const { return *m_list; }
+    // The list's combinations, written first when it was left unwritten. A list whose write fell
+    // back holds what the plain write counted: the step's counts follow it.
+    const TComb *read();
     // The combinations the rows applied so far leave.
     int64_t count() const { return m_count; }
     // The list's count when the step began, or when it was last rebuilt.
