@@ -157,7 +157,8 @@ public:
         std::function<void()> fellBack;
     };
     // The list becomes the count combinations of the choice, in the order of the full list, written
-    // when first read (the storage grows to hold them); fellBack and fault as for assignUnwritten.
+    // when first read (the storage grows to hold them); fellBack as in TUnwrittenWrite, fault for
+    // tests.
     void assignChosen(const TNumbersChoice &choice, int64_t count, std::function<void()> fellBack = {},
                       const TWriteFault &fault = {});
     // The list becomes the count combinations the write writes when the list is first read; state
