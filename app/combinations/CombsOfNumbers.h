@@ -59,7 +59,8 @@ struct TWriteFault {
 };
 
 // Writes the combinations of the choice into out (room for all of them) in the order of the full
-// list, on all cores, each pair of first numbers at the place its count gives it and never past it.
+// list, on all cores, each pair of first numbers from the place its count gives it; says how many it
+// wrote within those places and whether each pair found exactly its count.
 TCombsWritten WriteCombsOfNumbers(const TNumbersChoice &choice, TComb *out, const std::function<void()> &idle = {},
                                   const TWriteFault &fault = {});
 // The same the plain way: one pass in order, counted as it goes, nothing written beyond room entries;

@@ -13,8 +13,9 @@ TCombsWritten TFullSetSubset::write(TComb *out, const TWriteFault &fault) const
     ShiftPartCounts(kept, fault);
     std::vector<int64_t> start(prefixes.size() + 1, 0);
     std::partial_sum(kept.begin(), kept.end(), start.begin() + 1);
-    // What each pair of first numbers stored (counted as it writes), and whether that is what it was
-    // counted, no entry empty.
+    // What each pair of first numbers found, counted as it writes (never past its place), and whether
+    // that is what it was counted. Every entry it writes begins with its first number, never 0: an
+    // empty entry can only be one it left unwritten, which its count shows.
     std::vector<int64_t> stored(prefixes.size(), 0);
     std::vector<uint8_t> exact(prefixes.size(), 1);
     const auto firstWritten = std::find_if(kept.begin(), kept.end(), [](int64_t k) { return k > 0; }) - kept.begin();
@@ -26,20 +27,16 @@ TCombsWritten TFullSetSubset::write(TComb *out, const TWriteFault &fault) const
         const bool skip = fault.skipOne && task == firstWritten && end > begin;
         const TComb lastBefore = skip ? end[-1] : TComb{};
         TComb *to = begin;
-        bool beyond = false;
-        bool empty = false;
-        ForEachFlaggedOfPrefix(p, flags.data(), [&](const TComb &c, int64_t) {
-            empty |= c.n[0] == 0;
+        ForEachFlaggedOfPrefix(p, flags.data(), [&to, end](const TComb &c, int64_t) {
             if (to < end)
-                *to++ = c;
-            else
-                beyond = true;
+                *to = c;
+            ++to;
         });
         if (skip)
             to = reinterpret_cast<TComb *>(SkipFirstWritten(reinterpret_cast<uint8_t *>(begin),
-                                                            reinterpret_cast<uint8_t *>(to), lastBefore));
-        stored[size_t(task)] = to - begin;
-        exact[size_t(task)] = !beyond && !empty && to == end;
+                                                            reinterpret_cast<uint8_t *>(std::min(to, end)), lastBefore));
+        stored[size_t(task)] = std::min(to, end) - begin;
+        exact[size_t(task)] = to == end && p.a != 0;
     });
     TCombsWritten written;
     for (size_t t = 0; t < prefixes.size(); ++t) {
