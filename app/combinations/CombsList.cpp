@@ -472,16 +472,20 @@ void TCombsList::generateAll()
     // Written when first read. Every combination has its place known from its first two numbers, so
     // the list is written on all cores, each pair of first numbers by one task, in the same order as
     // one pass would write it.
-    assignUnwritten(FullSetPrefixes().back().end, nullptr, [](TComb *out) {
+    const int64_t all = FullSetPrefixes().back().end;
+    TUnwrittenWrite write;
+    write.write = [all](TComb *out) {
         const std::vector<TFullSetPrefix> &prefixes = FullSetPrefixes();
         ParallelWork::run(int(prefixes.size()), [&prefixes, out](int task, int) {
             ForEachOfPrefix(prefixes[size_t(task)], [out](const TComb &c, int64_t i) { out[i] = c; });
         });
-    });
+        return TCombsWritten{all, true};
+    };
+    assignUnwritten(all, nullptr, std::move(write));
     m_fullSet = true;
 }
 
-void TCombsList::assignUnwritten(int64_t count, std::shared_ptr<const void> state, std::function<void(TComb *)> write)
+void TCombsList::assignUnwritten(int64_t count, std::shared_ptr<const void> state, TUnwrittenWrite write)
 {
     replaced();
     ensureCapacity(count);
@@ -492,7 +496,8 @@ void TCombsList::assignUnwritten(int64_t count, std::shared_ptr<const void> stat
     m_pending.store(true, std::memory_order_release);
 }
 
-void TCombsList::assignChosen(const TNumbersChoice &choice, int64_t count)
+void TCombsList::assignChosen(const TNumbersChoice &choice, int64_t count, std::function<void()> fellBack,
+                              const TWriteFault &fault)
 {
     // The choice with its own weights and sums.
     struct Chosen {
@@ -508,7 +513,11 @@ void TCombsList::assignChosen(const TNumbersChoice &choice, int64_t count)
         chosen->choice.weight = chosen->weight.data();
         chosen->choice.sums = chosen->sums.data();
     }
-    assignUnwritten(count, chosen, [chosen](TComb *out) { WriteCombsOfNumbers(chosen->choice, out); });
+    TUnwrittenWrite write;
+    write.write = [chosen, fault](TComb *out) { return WriteCombsOfNumbers(chosen->choice, out, {}, fault); };
+    write.inOrder = [chosen](TComb *out, int64_t room) { return WriteCombsOfNumbersInOrder(chosen->choice, out, room); };
+    write.fellBack = std::move(fellBack);
+    assignUnwritten(count, chosen, std::move(write));
 }
 
 void TCombsList::writeUnwritten() const
@@ -517,7 +526,18 @@ void TCombsList::writeUnwritten() const
     const std::lock_guard<std::mutex> lock(m_making);
     if (!m_pending.load(std::memory_order_acquire))
         return;
-    m_writer(m_combs.data());
+    const TCombsWritten written = m_writer.write(m_combs.data());
+    if ((!written.exact || written.count != m_count) && m_writer.inOrder) {
+        // The write did not put in the list what was promised: the list is written again the plain
+        // way, and holds what that counts.
+        const int64_t n = m_writer.inOrder(m_combs.data(), capacity());
+        if (n != m_count) {
+            m_count = std::clamp<int64_t>(n, 0, capacity());
+            m_revision = NextRevision();
+        }
+        if (m_writer.fellBack)
+            m_writer.fellBack();
+    }
     m_pending.store(false, std::memory_order_release);
 }
 
@@ -531,7 +551,9 @@ void TCombsList::generateCombsOfNumbers(uint64_t allowed, uint64_t anyOf, bool r
     replaced();
     const TNumbersChoice choice{allowed, anyOf, requireAny};
     ensureCapacity(CountCombsOfNumbers(choice));
-    m_count = WriteCombsOfNumbers(choice, m_combs.data());
+    const TCombsWritten written = WriteCombsOfNumbers(choice, m_combs.data());
+    m_count = written.exact ? written.count
+                            : std::min(WriteCombsOfNumbersInOrder(choice, m_combs.data(), capacity()), capacity());
     // Every combination in the order of generation: the full set.
     m_fullSet = m_count == CombinationCount(kMaxNumber, kMainCount);
 }
@@ -855,6 +877,14 @@ void TCombsList::AddFilterLog(bool deleting, const QString &caption, const QStri
 void TCombsList::AddFilterLog(bool deleting, const QString &caption, const QString &values, int64_t count)
 {
     m_log.push_back({deleting ? fliDelete : fliKeep, caption, values, count});
+    emit filterLogChanged();
+}
+
+void TCombsList::SetFilterLogCount(size_t row, int64_t count)
+{
+    if (row >= m_log.size() || m_log[row].count == count)
+        return;
+    m_log[row].count = count;
     emit filterLogChanged();
 }
 

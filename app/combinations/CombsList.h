@@ -147,12 +147,23 @@ public:
     // True while the list is known but not yet written (the full list just generated, or what a step
     // left unwritten).
     bool unwritten() const { return m_pending.load(std::memory_order_acquire); }
+    // How a list left unwritten is written when it is first read (from any thread, once): write says
+    // what it put in the list. When that is not exactly the count promised, each entry filled and
+    // none empty, inOrder writes the list again the plain way (one pass in order, never beyond room
+    // entries) and returns how many there are, which the list then holds; fellBack is told.
+    struct TUnwrittenWrite {
+        std::function<TCombsWritten(TComb *out)> write;
+        std::function<int64_t(TComb *out, int64_t room)> inOrder;
+        std::function<void()> fellBack;
+    };
     // The list becomes the count combinations of the choice, in the order of the full list, written
-    // when first read (the storage grows to hold them).
-    void assignChosen(const TNumbersChoice &choice, int64_t count);
-    // The list becomes the count combinations write(out) writes when the list is first read (from any
-    // thread, once); state stands for them (unwrittenState) until then.
-    void assignUnwritten(int64_t count, std::shared_ptr<const void> state, std::function<void(TComb *out)> write);
+    // when first read (the storage grows to hold them); fellBack as in TUnwrittenWrite, fault for
+    // tests.
+    void assignChosen(const TNumbersChoice &choice, int64_t count, std::function<void()> fellBack = {},
+                      const TWriteFault &fault = {});
+    // The list becomes the count combinations the write writes when the list is first read; state
+    // stands for them (unwrittenState) until then.
+    void assignUnwritten(int64_t count, std::shared_ptr<const void> state, TUnwrittenWrite write);
     const void *unwrittenState() const { return unwritten() ? m_writerState.get() : nullptr; }
 
     void ClearCombs();
@@ -240,6 +251,8 @@ public:
     void AddFilterLog(bool deleting, const QString &caption, const QString &values);
     // The same with the count the step left (a scenario step notes it before the list is rebuilt).
     void AddFilterLog(bool deleting, const QString &caption, const QString &values, int64_t count);
+    // Puts right the count of a row logged before (a step whose count was worked out again).
+    void SetFilterLogCount(size_t row, int64_t count);
     void AddUndoLog();
     void RemoveLastFilterLog();
 
@@ -267,7 +280,7 @@ private:
     {
         changed();
         m_pending.store(false, std::memory_order_release);
-        m_writer = nullptr;
+        m_writer = {};
         m_writerState.reset();
     }
     void changed() { m_revision = NextRevision(); }
@@ -278,13 +291,14 @@ private:
 
     // Written when an unwritten list is first read (a const reader may write it).
     mutable TCombsArray m_combs;
-    int64_t m_count = 0;
-    uint64_t m_revision = NextRevision();
+    // A list whose write fell back holds what the plain write counted (see TUnwrittenWrite).
+    mutable int64_t m_count = 0;
+    mutable uint64_t m_revision = NextRevision();
     bool m_fullSet = false;
     mutable std::atomic<bool> m_pending{false}; // the list is known but not yet written
     mutable std::mutex m_making;
     // What writes the list when it is first read (the full list, or what a step left).
-    std::function<void(TComb *out)> m_writer;
+    TUnwrittenWrite m_writer;
     std::shared_ptr<const void> m_writerState;
     TCombsArray m_undo;
     int64_t m_undoCount = 0;

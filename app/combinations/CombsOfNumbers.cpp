@@ -83,32 +83,97 @@ int64_t CountCombsOfNumbers(const TNumbersChoice &choice)
     return total;
 }
 
-int64_t WriteCombsOfNumbers(const TNumbersChoice &choice, TComb *out, const std::function<void()> &idle)
+uint8_t *SkipFirstWritten(uint8_t *begin, uint8_t *p, const TComb &lastBefore)
+{
+    if (p == begin)
+        return p;
+    std::memmove(begin, begin + sizeof(TComb), size_t(p - begin) - sizeof(TComb));
+    p -= sizeof(TComb);
+    std::memcpy(p, &lastBefore, sizeof(TComb));
+    return p;
+}
+
+void ShiftPartCounts(std::vector<int64_t> &counts, const TWriteFault &fault)
+{
+    if (fault.shift == 0)
+        return;
+    const auto first = std::find_if(counts.begin(), counts.end(), [](int64_t c) { return c > 0; });
+    const auto last = std::find_if(counts.rbegin(), counts.rend(), [&](int64_t c) { return c >= fault.shift; });
+    if (first != counts.end() && last != counts.rend() && &*first != &*last) {
+        *first += fault.shift;
+        *last -= fault.shift;
+    }
+}
+
+TCombsWritten WriteCombsOfNumbers(const TNumbersChoice &choice, TComb *out, const std::function<void()> &idle,
+                                  const TWriteFault &fault)
 {
     // Every pair of first numbers knows how many combinations it has, so each is written by one task
     // at its place, in the same order as one pass would write them.
     const std::vector<TFullSetPrefix> &prefixes = FullSetPrefixes();
-    const std::vector<int64_t> counts = CountCombsOfPrefixes(choice);
+    std::vector<int64_t> counts = CountCombsOfPrefixes(choice);
+    ShiftPartCounts(counts, fault);
     struct Task {
         uint8_t a, b;
-        int64_t start;
+        int64_t start, end;
     };
     std::vector<Task> tasks;
     int64_t total = 0;
     for (size_t t = 0; t < prefixes.size(); ++t)
         if (counts[t] > 0) {
-            tasks.push_back({prefixes[t].a, prefixes[t].b, total});
+            tasks.push_back({prefixes[t].a, prefixes[t].b, total, total + counts[t]});
             total += counts[t];
         }
+    // What each task found, counted as it writes, and whether that is what it was counted. Every
+    // entry a task writes begins with its pair's first number, never 0: an empty entry can only be one
+    // it left unwritten, which its count shows. The write goes as fast as before the count (the place
+    // written next is the count); a fault made for tests is written within each place, so that it
+    // spoils nothing but the list.
+    std::vector<int64_t> stored(tasks.size(), 0);
+    std::vector<uint8_t> exact(tasks.size(), 1);
+    const bool faulty = fault.shift != 0 || fault.skipOne;
     ParallelWork::run(
         int(tasks.size()),
         [&](int task, int) {
-            auto *p = reinterpret_cast<uint8_t *>(out + tasks[size_t(task)].start);
-            ForEachChosenOfPrefix(tasks[size_t(task)].a, tasks[size_t(task)].b, choice, [&p](uint64_t bytes) {
-                std::memcpy(p, &bytes, sizeof(TComb));
-                p += sizeof(TComb);
-            });
+            const Task &k = tasks[size_t(task)];
+            uint8_t *const begin = reinterpret_cast<uint8_t *>(out + k.start);
+            uint8_t *const end = reinterpret_cast<uint8_t *>(out + k.end);
+            const TComb lastBefore = fault.skipOne ? out[k.end - 1] : TComb{};
+            uint8_t *p = begin;
+            if (!faulty)
+                ForEachChosenOfPrefix(k.a, k.b, choice, [&p](uint64_t bytes) {
+                    std::memcpy(p, &bytes, sizeof(TComb));
+                    p += sizeof(TComb);
+                });
+            else
+                ForEachChosenOfPrefix(k.a, k.b, choice, [&p, end](uint64_t bytes) {
+                    if (p < end)
+                        std::memcpy(p, &bytes, sizeof(TComb));
+                    p += sizeof(TComb);
+                });
+            if (fault.skipOne && task == 0)
+                p = SkipFirstWritten(begin, std::min(p, end), lastBefore);
+            const int64_t found = (p - begin) / int64_t(sizeof(TComb));
+            stored[size_t(task)] = std::min(found, k.end - k.start);
+            exact[size_t(task)] = found == k.end - k.start && k.a != 0;
         },
         idle);
-    return total;
+    TCombsWritten written;
+    for (size_t t = 0; t < tasks.size(); ++t) {
+        written.count += stored[t];
+        written.exact = written.exact && exact[t] != 0;
+    }
+    return written;
+}
+
+int64_t WriteCombsOfNumbersInOrder(const TNumbersChoice &choice, TComb *out, int64_t room)
+{
+    int64_t n = 0;
+    for (const TFullSetPrefix &p : FullSetPrefixes())
+        ForEachChosenOfPrefix(p.a, p.b, choice, [&](uint64_t bytes) {
+            if (n < room)
+                std::memcpy(reinterpret_cast<uint8_t *>(out + n), &bytes, sizeof(TComb));
+            ++n;
+        });
+    return n;
 }

@@ -42,9 +42,38 @@ template <size_t Counts> void TakeWeight(std::array<std::array<int64_t, kWeightS
 // FullSetPrefixes().
 std::vector<int64_t> CountCombsOfPrefixes(const TNumbersChoice &choice);
 int64_t CountCombsOfNumbers(const TNumbersChoice &choice);
+// What a write of combinations put in the list: how many it stored, and whether every part of the
+// list (a pair of first numbers) got exactly the entries counted for it, none of them empty (a
+// combination whose first number is 0). A write that is not exact left holes or dropped combinations.
+struct TCombsWritten {
+    int64_t count = 0;
+    bool exact = true;
+};
+
+// For tests: a write made wrong on purpose, as a fault of the counts or of the write would make it.
+// shift: that many entries of the last part that has them counted for the first part that has any
+// (the total unchanged); skipOne: the first combination is skipped, its entry left as it was.
+struct TWriteFault {
+    int64_t shift = 0;
+    bool skipOne = false;
+};
+
 // Writes the combinations of the choice into out (room for all of them) in the order of the full
-// list, on all cores; returns how many.
-int64_t WriteCombsOfNumbers(const TNumbersChoice &choice, TComb *out, const std::function<void()> &idle = {});
+// list, on all cores, each pair of first numbers from the place its count gives it; says how many it
+// wrote within those places and whether each pair found exactly its count.
+TCombsWritten WriteCombsOfNumbers(const TNumbersChoice &choice, TComb *out, const std::function<void()> &idle = {},
+                                  const TWriteFault &fault = {});
+// The same the plain way: one pass in order, counted as it goes, nothing written beyond room entries;
+// returns how many the choice has.
+int64_t WriteCombsOfNumbersInOrder(const TNumbersChoice &choice, TComb *out, int64_t room);
+
+// Moves fault.shift counts from the last part that has them to the first that has any (the test hook
+// of TWriteFault, shared by the writes of lists left unwritten).
+void ShiftPartCounts(std::vector<int64_t> &counts, const TWriteFault &fault);
+// The fault's skipOne on a part written from begin up to p: its first combination taken out (the
+// others move up one), the entry that frees left as it was before the write (lastBefore); returns
+// the new end of what was written.
+uint8_t *SkipFirstWritten(uint8_t *begin, uint8_t *p, const TComb &lastBefore);
 
 // Calls f(bytes) for each combination of the choice that begins with a and b, in the order of the full
 // list, with the six numbers in the low bytes of bytes in memory order. Only those combinations are

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/combinations/CombsOfNumbers.h"
 #include "app/combinations/FullSetLookups.h"
 #include "lottery/DrawTypes.h"
 
@@ -31,8 +32,11 @@ struct TFullSetSubset {
             andAlive(*c.entry, c.alive.data(), begin, n, flags);
     }
     // Writes them in order from out on, on all cores: every pair of first numbers writes its own at its
-    // place, and never more than prefixKept says it holds.
-    void write(TComb *out) const;
+    // place, and never more than prefixKept says it holds; says what it wrote (fault: for tests).
+    TCombsWritten write(TComb *out, const TWriteFault &fault = {}) const;
+    // The same the plain way: the places marked, then one pass in order, counted as it goes, nothing
+    // written beyond room entries; returns how many there are.
+    int64_t writeInOrder(TComb *out, int64_t room) const;
     // flags[k] &= alive[set of the place begin + k] for n places; returns how many stay flagged
     // (inline: the loops of the callers run it over every place of the full set).
     static int64_t andAlive(const TFullSetLookups::Entry &entry, const uint8_t *alive, int64_t begin, int64_t n,

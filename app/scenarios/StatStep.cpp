@@ -323,6 +323,13 @@ struct TStatStep::TWalk {
     std::vector<TStatValues> rows;
     bool deleting = false;
     QString keepText;
+    // For each row applied (each call of the filter's apply): the count logged, and the filter
+    // log's row that shows it (-1: none).
+    struct Said {
+        int64_t count;
+        qsizetype filterLogRow;
+    };
+    std::vector<Said> said;
 
     void log(const QString &text) const
     {
@@ -338,7 +345,8 @@ void TStatStep::run(const TFilterPart &part, const QString &methodText, TContext
     const int mi = listedMethodOrRaise(part, methodText, stats);
     const TStatMethod &method = stats.GetMethod(mi);
     TWalk walk{part, ctx, stats.MethodCaption(mi, true), {}, !part.KeepSelected,
-               part.KeepSelected ? Tr(u"Оставляем выделенные значения...") : Tr(u"Удаляем выделенные значения...")};
+               part.KeepSelected ? Tr(u"Оставляем выделенные значения...") : Tr(u"Удаляем выделенные значения..."),
+               {}};
     // 3, 4.
     walk.log(Format(u"Анализ тиражей и расчет статистики \"%s\" для выборки в %d тиражей...",
                     {walk.caption, part.DrawsLen}));
@@ -365,6 +373,7 @@ void TStatStep::run(const TFilterPart &part, const QString &methodText, TContext
     clock.restart();
     TWalkRows rows = walkRowsOf(part, *table, order, *stat);
     walk.rows = std::move(rows.values);
+    const int fallbacksBefore = m_filter.fallbacks().taken;
     beginFilter(method, ctx, std::move(rows.records), std::move(rows.candidates));
     try {
         walkRows(walk);
@@ -373,6 +382,21 @@ void TStatStep::run(const TFilterPart &part, const QString &methodText, TContext
         throw;
     }
     endFilter(clock);
+    if (m_filter.fallbacks().taken != fallbacksBefore)
+        sayTrueCounts(walk);
+}
+
+void TStatStep::sayTrueCounts(const TWalk &walk)
+{
+    // The step was worked out again the plain way: the counts said of its rows are said again as the
+    // list holds them (the filter log's rows put right).
+    const std::vector<int64_t> &counts = m_filter.rowCounts();
+    walk.log(Tr(u"{!} Шаг выполнен заново обычным способом, количество комбинаций после каждой строки:"));
+    for (size_t k = 0; k < walk.said.size() && k < counts.size(); ++k) {
+        walk.log(countText(counts[k]));
+        if (walk.said[k].filterLogRow >= 0)
+            walk.ctx.combs->SetFilterLogCount(size_t(walk.said[k].filterLogRow), counts[k]);
+    }
 }
 
 std::shared_ptr<const TDrawsStatResult> TStatStep::computeTable(const TFilterPart &part, const TStatMethod &method,
@@ -470,10 +494,11 @@ void TStatStep::walkRows(TWalk &walk)
         applySelected(walk, std::move(selected));
 }
 
-int64_t TStatStep::applyRow(const TWalk &walk, int idx)
+int64_t TStatStep::applyRow(TWalk &walk, int idx)
 {
     walk.log(walk.keepText);
     const int64_t left = m_filter.apply({idx}, walk.deleting);
+    walk.said.push_back({left, qsizetype(walk.ctx.combs->filterLog().size())});
     walk.ctx.combs->AddFilterLog(walk.deleting, walk.caption, walk.rows[size_t(idx)].ValueText, left);
     walk.log(countText(left));
     if (left == 0)
@@ -481,11 +506,14 @@ int64_t TStatStep::applyRow(const TWalk &walk, int idx)
     return left;
 }
 
-void TStatStep::applySelected(const TWalk &walk, std::vector<int> selected)
+void TStatStep::applySelected(TWalk &walk, std::vector<int> selected)
 {
     walk.log(walk.keepText);
     // Keeping no row at all would leave no combination: that is logged and undone at once.
-    const int64_t left = selected.empty() && !walk.deleting ? 0 : m_filter.apply(selected, walk.deleting);
+    const bool applied = !selected.empty() || walk.deleting;
+    const int64_t left = applied ? m_filter.apply(selected, walk.deleting) : 0;
+    if (applied)
+        walk.said.push_back({left, selected.empty() ? -1 : qsizetype(walk.ctx.combs->filterLog().size())});
     if (!selected.empty()) {
         // The values as the table lists the selected rows, top to bottom, whichever way it was walked.
         std::sort(selected.begin(), selected.end());
@@ -501,10 +529,10 @@ void TStatStep::applySelected(const TWalk &walk, std::vector<int> selected)
 
 QString TStatStep::fallbackReport() const
 {
-    const TStatStepFilter::TFallbacks &f = m_filter.fallbacks();
+    const TStatStepFilter::TFallbacks f = m_filter.fallbacks();
     if (f.taken == 0)
         return {};
-    return Format(u"Список комбинаций, перестроенный по шагу, не совпал с подсчетом %d раз (методы: %s): "
-                  u"эти шаги выполнены заново построчно.",
-                  {f.taken, f.methods.join(u", "_s)});
+    return Format(u"Ускоренная фильтрация списка комбинаций не сошлась со своим подсчетом %d %s (методы: %s). "
+                  u"Результат сценария верен: эти шаги выполнены заново обычным способом, только медленнее.",
+                  {f.taken, RussianPlural(f.taken, u"раз"_s, u"раза"_s, u"раз"_s), f.methods.join(u", "_s)});
 }

@@ -111,6 +111,8 @@ public:
     // The steps the last run counted (rows applied, or rows walked with several rows selected at once).
     int lastSteps() const { return m_lastSteps; }
     int tableComputations() const { return m_tables.computations(); }
+    // For tests: the next row applied is counted delta combinations off, as a faulty way would.
+    void miscountNextRow(int64_t delta) { m_filter.miscountNextRow(delta); }
 
 private:
     struct TWalk;
@@ -122,9 +124,11 @@ private:
     // Walks the rows in the order the filter asks, applying the selected ones.
     void walkRows(TWalk &walk);
     // A single selection: the row applied (or undone); returns the combinations it leaves (0: undone).
-    int64_t applyRow(const TWalk &walk, int idx);
+    int64_t applyRow(TWalk &walk, int idx);
     // Several rows selected at once, applied after the walk.
-    void applySelected(const TWalk &walk, std::vector<int> selected);
+    void applySelected(TWalk &walk, std::vector<int> selected);
+    // After a step worked out again the plain way: the counts of its rows logged again.
+    void sayTrueCounts(const TWalk &walk);
 
     TStatTableCache m_tables;
     TFullSetLookups m_fullSet;

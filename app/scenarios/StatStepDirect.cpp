@@ -5,35 +5,24 @@
 
 using namespace StepWork;
 
-TDirectWay::TDirectWay(TStepState &step) : m_step(step)
+int64_t TDirectWay::flagKept(const std::vector<int> &candidates, bool deleting)
 {
-    // The candidates are not worked out: the recorders and the maps are not needed.
-    m_step.candidateMaps.reset();
-    for (auto &w : m_step.workers)
-        w->probeArray.setRecorder(nullptr);
-}
-
-int64_t TDirectWay::flagKept(const std::vector<int> &rows, bool deleting)
-{
-    TStepState &s = m_step;
-    if (s.workers.empty())
-        s.makeWorkers(false);
-    const int64_t n = s.count;
-    const TComb *combs = s.list->data();
-    for (auto &w : s.workers) {
+    const TComb *combs = m_list.read();
+    const int64_t n = m_list.count();
+    for (auto &w : m_in.workers) {
         w->values.clear();
-        for (int r : rows)
-            w->values.append(s.rows[size_t(r)]);
+        for (int c : candidates)
+            w->values.append(m_in.rows[size_t(m_in.candidates[size_t(c)])]);
     }
-    m_flags = s.buffer(size_t(n));
+    m_flags = m_list.buffer(size_t(n));
     uint8_t *flags = m_flags;
     std::vector<int64_t> counts(size_t(chunkCount(n)), 0);
-    const int last = s.source.last;
-    const bool sorted = s.source.sorted;
+    const int last = m_in.source.last;
+    const bool sorted = m_in.source.sorted;
     ParallelWork::run(
         chunkCount(n),
         [&](int chunk, int wi) {
-            TStepWorker &w = *s.workers[size_t(wi)];
+            TStepWorker &w = *m_in.workers[size_t(wi)];
             const Range range = chunkRange(chunk, n);
             int64_t kept = 0;
             for (int64_t i = range.begin; i < range.end; ++i) {
@@ -43,39 +32,25 @@ int64_t TDirectWay::flagKept(const std::vector<int> &rows, bool deleting)
             }
             counts[size_t(chunk)] = kept;
         },
-        s.source.idle);
+        m_in.source.idle);
     return sumOf(counts);
 }
 
-int64_t TDirectWay::apply(const std::vector<int> &, const std::vector<int> &rows, bool deleting)
+int64_t TDirectWay::apply(const std::vector<int> &candidates, bool deleting)
 {
-    TStepState &s = m_step;
-    const int64_t left = flagKept(rows, deleting);
+    const int64_t left = flagKept(candidates, deleting);
     if (left == 0)
         return 0;
-    if (left != s.count) {
-        s.count = left;
-        const uint8_t *flags = m_flags;
-        if (!s.rebuild([=](int64_t i, const TComb &) { return flags[i] != 0; }, {}))
-            return left;
-        s.listCount = s.count;
-    }
-    return s.count;
+    if (left != m_list.count() && !m_list.keepFlagged(m_flags, left))
+        return left;
+    return m_list.count();
 }
 
-void TDirectWay::plainStep(const std::vector<int> &rows, bool deleting)
+void TDirectWay::plainStep(const std::vector<int> &candidates, bool deleting)
 {
-    TStepState &s = m_step;
-    const int64_t left = flagKept(rows, deleting);
+    const int64_t left = flagKept(candidates, deleting);
     // A row that would empty the list is undone.
-    if (left == 0 || left == s.count)
+    if (left == 0 || left == m_list.count())
         return;
-    const uint8_t *flags = m_flags;
-    TComb *const combs = s.list->mutableData();
-    int64_t out = 0;
-    for (int64_t i = 0; i < s.count; ++i)
-        if (flags[i])
-            combs[out++] = combs[i];
-    s.list->truncate(out);
-    s.count = s.listCount = out;
+    m_list.keepFlaggedInPlace(m_flags);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "lottery/stats/StatValue.h"
+#include "app/combinations/CombsOfNumbers.h"
 #include "app/combinations/FullSetLookups.h"
 
 #include <QString>
@@ -10,13 +11,16 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 class TCombsList;
 class TStatList;
 class TStepWay;
 struct TStatMethod;
-struct TStepState;
+class TDirectWay;
+class TStepList;
+struct TStepInput;
 
 // The combinations list during one statistics step of a scenario: the rows of the step's statistics
 // table are walked one after another, and each selected row keeps or deletes the combinations that
@@ -45,8 +49,14 @@ struct TStepState;
 //   list left unwritten that it will write as many as the step counted; when one did not, the list
 //   is left as it was and the rows applied are applied again by the statistic's own test, one after
 //   another (the list is never wrong), and that is counted (the run reports it once, at its end);
+// - a list left unwritten checks its own write when it is read: every pair of first numbers counts
+//   what it stores (never past its place) and sees an empty entry in what it writes; when that is not
+//   exactly what was promised, the list is written again the plain way, one pass in order, and that
+//   is counted with the others;
 // - each way of working (masks, candidate index, sets, the statistic's own test) is a type of its own
-//   behind one interface (StatStepWay.h); the filter picks one, keeps the rebuild and falls back;
+//   behind one interface (StatStepWay.h) that reads the step's input and changes the list only
+//   through the list's operations; the filter picks one in one place (chooseWay), keeps the rows
+//   applied and falls back;
 // - a statistic whose test does not work through key lookups, or one with more than 64 candidates
 //   that a combination can match together, is filtered by its own test, one pass per applied row
 //   (still on all cores).
@@ -96,18 +106,32 @@ public:
     // For tests: the next rebuild of the list is promised delta combinations more for its first task
     // and, when it has several, delta fewer for its last one (a miscount the rebuild must catch).
     void miscountNextRebuild(int64_t delta);
-    // The steps whose rebuild did not add up (each then fell back to the plain step) since the last
-    // clearFallbacks, and the codes of their methods, each once.
+    // For tests: the next row applied is counted delta combinations off (a way that miscounts).
+    void miscountNextRow(int64_t delta);
+    // For tests: the next list left unwritten is written with that fault (its write must catch it).
+    void faultNextWrite(const TWriteFault &fault);
+
+    // The steps whose rebuild did not add up, or whose list left unwritten was not written as
+    // promised (each then worked out the plain way) since the last clearFallbacks, and the codes of
+    // their methods, each once.
     struct TFallbacks {
         int taken = 0;
         QStringList methods;
     };
-    const TFallbacks &fallbacks() const { return m_fallbacks; }
-    void clearFallbacks() { m_fallbacks = {}; }
+    TFallbacks fallbacks() const;
+    void clearFallbacks();
+    // The list's count after each row applied since begin (0: the row was undone), in the order of
+    // the calls of apply: what the list holds, also when a fallback worked it out again.
+    const std::vector<int64_t> &rowCounts() const { return m_rowCounts; }
 
 private:
-    // Picks the way of working at the first row applied (or when asked to prepare).
+    // Picks the way of working at the first row applied (or when asked to prepare), trying each in
+    // turn: sets, masks of one question per number, masks of a sum of weights, masks recorded by the
+    // test, the candidate index, and else the statistic's own test.
     void chooseWay();
+    int64_t applyRows(const std::vector<int> &rows, bool deleting, size_t call);
+    // The plain step: the statistic of each core, without recorders.
+    std::unique_ptr<TDirectWay> makeDirectWay();
     // The rows applied since the list last held the step's result are applied again by the statistic's
     // own test, one after another (a rebuild that did not add up left the list as it was before them).
     void fallBackToPlain();
@@ -116,9 +140,26 @@ private:
     void finishWay();
     void releaseStep();
 
-    std::unique_ptr<TStepState> m_step;
+    // The fallbacks counted, shared with the lists the steps left unwritten (written later, on
+    // whichever thread reads them first).
+    class TFallbackCount {
+    public:
+        void note(const QString &method);
+        TFallbacks taken() const;
+        void clear();
+
+    private:
+        mutable std::mutex m_lock;
+        TFallbacks m_taken;
+    };
+
+    std::unique_ptr<TStepInput> m_in;
+    std::unique_ptr<TStepList> m_list;
+    std::vector<int> m_candidateOf; // table row -> candidate, -1 for the others
     std::unique_ptr<TStepWay> m_way;
     bool m_active = false;
     bool m_changed = false;
-    TFallbacks m_fallbacks;
+    std::shared_ptr<TFallbackCount> m_fallbacks;
+    std::vector<int64_t> m_rowCounts;
+    int64_t m_rowMiscount = 0;
 };

@@ -14,14 +14,15 @@ constexpr uint16_t kNone = uint16_t(TStepCandidates::kMaxCandidates);
 // (and of none, last), the candidates still allowed.
 class TIndexWay : public TStepWay {
 public:
-    explicit TIndexWay(TStepState &step) : m_step(step) {}
+    TIndexWay(const TStepInput &in, TStepList &list) : m_in(in), m_list(list) {}
     TStatStepFilter::Mode mode() const override { return TStatStepFilter::Mode::Index; }
     bool record();
-    int64_t apply(const std::vector<int> &candidates, const std::vector<int> &rows, bool deleting) override;
+    int64_t apply(const std::vector<int> &candidates, bool deleting) override;
     void finish() override;
 
 private:
-    TStepState &m_step;
+    const TStepInput &m_in;
+    TStepList &m_list;
     uint8_t *m_index = nullptr;
     std::vector<int64_t> m_perCandidate;
     std::vector<uint8_t> m_allowed;
@@ -29,18 +30,17 @@ private:
 
 bool TIndexWay::record()
 {
-    TStepState &s = m_step;
-    const int64_t n = s.count;
-    const TComb *combs = s.list->data();
-    const size_t k = s.candidates.size();
-    m_index = s.buffer(size_t(n) * sizeof(uint16_t));
+    const TComb *combs = m_list.read();
+    const int64_t n = m_list.count();
+    const size_t k = m_in.candidates.size();
+    m_index = m_list.buffer(size_t(n) * sizeof(uint16_t));
     uint8_t *index = m_index;
     // Each worker counts the combinations of each candidate, and of none last.
     WorkerCounts perCandidate(k + 1);
     std::atomic<bool> giveUp{false};
-    const int last = s.source.last;
-    const bool sorted = s.source.sorted;
-    const TStepCandidates &maps = *s.candidateMaps;
+    const int last = m_in.source.last;
+    const bool sorted = m_in.source.sorted;
+    const TStepCandidates &maps = *m_in.candidateMaps;
     // The one candidate whose lookup the combination asks, -1 for none; false for two of them.
     auto candidateOf = [&maps](const TStatProbeRecorder &recorder, int &found) {
         found = -1;
@@ -59,7 +59,7 @@ bool TIndexWay::record()
     ParallelWork::run(
         chunkCount(n),
         [&](int chunk, int wi) {
-            TStepWorker &w = *s.workers[size_t(wi)];
+            TStepWorker &w = *m_in.workers[size_t(wi)];
             int64_t *const counts = perCandidate.of(wi);
             const Range range = chunkRange(chunk, n);
             for (int64_t i = range.begin; i < range.end; ++i) {
@@ -78,7 +78,7 @@ bool TIndexWay::record()
                 ++counts[found < 0 ? k : size_t(found)];
             }
         },
-        s.source.idle);
+        m_in.source.idle);
     if (giveUp)
         return false;
     m_perCandidate = perCandidate.total();
@@ -86,14 +86,14 @@ bool TIndexWay::record()
     return true;
 }
 
-int64_t TIndexWay::apply(const std::vector<int> &candidates, const std::vector<int> &, bool deleting)
+int64_t TIndexWay::apply(const std::vector<int> &candidates, bool deleting)
 {
     // Each combination has at most one candidate: only the set of allowed candidates changes.
     int64_t matching = 0;
     for (int c : candidates)
         if (m_allowed[size_t(c)])
             matching += m_perCandidate[size_t(c)];
-    const int64_t left = deleting ? m_step.count - matching : matching;
+    const int64_t left = deleting ? m_list.count() - matching : matching;
     if (left == 0)
         return 0;
     if (deleting) {
@@ -112,8 +112,8 @@ void TIndexWay::finish()
 {
     const uint8_t *index = m_index;
     const uint8_t *allowed = m_allowed.data();
-    const size_t none = m_step.candidates.size();
-    m_step.rebuild(
+    const size_t none = m_in.candidates.size();
+    m_list.rebuild(
         [=](int64_t i, const TComb &) {
             const uint16_t c = loadAt<uint16_t>(index, i);
             return allowed[c == kNone ? none : c] != 0;
@@ -123,9 +123,9 @@ void TIndexWay::finish()
 
 } // namespace
 
-std::unique_ptr<TStepWay> MakeIndexWay(TStepState &step)
+std::unique_ptr<TStepWay> MakeIndexWay(const TStepInput &in, TStepList &list)
 {
-    auto way = std::make_unique<TIndexWay>(step);
+    auto way = std::make_unique<TIndexWay>(in, list);
     if (!way->record())
         return nullptr;
     return way;

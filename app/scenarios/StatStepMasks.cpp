@@ -86,10 +86,11 @@ void forEachSubset(const std::vector<int> &marked, size_t from, int taken, uint6
 // allowed sum, as the step before left it (rebuilt from the numbers within those sums).
 class TMaskWay : public TStepWay {
 public:
-    explicit TMaskWay(TStepState &step) : m_step(step) {}
+    TMaskWay(const TStepInput &in, TStepList &list) : m_in(in), m_list(list) {}
     TStatStepFilter::Mode mode() const override { return TStatStepFilter::Mode::Mask; }
-    int64_t apply(const std::vector<int> &candidates, const std::vector<int> &rows, bool deleting) override;
+    int64_t apply(const std::vector<int> &candidates, bool deleting) override;
     void finish() override;
+    bool foundAscending() const override { return m_ascending; }
 
     bool useNumberQuestions(const TFullSetLookups::Entry &entry);
     bool useNumberWeights(const std::array<uint8_t, kMaxNumber + 1> &weights, const TStatProbe &lookup);
@@ -105,7 +106,9 @@ private:
     void rebuildMasksOfNumbers();
     bool survivorsOfNumbers(TNumbersChoice &choice) const;
 
-    TStepState &m_step;
+    const TStepInput &m_in;
+    TStepList &m_list;
+    bool m_ascending = false; // every combination's numbers were found ascending
     uint8_t *m_masks = nullptr;
     int m_width = 0;
     std::vector<std::pair<uint64_t, int64_t>> m_classes;
@@ -124,30 +127,30 @@ private:
 
 bool TMaskWay::useNumberQuestions(const TFullSetLookups::Entry &entry)
 {
-    if (m_step.candidates.size() > kMaxMaskCandidates)
+    if (m_in.candidates.size() > kMaxMaskCandidates)
         return false;
     // The mask of a combination: the candidates its six numbers' questions find.
     std::array<uint64_t, 256> &numberBits = m_numberBits;
     numberBits.fill(0);
     for (int n = 1; n <= kMaxNumber; ++n) {
         int hits = 0;
-        m_step.candidateMaps->find(entry.numberProbe[size_t(n)], hits, numberBits[size_t(n)]);
+        m_in.candidateMaps->find(entry.numberProbe[size_t(n)], hits, numberBits[size_t(n)]);
     }
-    if (m_step.list->isFullSet() && countFullSetByNumbers(nullptr))
+    if (m_list.combs().isFullSet() && countFullSetByNumbers(nullptr))
         return true;
-    TStepCarried &carried = m_step.carried;
-    if (m_step.holdsFor(carried.leftBySums.revision, carried.leftBySums.valid) &&
+    const TStepCarried &carried = m_list.carried();
+    if (m_list.holdsFor(carried.leftBySums.revision, carried.leftBySums.valid) &&
         countFullSetByNumbers(&carried.leftBySums)) {
-        m_step.listAscending = true;
+        m_ascending = true;
         m_listBySums = carried.leftBySums;
         return true;
     }
-    m_step.listAscending = recordMasks([&numberBits](TStepWorker *, const TComb &c, bool &valid) {
+    m_ascending = recordMasks([&numberBits](TStepWorker *, const TComb &c, bool &valid) {
         valid &= TFullSetLookups::ascending(c);
         return numberBits[c[0]] | numberBits[c[1]] | numberBits[c[2]] | numberBits[c[3]] | numberBits[c[4]] |
                numberBits[c[5]];
     });
-    return m_step.listAscending;
+    return m_ascending;
 }
 
 bool TMaskWay::countFullSetByNumbers(const TStepCarried::SumsKept *within)
@@ -198,20 +201,20 @@ bool TMaskWay::useNumberWeights(const std::array<uint8_t, kMaxNumber + 1> &weigh
     for (int n = 1; n <= kMaxNumber; ++n)
         m_numberWeight[size_t(n)] = weights[size_t(n)];
     for (size_t sum = 0; sum < m_sumBits.size(); ++sum)
-        m_sumBits[sum] = TStepCandidates::bitsOf(m_step.candidateMaps.get(), lookup.kind, lookup.n, sum);
+        m_sumBits[sum] = TStepCandidates::bitsOf(m_in.candidateMaps.get(), lookup.kind, lookup.n, sum);
     m_fromWeights = true;
-    if (m_step.list->isFullSet()) {
+    if (m_list.combs().isFullSet()) {
         countFullSetByWeights();
         return true;
     }
     const uint8_t *w = m_numberWeight.data();
     const uint64_t *bits = m_sumBits.data();
-    m_step.listAscending = recordMasks([w, bits](TStepWorker *, const TComb &c, bool &valid) {
+    m_ascending = recordMasks([w, bits](TStepWorker *, const TComb &c, bool &valid) {
         valid &= TFullSetLookups::ascending(c);
         return bits[w[c[0]] + w[c[1]] + w[c[2]] + w[c[3]] + w[c[4]] + w[c[5]]];
     });
-    m_fromWeights = m_step.listAscending;
-    return m_step.listAscending;
+    m_fromWeights = m_ascending;
+    return m_ascending;
 }
 
 void TMaskWay::countFullSetByWeights()
@@ -232,28 +235,28 @@ void TMaskWay::countFullSetByWeights()
 
 bool TMaskWay::recordTestMasks()
 {
-    const int last = m_step.source.last;
-    const bool sorted = m_step.source.sorted;
-    for (auto &w : m_step.workers)
+    const int last = m_in.source.last;
+    const bool sorted = m_in.source.sorted;
+    for (auto &w : m_in.workers)
         // The lookups are turned into candidates as they are asked.
-        w->recorder.setResolver(&TStepCandidates::bitsOf, m_step.candidateMaps.get());
+        w->recorder.setResolver(&TStepCandidates::bitsOf, m_in.candidateMaps.get());
     const bool recorded = recordMasks([last, sorted](TStepWorker *w, const TComb &c, bool &) {
         w->recorder.clear();
         w->stat->CombMatches(c, w->probeArray, last, sorted, false);
         return w->recorder.bits();
     });
-    for (auto &w : m_step.workers)
+    for (auto &w : m_in.workers)
         w->recorder.setResolver(nullptr, nullptr);
     return recorded;
 }
 
 template <class MaskOf> bool TMaskWay::recordMasks(MaskOf maskOf)
 {
-    const int64_t n = m_step.count;
-    const TComb *combs = m_step.list->data();
-    const int k = int(m_step.candidates.size());
+    const TComb *combs = m_list.read();
+    const int64_t n = m_list.count();
+    const int k = int(m_in.candidates.size());
     m_width = k <= 8 ? 1 : k <= 16 ? 2 : k <= 32 ? 4 : 8;
-    m_masks = m_step.buffer(size_t(n) * size_t(m_width));
+    m_masks = m_list.buffer(size_t(n) * size_t(m_width));
     std::vector<MaskCounter> counters(size_t(ParallelWork::workerCount()));
     for (MaskCounter &c : counters)
         c.reset(k);
@@ -266,7 +269,7 @@ template <class MaskOf> bool TMaskWay::recordMasks(MaskOf maskOf)
             [&](int chunk, int wi) {
                 if (giveUp.load(std::memory_order_relaxed))
                     return;
-                TStepWorker *const w = m_step.workers.empty() ? nullptr : m_step.workers[size_t(wi)].get();
+                TStepWorker *const w = m_in.workers.empty() ? nullptr : m_in.workers[size_t(wi)].get();
                 MaskCounter &counter = counters[size_t(wi)];
                 const Range range = chunkRange(chunk, n);
                 // Locals: the bytes written could be anything else.
@@ -282,7 +285,7 @@ template <class MaskOf> bool TMaskWay::recordMasks(MaskOf maskOf)
                 if (!valid)
                     giveUp = true;
             },
-            m_step.source.idle);
+            m_in.source.idle);
     });
     if (giveUp)
         return false;
@@ -310,7 +313,7 @@ void TMaskWay::takeMaskCounts(const TKeyTable<int64_t> &byMask)
     std::sort(m_classes.begin(), m_classes.end());
 }
 
-int64_t TMaskWay::apply(const std::vector<int> &candidates, const std::vector<int> &, bool deleting)
+int64_t TMaskWay::apply(const std::vector<int> &candidates, bool deleting)
 {
     uint64_t selection = 0;
     for (int c : candidates)
@@ -328,7 +331,7 @@ int64_t TMaskWay::apply(const std::vector<int> &candidates, const std::vector<in
         return kGoDirect;
 
     int64_t left = 0;
-    if (!m_classes.empty() || m_step.listCount == 0) {
+    if (!m_classes.empty() || m_list.listCount() == 0) {
         for (const auto &[mask, count] : m_classes)
             if (survives(mask, d, a, m))
                 left += count;
@@ -345,7 +348,7 @@ int64_t TMaskWay::apply(const std::vector<int> &candidates, const std::vector<in
 
 int64_t TMaskWay::countSurvivingMasks(uint64_t d, uint64_t a, uint64_t m) const
 {
-    const int64_t n = m_step.listCount;
+    const int64_t n = m_list.listCount();
     const uint8_t *masks = m_masks;
     std::vector<int64_t> counts(size_t(chunkCount(n)), 0);
     withWidth(m_width, [&](auto tag) {
@@ -359,7 +362,7 @@ int64_t TMaskWay::countSurvivingMasks(uint64_t d, uint64_t a, uint64_t m) const
                     c += survives(loadAt<T>(masks, i), d, a, m);
                 counts[size_t(chunk)] = c;
             },
-            m_step.source.idle);
+            m_in.source.idle);
     });
     return sumOf(counts);
 }
@@ -378,7 +381,7 @@ void TMaskWay::finish()
     withWidth(m_width, [&](auto tag) {
         using T = decltype(tag);
         const uint8_t *masks = m_masks;
-        m_step.rebuild([=](int64_t i, const TComb &) { return survives(loadAt<T>(masks, i), d, a, m); }, {});
+        m_list.rebuild([=](int64_t i, const TComb &) { return survives(loadAt<T>(masks, i), d, a, m); }, {});
     });
 }
 
@@ -390,38 +393,38 @@ void TMaskWay::rebuildMasksOfWeights()
     auto keep = [=](int64_t, const TComb &c) {
         return survives(bits[w[c[0]] + w[c[1]] + w[c[2]] + w[c[3]] + w[c[4]] + w[c[5]]], d, a, m);
     };
-    if (!m_step.list->isFullSet()) {
-        m_step.rebuild(keep, {});
+    if (!m_list.combs().isFullSet()) {
+        m_list.rebuild(keep, {});
         return;
     }
     // Over the full set: the combinations whose weights add up to a sum the rows left, which a step of
     // a method that asks one question per number counts without reading them.
-    TStepCarried::SumsKept &left = m_step.carried.leftBySums;
+    TStepCarried::SumsKept left;
     left.weight = m_numberWeight;
     for (size_t sum = 0; sum < left.allowed.size(); ++sum)
         left.allowed[sum] = survives(bits[sum], d, a, m);
-    if (m_step.source.next && m_step.source.next->perNumber) {
-        m_step.leaveSurvivors();
+    if (m_in.source.next && m_in.source.next->perNumber) {
+        m_list.leaveSurvivors(left);
         return;
     }
     // What each prefix keeps follows from the ways four numbers above its second one add up.
     const std::vector<int64_t> prefixKept = CountCombsOfPrefixes(left.choice());
-    if (m_step.rebuild(keep, {&prefixKept}))
-        m_step.noteSurvivors();
+    if (m_list.rebuild(keep, {&prefixKept}))
+        m_list.noteSurvivors(left);
 }
 
 void TMaskWay::rebuildMasksOfNumbers()
 {
     // What is left of the full set, or of the combinations of the full set whose weights add up to an
     // allowed sum, is written straight from the numbers, without reading the list.
-    const bool within = m_step.holdsFor(m_listBySums.revision, m_listBySums.valid);
+    const bool within = m_list.holdsFor(m_listBySums.revision, m_listBySums.valid);
     TNumbersChoice choice;
-    if ((m_step.list->isFullSet() || within) && survivorsOfNumbers(choice)) {
-        if (!m_step.list->isFullSet()) {
+    if ((m_list.combs().isFullSet() || within) && survivorsOfNumbers(choice)) {
+        if (!m_list.combs().isFullSet()) {
             choice.weight = m_listBySums.weight.data();
             choice.sums = m_listBySums.allowed.data();
         }
-        m_step.rebuild([](int64_t, const TComb &) { return true; }, {nullptr, &choice});
+        m_list.rebuild([](int64_t, const TComb &) { return true; }, {nullptr, &choice});
         return;
     }
     const uint64_t d = m_deleted, a = m_required, m = m_anyOf;
@@ -431,11 +434,11 @@ void TMaskWay::rebuildMasksOfNumbers()
     };
     // The usual steps first: rows deleted only, or one selection kept.
     if (a == 0 && m == 0)
-        m_step.rebuild([=](int64_t, const TComb &c) { return (maskOf(c) & d) == 0; }, {});
+        m_list.rebuild([=](int64_t, const TComb &c) { return (maskOf(c) & d) == 0; }, {});
     else if (a == 0 && d == 0)
-        m_step.rebuild([=](int64_t, const TComb &c) { return (maskOf(c) & m) != 0; }, {});
+        m_list.rebuild([=](int64_t, const TComb &c) { return (maskOf(c) & m) != 0; }, {});
     else
-        m_step.rebuild([=](int64_t, const TComb &c) { return survives(maskOf(c), d, a, m); }, {});
+        m_list.rebuild([=](int64_t, const TComb &c) { return survives(maskOf(c), d, a, m); }, {});
 }
 
 bool TMaskWay::survivorsOfNumbers(TNumbersChoice &choice) const
@@ -459,24 +462,30 @@ bool TMaskWay::survivorsOfNumbers(TNumbersChoice &choice) const
     return true;
 }
 
-std::unique_ptr<TStepWay> MakeNumberQuestionsWay(TStepState &step, const TFullSetLookups::Entry &entry)
+std::unique_ptr<TStepWay> MakeNumberQuestionsWay(const TStepInput &in, TStepList &list,
+                                                 const TFullSetLookups::Entry &entry)
 {
-    auto way = std::make_unique<TMaskWay>(step);
+    auto way = std::make_unique<TMaskWay>(in, list);
     if (!way->useNumberQuestions(entry))
         return nullptr;
     return way;
 }
 
-std::unique_ptr<TStepWay> MakeKeyLookupsWay(TStepState &step)
+std::unique_ptr<TStepWay> MakeWeightMasksWay(const TStepInput &in, TStepList &list)
 {
-    if (step.candidates.size() > kMaxMaskCandidates)
-        return MakeIndexWay(step);
-    auto way = std::make_unique<TMaskWay>(step);
     std::array<uint8_t, kMaxNumber + 1> weights{};
     TStatProbe lookup;
-    if (step.workers.front()->stat->NumberWeightsOfTest(step.source.last, weights, lookup) &&
-        way->useNumberWeights(weights, lookup))
-        return way;
+    if (!in.workers.front()->stat->NumberWeightsOfTest(in.source.last, weights, lookup))
+        return nullptr;
+    auto way = std::make_unique<TMaskWay>(in, list);
+    if (!way->useNumberWeights(weights, lookup))
+        return nullptr;
+    return way;
+}
+
+std::unique_ptr<TStepWay> MakeRecordedMasksWay(const TStepInput &in, TStepList &list)
+{
+    auto way = std::make_unique<TMaskWay>(in, list);
     if (!way->recordTestMasks())
         return nullptr;
     return way;

@@ -23,7 +23,7 @@
 // of that choice of numbers (a subset of the list): they are made again from the numbers instead of
 // read, and the test is not asked. placeFlags: the test is "the flag of the place in the full set is
 // set" (over a subset left unwritten, overSubset): when few are, the places without one are passed over.
-struct TStepState::RebuildHints {
+struct TStepList::RebuildHints {
     const std::vector<int64_t> *prefixKept = nullptr;
     const TNumbersChoice *chosen = nullptr;
     const uint8_t *placeFlags = nullptr;
@@ -32,7 +32,7 @@ struct TStepState::RebuildHints {
 
 // How a rebuild walks: units (the prefixes of the full set, or chunks of the list) shared among tasks
 // (one per unit, or one for all on a single core), and what each task is promised to keep.
-struct TStepState::RebuildPlan {
+struct TStepList::RebuildPlan {
     int64_t places = 0;          // places walked: the list's, or the full set's
     const TComb *combs = nullptr; // the list read (nullptr when its combinations are made again)
     bool fullSet = false;        // entry i is the combination of place i of the full set
@@ -169,42 +169,42 @@ template <class Plan, class Keep> int64_t countTask(const Plan &plan, const Keep
 
 } // namespace StepRebuild
 
-template <class Keep> bool TStepState::rebuild(Keep keep, const RebuildHints &hints)
+template <class Keep> bool TStepList::rebuild(Keep keep, const RebuildHints &hints)
 {
-    carried.forget();
+    m_carried.forget();
     const RebuildPlan plan = planRebuild(hints);
     std::vector<int64_t> promised = promisedKept(plan, keep);
     // Into the undo copy's storage, which becomes the list's: the list itself is only read meanwhile
     // (the window may paint it, and it stays as it was when a task does not add up).
     if (!promisesAddUp(promised) || !writeRebuilt(plan, keep, promised))
         return failed();
-    applied.clear();
+    m_applied.clear();
     return true;
 }
 
 template <class Keep>
-std::vector<int64_t> TStepState::promisedKept(const RebuildPlan &plan, const Keep &keep)
+std::vector<int64_t> TStepList::promisedKept(const RebuildPlan &plan, const Keep &keep)
 {
     // Known, the step's own count for a single task, or counted.
     std::vector<int64_t> promised = plan.unitKept;
     if (plan.tasks == 1) {
-        promised.assign(1, count);
+        promised.assign(1, m_count);
     } else if (promised.empty()) {
         promised.assign(size_t(plan.tasks), 0);
         ParallelWork::run(
             plan.tasks, [&](int task, int) { promised[size_t(task)] = StepRebuild::countTask(plan, keep, task); },
-            source.idle);
+            m_source->idle);
     }
     return promised;
 }
 
 template <class Keep>
-bool TStepState::writeRebuilt(const RebuildPlan &plan, const Keep &keep, const std::vector<int64_t> &promised)
+bool TStepList::writeRebuilt(const RebuildPlan &plan, const Keep &keep, const std::vector<int64_t> &promised)
 {
     using namespace StepRebuild;
     std::vector<int64_t> start(promised.size() + 1, 0);
     std::partial_sum(promised.begin(), promised.end(), start.begin() + 1);
-    TComb *const to = list->rebuildRoom();
+    TComb *const to = m_list->rebuildRoom();
     const size_t sets = plan.next ? plan.next->sets.size() : 0;
     // The sets are counted in four tables taken in turn when there are few (a run of one set then
     // does not wait on itself), else in one.
@@ -212,7 +212,7 @@ bool TStepState::writeRebuilt(const RebuildPlan &plan, const Keep &keep, const s
     StepWork::WorkerCounts nextCounts(sets, turns);
     // One entry to spare beside the last one kept.
     uint8_t *const nextIds =
-        plan.next ? StepWork::roomOf(carried.nextSetsWriting.ids, (size_t(count) + 1) * size_t(plan.next->width)) : nullptr;
+        plan.next ? StepWork::roomOf(m_carried.nextSetsWriting.ids, (size_t(m_count) + 1) * size_t(plan.next->width)) : nullptr;
     std::vector<int64_t> written(promised.size(), 0);
     ParallelWork::run(
         plan.tasks,
@@ -227,10 +227,10 @@ bool TStepState::writeRebuilt(const RebuildPlan &plan, const Keep &keep, const s
                 written[size_t(task)] = writeTask(plan, keep, task, to, begin, end, none);
             }
         },
-        source.idle);
+        m_source->idle);
     if (written != promised)
         return false;
-    list->adoptRebuilt(count);
+    m_list->adoptRebuilt(m_count);
     if (plan.next)
         keepNextSets(plan.next, nextCounts.total());
     return true;

@@ -19,11 +19,16 @@ namespace {
 // place by place over the full set, what the steps before kept flagged in subsetFlags (the buffer).
 class TSetsWay : public TStepWay {
 public:
-    TSetsWay(TStepState &step, const TFullSetLookups::Entry &entry) : m_step(step), m_entry(entry) {}
+    TSetsWay(const TStepInput &in, TStepList &list, const TFullSetLookups::Entry &entry)
+        : m_in(in), m_list(list), m_entry(entry)
+    {
+    }
     TStatStepFilter::Mode mode() const override { return TStatStepFilter::Mode::Sets; }
     bool countSets();
-    int64_t apply(const std::vector<int> &candidates, const std::vector<int> &rows, bool deleting) override;
+    int64_t apply(const std::vector<int> &candidates, bool deleting) override;
     void finish() override;
+    // Every combination's set was read at its place in the full set.
+    bool foundAscending() const override { return true; }
 
 private:
     void findSetCandidates();
@@ -31,14 +36,15 @@ private:
     bool countSetsOfList();
     void takeSetCounts(std::vector<int64_t> counts);
     void rebuildSubset();
-    // Fills the carried survivors' weights and sums for a method of sets whose test asks for a sum of
-    // weights of the numbers; false for the others.
-    bool survivorsOfSets();
+    // The survivors' weights and sums for a method of sets whose test asks for a sum of weights of the
+    // numbers; false for the others.
+    bool survivorsOfSets(TStepCarried::SumsKept &survivors) const;
     // What each prefix of the full set keeps: the flags of the places when given, else the sets alive.
     std::vector<int64_t> prefixKept(uint8_t *flags);
     bool leaveSubset();
 
-    TStepState &m_step;
+    const TStepInput &m_in;
+    TStepList &m_list;
     const TFullSetLookups::Entry &m_entry;
     const uint8_t *m_ids = nullptr;
     std::vector<int64_t> m_perSet;
@@ -59,20 +65,19 @@ bool TSetsWay::countSets()
     findSetCandidates();
     // The set of every combination of the list, and the combinations of each set.
     const TFullSetLookups::Entry &entry = m_entry;
-    const TStepCarried::NextSets &given = m_step.carried.nextSetsGiven;
-    if (m_step.list->isFullSet()) {
+    const TStepCarried::NextSets &given = m_list.carried().nextSetsGiven;
+    if (m_list.combs().isFullSet()) {
         m_ids = entry.ids.data();
         takeSetCounts(entry.counts);
-    } else if (m_step.carried.leftSubset && m_step.list->unwrittenState() == m_step.carried.leftSubset.get()) {
+    } else if (m_list.carried().leftSubset && m_list.combs().unwrittenState() == m_list.carried().leftSubset.get()) {
         countSetsOverSubset();
-    } else if (given.entry == &m_entry && m_step.holdsFor(given.revision, given.valid)) {
+    } else if (given.entry == &m_entry && m_list.holdsFor(given.revision, given.valid)) {
         // Given by the step before, while it rebuilt the list.
         m_ids = given.ids.data();
         takeSetCounts(given.counts);
     } else if (!countSetsOfList()) {
         return false;
     }
-    m_step.listAscending = true;
     return true;
 }
 
@@ -89,7 +94,7 @@ void TSetsWay::findSetCandidates()
         for (const TStatProbe &p : entry.sets[id]) {
             int hits = 0;
             uint64_t bits = 0;
-            const uint16_t *c = m_step.candidateMaps->find(p, hits, bits);
+            const uint16_t *c = m_in.candidateMaps->find(p, hits, bits);
             found.insert(found.end(), c, c + hits);
         }
         std::sort(found.begin(), found.end());
@@ -105,12 +110,12 @@ void TSetsWay::countSetsOverSubset()
     // the combinations' places in the full set and counted over those kept there.
     const TFullSetLookups::Entry &entry = m_entry;
     const size_t sets = entry.sets.size();
-    const TFullSetSubset &subset = *m_step.carried.leftSubset;
+    const TFullSetSubset &subset = *m_list.carried().leftSubset;
     const int64_t total = FullSetPrefixes().back().end;
     m_overSubset = true;
     m_ids = entry.ids.data();
     // What the steps before kept, place by place, stays for the end of the step.
-    uint8_t *const flags = m_step.buffer(size_t(total));
+    uint8_t *const flags = m_list.buffer(size_t(total));
     m_subsetFlags = flags;
     WorkerCounts perSet(sets);
     ParallelWork::run(
@@ -133,7 +138,7 @@ void TSetsWay::countSetsOverSubset()
                     h[loadAt<uint16_t>(ids, k)] += kept[k];
             }
         },
-        m_step.source.idle);
+        m_in.source.idle);
     takeSetCounts(perSet.total());
 }
 
@@ -141,11 +146,11 @@ bool TSetsWay::countSetsOfList()
 {
     const TFullSetLookups::Entry &entry = m_entry;
     const size_t sets = entry.sets.size();
-    const int64_t n = m_step.count;
-    const TComb *combs = m_step.list->data();
+    const TComb *combs = m_list.read();
+    const int64_t n = m_list.count();
     const int width = entry.width;
     const uint8_t *fullIds = entry.ids.data();
-    uint8_t *ids = m_step.buffer(size_t(n) * size_t(width));
+    uint8_t *ids = m_list.buffer(size_t(n) * size_t(width));
     WorkerCounts perSet(sets);
     std::atomic<bool> giveUp{false};
     ParallelWork::run(
@@ -180,7 +185,7 @@ bool TSetsWay::countSetsOfList()
             if (!valid)
                 giveUp = true;
         },
-        m_step.source.idle);
+        m_in.source.idle);
     if (giveUp) {
         // Numbers that do not ascend: the list is not made of the full set's combinations.
         return false;
@@ -202,10 +207,10 @@ void TSetsWay::takeSetCounts(std::vector<int64_t> counts)
         }
 }
 
-int64_t TSetsWay::apply(const std::vector<int> &candidates, const std::vector<int> &, bool deleting)
+int64_t TSetsWay::apply(const std::vector<int> &candidates, bool deleting)
 {
     // Every combination of a set answers the rows alike: only the sets still alive change.
-    m_selected.assign(m_step.candidates.size(), 0);
+    m_selected.assign(m_in.candidates.size(), 0);
     for (int c : candidates)
         m_selected[size_t(c)] = 1;
     m_matches.resize(m_alive.size());
@@ -218,7 +223,7 @@ int64_t TSetsWay::apply(const std::vector<int> &candidates, const std::vector<in
         if (match)
             matching += m_perSet[id];
     }
-    const int64_t left = deleting ? m_step.count - matching : matching;
+    const int64_t left = deleting ? m_list.count() - matching : matching;
     if (left == 0)
         return 0;
     std::erase_if(m_live, [&](uint32_t id) {
@@ -232,17 +237,18 @@ int64_t TSetsWay::apply(const std::vector<int> &candidates, const std::vector<in
 
 void TSetsWay::finish()
 {
-    const bool fullSet = m_step.list->isFullSet();
-    const TFullSetLookups::Entry *next = m_step.source.next;
+    const bool fullSet = m_list.combs().isFullSet();
+    const TFullSetLookups::Entry *next = m_in.source.next;
     // What a step over the full set leaves for a method that asks one question per number.
-    if (fullSet && next && next->perNumber && survivorsOfSets()) {
-        m_step.leaveSurvivors();
+    TStepCarried::SumsKept survivors;
+    if (fullSet && next && next->perNumber && survivorsOfSets(survivors)) {
+        m_list.leaveSurvivors(survivors);
         return;
     }
     // Most of the full set is left, and the next method's sets are kept for the full set: the list is
     // left as the sets it keeps, written when read.
     if ((fullSet || m_overSubset) && next && !next->perNumber &&
-        m_step.count * 2 >= FullSetPrefixes().back().end && leaveSubset())
+        m_list.count() * 2 >= FullSetPrefixes().back().end && leaveSubset())
         return;
     if (m_overSubset) {
         rebuildSubset();
@@ -251,14 +257,14 @@ void TSetsWay::finish()
     const uint8_t *ids = m_ids;
     const uint8_t *alive = m_alive.data();
     if (m_entry.width != 1) {
-        m_step.rebuild([=](int64_t i, const TComb &) { return alive[loadAt<uint16_t>(ids, i)] != 0; }, {});
+        m_list.rebuild([=](int64_t i, const TComb &) { return alive[loadAt<uint16_t>(ids, i)] != 0; }, {});
         return;
     }
     // The full set's own sets: what each prefix keeps follows from the sets' counts.
     std::vector<int64_t> kept;
     if (ids == m_entry.ids.data() && !m_entry.prefixCounts.empty())
         kept = prefixKept(nullptr);
-    m_step.rebuild([=](int64_t i, const TComb &) { return alive[ids[i]] != 0; }, {kept.empty() ? nullptr : &kept});
+    m_list.rebuild([=](int64_t i, const TComb &) { return alive[ids[i]] != 0; }, {kept.empty() ? nullptr : &kept});
 }
 
 std::vector<int64_t> TSetsWay::prefixKept(uint8_t *flags)
@@ -288,7 +294,7 @@ std::vector<int64_t> TSetsWay::prefixKept(uint8_t *flags)
                 k += alive[entry.idOf(i)];
             kept[size_t(task)] = k;
         },
-        m_step.source.idle);
+        m_in.source.idle);
     return kept;
 }
 
@@ -298,7 +304,7 @@ void TSetsWay::rebuildSubset()
     // counted, and this step's sets), and so what each prefix keeps, first.
     uint8_t *const flags = m_subsetFlags;
     const std::vector<int64_t> kept = prefixKept(flags);
-    m_step.rebuild([=](int64_t i, const TComb &) { return flags[i] != 0; }, {&kept, nullptr, flags, true});
+    m_list.rebuild([=](int64_t i, const TComb &) { return flags[i] != 0; }, {&kept, nullptr, flags, true});
 }
 
 namespace {
@@ -337,52 +343,52 @@ TComb combOfSum(const Reach &reach, const std::array<uint8_t, kMaxNumber + 1> &w
 
 } // namespace
 
-bool TSetsWay::survivorsOfSets()
+bool TSetsWay::survivorsOfSets(TStepCarried::SumsKept &survivors) const
 {
     // A method whose test asks for a sum of weights of the numbers: every combination of a sum is in
     // one set, so a combination of each sum tells whether the sum was kept.
-    const auto stat = m_step.source.method->CreateStat(*m_step.source.stats);
+    const auto stat = m_in.source.method->CreateStat(*m_in.source.stats);
     std::array<uint8_t, kMaxNumber + 1> weights{};
     TStatProbe lookup;
     if (!stat)
         return false;
-    stat->LoadDraw(-1, m_step.source.last, m_step.source.sorted);
+    stat->LoadDraw(-1, m_in.source.last, m_in.source.sorted);
     // The tables of sums below hold every sum of six weights only while the weights fit them.
-    if (!stat->NumberWeightsOfTest(m_step.source.last, weights, lookup) || !WeightsFitSums(weights))
+    if (!stat->NumberWeightsOfTest(m_in.source.last, weights, lookup) || !WeightsFitSums(weights))
         return false;
     const Reach reach = reachOf(weights);
-    m_step.carried.leftBySums.allowed.fill(0);
+    survivors.allowed.fill(0);
     for (int sum = 0; sum < kWeightSums; ++sum)
         if (reach[kMaxNumber][kMainCount][size_t(sum)]) {
             const TComb c = combOfSum(reach, weights, sum);
-            m_step.carried.leftBySums.allowed[size_t(sum)] =
+            survivors.allowed[size_t(sum)] =
                 m_alive[m_entry.idOf(TFullSetLookups::rankOfAscending(c))];
         }
-    m_step.carried.leftBySums.weight.fill(0);
+    survivors.weight.fill(0);
     for (int n = 0; n <= kMaxNumber; ++n)
-        m_step.carried.leftBySums.weight[size_t(n)] = weights[size_t(n)];
+        survivors.weight[size_t(n)] = weights[size_t(n)];
     return true;
 }
 
 bool TSetsWay::leaveSubset()
 {
-    std::shared_ptr<const TFullSetLookups::Entry> entry = m_step.source.fullSet->share(&m_entry);
+    std::shared_ptr<const TFullSetLookups::Entry> entry = m_in.source.fullSet->share(&m_entry);
     if (!entry)
         return false;
     auto subset = std::make_shared<TFullSetSubset>();
     if (m_overSubset)
-        subset->conditions = m_step.carried.leftSubset->conditions;
+        subset->conditions = m_list.carried().leftSubset->conditions;
     subset->conditions.push_back({std::move(entry), m_alive});
     // Checked as a rebuilt list is: what each prefix will write adds up to the step's count.
     subset->prefixKept = prefixKept(m_overSubset ? m_subsetFlags : nullptr);
     // A list that does not add up is not left unwritten: the step is done again by the plain one.
-    m_step.leaveSubset(std::move(subset));
+    m_list.leaveSubset(std::move(subset));
     return true;
 }
 
-std::unique_ptr<TStepWay> MakeSetsWay(TStepState &step, const TFullSetLookups::Entry &entry)
+std::unique_ptr<TStepWay> MakeSetsWay(const TStepInput &in, TStepList &list, const TFullSetLookups::Entry &entry)
 {
-    auto way = std::make_unique<TSetsWay>(step, entry);
+    auto way = std::make_unique<TSetsWay>(in, list, entry);
     if (!way->countSets())
         return nullptr;
     return way;

@@ -260,6 +260,38 @@ TEST_F(StepFixture, RowsSelectedTogetherAreLoggedAsTheTableListsThem)
     EXPECT_GT(empty.indexOf(u"{UNDO} Откат изменений..."_s), none);
 }
 
+TEST_F(StepFixture, AStepWorkedOutAgainIsLoggedWithTheTrueCounts)
+{
+    // A way that miscounts its row (two more than the seven combinations without 8) is caught when
+    // the list is rebuilt: the step is worked out again the plain way, its row's count is logged again
+    // as the list holds it and the filter log shows that; the run's report counts the steps so.
+    struct Case {
+        const char16_t *filter;
+        const char16_t *times;
+    };
+    const Case cases[] = {{u"TSD1#NUMS:10#LNO:#ST:1", u"1 раз "}, {u"TMD1#NUMS:10#LNO:#ST:1", u"2 раза "}};
+    for (const Case &k : cases) {
+        const QString filter = QString::fromUtf16(k.filter);
+        step.miscountNextRow(2);
+        runStep(filter);
+        EXPECT_EQ(combs.count(), 7) << filter.toStdString();
+        ASSERT_FALSE(combs.filterLog().empty());
+        EXPECT_EQ(combs.filterLog().back().count, 7) << filter.toStdString();
+        const QString text = logText().section(u"Анализ тиражей"_s, -1);
+        const qsizetype said = text.indexOf(u"Количество комбинаций в списке: 9\r\n"_s);
+        const qsizetype again = text.indexOf(u"{!} Шаг выполнен заново обычным способом"_s);
+        EXPECT_GE(said, 0) << filter.toStdString();
+        EXPECT_GT(again, said) << filter.toStdString();
+        EXPECT_GT(text.indexOf(u"Количество комбинаций в списке: 7\r\n"_s, again), again) << filter.toStdString();
+        const QString report = step.fallbackReport();
+        EXPECT_TRUE(report.contains(QString::fromUtf16(k.times) + u"(методы: NUMS)"_s)) << report.toStdString();
+        EXPECT_TRUE(report.contains(u"Результат сценария верен"_s)) << report.toStdString();
+        log.start();
+    }
+    step.reset();
+    EXPECT_TRUE(step.fallbackReport().isEmpty());
+}
+
 TEST_F(StepFixture, MethodsTheStatisticsPageDoesNotOfferStopTheLine)
 {
     const int sums = stats.FindMethod(u"SUMS");
