@@ -140,7 +140,9 @@ TCombsWritten WriteCombsOfNumbers(const TNumbersChoice &choice, TComb *out, cons
             uint8_t *const end = reinterpret_cast<uint8_t *>(out + k.end);
             const TComb lastBefore = fault.skipOne ? out[k.end - 1] : TComb{};
             uint8_t *p = begin;
-            if (!faulty)
+            // A pair that finds more than it was counted runs into the next pair's place, which the
+            // report then finds; the last pair has no place after it, so it never writes past its own.
+            if (!faulty && size_t(task) + 1 < tasks.size())
                 ForEachChosenOfPrefix(k.a, k.b, choice, [&p](uint64_t bytes) {
                     std::memcpy(p, &bytes, sizeof(TComb));
                     p += sizeof(TComb);
