@@ -41,7 +41,7 @@ struct IntKey {
     int MainLayoutSizes::*member;
 };
 
-const std::array<IntKey, 17> kSizeKeys{{
+const std::array<IntKey, 19> kSizeKeys{{
     {u"LeftPanelWidth", &MainLayoutSizes::leftPanelWidth},
     {u"DrawsExclude", &MainLayoutSizes::drawsExclude},
     {u"DrawsStatLen", &MainLayoutSizes::drawsStatLen},
@@ -59,6 +59,8 @@ const std::array<IntKey, 17> kSizeKeys{{
     {u"LayoutCompareHeight", &MainLayoutSizes::layoutCompareHeight},
     {u"ScriptLibraryHeight", &MainLayoutSizes::scriptLibraryHeight},
     {u"ScriptLibraryFilter", &MainLayoutSizes::scriptLibraryFilter},
+    {u"LeftPage", &MainLayoutSizes::leftPage},
+    {u"MainPage", &MainLayoutSizes::mainPage},
 }};
 
 QString Key(const char16_t *key)

@@ -33,6 +33,9 @@ struct MainLayoutSizes {
     int layoutCompareHeight = 0;
     int scriptLibraryHeight = 0;
     int scriptLibraryFilter = 2;
+    // The pages shown at shutdown, left and right (indexes of the tabs, hidden ones counted).
+    int leftPage = 0;
+    int mainPage = 0;
 
     void load(const FormStore &store);
     // Writes every key into the store; the caller saves the store once with the other layouts.

@@ -1,5 +1,6 @@
 #include "common/widgets/ElidedComboBox.h"
 
+#include <QEvent>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 
@@ -22,6 +23,15 @@ QString TElidedComboBox::shownText() const
     QStyleOptionComboBox option;
     initStyleOption(&option);
     return isEditable() ? currentText() : elided(option);
+}
+
+bool TElidedComboBox::event(QEvent *event)
+{
+    // A list filled with its signals blocked changes its entry unannounced: the tooltip about to
+    // show takes the entry as it stands.
+    if (event->type() == QEvent::ToolTip && !currentText().isEmpty())
+        setToolTip(currentText());
+    return QComboBox::event(event);
 }
 
 void TElidedComboBox::paintEvent(QPaintEvent *event)

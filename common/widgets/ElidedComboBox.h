@@ -14,6 +14,7 @@ public:
     QString shownText() const;
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:

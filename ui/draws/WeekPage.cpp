@@ -13,9 +13,11 @@
 #include "app/draws/DrawsArchive.h"
 #include "app/settings/MainOptions.h"
 
-#include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QCategoryAxis>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QChart>
 #include <QChartView>
 #include <QHBoxLayout>
@@ -37,6 +39,8 @@ namespace {
 constexpr int kDesignedWeekLen = 1000;
 constexpr int kDesignedChartHeight = 400;
 constexpr int kMinChartHeight = 150;
+// Room on either side of a label of the axis under the chart.
+constexpr double kLabelGap = 2;
 
 // A small green point with a fuchsia outline.
 QImage WeekMarker()
@@ -99,6 +103,10 @@ TWeekPage::TWeekPage(const TDrawsArchive &archive, const TStatList &stats, const
     m_splitter->addWidget(m_chartView);
     m_splitter->setChildrenCollapsible(false);
     m_chartView->setMinimumHeight(kMinChartHeight);
+    // Every day of the week stays in view above the chart, whatever height the chart was given.
+    m_grid->setMinimumHeight(2 * m_grid->frameWidth() + m_grid->horizontalHeader()->sizeHint().height() +
+                             m_grid->verticalHeader()->length() +
+                             m_grid->horizontalScrollBar()->sizeHint().height());
     // The chart keeps its height ("WeekHeight"); the grid takes the rest.
     m_chartPane = new TSplitterPane(m_splitter, 1, kDesignedChartHeight);
 
@@ -107,6 +115,7 @@ TWeekPage::TWeekPage(const TDrawsArchive &archive, const TStatList &stats, const
     layout->addWidget(top);
     layout->addWidget(m_splitter, 1);
 
+    connect(m_chart, &QChart::plotAreaChanged, this, &TWeekPage::fitNumberLabels);
     connect(m_btnCalc, &QPushButton::clicked, this, &TWeekPage::calcRequested);
     connect(m_edWeekLen, &QSpinBox::editingFinished, this, [this] { RefreshWeek(false); });
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -224,20 +233,25 @@ void TWeekPage::DrawWeekChart(int column, int row)
     DeleteChartAxes(m_chart);
 
     const std::vector<TWeekChartPoint> points = WeekChartPoints(m_table, m_options.weekChartMode, column, row, m_dayNames);
-    QStringList labels;
+    m_axisLabels.clear();
     int top = 0;
     for (const TWeekChartPoint &p : points) {
-        labels << p.label;
+        m_axisLabels << p.label;
         top = std::max(top, p.value);
     }
-    auto *axisX = new QBarCategoryAxis;
-    axisX->append(labels);
-    // The 45 numbers in a smaller type, so that each stays readable under its bar.
+    // Point k stands at x = k, each in its share of the axis; its label is put under it by
+    // fitNumberLabels, which leaves out as many as the chart's width needs.
+    auto *axisX = new QCategoryAxis;
+    axisX->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    axisX->setRange(-0.5, double(points.size()) - 0.5);
+    axisX->setGridLineVisible(false);
+    // The 45 numbers in a smaller type, so that as many of them as can be stand under their bars.
     QFont font = axisX->labelsFont();
     if (points.size() > 10)
         font.setPointSizeF(7);
     axisX->setLabelsFont(font);
     axisX->setTruncateLabels(false);
+    m_labelStep = 0;
     auto *axisY = NewValueAxis(0, std::max(top, 1), true, 6, true);
     m_chart->addAxis(axisX, Qt::AlignBottom);
     m_chart->addAxis(axisY, Qt::AlignLeft);
@@ -264,7 +278,34 @@ void TWeekPage::DrawWeekChart(int column, int row)
         series->attachAxis(axisX);
         series->attachAxis(axisY);
     }
+    fitNumberLabels();
     SetStatusText({});
+}
+
+void TWeekPage::fitNumberLabels()
+{
+    auto *axis = qobject_cast<QCategoryAxis *>(m_chart->axes(Qt::Horizontal).value(0));
+    const int count = int(m_axisLabels.size());
+    if (!axis || count == 0)
+        return;
+    // Every k-th point is labelled, k as small as leaves each label its own room: on a narrow window
+    // the numbers would otherwise run into each other.
+    const QFontMetricsF metrics(axis->labelsFont());
+    double widest = 0;
+    for (const QString &label : m_axisLabels)
+        widest = std::max(widest, metrics.horizontalAdvance(label));
+    double width = m_chart->plotArea().width();
+    if (width <= 0)
+        width = std::max(m_chartView->width() - 60, 100);
+    // The axis runs from half a share before the first point to half a share after the last.
+    const int step = CategoryLabelStep(count, width * (count + 1) / count, widest, kLabelGap);
+    if (step == m_labelStep)
+        return;
+    m_labelStep = step;
+    for (const QString &label : axis->categoriesLabels())
+        axis->remove(label);
+    for (int k = 0; k < count; k += step)
+        axis->append(m_axisLabels[k], k);
 }
 
 TFilterSelection TWeekPage::selection() const

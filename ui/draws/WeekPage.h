@@ -64,6 +64,8 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    // Labels the points of the chart, as many of them as the chart's width lets read.
+    void fitNumberLabels();
     void drawCell(QPainter *painter, const QRect &rect, int col, int row, bool selected);
     QString cellText(int col, int row) const;
     TWeekKey currentKey() const;
@@ -81,6 +83,8 @@ private:
     TQOwnerDrawGrid *m_grid;
     QChartView *m_chartView;
     QChart *m_chart;
+    QStringList m_axisLabels; // of the points charted, in their order
+    int m_labelStep = 0;      // every how many points one is labelled (0: no labels yet)
     std::function<int()> m_offsetSource;
     bool m_forcePending = false;
 };

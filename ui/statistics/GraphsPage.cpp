@@ -1,6 +1,7 @@
 #include "ui/statistics/GraphsPage.h"
 
 #include "common/Translate.h"
+#include "common/widgets/ElidedComboBox.h"
 #include "common/widgets/ToolBarCheck.h"
 #include "common/widgets/WidgetHooks.h"
 
@@ -55,7 +56,7 @@ QString TabGraphsKey()
 
 TGraphsPage::TGraphsPage(TDrawsArchive &archive, TStatList &list, MainOptions &options, QWidget *parent)
     : QWidget(parent), m_archive(archive), m_list(list), m_options(options), m_length(new QSpinBox(this)),
-      m_combo(new QComboBox(this)), m_showMarks(new TToolBarCheck(Tr(u"Отображать метки на графике"), u"cbDrawsGraphShowMarks"_s, this)),
+      m_combo(new TElidedComboBox(12, this)), m_showMarks(new TToolBarCheck(Tr(u"Отображать метки на графике"), u"cbDrawsGraphShowMarks"_s, this)),
       m_chart(new QChart), m_actDraw(new QAction(Tr(u"Обновить"), this))
 {
     setObjectName(u"tsGraphs"_s);
@@ -65,8 +66,6 @@ TGraphsPage::TGraphsPage(TDrawsArchive &archive, TStatList &list, MainOptions &o
     m_length->setToolTip(Tr(u"Количество тиражей, использующихся для построения графиков"));
     m_combo->setObjectName(u"cbDrawsGraphType"_s);
     m_combo->setToolTip(Tr(u"Тип графика"));
-    m_combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    m_combo->setMinimumContentsLength(12);
     m_showMarks->setObjectName(u"DrawsGraphShowMarks"_s);
     m_actDraw->setObjectName(u"DrawsGraphDraw"_s);
 

@@ -22,6 +22,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QFontMetricsF>
+#include "common/widgets/ElidedComboBox.h"
 #include <QComboBox>
 #include <QCursor>
 #include <QHBoxLayout>
@@ -99,10 +100,9 @@ TStatisticsPage::TStatisticsPage(TDrawsArchive &archive, TStatList &list, MainOp
         m_list.SetDraws(m_lentDraws);
     }
 
-    m_combo = new QComboBox(this);
+    // A long method title is cut short with "…" and reads whole in the tooltip and in the open list.
+    m_combo = new TElidedComboBox(10, this);
     m_combo->setObjectName(u"cbDrawsStatType"_s);
-    m_combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    m_combo->setMinimumContentsLength(10);
     m_combo->setMaxVisibleItems(30);
 
     auto *lengthLabel = new QLabel(Tr(u"Тиражей:"), this);

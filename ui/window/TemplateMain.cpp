@@ -568,6 +568,8 @@ void TTemplateMain::saveSettings()
         m_cardWeek->readSizes(m_sizes);
         m_sizes.drawsGraphLen = m_graphs->page->graphLength();
         m_scriptCatalog->readSizes(m_sizes);
+        m_sizes.leftPage = m_leftPages->currentIndex();
+        m_sizes.mainPage = m_mainPages->currentIndex();
         m_sizes.save(store);
         for (const QTableView *list : keptLists())
             SaveListViewSettings(store, MainFormSection(), list, false);
@@ -729,6 +731,12 @@ void TTemplateMain::tmrInitTimer()
             terminateApplication();
             return;
         }
+        // The pages left open at shutdown come back, once every page is set up (a page hidden since
+        // leaves the one shown).
+        for (const auto &[pages, index] :
+             {std::pair{m_leftPages, m_sizes.leftPage}, std::pair{m_mainPages, m_sizes.mainPage}})
+            if (index < pages->count() && pages->isTabVisible(index))
+                pages->setCurrentIndex(index);
         startDownload();
         m_helpFeature->ShowFirstRun();
     } catch (const std::exception &e) {

@@ -232,7 +232,7 @@ TEST(MainLayoutSizes, DesignedValuesStoredValuesAndShutdownSave)
     const char *keys[] = {"LeftPanelWidth", "DrawsExclude", "DrawsStatLen", "DrawsStatHeight", "DrawsGraphLen",
                           "FiltersHeight", "LayoutLen", "LayoutCompareLen1", "LayoutCompareLen2",
                           "LayoutCompareLen3", "LayoutCompareLen4", "LayoutCompareLen5", "WeekLen", "WeekHeight",
-                          "LayoutCompareHeight", "ScriptLibraryHeight", "ScriptLibraryFilter"};
+                          "LayoutCompareHeight", "ScriptLibraryHeight", "ScriptLibraryFilter", "LeftPage", "MainPage"};
     for (const char *key : keys)
         EXPECT_NE(StoredText(key), u"<missing>") << key;
     EXPECT_EQ(StoredText("LeftPanelWidth"), u"320");

@@ -14,10 +14,13 @@
 #include "app/views/WeekModel.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QHeaderView>
+#include <QTableView>
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QTabWidget>
-#include <QBarCategoryAxis>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QValueAxis>
@@ -290,23 +293,42 @@ TEST_F(CardWeekPages, WeekPageCountsTheWindowAndFiltersBySelectedColumns)
 
 TEST_F(CardWeekPages, WeekChartShowsTheFirstRowWithEveryNumberReadable)
 {
-    TWeekPage page(archive, stats, options);
-    page.setWeekHeight(12); // a strip left by an older version is a chart again
-    page.resize(900, 700);
-    page.show();
-    page.RefreshWeek(false);
-    EXPECT_GE(page.chartView()->height(), 150);
-    // Before any cell is picked the chart shows Monday's row, one bar per number.
-    const auto axes = page.chartView()->chart()->axes(Qt::Horizontal);
-    ASSERT_EQ(axes.size(), 1);
-    const auto *numbers = qobject_cast<QBarCategoryAxis *>(axes.first());
-    ASSERT_NE(numbers, nullptr);
-    EXPECT_EQ(numbers->count(), 45);
-    EXPECT_EQ(numbers->at(44), u"45");
-    EXPECT_FALSE(numbers->truncateLabels()); // never "..." in place of a number
-    const auto counts = page.chartView()->chart()->axes(Qt::Vertical);
-    ASSERT_EQ(counts.size(), 1);
-    EXPECT_EQ(qobject_cast<QValueAxis *>(counts.first())->labelFormat(), u"%d");
+    // The page as a large window shows it, and as a window of 800 x 600 does.
+    for (const QSize size : {QSize(900, 700), QSize(490, 500)}) {
+        SCOPED_TRACE(size.width());
+        TWeekPage page(archive, stats, options);
+        page.setWeekHeight(12); // a strip left by an older version is a chart again
+        page.resize(size);
+        page.show();
+        page.RefreshWeek(false);
+        QApplication::processEvents();
+        EXPECT_GE(page.chartView()->height(), 150);
+        // Every day of the week in view above the chart.
+        const auto *grid = page.findChild<QTableView *>(u"sgWeek"_s);
+        ASSERT_NE(grid, nullptr);
+        EXPECT_GE(grid->viewport()->height(), grid->verticalHeader()->length());
+        // Before any cell is picked the chart shows Monday's row, one bar per number; the numbers under
+        // the bars each have their own room, the first and the last among them.
+        const auto axes = page.chartView()->chart()->axes(Qt::Horizontal);
+        ASSERT_EQ(axes.size(), 1);
+        auto *numbers = qobject_cast<QCategoryAxis *>(axes.first());
+        ASSERT_NE(numbers, nullptr);
+        EXPECT_FALSE(numbers->truncateLabels()); // never "..." in place of a number
+        const QStringList shown = numbers->categoriesLabels();
+        ASSERT_GE(shown.size(), 2);
+        EXPECT_EQ(shown.first(), u"1");
+        EXPECT_EQ(numbers->endValue(u"1"_s), 0); // under its bar
+        const QFontMetricsF metrics(numbers->labelsFont());
+        const double share = page.chartView()->chart()->plotArea().width() / (numbers->max() - numbers->min());
+        for (qsizetype i = 1; i < shown.size(); ++i)
+            EXPECT_GE((numbers->endValue(shown[i]) - numbers->endValue(shown[i - 1])) * share,
+                      (metrics.horizontalAdvance(shown[i]) + metrics.horizontalAdvance(shown[i - 1])) / 2 + 2)
+                << shown[i].toStdString();
+        EXPECT_GE(numbers->endValue(shown.last()), 43);
+        const auto counts = page.chartView()->chart()->axes(Qt::Vertical);
+        ASSERT_EQ(counts.size(), 1);
+        EXPECT_EQ(qobject_cast<QValueAxis *>(counts.first())->labelFormat(), u"%d");
+    }
 }
 
 TEST(CardWeekFeature, TabsOptionsAndCommandsFollowTheWindowState)

@@ -9,6 +9,7 @@
 #include "tests/support/StakesTestData.h"
 #include "common/BusyCursor.h"
 #include "common/IniFile.h"
+#include "common/widgets/ElidedComboBox.h"
 #include "common/widgets/ListView.h"
 #include "ui/draws/DrawsPanel.h"
 #include "ui/statistics/FavouritesDialog.h"
@@ -25,6 +26,10 @@
 #include <QAction>
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QHelpEvent>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
@@ -491,6 +496,24 @@ TEST_F(CommandsTest, EveryCommandWithinReachOnASmallScreen)
                     EXPECT_TRUE(overflow->menu() && overflow->menu()->actions().contains(a))
                         << what << " is hidden and not in the overflow menu";
                 }
+            }
+            // The entry chosen in a list (the statistic shown, the chart's kind) reads whole, or cut
+            // short with "…" and whole in the list's tooltip.
+            for (QComboBox *c : pages->widget(i)->findChildren<QComboBox *>()) {
+                if (!c->isVisibleTo(window.get()) || c->isEditable() || c->currentText().isEmpty())
+                    continue;
+                QStyleOptionComboBox option;
+                option.initFrom(c);
+                const QRect field =
+                    c->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, c);
+                if (c->fontMetrics().horizontalAdvance(c->currentText()) <= field.width() - 2)
+                    continue;
+                QHelpEvent hover(QEvent::ToolTip, c->rect().center(), c->mapToGlobal(c->rect().center()));
+                QApplication::sendEvent(c, &hover);
+                const auto *elided = qobject_cast<TElidedComboBox *>(c);
+                EXPECT_TRUE(elided && elided->shownText().endsWith(u'…') && c->toolTip() == c->currentText())
+                    << c->objectName().toStdString() << " shows \"" << c->currentText().toStdString() << "\" cut"
+                    << (elided ? QString(u" as \""_s + elided->shownText() + u"\", tooltip \""_s + c->toolTip() + u"\""_s).toStdString() : std::string());
             }
         }
     }

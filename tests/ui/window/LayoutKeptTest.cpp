@@ -57,12 +57,14 @@ void StartLookAroundAndClose(const std::function<void(TFormMain &)> &check = {})
     window.tmrInitTimer();
     window.show();
     QApplication::processEvents();
+    // Back on the page it started on, as a user who only looked.
     for (QTabWidget *pages : {window.mainPages(), window.leftPages()}) {
+        const int started = pages->currentIndex();
         for (int i = 0; i < pages->count(); ++i) {
             pages->setCurrentIndex(i);
             QApplication::processEvents();
         }
-        pages->setCurrentIndex(0);
+        pages->setCurrentIndex(started);
     }
     QApplication::processEvents();
     if (check)
@@ -89,7 +91,7 @@ TEST(LayoutKept, FiveRestartsMoveNothing)
                  "[TTemplateMain]\r\nDownloadDrawsOnStart=2\r\nAutoUpdates=0\r\nFirstRun=0\r\n"
                  "NormPos=40,30,1140,830\r\nPixelsPerInch=96\r\nShowCmd=1\r\n"
                  "LeftPanelWidth=377\r\nDrawsStatHeight=233\r\nWeekHeight=211\r\nFiltersHeight=97\r\n"
-                 "LayoutCompareHeight=181\r\n"
+                 "LayoutCompareHeight=181\r\nLeftPage=1\r\nMainPage=7\r\n"
                  "lvDraws.Column0=71\r\nlvDraws.Column10=95\r\nlvDrawsStat.Column0=150\r\nlvDrawsStat.Column19=66\r\n"
                  "lvCombs.Column0=88\r\nlvFilters.Column1=133\r\n");
     ScriptedMessages boxes;
@@ -106,6 +108,8 @@ TEST(LayoutKept, FiveRestartsMoveNothing)
         EXPECT_EQ(pane("splCombs", 1), 97);
         EXPECT_EQ(pane("splLayout", 1), 181);
         EXPECT_EQ(window.drawsPanel()->list()->columnWidth(10), 95);
+        EXPECT_EQ(window.leftPages()->currentIndex(), 1); // the pages left open
+        EXPECT_EQ(window.mainPages()->currentIndex(), 7);
     });
     const QString first = MainSection(folder);
     // What was saved came back exactly.
