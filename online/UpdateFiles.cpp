@@ -3,7 +3,6 @@
 #include "common/Exception.h"
 #include "common/FileProcs.h"
 #include "common/Format.h"
-#include "common/Languages.h"
 #include "common/ProgramFiles.h"
 #include "common/RegularFile.h"
 #include "common/SysUtils.h"
@@ -13,9 +12,12 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <cerrno>
 #include <fcntl.h>
+#include <functional>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,48 +37,173 @@ QString shownPath(const QString &path)
     return QDir::toNativeSeparators(QDir::cleanPath(path));
 }
 
-// A path the list may hold: relative, inside the program's folder, no file of the user's.
-bool isInstalledPath(const QString &path)
+// A path a record may hold: relative, inside the program's folder, no control characters, and its
+// bytes the UTF-8 of its text (so that it names the very file it was written for).
+bool isRecordedPath(const QString &path)
 {
-    if (path.isEmpty() || path.startsWith(u'/') || path.contains(u'\\'))
+    if (path.isEmpty() || path.startsWith(u'/') || path.contains(u'\\') || path.contains(QChar::ReplacementCharacter))
         return false;
-    for (const QString &part : path.split(u'/')) {
+    for (const QString &part : path.split(u'/'))
         if (part.isEmpty() || part == u"."_s || part == u".."_s)
             return false;
-    }
     for (QChar c : path)
-        if (c.unicode() < 0x20)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
             return false;
-    return !IsUserDataFile(path);
+    return true;
 }
 
-// The list of the files updates installed; a link, a FIFO or an oversized file in its place is no list.
-QStringList readInstalledList(const TCacheFolder &program)
+QString folderOf(const QString &path)
 {
-    QStringList paths;
-    if (!program.isOpen())
-        return paths;
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return slash < 0 ? QString() : path.left(slash);
+}
+
+QString nameOf(const QString &path)
+{
+    return path.mid(path.lastIndexOf(u'/') + 1);
+}
+
+QByteArray recordName()
+{
+    return QFile::encodeName(QString::fromUtf16(kInstallRecordName));
+}
+
+// The copy of a file cut short ("<name>.XXXXXX.~tmp"): the name it was for.
+const QRegularExpression &unfinishedCopy()
+{
+    static const QRegularExpression pattern(u"^(.+)\\.[0-9A-Za-z]{6}\\.~tmp$"_s);
+    return pattern;
+}
+
+// What a record says: the steps of an install that did not end, the files an ended one left.
+struct InstallRecord {
+    std::vector<TInstallStep> steps;
+    QStringList left;
+};
+
+// The record, when there is one and every line of it is one the install writes: "step", the file,
+// its staged copy and its backup, each in the same folder, or "left" and a file, separated by tabs.
+// A link, a FIFO, an oversized file or a line of anything else is no record.
+bool readRecord(const TCacheFolder &program, InstallRecord &record)
+{
     const int fd =
-        ::openat(program.handle(), QFile::encodeName(QString::fromUtf16(kInstalledFilesListName)).constData(),
-                 O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        ::openat(program.handle(), recordName().constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
-        return paths;
+        return false;
     struct stat st {};
     QByteArray bytes;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= FileBounds::kUpdateIndex) {
-        char buffer[8192];
-        for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0 && bytes.size() <= FileBounds::kUpdateIndex;)
-            bytes.append(buffer, got);
+    bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= FileBounds::kText;
+    if (read) {
+        char buffer[65536];
+        ssize_t got = 0;
+        while (read && (got = ::read(fd, buffer, sizeof buffer)) > 0)
+            read = bytes.append(buffer, got).size() <= FileBounds::kText;
+        read = read && got == 0;
     }
     ::close(fd);
-    for (QByteArray line : bytes.split('\n')) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-        const QString path = QFile::decodeName(line);
-        if (isInstalledPath(path))
-            paths << path;
+    if (!read)
+        return false;
+    QList<QByteArray> lines = bytes.split('\n');
+    if (lines.last().isEmpty())
+        lines.removeLast();
+    for (const QByteArray &line : lines) {
+        const QString text = QString::fromUtf8(line);
+        if (text.toUtf8() != line)
+            return false;
+        const QStringList fields = text.split(u'\t');
+        for (qsizetype i = 1; i < fields.size(); ++i)
+            if (!isRecordedPath(fields[i]))
+                return false;
+        if (fields.size() == 4 && fields[0] == u"step"_s && folderOf(fields[1]) == folderOf(fields[2]) &&
+            folderOf(fields[1]) == folderOf(fields[3]))
+            record.steps.push_back({fields[1], fields[2], fields[3]});
+        else if (fields.size() == 2 && fields[0] == u"left"_s)
+            record.left << fields[1];
+        else
+            return false;
     }
-    return paths;
+    return true;
+}
+
+void writeRecord(const QString &programFolder, const QByteArray &bytes)
+{
+    // Written whole; a link of its name is replaced, never followed.
+    TExclusiveTempFile file = TExclusiveTempFile::beside(
+        QDir(programFolder).filePath(QString::fromUtf16(kInstallRecordName)), TNamedBy::Cache);
+    file.write(bytes);
+    file.commit();
+}
+
+bool isRegularIn(const TCacheFolder &folder, const QString &name)
+{
+    struct stat st {};
+    return ::fstatat(folder.handle(), QFile::encodeName(name).constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+           S_ISREG(st.st_mode);
+}
+
+bool isFreeIn(const TCacheFolder &folder, const QString &name)
+{
+    struct stat st {};
+    return !folder.isOpen() ||
+           (::fstatat(folder.handle(), QFile::encodeName(name).constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 &&
+            errno == ENOENT);
+}
+
+// Removes the regular file of that name; false when it is there and stays.
+bool removeRegularIn(const TCacheFolder &folder, const QString &name)
+{
+    return !isRegularIn(folder, name) || folder.remove(name);
+}
+
+// Why files cannot go into that folder (a path relative to the program's folder): a folder on the way
+// is a link or no folder. Empty when each is a folder or missing (then it is made).
+QString folderOnTheWayProblem(const TCacheFolder &program, const QString &programFolder, const QString &relative)
+{
+    int fd = ::fcntl(program.handle(), F_DUPFD_CLOEXEC, 0);
+    QString path = QDir(programFolder).absolutePath();
+    QString problem;
+    for (const QString &part : relative.split(u'/', Qt::SkipEmptyParts)) {
+        path += u'/' + part;
+        const QByteArray name = QFile::encodeName(part);
+        struct stat st {};
+        if (::fstatat(fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            break; // missing: made with the folders below it
+        if (S_ISLNK(st.st_mode))
+            problem = Format(u"Каталог \"%s\" - символьная ссылка на \"%s\": через ссылку обновление не "
+                             u"устанавливается. Удалите или переименуйте ссылку и повторите установку.",
+                             {shownPath(path), QFile::symLinkTarget(path)});
+        else if (!S_ISDIR(st.st_mode))
+            problem = Format(u"\"%s\" - не каталог, а %s: файлы обновления в него не устанавливаются. Удалите или "
+                             u"переименуйте его и повторите установку.",
+                             {shownPath(path), FileKindName(st.st_mode)});
+        const int next =
+            problem.isEmpty() ? ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC) : -1;
+        ::close(fd);
+        fd = next;
+        if (fd < 0)
+            break;
+    }
+    if (fd >= 0)
+        ::close(fd);
+    return problem;
+}
+
+// The first of the names that is free in the folder and no other step's.
+QString freeName(const TCacheFolder &folder, const QString &folderPath, QSet<QString> &taken,
+                 const std::function<QString(int)> &candidate)
+{
+    for (int i = 0; i < 100; ++i) {
+        const QString name = candidate(i);
+        if (name.isEmpty())
+            continue;
+        const QString path = folderPath.isEmpty() ? name : folderPath + u'/' + name;
+        if (!taken.contains(path) && isFreeIn(folder, name)) {
+            taken.insert(path);
+            return path;
+        }
+    }
+    throw Exception(Format(u"Ошибка создания файла \"%s\": %s",
+                           {QDir(folderPath).filePath(candidate(0)), SystemErrorString(EEXIST)}));
 }
 
 bool sameFolder(const struct stat &st, dev_t dev, ino_t ino)
@@ -143,89 +270,118 @@ bool IsUserDataFile(const QString &relativePath)
     return MatchesMasks(path, u"*.lcv;*.lsc;*.exp;*.flt;"_s + base + u"-*.log;ScriptLog_*.txt"_s);
 }
 
-// ---- The program's own files ------------------------------------------------------------------
+// ---- The record of an install -----------------------------------------------------------------
 
-QStringList ProgramOwnFiles(const QString &programFolder, const QString &programFile)
-{
-    const QString base = QString::fromUtf16(kProgramBaseName);
-    QStringList files{base};
-    if (!programFile.isEmpty())
-        files << programFile;
-    for (const LanguageInfo &language : KnownLanguages()) {
-        const QString abbrev = QString::fromUtf16(language.abbrev);
-        files << base + u'_' + abbrev + u".lng"_s << HelpFileNameOf(abbrev) << u"help/"_s + HelpFileNameOf(abbrev);
-    }
-    files << readInstalledList(openProgramFolder(programFolder));
-    files.removeDuplicates();
-    return files;
-}
-
-void RecordInstalledFiles(const QString &programFolder, const QStringList &relativePaths)
-{
-    QStringList paths = readInstalledList(openProgramFolder(programFolder));
-    for (const QString &path : relativePaths)
-        if (isInstalledPath(path))
-            paths << path;
-    paths.removeDuplicates();
-    paths.sort();
-    QByteArray bytes;
-    for (const QString &path : paths)
-        bytes += QFile::encodeName(path) + '\n';
-    // Written whole; a link of its name is replaced, never followed.
-    TExclusiveTempFile list = TExclusiveTempFile::beside(
-        QDir(programFolder).filePath(QString::fromUtf16(kInstalledFilesListName)), TNamedBy::Cache);
-    list.write(bytes);
-    list.commit();
-}
-
-// ---- What an install stopped half-way leaves ---------------------------------------------------
-
-bool IsUpdateLeftover(const QString &name, const QStringList &ownFiles,
-                      const std::function<bool(const QString &)> &isFile)
-{
-    // The staged copy of a new file, and that copy cut short.
-    if (name.endsWith(u".~upd"_s))
-        return ownFiles.contains(name.chopped(5));
-    static const QRegularExpression unfinished(u"^(.+)\\.~upd\\.[0-9A-Za-z]{6}\\.~tmp$"_s);
-    if (const QRegularExpressionMatch match = unfinished.match(name); match.hasMatch())
-        return ownFiles.contains(match.captured(1));
-    // The backup of a replaced file: "x.~exe", "x.~~exe" of "x.exe", "Vendra.~" of "Vendra", always
-    // beside the file that took its place.
-    const qsizetype dot = name.lastIndexOf(u'.');
-    if (dot <= 0 || dot + 1 >= name.size() || name.at(dot + 1) != u'~')
-        return false;
-    qsizetype tail = dot + 1;
-    while (tail < name.size() && name.at(tail) == u'~')
-        ++tail;
-    const QString extension = name.mid(tail);
-    const QString replaced = name.left(dot) + (extension.isEmpty() ? QString() : u'.' + extension);
-    return ownFiles.contains(replaced) && isFile(replaced);
-}
-
-void DeleteUpdateLeftovers(const QString &programFolder, const QString &programFile)
+std::vector<TInstallStep> PlanInstallSteps(const QString &programFolder, const QStringList &targets)
 {
     const TCacheFolder program = openProgramFolder(programFolder);
     if (!program.isOpen())
-        return;
-    // The own files by their folders; each folder is opened without following a link on the way.
-    QMap<QString, QStringList> byFolder;
-    for (const QString &path : ProgramOwnFiles(programFolder, programFile)) {
-        const qsizetype slash = path.lastIndexOf(u'/');
-        byFolder[slash < 0 ? QString() : path.left(slash)] << path.mid(slash + 1);
+        throw Exception(
+            Format(u"Ошибка открытия каталога \"%s\": %s", {shownPath(programFolder), LastErrorText(false)}));
+    QSet<QString> taken(targets.cbegin(), targets.cend());
+    taken.insert(QString::fromUtf16(kInstallRecordName));
+    std::vector<TInstallStep> steps;
+    QString openPath;
+    std::optional<TCacheFolder> open;
+    QSet<QString> unfinishedOf;
+    for (const QString &target : targets) {
+        if (!isRecordedPath(target))
+            throw Exception(Format(u"Пакет обновления содержит недопустимый файл \"%s\".", {target}));
+        const QString dir = folderOf(target);
+        if (!open || dir != openPath) {
+            if (const QString problem = folderOnTheWayProblem(program, programFolder, dir); !problem.isEmpty())
+                throw Exception(problem);
+            open.emplace(program.subfolder(dir));
+            openPath = dir;
+            // A staged name that a file of its unfinished copy's shape already begins is no staged
+            // name: such a file is known for the install's only when the install made it.
+            unfinishedOf.clear();
+            for (const QString &name : open->fileNames(true))
+                if (const QRegularExpressionMatch match = unfinishedCopy().match(name); match.hasMatch())
+                    unfinishedOf.insert(match.captured(1));
+        }
+        const QString name = nameOf(target);
+        // The backup as a replaced file is named: "x.~ext", "x.~~ext" ... of "x.ext", "Vendra.~" of "Vendra".
+        const qsizetype dot = name.lastIndexOf(u'.');
+        const QString base = dot > 0 ? name.left(dot) : name;
+        const QString ext = dot > 0 ? name.mid(dot + 1) : QString();
+        TInstallStep step{target, {}, {}};
+        step.staged = freeName(*open, dir, taken, [&name, &unfinishedOf](int i) -> QString {
+            const QString staged = name + u".~upd"_s + (i == 0 ? QString() : QString::number(i));
+            return unfinishedOf.contains(staged) ? QString() : staged;
+        });
+        step.backup = freeName(*open, dir, taken,
+                               [&base, &ext](int i) -> QString { return base + u'.' + QString(i + 1, u'~') + ext; });
+        steps.push_back(std::move(step));
     }
-    for (auto it = byFolder.cbegin(); it != byFolder.cend(); ++it) {
-        const TCacheFolder folder = it.key().isEmpty() ? program.subfolder({}) : program.subfolder(it.key());
+    return steps;
+}
+
+void RecordInstallSteps(const QString &programFolder, const std::vector<TInstallStep> &steps)
+{
+    QByteArray bytes;
+    for (const TInstallStep &step : steps)
+        bytes += "step\t" + step.target.toUtf8() + '\t' + step.staged.toUtf8() + '\t' + step.backup.toUtf8() + '\n';
+    writeRecord(programFolder, bytes);
+}
+
+void RecordInstallLeftovers(const QString &programFolder, const QStringList &paths)
+{
+    if (paths.isEmpty()) {
+        const TCacheFolder program = openProgramFolder(programFolder);
+        if (program.isOpen() && isRegularIn(program, QString::fromUtf16(kInstallRecordName)))
+            program.remove(QString::fromUtf16(kInstallRecordName));
+        return;
+    }
+    QByteArray bytes;
+    for (const QString &path : paths)
+        bytes += "left\t" + path.toUtf8() + '\n';
+    writeRecord(programFolder, bytes);
+}
+
+void DeleteUpdateLeftovers(const QString &programFolder)
+{
+    const TCacheFolder program = openProgramFolder(programFolder);
+    InstallRecord record;
+    if (!program.isOpen() || !readRecord(program, record))
+        return;
+    QMap<QString, std::vector<TInstallStep>> steps;
+    for (const TInstallStep &step : record.steps)
+        steps[folderOf(step.target)].push_back(step);
+    QMap<QString, QStringList> left;
+    for (const QString &path : record.left)
+        left[folderOf(path)] << nameOf(path);
+    bool done = true;
+    // Each folder is opened without following a link on the way: one that is a link now holds nothing
+    // of the install.
+    for (auto it = steps.cbegin(); it != steps.cend(); ++it) {
+        const TCacheFolder folder = program.subfolder(it.key());
         if (!folder.isOpen())
             continue;
-        const auto isFile = [&folder](const QString &name) {
-            struct stat st {};
-            return ::fstatat(folder.handle(), QFile::encodeName(name).constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-                   S_ISREG(st.st_mode);
-        };
+        QSet<QString> staged;
+        for (const TInstallStep &step : it.value()) {
+            const QByteArray backup = QFile::encodeName(nameOf(step.backup));
+            // The replaced file goes back: the install is rolled back as a whole.
+            if (isRegularIn(folder, nameOf(step.backup)) &&
+                ::renameat(folder.handle(), backup.constData(), folder.handle(),
+                           QFile::encodeName(nameOf(step.target)).constData()) != 0)
+                done = false;
+            done = removeRegularIn(folder, nameOf(step.staged)) && done;
+            staged.insert(nameOf(step.staged));
+        }
         for (const QString &name : folder.fileNames())
-            if (IsUpdateLeftover(name, it.value(), isFile))
-                folder.remove(name);
+            if (const QRegularExpressionMatch match = unfinishedCopy().match(name);
+                match.hasMatch() && staged.contains(match.captured(1)))
+                done = folder.remove(name) && done;
     }
+    for (auto it = left.cbegin(); it != left.cend(); ++it) {
+        const TCacheFolder folder = program.subfolder(it.key());
+        if (folder.isOpen())
+            for (const QString &name : it.value())
+                done = removeRegularIn(folder, name) && done;
+    }
+    if (done)
+        program.remove(QString::fromUtf16(kInstallRecordName));
 }
 
 // ---- The work folder --------------------------------------------------------------------------

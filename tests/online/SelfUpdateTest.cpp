@@ -120,37 +120,61 @@ TEST(SelfUpdateVersions, UserFilesAreNeverTheUpdatesToReplace)
 
 TEST_F(SelfUpdateTest, NoUpdateWhenTheIndexOffersNoNewerBuildWithAPackage)
 {
-    // The search removes what an update left half-way, and nothing else the folder holds: the user's
-    // files of any name, a link, a FIFO.
-    const QStringList own = {u"Vendra.~"_s, u"Vendra.~~"_s, u"Vendra_ENU.~lng"_s, u"Vendra.~upd"_s,
-                             u"Vendra.~upd.a1B2c3.~tmp"_s};
-    // Backups of the program's files only: the user's "x.~ext" beside a file "x.ext" is no backup.
+    // The search rolls back an install killed half-way, by the names its record gives, and touches
+    // nothing else the folder holds: the user's files of any name (those of a backup's shape beside a
+    // program file too), a link, a FIFO.
     const QStringList users = {u"notes.txt.~1~"_s, u".~lock.report.odt#"_s, u"data.~old"_s, u"Vendra.~ldr"_s,
                                u"x.~upd.short.~tmp"_s, u"Vendra.~dat"_s, u"notes.~txt"_s, u"report.~doc"_s,
                                u"report.~~doc"_s, u"libfoo.~so"_s, u"photo.~jpg"_s, u"thesis.~tex"_s,
-                               u"thesis.tex.~upd"_s};
+                               u"thesis.tex.~upd"_s, u"Vendra.~"_s, u"Vendra.~upd"_s, u"lib/notes.~txt"_s,
+                               u"Vendra_ENU.lng.~upd.a1B2c3.~tmp"_s};
     folder.write(u"Vendra"_s, "program");
     folder.write(u"Vendra_ENU.lng"_s, "language");
-    for (const char16_t *name : {u"notes.txt", u"report.doc", u"data.old", u"libfoo.so", u"photo.jpg", u"thesis.tex"})
+    for (const char16_t *name : {u"notes.txt", u"report.doc", u"data.old", u"libfoo.so", u"photo.jpg",
+                                 u"thesis.tex", u"lib/notes.txt"})
         folder.write(QString::fromUtf16(name), "the user's");
-    for (const QString &name : own + users)
+    for (const QString &name : users)
         folder.write(name, "x");
     QFile::remove(folder.file(u"Vendra.~dat"_s));
     ASSERT_TRUE(QFile::link(folder.file(u"Vendra.dat"_s), folder.file(u"Vendra.~dat"_s)));
     ASSERT_TRUE(MakeOtherKindFile(folder.file(u"pipe.~p"_s), TOtherFileKind::Fifo));
+    // Killed while it replaced "Vendra" (the old one aside, the new one staged), after it replaced the
+    // language module, and while it staged "lib/notes.txt".
+    const std::vector<TInstallStep> steps =
+        PlanInstallSteps(folder.path(), {u"Vendra"_s, u"Vendra_ENU.lng"_s, u"lib/notes.txt"_s});
+    RecordInstallSteps(folder.path(), steps);
+    ASSERT_TRUE(QFile::rename(folder.file(steps[0].target), folder.file(steps[0].backup)));
+    folder.write(steps[0].staged, "new program");
+    ASSERT_TRUE(QFile::rename(folder.file(steps[1].target), folder.file(steps[1].backup)));
+    folder.write(steps[1].target, "new language");
+    folder.write(steps[2].staged + u".Zq81xW.~tmp"_s, "new no");
     serveIndex("[Other.exe]\r\nVerId=9.9.9.99\r\nDownloadUrl=https://x/y\r\n");
     EXPECT_EQ(run(), suNothing);
     ASSERT_EQ(messages.count(), 1);
     EXPECT_EQ(messages.last().text, u"Обновлений не найдено!");
     EXPECT_EQ(ui.asked, 0);
     EXPECT_FALSE(folder.exists(u"SelfUpdates.inf"_s));
-    for (const QString &name : own)
-        EXPECT_FALSE(folder.exists(name)) << name.toStdString();
-    for (const QString &name : users + QStringList{u"pipe.~p"_s, u"Vendra.ldr"_s})
+    EXPECT_EQ(folder.read(u"Vendra"_s), "program");
+    EXPECT_EQ(folder.read(u"Vendra_ENU.lng"_s), "language");
+    for (const TInstallStep &step : steps)
+        for (const QString &name : {step.staged, step.backup, QString(step.staged + u".Zq81xW.~tmp"_s)})
+            EXPECT_FALSE(folder.exists(name)) << name.toStdString();
+    EXPECT_FALSE(folder.exists(u"SelfUpdate.lst"_s));
+    for (const QString &name : users + QStringList{u"pipe.~p"_s, u"Vendra.ldr"_s, u"lib/notes.txt"_s})
         EXPECT_TRUE(QFileInfo(folder.file(name)).exists()) << name.toStdString();
     EXPECT_TRUE(untouched());
     EXPECT_EQ(ui.progress, QStringList{u"Поиск доступных обновлений.../5"_s});
     EXPECT_EQ(ui.stepCount, 5);
+
+    // A damaged record (junk, a line of no install's) is no record: nothing it names is touched.
+    for (const QByteArray &record : {QByteArray("\x01\xff\xfe junk\0\nnotes.txt\nleft\tnotes.~txt\n"),
+                                     QByteArray("left\tnotes.~txt\nleft\t../notes.~txt\n")}) {
+        folder.write(u"SelfUpdate.lst"_s, record);
+        EXPECT_EQ(run(true), suNothing);
+        EXPECT_TRUE(folder.exists(u"notes.~txt"_s));
+        EXPECT_EQ(folder.read(u"SelfUpdate.lst"_s), record);
+    }
+    QFile::remove(folder.file(u"SelfUpdate.lst"_s));
 
     messages.clear();
     serveIndex("[Vendra]\r\nVerId=1.0.0.6\r\nDownloadUrl=\r\n");
@@ -294,6 +318,7 @@ TEST_F(SelfUpdateTest, GoodPackageReplacesTheProgramFilesButNotTheUsersData)
     folder.write(u"old.tmp"_s, "to delete before");
     folder.write(u"gone.log"_s, "to delete after");
     folder.write(u"Vendra-1.log"_s, "stakes log of the user");
+    folder.write(u"Vendra.~dat"_s, "the user's");
     const QByteArray script = "#!/bin/sh\n"
                               "printf 'new program data' > Vendra.dat\n"
                               "mkdir -p lib && printf 'library' > lib/libnew.so\n"
@@ -318,22 +343,23 @@ TEST_F(SelfUpdateTest, GoodPackageReplacesTheProgramFilesButNotTheUsersData)
     EXPECT_EQ(folder.read(u"Vendra-1.log"_s), "stakes log of the user");
     EXPECT_FALSE(folder.exists(u"SelfUpdate"_s));
     EXPECT_FALSE(folder.exists(u"SelfUpdates.inf"_s));
-    EXPECT_TRUE(QDir(folder.path()).entryList({u"*.~*"_s}, QDir::Files).isEmpty());
+    EXPECT_EQ(QDir(folder.path()).entryList({u"*.~*"_s}, QDir::Files), QStringList{u"Vendra.~dat"_s});
     EXPECT_EQ(ui.progress.last(), u"Загрузка и установка обновления \"1.0.0.6\".../14");
     EXPECT_EQ(ui.stepCount, 5 + 14);
 
-    // What an install killed half-way would leave of the files it installed goes at the next search,
-    // in their subfolders too; the same shapes of the user's files stay.
-    const QStringList leftovers = {u"lib/libnew.~so"_s, u"lib/libnew.so.~upd"_s, u"Vendra.~dat"_s, u"g.~sh"_s};
-    const QStringList users = {u"lib/libfoo.~so"_s, u"notes.~txt"_s, u"Vendra.~~ldr"_s};
+    EXPECT_EQ(folder.read(u"Vendra.~dat"_s), "the user's"); // of a backup's shape, there before
+    EXPECT_FALSE(folder.exists(u"SelfUpdate.lst"_s));       // nothing left to roll back
+
+    // Files of a backup's or a staged copy's shape beside the files it installed are the user's: the
+    // next search leaves them.
+    const QStringList users = {u"lib/libnew.~so"_s, u"lib/libnew.so.~upd"_s, u"g.~sh"_s, u"lib/libfoo.~so"_s,
+                               u"notes.~txt"_s, u"Vendra.~~ldr"_s, u"Vendra.~~dat"_s};
     folder.write(u"lib/libfoo.so"_s, "the user's");
     folder.write(u"notes.txt"_s, "the user's");
-    for (const QString &name : leftovers + users)
+    for (const QString &name : users)
         folder.write(name, "x");
     serveIndex("[Vendra]\r\nVerId=1.0.0.6\r\n");
     EXPECT_EQ(run(true), suNothing);
-    for (const QString &name : leftovers)
-        EXPECT_FALSE(folder.exists(name)) << name.toStdString();
     for (const QString &name : users)
         EXPECT_TRUE(folder.exists(name)) << name.toStdString();
 }
