@@ -67,9 +67,8 @@ protected:
     // An index offering build 6 with a package at /pkg/setup.upd.
     QByteArray offer(const QByteArray &extra, const QByteArray &crc) const
     {
-        return "[Vendra]\r\nVerId=1.0.0.6\r\nDescription=Vendra 1.0.0.6\r\nDownloadUrl=" +
-               server.baseUrl().toLatin1() + "/pkg/setup.upd\r\nOriginalFileName=setup.sh\r\nChecksumCRC32=" + crc +
-               "\r\n" + extra;
+        return "[Vendra]\r\nVerId=1.0.0.6\r\nDescription=Vendra 1.0.0.6\r\nDownloadUrl=" + server.baseUrl().toLatin1() +
+               "/pkg/setup.upd\r\nOriginalFileName=setup.sh\r\nChecksumCRC32=" + crc + "\r\n" + extra;
     }
     void servePackage(const QByteArray &script) { server.route("/pkg/setup.upd", LocalHttpReply::text(script)); }
     static QByteArray crcOf(const QByteArray &bytes)
@@ -80,7 +79,8 @@ protected:
     int run(bool silent = false, int langId = 0) { return SelfUpdate(indexUrl(), silent, langId, settings); }
     bool untouched() const
     {
-        return folder.read(u"Vendra.dat"_s) == "old program data" && folder.read(u"Vendra.ldr"_s) == "draws of the user";
+        return folder.read(u"Vendra.dat"_s) == "old program data" &&
+               folder.read(u"Vendra.ldr"_s) == "draws of the user";
     }
 
     const TestCertificates *certs = nullptr;
@@ -111,8 +111,8 @@ TEST(SelfUpdateVersions, OnlyTheFourthNumberCounts)
 
 TEST(SelfUpdateVersions, UserFilesAreNeverTheUpdatesToReplace)
 {
-    for (const char16_t *name : {u"Vendra.ldr", u"vendra.LSK", u"Vendra.ini", u"Vendra.frm", u"Vendra.lss",
-                                 u"my.lcv", u"a.lsc", u"Vendra-3.log", u"Systems/6-45.dat", u"Prefetchs/x.dfc"})
+    for (const char16_t *name : {u"Vendra.ldr", u"vendra.LSK", u"Vendra.ini", u"Vendra.frm", u"Vendra.lss", u"my.lcv",
+                                 u"a.lsc", u"Vendra-3.log", u"Systems/6-45.dat", u"Prefetchs/x.dfc"})
         EXPECT_TRUE(IsUserDataFile(QString::fromUtf16(name))) << QString::fromUtf16(name).toStdString();
     for (const char16_t *name : {u"Vendra", u"Vendra.chm", u"lib/libx.so", u"Vendra_ENU.lng"})
         EXPECT_FALSE(IsUserDataFile(QString::fromUtf16(name))) << QString::fromUtf16(name).toStdString();
@@ -123,15 +123,27 @@ TEST_F(SelfUpdateTest, NoUpdateWhenTheIndexOffersNoNewerBuildWithAPackage)
     // The search rolls back an install killed half-way, by the names its record gives, and touches
     // nothing else the folder holds: the user's files of any name (those of a backup's shape beside a
     // program file too), a link, a FIFO.
-    const QStringList users = {u"notes.txt.~1~"_s, u".~lock.report.odt#"_s, u"data.~old"_s, u"Vendra.~ldr"_s,
-                               u"x.~upd.short.~tmp"_s, u"Vendra.~dat"_s, u"notes.~txt"_s, u"report.~doc"_s,
-                               u"report.~~doc"_s, u"libfoo.~so"_s, u"photo.~jpg"_s, u"thesis.~tex"_s,
-                               u"thesis.tex.~upd"_s, u"Vendra.~"_s, u"Vendra.~upd"_s, u"lib/notes.~txt"_s,
+    const QStringList users = {u"notes.txt.~1~"_s,
+                               u".~lock.report.odt#"_s,
+                               u"data.~old"_s,
+                               u"Vendra.~ldr"_s,
+                               u"x.~upd.short.~tmp"_s,
+                               u"Vendra.~dat"_s,
+                               u"notes.~txt"_s,
+                               u"report.~doc"_s,
+                               u"report.~~doc"_s,
+                               u"libfoo.~so"_s,
+                               u"photo.~jpg"_s,
+                               u"thesis.~tex"_s,
+                               u"thesis.tex.~upd"_s,
+                               u"Vendra.~"_s,
+                               u"Vendra.~upd"_s,
+                               u"lib/notes.~txt"_s,
                                u"Vendra_ENU.lng.~upd.a1B2c3.~tmp"_s};
     folder.write(u"Vendra"_s, "program");
     folder.write(u"Vendra_ENU.lng"_s, "language");
-    for (const char16_t *name : {u"notes.txt", u"report.doc", u"data.old", u"libfoo.so", u"photo.jpg",
-                                 u"thesis.tex", u"lib/notes.txt"})
+    for (const char16_t *name :
+         {u"notes.txt", u"report.doc", u"data.old", u"libfoo.so", u"photo.jpg", u"thesis.tex", u"lib/notes.txt"})
         folder.write(QString::fromUtf16(name), "the user's");
     for (const QString &name : users)
         folder.write(name, "x");
@@ -191,7 +203,8 @@ TEST_F(SelfUpdateTest, SearchFailuresAreReportedUnlessSilent)
     EXPECT_EQ(messages.count(), 0);
     EXPECT_EQ(run(false), suFailed);
     ASSERT_EQ(messages.count(), 1);
-    EXPECT_TRUE(messages.last().text.startsWith(u"Ошибка поиска обновлений!\r\r")) << messages.last().text.toStdString();
+    EXPECT_TRUE(messages.last().text.startsWith(u"Ошибка поиска обновлений!\r\r"))
+        << messages.last().text.toStdString();
 
     // An index over plain HTTP is not taken.
     messages.clear();
@@ -352,8 +365,8 @@ TEST_F(SelfUpdateTest, GoodPackageReplacesTheProgramFilesButNotTheUsersData)
 
     // Files of a backup's or a staged copy's shape beside the files it installed are the user's: the
     // next search leaves them.
-    const QStringList users = {u"lib/libnew.~so"_s, u"lib/libnew.so.~upd"_s, u"g.~sh"_s, u"lib/libfoo.~so"_s,
-                               u"notes.~txt"_s, u"Vendra.~~ldr"_s, u"Vendra.~~dat"_s};
+    const QStringList users = {u"lib/libnew.~so"_s, u"lib/libnew.so.~upd"_s, u"g.~sh"_s,       u"lib/libfoo.~so"_s,
+                               u"notes.~txt"_s,     u"Vendra.~~ldr"_s,       u"Vendra.~~dat"_s};
     folder.write(u"lib/libfoo.so"_s, "the user's");
     folder.write(u"notes.txt"_s, "the user's");
     for (const QString &name : users)
@@ -374,18 +387,32 @@ TEST_F(SelfUpdateTest, FailedPackageOrCopyLeavesTheInstalledProgramAsItWas)
               u"Ошибка установки обновления!\r\rПрограмма установки \"setup.sh\" завершилась с кодом 3.");
     EXPECT_TRUE(untouched());
 
-    // The second file cannot be placed (a file stands where its folder should be): the first one,
-    // though ready, must not replace the old one either.
+    // Another file cannot be placed: a file stands where its folder should be, a folder where the file
+    // should be, a link to the user's folder where its folder should be. The first one, though ready,
+    // must not replace the old one either, nothing is written through the link, and no record is left
+    // to take a name for the install's later.
+    TempDataFolder users;
+    users.write(u"b.dat"_s, "the user's");
     folder.write(u"z"_s, "a file, not a folder");
-    const QByteArray halfway = "#!/bin/sh\nprintf 'new' > Vendra.dat\nmkdir z && printf 'b' > z/b.dat\n";
-    servePackage(halfway);
-    serveIndex(offer({}, crcOf(halfway)));
-    messages.clear();
-    EXPECT_EQ(run(), suFailed);
-    ASSERT_EQ(messages.count(), 1);
-    EXPECT_TRUE(messages.last().text.startsWith(u"Ошибка установки обновления!\r\r")) << messages.last().text.toStdString();
-    EXPECT_TRUE(untouched());
-    EXPECT_TRUE(QDir(folder.path()).entryList({u"*.~*"_s}, QDir::Files).isEmpty());
+    QDir(folder.path()).mkpath(u"d/b.dat"_s);
+    ASSERT_TRUE(QFile::link(users.path(), folder.file(u"lib"_s)));
+    for (const QByteArray &second : {QByteArray("z/b.dat"), QByteArray("d/b.dat"), QByteArray("lib/b.dat")}) {
+        const QByteArray halfway =
+            "#!/bin/sh\nprintf 'new' > Vendra.dat\nmkdir -p z d lib && printf 'b' > " + second + "\n";
+        servePackage(halfway);
+        serveIndex(offer({}, crcOf(halfway)));
+        messages.clear();
+        EXPECT_EQ(run(), suFailed);
+        ASSERT_EQ(messages.count(), 1);
+        EXPECT_TRUE(messages.last().text.startsWith(u"Ошибка установки обновления!\r\r"))
+            << messages.last().text.toStdString();
+        EXPECT_TRUE(untouched()) << second.constData();
+        EXPECT_TRUE(QDir(folder.path()).entryList({u"*.~*"_s}, QDir::Files).isEmpty());
+        EXPECT_FALSE(folder.exists(u"SelfUpdate.lst"_s)) << second.constData();
+        EXPECT_EQ(users.read(u"b.dat"_s), "the user's");
+        EXPECT_EQ(QDir(users.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{u"b.dat"_s});
+    }
+    EXPECT_TRUE(messages.last().text.contains(folder.file(u"lib"_s))) << messages.last().text.toStdString();
 
     // The work folder's name a link to a folder elsewhere: never entered, the link kept, and the
     // message names it.
@@ -447,7 +474,8 @@ TEST_F(SelfUpdateTest, AnIndexFromAFolderIsCopiedAsADownloadIsAndNeverThroughALi
         QFile::remove(folder.file(u"SelfUpdates.inf"_s));
         ASSERT_TRUE(QFile::link(target, folder.file(u"SelfUpdates.inf"_s)));
         EXPECT_EQ(SelfUpdate(source.file(u"index.inf"_s), true, 0, settings), suNothing);
-        EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{u"victim.txt"_s});
+        EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                  QStringList{u"victim.txt"_s});
         EXPECT_EQ(elsewhere.read(u"victim.txt"_s), "not yours");
         EXPECT_FALSE(QFileInfo(folder.file(u"SelfUpdates.inf"_s)).exists());
     }
