@@ -141,12 +141,16 @@ bool isRegularIn(const TCacheFolder &folder, const QString &name)
            S_ISREG(st.st_mode);
 }
 
-bool isFreeIn(const TCacheFolder &folder, const QString &name)
+// True when nothing has the name in the folder (a folder still to be made holds nothing); else
+// error tells why (EEXIST when something has it).
+bool isFreeIn(const TCacheFolder &folder, const QString &name, int &error)
 {
     struct stat st {};
-    return !folder.isOpen() ||
-           (::fstatat(folder.handle(), QFile::encodeName(name).constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 &&
-            errno == ENOENT);
+    if (!folder.isOpen())
+        return true;
+    error =
+        ::fstatat(folder.handle(), QFile::encodeName(name).constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 ? EEXIST : errno;
+    return error == ENOENT;
 }
 
 // Removes the regular file of that name; false when it is there and stays.
@@ -155,55 +159,55 @@ bool removeRegularIn(const TCacheFolder &folder, const QString &name)
     return !isRegularIn(folder, name) || folder.remove(name);
 }
 
+// Why the update cannot use the name in the folder open at the handle as a folder of its own: it is
+// a link, or no folder. Empty for a folder and for nothing at all.
+QString folderNameProblem(int folder, const QString &name, const QString &path, struct stat &st)
+{
+    if (::fstatat(folder, QFile::encodeName(name).constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(st.st_mode))
+        return {};
+    if (S_ISLNK(st.st_mode))
+        return Format(u"Каталог \"%s\" - символьная ссылка на \"%s\": через ссылку обновление не "
+                      u"устанавливается и ничего в ней не удаляет. Удалите или переименуйте ссылку и повторите "
+                      u"установку.",
+                      {shownPath(path), QFile::symLinkTarget(path)});
+    return Format(u"\"%s\" - не каталог, а %s: обновление его не использует. Удалите или переименуйте его и "
+                  u"повторите установку.",
+                  {shownPath(path), FileKindName(st.st_mode)});
+}
+
 // Why files cannot go into that folder (a path relative to the program's folder): a folder on the way
 // is a link or no folder. Empty when each is a folder or missing (then it is made).
 QString folderOnTheWayProblem(const TCacheFolder &program, const QString &programFolder, const QString &relative)
 {
-    int fd = ::fcntl(program.handle(), F_DUPFD_CLOEXEC, 0);
+    std::optional<TCacheFolder> folder(program.subfolder({}));
     QString path = QDir(programFolder).absolutePath();
-    QString problem;
     for (const QString &part : relative.split(u'/', Qt::SkipEmptyParts)) {
         path += u'/' + part;
-        const QByteArray name = QFile::encodeName(part);
         struct stat st {};
-        if (::fstatat(fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        if (const QString problem = folderNameProblem(folder->handle(), part, path, st); !problem.isEmpty())
+            return problem;
+        folder.emplace(folder->subfolder(part));
+        if (!folder->isOpen())
             break; // missing: made with the folders below it
-        if (S_ISLNK(st.st_mode))
-            problem = Format(u"Каталог \"%s\" - символьная ссылка на \"%s\": через ссылку обновление не "
-                             u"устанавливается. Удалите или переименуйте ссылку и повторите установку.",
-                             {shownPath(path), QFile::symLinkTarget(path)});
-        else if (!S_ISDIR(st.st_mode))
-            problem = Format(u"\"%s\" - не каталог, а %s: файлы обновления в него не устанавливаются. Удалите или "
-                             u"переименуйте его и повторите установку.",
-                             {shownPath(path), FileKindName(st.st_mode)});
-        const int next =
-            problem.isEmpty() ? ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC) : -1;
-        ::close(fd);
-        fd = next;
-        if (fd < 0)
-            break;
     }
-    if (fd >= 0)
-        ::close(fd);
-    return problem;
+    return {};
 }
 
 // The first of the names that is free in the folder and no other step's.
 QString freeName(const TCacheFolder &folder, const QString &folderPath, QSet<QString> &taken,
                  const std::function<QString(int)> &candidate)
 {
-    for (int i = 0; i < 100; ++i) {
+    int error = EEXIST;
+    for (int i = 0; i < 100 && (error == EEXIST || error == ENOENT); ++i) {
         const QString name = candidate(i);
-        if (name.isEmpty())
-            continue;
         const QString path = folderPath.isEmpty() ? name : folderPath + u'/' + name;
-        if (!taken.contains(path) && isFreeIn(folder, name)) {
+        if (!name.isEmpty() && !taken.contains(path) && isFreeIn(folder, name, error)) {
             taken.insert(path);
             return path;
         }
     }
     throw Exception(Format(u"Ошибка создания файла \"%s\": %s",
-                           {QDir(folderPath).filePath(candidate(0)), SystemErrorString(EEXIST)}));
+                           {QDir(folderPath).filePath(candidate(0)), SystemErrorString(error)}));
 }
 
 bool sameFolder(const struct stat &st, dev_t dev, ino_t ino)
@@ -216,23 +220,14 @@ bool sameFolder(const struct stat &st, dev_t dev, ino_t ino)
 QString workFolderProblem(const TCacheFolder &program, const QString &path)
 {
     struct stat st {};
-    const QByteArray name = QFile::encodeName(QString::fromUtf16(kUpdateWorkFolderName));
-    if (::fstatat(program.handle(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return {};
-    const QString shown = shownPath(path);
-    if (S_ISLNK(st.st_mode))
-        return Format(u"Рабочий каталог обновления \"%s\" - символьная ссылка на \"%s\": через ссылку обновление "
-                      u"не устанавливается и ничего в ней не удаляет. Удалите или переименуйте ссылку и повторите "
-                      u"установку.",
-                      {shown, QFile::symLinkTarget(path)});
-    if (!S_ISDIR(st.st_mode))
-        return Format(u"\"%s\" - не каталог, а %s: рабочий каталог обновления не создан. Удалите или переименуйте "
-                      u"его и повторите установку.",
-                      {shown, FileKindName(st.st_mode)});
-    if (st.st_uid != ::geteuid())
+    if (const QString problem =
+            folderNameProblem(program.handle(), QString::fromUtf16(kUpdateWorkFolderName), path, st);
+        !problem.isEmpty())
+        return problem;
+    if (S_ISDIR(st.st_mode) && st.st_uid != ::geteuid())
         return Format(u"Рабочий каталог обновления \"%s\" принадлежит другому пользователю: он не используется и "
                       u"не удаляется. Удалите или переименуйте его и повторите установку.",
-                      {shown});
+                      {shownPath(path)});
     return {};
 }
 

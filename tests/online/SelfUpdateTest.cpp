@@ -388,15 +388,16 @@ TEST_F(SelfUpdateTest, FailedPackageOrCopyLeavesTheInstalledProgramAsItWas)
     EXPECT_TRUE(untouched());
 
     // Another file cannot be placed: a file stands where its folder should be, a folder where the file
-    // should be, a link to the user's folder where its folder should be. The first one, though ready,
-    // must not replace the old one either, nothing is written through the link, and no record is left
-    // to take a name for the install's later.
+    // should be, its name holds a line break, a link to the user's folder stands where its folder should be. The first
+    // one, though ready, must not replace the old one either, nothing is written through the link, and no record is
+    // left to take a name for the install's later.
     TempDataFolder users;
     users.write(u"b.dat"_s, "the user's");
     folder.write(u"z"_s, "a file, not a folder");
     QDir(folder.path()).mkpath(u"d/b.dat"_s);
     ASSERT_TRUE(QFile::link(users.path(), folder.file(u"lib"_s)));
-    for (const QByteArray &second : {QByteArray("z/b.dat"), QByteArray("d/b.dat"), QByteArray("lib/b.dat")}) {
+    for (const QByteArray &second :
+         {QByteArray("z/b.dat"), QByteArray("d/b.dat"), QByteArray("\"$(printf 'x\\ny')\""), QByteArray("lib/b.dat")}) {
         const QByteArray halfway =
             "#!/bin/sh\nprintf 'new' > Vendra.dat\nmkdir -p z d lib && printf 'b' > " + second + "\n";
         servePackage(halfway);
