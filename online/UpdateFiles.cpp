@@ -18,6 +18,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <optional>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,6 +36,17 @@ TCacheFolder openProgramFolder(const QString &programFolder)
 QString shownPath(const QString &path)
 {
     return QDir::toNativeSeparators(QDir::cleanPath(path));
+}
+
+// Takes the program's folder for one install or the roll-back of one, as long as the folder stays open
+// (its copies included); false while another copy of the program holds it.
+bool lockForInstall(const TCacheFolder &program)
+{
+    int result = 0;
+    do
+        result = ::flock(program.handle(), LOCK_EX | LOCK_NB);
+    while (result != 0 && errno == EINTR);
+    return result == 0 || (errno != EWOULDBLOCK && errno != EAGAIN);
 }
 
 // A path a record may hold: relative, inside the program's folder, no control characters, and its
@@ -338,7 +350,8 @@ void DeleteUpdateLeftovers(const QString &programFolder)
 {
     const TCacheFolder program = openProgramFolder(programFolder);
     InstallRecord record;
-    if (!program.isOpen() || !readRecord(program, record))
+    // An install under way in another copy of the program holds the folder: its files are its own.
+    if (!program.isOpen() || !lockForInstall(program) || !readRecord(program, record))
         return;
     QMap<QString, std::vector<TInstallStep>> steps;
     for (const TInstallStep &step : record.steps)
@@ -411,6 +424,9 @@ TUpdateWorkFolder TUpdateWorkFolder::create(const QString &programFolder)
     if (!program.isOpen())
         throw Exception(
             Format(u"Ошибка открытия каталога \"%s\": %s", {shownPath(programFolder), LastErrorText(false)}));
+    if (!lockForInstall(program))
+        throw Exception(u"Обновление программы уже устанавливает другая её копия. Дождитесь окончания установки и "
+                        u"повторите попытку."_s);
     const QByteArray name = QFile::encodeName(QString::fromUtf16(kUpdateWorkFolderName));
     for (int attempt = 0;; ++attempt) {
         if (const QString problem = workFolderProblem(program, path); !problem.isEmpty())

@@ -43,7 +43,7 @@ void RecordInstallLeftovers(const QString &programFolder, const QStringList &pat
 // At the search, after an install that did not end: its files put back from their backups and the
 // staged copies removed, or what an ended install left removed, all by the names the record gives:
 // regular files only, never through a link. A record that is no regular file of such lines is left as
-// it is and nothing is touched.
+// it is and nothing is touched; nor is anything while another copy of the program installs.
 void DeleteUpdateLeftovers(const QString &programFolder);
 
 // The work folder of one install, made anew in the program's folder and held open: whatever the name
@@ -53,7 +53,8 @@ class TUpdateWorkFolder {
 public:
     // A folder of this user's left by an install that did not end is removed first, never following a
     // link. A link, anything that is no folder, or another user's folder at that name is never entered
-    // nor removed: raises Exception naming it.
+    // nor removed: raises Exception naming it. The program's folder is held for this install alone
+    // while the object lives: raises Exception while another copy of the program installs.
     static TUpdateWorkFolder create(const QString &programFolder);
 
     TUpdateWorkFolder(TUpdateWorkFolder &&other) noexcept;

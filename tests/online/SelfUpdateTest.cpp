@@ -13,6 +13,10 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -435,6 +439,25 @@ TEST_F(SelfUpdateTest, FailedPackageOrCopyLeavesTheInstalledProgramAsItWas)
     EXPECT_EQ(elsewhere.read(u"keep.txt"_s), "not the update's");
     EXPECT_EQ(packageRequests(), 0);
     EXPECT_TRUE(untouched());
+
+    // Another copy of the program (another user's, with a data folder of his own) is installing: its
+    // staged files are not taken for a killed install's, and no second install starts beside it.
+    QFile::remove(folder.file(u"SelfUpdate"_s));
+    const std::vector<TInstallStep> steps = PlanInstallSteps(folder.path(), {u"Vendra.dat"_s});
+    RecordInstallSteps(folder.path(), steps);
+    folder.write(steps[0].staged, "new, being installed");
+    const int other = ::open(QFile::encodeName(folder.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_EQ(::flock(other, LOCK_EX), 0);
+    messages.clear();
+    EXPECT_EQ(run(), suFailed);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_EQ(messages.last().text, u"Ошибка установки обновления!\r\rОбновление программы уже устанавливает другая "
+                                    u"её копия. Дождитесь окончания установки и повторите попытку.");
+    EXPECT_EQ(folder.read(steps[0].staged), "new, being installed");
+    EXPECT_TRUE(folder.exists(u"SelfUpdate.lst"_s));
+    EXPECT_EQ(packageRequests(), 0);
+    EXPECT_TRUE(untouched());
+    ::close(other);
 }
 
 TEST(SelfUpdateSettings, ProgramFilesGoBesideTheExecutableNotToTheDataFolder)
