@@ -336,6 +336,7 @@ TEST_F(SelfUpdateTest, GoodPackageReplacesTheProgramFilesButNotTheUsersData)
     folder.write(u"gone.log"_s, "to delete after");
     folder.write(u"Vendra-1.log"_s, "stakes log of the user");
     folder.write(u"Vendra.~dat"_s, "the user's");
+    folder.write(u"Vendra.dat.~upd"_s, "the user's");
     const QByteArray script = "#!/bin/sh\n"
                               "printf 'new program data' > Vendra.dat\n"
                               "mkdir -p lib && printf 'library' > lib/libnew.so\n"
@@ -360,12 +361,14 @@ TEST_F(SelfUpdateTest, GoodPackageReplacesTheProgramFilesButNotTheUsersData)
     EXPECT_EQ(folder.read(u"Vendra-1.log"_s), "stakes log of the user");
     EXPECT_FALSE(folder.exists(u"SelfUpdate"_s));
     EXPECT_FALSE(folder.exists(u"SelfUpdates.inf"_s));
-    EXPECT_EQ(QDir(folder.path()).entryList({u"*.~*"_s}, QDir::Files), QStringList{u"Vendra.~dat"_s});
+    EXPECT_EQ(QDir(folder.path()).entryList({u"*.~*"_s}, QDir::Files),
+              (QStringList{u"Vendra.dat.~upd"_s, u"Vendra.~dat"_s}));
     EXPECT_EQ(ui.progress.last(), u"Загрузка и установка обновления \"1.0.0.6\".../14");
     EXPECT_EQ(ui.stepCount, 5 + 14);
 
-    EXPECT_EQ(folder.read(u"Vendra.~dat"_s), "the user's"); // of a backup's shape, there before
-    EXPECT_FALSE(folder.exists(u"SelfUpdate.lst"_s));       // nothing left to roll back
+    EXPECT_EQ(folder.read(u"Vendra.~dat"_s), "the user's");     // of a backup's shape, there before
+    EXPECT_EQ(folder.read(u"Vendra.dat.~upd"_s), "the user's"); // of a staged copy's shape
+    EXPECT_FALSE(folder.exists(u"SelfUpdate.lst"_s));           // nothing left to roll back
 
     // Files of a backup's or a staged copy's shape beside the files it installed are the user's: the
     // next search leaves them.
