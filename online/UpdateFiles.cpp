@@ -14,9 +14,11 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <functional>
+#include <numeric>
 #include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -287,11 +289,17 @@ std::vector<TInstallStep> PlanInstallSteps(const QString &programFolder, const Q
             Format(u"Ошибка открытия каталога \"%s\": %s", {shownPath(programFolder), LastErrorText(false)}));
     QSet<QString> taken(targets.cbegin(), targets.cend());
     taken.insert(QString::fromUtf16(kInstallRecordName));
-    std::vector<TInstallStep> steps;
+    std::vector<TInstallStep> steps(static_cast<size_t>(targets.size()));
     QString openPath;
     std::optional<TCacheFolder> open;
     QSet<QString> unfinishedOf;
-    for (const QString &target : targets) {
+    // Folder by folder, each looked at once.
+    std::vector<qsizetype> order(steps.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&targets](qsizetype a, qsizetype b) { return folderOf(targets[a]) < folderOf(targets[b]); });
+    for (const qsizetype index : order) {
+        const QString &target = targets[index];
         if (!isRecordedPath(target))
             throw Exception(Format(u"Пакет обновления содержит недопустимый файл \"%s\".", {target}));
         const QString dir = folderOf(target);
@@ -319,7 +327,7 @@ std::vector<TInstallStep> PlanInstallSteps(const QString &programFolder, const Q
         });
         step.backup = freeName(*open, dir, taken,
                                [&base, &ext](int i) -> QString { return base + u'.' + QString(i + 1, u'~') + ext; });
-        steps.push_back(std::move(step));
+        steps[static_cast<size_t>(index)] = std::move(step);
     }
     return steps;
 }
