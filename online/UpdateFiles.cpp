@@ -208,8 +208,8 @@ QString folderOnTheWayProblem(const TCacheFolder &program, const QString &progra
 }
 
 // The first of the names that is free in the folder and no other step's.
-QString freeName(const TCacheFolder &folder, const QString &folderPath, QSet<QString> &taken,
-                 const std::function<QString(int)> &candidate)
+QString freeName(const TCacheFolder &folder, const QString &folderPath, const QString &shownFolder,
+                 QSet<QString> &taken, const std::function<QString(int)> &candidate)
 {
     int error = EEXIST;
     for (int i = 0; i < 100 && (error == EEXIST || error == ENOENT); ++i) {
@@ -221,7 +221,7 @@ QString freeName(const TCacheFolder &folder, const QString &folderPath, QSet<QSt
         }
     }
     throw Exception(Format(u"Ошибка создания файла \"%s\": %s",
-                           {QDir(folderPath).filePath(candidate(0)), SystemErrorString(error)}));
+                           {shownPath(QDir(shownFolder).filePath(candidate(0))), SystemErrorString(error)}));
 }
 
 bool sameFolder(const struct stat &st, dev_t dev, ino_t ino)
@@ -316,16 +316,17 @@ std::vector<TInstallStep> PlanInstallSteps(const QString &programFolder, const Q
                     unfinishedOf.insert(match.captured(1));
         }
         const QString name = nameOf(target);
+        const QString shownFolder = QDir(programFolder).filePath(dir);
         // The backup as a replaced file is named: "x.~ext", "x.~~ext" ... of "x.ext", "Vendra.~" of "Vendra".
         const qsizetype dot = name.lastIndexOf(u'.');
         const QString base = dot > 0 ? name.left(dot) : name;
         const QString ext = dot > 0 ? name.mid(dot + 1) : QString();
         TInstallStep step{target, {}, {}};
-        step.staged = freeName(*open, dir, taken, [&name, &unfinishedOf](int i) -> QString {
+        step.staged = freeName(*open, dir, shownFolder, taken, [&name, &unfinishedOf](int i) -> QString {
             const QString staged = name + u".~upd"_s + (i == 0 ? QString() : QString::number(i));
             return unfinishedOf.contains(staged) ? QString() : staged;
         });
-        step.backup = freeName(*open, dir, taken,
+        step.backup = freeName(*open, dir, shownFolder, taken,
                                [&base, &ext](int i) -> QString { return base + u'.' + QString(i + 1, u'~') + ext; });
         steps[static_cast<size_t>(index)] = std::move(step);
     }
