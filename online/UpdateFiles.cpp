@@ -89,6 +89,44 @@ const QRegularExpression &unfinishedCopy()
     return pattern;
 }
 
+// The names the planner gives a file's staged copy ("<file>.~upd", "<file>.~upd1", ...) and backup
+// ("x.~ext", "x.~~ext", ... of "x.ext"; "Vendra.~", ... of "Vendra"), in the file's folder.
+bool isStagedNameOf(const QString &target, const QString &staged)
+{
+    const QString prefix = target + u".~upd"_s;
+    if (!staged.startsWith(prefix))
+        return false;
+    for (const QChar c : QStringView(staged).mid(prefix.size()))
+        if (!c.isDigit())
+            return false;
+    return true;
+}
+
+bool isBackupNameOf(const QString &target, const QString &backup)
+{
+    const QString name = nameOf(target);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QString base = folderOf(target).isEmpty() ? (dot > 0 ? name.left(dot) : name)
+                                                    : folderOf(target) + u'/' + (dot > 0 ? name.left(dot) : name);
+    const QString ext = dot > 0 ? name.mid(dot + 1) : QString();
+    if (!backup.startsWith(base + u".~"_s) || !backup.endsWith(ext))
+        return false;
+    const QStringView tildes = QStringView(backup).mid(base.size() + 1, backup.size() - base.size() - 1 - ext.size());
+    return !tildes.isEmpty() && std::all_of(tildes.begin(), tildes.end(), [](QChar c) { return c == u'~'; });
+}
+
+// A backup's name ("x.~ext", "Vendra.~"): the name of the file it was.
+QString backedUpName(const QString &backup)
+{
+    const qsizetype dot = backup.indexOf(u".~"_s, backup.lastIndexOf(u'/') + 1);
+    if (dot <= 0)
+        return {};
+    qsizetype end = dot + 1;
+    while (end < backup.size() && backup.at(end) == u'~')
+        ++end;
+    return end == backup.size() ? backup.left(dot) : backup.left(dot) + u'.' + backup.mid(end);
+}
+
 // What a record says: the steps of an install that did not end, the files an ended one left.
 struct InstallRecord {
     std::vector<TInstallStep> steps;
@@ -128,10 +166,12 @@ bool readRecord(const TCacheFolder &program, InstallRecord &record)
         for (qsizetype i = 1; i < fields.size(); ++i)
             if (!isRecordedPath(fields[i]))
                 return false;
-        if (fields.size() == 4 && fields[0] == u"step"_s && folderOf(fields[1]) == folderOf(fields[2]) &&
-            folderOf(fields[1]) == folderOf(fields[3]))
+        // Only what the install names so: a file of the user's is never one of its steps.
+        if (fields.size() == 4 && fields[0] == u"step"_s && !IsUserDataFile(fields[1]) &&
+            isStagedNameOf(fields[1], fields[2]) && isBackupNameOf(fields[1], fields[3]))
             record.steps.push_back({fields[1], fields[2], fields[3]});
-        else if (fields.size() == 2 && fields[0] == u"left"_s)
+        else if (fields.size() == 2 && fields[0] == u"left"_s && !backedUpName(fields[1]).isEmpty() &&
+                 !IsUserDataFile(backedUpName(fields[1])))
             record.left << fields[1];
         else
             return false;

@@ -182,12 +182,20 @@ TEST_F(SelfUpdateTest, NoUpdateWhenTheIndexOffersNoNewerBuildWithAPackage)
     EXPECT_EQ(ui.progress, QStringList{u"Поиск доступных обновлений.../5"_s});
     EXPECT_EQ(ui.stepCount, 5);
 
-    // A damaged record (junk, a line of no install's) is no record: nothing it names is touched.
-    for (const QByteArray &record : {QByteArray("\x01\xff\xfe junk\0\nnotes.txt\nleft\tnotes.~txt\n"),
-                                     QByteArray("left\tnotes.~txt\nleft\t../notes.~txt\n")}) {
+    // A damaged record (junk, a line of no install's, names no install gives its files, the user's data
+    // as an install's file) is no record: nothing it names is touched.
+    for (const QByteArray &record :
+         {QByteArray(QByteArray("\x01\xff\xfe junk") + '\0' + "\nnotes.txt\nleft\tnotes.~txt\n"),
+          QByteArray("left\tnotes.~txt\nleft\t../notes.~txt\n"),
+          QByteArray("step\tnotes.txt\tnotes.txt.~upd\treport.doc\nleft\tnotes.~txt\n"),
+          QByteArray("step\tVendra.ldr\tVendra.ldr.~upd\tVendra.~ldr\n"), QByteArray("left\tVendra.~ldr\n")}) {
         folder.write(u"SelfUpdate.lst"_s, record);
         EXPECT_EQ(run(true), suNothing);
         EXPECT_TRUE(folder.exists(u"notes.~txt"_s));
+        EXPECT_TRUE(folder.exists(u"Vendra.~ldr"_s));
+        EXPECT_EQ(folder.read(u"notes.txt"_s), "the user's");
+        EXPECT_EQ(folder.read(u"report.doc"_s), "the user's");
+        EXPECT_TRUE(untouched());
         EXPECT_EQ(folder.read(u"SelfUpdate.lst"_s), record);
     }
     QFile::remove(folder.file(u"SelfUpdate.lst"_s));
