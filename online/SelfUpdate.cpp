@@ -136,7 +136,8 @@ struct PlannedFile {
     QString source;
     QString target;
     QString staged;
-    QString backup;
+    QString plannedBackup; // free when planned, and recorded
+    QString backup;        // the replaced file, while it is kept
     bool placed = false;
 };
 
@@ -155,14 +156,28 @@ public:
     void run()
     {
         plan();
-        // Remembered before any of them is touched: what an install stopped half-way leaves beside
-        // these files is then known for the program's own.
-        RecordInstalledFiles(m_program, m_installed);
-        stage();
-        swap();
+        // Recorded before any file is made: an install stopped half-way is rolled back from the record
+        // at the next search, and nothing else is taken for its leftovers.
+        RecordInstallSteps(m_program, m_steps);
+        try {
+            stage();
+            swap();
+            RecordInstallLeftovers(m_program, existingBackups());
+        } catch (...) {
+            rollBack();
+            discardStaged();
+            if (nothingLeft())
+                RecordInstallLeftovers(m_program, {});
+            throw;
+        }
         for (const PlannedFile &f : m_files)
             if (!f.backup.isEmpty())
-                QFile::remove(f.backup); // a file still in use stays as "*.~*" for the next run
+                QFile::remove(f.backup); // one that cannot go stays recorded for the next search
+        try {
+            RecordInstallLeftovers(m_program, existingBackups());
+        } catch (const std::exception &) {
+            // the record names backups that are gone: the next search finds nothing to remove
+        }
     }
 
 private:
@@ -181,6 +196,8 @@ private:
                 sources << path;
         }
         sources.sort();
+        QStringList sourceOf;
+        QStringList targets;
         for (const QString &source : sources) {
             const QString relative = QDir(m_work).relativeFilePath(source);
             if (IsUserDataFile(relative)) {
@@ -190,14 +207,37 @@ private:
                                MsgKindColor(MSG_WARNING));
                 continue;
             }
-            if (relative == QString::fromUtf16(kInstalledFilesListName))
+            if (relative == QString::fromUtf16(kInstallRecordName))
                 continue; // the update's own record, never a package's file
-            m_installed << relative;
             const QString target = m_program + relative;
             if (QFileInfo(target).isFile() && SameFileContents(source, target, false))
                 continue;
-            m_files.push_back({source, target, target + u".~upd"_s, {}, false});
+            sourceOf << source;
+            targets << relative;
         }
+        m_steps = PlanInstallSteps(m_program, targets);
+        for (qsizetype i = 0; i < sourceOf.size(); ++i) {
+            const TInstallStep &step = m_steps[static_cast<size_t>(i)];
+            m_files.push_back({sourceOf[i], m_program + step.target, m_program + step.staged,
+                               m_program + step.backup, {}, false});
+        }
+    }
+
+    QStringList existingBackups() const
+    {
+        QStringList paths;
+        for (const PlannedFile &f : m_files)
+            if (!f.backup.isEmpty() && QFileInfo(f.backup).isFile())
+                paths << f.backup.mid(m_program.size());
+        return paths;
+    }
+
+    bool nothingLeft() const
+    {
+        for (const PlannedFile &f : m_files)
+            if (QFileInfo::exists(f.staged) || (!f.backup.isEmpty() && QFileInfo::exists(f.backup)))
+                return false;
+        return true;
     }
 
     void stage()
@@ -210,7 +250,6 @@ private:
                 throw Exception(Format(u"Ошибка создания каталога \"%s\": %s", {folder, LastErrorText(false)}));
             if (QFileInfo(f.target).isDir())
                 throw Exception(Format(u"Нельзя заменить каталог \"%s\" файлом.", {f.target}));
-            QFile::remove(f.staged);
             try {
                 CopyFileChunked(f.source, f.staged, QFO_VERIFY | QFO_COPY_TIMES | QFO_COPY_ATTRS, ctx);
             } catch (const std::exception &e) {
@@ -223,7 +262,7 @@ private:
     {
         for (PlannedFile &f : m_files) {
             if (QFileInfo::exists(f.target)) {
-                f.backup = LockedFileBackupName(f.target);
+                f.backup = f.plannedBackup;
                 if (!LongMoveFile(f.target, f.backup)) {
                     const QString reason = LastErrorText(false);
                     f.backup.clear();
@@ -265,7 +304,7 @@ private:
 
     QString m_work;
     QString m_program;
-    QStringList m_installed;
+    std::vector<TInstallStep> m_steps;
     std::vector<PlannedFile> m_files;
 };
 
@@ -287,7 +326,7 @@ SearchOutcome searchPhase(const QString &source, int langId, const TSelfUpdateSe
     SearchOutcome outcome;
     QElapsedTimer clock;
     clock.start();
-    DeleteUpdateLeftovers(settings.programFolder, settings.programFile);
+    DeleteUpdateLeftovers(settings.programFolder);
     progress.step();
     const QString current = settings.currentVersion;
     const QString index = searchFolder(settings) + kIndexCopyName;

@@ -4,40 +4,47 @@
 
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <sys/types.h>
+#include <vector>
 
 // The update's own files in the program's folder (the executable's): the work folder where a package
-// unpacks, the list of the files updates installed, and what an install stopped half-way leaves beside
-// those files. The folder may hold the user's own files of any name: none of them is ever touched.
+// unpacks and the record of an install, from which what an install stopped half-way left is rolled
+// back. The folder may hold the user's own files of any name: none of them is ever touched.
 
 // The work folder of an install, beside the executable.
 inline constexpr char16_t kUpdateWorkFolderName[] = u"SelfUpdate";
-// The files updates installed (paths relative to the program's folder, one a line), kept for good so
-// that what an install stopped half-way left beside them is known for the program's own.
-inline constexpr char16_t kInstalledFilesListName[] = u"SelfUpdate.lst";
+// The record of an install, beside the executable: the names of the files it makes there besides the
+// program's files themselves, written before it makes any, so that what an install stopped half-way
+// left is known by its exact names (never by the shape of a name) and the install can be rolled back.
+inline constexpr char16_t kInstallRecordName[] = u"SelfUpdate.lst";
 
 // True for a file (path relative to the program's folder) that belongs to the user, not to the
 // program: archives, stakes, settings, lists and the Systems and Prefetchs folders.
 bool IsUserDataFile(const QString &relativePath);
 
-// The program's own files (paths relative to its folder): the executable (programFile and the
-// program's base name), its language modules and help files, and the files updates installed.
-QStringList ProgramOwnFiles(const QString &programFolder, const QString &programFile);
-// Adds the files an install places to the list of those updates installed, before it places them.
-// Raises when the list cannot be written.
-void RecordInstalledFiles(const QString &programFolder, const QStringList &relativePaths);
+// One file an install places (paths relative to the program's folder): the file, the copy staged
+// beside it, and the name the file it replaces keeps until the install has ended.
+struct TInstallStep {
+    QString target;
+    QString staged;
+    QString backup;
+};
 
-// True for a name an update gives a file of its own beside one of the program's files (ownFiles: the
-// names of those in the same folder), left there only when an install was stopped half-way: the staged
-// copy "<file>.~upd", one cut short "<file>.~upd.XXXXXX.~tmp", or the backup of a replaced file
-// ("x.~ext", "x.~~ext" of "x.ext", "Vendra.~" of "Vendra") when isFile says the file is there. Any
-// other name, whatever its shape, is no leftover.
-bool IsUpdateLeftover(const QString &name, const QStringList &ownFiles,
-                      const std::function<bool(const QString &)> &isFile);
-// Removes those leftovers of the program's own files: regular files only, looked at and removed where
-// they lie, never through a link.
-void DeleteUpdateLeftovers(const QString &programFolder, const QString &programFile);
+// The steps for the files (paths relative to the program's folder): staged and backup names free
+// beside each file and none of them another step's name. Raises Exception naming a file whose name
+// no record can hold or whose folder on the way is a link or no folder: nothing of an update is
+// written through a link.
+std::vector<TInstallStep> PlanInstallSteps(const QString &programFolder, const QStringList &targets);
+// Records the steps before any of their files is made. Raises when the record cannot be written.
+void RecordInstallSteps(const QString &programFolder, const std::vector<TInstallStep> &steps);
+// Records what an ended install left to remove (paths relative to the program's folder); none
+// removes the record.
+void RecordInstallLeftovers(const QString &programFolder, const QStringList &paths);
+// At the search, after an install that did not end: its files put back from their backups and the
+// staged copies removed, or what an ended install left removed, all by the names the record gives:
+// regular files only, never through a link. A record that is no regular file of such lines is left as
+// it is and nothing is touched; nor is anything while another copy of the program installs.
+void DeleteUpdateLeftovers(const QString &programFolder);
 
 // The work folder of one install, made anew in the program's folder and held open: whatever the name
 // comes to hold meanwhile, only this folder is ever emptied and removed. It goes with all it holds when
@@ -46,7 +53,8 @@ class TUpdateWorkFolder {
 public:
     // A folder of this user's left by an install that did not end is removed first, never following a
     // link. A link, anything that is no folder, or another user's folder at that name is never entered
-    // nor removed: raises Exception naming it.
+    // nor removed: raises Exception naming it. The program's folder is held for this install alone
+    // while the object lives: raises Exception while another copy of the program installs.
     static TUpdateWorkFolder create(const QString &programFolder);
 
     TUpdateWorkFolder(TUpdateWorkFolder &&other) noexcept;

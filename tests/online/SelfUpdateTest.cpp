@@ -13,6 +13,10 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -67,9 +71,8 @@ protected:
     // An index offering build 6 with a package at /pkg/setup.upd.
     QByteArray offer(const QByteArray &extra, const QByteArray &crc) const
     {
-        return "[Vendra]\r\nVerId=1.0.0.6\r\nDescription=Vendra 1.0.0.6\r\nDownloadUrl=" +
-               server.baseUrl().toLatin1() + "/pkg/setup.upd\r\nOriginalFileName=setup.sh\r\nChecksumCRC32=" + crc +
-               "\r\n" + extra;
+        return "[Vendra]\r\nVerId=1.0.0.6\r\nDescription=Vendra 1.0.0.6\r\nDownloadUrl=" + server.baseUrl().toLatin1() +
+               "/pkg/setup.upd\r\nOriginalFileName=setup.sh\r\nChecksumCRC32=" + crc + "\r\n" + extra;
     }
     void servePackage(const QByteArray &script) { server.route("/pkg/setup.upd", LocalHttpReply::text(script)); }
     static QByteArray crcOf(const QByteArray &bytes)
@@ -80,7 +83,8 @@ protected:
     int run(bool silent = false, int langId = 0) { return SelfUpdate(indexUrl(), silent, langId, settings); }
     bool untouched() const
     {
-        return folder.read(u"Vendra.dat"_s) == "old program data" && folder.read(u"Vendra.ldr"_s) == "draws of the user";
+        return folder.read(u"Vendra.dat"_s) == "old program data" &&
+               folder.read(u"Vendra.ldr"_s) == "draws of the user";
     }
 
     const TestCertificates *certs = nullptr;
@@ -111,8 +115,8 @@ TEST(SelfUpdateVersions, OnlyTheFourthNumberCounts)
 
 TEST(SelfUpdateVersions, UserFilesAreNeverTheUpdatesToReplace)
 {
-    for (const char16_t *name : {u"Vendra.ldr", u"vendra.LSK", u"Vendra.ini", u"Vendra.frm", u"Vendra.lss",
-                                 u"my.lcv", u"a.lsc", u"Vendra-3.log", u"Systems/6-45.dat", u"Prefetchs/x.dfc"})
+    for (const char16_t *name : {u"Vendra.ldr", u"vendra.LSK", u"Vendra.ini", u"Vendra.frm", u"Vendra.lss", u"my.lcv",
+                                 u"a.lsc", u"Vendra-3.log", u"Systems/6-45.dat", u"Prefetchs/x.dfc"})
         EXPECT_TRUE(IsUserDataFile(QString::fromUtf16(name))) << QString::fromUtf16(name).toStdString();
     for (const char16_t *name : {u"Vendra", u"Vendra.chm", u"lib/libx.so", u"Vendra_ENU.lng"})
         EXPECT_FALSE(IsUserDataFile(QString::fromUtf16(name))) << QString::fromUtf16(name).toStdString();
@@ -120,37 +124,81 @@ TEST(SelfUpdateVersions, UserFilesAreNeverTheUpdatesToReplace)
 
 TEST_F(SelfUpdateTest, NoUpdateWhenTheIndexOffersNoNewerBuildWithAPackage)
 {
-    // The search removes what an update left half-way, and nothing else the folder holds: the user's
-    // files of any name, a link, a FIFO.
-    const QStringList own = {u"Vendra.~"_s, u"Vendra.~~"_s, u"Vendra_ENU.~lng"_s, u"Vendra.~upd"_s,
-                             u"Vendra.~upd.a1B2c3.~tmp"_s};
-    // Backups of the program's files only: the user's "x.~ext" beside a file "x.ext" is no backup.
-    const QStringList users = {u"notes.txt.~1~"_s, u".~lock.report.odt#"_s, u"data.~old"_s, u"Vendra.~ldr"_s,
-                               u"x.~upd.short.~tmp"_s, u"Vendra.~dat"_s, u"notes.~txt"_s, u"report.~doc"_s,
-                               u"report.~~doc"_s, u"libfoo.~so"_s, u"photo.~jpg"_s, u"thesis.~tex"_s,
-                               u"thesis.tex.~upd"_s};
+    // The search rolls back an install killed half-way, by the names its record gives, and touches
+    // nothing else the folder holds: the user's files of any name (those of a backup's shape beside a
+    // program file too), a link, a FIFO.
+    const QStringList users = {u"notes.txt.~1~"_s,
+                               u".~lock.report.odt#"_s,
+                               u"data.~old"_s,
+                               u"Vendra.~ldr"_s,
+                               u"x.~upd.short.~tmp"_s,
+                               u"Vendra.~dat"_s,
+                               u"notes.~txt"_s,
+                               u"report.~doc"_s,
+                               u"report.~~doc"_s,
+                               u"libfoo.~so"_s,
+                               u"photo.~jpg"_s,
+                               u"thesis.~tex"_s,
+                               u"thesis.tex.~upd"_s,
+                               u"Vendra.~"_s,
+                               u"Vendra.~upd"_s,
+                               u"lib/notes.~txt"_s,
+                               u"Vendra_ENU.lng.~upd.a1B2c3.~tmp"_s};
     folder.write(u"Vendra"_s, "program");
     folder.write(u"Vendra_ENU.lng"_s, "language");
-    for (const char16_t *name : {u"notes.txt", u"report.doc", u"data.old", u"libfoo.so", u"photo.jpg", u"thesis.tex"})
+    for (const char16_t *name :
+         {u"notes.txt", u"report.doc", u"data.old", u"libfoo.so", u"photo.jpg", u"thesis.tex", u"lib/notes.txt"})
         folder.write(QString::fromUtf16(name), "the user's");
-    for (const QString &name : own + users)
+    for (const QString &name : users)
         folder.write(name, "x");
     QFile::remove(folder.file(u"Vendra.~dat"_s));
     ASSERT_TRUE(QFile::link(folder.file(u"Vendra.dat"_s), folder.file(u"Vendra.~dat"_s)));
     ASSERT_TRUE(MakeOtherKindFile(folder.file(u"pipe.~p"_s), TOtherFileKind::Fifo));
+    // Killed while it replaced "Vendra" (the old one aside, the new one staged), after it replaced the
+    // language module, and while it staged "lib/notes.txt".
+    const std::vector<TInstallStep> steps =
+        PlanInstallSteps(folder.path(), {u"Vendra"_s, u"Vendra_ENU.lng"_s, u"lib/notes.txt"_s});
+    RecordInstallSteps(folder.path(), steps);
+    ASSERT_TRUE(QFile::rename(folder.file(steps[0].target), folder.file(steps[0].backup)));
+    folder.write(steps[0].staged, "new program");
+    ASSERT_TRUE(QFile::rename(folder.file(steps[1].target), folder.file(steps[1].backup)));
+    folder.write(steps[1].target, "new language");
+    folder.write(steps[2].staged + u".Zq81xW.~tmp"_s, "new no");
     serveIndex("[Other.exe]\r\nVerId=9.9.9.99\r\nDownloadUrl=https://x/y\r\n");
     EXPECT_EQ(run(), suNothing);
     ASSERT_EQ(messages.count(), 1);
     EXPECT_EQ(messages.last().text, u"Обновлений не найдено!");
     EXPECT_EQ(ui.asked, 0);
     EXPECT_FALSE(folder.exists(u"SelfUpdates.inf"_s));
-    for (const QString &name : own)
-        EXPECT_FALSE(folder.exists(name)) << name.toStdString();
-    for (const QString &name : users + QStringList{u"pipe.~p"_s, u"Vendra.ldr"_s})
+    EXPECT_EQ(folder.read(u"Vendra"_s), "program");
+    EXPECT_EQ(folder.read(u"Vendra_ENU.lng"_s), "language");
+    for (const TInstallStep &step : steps)
+        for (const QString &name : {step.staged, step.backup, QString(step.staged + u".Zq81xW.~tmp"_s)})
+            EXPECT_FALSE(folder.exists(name)) << name.toStdString();
+    EXPECT_FALSE(folder.exists(u"SelfUpdate.lst"_s));
+    for (const QString &name : users + QStringList{u"pipe.~p"_s, u"Vendra.ldr"_s, u"lib/notes.txt"_s})
         EXPECT_TRUE(QFileInfo(folder.file(name)).exists()) << name.toStdString();
     EXPECT_TRUE(untouched());
     EXPECT_EQ(ui.progress, QStringList{u"Поиск доступных обновлений.../5"_s});
     EXPECT_EQ(ui.stepCount, 5);
+
+    // A damaged record (junk, a line of no install's, names no install gives its files, the user's data
+    // as an install's file) is no record: nothing it names is touched.
+    for (const QByteArray &record :
+         {QByteArray(QByteArray("\x01\xff\xfe junk") + '\0' + "\nnotes.txt\nleft\tnotes.~txt\n"),
+          QByteArray("left\tnotes.~txt\nleft\t../notes.~txt\n"),
+          QByteArray("step\tnotes.txt\tnotes.txt.~upd\treport.doc\nleft\tnotes.~txt\n"),
+          QByteArray("step\tVendra.ldr\tVendra.ldr.~upd\tVendra.~ldr\n"), QByteArray("left\tVendra.~ldr\n")}) {
+        folder.write(u"SelfUpdate.lst"_s, record);
+        EXPECT_EQ(run(true), suNothing);
+        EXPECT_TRUE(folder.exists(u"notes.~txt"_s));
+        EXPECT_TRUE(folder.exists(u"Vendra.~ldr"_s));
+        EXPECT_EQ(folder.read(u"notes.txt"_s), "the user's");
+        EXPECT_EQ(folder.read(u"report.doc"_s), "the user's");
+        EXPECT_TRUE(untouched());
+        EXPECT_EQ(folder.read(u"SelfUpdate.lst"_s), record);
+    }
+    QFile::remove(folder.file(u"SelfUpdate.lst"_s));
 
     messages.clear();
     serveIndex("[Vendra]\r\nVerId=1.0.0.6\r\nDownloadUrl=\r\n");
@@ -167,7 +215,8 @@ TEST_F(SelfUpdateTest, SearchFailuresAreReportedUnlessSilent)
     EXPECT_EQ(messages.count(), 0);
     EXPECT_EQ(run(false), suFailed);
     ASSERT_EQ(messages.count(), 1);
-    EXPECT_TRUE(messages.last().text.startsWith(u"Ошибка поиска обновлений!\r\r")) << messages.last().text.toStdString();
+    EXPECT_TRUE(messages.last().text.startsWith(u"Ошибка поиска обновлений!\r\r"))
+        << messages.last().text.toStdString();
 
     // An index over plain HTTP is not taken.
     messages.clear();
@@ -294,6 +343,8 @@ TEST_F(SelfUpdateTest, GoodPackageReplacesTheProgramFilesButNotTheUsersData)
     folder.write(u"old.tmp"_s, "to delete before");
     folder.write(u"gone.log"_s, "to delete after");
     folder.write(u"Vendra-1.log"_s, "stakes log of the user");
+    folder.write(u"Vendra.~dat"_s, "the user's");
+    folder.write(u"Vendra.dat.~upd"_s, "the user's");
     const QByteArray script = "#!/bin/sh\n"
                               "printf 'new program data' > Vendra.dat\n"
                               "mkdir -p lib && printf 'library' > lib/libnew.so\n"
@@ -318,22 +369,25 @@ TEST_F(SelfUpdateTest, GoodPackageReplacesTheProgramFilesButNotTheUsersData)
     EXPECT_EQ(folder.read(u"Vendra-1.log"_s), "stakes log of the user");
     EXPECT_FALSE(folder.exists(u"SelfUpdate"_s));
     EXPECT_FALSE(folder.exists(u"SelfUpdates.inf"_s));
-    EXPECT_TRUE(QDir(folder.path()).entryList({u"*.~*"_s}, QDir::Files).isEmpty());
+    EXPECT_EQ(QDir(folder.path()).entryList({u"*.~*"_s}, QDir::Files),
+              (QStringList{u"Vendra.dat.~upd"_s, u"Vendra.~dat"_s}));
     EXPECT_EQ(ui.progress.last(), u"Загрузка и установка обновления \"1.0.0.6\".../14");
     EXPECT_EQ(ui.stepCount, 5 + 14);
 
-    // What an install killed half-way would leave of the files it installed goes at the next search,
-    // in their subfolders too; the same shapes of the user's files stay.
-    const QStringList leftovers = {u"lib/libnew.~so"_s, u"lib/libnew.so.~upd"_s, u"Vendra.~dat"_s, u"g.~sh"_s};
-    const QStringList users = {u"lib/libfoo.~so"_s, u"notes.~txt"_s, u"Vendra.~~ldr"_s};
+    EXPECT_EQ(folder.read(u"Vendra.~dat"_s), "the user's");     // of a backup's shape, there before
+    EXPECT_EQ(folder.read(u"Vendra.dat.~upd"_s), "the user's"); // of a staged copy's shape
+    EXPECT_FALSE(folder.exists(u"SelfUpdate.lst"_s));           // nothing left to roll back
+
+    // Files of a backup's or a staged copy's shape beside the files it installed are the user's: the
+    // next search leaves them.
+    const QStringList users = {u"lib/libnew.~so"_s, u"lib/libnew.so.~upd"_s, u"g.~sh"_s,       u"lib/libfoo.~so"_s,
+                               u"notes.~txt"_s,     u"Vendra.~~ldr"_s,       u"Vendra.~~dat"_s};
     folder.write(u"lib/libfoo.so"_s, "the user's");
     folder.write(u"notes.txt"_s, "the user's");
-    for (const QString &name : leftovers + users)
+    for (const QString &name : users)
         folder.write(name, "x");
     serveIndex("[Vendra]\r\nVerId=1.0.0.6\r\n");
     EXPECT_EQ(run(true), suNothing);
-    for (const QString &name : leftovers)
-        EXPECT_FALSE(folder.exists(name)) << name.toStdString();
     for (const QString &name : users)
         EXPECT_TRUE(folder.exists(name)) << name.toStdString();
 }
@@ -348,18 +402,33 @@ TEST_F(SelfUpdateTest, FailedPackageOrCopyLeavesTheInstalledProgramAsItWas)
               u"Ошибка установки обновления!\r\rПрограмма установки \"setup.sh\" завершилась с кодом 3.");
     EXPECT_TRUE(untouched());
 
-    // The second file cannot be placed (a file stands where its folder should be): the first one,
-    // though ready, must not replace the old one either.
+    // Another file cannot be placed: a file stands where its folder should be, a folder where the file
+    // should be, its name holds a line break, a link to the user's folder stands where its folder should be. The first
+    // one, though ready, must not replace the old one either, nothing is written through the link, and no record is
+    // left to take a name for the install's later.
+    TempDataFolder users;
+    users.write(u"b.dat"_s, "the user's");
     folder.write(u"z"_s, "a file, not a folder");
-    const QByteArray halfway = "#!/bin/sh\nprintf 'new' > Vendra.dat\nmkdir z && printf 'b' > z/b.dat\n";
-    servePackage(halfway);
-    serveIndex(offer({}, crcOf(halfway)));
-    messages.clear();
-    EXPECT_EQ(run(), suFailed);
-    ASSERT_EQ(messages.count(), 1);
-    EXPECT_TRUE(messages.last().text.startsWith(u"Ошибка установки обновления!\r\r")) << messages.last().text.toStdString();
-    EXPECT_TRUE(untouched());
-    EXPECT_TRUE(QDir(folder.path()).entryList({u"*.~*"_s}, QDir::Files).isEmpty());
+    QDir(folder.path()).mkpath(u"d/b.dat"_s);
+    ASSERT_TRUE(QFile::link(users.path(), folder.file(u"lib"_s)));
+    for (const QByteArray &second :
+         {QByteArray("z/b.dat"), QByteArray("d/b.dat"), QByteArray("\"$(printf 'x\\ny')\""), QByteArray("lib/b.dat")}) {
+        const QByteArray halfway =
+            "#!/bin/sh\nprintf 'new' > Vendra.dat\nmkdir -p z d lib && printf 'b' > " + second + "\n";
+        servePackage(halfway);
+        serveIndex(offer({}, crcOf(halfway)));
+        messages.clear();
+        EXPECT_EQ(run(), suFailed);
+        ASSERT_EQ(messages.count(), 1);
+        EXPECT_TRUE(messages.last().text.startsWith(u"Ошибка установки обновления!\r\r"))
+            << messages.last().text.toStdString();
+        EXPECT_TRUE(untouched()) << second.constData();
+        EXPECT_TRUE(QDir(folder.path()).entryList({u"*.~*"_s}, QDir::Files).isEmpty());
+        EXPECT_FALSE(folder.exists(u"SelfUpdate.lst"_s)) << second.constData();
+        EXPECT_EQ(users.read(u"b.dat"_s), "the user's");
+        EXPECT_EQ(QDir(users.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{u"b.dat"_s});
+    }
+    EXPECT_TRUE(messages.last().text.contains(folder.file(u"lib"_s))) << messages.last().text.toStdString();
 
     // The work folder's name a link to a folder elsewhere: never entered, the link kept, and the
     // message names it.
@@ -381,6 +450,25 @@ TEST_F(SelfUpdateTest, FailedPackageOrCopyLeavesTheInstalledProgramAsItWas)
     EXPECT_EQ(elsewhere.read(u"keep.txt"_s), "not the update's");
     EXPECT_EQ(packageRequests(), 0);
     EXPECT_TRUE(untouched());
+
+    // Another copy of the program (another user's, with a data folder of his own) is installing: its
+    // staged files are not taken for a killed install's, and no second install starts beside it.
+    QFile::remove(folder.file(u"SelfUpdate"_s));
+    const std::vector<TInstallStep> steps = PlanInstallSteps(folder.path(), {u"Vendra.dat"_s});
+    RecordInstallSteps(folder.path(), steps);
+    folder.write(steps[0].staged, "new, being installed");
+    const int other = ::open(QFile::encodeName(folder.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_EQ(::flock(other, LOCK_EX), 0);
+    messages.clear();
+    EXPECT_EQ(run(), suFailed);
+    ASSERT_EQ(messages.count(), 1);
+    EXPECT_EQ(messages.last().text, u"Ошибка установки обновления!\r\rОбновление программы уже устанавливает другая "
+                                    u"её копия. Дождитесь окончания установки и повторите попытку.");
+    EXPECT_EQ(folder.read(steps[0].staged), "new, being installed");
+    EXPECT_TRUE(folder.exists(u"SelfUpdate.lst"_s));
+    EXPECT_EQ(packageRequests(), 0);
+    EXPECT_TRUE(untouched());
+    ::close(other);
 }
 
 TEST(SelfUpdateSettings, ProgramFilesGoBesideTheExecutableNotToTheDataFolder)
@@ -421,7 +509,8 @@ TEST_F(SelfUpdateTest, AnIndexFromAFolderIsCopiedAsADownloadIsAndNeverThroughALi
         QFile::remove(folder.file(u"SelfUpdates.inf"_s));
         ASSERT_TRUE(QFile::link(target, folder.file(u"SelfUpdates.inf"_s)));
         EXPECT_EQ(SelfUpdate(source.file(u"index.inf"_s), true, 0, settings), suNothing);
-        EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{u"victim.txt"_s});
+        EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                  QStringList{u"victim.txt"_s});
         EXPECT_EQ(elsewhere.read(u"victim.txt"_s), "not yours");
         EXPECT_FALSE(QFileInfo(folder.file(u"SelfUpdates.inf"_s)).exists());
     }
