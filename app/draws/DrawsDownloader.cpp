@@ -236,6 +236,9 @@ int TDrawsDownloader::DownloadDraws()
     if (!newestDateKnown())
         return 0;
     bool unsaved = false; // draws appended whose save failed: written with the next save
+    // A settings file that cannot be written is told once: the route that works stays in use for
+    // this download without being saved again after every month.
+    bool proxySaveFailed = false;
     int month = DrawDateYMD(m_archive.draws(), 0, 1) / 100;
     m_proxyManager.beginDownload();
     try {
@@ -248,8 +251,8 @@ int TDrawsDownloader::DownloadDraws()
                     holes += m_emptyMonths;
                     m_emptyMonths.clear();
                 }
-                if (!m_proxy.saved)
-                    SaveProxySettings(m_proxy, false, m_iniFileName);
+                if (!m_proxy.saved && !proxySaveFailed)
+                    proxySaveFailed = !SaveProxySettings(m_proxy, false, m_iniFileName);
                 m_proxyManager.routeWorked();
                 if (unsaved) {
                     m_saveArchive();

@@ -8,7 +8,9 @@
 #include "app/draws/DrawsArchive.h"
 #include "app/draws/DrawsDownloader.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QStringList>
 #include <atomic>
 #include <memory>
@@ -561,6 +563,7 @@ TEST_F(DrawsDownload, AutomaticModeMovesToTheNextCandidateWithoutAsking)
         bool firstIsSaved;    // the first failing proxy is the saved one of an earlier run
         int timeoutMs;        // the connect and read time-outs (0: the download's own)
         int roundDeadlineMs;  // 0: the download's own
+        bool iniUnwritable = false; // "Vendra.ini" cannot be written: told once, not after every month
     };
     const QString closed1 = u"127.0.0.1:"_s + QString::number(ClosedLocalPort());
     const QString closed2 = u"127.0.0.1:"_s + QString::number(ClosedLocalPort());
@@ -582,6 +585,7 @@ TEST_F(DrawsDownload, AutomaticModeMovesToTheNextCandidateWithoutAsking)
         // Each holding route gets its share of the round (2 s of 6 s), not the whole read time-out:
         // with 10 s each, the first would use the round up.
         {"two that hold the reply within a short round", {holds, holds}, {}, false, 0, 6000},
+        {"the settings file cannot be written", {{LocalTunnelAnswer::Status, 502}}, {}, false, 0, 0, true},
     };
     LocalHttpServer working;
     working.setProxyEnabled(true);
@@ -616,11 +620,15 @@ TEST_F(DrawsDownload, AutomaticModeMovesToTheNextCandidateWithoutAsking)
         if (c.roundDeadlineMs > 0)
             d.proxyManager().setRoundDeadline(c.roundDeadlineMs);
         storeArchive({storedDraw(4099, u"26 Feb 2024"_s), storedDraw(4100, u"1 Mar 2024"_s)});
+        if (c.iniUnwritable) {
+            QFile::remove(iniFile());
+            ASSERT_TRUE(QDir(folder.path()).mkdir(u"Vendra.ini"_s));
+        }
         const TDownloadResult result = d.run();
 
         EXPECT_TRUE(result.ok) << c.name << ": " << result.error.toStdString();
         EXPECT_EQ(result.total, 3) << c.name;
-        EXPECT_EQ(boxes.count(), 0) << c.name;
+        EXPECT_EQ(boxes.count(), c.iniUnwritable ? 1 : 0) << c.name;
         EXPECT_EQ(candidates.searches, 1) << c.name;
         const int failed = static_cast<int>(c.unusable.size() + c.failing.size());
         EXPECT_EQ(d.attempt(), failed + 1) << c.name; // every failed route one attempt, the next one worked
@@ -630,6 +638,11 @@ TEST_F(DrawsDownload, AutomaticModeMovesToTheNextCandidateWithoutAsking)
         for (const auto &bad : failing)
             EXPECT_EQ(bad->requestCount(), 1) << c.name; // tried once, never again
         EXPECT_EQ(working.requestCount(), 2) << c.name;  // March and April
+        if (c.iniUnwritable) {
+            EXPECT_TRUE(boxes.last().text.startsWith(u"Ошибка записи в файл конфигурации!"_s)) << c.name;
+            ASSERT_TRUE(QDir(iniFile()).removeRecursively());
+            continue;
+        }
         // The candidate that worked is kept for the next run, in place of the saved one.
         const IniFile ini(iniFile());
         EXPECT_EQ(ini.readInteger(u"PROXY"_s, u"ProxyMode"_s, -1), 1);
