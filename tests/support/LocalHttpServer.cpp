@@ -628,6 +628,14 @@ bool TestCertificates::generate()
     extFile.write("subjectAltName=IP:127.0.0.1,DNS:localhost\nbasicConstraints=CA:FALSE\n"
                   "keyUsage=digitalSignature,keyEncipherment\nextendedKeyUsage=serverAuth\n");
     extFile.close();
+    // A certificate the authority signed for another server's name (a proxy that shows its own).
+    const QString otherExt = m_dir.filePath(QStringLiteral("other.ext"));
+    QFile otherExtFile(otherExt);
+    if (!otherExtFile.open(QIODevice::WriteOnly))
+        return false;
+    otherExtFile.write("subjectAltName=DNS:other.example\nbasicConstraints=CA:FALSE\n"
+                       "keyUsage=digitalSignature,keyEncipherment\nextendedKeyUsage=serverAuth\n");
+    otherExtFile.close();
 
     const QStringList ec = {QStringLiteral("-newkey"), QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
                             QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes")};
@@ -650,6 +658,13 @@ bool TestCertificates::generate()
                         QStringLiteral("self.pem"), QStringLiteral("-days"), QStringLiteral("2"),
                         QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-addext"),
                         QStringLiteral("subjectAltName=IP:127.0.0.1,DNS:localhost")},
+        QStringList{QStringLiteral("req")} + ec +
+            QStringList{QStringLiteral("-keyout"), QStringLiteral("other.key"), QStringLiteral("-out"),
+                        QStringLiteral("other.csr"), QStringLiteral("-subj"), QStringLiteral("/CN=other.example")},
+        QStringList{QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"), QStringLiteral("other.csr"),
+                    QStringLiteral("-CA"), QStringLiteral("ca.pem"), QStringLiteral("-CAkey"), QStringLiteral("ca.key"),
+                    QStringLiteral("-CAcreateserial"), QStringLiteral("-out"), QStringLiteral("other.pem"),
+                    QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-extfile"), otherExt},
     };
     for (const QStringList &args : steps) {
         QProcess openssl;

@@ -132,7 +132,8 @@ private:
 };
 
 // A certificate authority and certificates made with the openssl command for one test run: a
-// server certificate for 127.0.0.1 and localhost signed by the authority, and a self-signed one.
+// server certificate for 127.0.0.1 and localhost signed by the authority, one it signed for another
+// name (other.example), and a self-signed one.
 class TestCertificates {
 public:
     // Made once per test binary; nullptr when the openssl command failed.
@@ -146,6 +147,8 @@ public:
     QString serverKey() const { return m_dir.filePath(QStringLiteral("server.key")); }
     QString selfSignedCert() const { return m_dir.filePath(QStringLiteral("self.pem")); }
     QString selfSignedKey() const { return m_dir.filePath(QStringLiteral("self.key")); }
+    QString otherNameCert() const { return m_dir.filePath(QStringLiteral("other.pem")); }
+    QString otherNameKey() const { return m_dir.filePath(QStringLiteral("other.key")); }
 
 private:
     TestCertificates() = default;
