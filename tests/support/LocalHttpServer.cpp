@@ -621,51 +621,53 @@ bool TestCertificates::generate()
 {
     if (!m_dir.isValid())
         return false;
-    const QString ext = m_dir.filePath(QStringLiteral("server.ext"));
-    QFile extFile(ext);
-    if (!extFile.open(QIODevice::WriteOnly))
-        return false;
-    extFile.write("subjectAltName=IP:127.0.0.1,DNS:localhost\nbasicConstraints=CA:FALSE\n"
-                  "keyUsage=digitalSignature,keyEncipherment\nextendedKeyUsage=serverAuth\n");
-    extFile.close();
+    // The extensions of a server certificate for the names given; empty when they cannot be written.
+    const auto writeExt = [this](const QString &name, const QByteArray &names) {
+        QFile file(m_dir.filePath(name));
+        if (!file.open(QIODevice::WriteOnly))
+            return QString();
+        file.write("subjectAltName=" + names +
+                   "\nbasicConstraints=CA:FALSE\n"
+                   "keyUsage=digitalSignature,keyEncipherment\nextendedKeyUsage=serverAuth\n");
+        return file.fileName();
+    };
+    const QString ext = writeExt(QStringLiteral("server.ext"), "IP:127.0.0.1,DNS:localhost");
     // A certificate the authority signed for another server's name (a proxy that shows its own).
-    const QString otherExt = m_dir.filePath(QStringLiteral("other.ext"));
-    QFile otherExtFile(otherExt);
-    if (!otherExtFile.open(QIODevice::WriteOnly))
+    const QString otherExt = writeExt(QStringLiteral("other.ext"), "DNS:other.example");
+    if (ext.isEmpty() || otherExt.isEmpty())
         return false;
-    otherExtFile.write("subjectAltName=DNS:other.example\nbasicConstraints=CA:FALSE\n"
-                       "keyUsage=digitalSignature,keyEncipherment\nextendedKeyUsage=serverAuth\n");
-    otherExtFile.close();
 
     const QStringList ec = {QStringLiteral("-newkey"), QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
                             QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes")};
-    const QList<QStringList> steps = {
-        QStringList{QStringLiteral("req"), QStringLiteral("-x509")} + ec +
-            QStringList{QStringLiteral("-keyout"), QStringLiteral("ca.key"), QStringLiteral("-out"),
-                        QStringLiteral("ca.pem"), QStringLiteral("-days"), QStringLiteral("2"),
-                        QStringLiteral("-subj"), QStringLiteral("/CN=Local Test Authority"), QStringLiteral("-addext"),
-                        QStringLiteral("basicConstraints=critical,CA:TRUE"), QStringLiteral("-addext"),
-                        QStringLiteral("keyUsage=critical,keyCertSign,cRLSign")},
-        QStringList{QStringLiteral("req")} + ec +
-            QStringList{QStringLiteral("-keyout"), QStringLiteral("server.key"), QStringLiteral("-out"),
-                        QStringLiteral("server.csr"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1")},
-        QStringList{QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"), QStringLiteral("server.csr"),
-                    QStringLiteral("-CA"), QStringLiteral("ca.pem"), QStringLiteral("-CAkey"), QStringLiteral("ca.key"),
-                    QStringLiteral("-CAcreateserial"), QStringLiteral("-out"), QStringLiteral("server.pem"),
-                    QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-extfile"), ext},
-        QStringList{QStringLiteral("req"), QStringLiteral("-x509")} + ec +
-            QStringList{QStringLiteral("-keyout"), QStringLiteral("self.key"), QStringLiteral("-out"),
-                        QStringLiteral("self.pem"), QStringLiteral("-days"), QStringLiteral("2"),
-                        QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-addext"),
-                        QStringLiteral("subjectAltName=IP:127.0.0.1,DNS:localhost")},
-        QStringList{QStringLiteral("req")} + ec +
-            QStringList{QStringLiteral("-keyout"), QStringLiteral("other.key"), QStringLiteral("-out"),
-                        QStringLiteral("other.csr"), QStringLiteral("-subj"), QStringLiteral("/CN=other.example")},
-        QStringList{QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"), QStringLiteral("other.csr"),
-                    QStringLiteral("-CA"), QStringLiteral("ca.pem"), QStringLiteral("-CAkey"), QStringLiteral("ca.key"),
-                    QStringLiteral("-CAcreateserial"), QStringLiteral("-out"), QStringLiteral("other.pem"),
-                    QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-extfile"), otherExt},
+    // A key and a certificate "<base>.key" and "<base>.pem" that the authority signs.
+    const auto signedByTheAuthority = [&ec](const QString &base, const QString &subject, const QString &extFile) {
+        return QList<QStringList>{
+            QStringList{QStringLiteral("req")} + ec +
+                QStringList{QStringLiteral("-keyout"), base + QStringLiteral(".key"), QStringLiteral("-out"),
+                            base + QStringLiteral(".csr"), QStringLiteral("-subj"), subject},
+            QStringList{QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"),
+                        base + QStringLiteral(".csr"), QStringLiteral("-CA"), QStringLiteral("ca.pem"),
+                        QStringLiteral("-CAkey"), QStringLiteral("ca.key"), QStringLiteral("-CAcreateserial"),
+                        QStringLiteral("-out"), base + QStringLiteral(".pem"), QStringLiteral("-days"),
+                        QStringLiteral("2"), QStringLiteral("-extfile"), extFile},
+        };
     };
+    const QList<QStringList> steps =
+        QList<QStringList>{
+            QStringList{QStringLiteral("req"), QStringLiteral("-x509")} + ec +
+                QStringList{QStringLiteral("-keyout"), QStringLiteral("ca.key"), QStringLiteral("-out"),
+                            QStringLiteral("ca.pem"), QStringLiteral("-days"), QStringLiteral("2"),
+                            QStringLiteral("-subj"), QStringLiteral("/CN=Local Test Authority"),
+                            QStringLiteral("-addext"), QStringLiteral("basicConstraints=critical,CA:TRUE"),
+                            QStringLiteral("-addext"), QStringLiteral("keyUsage=critical,keyCertSign,cRLSign")},
+            QStringList{QStringLiteral("req"), QStringLiteral("-x509")} + ec +
+                QStringList{QStringLiteral("-keyout"), QStringLiteral("self.key"), QStringLiteral("-out"),
+                            QStringLiteral("self.pem"), QStringLiteral("-days"), QStringLiteral("2"),
+                            QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-addext"),
+                            QStringLiteral("subjectAltName=IP:127.0.0.1,DNS:localhost")},
+        } +
+        signedByTheAuthority(QStringLiteral("server"), QStringLiteral("/CN=127.0.0.1"), ext) +
+        signedByTheAuthority(QStringLiteral("other"), QStringLiteral("/CN=other.example"), otherExt);
     for (const QStringList &args : steps) {
         QProcess openssl;
         openssl.setWorkingDirectory(m_dir.path());

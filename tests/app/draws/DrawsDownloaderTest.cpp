@@ -13,8 +13,8 @@
 #include <QFile>
 #include <QStringList>
 #include <atomic>
-#include <memory>
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
