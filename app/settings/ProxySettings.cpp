@@ -181,11 +181,14 @@ void TProxyManager::applyRoundTime(THttpClient &client) const
         return;
     }
     // The rest of the round for the whole page; for the server's reply to begin, the route's share
-    // of it, so that a route that holds the reply leaves time for those after it.
+    // of it, so that a route that holds the reply leaves time for those after it. The saved route
+    // has carried pages: it waits as long as in the other modes, so that a server slow to begin its
+    // reply does not hand its place to another.
     const qint64 rest = std::max<qint64>(kMinRouteMs, m_roundDeadlineMs - m_spentMs);
-    const qint64 share = std::max<qint64>(kMinRouteMs, rest / routesLeft());
+    const qint64 window = client.connectTimeout() + client.readTimeout();
+    const qint64 share = m_proxy.saved ? window : std::max<qint64>(kMinRouteMs, rest / routesLeft());
     client.setTotalTimeout(static_cast<int>(rest));
-    client.setReplyTimeout(static_cast<int>(std::min<qint64>(share, client.connectTimeout() + client.readTimeout())));
+    client.setReplyTimeout(static_cast<int>(std::min({share, window, rest})));
 }
 
 void TProxyManager::beginDownload()
