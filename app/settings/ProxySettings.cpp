@@ -155,10 +155,19 @@ void TProxyManager::chooseCandidate(const QString &url)
     }
     // An entry that cannot be used is a failed attempt of its own.
     m_currentFromList = true;
-    SplitProxyCandidate(m_candidates->first(), m_proxy.server, m_proxy.port);
+    QString server;
+    int port = 0;
+    SplitProxyCandidate(m_candidates->first(), server, port);
+    useRoute(server, port, false);
+}
+
+void TProxyManager::useRoute(const QString &server, int port, bool saved)
+{
+    m_proxy.server = server;
+    m_proxy.port = port;
     m_proxy.username.clear();
     m_proxy.password.clear();
-    m_proxy.saved = false;
+    m_proxy.saved = saved;
 }
 
 int TProxyManager::routesLeft() const
@@ -249,11 +258,7 @@ bool TProxyManager::NextProxyCandidate(const QString &failure)
         if (m_firstFailure.isEmpty())
             m_firstFailure = failure;
     }
-    m_proxy.server.clear();
-    m_proxy.port = 0;
-    m_proxy.username.clear();
-    m_proxy.password.clear();
-    m_proxy.saved = false;
+    useRoute({}, 0, false);
     m_currentFromList = false;
     if (fromList && m_candidates && !m_candidates->isEmpty())
         m_candidates->removeFirst();
@@ -299,9 +304,5 @@ void TProxyManager::endDownload()
     if (m_proxy.mode != pmProxyAuto || m_proxy.saved)
         return;
     // No other route carried a page: the one in the settings file is the one in use again.
-    m_proxy.server = m_kept ? m_kept->server : QString();
-    m_proxy.port = m_kept ? m_kept->port : 0;
-    m_proxy.username.clear();
-    m_proxy.password.clear();
-    m_proxy.saved = m_kept.has_value();
+    useRoute(m_kept ? m_kept->server : QString(), m_kept ? m_kept->port : 0, m_kept.has_value());
 }

@@ -134,6 +134,8 @@ public:
 
 private:
     void chooseCandidate(const QString &url);
+    // The route in use: its server and port, no credentials (the automatic mode sends none).
+    void useRoute(const QString &server, int port, bool saved);
     void showWait(const QString &line);
     void applyRoundTime(THttpClient &client) const;
     int routesLeft() const;
