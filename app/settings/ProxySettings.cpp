@@ -101,6 +101,11 @@ bool SaveProxySettings(TProxy &proxy, bool interactive, const QString &iniFileNa
     return ok;
 }
 
+bool IsUsableProxy(const QString &server, int port)
+{
+    return port >= 1 && port <= 65535 && IsValidProxyHost(server);
+}
+
 void SplitProxyCandidate(const QString &entry, QString &server, int &port)
 {
     const qsizetype colon = entry.indexOf(u':');
@@ -110,7 +115,7 @@ void SplitProxyCandidate(const QString &entry, QString &server, int &port)
     const int value = TextToIntDef(portText, 0, &ok);
     if (!ok)
         throw EConvertError(Format(u"\"%s\" - некорректное целое число", {portText}));
-    if (value < 1 || value > 65535 || !IsValidProxyHost(host))
+    if (!IsUsableProxy(host, value))
         throw EConvertError(Format(u"Некорректный адрес proxy-сервера: \"%s\"", {entry}));
     server = host;
     port = value;
@@ -221,6 +226,11 @@ bool TProxyManager::SetupProxy(THttpClient &client, const QString &url, int atte
         try {
             if (m_proxy.server.isEmpty())
                 chooseCandidate(url);
+            // A saved server that names no proxy is a failed route like a listed one: used as it
+            // is, it would fail every request or send it direct.
+            else if (!IsUsableProxy(m_proxy.server, m_proxy.port))
+                throw EConvertError(
+                    Format(u"Некорректный адрес proxy-сервера: \"%s : %d\"", {m_proxy.server, m_proxy.port}));
             client.setProxy({m_proxy.server, m_proxy.port, {}, {}});
         } catch (const Exception &e) {
             client.clearProxy();

@@ -69,6 +69,8 @@ public:
     QStringList searchProxies(const TProxySearchRequest &) override { return {}; }
 };
 
+// True for a server and port that the HTTP client can be given as a proxy.
+bool IsUsableProxy(const QString &server, int port);
 // One "host:port" entry of the candidate list as a server and port; raises EConvertError for a
 // bad port (an entry without one included) or a host that cannot be a proxy server.
 void SplitProxyCandidate(const QString &entry, QString &server, int &port);

@@ -560,7 +560,7 @@ TEST_F(DrawsDownload, AutomaticModeMovesToTheNextCandidateWithoutAsking)
         const char *name;
         QList<Proxy> failing; // proxies ahead of the working one
         QStringList unusable; // entries that name no proxy (a closed port, no port at all)
-        bool firstIsSaved;    // the first failing proxy is the saved one of an earlier run
+        bool firstIsSaved;    // the first entry (unusable, else failing) is the saved one of an earlier run
         int timeoutMs;        // the connect and read time-outs (0: the download's own)
         int roundDeadlineMs;  // 0: the download's own
         bool iniUnwritable = false; // "Vendra.ini" cannot be written: told once, not after every month
@@ -578,6 +578,10 @@ TEST_F(DrawsDownload, AutomaticModeMovesToTheNextCandidateWithoutAsking)
         {"sends junk", {{LocalTunnelAnswer::Junk}}, {}, false, 0, 0},
         {"opens, then closes", {{LocalTunnelAnswer::OpenThenClose}}, {}, false, 0, 0},
         {"the saved proxy answers 502", {{LocalTunnelAnswer::Status, 502}}, {}, true, 0, 0},
+        // A saved entry that names no proxy is passed over like a listed one, never used as it is
+        // (the request made again and again, or sent direct).
+        {"the saved entry names no proxy", {}, {u"bad host:8080"_s}, true, 0, 0},
+        {"the saved server has no port", {}, {u"127.0.0.1:0"_s}, true, 0, 0},
         {"opens, then stalls", {stalls}, {}, false, 700, 0},
         // Twelve that hold the reply once the encrypted connection stands: each is given up at the
         // read time-out (here 700 ms), and the thirteenth carries the page.
@@ -602,7 +606,8 @@ TEST_F(DrawsDownload, AutomaticModeMovesToTheNextCandidateWithoutAsking)
         }
         proxy = {pmProxyAuto, {}, 0, {}, {}, true};
         if (c.firstIsSaved) {
-            proxy = {pmProxyAuto, u"127.0.0.1"_s, failing.front()->port(), {}, {}, true};
+            const qsizetype colon = list.first().lastIndexOf(u':');
+            proxy = {pmProxyAuto, list.first().left(colon), list.first().mid(colon + 1).toInt(), {}, {}, true};
             SaveProxySettings(proxy, false, iniFile());
             list.removeFirst();
         }
