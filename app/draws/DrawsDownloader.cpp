@@ -126,7 +126,16 @@ int TDrawsDownloader::DownloadMonth(int yearMonth, int dateLimit)
                                u"это страница другого месяца.",
                                {key, m_client.lastUrl()}));
     int listed = 0;
-    TDrawsArray draws = ParseResultsPage(page, dateLimit, yearMonth, &listed);
+    TDrawsArray draws;
+    try {
+        draws = ParseResultsPage(page, dateLimit, yearMonth, &listed);
+    } catch (const Exception &e) {
+        // A page whose end only the closing connection told may have been cut on the way: through a
+        // proxy that is the route's failure, and another route may bring the whole page.
+        if (!m_httpGet && m_client.proxy().isSet() && m_client.lastReplyEndedByClose())
+            throw EHttpError(e.message(), 0, true);
+        throw;
+    }
     // The newest stored draw dated a day before the site's date (the local date of a draw in the game's
     // time zone) is listed again: it is no new draw.
     const TDrawsArray &stored = m_archive.draws();

@@ -564,6 +564,7 @@ TEST_F(DrawsDownload, AutomaticModeMovesToTheNextCandidateWithoutAsking)
         int timeoutMs;        // the connect and read time-outs (0: the download's own)
         int roundDeadlineMs;  // 0: the download's own
         bool iniUnwritable = false; // "Vendra.ini" cannot be written: told once, not after every month
+        bool marchEndsByClose = false; // the site sends March without a length, slowly
     };
     const QString closed1 = u"127.0.0.1:"_s + QString::number(ClosedLocalPort());
     const QString closed2 = u"127.0.0.1:"_s + QString::number(ClosedLocalPort());
@@ -590,6 +591,9 @@ TEST_F(DrawsDownload, AutomaticModeMovesToTheNextCandidateWithoutAsking)
         // with 10 s each, the first would use the round up.
         {"two that hold the reply within a short round", {holds, holds}, {}, false, 0, 6000},
         {"the settings file cannot be written", {{LocalTunnelAnswer::Status, 502}}, {}, false, 0, 0, true},
+        // A page whose end only the closing connection tells, cut short on the way: the cut page is
+        // no answer of the site's.
+        {"cuts a reply that ends by the close", {{LocalTunnelAnswer::OpenThenCutReply}}, {}, false, 0, 0, false, true},
     };
     LocalHttpServer working;
     working.setProxyEnabled(true);
@@ -604,6 +608,10 @@ TEST_F(DrawsDownload, AutomaticModeMovesToTheNextCandidateWithoutAsking)
             ASSERT_TRUE(failing.back()->start());
             list.append(failing.back()->hostAndPort());
         }
+        LocalHttpReply march = LocalHttpReply::text(kMarch);
+        march.closeDelimited = c.marchEndsByClose;
+        march.trickleMs = c.marchEndsByClose ? 5 : 0;
+        serveMonths(march);
         proxy = {pmProxyAuto, {}, 0, {}, {}, true};
         if (c.firstIsSaved) {
             const qsizetype colon = list.first().lastIndexOf(u':');
