@@ -155,6 +155,7 @@ struct THttpClient::Transfer {
     bool fileFailed = false;
     int status = 0;
     QByteArray statusLine;
+    bool lengthTold = false; // the reply says where its body ends (a length or chunks)
     QElapsedTimer activity;
     // Redirects: the handle (for the address being answered), the server a redirect must stay on
     // (none: any), the last address a reply redirected to and one that was refused.
@@ -189,9 +190,13 @@ struct THttpClient::Transfer {
             t->statusLine = line;
             const QList<QByteArray> parts = line.split(' ');
             t->status = parts.size() > 1 ? parts[1].toInt() : 0;
+            t->lengthTold = false;
             t->restart();
-        } else if (t->status >= 300 && t->status < 400 && line.size() > 9 &&
-                   line.left(9).toLower() == "location:") {
+        } else if (const QByteArray lower = line.toLower();
+                   lower.startsWith("content-length:") ||
+                   (lower.startsWith("transfer-encoding:") && lower.contains("chunked"))) {
+            t->lengthTold = true;
+        } else if (t->status >= 300 && t->status < 400 && line.size() > 9 && line.left(9).toLower() == "location:") {
             // Checked before the library follows it: a refused address is never requested.
             char *current = nullptr;
             curl_easy_getinfo(t->easy, CURLINFO_EFFECTIVE_URL, &current);
@@ -305,6 +310,7 @@ void THttpClient::perform(const QString &url, const QByteArray *postBody, Transf
 {
     globalInit();
     m_lastStatus = 0;
+    m_lastEndedByClose = false;
     m_lastUrl = url;
     transfer.limit = m_maxReplySize;
     Handles handles;
@@ -319,6 +325,7 @@ void THttpClient::perform(const QString &url, const QByteArray *postBody, Transf
         outcome = run(handles, transfer, wait);
 
     m_lastStatus = outcome.status;
+    m_lastEndedByClose = outcome.status > 0 && !transfer.lengthTold;
     char *effective = nullptr;
     if (curl_easy_getinfo(handles.easy.get(), CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective)
         m_lastUrl = QString::fromUtf8(effective);

@@ -99,6 +99,9 @@ public:
     int lastStatus() const { return m_lastStatus; }
     // The address the last reply came from, after the redirects that were followed.
     const QString &lastUrl() const { return m_lastUrl; }
+    // The last reply told no length (neither a length nor chunks): only the server's closing the
+    // connection ended it, and a connection cut on the way ends it the same.
+    bool lastReplyEndedByClose() const { return m_lastEndedByClose; }
 
     // The body of an URL-encoded form made of "key=value" lines.
     static QByteArray encodeForm(const QStringList &fields);
@@ -134,5 +137,6 @@ private:
     qint64 m_maxReplySize = 32 * 1024 * 1024;
     std::function<void()> m_pump;
     int m_lastStatus = 0;
+    bool m_lastEndedByClose = false;
     QString m_lastUrl;
 };

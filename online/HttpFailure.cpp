@@ -63,7 +63,10 @@ QString certificateFailureCause(long verifyResult)
 {
     // The verification codes of the TLS library that a user can act on.
     switch (verifyResult) {
+    // 1: the network library checks the name itself, after a chain the TLS library accepted, and
+    // leaves its verdict at 1 when the name does not match.
     case 0:
+    case 1:
     case 62:
         return Tr(u"Причина: сертификат выдан для другого имени сервера.");
     case 2:
@@ -152,6 +155,14 @@ std::optional<QString> tunnelFailureText(const THttpOutcome &out, const THttpReq
 {
     const QString proxy = proxyName(facts.proxy);
     const QString server = serverName(facts.url);
+    // The certificate came through the proxy's tunnel: the proxy may have shown its own.
+    if (isHttps(facts.url) && out.tunnelStatus == 200 && isCertificateFailure(out.curlCode)) {
+        const QString sentence = Format(u"Сертификат сервера \"%s\", полученный через proxy-сервер \"%s\", не "
+                                        u"принят: защищенное соединение не установлено.",
+                                        {server, proxy});
+        const QString cause = failureCause(out, facts);
+        return cause.isEmpty() ? sentence : sentence + u'\r' + cause;
+    }
     if (!isHttps(facts.url) || out.status > 0 || out.curlCode == CURLE_COULDNT_CONNECT ||
         out.curlCode == CURLE_COULDNT_RESOLVE_PROXY || out.curlCode == CURLE_SSL_CACERT_BADFILE ||
         isCertificateFailure(out.curlCode))

@@ -126,7 +126,16 @@ int TDrawsDownloader::DownloadMonth(int yearMonth, int dateLimit)
                                u"это страница другого месяца.",
                                {key, m_client.lastUrl()}));
     int listed = 0;
-    TDrawsArray draws = ParseResultsPage(page, dateLimit, yearMonth, &listed);
+    TDrawsArray draws;
+    try {
+        draws = ParseResultsPage(page, dateLimit, yearMonth, &listed);
+    } catch (const Exception &e) {
+        // A page whose end only the closing connection told may have been cut on the way: through a
+        // proxy that is the route's failure, and another route may bring the whole page.
+        if (!m_httpGet && m_client.proxy().isSet() && m_client.lastReplyEndedByClose())
+            throw EHttpError(e.message(), 0, true);
+        throw;
+    }
     // The newest stored draw dated a day before the site's date (the local date of a draw in the game's
     // time zone) is listed again: it is no new draw.
     const TDrawsArray &stored = m_archive.draws();
@@ -236,6 +245,9 @@ int TDrawsDownloader::DownloadDraws()
     if (!newestDateKnown())
         return 0;
     bool unsaved = false; // draws appended whose save failed: written with the next save
+    // A settings file that cannot be written is told once: the route that works stays in use for
+    // this download without being saved again after every month.
+    bool proxySaveFailed = false;
     int month = DrawDateYMD(m_archive.draws(), 0, 1) / 100;
     m_proxyManager.beginDownload();
     try {
@@ -248,8 +260,8 @@ int TDrawsDownloader::DownloadDraws()
                     holes += m_emptyMonths;
                     m_emptyMonths.clear();
                 }
-                if (!m_proxy.saved)
-                    SaveProxySettings(m_proxy, false, m_iniFileName);
+                if (!m_proxy.saved && !proxySaveFailed)
+                    proxySaveFailed = !SaveProxySettings(m_proxy, false, m_iniFileName);
                 m_proxyManager.routeWorked();
                 if (unsaved) {
                     m_saveArchive();

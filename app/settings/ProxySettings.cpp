@@ -101,6 +101,11 @@ bool SaveProxySettings(TProxy &proxy, bool interactive, const QString &iniFileNa
     return ok;
 }
 
+bool IsUsableProxy(const QString &server, int port)
+{
+    return port >= 1 && port <= 65535 && IsValidProxyHost(server);
+}
+
 void SplitProxyCandidate(const QString &entry, QString &server, int &port)
 {
     const qsizetype colon = entry.indexOf(u':');
@@ -110,7 +115,7 @@ void SplitProxyCandidate(const QString &entry, QString &server, int &port)
     const int value = TextToIntDef(portText, 0, &ok);
     if (!ok)
         throw EConvertError(Format(u"\"%s\" - некорректное целое число", {portText}));
-    if (value < 1 || value > 65535 || !IsValidProxyHost(host))
+    if (!IsUsableProxy(host, value))
         throw EConvertError(Format(u"Некорректный адрес proxy-сервера: \"%s\"", {entry}));
     server = host;
     port = value;
@@ -155,10 +160,19 @@ void TProxyManager::chooseCandidate(const QString &url)
     }
     // An entry that cannot be used is a failed attempt of its own.
     m_currentFromList = true;
-    SplitProxyCandidate(m_candidates->first(), m_proxy.server, m_proxy.port);
+    QString server;
+    int port = 0;
+    SplitProxyCandidate(m_candidates->first(), server, port);
+    useRoute(server, port, false);
+}
+
+void TProxyManager::useRoute(const QString &server, int port, bool saved)
+{
+    m_proxy.server = server;
+    m_proxy.port = port;
     m_proxy.username.clear();
     m_proxy.password.clear();
-    m_proxy.saved = false;
+    m_proxy.saved = saved;
 }
 
 int TProxyManager::routesLeft() const
@@ -181,11 +195,14 @@ void TProxyManager::applyRoundTime(THttpClient &client) const
         return;
     }
     // The rest of the round for the whole page; for the server's reply to begin, the route's share
-    // of it, so that a route that holds the reply leaves time for those after it.
+    // of it, so that a route that holds the reply leaves time for those after it. The saved route
+    // has carried pages: it waits as long as in the other modes, so that a server slow to begin its
+    // reply does not hand its place to another.
     const qint64 rest = std::max<qint64>(kMinRouteMs, m_roundDeadlineMs - m_spentMs);
-    const qint64 share = std::max<qint64>(kMinRouteMs, rest / routesLeft());
+    const qint64 window = client.connectTimeout() + client.readTimeout();
+    const qint64 share = m_proxy.saved ? window : std::max<qint64>(kMinRouteMs, rest / routesLeft());
     client.setTotalTimeout(static_cast<int>(rest));
-    client.setReplyTimeout(static_cast<int>(std::min<qint64>(share, client.connectTimeout() + client.readTimeout())));
+    client.setReplyTimeout(static_cast<int>(std::min({share, window, rest})));
 }
 
 void TProxyManager::beginDownload()
@@ -209,6 +226,11 @@ bool TProxyManager::SetupProxy(THttpClient &client, const QString &url, int atte
         try {
             if (m_proxy.server.isEmpty())
                 chooseCandidate(url);
+            // A saved server that names no proxy is a failed route like a listed one: used as it
+            // is, it would fail every request or send it direct.
+            else if (!IsUsableProxy(m_proxy.server, m_proxy.port))
+                throw EConvertError(
+                    Format(u"Некорректный адрес proxy-сервера: \"%s : %d\"", {m_proxy.server, m_proxy.port}));
             client.setProxy({m_proxy.server, m_proxy.port, {}, {}});
         } catch (const Exception &e) {
             client.clearProxy();
@@ -246,11 +268,7 @@ bool TProxyManager::NextProxyCandidate(const QString &failure)
         if (m_firstFailure.isEmpty())
             m_firstFailure = failure;
     }
-    m_proxy.server.clear();
-    m_proxy.port = 0;
-    m_proxy.username.clear();
-    m_proxy.password.clear();
-    m_proxy.saved = false;
+    useRoute({}, 0, false);
     m_currentFromList = false;
     if (fromList && m_candidates && !m_candidates->isEmpty())
         m_candidates->removeFirst();
@@ -296,9 +314,5 @@ void TProxyManager::endDownload()
     if (m_proxy.mode != pmProxyAuto || m_proxy.saved)
         return;
     // No other route carried a page: the one in the settings file is the one in use again.
-    m_proxy.server = m_kept ? m_kept->server : QString();
-    m_proxy.port = m_kept ? m_kept->port : 0;
-    m_proxy.username.clear();
-    m_proxy.password.clear();
-    m_proxy.saved = m_kept.has_value();
+    useRoute(m_kept ? m_kept->server : QString(), m_kept ? m_kept->port : 0, m_kept.has_value());
 }

@@ -69,6 +69,8 @@ public:
     QStringList searchProxies(const TProxySearchRequest &) override { return {}; }
 };
 
+// True for a server and port that the HTTP client can be given as a proxy.
+bool IsUsableProxy(const QString &server, int port);
 // One "host:port" entry of the candidate list as a server and port; raises EConvertError for a
 // bad port (an entry without one included) or a host that cannot be a proxy server.
 void SplitProxyCandidate(const QString &entry, QString &server, int &port);
@@ -134,6 +136,8 @@ public:
 
 private:
     void chooseCandidate(const QString &url);
+    // The route in use: its server and port, no credentials (the automatic mode sends none).
+    void useRoute(const QString &server, int port, bool saved);
     void showWait(const QString &line);
     void applyRoundTime(THttpClient &client) const;
     int routesLeft() const;

@@ -410,6 +410,11 @@ TEST(HttpClient, ARouteFailsUnlessTheSiteAnsweredThroughIt)
     silent.delayMs = -1;
     site.route("/silent", silent);
     ASSERT_TRUE(site.startTls(certs->serverCert(), certs->serverKey()));
+    // What a proxy that reads the traffic shows in the site's place: its own certificate, signed by
+    // nobody trusted or by a trusted authority for another name.
+    LocalHttpServer selfSigned, otherName;
+    ASSERT_TRUE(selfSigned.startTls(certs->selfSignedCert(), certs->selfSignedKey()));
+    ASSERT_TRUE(otherName.startTls(certs->otherNameCert(), certs->otherNameKey()));
     LocalHttpServer proxy;
     proxy.setProxyEnabled(true);
     ASSERT_TRUE(proxy.start());
@@ -454,6 +459,14 @@ TEST(HttpClient, ARouteFailsUnlessTheSiteAnsweredThroughIt)
          u"Proxy-сервер "_s + name + u" не открыл соединение с сервером \""_s + siteDown},
         {"site down, the proxy answers 502", LocalTunnelAnswer::Open, 502, u"https://"_s + siteDown + u"/page"_s, 0,
          true, u"Proxy-сервер "_s + name + u" не смог соединиться с сервером \""_s + siteDown},
+        {"opens, then shows a self-signed certificate", LocalTunnelAnswer::Open, 0, url(selfSigned, "/page"), 0, true,
+         u"Сертификат сервера \""_s + selfSigned.hostAndPort() + u"\", полученный через proxy-сервер "_s + name +
+             u", не принят: защищенное соединение не установлено.\rПричина: сертификат самоподписанный"_s},
+        {"opens, then shows a certificate for another name", LocalTunnelAnswer::Open, 0, url(otherName, "/page"), 0,
+         true,
+         u"Сертификат сервера \""_s + otherName.hostAndPort() + u"\", полученный через proxy-сервер "_s + name +
+             u", не принят: защищенное соединение не установлено.\rПричина: сертификат выдан для другого имени "
+             u"сервера."_s},
         {"the site falls silent", LocalTunnelAnswer::Open, 0, url(site, "/silent"), 0, true,
          u"Превышено время ожидания ответа сервера"_s},
         {"the site answers 500", LocalTunnelAnswer::Open, 0, url(site, "/down"), 0, false,

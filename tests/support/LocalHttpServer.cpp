@@ -1,9 +1,10 @@
 #include "tests/support/LocalHttpServer.h"
 
-#include <csignal>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <csignal>
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -441,7 +442,9 @@ void LocalHttpServer::serve(int fd)
             head += key + ": " + value + "\r\n";
         // A proxy's challenge may keep quiet about the connection it closes all the same.
         const bool quiet = reply.status == 407 && m_challengeCloses;
-        head += "Content-Length: " + QByteArray::number(body.size()) + (quiet ? "\r\n\r\n" : "\r\nConnection: close\r\n\r\n");
+        if (!reply.closeDelimited)
+            head += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+        head += quiet ? "\r\n" : "Connection: close\r\n\r\n";
         if (reply.trickleMs <= 0) {
             conn.writeAll(head + body);
             return;
@@ -510,6 +513,7 @@ void LocalHttpServer::tunnel(Connection &client, const QByteArray &target)
     switch (answer) {
     case LocalTunnelAnswer::Open:
     case LocalTunnelAnswer::OpenThenHoldReply:
+    case LocalTunnelAnswer::OpenThenCutReply:
         break;
     case LocalTunnelAnswer::Close:
         return;
@@ -548,10 +552,14 @@ void LocalHttpServer::tunnel(Connection &client, const QByteArray &target)
     other.stop = &m_stop;
     char buffer[16384];
     // Holding the reply: once the client sends its first encrypted record (TLS record type 23), the
-    // handshake is over on its side and nothing more of the server's passes.
+    // handshake is over on its side and nothing more of the server's passes. Cutting it: from then
+    // on the server's records pass for half a second, and the connection closes without the TLS
+    // layer's closing record.
+    const bool cutting = answer == LocalTunnelAnswer::OpenThenCutReply;
     bool holding = false;
+    QElapsedTimer sinceHandshake;
     QByteArray records;
-    while (!m_stop) {
+    while (!m_stop && !(cutting && holding && sinceHandshake.elapsed() > 500)) {
         pollfd fds[2] = {{client.fd, POLLIN, 0}, {upstream, POLLIN, 0}};
         if (::poll(fds, 2, kStepMs) <= 0)
             continue;
@@ -559,7 +567,7 @@ void LocalHttpServer::tunnel(Connection &client, const QByteArray &target)
             const qsizetype n = client.readSome(buffer, sizeof buffer, 0);
             if (n <= 0 || !other.writeAll(QByteArray(buffer, n)))
                 break;
-            if (answer == LocalTunnelAnswer::OpenThenHoldReply && !holding) {
+            if ((answer == LocalTunnelAnswer::OpenThenHoldReply || cutting) && !holding) {
                 records.append(buffer, n);
                 while (records.size() >= 5) {
                     const qsizetype length = 5 + ((static_cast<uchar>(records[3]) << 8) | static_cast<uchar>(records[4]));
@@ -568,13 +576,16 @@ void LocalHttpServer::tunnel(Connection &client, const QByteArray &target)
                     holding = holding || records[0] == 23;
                     records.remove(0, length);
                 }
+                if (holding)
+                    sinceHandshake.start();
             }
         }
         if (fds[1].revents) {
             const qsizetype n = other.readSome(buffer, sizeof buffer, 0);
-            if (n <= 0 && holding)
+            const bool passes = !holding || cutting;
+            if (n <= 0 && holding && !cutting)
                 hold();
-            if (n <= 0 || (!holding && !client.writeAll(QByteArray(buffer, n))))
+            if (n <= 0 || (passes && !client.writeAll(QByteArray(buffer, n))))
                 break;
         }
     }
@@ -621,36 +632,53 @@ bool TestCertificates::generate()
 {
     if (!m_dir.isValid())
         return false;
-    const QString ext = m_dir.filePath(QStringLiteral("server.ext"));
-    QFile extFile(ext);
-    if (!extFile.open(QIODevice::WriteOnly))
+    // The extensions of a server certificate for the names given; empty when they cannot be written.
+    const auto writeExt = [this](const QString &name, const QByteArray &names) {
+        QFile file(m_dir.filePath(name));
+        if (!file.open(QIODevice::WriteOnly))
+            return QString();
+        file.write("subjectAltName=" + names +
+                   "\nbasicConstraints=CA:FALSE\n"
+                   "keyUsage=digitalSignature,keyEncipherment\nextendedKeyUsage=serverAuth\n");
+        return file.fileName();
+    };
+    const QString ext = writeExt(QStringLiteral("server.ext"), "IP:127.0.0.1,DNS:localhost");
+    // A certificate the authority signed for another server's name (a proxy that shows its own).
+    const QString otherExt = writeExt(QStringLiteral("other.ext"), "DNS:other.example");
+    if (ext.isEmpty() || otherExt.isEmpty())
         return false;
-    extFile.write("subjectAltName=IP:127.0.0.1,DNS:localhost\nbasicConstraints=CA:FALSE\n"
-                  "keyUsage=digitalSignature,keyEncipherment\nextendedKeyUsage=serverAuth\n");
-    extFile.close();
 
     const QStringList ec = {QStringLiteral("-newkey"), QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
                             QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes")};
-    const QList<QStringList> steps = {
-        QStringList{QStringLiteral("req"), QStringLiteral("-x509")} + ec +
-            QStringList{QStringLiteral("-keyout"), QStringLiteral("ca.key"), QStringLiteral("-out"),
-                        QStringLiteral("ca.pem"), QStringLiteral("-days"), QStringLiteral("2"),
-                        QStringLiteral("-subj"), QStringLiteral("/CN=Local Test Authority"), QStringLiteral("-addext"),
-                        QStringLiteral("basicConstraints=critical,CA:TRUE"), QStringLiteral("-addext"),
-                        QStringLiteral("keyUsage=critical,keyCertSign,cRLSign")},
-        QStringList{QStringLiteral("req")} + ec +
-            QStringList{QStringLiteral("-keyout"), QStringLiteral("server.key"), QStringLiteral("-out"),
-                        QStringLiteral("server.csr"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1")},
-        QStringList{QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"), QStringLiteral("server.csr"),
-                    QStringLiteral("-CA"), QStringLiteral("ca.pem"), QStringLiteral("-CAkey"), QStringLiteral("ca.key"),
-                    QStringLiteral("-CAcreateserial"), QStringLiteral("-out"), QStringLiteral("server.pem"),
-                    QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-extfile"), ext},
-        QStringList{QStringLiteral("req"), QStringLiteral("-x509")} + ec +
-            QStringList{QStringLiteral("-keyout"), QStringLiteral("self.key"), QStringLiteral("-out"),
-                        QStringLiteral("self.pem"), QStringLiteral("-days"), QStringLiteral("2"),
-                        QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-addext"),
-                        QStringLiteral("subjectAltName=IP:127.0.0.1,DNS:localhost")},
+    // A key and a certificate "<base>.key" and "<base>.pem" that the authority signs.
+    const auto signedByTheAuthority = [&ec](const QString &base, const QString &subject, const QString &extFile) {
+        return QList<QStringList>{
+            QStringList{QStringLiteral("req")} + ec +
+                QStringList{QStringLiteral("-keyout"), base + QStringLiteral(".key"), QStringLiteral("-out"),
+                            base + QStringLiteral(".csr"), QStringLiteral("-subj"), subject},
+            QStringList{QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"),
+                        base + QStringLiteral(".csr"), QStringLiteral("-CA"), QStringLiteral("ca.pem"),
+                        QStringLiteral("-CAkey"), QStringLiteral("ca.key"), QStringLiteral("-CAcreateserial"),
+                        QStringLiteral("-out"), base + QStringLiteral(".pem"), QStringLiteral("-days"),
+                        QStringLiteral("2"), QStringLiteral("-extfile"), extFile},
+        };
     };
+    const QList<QStringList> steps =
+        QList<QStringList>{
+            QStringList{QStringLiteral("req"), QStringLiteral("-x509")} + ec +
+                QStringList{QStringLiteral("-keyout"), QStringLiteral("ca.key"), QStringLiteral("-out"),
+                            QStringLiteral("ca.pem"), QStringLiteral("-days"), QStringLiteral("2"),
+                            QStringLiteral("-subj"), QStringLiteral("/CN=Local Test Authority"),
+                            QStringLiteral("-addext"), QStringLiteral("basicConstraints=critical,CA:TRUE"),
+                            QStringLiteral("-addext"), QStringLiteral("keyUsage=critical,keyCertSign,cRLSign")},
+            QStringList{QStringLiteral("req"), QStringLiteral("-x509")} + ec +
+                QStringList{QStringLiteral("-keyout"), QStringLiteral("self.key"), QStringLiteral("-out"),
+                            QStringLiteral("self.pem"), QStringLiteral("-days"), QStringLiteral("2"),
+                            QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-addext"),
+                            QStringLiteral("subjectAltName=IP:127.0.0.1,DNS:localhost")},
+        } +
+        signedByTheAuthority(QStringLiteral("server"), QStringLiteral("/CN=127.0.0.1"), ext) +
+        signedByTheAuthority(QStringLiteral("other"), QStringLiteral("/CN=other.example"), otherExt);
     for (const QStringList &args : steps) {
         QProcess openssl;
         openssl.setWorkingDirectory(m_dir.path());

@@ -40,6 +40,8 @@ struct LocalHttpReply {
     int delayMs = 0;
     // Sends the body one byte at a time with this pause between bytes (a server that dribbles).
     int trickleMs = 0;
+    // Sends no length: the body ends where the server closes the connection.
+    bool closeDelimited = false;
 
     static LocalHttpReply text(const QByteArray &body, int status = 200);
     // Closes the connection without a word (status 0).
@@ -49,13 +51,14 @@ struct LocalHttpReply {
 
 // How the proxy answers a tunnel request (CONNECT), as real proxies in trouble do.
 enum class LocalTunnelAnswer {
-    Open,          // opens the tunnel to the server asked for (the default)
-    Close,         // closes the connection without a word
-    Status,        // answers the status given (502, 503, 504, 403, 407...) and closes
-    OpenThenStall, // answers 200 and then passes nothing on, holding the connection
+    Open,              // opens the tunnel to the server asked for (the default)
+    Close,             // closes the connection without a word
+    Status,            // answers the status given (502, 503, 504, 403, 407...) and closes
+    OpenThenStall,     // answers 200 and then passes nothing on, holding the connection
     OpenThenHoldReply, // opens the tunnel, passes the TLS handshake, then holds the server's reply
-    OpenThenClose, // answers 200 and closes
-    Junk,          // answers a line that is no HTTP and closes
+    OpenThenCutReply,  // opens the tunnel, passes the handshake and the reply's first half second, then closes
+    OpenThenClose,     // answers 200 and closes
+    Junk,              // answers a line that is no HTTP and closes
 };
 
 // A small HTTP/1.1 server on 127.0.0.1 for the tests, with an optional TLS layer and an optional
@@ -132,7 +135,8 @@ private:
 };
 
 // A certificate authority and certificates made with the openssl command for one test run: a
-// server certificate for 127.0.0.1 and localhost signed by the authority, and a self-signed one.
+// server certificate for 127.0.0.1 and localhost signed by the authority, one it signed for another
+// name (other.example), and a self-signed one.
 class TestCertificates {
 public:
     // Made once per test binary; nullptr when the openssl command failed.
@@ -146,6 +150,8 @@ public:
     QString serverKey() const { return m_dir.filePath(QStringLiteral("server.key")); }
     QString selfSignedCert() const { return m_dir.filePath(QStringLiteral("self.pem")); }
     QString selfSignedKey() const { return m_dir.filePath(QStringLiteral("self.key")); }
+    QString otherNameCert() const { return m_dir.filePath(QStringLiteral("other.pem")); }
+    QString otherNameKey() const { return m_dir.filePath(QStringLiteral("other.key")); }
 
 private:
     TestCertificates() = default;

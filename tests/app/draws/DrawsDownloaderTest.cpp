@@ -8,11 +8,13 @@
 #include "app/draws/DrawsArchive.h"
 #include "app/draws/DrawsDownloader.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QStringList>
 #include <atomic>
-#include <memory>
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -558,9 +560,11 @@ TEST_F(DrawsDownload, AutomaticModeMovesToTheNextCandidateWithoutAsking)
         const char *name;
         QList<Proxy> failing; // proxies ahead of the working one
         QStringList unusable; // entries that name no proxy (a closed port, no port at all)
-        bool firstIsSaved;    // the first failing proxy is the saved one of an earlier run
+        bool firstIsSaved;    // the first entry (unusable, else failing) is the saved one of an earlier run
         int timeoutMs;        // the connect and read time-outs (0: the download's own)
         int roundDeadlineMs;  // 0: the download's own
+        bool iniUnwritable = false; // "Vendra.ini" cannot be written: told once, not after every month
+        bool marchEndsByClose = false; // the site sends March without a length, slowly
     };
     const QString closed1 = u"127.0.0.1:"_s + QString::number(ClosedLocalPort());
     const QString closed2 = u"127.0.0.1:"_s + QString::number(ClosedLocalPort());
@@ -575,6 +579,10 @@ TEST_F(DrawsDownload, AutomaticModeMovesToTheNextCandidateWithoutAsking)
         {"sends junk", {{LocalTunnelAnswer::Junk}}, {}, false, 0, 0},
         {"opens, then closes", {{LocalTunnelAnswer::OpenThenClose}}, {}, false, 0, 0},
         {"the saved proxy answers 502", {{LocalTunnelAnswer::Status, 502}}, {}, true, 0, 0},
+        // A saved entry that names no proxy is passed over like a listed one, never used as it is
+        // (the request made again and again, or sent direct).
+        {"the saved entry names no proxy", {}, {u"bad host:8080"_s}, true, 0, 0},
+        {"the saved server has no port", {}, {u"127.0.0.1:0"_s}, true, 0, 0},
         {"opens, then stalls", {stalls}, {}, false, 700, 0},
         // Twelve that hold the reply once the encrypted connection stands: each is given up at the
         // read time-out (here 700 ms), and the thirteenth carries the page.
@@ -582,6 +590,10 @@ TEST_F(DrawsDownload, AutomaticModeMovesToTheNextCandidateWithoutAsking)
         // Each holding route gets its share of the round (2 s of 6 s), not the whole read time-out:
         // with 10 s each, the first would use the round up.
         {"two that hold the reply within a short round", {holds, holds}, {}, false, 0, 6000},
+        {"the settings file cannot be written", {{LocalTunnelAnswer::Status, 502}}, {}, false, 0, 0, true},
+        // A page whose end only the closing connection tells, cut short on the way: the cut page is
+        // no answer of the site's.
+        {"cuts a reply that ends by the close", {{LocalTunnelAnswer::OpenThenCutReply}}, {}, false, 0, 0, false, true},
     };
     LocalHttpServer working;
     working.setProxyEnabled(true);
@@ -596,9 +608,14 @@ TEST_F(DrawsDownload, AutomaticModeMovesToTheNextCandidateWithoutAsking)
             ASSERT_TRUE(failing.back()->start());
             list.append(failing.back()->hostAndPort());
         }
+        LocalHttpReply march = LocalHttpReply::text(kMarch);
+        march.closeDelimited = c.marchEndsByClose;
+        march.trickleMs = c.marchEndsByClose ? 5 : 0;
+        serveMonths(march);
         proxy = {pmProxyAuto, {}, 0, {}, {}, true};
         if (c.firstIsSaved) {
-            proxy = {pmProxyAuto, u"127.0.0.1"_s, failing.front()->port(), {}, {}, true};
+            const qsizetype colon = list.first().lastIndexOf(u':');
+            proxy = {pmProxyAuto, list.first().left(colon), list.first().mid(colon + 1).toInt(), {}, {}, true};
             SaveProxySettings(proxy, false, iniFile());
             list.removeFirst();
         }
@@ -616,11 +633,15 @@ TEST_F(DrawsDownload, AutomaticModeMovesToTheNextCandidateWithoutAsking)
         if (c.roundDeadlineMs > 0)
             d.proxyManager().setRoundDeadline(c.roundDeadlineMs);
         storeArchive({storedDraw(4099, u"26 Feb 2024"_s), storedDraw(4100, u"1 Mar 2024"_s)});
+        if (c.iniUnwritable) {
+            QFile::remove(iniFile());
+            ASSERT_TRUE(QDir(folder.path()).mkdir(u"Vendra.ini"_s));
+        }
         const TDownloadResult result = d.run();
 
         EXPECT_TRUE(result.ok) << c.name << ": " << result.error.toStdString();
         EXPECT_EQ(result.total, 3) << c.name;
-        EXPECT_EQ(boxes.count(), 0) << c.name;
+        EXPECT_EQ(boxes.count(), c.iniUnwritable ? 1 : 0) << c.name;
         EXPECT_EQ(candidates.searches, 1) << c.name;
         const int failed = static_cast<int>(c.unusable.size() + c.failing.size());
         EXPECT_EQ(d.attempt(), failed + 1) << c.name; // every failed route one attempt, the next one worked
@@ -630,6 +651,11 @@ TEST_F(DrawsDownload, AutomaticModeMovesToTheNextCandidateWithoutAsking)
         for (const auto &bad : failing)
             EXPECT_EQ(bad->requestCount(), 1) << c.name; // tried once, never again
         EXPECT_EQ(working.requestCount(), 2) << c.name;  // March and April
+        if (c.iniUnwritable) {
+            EXPECT_TRUE(boxes.last().text.startsWith(u"Ошибка записи в файл конфигурации!"_s)) << c.name;
+            ASSERT_TRUE(QDir(iniFile()).removeRecursively());
+            continue;
+        }
         // The candidate that worked is kept for the next run, in place of the saved one.
         const IniFile ini(iniFile());
         EXPECT_EQ(ini.readInteger(u"PROXY"_s, u"ProxyMode"_s, -1), 1);
@@ -683,8 +709,8 @@ TEST(DownloadSettings, HostAndAuthorityFromTheIni)
 
 TEST_F(DrawsDownload, AutomaticModeKeepsASavedProxyThatAnsweredWhenTheSiteFails)
 {
-    // The saved proxy works, the site behind it does not: whatever other route is tried fails the
-    // same, so the saved one stays in the settings and the question tells what it answered.
+    // The saved proxy works, the site behind it does not (or is slow): whatever other route is tried
+    // fails the same, so the saved one stays in the settings and the question tells what it answered.
     LocalHttpServer proxyServer, other;
     proxyServer.setProxyEnabled(true);
     other.setProxyEnabled(true);
@@ -698,9 +724,14 @@ TEST_F(DrawsDownload, AutomaticModeKeepsASavedProxyThatAnsweredWhenTheSiteFails)
         QString host;         // the results site
         LocalHttpReply march; // its March page
         int unreachable;      // the proxies' answer when the site is down (0: they close)
-        QString told;         // what the retry question says
+        QString told;         // what the retry question says (empty: the page came, nobody is asked)
         int searches;         // the site's own answer is the same through any route: no search
+        int roundDeadlineMs = 0; // 0: the download's own
     };
+    // A site slow to begin its reply, within the read time-out: the saved proxy waits for it as long
+    // as in the other modes, not a share of a short round that would hand its place to another.
+    LocalHttpReply slowMarch = LocalHttpReply::text(kMarch);
+    slowMarch.delayMs = 1500;
     const Case cases[] = {
         {site.hostAndPort(), LocalHttpReply::text("down", 500), 502, k500, 0},
         {site.hostAndPort(), LocalHttpReply::text(kMarch.left(kMarch.size() / 2)), 502, u"drawsPast"_s, 0},
@@ -708,6 +739,7 @@ TEST_F(DrawsDownload, AutomaticModeKeepsASavedProxyThatAnsweredWhenTheSiteFails)
          u"не смог соединиться с сервером \""_s + downHost + u"\".\rОтвет proxy-сервера: ошибка 502."_s + othersToo, 1},
         {downHost, LocalHttpReply::text(kMarch), 0,
          u"не открыл соединение с сервером \""_s + downHost + closedUnanswered + othersToo, 1},
+        {site.hostAndPort(), slowMarch, 502, QString(), 0, 6000},
     };
     for (const Case &c : cases) {
         serveMonths(c.march);
@@ -721,13 +753,20 @@ TEST_F(DrawsDownload, AutomaticModeKeepsASavedProxyThatAnsweredWhenTheSiteFails)
         candidates.searches = 0;
         proxyServer.clearRequests();
         boxes.clear();
-        boxes.answer(IDNO);
-        EXPECT_FALSE(downloader().run().ok);
-        ASSERT_EQ(boxes.count(), 1);
-        EXPECT_TRUE(boxes.last().text.contains(c.told)) << boxes.last().text.toStdString();
-        EXPECT_FALSE(boxes.last().text.contains(u"Получено 0 байт"_s)) << boxes.last().text.toStdString();
+        const bool asks = !c.told.isEmpty();
+        if (asks)
+            boxes.answer(IDNO);
+        TDrawsDownloader &d = downloader();
+        if (c.roundDeadlineMs > 0)
+            d.proxyManager().setRoundDeadline(c.roundDeadlineMs);
+        EXPECT_EQ(d.run().ok, !asks) << c.told.toStdString();
+        ASSERT_EQ(boxes.count(), asks ? 1 : 0) << c.told.toStdString();
+        if (asks) {
+            EXPECT_TRUE(boxes.last().text.contains(c.told)) << boxes.last().text.toStdString();
+            EXPECT_FALSE(boxes.last().text.contains(u"Получено 0 байт"_s)) << boxes.last().text.toStdString();
+        }
         EXPECT_EQ(candidates.searches, c.searches) << c.told.toStdString();
-        EXPECT_EQ(proxyServer.requestCount(), 1) << c.told.toStdString();
+        EXPECT_EQ(proxyServer.requestCount(), asks ? 1 : 2) << c.told.toStdString(); // March (and April)
         const IniFile ini(iniFile());
         EXPECT_EQ(ini.readString(u"PROXY"_s, u"ProxyServer"_s), u"127.0.0.1") << c.told.toStdString();
         EXPECT_EQ(ini.readInteger(u"PROXY"_s, u"ProxyPort"_s, -1), proxyServer.port());
