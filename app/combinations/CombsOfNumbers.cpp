@@ -141,8 +141,11 @@ TCombsWritten WriteCombsOfNumbers(const TNumbersChoice &choice, TComb *out, cons
             const TComb lastBefore = fault.skipOne ? out[k.end - 1] : TComb{};
             uint8_t *p = begin;
             // A pair that finds more than it was counted runs into the next pair's place, which the
-            // report then finds; the last pair has no place after it, so it never writes past its own.
-            if (!faulty && size_t(task) + 1 < tasks.size())
+            // report then finds. It is written without a bound only where even all its combinations
+            // (any four numbers above its second) fit before the list ends, so no miscount writes
+            // past the list; the pairs near its end, which have few, are bounded by their place.
+            const bool roomForAll = Binomial(kMaxNumber - k.b, 4) <= total - k.start;
+            if (!faulty && roomForAll)
                 ForEachChosenOfPrefix(k.a, k.b, choice, [&p](uint64_t bytes) {
                     std::memcpy(p, &bytes, sizeof(TComb));
                     p += sizeof(TComb);
