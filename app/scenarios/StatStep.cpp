@@ -373,7 +373,6 @@ void TStatStep::run(const TFilterPart &part, const QString &methodText, TContext
     clock.restart();
     TWalkRows rows = walkRowsOf(part, *table, order, *stat);
     walk.rows = std::move(rows.values);
-    const int fallbacksBefore = m_filter.fallbacks().taken;
     beginFilter(method, ctx, std::move(rows.records), std::move(rows.candidates));
     try {
         walkRows(walk);
@@ -382,7 +381,9 @@ void TStatStep::run(const TFilterPart &part, const QString &methodText, TContext
         throw;
     }
     endFilter(clock);
-    if (m_filter.fallbacks().taken != fallbacksBefore)
+    // Only this step's own work said again: a list the step before left, written again the plain way
+    // when this one read it, changed none of the counts this step said (it counts that list as read).
+    if (m_filter.stepFellBack())
         sayTrueCounts(walk);
 }
 

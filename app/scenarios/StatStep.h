@@ -113,6 +113,8 @@ public:
     int tableComputations() const { return m_tables.computations(); }
     // For tests: the next row applied is counted delta combinations off, as a faulty way would.
     void miscountNextRow(int64_t delta) { m_filter.miscountNextRow(delta); }
+    // For tests: the next list a step leaves unwritten is written with that fault.
+    void faultNextWrite(const TWriteFault &fault) { m_filter.faultNextWrite(fault); }
 
 private:
     struct TWalk;

@@ -42,7 +42,10 @@ void TStatStepFilter::begin(TCombsList &list, std::vector<TStatValueRec> rows, s
     l.m_count = l.m_listCount = list.count();
     l.m_applied.clear();
     l.m_rebuildFailed = false;
-    l.m_writeFellBack = [fallbacks = m_fallbacks, code = in.source.method->MethodCode()] { fallbacks->note(code); };
+    ++m_step;
+    l.m_writeFellBack = [fallbacks = m_fallbacks, code = in.source.method->MethodCode(), step = m_step] {
+        fallbacks->note(code, step);
+    };
     l.m_ascending = list.isFullSet();
     m_rowCounts.clear();
     m_active = true;
@@ -84,12 +87,25 @@ void TStatStepFilter::clearFallbacks()
     m_fallbacks->clear();
 }
 
-void TStatStepFilter::TFallbackCount::note(const QString &method)
+bool TStatStepFilter::stepFellBack() const
+{
+    return m_fallbacks->noted(m_step);
+}
+
+void TStatStepFilter::TFallbackCount::note(const QString &method, uint64_t step)
 {
     const std::lock_guard<std::mutex> lock(m_lock);
     ++m_taken.taken;
     if (!m_taken.methods.contains(method))
         m_taken.methods.append(method);
+    if (std::find(m_steps.begin(), m_steps.end(), step) == m_steps.end())
+        m_steps.push_back(step);
+}
+
+bool TStatStepFilter::TFallbackCount::noted(uint64_t step) const
+{
+    const std::lock_guard<std::mutex> lock(m_lock);
+    return std::find(m_steps.begin(), m_steps.end(), step) != m_steps.end();
 }
 
 TStatStepFilter::TFallbacks TStatStepFilter::TFallbackCount::taken() const
@@ -102,6 +118,7 @@ void TStatStepFilter::TFallbackCount::clear()
 {
     const std::lock_guard<std::mutex> lock(m_lock);
     m_taken = {};
+    m_steps.clear();
 }
 
 void TStatStepFilter::prepare()
@@ -264,7 +281,7 @@ void TStatStepFilter::releaseStep()
 void TStatStepFilter::fallBackToPlain()
 {
     TStepList &l = *m_list;
-    m_fallbacks->note(m_in->source.method->MethodCode());
+    m_fallbacks->note(m_in->source.method->MethodCode(), m_step);
     l.m_rebuildFailed = false;
     const std::vector<TStepList::Applied> applied = std::move(l.m_applied);
     l.m_applied.clear();

@@ -120,6 +120,10 @@ public:
     };
     TFallbacks fallbacks() const;
     void clearFallbacks();
+    // True when the step begun last was worked out again since its begin: its rebuild did not add up,
+    // or it read the list it left unwritten itself. A list left by a step before that is written
+    // again when this one reads it is counted for that step, not this one.
+    bool stepFellBack() const;
     // The list's count after each row applied since begin (0: the row was undone), in the order of
     // the calls of apply: what the list holds, also when a fallback worked it out again.
     const std::vector<int64_t> &rowCounts() const { return m_rowCounts; }
@@ -144,13 +148,16 @@ private:
     // whichever thread reads them first).
     class TFallbackCount {
     public:
-        void note(const QString &method);
+        // step: the begin the fallback belongs to.
+        void note(const QString &method, uint64_t step);
         TFallbacks taken() const;
+        bool noted(uint64_t step) const;
         void clear();
 
     private:
         mutable std::mutex m_lock;
         TFallbacks m_taken;
+        std::vector<uint64_t> m_steps; // the steps that fell back, each once
     };
 
     std::unique_ptr<TStepInput> m_in;
@@ -160,6 +167,7 @@ private:
     bool m_active = false;
     bool m_changed = false;
     std::shared_ptr<TFallbackCount> m_fallbacks;
+    uint64_t m_step = 0; // counts the begins
     std::vector<int64_t> m_rowCounts;
     int64_t m_rowMiscount = 0;
 };
