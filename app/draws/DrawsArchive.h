@@ -75,7 +75,8 @@ int DrawInsertIndex(const TDrawsArray &draws, int32_t number);
 // record that is no draw on its own is left out; of the others the most are kept whose numbers rise,
 // those running far ahead of their dates (kMaxDrawsPerDay, told against kept draws only) counting only
 // when nothing else is lost. Where leaving out either of two records would do, the one whose number
-// does not fit its date among the draws around it goes, and its note names the kept one.
+// fits neither the draws before it nor those after it (by their dates and places in the file) goes,
+// and its note names the kept one.
 struct TDrawsRead {
     TDrawsArray draws;        // every record that is a draw, its date in the game's form
     int badRecords = 0;       // records left out: no draw (StoredDrawProblem), an unreadable date, or a
