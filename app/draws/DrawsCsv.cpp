@@ -152,9 +152,9 @@ TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored, TDat
     for (const TDrawRec &draw : stored)
         remember(draw);
 
+    // Every line noted, the first kMaxCsvProblems by line kept at the end.
     auto note = [](std::vector<TCsvLineProblem> &list, int line, const QString &reason) {
-        if (static_cast<int>(list.size()) < kMaxCsvProblems)
-            list.push_back({line, reason});
+        list.push_back({line, reason});
     };
     auto reject = [&](int line, const QString &reason) {
         ++result.badLines;
@@ -167,19 +167,47 @@ TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored, TDat
                       {FormatDrawText(there)});
     };
 
+    // Lines with a draw number first, in file order; then the lines without one in the order of their
+    // dates (a file may list the newest draw first), so that each is numbered after the draws before it.
+    struct TLine {
+        int number;
+        QStringList fields;
+        int64_t day; // of a line without a draw number: its date's, or that of the dated line before it
+    };
+    std::vector<TLine> lines, withoutNumber;
     int lineNumber = 0;
+    int64_t lastDay = 0;
     for (QStringView line : text.split(u'\n')) {
         ++lineNumber;
         if (line.endsWith(u'\r'))
             line.chop(1);
         if (TrimControl(line).isEmpty())
             continue;
-        const QStringList fields = SplitCsvFields(line);
+        QStringList fields = SplitCsvFields(line);
         const int count = static_cast<int>(fields.size());
-        if (count != kFullFields && count != kShortFields) {
+        if (count == kFullFields) {
+            lines.push_back({lineNumber, std::move(fields), 0});
+        } else if (count == kShortFields) {
+            TDrawRec dated;
+            try {
+                dated.setDateText(GameDrawDateText(fields[0]));
+            } catch (const Exception &) {
+            }
+            if (dayOf(dated) > 0)
+                lastDay = dayOf(dated);
+            withoutNumber.push_back({lineNumber, std::move(fields), lastDay});
+        } else {
             reject(lineNumber, Format(u"полей: %d (ожидается 10 или 9)", {count}));
-            continue;
         }
+    }
+    std::stable_sort(withoutNumber.begin(), withoutNumber.end(),
+                     [](const TLine &a, const TLine &b) { return a.day < b.day; });
+    lines.insert(lines.end(), std::make_move_iterator(withoutNumber.begin()),
+                 std::make_move_iterator(withoutNumber.end()));
+    for (const TLine &taken : lines) {
+        lineNumber = taken.number;
+        const QStringList &fields = taken.fields;
+        const int count = static_cast<int>(fields.size());
         const bool full = count == kFullFields;
         const int first = full ? 1 : 0; // index of the date field
         TDrawRec draw;
@@ -263,6 +291,12 @@ TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored, TDat
         merged.insert(merged.begin() + at, draw);
         remember(draw);
         result.added.push_back(draw);
+    }
+    for (std::vector<TCsvLineProblem> *list : {&result.problems, &result.legacyLines}) {
+        std::stable_sort(list->begin(), list->end(),
+                         [](const TCsvLineProblem &a, const TCsvLineProblem &b) { return a.line < b.line; });
+        if (static_cast<int>(list->size()) > kMaxCsvProblems)
+            list->resize(kMaxCsvProblems);
     }
     return result;
 }
