@@ -160,8 +160,14 @@ TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored, TDat
         ++result.badLines;
         note(result.problems, line, reason);
     };
-    // A line that is a stored draw (or one of an earlier line) with other numbers or date.
-    auto contradicts = [](const TDrawRec &there, bool sameNumber) {
+    // A line that is a stored draw, or the draw of another line, with other numbers or date.
+    std::unordered_map<int32_t, int> lineOf; // the line each imported draw came from, by number
+    auto contradicts = [&lineOf](const TDrawRec &there, bool sameNumber) {
+        const auto line = lineOf.find(there.number);
+        if (line != lineOf.end())
+            return Format(sameNumber ? u"противоречит строке %d файла с тем же номером тиража (%s)"
+                                     : u"противоречит строке %d файла с той же датой тиража (%s)",
+                          {line->second, FormatDrawText(there)});
         return Format(sameNumber ? u"противоречит тиражу с тем же номером, который уже есть в архиве (%s)"
                                  : u"противоречит тиражу той же даты, который уже есть в архиве (%s)",
                       {FormatDrawText(there)});
@@ -290,6 +296,7 @@ TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored, TDat
         }
         merged.insert(merged.begin() + at, draw);
         remember(draw);
+        lineOf[draw.number] = lineNumber;
         result.added.push_back(draw);
     }
     for (std::vector<TCsvLineProblem> *list : {&result.problems, &result.legacyLines}) {

@@ -199,6 +199,7 @@ TEST(DrawsCsv, BadLinesAreSkippedCountedAndReported)
     for (int line : {2, 3, 4, 5, 6, 7, 8, 9, 12, 13, 14})
         EXPECT_NE(report.indexOf(Format(u"\rстрока %d: ", {line})), -1) << line;
     EXPECT_NE(report.indexOf(u"строка 9: некорректная дата тиража \"2024-03-08\""), -1);
+    EXPECT_NE(report.indexOf(u"строка 12: противоречит строке 1 файла с тем же номером тиража (Тираж № 11"), -1);
     EXPECT_NE(report.indexOf(u"окне тиража): 2\r\rстрока 13: тираж № 19: дополнительные числа повторяют"), -1);
 }
 
