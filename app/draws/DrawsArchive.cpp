@@ -180,6 +180,12 @@ TDateTime DrawDateOf(const TDrawRec &draw)
     }
 }
 
+int64_t DrawDayOf(const TDrawRec &draw)
+{
+    const TDateTime date = DrawDateOf(draw);
+    return date > 0 ? static_cast<int64_t>(std::floor(date)) : 0;
+}
+
 TDrawNeighbours DrawNeighboursAt(const TDrawsArray &draws, int index, bool inserting)
 {
     return {drawAt(draws, index - 1), drawAt(draws, inserting ? index : index + 1)};
@@ -292,10 +298,8 @@ namespace {
 std::vector<int64_t> DaysOf(const TDrawsArray &records)
 {
     std::vector<int64_t> days(records.size(), 0);
-    for (size_t i = 0; i < records.size(); ++i) {
-        const TDateTime date = DrawDateOf(records[i]);
-        days[i] = date > 0 ? static_cast<int64_t>(std::floor(date)) : 0;
-    }
+    for (size_t i = 0; i < records.size(); ++i)
+        days[i] = DrawDayOf(records[i]);
     return days;
 }
 

@@ -39,6 +39,8 @@ int DrawDateYMD(const TDrawsArray &draws, int index, int days);
 // and not after the other.
 // The date of a draw; 0 when it is not known or cannot be read.
 TDateTime DrawDateOf(const TDrawRec &draw);
+// The day of a draw's date (whole days of the date); 0 when it is not known or cannot be read.
+int64_t DrawDayOf(const TDrawRec &draw);
 // The draws a draw has beside it at a place: replacing the draw at the index (an index equal to the
 // count is a new newest draw), or put in before the draw at the index when inserting.
 struct TDrawNeighbours {

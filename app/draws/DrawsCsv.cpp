@@ -13,7 +13,6 @@
 #include <QFile>
 #include <QSet>
 #include <algorithm>
-#include <cmath>
 #include <limits>
 #include <unordered_map>
 
@@ -46,12 +45,6 @@ QString contentKey(const TDrawRec &draw)
     for (uint8_t n : draw.extra)
         key += u';' + QString::number(n);
     return key;
-}
-
-// The day of a draw's date; 0 when it is not known or cannot be read.
-int64_t dayOf(const TDrawRec &draw)
-{
-    return static_cast<int64_t>(std::floor(DrawDateOf(draw)));
 }
 
 } // namespace
@@ -141,7 +134,7 @@ TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored, TDat
     int64_t newestDay = 0;
     auto remember = [&](const TDrawRec &draw) {
         byNumber[draw.number] = draw;
-        const int64_t day = dayOf(draw);
+        const int64_t day = DrawDayOf(draw);
         if (day > 0)
             byDay[day].push_back(draw);
         else
@@ -199,8 +192,8 @@ TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored, TDat
                 dated.setDateText(GameDrawDateText(fields[0]));
             } catch (const Exception &) {
             }
-            if (dayOf(dated) > 0)
-                lastDay = dayOf(dated);
+            if (DrawDayOf(dated) > 0)
+                lastDay = DrawDayOf(dated);
             withoutNumber.push_back({lineNumber, std::move(fields), lastDay});
         } else {
             reject(lineNumber, Format(u"полей: %d (ожидается 10 или 9)", {count}));
@@ -238,13 +231,13 @@ TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored, TDat
             reject(lineNumber, Format(u"некорректная дата тиража \"%s\"", {fields[first]}));
             continue;
         }
-        const int64_t day = dayOf(draw);
+        const int64_t day = DrawDayOf(draw);
         if (full) {
             // A number the archive has is that draw: the same numbers in any order (and the same date
             // when both are known) are it again, other ones contradict it.
             const auto there = byNumber.find(draw.number);
             if (there != byNumber.end()) {
-                const int64_t thereDay = dayOf(there->second);
+                const int64_t thereDay = DrawDayOf(there->second);
                 if (SameDrawNumbers(draw, there->second) && (day == 0 || thereDay == 0 || day == thereDay))
                     ++result.duplicates;
                 else

@@ -12,7 +12,6 @@
 #include "app/draws/ResultsPageParser.h"
 #include "app/draws/ResultsSiteDates.h"
 
-#include <cmath>
 #include <cstdio>
 
 using namespace Qt::StringLiterals;
@@ -133,7 +132,7 @@ int TDrawsDownloader::DownloadMonth(int yearMonth, int dateLimit)
     std::erase_if(draws, [&stored](const TDrawRec &draw) {
         const int at = FindDrawIndex(stored, draw.number);
         return at >= 0 && SameDrawNumbers(draw, stored[static_cast<size_t>(at)]) &&
-               std::floor(DrawDateOf(draw)) - std::floor(DrawDateOf(stored[static_cast<size_t>(at)])) == 1;
+               DrawDayOf(draw) - DrawDayOf(stored[static_cast<size_t>(at)]) == 1;
     });
     // The month of the newest stored draw has its draws, whatever its page lists.
     if (listed == 0 && yearMonth > DrawDateYMD(m_archive.draws(), 0, 0) / 100)
