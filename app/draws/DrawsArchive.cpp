@@ -335,11 +335,11 @@ std::vector<int64_t> AheadWeights(const TDrawsArray &records, const std::vector<
 // kFitNeighbours nearest trusted records on one side draw lines of numbers over dates, and over places
 // in the file (draws follow each other one number apart but for draws missing from the archive):
 // every two of them draw one, and the median of what those lines give for the record is the number it
-// should have by that side. The closest of the four (by dates or by places, from before or from after)
-// counts: a sound record fits its own side even at a pause of months, a change of draw days, draws on
-// one date, draws missing from the archive or records without dates, while a record gone wrong fits
-// neither side, and one gone wrong beside a sound record moves no more than one of its sides. In units
-// of 1/kFitScale of a draw; 0 for a record without two such records of different dates or places on
+// should have by that side. By the side it fits better (the mean of what its dates and its places
+// say) a record is told: a sound record fits its own side even at a pause of months, a change of draw
+// days, draws on one date, draws missing from the archive or records without dates, and a record gone
+// wrong beside it moves only the other side, while a record gone wrong fits neither side. In units of
+// 1/kFitScale of a draw; 0 for a record without two such records of different dates or places on
 // either side.
 constexpr int kFitNeighbours = 4;
 constexpr int kFitReach = 64; // records looked at on each side at most
@@ -381,11 +381,13 @@ std::vector<int64_t> NumberMisfits(const TDrawsArray &records, const std::vector
     for (int64_t i = 0; i < n; ++i) {
         const size_t at = static_cast<size_t>(i);
         double best = -1;
-        for (const bool byDate : {true, false}) {
-            if (byDate && days[at] <= 0)
-                continue;
-            auto place = [&](size_t j) { return static_cast<double>(byDate ? days[j] : places[j]); };
-            for (const int64_t step : {int64_t(-1), int64_t(1)}) {
+        for (const int64_t step : {int64_t(-1), int64_t(1)}) {
+            double sum = 0;
+            int found = 0;
+            for (const bool byDate : {true, false}) {
+                if (byDate && days[at] <= 0)
+                    continue;
+                auto place = [&](size_t j) { return static_cast<double>(byDate ? days[j] : places[j]); };
                 size_t count = 0;
                 for (int64_t j = i + step, reach = 0; j >= 0 && j < n && count < points.size() && reach < kFitReach;
                      j += step, ++reach) {
@@ -395,13 +397,15 @@ std::vector<int64_t> NumberMisfits(const TDrawsArray &records, const std::vector
                 }
                 double median = 0;
                 if (MedianOfLines(points, count, place(at), median)) {
-                    const double off = std::abs(records[at].number - median);
-                    best = best < 0 ? off : std::min(best, off);
+                    sum += std::min(std::abs(records[at].number - median), 1e9);
+                    ++found;
                 }
             }
+            if (found > 0)
+                best = best < 0 ? sum / found : std::min(best, sum / found);
         }
         if (best > 0)
-            misfit[at] = std::llround(std::min(best, 1e9) * kFitScale);
+            misfit[at] = std::llround(best * kFitScale);
     }
     return misfit;
 }
