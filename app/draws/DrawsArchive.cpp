@@ -459,8 +459,8 @@ std::vector<bool> HeaviestRisingChain(const TDrawsArray &records, const std::vec
 // Which of the records (each a draw on its own) stay, so that the numbers rise through the archive:
 // of all the ways to keep the numbers rising, the one that leaves out the fewest records that do not
 // run far ahead of their dates, then the fewest that do, then the one whose kept numbers fit the
-// draws around them best (where leaving out either of two records would do, the one out of step with
-// the draws on both its sides goes, by their dates and by their places in the file). A record that does not fit between the records around it thus costs
+// draws around them best (where leaving out either of two records would do, the one that fits worse
+// by the side it fits better goes, by dates and by places in the file: NumberMisfits). A record that does not fit between the records around it thus costs
 // only itself, and so does a run of them, while a run of numbers gone far ahead of their dates is
 // left out before sound draws are. The choice is made again with the kept records as the only
 // references until it holds (a few rounds at most).

@@ -76,9 +76,9 @@ int DrawInsertIndex(const TDrawsArray &draws, int32_t number);
 // What reading an archive file found: the draws it keeps and what it had to say about the rest. A
 // record that is no draw on its own is left out; of the others the most are kept whose numbers rise,
 // those running far ahead of their dates (kMaxDrawsPerDay, told against kept draws only) counting only
-// when nothing else is lost. Where leaving out either of two records would do, the one whose number
-// fits neither the draws before it nor those after it (by their dates and places in the file) goes,
-// and its note names the kept one.
+// when nothing else is lost. Where leaving out either of two records would do, the one that fits worse
+// goes (each fitted to the draws before it and to those after it, by their dates and places in the
+// file, counting by the side it fits better), and its note names the kept one.
 struct TDrawsRead {
     TDrawsArray draws;        // every record that is a draw, its date in the game's form
     int badRecords = 0;       // records left out: no draw (StoredDrawProblem), an unreadable date, or a
