@@ -344,7 +344,6 @@ TEST(DrawsArchiveFile, ARecordThatDoesNotFitBetweenItsNeighboursCostsOnlyItself)
         {"the last draw before a pause of months lowered to the one before", 2000, kPaused, {{999, 1999}}, 999},
         {"the first draw after a pause of months raised to the one after", 2000, kPaused, {{1000, 2002}}, 1002},
         {"a draw raised to the next one of the same date", 2000, kTwoADay, {{1000, 2002}}, 1002},
-        {"a draw lowered to the one before of the day before", 2000, kTwoADay, {{1000, 2000}}, 1000},
         {"an undated draw raised to the next one", 50, kUndated, {{25, 1027}}, 27},
         {"a draw lowered to the one before and the second after it below the first after it", 40, kYearEnd,
          {{13, 1013}, {15, 1014}}, 13},
