@@ -180,6 +180,12 @@ TDateTime DrawDateOf(const TDrawRec &draw)
     }
 }
 
+int64_t DrawDayOf(const TDrawRec &draw)
+{
+    const TDateTime date = DrawDateOf(draw);
+    return date > 0 ? static_cast<int64_t>(std::floor(date)) : 0;
+}
+
 TDrawNeighbours DrawNeighboursAt(const TDrawsArray &draws, int index, bool inserting)
 {
     return {drawAt(draws, index - 1), drawAt(draws, inserting ? index : index + 1)};
@@ -292,10 +298,8 @@ namespace {
 std::vector<int64_t> DaysOf(const TDrawsArray &records)
 {
     std::vector<int64_t> days(records.size(), 0);
-    for (size_t i = 0; i < records.size(); ++i) {
-        const TDateTime date = DrawDateOf(records[i]);
-        days[i] = date > 0 ? static_cast<int64_t>(std::floor(date)) : 0;
-    }
+    for (size_t i = 0; i < records.size(); ++i)
+        days[i] = DrawDayOf(records[i]);
     return days;
 }
 
@@ -327,63 +331,81 @@ std::vector<int64_t> AheadWeights(const TDrawsArray &records, const std::vector<
     return weight;
 }
 
-// How far each dated record's number lies from the number its date gives among the trusted dated
-// records around it (kFitNeighbours on each side): every two of them draw a line of numbers over
-// dates, and the median of what those lines give for its date is the number it should have. A record
-// or two gone wrong among them moves the median little. In units of 1/kFitScale of a draw; 0 for a
-// record without a date or without two such records of different days around it.
+// How far each record's number lies from the number the trusted records beside it give it. The
+// kFitNeighbours nearest trusted records on one side draw lines of numbers over dates, and over places
+// in the file (draws follow each other one number apart but for draws missing from the archive):
+// every two of them draw one, and the median of what those lines give for the record is the number it
+// should have by that side. By the side it fits better (the mean of what its dates and its places
+// say) a record is told: a sound record fits its own side even at a pause of months, a change of draw
+// days, draws on one date, draws missing from the archive or records without dates, and a record gone
+// wrong beside it moves only the other side, while a record gone wrong fits neither side. In units of
+// 1/kFitScale of a draw; 0 for a record without two such records of different dates or places on
+// either side.
 constexpr int kFitNeighbours = 4;
 constexpr int kFitReach = 64; // records looked at on each side at most
 constexpr int kFitScale = 8;
 
-std::vector<int64_t> DateMisfits(const TDrawsArray &records, const std::vector<int64_t> &days,
-                                 const std::vector<bool> &trusted)
+struct TFitPoint {
+    double at = 0;
+    double number = 0;
+};
+
+// The median of what the lines through every two of the points (of different places) give at the
+// place; false when there are no two such points.
+bool MedianOfLines(const std::array<TFitPoint, kFitNeighbours> &points, size_t count, double at, double &median)
+{
+    std::array<double, kFitNeighbours * (kFitNeighbours - 1) / 2> lines{};
+    size_t found = 0;
+    for (size_t a = 0; a < count; ++a)
+        for (size_t b = a + 1; b < count; ++b) {
+            const TFitPoint &p = points[a], &q = points[b];
+            if (p.at != q.at)
+                lines[found++] = p.number + (q.number - p.number) * (at - p.at) / (q.at - p.at);
+        }
+    if (found == 0)
+        return false;
+    const auto end = lines.begin() + static_cast<std::ptrdiff_t>(found);
+    const auto middle = lines.begin() + static_cast<std::ptrdiff_t>(found / 2);
+    std::nth_element(lines.begin(), middle, end);
+    // Of an even count, halfway between the two middle ones.
+    median = found % 2 ? *middle : (*middle + *std::max_element(lines.begin(), middle)) / 2;
+    return true;
+}
+
+std::vector<int64_t> NumberMisfits(const TDrawsArray &records, const std::vector<qsizetype> &places,
+                                   const std::vector<int64_t> &days, const std::vector<bool> &trusted)
 {
     const int64_t n = static_cast<int64_t>(records.size());
     std::vector<int64_t> misfit(records.size(), 0);
-    std::array<size_t, 2 * kFitNeighbours> around{};
-    std::array<double, kFitNeighbours * (2 * kFitNeighbours - 1)> lines{};
+    std::array<TFitPoint, kFitNeighbours> points{};
     for (int64_t i = 0; i < n; ++i) {
-        if (days[static_cast<size_t>(i)] <= 0)
-            continue;
-        // kFitNeighbours on each side, more on one side where the other has fewer.
-        std::array<size_t, 2 * kFitNeighbours> side[2];
-        size_t sideCount[2] = {0, 0};
-        for (int s = 0; s < 2; ++s) {
-            const int64_t step = s == 0 ? -1 : 1;
-            for (int64_t j = i + step, reach = 0;
-                 j >= 0 && j < n && sideCount[s] < side[s].size() && reach < kFitReach; j += step, ++reach)
-                if (trusted[static_cast<size_t>(j)] && days[static_cast<size_t>(j)] > 0)
-                    side[s][sideCount[s]++] = static_cast<size_t>(j);
-        }
-        const size_t all = 2 * kFitNeighbours;
-        const size_t fromLeft =
-            std::min(sideCount[0], std::max<size_t>(kFitNeighbours, all - std::min(all, sideCount[1])));
-        const size_t fromRight = std::min(sideCount[1], all - fromLeft);
-        size_t found = 0;
-        for (size_t k = 0; k < fromLeft; ++k)
-            around[found++] = side[0][k];
-        for (size_t k = 0; k < fromRight; ++k)
-            around[found++] = side[1][k];
-        size_t count = 0;
-        const double day = static_cast<double>(days[static_cast<size_t>(i)]);
-        for (size_t a = 0; a < found; ++a)
-            for (size_t b = a + 1; b < found; ++b) {
-                const double da = static_cast<double>(days[around[a]]), db = static_cast<double>(days[around[b]]);
-                if (da == db)
+        const size_t at = static_cast<size_t>(i);
+        double best = -1;
+        for (const int64_t step : {int64_t(-1), int64_t(1)}) {
+            double sum = 0;
+            int found = 0;
+            for (const bool byDate : {true, false}) {
+                if (byDate && days[at] <= 0)
                     continue;
-                const double na = records[around[a]].number, nb = records[around[b]].number;
-                lines[count++] = na + (nb - na) * (day - da) / (db - da);
+                auto place = [&](size_t j) { return static_cast<double>(byDate ? days[j] : places[j]); };
+                size_t count = 0;
+                for (int64_t j = i + step, reach = 0; j >= 0 && j < n && count < points.size() && reach < kFitReach;
+                     j += step, ++reach) {
+                    const size_t k = static_cast<size_t>(j);
+                    if (trusted[k] && (!byDate || days[k] > 0))
+                        points[count++] = {place(k), static_cast<double>(records[k].number)};
+                }
+                double median = 0;
+                if (MedianOfLines(points, count, place(at), median)) {
+                    sum += std::min(std::abs(records[at].number - median), 1e9);
+                    ++found;
+                }
             }
-        if (count == 0)
-            continue;
-        const auto end = lines.begin() + static_cast<std::ptrdiff_t>(count);
-        const auto middle = lines.begin() + static_cast<std::ptrdiff_t>(count / 2);
-        std::nth_element(lines.begin(), middle, end);
-        // Of an even count, halfway between the two middle ones.
-        const double median = count % 2 ? *middle : (*middle + *std::max_element(lines.begin(), middle)) / 2;
-        const double off = std::min(std::abs(records[static_cast<size_t>(i)].number - median), 1e9);
-        misfit[static_cast<size_t>(i)] = std::llround(off * kFitScale);
+            if (found > 0)
+                best = best < 0 ? sum / found : std::min(best, sum / found);
+        }
+        if (best > 0)
+            misfit[at] = std::llround(best * kFitScale);
     }
     return misfit;
 }
@@ -436,20 +458,20 @@ std::vector<bool> HeaviestRisingChain(const TDrawsArray &records, const std::vec
 
 // Which of the records (each a draw on its own) stay, so that the numbers rise through the archive:
 // of all the ways to keep the numbers rising, the one that leaves out the fewest records that do not
-// run far ahead of their dates, then the fewest that do, then the one whose kept numbers fit their
-// dates best (where leaving out either of two records would do, the one out of step with the dates
-// of the draws around it goes). A record that does not fit between the records around it thus costs
+// run far ahead of their dates, then the fewest that do, then the one whose kept numbers fit the
+// draws around them best (where leaving out either of two records would do, the one that fits worse
+// by the side it fits better goes, by dates and by places in the file: NumberMisfits). A record that does not fit between the records around it thus costs
 // only itself, and so does a run of them, while a run of numbers gone far ahead of their dates is
 // left out before sound draws are. The choice is made again with the kept records as the only
 // references until it holds (a few rounds at most).
-std::vector<bool> RisingRecords(const TDrawsArray &records, TDateTime today)
+std::vector<bool> RisingRecords(const TDrawsArray &records, const std::vector<qsizetype> &places, TDateTime today)
 {
     constexpr int kRounds = 4;
     const std::vector<int64_t> days = DaysOf(records);
     std::vector<bool> keep(records.size(), true);
     for (int round = 0; round < kRounds; ++round) {
         const std::vector<int64_t> weight = AheadWeights(records, days, today, round > 0 ? &keep : nullptr);
-        std::vector<bool> next = HeaviestRisingChain(records, weight, DateMisfits(records, days, keep));
+        std::vector<bool> next = HeaviestRisingChain(records, weight, NumberMisfits(records, places, days, keep));
         if (next == keep)
             break;
         keep.swap(next);
@@ -492,7 +514,7 @@ TDrawsRead ReadDrawsBytes(const QByteArray &bytes, TDateTime today)
         recordOf.push_back(i);
     }
     // Then each draw by the draws around it.
-    const std::vector<bool> keep = RisingRecords(records, today);
+    const std::vector<bool> keep = RisingRecords(records, recordOf, today);
     constexpr size_t kNone = SIZE_MAX;
     std::vector<size_t> nextKept(records.size() + 1, kNone);
     for (size_t j = records.size(); j-- > 0;)

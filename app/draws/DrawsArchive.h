@@ -39,6 +39,8 @@ int DrawDateYMD(const TDrawsArray &draws, int index, int days);
 // and not after the other.
 // The date of a draw; 0 when it is not known or cannot be read.
 TDateTime DrawDateOf(const TDrawRec &draw);
+// The day of a draw's date (whole days of the date); 0 when it is not known or cannot be read.
+int64_t DrawDayOf(const TDrawRec &draw);
 // The draws a draw has beside it at a place: replacing the draw at the index (an index equal to the
 // count is a new newest draw), or put in before the draw at the index when inserting.
 struct TDrawNeighbours {
@@ -74,8 +76,9 @@ int DrawInsertIndex(const TDrawsArray &draws, int32_t number);
 // What reading an archive file found: the draws it keeps and what it had to say about the rest. A
 // record that is no draw on its own is left out; of the others the most are kept whose numbers rise,
 // those running far ahead of their dates (kMaxDrawsPerDay, told against kept draws only) counting only
-// when nothing else is lost. Where leaving out either of two records would do, the one whose number
-// does not fit its date among the draws around it goes, and its note names the kept one.
+// when nothing else is lost. Where leaving out either of two records would do, the one that fits worse
+// goes (each fitted to the draws before it and to those after it, by their dates and places in the
+// file, counting by the side it fits better), and its note names the kept one.
 struct TDrawsRead {
     TDrawsArray draws;        // every record that is a draw, its date in the game's form
     int badRecords = 0;       // records left out: no draw (StoredDrawProblem), an unreadable date, or a

@@ -13,7 +13,6 @@
 #include <QFile>
 #include <QSet>
 #include <algorithm>
-#include <cmath>
 #include <limits>
 #include <unordered_map>
 
@@ -46,12 +45,6 @@ QString contentKey(const TDrawRec &draw)
     for (uint8_t n : draw.extra)
         key += u';' + QString::number(n);
     return key;
-}
-
-// The day of a draw's date; 0 when it is not known or cannot be read.
-int64_t dayOf(const TDrawRec &draw)
-{
-    return static_cast<int64_t>(std::floor(DrawDateOf(draw)));
 }
 
 } // namespace
@@ -141,7 +134,7 @@ TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored, TDat
     int64_t newestDay = 0;
     auto remember = [&](const TDrawRec &draw) {
         byNumber[draw.number] = draw;
-        const int64_t day = dayOf(draw);
+        const int64_t day = DrawDayOf(draw);
         if (day > 0)
             byDay[day].push_back(draw);
         else
@@ -152,34 +145,68 @@ TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored, TDat
     for (const TDrawRec &draw : stored)
         remember(draw);
 
+    // Every line noted, the first kMaxCsvProblems by line kept at the end.
     auto note = [](std::vector<TCsvLineProblem> &list, int line, const QString &reason) {
-        if (static_cast<int>(list.size()) < kMaxCsvProblems)
-            list.push_back({line, reason});
+        list.push_back({line, reason});
     };
     auto reject = [&](int line, const QString &reason) {
         ++result.badLines;
         note(result.problems, line, reason);
     };
-    // A line that is a stored draw (or one of an earlier line) with other numbers or date.
-    auto contradicts = [](const TDrawRec &there, bool sameNumber) {
+    // A line that is a stored draw, or the draw of another line, with other numbers or date.
+    std::unordered_map<int32_t, int> lineOf; // the line each imported draw came from, by number
+    auto contradicts = [&lineOf](const TDrawRec &there, bool sameNumber) {
+        const auto line = lineOf.find(there.number);
+        if (line != lineOf.end())
+            return Format(sameNumber ? u"противоречит строке %d файла с тем же номером тиража (%s)"
+                                     : u"противоречит строке %d файла с той же датой тиража (%s)",
+                          {line->second, FormatDrawText(there)});
         return Format(sameNumber ? u"противоречит тиражу с тем же номером, который уже есть в архиве (%s)"
                                  : u"противоречит тиражу той же даты, который уже есть в архиве (%s)",
                       {FormatDrawText(there)});
     };
 
+    // Lines with a draw number first, in file order; then the lines without one in the order of their
+    // dates (a file may list the newest draw first), so that each is numbered after the draws before it.
+    struct TLine {
+        int number;
+        QStringList fields;
+        int64_t day; // of a line without a draw number: its date's, or that of the dated line before it
+    };
+    std::vector<TLine> lines, withoutNumber;
     int lineNumber = 0;
+    int64_t lastDay = 0;
     for (QStringView line : text.split(u'\n')) {
         ++lineNumber;
         if (line.endsWith(u'\r'))
             line.chop(1);
         if (TrimControl(line).isEmpty())
             continue;
-        const QStringList fields = SplitCsvFields(line);
+        QStringList fields = SplitCsvFields(line);
         const int count = static_cast<int>(fields.size());
-        if (count != kFullFields && count != kShortFields) {
+        if (count == kFullFields) {
+            lines.push_back({lineNumber, std::move(fields), 0});
+        } else if (count == kShortFields) {
+            TDrawRec dated;
+            try {
+                dated.setDateText(GameDrawDateText(fields[0]));
+            } catch (const Exception &) {
+            }
+            if (DrawDayOf(dated) > 0)
+                lastDay = DrawDayOf(dated);
+            withoutNumber.push_back({lineNumber, std::move(fields), lastDay});
+        } else {
             reject(lineNumber, Format(u"полей: %d (ожидается 10 или 9)", {count}));
-            continue;
         }
+    }
+    std::stable_sort(withoutNumber.begin(), withoutNumber.end(),
+                     [](const TLine &a, const TLine &b) { return a.day < b.day; });
+    lines.insert(lines.end(), std::make_move_iterator(withoutNumber.begin()),
+                 std::make_move_iterator(withoutNumber.end()));
+    for (const TLine &taken : lines) {
+        lineNumber = taken.number;
+        const QStringList &fields = taken.fields;
+        const int count = static_cast<int>(fields.size());
         const bool full = count == kFullFields;
         const int first = full ? 1 : 0; // index of the date field
         TDrawRec draw;
@@ -204,13 +231,13 @@ TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored, TDat
             reject(lineNumber, Format(u"некорректная дата тиража \"%s\"", {fields[first]}));
             continue;
         }
-        const int64_t day = dayOf(draw);
+        const int64_t day = DrawDayOf(draw);
         if (full) {
             // A number the archive has is that draw: the same numbers in any order (and the same date
             // when both are known) are it again, other ones contradict it.
             const auto there = byNumber.find(draw.number);
             if (there != byNumber.end()) {
-                const int64_t thereDay = dayOf(there->second);
+                const int64_t thereDay = DrawDayOf(there->second);
                 if (SameDrawNumbers(draw, there->second) && (day == 0 || thereDay == 0 || day == thereDay))
                     ++result.duplicates;
                 else
@@ -262,7 +289,14 @@ TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored, TDat
         }
         merged.insert(merged.begin() + at, draw);
         remember(draw);
+        lineOf[draw.number] = lineNumber;
         result.added.push_back(draw);
+    }
+    for (std::vector<TCsvLineProblem> *list : {&result.problems, &result.legacyLines}) {
+        std::stable_sort(list->begin(), list->end(),
+                         [](const TCsvLineProblem &a, const TCsvLineProblem &b) { return a.line < b.line; });
+        if (static_cast<int>(list->size()) > kMaxCsvProblems)
+            list->resize(kMaxCsvProblems);
     }
     return result;
 }

@@ -37,7 +37,7 @@ struct TCsvLineProblem {
 
 // What a CSV file brings to the archive.
 struct TCsvImportResult {
-    TDrawsArray added;                        // new draws, in file order
+    TDrawsArray added;                        // new draws, in the order they were taken
     int duplicates = 0;                       // lines whose draw the archive (or an earlier line) already has
     int badLines = 0;                         // lines that were skipped as unreadable or invalid
     std::vector<TCsvLineProblem> problems;    // the first kMaxCsvProblems of them, with the reason
@@ -56,6 +56,8 @@ inline constexpr int kMaxCsvProblems = 10;
 // is the draw of its date (compared as a date): a duplicate with the same numbers in any order,
 // refused with others; a dated one whose date has no draw before the newest date cannot be given a
 // number and is refused; any other gets the number after the highest one stored or imported so far.
+// The lines with a draw number are taken first, in file order, then the 9-field ones in the order of
+// their dates (an undated one with the dated line before it), whatever order the file lists them in.
 TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored, TDateTime today = TodayDate());
 
 // Adds the imported draws to the array, which stays ordered by draw number (oldest first): a draw

@@ -8,11 +8,11 @@
 #include "common/IniFile.h"
 #include "common/Translate.h"
 #include "lottery/DrawDates.h"
+#include "lottery/DrawTexts.h"
 #include "app/draws/DrawsArchive.h"
 #include "app/draws/ResultsPageParser.h"
 #include "app/draws/ResultsSiteDates.h"
 
-#include <cmath>
 #include <cstdio>
 
 using namespace Qt::StringLiterals;
@@ -61,6 +61,24 @@ QString StoredDrawsBehindText(const TDrawsArray &stored, const TDrawRec &listed,
                    : Format(u"Номера тиражей архива не меньше %d начиная с тиража № %d (дата \"%s\"), тиражей: %d. "
                             u"Исправьте номера этих тиражей и повторите загрузку.",
                             {listed.number, first.number, first.dateText(), wrong}));
+}
+
+// The stored draw of the listed draw's number dated a day before it: the same draw when the numbers
+// are the same (the local date of a draw held in the game's time zone); -1 when there is none.
+int StoredDrawADayBefore(const TDrawsArray &stored, const TDrawRec &listed)
+{
+    const int at = FindDrawIndex(stored, listed.number);
+    return at >= 0 && DrawDayOf(listed) - DrawDayOf(stored[static_cast<size_t>(at)]) == 1 ? at : -1;
+}
+
+// That stored draw with other numbers than the page's: its number and date fit, its numbers do not.
+QString StoredDrawDiffersText(const TDrawRec &stored, const TDrawRec &listed, const QString &month)
+{
+    return Format(u"%s в архиве не совпадает с тиражом с тем же номером на странице результатов за %s (%s): "
+                  u"числа тиражей различаются. После него не может быть загружен ни один новый тираж.\r\r"
+                  u"Сверьте числа этого тиража со страницей результатов, исправьте их в окне тиража и повторите "
+                  u"загрузку.",
+                  {FormatDrawText(stored), month, FormatDrawText(listed)});
 }
 
 } // namespace
@@ -140,18 +158,21 @@ int TDrawsDownloader::DownloadMonth(int yearMonth, int dateLimit)
     // time zone) is listed again: it is no new draw.
     const TDrawsArray &stored = m_archive.draws();
     std::erase_if(draws, [&stored](const TDrawRec &draw) {
-        const int at = FindDrawIndex(stored, draw.number);
-        return at >= 0 && SameDrawNumbers(draw, stored[static_cast<size_t>(at)]) &&
-               std::floor(DrawDateOf(draw)) - std::floor(DrawDateOf(stored[static_cast<size_t>(at)])) == 1;
+        const int at = StoredDrawADayBefore(stored, draw);
+        return at >= 0 && SameDrawNumbers(draw, stored[static_cast<size_t>(at)]);
     });
     // The month of the newest stored draw has its draws, whatever its page lists.
     if (listed == 0 && yearMonth > DrawDateYMD(m_archive.draws(), 0, 0) / 100)
         m_emptyMonths.append(key);
     // A draw listed after the newest stored one but numbered not above it: the stored number is wrong,
     // and every month would fail the same.
-    for (const TDrawRec &draw : draws)
-        if (!m_archive.draws().empty() && draw.number <= m_archive.draws().back().number)
-            throw EStoredDrawBlocks(StoredDrawsBehindText(m_archive.draws(), draw, key));
+    for (const TDrawRec &draw : draws) {
+        if (stored.empty() || draw.number > stored.back().number)
+            continue;
+        const int sameDraw = StoredDrawADayBefore(stored, draw);
+        throw EStoredDrawBlocks(sameDraw >= 0 ? StoredDrawDiffersText(stored[static_cast<size_t>(sameDraw)], draw, key)
+                                              : StoredDrawsBehindText(stored, draw, key));
+    }
     // Each draw by the rule of every way in, from the newest stored draw on, or nothing of the month is
     // taken. A draw from the future is a wrong page: stored, it would make every later download start
     // after it and pass over the real draws.

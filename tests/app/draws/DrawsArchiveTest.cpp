@@ -298,10 +298,13 @@ TEST(DrawsArchiveFile, LoadKeepsTheDrawsAndReportsTheRest)
 TEST(DrawsArchiveFile, ARecordThatDoesNotFitBetweenItsNeighboursCostsOnlyItself)
 {
     // Draws 1001.. one a day from 1 Jan 2000 (or without dates), or 1001, 1003.. 5105 one a week from
-    // 30 Aug 1986 to 27 Dec 2025; then some records are changed and only those may be left out. Where
+    // 30 Aug 1986 to 27 Dec 2025, or 1001.. every third day from 1 Jan 2000 with a pause of four months
+    // after the 1000th, or 1001.. two a day from 1 Jan 2000, or 1001.. on Tuesdays and Fridays from
+    // 1 Nov 2016 with two more draws on 31 Dec; then some records are changed and only those may be
+    // left out. Where
     // leaving out either of two records would do, the one whose number does not fit its date goes, and
     // its note names the kept record it was left out for. Today is 8 Dec 2026.
-    enum Archive { kDaily, kUndated, kWeekly };
+    enum Archive { kDaily, kUndated, kWeekly, kPaused, kTwoADay, kYearEnd };
     struct Change {
         int index;
         int32_t number;
@@ -338,15 +341,28 @@ TEST(DrawsArchiveFile, ARecordThatDoesNotFitBetweenItsNeighboursCostsOnlyItself)
         {"a too-high first record and ten records raised near the end", 2053, kWeekly, withFirst({0, 200000})},
         {"a first record 110000 of 5 Jan 2026 and ten records raised near the end", 2053, kWeekly,
          withFirst({0, 110000, u"5 Jan 2026"})},
+        {"the last draw before a pause of months lowered to the one before", 2000, kPaused, {{999, 1999}}, 999},
+        {"the first draw after a pause of months raised to the one after", 2000, kPaused, {{1000, 2002}}, 1002},
+        {"a draw raised to the next one of the same date", 2000, kTwoADay, {{1000, 2002}}, 1002},
+        {"an undated draw raised to the next one", 50, kUndated, {{25, 1027}}, 27},
+        {"a draw lowered to the one before and the second after it below the first after it", 40, kYearEnd,
+         {{13, 1013}, {15, 1014}}, 13},
     };
     for (const Case &c : cases) {
         const bool weekly = c.archive == kWeekly;
         TDrawsArray records;
-        for (int i = 0; i < c.count; ++i)
+        for (int i = 0; i < c.count; ++i) {
+            const TDateTime day = weekly                  ? EncodeDate(1986, 8, 30) + 7 * i
+                                  : c.archive == kPaused  ? EncodeDate(2000, 1, 1) + 3 * i + (i < 1000 ? 0 : 120)
+                                  : c.archive == kTwoADay ? EncodeDate(2000, 1, 1) + i / 2
+                                  : c.archive == kYearEnd
+                                      ? (i < 18   ? EncodeDate(2016, 11, 1) + 7 * (i / 2) + 3 * (i % 2)
+                                         : i < 20 ? EncodeDate(2016, 12, 31)
+                                                  : EncodeDate(2017, 1, 3) + 7 * ((i - 20) / 2) + 3 * (i % 2))
+                                                          : EncodeDate(2000, 1, 1) + i;
             records.push_back(makeDraw(weekly ? 1001 + 2 * i : 1001 + i, {1, 2, 3, 4, 5, 6}, {7, 8},
-                                       c.archive == kUndated ? QString()
-                                       : weekly              ? FormatResultsDate(EncodeDate(1986, 8, 30) + 7 * i)
-                                                             : FormatResultsDate(EncodeDate(2000, 1, 1) + i)));
+                                       c.archive == kUndated ? QString() : FormatResultsDate(day)));
+        }
         TDrawsArray expected = records;
         for (auto it = c.changed.rbegin(); it != c.changed.rend(); ++it) {
             records[static_cast<size_t>(it->index)].number = it->number;

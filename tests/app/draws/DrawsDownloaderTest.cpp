@@ -480,6 +480,14 @@ TEST_F(DrawsDownload, DrawNumbersThatDoNotRiseFailTheMonth)
          false},
         {{storedDraw(420000, u"1 Mar 2024"_s)}, kMarch, u"(тираж № 420000, дата \"1 Mar 2024\") не может быть верным"_s,
          false},
+        // The newest draw stored a day before the site's date but with other numbers: the same draw, its
+        // numbers to be checked, not its number.
+        {{storedDraw(4099, u"26 Feb 2024"_s), storedDraw(4100, u"29 Feb 2024"_s)},
+         page({item(4100, "2024-03-01", "1,2,3,4,5,6", "7,8")}),
+         u"Тираж № 4100 от 29 Feb 2024, значения: 9;8;7;6;5;4 e:3;2 в архиве не совпадает с тиражом с тем же "
+         u"номером на странице результатов за 2024-march (Тираж № 4100 от 1 Mar 2024, значения: 1;2;3;4;5;6 "
+         u"e:7;8): числа тиражей различаются."_s,
+         false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.message.toStdString());

@@ -146,6 +146,16 @@ TEST(DrawsCsv, NineFieldLinesAreNumberedAfterTheNewest)
     TDrawsArray stored = {makeDraw(4100, {1, 2, 3, 4, 5, 6}, {7, 8}, u"26 Feb 2024"_s)};
     EXPECT_EQ(numbersOf(ParseDrawsCsv(nine, stored).added), std::vector<int>({4101, 4102, 4103}));
 
+    // Listed newest first, the draws are numbered in the order of their dates all the same.
+    const QString newestFirst = u"\"8 Mar 2024\";21;22;23;24;25;26;27;28\r\n"
+                                u"\"4 Mar 2024\";9;10;11;12;13;14;1;2\r\n"
+                                u"\"1 Mar 2024\";1;2;3;4;5;6;7;8\r\n"_s;
+    TDrawsArray reversed = stored;
+    MergeImportedDraws(reversed, ParseDrawsCsv(newestFirst, stored).added);
+    TDrawsArray ascending = stored;
+    MergeImportedDraws(ascending, ParseDrawsCsv(nine, stored).added);
+    EXPECT_EQ(reversed, ascending);
+
     // The same file again: every draw is there already, under whatever number.
     MergeImportedDraws(stored, ParseDrawsCsv(nine, stored).added);
     const TCsvImportResult again = ParseDrawsCsv(nine, stored);
@@ -189,6 +199,7 @@ TEST(DrawsCsv, BadLinesAreSkippedCountedAndReported)
     for (int line : {2, 3, 4, 5, 6, 7, 8, 9, 12, 13, 14})
         EXPECT_NE(report.indexOf(Format(u"\rстрока %d: ", {line})), -1) << line;
     EXPECT_NE(report.indexOf(u"строка 9: некорректная дата тиража \"2024-03-08\""), -1);
+    EXPECT_NE(report.indexOf(u"строка 12: противоречит строке 1 файла с тем же номером тиража (Тираж № 11"), -1);
     EXPECT_NE(report.indexOf(u"окне тиража): 2\r\rстрока 13: тираж № 19: дополнительные числа повторяют"), -1);
 }
 
