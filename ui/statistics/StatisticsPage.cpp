@@ -4,6 +4,7 @@
 
 #include "common/Format.h"
 #include "common/Translate.h"
+#include "common/widgets/ElidedComboBox.h"
 #include "common/widgets/SplitterPane.h"
 #include "common/widgets/WidgetHooks.h"
 
@@ -22,7 +23,6 @@
 #include <QChart>
 #include <QChartView>
 #include <QFontMetricsF>
-#include "common/widgets/ElidedComboBox.h"
 #include <QComboBox>
 #include <QCursor>
 #include <QHBoxLayout>
