@@ -22,12 +22,19 @@ QValueAxis *NewValueAxis(double lo, double hi, bool wholeNumbers, int maxTicks, 
     return axis;
 }
 
-int VerticalTickCount(const QValueAxis *axis, double plotHeight, double labelPadding, int maxTicks)
+void FitVerticalTicks(QChart *chart, double top, double labelPadding, int maxTicks, int &ticks)
 {
-    if (plotHeight <= 0)
-        return maxTicks;
+    auto *axis = qobject_cast<QValueAxis *>(chart->axes(Qt::Vertical).value(0));
+    if (!axis)
+        return;
+    const double plotHeight = chart->plotArea().height();
     const double labelHeight = QFontMetricsF(axis->labelsFont()).height() + 2 * labelPadding;
-    return std::clamp(static_cast<int>(plotHeight / labelHeight), 2, std::max(maxTicks, 2));
+    const int fit =
+        plotHeight > 0 ? std::clamp(static_cast<int>(plotHeight / labelHeight), 2, std::max(maxTicks, 2)) : maxTicks;
+    if (fit == ticks)
+        return;
+    ticks = fit;
+    ApplyAxisScale(axis, NiceAxisScale(0, top, true, fit, true));
 }
 
 void DeleteChartAxes(QChart *chart)

@@ -124,11 +124,6 @@ TGraphsPage::TGraphsPage(TDrawsArchive &archive, TStatList &list, MainOptions &o
     updateActions();
 }
 
-QAction *TGraphsPage::showMarksAction() const
-{
-    return m_showMarks;
-}
-
 QCheckBox *TGraphsPage::showMarksCheck() const
 {
     return m_showMarks->checkBox();

@@ -32,8 +32,7 @@ public:
 
     QSpinBox *lengthEdit() const { return m_length; }
     QComboBox *methodCombo() const { return m_combo; }
-    // "Отображать метки на графике": a check box on the page's toolbar, or an item of its overflow menu.
-    QAction *showMarksAction() const;
+    // "Отображать метки на графике" on the page's toolbar (an item of its overflow menu when narrow).
     QCheckBox *showMarksCheck() const;
     QChartView *chartView() const { return m_chartView; }
     TChartLegend *legend() const { return m_legend; }

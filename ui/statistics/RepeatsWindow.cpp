@@ -229,14 +229,7 @@ void TRepeatsWindow::fillChart()
 void TRepeatsWindow::fitYTicks()
 {
     // Up the side, as many ticks as leave each label its height (the chart is low by default).
-    auto *axis = qobject_cast<QValueAxis *>(m_chart->axes(Qt::Vertical).value(0));
-    if (!axis)
-        return;
-    const int ticks = VerticalTickCount(axis, m_chart->plotArea().height(), kAxisLabelPadding, kMaxYTicks);
-    if (ticks == m_yTicks)
-        return;
-    m_yTicks = ticks;
-    ApplyAxisScale(axis, NiceAxisScale(0, m_maxY, true, ticks, true));
+    FitVerticalTicks(m_chart, m_maxY, kAxisLabelPadding, kMaxYTicks, m_yTicks);
 }
 
 void TRepeatsWindow::loadSettings()

@@ -4,6 +4,7 @@
 
 #include "common/Format.h"
 #include "common/Translate.h"
+#include "common/widgets/ElidedComboBox.h"
 #include "common/widgets/SplitterPane.h"
 #include "common/widgets/WidgetHooks.h"
 
@@ -22,7 +23,6 @@
 #include <QChart>
 #include <QChartView>
 #include <QFontMetricsF>
-#include "common/widgets/ElidedComboBox.h"
 #include <QComboBox>
 #include <QCursor>
 #include <QHBoxLayout>
@@ -634,13 +634,7 @@ void TStatisticsPage::labelAxes()
     if (!axis || labels.isEmpty())
         return;
     // Up the side, as many ticks as leave each label its height (a low chart has fewer of them).
-    if (auto *counts = qobject_cast<QValueAxis *>(m_chart->axes(Qt::Vertical).value(0))) {
-        const int ticks = VerticalTickCount(counts, m_chart->plotArea().height(), kAxisLabelPadding, kMaxAxisTicks);
-        if (ticks != m_axisTicks) {
-            m_axisTicks = ticks;
-            ApplyAxisScale(counts, NiceAxisScale(0, m_chartTop, true, ticks, true));
-        }
-    }
+    FitVerticalTicks(m_chart, m_chartTop, kAxisLabelPadding, kMaxAxisTicks, m_axisTicks);
     // Long value texts (masks, combinations) stand upright so that more of them fit along the axis,
     // when the axis has the height for them: the chart gives the axis under the plot at most 40 % of
     // what its margins and legend leave, and cuts a longer label down to "...". Short texts, and long
