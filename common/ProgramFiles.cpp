@@ -49,8 +49,3 @@ QString ProgramFilePath(const QString &name)
 {
     return GetProgramFolder() + name;
 }
-
-QString HelpFileNameOf(const QString &languageAbbrev)
-{
-    return u"Kenvo_" + languageAbbrev + u".chm";
-}

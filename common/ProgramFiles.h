@@ -20,5 +20,3 @@ QString GetIniFileName();
 QString GetFormFileName();
 // A file of the given name in the program's folder.
 QString ProgramFilePath(const QString &name);
-// The help file in the language of a three-letter abbreviation ("Kenvo_RUS.chm").
-QString HelpFileNameOf(const QString &languageAbbrev);

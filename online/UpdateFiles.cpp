@@ -106,8 +106,8 @@ bool isBackupNameOf(const QString &target, const QString &backup)
 {
     const QString name = nameOf(target);
     const qsizetype dot = name.lastIndexOf(u'.');
-    const QString base = folderOf(target).isEmpty() ? (dot > 0 ? name.left(dot) : name)
-                                                    : folderOf(target) + u'/' + (dot > 0 ? name.left(dot) : name);
+    // The folder part ("dir/" or nothing) and the name without its extension.
+    const QString base = target.left(target.size() - name.size()) + (dot > 0 ? name.left(dot) : name);
     const QString ext = dot > 0 ? name.mid(dot + 1) : QString();
     if (!backup.startsWith(base + u".~"_s) || !backup.endsWith(ext))
         return false;

@@ -17,7 +17,7 @@ using namespace Qt::StringLiterals;
 
 QString HelpFileNameFor(const QString &languageAbbrev)
 {
-    return HelpFileNameOf(languageAbbrev);
+    return Format(u"Kenvo_%s.chm", {languageAbbrev});
 }
 
 QStringList HelpFileCandidates(const QString &programFolder, const QString &languageAbbrev)

@@ -208,10 +208,8 @@ void TProxyManager::applyRoundTime(THttpClient &client) const
 void TProxyManager::beginDownload()
 {
     m_kept.reset();
-    if (m_proxy.mode == pmProxyAuto && m_proxy.saved && !m_proxy.server.isEmpty())
-        m_kept = m_proxy;
     m_currentFromList = false;
-    newRound();
+    routeWorked(); // the saved route, having carried pages before, is the one kept
 }
 
 bool TProxyManager::SetupProxy(THttpClient &client, const QString &url, int attempt)

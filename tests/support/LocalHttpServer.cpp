@@ -494,6 +494,7 @@ void LocalHttpServer::serve(int fd)
 
 void LocalHttpServer::tunnel(Connection &client, const QByteArray &target)
 {
+    static const QByteArray kEstablished = "HTTP/1.1 200 Connection established\r\n\r\n";
     const auto statusLine = [](int status) -> QByteArray {
         return "HTTP/1.1 " + QByteArray::number(status) + ' ' + reasonOf(status) +
                "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
@@ -521,11 +522,9 @@ void LocalHttpServer::tunnel(Connection &client, const QByteArray &target)
         client.writeAll(statusLine(m_tunnelStatus));
         return;
     case LocalTunnelAnswer::OpenThenStall:
-        if (client.writeAll("HTTP/1.1 200 Connection established\r\n\r\n"))
+    case LocalTunnelAnswer::OpenThenClose: // the tunnel opened, then held or closed with nothing passed on
+        if (client.writeAll(kEstablished) && answer == LocalTunnelAnswer::OpenThenStall)
             hold();
-        return;
-    case LocalTunnelAnswer::OpenThenClose:
-        client.writeAll("HTTP/1.1 200 Connection established\r\n\r\n");
         return;
     case LocalTunnelAnswer::Junk:
         client.writeAll("?? no tunnel here ??\r\n\r\n");
@@ -543,7 +542,7 @@ void LocalHttpServer::tunnel(Connection &client, const QByteArray &target)
             client.writeAll(statusLine(m_unreachableStatus));
         return;
     }
-    if (!client.writeAll("HTTP/1.1 200 Connection established\r\n\r\n")) {
+    if (!client.writeAll(kEstablished)) {
         ::close(upstream);
         return;
     }
