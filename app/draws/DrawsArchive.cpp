@@ -145,15 +145,9 @@ QString NumberBetweenProblem(int32_t number, const TDrawRec *before, const TDraw
 
 // How far the number may run ahead of the draw before it: kMaxDrawsPerDay a day between their dates
 // and on the day itself (an unknown date counts as today).
-bool RunsAheadBy(int64_t number, int64_t day, int64_t beforeNumber, int64_t beforeDay)
+bool RunsAhead(int64_t number, int64_t day, int64_t beforeNumber, int64_t beforeDay)
 {
     return number - beforeNumber > kMaxDrawsPerDay * (std::max<int64_t>(0, day - beforeDay) + 1);
-}
-
-bool RunsAhead(const TDrawRec &draw, TDateTime date, const TDrawRec &before, TDateTime beforeDate, TDateTime today)
-{
-    return RunsAheadBy(draw.number, static_cast<int64_t>(std::floor(date > 0 ? date : today)), before.number,
-                       static_cast<int64_t>(std::floor(beforeDate)));
 }
 
 const TDrawRec *drawAt(const TDrawsArray &draws, int index)
@@ -240,8 +234,9 @@ QString DrawRunsAheadProblem(const TDrawRec &draw, const TDrawRec &before, TDate
 {
     // However many draws a day the game had, a number cannot run far ahead of the calendar: such a
     // number is a slip, and stored it would turn away every real draw after it.
-    const TDateTime beforeDate = DrawDateOf(before);
-    if (beforeDate <= 0 || !RunsAhead(draw, DrawDateOf(draw), before, beforeDate, today))
+    const int64_t beforeDay = DrawDayOf(before), day = DrawDayOf(draw);
+    if (beforeDay <= 0 ||
+        !RunsAhead(draw.number, day > 0 ? day : static_cast<int64_t>(std::floor(today)), before.number, beforeDay))
         return {};
     return Format(u"Номер тиража %d слишком велик: предыдущий тираж архива № %d проведен %s, а номера "
                   u"тиражей растут не более чем на %d в день!",
@@ -320,8 +315,8 @@ std::vector<int64_t> AheadWeights(const TDrawsArray &records, const std::vector<
         const int32_t number = records[i].number;
         const int64_t a = anchor;
         if (a != none && number > records[static_cast<size_t>(a)].number &&
-            RunsAheadBy(number, days[i] > 0 ? days[i] : todayDay, records[static_cast<size_t>(a)].number,
-                        days[static_cast<size_t>(a)])) {
+            RunsAhead(number, days[i] > 0 ? days[i] : todayDay, records[static_cast<size_t>(a)].number,
+                      days[static_cast<size_t>(a)])) {
             weight[i] = 1;
             continue;
         }
