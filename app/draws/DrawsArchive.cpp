@@ -150,6 +150,12 @@ bool RunsAhead(int64_t number, int64_t day, int64_t beforeNumber, int64_t before
     return number - beforeNumber > kMaxDrawsPerDay * (std::max<int64_t>(0, day - beforeDay) + 1);
 }
 
+// A draw as a note names it: "№ 4100 от 1 Mar 2024", or "№ 4100" without a date.
+QString NumberAndDate(const TDrawRec &draw)
+{
+    return draw.dateLen > 0 ? Format(u"№ %d от %s", {draw.number, draw.dateText()}) : Format(u"№ %d", {draw.number});
+}
+
 const TDrawRec *drawAt(const TDrawsArray &draws, int index)
 {
     return index >= 0 && index < static_cast<int>(draws.size()) ? &draws[static_cast<size_t>(index)] : nullptr;
@@ -516,10 +522,7 @@ TDrawsRead ReadDrawsBytes(const QByteArray &bytes, TDateTime today)
         nextKept[j] = keep[j] ? j : nextKept[j + 1];
     // A record as a note names it: the number, the date when known, the place in the file.
     auto named = [&](size_t j) {
-        const TDrawRec &draw = records[j];
-        const int record = static_cast<int>(recordOf[j] + 1);
-        return draw.dateLen > 0 ? Format(u"№ %d от %s, запись %d", {draw.number, draw.dateText(), record})
-                                : Format(u"№ %d, запись %d", {draw.number, record});
+        return Format(u"%s, запись %d", {NumberAndDate(records[j]), static_cast<int>(recordOf[j] + 1)});
     };
     read.draws.reserve(records.size());
     size_t lastKept = kNone;
@@ -530,8 +533,7 @@ TDrawsRead ReadDrawsBytes(const QByteArray &bytes, TDateTime today)
             // above the one before, or not below the one after.
             const size_t after = nextKept[j + 1];
             const bool below = lastKept != kNone && (draw.number <= records[lastKept].number || after == kNone);
-            leaveOut(recordOf[j], draw.dateLen > 0 ? Format(u"тираж № %d от %s", {draw.number, draw.dateText()})
-                                                   : Format(u"тираж № %d", {draw.number}),
+            leaveOut(recordOf[j], Format(u"тираж %s", {NumberAndDate(draw)}),
                      below ? Format(u"номер тиража не больше номера предыдущего тиража (%s)", {named(lastKept)})
                            : Format(u"номер тиража не меньше номера следующего тиража (%s)", {named(after)}));
             continue;
