@@ -145,15 +145,15 @@ QString NumberBetweenProblem(int32_t number, const TDrawRec *before, const TDraw
 
 // How far the number may run ahead of the draw before it: kMaxDrawsPerDay a day between their dates
 // and on the day itself (an unknown date counts as today).
-bool RunsAheadBy(int64_t number, int64_t day, int64_t beforeNumber, int64_t beforeDay)
+bool RunsAhead(int64_t number, int64_t day, int64_t beforeNumber, int64_t beforeDay)
 {
     return number - beforeNumber > kMaxDrawsPerDay * (std::max<int64_t>(0, day - beforeDay) + 1);
 }
 
-bool RunsAhead(const TDrawRec &draw, TDateTime date, const TDrawRec &before, TDateTime beforeDate, TDateTime today)
+// A draw as a note names it: "№ 4100 от 1 Mar 2024", or "№ 4100" without a date.
+QString NumberAndDate(const TDrawRec &draw)
 {
-    return RunsAheadBy(draw.number, static_cast<int64_t>(std::floor(date > 0 ? date : today)), before.number,
-                       static_cast<int64_t>(std::floor(beforeDate)));
+    return draw.dateLen > 0 ? Format(u"№ %d от %s", {draw.number, draw.dateText()}) : Format(u"№ %d", {draw.number});
 }
 
 const TDrawRec *drawAt(const TDrawsArray &draws, int index)
@@ -240,8 +240,9 @@ QString DrawRunsAheadProblem(const TDrawRec &draw, const TDrawRec &before, TDate
 {
     // However many draws a day the game had, a number cannot run far ahead of the calendar: such a
     // number is a slip, and stored it would turn away every real draw after it.
-    const TDateTime beforeDate = DrawDateOf(before);
-    if (beforeDate <= 0 || !RunsAhead(draw, DrawDateOf(draw), before, beforeDate, today))
+    const int64_t beforeDay = DrawDayOf(before), day = DrawDayOf(draw);
+    if (beforeDay <= 0 ||
+        !RunsAhead(draw.number, day > 0 ? day : static_cast<int64_t>(std::floor(today)), before.number, beforeDay))
         return {};
     return Format(u"Номер тиража %d слишком велик: предыдущий тираж архива № %d проведен %s, а номера "
                   u"тиражей растут не более чем на %d в день!",
@@ -320,8 +321,8 @@ std::vector<int64_t> AheadWeights(const TDrawsArray &records, const std::vector<
         const int32_t number = records[i].number;
         const int64_t a = anchor;
         if (a != none && number > records[static_cast<size_t>(a)].number &&
-            RunsAheadBy(number, days[i] > 0 ? days[i] : todayDay, records[static_cast<size_t>(a)].number,
-                        days[static_cast<size_t>(a)])) {
+            RunsAhead(number, days[i] > 0 ? days[i] : todayDay, records[static_cast<size_t>(a)].number,
+                      days[static_cast<size_t>(a)])) {
             weight[i] = 1;
             continue;
         }
@@ -521,10 +522,7 @@ TDrawsRead ReadDrawsBytes(const QByteArray &bytes, TDateTime today)
         nextKept[j] = keep[j] ? j : nextKept[j + 1];
     // A record as a note names it: the number, the date when known, the place in the file.
     auto named = [&](size_t j) {
-        const TDrawRec &draw = records[j];
-        const int record = static_cast<int>(recordOf[j] + 1);
-        return draw.dateLen > 0 ? Format(u"№ %d от %s, запись %d", {draw.number, draw.dateText(), record})
-                                : Format(u"№ %d, запись %d", {draw.number, record});
+        return Format(u"%s, запись %d", {NumberAndDate(records[j]), static_cast<int>(recordOf[j] + 1)});
     };
     read.draws.reserve(records.size());
     size_t lastKept = kNone;
@@ -535,8 +533,7 @@ TDrawsRead ReadDrawsBytes(const QByteArray &bytes, TDateTime today)
             // above the one before, or not below the one after.
             const size_t after = nextKept[j + 1];
             const bool below = lastKept != kNone && (draw.number <= records[lastKept].number || after == kNone);
-            leaveOut(recordOf[j], draw.dateLen > 0 ? Format(u"тираж № %d от %s", {draw.number, draw.dateText()})
-                                                   : Format(u"тираж № %d", {draw.number}),
+            leaveOut(recordOf[j], Format(u"тираж %s", {NumberAndDate(draw)}),
                      below ? Format(u"номер тиража не больше номера предыдущего тиража (%s)", {named(lastKept)})
                            : Format(u"номер тиража не меньше номера следующего тиража (%s)", {named(after)}));
             continue;

@@ -192,8 +192,8 @@ TCsvImportResult ParseDrawsCsv(QStringView text, const TDrawsArray &stored, TDat
                 dated.setDateText(GameDrawDateText(fields[0]));
             } catch (const Exception &) {
             }
-            if (DrawDayOf(dated) > 0)
-                lastDay = DrawDayOf(dated);
+            if (const int64_t day = DrawDayOf(dated); day > 0)
+                lastDay = day;
             withoutNumber.push_back({lineNumber, std::move(fields), lastDay});
         } else {
             reject(lineNumber, Format(u"полей: %d (ожидается 10 или 9)", {count}));

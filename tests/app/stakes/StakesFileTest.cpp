@@ -200,18 +200,13 @@ TEST(StakesFileOpen, VersionCheckOnLoad)
         TStakesFile file;
         ASSERT_TRUE(file.load());
         TDrawsArray draws;
-        std::vector<TConfigData> configs;
-        for (const TCurrency cost : {kMaxSettingsAmount, -kMaxSettingsAmount})
-            for (const TCurrency prize : {kMaxSettingsAmount, -kMaxSettingsAmount}) {
-                TConfigData config;
-                config.cost = cost;
-                for (int m = 0; m <= kMainCount; ++m)
-                    config.profits.push_back({m, prize});
-                configs.push_back(config);
-            }
         int32_t drawNumber = 1000;
         TCurrency largest = 0;
-        for (const TConfigData &config : configs) {
+        for (int c = 0; c < 4; ++c) { // cost and prize each the largest amount, either way
+            TConfigData config;
+            config.cost = c / 2 ? -kMaxSettingsAmount : kMaxSettingsAmount;
+            for (int m = 0; m <= kMainCount; ++m)
+                config.profits.push_back({m, c % 2 ? -kMaxSettingsAmount : kMaxSettingsAmount});
             for (int n = kMainCount; n <= 8; ++n) {
                 TStakeRec made = stake(0, {1, 2, 3, 4, 5, 6, 7, 8});
                 made.numbers.count = n;
