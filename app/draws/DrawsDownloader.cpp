@@ -212,6 +212,16 @@ void TDrawsDownloader::hideWait()
         m_waitShown(false);
 }
 
+void TDrawsDownloader::tell(const QString &caption, const QString &text, unsigned flags)
+{
+    if (m_batch) {
+        StderrMessageSink().show(caption, text, flags);
+        return;
+    }
+    hideWait();
+    CurrentMessageSink().show(caption, text, flags);
+}
+
 bool TDrawsDownloader::newestDateKnown()
 {
     if (m_archive.draws().empty())
@@ -248,12 +258,7 @@ void TDrawsDownloader::reportStop(const QString &error)
 {
     m_result.ok = false;
     m_result.error = error;
-    if (m_batch) {
-        StderrMessageSink().show(ErrorCaption(), error, MB_OK | MB_ICONERROR);
-    } else {
-        hideWait();
-        ShowErrorBox(error);
-    }
+    tell(ErrorCaption(), error, MB_OK | MB_ICONERROR);
 }
 
 int TDrawsDownloader::DownloadDraws()
@@ -336,12 +341,7 @@ void TDrawsDownloader::warnOfHoles(const QStringList &months)
                                 u"тиража: %s.\r\rЕсли тиражи в эти месяцы проводились, их нет в архиве: введите их "
                                 u"в окне тиража или импортируйте из файла.",
                                 {months.join(u", "_s)});
-    if (m_batch) {
-        StderrMessageSink().show(WarningCaption(), text, MB_OK | MB_ICONWARNING);
-    } else {
-        hideWait();
-        ShowWarningBox(text);
-    }
+    tell(WarningCaption(), text, MB_OK | MB_ICONWARNING);
 }
 
 TDownloadResult TDrawsDownloader::run()

@@ -81,6 +81,8 @@ public:
 private:
     bool askRetry(const QString &error);
     void hideWait();
+    // A box of the download: on standard error in a batch run, else over the hidden wait window.
+    void tell(const QString &caption, const QString &text, unsigned flags);
     // False, with the failure reported, when the archive has draws but the newest one's date cannot
     // be read (the first month to fetch is then unknown), is still to come, or its number runs far
     // ahead of the draw before it (every real draw would be turned away).
