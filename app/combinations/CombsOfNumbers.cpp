@@ -83,6 +83,16 @@ int64_t CountCombsOfNumbers(const TNumbersChoice &choice)
     return total;
 }
 
+TCombsWritten CombsWrittenOf(const std::vector<int64_t> &stored, const std::vector<uint8_t> &exact)
+{
+    TCombsWritten written;
+    for (size_t t = 0; t < stored.size(); ++t) {
+        written.count += stored[t];
+        written.exact = written.exact && exact[t] != 0;
+    }
+    return written;
+}
+
 uint8_t *SkipFirstWritten(uint8_t *begin, uint8_t *p, const TComb &lastBefore)
 {
     if (p == begin)
@@ -163,12 +173,7 @@ TCombsWritten WriteCombsOfNumbers(const TNumbersChoice &choice, TComb *out, cons
             exact[size_t(task)] = found == k.end - k.start && k.a != 0;
         },
         idle);
-    TCombsWritten written;
-    for (size_t t = 0; t < tasks.size(); ++t) {
-        written.count += stored[t];
-        written.exact = written.exact && exact[t] != 0;
-    }
-    return written;
+    return CombsWrittenOf(stored, exact);
 }
 
 int64_t WriteCombsOfNumbersInOrder(const TNumbersChoice &choice, TComb *out, int64_t room)

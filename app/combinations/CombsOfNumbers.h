@@ -50,6 +50,9 @@ struct TCombsWritten {
     bool exact = true;
 };
 
+// The write of all parts: what each part stored, and whether each got exactly its count.
+TCombsWritten CombsWrittenOf(const std::vector<int64_t> &stored, const std::vector<uint8_t> &exact);
+
 // For tests: a write made wrong on purpose, as a fault of the counts or of the write would make it.
 // shift: that many entries of the last part that has them counted for the first part that has any
 // (the total unchanged); skipOne: the first combination is skipped, its entry left as it was.

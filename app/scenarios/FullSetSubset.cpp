@@ -38,12 +38,7 @@ TCombsWritten TFullSetSubset::write(TComb *out, const TWriteFault &fault) const
         stored[size_t(task)] = std::min(to, end) - begin;
         exact[size_t(task)] = to == end && p.a != 0;
     });
-    TCombsWritten written;
-    for (size_t t = 0; t < prefixes.size(); ++t) {
-        written.count += stored[t];
-        written.exact = written.exact && exact[t] != 0;
-    }
-    return written;
+    return CombsWrittenOf(stored, exact);
 }
 
 int64_t TFullSetSubset::writeInOrder(TComb *out, int64_t room) const

@@ -323,13 +323,9 @@ struct TStatStep::TWalk {
     std::vector<TStatValues> rows;
     bool deleting = false;
     QString keepText;
-    // For each row applied (each call of the filter's apply): the count logged, and the filter
-    // log's row that shows it (-1: none).
-    struct Said {
-        int64_t count;
-        qsizetype filterLogRow;
-    };
-    std::vector<Said> said;
+    // For each row applied (each call of the filter's apply): the filter log's row that shows its
+    // count (-1: none).
+    std::vector<qsizetype> logRows;
 
     void log(const QString &text) const
     {
@@ -393,10 +389,10 @@ void TStatStep::sayTrueCounts(const TWalk &walk)
     // list holds them (the filter log's rows put right).
     const std::vector<int64_t> &counts = m_filter.rowCounts();
     walk.log(Tr(u"{!} Шаг выполнен заново обычным способом, количество комбинаций после каждой строки:"));
-    for (size_t k = 0; k < walk.said.size() && k < counts.size(); ++k) {
+    for (size_t k = 0; k < walk.logRows.size() && k < counts.size(); ++k) {
         walk.log(countText(counts[k]));
-        if (walk.said[k].filterLogRow >= 0)
-            walk.ctx.combs->SetFilterLogCount(size_t(walk.said[k].filterLogRow), counts[k]);
+        if (walk.logRows[k] >= 0)
+            walk.ctx.combs->SetFilterLogCount(size_t(walk.logRows[k]), counts[k]);
     }
 }
 
@@ -499,7 +495,7 @@ int64_t TStatStep::applyRow(TWalk &walk, int idx)
 {
     walk.log(walk.keepText);
     const int64_t left = m_filter.apply({idx}, walk.deleting);
-    walk.said.push_back({left, qsizetype(walk.ctx.combs->filterLog().size())});
+    walk.logRows.push_back(qsizetype(walk.ctx.combs->filterLog().size()));
     walk.ctx.combs->AddFilterLog(walk.deleting, walk.caption, walk.rows[size_t(idx)].ValueText, left);
     walk.log(countText(left));
     if (left == 0)
@@ -514,7 +510,7 @@ void TStatStep::applySelected(TWalk &walk, std::vector<int> selected)
     const bool applied = !selected.empty() || walk.deleting;
     const int64_t left = applied ? m_filter.apply(selected, walk.deleting) : 0;
     if (applied)
-        walk.said.push_back({left, selected.empty() ? -1 : qsizetype(walk.ctx.combs->filterLog().size())});
+        walk.logRows.push_back(selected.empty() ? -1 : qsizetype(walk.ctx.combs->filterLog().size()));
     if (!selected.empty()) {
         // The values as the table lists the selected rows, top to bottom, whichever way it was walked.
         std::sort(selected.begin(), selected.end());

@@ -139,10 +139,8 @@ void TStatStepFilter::chooseWay()
         in.candidateMaps = std::make_unique<TStepCandidates>(in.rows, in.candidates);
         kept = in.source.fullSet->get(*in.source.method, *in.source.stats, in.source.sorted, in.source.idle);
     }
-    if (kept && !kept->perNumber)
-        m_way = MakeSetsWay(in, list, *kept);
-    if (kept && kept->perNumber)
-        m_way = MakeNumberQuestionsWay(in, list, *kept);
+    if (kept)
+        m_way = kept->perNumber ? MakeNumberQuestionsWay(in, list, *kept) : MakeSetsWay(in, list, *kept);
     // Else the statistic of each core, recording the lookups its test asks: masks of a sum of weights
     // of the numbers, or masks recorded by the test, while a mask holds every candidate; beyond that
     // the candidate index.
